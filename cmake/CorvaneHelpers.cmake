@@ -1,0 +1,66 @@
+# Adds the listed folders that exist and hold a CMakeLists.txt.
+function(corvane_add_optional_subdirs)
+  foreach(dir IN LISTS ARGN)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# Adds every folder below `root` that holds a CMakeLists.txt. Such folders
+# never add subfolders themselves, so tests/, tools/ and bench/ grow without
+# a central list to edit.
+function(corvane_add_leaf_subdirs root)
+  file(GLOB_RECURSE lists CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/${root}/*/CMakeLists.txt)
+  list(SORT lists)
+  foreach(list_file IN LISTS lists)
+    get_filename_component(dir ${list_file} DIRECTORY)
+    file(RELATIVE_PATH rel ${CMAKE_CURRENT_SOURCE_DIR} ${dir})
+    add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/${rel})
+  endforeach()
+endfunction()
+
+# Environment every test runs in: headless Qt unless a test asks for X.
+set(CORVANE_TEST_ENV
+    QT_QPA_PLATFORM=offscreen
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
+
+# corvane_add_gtest(<name> SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s] [X11])
+# One GoogleTest executable, registered with ctest test by test. X11 runs it
+# on the Xvfb server that test.sh starts instead of the offscreen platform.
+function(corvane_add_gtest name)
+  cmake_parse_arguments(ARG "X11" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${ARG_LIBS})
+  set(env ${CORVANE_TEST_ENV} ${ARG_ENV})
+  if(ARG_X11)
+    list(FILTER env EXCLUDE REGEX "^QT_QPA_PLATFORM=")
+    list(APPEND env QT_QPA_PLATFORM=xcb)
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# corvane_add_qtest(<name> SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s] [X11])
+# One Qt Test executable (widgets that need an event loop), one ctest entry.
+function(corvane_add_qtest name)
+  cmake_parse_arguments(ARG "X11" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE Qt5::Test ${ARG_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  set(env ${CORVANE_TEST_ENV} ${ARG_ENV})
+  if(ARG_X11)
+    list(FILTER env EXCLUDE REGEX "^QT_QPA_PLATFORM=")
+    list(APPEND env QT_QPA_PLATFORM=xcb)
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()

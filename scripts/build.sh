@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds the tree. Usage: scripts/build.sh <build-dir> [cmake options...]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$1; shift
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/corvane-ccache}
+cmake -S "$top" -B "$build_dir" -G Ninja "$@"
+cmake --build "$build_dir" -j "$(nproc)"

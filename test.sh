@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test headless.
+#   ./test.sh              normal build in build/
+#   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+set -euo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+build_dir=$top/build
+cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+for arg in "$@"; do
+  case $arg in
+    --sanitize) build_dir=$top/build-sanitize; cmake_args+=(-DCORVANE_SANITIZE=ON) ;;
+    *) echo "unknown option: $arg" >&2; exit 2 ;;
+  esac
+done
+"$top/scripts/install-deps.sh"
+"$top/scripts/build.sh" "$build_dir" "${cmake_args[@]}"
+# Widget tests run offscreen; the few that need real native windows use this X server.
+source "$top/scripts/xvfb.sh"
+start_xvfb
+trap stop_xvfb EXIT
+cd "$build_dir"
+ctest --output-on-failure -j "$(nproc)" --timeout 600
