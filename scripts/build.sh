@@ -5,4 +5,4 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$1; shift
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/corvane-ccache}
 cmake -S "$top" -B "$build_dir" -G Ninja "$@"
-cmake --build "$build_dir" -j "$(nproc)"
+cmake --build "$build_dir" -j "${CORVANE_JOBS:-$(nproc)}"
