@@ -22,6 +22,7 @@ const QRegularExpression kDumpName("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f
 struct ChildResult
 {
     int deathSignal = 0; // 0 when the child exited normally
+    int exitCode = 0;
     QString output;
 };
 
@@ -50,6 +51,7 @@ ChildResult RunVictim(const QString& how, const QString& folder)
     int status = 0;
     waitpid(pid, &status, 0);
     result.deathSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 0;
     QFile out(QString::fromLocal8Bit(outPath));
     if (out.open(QIODevice::ReadOnly))
         result.output = QString::fromUtf8(out.readAll()).trimmed();
@@ -128,7 +130,15 @@ TEST(CrashDumpHandler, UnwritableFolderStillDiesWithTheSignal)
 
     const ChildResult child = RunVictim("null", blocker.fileName() + "/ExceptionDump");
 
+#if defined(__SANITIZE_ADDRESS__)
+    // Without a dump the signal goes to the handler installed before ours:
+    // the sanitizer's, which reports and exits with an error.
+    EXPECT_EQ(child.deathSignal, 0);
+    EXPECT_NE(child.exitCode, 0);
+    EXPECT_NE(child.exitCode, 3);
+#else
     EXPECT_EQ(child.deathSignal, SIGSEGV);
+#endif
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
               QStringList{"not-a-folder"});
 }
