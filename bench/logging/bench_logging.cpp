@@ -1,15 +1,13 @@
 // Compares the client's logging with spdlog's own rotating_file_sink_mt under
 // the same line format and the same flush-every-line policy, with 1 and 8
 // threads writing at once. The console sinks write to /dev/null during the runs.
+#include "ConsoleSilencer.h"
 #include "core/Logging.h"
 #include "core/LogLineFormat.h"
 #include "core/rotating_file_mod_sink.h"
 
 #include <QTemporaryDir>
 #include <spdlog/sinks/rotating_file_sink.h>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,34 +22,6 @@ namespace {
 constexpr std::uint32_t kMaxFileSize = 2 * 1024 * 1024;
 constexpr std::uint32_t kMaxFiles = 100;
 constexpr int kRepetitions = 3;
-
-// Points standard output and error at /dev/null while it lives.
-class QuietConsole
-{
-public:
-    QuietConsole()
-    {
-        std::fflush(nullptr);
-        savedOut_ = dup(STDOUT_FILENO);
-        savedErr_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        close(null);
-    }
-    ~QuietConsole()
-    {
-        std::fflush(nullptr);
-        dup2(savedOut_, STDOUT_FILENO);
-        dup2(savedErr_, STDERR_FILENO);
-        close(savedOut_);
-        close(savedErr_);
-    }
-
-private:
-    int savedOut_;
-    int savedErr_;
-};
 
 // Lines per second when `threads` threads share `totalLines` lines of the
 // client's usual shape through `logger`.
@@ -100,7 +70,7 @@ int main(int argc, char** argv)
 
     std::vector<Contender> contenders;
     {
-        QuietConsole quiet;
+        ConsoleSilencer quiet;
         if (!InitLogging(L"CorvaneLogs"))
             return 1;
     }
@@ -122,7 +92,7 @@ int main(int argc, char** argv)
     for (int threads : {1, 8}) {
         std::vector<std::vector<double>> rates(contenders.size());
         {
-            QuietConsole quiet;
+            ConsoleSilencer quiet;
             for (int run = 0; run < kRepetitions; ++run)
                 for (size_t c = 0; c < contenders.size(); ++c)
                     rates[c].push_back(LinesPerSecond(contenders[c].logger, threads, totalLines));
