@@ -5,13 +5,6 @@
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
-// Qt's offscreen platform plug-in never frees the screen it creates; the leak
-// checker of the sanitizer build reads this hook.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libqoffscreen.so\n";
-}
-
 TEST(FontSubstitution, ChineseUiFamilyResolvesToWenQuanYi)
 {
     int argc = 1;
