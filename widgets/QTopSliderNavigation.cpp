@@ -19,9 +19,12 @@ struct NavigationItem
 class QTopSliderNavigationPrivate
 {
 public:
-    explicit QTopSliderNavigationPrivate(QTopSliderNavigation* owner)
-        : q(owner), animation(new QPropertyAnimation(owner, "sliderGeometry"))
+    explicit QTopSliderNavigationPrivate(QTopSliderNavigation* owner) : q(owner) {}
+
+    // Runs once the owner can answer for its property: the animation reads it.
+    void createAnimation()
     {
+        animation = std::make_unique<QPropertyAnimation>(q, "sliderGeometry");
         animation->setEasingCurve(QEasingCurve::OutQuad);
         animation->setDuration(200);
     }
@@ -77,6 +80,7 @@ public:
 QTopSliderNavigation::QTopSliderNavigation(QWidget* parent)
     : QWidget(parent), d(std::make_unique<QTopSliderNavigationPrivate>(this))
 {
+    d->createAnimation();
 }
 
 QTopSliderNavigation::~QTopSliderNavigation() = default;
