@@ -190,7 +190,8 @@ void QPictureButton::paintEvent(QPaintEvent*)
     if (d->borderEnabled) {
         painter.setPen(d->borderColor);
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(whole);
+        // On pixel centres, so the one-pixel line stays crisp and inside the widget.
+        painter.drawRect(QRectF(whole).adjusted(0.5, 0.5, -0.5, -0.5));
     }
 
     const bool pushed = (isCheckable() && isChecked()) || isDown();

@@ -9,6 +9,17 @@
 
 namespace WidgetTestSupport {
 
+// Some widgets keep their size hints protected; layouts reach them as QWidget.
+inline QSize sizeHintOf(const QWidget& widget)
+{
+    return widget.sizeHint();
+}
+
+inline QSize minimumSizeHintOf(const QWidget& widget)
+{
+    return widget.minimumSizeHint();
+}
+
 inline QColor pixel(QWidget& widget, const QPoint& at)
 {
     return widget.grab().toImage().pixelColor(at);

@@ -20,7 +20,7 @@ private slots:
         QCOMPARE(button.switchState(), QSwitchButton::on);
         QCOMPARE(int(QSwitchButton::on), 0);
         QCOMPARE(int(QSwitchButton::off), 1);
-        QCOMPARE(static_cast<QWidget&>(button).sizeHint(), QSize(64, 32));
+        QCOMPARE(WidgetTestSupport::sizeHintOf(button), QSize(64, 32));
         QVERIFY(!button.isShowText());
         QCOMPARE(button.crack(), 2);
         QCOMPARE(button.font().family(), QStringLiteral("微软雅黑"));
