@@ -40,7 +40,14 @@ int QYearMonthCalendarView::calendarType() const
 
 void QYearMonthCalendarView::initCalendarType(int type)
 {
+    // The headers learn the grid's shape only from a reset; without one, a view
+    // made for a smaller grid would have no columns 4 to 6.
+    const bool shapeChanges = (type == CalendarGrid::Days) != (m_calendarType == CalendarGrid::Days);
+    if (shapeChanges)
+        m_model->beginShapeChange();
     m_calendarType = type;
+    if (shapeChanges)
+        m_model->endShapeChange();
 }
 
 QColor QYearMonthCalendarView::textColorHover() const
