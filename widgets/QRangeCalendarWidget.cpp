@@ -1,5 +1,6 @@
 #include "QRangeCalendarWidget.h"
 
+#include "LocalDateTime.h"
 #include "QDateLineEdit.h"
 #include "QShortCutListDelegate.h"
 #include "QStyledCalendarWidget.h"
@@ -52,22 +53,6 @@ QString tr(const char* text)
     return QCoreApplication::translate("QRangeCalendarWidget", text);
 }
 
-// A local date and time; a time the clocks skip (a change at midnight) becomes
-// the first moment after the gap rather than an invalid value.
-QDateTime localDateTime(const QDate& date, const QTime& time)
-{
-    if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    const QDateTime exact(date, time);
-    if (exact.isValid())
-        return exact;
-    for (int minutes = 1; minutes <= 24 * 60; ++minutes) {
-        const QDateTime later(date, time.addSecs(minutes * 60));
-        if (later.isValid() && later.date() == date)
-            return later;
-    }
-    return QDateTime();
-}
 }
 
 class QRangeCalendarWidgetForm
@@ -263,12 +248,12 @@ void QRangeCalendarWidget::getShortCutDateItem(QList<QListWidgetItem*>& items)
 
 QDateTime QRangeCalendarWidget::beginDateTime() const
 {
-    return localDateTime(ui->m_beginCalendarWidget->selectedDate(), ui->m_beginTimeLineEdit->time());
+    return LocalDateTime::at(ui->m_beginCalendarWidget->selectedDate(), ui->m_beginTimeLineEdit->time());
 }
 
 QDateTime QRangeCalendarWidget::endDateTime() const
 {
-    return localDateTime(ui->m_endCalendarWidget->selectedDate(), ui->m_endTimeLineEdit->time());
+    return LocalDateTime::at(ui->m_endCalendarWidget->selectedDate(), ui->m_endTimeLineEdit->time());
 }
 
 void QRangeCalendarWidget::onBeginSelectionChanged()
@@ -312,8 +297,8 @@ void QRangeCalendarWidget::onConfirmBtnClicked()
     if (hasTime()) {
         const QDateTime begin = beginDateTime();
         const QDateTime end = qMax(begin, endDateTime());
-        const QDateTime referenceBegin = localDateTime(m_referenceBeginDate, m_referenceBeginTime);
-        const QDateTime referenceEnd = localDateTime(m_referenceEndDate, m_referenceEndTime);
+        const QDateTime referenceBegin = LocalDateTime::at(m_referenceBeginDate, m_referenceBeginTime);
+        const QDateTime referenceEnd = LocalDateTime::at(m_referenceEndDate, m_referenceEndTime);
         if (begin != referenceBegin || end != referenceEnd)
             emit SignalDateTimeChanged(begin, end);
         return;
