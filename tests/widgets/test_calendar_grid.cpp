@@ -232,6 +232,24 @@ private slots:
         const QRect cell = view.visualRect(index);
         QCOMPARE(WidgetTestSupport::pixel(view, cell.topLeft() + QPoint(1, 1)), QColor(88, 187, 228));
     }
+
+    void selectedMonthIsMarkedByTextOnly()
+    {
+        QYearMonthCalendarView view;
+        view.initCalendarType(CalendarGrid::Months);
+        view.calendarModel()->setShownYearMonth(2026, 3);
+        view.resize(224, 224);
+        const QModelIndex march = view.model()->index(0, 2);
+        view.selectionModel()->setCurrentIndex(march, QItemSelectionModel::ClearAndSelect);
+        const QImage image = view.grab().toImage();
+        const QRect cell = view.visualRect(march);
+        QCOMPARE(image.pixelColor(cell.topLeft() + QPoint(1, 1)), view.palette().color(QPalette::Base));
+        bool hoverText = false;
+        for (int y = cell.top(); y <= cell.bottom() && !hoverText; ++y)
+            for (int x = cell.left(); x <= cell.right() && !hoverText; ++x)
+                hoverText = image.pixelColor(x, y) == QColor(88, 187, 228);
+        QVERIFY(hoverText);
+    }
 };
 
 QTEST_MAIN(TestCalendarGrid)
