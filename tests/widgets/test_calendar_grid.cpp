@@ -15,6 +15,16 @@ class TestCalendarGrid : public QObject
     Q_OBJECT
 
 private:
+    // The day grid of March 2026, weeks starting on Monday.
+    static QYearMonthCalendarModel* showMarch2026(QYearMonthCalendarView& view)
+    {
+        view.initCalendarType(CalendarGrid::Days);
+        QYearMonthCalendarModel* model = view.calendarModel();
+        model->setFirstDayOfWeek(Qt::Monday);
+        model->setShownYearMonth(2026, 3);
+        return model;
+    }
+
     static QPoint cellCentre(QYearMonthCalendarView& view, int row, int column)
     {
         return view.visualRect(view.model()->index(row, column)).center();
@@ -177,10 +187,7 @@ private slots:
     void rangeDisablesDaysAndClampsSelection()
     {
         QYearMonthCalendarView view;
-        view.initCalendarType(CalendarGrid::Days);
-        QYearMonthCalendarModel* model = view.calendarModel();
-        model->setFirstDayOfWeek(Qt::Monday);
-        model->setShownYearMonth(2026, 3);
+        QYearMonthCalendarModel* model = showMarch2026(view);
         model->setSelectedDate(QDate(2026, 3, 20));
         model->setMaximumDate(QDate(2026, 3, 15));
         QCOMPARE(model->selectedDate(), QDate(2026, 3, 15));
@@ -197,10 +204,7 @@ private slots:
     void outOfRangeDaysIgnoreTheMouse()
     {
         QYearMonthCalendarView view;
-        view.initCalendarType(CalendarGrid::Days);
-        QYearMonthCalendarModel* model = view.calendarModel();
-        model->setFirstDayOfWeek(Qt::Monday);
-        model->setShownYearMonth(2026, 3);
+        QYearMonthCalendarModel* model = showMarch2026(view);
         model->setMaximumDate(QDate(2026, 3, 15));
         view.resize(224, 224);
         view.show();
