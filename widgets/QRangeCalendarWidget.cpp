@@ -124,6 +124,7 @@ public:
         listViewShortCut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         listViewShortCut->setEditTriggers(QAbstractItemView::NoEditTriggers);
         listViewShortCut->setMouseTracking(true);
+        listViewShortCut->viewport()->setAttribute(Qt::WA_Hover); // the delegate shades the row under the mouse
         horizontalLayout_6->addWidget(listViewShortCut);
     }
 
