@@ -175,6 +175,13 @@ private slots:
         popup->findChild<QPushButton*>(QStringLiteral("pBScrollConfirm"))->click();
         QCOMPARE(field->text(), QStringLiteral("00:00:00"));
         QCOMPARE(field->time(), QTime(0, 0, 0));
+
+        // A press on the field while the picker is open only closes the picker.
+        QTest::mouseClick(field, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(popup->isVisible(), 5000);
+        QTest::mousePress(popup, Qt::LeftButton, {}, popup->mapFromGlobal(field->mapToGlobal(QPoint(5, 5))));
+        QVERIFY(!popup->isVisible());
+        QVERIFY(popup->testAttribute(Qt::WA_NoMouseReplay));
     }
 };
 

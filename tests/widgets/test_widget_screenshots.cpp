@@ -1,5 +1,7 @@
 // Shows every widget in a real window and saves a picture of each look, so a
 // person can review them: build/widget-screenshots/<widget>-<state>.png.
+#include "QClickableLabel.h"
+#include "QDateLineEdit.h"
 #include "QIconPushButton.h"
 #include "QPictureButton.h"
 #include "QRangeCalendarPopup.h"
@@ -9,6 +11,7 @@
 #include "QSimpleSliderNavigation.h"
 #include "QStyledCalendarWidget.h"
 #include "QSwitchButton.h"
+#include "QTimeLineEdit.h"
 #include "QTopSliderNavigation.h"
 #include "WidgetTestSupport.h"
 
@@ -138,6 +141,23 @@ private slots:
         close->setPicName(QStringLiteral(":/images/close"));
         close->move(x, 4);
         shoot(row, QStringLiteral("QIconPushButton"));
+    }
+
+    void fieldsAndLabel()
+    {
+        QWidget row;
+        row.setStyleSheet(QStringLiteral("QLineEdit {border:1px solid #D3DCE6;padding:3px;border-radius:2px;}"));
+        row.resize(330, 40);
+        auto* date = new QDateLineEdit(&row);
+        date->setGeometry(6, 6, 108, 28);
+        date->setDate(QDate::currentDate());
+        auto* time = new QTimeLineEdit(&row);
+        time->setGeometry(120, 6, 108, 28);
+        time->setTime(QTime(13, 5, 0));
+        auto* label = new QClickableLabel(&row);
+        label->setText(QStringLiteral("2026年"));
+        label->setGeometry(240, 6, 80, 28);
+        shoot(row, QStringLiteral("QDateLineEdit-QTimeLineEdit-QClickableLabel"));
     }
 
     void calendars()
