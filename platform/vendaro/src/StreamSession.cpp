@@ -27,6 +27,22 @@ int interruptWhenStopping(void* flag)
     return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
 }
 
+// Without the demuxer's parser a packet's key flag depends on the sender
+// marking random access points, so look for a key picture's NAL unit too.
+bool containsKeyPicture(const uint8_t* data, size_t size, AVCodecID codec)
+{
+    for (size_t i = 0; i + 3 < size; ++i) {
+        if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1)
+            continue;
+        const uint8_t header = data[i + 3];
+        if (codec == AV_CODEC_ID_H264 && (header & 0x1f) == 5)
+            return true;
+        if (codec == AV_CODEC_ID_HEVC && ((header >> 1) & 0x3f) >= 16 && ((header >> 1) & 0x3f) <= 21)
+            return true;
+    }
+    return false;
+}
+
 size_t bufferSizeFor(size_t requested)
 {
     return requested == 0 ? kDefaultBufferSize : std::clamp(requested, kMinimumBufferSize, kMaximumBufferSize);
@@ -204,7 +220,9 @@ void StreamSession::runTransportStream()
         return;
     }
     context->pb = io;
-    context->flags |= AVFMT_FLAG_CUSTOM_IO;
+    // Each PES packet holds a whole picture; the parser would only hold every
+    // picture back until the next one starts.
+    context->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_NOPARSE;
     context->interrupt_callback = AVIOInterruptCB{interruptWhenStopping, &m_stop};
 
     if (avformat_open_input(&context, nullptr, av_find_input_format("mpegts"), nullptr) >= 0) {
@@ -215,7 +233,10 @@ void StreamSession::runTransportStream()
             if (videoStream < 0 && stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
                 m_decoder.open(stream->codecpar->codec_id, stream->codecpar, true))
                 videoStream = m_packet->stream_index;
-            if (m_packet->stream_index == videoStream && (!waitForKey || (m_packet->flags & AV_PKT_FLAG_KEY))) {
+            const bool keyPicture = m_packet->stream_index == videoStream &&
+                                    ((m_packet->flags & AV_PKT_FLAG_KEY) ||
+                                     containsKeyPicture(m_packet->data, size_t(m_packet->size), m_decoder.codec()));
+            if (m_packet->stream_index == videoStream && (!waitForKey || keyPicture)) {
                 waitForKey = false;
                 m_decoder.decode(m_packet, [this](const AVFrame* frame) { onFrame(frame); });
             }
