@@ -334,9 +334,8 @@ void FileSession::seekToPts(int64_t target, std::optional<size_t> frameHint)
         int64_t position = -1;
         if (ready && ready->size())
             position = ready->at(ready->keyFrameBefore(ready->frameAt(target))).position;
-        AVFormatContext* context = m_file.context();
-        if (position < 0 || av_seek_frame(context, -1, position, AVSEEK_FLAG_BYTE) < 0)
-            av_seek_frame(context, m_file.videoStreamIndex(), target, AVSEEK_FLAG_BACKWARD);
+        if (position < 0 || av_seek_frame(m_file.context(), -1, position, AVSEEK_FLAG_BYTE) < 0)
+            seekToKeyFrameBefore(target);
         m_decoder.flush();
         m_draining = false;
         m_waitForKey = true;
@@ -371,6 +370,30 @@ void FileSession::seekToPts(int64_t target, std::optional<size_t> frameHint)
         std::lock_guard<std::mutex> lock(m_mutex);
         m_resetClock = true;
         m_ended = false;
+    }
+}
+
+// Without the index, a timestamp seek may land after the key frame the target
+// needs; step further back until the first key frame found is early enough.
+void FileSession::seekToKeyFrameBefore(int64_t target)
+{
+    AVFormatContext* context = m_file.context();
+    const int stream = m_file.videoStreamIndex();
+    const int64_t oneSecond = av_rescale_q(1, AVRational{1, 1}, m_timeBase);
+    for (int64_t back = 0;; back = back ? back * 2 : oneSecond) {
+        const int64_t from = std::max(m_startPts, target - back);
+        if (av_seek_frame(context, stream, from, AVSEEK_FLAG_BACKWARD) < 0)
+            return;
+        int64_t keyPts = AV_NOPTS_VALUE;
+        while (keyPts == AV_NOPTS_VALUE && !m_stop && av_read_frame(context, m_packet) >= 0) {
+            if (m_packet->stream_index == stream && (m_packet->flags & AV_PKT_FLAG_KEY))
+                keyPts = m_packet->pts != AV_NOPTS_VALUE ? m_packet->pts : m_packet->dts;
+            av_packet_unref(m_packet);
+        }
+        if (keyPts == AV_NOPTS_VALUE || keyPts <= target || from == m_startPts || m_stop) {
+            av_seek_frame(context, stream, from, AVSEEK_FLAG_BACKWARD);
+            return;
+        }
     }
 }
 

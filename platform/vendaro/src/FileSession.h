@@ -68,6 +68,7 @@ private:
     // Player thread.
     bool nextFrame(AVFrame* frame);
     void seekToPts(int64_t pts, std::optional<size_t> frameHint);
+    void seekToKeyFrameBefore(int64_t pts);
     void showFrame(AVFrame* frame, bool draw);
     bool newerRequestPending() const;
     int64_t framePts(const AVFrame* frame);
