@@ -175,7 +175,11 @@ unsigned int FileSession::requestFrame(int delta)
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_index)
             return MAVRO_ERR_INDEX_NOT_READY;
-        const long base = m_frameRequest ? *m_frameRequest : m_currentFrame.load();
+        // Steps count from the newest frame asked for, shown or not, so quick
+        // steps never repeat a frame.
+        const long base = m_frameRequest ? *m_frameRequest
+                          : m_frameInFlight ? *m_frameInFlight
+                                            : m_currentFrame.load();
         const long target = base < 0 && delta > 0 ? 0 : base + delta;
         if (target < 0 || size_t(target) >= m_index->size())
             return MAVRO_ERR_LIMIT;
@@ -258,11 +262,14 @@ void FileSession::runPlayer()
             if (m_stop)
                 break;
             frameRequest.swap(m_frameRequest);
+            m_frameInFlight = frameRequest;
             seek.swap(m_seekMs);
         }
         if (frameRequest) {
             const auto ready = index();
             seekToPts(ready->at(size_t(*frameRequest)).pts, size_t(*frameRequest));
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_frameInFlight.reset();
         } else if (seek) {
             seekToPts(toPts(*seek), std::nullopt);
         } else {

@@ -100,6 +100,7 @@ private:
     bool m_resetClock = true;
     std::optional<int64_t> m_seekMs;    // newest seek wins
     std::optional<long> m_frameRequest; // newest step wins
+    std::optional<long> m_frameInFlight; // taken by the player thread, not shown yet
     std::shared_ptr<const FileIndex> m_index;
 
     // Player thread state.
