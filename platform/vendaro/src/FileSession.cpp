@@ -246,7 +246,7 @@ void FileSession::runIndexer()
         m_index = built;
     }
     if (!m_stop)
-        m_callbacks->fileIndexed();
+        m_callbacks->notify(PortCallbacks::FileIndexed);
 }
 
 // ---- Player thread ----
@@ -472,7 +472,7 @@ void FileSession::reachEnd()
         m_ended = true;
     }
     if (!m_stop)
-        m_callbacks->fileEnded();
+        m_callbacks->notify(PortCallbacks::FileEnded);
 }
 
 int64_t FileSession::toMs(int64_t pts) const
