@@ -121,15 +121,19 @@ MAVRO_API int Mavro_GetPlayedTimeEx(long port);               /* milliseconds, -
 MAVRO_API unsigned int Mavro_GetFileTotalFrames(long port);
 MAVRO_API unsigned int Mavro_GetCurrentFrameNum(long port);
 
-/* Sound */
+/* Sound of a file's first audio track, on the ALSA device named by the
+ * environment variable MAVRO_SOUND_DEVICE, else "default". Only normal-speed
+ * play is heard. Fails with MAVRO_ERR_NO_SOUND when there is no audio track,
+ * no usable device, or the port plays a live stream. */
 MAVRO_API int Mavro_PlaySoundShare(long port);
 MAVRO_API int Mavro_StopSoundShare(long port);
 
-/* Test hooks: frame counters since the stream or file was opened, and the
+/* Test hooks: picture and sound counters since the stream or file was opened, and the
  * last decoded frame as 32-bit pixels (B, G, R, 255 in memory; the layout of
  * QImage::Format_RGB32). With a null buffer, only the size is reported. */
 MAVRO_API unsigned int Mavro_GetDecodedFrameCount(long port);
 MAVRO_API unsigned int Mavro_GetShownFrameCount(long port);
+MAVRO_API unsigned int Mavro_GetPlayedSoundFrameCount(long port); /* sample frames written to the device */
 MAVRO_API int Mavro_GetLastFrameImage(long port, unsigned char* buffer, unsigned int bufferSize,
                                       int* width, int* height);
 

@@ -1,6 +1,7 @@
 #include "FileSession.h"
 
 #include "PortCallbacks.h"
+#include "SoundOutput.h"
 #include "Vendaro.h"
 #include "VideoOutput.h"
 
@@ -141,6 +142,8 @@ unsigned int FileSession::pause(bool pause)
             return MAVRO_ERR_ORDER;
         m_state = pause ? State::Paused : State::Playing;
         m_resetClock = true;
+        if (pause && m_sound)
+            m_sound->discard();
     }
     m_wake.notify_all();
     return MAVRO_NOERROR;
@@ -304,6 +307,8 @@ bool FileSession::nextFrame(AVFrame* frame)
             m_decoder.decode(nullptr, collect);
             continue;
         }
+        if (m_packet->stream_index == m_file.audioStreamIndex())
+            playSound(m_packet);
         const bool wanted = m_packet->stream_index == m_file.videoStreamIndex() &&
                             (!m_waitForKey || (m_packet->flags & AV_PKT_FLAG_KEY));
         if (wanted) {
@@ -344,6 +349,7 @@ void FileSession::seekToPts(int64_t target, std::optional<size_t> frameHint)
         if (position < 0 || av_seek_frame(m_file.context(), -1, position, AVSEEK_FLAG_BYTE) < 0)
             seekToKeyFrameBefore(target);
         m_decoder.flush();
+        discardSound();
         m_draining = false;
         m_waitForKey = true;
         m_lastPts = AV_NOPTS_VALUE;
@@ -461,6 +467,70 @@ void FileSession::showFrame(AVFrame* frame, bool draw)
         m_currentFrame = long(ready->frameAt(pts));
     else
         m_currentFrame = m_currentFrame.load() + 1;
+}
+
+unsigned int FileSession::startSound()
+{
+    const int stream = m_file.audioStreamIndex();
+    if (stream < 0)
+        return MAVRO_ERR_NO_SOUND;
+    const AVCodecParameters* parameters = m_file.context()->streams[stream]->codecpar;
+    std::shared_ptr<SoundOutput> sound = SoundOutput::open(parameters->sample_rate, parameters->ch_layout.nb_channels);
+    if (!sound)
+        return MAVRO_ERR_NO_SOUND;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_sound)
+        m_soundPlayedBefore += m_sound->playedFrames();
+    m_sound = std::move(sound);
+    return MAVRO_NOERROR;
+}
+
+unsigned int FileSession::stopSound()
+{
+    std::shared_ptr<SoundOutput> sound;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_sound)
+            return MAVRO_ERR_ORDER;
+        m_soundPlayedBefore += m_sound->playedFrames();
+        sound.swap(m_sound);
+    }
+    return MAVRO_NOERROR; // the device closes with the last reference, outside the lock
+}
+
+uint64_t FileSession::playedSoundFrames() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_soundPlayedBefore + (m_sound ? m_sound->playedFrames() : 0);
+}
+
+// Sound goes with normal-speed play only; stepping, seeking and other speeds
+// are silent, as the picture no longer follows real time.
+void FileSession::playSound(const AVPacket* packet)
+{
+    std::shared_ptr<SoundOutput> sound;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_state != State::Playing || m_speedLevel != 0 || m_frameRequest || m_seekMs)
+            return;
+        sound = m_sound;
+    }
+    if (!sound)
+        return;
+    if (!m_audioDecoder.isOpen()) {
+        const AVCodecParameters* parameters = m_file.context()->streams[packet->stream_index]->codecpar;
+        if (!m_audioDecoder.open(parameters->codec_id, parameters, false))
+            return;
+    }
+    m_audioDecoder.decode(packet, [&sound](const AVFrame* frame) { sound->play(frame); });
+}
+
+void FileSession::discardSound()
+{
+    m_audioDecoder.flush();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_sound)
+        m_sound->discard();
 }
 
 void FileSession::reachEnd()

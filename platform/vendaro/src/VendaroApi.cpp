@@ -203,6 +203,11 @@ unsigned int Mavro_GetDecodedFrameCount(long port)
     return queryPort(port, 0u, [](PlayerPort& p) { return p.output().decodedFrames(); });
 }
 
+unsigned int Mavro_GetPlayedSoundFrameCount(long port)
+{
+    return queryPort(port, 0u, [](PlayerPort& p) { return p.playedSoundFrames(); });
+}
+
 unsigned int Mavro_GetShownFrameCount(long port)
 {
     return queryPort(port, 0u, [](PlayerPort& p) { return p.output().shownFrames(); });

@@ -94,17 +94,6 @@ TEST(VendaroPortTest, QueriesOnAFreedPortSayUnknown)
     EXPECT_EQ(Mavro_GetDecodedFrameCount(port), 0u);
 }
 
-TEST(VendaroPortTest, SoundFailsWithItsOwnCodeInsteadOfPretending)
-{
-    TestClip clip(TestClip::Codec::H264, TestClip::Container::TransportStream, 1, "clip.mp4");
-    long port = -1;
-    ASSERT_TRUE(Mavro_GetPort(&port));
-    ASSERT_TRUE(Mavro_OpenFile(port, clip.path().toLocal8Bit().constData()));
-    EXPECT_EQ(Mavro_PlaySoundShare(port), 0);
-    EXPECT_EQ(Mavro_GetLastError(port), unsigned(MAVRO_ERR_NO_SOUND));
-    Mavro_FreePort(port);
-}
-
 // ---- Callbacks and FreePort ----
 
 class VendaroCallbackRaceTest : public ::testing::Test
