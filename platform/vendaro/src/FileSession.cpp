@@ -321,6 +321,7 @@ bool FileSession::nextFrame(AVFrame* frame)
     av_frame_move_ref(frame, m_decoded.front());
     av_frame_free(&m_decoded.front());
     m_decoded.pop_front();
+    frame->pts = framePts(frame); // from here on, every picture has a timestamp
     return true;
 }
 
@@ -364,7 +365,7 @@ void FileSession::seekToPts(int64_t target, std::optional<size_t> frameHint)
         av_frame_free(&m_heldFrame);
     }
     while (candidate->width > 0 || nextFrame(candidate)) {
-        if (framePts(candidate) > target && haveShown) {
+        if (candidate->pts > target && haveShown) {
             m_heldFrame = candidate; // the next picture, for play or the next step
             candidate = nullptr;
             break;
@@ -372,7 +373,7 @@ void FileSession::seekToPts(int64_t target, std::optional<size_t> frameHint)
         av_frame_unref(shown);
         av_frame_move_ref(shown, candidate);
         haveShown = true;
-        if (m_lastPts >= target || newerRequestPending())
+        if (shown->pts >= target || newerRequestPending())
             break;
     }
     if (haveShown)
@@ -421,52 +422,47 @@ void FileSession::playOneFrame()
             reachEnd();
             return;
         }
-        framePts(frame);
     }
-    if (!waitUntilDue(frame)) {
+    bool late = false;
+    if (!waitUntilDue(frame, late)) {
         m_heldFrame = frame; // a command came first; keep the picture for later
         return;
-    }
-    const int64_t pts = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : m_lastPts;
-    bool late;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        const double speed = std::ldexp(1.0, m_speedLevel);
-        const auto due = m_clockStart + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-                                            av_q2d(m_timeBase) * double(pts - m_clockPts) / speed));
-        late = Clock::now() - due > kLateLimit;
     }
     showFrame(frame, !late);
     av_frame_free(&frame);
 }
 
-bool FileSession::waitUntilDue(AVFrame* frame)
+// Called with the lock held.
+FileSession::Clock::time_point FileSession::dueTime(int64_t pts) const
 {
-    const int64_t pts = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : m_lastPts;
+    const double speed = std::ldexp(1.0, m_speedLevel);
+    const double seconds = av_q2d(m_timeBase) * double(pts - m_clockPts) / speed;
+    return m_clockStart + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+bool FileSession::waitUntilDue(const AVFrame* frame, bool& late)
+{
     std::unique_lock<std::mutex> lock(m_mutex);
     const auto now = Clock::now();
-    const double speed = std::ldexp(1.0, m_speedLevel);
-    auto due = m_clockStart + std::chrono::duration_cast<Clock::duration>(
-                                  std::chrono::duration<double>(av_q2d(m_timeBase) * double(pts - m_clockPts) / speed));
-    if (m_resetClock || pts < m_clockPts || due - now > kMaxWait) {
+    if (m_resetClock || frame->pts < m_clockPts || dueTime(frame->pts) - now > kMaxWait) {
         m_clockStart = now;
-        m_clockPts = pts;
+        m_clockPts = frame->pts;
         m_resetClock = false;
-        due = now;
     }
+    const auto due = dueTime(frame->pts);
+    late = now - due > kLateLimit;
     return !m_wake.wait_until(lock, due, [this] { return m_stop || m_frameRequest || m_seekMs || m_state != State::Playing; });
 }
 
-void FileSession::showFrame(AVFrame* frame, bool draw)
+void FileSession::showFrame(const AVFrame* frame, bool draw)
 {
-    const int64_t pts = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : m_lastPts;
     if (draw)
         m_output->present(frame);
-    m_playedMs = std::max<int64_t>(0, toMs(pts));
+    m_playedMs = std::max<int64_t>(0, toMs(frame->pts));
     if (const auto ready = index())
-        m_currentFrame = long(ready->frameAt(pts));
+        m_currentFrame = long(ready->frameAt(frame->pts));
     else
-        m_currentFrame = m_currentFrame.load() + 1;
+        m_currentFrame = long(std::lround(double(m_playedMs.load()) * m_framesPerSecond / 1000.0));
 }
 
 unsigned int FileSession::startSound()

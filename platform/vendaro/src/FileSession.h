@@ -75,10 +75,13 @@ private:
     bool nextFrame(AVFrame* frame);
     void seekToPts(int64_t pts, std::optional<size_t> frameHint);
     void seekToKeyFrameBefore(int64_t pts);
-    void showFrame(AVFrame* frame, bool draw);
+    void showFrame(const AVFrame* frame, bool draw);
     bool newerRequestPending() const;
     int64_t framePts(const AVFrame* frame);
-    bool waitUntilDue(AVFrame* frame);
+    // False when a command came first; `late` tells that the picture's time
+    // has long passed.
+    bool waitUntilDue(const AVFrame* frame, bool& late);
+    Clock::time_point dueTime(int64_t pts) const;
     void playOneFrame();
     void reachEnd();
     void playSound(const AVPacket* packet);
