@@ -253,6 +253,11 @@ struct BadFileCase
     unsigned int error;
 };
 
+void PrintTo(const BadFileCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class VendaroBadFileTest : public ::testing::TestWithParam<BadFileCase>
 {
 };

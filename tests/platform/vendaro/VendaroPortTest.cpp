@@ -37,6 +37,11 @@ struct PortCall
     std::function<int(long)> call;
 };
 
+void PrintTo(const PortCall& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class VendaroInvalidPortTest : public ::testing::TestWithParam<PortCall>
 {
 };

@@ -84,6 +84,11 @@ struct NoSoundCase
     bool silentFile;
 };
 
+void PrintTo(const NoSoundCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class VendaroNoSoundTest : public VendaroSoundTest, public ::testing::WithParamInterface<NoSoundCase>
 {
 };

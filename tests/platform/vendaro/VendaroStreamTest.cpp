@@ -44,6 +44,11 @@ struct RtpCase
     TestClip::Codec codec;
 };
 
+void PrintTo(const RtpCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class VendaroRtpStreamTest : public ::testing::TestWithParam<RtpCase>
 {
 };
@@ -118,6 +123,11 @@ struct MalformedCase
     std::function<Packet(const Packet&)> damage; // replaces one packet of picture 10
     bool losesPictures;                          // the pictures up to the next key frame are dropped
 };
+
+void PrintTo(const MalformedCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 class VendaroMalformedRtpTest : public ::testing::TestWithParam<MalformedCase>
 {
