@@ -195,6 +195,11 @@ void RtpDepacketizer::finishAccessUnit(std::vector<AccessUnit>& out)
     }
     if (m_unitBroken || m_fragmentOpen)
         m_awaitingKeyFrame = true;
+    discardUnit();
+}
+
+void RtpDepacketizer::discardUnit()
+{
     m_unit = AccessUnit{};
     m_unitOpen = false;
     m_unitBroken = false;
@@ -213,12 +218,7 @@ void RtpDepacketizer::markBroken()
 
 void RtpDepacketizer::resynchronise()
 {
-    m_unit = AccessUnit{};
-    m_unitOpen = false;
-    m_unitBroken = false;
-    m_unitHasParameterSets = false;
-    m_fragment.clear();
-    m_fragmentOpen = false;
+    discardUnit();
     m_awaitingKeyFrame = true;
 }
 

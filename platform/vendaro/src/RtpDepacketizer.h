@@ -44,6 +44,7 @@ private:
     void appendNal(const uint8_t* nal, size_t size);
     void finishAccessUnit(std::vector<AccessUnit>& out);
     void markBroken();
+    void discardUnit();
     void resynchronise();
     int nalType(const uint8_t* nal) const;
     bool isKeyNal(int type) const;
