@@ -59,8 +59,8 @@ enum
 /* Stream open modes of Mavro_SetStreamOpenMode. */
 enum
 {
-    MAVRO_STREAM_REALTIME = 0, /* live: frames are shown as soon as decoded */
-    MAVRO_STREAM_FILE = 1      /* a stored stream pushed in: same, kept for callers */
+    MAVRO_STREAM_REALTIME = 0, /* live: pictures are shown as soon as they are decoded */
+    MAVRO_STREAM_FILE = 1      /* a stored stream pushed in: decoded and shown the same way */
 };
 
 /* Header types of MAVRO_SESSION_INFO. */
@@ -87,7 +87,9 @@ MAVRO_API int Mavro_GetPort(long* port);
 MAVRO_API int Mavro_FreePort(long port);
 MAVRO_API unsigned int Mavro_GetLastError(long port);
 
-/* Stream mode */
+/* Stream mode. The protocol type of Mavro_OpenStreamAdvanced is not used:
+ * the header's content tells the transport. The buffer pool size is the
+ * input buffer's: 0 means 6 MiB, others are held between 256 KiB and 256 MiB. */
 MAVRO_API int Mavro_SetStreamOpenMode(long port, unsigned int mode);
 MAVRO_API int Mavro_OpenStreamAdvanced(long port, int protocolType, const MAVRO_SESSION_INFO* info,
                                        unsigned int bufferPoolSize);
