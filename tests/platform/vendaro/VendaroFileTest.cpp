@@ -195,6 +195,28 @@ TEST_F(VendaroFileTest, ACutShortFilePlaysWhatItHolds)
     EXPECT_LT(Mavro_GetDecodedFrameCount(m_port), unsigned(kFrames));
 }
 
+TEST_F(VendaroFileTest, ARecordingThatStartsWithTheDeviceHeaderPlays)
+{
+    // Recordings hold the device's blocks as delivered, its stream header first.
+    QByteArray recording(40, '\0');
+    recording.replace(0, 20, "DEVICE STREAM HEADER");
+    const auto bytes = s_clip->bytes();
+    recording.append(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+    const QString path = s_clip->path() + ".recording.mp4";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(recording);
+    file.close();
+
+    ASSERT_TRUE(Mavro_OpenFile(m_port, path.toLocal8Bit().constData()));
+    EXPECT_EQ(Mavro_GetFileTime(m_port), unsigned(kSeconds));
+    ASSERT_TRUE(waitForIndex());
+    EXPECT_EQ(Mavro_GetFileTotalFrames(m_port), unsigned(kFrames));
+    ASSERT_TRUE(Mavro_SetPlayedTimeEx(m_port, 1000));
+    ASSERT_TRUE(waitForFrame(TestClip::kFrameRate));
+    EXPECT_LT(differenceFromSource(TestClip::kFrameRate), kSamePicture);
+}
+
 TEST_F(VendaroFileTest, AFileStillBeingWrittenNeverCrashesThePlayer)
 {
     const auto bytes = s_clip->bytes();
