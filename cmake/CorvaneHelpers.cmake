@@ -29,11 +29,12 @@ set(CORVANE_TEST_ENV
     LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
 
-# corvane_add_gtest(<name> SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s] [X11])
+# corvane_add_gtest(<name> SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s] [X11] [PREFIX p])
 # One GoogleTest executable, registered with ctest test by test. X11 runs it
 # on the Xvfb server that test.sh starts instead of the offscreen platform.
+# PREFIX tells apart two executables built from the same test file.
 function(corvane_add_gtest name)
-  cmake_parse_arguments(ARG "X11" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "X11" "TIMEOUT;PREFIX" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${ARG_LIBS})
   set(env ${CORVANE_TEST_ENV} ${ARG_ENV})
@@ -48,6 +49,7 @@ function(corvane_add_gtest name)
   # arguments, so the variables are set by running each test through env(1).
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")
   gtest_discover_tests(${name}
+    TEST_PREFIX "${ARG_PREFIX}"
     DISCOVERY_MODE PRE_TEST
     PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
