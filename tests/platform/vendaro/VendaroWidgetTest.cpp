@@ -16,13 +16,6 @@
 
 #include <gtest/gtest.h>
 
-// Qt's platform plugins leave allocations of system libraries (font
-// configuration, the D-Bus connection) to the end of the process.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
-}
-
 namespace {
 
 int g_argc = 1;
