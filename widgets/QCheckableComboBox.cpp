@@ -73,7 +73,11 @@ QCheckableComboBox::QCheckableComboBox(QWidget* parent)
     view()->viewport()->installEventFilter(this);
 }
 
-QCheckableComboBox::~QCheckableComboBox() = default;
+QCheckableComboBox::~QCheckableComboBox()
+{
+    for (const QMetaObject::Connection& connection : qAsConst(d->modelConnections))
+        disconnect(connection);
+}
 
 void QCheckableComboBox::setCheckableModel(QAbstractItemModel* newModel)
 {

@@ -14,6 +14,13 @@ QCustomTableWidget::QCustomTableWidget(int rows, int columns, QWidget* parent)
     init();
 }
 
+QCustomTableWidget::~QCustomTableWidget()
+{
+    // The base class clears its model while it is destroyed: the bookkeeping must not hear of it.
+    for (const QMetaObject::Connection& connection : qAsConst(m_modelConnections))
+        disconnect(connection);
+}
+
 void QCustomTableWidget::init()
 {
     setAlternatingRowColors(true);
@@ -35,16 +42,19 @@ void QCustomTableWidget::init()
     // The bits are kept per row index, so every change that moves rows (insertion
     // or removal in the middle, sorting) re-reads them from the items.
     QAbstractItemModel* m = model();
-    connect(m, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                if (topLeft.column() == 0)
-                    updateCheckedRows(topLeft.row(), bottomRight.row());
-            });
-    connect(m, &QAbstractItemModel::rowsInserted, this, &QCustomTableWidget::rebuildCheckedRows);
-    connect(m, &QAbstractItemModel::rowsRemoved, this, &QCustomTableWidget::rebuildCheckedRows);
-    connect(m, &QAbstractItemModel::rowsMoved, this, &QCustomTableWidget::rebuildCheckedRows);
-    connect(m, &QAbstractItemModel::layoutChanged, this, &QCustomTableWidget::rebuildCheckedRows);
-    connect(m, &QAbstractItemModel::modelReset, this, &QCustomTableWidget::rebuildCheckedRows);
+    const auto rebuild = [this] { rebuildCheckedRows(); };
+    m_modelConnections = {
+        connect(m, &QAbstractItemModel::dataChanged, this,
+                [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                    if (topLeft.column() == 0)
+                        updateCheckedRows(topLeft.row(), bottomRight.row());
+                }),
+        connect(m, &QAbstractItemModel::rowsInserted, this, rebuild),
+        connect(m, &QAbstractItemModel::rowsRemoved, this, rebuild),
+        connect(m, &QAbstractItemModel::rowsMoved, this, rebuild),
+        connect(m, &QAbstractItemModel::layoutChanged, this, rebuild),
+        connect(m, &QAbstractItemModel::modelReset, this, rebuild),
+    };
     rebuildCheckedRows();
 }
 

@@ -18,6 +18,7 @@ class FERROWIX_EXPORT QCustomTableWidget : public QTableWidget
 public:
     explicit QCustomTableWidget(QWidget* parent = nullptr);
     QCustomTableWidget(int rows, int columns, QWidget* parent = nullptr);
+    ~QCustomTableWidget() override;
 
     // Makes the column orderable and shows the arrow of `order`.
     void enableColumnOrder(int column, Qt::SortOrder order);
@@ -40,4 +41,5 @@ private:
     // Bit i: the item in row i, column 0 is checked.
     QBitArray m_checkedRows;
     bool m_checkingAll = false;
+    QVector<QMetaObject::Connection> m_modelConnections;
 };
