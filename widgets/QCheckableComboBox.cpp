@@ -49,7 +49,7 @@ void QCheckableComboBoxPrivate::refreshCheckedList()
 bool QCheckableComboBoxPrivate::handleListRelease(QObject* watched, QMouseEvent* event)
 {
     QAbstractItemView* view = q->view();
-    const QPoint pos = view->mapFrom(static_cast<QWidget*>(watched), event->pos());
+    const QPoint pos = static_cast<QWidget*>(watched)->mapTo(view, event->pos());
     const QModelIndex index = view->indexAt(view->viewport()->mapFrom(view, pos));
     const Qt::ItemFlags needed = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (!view->rect().contains(pos) || !index.isValid() || (index.flags() & needed) != needed) {

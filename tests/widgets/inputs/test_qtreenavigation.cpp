@@ -83,7 +83,7 @@ void TestQTreeNavigation::clicksOpenAndClose()
     m_menu->setSingleItemExpanded(single);
     for (const QString& name : clicks)
         click(itemNamed(name));
-    for (const QString& name : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")})
+    for (const char* name : {"A", "B", "C"})
         QCOMPARE(itemNamed(name)->isExpanded(), open.contains(name));
 }
 
