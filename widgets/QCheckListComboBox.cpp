@@ -1,16 +1,11 @@
 #include "qchecklistcombobox.h"
 
+#include "PopupPlacement.h"
 #include "QCheckListPopup.h"
 
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QStylePainter>
-
-namespace {
-constexpr int kPopupGap = 3;
-}
 
 QCheckListComboBox::QCheckListComboBox(QWidget* parent) : QComboBox(parent)
 {
@@ -69,26 +64,7 @@ void QCheckListComboBox::mouseReleaseEvent(QMouseEvent*)
 
 void QCheckListComboBox::showPopup()
 {
-    const QPoint below = mapToGlobal(QPoint(0, height() - 1 + kPopupGap));
-    const QPoint above = mapToGlobal(QPoint(0, -kPopupGap));
-    const int w = width();
-    const int h = m_popup->fittedSize().height();
-    QScreen* screen = QGuiApplication::screenAt(below);
-    const QRect available = (screen ? screen : QGuiApplication::primaryScreen())->availableGeometry();
-
-    int x = below.x();
-    if (available.right() < x + w)
-        x = available.right() - w;
-    x = qMax(x, available.left());
-    int y = below.y();
-    if (available.bottom() < below.y() + h)
-        y = qMax(above.y() - h, available.top());
-    else if (y < available.top())
-        y = available.top();
-    if (available.bottom() < y + h)
-        y = available.bottom() - h;
-
-    m_popup->move(x, y);
+    m_popup->move(PopupPlacement::belowOrAbove(this, m_popup->fittedSize()));
     m_popup->show();
     m_popup->setFocus(Qt::OtherFocusReason);
     update();
