@@ -1,10 +1,12 @@
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLibraryInfo>
 #include <QPixmap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,79 +18,117 @@ class TestDesignerWidgetBox : public QObject
     Q_OBJECT
 
 private slots:
-    void designerLoadsCollection();
+    void designerShowsCollection();
 
 private:
-    static bool screenShowsDesigner(QImage* shot);
+    struct Run
+    {
+        QImage screen;
+        QString log;
+        bool stayedUp = false;
+    };
+    static Run runDesigner(bool withPlugin);
+    static void writeDesignerSettings(const QString& folder);
+    static bool screenIsDrawn(const QImage& shot);
 };
 
-bool TestDesignerWidgetBox::screenShowsDesigner(QImage* shot)
+// Designer's settings for the run: no new-form dialog over the window, and the
+// standard widget groups closed so that the library's group is in view.
+void TestDesignerWidgetBox::writeDesignerSettings(const QString& folder)
 {
-    *shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    QDir().mkpath(folder);
+    QFile settings(QDir(folder).filePath(QStringLiteral("Designer.conf")));
+    if (!settings.open(QIODevice::WriteOnly))
+        return;
+    settings.write("[newFormDialog]\nShowOnStartup=false\n\n[WidgetBox]\n"
+                   "Closed categories=Layouts, Spacers, Buttons, Item Views (Model-Based), "
+                   "Item Widgets (Item-Based), Containers, Input Widgets, Display Widgets\n");
+}
+
+bool TestDesignerWidgetBox::screenIsDrawn(const QImage& shot)
+{
     // An empty X screen is one colour; Designer's windows are not.
-    const QRgb first = shot->pixel(0, 0);
-    for (int y = 0; y < shot->height(); y += 7) {
-        for (int x = 0; x < shot->width(); x += 7) {
-            if (shot->pixel(x, y) != first)
+    const QRgb first = shot.pixel(0, 0);
+    for (int y = 0; y < shot.height(); y += 7) {
+        for (int x = 0; x < shot.width(); x += 7) {
+            if (shot.pixel(x, y) != first)
                 return true;
         }
     }
     return false;
 }
 
-void TestDesignerWidgetBox::designerLoadsCollection()
+TestDesignerWidgetBox::Run TestDesignerWidgetBox::runDesigner(bool withPlugin)
 {
+    Run run;
     const QString designer = QLibraryInfo::location(QLibraryInfo::BinariesPath) + QStringLiteral("/designer");
-    QVERIFY2(QFileInfo::exists(designer), qPrintable(designer));
     QTemporaryDir home;
-    QVERIFY(home.isValid());
+    writeDesignerSettings(home.filePath(QStringLiteral("config/QtProject")));
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_DEBUG_PLUGINS"), QStringLiteral("1"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    // Fresh settings: no layout or plug-in list from an earlier run.
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    if (!withPlugin)
+        env.remove(QStringLiteral("QT_PLUGIN_PATH"));
     QProcess process;
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(designer, QStringList());
-    QVERIFY2(process.waitForStarted(30000), qPrintable(process.errorString()));
+    if (!process.waitForStarted(30000)) {
+        run.log = process.errorString();
+        return run;
+    }
 
-    QByteArray output;
-    const auto loadedLine = [&output] {
-        return output.contains("loaded library") && output.contains("designer/libFerrowix.so");
-    };
+    // Plug-ins are loaded before the main window is built; then let it paint.
+    const QRegularExpression widgetBoxLoaded(QStringLiteral("loaded library \"[^\"]*/libqwebview\\.so\"|"
+                                                            "loaded library \"[^\"]*/libFerrowix\\.so\""));
     QElapsedTimer clock;
     clock.start();
-    while (!loadedLine() && process.state() == QProcess::Running && clock.elapsed() < 90000) {
-        process.waitForReadyRead(1000);
+    QByteArray output;
+    while (!widgetBoxLoaded.match(QString::fromLocal8Bit(output)).hasMatch()
+           && process.state() == QProcess::Running && clock.elapsed() < 60000) {
+        process.waitForReadyRead(500);
         output += process.readAll();
     }
-    // Let the main window and its widget box finish painting.
-    QImage shot;
-    QTRY_VERIFY_WITH_TIMEOUT(screenShowsDesigner(&shot), 30000);
+    while (!screenIsDrawn(run.screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage())
+           && clock.elapsed() < 90000)
+        QTest::qWait(200);
     QTest::qWait(3000);
-    screenShowsDesigner(&shot);
-    shot.save(QStringLiteral(FERROWIX_DESIGNER_SCREENSHOT));
-    output += process.readAll();
-    const bool running = process.state() == QProcess::Running;
+    run.screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    run.stayedUp = process.state() == QProcess::Running;
     process.terminate();
     if (!process.waitForFinished(10000)) {
         process.kill();
         process.waitForFinished(10000);
     }
     output += process.readAll();
+    run.log = QString::fromLocal8Bit(output);
+    return run;
+}
 
-    const QString log = QString::fromLocal8Bit(output);
-    QVERIFY2(running, qPrintable(log.right(3000)));
-    QVERIFY2(loadedLine(), qPrintable(log.right(3000)));
-    for (const QString& line : log.split(QLatin1Char('\n'))) {
+void TestDesignerWidgetBox::designerShowsCollection()
+{
+    const Run plain = runDesigner(false);
+    const Run with = runDesigner(true);
+    with.screen.save(QStringLiteral(FERROWIX_DESIGNER_SCREENSHOT));
+
+    QVERIFY2(with.stayedUp, qPrintable(with.log.right(3000)));
+    const QRegularExpression loaded(QStringLiteral("loaded library \"[^\"]*/libFerrowix\\.so\""));
+    QVERIFY2(loaded.match(with.log).hasMatch(), qPrintable(with.log.right(3000)));
+    for (const QString& line : with.log.split(QLatin1Char('\n'))) {
         const bool ours = line.contains(QLatin1String("Ferrowix")) || line.contains(QLatin1String("custom widget"));
         QVERIFY2(!(ours && (line.contains(QLatin1String("Cannot")) || line.contains(QLatin1String("failed"))
                             || line.contains(QLatin1String("mismatch")))),
                  qPrintable(line));
     }
+    // With every standard group closed, only the library's group can fill the widget box.
+    QVERIFY(plain.stayedUp);
+    // Below the closed groups, away from the filter field and its caret.
+    const QRect widgetBox(0, 270, 240, 420);
+    QVERIFY(screenIsDrawn(with.screen) && screenIsDrawn(plain.screen));
+    QVERIFY2(with.screen.copy(widgetBox) != plain.screen.copy(widgetBox), "the widget box looks the same without the plug-in");
 }
 
 QTEST_MAIN(TestDesignerWidgetBox)
