@@ -1,6 +1,7 @@
 #include "QCheckListDelegate.h"
 
-#include <QKeyEvent>
+#include "CheckStateToggle.h"
+
 #include <QMouseEvent>
 
 void QCheckListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -18,33 +19,20 @@ QSize QCheckListDelegate::sizeHint(const QStyleOptionViewItem&, const QModelInde
 bool QCheckListDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                                      const QModelIndex& index)
 {
-    const Qt::ItemFlags flags = model->flags(index);
-    const QVariant state = index.data(Qt::CheckStateRole);
-    if (!(flags & Qt::ItemIsUserCheckable) || !(flags & Qt::ItemIsEnabled) || !(option.state & QStyle::State_Enabled)
-        || !state.isValid())
+    if (!CheckStateToggle::isToggleable(model, option, index))
         return false;
-
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
     case QEvent::MouseButtonRelease: {
+        // Anywhere on the cell, not only on the indicator.
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton || !option.rect.contains(mouse->pos()))
             return false;
-        break;
-    }
-    case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key != Qt::Key_Space && key != Qt::Key_Select)
-            return false;
-        break;
+        return CheckStateToggle::toggle(model, index);
     }
     default:
-        return false;
+        return CheckStateToggle::isToggleKey(event) && CheckStateToggle::toggle(model, index);
     }
-    int next = state.toInt() == Qt::Checked ? Qt::Unchecked : Qt::Checked;
-    if (flags & Qt::ItemIsUserTristate)
-        next = (state.toInt() + 1) % 3;
-    return model->setData(index, next, Qt::CheckStateRole);
 }

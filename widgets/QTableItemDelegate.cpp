@@ -1,9 +1,9 @@
 #include "QTableItemDelegate.h"
 
 #include "CheckIndicatorGeometry.h"
+#include "CheckStateToggle.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -30,13 +30,6 @@ QStyle::State indicatorState(int checkState)
         return QStyle::State_Off;
     }
 }
-
-int nextCheckState(int current, Qt::ItemFlags flags)
-{
-    if (flags & Qt::ItemIsUserTristate)
-        return (current + 1) % 3;
-    return current == Qt::Checked ? Qt::Unchecked : Qt::Checked;
-}
 } // namespace
 
 void QTableItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -60,32 +53,22 @@ void QTableItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 bool QTableItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                                      const QModelIndex& index)
 {
-    const Qt::ItemFlags flags = model->flags(index);
-    const QVariant state = index.data(Qt::CheckStateRole);
-    if (!(flags & Qt::ItemIsUserCheckable) || !(flags & Qt::ItemIsEnabled) || !(option.state & QStyle::State_Enabled)
-        || !state.isValid())
+    if (!CheckStateToggle::isToggleable(model, option, index))
         return QStyledItemDelegate::editorEvent(event, model, option, index);
-
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick: {
+        // Only on the centred indicator: a click elsewhere selects the row.
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QRect box = centredCheckIndicatorRect(option.rect, QApplication::style());
         if (mouse->button() != Qt::LeftButton || !box.contains(mouse->pos()))
             return false;
         if (event->type() != QEvent::MouseButtonRelease)
             return true;
-        break;
-    }
-    case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key != Qt::Key_Space && key != Qt::Key_Select)
-            return false;
-        break;
+        return CheckStateToggle::toggle(model, index);
     }
     default:
-        return false;
+        return CheckStateToggle::isToggleKey(event) && CheckStateToggle::toggle(model, index);
     }
-    return model->setData(index, nextCheckState(state.toInt(), flags), Qt::CheckStateRole);
 }
