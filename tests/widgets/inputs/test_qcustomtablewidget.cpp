@@ -29,7 +29,20 @@ private:
     static std::unique_ptr<QCustomTableWidget> makeTable(int rows, const Rows& checked = {});
     static QClickabledHeaderView* header(QCustomTableWidget& table);
     static void clickSection(QCustomTableWidget& table, int section);
+    static QColor arrowTopColour(QCustomTableWidget& table, int section);
 };
+
+// Colour inside the upper triangle of the sort-arrow picture drawn in `section`:
+// the highlighted one shows the current order (upper ascending, lower descending).
+QColor TestQCustomTableWidget::arrowTopColour(QCustomTableWidget& table, int section)
+{
+    QHeaderView* h = table.horizontalHeader();
+    const QImage image = h->viewport()->grab().toImage();
+    const QImage arrow(QStringLiteral(":/images/HeaderAscendingOrder.png"));
+    const int right = h->sectionViewportPosition(section) + h->sectionSize(section) - 1;
+    const QPoint arrowTopLeft(right - arrow.width() - 4, (h->height() - arrow.height()) / 2);
+    return image.pixelColor(arrowTopLeft + QPoint(arrow.width() / 2, arrow.height() / 3));
+}
 
 std::unique_ptr<QCustomTableWidget> TestQCustomTableWidget::makeTable(int rows, const Rows& checked)
 {
@@ -181,7 +194,12 @@ void TestQCustomTableWidget::orderArrowsFlip()
     QSignalSpy headerOrder(header(*table), &QClickabledHeaderView::sectionOrderChanged);
     QSignalSpy tableOrder(table.get(), &QCustomTableWidget::HorizontalHeaderSectionOrderChanged);
 
+    const QColor highlighted = QImage(QStringLiteral(":/images/HeaderAscendingOrder.png"))
+                                   .pixelColor(4, 4);
+    QCOMPARE(arrowTopColour(*table, 2), highlighted);
+
     clickSection(*table, 2);
+    QVERIFY(arrowTopColour(*table, 2) != highlighted);
     QCOMPARE(headerOrder.count(), 1);
     QCOMPARE(tableOrder.count(), 1);
     QCOMPARE(tableOrder.last(), (QVariantList{2, 1}));
@@ -204,6 +222,8 @@ void TestQCustomTableWidget::sectionWithoutOrderIgnoresClicks()
     QSignalSpy tableOrder(table.get(), &QCustomTableWidget::HorizontalHeaderSectionOrderChanged);
     clickSection(*table, 1);
     QCOMPARE(tableOrder.count(), 0);
+    const QColor highlighted = QImage(QStringLiteral(":/images/HeaderAscendingOrder.png")).pixelColor(4, 4);
+    QVERIFY(arrowTopColour(*table, 1) != highlighted);
     QVERIFY(!table->model()->headerData(1, Qt::Horizontal, QClickabledHeaderView::SortRole).isValid());
 }
 
