@@ -1,5 +1,7 @@
 #include "QPictureButton.h"
 
+#include "ValueChange.h"
+
 #include <QPainter>
 
 namespace {
@@ -22,10 +24,8 @@ public:
     template <typename T>
     void change(T& field, const T& value)
     {
-        if (field == value)
-            return;
-        field = value;
-        q->update();
+        if (ValueChange::assign(field, value))
+            q->update();
     }
 
     // Pictures are not compared: setting one always repaints.

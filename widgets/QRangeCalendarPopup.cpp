@@ -4,7 +4,8 @@
 #include <QMouseEvent>
 
 QRangeCalendarPopup::QRangeCalendarPopup(QWidget* parent, QFlags<RangeCalendarMode> mode)
-    : QRangeCalendarWidget(parent, Qt::Popup | Qt::NoDropShadowWindowHint, mode)
+    // Frameless too: a window frame would push the calendar off the place computed for it.
+    : QRangeCalendarWidget(parent, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint, mode)
 {
     setAttribute(Qt::WA_WindowPropagation);
     connect(this, &QRangeCalendarWidget::SignalClickConfirmBtn, this, &QWidget::hide);

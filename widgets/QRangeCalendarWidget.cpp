@@ -1,5 +1,6 @@
 #include "QRangeCalendarWidget.h"
 
+#include "LocalDateTime.h"
 #include "QDateLineEdit.h"
 #include "QShortCutListDelegate.h"
 #include "QStyledCalendarWidget.h"
@@ -24,8 +25,13 @@ struct Shortcut
     int value;
 };
 const Shortcut kShortcuts[] = {
-    {"最近三天", 3},   {"最近一周", 7},   {"最近两周", 14},  {"最近三周", 21},
-    {"最近一月", 256}, {"最近两月", 512}, {"最近三月", 768},
+    {QT_TRANSLATE_NOOP("QRangeCalendarWidget", "最近三天"), 3},
+    {QT_TRANSLATE_NOOP("QRangeCalendarWidget", "最近一周"), 7},
+    {QT_TRANSLATE_NOOP("QRangeCalendarWidget", "最近两周"), 14},
+    {QT_TRANSLATE_NOOP("QRangeCalendarWidget", "最近三周"), 21},
+    {QT_TRANSLATE_NOOP("QRangeCalendarWidget", "最近一月"), 256},
+    {QT_TRANSLATE_NOOP("QRangeCalendarWidget", "最近两月"), 512},
+    {QT_TRANSLATE_NOOP("QRangeCalendarWidget", "最近三月"), 768},
 };
 
 const char* const kStyleSheet =
@@ -47,27 +53,12 @@ const char* const kStyleSheet =
     "QLineEdit:hover{  border:1px solid #58BBE4; }"
     "QLineEdit:focus{ border:1px solid #4695B6; }";
 
+// Texts are marked with QT_TRANSLATE_NOOP where they stand, so lupdate finds them.
 QString tr(const char* text)
 {
     return QCoreApplication::translate("QRangeCalendarWidget", text);
 }
 
-// A local date and time; a time the clocks skip (a change at midnight) becomes
-// the first moment after the gap rather than an invalid value.
-QDateTime localDateTime(const QDate& date, const QTime& time)
-{
-    if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    const QDateTime exact(date, time);
-    if (exact.isValid())
-        return exact;
-    for (int minutes = 1; minutes <= 24 * 60; ++minutes) {
-        const QDateTime later(date, time.addSecs(minutes * 60));
-        if (later.isValid() && later.date() == date)
-            return later;
-    }
-    return QDateTime();
-}
 }
 
 class QRangeCalendarWidgetForm
@@ -78,7 +69,7 @@ public:
         if (widget->objectName().isEmpty())
             widget->setObjectName(QStringLiteral("QRangeCalendarWidget"));
         widget->resize(618, 374);
-        widget->setWindowTitle(tr("QRangeCalendarWidget"));
+        widget->setWindowTitle(QCoreApplication::translate("QRangeCalendarWidget", "QRangeCalendarWidget"));
 
         horizontalLayout_6 = new QHBoxLayout(widget);
         horizontalLayout_6->setSpacing(0);
@@ -94,14 +85,14 @@ public:
         horizontalLayout_5->setContentsMargins(11, 11, 11, 11);
         frame_2 = frame(frameEditRangeCalendar, QStringLiteral("frame_2"), QFrame::NoFrame);
         auto* horizontalLayout_3 = fieldRow(frame_2);
-        m_beginDateLineEdit = field<QDateLineEdit>(frame_2, QStringLiteral("m_beginDateLineEdit"), "开始日期");
-        m_beginTimeLineEdit = field<QTimeLineEdit>(frame_2, QStringLiteral("m_beginTimeLineEdit"), "开始时间");
+        m_beginDateLineEdit = field<QDateLineEdit>(frame_2, QStringLiteral("m_beginDateLineEdit"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "开始日期"));
+        m_beginTimeLineEdit = field<QTimeLineEdit>(frame_2, QStringLiteral("m_beginTimeLineEdit"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "开始时间"));
         horizontalLayout_3->addWidget(m_beginDateLineEdit);
         horizontalLayout_3->addWidget(m_beginTimeLineEdit);
         frame_3 = frame(frameEditRangeCalendar, QStringLiteral("frame_3"), QFrame::NoFrame);
         auto* horizontalLayout_4 = fieldRow(frame_3);
-        m_endDateLineEdit = field<QDateLineEdit>(frame_3, QStringLiteral("m_endDateLineEdit"), "结束日期");
-        m_endTimeLineEdit = field<QTimeLineEdit>(frame_3, QStringLiteral("m_endTimeLineEdit"), "结束时间");
+        m_endDateLineEdit = field<QDateLineEdit>(frame_3, QStringLiteral("m_endDateLineEdit"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "结束日期"));
+        m_endTimeLineEdit = field<QTimeLineEdit>(frame_3, QStringLiteral("m_endTimeLineEdit"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "结束时间"));
         horizontalLayout_4->addWidget(m_endDateLineEdit);
         horizontalLayout_4->addWidget(m_endTimeLineEdit);
         horizontalLayout_5->addWidget(frame_2);
@@ -124,8 +115,8 @@ public:
         horizontalLayout_2->setSpacing(6);
         horizontalLayout_2->setContentsMargins(11, 11, 11, 11);
         horizontalLayout_2->addItem(new QSpacerItem(189, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
-        m_rangeCalendarClearBtn = button(QStringLiteral("m_rangeCalendarClearBtn"), "清空");
-        m_rangeCalendarConfirmBtn = button(QStringLiteral("m_rangeCalendarConfirmBtn"), "确认");
+        m_rangeCalendarClearBtn = button(QStringLiteral("m_rangeCalendarClearBtn"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "清空"));
+        m_rangeCalendarConfirmBtn = button(QStringLiteral("m_rangeCalendarConfirmBtn"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "确认"));
         horizontalLayout_2->addWidget(m_rangeCalendarClearBtn);
         horizontalLayout_2->addWidget(m_rangeCalendarConfirmBtn);
         verticalLayout->addWidget(frameButtons);
@@ -139,6 +130,7 @@ public:
         listViewShortCut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         listViewShortCut->setEditTriggers(QAbstractItemView::NoEditTriggers);
         listViewShortCut->setMouseTracking(true);
+        listViewShortCut->viewport()->setAttribute(Qt::WA_Hover); // the delegate shades the row under the mouse
         horizontalLayout_6->addWidget(listViewShortCut);
     }
 
@@ -263,12 +255,12 @@ void QRangeCalendarWidget::getShortCutDateItem(QList<QListWidgetItem*>& items)
 
 QDateTime QRangeCalendarWidget::beginDateTime() const
 {
-    return localDateTime(ui->m_beginCalendarWidget->selectedDate(), ui->m_beginTimeLineEdit->time());
+    return LocalDateTime::at(ui->m_beginCalendarWidget->selectedDate(), ui->m_beginTimeLineEdit->time());
 }
 
 QDateTime QRangeCalendarWidget::endDateTime() const
 {
-    return localDateTime(ui->m_endCalendarWidget->selectedDate(), ui->m_endTimeLineEdit->time());
+    return LocalDateTime::at(ui->m_endCalendarWidget->selectedDate(), ui->m_endTimeLineEdit->time());
 }
 
 void QRangeCalendarWidget::onBeginSelectionChanged()
@@ -312,8 +304,8 @@ void QRangeCalendarWidget::onConfirmBtnClicked()
     if (hasTime()) {
         const QDateTime begin = beginDateTime();
         const QDateTime end = qMax(begin, endDateTime());
-        const QDateTime referenceBegin = localDateTime(m_referenceBeginDate, m_referenceBeginTime);
-        const QDateTime referenceEnd = localDateTime(m_referenceEndDate, m_referenceEndTime);
+        const QDateTime referenceBegin = LocalDateTime::at(m_referenceBeginDate, m_referenceBeginTime);
+        const QDateTime referenceEnd = LocalDateTime::at(m_referenceEndDate, m_referenceEndTime);
         if (begin != referenceBegin || end != referenceEnd)
             emit SignalDateTimeChanged(begin, end);
         return;

@@ -1,5 +1,6 @@
 #include "QRangeEditWithPopupBase.h"
 
+#include "LocalDateTime.h"
 #include "PopupPlacement.h"
 #include "QIconPushButton.h"
 #include "QRangeCalendarPopup.h"
@@ -48,8 +49,8 @@ QRangeEditWithPopupBase::QRangeEditWithPopupBase(QWidget* parent, bool withTime)
     if (m_withTime) {
         for (QDateTimeEdit* field : {m_beginEdit, m_endEdit})
             field->setDisplayFormat(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-        m_beginEdit->setDateTime(QDateTime(today, QTime(0, 0, 0)));
-        m_endEdit->setDateTime(QDateTime(today, QTime(23, 59, 59)));
+        m_beginEdit->setDateTime(LocalDateTime::at(today, QTime(0, 0, 0)));
+        m_endEdit->setDateTime(LocalDateTime::at(today, QTime(23, 59, 59)));
     } else {
         for (QDateTimeEdit* field : {m_beginEdit, m_endEdit})
             field->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));

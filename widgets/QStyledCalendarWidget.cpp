@@ -210,11 +210,7 @@ void QStyledCalendarWidget::setMinimumDate(const QDate& date)
         return;
     const QDate before = d->model->selectedDate();
     d->model->setMinimumDate(date);
-    if (d->model->selectedDate() == before)
-        return;
-    showMonthOf(d->model->selectedDate());
-    d->markSelection();
-    emit selectionChanged();
+    followMovedSelection(before);
 }
 
 void QStyledCalendarWidget::setMaximumDate(const QDate& date)
@@ -223,11 +219,7 @@ void QStyledCalendarWidget::setMaximumDate(const QDate& date)
         return;
     const QDate before = d->model->selectedDate();
     d->model->setMaximumDate(date);
-    if (d->model->selectedDate() == before)
-        return;
-    showMonthOf(d->model->selectedDate());
-    d->markSelection();
-    emit selectionChanged();
+    followMovedSelection(before);
 }
 
 void QStyledCalendarWidget::setDateRange(QDate min, QDate max)
@@ -238,6 +230,11 @@ void QStyledCalendarWidget::setDateRange(QDate min, QDate max)
         return;
     const QDate before = d->model->selectedDate();
     d->model->setRange(min, max);
+    followMovedSelection(before);
+}
+
+void QStyledCalendarWidget::followMovedSelection(const QDate& before)
+{
     if (d->model->selectedDate() == before)
         return;
     showMonthOf(d->model->selectedDate());

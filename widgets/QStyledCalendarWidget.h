@@ -87,6 +87,8 @@ private:
     void updateNavigationBar();
     void showYearMonth(int year, int month);
     void showMonthOf(const QDate& date);
+    // After a range change clamped the selection away from `before`: show and report it.
+    void followMovedSelection(const QDate& before);
 
     std::unique_ptr<QStyledCalendarWidgetForm> ui;
     std::unique_ptr<QStyledCalendarWidgetPrivate> d;

@@ -1,5 +1,7 @@
 #include "QSwitchButton.h"
 
+#include "ValueChange.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -24,17 +26,7 @@ public:
     bool pressed = false;
 };
 
-namespace {
-// Stores `value` in `field`; true when that changed something.
-template <typename T>
-bool assign(T& field, const T& value)
-{
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
-}
+using ValueChange::assign;
 
 QSwitchButton::QSwitchButton(QWidget* parent)
     : QWidget(parent), d(std::make_unique<QSwitchButtonPrivate>(this))

@@ -38,7 +38,7 @@ void QTimeLineEdit::mousePressEvent(QMouseEvent*)
 {
     m_popup->setTime(m_time);
     m_popup->adjustSize();
-    // Its transparent margin is 12 pixels wide, so the visible frame lines up with the field.
+    // The picker's columns begin 12 pixels in; shifted left, they stand under the field's text.
     m_popup->move(PopupPlacement::belowOrAbove(this, m_popup->size(), QPoint(-12, 0)));
     m_popup->show();
 }

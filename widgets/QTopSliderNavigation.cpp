@@ -1,5 +1,7 @@
 #include "QTopSliderNavigation.h"
 
+#include "ValueChange.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -159,34 +161,26 @@ void QTopSliderNavigation::setSpace(int space)
 
 void QTopSliderNavigation::setLineColor(const QColor& color)
 {
-    if (color == d->lineColor)
-        return;
-    d->lineColor = color;
-    update();
+    if (ValueChange::assign(d->lineColor, color))
+        update();
 }
 
 void QTopSliderNavigation::setItemColor(const QColor& color)
 {
-    if (color == d->itemColor)
-        return;
-    d->itemColor = color;
-    update();
+    if (ValueChange::assign(d->itemColor, color))
+        update();
 }
 
 void QTopSliderNavigation::setCurrentItemColor(const QColor& color)
 {
-    if (color == d->currentItemColor)
-        return;
-    d->currentItemColor = color;
-    update();
+    if (ValueChange::assign(d->currentItemColor, color))
+        update();
 }
 
 void QTopSliderNavigation::setLineWidth(int width)
 {
-    if (width == d->lineWidth)
-        return;
-    d->lineWidth = width;
-    update();
+    if (ValueChange::assign(d->lineWidth, width))
+        update();
 }
 
 void QTopSliderNavigation::setSelectItemLineWidth(int width)

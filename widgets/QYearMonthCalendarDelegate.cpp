@@ -35,6 +35,8 @@ void QYearMonthCalendarDelegate::paintDay(QPainter* painter, const QStyleOptionV
     const QDate date = model->dateForCell(index.row(), index.column());
     const QRect cell = option.rect;
     painter->save();
+    // The table has already drawn its own selection panel; the cell's look is ours.
+    painter->fillRect(cell, m_view->palette().brush(QPalette::Active, QPalette::Base));
     if (!date.isValid()) {
         painter->drawText(cell, Qt::AlignCenter, text);
         painter->restore();
@@ -91,5 +93,7 @@ void QYearMonthCalendarDelegate::paintMonthOrYear(QPainter* painter, const QStyl
             plain.palette.setColor(group, QPalette::Text, m_view->textColorHover());
     }
     plain.state &= ~(QStyle::State_Selected | QStyle::State_MouseOver | QStyle::State_HasFocus);
+    // Covers the selection panel the table drew before asking us.
+    painter->fillRect(option.rect, m_view->palette().brush(QPalette::Active, QPalette::Base));
     QItemDelegate::paint(painter, plain, index);
 }

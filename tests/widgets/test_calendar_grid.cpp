@@ -15,6 +15,16 @@ class TestCalendarGrid : public QObject
     Q_OBJECT
 
 private:
+    // The day grid of March 2026, weeks starting on Monday.
+    static QYearMonthCalendarModel* showMarch2026(QYearMonthCalendarView& view)
+    {
+        view.initCalendarType(CalendarGrid::Days);
+        QYearMonthCalendarModel* model = view.calendarModel();
+        model->setFirstDayOfWeek(Qt::Monday);
+        model->setShownYearMonth(2026, 3);
+        return model;
+    }
+
     static QPoint cellCentre(QYearMonthCalendarView& view, int row, int column)
     {
         return view.visualRect(view.model()->index(row, column)).center();
@@ -177,10 +187,7 @@ private slots:
     void rangeDisablesDaysAndClampsSelection()
     {
         QYearMonthCalendarView view;
-        view.initCalendarType(CalendarGrid::Days);
-        QYearMonthCalendarModel* model = view.calendarModel();
-        model->setFirstDayOfWeek(Qt::Monday);
-        model->setShownYearMonth(2026, 3);
+        QYearMonthCalendarModel* model = showMarch2026(view);
         model->setSelectedDate(QDate(2026, 3, 20));
         model->setMaximumDate(QDate(2026, 3, 15));
         QCOMPARE(model->selectedDate(), QDate(2026, 3, 15));
@@ -197,10 +204,7 @@ private slots:
     void outOfRangeDaysIgnoreTheMouse()
     {
         QYearMonthCalendarView view;
-        view.initCalendarType(CalendarGrid::Days);
-        QYearMonthCalendarModel* model = view.calendarModel();
-        model->setFirstDayOfWeek(Qt::Monday);
-        model->setShownYearMonth(2026, 3);
+        QYearMonthCalendarModel* model = showMarch2026(view);
         model->setMaximumDate(QDate(2026, 3, 15));
         view.resize(224, 224);
         view.show();
@@ -231,6 +235,24 @@ private slots:
         view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         const QRect cell = view.visualRect(index);
         QCOMPARE(WidgetTestSupport::pixel(view, cell.topLeft() + QPoint(1, 1)), QColor(88, 187, 228));
+    }
+
+    void selectedMonthIsMarkedByTextOnly()
+    {
+        QYearMonthCalendarView view;
+        view.initCalendarType(CalendarGrid::Months);
+        view.calendarModel()->setShownYearMonth(2026, 3);
+        view.resize(224, 224);
+        const QModelIndex march = view.model()->index(0, 2);
+        view.selectionModel()->setCurrentIndex(march, QItemSelectionModel::ClearAndSelect);
+        const QImage image = view.grab().toImage();
+        const QRect cell = view.visualRect(march);
+        QCOMPARE(image.pixelColor(cell.topLeft() + QPoint(1, 1)), view.palette().color(QPalette::Base));
+        bool hoverText = false;
+        for (int y = cell.top(); y <= cell.bottom() && !hoverText; ++y)
+            for (int x = cell.left(); x <= cell.right() && !hoverText; ++x)
+                hoverText = image.pixelColor(x, y) == QColor(88, 187, 228);
+        QVERIFY(hoverText);
     }
 };
 

@@ -118,6 +118,18 @@ private slots:
         }
     }
 
+    void spaceKeyClicks()
+    {
+        QIconPushButton button;
+        button.setPicName(separate());
+        button.setFocusPolicy(Qt::StrongFocus);
+        QSignalSpy clicked(&button, &QAbstractButton::clicked);
+        QTest::keyClick(&button, Qt::Key_Space);
+        QCOMPARE(clicked.count(), 1);
+        QTest::keyClick(&button, Qt::Key_A);
+        QCOMPARE(clicked.count(), 1);
+    }
+
     void sizes()
     {
         QIconPushButton empty;

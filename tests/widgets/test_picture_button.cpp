@@ -3,6 +3,7 @@
 
 #include <QMetaProperty>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -179,6 +180,23 @@ private slots:
             for (int x = 1; x < 95 && shifted; ++x)
                 shifted = thinDown.pixelColor(x, y) == up.pixelColor(x - 1, y - 1);
         QVERIFY(shifted);
+    }
+
+    void checkableButtonTogglesOncePerClick()
+    {
+        QPictureButton button;
+        button.resize(96, 32);
+        button.setCheckable(true);
+        QSignalSpy toggled(&button, &QAbstractButton::toggled);
+        QSignalSpy clicked(&button, &QAbstractButton::clicked);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QTest::keyClick(&button, Qt::Key_Space);
+        QCOMPARE(clicked.count(), 2);
+        QCOMPARE(toggled.count(), 2);
+        QCOMPARE(toggled.at(0).at(0).toBool(), true);
+        QCOMPARE(toggled.at(1).at(0).toBool(), false);
+        button.setChecked(false);
+        QCOMPARE(toggled.count(), 2);
     }
 
     void borderUsesBorderColour()

@@ -96,6 +96,18 @@ private slots:
         QCOMPARE(WidgetTestSupport::pixel(tabs, QPoint(tab.left() + 1, underlineY(tabs))), kUnderline);
     }
 
+    void keyboardChangeJumps()
+    {
+        QSimpleSliderNavigation tabs;
+        addTabs(tabs);
+        QSignalSpy changed(&tabs, &QTabWidget::currentChanged);
+        QTest::keyClick(tabs.tabBar(), Qt::Key_Right);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(tabs.currentIndex(), 1);
+        const QRect tab = tabs.tabBar()->tabRect(1).translated(tabs.tabBar()->pos());
+        QCOMPARE(WidgetTestSupport::pixel(tabs, QPoint(tab.left() + 1, underlineY(tabs))), kUnderline);
+    }
+
     void emptyTabWidgetPaintsBaseline()
     {
         QSimpleSliderNavigation tabs;

@@ -1,0 +1,91 @@
+// Links the shared library only, as the client does: the seven exported classes
+// must be usable from outside, and a class of the program that happens to share
+// a name with one of the library's internal classes must not replace it.
+#include "QIconPushButton.h"
+#include "QPictureButton.h"
+#include "QRangeDateTimeEditWithPopup.h"
+#include "QSimpleSliderNavigation.h"
+#include "QSwitchButton.h"
+#include "QTopSliderNavigation.h"
+
+#include <QLabel>
+#include <QLayout>
+#include <QListWidgetItem>
+#include <QSignalSpy>
+#include <QtTest>
+
+// The client has a class of this name too; this one counts its constructions
+// and, unlike the library's, never reports a click.
+static int g_programLabels = 0;
+
+class QClickableLabel : public QLabel
+{
+public:
+    explicit QClickableLabel(QWidget* parent = nullptr) : QLabel(parent) { ++g_programLabels; }
+    ~QClickableLabel() override;
+    int programOnly[64] = {};
+};
+
+QClickableLabel::~QClickableLabel() = default;
+
+class TestExportedClasses : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sevenClassesAreUsable()
+    {
+        QTopSliderNavigation top;
+        top.addItem(QStringLiteral("实时"));
+        QCOMPARE(top.setCurrentIndex(0), 0);
+        QSimpleSliderNavigation tabs;
+        tabs.addTab(new QWidget(), QStringLiteral("事件"));
+        QCOMPARE(tabs.count(), 1);
+        QSwitchButton switchButton;
+        switchButton.setSwitchState(QSwitchButton::off);
+        QCOMPARE(switchButton.property("switchState").toInt(), 1);
+        QPictureButton picture;
+        QCOMPARE(picture.text(), QStringLiteral("pictureButton"));
+        QIconPushButton icon;
+        icon.setPicName(QStringLiteral(":/images/Calendar/calendar"));
+        QVERIFY(!icon.size().isEmpty()); // the library's pictures travel with it
+
+        QRangeDateTimeEditWithPopup range;
+        QRangeEditWithPopupBase& base = range;
+        QCOMPARE(base.sizeHint(), QSize(350, 32));
+        QList<QListWidgetItem*> items;
+        base.getShortCutDateItem(items);
+        QCOMPARE(items.size(), 7);
+        QDateTime begin;
+        QDateTime end;
+        range.getDateTime(begin, end);
+        QCOMPARE(begin.time(), QTime(0, 0, 0));
+        QVERIFY(qobject_cast<QRangeEditWithPopupBase*>(&range));
+        QCOMPARE(range.metaObject()->className(), "QRangeDateTimeEditWithPopup");
+    }
+
+    void programClassDoesNotReplaceLibraryClass()
+    {
+        QRangeDateTimeEditWithPopup range;
+        QCOMPARE(g_programLabels, 0);
+        QWidget* popup = nullptr;
+        for (QWidget* child : range.findChildren<QWidget*>()) {
+            if (child->inherits("QRangeCalendarWidget"))
+                popup = child;
+        }
+        QVERIFY(popup);
+        auto* yearLabel = popup->findChild<QLabel*>(QStringLiteral("labelYear"));
+        QVERIFY(yearLabel);
+        QVERIFY(yearLabel->metaObject()->indexOfSignal("clicked()") >= 0);
+        QSignalSpy clicked(yearLabel, SIGNAL(clicked()));
+        QTest::mouseClick(yearLabel, Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+        QVERIFY(yearLabel->text().contains(QLatin1Char('-'))); // the calendar switched to its decade view
+
+        QClickableLabel own;
+        QCOMPARE(g_programLabels, 1);
+    }
+};
+
+QTEST_MAIN(TestExportedClasses)
+#include "test_exported_classes.moc"
