@@ -90,7 +90,7 @@ QPassWordEdit::QPassWordEdit(QWidget* parent) : QWidget(parent), ui(std::make_un
     ui->lineEdit->setContextMenuPolicy(Qt::NoContextMenu);
     ui->lineEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
     ui->lineEdit->installEventFilter(this);
-    setSecurityLevel(None);
+    colourBar();
     connect(ui->lineEdit, &QLineEdit::textChanged, this, &QPassWordEdit::slotTextChanged);
 }
 
@@ -108,6 +108,9 @@ QPassWordEdit::Level QPassWordEdit::securityLevel() const
 
 void QPassWordEdit::setSecurityLevel(Level level)
 {
+    // Every keystroke rates the text: re-styling the bar only on a change keeps typing cheap.
+    if (level == m_level)
+        return;
     m_level = level;
     if (level >= None && level <= Weak)
         colourBar();

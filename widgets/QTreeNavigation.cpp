@@ -62,8 +62,7 @@ QTreeNavigation::QTreeNavigation(QWidget* parent)
 {
     d->setupForm();
     d->configureTree();
-    connect(d->treeNavigationWidget, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item, int) { itemClicked(item); });
+    connect(d->treeNavigationWidget, &QTreeWidget::itemClicked, this, &QTreeNavigation::itemClicked);
 }
 
 QTreeNavigation::~QTreeNavigation() = default;
