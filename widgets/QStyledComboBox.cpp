@@ -28,6 +28,8 @@ QStyledComboBox::QStyledComboBox(QWidget* parent) : QComboBox(parent)
     // The selector keeps the transparency on the container; the list keeps its own background.
     container->setStyleSheet(
         QStringLiteral("QComboBoxPrivateContainer {background-color: transparent;border-radius: 4px;}"));
+    // Without it the transparent background is black; with it a compositing window
+    // manager shows the list floating over what lies behind, shadow included.
     container->setAttribute(Qt::WA_TranslucentBackground);
     container->setContentsMargins(kShadowWidth, kShadowWidth, kShadowWidth, kShadowWidth);
     container->setWindowFlags(container->windowFlags() | Qt::NoDropShadowWindowHint);
