@@ -16,6 +16,7 @@ private slots:
     void confirmingUnchangedSetsNothing();
     void confirmingAnotherDaySetsIt();
     void nowAndConfirmSetsThePresent();
+    void confirmingWithoutSelectionSetsNothing();
     void calendarStaysInsideRange();
     void popupOpensBelowTheEdit();
 
@@ -119,6 +120,17 @@ void TestQDateTimeEditWithPopup::nowAndConfirmSetsThePresent()
     const QDateTime after = QDateTime::currentDateTime().addSecs(1);
     QCOMPARE(changed.count(), 1);
     QVERIFY2(edit.dateTime() >= before && edit.dateTime() <= after, qPrintable(edit.dateTime().toString()));
+}
+
+void TestQDateTimeEditWithPopup::confirmingWithoutSelectionSetsNothing()
+{
+    QDateTimeEditWithPopup edit(QDateTime(QDate(2024, 1, 15), QTime(12, 0, 0)));
+    QSignalSpy changed(&edit, &QDateTimeEdit::dateTimeChanged);
+    open(edit);
+    calendar(edit)->clearSelection();
+    QTest::mouseClick(button(edit, "pushButtonConfirm"), Qt::LeftButton);
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(edit.dateTime(), QDateTime(QDate(2024, 1, 15), QTime(12, 0, 0)));
 }
 
 void TestQDateTimeEditWithPopup::calendarStaysInsideRange()
