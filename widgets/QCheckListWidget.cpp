@@ -25,6 +25,8 @@ public:
     void setupForm();
     void connectItemHandler();
     void onItemChanged(QListWidgetItem* changed);
+    void appendItem(const QString& text, Qt::CheckState state, const QVariant& value);
+    void syncAllItem();
     QListWidgetItem* allItem() const { return list->item(0); }
     bool everyItemChecked() const;
 
@@ -106,12 +108,29 @@ void QCheckListWidgetPrivate::onItemChanged(QListWidgetItem* changed)
     QMetaObject::invokeMethod(q, "slotSelectionChanged", Qt::DirectConnection);
 }
 
+void QCheckListWidgetPrivate::appendItem(const QString& text, Qt::CheckState state, const QVariant& value)
+{
+    auto* item = new QListWidgetItem(text);
+    item->setCheckState(state);
+    item->setData(Qt::UserRole, value);
+    list->addItem(item);
+}
+
+// The all item and the owner's text follow the items, also for items added checked.
+void QCheckListWidgetPrivate::syncAllItem()
+{
+    QObject::disconnect(itemChangedConnection);
+    allItem()->setCheckState(everyItemChecked() ? Qt::Checked : Qt::Unchecked);
+    connectItemHandler();
+    q->slotSelectionChanged();
+}
+
 QCheckListWidget::QCheckListWidget(QWidget* owner, Qt::WindowFlags flags)
     : QWidget(owner, flags), d(std::make_unique<QCheckListWidgetPrivate>(this, owner))
 {
     d->setupForm();
     d->itemChangedHandler = [this](QListWidgetItem* item) { d->onItemChanged(item); };
-    addItem(QStringLiteral("全部"), Qt::Unchecked, kAllItemValue);
+    d->appendItem(QStringLiteral("全部"), Qt::Unchecked, kAllItemValue);
     d->connectItemHandler();
 }
 
@@ -129,10 +148,8 @@ QWidget* QCheckListWidget::owner() const
 
 void QCheckListWidget::addItem(const QString& text, Qt::CheckState state, const QVariant& value)
 {
-    auto* item = new QListWidgetItem(text);
-    item->setCheckState(state);
-    item->setData(Qt::UserRole, value);
-    d->list->addItem(item);
+    d->appendItem(text, state, value);
+    d->syncAllItem();
 }
 
 bool QCheckListWidget::getCheckItems(QVector<QVariant>& values) const
@@ -158,7 +175,7 @@ bool QCheckListWidget::setItemChecked(const QVector<QVariant>& values)
             item->setCheckState(values.contains(item->data(Qt::UserRole)) ? Qt::Checked : Qt::Unchecked);
         }
     }
-    d->allItem()->setCheckState(d->everyItemChecked() ? Qt::Checked : Qt::Unchecked);
+    d->syncAllItem();
     d->list->setUpdatesEnabled(true);
     return matched;
 }

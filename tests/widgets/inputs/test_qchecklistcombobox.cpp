@@ -22,6 +22,7 @@ private slots:
     void getCheckItems_data();
     void getCheckItems();
     void setItemCheckedWithoutMatchChangesNothing();
+    void itemsAddedCheckedShowInText();
     void clickAnywhereOnCellToggles();
     void arrowOpensAndClosesPanel();
     void confirmClosesAndSignals();
@@ -134,6 +135,23 @@ void TestQCheckListComboBox::setItemCheckedWithoutMatchChangesNothing()
     Values read;
     QVERIFY(!m_box->getCheckItems(read));
     QCOMPARE(read, Values{2});
+}
+
+void TestQCheckListComboBox::itemsAddedCheckedShowInText()
+{
+    QCheckListComboBox box;
+    box.addItem(QStringLiteral("east"), Qt::Checked, 1);
+    box.addItem(QStringLiteral("west"), Qt::Unchecked, 2);
+    box.addItem(QStringLiteral("north"), Qt::Checked, 3);
+    QCOMPARE(box.currentText(), QStringLiteral("east;north"));
+
+    QCheckListComboBox all;
+    all.addItem(QStringLiteral("east"), Qt::Checked, 1);
+    all.addItem(QStringLiteral("west"), Qt::Checked, 2);
+    QCOMPARE(all.currentText(), QStringLiteral("全部"));
+    QCOMPARE(all.findChild<QCheckListWidget*>()->listWidget()->item(0)->checkState(), Qt::Checked);
+    Values read;
+    QVERIFY(all.getCheckItems(read));
 }
 
 void TestQCheckListComboBox::clickAnywhereOnCellToggles()
