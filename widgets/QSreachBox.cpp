@@ -1,0 +1,13 @@
+#include "QSreachBox.h"
+
+#include <QAction>
+#include <QIcon>
+
+QSreachBox::QSreachBox(QWidget* parent) : QLineEdit(parent)
+{
+    QIcon icon(QStringLiteral(":/images/search_normal.png"));
+    icon.addPixmap(QPixmap(QStringLiteral(":/images/search_click.png")), QIcon::Selected, QIcon::Off);
+    auto* search = new QAction(icon, QString(), this);
+    connect(search, &QAction::triggered, this, [this] { emit searchTriggered(text()); });
+    addAction(search, QLineEdit::TrailingPosition);
+}
