@@ -1,5 +1,6 @@
 #include "rtpcore/RtpSession.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "rtpcore/ByteOrder.h"
@@ -65,6 +66,14 @@ void RtpSession::OnRtcpCompoundPacket(const RtcpCompoundPacket&, const RtpEndpoi
 
 RtpSourceState& RtpSession::SourceFor(uint32_t ssrc, double now)
 {
+    if (m_sources.size() >= kMaxSources && m_sources.find(ssrc) == m_sources.end()) {
+        // A stream of made-up SSRCs must not grow the table without bound:
+        // the source heard from least recently makes room.
+        auto oldest = std::min_element(m_sources.begin(), m_sources.end(), [](const auto& a, const auto& b) {
+            return a.second.lastActivitySeconds < b.second.lastActivitySeconds;
+        });
+        m_sources.erase(oldest);
+    }
     auto it = m_sources.try_emplace(ssrc, ssrc).first;
     it->second.lastActivitySeconds = now;
     return it->second;

@@ -24,6 +24,8 @@ namespace rtpcore {
 // sender run inside them).
 class RtpSession {
 public:
+    static constexpr size_t kMaxSources = 256;
+
     RtpSession();
     virtual ~RtpSession();
     RtpSession(const RtpSession&) = delete;

@@ -285,3 +285,15 @@ TEST_F(RtpSessionTest, SomeoneUsingOurSsrcMakesUsPickAnother)
     EXPECT_NE(session.LocalSsrc(), ours);
     ASSERT_EQ(session.packets.size(), 1u);
 }
+
+TEST_F(RtpSessionTest, MadeUpSsrcsDoNotGrowTheSourceTableWithoutBound)
+{
+    for (uint32_t ssrc = 1; ssrc <= RtpSession::kMaxSources + 50; ++ssrc) {
+        now += 0.001;
+        Inject(RtpBytes(1, 0, ssrc));
+    }
+    EXPECT_EQ(session.Sources().size(), RtpSession::kMaxSources);
+    EXPECT_EQ(session.Source(1), nullptr) << "the longest silent source made room";
+    EXPECT_NE(session.Source(RtpSession::kMaxSources + 50), nullptr);
+    EXPECT_EQ(session.packets.size(), RtpSession::kMaxSources + 50) << "every packet was still delivered";
+}
