@@ -1,4 +1,4 @@
-#include "CRtpStreamFramer.h"
+#include "rtp/CRtpStreamFramer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +7,7 @@ namespace {
 constexpr size_t kFrameHeaderSize = 4;
 }
 
-CRtpStreamFramer::CRtpStreamFramer(bool cascade) : m_cascade(cascade), m_buffer(kBufferSize + 4, 0) {}
+CRtpStreamFramer::CRtpStreamFramer(bool cascade) : m_cascade(cascade), m_ownBuffer(kBufferSize + 4, 0), m_data(m_ownBuffer.data()) {}
 
 size_t CRtpStreamFramer::FrameLength(const uint8_t* header) const
 {
@@ -21,7 +21,7 @@ void CRtpStreamFramer::Commit(size_t bytes, Sink& sink)
     m_fill += std::min(bytes, FreeSize());
     size_t offset = 0;
     while (m_fill - offset >= kFrameHeaderSize) {
-        const uint8_t* p = m_buffer.data() + offset;
+        const uint8_t* p = m_data + offset;
         if (*p != '$') {
             ++offset;
             continue;
@@ -37,7 +37,7 @@ void CRtpStreamFramer::Commit(size_t bytes, Sink& sink)
         offset += kFrameHeaderSize + length;
     }
     if (offset > 0) {
-        std::memmove(m_buffer.data(), m_buffer.data() + offset, m_fill - offset);
+        std::memmove(m_data, m_data + offset, m_fill - offset);
         m_fill -= offset;
     }
 }

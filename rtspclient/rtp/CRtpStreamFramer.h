@@ -21,8 +21,16 @@ public:
     explicit CRtpStreamFramer(bool cascade = false);
 
     void SetCascade(bool cascade) { m_cascade = cascade; }
+    // Parses in `buffer` (kBufferSize + 4 bytes, kept alive by the caller)
+    // instead of the framer's own, so that a receive still pending after the
+    // framer is gone writes into memory its I/O context owns.
+    void Attach(uint8_t* buffer)
+    {
+        m_data = buffer;
+        m_fill = 0;
+    }
     void Reset() { m_fill = 0; }
-    uint8_t* FreeSpace() { return m_buffer.data() + m_fill; }
+    uint8_t* FreeSpace() { return m_data + m_fill; }
     size_t FreeSize() const { return kBufferSize - m_fill; }
     size_t Buffered() const { return m_fill; }
 
@@ -32,6 +40,7 @@ private:
     size_t FrameLength(const uint8_t* header) const;
 
     bool m_cascade;
-    std::vector<uint8_t> m_buffer;
+    std::vector<uint8_t> m_ownBuffer;
+    uint8_t* m_data;
     size_t m_fill = 0;
 };

@@ -1,4 +1,4 @@
-#include "CRtspStreamFramer.h"
+#include "rtsp/CRtspStreamFramer.h"
 
 #include <strings.h>
 
@@ -57,7 +57,7 @@ long ContentLength(std::string_view header, bool& invalid)
 
 }  // namespace
 
-CRtspStreamFramer::CRtspStreamFramer() : m_buffer(kBufferSize + 4, 0) {}
+CRtspStreamFramer::CRtspStreamFramer() : m_ownBuffer(kBufferSize + 4, 0), m_data(m_ownBuffer.data()) {}
 
 void CRtspStreamFramer::Reset() { m_fill = 0; }
 
@@ -79,7 +79,7 @@ CRtspStreamFramer::Result CRtspStreamFramer::Commit(size_t bytes, Sink& sink)
     m_fill += std::min(bytes, FreeSize());
     size_t offset = 0;
     while (offset < m_fill) {
-        const uint8_t* p = m_buffer.data() + offset;
+        const uint8_t* p = m_data + offset;
         const size_t available = m_fill - offset;
         if (*p == 0) {  // stray terminators between messages
             ++offset;
@@ -107,9 +107,9 @@ CRtspStreamFramer::Result CRtspStreamFramer::Commit(size_t bytes, Sink& sink)
         offset += size_t(size);
     }
     if (offset > 0) {
-        std::memmove(m_buffer.data(), m_buffer.data() + offset, m_fill - offset);
+        std::memmove(m_data, m_data + offset, m_fill - offset);
         m_fill -= offset;
     }
-    m_buffer[m_fill] = 0;
+    m_data[m_fill] = 0;
     return m_fill == kBufferSize ? Result::BufferFull : Result::NeedMore;
 }

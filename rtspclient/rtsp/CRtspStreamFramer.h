@@ -27,8 +27,16 @@ public:
 
     CRtspStreamFramer();
 
+    // Parses in `buffer` (kBufferSize + 4 bytes, kept alive by the caller)
+    // instead of the framer's own, so that a receive still pending after the
+    // framer is gone writes into memory its I/O context owns.
+    void Attach(uint8_t* buffer)
+    {
+        m_data = buffer;
+        m_fill = 0;
+    }
     void Reset();
-    uint8_t* FreeSpace() { return m_buffer.data() + m_fill; }
+    uint8_t* FreeSpace() { return m_data + m_fill; }
     size_t FreeSize() const { return kBufferSize - m_fill; }
     size_t Buffered() const { return m_fill; }
 
@@ -42,6 +50,7 @@ public:
     static long MessageSize(const char* text, size_t available);
 
 private:
-    std::vector<uint8_t> m_buffer;
+    std::vector<uint8_t> m_ownBuffer;
+    uint8_t* m_data;
     size_t m_fill = 0;
 };

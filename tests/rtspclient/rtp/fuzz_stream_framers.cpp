@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "CRtpStreamFramer.h"
-#include "CRtspStreamFramer.h"
+#include "rtp/CRtpStreamFramer.h"
+#include "rtsp/CRtspStreamFramer.h"
 
 namespace {
 
