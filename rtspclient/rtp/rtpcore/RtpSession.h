@@ -87,6 +87,9 @@ private:
     uint32_t m_sentOctets = 0;
     double m_lastSendTime = -1;
     uint32_t m_lastSentTimestamp = 0;
+    double m_nextSweep = 0;
+    double m_pendingTime = 0;  // arrival time of the last injected packet, for the next Poll
+    bool m_hasPendingTime = false;
 };
 
 }  // namespace rtpcore

@@ -214,8 +214,11 @@ private:
 inline uint16_t FreeUdpPortPair()
 {
     for (int attempt = 0; attempt < 200; ++attempt) {
-        UdpSocket probe;
-        const uint16_t port = uint16_t(probe.Port() & ~1u);
+        uint16_t port;
+        {
+            UdpSocket probe;
+            port = uint16_t(probe.Port() & ~1u);
+        }
         if (port < 1024)
             continue;
         UdpSocket first(port);

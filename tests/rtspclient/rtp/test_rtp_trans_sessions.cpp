@@ -396,13 +396,15 @@ TEST_F(TcpTransportTest, SeparateRtcpConnectionCarriesTheReports)
 TEST_F(TcpTransportTest, CascadeFramesCountWordsAndShareTheConnection)
 {
     Open(false, 1);
-    const Bytes packet = Packet(1, Bytes(88, 0xAB));  // 12 + 88 = 100 bytes = 25 words
-    ASSERT_EQ(packet.size(), 100u);
-    std::string frame = {'$', 0, 25, 0};
-    frame.append(packet.begin(), packet.end());
-    ASSERT_TRUE(SendAll(serverRtp.Get(), frame));
-    ASSERT_TRUE(WaitFor([&] { return log.Count() == 1; }));
-    EXPECT_EQ(log.Items()[0].bytes, packet);
+    for (uint16_t sequence = 1; sequence <= 2; ++sequence) {
+        const Bytes packet = Packet(sequence, Bytes(88, 0xAB));  // 12 + 88 = 100 bytes = 25 words
+        ASSERT_EQ(packet.size(), 100u);
+        std::string frame = {'$', 0, 25, 0};
+        frame.append(packet.begin(), packet.end());
+        ASSERT_TRUE(SendAll(serverRtp.Get(), frame));
+        ASSERT_TRUE(WaitFor([&] { return log.Count() == sequence; }));
+        EXPECT_EQ(log.Items()[sequence - 1].bytes, packet);
+    }
 
     const Bytes report = SenderReportCompound();
     std::string rtcpFrame = {'$', 1, char(report.size() / 4), 0};
@@ -410,7 +412,7 @@ TEST_F(TcpTransportTest, CascadeFramesCountWordsAndShareTheConnection)
     ASSERT_TRUE(SendAll(serverRtp.Get(), rtcpFrame));
     const loopback::Frame answer = ReadFrame(serverRtp.Get());
     EXPECT_EQ(answer.channel, 1) << "RTCP on the RTP connection, next channel";
-    ExpectReceiverReport(answer.payload, 1);
+    ExpectReceiverReport(answer.payload, 2);
 }
 
 TEST_F(TcpTransportTest, PeerClosingStopsReceivingQuietly)
