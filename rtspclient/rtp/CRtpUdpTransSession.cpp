@@ -4,6 +4,7 @@
 
 #include "rtp/CRtpTransSessionMgr.h"
 #include "rtp/PellmarTransportLog.h"
+#include "rtp/ResolveIPv4Address.h"
 #include "ZMR_Guard.h"
 
 namespace {
@@ -40,12 +41,13 @@ int CRtpUdpTransSession::OpenUdp(const char* localAddress, uint16_t localPort, c
     if (CreateRtpSession() != 0)
         return -1;
     const char* remote = remoteAddress ? remoteAddress : "";
-    if (*remote == '\0' || ZMR_MakeAddrByString(ZMR_AF_INET, remote, remotePort, &m_stRemoteRtpAddr) != 0 ||
-        ZMR_MakeAddrByString(ZMR_AF_INET, remote, uint16_t(remotePort + 1), &m_stRemoteRtcpAddr) != 0) {
+    if (!ResolveIPv4Address(remote, remotePort, m_stRemoteRtpAddr)) {
         TRANSPORT_LOG_ERROR("CRtpUdpTransSession Open Fail, destIp:%s, destPort:%d", remote, remotePort);
         DestroyRtpSession();
         return -1;
     }
+    m_stRemoteRtcpAddr = m_stRemoteRtpAddr;
+    m_stRemoteRtcpAddr.sin_port = ZMR_Htons(uint16_t(remotePort + 1));
     if (OpenSocket(m_cIocpUdpRtp, localAddress, localPort, remote, remotePort) != 0 ||
         OpenSocket(m_cIocpUdpRtcp, localAddress, uint16_t(localPort + 1), remote, uint16_t(remotePort + 1)) != 0) {
         m_cIocpUdpRtp.transmitter.Close();

@@ -2,6 +2,7 @@
 
 #include "rtp/CIocpTransmitter.h"
 #include "rtp/PellmarTransportLog.h"
+#include "rtp/ResolveIPv4Address.h"
 
 namespace {
 
@@ -43,8 +44,7 @@ ZMR_SOCKET CreateTcpConnect(const char* sourceAddress, const char* destinationAd
         }
     }
     ZMR_ADDR remote;
-    // An empty destination would mean "any address", which reaches this host.
-    if (*destination == '\0' || ZMR_MakeAddrByString(ZMR_AF_INET, destination, destinationPort, &remote) != 0) {
+    if (!ResolveIPv4Address(destination, destinationPort, remote)) {
         TRANSPORT_LOG_ERROR_IN(kFunction, "ZMR_MakeAddrByString Fail, dst Addr<%s:%d>, errCode<%d>", destination,
                                destinationPort, ZMR_GetSystemLastError());
         return Fail(socket);

@@ -67,6 +67,15 @@ TEST(CreateTcpConnect, ConnectsFromTheGivenSourcePort)
     ZMR_CloseSocket(socket, 0);
 }
 
+TEST(CreateTcpConnect, ResolvesAHostName)
+{
+    TcpListener listener;
+    const ZMR_SOCKET socket = CreateTcpConnect(nullptr, "localhost", 0, listener.Port(), 4000);
+    ASSERT_NE(socket, ZMR_INVALID_SOCKET);
+    EXPECT_GE(listener.Accept().Get(), 0);
+    ZMR_CloseSocket(socket, 0);
+}
+
 TEST(CreateTcpConnect, FailsCleanlyOnAClosedPortAndOnAnEmptyHost)
 {
     uint16_t closedPort;
@@ -76,7 +85,7 @@ TEST(CreateTcpConnect, FailsCleanlyOnAClosedPortAndOnAnEmptyHost)
     }
     EXPECT_EQ(CreateTcpConnect(nullptr, "127.0.0.1", 0, closedPort, 4000), ZMR_INVALID_SOCKET);
     EXPECT_EQ(CreateTcpConnect(nullptr, "", 0, 554, 200), ZMR_INVALID_SOCKET) << "no host must not mean this host";
-    EXPECT_EQ(CreateTcpConnect(nullptr, "not-an-address", 0, 554, 200), ZMR_INVALID_SOCKET);
+    EXPECT_EQ(CreateTcpConnect(nullptr, "no-such-host.invalid", 0, 554, 200), ZMR_INVALID_SOCKET);
 }
 
 TEST(CIocpTcpTransmitter, SendsAreWholeAdjacentAndInOrder)
