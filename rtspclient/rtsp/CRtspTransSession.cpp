@@ -57,16 +57,7 @@ int CRtspTransSession::RecvMediaData(int channel, pfnRtspMediaDataCB hook, void*
     return 0;
 }
 
-int CRtspTransSession::RemoveMediaData(int channel)
-{
-    if (channel < 0 || channel > kMaxChannel)
-        return -1;
-    ChannelPair& pair = m_stPairs[channel / 2];
-    ZMR_Guard guard(pair.mutex);
-    pair.hook = nullptr;
-    pair.user = nullptr;
-    return 0;
-}
+int CRtspTransSession::RemoveMediaData(int channel) { return RecvMediaData(channel, nullptr, nullptr); }
 
 int CRtspTransSession::PostChannelEvent(int channel)
 {
