@@ -85,7 +85,10 @@ void CRtspTransSession::HandleRecv(int32_t result, uint32_t bytes)
         ConnectionLost();
         return;
     }
-    if (m_cFramer.Commit(bytes, *this) == CRtspStreamFramer::Result::BufferFull) {
+    const CRtspStreamFramer::Result framed = m_cFramer.Commit(bytes, *this);
+    if (!IsOpen())
+        return;  // a callback closed the connection: nothing more to report
+    if (framed == CRtspStreamFramer::Result::BufferFull) {
         // Text that never ends its header: no receive could make progress.
         TRANSPORT_LOG_ERROR("CRtspTransSession RecvData Fail, message over %d bytes without end, socketFd:%d",
                             int(CRtspStreamFramer::kBufferSize), Socket());
@@ -105,13 +108,16 @@ void CRtspTransSession::ConnectionLost()
 
 void CRtspTransSession::OnRtspMessage(const char* text, size_t size)
 {
-    if (m_pfnRecvDataCB)
+    // A callback may close the connection (from this thread: any other
+    // closer waits for this completion): deliver nothing after that.
+    if (m_pfnRecvDataCB && IsOpen())
         m_pfnRecvDataCB(text, int(size), m_pRecvDataUser);
 }
 
 void CRtspTransSession::OnInterleavedFrame(uint8_t channel, const uint8_t* data, size_t size)
 {
-    DeliverToPair(channel, data, int(size));
+    if (IsOpen())
+        DeliverToPair(channel, data, int(size));
 }
 
 void CRtspTransSession::DeliverToPair(int channel, const uint8_t* data, int length)
