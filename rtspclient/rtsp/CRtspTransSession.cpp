@@ -1,6 +1,7 @@
 #include "rtsp/CRtspTransSession.h"
 
 #include "rtp/PellmarTransportLog.h"
+#include "rtpcore/NtpTime.h"
 #include "ZMR_Guard.h"
 
 namespace {
@@ -85,6 +86,7 @@ void CRtspTransSession::HandleRecv(int32_t result, uint32_t bytes)
         ConnectionLost();
         return;
     }
+    m_dReceiveTime = rtpcore::NtpTime::Now().ToSeconds();
     const CRtspStreamFramer::Result framed = m_cFramer.Commit(bytes, *this);
     if (!IsOpen())
         return;  // a callback closed the connection: nothing more to report

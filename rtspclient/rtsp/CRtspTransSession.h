@@ -42,6 +42,9 @@ public:
     int PostChannelEvent(int channel);
 
     bool IsConnectionOpen() const { return m_bConnOpen; }
+    // Wall clock (seconds since 1900) of the receive completion being parsed:
+    // the arrival time of every frame in it. Valid inside a hook.
+    double ReceiveTime() const { return m_dReceiveTime; }
 
 private:
     struct ChannelPair {
@@ -62,4 +65,5 @@ private:
     ChannelPair m_stPairs[kChannelPairs];
     CRtspStreamFramer m_cFramer;
     bool m_bConnOpen = false;
+    double m_dReceiveTime = 0;
 };
