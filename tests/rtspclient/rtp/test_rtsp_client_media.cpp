@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <mutex>
-#include <set>
+#include <atomic>
 
 #include "../rtpcore/RtpTestBytes.h"
 #include "LoopbackPeer.h"
 #include "TransportEnvironment.h"
 #include "rtp/CRtspClientMedia.h"
-#include "rtp/RtpPortSource.h"
+#include "rtp/CPortPool.h"
+#include "singleton.h"
 
 using loopback::Fd;
 using loopback::SendAll;
@@ -15,49 +15,31 @@ using loopback::WaitFor;
 
 namespace {
 
-// A port pool of the test's own: free pairs found on loopback right now,
-// and a record of what came back.
-struct TestPool {
-    static std::mutex mutex;
-    static std::multiset<uint16_t> givenBack;
-
-    static uint16_t FreeTcpPair()
-    {
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            uint16_t port;
-            {
-                loopback::TcpListener probe;
-                port = uint16_t(probe.Port() & ~1u);
-            }
-            // Both must be bindable for the track's two connections.
-            Fd first(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-            Fd second(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-            sockaddr_in a = loopback::Address("127.0.0.1", port);
-            sockaddr_in b = loopback::Address("127.0.0.1", uint16_t(port + 1));
-            if (port >= 1024 && ::bind(first.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-                ::bind(second.Get(), reinterpret_cast<sockaddr*>(&b), sizeof b) == 0)
-                return port;
+// The library's port pool, made afresh for each test with one free pair
+// in each list, found on loopback right now.
+uint16_t FreeTcpPortPair()
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        uint16_t port;
+        {
+            loopback::TcpListener probe;
+            port = uint16_t(probe.Port() & ~1u);
         }
-        return 0;
+        if (port >= 1024 && CPortPool::CheckPortUsable(port, 0) && CPortPool::CheckPortUsable(uint16_t(port + 1), 0))
+            return port;
     }
-    static uint16_t TakeTcp() { return FreeTcpPair(); }
-    static uint16_t TakeUdp() { return loopback::FreeUdpPortPair(); }
-    static void GiveBack(uint16_t port)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        givenBack.insert(port);
-    }
-    static bool WasGivenBack(uint16_t port)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return givenBack.count(port) > 0;
-    }
-};
+    return 0;
+}
 
-std::mutex TestPool::mutex;
-std::multiset<uint16_t> TestPool::givenBack;
-
-const RtpPortSource::Pool kTestPool{TestPool::TakeTcp, TestPool::TakeUdp, TestPool::GiveBack, TestPool::GiveBack};
+CPortPool* FreshPool(uint16_t tcpCount, uint16_t udpCount)
+{
+    singleton<CPortPool>::destroy();
+    CPortPool* pool = singleton<CPortPool>::instance();
+    if (tcpCount + udpCount > 0) {
+        EXPECT_EQ(pool->Init(FreeTcpPortPair(), tcpCount, loopback::FreeUdpPortPair(), udpCount), 0);
+    }
+    return pool;
+}
 
 struct Counter {
     std::atomic<int> packets{0};
@@ -75,11 +57,19 @@ struct Counter {
 
 class ClientMediaTest : public testing::Test {
 protected:
-    void SetUp() override { RtpPortSource::Install(&kTestPool); }
+    void SetUp() override { FreshPool(1, 1); }
     void TearDown() override
     {
         track.Close();
-        RtpPortSource::Install(nullptr);
+        singleton<CPortPool>::destroy();
+    }
+
+    // The pool holds one pair per list: a second track gets a port only
+    // once the first has given its own back.
+    static bool PortCameBack(int method, uint16_t port)
+    {
+        CRtspClientMedia other;
+        return other.Init(method, 1, 0) == 0 && other.LocalPort() == port;
     }
 
     Counter counter;
@@ -92,12 +82,13 @@ Bytes Packet(uint16_t sequence) { return RtpBytes(sequence, sequence * 3000u, 0x
 
 TEST(ClientMediaWithoutPool, UdpAndTcpTracksFindNoPort)
 {
-    RtpPortSource::Install(nullptr);
+    FreshPool(0, 0);
     CRtspClientMedia track;
     EXPECT_EQ(track.Init(CRtspClientMedia::kRtpOverUdp, 1, 0), -1);
     EXPECT_EQ(track.Init(CRtspClientMedia::kRtpOverTcp, 1, 0), -1);
     EXPECT_EQ(track.Init(CRtspClientMedia::kRtpOverRtsp, 1, 0), 0) << "interleaved needs no port";
     EXPECT_EQ(track.LocalPort(), 0);
+    singleton<CPortPool>::destroy();
 }
 
 TEST_F(ClientMediaTest, UdpTrackReceivesAndGivesItsPortBack)
@@ -113,8 +104,9 @@ TEST_F(ClientMediaTest, UdpTrackReceivesAndGivesItsPortBack)
     ASSERT_TRUE(serverRtp.SendTo(port, Packet(1)));
     ASSERT_TRUE(WaitFor([&] { return counter.packets == 1; }));
     EXPECT_EQ(counter.lastIndex, 3);
+    EXPECT_FALSE(PortCameBack(CRtspClientMedia::kRtpOverUdp, port)) << "taken while the track holds it";
     ASSERT_EQ(track.Close(), 0);
-    EXPECT_TRUE(TestPool::WasGivenBack(port));
+    EXPECT_TRUE(PortCameBack(CRtspClientMedia::kRtpOverUdp, port));
     EXPECT_EQ(track.LocalPort(), 0);
 }
 
@@ -157,8 +149,13 @@ TEST_F(ClientMediaTest, TcpTrackConnectsBothWaysAndWritesTheFirstSendText)
     ASSERT_EQ(track.RecvData(Counter::OnData, &counter), 0);
     ASSERT_TRUE(SendAll(rtp.Get(), loopback::InterleavedFrame(0, Packet(1)) + loopback::InterleavedFrame(0, Packet(2))));
     ASSERT_TRUE(WaitFor([&] { return counter.packets == 2; }));
+    // The server hangs up first, so that TIME_WAIT stays on its side and
+    // the track's ports can be bound again at once.
+    rtp.Reset();
+    rtcp.Reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_EQ(track.Close(), 0);
-    EXPECT_TRUE(TestPool::WasGivenBack(port));
+    EXPECT_TRUE(PortCameBack(CRtspClientMedia::kRtpOverTcp, port));
 }
 
 TEST_F(ClientMediaTest, TcpTrackInCascadeModeMakesNoRtcpConnection)
@@ -183,5 +180,5 @@ TEST_F(ClientMediaTest, TcpTrackFailsAndClosesWhenTheServerIsNotThere)
     const uint16_t port = track.LocalPort();
     EXPECT_EQ(track.Open(nullptr, 0, "127.0.0.1", closedPort, closedPort, nullptr), -1);
     EXPECT_FALSE(track.IsOpen());
-    EXPECT_TRUE(TestPool::WasGivenBack(port)) << "a failed open closes the track";
+    EXPECT_TRUE(PortCameBack(CRtspClientMedia::kRtpOverTcp, port)) << "a failed open closes the track";
 }
