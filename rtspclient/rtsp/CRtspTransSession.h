@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "rtp/CIocpTcpTransmitter.h"
@@ -64,6 +65,6 @@ private:
     void* m_pRecvDataUser = nullptr;
     ChannelPair m_stPairs[kChannelPairs];
     CRtspStreamFramer m_cFramer;
-    bool m_bConnOpen = false;
+    std::atomic<bool> m_bConnOpen{false};
     double m_dReceiveTime = 0;
 };

@@ -459,7 +459,7 @@ TEST(InterleavedTeardown, ClosingWhileTheServerStreamsLeavesNothingRunning)
         track.reset();
         connection.reset();
         stop = true;
-        server.Reset();
+        ::shutdown(server.Get(), SHUT_RDWR);  // unblocks the writer; closed after it ends
         writer.join();
     }
 }
