@@ -94,6 +94,7 @@ void CRtspTransSession::HandleRecv(int32_t result, uint32_t bytes)
         // Text that never ends its header: no receive could make progress.
         TRANSPORT_LOG_ERROR("CRtspTransSession RecvData Fail, message over %d bytes without end, socketFd:%d",
                             int(CRtspStreamFramer::kBufferSize), Socket());
+        Close();
         ConnectionLost();
         return;
     }

@@ -138,6 +138,8 @@ TEST_F(RtspTransSessionTest, TextThatNeverEndsItsHeaderClosesTheConnectionWithAn
     EXPECT_EQ(delivered.MessageCount(), 0u);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(delivered.Lost(), 1) << "reported once, no spinning";
+    EXPECT_FALSE(connection.IsOpen()) << "closed: the stream cannot be read on";
+    EXPECT_EQ(ReadExactly(server.Get(), 1, 2000).size(), 0u) << "the server sees the connection end";
 }
 
 TEST_F(RtspTransSessionTest, HookRemovedWhileFramesArriveIsNeverCalledAgain)
