@@ -53,7 +53,7 @@ void CSdpMedia::parseRtpMap(const std::string &value)
     if (rtsp_text::Split(value, {" "}, head, 1) != 2)
         return;
     std::vector<std::string> encoding;
-    const int parts = rtsp_text::Split(head[1], {"/"}, encoding, 2);
+    const int parts = rtsp_text::Split(head[1], {"/"}, encoding);
     SdpRtpMap *format = FindFormat(rtsp_message::DecimalOf(head[0]));
     if ((parts != 2 && parts != 3) || !format)
         return;

@@ -77,9 +77,16 @@ int CTraceLibrary::Load(const std::string &localIp, const char *file)
         trace.functions[i] = ZMR_GetDsoSym(trace.handle, kSymbols[i]);
     if (!trace.functions[kInit] || !trace.functions[kTraceStart] || !trace.functions[kMethodInvoke]) {
         PELLMAR_LOG_ERROR(pellmar_log::kTrace, "trace library %s lacks a required function", file);
+        clearLocked(trace);
         return -1;
     }
-    return reinterpret_cast<InitFunction>(trace.functions[kInit])("media", localIp.c_str());
+    const int result = reinterpret_cast<InitFunction>(trace.functions[kInit])("media", localIp.c_str());
+    if (result != 0) {
+        // Context stays off: nothing may call into a library that refused.
+        PELLMAR_LOG_ERROR(pellmar_log::kTrace, "pirlek_init Fail, result<%d>", result);
+        clearLocked(trace);
+    }
+    return result;
 }
 
 void CTraceLibrary::Unload()
