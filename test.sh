@@ -17,6 +17,9 @@ done
 # Widget tests run offscreen; the few that need real native windows use this X server.
 source "$top/scripts/xvfb.sh"
 start_xvfb
-trap stop_xvfb EXIT
+# Whatever a test writes into the application folder without choosing its own
+# lands here, never in the build tree.
+export CORVANE_APP_DIR=$(mktemp -d /tmp/corvane-tests.XXXXXX)
+trap 'stop_xvfb; rm -rf "$CORVANE_APP_DIR"' EXIT
 cd "$build_dir"
 ctest --output-on-failure -j "$(nproc)" --timeout 600
