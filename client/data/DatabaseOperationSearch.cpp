@@ -1,0 +1,213 @@
+// Record searches of DatabaseOperation: the filter of a search condition, the
+// count of its rows and one page of them.
+#include "DatabaseOperation.h"
+
+#include "DatabaseLog.h"
+#include "LikePattern.h"
+#include "ThreadConnections.h"
+
+#include <QMutexLocker>
+
+namespace {
+
+struct SearchTable
+{
+    const char* table;
+    const char* timeColumn;
+    const char* typeColumn; // null: no type filter
+};
+
+constexpr SearchTable kIncidentTable{"incidentInfo", "time", "incidentType"};
+constexpr SearchTable kForensicsTable{"ForensicsInfo", "time", "violationType"};
+constexpr SearchTable kTrafficParamTable{"TrafficParamInfo", "startTime", nullptr};
+
+const SearchTable* TableOf(em_SearchType kind)
+{
+    switch (kind) {
+    case SEARCH_INCIDENT: return &kIncidentTable;
+    case SEARCH_FORENSICS: return &kForensicsTable;
+    case SEARCH_TRAFFIC_PARAM: return &kTrafficParamTable;
+    }
+    return nullptr;
+}
+
+// Stored times have 14 digits and the bounds 17 ("yyyyMMddHHmmsszzz"). Compared
+// whole, a row stamped at the very second the search starts would sort before
+// the bound and be lost; the 14-digit prefixes compare second against second.
+QString SecondOf(const std::string& boundary)
+{
+    return QString::fromStdString(boundary).left(14);
+}
+
+void AddTypeFilter(SearchClause& clause, const char* typeColumn, const QList<quint32>& types)
+{
+    if (!typeColumn || types.isEmpty())
+        return;
+    QStringList alternatives;
+    for (const quint32 type : types) {
+        alternatives << QStringLiteral("%1=?").arg(QLatin1String(typeColumn));
+        clause.values << qint64(type);
+    }
+    clause.filter += QStringLiteral(" and (%1)").arg(alternatives.join(QStringLiteral(" or ")));
+}
+
+void AddPlaceFilters(SearchClause& clause, const stu_SearchCondition& condition)
+{
+    if (!condition.deviceIp.empty()) {
+        clause.filter += QStringLiteral(" and deviceIp = ?");
+        clause.values << QString::fromStdString(condition.deviceIp);
+        // A channel address means nothing without its device.
+        if (!condition.channelIp.empty()) {
+            clause.filter += QStringLiteral(" and channelIp = ?");
+            clause.values << QString::fromStdString(condition.channelIp);
+        }
+    }
+    if (condition.laneNo != -1) {
+        clause.filter += QStringLiteral(" and laneNo = ?");
+        clause.values << condition.laneNo;
+    }
+    if (condition.channelNo != 0) {
+        clause.filter += QStringLiteral(" and channelNo = ?");
+        clause.values << condition.channelNo;
+    }
+}
+
+} // namespace
+
+SearchClause DatabaseOperation::GetSearchCondition(em_SearchType kind, const stu_SearchCondition& condition) const
+{
+    SearchClause clause;
+    const SearchTable* table = TableOf(kind);
+    if (!table)
+        return clause;
+    const QLatin1String timeColumn(table->timeColumn);
+    clause.filter = QStringLiteral("%1 where %2 >= ? and %2 <= ?").arg(QLatin1String(table->table), timeColumn);
+    clause.values << SecondOf(condition.startTime) << SecondOf(condition.endTime);
+    AddTypeFilter(clause, table->typeColumn, condition.types);
+    AddPlaceFilters(clause, condition);
+    if (kind == SEARCH_FORENSICS && !condition.plateNo.empty()) {
+        clause.filter += QStringLiteral(" and plateNo like ? %1").arg(QLatin1String(kLikeEscapeClause));
+        clause.values << LikeContainsPattern(QString::fromStdString(condition.plateNo));
+    }
+    // The row id breaks ties between equal times, so pages never overlap.
+    clause.order = QStringLiteral("order by %1 ASC, rowid ASC").arg(timeColumn);
+    return clause;
+}
+
+bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchCondition& condition, int& total)
+{
+    QMutexLocker lock(&connections->Mutex());
+    constexpr const char* method = "DatabaseOperation::GetTotalNum";
+    const SearchClause clause = GetSearchCondition(kind, condition);
+    std::optional<QSqlQuery> query = Run(method, "{}, 获取总数失败，失败原因：{}",
+        QStringLiteral("select count(*) as Num from %1").arg(clause.filter), clause.values);
+    if (!query)
+        return false;
+    if (query->next()) {
+        total = query->value(QStringLiteral("Num")).toInt();
+        LogInfo(kDatabaseLogger, "{}, 获取总数成功，总数为{}", method, total);
+    }
+    return true;
+}
+
+std::optional<QSqlQuery> DatabaseOperation::RunPage(const QString& columns, int offset, int count,
+                                                    const SearchClause& clause)
+{
+    if (clause.IsEmpty())
+        return std::nullopt;
+    QVariantList values = clause.values;
+    values << count << offset;
+    // The search page logs a failed page itself.
+    return Run("DatabaseOperation::RunPage", nullptr,
+               QStringLiteral("select %1 from %2 %3 limit ? offset ?").arg(columns, clause.filter, clause.order),
+               values);
+}
+
+bool DatabaseOperation::GetIncidentInfo(int offset, int count, const stu_SearchCondition& condition,
+                                        QList<TrafficIncident>& incidents)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = RunPage(
+        QStringLiteral("time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, videoPath"), offset,
+        count, GetSearchCondition(SEARCH_INCIDENT, condition));
+    if (!query)
+        return false;
+    for (int position = 1; query->next(); ++position) {
+        TrafficIncident incident;
+        incident.rowNo = offset + position;
+        incident.time = query->value(QStringLiteral("time")).toString();
+        incident.incidentType = query->value(QStringLiteral("incidentType")).toUInt();
+        incident.deviceIp = query->value(QStringLiteral("deviceIp")).toString();
+        incident.channelIp = query->value(QStringLiteral("channelIp")).toString();
+        incident.channelNo = query->value(QStringLiteral("channelNo")).toUInt();
+        incident.laneNo = query->value(QStringLiteral("laneNo")).toUInt();
+        incident.picPath = query->value(QStringLiteral("picPath")).toString();
+        incident.videoPath = query->value(QStringLiteral("videoPath")).toString();
+        incidents.append(incident);
+        LogInfo(kDatabaseLogger, "{}, 获取事件成功，总数为{}", "DatabaseOperation::GetIncidentInfo", count);
+    }
+    return true;
+}
+
+bool DatabaseOperation::GetForensicsInfo(int offset, int count, const stu_SearchCondition& condition,
+                                         QList<TrafficForensics>& forensics)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = RunPage(
+        QStringLiteral("time, violationType, deviceIp, channelIp, channelNo, laneNo, plateNo, picPath"), offset,
+        count, GetSearchCondition(SEARCH_FORENSICS, condition));
+    if (!query)
+        return false;
+    for (int position = 1; query->next(); ++position) {
+        TrafficForensics record;
+        record.rowNo = offset + position;
+        record.time = query->value(QStringLiteral("time")).toString();
+        record.violationType = query->value(QStringLiteral("violationType")).toUInt();
+        record.deviceIp = query->value(QStringLiteral("deviceIp")).toString();
+        record.channelIp = query->value(QStringLiteral("channelIp")).toString();
+        record.channelNo = query->value(QStringLiteral("channelNo")).toUInt();
+        record.laneNo = query->value(QStringLiteral("laneNo")).toUInt();
+        record.plateNo = query->value(QStringLiteral("plateNo")).toString();
+        record.picPath = query->value(QStringLiteral("picPath")).toString();
+        forensics.append(record);
+        LogInfo(kDatabaseLogger, "{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo");
+    }
+    return true;
+}
+
+bool DatabaseOperation::GetTrafficParamInfo(int offset, int count, const stu_SearchCondition& condition,
+                                            QList<TrafficParam>& params)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = RunPage(
+        QStringLiteral("startTime, endTime, deviceIp, channelNo, channelIp, laneNo, laneFlow, lightVehicleNum, "
+                       "midVehicleNum, heavyVehicleNum, laneSpeed, spaceHeadWay, timeHeadWay, timeRation, "
+                       "spaceRation, queueLength, trafficState"),
+        offset, count, GetSearchCondition(SEARCH_TRAFFIC_PARAM, condition));
+    if (!query)
+        return false;
+    for (int position = 1; query->next(); ++position) {
+        TrafficParam param;
+        param.rowNo = offset + position;
+        param.startTime = query->value(QStringLiteral("startTime")).toString();
+        param.endTime = query->value(QStringLiteral("endTime")).toString();
+        param.deviceIp = query->value(QStringLiteral("deviceIp")).toString();
+        param.channelNo = query->value(QStringLiteral("channelNo")).toInt();
+        param.channelIp = query->value(QStringLiteral("channelIp")).toString();
+        param.laneNo = query->value(QStringLiteral("laneNo")).toInt();
+        param.laneFlow = query->value(QStringLiteral("laneFlow")).toInt();
+        param.lightVehicleNum = query->value(QStringLiteral("lightVehicleNum")).toInt();
+        param.midVehicleNum = query->value(QStringLiteral("midVehicleNum")).toInt();
+        param.heavyVehicleNum = query->value(QStringLiteral("heavyVehicleNum")).toInt();
+        param.laneSpeed = query->value(QStringLiteral("laneSpeed")).toInt();
+        param.spaceHeadWay = query->value(QStringLiteral("spaceHeadWay")).toInt();
+        param.timeHeadWay = query->value(QStringLiteral("timeHeadWay")).toInt();
+        param.timeRation = query->value(QStringLiteral("timeRation")).toFloat();
+        param.spaceRation = query->value(QStringLiteral("spaceRation")).toFloat();
+        param.queueLength = query->value(QStringLiteral("queueLength")).toInt();
+        param.trafficState = query->value(QStringLiteral("trafficState")).toInt();
+        params.append(param);
+        LogInfo(kDatabaseLogger, "{}, 查询交通参数成功", "DatabaseOperation::GetTrafficParamInfo");
+    }
+    return true;
+}
