@@ -1,0 +1,43 @@
+#include "vs_sink.h"
+
+#include <QString>
+#include <QTextCodec>
+
+namespace spdlog {
+namespace sinks {
+
+namespace {
+constexpr int kUtf8Mib = 106;
+}
+
+template <typename Mutex>
+vs_sink<Mutex>::vs_sink(std::FILE* out)
+    : out_(out)
+    , localIsUtf8_(QTextCodec::codecForLocale()->mibEnum() == kUtf8Mib)
+{
+}
+
+template <typename Mutex>
+void vs_sink<Mutex>::sink_it_(const details::log_msg& msg)
+{
+    memory_buf_t formatted;
+    this->formatter_->format(msg, formatted);
+    if (localIsUtf8_) {
+        std::fwrite(formatted.data(), 1, formatted.size(), out_);
+        return;
+    }
+    const QByteArray local = QString::fromUtf8(formatted.data(), static_cast<int>(formatted.size())).toLocal8Bit();
+    std::fwrite(local.constData(), 1, static_cast<size_t>(local.size()), out_);
+}
+
+template <typename Mutex>
+void vs_sink<Mutex>::flush_()
+{
+    std::fflush(out_);
+}
+
+template class vs_sink<std::mutex>;
+template class vs_sink<details::null_mutex>;
+
+} // namespace sinks
+} // namespace spdlog
