@@ -2,8 +2,7 @@
 
 #include "ApplicationDir.h"
 #include "IncidentVocabulary.h"
-
-#include "data/DatabaseLog.h"
+#include "Logging.h"
 
 #include <new>
 
@@ -31,13 +30,13 @@ void ImplementInstance::InitImplementInstance()
 {
     constexpr const char* method = "ImplementInstance::InitImplementInstance";
     if (!config.Open(ApplicationDirPath() + QStringLiteral("/config.ini"), QSettings::IniFormat))
-        LogError("ImplementInstance", "{}, Read config.ini Error!", method);
+        LoggerFor("ImplementInstance")->error("{}, Read config.ini Error!", method);
     RegisterDefaults();
     config.WriteMissingDefaults();
     // Written now rather than at exit, so the file is complete from the start
     // and an unwritable file is noticed.
     if (!config.Sync())
-        LogError("ImplementInstance", "{}, Write config.ini Error!", method);
+        LoggerFor("ImplementInstance")->error("{}, Write config.ini Error!", method);
 }
 
 void ImplementInstance::RegisterDefaults()
