@@ -76,8 +76,11 @@ bool DatabaseOperation::CreateDatabaseFile(const QString& path)
     file.close();
 
     connections->SetPath(path);
-    const QSqlDatabase database = connections->ForCurrentThread();
-    const QString error = database.isOpen() ? RunSchema(database) : connections->OpenError();
+    QString error;
+    {
+        const QSqlDatabase database = connections->ForCurrentThread();
+        error = database.isOpen() ? RunSchema(database) : connections->OpenError();
+    }
     if (!error.isEmpty()) {
         connections->CloseAll();
         QFile::remove(path);
@@ -91,17 +94,23 @@ bool DatabaseOperation::CreateDatabaseFile(const QString& path)
 bool DatabaseOperation::CheckIsDatabase(const QString& path)
 {
     connections->SetPath(path);
-    // Opening never reads the file; the first statement does, and fails on a
-    // file that is not a database.
-    const std::optional<QSqlQuery> probe
-        = Run("DatabaseOperation::ConnectDatabase", nullptr, QStringLiteral("select count(*) from sqlite_master"));
-    if (probe)
+    QString error;
+    {
+        // Opening never reads the file; the first statement does, and fails on
+        // a file that is not a database.
+        const QSqlDatabase database = connections->ForCurrentThread();
+        if (!database.isOpen()) {
+            error = connections->OpenError();
+        } else {
+            QSqlQuery probe(database);
+            if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")))
+                error = probe.lastError().text();
+        }
+    }
+    if (error.isEmpty())
         return true;
-    QSqlDatabase database = connections->ForCurrentThread();
-    const QString error = database.isOpen() ? database.lastError().text() : connections->OpenError();
-    LogError("Corvane", "{}, Corvane.db open failed,{}", "DatabaseOperation::ConnectDatabase",
-             error.isEmpty() ? QStringLiteral("file is not a database") : error);
     connections->CloseAll();
+    LogError("Corvane", "{}, Corvane.db open failed,{}", "DatabaseOperation::ConnectDatabase", error);
     return false;
 }
 
