@@ -88,8 +88,7 @@ private:
     // unless it is null. The caller holds the statement mutex.
     std::optional<QSqlQuery> Run(const char* method, const char* failure, const QString& sql,
                                  const QVariantList& values = {});
-    std::optional<QSqlQuery> RunPage(const QString& columns, int offset, int count,
-                                     const SearchClause& clause);
+    std::optional<QSqlQuery> RunPage(int offset, int count, const SearchClause& clause);
 
     std::shared_ptr<ThreadConnections> connections;
 };

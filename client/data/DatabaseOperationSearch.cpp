@@ -15,11 +15,19 @@ struct SearchTable
     const char* table;
     const char* timeColumn;
     const char* typeColumn; // null: no type filter
+    const char* columns;
 };
 
-constexpr SearchTable kIncidentTable{"incidentInfo", "time", "incidentType"};
-constexpr SearchTable kForensicsTable{"ForensicsInfo", "time", "violationType"};
-constexpr SearchTable kTrafficParamTable{"TrafficParamInfo", "startTime", nullptr};
+constexpr SearchTable kIncidentTable{
+    "incidentInfo", "time", "incidentType",
+    "time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, videoPath"};
+constexpr SearchTable kForensicsTable{
+    "ForensicsInfo", "time", "violationType",
+    "time, violationType, deviceIp, channelIp, channelNo, laneNo, plateNo, picPath"};
+constexpr SearchTable kTrafficParamTable{
+    "TrafficParamInfo", "startTime", nullptr,
+    "startTime, endTime, deviceIp, channelNo, channelIp, laneNo, laneFlow, lightVehicleNum, midVehicleNum, "
+    "heavyVehicleNum, laneSpeed, spaceHeadWay, timeHeadWay, timeRation, spaceRation, queueLength, trafficState"};
 
 const SearchTable* TableOf(em_SearchType kind)
 {
@@ -81,6 +89,7 @@ SearchClause DatabaseOperation::GetSearchCondition(em_SearchType kind, const stu
     if (!table)
         return clause;
     const QLatin1String timeColumn(table->timeColumn);
+    clause.columns = QLatin1String(table->columns);
     clause.filter = QStringLiteral("%1 where %2 >= ? and %2 <= ?").arg(QLatin1String(table->table), timeColumn);
     clause.values << SecondOf(condition.startTime) << SecondOf(condition.endTime);
     AddTypeFilter(clause, table->typeColumn, condition.types);
@@ -99,8 +108,8 @@ bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchConditio
     QMutexLocker lock(&connections->Mutex());
     constexpr const char* method = "DatabaseOperation::GetTotalNum";
     const SearchClause clause = GetSearchCondition(kind, condition);
-    std::optional<QSqlQuery> query = Run(method, "{}, 获取总数失败，失败原因：{}",
-        QStringLiteral("select count(*) as Num from %1").arg(clause.filter), clause.values);
+    std::optional<QSqlQuery> query
+        = Run(method, "{}, 获取总数失败，失败原因：{}", clause.CountStatement(), clause.values);
     if (!query)
         return false;
     if (query->next()) {
@@ -110,26 +119,21 @@ bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchConditio
     return true;
 }
 
-std::optional<QSqlQuery> DatabaseOperation::RunPage(const QString& columns, int offset, int count,
-                                                    const SearchClause& clause)
+std::optional<QSqlQuery> DatabaseOperation::RunPage(int offset, int count, const SearchClause& clause)
 {
     if (clause.IsEmpty())
         return std::nullopt;
     QVariantList values = clause.values;
     values << count << offset;
     // The search page logs a failed page itself.
-    return Run("DatabaseOperation::RunPage", nullptr,
-               QStringLiteral("select %1 from %2 %3 limit ? offset ?").arg(columns, clause.filter, clause.order),
-               values);
+    return Run("DatabaseOperation::RunPage", nullptr, clause.PageStatement(), values);
 }
 
 bool DatabaseOperation::GetIncidentInfo(int offset, int count, const stu_SearchCondition& condition,
                                         QList<TrafficIncident>& incidents)
 {
     QMutexLocker lock(&connections->Mutex());
-    std::optional<QSqlQuery> query = RunPage(
-        QStringLiteral("time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, videoPath"), offset,
-        count, GetSearchCondition(SEARCH_INCIDENT, condition));
+    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_INCIDENT, condition));
     if (!query)
         return false;
     for (int position = 1; query->next(); ++position) {
@@ -153,9 +157,7 @@ bool DatabaseOperation::GetForensicsInfo(int offset, int count, const stu_Search
                                          QList<TrafficForensics>& forensics)
 {
     QMutexLocker lock(&connections->Mutex());
-    std::optional<QSqlQuery> query = RunPage(
-        QStringLiteral("time, violationType, deviceIp, channelIp, channelNo, laneNo, plateNo, picPath"), offset,
-        count, GetSearchCondition(SEARCH_FORENSICS, condition));
+    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_FORENSICS, condition));
     if (!query)
         return false;
     for (int position = 1; query->next(); ++position) {
@@ -179,11 +181,7 @@ bool DatabaseOperation::GetTrafficParamInfo(int offset, int count, const stu_Sea
                                             QList<TrafficParam>& params)
 {
     QMutexLocker lock(&connections->Mutex());
-    std::optional<QSqlQuery> query = RunPage(
-        QStringLiteral("startTime, endTime, deviceIp, channelNo, channelIp, laneNo, laneFlow, lightVehicleNum, "
-                       "midVehicleNum, heavyVehicleNum, laneSpeed, spaceHeadWay, timeHeadWay, timeRation, "
-                       "spaceRation, queueLength, trafficState"),
-        offset, count, GetSearchCondition(SEARCH_TRAFFIC_PARAM, condition));
+    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_TRAFFIC_PARAM, condition));
     if (!query)
         return false;
     for (int position = 1; query->next(); ++position) {

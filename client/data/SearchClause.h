@@ -3,14 +3,23 @@
 #include <QString>
 #include <QVariantList>
 
-// The table and filter of one record search, with the values its placeholders
-// take in order, and the ordering of its result pages. The count statement uses
-// `filter` alone; page statements add `order`, a limit and an offset.
+// The statements of one record search: the table and filter of its condition
+// with the values its placeholders take in order, the columns of a result row
+// and the ordering of the pages.
 struct SearchClause
 {
-    QString filter; // "<table> where ..." with "?" placeholders
-    QString order;  // "order by ..."
+    QString columns; // selected columns of one record
+    QString filter;  // "<table> where ..." with "?" placeholders
+    QString order;   // "order by ..."
     QVariantList values;
 
     bool IsEmpty() const { return filter.isEmpty(); }
+
+    // Takes `values`.
+    QString CountStatement() const { return QStringLiteral("select count(*) as Num from ") + filter; }
+    // Takes `values`, then the page size and the row offset.
+    QString PageStatement() const
+    {
+        return QStringLiteral("select %1 from %2 %3 limit ? offset ?").arg(columns, filter, order);
+    }
 };
