@@ -1,12 +1,12 @@
 // Times the database layer on a realistic Corvane.db next to the sqlite3
 // command line running the same SQL on the same file, and prints one table.
 //
-//   bench_db [--folder DIR] [--reuse] [--scale F] [--without-index NAME]...
+//   bench_db [--folder DIR] [--reuse] [--scale F] [--without-index NAME]... [--only TEXT]
 //
 // --folder keeps the generated database there (default: a temporary folder,
 // removed at the end); --reuse measures an existing DIR/Corvane.db without
 // generating; --scale shrinks the row counts; --without-index drops one of the
-// schema's indexes, to see what it is worth.
+// schema's indexes, to see what it is worth; --only picks searches by name.
 #include "BenchData.h"
 #include "SqliteCommand.h"
 
@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <ctime>
 #include <cstdio>
 #include <functional>
 #include <thread>
@@ -32,7 +33,7 @@
 namespace {
 
 constexpr int kPageSize = 30;
-constexpr double kMinimumSampleSeconds = 0.2;
+constexpr double kMinimumSampleSeconds = 0.3;
 
 struct Row
 {
@@ -40,7 +41,8 @@ struct Row
     double ours;
     double cli; // < 0: no figure
     QString unit;
-    QString goal; // empty, "ok" or "MISSED ..."
+    QString goal;             // a goal of its own, judged where the row is made
+    bool sameWork = true;     // both columns time the same SQL: the ratio counts
 };
 
 double Seconds(const std::function<void()>& run)
@@ -51,18 +53,31 @@ double Seconds(const std::function<void()>& run)
     return timer.nsecsElapsed() / 1e9;
 }
 
+// Processor time of this process (only the measuring thread is busy).
+double ProcessorSeconds(const std::function<void()>& run)
+{
+    const auto now = [] {
+        timespec t{};
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return t.tv_sec + t.tv_nsec / 1e9;
+    };
+    const double start = now();
+    run();
+    return now() - start;
+}
+
 // Repeats that make a sample long enough to time, from one warm-up run.
 int RepeatsFor(const std::function<void()>& run)
 {
-    const double once = Seconds(run);
-    return std::clamp(static_cast<int>(kMinimumSampleSeconds / std::max(once, 1e-6)), 3, 200);
+    const double once = ProcessorSeconds(run);
+    return std::clamp(static_cast<int>(kMinimumSampleSeconds / std::max(once, 1e-6)), 3, 3000);
 }
 
 double OursPerRun(const std::function<void()>& run, int repeat)
 {
     double best = 1e9;
     for (int round = 0; round < 3; ++round) {
-        const double total = Seconds([&] {
+        const double total = ProcessorSeconds([&] {
             for (int i = 0; i < repeat; ++i)
                 run();
         });
@@ -157,14 +172,16 @@ void MeasureSearch(DatabaseOperation& database, const SqliteCommand& shell, cons
     rows.push_back({QStringLiteral("%1 (%2 rows): count + first page").arg(search.name).arg(total),
                     OursPerRun(countAndFirst, repeat) * 1e3,
                     shell.SecondsPerRun(clause.CountStatement() + ";\n" + clause.PageStatement(),
-                                        PageValues(clause, 0), repeat) * 1e3,
+                                        PageValues(clause, 0), repeat, SqliteCommand::Clock::Processor) * 1e3,
                     "ms", ""});
     for (const auto& [label, offset] : {std::pair<const char*, int>{"middle page", middleOffset},
                                         std::pair<const char*, int>{"last page", lastOffset}}) {
         const auto page = [&, offset = offset] { FetchPage(database, search, offset); };
         repeat = RepeatsFor(page);
         rows.push_back({QStringLiteral("%1: %2").arg(search.name, label), OursPerRun(page, repeat) * 1e3,
-                        shell.SecondsPerRun(clause.PageStatement(), PageValues(clause, offset), repeat) * 1e3, "ms",
+                        shell.SecondsPerRun(clause.PageStatement(), PageValues(clause, offset), repeat,
+                                            SqliteCommand::Clock::Processor) * 1e3,
+                        "ms",
                         ""});
     }
 }
@@ -213,11 +230,12 @@ void MeasureInserts(DatabaseOperation& database, const SqliteCommand& shell, std
     double total = 0;
     for (const double latency : latencies)
         total += latency;
-    const double cliPerInsert = shell.SecondsPerRun(kInsertIncident, InsertValues(LiveIncident(0)), kInserts);
+    const double cliPerInsert = shell.SecondsPerRun(kInsertIncident, InsertValues(LiveIncident(0)), kInserts,
+                                                    SqliteCommand::Clock::Wall);
     const double rate = kInserts / total;
     rows.push_back({"single alarm insert: inserts per second", rate, 1.0 / cliPerInsert, "1/s",
                     rate >= 2000 ? "ok (>= 2000/s)" : "MISSED (>= 2000/s)"});
-    rows.push_back({"single alarm insert: p99 latency", Percentile(latencies, 0.99) * 1e3, -1, "ms", ""});
+    rows.push_back({"single alarm insert: p99 latency", Percentile(latencies, 0.99) * 1e3, -1, "ms", "", false});
 }
 
 // p99 of alarm inserts made while `search` runs over and over, first on a
@@ -233,11 +251,14 @@ void MeasureInsertsDuringSearch(DatabaseOperation& database, const SqliteCommand
     const int offset = lastPage ? std::max(0, (total - 1) / kPageSize * kPageSize) : 0;
 
     std::atomic<bool> stop{false};
+    // The search page waits for its table to be filled after each search; the
+    // short pause stands for that, so the searcher does not simply hog the lock.
     std::thread searcher([&] {
         while (!stop) {
             int count = 0;
             database.GetTotalNum(search.kind, search.condition, count);
             FetchPage(database, search, offset);
+            QThread::msleep(2);
         }
     });
     const std::vector<double> during = InsertLatencies(database, kInserts, kPauseMs);
@@ -260,24 +281,27 @@ void MeasureInsertsDuringSearch(DatabaseOperation& database, const SqliteCommand
     rows.push_back({QStringLiteral("insert p99 while searching (%1, %2)")
                         .arg(search.name, lastPage ? "count + last page" : "count + first page"),
                     Percentile(during, 0.99) * 1e3, Percentile(beside, 0.99) * 1e3, "ms",
-                    "sqlite3 column: our insert while a sqlite3 process searches"});
+                    "sqlite3 column: our inserts while a sqlite3 process searches", false});
 }
 
 void Print(const std::vector<Row>& rows)
 {
+    std::printf("searches: processor time per run, best of three; inserts: wall time\n");
     std::printf("%-78s %12s %12s %7s  %s\n", "measurement", "Corvane", "sqlite3", "ratio", "goal");
     for (const Row& row : rows) {
         const QString unit = QStringLiteral(" ") + row.unit;
         const QString cli = row.cli < 0 ? QStringLiteral("-") : QString::number(row.cli, 'f', 3) + unit;
         QString ratio = QStringLiteral("-");
-        QString goal = row.goal;
-        if (row.cli > 0 && row.unit == QLatin1String("ms") && goal.isEmpty()) {
-            const double r = row.ours / row.cli;
+        QStringList goals;
+        if (!row.goal.isEmpty())
+            goals << row.goal;
+        if (row.cli > 0 && row.sameWork) {
+            // Time taken relative to the command line's, for rates too.
+            const double r = row.unit == QLatin1String("1/s") ? row.cli / row.ours : row.ours / row.cli;
             ratio = QString::number(r, 'f', 2);
-            goal = r <= 1.3 ? QStringLiteral("ok (<= 1.3x)") : QStringLiteral("MISSED (<= 1.3x)");
-        } else if (row.cli > 0 && row.unit == QLatin1String("1/s")) {
-            ratio = QString::number(row.cli / row.ours, 'f', 2);
+            goals << (r <= 1.3 ? QStringLiteral("ok (<= 1.3x)") : QStringLiteral("MISSED (<= 1.3x)"));
         }
+        const QString goal = goals.join(QStringLiteral(", "));
         std::printf("%-78s %12s %12s %7s  %s\n", row.name.toUtf8().constData(),
                     (QString::number(row.ours, 'f', 3) + unit).toUtf8().constData(), cli.toUtf8().constData(),
                     ratio.toUtf8().constData(), goal.toUtf8().constData());
@@ -295,6 +319,7 @@ int main(int argc, char* argv[])
     parser.addOption({"reuse", "Measure the existing Corvane.db in --folder."});
     parser.addOption({"scale", "Fraction of the default row counts.", "factor", "1"});
     parser.addOption({"without-index", "Drop this index of the schema.", "name"});
+    parser.addOption({"only", "Measure only the searches whose name contains this text.", "text"});
     parser.process(application);
 
     QTemporaryDir temporary;
@@ -337,15 +362,19 @@ int main(int argc, char* argv[])
         return 1;
     std::vector<Row> rows;
     const std::vector<Search> searches = Searches();
-    for (const Search& search : searches)
-        MeasureSearch(database, shell, search, rows);
+    for (const Search& search : searches) {
+        if (search.name.contains(parser.value("only")))
+            MeasureSearch(database, shell, search, rows);
+    }
     for (Row& row : rows) {
         if (row.name.startsWith("incidents, one day") && row.name.endsWith("count + first page"))
             row.goal = row.ours < 20 ? QStringLiteral("ok (< 20 ms)") : QStringLiteral("MISSED (< 20 ms)");
     }
-    MeasureInserts(database, shell, rows);
-    MeasureInsertsDuringSearch(database, shell, searches[1], false, rows);
-    MeasureInsertsDuringSearch(database, shell, searches[0], true, rows);
+    if (!parser.isSet("only")) {
+        MeasureInserts(database, shell, rows);
+        MeasureInsertsDuringSearch(database, shell, searches[1], false, rows);
+        MeasureInsertsDuringSearch(database, shell, searches[0], true, rows);
+    }
     Print(rows);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "DatabaseOperation.h"
 
+#include "ColumnReader.h"
 #include "DatabaseLog.h"
 #include "DatabaseSchema.h"
 #include "SqlSavepoint.h"
@@ -171,8 +172,9 @@ DatabaseOperation::AddResult DatabaseOperation::AddDevice(const stu_DeviceInfo& 
         values);
     if (!existing)
         return AddResult::Failed;
+    ColumnReader row(*existing);
     while (existing->next()) {
-        if (!existing->value(QStringLiteral("deviceIp")).toString().isEmpty()) {
+        if (!row.Text("deviceIp").isEmpty()) {
             LogError(kDatabaseLogger, "{}, {}已存在", method, device.deviceIp);
             return AddResult::Exists;
         }
@@ -231,13 +233,14 @@ bool DatabaseOperation::GetAllDeviceInfo(QList<stu_DeviceInfo>& devices)
         QStringLiteral("select deviceName, deviceIp, devicePort, userName, password from DeviceInfo"));
     if (!query)
         return false;
+    ColumnReader row(*query);
     while (query->next()) {
         stu_DeviceInfo device;
-        device.deviceName = query->value(QStringLiteral("deviceName")).toString();
-        device.deviceIp = query->value(QStringLiteral("deviceIp")).toString();
-        device.devicePort = query->value(QStringLiteral("devicePort")).toInt();
-        device.userName = query->value(QStringLiteral("userName")).toString();
-        device.password = query->value(QStringLiteral("password")).toString();
+        device.deviceName = row.Text("deviceName");
+        device.deviceIp = row.Text("deviceIp");
+        device.devicePort = row.Int("devicePort");
+        device.userName = row.Text("userName");
+        device.password = row.Text("password");
         devices.append(device);
     }
     return true;
@@ -250,8 +253,9 @@ bool DatabaseOperation::GetAllDeviceIp(QStringList& deviceIps)
                                          QStringLiteral("select deviceIp from DeviceInfo"));
     if (!query)
         return false;
+    ColumnReader row(*query);
     while (query->next())
-        deviceIps.append(query->value(QStringLiteral("deviceIp")).toString());
+        deviceIps.append(row.Text("deviceIp"));
     return true;
 }
 
@@ -270,10 +274,11 @@ DatabaseOperation::AddResult DatabaseOperation::AddChannel(const stu_DeviceChann
     if (!existing)
         return AddResult::Failed;
     // Only the same addresses on the same port count as the same channel.
+    ColumnReader row(*existing);
     while (existing->next()) {
-        const QString deviceIp = existing->value(QStringLiteral("deviceIp")).toString();
-        const QString channelIp = existing->value(QStringLiteral("channelIp")).toString();
-        const int channelPort = existing->value(QStringLiteral("channelPort")).toInt();
+        const QString deviceIp = row.Text("deviceIp");
+        const QString channelIp = row.Text("channelIp");
+        const int channelPort = row.Int("channelPort");
         if (!deviceIp.isEmpty() && channelIp == channel.channelIp && channelPort == channel.channelPort) {
             LogError(kDatabaseLogger, "{}, 设备:{}，通道:{}, 端口:{}已存在", method, deviceIp, channelIp, channelPort);
             return AddResult::Exists;
@@ -294,7 +299,8 @@ bool DatabaseOperation::GetChannelIpByDevIp(const QString& deviceIp, QStringList
         QStringLiteral("select channelIp from ChannelInfo where deviceIp = ?"), {deviceIp});
     if (!query)
         return false;
+    ColumnReader row(*query);
     while (query->next())
-        channelIps.append(query->value(QStringLiteral("channelIp")).toString());
+        channelIps.append(row.Text("channelIp"));
     return true;
 }

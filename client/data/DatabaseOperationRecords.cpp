@@ -1,6 +1,7 @@
 // Alarm records and the search-box history of DatabaseOperation.
 #include "DatabaseOperation.h"
 
+#include "ColumnReader.h"
 #include "DatabaseLog.h"
 #include "LikePattern.h"
 #include "ThreadConnections.h"
@@ -64,8 +65,9 @@ bool DatabaseOperation::InsertSearchRecord(const QString& time, const QString& t
     if (!known)
         return false;
     bool isKnown = false;
+    ColumnReader row(*known);
     while (!isKnown && known->next())
-        isKnown = !known->value(QStringLiteral("searchRecord")).toString().isEmpty();
+        isKnown = !row.Text("searchRecord").isEmpty();
     if (isKnown) {
         LogError(kDatabaseLogger, "{}, 搜索内容 【{}】 已存在", method, text);
         return Run(method, "{}, 更新 搜索时间 失败，失败原因：{}",
@@ -86,7 +88,8 @@ bool DatabaseOperation::GetSearchRecord(const QString& fragment, int count, QStr
         {LikeContainsPattern(fragment), count});
     if (!query)
         return false;
+    ColumnReader row(*query);
     while (query->next())
-        texts.append(query->value(QStringLiteral("searchRecord")).toString());
+        texts.append(row.Text("searchRecord"));
     return true;
 }

@@ -2,6 +2,7 @@
 // count of its rows and one page of them.
 #include "DatabaseOperation.h"
 
+#include "ColumnReader.h"
 #include "DatabaseLog.h"
 #include "LikePattern.h"
 #include "ThreadConnections.h"
@@ -112,8 +113,9 @@ bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchConditio
         = Run(method, "{}, 获取总数失败，失败原因：{}", clause.CountStatement(), clause.values);
     if (!query)
         return false;
+    ColumnReader row(*query);
     if (query->next()) {
-        total = query->value(QStringLiteral("Num")).toInt();
+        total = row.Int("Num");
         LogInfo(kDatabaseLogger, "{}, 获取总数成功，总数为{}", method, total);
     }
     return true;
@@ -136,19 +138,22 @@ bool DatabaseOperation::GetIncidentInfo(int offset, int count, const stu_SearchC
     std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_INCIDENT, condition));
     if (!query)
         return false;
+    ColumnReader row(*query);
+    // One line per row: the logger is fetched once for the page.
+    const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
     for (int position = 1; query->next(); ++position) {
         TrafficIncident incident;
         incident.rowNo = offset + position;
-        incident.time = query->value(QStringLiteral("time")).toString();
-        incident.incidentType = query->value(QStringLiteral("incidentType")).toUInt();
-        incident.deviceIp = query->value(QStringLiteral("deviceIp")).toString();
-        incident.channelIp = query->value(QStringLiteral("channelIp")).toString();
-        incident.channelNo = query->value(QStringLiteral("channelNo")).toUInt();
-        incident.laneNo = query->value(QStringLiteral("laneNo")).toUInt();
-        incident.picPath = query->value(QStringLiteral("picPath")).toString();
-        incident.videoPath = query->value(QStringLiteral("videoPath")).toString();
+        incident.time = row.Text("time");
+        incident.incidentType = row.UInt("incidentType");
+        incident.deviceIp = row.Text("deviceIp");
+        incident.channelIp = row.Text("channelIp");
+        incident.channelNo = row.UInt("channelNo");
+        incident.laneNo = row.UInt("laneNo");
+        incident.picPath = row.Text("picPath");
+        incident.videoPath = row.Text("videoPath");
         incidents.append(incident);
-        LogInfo(kDatabaseLogger, "{}, 获取事件成功，总数为{}", "DatabaseOperation::GetIncidentInfo", count);
+        logger->info("{}, 获取事件成功，总数为{}", "DatabaseOperation::GetIncidentInfo", count);
     }
     return true;
 }
@@ -160,19 +165,22 @@ bool DatabaseOperation::GetForensicsInfo(int offset, int count, const stu_Search
     std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_FORENSICS, condition));
     if (!query)
         return false;
+    ColumnReader row(*query);
+    // One line per row: the logger is fetched once for the page.
+    const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
     for (int position = 1; query->next(); ++position) {
         TrafficForensics record;
         record.rowNo = offset + position;
-        record.time = query->value(QStringLiteral("time")).toString();
-        record.violationType = query->value(QStringLiteral("violationType")).toUInt();
-        record.deviceIp = query->value(QStringLiteral("deviceIp")).toString();
-        record.channelIp = query->value(QStringLiteral("channelIp")).toString();
-        record.channelNo = query->value(QStringLiteral("channelNo")).toUInt();
-        record.laneNo = query->value(QStringLiteral("laneNo")).toUInt();
-        record.plateNo = query->value(QStringLiteral("plateNo")).toString();
-        record.picPath = query->value(QStringLiteral("picPath")).toString();
+        record.time = row.Text("time");
+        record.violationType = row.UInt("violationType");
+        record.deviceIp = row.Text("deviceIp");
+        record.channelIp = row.Text("channelIp");
+        record.channelNo = row.UInt("channelNo");
+        record.laneNo = row.UInt("laneNo");
+        record.plateNo = row.Text("plateNo");
+        record.picPath = row.Text("picPath");
         forensics.append(record);
-        LogInfo(kDatabaseLogger, "{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo");
+        logger->info("{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo");
     }
     return true;
 }
@@ -184,28 +192,31 @@ bool DatabaseOperation::GetTrafficParamInfo(int offset, int count, const stu_Sea
     std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_TRAFFIC_PARAM, condition));
     if (!query)
         return false;
+    ColumnReader row(*query);
+    // One line per row: the logger is fetched once for the page.
+    const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
     for (int position = 1; query->next(); ++position) {
         TrafficParam param;
         param.rowNo = offset + position;
-        param.startTime = query->value(QStringLiteral("startTime")).toString();
-        param.endTime = query->value(QStringLiteral("endTime")).toString();
-        param.deviceIp = query->value(QStringLiteral("deviceIp")).toString();
-        param.channelNo = query->value(QStringLiteral("channelNo")).toInt();
-        param.channelIp = query->value(QStringLiteral("channelIp")).toString();
-        param.laneNo = query->value(QStringLiteral("laneNo")).toInt();
-        param.laneFlow = query->value(QStringLiteral("laneFlow")).toInt();
-        param.lightVehicleNum = query->value(QStringLiteral("lightVehicleNum")).toInt();
-        param.midVehicleNum = query->value(QStringLiteral("midVehicleNum")).toInt();
-        param.heavyVehicleNum = query->value(QStringLiteral("heavyVehicleNum")).toInt();
-        param.laneSpeed = query->value(QStringLiteral("laneSpeed")).toInt();
-        param.spaceHeadWay = query->value(QStringLiteral("spaceHeadWay")).toInt();
-        param.timeHeadWay = query->value(QStringLiteral("timeHeadWay")).toInt();
-        param.timeRation = query->value(QStringLiteral("timeRation")).toFloat();
-        param.spaceRation = query->value(QStringLiteral("spaceRation")).toFloat();
-        param.queueLength = query->value(QStringLiteral("queueLength")).toInt();
-        param.trafficState = query->value(QStringLiteral("trafficState")).toInt();
+        param.startTime = row.Text("startTime");
+        param.endTime = row.Text("endTime");
+        param.deviceIp = row.Text("deviceIp");
+        param.channelNo = row.Int("channelNo");
+        param.channelIp = row.Text("channelIp");
+        param.laneNo = row.Int("laneNo");
+        param.laneFlow = row.Int("laneFlow");
+        param.lightVehicleNum = row.Int("lightVehicleNum");
+        param.midVehicleNum = row.Int("midVehicleNum");
+        param.heavyVehicleNum = row.Int("heavyVehicleNum");
+        param.laneSpeed = row.Int("laneSpeed");
+        param.spaceHeadWay = row.Int("spaceHeadWay");
+        param.timeHeadWay = row.Int("timeHeadWay");
+        param.timeRation = row.Float("timeRation");
+        param.spaceRation = row.Float("spaceRation");
+        param.queueLength = row.Int("queueLength");
+        param.trafficState = row.Int("trafficState");
         params.append(param);
-        LogInfo(kDatabaseLogger, "{}, 查询交通参数成功", "DatabaseOperation::GetTrafficParamInfo");
+        logger->info("{}, 查询交通参数成功", "DatabaseOperation::GetTrafficParamInfo");
     }
     return true;
 }
