@@ -45,6 +45,12 @@ struct SearchCase
     QStringList expected; // labels in result order
 };
 
+// Test names say enough; the condition's bytes would not.
+void PrintTo(const SearchCase& searchCase, std::ostream* out)
+{
+    *out << searchCase.name;
+}
+
 stu_SearchCondition FirstDay()
 {
     stu_SearchCondition condition;
