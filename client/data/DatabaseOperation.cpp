@@ -119,9 +119,8 @@ void DatabaseOperation::EnableWriteAheadLog()
 {
     // Lets readers and the writer work side by side at the file level. A read-only
     // file keeps its journal mode and still serves searches.
-    const std::optional<QSqlQuery> query = Run("DatabaseOperation::ConnectDatabase",
-        "{}, 无法切换到WAL日志模式，失败原因：{}", QStringLiteral("PRAGMA journal_mode=WAL"));
-    (void)query;
+    Run("DatabaseOperation::ConnectDatabase", "{}, 无法切换到WAL日志模式，失败原因：{}",
+        QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 
 void DatabaseOperation::CloseDatabase()
