@@ -1,13 +1,17 @@
 #include "FiveCharLevelFlag.h"
 
-#include <array>
-
 spdlog::string_view_t FiveCharLevelFlag::Name(spdlog::level::level_enum level)
 {
-    static constexpr std::array<const char*, spdlog::level::n_levels> names = {
-        "trace", "debug", "info ", "warn ", "error", "criti", "off  "};
-    const auto index = static_cast<size_t>(level);
-    return spdlog::string_view_t(index < names.size() ? names[index] : "?????", 5);
+    switch (level) {
+    case spdlog::level::trace: return "trace";
+    case spdlog::level::debug: return "debug";
+    case spdlog::level::info: return "info ";
+    case spdlog::level::warn: return "warn ";
+    case spdlog::level::err: return "error";
+    case spdlog::level::critical: return "criti";
+    case spdlog::level::off: return "off  ";
+    default: return "?????";
+    }
 }
 
 void FiveCharLevelFlag::format(const spdlog::details::log_msg& msg, const std::tm&, spdlog::memory_buf_t& dest)

@@ -11,7 +11,7 @@
 // sinks: standard output, standard error (the debugger-output sink) and the
 // rotating files in "<application dir>/<folder>". The logger "GUI" also feeds
 // the list of recent lines. Every message starts with the qualified method:
-//     LoggerFor("DatabaseOperation")->error("{}, insert incident failed", __func__);
+//     LoggerFor("DatabaseOperation")->error("{}, insert incident failed", "DatabaseOperation::InsertIncident");
 
 // Creates the log folder and the shared sinks; call once at start, before
 // anything logs. When the folder or the first file cannot be opened, logging
@@ -31,7 +31,8 @@ std::shared_ptr<spdlog::logger> GlobalLogger();
 // A printf-style entry with wide-character format and texts, for the few places
 // that log outside the named-logger style. `category` names the logger ("Global"
 // when empty); level 1 info, 2 trace, 3 debug, 4 warning, 5 error, 6 critical,
-// other values log nothing. `function`, `file` and `line` are accepted for
+// other values log nothing. As in every wide printf on Linux, %ls takes a wide
+// string and %s a narrow one. `function`, `file` and `line` are accepted for
 // call-site compatibility and not written.
 void LogWideF(const wchar_t* category, const wchar_t* function, const wchar_t* file, int line, int level,
               const wchar_t* format, ...);

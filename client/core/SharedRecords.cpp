@@ -1,7 +1,5 @@
 #include "SharedRecords.h"
 
-#include <QCoreApplication>
-
 void RegisterSharedRecordTypes()
 {
     qRegisterMetaType<stu_DeviceInfo>("stu_DeviceInfo");
@@ -17,5 +15,3 @@ void RegisterSharedRecordTypes()
     qRegisterMetaType<QList<TrafficForensics>>("QList<TrafficForensics>");
     qRegisterMetaType<QList<TrafficParam>>("QList<TrafficParam>");
 }
-
-Q_COREAPP_STARTUP_FUNCTION(RegisterSharedRecordTypes)

@@ -13,6 +13,6 @@
 // Registers the records and their lists (Qt declares QList<T> by itself) with
 // the meta-type system under the names signal signatures use
 // ("TrafficIncident", "QList<TrafficParam>", ...), so queued connections can
-// copy them across threads. Idempotent; it also runs by itself when a
-// QCoreApplication is created in a program that links this file.
+// copy them across threads. Call once at start, before any connection is made;
+// calling it again does no harm.
 void RegisterSharedRecordTypes();
