@@ -1,0 +1,25 @@
+#pragma once
+// Draws a real play into a native window through the player layer. The receive
+// thread feeds it; feeding copies and never blocks, so a slow window cannot hold
+// the stream up.
+
+#include "tessoran.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace tessoran {
+
+class WindowPlayer {
+public:
+  // Null when no player layer is available to draw into windows.
+  static std::unique_ptr<WindowPlayer> create(TSR_HWND window);
+  virtual ~WindowPlayer() = default;
+
+  // The stream header opens the player's stream; later headers (after the
+  // device came back) are skipped, as the stream format does not change.
+  virtual bool openStream(const uint8_t* header, uint32_t size) = 0;
+  virtual bool input(const uint8_t* data, uint32_t size) = 0;
+};
+
+}  // namespace tessoran
