@@ -89,7 +89,7 @@ typedef uintptr_t TSR_HWND;
 #define TSR_ERR_NO_VIDEO 13         /* the device has no recording in the range */
 #define TSR_ERR_FILE 14             /* the target file cannot be created or written */
 #define TSR_ERR_LISTEN 15           /* the listener address cannot be bound */
-#define TSR_ERR_NO_PLAYER 16        /* drawing into a window is not available */
+#define TSR_ERR_NO_PLAYER 16        /* the window cannot be drawn into */
 #define TSR_ERR_CHANNEL 17          /* the device has no such channel */
 #define TSR_ERR_RESOURCES 18        /* out of memory, threads or descriptors */
 #define TSR_ERR_DEVICE_OFFLINE 19   /* the login's device is currently dropped */
@@ -409,8 +409,10 @@ TSR_API TSR_BOOL TSR_SetExceptionCallBack(uint32_t nMessage, void* hWnd,
                                           void* pUser);
 
 /* Starts live video of a channel on its own connection and returns once the device
- * has accepted it: the real-play handle, -1 on failure. With hPlayWnd set the
- * video is drawn into that window; without, it is only delivered to the data
+ * has accepted it: the real-play handle, -1 on failure. With hPlayWnd set (the
+ * WId of a QWidget of this process) the video is also drawn into that window by
+ * the player layer, which never blocks on the GUI thread; a window it cannot
+ * draw into fails the start with TSR_ERR_NO_PLAYER. Data goes to the data
  * callback (fRealDataCallBack here or TSR_SetRealDataCallBack later). If the
  * device drops, the play resumes by itself after it is restored, with a new
  * stream header block. */

@@ -32,8 +32,14 @@ std::vector<int> RealPlay::wakeFds() const { return {wakeWaker_.fd(), sdk_.stopF
 uint32_t RealPlay::open() {
   std::vector<uint8_t> header;
   uint32_t error = connectStream(socket_, header);
-  if (error == TSR_ERR_NONE) header_ = std::move(header);
-  return error;
+  if (error != TSR_ERR_NONE) return error;
+  header_ = std::move(header);
+  // A window that cannot be drawn into fails the start: no success without video.
+  if (player_) {
+    playerOpen_ = player_->openStream(header_.data(), static_cast<uint32_t>(header_.size()));
+    if (!playerOpen_) return TSR_ERR_NO_PLAYER;
+  }
+  return TSR_ERR_NONE;
 }
 
 uint32_t RealPlay::connectStream(wire::Socket& socket, std::vector<uint8_t>& header) {
@@ -145,10 +151,7 @@ void RealPlay::reopenLater() {
 
 void RealPlay::feedPlayer(uint32_t type, const std::vector<uint8_t>& block) {
   if (!player_) return;
-  if (type == TSR_DATA_STREAM_HEADER) {
-    if (!playerOpen_) playerOpen_ = player_->openStream(block.data(), static_cast<uint32_t>(block.size()));
-    return;
-  }
+  if (type == TSR_DATA_STREAM_HEADER) return;  // the format does not change on a reopen
   if (playerOpen_ && !player_->input(block.data(), static_cast<uint32_t>(block.size())))
     sdkLog().debug("real play {}: player refused a block", handle_);
 }

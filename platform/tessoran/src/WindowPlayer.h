@@ -12,12 +12,11 @@ namespace tessoran {
 
 class WindowPlayer {
 public:
-  // Null when no player layer is available to draw into windows.
   static std::unique_ptr<WindowPlayer> create(TSR_HWND window);
   virtual ~WindowPlayer() = default;
 
-  // The stream header opens the player's stream; later headers (after the
-  // device came back) are skipped, as the stream format does not change.
+  // Opens the player's stream with the stream header and starts drawing;
+  // false when the window cannot be drawn into.
   virtual bool openStream(const uint8_t* header, uint32_t size) = 0;
   virtual bool input(const uint8_t* data, uint32_t size) = 0;
 };

@@ -56,3 +56,12 @@ inline bool waitUntil(const std::function<bool()>& condition,
     ::testing::InitGoogleTest(&argc, argv);                           \
     return RUN_ALL_TESTS();                                           \
   }
+
+#define CORVANE_GTEST_MAIN_WITH_WIDGETS                               \
+  int main(int argc, char** argv) {                                   \
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))               \
+      qputenv("QT_QPA_PLATFORM", "offscreen");                        \
+    QApplication app(argc, argv);                                     \
+    ::testing::InitGoogleTest(&argc, argv);                           \
+    return RUN_ALL_TESTS();                                           \
+  }

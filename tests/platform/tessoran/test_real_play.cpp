@@ -4,7 +4,10 @@
 #include "StreamCollector.h"
 #include "WireRecords.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QSet>
+#include <QWidget>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -149,6 +152,42 @@ TEST_F(RealPlayTest, DeviceDroppedMidStreamIsReportedAndTheStreamResumes) {
   EXPECT_TRUE(TSR_StopRealPlay(handle));
 }
 
+int distinctColours(const QImage& image) {
+  QSet<QRgb> colours;
+  for (int y = 0; y < image.height(); y += 2)
+    for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y) & 0xF0F0F0);
+  return colours.size();
+}
+
+// The player draws on the GUI thread, so the wait keeps its events flowing.
+bool waitWithEvents(const std::function<bool()>& condition) {
+  return testsupport::waitUntil([&] {
+    QCoreApplication::processEvents();
+    return condition();
+  });
+}
+
+TEST_F(RealPlayTest, DrawsIntoAWindowAndStillDeliversData) {
+  QWidget window;
+  window.resize(320, 180);
+  window.show();
+  int32_t loginId = loginCamera();
+  ASSERT_GE(loginId, 0);
+  StreamCollector collector;
+  int32_t handle = play(loginId, &collector, window.winId());
+  ASSERT_GE(handle, 0) << TSR_GetErrorMsg(nullptr);
+  EXPECT_TRUE(waitWithEvents([&] { return distinctColours(window.grab().toImage()) > 50; }));
+  EXPECT_TRUE(waitWithEvents([&] { return collector.countOf(TSR_DATA_STREAM) >= 2; }));
+  EXPECT_TRUE(TSR_StopRealPlay(handle));
+}
+
+TEST_F(RealPlayTest, WindowThatCannotBeDrawnIntoFailsTheStart) {
+  int32_t loginId = loginCamera();
+  ASSERT_GE(loginId, 0);
+  EXPECT_EQ(play(loginId, nullptr, TSR_HWND(0x7FFFFFF0)), -1);
+  EXPECT_EQ(TSR_GetLastError(), uint32_t(TSR_ERR_NO_PLAYER));
+}
+
 TEST_F(RealPlayTest, StartFailures) {
   StreamCollector collector;
   EXPECT_EQ(play(4242, &collector), -1);
@@ -165,4 +204,4 @@ TEST_F(RealPlayTest, StartFailures) {
 
 }  // namespace
 
-CORVANE_GTEST_MAIN_WITH_GUI
+CORVANE_GTEST_MAIN_WITH_WIDGETS
