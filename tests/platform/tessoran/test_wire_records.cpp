@@ -215,3 +215,18 @@ TEST(StreamHeader, IsATransportStreamNullPacket) {
 }
 
 }  // namespace
+
+namespace {
+
+// PROTOCOL.md gives these sizes; a change of a record's wire form shows here.
+TEST(WireSizes, AreTheDocumentedOnes) {
+  EXPECT_EQ(wireSize<TSR_ALARMER>(), 220u);
+  EXPECT_EQ(wireSize<TSR_AID_ALARM>(), 204u);
+  EXPECT_EQ(wireSize<TSR_TPS_ALARM>(), 544u);
+  EXPECT_EQ(wireSize<TSR_TFS_ALARM>(), 643u);
+  EXPECT_EQ(wireSize<TSR_DEVICEINFO>(), 90u);
+  EXPECT_EQ(wireSize<TSR_IPPARACFG>(), 16776u);
+  EXPECT_EQ(wireSize<TSR_TIME>(), 24u);
+}
+
+}  // namespace
