@@ -155,7 +155,7 @@ int main(int argc, char* argv[]) {
   }
   if (layout.alarmPort)
     std::printf("alarms go to %s:%u\n", layout.alarmHost.c_str(), layout.alarmPort);
-  if (controlPort) std::printf("control: nc 127.0.0.1 %d (type help)\n", controlPort);
+  if (controlPort) std::printf("control port 127.0.0.1:%d (send help)\n", controlPort);
   std::fflush(stdout);
 
   if (pipe(g_signalPipe) == 0) {

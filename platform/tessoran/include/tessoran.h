@@ -432,8 +432,8 @@ TSR_API int32_t TSR_GetFileByTime(int32_t lUserID, const char* sSavedFileName,
 TSR_API TSR_BOOL TSR_PlayBackControl(int32_t lPlayHandle, uint32_t dwControlCode,
                                      const void* lpInBuffer, uint32_t dwInLen,
                                      void* lpOutBuffer, uint32_t* lpOutLen);
-/* Progress 0 to 100 (100: the whole file is written); 200 when the transfer failed;
- * -1 for an unknown handle. */
+/* Progress 0 to 100 (100: the whole file is written); 200 when the transfer failed,
+ * with the reason in the last error; -1 for an unknown handle. */
 TSR_API int32_t TSR_GetDownloadPos(int32_t lFileHandle);
 TSR_API TSR_BOOL TSR_StopGetFile(int32_t lFileHandle);
 

@@ -272,7 +272,7 @@ int32_t TSR_GetDownloadPos(int32_t lFileHandle) {
     auto download = sdk.download(lFileHandle);
     if (!download) return fail(TSR_ERR_INVALID_HANDLE, -1);
     int32_t position = download->position();
-    if (position > 100) setLastError(TSR_ERR_CONNECTION_LOST);
+    if (position > 100) setLastError(download->failure());
     return position;
   });
 }

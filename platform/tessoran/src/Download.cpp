@@ -73,8 +73,8 @@ uint32_t Download::start() {
   IoStatus status = wire::writeFrame(socket_, Kind::DownloadStart, 0, {}, NetworkTimes::replyMs,
                                      {stopWaker_.fd(), sdk_.stopFd()});
   if (status != IoStatus::Ok) {
-    finish(kFailed);
-    return errorFromIo(status, false);
+    finish(kFailed, errorFromIo(status, false));
+    return failure_;
   }
   thread_ = std::thread([self = shared_from_this()] { self->run(); });
   return TSR_ERR_NONE;
@@ -101,27 +101,34 @@ void Download::run() {
     if (status != ReadStatus::Ok) {
       sdkLog().warn("download {}: transfer broke off after {} of {} bytes", handle_, received_,
                     total_);
-      return finish(kFailed);
+      return finish(kFailed, status == ReadStatus::Malformed ? TSR_ERR_PROTOCOL
+                                                             : TSR_ERR_CONNECTION_LOST);
     }
     if (frame.header.kind == Kind::DownloadEnd) {
-      if (received_ != total_ || std::fflush(file_) != 0) return finish(kFailed);
+      if (received_ != total_) return finish(kFailed, TSR_ERR_PROTOCOL);
+      if (std::fflush(file_) != 0) return finish(kFailed, TSR_ERR_FILE);
       return finish(100);
     }
-    if (frame.header.kind != Kind::DownloadData || received_ + frame.body.size() > total_ ||
-        std::fwrite(frame.body.data(), 1, frame.body.size(), file_) != frame.body.size())
-      return finish(kFailed);
+    if (frame.header.kind != Kind::DownloadData || received_ + frame.body.size() > total_)
+      return finish(kFailed, TSR_ERR_PROTOCOL);
+    if (std::fwrite(frame.body.data(), 1, frame.body.size(), file_) != frame.body.size())
+      return finish(kFailed, TSR_ERR_FILE);
     received_ += frame.body.size();
     // 100 is kept for the end frame: only then is the file complete.
     position_ = static_cast<int32_t>(std::min<uint64_t>(99, received_ * 100 / total_));
   }
 }
 
-void Download::finish(int32_t position) {
+void Download::finish(int32_t position, uint32_t failure) {
   if (file_) {
-    if (std::fclose(file_) != 0) position = kFailed;
+    if (std::fclose(file_) != 0 && position != kFailed) {
+      position = kFailed;
+      failure = TSR_ERR_FILE;
+    }
     file_ = nullptr;
   }
   socket_.close();
+  failure_ = failure;
   position_ = position;
 }
 

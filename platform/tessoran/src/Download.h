@@ -30,11 +30,13 @@ public:
   // Starts the transfer; a second start is refused.
   uint32_t start();
   int32_t position() const;
+  // Why a failed download (position 200) failed, a TSR_ERR_* code.
+  uint32_t failure() const { return failure_; }
   void stop();
 
 private:
   void run();
-  void finish(int32_t position);
+  void finish(int32_t position, uint32_t failure = 0);
 
   Sdk& sdk_;
   const int32_t handle_;
@@ -45,6 +47,7 @@ private:
   std::atomic<bool> stopping_{false};
   std::atomic<bool> started_{false};
   std::atomic<int32_t> position_{0};
+  std::atomic<uint32_t> failure_{0};
   std::thread thread_;
   wire::Socket socket_;
   std::FILE* file_ = nullptr;

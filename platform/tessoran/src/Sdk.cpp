@@ -89,7 +89,7 @@ void Sdk::shutdown() {
   for (auto& [handle, listener] : listeners) listener->stop();
   for (auto& [handle, play] : plays) play->stop();
   for (auto& [handle, download] : downloads) download->stop();
-  for (auto& [id, login] : logins) login->stop(false);
+  for (auto& [id, login] : logins) login->stop(true);
   {
     std::lock_guard<std::mutex> lock(eventMutex_);
     eventsStopped_ = true;

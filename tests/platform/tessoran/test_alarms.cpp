@@ -213,6 +213,9 @@ struct MalformedCase {
   devsim::Malformed kind;
 };
 
+// Test names in ctest show the case name instead of the bytes.
+void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
+
 class MalformedAlarmTest : public AlarmTest, public ::testing::WithParamInterface<MalformedCase> {};
 
 TEST_P(MalformedAlarmTest, IsDroppedAndLaterAlarmsStillArrive) {

@@ -18,6 +18,9 @@ struct LoginCase {
   uint32_t expectedError;  // TSR_ERR_NONE: the login succeeds
 };
 
+// Test names in ctest show the case name instead of the bytes.
+void PrintTo(const LoginCase& c, std::ostream* os) { *os << c.name; }
+
 class LoginTest : public SdkFixture, public ::testing::WithParamInterface<LoginCase> {};
 
 TEST_P(LoginTest, AnswersAsTheDeviceBehaves) {
@@ -60,6 +63,35 @@ INSTANTIATE_TEST_SUITE_P(
         LoginCase{"ReplyStalled", nullptr, nullptr, [](devsim::SimDevice& d) { d.stall(true); },
                   TSR_ERR_REPLY_TIMEOUT}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A listener whose accept queue is full drops further connection attempts, so
+// connecting hangs: the login gives up at the connect limit.
+TEST_F(SdkFixture, ConnectTimeoutIsBounded) {
+  std::string address = "127.0." + std::to_string(testsupport::privateSubnet()) + ".200";
+  uint16_t port = testsupport::freePort();
+  int server = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(port);
+  inet_pton(AF_INET, address.c_str(), &addr.sin_addr);
+  ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(server, 0), 0);
+  std::vector<int> fillers;
+  for (int i = 0; i < 3; ++i) {
+    int c = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    connect(c, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    fillers.push_back(c);
+  }
+  std::this_thread::sleep_for(milliseconds(200));
+  auto started = steady_clock::now();
+  EXPECT_EQ(login(address, port, "admin", "x"), -1);
+  auto took = steady_clock::now() - started;
+  EXPECT_EQ(TSR_GetLastError(), uint32_t(TSR_ERR_CONNECT_TIMEOUT));
+  EXPECT_GE(took, milliseconds(kConnectMs - 50));
+  EXPECT_LT(took, milliseconds(kConnectMs + 3000));
+  for (int c : fillers) close(c);
+  close(server);
+}
 
 TEST_F(SdkFixture, LoginRejectsBadArguments) {
   EXPECT_EQ(TSR_Login(nullptr, nullptr), -1);

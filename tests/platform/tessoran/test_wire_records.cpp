@@ -77,6 +77,9 @@ struct BadAlarm {
   const char* reason;  // part of the rejection text
 };
 
+// Test names in ctest show the case name instead of the bytes.
+void PrintTo(const BadAlarm& c, std::ostream* os) { *os << c.name; }
+
 class BadAlarmTest : public ::testing::TestWithParam<BadAlarm> {};
 
 TEST_P(BadAlarmTest, IsRejectedWithItsReason) {
@@ -152,6 +155,9 @@ struct HeaderCase {
   uint8_t value;
   HeaderStatus expected;
 };
+
+// Test names in ctest show the case name instead of the bytes.
+void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
 
 class FrameHeaderTest : public ::testing::TestWithParam<HeaderCase> {};
 

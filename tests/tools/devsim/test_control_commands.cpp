@@ -52,6 +52,9 @@ struct CommandCase {
   const char* answerStart;
 };
 
+// Test names in ctest show the case name instead of the bytes.
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
+
 class ControlCommandTest : public ControlTest, public ::testing::WithParamInterface<CommandCase> {};
 
 TEST_P(ControlCommandTest, Answers) {
