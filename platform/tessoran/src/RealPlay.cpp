@@ -43,40 +43,15 @@ uint32_t RealPlay::open() {
 }
 
 uint32_t RealPlay::connectStream(wire::Socket& socket, std::vector<uint8_t>& header) {
-  if (!login_->online()) return TSR_ERR_DEVICE_OFFLINE;
-  const Credentials& device = login_->credentials();
-  IoStatus status;
-  socket = wire::Socket::connectTo(device.address, device.port, NetworkTimes::connectMs,
-                                   wakeFds(), status);
-  if (status != IoStatus::Ok) return errorFromIo(status, true);
   wire::ByteWriter request;
-  wire::Token token = login_->token();
-  request.raw(token.data(), token.size());
   request.u32(static_cast<uint32_t>(preview_.lChannel));
   request.u32(preview_.dwStreamType);
-  status = wire::writeFrame(socket, Kind::PlayOpen, 0, request.bytes(), NetworkTimes::replyMs,
-                            wakeFds());
-  if (status != IoStatus::Ok) return errorFromIo(status, false);
-
-  wire::Frame frame;
-  std::string why;
-  ReadStatus got = wire::readFrame(socket, NetworkTimes::replyMs, NetworkTimes::replyMs, wakeFds(),
-                                   frame, why);
-  if (got == ReadStatus::Timeout) return TSR_ERR_REPLY_TIMEOUT;
-  if (got == ReadStatus::Woken) return TSR_ERR_NOT_INITIALISED;
-  if (got != ReadStatus::Ok) return got == ReadStatus::Malformed ? TSR_ERR_PROTOCOL
-                                                                 : TSR_ERR_CONNECTION_LOST;
-  if (frame.header.kind == Kind::Error) {
-    wire::WireError code;
-    std::string text;
-    return wire::parseErrorBody(frame.body, code, text) ? errorFromWire(code) : TSR_ERR_PROTOCOL;
-  }
+  if (uint32_t error = login_->openConnection(Kind::PlayOpen, request.bytes(), Kind::PlayHeader,
+                                              wakeFds(), socket, header))
+    return error;
   wire::StreamInfo info;
-  if (frame.header.kind != Kind::PlayHeader ||
-      !wire::parseStreamHeader(frame.body.data(), frame.body.size(), info))
-    return TSR_ERR_PROTOCOL;
-  header = std::move(frame.body);
-  return TSR_ERR_NONE;
+  return wire::parseStreamHeader(header.data(), header.size(), info) ? TSR_ERR_NONE
+                                                                     : TSR_ERR_PROTOCOL;
 }
 
 void RealPlay::start() {

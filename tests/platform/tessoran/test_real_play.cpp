@@ -56,7 +56,9 @@ TEST_F(RealPlayTest, DeliversHeaderFirstThenDataInOrderThatPlays) {
   QFile file(dir.filePath("live.ts"));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   for (size_t i = 0; i < blocks.size(); ++i) {
-    if (i > 0) EXPECT_EQ(blocks[i].type, uint32_t(TSR_DATA_STREAM)) << i;
+    if (i > 0) {
+      EXPECT_EQ(blocks[i].type, uint32_t(TSR_DATA_STREAM)) << i;
+    }
     ASSERT_EQ(blocks[i].bytes.size() % 188, 0u);
     EXPECT_EQ(blocks[i].bytes[0], 0x47);
     file.write(reinterpret_cast<const char*>(blocks[i].bytes.data()), static_cast<qint64>(blocks[i].bytes.size()));
