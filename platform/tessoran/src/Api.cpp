@@ -105,8 +105,13 @@ int32_t TSR_Login(const TSR_USER_LOGIN_INFO* pLoginInfo, TSR_DEVICEINFO* lpDevic
     }
     auto session = std::make_shared<LoginSession>(sdk, nextLoginId(), std::move(credentials),
                                                   std::move(socket), token);
-    if (!sdk.logins.add(session->id(), session)) return fail(TSR_ERR_NOT_INITIALISED, -1);
+    // Started before it is registered: a clean-up that races with this call
+    // either finds it running and stops it, or refuses it here.
     session->start();
+    if (!sdk.logins.add(session->id(), session)) {
+      session->stop(true);
+      return fail(TSR_ERR_NOT_INITIALISED, -1);
+    }
     if (lpDeviceInfo) *lpDeviceInfo = info;
     return session->id();
   });
@@ -215,8 +220,11 @@ int32_t TSR_RealPlay(int32_t lUserID, const TSR_PREVIEWINFO* lpPreviewInfo,
     auto play = std::make_shared<RealPlay>(sdk, handle, session, *lpPreviewInfo,
                                            fRealDataCallBack, pUser, std::move(player));
     if (uint32_t error = play->open()) return fail(error, -1);
-    if (!sdk.plays.add(handle, play)) return fail(TSR_ERR_NOT_INITIALISED, -1);
     play->start();
+    if (!sdk.plays.add(handle, play)) {
+      play->stop();
+      return fail(TSR_ERR_NOT_INITIALISED, -1);
+    }
     return handle;
   });
 }

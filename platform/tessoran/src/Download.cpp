@@ -46,6 +46,8 @@ uint32_t Download::open() {
 }
 
 uint32_t Download::start() {
+  std::lock_guard<std::mutex> lock(lifecycleMutex_);
+  if (stopping_) return TSR_ERR_INVALID_HANDLE;
   if (started_.exchange(true)) return TSR_ERR_ORDER;
   IoStatus status = wire::writeFrame(socket_, Kind::DownloadStart, 0, {}, NetworkTimes::replyMs,
                                      {stopWaker_.fd(), sdk_.stopFd()});
@@ -61,7 +63,8 @@ int32_t Download::position() const { return position_; }
 
 void Download::stop() {
   stopping_ = true;
-  stopWaker_.signal();
+  stopWaker_.signal();  // ends a start still writing, before its lock is awaited
+  std::lock_guard<std::mutex> lock(lifecycleMutex_);
   joinOrRelease(thread_);
   socket_.close();
 }

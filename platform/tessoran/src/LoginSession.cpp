@@ -135,13 +135,17 @@ wire::Token LoginSession::token() const {
 }
 
 void LoginSession::start() {
+  std::lock_guard<std::mutex> lock(lifecycleMutex_);
   lastHeard_ = steady_clock::now();
-  thread_ = std::thread([self = shared_from_this()] { self->run(); });
+  if (!stopping_) thread_ = std::thread([self = shared_from_this()] { self->run(); });
 }
 
 void LoginSession::stop(bool sayGoodbye) {
   if (sayGoodbye && online_) send(Kind::Logout, nextSequence_++, {});
-  stopping_ = true;
+  {
+    std::lock_guard<std::mutex> lock(lifecycleMutex_);
+    stopping_ = true;
+  }
   stopWaker_.signal();
   joinOrRelease(thread_);
   {

@@ -85,6 +85,7 @@ private:
   const int32_t id_;
   const Credentials credentials_;
   wire::Waker stopWaker_;
+  std::mutex lifecycleMutex_;  // a stop that beat the start keeps the thread from starting
   std::atomic<bool> stopping_{false};
   std::atomic<bool> online_{true};
   std::thread thread_;

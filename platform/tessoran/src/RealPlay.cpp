@@ -55,7 +55,8 @@ uint32_t RealPlay::connectStream(wire::Socket& socket, std::vector<uint8_t>& hea
 }
 
 void RealPlay::start() {
-  thread_ = std::thread([self = shared_from_this()] { self->run(); });
+  std::lock_guard<std::mutex> lock(lifecycleMutex_);
+  if (!stopping_) thread_ = std::thread([self = shared_from_this()] { self->run(); });
 }
 
 void RealPlay::setCallback(TSR_REALDATACALLBACK callback, void* user) {
@@ -69,7 +70,10 @@ void RealPlay::setCallback(TSR_REALDATACALLBACK callback, void* user) {
 }
 
 void RealPlay::stop() {
-  stopping_ = true;
+  {
+    std::lock_guard<std::mutex> lock(lifecycleMutex_);
+    stopping_ = true;
+  }
   wakeWaker_.signal();
   joinOrRelease(thread_);
 }
