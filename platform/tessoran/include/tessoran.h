@@ -29,9 +29,10 @@
  *
  * Threads
  *  - Listener (TSR_StartListen): one dispatch thread per listener runs its message
- *    callbacks one at a time, in arrival order. It is fed by a bounded queue; while
- *    the queue is full the SDK stops reading from the devices' connections, so TCP
- *    pushes back on the devices instead of memory growing.
+ *    callbacks one at a time, in arrival order. It is fed by a bounded queue (256
+ *    alarms or 32 MiB); while the queue is full the SDK stops reading from the
+ *    devices' connections, so TCP pushes back on the devices instead of memory
+ *    growing.
  *  - Exception callback: one event thread of the SDK, one call at a time, in the
  *    order the events happened. Reports for a login stop with its TSR_Logout;
  *    one the event thread was already delivering may still finish after it.
