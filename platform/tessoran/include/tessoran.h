@@ -323,7 +323,7 @@ TSR_STATIC_ASSERT(sizeof(TSR_TFS_ALARM) == 1600, "violation alarm size");
 
 /* ---- Real play ------------------------------------------------------------------ */
 typedef struct {
-  int32_t lChannel;           /* channel of the login's device, 1-based */
+  int32_t lChannel;           /* channel of the login's device, 1-based; 0 the first */
   uint32_t dwStreamType;      /* 0 main, 1 sub stream */
   uint32_t dwLinkMode;        /* 0 TCP, the only mode */
   uint32_t dwRes1;
