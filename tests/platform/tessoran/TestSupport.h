@@ -61,17 +61,8 @@ int runTestsWithApplication(int argc, char** argv) {
 }
 }  // namespace testsupport
 
-// fontconfig, which the simulator's text drawing uses, keeps caches for the
-// process's life; the leak checker of sanitizer builds would count them.
-#define CORVANE_LSAN_SUPPRESSIONS \
-  extern "C" __attribute__((used)) const char* __lsan_default_suppressions() { \
-    return "leak:libfontconfig.so\n";                                           \
-  }
-
 #define CORVANE_GTEST_MAIN_WITH_GUI \
-  CORVANE_LSAN_SUPPRESSIONS        \
   int main(int argc, char** argv) { return testsupport::runTestsWithApplication<QGuiApplication>(argc, argv); }
 
 #define CORVANE_GTEST_MAIN_WITH_WIDGETS \
-  CORVANE_LSAN_SUPPRESSIONS            \
   int main(int argc, char** argv) { return testsupport::runTestsWithApplication<QApplication>(argc, argv); }
