@@ -1,0 +1,29 @@
+#pragma once
+// Whole frames over a Socket.
+
+#include "Frame.h"
+#include "Socket.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessoran::wire {
+
+struct Frame {
+  FrameHeader header;
+  std::vector<uint8_t> body;
+};
+
+enum class ReadStatus { Ok, Timeout, Woken, Closed, Malformed };
+
+// Waits up to firstByteMs for a frame to begin (-1: no limit), then reads it
+// whole with bodyMs bounding each wait. Malformed: bad magic, version or length,
+// with the reason in `why`; the caller answers with an Error frame and closes.
+ReadStatus readFrame(Socket& socket, int firstByteMs, int bodyMs, const std::vector<int>& wakeFds,
+                     Frame& out, std::string& why);
+
+IoStatus writeFrame(Socket& socket, Kind kind, uint32_t sequence, const std::vector<uint8_t>& body,
+                    int timeoutMs, const std::vector<int>& wakeFds);
+
+}  // namespace tessoran::wire

@@ -1,0 +1,102 @@
+#pragma once
+// One initialised SDK: everything between TSR_Init and TSR_Cleanup. Calls hold a
+// shared_ptr to it, so a call under way when TSR_Cleanup runs finishes on a live
+// object and fails cleanly.
+
+#include "tessoran.h"
+#include "Waker.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tessoran {
+
+class LoginSession;
+class Listener;
+class RealPlay;
+class Download;
+
+// Process-wide time limits (TSR_SetNetworkTimes).
+struct NetworkTimes {
+  static std::atomic<int> connectMs;
+  static std::atomic<int> replyMs;
+  static std::atomic<int> heartbeatMs;
+};
+
+// Handles are never reused within the process.
+int32_t nextLoginId();
+int32_t nextHandle();
+
+class Sdk {
+public:
+  Sdk();
+  ~Sdk();
+  Sdk(const Sdk&) = delete;
+  Sdk& operator=(const Sdk&) = delete;
+
+  // The current SDK, or null before TSR_Init / after TSR_Cleanup.
+  static std::shared_ptr<Sdk> current();
+  static bool init();
+  static void cleanup();
+
+  // Signalled once at clean-up; every blocking wait of the SDK watches it.
+  int stopFd() const { return stopWaker_.fd(); }
+  bool stopping() const { return stopping_; }
+
+  // Registries. add* refuses (false) once clean-up has begun.
+  bool addLogin(const std::shared_ptr<LoginSession>& login);
+  std::shared_ptr<LoginSession> login(int32_t id);
+  std::shared_ptr<LoginSession> takeLogin(int32_t id);
+  int32_t loginIdFor(const char* ip, uint16_t port);
+  bool addListener(int32_t handle, const std::shared_ptr<Listener>& listener);
+  std::shared_ptr<Listener> takeListener(int32_t handle);
+  bool addPlay(int32_t handle, const std::shared_ptr<RealPlay>& play);
+  std::shared_ptr<RealPlay> play(int32_t handle);
+  std::shared_ptr<RealPlay> takePlay(int32_t handle);
+  bool addDownload(int32_t handle, const std::shared_ptr<Download>& download);
+  std::shared_ptr<Download> download(int32_t handle);
+  std::shared_ptr<Download> takeDownload(int32_t handle);
+
+  void setMessageCallback(TSR_MSGCALLBACK callback, void* user);
+  std::pair<TSR_MSGCALLBACK, void*> messageCallback() const;
+  void setExceptionCallback(TSR_EXCEPTIONCALLBACK callback, void* user);
+  // Queues an exception report for the event thread; never blocks.
+  void postException(uint32_t type, int32_t loginId);
+
+private:
+  void shutdown();
+  void eventLoop();
+
+  struct ExceptionEvent {
+    uint32_t type;
+    int32_t loginId;
+  };
+
+  wire::Waker stopWaker_;
+  std::atomic<bool> stopping_{false};
+
+  mutable std::mutex mutex_;
+  std::map<int32_t, std::shared_ptr<LoginSession>> logins_;
+  std::map<int32_t, std::shared_ptr<Listener>> listeners_;
+  std::map<int32_t, std::shared_ptr<RealPlay>> plays_;
+  std::map<int32_t, std::shared_ptr<Download>> downloads_;
+  TSR_MSGCALLBACK messageCallback_ = nullptr;
+  void* messageUser_ = nullptr;
+  TSR_EXCEPTIONCALLBACK exceptionCallback_ = nullptr;
+  void* exceptionUser_ = nullptr;
+
+  std::mutex eventMutex_;
+  std::condition_variable eventReady_;
+  std::deque<ExceptionEvent> events_;
+  bool eventsStopped_ = false;
+  std::thread eventThread_;
+};
+
+}  // namespace tessoran

@@ -1,0 +1,67 @@
+#pragma once
+// Helpers shared by the SDK and simulator tests: free loopback ports, a private
+// loopback subnet per test process, waiting on conditions, and a main that
+// gives the simulator's picture drawing a (headless) GUI application.
+
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <thread>
+
+namespace testsupport {
+
+// A port the kernel just handed out on loopback; tests bind it on their own
+// 127.0.x.y addresses right after.
+inline uint16_t freePort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  socklen_t len = sizeof addr;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  close(fd);
+  return ntohs(addr.sin_port);
+}
+
+// Third address byte for this process's devices, so parallel tests keep apart.
+inline int privateSubnet() { return 20 + static_cast<int>(getpid() % 200); }
+
+// Polls the condition until it holds or the (generous) timeout passes.
+inline bool waitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+}  // namespace testsupport
+
+#define CORVANE_GTEST_MAIN_WITH_GUI                                   \
+  int main(int argc, char** argv) {                                   \
+    qputenv("QT_QPA_PLATFORM", "offscreen");                          \
+    QGuiApplication app(argc, argv);                                  \
+    ::testing::InitGoogleTest(&argc, argv);                           \
+    return RUN_ALL_TESTS();                                           \
+  }
+
+#define CORVANE_GTEST_MAIN_WITH_WIDGETS                               \
+  int main(int argc, char** argv) {                                   \
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))               \
+      qputenv("QT_QPA_PLATFORM", "offscreen");                        \
+    QApplication app(argc, argv);                                     \
+    ::testing::InitGoogleTest(&argc, argv);                           \
+    return RUN_ALL_TESTS();                                           \
+  }

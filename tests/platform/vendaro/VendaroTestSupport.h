@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Vendaro.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <thread>
+#include <vector>
+
+// Waits for a condition with a generous limit: CI machines can be slow.
+inline bool waitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds limit = std::chrono::seconds(30))
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Feeds a block as a live source would, trying again while the buffer is full.
+inline bool feedBlock(long port, const std::vector<uint8_t>& block)
+{
+    return waitUntil([&] { return Mavro_InputData(port, block.data(), unsigned(block.size())) != 0; });
+}
+
+inline std::vector<uint8_t> lastFrame(long port)
+{
+    int width = 0;
+    int height = 0;
+    if (!Mavro_GetLastFrameImage(port, nullptr, 0, &width, &height))
+        return {};
+    std::vector<uint8_t> pixels(size_t(width) * height * 4);
+    if (!Mavro_GetLastFrameImage(port, pixels.data(), unsigned(pixels.size()), &width, &height))
+        return {};
+    return pixels;
+}
+
+// Opens a stream port with the given session header.
+inline long openStreamPort(const std::vector<uint8_t>& header, unsigned int bufferSize = 6291456)
+{
+    long port = -1;
+    if (!Mavro_GetPort(&port))
+        return -1;
+    MAVRO_SESSION_INFO info{MAVRO_SESSION_HEADER, int32_t(header.size()), header.data()};
+    if (!Mavro_SetStreamOpenMode(port, MAVRO_STREAM_REALTIME) || !Mavro_OpenStreamAdvanced(port, 1, &info, bufferSize)) {
+        Mavro_FreePort(port);
+        return -1;
+    }
+    return port;
+}

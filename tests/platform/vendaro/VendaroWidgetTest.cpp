@@ -1,0 +1,206 @@
+// Drawing into widgets, on whichever Qt platform the test runs: offscreen
+// checks what reaches the widget, X11 checks the pixels on the screen too.
+
+#include "TestClip.h"
+#include "VendaroTestSupport.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QSet>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int g_argc = 1;
+char g_name[] = "vendaro_widget_test";
+char* g_argv[] = {g_name, nullptr};
+
+class ClickCountingWidget : public QWidget
+{
+public:
+    int presses = 0;
+    int doubleClicks = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+    void mouseDoubleClickEvent(QMouseEvent*) override { ++doubleClicks; }
+};
+
+class WidgetTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_app = new QApplication(g_argc, g_argv);
+        s_clip = new TestClip(TestClip::Codec::H264, TestClip::Container::TransportStream, 4, "clip.mp4");
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_clip;
+        delete s_app;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_FALSE(s_clip->path().isEmpty());
+        m_widget = new ClickCountingWidget;
+        m_widget->resize(320, 240);
+        m_widget->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_widget));
+        ASSERT_TRUE(Mavro_GetPort(&m_port));
+        ASSERT_TRUE(Mavro_OpenFile(m_port, s_clip->path().toLocal8Bit().constData()));
+    }
+    void TearDown() override
+    {
+        Mavro_FreePort(m_port);
+        delete m_widget.data();
+    }
+
+    // Runs the GUI event loop while waiting, as the client's GUI thread would.
+    static bool waitWithEvents(const std::function<bool()>& condition)
+    {
+        return QTest::qWaitFor(condition, 30000);
+    }
+
+    bool waitForShownFrames(unsigned int more)
+    {
+        const unsigned int target = Mavro_GetShownFrameCount(m_port) + more;
+        return waitWithEvents([&] { return Mavro_GetShownFrameCount(m_port) >= target; });
+    }
+
+    static int distinctColours(const QImage& image)
+    {
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                colours.insert(image.pixel(x, y) & 0xf0f0f0); // ignore coding noise
+        return colours.size();
+    }
+
+    static QApplication* s_app;
+    static TestClip* s_clip;
+    QPointer<ClickCountingWidget> m_widget;
+    long m_port = -1;
+};
+
+QApplication* WidgetTest::s_app = nullptr;
+TestClip* WidgetTest::s_clip = nullptr;
+
+TEST_F(WidgetTest, FramesReachTheWidgetAndShowTheTestPattern)
+{
+    ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
+    ASSERT_TRUE(waitForShownFrames(5));
+    EXPECT_GT(distinctColours(m_widget->grab().toImage()), 50);
+    if (QGuiApplication::platformName() == "xcb") {
+        // What the X server shows, not only what Qt would paint.
+        const QImage screen = m_widget->screen()->grabWindow(m_widget->winId()).toImage();
+        EXPECT_GT(distinctColours(screen), 50);
+    }
+}
+
+TEST_F(WidgetTest, MouseEventsStillReachTheWidget)
+{
+    ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
+    ASSERT_TRUE(waitForShownFrames(1));
+    QTest::mouseClick(m_widget, Qt::LeftButton);
+    QTest::mouseDClick(m_widget, Qt::LeftButton);
+    EXPECT_GE(m_widget->presses, 1);
+    EXPECT_EQ(m_widget->doubleClicks, 1);
+}
+
+TEST_F(WidgetTest, DrawingFollowsResizeAndARecreatedNativeWindow)
+{
+    ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
+    ASSERT_TRUE(waitForShownFrames(1));
+    m_widget->resize(480, 360);
+    ASSERT_TRUE(waitForShownFrames(3));
+    const QImage bigger = m_widget->grab().toImage();
+    EXPECT_GT(distinctColours(bigger.copy(240, 180, 240, 180)), 20); // the picture fills the new area
+
+}
+
+TEST_F(WidgetTest, DrawingFollowsAChildThatBecomesAWindowOfItsOwn)
+{
+    // The pane's video frame goes full screen this way; the native window may
+    // be re-created or re-parented, and drawing must go on either way.
+    QWidget parent;
+    parent.resize(400, 300);
+    auto* child = new QWidget(&parent);
+    child->setGeometry(10, 10, 320, 240);
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    const WId before = child->winId();
+    ASSERT_TRUE(Mavro_Play(m_port, before));
+    ASSERT_TRUE(waitForShownFrames(1));
+
+    child->setWindowFlags(Qt::Dialog);
+    child->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(child));
+    EXPECT_TRUE(waitForShownFrames(3));
+    EXPECT_GT(distinctColours(child->grab().toImage()), 50);
+}
+
+TEST_F(WidgetTest, UpdatesSwitchedOffByTheCallerDoNotHideTheVideo)
+{
+    m_widget->setUpdatesEnabled(false); // the pane does so while a player draws
+    ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
+    EXPECT_TRUE(waitForShownFrames(3));
+}
+
+TEST_F(WidgetTest, TheWidgetDestroyedWhilePlayingEndsTheDrawingOnly)
+{
+    ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
+    ASSERT_TRUE(waitForShownFrames(1));
+    delete m_widget.data();
+    const unsigned int decoded = Mavro_GetDecodedFrameCount(m_port);
+    EXPECT_TRUE(waitWithEvents([&] { return Mavro_GetDecodedFrameCount(m_port) > decoded + 5; }));
+    EXPECT_TRUE(Mavro_Stop(m_port));
+}
+
+TEST_F(WidgetTest, StopHandsThePaintingBackToTheWidget)
+{
+    ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
+    ASSERT_TRUE(waitForShownFrames(1));
+    ASSERT_TRUE(Mavro_Stop(m_port));
+    QTest::qWait(100);
+    const unsigned int shown = Mavro_GetShownFrameCount(m_port);
+    m_widget->repaint();
+    QTest::qWait(200);
+    EXPECT_EQ(Mavro_GetShownFrameCount(m_port), shown);
+}
+
+TEST_F(WidgetTest, AWindowThatIsNoWidgetIsRefusedOnTheGuiThread)
+{
+    EXPECT_EQ(Mavro_Play(m_port, MAVRO_HWND(0x7fffffff)), 0);
+    EXPECT_EQ(Mavro_GetLastError(m_port), unsigned(MAVRO_ERR_INVALID_WINDOW));
+}
+
+TEST_F(WidgetTest, AStreamPlayedFromAFeedingThreadReachesTheWidget)
+{
+    ASSERT_TRUE(Mavro_CloseFile(m_port));
+    const std::vector<uint8_t> header(40, 1);
+    MAVRO_SESSION_INFO info{MAVRO_SESSION_HEADER, int32_t(header.size()), header.data()};
+    ASSERT_TRUE(Mavro_OpenStreamAdvanced(m_port, 1, &info, 6291456));
+    const WId window = m_widget->winId();
+    // As the RTSP library's thread does: Play and the data come off the GUI thread.
+    std::thread feeder([&] {
+        Mavro_Play(m_port, window);
+        const auto bytes = s_clip->bytes();
+        for (size_t offset = 0; offset < bytes.size(); offset += 1316) {
+            const std::vector<uint8_t> block(bytes.begin() + long(offset),
+                                             bytes.begin() + long(std::min(bytes.size(), offset + 1316)));
+            feedBlock(m_port, block);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2)); // a live pace, roughly
+        }
+    });
+    EXPECT_TRUE(waitForShownFrames(5));
+    feeder.join();
+}
+
+} // namespace

@@ -1,0 +1,113 @@
+// The simulator's control language and its device layout.
+
+#include "ControlCommands.h"
+#include "Simulator.h"
+
+#include "../../platform/tessoran/TestSupport.h"
+
+#include <QProcess>
+
+namespace {
+
+class ControlTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    devsim::Layout layout;
+    layout.devices = 2;
+    layout.camerasPerDevice = 2;
+    layout.port = testsupport::freePort();
+    layout.alarmPort = 0;
+    layout.firstSubnet = testsupport::privateSubnet();
+    specs_ = devsim::Simulator::devicesFor(layout);
+    std::string error;
+    ASSERT_TRUE(sim_.start(specs_, devsim::Simulator::defaultClipPath(), error)) << error;
+    first_ = specs_[0].address;
+  }
+  std::string run(const std::string& line) { return devsim::executeControl(sim_, line); }
+
+  std::vector<devsim::DeviceSpec> specs_;
+  devsim::Simulator sim_;
+  std::string first_;
+};
+
+TEST_F(ControlTest, LayoutGivesEveryDeviceAndCameraItsOwnAddress) {
+  ASSERT_EQ(sim_.devices().size(), 2u);
+  std::set<std::string> addresses;
+  for (const auto& d : specs_) {
+    addresses.insert(d.address);
+    EXPECT_NE(sim_.find(d.address), nullptr);
+    for (const auto& c : d.cameras) {
+      addresses.insert(c.address);
+      EXPECT_NE(sim_.find(c.address), nullptr);
+      EXPECT_EQ(c.address.rfind("127.0.", 0), 0u);
+    }
+  }
+  EXPECT_EQ(addresses.size(), 6u);
+  EXPECT_EQ(sim_.find("127.0.0.99"), nullptr);
+}
+
+struct CommandCase {
+  const char* name;
+  const char* line;  // "%d" stands for the first device's address
+  const char* answerStart;
+};
+
+// Test names in ctest show the case name instead of the bytes.
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
+
+class ControlCommandTest : public ControlTest, public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(ControlCommandTest, Answers) {
+  std::string line = GetParam().line;
+  auto at = line.find("%d");
+  if (at != std::string::npos) line.replace(at, 2, first_);
+  std::string answer = run(line);
+  EXPECT_EQ(answer.rfind(GetParam().answerStart, 0), 0u) << line << " -> " << answer;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ControlCommandTest,
+    ::testing::Values(CommandCase{"Help", "help", "ok"},
+                      CommandCase{"FireIncident", "fire %d incident", "ok"},
+                      CommandCase{"FireMany", "fire %d violation 5", "ok"},
+                      CommandCase{"FireUnknownKind", "fire %d parade", "error: fire takes"},
+                      CommandCase{"FireZero", "fire %d traffic 0", "error: count"},
+                      CommandCase{"RateAll", "rate all 0.5", "ok"},
+                      CommandCase{"RateNotANumber", "rate %d fast", "error: rate needs a number"},
+                      CommandCase{"RateNegative", "rate %d -1", "error: rate must not"},
+                      CommandCase{"StallOn", "stall %d on", "ok"},
+                      CommandCase{"StallMaybe", "stall %d maybe", "error: stall takes"},
+                      CommandCase{"Malformed", "malformed %d lane-count-nine", "ok"},
+                      CommandCase{"MalformedUnknown", "malformed %d scribble", "error: unknown malformed"},
+                      CommandCase{"DownloadRate", "download-rate %d 1024", "ok"},
+                      CommandCase{"UnknownDevice", "drop 127.0.0.99", "error: no device"},
+                      CommandCase{"NoDevice", "drop", "error: drop needs a device"},
+                      CommandCase{"UnknownCommand", "jump %d", "error: unknown command"},
+                      CommandCase{"Empty", "   ", "error: empty"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ControlTest, DropRestoreAndListShowTheState) {
+  ASSERT_EQ(run("drop " + first_), "ok");
+  EXPECT_TRUE(sim_.find(first_)->isDropped());
+  EXPECT_NE(run("list").find(first_ + ":" + std::to_string(specs_[0].port) + " user admin password dev12345 dropped"),
+            std::string::npos);
+  ASSERT_EQ(run("restore " + first_), "ok");
+  EXPECT_FALSE(sim_.find(first_)->isDropped());
+  std::string camera = specs_[1].cameras[1].address;
+  EXPECT_EQ(run("drop " + camera), "ok");
+  EXPECT_TRUE(sim_.find(camera)->isDropped());
+}
+
+TEST(DevsimProgram, HelpExplainsItsOptions) {
+  QProcess program;
+  program.start(QCoreApplication::applicationDirPath() + "/corvane-devsim", {"--help"});
+  ASSERT_TRUE(program.waitForFinished(30000));
+  QString help = QString::fromUtf8(program.readAllStandardOutput());
+  for (const char* option : {"--demo", "--devices", "--cameras", "--port", "--alarm-port", "--alarm-rate",
+                             "--control-port", "--clip", "malformed"})
+    EXPECT_TRUE(help.contains(option)) << option;
+}
+
+}  // namespace
+
+CORVANE_GTEST_MAIN_WITH_GUI

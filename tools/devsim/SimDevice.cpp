@@ -1,0 +1,622 @@
+#include "SimDevice.h"
+
+#include "ByteIo.h"
+#include "PictureBank.h"
+#include "VideoClip.h"
+#include "WireRecords.h"
+
+#include <QDebug>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace devsim {
+
+using namespace std::chrono;
+using tessoran::wire::ByteReader;
+using tessoran::wire::ByteWriter;
+using tessoran::wire::Frame;
+using tessoran::wire::IoStatus;
+using tessoran::wire::Kind;
+using tessoran::wire::ReadStatus;
+using tessoran::wire::WireError;
+
+namespace {
+
+constexpr int kReplyWaitMs = 10000;
+constexpr int kWriteWaitMs = 10000;
+constexpr int kPlayBlocksPerSecond = 5;
+constexpr size_t kDownloadChunk = 64 * 1024;
+
+template <size_t N>
+void copyText(char (&field)[N], const std::string& text) {
+  std::snprintf(field, N, "%s", text.c_str());
+}
+
+QDateTime toDateTime(const TSR_TIME& t) {
+  QDate date(static_cast<int>(t.dwYear), static_cast<int>(t.dwMonth), static_cast<int>(t.dwDay));
+  QTime time(static_cast<int>(t.dwHour), static_cast<int>(t.dwMinute), static_cast<int>(t.dwSecond));
+  return QDateTime(date, time, Qt::LocalTime);
+}
+
+}  // namespace
+
+SimDevice::SimDevice(DeviceSpec spec, const VideoClip& clip, const PictureBank& pictures,
+                     QDateTime recordingSince)
+    : spec_(std::move(spec)),
+      clip_(clip),
+      recordingSince_(std::move(recordingSince)),
+      factory_(spec_, pictures),
+      alarmsPerSecond_(spec_.alarmsPerSecond) {}
+
+SimDevice::~SimDevice() { stop(); }
+
+bool SimDevice::start(std::string& error) {
+  server_ = tessoran::wire::Socket::listenOn(spec_.address, spec_.port, error);
+  if (!server_.valid()) {
+    error = spec_.address + ":" + std::to_string(spec_.port) + ": " + error;
+    return false;
+  }
+  acceptThread_ = std::thread([this] { acceptLoop(); });
+  pushThread_ = std::thread([this] { pushLoop(); });
+  return true;
+}
+
+void SimDevice::stop() {
+  if (stopping_.exchange(true)) return;
+  stopWaker_.signal();
+  if (acceptThread_.joinable()) acceptThread_.join();
+  if (pushThread_.joinable()) pushThread_.join();
+  cutConnections();
+  std::list<std::unique_ptr<Connection>> connections;
+  {
+    std::lock_guard<std::mutex> lock(connectionsMutex_);
+    connections.swap(connections_);
+  }
+  for (auto& c : connections) c->thread.join();
+}
+
+// ---- control ------------------------------------------------------------------
+
+void SimDevice::fireAlarms(AlarmKind kind, int count) {
+  {
+    std::lock_guard<std::mutex> lock(pushMutex_);
+    Outgoing item;
+    item.kind = kind;
+    item.count = count;
+    outgoing_.push_back(std::move(item));
+  }
+  pushWaker_.signal();
+}
+
+void SimDevice::setAlarmRate(double perSecond) {
+  {
+    std::lock_guard<std::mutex> lock(pushMutex_);
+    alarmsPerSecond_ = perSecond;
+  }
+  pushWaker_.signal();
+}
+
+void SimDevice::sendMalformed(Malformed kind) {
+  Outgoing item;
+  item.rawFrame = malformedFrame(kind, item.closeAfter);
+  {
+    std::lock_guard<std::mutex> lock(pushMutex_);
+    outgoing_.push_back(std::move(item));
+  }
+  pushWaker_.signal();
+}
+
+void SimDevice::drop() {
+  dropped_ = true;
+  cutConnections();
+  stateWaker_.signal();
+  pushWaker_.signal();
+}
+
+void SimDevice::restore() {
+  dropped_ = false;
+  stateWaker_.signal();
+  pushWaker_.signal();
+}
+
+void SimDevice::setAlarmSentHook(std::function<void(const std::vector<uint8_t>&)> hook) {
+  std::lock_guard<std::mutex> lock(pushMutex_);
+  alarmSent_ = std::move(hook);
+}
+
+void SimDevice::cutConnections() {
+  {
+    std::lock_guard<std::mutex> lock(connectionsMutex_);
+    for (auto& c : connections_) c->socket.shutdown();
+  }
+  std::lock_guard<std::mutex> lock(tokensMutex_);
+  tokens_.clear();
+}
+
+// ---- serving --------------------------------------------------------------------
+
+void SimDevice::acceptLoop() {
+  while (!stopping_) {
+    reapFinished();
+    if (dropped_) {
+      server_.close();
+      if (tessoran::wire::sleepUnlessWoken(1000, {stopWaker_.fd(), stateWaker_.fd()}) ==
+          IoStatus::Woken)
+        stateWaker_.clear();
+      continue;
+    }
+    if (!server_.valid()) {
+      std::string error;
+      server_ = tessoran::wire::Socket::listenOn(spec_.address, spec_.port, error);
+      if (!server_.valid()) {
+        tessoran::wire::sleepUnlessWoken(200, stopFds());
+        continue;
+      }
+    }
+    IoStatus status = server_.waitReadable(1000, {stopWaker_.fd(), stateWaker_.fd()});
+    if (status == IoStatus::Woken) {
+      stateWaker_.clear();
+      continue;
+    }
+    if (status != IoStatus::Ok) continue;
+    tessoran::wire::Socket socket = server_.accept();
+    if (!socket.valid()) continue;
+    auto connection = std::make_unique<Connection>();
+    connection->socket = std::move(socket);
+    Connection& ref = *connection;
+    std::lock_guard<std::mutex> lock(connectionsMutex_);
+    connections_.push_back(std::move(connection));
+    ref.thread = std::thread([this, &ref] {
+      serve(ref);
+      ref.socket.shutdown();
+      ref.finished = true;
+    });
+  }
+  server_.close();
+}
+
+void SimDevice::reapFinished() {
+  std::lock_guard<std::mutex> lock(connectionsMutex_);
+  for (auto it = connections_.begin(); it != connections_.end();) {
+    if ((*it)->finished) {
+      (*it)->thread.join();
+      it = connections_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+bool SimDevice::reply(Connection& connection, Kind kind, uint32_t sequence,
+                      const std::vector<uint8_t>& body) {
+  return tessoran::wire::writeFrame(connection.socket, kind, sequence, body, kWriteWaitMs,
+                                    stopFds()) == IoStatus::Ok;
+}
+
+bool SimDevice::replyError(Connection& connection, WireError code, const char* text,
+                           uint32_t sequence) {
+  return reply(connection, Kind::Error, sequence, tessoran::wire::errorBody(code, text));
+}
+
+void SimDevice::drainUntilClosed(Connection& connection) {
+  while (!stopping_) {
+    Frame frame;
+    std::string why;
+    if (tessoran::wire::readFrame(connection.socket, -1, kReplyWaitMs, stopFds(), frame, why) !=
+        ReadStatus::Ok)
+      return;
+  }
+}
+
+void SimDevice::serve(Connection& connection) {
+  Frame frame;
+  std::string why;
+  ReadStatus status =
+      tessoran::wire::readFrame(connection.socket, kReplyWaitMs, kReplyWaitMs, stopFds(), frame, why);
+  if (status == ReadStatus::Malformed) {
+    replyError(connection, WireError::BadFrame, why.c_str());
+    return;
+  }
+  if (status != ReadStatus::Ok) return;
+  if (stalled_) return drainUntilClosed(connection);
+  switch (frame.header.kind) {
+    case Kind::LoginHello: return serveLogin(connection, frame);
+    case Kind::PlayOpen: return servePlay(connection, frame);
+    case Kind::DownloadOpen: return serveDownload(connection, frame);
+    default: replyError(connection, WireError::BadFrame, "a connection starts with a login, play or download");
+  }
+}
+
+void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
+  ByteReader in(hello.body.data(), hello.body.size());
+  std::string user = in.text();
+  if (!in.atEnd()) {
+    replyError(connection, WireError::BadFrame, "bad login hello");
+    return;
+  }
+  if (refuseLogins_) {
+    replyError(connection, WireError::LoginRefused, "logins are refused");
+    return;
+  }
+  tessoran::wire::Nonce nonce;
+  tessoran::wire::randomBytes(nonce.data(), nonce.size());
+  if (!reply(connection, Kind::LoginChallenge, hello.header.sequence,
+             std::vector<uint8_t>(nonce.begin(), nonce.end())))
+    return;
+  Frame proofFrame;
+  std::string why;
+  if (tessoran::wire::readFrame(connection.socket, kReplyWaitMs, kReplyWaitMs, stopFds(), proofFrame,
+                                why) != ReadStatus::Ok)
+    return;
+  tessoran::wire::Proof proof{};
+  if (proofFrame.header.kind != Kind::LoginProof || proofFrame.body.size() != proof.size()) {
+    replyError(connection, WireError::BadFrame, "expected the login proof");
+    return;
+  }
+  std::copy(proofFrame.body.begin(), proofFrame.body.end(), proof.begin());
+  if (user != spec_.user ||
+      !tessoran::wire::proofMatches(tessoran::wire::loginProof(spec_.password, nonce, user), proof)) {
+    replyError(connection, WireError::BadCredentials, "user name or password wrong");
+    return;
+  }
+  tessoran::wire::Token token;
+  tessoran::wire::randomBytes(token.data(), token.size());
+  {
+    std::lock_guard<std::mutex> lock(tokensMutex_);
+    tokens_.insert(token);
+  }
+  std::vector<uint8_t> accepted(token.begin(), token.end());
+  std::vector<uint8_t> info = tessoran::wire::encodeRecord(deviceInfo());
+  accepted.insert(accepted.end(), info.begin(), info.end());
+  if (!reply(connection, Kind::LoginAccepted, proofFrame.header.sequence, accepted)) return;
+
+  while (!stopping_) {
+    Frame frame;
+    ReadStatus status =
+        tessoran::wire::readFrame(connection.socket, -1, kReplyWaitMs, stopFds(), frame, why);
+    if (status == ReadStatus::Malformed) {
+      replyError(connection, WireError::BadFrame, why.c_str());
+      break;
+    }
+    if (status != ReadStatus::Ok) break;
+    if (stalled_) continue;
+    uint32_t seq = frame.header.sequence;
+    if (frame.header.kind == Kind::Heartbeat) {
+      if (!reply(connection, Kind::HeartbeatAck, seq, {})) break;
+    } else if (frame.header.kind == Kind::ConfigQuery) {
+      ByteReader query(frame.body.data(), frame.body.size());
+      uint32_t command = query.u32();
+      query.u32();  // channel
+      if (!query.atEnd()) {
+        replyError(connection, WireError::BadFrame, "bad configuration query", seq);
+        break;
+      }
+      if (command != TSR_GET_IPPARACFG) {
+        replyError(connection, WireError::Unsupported, "unknown configuration command", seq);
+        continue;
+      }
+      ByteWriter out;
+      out.u32(command);
+      std::vector<uint8_t> config = tessoran::wire::encodeRecord(ipChannelConfig());
+      out.raw(config.data(), config.size());
+      if (!reply(connection, Kind::ConfigReply, seq, out.bytes())) break;
+    } else if (frame.header.kind == Kind::Logout) {
+      break;
+    } else {
+      replyError(connection, WireError::BadFrame, "unexpected frame on a login connection", seq);
+      break;
+    }
+  }
+  std::lock_guard<std::mutex> lock(tokensMutex_);
+  tokens_.erase(token);
+}
+
+bool SimDevice::checkToken(const uint8_t* data, size_t size) {
+  tessoran::wire::Token token;
+  if (size < token.size()) return false;
+  std::memcpy(token.data(), data, token.size());
+  std::lock_guard<std::mutex> lock(tokensMutex_);
+  return tokens_.count(token) > 0;
+}
+
+bool SimDevice::hasChannel(uint32_t channel) const {
+  size_t channels = std::max<size_t>(1, spec_.cameras.size());
+  return channel >= 1 && channel <= channels;
+}
+
+void SimDevice::servePlay(Connection& connection, const Frame& open) {
+  ByteReader in(open.body.data(), open.body.size());
+  tessoran::wire::Token token;
+  in.raw(token.data(), token.size());
+  uint32_t channel = in.u32();
+  in.u32();  // stream type: one stream serves both
+  if (!in.atEnd()) return (void)replyError(connection, WireError::BadFrame, "bad play request");
+  if (!checkToken(token.data(), token.size()))
+    return (void)replyError(connection, WireError::NotLoggedIn, "not logged in");
+  if (!hasChannel(channel)) return (void)replyError(connection, WireError::NoChannel, "no such channel");
+  tessoran::wire::StreamInfo info{clip_.width(), clip_.height(), clip_.framesPerSecond()};
+  if (!reply(connection, Kind::PlayHeader, open.header.sequence, tessoran::wire::makeStreamHeader(info)))
+    return;
+
+  // Each one-second piece goes out in a few blocks spread over its second.
+  int64_t second = QDateTime::currentSecsSinceEpoch();
+  auto next = steady_clock::now();
+  while (!stopping_) {
+    const std::vector<uint8_t>& piece = clip_.pieceAt(second++);
+    size_t packets = piece.size() / 188;
+    size_t perBlock = (packets + kPlayBlocksPerSecond - 1) / kPlayBlocksPerSecond;
+    for (size_t first = 0; first < packets && !stopping_; first += perBlock) {
+      size_t count = std::min(perBlock, packets - first);
+      if (!stalled_) {
+        std::vector<uint8_t> block(piece.begin() + static_cast<long>(first * 188),
+                                   piece.begin() + static_cast<long>((first + count) * 188));
+        if (!reply(connection, Kind::PlayData, 0, block)) return;
+      }
+      next += milliseconds(1000 / kPlayBlocksPerSecond);
+      int wait = static_cast<int>(std::max<int64_t>(
+          0, duration_cast<milliseconds>(next - steady_clock::now()).count()));
+      if (tessoran::wire::sleepUnlessWoken(wait, stopFds()) == IoStatus::Woken) return;
+      if (connection.socket.waitReadable(0, {}) == IoStatus::Ok) {
+        // The client only ever closes a play connection; anything readable is its end.
+        Frame ignored;
+        std::string why;
+        if (tessoran::wire::readFrame(connection.socket, 0, 1000, {}, ignored, why) != ReadStatus::Ok)
+          return;
+      }
+    }
+  }
+}
+
+void SimDevice::serveDownload(Connection& connection, const Frame& open) {
+  ByteReader in(open.body.data(), open.body.size());
+  tessoran::wire::Token token;
+  in.raw(token.data(), token.size());
+  uint32_t channel = in.u32();
+  std::vector<uint8_t> times(in.remaining());
+  in.raw(times.data(), times.size());
+  TSR_TIME startTime{}, stopTime{};
+  std::string why;
+  size_t half = tessoran::wire::wireSize<TSR_TIME>();
+  if (times.size() != 2 * half ||
+      !tessoran::wire::decodeRecord(times.data(), half, startTime, why) ||
+      !tessoran::wire::decodeRecord(times.data() + half, half, stopTime, why))
+    return (void)replyError(connection, WireError::BadFrame, "bad download request");
+  if (!checkToken(token.data(), token.size()))
+    return (void)replyError(connection, WireError::NotLoggedIn, "not logged in");
+  if (!hasChannel(channel)) return (void)replyError(connection, WireError::NoChannel, "no such channel");
+
+  QDateTime start = toDateTime(startTime), end = toDateTime(stopTime);
+  QDateTime now = QDateTime::currentDateTime();
+  if (!start.isValid() || !end.isValid())
+    return (void)replyError(connection, WireError::BadFrame, "invalid time");
+  if (end > now) end = now;
+  if (start < recordingSince_) start = recordingSince_;
+  if (end <= start) return (void)replyError(connection, WireError::NoVideo, "no recording in the range");
+
+  std::vector<const std::vector<uint8_t>*> pieces;
+  uint64_t total = 0;
+  for (int64_t s = start.toSecsSinceEpoch(); s < end.toSecsSinceEpoch(); ++s) {
+    pieces.push_back(&clip_.pieceAt(s));
+    total += pieces.back()->size();
+  }
+  ByteWriter size;
+  size.u64(total);
+  if (!reply(connection, Kind::DownloadInfo, open.header.sequence, size.bytes())) return;
+  Frame go;
+  if (tessoran::wire::readFrame(connection.socket, 60000, kReplyWaitMs, stopFds(), go, why) !=
+          ReadStatus::Ok ||
+      go.header.kind != Kind::DownloadStart)
+    return;
+
+  std::vector<uint8_t> chunk;
+  auto flush = [&]() {
+    if (chunk.empty()) return true;
+    if (!reply(connection, Kind::DownloadData, 0, chunk)) return false;
+    if (size_t rate = downloadRate_) {
+      int wait = static_cast<int>(chunk.size() * 1000 / rate);
+      if (tessoran::wire::sleepUnlessWoken(wait, stopFds()) == IoStatus::Woken) return false;
+    }
+    chunk.clear();
+    return !stopping_;
+  };
+  for (const auto* piece : pieces) {
+    for (size_t at = 0; at < piece->size();) {
+      size_t n = std::min(kDownloadChunk - chunk.size(), piece->size() - at);
+      chunk.insert(chunk.end(), piece->begin() + static_cast<long>(at),
+                   piece->begin() + static_cast<long>(at + n));
+      at += n;
+      if (chunk.size() == kDownloadChunk && !flush()) return;
+    }
+  }
+  if (!flush()) return;
+  reply(connection, Kind::DownloadEnd, 0, {});
+  drainUntilClosed(connection);
+}
+
+TSR_DEVICEINFO SimDevice::deviceInfo() const {
+  TSR_DEVICEINFO info{};
+  copyText(info.sSerialNumber, spec_.serial);
+  copyText(info.sDeviceName, spec_.name);
+  info.dwSoftwareVersion = 0x01020003;
+  info.wDevType = spec_.cameras.empty() ? 1 : 2;
+  info.byChanNum = 1;
+  info.byStartChan = 1;
+  uint16_t enabled = 0;
+  for (auto& camera : spec_.cameras) enabled += camera.enabled ? 1 : 0;
+  info.wIPChanNum = enabled;
+  return info;
+}
+
+TSR_IPPARACFG SimDevice::ipChannelConfig() const {
+  auto config = std::make_unique<TSR_IPPARACFG>();
+  std::memset(config.get(), 0, sizeof *config);
+  config->dwSize = sizeof(TSR_IPPARACFG);
+  config->dwAnalogChanNum = 0;
+  size_t count = std::min<size_t>(spec_.cameras.size(), TSR_MAX_IP_DEVICES);
+  for (size_t i = 0; i < count; ++i) {
+    const CameraSpec& camera = spec_.cameras[i];
+    TSR_IPDEVINFO& entry = config->struIPDevInfo[i];
+    entry.byEnable = camera.enabled ? 1 : 0;
+    copyText(entry.sUserName, camera.user);
+    copyText(entry.sPassword, camera.password);
+    copyText(entry.sIpV4, camera.address);
+    entry.wPort = camera.port;
+    TSR_IPCHANINFO& channel = config->struIPChanInfo[i];
+    channel.byEnable = entry.byEnable;
+    channel.byIPID = static_cast<uint8_t>(i + 1);
+    channel.byChannel = 1;
+    config->dwIPChanNum += entry.byEnable;
+  }
+  return *config;
+}
+
+// ---- alarms --------------------------------------------------------------------
+
+bool SimDevice::nextOutgoing(Outgoing& out) {
+  std::lock_guard<std::mutex> lock(pushMutex_);
+  if (outgoing_.empty()) return false;
+  Outgoing& front = outgoing_.front();
+  if (!front.rawFrame.empty() || front.count <= 1) {
+    out = std::move(front);
+    outgoing_.pop_front();
+  } else {
+    out.kind = front.kind;
+    out.count = 1;
+    --front.count;
+  }
+  return true;
+}
+
+bool SimDevice::ensureAlarmConnection() {
+  // Anything readable from the listener is an error frame or its end: start anew.
+  if (alarmSocket_.valid() && alarmSocket_.waitReadable(0, {}) == IoStatus::Ok) alarmSocket_.close();
+  if (alarmSocket_.valid()) return true;
+  IoStatus status;
+  alarmSocket_ = tessoran::wire::Socket::connectTo(spec_.alarmHost, spec_.alarmPort, 1000, stopFds(),
+                                                   status);
+  return alarmSocket_.valid();
+}
+
+void SimDevice::pushLoop() {
+  auto nextRated = steady_clock::now();
+  Outgoing pending;
+  bool hasPending = false;
+  while (!stopping_) {
+    if (dropped_ || spec_.alarmHost.empty()) {
+      alarmSocket_.close();
+      if (tessoran::wire::sleepUnlessWoken(500, {stopWaker_.fd(), pushWaker_.fd()}) == IoStatus::Woken)
+        pushWaker_.clear();
+      continue;
+    }
+    if (!hasPending) hasPending = nextOutgoing(pending);
+    if (!hasPending) {
+      double rate;
+      {
+        std::lock_guard<std::mutex> lock(pushMutex_);
+        rate = alarmsPerSecond_;
+      }
+      auto now = steady_clock::now();
+      if (rate > 0 && now >= nextRated) {
+        pending = Outgoing{};
+        pending.kind = static_cast<AlarmKind>(rateKind_++ % 3);
+        pending.count = 1;
+        hasPending = true;
+        nextRated = std::max(now, nextRated + microseconds(static_cast<int64_t>(1e6 / rate)));
+      } else {
+        int wait = rate > 0 ? static_cast<int>(duration_cast<milliseconds>(nextRated - now).count()) + 1
+                            : 1000;
+        if (tessoran::wire::sleepUnlessWoken(std::min(wait, 1000), {stopWaker_.fd(), pushWaker_.fd()}) ==
+            IoStatus::Woken)
+          pushWaker_.clear();
+        continue;
+      }
+    }
+    if (!ensureAlarmConnection()) {
+      tessoran::wire::sleepUnlessWoken(300, stopFds());
+      continue;
+    }
+    std::vector<uint8_t> frame;
+    std::vector<uint8_t> body;
+    if (!pending.rawFrame.empty()) {
+      frame = pending.rawFrame;
+    } else {
+      std::lock_guard<std::mutex> lock(factoryMutex_);
+      body = factory_.make(pending.kind, QDateTime::currentDateTime());
+      frame = tessoran::wire::encodeFrame(Kind::Alarm, static_cast<uint32_t>(alarmsSent_ + 1), body);
+    }
+    if (alarmSocket_.writeAll(frame.data(), frame.size(), kWriteWaitMs, stopFds()) != IoStatus::Ok) {
+      alarmSocket_.close();  // sent again on a new connection
+      continue;
+    }
+    if (pending.closeAfter) alarmSocket_.close();
+    hasPending = false;
+    if (body.empty()) continue;
+    ++alarmsSent_;
+    std::function<void(const std::vector<uint8_t>&)> hook;
+    {
+      std::lock_guard<std::mutex> lock(pushMutex_);
+      hook = alarmSent_;
+    }
+    if (hook) hook(body);
+  }
+  alarmSocket_.close();
+}
+
+std::vector<uint8_t> SimDevice::malformedFrame(Malformed kind, bool& closeAfter) {
+  QDateTime now = QDateTime::currentDateTime();
+  std::lock_guard<std::mutex> lock(factoryMutex_);
+  auto alarmFrame = [&](AlarmKind alarm, AlarmFactory::Spoiler spoil = {},
+                        tessoran::wire::AlarmFaults faults = {}) {
+    return tessoran::wire::encodeFrame(Kind::Alarm, 0, factory_.make(alarm, now, spoil, faults));
+  };
+  closeAfter = false;
+  switch (kind) {
+    case Malformed::BadMagic: {
+      auto frame = alarmFrame(AlarmKind::Incident);
+      frame[0] ^= 0xFF;
+      closeAfter = true;
+      return frame;
+    }
+    case Malformed::BadVersion: {
+      auto frame = alarmFrame(AlarmKind::Incident);
+      frame[4] = 99;
+      closeAfter = true;
+      return frame;
+    }
+    case Malformed::LengthOverCap: {
+      auto frame = tessoran::wire::encodeFrame(Kind::Alarm, 0, std::vector<uint8_t>(64, 0));
+      uint32_t huge = tessoran::wire::kMaxBody + 1;
+      std::memcpy(frame.data() + 12, &huge, 4);
+      closeAfter = true;
+      return frame;
+    }
+    case Malformed::Truncated: {
+      auto frame = alarmFrame(AlarmKind::Violation);
+      frame.resize(frame.size() / 2);
+      closeAfter = true;
+      return frame;
+    }
+    case Malformed::WrongRecordSize:
+      return alarmFrame(AlarmKind::Incident, {}, {4, 0});
+    case Malformed::LaneCountNine:
+      return alarmFrame(AlarmKind::TrafficParams, [](TSR_ALARMER&, void* record) {
+        static_cast<TSR_TPS_ALARM*>(record)->nLaneNum = 9;
+      });
+    case Malformed::PictureLongerThanSent:
+      return alarmFrame(AlarmKind::Violation, {}, {0, 100});
+    case Malformed::UnterminatedText:
+      return alarmFrame(AlarmKind::Violation, [](TSR_ALARMER&, void* record) {
+        auto* r = static_cast<TSR_TFS_ALARM*>(record);
+        std::memset(r->sLicense, 'A', sizeof r->sLicense);
+      });
+    case Malformed::NonIpv4Text:
+      return alarmFrame(AlarmKind::Incident, [](TSR_ALARMER&, void* record) {
+        copyText(static_cast<TSR_AID_ALARM*>(record)->struDevInfo.sIpV4, "camera.local");
+      });
+  }
+  return {};
+}
+
+}  // namespace devsim

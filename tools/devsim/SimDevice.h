@@ -1,0 +1,142 @@
+#pragma once
+// One simulated device (or camera) on its own loopback address: logins by
+// challenge and response, the IP-channel configuration, heartbeats, live video,
+// downloads by time, and alarms pushed to a listener. The control calls change
+// its behaviour at run time for tests and demos.
+
+#include "AlarmFactory.h"
+#include "DeviceSpec.h"
+#include "FrameIo.h"
+#include "LoginProof.h"
+#include "Waker.h"
+
+#include <QDateTime>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace devsim {
+
+class VideoClip;
+class PictureBank;
+
+// Deliberately broken alarm frames, sent to the listener.
+enum class Malformed {
+  BadMagic,
+  BadVersion,
+  LengthOverCap,
+  Truncated,
+  WrongRecordSize,
+  LaneCountNine,
+  PictureLongerThanSent,
+  UnterminatedText,
+  NonIpv4Text,
+};
+
+class SimDevice {
+public:
+  SimDevice(DeviceSpec spec, const VideoClip& clip, const PictureBank& pictures,
+            QDateTime recordingSince);
+  ~SimDevice();
+  SimDevice(const SimDevice&) = delete;
+  SimDevice& operator=(const SimDevice&) = delete;
+
+  bool start(std::string& error);
+  void stop();
+  const DeviceSpec& spec() const { return spec_; }
+
+  // ---- control ----
+  void fireAlarms(AlarmKind kind, int count = 1);
+  void setAlarmRate(double perSecond);
+  void sendMalformed(Malformed kind);
+  // Dropped: every connection is cut and the port refuses new ones; alarms wait.
+  void drop();
+  void restore();
+  bool isDropped() const { return dropped_; }
+  void refuseLogins(bool refuse) { refuseLogins_ = refuse; }
+  // Stalled: the device accepts connections but answers nothing and sends no video.
+  void stall(bool stalled) { stalled_ = stalled; }
+  // Limits download speed; 0 sends as fast as the connection takes it.
+  void setDownloadRate(size_t bytesPerSecond) { downloadRate_ = bytesPerSecond; }
+  // Called on the pusher thread with every Alarm frame body once it is sent.
+  void setAlarmSentHook(std::function<void(const std::vector<uint8_t>&)> hook);
+  size_t alarmsSent() const { return alarmsSent_; }
+
+private:
+  struct Connection {
+    tessoran::wire::Socket socket;
+    std::thread thread;
+    std::atomic<bool> finished{false};
+  };
+  struct Outgoing {
+    AlarmKind kind = AlarmKind::Incident;
+    int count = 0;
+    std::vector<uint8_t> rawFrame;  // a malformed frame, sent as it is
+    bool closeAfter = false;        // the listener closes after a framing error
+  };
+
+  void acceptLoop();
+  void serve(Connection& connection);
+  void serveLogin(Connection& connection, const tessoran::wire::Frame& hello);
+  void servePlay(Connection& connection, const tessoran::wire::Frame& open);
+  void serveDownload(Connection& connection, const tessoran::wire::Frame& open);
+  bool checkToken(const uint8_t* data, size_t size);
+  bool hasChannel(uint32_t channel) const;
+  bool reply(Connection& connection, tessoran::wire::Kind kind, uint32_t sequence,
+             const std::vector<uint8_t>& body);
+  bool replyError(Connection& connection, tessoran::wire::WireError code, const char* text,
+                  uint32_t sequence = 0);
+  void drainUntilClosed(Connection& connection);
+  void cutConnections();
+  void reapFinished();
+
+  void pushLoop();
+  bool nextOutgoing(Outgoing& out);
+  bool ensureAlarmConnection();
+  std::vector<uint8_t> malformedFrame(Malformed kind, bool& closeAfter);
+
+  TSR_IPPARACFG ipChannelConfig() const;
+  TSR_DEVICEINFO deviceInfo() const;
+  std::vector<int> stopFds() const { return {stopWaker_.fd()}; }
+
+  const DeviceSpec spec_;
+  const VideoClip& clip_;
+  const QDateTime recordingSince_;
+  AlarmFactory factory_;
+  std::mutex factoryMutex_;
+
+  tessoran::wire::Waker stopWaker_;
+  tessoran::wire::Waker stateWaker_;
+  std::atomic<bool> stopping_{false};
+  std::atomic<bool> dropped_{false};
+  std::atomic<bool> refuseLogins_{false};
+  std::atomic<bool> stalled_{false};
+  std::atomic<size_t> downloadRate_{0};
+  tessoran::wire::Socket server_;
+  std::thread acceptThread_;
+
+  std::mutex connectionsMutex_;
+  std::list<std::unique_ptr<Connection>> connections_;
+  std::mutex tokensMutex_;
+  std::set<tessoran::wire::Token> tokens_;
+
+  std::thread pushThread_;
+  tessoran::wire::Waker pushWaker_;
+  std::mutex pushMutex_;
+  std::deque<Outgoing> outgoing_;
+  double alarmsPerSecond_ = 0;
+  int rateKind_ = 0;
+  std::function<void(const std::vector<uint8_t>&)> alarmSent_;
+  std::atomic<size_t> alarmsSent_{0};
+  tessoran::wire::Socket alarmSocket_;
+};
+
+}  // namespace devsim

@@ -1,0 +1,60 @@
+#pragma once
+// A set of simulated devices and the cameras their configurations list, each on
+// its own loopback address, sharing one video clip and one picture bank.
+
+#include "DeviceSpec.h"
+#include "PictureBank.h"
+#include "SimDevice.h"
+#include "VideoClip.h"
+
+#include <QDateTime>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace devsim {
+
+struct Layout {
+  int devices = 3;
+  int camerasPerDevice = 2;
+  uint16_t port = 8000;          // of devices and cameras alike
+  std::string user = "admin";
+  std::string devicePassword = "dev12345";
+  std::string cameraPassword = "cam12345";
+  std::string alarmHost = "127.0.0.1";
+  uint16_t alarmPort = 5650;     // 0: no alarms
+  double alarmsPerSecond = 0.2;
+  int firstSubnet = 10;          // device i is 127.0.<firstSubnet + i>.1, its cameras .2, .3 ...
+};
+
+class Simulator {
+public:
+  Simulator();
+  ~Simulator();
+
+  // Devices from a layout: names, serials and addresses follow the index.
+  static std::vector<DeviceSpec> devicesFor(const Layout& layout);
+  // The clip next to the program, made by ffmpeg when it is missing.
+  static std::string defaultClipPath();
+
+  bool start(std::vector<DeviceSpec> devices, const std::string& clipPath, std::string& error);
+  void stop();
+
+  // Devices with alarms and configurations (not their cameras), in start order.
+  const std::vector<SimDevice*>& devices() const { return devices_; }
+  // Any device or camera by address; null when none listens there.
+  SimDevice* find(const std::string& address) const;
+  const VideoClip& clip() const { return clip_; }
+  // Video is recorded from this instant on; downloads before it are refused.
+  const QDateTime& recordingSince() const { return recordingSince_; }
+
+private:
+  VideoClip clip_;
+  std::unique_ptr<PictureBank> pictures_;
+  QDateTime recordingSince_;
+  std::vector<std::unique_ptr<SimDevice>> all_;
+  std::vector<SimDevice*> devices_;
+};
+
+}  // namespace devsim

@@ -1,0 +1,86 @@
+#include "VideoClip.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace devsim {
+namespace {
+
+constexpr size_t kPacket = 188;
+
+uint16_t pidOf(const uint8_t* packet) { return static_cast<uint16_t>(((packet[1] & 0x1F) << 8) | packet[2]); }
+
+}  // namespace
+
+bool VideoClip::make(const std::string& path, int seconds, std::string& error) {
+  if (QFileInfo::exists(QString::fromStdString(path))) return true;
+  // A name of its own, so parallel test programs never write the same file.
+  QString temp = QString::fromStdString(path) + "." + QString::number(QCoreApplication::applicationPid()) + ".part";
+  // One key frame a second, parameter sets repeated at each, and the program
+  // tables written only with key frames: each piece starts where a player can.
+  QStringList args{"-v", "error", "-y", "-f", "lavfi", "-i",
+                   "testsrc=size=640x360:rate=25", "-t", QString::number(seconds),
+                   "-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p",
+                   "-g", "25", "-keyint_min", "25", "-sc_threshold", "0", "-bf", "0",
+                   "-x264-params", "repeat-headers=1", "-pat_period", "3600",
+                   "-f", "mpegts", temp};
+  QProcess ffmpeg;
+  ffmpeg.start("ffmpeg", args);
+  if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
+    error = "ffmpeg failed: " + ffmpeg.readAllStandardError().toStdString();
+    QFile::remove(temp);
+    return false;
+  }
+  // rename() replaces atomically; another program may have made the clip meanwhile.
+  if (std::rename(temp.toLocal8Bit().constData(), path.c_str()) != 0) {
+    error = "cannot move the clip into place";
+    QFile::remove(temp);
+    return false;
+  }
+  return true;
+}
+
+bool VideoClip::load(const std::string& path, std::string& error) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    error = "cannot read the clip " + path;
+    return false;
+  }
+  QByteArray all = file.readAll();
+  auto data = reinterpret_cast<const uint8_t*>(all.constData());
+  size_t packets = static_cast<size_t>(all.size()) / kPacket;
+  pieces_.clear();
+  std::vector<uint8_t> piece;
+  for (size_t i = 0; i < packets; ++i) {
+    const uint8_t* packet = data + i * kPacket;
+    if (packet[0] != 0x47) {
+      error = "the clip is not MPEG-TS";
+      return false;
+    }
+    // A program association table starts a piece; the leading service table
+    // stays with the first piece.
+    if (pidOf(packet) == 0 && !piece.empty() && i > 1) {
+      pieces_.push_back(std::move(piece));
+      piece.clear();
+    }
+    piece.insert(piece.end(), packet, packet + kPacket);
+  }
+  if (!piece.empty()) pieces_.push_back(std::move(piece));
+  if (pieces_.size() < 2) {
+    error = "the clip has fewer than two key frames";
+    return false;
+  }
+  return true;
+}
+
+const std::vector<uint8_t>& VideoClip::pieceAt(int64_t epochSecond) const {
+  int64_t n = static_cast<int64_t>(pieces_.size());
+  return pieces_[static_cast<size_t>(((epochSecond % n) + n) % n)];
+}
+
+}  // namespace devsim

@@ -1,0 +1,30 @@
+#pragma once
+// The simulator's video: an H.264 MPEG-TS clip cut into one-second pieces, each
+// beginning with the program tables and a key frame, so any run of pieces plays
+// from its first byte. Looped by wall clock: second t of the day shows piece
+// t mod count, for live play and downloads alike.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace devsim {
+
+class VideoClip {
+public:
+  // Reads and cuts a clip; false with the reason when it is not usable.
+  bool load(const std::string& path, std::string& error);
+  // Makes a clip with ffmpeg (testsrc, libx264) unless one exists at path.
+  static bool make(const std::string& path, int seconds, std::string& error);
+
+  size_t pieceCount() const { return pieces_.size(); }
+  const std::vector<uint8_t>& pieceAt(int64_t epochSecond) const;
+  uint16_t width() const { return 640; }
+  uint16_t height() const { return 360; }
+  uint16_t framesPerSecond() const { return 25; }
+
+private:
+  std::vector<std::vector<uint8_t>> pieces_;
+};
+
+}  // namespace devsim
