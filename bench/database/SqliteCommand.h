@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+// Times SQL run by the sqlite3 command line on a file: the time of a shell that
+// runs a statement `repeat` times, less that of a shell that only starts and
+// binds, divided by `repeat`. Processor time (user and system) is what the
+// searches are compared on, as it holds still on a loaded machine; wall time
+// is what the inserts are compared on, as it includes the writes.
+class SqliteCommand
+{
+public:
+    explicit SqliteCommand(QString databasePath);
+
+    bool IsAvailable() const { return !program.isEmpty(); }
+
+    enum class Clock { Processor, Wall };
+
+    // Seconds per run of `statements` with `values` bound to ?1, ?2, ...
+    double SecondsPerRun(const QString& statements, const QVariantList& values, int repeat, Clock clock) const;
+
+    // Script for a shell that binds `values` and runs `statements` `repeat` times.
+    static QString Script(const QString& statements, const QVariantList& values, int repeat);
+
+    QString Program() const { return program; }
+    QString DatabasePath() const { return databasePath; }
+
+private:
+    double RunSeconds(const QString& script, Clock clock) const;
+
+    QString program;
+    QString databasePath;
+};

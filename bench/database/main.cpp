@@ -1,0 +1,380 @@
+// Times the database layer on a realistic Corvane.db next to the sqlite3
+// command line running the same SQL on the same file, and prints one table.
+//
+//   bench_db [--folder DIR] [--reuse] [--scale F] [--without-index NAME]... [--only TEXT]
+//
+// --folder keeps the generated database there (default: a temporary folder,
+// removed at the end); --reuse measures an existing DIR/Corvane.db without
+// generating; --scale shrinks the row counts; --without-index drops one of the
+// schema's indexes, to see what it is worth; --only picks searches by name.
+#include "BenchData.h"
+#include "SqliteCommand.h"
+
+#include "data/DatabaseOperation.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <ctime>
+#include <cstdio>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kPageSize = 30;
+constexpr double kMinimumSampleSeconds = 0.3;
+
+struct Row
+{
+    QString name;
+    double ours;
+    double cli; // < 0: no figure
+    QString unit;
+    QString goal;             // a goal of its own, judged where the row is made
+    bool sameWork = true;     // both columns time the same SQL: the ratio counts
+};
+
+double Seconds(const std::function<void()>& run)
+{
+    QElapsedTimer timer;
+    timer.start();
+    run();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+// Processor time of this process (only the measuring thread is busy).
+double ProcessorSeconds(const std::function<void()>& run)
+{
+    const auto now = [] {
+        timespec t{};
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return t.tv_sec + t.tv_nsec / 1e9;
+    };
+    const double start = now();
+    run();
+    return now() - start;
+}
+
+// Repeats that make a sample long enough to time, from one warm-up run.
+int RepeatsFor(const std::function<void()>& run)
+{
+    const double once = ProcessorSeconds(run);
+    return std::clamp(static_cast<int>(kMinimumSampleSeconds / std::max(once, 1e-6)), 3, 3000);
+}
+
+double OursPerRun(const std::function<void()>& run, int repeat)
+{
+    double best = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        const double total = ProcessorSeconds([&] {
+            for (int i = 0; i < repeat; ++i)
+                run();
+        });
+        best = std::min(best, total / repeat);
+    }
+    return best;
+}
+
+double Percentile(std::vector<double> samples, double fraction)
+{
+    std::sort(samples.begin(), samples.end());
+    const size_t index = std::min(samples.size() - 1, static_cast<size_t>(std::ceil(fraction * samples.size())) - 1);
+    return samples[index];
+}
+
+QString Stamp(qint64 secondsFromStart, const char* millis)
+{
+    return QDateTime::fromSecsSinceEpoch(BenchPeriodStart() + secondsFromStart, Qt::UTC).toString("yyyyMMddHHmmss")
+        + QLatin1String(millis);
+}
+
+struct Search
+{
+    QString name;
+    em_SearchType kind;
+    stu_SearchCondition condition;
+};
+
+std::vector<Search> Searches()
+{
+    stu_SearchCondition all;
+    all.startTime = Stamp(0, "000").toStdString();
+    all.endTime = Stamp(kBenchDays * 86400 - 1, "999").toStdString();
+    all.laneNo = -1;
+    stu_SearchCondition day = all;
+    day.startTime = Stamp(45 * 86400, "000").toStdString();
+    day.endTime = Stamp(46 * 86400 - 1, "999").toStdString();
+    stu_SearchCondition deviceDay = day;
+    deviceDay.deviceIp = "10.20.0.7";
+    stu_SearchCondition plate = all;
+    plate.plateNo = "A123";
+    return {
+        {"incidents, no filter", SEARCH_INCIDENT, all},
+        {"incidents, one day", SEARCH_INCIDENT, day},
+        {"incidents, one device and one day", SEARCH_INCIDENT, deviceDay},
+        {"violations, plate fragment", SEARCH_FORENSICS, plate},
+        {"traffic parameters, one day", SEARCH_TRAFFIC_PARAM, day},
+    };
+}
+
+bool FetchPage(DatabaseOperation& database, const Search& search, int offset)
+{
+    switch (search.kind) {
+    case SEARCH_INCIDENT: {
+        QList<TrafficIncident> page;
+        return database.GetIncidentInfo(offset, kPageSize, search.condition, page);
+    }
+    case SEARCH_FORENSICS: {
+        QList<TrafficForensics> page;
+        return database.GetForensicsInfo(offset, kPageSize, search.condition, page);
+    }
+    case SEARCH_TRAFFIC_PARAM: {
+        QList<TrafficParam> page;
+        return database.GetTrafficParamInfo(offset, kPageSize, search.condition, page);
+    }
+    }
+    return false;
+}
+
+QVariantList PageValues(const SearchClause& clause, int offset)
+{
+    QVariantList values = clause.values;
+    values << kPageSize << offset;
+    return values;
+}
+
+void MeasureSearch(DatabaseOperation& database, const SqliteCommand& shell, const Search& search,
+                   std::vector<Row>& rows)
+{
+    const SearchClause clause = database.GetSearchCondition(search.kind, search.condition);
+    int total = 0;
+    database.GetTotalNum(search.kind, search.condition, total);
+    const int lastOffset = std::max(0, (total - 1) / kPageSize * kPageSize);
+    const int middleOffset = (lastOffset / kPageSize / 2) * kPageSize;
+
+    const auto countAndFirst = [&] {
+        int count = 0;
+        database.GetTotalNum(search.kind, search.condition, count);
+        FetchPage(database, search, 0);
+    };
+    int repeat = RepeatsFor(countAndFirst);
+    rows.push_back({QStringLiteral("%1 (%2 rows): count + first page").arg(search.name).arg(total),
+                    OursPerRun(countAndFirst, repeat) * 1e3,
+                    shell.SecondsPerRun(clause.CountStatement() + ";\n" + clause.PageStatement(),
+                                        PageValues(clause, 0), repeat, SqliteCommand::Clock::Processor) * 1e3,
+                    "ms", ""});
+    for (const auto& [label, offset] : {std::pair<const char*, int>{"middle page", middleOffset},
+                                        std::pair<const char*, int>{"last page", lastOffset}}) {
+        const auto page = [&, offset = offset] { FetchPage(database, search, offset); };
+        repeat = RepeatsFor(page);
+        rows.push_back({QStringLiteral("%1: %2").arg(search.name, label), OursPerRun(page, repeat) * 1e3,
+                        shell.SecondsPerRun(clause.PageStatement(), PageValues(clause, offset), repeat,
+                                            SqliteCommand::Clock::Processor) * 1e3,
+                        "ms",
+                        ""});
+    }
+}
+
+TrafficIncident LiveIncident(int i)
+{
+    TrafficIncident incident;
+    incident.time = Stamp(89 * 86400 + i, "").left(14);
+    incident.incidentType = 2;
+    incident.deviceIp = QStringLiteral("10.20.0.9");
+    incident.channelIp = QStringLiteral("10.20.9.1");
+    incident.channelNo = 1;
+    incident.laneNo = 2;
+    incident.picPath = QStringLiteral("/opt/corvane/data/pictures/20261129/%1.jpg").arg(i);
+    incident.videoPath = QStringLiteral("/opt/corvane/data/clips/20261129/%1.mp4").arg(i);
+    return incident;
+}
+
+const QString kInsertIncident = QStringLiteral(
+    "insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, videoPath) "
+    "Values (?, ?, ?, ?, ?, ?, ?, ?)");
+
+QVariantList InsertValues(const TrafficIncident& incident)
+{
+    return {incident.time, qint64(incident.incidentType), incident.deviceIp, incident.channelIp,
+            qint64(incident.channelNo), qint64(incident.laneNo), incident.picPath, incident.videoPath};
+}
+
+std::vector<double> InsertLatencies(DatabaseOperation& database, int count, int pauseMs)
+{
+    std::vector<double> latencies;
+    latencies.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const TrafficIncident incident = LiveIncident(i);
+        latencies.push_back(Seconds([&] { database.InsertIncidentInfo(incident); }));
+        if (pauseMs > 0)
+            QThread::msleep(pauseMs);
+    }
+    return latencies;
+}
+
+void MeasureInserts(DatabaseOperation& database, const SqliteCommand& shell, std::vector<Row>& rows)
+{
+    constexpr int kInserts = 3000;
+    const std::vector<double> latencies = InsertLatencies(database, kInserts, 0);
+    double total = 0;
+    for (const double latency : latencies)
+        total += latency;
+    const double cliPerInsert = shell.SecondsPerRun(kInsertIncident, InsertValues(LiveIncident(0)), kInserts,
+                                                    SqliteCommand::Clock::Wall);
+    const double rate = kInserts / total;
+    rows.push_back({"single alarm insert: inserts per second", rate, 1.0 / cliPerInsert, "1/s",
+                    rate >= 2000 ? "ok (>= 2000/s)" : "MISSED (>= 2000/s)"});
+    rows.push_back({"single alarm insert: p99 latency", Percentile(latencies, 0.99) * 1e3, -1, "ms", "", false});
+}
+
+// p99 of alarm inserts made while `search` runs over and over, first on a
+// thread of this process (through the same database object), then in a
+// sqlite3 process beside it.
+void MeasureInsertsDuringSearch(DatabaseOperation& database, const SqliteCommand& shell, const Search& search,
+                                bool lastPage, std::vector<Row>& rows)
+{
+    constexpr int kInserts = 200;
+    constexpr int kPauseMs = 5;
+    int total = 0;
+    database.GetTotalNum(search.kind, search.condition, total);
+    const int offset = lastPage ? std::max(0, (total - 1) / kPageSize * kPageSize) : 0;
+
+    std::atomic<bool> stop{false};
+    // The search page waits for its table to be filled after each search; the
+    // short pause stands for that, so the searcher does not simply hog the lock.
+    std::thread searcher([&] {
+        while (!stop) {
+            int count = 0;
+            database.GetTotalNum(search.kind, search.condition, count);
+            FetchPage(database, search, offset);
+            QThread::msleep(2);
+        }
+    });
+    const std::vector<double> during = InsertLatencies(database, kInserts, kPauseMs);
+    stop = true;
+    searcher.join();
+
+    const SearchClause clause = database.GetSearchCondition(search.kind, search.condition);
+    QProcess shellSearch;
+    shellSearch.setStandardOutputFile(QProcess::nullDevice());
+    shellSearch.start(shell.Program(), {QStringLiteral("-batch"), shell.DatabasePath()});
+    shellSearch.write(SqliteCommand::Script(clause.CountStatement() + ";\n" + clause.PageStatement(),
+                                            PageValues(clause, offset), 100000)
+                          .toUtf8());
+    shellSearch.waitForBytesWritten(-1);
+    QThread::msleep(200);
+    const std::vector<double> beside = InsertLatencies(database, kInserts, kPauseMs);
+    shellSearch.kill();
+    shellSearch.waitForFinished(-1);
+
+    rows.push_back({QStringLiteral("insert p99 while searching (%1, %2)")
+                        .arg(search.name, lastPage ? "count + last page" : "count + first page"),
+                    Percentile(during, 0.99) * 1e3, Percentile(beside, 0.99) * 1e3, "ms",
+                    "sqlite3 column: our inserts while a sqlite3 process searches", false});
+}
+
+void Print(const std::vector<Row>& rows)
+{
+    std::printf("searches: processor time per run, best of three; inserts: wall time\n");
+    std::printf("%-78s %12s %12s %7s  %s\n", "measurement", "Corvane", "sqlite3", "ratio", "goal");
+    for (const Row& row : rows) {
+        const QString unit = QStringLiteral(" ") + row.unit;
+        const QString cli = row.cli < 0 ? QStringLiteral("-") : QString::number(row.cli, 'f', 3) + unit;
+        QString ratio = QStringLiteral("-");
+        QStringList goals;
+        if (!row.goal.isEmpty())
+            goals << row.goal;
+        if (row.cli > 0 && row.sameWork) {
+            // Time taken relative to the command line's, for rates too.
+            const double r = row.unit == QLatin1String("1/s") ? row.cli / row.ours : row.ours / row.cli;
+            ratio = QString::number(r, 'f', 2);
+            goals << (r <= 1.3 ? QStringLiteral("ok (<= 1.3x)") : QStringLiteral("MISSED (<= 1.3x)"));
+        }
+        const QString goal = goals.join(QStringLiteral(", "));
+        std::printf("%-78s %12s %12s %7s  %s\n", row.name.toUtf8().constData(),
+                    (QString::number(row.ours, 'f', 3) + unit).toUtf8().constData(), cli.toUtf8().constData(),
+                    ratio.toUtf8().constData(), goal.toUtf8().constData());
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({"folder", "Folder of the benchmark's Corvane.db.", "dir"});
+    parser.addOption({"reuse", "Measure the existing Corvane.db in --folder."});
+    parser.addOption({"scale", "Fraction of the default row counts.", "factor", "1"});
+    parser.addOption({"without-index", "Drop this index of the schema.", "name"});
+    parser.addOption({"only", "Measure only the searches whose name contains this text.", "text"});
+    parser.process(application);
+
+    QTemporaryDir temporary;
+    const QString folder = parser.isSet("folder") ? parser.value("folder") : temporary.path();
+    const QString path = folder + QStringLiteral("/Corvane.db");
+    const SqliteCommand shell(path);
+    if (!shell.IsAvailable()) {
+        std::fprintf(stderr, "the sqlite3 command is needed\n");
+        return 1;
+    }
+
+    if (!parser.isSet("reuse")) {
+        QFile::remove(path);
+        {
+            DatabaseOperation maker; // makes the file from the schema
+            if (!maker.ConnectDatabase(path))
+                return 1;
+        }
+        const double scale = parser.value("scale").toDouble();
+        BenchDataSize size;
+        size.incidents = static_cast<qint64>(size.incidents * scale);
+        size.violations = static_cast<qint64>(size.violations * scale);
+        size.trafficParams = static_cast<qint64>(size.trafficParams * scale);
+        QString error;
+        const double seconds
+            = Seconds([&] { error = GenerateBenchData(path, size, parser.values("without-index")); });
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "generating rows failed: %s\n", error.toUtf8().constData());
+            return 1;
+        }
+        std::printf("generated %lld incidents, %lld violations, %lld traffic-parameter rows in %.1f s (%.0f MB)\n",
+                    size.incidents, size.violations, size.trafficParams, seconds,
+                    QFileInfo(path).size() / 1048576.0);
+    }
+    const QStringList dropped = parser.values("without-index");
+    std::printf("indexes left out: %s\n\n", dropped.isEmpty() ? "none" : dropped.join(", ").toUtf8().constData());
+
+    DatabaseOperation database;
+    if (!database.ConnectDatabase(path))
+        return 1;
+    std::vector<Row> rows;
+    const std::vector<Search> searches = Searches();
+    for (const Search& search : searches) {
+        if (search.name.contains(parser.value("only")))
+            MeasureSearch(database, shell, search, rows);
+    }
+    for (Row& row : rows) {
+        if (row.name.startsWith("incidents, one day") && row.name.endsWith("count + first page"))
+            row.goal = row.ours < 20 ? QStringLiteral("ok (< 20 ms)") : QStringLiteral("MISSED (< 20 ms)");
+    }
+    if (!parser.isSet("only")) {
+        MeasureInserts(database, shell, rows);
+        MeasureInsertsDuringSearch(database, shell, searches[1], false, rows);
+        MeasureInsertsDuringSearch(database, shell, searches[0], true, rows);
+    }
+    Print(rows);
+    return 0;
+}

@@ -1,0 +1,306 @@
+#include "DatabaseOperation.h"
+
+#include "ColumnReader.h"
+#include "DatabaseLog.h"
+#include "DatabaseSchema.h"
+#include "SqlSavepoint.h"
+#include "ThreadConnections.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include <sqlite3.h>
+
+namespace {
+
+sqlite3* SqliteHandle(const QSqlDatabase& database)
+{
+    const QVariant handle = database.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.data());
+}
+
+// Runs the whole schema script, all or nothing.
+QString RunSchema(const QSqlDatabase& database)
+{
+    sqlite3* handle = SqliteHandle(database);
+    if (!handle)
+        return QStringLiteral("no SQLite handle");
+    const std::string script = std::string("BEGIN;\n") + kDatabaseSchemaSql + "\nCOMMIT;";
+    char* message = nullptr;
+    if (sqlite3_exec(handle, script.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
+        return QString();
+    const QString error = QString::fromUtf8(message);
+    sqlite3_free(message);
+    sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    return error;
+}
+
+} // namespace
+
+DatabaseOperation::DatabaseOperation()
+    : connections(ThreadConnections::Create())
+{
+}
+
+DatabaseOperation::~DatabaseOperation()
+{
+    CloseDatabase();
+}
+
+bool DatabaseOperation::ConnectDatabase(const QString& path)
+{
+    QMutexLocker lock(&connections->Mutex());
+    connections->CloseAll();
+    if (!QFileInfo::exists(path) && !CreateDatabaseFile(path))
+        return false;
+    if (!CheckIsDatabase(path))
+        return false;
+    EnableWriteAheadLog();
+    return true;
+}
+
+bool DatabaseOperation::CreateDatabaseFile(const QString& path)
+{
+    constexpr const char* method = "DatabaseOperation::ConnectDatabase";
+    QFile file(path);
+    // Owner-only before the first byte is written: the file holds passwords.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)
+        || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        LogError(kDatabaseLogger, "{}, 创建数据库文件{}失败，失败原因：{}", method, path, file.errorString());
+        return false;
+    }
+    file.close();
+
+    connections->SetPath(path);
+    QString error;
+    {
+        const QSqlDatabase database = connections->ForCurrentThread();
+        error = database.isOpen() ? RunSchema(database) : connections->OpenError();
+    }
+    if (!error.isEmpty()) {
+        connections->CloseAll();
+        QFile::remove(path);
+        LogError(kDatabaseLogger, "{}, 创建数据库{}失败，失败原因：{}", method, path, error);
+        return false;
+    }
+    LogWarn(kDatabaseLogger, "{}, 数据库文件{}不存在，已按表结构新建", method, path);
+    return true;
+}
+
+bool DatabaseOperation::CheckIsDatabase(const QString& path)
+{
+    connections->SetPath(path);
+    QString error;
+    {
+        // Opening never reads the file; the first statement does, and fails on
+        // a file that is not a database.
+        const QSqlDatabase database = connections->ForCurrentThread();
+        if (!database.isOpen()) {
+            error = connections->OpenError();
+        } else {
+            QSqlQuery probe(database);
+            if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")))
+                error = probe.lastError().text();
+        }
+    }
+    if (error.isEmpty())
+        return true;
+    connections->CloseAll();
+    LogError("Corvane", "{}, Corvane.db open failed,{}", "DatabaseOperation::ConnectDatabase", error);
+    return false;
+}
+
+void DatabaseOperation::EnableWriteAheadLog()
+{
+    // Lets readers and the writer work side by side at the file level. A read-only
+    // file keeps its journal mode and still serves searches.
+    const std::optional<QSqlQuery> query = Run("DatabaseOperation::ConnectDatabase",
+        "{}, 无法切换到WAL日志模式，失败原因：{}", QStringLiteral("PRAGMA journal_mode=WAL"));
+    (void)query;
+}
+
+void DatabaseOperation::CloseDatabase()
+{
+    QMutexLocker lock(&connections->Mutex());
+    connections->CloseAll();
+}
+
+std::optional<QSqlQuery> DatabaseOperation::Run(const char* method, const char* failure, const QString& sql,
+                                                const QVariantList& values)
+{
+    const QSqlDatabase database = connections->ForCurrentThread();
+    if (!database.isOpen()) {
+        if (failure)
+            LogError(kDatabaseLogger, failure, method, connections->OpenError());
+        return std::nullopt;
+    }
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    bool ran = query.prepare(sql);
+    if (ran) {
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        ran = query.exec();
+    }
+    if (!ran) {
+        if (failure)
+            LogError(kDatabaseLogger, failure, method, query.lastError().text());
+        return std::nullopt;
+    }
+    return query;
+}
+
+bool DatabaseOperation::AddDeviceInfo(const stu_DeviceInfo& device)
+{
+    QMutexLocker lock(&connections->Mutex());
+    return AddDevice(device) == AddResult::Added;
+}
+
+DatabaseOperation::AddResult DatabaseOperation::AddDevice(const stu_DeviceInfo& device)
+{
+    constexpr const char* method = "DatabaseOperation::AddDeviceInfo";
+    const QVariantList values{device.deviceName, device.deviceIp, device.devicePort, device.userName,
+                              device.password};
+    std::optional<QSqlQuery> existing = Run(method, "{}, 查询设备失败，失败原因：{}",
+        QStringLiteral("select deviceIp from DeviceInfo where deviceName = ? and deviceIp = ? and devicePort = ? "
+                       "and userName = ? and password = ?"),
+        values);
+    if (!existing)
+        return AddResult::Failed;
+    ColumnReader row(*existing);
+    while (existing->next()) {
+        if (!row.Text("deviceIp").isEmpty()) {
+            LogError(kDatabaseLogger, "{}, {}已存在", method, device.deviceIp);
+            return AddResult::Exists;
+        }
+    }
+    const bool added = Run(method, "{}, 添加设备失败，失败原因：{}",
+        QStringLiteral("insert into DeviceInfo(deviceName, deviceIp, devicePort, userName, password) "
+                       "Values (?, ?, ?, ?, ?)"),
+        values).has_value();
+    return added ? AddResult::Added : AddResult::Failed;
+}
+
+bool DatabaseOperation::DeleteDeviceInfoByIp(const QString& deviceIp)
+{
+    QMutexLocker lock(&connections->Mutex());
+    constexpr const char* method = "DatabaseOperation::DeleteDeviceInfoByIp";
+    // A device without its channels, or channels without their device, would
+    // be left behind by a half-done delete; both go or neither does.
+    SqlSavepoint transaction(connections->ForCurrentThread());
+    return DeleteDeviceRows(method, deviceIp) && transaction.Commit();
+}
+
+bool DatabaseOperation::DeleteDeviceRows(const char* method, const QString& deviceIp)
+{
+    return Run(method, "{}, 删除设备失败，失败原因：{}", QStringLiteral("delete from DeviceInfo where deviceIp = ?"),
+               {deviceIp})
+        && Run(method, "{}, 删除通道失败，失败原因：{}", QStringLiteral("delete from ChannelInfo where deviceIp = ?"),
+               {deviceIp});
+}
+
+bool DatabaseOperation::ReplaceDeviceInfo(const stu_DeviceInfo& device, const QList<stu_DeviceChannelInfo>& channels)
+{
+    QMutexLocker lock(&connections->Mutex());
+    constexpr const char* method = "DatabaseOperation::ReplaceDeviceInfo";
+    SqlSavepoint transaction(connections->ForCurrentThread());
+    if (!transaction.IsOpen()) {
+        LogError(kDatabaseLogger, "{}, 开启事务失败，失败原因：{}", method, transaction.LastError().text());
+        return false;
+    }
+    if (!DeleteDeviceRows(method, device.deviceIp) || AddDevice(device) != AddResult::Added)
+        return false;
+    for (const stu_DeviceChannelInfo& channel : channels) {
+        if (AddChannel(channel) == AddResult::Failed)
+            return false;
+    }
+    if (!transaction.Commit()) {
+        LogError(kDatabaseLogger, "{}, 提交事务失败，失败原因：{}", method, transaction.LastError().text());
+        return false;
+    }
+    return true;
+}
+
+bool DatabaseOperation::GetAllDeviceInfo(QList<stu_DeviceInfo>& devices)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = Run("DatabaseOperation::GetAllDeviceInfo", "{}, 获取设备ip失败，失败原因：{}",
+        QStringLiteral("select deviceName, deviceIp, devicePort, userName, password from DeviceInfo"));
+    if (!query)
+        return false;
+    ColumnReader row(*query);
+    while (query->next()) {
+        stu_DeviceInfo device;
+        device.deviceName = row.Text("deviceName");
+        device.deviceIp = row.Text("deviceIp");
+        device.devicePort = row.Int("devicePort");
+        device.userName = row.Text("userName");
+        device.password = row.Text("password");
+        devices.append(device);
+    }
+    return true;
+}
+
+bool DatabaseOperation::GetAllDeviceIp(QStringList& deviceIps)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = Run("DatabaseOperation::GetAllDeviceIp", "{}, 获取设备ip失败，失败原因：{}",
+                                         QStringLiteral("select deviceIp from DeviceInfo"));
+    if (!query)
+        return false;
+    ColumnReader row(*query);
+    while (query->next())
+        deviceIps.append(row.Text("deviceIp"));
+    return true;
+}
+
+bool DatabaseOperation::AddChannelInfo(const stu_DeviceChannelInfo& channel)
+{
+    QMutexLocker lock(&connections->Mutex());
+    return AddChannel(channel) == AddResult::Added;
+}
+
+DatabaseOperation::AddResult DatabaseOperation::AddChannel(const stu_DeviceChannelInfo& channel)
+{
+    constexpr const char* method = "DatabaseOperation::AddChannelInfo";
+    std::optional<QSqlQuery> existing = Run(method, "{}, 获取设备通道失败，失败原因：{}",
+        QStringLiteral("select deviceIp, channelIp, channelPort from ChannelInfo where deviceIp = ? and channelIp = ?"),
+        {channel.deviceIp, channel.channelIp});
+    if (!existing)
+        return AddResult::Failed;
+    // Only the same addresses on the same port count as the same channel.
+    ColumnReader row(*existing);
+    while (existing->next()) {
+        const QString deviceIp = row.Text("deviceIp");
+        const QString channelIp = row.Text("channelIp");
+        const int channelPort = row.Int("channelPort");
+        if (!deviceIp.isEmpty() && channelIp == channel.channelIp && channelPort == channel.channelPort) {
+            LogError(kDatabaseLogger, "{}, 设备:{}，通道:{}, 端口:{}已存在", method, deviceIp, channelIp, channelPort);
+            return AddResult::Exists;
+        }
+    }
+    const bool added = Run(method, "{}, 插入通道失败，失败原因：{}",
+        QStringLiteral("insert into ChannelInfo(deviceIp, channelNo, channelIp, channelPort, userName, password) "
+                       "Values (?, ?, ?, ?, ?, ?)"),
+        {channel.deviceIp, channel.channelNo, channel.channelIp, channel.channelPort, channel.userName,
+         channel.password}).has_value();
+    return added ? AddResult::Added : AddResult::Failed;
+}
+
+bool DatabaseOperation::GetChannelIpByDevIp(const QString& deviceIp, QStringList& channelIps)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = Run("DatabaseOperation::GetChannelIpByDevIp", "{}, 获取通道失败，失败原因：{}",
+        QStringLiteral("select channelIp from ChannelInfo where deviceIp = ?"), {deviceIp});
+    if (!query)
+        return false;
+    ColumnReader row(*query);
+    while (query->next())
+        channelIps.append(row.Text("channelIp"));
+    return true;
+}

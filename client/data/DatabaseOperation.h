@@ -1,0 +1,94 @@
+#pragma once
+
+#include "SearchClause.h"
+
+#include "core/SharedRecords.h"
+
+#include <QList>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <memory>
+#include <optional>
+
+class ThreadConnections;
+
+// The client's only access to Corvane.db: devices and their channels, the three
+// kinds of alarm record, the search-box history and the record searches.
+//
+// Callable from any thread. Each calling thread gets its own connection to the
+// file, and one recursive mutex serialises every statement, so a method's
+// statements never interleave with another thread's. Every value is bound as a
+// parameter; no user, device or alarm text ever becomes part of the SQL.
+// Failures are logged on the logger "DatabaseOperation" and reported as false.
+class DatabaseOperation
+{
+public:
+    DatabaseOperation();
+    ~DatabaseOperation();
+
+    DatabaseOperation(const DatabaseOperation&) = delete;
+    DatabaseOperation& operator=(const DatabaseOperation&) = delete;
+
+    // Opens the database file; a missing file is made from the schema (owner-only
+    // access, since it holds device passwords). False when the file cannot be
+    // made or is not a database.
+    bool ConnectDatabase(const QString& path);
+    // Closes the connections of every thread.
+    void CloseDatabase();
+
+    // Devices and channels.
+    bool AddDeviceInfo(const stu_DeviceInfo& device);
+    bool DeleteDeviceInfoByIp(const QString& deviceIp);
+    // Writes a device's rows afresh after a login: deletes its device and channel
+    // rows, adds the device and each channel, all in one transaction that rolls
+    // back as a whole. A channel listed twice is stored once.
+    bool ReplaceDeviceInfo(const stu_DeviceInfo& device, const QList<stu_DeviceChannelInfo>& channels);
+    bool GetAllDeviceInfo(QList<stu_DeviceInfo>& devices);
+    bool GetAllDeviceIp(QStringList& deviceIps);
+    bool AddChannelInfo(const stu_DeviceChannelInfo& channel);
+    bool GetChannelIpByDevIp(const QString& deviceIp, QStringList& channelIps);
+
+    // Alarm records, one statement per call.
+    bool InsertIncidentInfo(const TrafficIncident& incident);
+    bool InsertForensicsInfo(const TrafficForensics& forensics);
+    bool InsertTrafficParamInfo(const TrafficParam& param);
+
+    // History of the device search box: one row per text, stamped with its last search.
+    bool InsertSearchRecord(const QString& time, const QString& text);
+    // Up to `count` stored texts containing `fragment` as typed, newest first.
+    bool GetSearchRecord(const QString& fragment, int count, QStringList& texts);
+
+    // Record searches, 30 rows a page in the search page. Pages are ordered by
+    // time and then by row, so paging over equal times neither repeats nor skips.
+    SearchClause GetSearchCondition(em_SearchType kind, const stu_SearchCondition& condition) const;
+    bool GetTotalNum(em_SearchType kind, const stu_SearchCondition& condition, int& total);
+    bool GetIncidentInfo(int offset, int count, const stu_SearchCondition& condition,
+                         QList<TrafficIncident>& incidents);
+    bool GetForensicsInfo(int offset, int count, const stu_SearchCondition& condition,
+                          QList<TrafficForensics>& forensics);
+    bool GetTrafficParamInfo(int offset, int count, const stu_SearchCondition& condition,
+                             QList<TrafficParam>& params);
+
+private:
+    enum class AddResult { Added, Exists, Failed };
+
+    bool CreateDatabaseFile(const QString& path);
+    bool CheckIsDatabase(const QString& path);
+    void EnableWriteAheadLog();
+
+    AddResult AddDevice(const stu_DeviceInfo& device);
+    AddResult AddChannel(const stu_DeviceChannelInfo& channel);
+    bool DeleteDeviceRows(const char* method, const QString& deviceIp);
+
+    // Runs `sql` with `values` bound in order on the calling thread's connection.
+    // On failure logs `failure` (a format taking the method and the error text)
+    // unless it is null. The caller holds the statement mutex.
+    std::optional<QSqlQuery> Run(const char* method, const char* failure, const QString& sql,
+                                 const QVariantList& values = {});
+    std::optional<QSqlQuery> RunPage(int offset, int count, const SearchClause& clause);
+
+    std::shared_ptr<ThreadConnections> connections;
+};

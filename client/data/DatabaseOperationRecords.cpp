@@ -1,0 +1,95 @@
+// Alarm records and the search-box history of DatabaseOperation.
+#include "DatabaseOperation.h"
+
+#include "ColumnReader.h"
+#include "DatabaseLog.h"
+#include "LikePattern.h"
+#include "ThreadConnections.h"
+
+#include <QMutexLocker>
+
+namespace {
+
+// The ratios are kept to six significant digits, so that the float 0.35 is
+// stored as 0.35 and not as its nearest double 0.349999994.
+double StoredRatio(float ratio)
+{
+    return QString::number(static_cast<double>(ratio), 'g', 6).toDouble();
+}
+
+} // namespace
+
+bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident)
+{
+    QMutexLocker lock(&connections->Mutex());
+    return Run("DatabaseOperation::InsertIncidentInfo", "{}, 插入事件失败，失败原因：{}",
+        QStringLiteral("insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, "
+                       "picPath, videoPath) Values (?, ?, ?, ?, ?, ?, ?, ?)"),
+        {incident.time, qint64(incident.incidentType), incident.deviceIp, incident.channelIp,
+         qint64(incident.channelNo), qint64(incident.laneNo), incident.picPath, incident.videoPath})
+        .has_value();
+}
+
+bool DatabaseOperation::InsertForensicsInfo(const TrafficForensics& forensics)
+{
+    QMutexLocker lock(&connections->Mutex());
+    return Run("DatabaseOperation::InsertForensicsInfo", "{}, 插入取证失败，失败原因：{}",
+        QStringLiteral("insert into ForensicsInfo(time, violationType, deviceIp, channelIp, channelNo, laneNo, "
+                       "plateNo, picPath) Values(?, ?, ?, ?, ?, ?, ?, ?)"),
+        {forensics.time, qint64(forensics.violationType), forensics.deviceIp, forensics.channelIp,
+         qint64(forensics.channelNo), qint64(forensics.laneNo), forensics.plateNo, forensics.picPath})
+        .has_value();
+}
+
+bool DatabaseOperation::InsertTrafficParamInfo(const TrafficParam& param)
+{
+    QMutexLocker lock(&connections->Mutex());
+    return Run("DatabaseOperation::InsertTrafficParamInfo", "{}, 插入交通参数失败，失败原因：{}",
+        QStringLiteral("insert into TrafficParamInfo(startTime, endTime, channelIp, channelNo, laneNo, laneFlow, "
+                       "lightVehicleNum, midVehicleNum, heavyVehicleNum, laneSpeed, spaceHeadWay, timeHeadWay, "
+                       "timeRation, spaceRation, queueLength, trafficState, deviceIp) "
+                       "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        {param.startTime, param.endTime, param.channelIp, param.channelNo, param.laneNo, param.laneFlow,
+         param.lightVehicleNum, param.midVehicleNum, param.heavyVehicleNum, param.laneSpeed, param.spaceHeadWay,
+         param.timeHeadWay, StoredRatio(param.timeRation), StoredRatio(param.spaceRation), param.queueLength,
+         param.trafficState, param.deviceIp})
+        .has_value();
+}
+
+bool DatabaseOperation::InsertSearchRecord(const QString& time, const QString& text)
+{
+    QMutexLocker lock(&connections->Mutex());
+    constexpr const char* method = "DatabaseOperation::InsertSearchRecord";
+    std::optional<QSqlQuery> known = Run(method, "{}, 查询搜索记录内容失败，失败原因：{}",
+        QStringLiteral("select searchRecord from searchRecordInfo where searchRecord = ?"), {text});
+    if (!known)
+        return false;
+    bool isKnown = false;
+    ColumnReader row(*known);
+    while (!isKnown && known->next())
+        isKnown = !row.Text("searchRecord").isEmpty();
+    if (isKnown) {
+        LogError(kDatabaseLogger, "{}, 搜索内容 【{}】 已存在", method, text);
+        return Run(method, "{}, 更新 搜索时间 失败，失败原因：{}",
+                   QStringLiteral("update searchRecordInfo set time = ? where searchRecord = ?"), {time, text})
+            .has_value();
+    }
+    return Run(method, "{}, 插入 搜索记录内容 失败，失败原因：{}",
+               QStringLiteral("insert into searchRecordInfo(time, searchRecord) Values (?, ?)"), {time, text})
+        .has_value();
+}
+
+bool DatabaseOperation::GetSearchRecord(const QString& fragment, int count, QStringList& texts)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = Run("DatabaseOperation::GetSearchRecord", "{}, 查询搜索记录失败，失败原因：{}",
+        QStringLiteral("select time, searchRecord from searchRecordInfo where searchRecord like ? %1 "
+                       "order by time DESC, rowid DESC limit ?").arg(QLatin1String(kLikeEscapeClause)),
+        {LikeContainsPattern(fragment), count});
+    if (!query)
+        return false;
+    ColumnReader row(*query);
+    while (query->next())
+        texts.append(row.Text("searchRecord"));
+    return true;
+}

@@ -1,0 +1,222 @@
+// Record searches of DatabaseOperation: the filter of a search condition, the
+// count of its rows and one page of them.
+#include "DatabaseOperation.h"
+
+#include "ColumnReader.h"
+#include "DatabaseLog.h"
+#include "LikePattern.h"
+#include "ThreadConnections.h"
+
+#include <QMutexLocker>
+
+namespace {
+
+struct SearchTable
+{
+    const char* table;
+    const char* timeColumn;
+    const char* typeColumn; // null: no type filter
+    const char* columns;
+};
+
+constexpr SearchTable kIncidentTable{
+    "incidentInfo", "time", "incidentType",
+    "time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, videoPath"};
+constexpr SearchTable kForensicsTable{
+    "ForensicsInfo", "time", "violationType",
+    "time, violationType, deviceIp, channelIp, channelNo, laneNo, plateNo, picPath"};
+constexpr SearchTable kTrafficParamTable{
+    "TrafficParamInfo", "startTime", nullptr,
+    "startTime, endTime, deviceIp, channelNo, channelIp, laneNo, laneFlow, lightVehicleNum, midVehicleNum, "
+    "heavyVehicleNum, laneSpeed, spaceHeadWay, timeHeadWay, timeRation, spaceRation, queueLength, trafficState"};
+
+const SearchTable* TableOf(em_SearchType kind)
+{
+    switch (kind) {
+    case SEARCH_INCIDENT: return &kIncidentTable;
+    case SEARCH_FORENSICS: return &kForensicsTable;
+    case SEARCH_TRAFFIC_PARAM: return &kTrafficParamTable;
+    }
+    return nullptr;
+}
+
+// Stored times have 14 digits and the bounds 17 ("yyyyMMddHHmmsszzz"). Compared
+// whole, a row stamped at the very second the search starts would sort before
+// the bound and be lost; the 14-digit prefixes compare second against second.
+QString SecondOf(const std::string& boundary)
+{
+    return QString::fromStdString(boundary).left(14);
+}
+
+void AddTypeFilter(SearchClause& clause, const char* typeColumn, const QList<quint32>& types)
+{
+    if (!typeColumn || types.isEmpty())
+        return;
+    QStringList alternatives;
+    for (const quint32 type : types) {
+        alternatives << QStringLiteral("%1=?").arg(QLatin1String(typeColumn));
+        clause.values << qint64(type);
+    }
+    clause.filter += QStringLiteral(" and (%1)").arg(alternatives.join(QStringLiteral(" or ")));
+}
+
+void AddPlaceFilters(SearchClause& clause, const stu_SearchCondition& condition)
+{
+    if (!condition.deviceIp.empty()) {
+        clause.filter += QStringLiteral(" and deviceIp = ?");
+        clause.values << QString::fromStdString(condition.deviceIp);
+        // A channel address means nothing without its device.
+        if (!condition.channelIp.empty()) {
+            clause.filter += QStringLiteral(" and channelIp = ?");
+            clause.values << QString::fromStdString(condition.channelIp);
+        }
+    }
+    if (condition.laneNo != -1) {
+        clause.filter += QStringLiteral(" and laneNo = ?");
+        clause.values << condition.laneNo;
+    }
+    if (condition.channelNo != 0) {
+        clause.filter += QStringLiteral(" and channelNo = ?");
+        clause.values << condition.channelNo;
+    }
+}
+
+} // namespace
+
+SearchClause DatabaseOperation::GetSearchCondition(em_SearchType kind, const stu_SearchCondition& condition) const
+{
+    SearchClause clause;
+    const SearchTable* table = TableOf(kind);
+    if (!table)
+        return clause;
+    const QLatin1String timeColumn(table->timeColumn);
+    clause.columns = QLatin1String(table->columns);
+    clause.filter = QStringLiteral("%1 where %2 >= ? and %2 <= ?").arg(QLatin1String(table->table), timeColumn);
+    clause.values << SecondOf(condition.startTime) << SecondOf(condition.endTime);
+    AddTypeFilter(clause, table->typeColumn, condition.types);
+    AddPlaceFilters(clause, condition);
+    if (kind == SEARCH_FORENSICS && !condition.plateNo.empty()) {
+        clause.filter += QStringLiteral(" and plateNo like ? %1").arg(QLatin1String(kLikeEscapeClause));
+        clause.values << LikeContainsPattern(QString::fromStdString(condition.plateNo));
+    }
+    // The row id breaks ties between equal times, so pages never overlap.
+    clause.order = QStringLiteral("order by %1 ASC, rowid ASC").arg(timeColumn);
+    return clause;
+}
+
+bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchCondition& condition, int& total)
+{
+    QMutexLocker lock(&connections->Mutex());
+    constexpr const char* method = "DatabaseOperation::GetTotalNum";
+    const SearchClause clause = GetSearchCondition(kind, condition);
+    std::optional<QSqlQuery> query
+        = Run(method, "{}, 获取总数失败，失败原因：{}", clause.CountStatement(), clause.values);
+    if (!query)
+        return false;
+    ColumnReader row(*query);
+    if (query->next()) {
+        total = row.Int("Num");
+        LogInfo(kDatabaseLogger, "{}, 获取总数成功，总数为{}", method, total);
+    }
+    return true;
+}
+
+std::optional<QSqlQuery> DatabaseOperation::RunPage(int offset, int count, const SearchClause& clause)
+{
+    if (clause.IsEmpty())
+        return std::nullopt;
+    QVariantList values = clause.values;
+    values << count << offset;
+    // The search page logs a failed page itself.
+    return Run("DatabaseOperation::RunPage", nullptr, clause.PageStatement(), values);
+}
+
+bool DatabaseOperation::GetIncidentInfo(int offset, int count, const stu_SearchCondition& condition,
+                                        QList<TrafficIncident>& incidents)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_INCIDENT, condition));
+    if (!query)
+        return false;
+    ColumnReader row(*query);
+    // One line per row: the logger is fetched once for the page.
+    const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
+    for (int position = 1; query->next(); ++position) {
+        TrafficIncident incident;
+        incident.rowNo = offset + position;
+        incident.time = row.Text("time");
+        incident.incidentType = row.UInt("incidentType");
+        incident.deviceIp = row.Text("deviceIp");
+        incident.channelIp = row.Text("channelIp");
+        incident.channelNo = row.UInt("channelNo");
+        incident.laneNo = row.UInt("laneNo");
+        incident.picPath = row.Text("picPath");
+        incident.videoPath = row.Text("videoPath");
+        incidents.append(incident);
+        logger->info("{}, 获取事件成功，总数为{}", "DatabaseOperation::GetIncidentInfo", count);
+    }
+    return true;
+}
+
+bool DatabaseOperation::GetForensicsInfo(int offset, int count, const stu_SearchCondition& condition,
+                                         QList<TrafficForensics>& forensics)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_FORENSICS, condition));
+    if (!query)
+        return false;
+    ColumnReader row(*query);
+    // One line per row: the logger is fetched once for the page.
+    const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
+    for (int position = 1; query->next(); ++position) {
+        TrafficForensics record;
+        record.rowNo = offset + position;
+        record.time = row.Text("time");
+        record.violationType = row.UInt("violationType");
+        record.deviceIp = row.Text("deviceIp");
+        record.channelIp = row.Text("channelIp");
+        record.channelNo = row.UInt("channelNo");
+        record.laneNo = row.UInt("laneNo");
+        record.plateNo = row.Text("plateNo");
+        record.picPath = row.Text("picPath");
+        forensics.append(record);
+        logger->info("{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo");
+    }
+    return true;
+}
+
+bool DatabaseOperation::GetTrafficParamInfo(int offset, int count, const stu_SearchCondition& condition,
+                                            QList<TrafficParam>& params)
+{
+    QMutexLocker lock(&connections->Mutex());
+    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_TRAFFIC_PARAM, condition));
+    if (!query)
+        return false;
+    ColumnReader row(*query);
+    // One line per row: the logger is fetched once for the page.
+    const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
+    for (int position = 1; query->next(); ++position) {
+        TrafficParam param;
+        param.rowNo = offset + position;
+        param.startTime = row.Text("startTime");
+        param.endTime = row.Text("endTime");
+        param.deviceIp = row.Text("deviceIp");
+        param.channelNo = row.Int("channelNo");
+        param.channelIp = row.Text("channelIp");
+        param.laneNo = row.Int("laneNo");
+        param.laneFlow = row.Int("laneFlow");
+        param.lightVehicleNum = row.Int("lightVehicleNum");
+        param.midVehicleNum = row.Int("midVehicleNum");
+        param.heavyVehicleNum = row.Int("heavyVehicleNum");
+        param.laneSpeed = row.Int("laneSpeed");
+        param.spaceHeadWay = row.Int("spaceHeadWay");
+        param.timeHeadWay = row.Int("timeHeadWay");
+        param.timeRation = row.Float("timeRation");
+        param.spaceRation = row.Float("spaceRation");
+        param.queueLength = row.Int("queueLength");
+        param.trafficState = row.Int("trafficState");
+        params.append(param);
+        logger->info("{}, 查询交通参数成功", "DatabaseOperation::GetTrafficParamInfo");
+    }
+    return true;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+// Shared by the database tests: a QCoreApplication (Qt loads its SQL driver
+// plug-ins only with one), a database file in a fresh temporary folder, record
+// builders, and a capture of the database layer's log lines.
+
+#include "data/DatabaseOperation.h"
+
+#include "core/Logging.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <spdlog/sinks/ringbuffer_sink.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QtApplicationEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "corvane_database_test";
+        static char* argv[] = {name, nullptr};
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    void TearDown() override { application.reset(); }
+
+private:
+    std::unique_ptr<QCoreApplication> application;
+};
+
+// Log lines of one logger from the moment of construction.
+class LogCapture
+{
+public:
+    explicit LogCapture(const std::string& loggerName)
+        : logger(LoggerFor(loggerName))
+        , sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(256))
+    {
+        sink->set_pattern("%v");
+        logger->sinks().push_back(sink);
+    }
+    ~LogCapture()
+    {
+        auto& sinks = logger->sinks();
+        sinks.erase(std::remove(sinks.begin(), sinks.end(), sink), sinks.end());
+    }
+
+    bool Contains(const std::string& text) const
+    {
+        for (const std::string& line : sink->last_formatted())
+            if (line.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+
+private:
+    std::shared_ptr<spdlog::logger> logger;
+    std::shared_ptr<spdlog::sinks::ringbuffer_sink_mt> sink;
+};
+
+// A DatabaseOperation connected to a new Corvane.db in a temporary folder.
+class DatabaseTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(database.ConnectDatabase(DatabasePath()));
+    }
+
+    QString DatabasePath() const { return folder.filePath(QStringLiteral("Corvane.db")); }
+
+    QTemporaryDir folder;
+    DatabaseOperation database;
+};
+
+inline TrafficIncident MakeIncident(const QString& time, quint32 type, const QString& deviceIp,
+                                    const QString& channelIp, quint32 channelNo, quint32 laneNo,
+                                    const QString& label)
+{
+    TrafficIncident incident;
+    incident.time = time;
+    incident.incidentType = type;
+    incident.deviceIp = deviceIp;
+    incident.channelIp = channelIp;
+    incident.channelNo = channelNo;
+    incident.laneNo = laneNo;
+    incident.picPath = label;
+    incident.videoPath = label + QStringLiteral(".mp4");
+    return incident;
+}
+
+inline stu_SearchCondition WholeRange()
+{
+    stu_SearchCondition condition;
+    condition.startTime = "20000101000000000";
+    condition.endTime = "20991231235959999";
+    condition.laneNo = -1;
+    return condition;
+}

@@ -1,0 +1,378 @@
+// Record searches over a small, known set of rows: every filter of a search
+// condition as a case of a table, and paging over rows with equal times.
+#include "DatabaseTestSupport.h"
+
+#include "core/IncidentVocabulary.h"
+
+namespace {
+
+::testing::Environment* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+const QString kDeviceA = QStringLiteral("192.168.1.10");
+const QString kDeviceB = QStringLiteral("192.168.1.20");
+const QString kChannelA1 = QStringLiteral("192.168.1.11");
+const QString kChannelA2 = QStringLiteral("192.168.1.12");
+const QString kChannelB1 = QStringLiteral("192.168.1.21");
+
+// One row per label; every table gets the same times, places and lanes.
+struct Row
+{
+    const char* time;
+    quint32 type; // incident code, or violation code for the violation table
+    QString deviceIp;
+    QString channelIp;
+    int channelNo;
+    int laneNo;
+    const char* plate;
+    const char* label;
+};
+
+std::vector<Row> Rows()
+{
+    return {
+        {"20261201080000", Congestion, kDeviceA, kChannelA1, 1, 0, "京A12345", "r1"},
+        {"20261201080000", WrongWayDriving, kDeviceA, kChannelA2, 2, 1, "京A1_345", "r2"},
+        {"20261201090000", IllegallyPark, kDeviceB, kChannelB1, 1, 2, "A%B", "r3"},
+        {"20261201235959", WrongWayDriving, kDeviceB, kChannelB1, 1, 0, "O'Brien", "r4"},
+        {"20261202000000", Fire, kDeviceA, kChannelA1, 1, 1, "粤B99999", "r5"},
+    };
+}
+
+struct SearchCase
+{
+    const char* name;
+    stu_SearchCondition condition;
+    QStringList expected; // labels in result order
+};
+
+stu_SearchCondition FirstDay()
+{
+    stu_SearchCondition condition;
+    condition.startTime = "20261201080000000";
+    condition.endTime = "20261201235959999";
+    condition.laneNo = -1;
+    return condition;
+}
+
+template <typename Change>
+stu_SearchCondition FirstDayWith(Change change)
+{
+    stu_SearchCondition condition = FirstDay();
+    change(condition);
+    return condition;
+}
+
+QStringList Labels(std::initializer_list<const char*> labels)
+{
+    QStringList list;
+    for (const char* label : labels)
+        list << QString::fromLatin1(label);
+    return list;
+}
+
+class SearchFixture : public DatabaseTest
+{
+protected:
+    void SetUp() override
+    {
+        DatabaseTest::SetUp();
+        for (const Row& row : Rows()) {
+            ASSERT_TRUE(database.InsertIncidentInfo(MakeIncident(QString::fromLatin1(row.time), row.type, row.deviceIp,
+                                                                 row.channelIp, row.channelNo, row.laneNo,
+                                                                 QString::fromLatin1(row.label))));
+            TrafficForensics violation;
+            violation.time = QString::fromLatin1(row.time);
+            violation.violationType = row.type;
+            violation.deviceIp = row.deviceIp;
+            violation.channelIp = row.channelIp;
+            violation.channelNo = row.channelNo;
+            violation.laneNo = row.laneNo;
+            violation.plateNo = QString::fromUtf8(row.plate);
+            violation.picPath = QString::fromLatin1(row.label);
+            ASSERT_TRUE(database.InsertForensicsInfo(violation));
+            TrafficParam param;
+            param.startTime = QString::fromLatin1(row.time);
+            param.endTime = param.startTime;
+            param.deviceIp = row.deviceIp;
+            param.channelIp = row.channelIp;
+            param.channelNo = row.channelNo;
+            param.laneNo = row.laneNo;
+            param.laneFlow = QString::fromLatin1(row.label).mid(1).toInt();
+            ASSERT_TRUE(database.InsertTrafficParamInfo(param));
+        }
+    }
+
+    QStringList IncidentLabels(const stu_SearchCondition& condition)
+    {
+        QList<TrafficIncident> found;
+        EXPECT_TRUE(database.GetIncidentInfo(0, 30, condition, found));
+        QStringList labels;
+        for (const TrafficIncident& incident : found)
+            labels << incident.picPath;
+        return labels;
+    }
+
+    QStringList ViolationLabels(const stu_SearchCondition& condition)
+    {
+        QList<TrafficForensics> found;
+        EXPECT_TRUE(database.GetForensicsInfo(0, 30, condition, found));
+        QStringList labels;
+        for (const TrafficForensics& violation : found)
+            labels << violation.picPath;
+        return labels;
+    }
+
+    QStringList TrafficParamLabels(const stu_SearchCondition& condition)
+    {
+        QList<TrafficParam> found;
+        EXPECT_TRUE(database.GetTrafficParamInfo(0, 30, condition, found));
+        QStringList labels;
+        for (const TrafficParam& param : found)
+            labels << QStringLiteral("r%1").arg(param.laneFlow);
+        return labels;
+    }
+
+    int Total(em_SearchType kind, const stu_SearchCondition& condition)
+    {
+        int total = -1;
+        EXPECT_TRUE(database.GetTotalNum(kind, condition, total));
+        return total;
+    }
+};
+
+// Cases that hold alike for incidents, violations and traffic parameters.
+std::vector<SearchCase> PlaceAndTimeCases()
+{
+    return {
+        {"wholeFirstDay", FirstDay(), Labels({"r1", "r2", "r3", "r4"})},
+        {"startBoundIsInsideItsSecond",
+         FirstDayWith([](stu_SearchCondition& c) { c.startTime = "20261201080000999"; }), Labels({"r1", "r2", "r3", "r4"})},
+        {"startAfterARowsSecond", FirstDayWith([](stu_SearchCondition& c) { c.startTime = "20261201080001000"; }),
+         Labels({"r3", "r4"})},
+        {"endBoundIncludesItsSecond", FirstDayWith([](stu_SearchCondition& c) { c.endTime = "20261201235959000"; }),
+         Labels({"r1", "r2", "r3", "r4"})},
+        {"endBeforeARowsSecond", FirstDayWith([](stu_SearchCondition& c) { c.endTime = "20261201235958999"; }),
+         Labels({"r1", "r2", "r3"})},
+        {"startAfterEnd",
+         FirstDayWith([](stu_SearchCondition& c) { std::swap(c.startTime, c.endTime); }), QStringList()},
+        {"laneZeroIsALane", FirstDayWith([](stu_SearchCondition& c) { c.laneNo = 0; }), Labels({"r1", "r4"})},
+        {"laneTwo", FirstDayWith([](stu_SearchCondition& c) { c.laneNo = 2; }), Labels({"r3"})},
+        {"channelNumberTwo", FirstDayWith([](stu_SearchCondition& c) { c.channelNo = 2; }), Labels({"r2"})},
+        {"device", FirstDayWith([](stu_SearchCondition& c) { c.deviceIp = kDeviceB.toStdString(); }),
+         Labels({"r3", "r4"})},
+        {"deviceAndChannel", FirstDayWith([](stu_SearchCondition& c) {
+             c.deviceIp = kDeviceA.toStdString();
+             c.channelIp = kChannelA2.toStdString();
+         }),
+         Labels({"r2"})},
+        {"channelWithoutDeviceIsIgnored",
+         FirstDayWith([](stu_SearchCondition& c) { c.channelIp = kChannelA2.toStdString(); }),
+         Labels({"r1", "r2", "r3", "r4"})},
+        {"deviceChannelNumberAndLane", FirstDayWith([](stu_SearchCondition& c) {
+             c.deviceIp = kDeviceB.toStdString();
+             c.channelNo = 1;
+             c.laneNo = 0;
+         }),
+         Labels({"r4"})},
+        {"quotedDeviceSelectsNothing",
+         FirstDayWith([](stu_SearchCondition& c) { c.deviceIp = "x' or '1'='1"; }), QStringList()},
+        {"secondDay", FirstDayWith([](stu_SearchCondition& c) {
+             c.startTime = "20261202000000000";
+             c.endTime = "20261202235959999";
+         }),
+         Labels({"r5"})},
+    };
+}
+
+class PlaceAndTime : public SearchFixture, public ::testing::WithParamInterface<SearchCase>
+{
+};
+
+TEST_P(PlaceAndTime, IncidentsViolationsAndTrafficParametersAgree)
+{
+    const SearchCase& c = GetParam();
+    EXPECT_EQ(IncidentLabels(c.condition), c.expected);
+    EXPECT_EQ(ViolationLabels(c.condition), c.expected);
+    EXPECT_EQ(TrafficParamLabels(c.condition), c.expected);
+    EXPECT_EQ(Total(SEARCH_INCIDENT, c.condition), c.expected.size());
+    EXPECT_EQ(Total(SEARCH_FORENSICS, c.condition), c.expected.size());
+    EXPECT_EQ(Total(SEARCH_TRAFFIC_PARAM, c.condition), c.expected.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Conditions, PlaceAndTime, ::testing::ValuesIn(PlaceAndTimeCases()),
+                         [](const ::testing::TestParamInfo<SearchCase>& info) { return info.param.name; });
+
+std::vector<SearchCase> IncidentTypeCases()
+{
+    return {
+        {"noTypes", FirstDay(), Labels({"r1", "r2", "r3", "r4"})},
+        {"oneType", FirstDayWith([](stu_SearchCondition& c) { c.types = {WrongWayDriving}; }), Labels({"r2", "r4"})},
+        {"twoTypesOnADeviceAndLane", FirstDayWith([](stu_SearchCondition& c) {
+             c.types = {Congestion, WrongWayDriving};
+             c.deviceIp = kDeviceA.toStdString();
+             c.laneNo = 1;
+         }),
+         Labels({"r2"})},
+        {"allTypes", FirstDayWith([](stu_SearchCondition& c) {
+             for (const IncidentTypeEntry& type : IncidentTypes())
+                 c.types << type.code;
+         }),
+         Labels({"r1", "r2", "r3", "r4"})},
+        {"typeWithoutRows", FirstDayWith([](stu_SearchCondition& c) { c.types = {Smog}; }), QStringList()},
+    };
+}
+
+class IncidentTypeFilter : public SearchFixture, public ::testing::WithParamInterface<SearchCase>
+{
+};
+
+TEST_P(IncidentTypeFilter, SelectIncidentsAndAreIgnoredByTrafficParameters)
+{
+    const SearchCase& c = GetParam();
+    EXPECT_EQ(IncidentLabels(c.condition), c.expected);
+    EXPECT_EQ(Total(SEARCH_INCIDENT, c.condition), c.expected.size());
+    stu_SearchCondition withoutTypes = c.condition;
+    withoutTypes.types.clear();
+    EXPECT_EQ(TrafficParamLabels(c.condition), TrafficParamLabels(withoutTypes));
+}
+
+INSTANTIATE_TEST_SUITE_P(Conditions, IncidentTypeFilter, ::testing::ValuesIn(IncidentTypeCases()),
+                         [](const ::testing::TestParamInfo<SearchCase>& info) { return info.param.name; });
+
+std::vector<SearchCase> PlateCases()
+{
+    const auto plate = [](const char* fragment) {
+        return FirstDayWith([fragment](stu_SearchCondition& c) { c.plateNo = fragment; });
+    };
+    return {
+        {"fragmentInTheMiddle", plate("A1"), Labels({"r1", "r2"})},
+        {"chineseFragment", plate("京"), Labels({"r1", "r2"})},
+        {"underscoreMatchesItself", plate("_"), Labels({"r2"})},
+        {"percentMatchesItself", plate("%"), Labels({"r3"})},
+        {"quoteMatchesItself", plate("'"), Labels({"r4"})},
+        {"noMatch", plate("Z9"), QStringList()},
+        {"plateWithLaneAndChannelNumber", FirstDayWith([](stu_SearchCondition& c) {
+             c.plateNo = "京A1";
+             c.laneNo = 1;
+             c.channelNo = 2;
+         }),
+         Labels({"r2"})},
+        {"plateAndViolationType", FirstDayWith([](stu_SearchCondition& c) {
+             c.plateNo = "A";
+             c.types = {IllegallyPark};
+         }),
+         Labels({"r3"})},
+    };
+}
+
+class PlateFragments : public SearchFixture, public ::testing::WithParamInterface<SearchCase>
+{
+};
+
+TEST_P(PlateFragments, SelectViolationsOnly)
+{
+    const SearchCase& c = GetParam();
+    EXPECT_EQ(ViolationLabels(c.condition), c.expected);
+    EXPECT_EQ(Total(SEARCH_FORENSICS, c.condition), c.expected.size());
+    stu_SearchCondition withoutPlate = c.condition;
+    withoutPlate.plateNo.clear();
+    EXPECT_EQ(IncidentLabels(c.condition), IncidentLabels(withoutPlate));
+}
+
+INSTANTIATE_TEST_SUITE_P(Conditions, PlateFragments, ::testing::ValuesIn(PlateCases()),
+                         [](const ::testing::TestParamInfo<SearchCase>& info) { return info.param.name; });
+
+TEST_F(SearchFixture, UnknownKindHasNoClauseAndCountFails)
+{
+    EXPECT_TRUE(database.GetSearchCondition(static_cast<em_SearchType>(7), FirstDay()).IsEmpty());
+    int total = 42;
+    LogCapture log("DatabaseOperation");
+    EXPECT_FALSE(database.GetTotalNum(static_cast<em_SearchType>(7), FirstDay(), total));
+    EXPECT_EQ(total, 42);
+    EXPECT_TRUE(log.Contains("DatabaseOperation::GetTotalNum, 获取总数失败"));
+}
+
+TEST_F(SearchFixture, RecordsReadBackLeaveUnstoredFieldsEmpty)
+{
+    QList<TrafficIncident> found;
+    ASSERT_TRUE(database.GetIncidentInfo(0, 30, FirstDay(), found));
+    ASSERT_FALSE(found.isEmpty());
+    for (const TrafficIncident& incident : found) {
+        EXPECT_EQ(incident.absTime, 0u);
+        EXPECT_EQ(incident.devicePort, 0);
+        EXPECT_EQ(incident.extNo, 0u);
+        EXPECT_TRUE(incident.extText.isEmpty());
+        EXPECT_EQ(incident.extValue, 0);
+        EXPECT_EQ(incident.extCode, 0);
+    }
+}
+
+TEST_F(SearchFixture, PageAppendsToTheCallersList)
+{
+    QList<TrafficIncident> found{TrafficIncident()};
+    ASSERT_TRUE(database.GetIncidentInfo(0, 30, FirstDay(), found));
+    EXPECT_EQ(found.size(), 5);
+    EXPECT_EQ(found[1].rowNo, 1);
+}
+
+using Paging = DatabaseTest;
+
+TEST_F(Paging, PagesOfThirtyOverEqualTimesNeitherRepeatNorSkip)
+{
+    // 75 incidents, most of them in the same second: only the row order can
+    // keep pages apart.
+    for (int i = 0; i < 75; ++i) {
+        const QString time = i < 5 ? QStringLiteral("20261201075959") : QStringLiteral("20261201080000");
+        ASSERT_TRUE(database.InsertIncidentInfo(
+            MakeIncident(time, Congestion, kDeviceA, kChannelA1, 1, 0, QString::number(i))));
+    }
+    const stu_SearchCondition condition = WholeRange();
+    int total = 0;
+    ASSERT_TRUE(database.GetTotalNum(SEARCH_INCIDENT, condition, total));
+    ASSERT_EQ(total, 75);
+    const int pages = (total + 29) / 30;
+    ASSERT_EQ(pages, 3);
+
+    QStringList labels;
+    for (int page = 1; page <= pages; ++page) {
+        const int offset = (page - 1) * 30;
+        QList<TrafficIncident> found;
+        ASSERT_TRUE(database.GetIncidentInfo(offset, 30, condition, found));
+        ASSERT_EQ(found.size(), page < pages ? 30 : 15);
+        EXPECT_EQ(found.first().rowNo, offset + 1);
+        EXPECT_EQ(found.last().rowNo, offset + found.size());
+        for (const TrafficIncident& incident : found)
+            labels << incident.picPath;
+    }
+    QStringList expected;
+    for (int i = 0; i < 75; ++i)
+        expected << QString::number(i);
+    EXPECT_EQ(labels, expected);
+}
+
+TEST_F(Paging, ViolationAndTrafficParameterPagesAreNumberedFromTheOffset)
+{
+    for (int i = 0; i < 61; ++i) {
+        TrafficForensics violation;
+        violation.time = QStringLiteral("20261201080000");
+        violation.plateNo = QStringLiteral("京A%1").arg(i);
+        ASSERT_TRUE(database.InsertForensicsInfo(violation));
+        TrafficParam param;
+        param.startTime = violation.time;
+        param.laneFlow = i;
+        ASSERT_TRUE(database.InsertTrafficParamInfo(param));
+    }
+    QList<TrafficForensics> violations;
+    ASSERT_TRUE(database.GetForensicsInfo(30, 30, WholeRange(), violations));
+    ASSERT_EQ(violations.size(), 30);
+    EXPECT_EQ(violations.first().rowNo, 31);
+    EXPECT_EQ(violations.last().rowNo, 60);
+    EXPECT_EQ(violations.first().plateNo, QStringLiteral("京A30"));
+    QList<TrafficParam> params;
+    ASSERT_TRUE(database.GetTrafficParamInfo(60, 30, WholeRange(), params));
+    ASSERT_EQ(params.size(), 1);
+    EXPECT_EQ(params.first().rowNo, 61);
+    EXPECT_EQ(params.first().laneFlow, 60);
+}
+
+} // namespace
