@@ -360,6 +360,11 @@ void DeviceManager::DownloadVideo(const int& startOffsetSecs, const int& endOffs
                    0);
 }
 
+bool DeviceManager::WaitForClipJobs(int msecs)
+{
+    return clipPool.waitForDone(msecs);
+}
+
 void DeviceManager::SetClock(Clock newClock)
 {
     clock = std::move(newClock);

@@ -114,6 +114,8 @@ public:
     void DownloadVideo(const int& startOffsetSecs, const int& endOffsetSecs, const QString& deviceIp,
                        const int& port, const int& channel, const QString& alarmTime,
                        const QString& file);
+    // Waits up to `msecs` for every queued and running clip job; true when none is left.
+    bool WaitForClipJobs(int msecs);
 
     // Time source of the recording slots and the clip waits, and the clip jobs'
     // pacing. Set them before recordings or downloads start (tests do).

@@ -30,11 +30,14 @@ QString SaveDataPath(ImplementInstance& backEnd)
 const QVector<QString>& DeviceManager::TimeSlots()
 {
     static const QVector<QString> timeSlots = [] {
+        // Slot i runs from minute 5i, second 0 to minute 5i+4, second 59.
+        auto instant = [](int minute, int second) {
+            return QStringLiteral("%1%2").arg(minute, 2, 10, QLatin1Char('0')).arg(second, 2, 10, QLatin1Char('0')) +
+                   QStringLiteral("000");
+        };
         QVector<QString> list;
         for (int slot = 0; slot < 12; ++slot)
-            list.append(QStringLiteral("%1000-%2000")
-                            .arg(slot * 5 * 100, 4, 10, QLatin1Char('0'))
-                            .arg((slot * 5 + 4) * 100 + 59, 4, 10, QLatin1Char('0')));
+            list.append(instant(slot * 5, 0) + QLatin1Char('-') + instant(slot * 5 + 4, 59));
         return list;
     }();
     return timeSlots;
@@ -172,7 +175,9 @@ bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 ep
     case Reservation::Cancelled:
         return false;
     }
+    // A camera serves its stream as channel 1; there is no channel 0.
     TSR_PREVIEWINFO preview{};
+    preview.lChannel = 1;
     preview.dwStreamType = 1;
     const long handle = TSR_RealPlay(static_cast<int32_t>(lUserID), &preview, nullptr, nullptr);
     if (handle == -1) {

@@ -5,7 +5,7 @@
 bool IsIpv4Text(const QString& text)
 {
     static const QRegularExpression dottedQuad(
-        QStringLiteral("^([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})$"));
+        QStringLiteral("\\A([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\z"));
     const QRegularExpressionMatch match = dottedQuad.match(text);
     if (!match.hasMatch())
         return false;
