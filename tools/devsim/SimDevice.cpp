@@ -69,12 +69,7 @@ void SimDevice::stop() {
   if (acceptThread_.joinable()) acceptThread_.join();
   if (pushThread_.joinable()) pushThread_.join();
   cutConnections();
-  std::list<std::unique_ptr<Connection>> connections;
-  {
-    std::lock_guard<std::mutex> lock(connectionsMutex_);
-    connections.swap(connections_);
-  }
-  for (auto& c : connections) c->thread.join();
+  connections_.joinAll();
 }
 
 // ---- control ------------------------------------------------------------------
@@ -127,10 +122,7 @@ void SimDevice::setAlarmSentHook(std::function<void(const std::vector<uint8_t>&)
 }
 
 void SimDevice::cutConnections() {
-  {
-    std::lock_guard<std::mutex> lock(connectionsMutex_);
-    for (auto& c : connections_) c->socket.shutdown();
-  }
+  connections_.shutdownAll();
   std::lock_guard<std::mutex> lock(tokensMutex_);
   tokens_.clear();
 }
@@ -139,7 +131,7 @@ void SimDevice::cutConnections() {
 
 void SimDevice::acceptLoop() {
   while (!stopping_) {
-    reapFinished();
+    connections_.reap();
     if (dropped_) {
       server_.close();
       if (tessoran::wire::sleepUnlessWoken(1000, {stopWaker_.fd(), stateWaker_.fd()}) ==
@@ -162,31 +154,10 @@ void SimDevice::acceptLoop() {
     }
     if (status != IoStatus::Ok) continue;
     tessoran::wire::Socket socket = server_.accept();
-    if (!socket.valid()) continue;
-    auto connection = std::make_unique<Connection>();
-    connection->socket = std::move(socket);
-    Connection& ref = *connection;
-    std::lock_guard<std::mutex> lock(connectionsMutex_);
-    connections_.push_back(std::move(connection));
-    ref.thread = std::thread([this, &ref] {
-      serve(ref);
-      ref.socket.shutdown();
-      ref.finished = true;
-    });
+    if (socket.valid())
+      connections_.start(std::move(socket), [this](Connection& connection) { serve(connection); });
   }
   server_.close();
-}
-
-void SimDevice::reapFinished() {
-  std::lock_guard<std::mutex> lock(connectionsMutex_);
-  for (auto it = connections_.begin(); it != connections_.end();) {
-    if ((*it)->finished) {
-      (*it)->thread.join();
-      it = connections_.erase(it);
-    } else {
-      ++it;
-    }
-  }
 }
 
 bool SimDevice::reply(Connection& connection, Kind kind, uint32_t sequence,

@@ -6,6 +6,7 @@
 
 #include "AlarmFactory.h"
 #include "DeviceSpec.h"
+#include "ConnectionThreads.h"
 #include "FrameIo.h"
 #include "LoginProof.h"
 #include "Waker.h"
@@ -15,7 +16,6 @@
 #include <atomic>
 #include <deque>
 #include <functional>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -71,11 +71,7 @@ public:
   size_t alarmsSent() const { return alarmsSent_; }
 
 private:
-  struct Connection {
-    tessoran::wire::Socket socket;
-    std::thread thread;
-    std::atomic<bool> finished{false};
-  };
+  using Connection = tessoran::wire::ConnectionThreads::Connection;
   struct Outgoing {
     AlarmKind kind = AlarmKind::Incident;
     int count = 0;
@@ -96,7 +92,6 @@ private:
                   uint32_t sequence = 0);
   void drainUntilClosed(Connection& connection);
   void cutConnections();
-  void reapFinished();
 
   void pushLoop();
   bool nextOutgoing(Outgoing& out);
@@ -123,8 +118,7 @@ private:
   tessoran::wire::Socket server_;
   std::thread acceptThread_;
 
-  std::mutex connectionsMutex_;
-  std::list<std::unique_ptr<Connection>> connections_;
+  tessoran::wire::ConnectionThreads connections_;
   std::mutex tokensMutex_;
   std::set<tessoran::wire::Token> tokens_;
 

@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <iostream>
 #include <sys/socket.h>
@@ -61,6 +62,14 @@ void registerWithClient(const QString& path, const std::vector<devsim::DeviceSpe
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // The build makes the clip this way; no GUI is needed for it.
+  if (argc == 3 && std::strcmp(argv[1], "--make-clip") == 0) {
+    QCoreApplication app(argc, argv);
+    std::string error;
+    if (devsim::VideoClip::make(argv[2], 10, error)) return 0;
+    std::cerr << "corvane-devsim: " << error << "\n";
+    return 1;
+  }
   // Pictures are drawn off screen; no display is needed.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
@@ -89,16 +98,15 @@ int main(int argc, char* argv[]) {
   QCommandLineOption alarmRate("alarm-rate", "Timed alarms per second and device (0: on demand only).", "rate", "0.2");
   QCommandLineOption clip("clip", "MPEG-TS clip to serve; made with ffmpeg when missing.", "file");
   QCommandLineOption control("control-port", "Port of the control interface on 127.0.0.1; 0 for none.", "port", "0");
-  QCommandLineOption makeClip("make-clip", "Only make the video clip at this path and exit.", "file");
+  QCommandLineOption makeClip("make-clip", "Only make the video clip at this path and exit "
+                                          "(given alone).", "file");
   QCommandLineOption clientDb("client-db", "Add the devices to this Corvane.db (with --demo: the one next to this program).", "file");
   parser.addOptions({demo, devices, cameras, port, subnet, user, devicePassword, cameraPassword,
                      alarmHost, alarmPort, alarmRate, clip, control, clientDb, makeClip});
   parser.process(app);
   if (parser.isSet(makeClip)) {
-    std::string error;
-    if (devsim::VideoClip::make(parser.value(makeClip).toStdString(), 10, error)) return 0;
-    std::cerr << "corvane-devsim: " << error << "\n";
-    return 1;
+    std::cerr << "corvane-devsim: --make-clip is given alone\n";
+    return 2;
   }
 
   bool ok = true;

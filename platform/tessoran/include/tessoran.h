@@ -32,7 +32,9 @@
  *    callbacks one at a time, in arrival order. It is fed by a bounded queue; while
  *    the queue is full the SDK stops reading from the devices' connections, so TCP
  *    pushes back on the devices instead of memory growing.
- *  - Exception callback: one event thread of the SDK, one call at a time.
+ *  - Exception callback: one event thread of the SDK, one call at a time, in the
+ *    order the events happened. Reports for a login stop with its TSR_Logout;
+ *    one the event thread was already delivering may still finish after it.
  *  - Real-data callback: the real-play handle's own receive thread; blocks of one
  *    handle arrive one at a time and in stream order.
  */

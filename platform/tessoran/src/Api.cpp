@@ -105,8 +105,13 @@ int32_t TSR_Login(const TSR_USER_LOGIN_INFO* pLoginInfo, TSR_DEVICEINFO* lpDevic
     }
     auto session = std::make_shared<LoginSession>(sdk, nextLoginId(), std::move(credentials),
                                                   std::move(socket), token);
-    if (!sdk.addLogin(session)) return fail(TSR_ERR_NOT_INITIALISED, -1);
+    // Started before it is registered: a clean-up that races with this call
+    // either finds it running and stops it, or refuses it here.
     session->start();
+    if (!sdk.logins.add(session->id(), session)) {
+      session->stop(true);
+      return fail(TSR_ERR_NOT_INITIALISED, -1);
+    }
     if (lpDeviceInfo) *lpDeviceInfo = info;
     return session->id();
   });
@@ -114,7 +119,7 @@ int32_t TSR_Login(const TSR_USER_LOGIN_INFO* pLoginInfo, TSR_DEVICEINFO* lpDevic
 
 TSR_BOOL TSR_Logout(int32_t lUserID) {
   return withSdk<TSR_BOOL>(0, [&](Sdk& sdk) -> TSR_BOOL {
-    auto session = sdk.takeLogin(lUserID);
+    auto session = sdk.logins.take(lUserID);
     if (!session) return fail(TSR_ERR_INVALID_HANDLE);
     session->stop(true);
     return 1;
@@ -128,7 +133,7 @@ TSR_BOOL TSR_GetDeviceConfig(int32_t lUserID, uint32_t dwCommand, int32_t lChann
     if (dwCommand != TSR_GET_IPPARACFG) return fail(TSR_ERR_UNSUPPORTED);
     if (!lpOutBuffer) return fail(TSR_ERR_INVALID_ARGUMENT);
     if (dwOutBufferSize < sizeof(TSR_IPPARACFG)) return fail(TSR_ERR_BUFFER_TOO_SMALL);
-    auto session = sdk.login(lUserID);
+    auto session = sdk.logins.find(lUserID);
     if (!session) return fail(TSR_ERR_INVALID_HANDLE);
 
     wire::ByteWriter request;
@@ -167,7 +172,7 @@ int32_t TSR_StartListen(const char* sLocalIP, uint16_t wLocalPort,
       return fail(TSR_ERR_LISTEN, -1);
     }
     int32_t handle = nextHandle();
-    if (!sdk.addListener(handle, listener)) {
+    if (!sdk.listeners.add(handle, listener)) {
       listener->stop();
       return fail(TSR_ERR_NOT_INITIALISED, -1);
     }
@@ -177,7 +182,7 @@ int32_t TSR_StartListen(const char* sLocalIP, uint16_t wLocalPort,
 
 TSR_BOOL TSR_StopListen(int32_t lListenHandle) {
   return withSdk<TSR_BOOL>(0, [&](Sdk& sdk) -> TSR_BOOL {
-    auto listener = sdk.takeListener(lListenHandle);
+    auto listener = sdk.listeners.take(lListenHandle);
     if (!listener) return fail(TSR_ERR_INVALID_HANDLE);
     listener->stop();
     return 1;
@@ -204,7 +209,7 @@ int32_t TSR_RealPlay(int32_t lUserID, const TSR_PREVIEWINFO* lpPreviewInfo,
   return withSdk<int32_t>(-1, [&](Sdk& sdk) -> int32_t {
     if (!lpPreviewInfo) return fail(TSR_ERR_INVALID_ARGUMENT, -1);
     if (lpPreviewInfo->dwLinkMode != 0) return fail(TSR_ERR_UNSUPPORTED, -1);
-    auto session = sdk.login(lUserID);
+    auto session = sdk.logins.find(lUserID);
     if (!session) return fail(TSR_ERR_INVALID_HANDLE, -1);
     std::unique_ptr<WindowPlayer> player;
     if (lpPreviewInfo->hPlayWnd) {
@@ -215,8 +220,11 @@ int32_t TSR_RealPlay(int32_t lUserID, const TSR_PREVIEWINFO* lpPreviewInfo,
     auto play = std::make_shared<RealPlay>(sdk, handle, session, *lpPreviewInfo,
                                            fRealDataCallBack, pUser, std::move(player));
     if (uint32_t error = play->open()) return fail(error, -1);
-    if (!sdk.addPlay(handle, play)) return fail(TSR_ERR_NOT_INITIALISED, -1);
     play->start();
+    if (!sdk.plays.add(handle, play)) {
+      play->stop();
+      return fail(TSR_ERR_NOT_INITIALISED, -1);
+    }
     return handle;
   });
 }
@@ -224,7 +232,7 @@ int32_t TSR_RealPlay(int32_t lUserID, const TSR_PREVIEWINFO* lpPreviewInfo,
 TSR_BOOL TSR_SetRealDataCallBack(int32_t lRealHandle, TSR_REALDATACALLBACK fRealDataCallBack,
                                  void* pUser) {
   return withSdk<TSR_BOOL>(0, [&](Sdk& sdk) -> TSR_BOOL {
-    auto play = sdk.play(lRealHandle);
+    auto play = sdk.plays.find(lRealHandle);
     if (!play) return fail(TSR_ERR_INVALID_HANDLE);
     play->setCallback(fRealDataCallBack, pUser);
     return 1;
@@ -233,7 +241,7 @@ TSR_BOOL TSR_SetRealDataCallBack(int32_t lRealHandle, TSR_REALDATACALLBACK fReal
 
 TSR_BOOL TSR_StopRealPlay(int32_t lRealHandle) {
   return withSdk<TSR_BOOL>(0, [&](Sdk& sdk) -> TSR_BOOL {
-    auto play = sdk.takePlay(lRealHandle);
+    auto play = sdk.plays.take(lRealHandle);
     if (!play) return fail(TSR_ERR_INVALID_HANDLE);
     play->stop();
     return 1;
@@ -245,13 +253,13 @@ int32_t TSR_GetFileByTime(int32_t lUserID, const char* sSavedFileName,
   return withSdk<int32_t>(-1, [&](Sdk& sdk) -> int32_t {
     if (!sSavedFileName || !*sSavedFileName || !pDownloadCond)
       return fail(TSR_ERR_INVALID_ARGUMENT, -1);
-    auto session = sdk.login(lUserID);
+    auto session = sdk.logins.find(lUserID);
     if (!session) return fail(TSR_ERR_INVALID_HANDLE, -1);
     int32_t handle = nextHandle();
     auto download = std::make_shared<Download>(sdk, handle, session, sSavedFileName,
                                                *pDownloadCond);
     if (uint32_t error = download->open()) return fail(error, -1);
-    if (!sdk.addDownload(handle, download)) return fail(TSR_ERR_NOT_INITIALISED, -1);
+    if (!sdk.downloads.add(handle, download)) return fail(TSR_ERR_NOT_INITIALISED, -1);
     return handle;
   });
 }
@@ -259,7 +267,7 @@ int32_t TSR_GetFileByTime(int32_t lUserID, const char* sSavedFileName,
 TSR_BOOL TSR_PlayBackControl(int32_t lPlayHandle, uint32_t dwControlCode, const void*, uint32_t,
                              void*, uint32_t*) {
   return withSdk<TSR_BOOL>(0, [&](Sdk& sdk) -> TSR_BOOL {
-    auto download = sdk.download(lPlayHandle);
+    auto download = sdk.downloads.find(lPlayHandle);
     if (!download) return fail(TSR_ERR_INVALID_HANDLE);
     if (dwControlCode != TSR_PLAYSTART) return fail(TSR_ERR_UNSUPPORTED);
     if (uint32_t error = download->start()) return fail(error);
@@ -269,7 +277,7 @@ TSR_BOOL TSR_PlayBackControl(int32_t lPlayHandle, uint32_t dwControlCode, const 
 
 int32_t TSR_GetDownloadPos(int32_t lFileHandle) {
   return withSdk<int32_t>(-1, [&](Sdk& sdk) -> int32_t {
-    auto download = sdk.download(lFileHandle);
+    auto download = sdk.downloads.find(lFileHandle);
     if (!download) return fail(TSR_ERR_INVALID_HANDLE, -1);
     int32_t position = download->position();
     if (position > 100) setLastError(download->failure());
@@ -279,7 +287,7 @@ int32_t TSR_GetDownloadPos(int32_t lFileHandle) {
 
 TSR_BOOL TSR_StopGetFile(int32_t lFileHandle) {
   return withSdk<TSR_BOOL>(0, [&](Sdk& sdk) -> TSR_BOOL {
-    auto download = sdk.takeDownload(lFileHandle);
+    auto download = sdk.downloads.take(lFileHandle);
     if (!download) return fail(TSR_ERR_INVALID_HANDLE);
     download->stop();
     return 1;

@@ -26,42 +26,19 @@ Download::~Download() {
 }
 
 uint32_t Download::open() {
-  if (!login_->online()) return TSR_ERR_DEVICE_OFFLINE;
-  const Credentials& device = login_->credentials();
-  std::vector<int> wakeFds{stopWaker_.fd(), sdk_.stopFd()};
-  IoStatus status;
-  socket_ = wire::Socket::connectTo(device.address, device.port, NetworkTimes::connectMs, wakeFds,
-                                    status);
-  if (status != IoStatus::Ok) return errorFromIo(status, true);
-
   wire::ByteWriter request;
-  wire::Token token = login_->token();
-  request.raw(token.data(), token.size());
   request.u32(condition_.dwChannel);
-  TSR_TIME start = condition_.struStartTime, stop = condition_.struStopTime;
-  for (auto& part : {wire::encodeRecord(start), wire::encodeRecord(stop)})
+  for (const TSR_TIME& time : {condition_.struStartTime, condition_.struStopTime}) {
+    std::vector<uint8_t> part = wire::encodeRecord(time);
     request.raw(part.data(), part.size());
-  status = wire::writeFrame(socket_, Kind::DownloadOpen, 0, request.bytes(),
-                            NetworkTimes::replyMs, wakeFds);
-  if (status != IoStatus::Ok) return errorFromIo(status, false);
-
-  wire::Frame frame;
-  std::string why;
-  ReadStatus got = wire::readFrame(socket_, NetworkTimes::replyMs, NetworkTimes::replyMs, wakeFds,
-                                   frame, why);
-  if (got == ReadStatus::Timeout) return TSR_ERR_REPLY_TIMEOUT;
-  if (got == ReadStatus::Woken) return TSR_ERR_NOT_INITIALISED;
-  if (got != ReadStatus::Ok) return got == ReadStatus::Malformed ? TSR_ERR_PROTOCOL
-                                                                 : TSR_ERR_CONNECTION_LOST;
-  if (frame.header.kind == Kind::Error) {
-    wire::WireError code;
-    std::string text;
-    return wire::parseErrorBody(frame.body, code, text) ? errorFromWire(code) : TSR_ERR_PROTOCOL;
   }
-  wire::ByteReader info(frame.body.data(), frame.body.size());
+  std::vector<uint8_t> reply;
+  if (uint32_t error = login_->openConnection(Kind::DownloadOpen, request.bytes(), Kind::DownloadInfo,
+                                              {stopWaker_.fd(), sdk_.stopFd()}, socket_, reply))
+    return error;
+  wire::ByteReader info(reply.data(), reply.size());
   total_ = info.u64();
-  if (frame.header.kind != Kind::DownloadInfo || !info.atEnd() || total_ == 0)
-    return TSR_ERR_PROTOCOL;
+  if (!info.atEnd() || total_ == 0) return TSR_ERR_PROTOCOL;
 
   file_ = std::fopen(path_.c_str(), "wb");
   if (!file_) return TSR_ERR_FILE;
@@ -69,6 +46,8 @@ uint32_t Download::open() {
 }
 
 uint32_t Download::start() {
+  std::lock_guard<std::mutex> lock(lifecycleMutex_);
+  if (stopping_) return TSR_ERR_INVALID_HANDLE;
   if (started_.exchange(true)) return TSR_ERR_ORDER;
   IoStatus status = wire::writeFrame(socket_, Kind::DownloadStart, 0, {}, NetworkTimes::replyMs,
                                      {stopWaker_.fd(), sdk_.stopFd()});
@@ -84,7 +63,8 @@ int32_t Download::position() const { return position_; }
 
 void Download::stop() {
   stopping_ = true;
-  stopWaker_.signal();
+  stopWaker_.signal();  // ends a start still writing, before its lock is awaited
+  std::lock_guard<std::mutex> lock(lifecycleMutex_);
   joinOrRelease(thread_);
   socket_.close();
 }

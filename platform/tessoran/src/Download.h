@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -44,6 +45,7 @@ private:
   const std::string path_;
   const TSR_PLAYCOND condition_;
   wire::Waker stopWaker_;
+  std::mutex lifecycleMutex_;  // start and stop never overlap
   std::atomic<bool> stopping_{false};
   std::atomic<bool> started_{false};
   std::atomic<int32_t> position_{0};

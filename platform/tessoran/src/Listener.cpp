@@ -39,12 +39,7 @@ void Listener::stop() {
   queueChanged_.notify_all();
   stopWaker_.signal();
   if (acceptThread_.joinable()) acceptThread_.join();
-  std::list<std::unique_ptr<Connection>> connections;
-  {
-    std::lock_guard<std::mutex> lock(connectionsMutex_);
-    connections.swap(connections_);
-  }
-  for (auto& c : connections) c->thread.join();
+  connections_.joinAll();
   joinOrRelease(dispatchThread_);
   server_.close();
 }
@@ -52,34 +47,16 @@ void Listener::stop() {
 void Listener::acceptLoop() {
   while (!stopping_) {
     wire::IoStatus status = server_.waitReadable(1000, wakeFds());
-    reapFinished();
+    connections_.reap();
     if (status == wire::IoStatus::Woken) return;
     if (status != wire::IoStatus::Ok) continue;
     wire::Socket socket = server_.accept();
-    if (!socket.valid()) continue;
-    auto connection = std::make_unique<Connection>();
-    connection->peer = socket.peerAddress();
-    connection->socket = std::move(socket);
-    Connection& ref = *connection;
-    std::lock_guard<std::mutex> lock(connectionsMutex_);
-    connections_.push_back(std::move(connection));
-    ref.thread = std::thread([this, &ref] { readLoop(ref); });
+    if (socket.valid())
+      connections_.start(std::move(socket), [this](auto& connection) { readLoop(connection); });
   }
 }
 
-void Listener::reapFinished() {
-  std::lock_guard<std::mutex> lock(connectionsMutex_);
-  for (auto it = connections_.begin(); it != connections_.end();) {
-    if ((*it)->finished) {
-      (*it)->thread.join();
-      it = connections_.erase(it);
-    } else {
-      ++it;
-    }
-  }
-}
-
-void Listener::readLoop(Connection& connection) {
+void Listener::readLoop(wire::ConnectionThreads::Connection& connection) {
   while (!stopping_) {
     wire::Frame frame;
     std::string why;
@@ -113,8 +90,6 @@ void Listener::readLoop(Connection& connection) {
     item.peer = connection.peer;
     if (!enqueue(std::move(item))) break;
   }
-  connection.socket.close();
-  connection.finished = true;
 }
 
 bool Listener::enqueue(Queued&& item) {

@@ -5,6 +5,7 @@
 // full waits, so it stops reading and TCP pushes back on the device.
 
 #include "tessoran.h"
+#include "ConnectionThreads.h"
 #include "FrameIo.h"
 #include "Waker.h"
 #include "WireRecords.h"
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,23 +35,16 @@ public:
   void stop();
 
 private:
-  struct Connection {
-    wire::Socket socket;
-    std::string peer;
-    std::thread thread;
-    std::atomic<bool> finished{false};
-  };
   struct Queued {
     wire::DecodedAlarm alarm;
     std::string peer;
   };
 
   void acceptLoop();
-  void readLoop(Connection& connection);
+  void readLoop(wire::ConnectionThreads::Connection& connection);
   void dispatchLoop();
   bool enqueue(Queued&& item);
   void deliver(Queued& item);
-  void reapFinished();
   std::vector<int> wakeFds() const;
 
   Sdk& sdk_;
@@ -63,8 +56,7 @@ private:
   std::thread acceptThread_;
   std::thread dispatchThread_;
 
-  std::mutex connectionsMutex_;
-  std::list<std::unique_ptr<Connection>> connections_;
+  wire::ConnectionThreads connections_;
 
   std::mutex queueMutex_;
   std::condition_variable queueChanged_;

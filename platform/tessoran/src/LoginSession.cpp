@@ -103,6 +103,22 @@ uint32_t authenticate(const Credentials& credentials, const std::vector<int>& wa
   return TSR_ERR_NONE;
 }
 
+uint32_t LoginSession::openConnection(Kind kind, const std::vector<uint8_t>& body, Kind replyKind,
+                                      const std::vector<int>& wakeFds, wire::Socket& socket,
+                                      std::vector<uint8_t>& reply) const {
+  if (!online_) return TSR_ERR_DEVICE_OFFLINE;
+  IoStatus status;
+  socket = wire::Socket::connectTo(credentials_.address, credentials_.port,
+                                   NetworkTimes::connectMs, wakeFds, status);
+  if (status != IoStatus::Ok) return errorFromIo(status, true);
+  wire::Token session = token();
+  wire::ByteWriter request;
+  request.raw(session.data(), session.size());
+  request.raw(body.data(), body.size());
+  if (uint32_t e = sendRequest(socket, kind, request.bytes(), wakeFds)) return e;
+  return awaitReply(socket, replyKind, wakeFds, reply);
+}
+
 LoginSession::LoginSession(Sdk& sdk, int32_t id, Credentials credentials, wire::Socket socket,
                            wire::Token token)
     : sdk_(sdk),
@@ -119,13 +135,17 @@ wire::Token LoginSession::token() const {
 }
 
 void LoginSession::start() {
+  std::lock_guard<std::mutex> lock(lifecycleMutex_);
   lastHeard_ = steady_clock::now();
-  thread_ = std::thread([self = shared_from_this()] { self->run(); });
+  if (!stopping_) thread_ = std::thread([self = shared_from_this()] { self->run(); });
 }
 
 void LoginSession::stop(bool sayGoodbye) {
   if (sayGoodbye && online_) send(Kind::Logout, nextSequence_++, {});
-  stopping_ = true;
+  {
+    std::lock_guard<std::mutex> lock(lifecycleMutex_);
+    stopping_ = true;
+  }
   stopWaker_.signal();
   joinOrRelease(thread_);
   {

@@ -54,6 +54,13 @@ public:
   // Ends the session thread; with sayGoodbye the device is told first.
   void stop(bool sayGoodbye);
 
+  // Opens a connection of its own to the device (live video, download): sends
+  // `kind` with the session token before `body` and waits for `replyKind`.
+  // Returns a TSR_ERR_* code; Error frames are mapped.
+  uint32_t openConnection(wire::Kind kind, const std::vector<uint8_t>& body, wire::Kind replyKind,
+                          const std::vector<int>& wakeFds, wire::Socket& socket,
+                          std::vector<uint8_t>& reply) const;
+
   // Sends a request on the control connection and waits for the reply with the
   // same sequence number. Returns a TSR_ERR_* code; Error frames are mapped.
   uint32_t query(wire::Kind kind, const std::vector<uint8_t>& body, wire::Kind replyKind,
@@ -78,6 +85,7 @@ private:
   const int32_t id_;
   const Credentials credentials_;
   wire::Waker stopWaker_;
+  std::mutex lifecycleMutex_;  // a stop that beat the start keeps the thread from starting
   std::atomic<bool> stopping_{false};
   std::atomic<bool> online_{true};
   std::thread thread_;

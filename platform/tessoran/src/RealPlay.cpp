@@ -43,44 +43,20 @@ uint32_t RealPlay::open() {
 }
 
 uint32_t RealPlay::connectStream(wire::Socket& socket, std::vector<uint8_t>& header) {
-  if (!login_->online()) return TSR_ERR_DEVICE_OFFLINE;
-  const Credentials& device = login_->credentials();
-  IoStatus status;
-  socket = wire::Socket::connectTo(device.address, device.port, NetworkTimes::connectMs,
-                                   wakeFds(), status);
-  if (status != IoStatus::Ok) return errorFromIo(status, true);
   wire::ByteWriter request;
-  wire::Token token = login_->token();
-  request.raw(token.data(), token.size());
   request.u32(static_cast<uint32_t>(preview_.lChannel));
   request.u32(preview_.dwStreamType);
-  status = wire::writeFrame(socket, Kind::PlayOpen, 0, request.bytes(), NetworkTimes::replyMs,
-                            wakeFds());
-  if (status != IoStatus::Ok) return errorFromIo(status, false);
-
-  wire::Frame frame;
-  std::string why;
-  ReadStatus got = wire::readFrame(socket, NetworkTimes::replyMs, NetworkTimes::replyMs, wakeFds(),
-                                   frame, why);
-  if (got == ReadStatus::Timeout) return TSR_ERR_REPLY_TIMEOUT;
-  if (got == ReadStatus::Woken) return TSR_ERR_NOT_INITIALISED;
-  if (got != ReadStatus::Ok) return got == ReadStatus::Malformed ? TSR_ERR_PROTOCOL
-                                                                 : TSR_ERR_CONNECTION_LOST;
-  if (frame.header.kind == Kind::Error) {
-    wire::WireError code;
-    std::string text;
-    return wire::parseErrorBody(frame.body, code, text) ? errorFromWire(code) : TSR_ERR_PROTOCOL;
-  }
+  if (uint32_t error = login_->openConnection(Kind::PlayOpen, request.bytes(), Kind::PlayHeader,
+                                              wakeFds(), socket, header))
+    return error;
   wire::StreamInfo info;
-  if (frame.header.kind != Kind::PlayHeader ||
-      !wire::parseStreamHeader(frame.body.data(), frame.body.size(), info))
-    return TSR_ERR_PROTOCOL;
-  header = std::move(frame.body);
-  return TSR_ERR_NONE;
+  return wire::parseStreamHeader(header.data(), header.size(), info) ? TSR_ERR_NONE
+                                                                     : TSR_ERR_PROTOCOL;
 }
 
 void RealPlay::start() {
-  thread_ = std::thread([self = shared_from_this()] { self->run(); });
+  std::lock_guard<std::mutex> lock(lifecycleMutex_);
+  if (!stopping_) thread_ = std::thread([self = shared_from_this()] { self->run(); });
 }
 
 void RealPlay::setCallback(TSR_REALDATACALLBACK callback, void* user) {
@@ -94,7 +70,10 @@ void RealPlay::setCallback(TSR_REALDATACALLBACK callback, void* user) {
 }
 
 void RealPlay::stop() {
-  stopping_ = true;
+  {
+    std::lock_guard<std::mutex> lock(lifecycleMutex_);
+    stopping_ = true;
+  }
   wakeWaker_.signal();
   joinOrRelease(thread_);
 }

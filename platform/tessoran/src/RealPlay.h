@@ -47,6 +47,7 @@ private:
   const std::shared_ptr<LoginSession> login_;
   const TSR_PREVIEWINFO preview_;
   wire::Waker wakeWaker_;  // stop, or a new callback whose header is due
+  std::mutex lifecycleMutex_;  // a stop that beat the start keeps the thread from starting
   std::atomic<bool> stopping_{false};
   std::thread thread_;
   wire::Socket socket_;

@@ -16,21 +16,6 @@ std::shared_ptr<Sdk> g_sdk;
 std::atomic<int32_t> g_nextLoginId{0};
 std::atomic<int32_t> g_nextHandle{0};
 
-template <class Map>
-typename Map::mapped_type find(const Map& map, int32_t key) {
-  auto it = map.find(key);
-  return it == map.end() ? nullptr : it->second;
-}
-
-template <class Map>
-typename Map::mapped_type take(Map& map, int32_t key) {
-  auto it = map.find(key);
-  if (it == map.end()) return nullptr;
-  auto value = it->second;
-  map.erase(it);
-  return value;
-}
-
 }  // namespace
 
 std::atomic<int> NetworkTimes::connectMs{3000};
@@ -73,23 +58,15 @@ void Sdk::cleanup() {
 void Sdk::shutdown() {
   stopping_ = true;
   stopWaker_.signal();
-  std::map<int32_t, std::shared_ptr<LoginSession>> logins;
-  std::map<int32_t, std::shared_ptr<Listener>> listeners;
-  std::map<int32_t, std::shared_ptr<RealPlay>> plays;
-  std::map<int32_t, std::shared_ptr<Download>> downloads;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    logins.swap(logins_);
-    listeners.swap(listeners_);
-    plays.swap(plays_);
-    downloads.swap(downloads_);
     messageCallback_ = nullptr;
     exceptionCallback_ = nullptr;
   }
-  for (auto& [handle, listener] : listeners) listener->stop();
-  for (auto& [handle, play] : plays) play->stop();
-  for (auto& [handle, download] : downloads) download->stop();
-  for (auto& [id, login] : logins) login->stop(true);
+  for (auto& [handle, listener] : listeners.close()) listener->stop();
+  for (auto& [handle, play] : plays.close()) play->stop();
+  for (auto& [handle, download] : downloads.close()) download->stop();
+  for (auto& [id, login] : logins.close()) login->stop(true);
   {
     std::lock_guard<std::mutex> lock(eventMutex_);
     eventsStopped_ = true;
@@ -98,74 +75,9 @@ void Sdk::shutdown() {
   joinOrRelease(eventThread_);
 }
 
-bool Sdk::addLogin(const std::shared_ptr<LoginSession>& login) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (stopping_) return false;
-  logins_[login->id()] = login;
-  return true;
-}
-
-std::shared_ptr<LoginSession> Sdk::login(int32_t id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return find(logins_, id);
-}
-
-std::shared_ptr<LoginSession> Sdk::takeLogin(int32_t id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return take(logins_, id);
-}
-
-int32_t Sdk::loginIdFor(const char* ip, uint16_t port) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (auto& [id, login] : logins_)
-    if (login->port() == port && login->address() == ip) return id;
-  return -1;
-}
-
-bool Sdk::addListener(int32_t handle, const std::shared_ptr<Listener>& listener) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (stopping_) return false;
-  listeners_[handle] = listener;
-  return true;
-}
-
-std::shared_ptr<Listener> Sdk::takeListener(int32_t handle) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return take(listeners_, handle);
-}
-
-bool Sdk::addPlay(int32_t handle, const std::shared_ptr<RealPlay>& play) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (stopping_) return false;
-  plays_[handle] = play;
-  return true;
-}
-
-std::shared_ptr<RealPlay> Sdk::play(int32_t handle) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return find(plays_, handle);
-}
-
-std::shared_ptr<RealPlay> Sdk::takePlay(int32_t handle) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return take(plays_, handle);
-}
-
-bool Sdk::addDownload(int32_t handle, const std::shared_ptr<Download>& download) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (stopping_) return false;
-  downloads_[handle] = download;
-  return true;
-}
-
-std::shared_ptr<Download> Sdk::download(int32_t handle) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return find(downloads_, handle);
-}
-
-std::shared_ptr<Download> Sdk::takeDownload(int32_t handle) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return take(downloads_, handle);
+int32_t Sdk::loginIdFor(const char* ip, uint16_t port) const {
+  return logins.findHandle(
+      [&](const LoginSession& login) { return login.port() == port && login.address() == ip; });
 }
 
 void Sdk::setMessageCallback(TSR_MSGCALLBACK callback, void* user) {
@@ -204,12 +116,12 @@ void Sdk::eventLoop() {
       event = events_.front();
       events_.pop_front();
     }
+    // A login ended in the meantime gets no late report.
+    if (!logins.find(event.loginId)) continue;
     TSR_EXCEPTIONCALLBACK callback;
     void* user;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      // A login ended in the meantime gets no late report.
-      if (!logins_.count(event.loginId)) continue;
       callback = exceptionCallback_;
       user = exceptionUser_;
     }

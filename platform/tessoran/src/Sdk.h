@@ -4,13 +4,13 @@
 // object and fails cleanly.
 
 #include "tessoran.h"
+#include "Registry.h"
 #include "Waker.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -50,19 +50,14 @@ public:
   int stopFd() const { return stopWaker_.fd(); }
   bool stopping() const { return stopping_; }
 
-  // Registries. add* refuses (false) once clean-up has begun.
-  bool addLogin(const std::shared_ptr<LoginSession>& login);
-  std::shared_ptr<LoginSession> login(int32_t id);
-  std::shared_ptr<LoginSession> takeLogin(int32_t id);
-  int32_t loginIdFor(const char* ip, uint16_t port);
-  bool addListener(int32_t handle, const std::shared_ptr<Listener>& listener);
-  std::shared_ptr<Listener> takeListener(int32_t handle);
-  bool addPlay(int32_t handle, const std::shared_ptr<RealPlay>& play);
-  std::shared_ptr<RealPlay> play(int32_t handle);
-  std::shared_ptr<RealPlay> takePlay(int32_t handle);
-  bool addDownload(int32_t handle, const std::shared_ptr<Download>& download);
-  std::shared_ptr<Download> download(int32_t handle);
-  std::shared_ptr<Download> takeDownload(int32_t handle);
+  // Everything the SDK runs, by handle; clean-up closes them.
+  Registry<LoginSession> logins;
+  Registry<Listener> listeners;
+  Registry<RealPlay> plays;
+  Registry<Download> downloads;
+
+  // The login to a device address and port, -1 for none.
+  int32_t loginIdFor(const char* ip, uint16_t port) const;
 
   void setMessageCallback(TSR_MSGCALLBACK callback, void* user);
   std::pair<TSR_MSGCALLBACK, void*> messageCallback() const;
@@ -82,11 +77,7 @@ private:
   wire::Waker stopWaker_;
   std::atomic<bool> stopping_{false};
 
-  mutable std::mutex mutex_;
-  std::map<int32_t, std::shared_ptr<LoginSession>> logins_;
-  std::map<int32_t, std::shared_ptr<Listener>> listeners_;
-  std::map<int32_t, std::shared_ptr<RealPlay>> plays_;
-  std::map<int32_t, std::shared_ptr<Download>> downloads_;
+  mutable std::mutex mutex_;  // guards the callbacks
   TSR_MSGCALLBACK messageCallback_ = nullptr;
   void* messageUser_ = nullptr;
   TSR_EXCEPTIONCALLBACK exceptionCallback_ = nullptr;

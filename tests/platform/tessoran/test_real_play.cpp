@@ -25,6 +25,20 @@ protected:
     preview.hPlayWnd = window;
     return TSR_RealPlay(loginId, &preview, collector ? StreamCollector::callback : nullptr, collector);
   }
+  // Logs into the first camera and plays it; -1 when either fails.
+  int32_t playCamera(StreamCollector* collector, TSR_HWND window = 0) {
+    int32_t loginId = loginCamera();
+    EXPECT_GE(loginId, 0) << TSR_GetErrorMsg(nullptr);
+    int32_t handle = loginId < 0 ? -1 : play(loginId, collector, window);
+    EXPECT_GE(handle, 0) << TSR_GetErrorMsg(nullptr);
+    return handle;
+  }
+  // Nothing more reaches the collector once its play is stopped.
+  static void expectNoMoreBlocks(StreamCollector& collector) {
+    int after = collector.count;
+    std::this_thread::sleep_for(milliseconds(600));
+    EXPECT_EQ(collector.count, after);
+  }
 };
 
 // ffprobe's view of a stream: codec and frame count.
@@ -38,11 +52,9 @@ QString probe(const QString& path) {
 }
 
 TEST_F(RealPlayTest, DeliversHeaderFirstThenDataInOrderThatPlays) {
-  int32_t loginId = loginCamera();
-  ASSERT_GE(loginId, 0);
   StreamCollector collector;
-  int32_t handle = play(loginId, &collector);
-  ASSERT_GE(handle, 0) << TSR_GetErrorMsg(nullptr);
+  int32_t handle = playCamera(&collector);
+  ASSERT_GE(handle, 0);
   ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 12; }));
   ASSERT_TRUE(TSR_StopRealPlay(handle));
 
@@ -56,7 +68,9 @@ TEST_F(RealPlayTest, DeliversHeaderFirstThenDataInOrderThatPlays) {
   QFile file(dir.filePath("live.ts"));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   for (size_t i = 0; i < blocks.size(); ++i) {
-    if (i > 0) EXPECT_EQ(blocks[i].type, uint32_t(TSR_DATA_STREAM)) << i;
+    if (i > 0) {
+      EXPECT_EQ(blocks[i].type, uint32_t(TSR_DATA_STREAM)) << i;
+    }
     ASSERT_EQ(blocks[i].bytes.size() % 188, 0u);
     EXPECT_EQ(blocks[i].bytes[0], 0x47);
     file.write(reinterpret_cast<const char*>(blocks[i].bytes.data()), static_cast<qint64>(blocks[i].bytes.size()));
@@ -84,33 +98,25 @@ TEST_F(RealPlayTest, CallbackSetLaterGetsTheHeaderFirst) {
 }
 
 TEST_F(RealPlayTest, StopWhileDataFlowsEndsTheCallbacks) {
-  int32_t loginId = loginCamera();
-  ASSERT_GE(loginId, 0);
   StreamCollector collector;
-  int32_t handle = play(loginId, &collector);
+  int32_t handle = playCamera(&collector);
   ASSERT_GE(handle, 0);
   ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 3; }));
   ASSERT_TRUE(TSR_StopRealPlay(handle));
-  int after = collector.count;
-  std::this_thread::sleep_for(milliseconds(600));
-  EXPECT_EQ(collector.count, after);
+  expectNoMoreBlocks(collector);
   EXPECT_FALSE(TSR_StopRealPlay(handle));
   EXPECT_EQ(TSR_GetLastError(), uint32_t(TSR_ERR_INVALID_HANDLE));
   EXPECT_FALSE(TSR_SetRealDataCallBack(handle, StreamCollector::callback, &collector));
 }
 
 TEST_F(RealPlayTest, StopFromInsideTheDataCallback) {
-  int32_t loginId = loginCamera();
-  ASSERT_GE(loginId, 0);
   StreamCollector collector;
-  int32_t handle = play(loginId, &collector);
+  int32_t handle = playCamera(&collector);
   ASSERT_GE(handle, 0);
   collector.stopHandle = handle;
   ASSERT_TRUE(testsupport::waitUntil([&] { return collector.stopResult != -1; }));
   EXPECT_EQ(collector.stopResult, 1);
-  int after = collector.count;
-  std::this_thread::sleep_for(milliseconds(600));
-  EXPECT_EQ(collector.count, after);
+  expectNoMoreBlocks(collector);
 }
 
 TEST_F(RealPlayTest, DeviceDroppedMidStreamIsReportedAndTheStreamResumes) {
@@ -128,10 +134,8 @@ TEST_F(RealPlayTest, DeviceDroppedMidStreamIsReportedAndTheStreamResumes) {
     std::lock_guard<std::mutex> lock(events.mutex);
     return std::find(events.types.begin(), events.types.end(), type) != events.types.end();
   };
-  int32_t loginId = loginCamera();
-  ASSERT_GE(loginId, 0);
   StreamCollector collector;
-  int32_t handle = play(loginId, &collector);
+  int32_t handle = playCamera(&collector);
   ASSERT_GE(handle, 0);
   ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 3; }));
 
@@ -171,11 +175,9 @@ TEST_F(RealPlayTest, DrawsIntoAWindowAndStillDeliversData) {
   QWidget window;
   window.resize(320, 180);
   window.show();
-  int32_t loginId = loginCamera();
-  ASSERT_GE(loginId, 0);
   StreamCollector collector;
-  int32_t handle = play(loginId, &collector, window.winId());
-  ASSERT_GE(handle, 0) << TSR_GetErrorMsg(nullptr);
+  int32_t handle = playCamera(&collector, window.winId());
+  ASSERT_GE(handle, 0);
   EXPECT_TRUE(waitWithEvents([&] { return distinctColours(window.grab().toImage()) > 50; }));
   EXPECT_TRUE(waitWithEvents([&] { return collector.countOf(TSR_DATA_STREAM) >= 2; }));
   EXPECT_TRUE(TSR_StopRealPlay(handle));
