@@ -52,14 +52,9 @@ QString SqliteCommand::Script(const QString& statements, const QVariantList& val
 double SqliteCommand::SecondsPerRun(const QString& statements, const QVariantList& values, int repeat,
                                     Clock clock) const
 {
-    // Best of three, as for the client's own figures.
-    double best = 1e9;
-    for (int round = 0; round < 3; ++round) {
-        const double work = RunSeconds(Script(statements, values, repeat), clock);
-        const double start = RunSeconds(Script(statements, values, 0), clock);
-        best = std::min(best, std::max(0.0, work - start) / repeat);
-    }
-    return best;
+    const double work = RunSeconds(Script(statements, values, repeat), clock);
+    const double start = RunSeconds(Script(statements, values, 0), clock);
+    return std::max(0.0, work - start) / repeat;
 }
 
 double SqliteCommand::RunSeconds(const QString& script, Clock clock) const

@@ -17,7 +17,7 @@ public:
 
     enum class Clock { Processor, Wall };
 
-    // Seconds per run of `statements` with `values` bound to ?1, ?2, ...
+    // Seconds per run of `statements` with `values` bound to ?1, ?2, ... (one sample).
     double SecondsPerRun(const QString& statements, const QVariantList& values, int repeat, Clock clock) const;
 
     // Script for a shell that binds `values` and runs `statements` `repeat` times.

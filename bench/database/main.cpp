@@ -73,17 +73,29 @@ int RepeatsFor(const std::function<void()>& run)
     return std::clamp(static_cast<int>(kMinimumSampleSeconds / std::max(once, 1e-6)), 3, 3000);
 }
 
-double OursPerRun(const std::function<void()>& run, int repeat)
+struct Pair
 {
-    double best = 1e9;
-    for (int round = 0; round < 3; ++round) {
+    double ours;
+    double cli;
+};
+
+// Best of five rounds each, the two sides taking turns, so that a burst of load
+// from elsewhere on the machine falls on both alike.
+Pair Compare(const std::function<void()>& run, const SqliteCommand& shell, const QString& statements,
+             const QVariantList& values)
+{
+    const int repeat = RepeatsFor(run);
+    Pair best{1e9, 1e9};
+    for (int round = 0; round < 5; ++round) {
         const double total = ProcessorSeconds([&] {
             for (int i = 0; i < repeat; ++i)
                 run();
         });
-        best = std::min(best, total / repeat);
+        best.ours = std::min(best.ours, total / repeat);
+        best.cli = std::min(best.cli,
+                            shell.SecondsPerRun(statements, values, repeat, SqliteCommand::Clock::Processor));
     }
-    return best;
+    return {best.ours * 1e3, best.cli * 1e3};
 }
 
 double Percentile(std::vector<double> samples, double fraction)
@@ -168,21 +180,15 @@ void MeasureSearch(DatabaseOperation& database, const SqliteCommand& shell, cons
         database.GetTotalNum(search.kind, search.condition, count);
         FetchPage(database, search, 0);
     };
-    int repeat = RepeatsFor(countAndFirst);
-    rows.push_back({QStringLiteral("%1 (%2 rows): count + first page").arg(search.name).arg(total),
-                    OursPerRun(countAndFirst, repeat) * 1e3,
-                    shell.SecondsPerRun(clause.CountStatement() + ";\n" + clause.PageStatement(),
-                                        PageValues(clause, 0), repeat, SqliteCommand::Clock::Processor) * 1e3,
-                    "ms", ""});
+    const Pair first = Compare(countAndFirst, shell, clause.CountStatement() + ";\n" + clause.PageStatement(),
+                               PageValues(clause, 0));
+    rows.push_back({QStringLiteral("%1 (%2 rows): count + first page").arg(search.name).arg(total), first.ours,
+                    first.cli, "ms", ""});
     for (const auto& [label, offset] : {std::pair<const char*, int>{"middle page", middleOffset},
                                         std::pair<const char*, int>{"last page", lastOffset}}) {
         const auto page = [&, offset = offset] { FetchPage(database, search, offset); };
-        repeat = RepeatsFor(page);
-        rows.push_back({QStringLiteral("%1: %2").arg(search.name, label), OursPerRun(page, repeat) * 1e3,
-                        shell.SecondsPerRun(clause.PageStatement(), PageValues(clause, offset), repeat,
-                                            SqliteCommand::Clock::Processor) * 1e3,
-                        "ms",
-                        ""});
+        const Pair times = Compare(page, shell, clause.PageStatement(), PageValues(clause, offset));
+        rows.push_back({QStringLiteral("%1: %2").arg(search.name, label), times.ours, times.cli, "ms", ""});
     }
 }
 
@@ -226,15 +232,21 @@ std::vector<double> InsertLatencies(DatabaseOperation& database, int count, int 
 void MeasureInserts(DatabaseOperation& database, const SqliteCommand& shell, std::vector<Row>& rows)
 {
     constexpr int kInserts = 3000;
-    const std::vector<double> latencies = InsertLatencies(database, kInserts, 0);
-    double total = 0;
-    for (const double latency : latencies)
-        total += latency;
-    const double cliPerInsert = shell.SecondsPerRun(kInsertIncident, InsertValues(LiveIncident(0)), kInserts,
-                                                    SqliteCommand::Clock::Wall);
-    const double rate = kInserts / total;
-    rows.push_back({"single alarm insert: inserts per second", rate, 1.0 / cliPerInsert, "1/s",
-                    rate >= 2000 ? "ok (>= 2000/s)" : "MISSED (>= 2000/s)"});
+    std::vector<double> latencies;
+    double bestRate = 0;
+    double bestCliRate = 0;
+    for (int round = 0; round < 3; ++round) {
+        const std::vector<double> sample = InsertLatencies(database, kInserts, 0);
+        double total = 0;
+        for (const double latency : sample)
+            total += latency;
+        bestRate = std::max(bestRate, kInserts / total);
+        latencies.insert(latencies.end(), sample.begin(), sample.end());
+        bestCliRate = std::max(bestCliRate, 1.0 / shell.SecondsPerRun(kInsertIncident, InsertValues(LiveIncident(0)),
+                                                                       kInserts, SqliteCommand::Clock::Wall));
+    }
+    rows.push_back({"single alarm insert: inserts per second", bestRate, bestCliRate, "1/s",
+                    bestRate >= 2000 ? "ok (>= 2000/s)" : "MISSED (>= 2000/s)"});
     rows.push_back({"single alarm insert: p99 latency", Percentile(latencies, 0.99) * 1e3, -1, "ms", "", false});
 }
 
@@ -286,7 +298,7 @@ void MeasureInsertsDuringSearch(DatabaseOperation& database, const SqliteCommand
 
 void Print(const std::vector<Row>& rows)
 {
-    std::printf("searches: processor time per run, best of three; inserts: wall time\n");
+    std::printf("searches: processor time per run, best of five; inserts: wall time\n");
     std::printf("%-78s %12s %12s %7s  %s\n", "measurement", "Corvane", "sqlite3", "ratio", "goal");
     for (const Row& row : rows) {
         const QString unit = QStringLiteral(" ") + row.unit;

@@ -119,9 +119,8 @@ void DatabaseOperation::EnableWriteAheadLog()
 {
     // Lets readers and the writer work side by side at the file level. A read-only
     // file keeps its journal mode and still serves searches.
-    const std::optional<QSqlQuery> query = Run("DatabaseOperation::ConnectDatabase",
-        "{}, 无法切换到WAL日志模式，失败原因：{}", QStringLiteral("PRAGMA journal_mode=WAL"));
-    (void)query;
+    Run("DatabaseOperation::ConnectDatabase", "{}, 无法切换到WAL日志模式，失败原因：{}",
+        QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 
 void DatabaseOperation::CloseDatabase()
@@ -193,7 +192,26 @@ bool DatabaseOperation::DeleteDeviceInfoByIp(const QString& deviceIp)
     // A device without its channels, or channels without their device, would
     // be left behind by a half-done delete; both go or neither does.
     SqlSavepoint transaction(connections->ForCurrentThread());
-    return DeleteDeviceRows(method, deviceIp) && transaction.Commit();
+    return BeginTransaction(method, transaction) && DeleteDeviceRows(method, deviceIp)
+        && CommitTransaction(method, transaction);
+}
+
+bool DatabaseOperation::BeginTransaction(const char* method, const SqlSavepoint& transaction)
+{
+    if (transaction.IsOpen())
+        return true;
+    const QString error = transaction.LastError().text();
+    LogError(kDatabaseLogger, "{}, 开启事务失败，失败原因：{}", method,
+             error.trimmed().isEmpty() ? connections->OpenError() : error);
+    return false;
+}
+
+bool DatabaseOperation::CommitTransaction(const char* method, SqlSavepoint& transaction)
+{
+    if (transaction.Commit())
+        return true;
+    LogError(kDatabaseLogger, "{}, 提交事务失败，失败原因：{}", method, transaction.LastError().text());
+    return false;
 }
 
 bool DatabaseOperation::DeleteDeviceRows(const char* method, const QString& deviceIp)
@@ -209,21 +227,14 @@ bool DatabaseOperation::ReplaceDeviceInfo(const stu_DeviceInfo& device, const QL
     QMutexLocker lock(&connections->Mutex());
     constexpr const char* method = "DatabaseOperation::ReplaceDeviceInfo";
     SqlSavepoint transaction(connections->ForCurrentThread());
-    if (!transaction.IsOpen()) {
-        LogError(kDatabaseLogger, "{}, 开启事务失败，失败原因：{}", method, transaction.LastError().text());
-        return false;
-    }
-    if (!DeleteDeviceRows(method, device.deviceIp) || AddDevice(device) != AddResult::Added)
+    if (!BeginTransaction(method, transaction) || !DeleteDeviceRows(method, device.deviceIp)
+        || AddDevice(device) != AddResult::Added)
         return false;
     for (const stu_DeviceChannelInfo& channel : channels) {
         if (AddChannel(channel) == AddResult::Failed)
             return false;
     }
-    if (!transaction.Commit()) {
-        LogError(kDatabaseLogger, "{}, 提交事务失败，失败原因：{}", method, transaction.LastError().text());
-        return false;
-    }
-    return true;
+    return CommitTransaction(method, transaction);
 }
 
 bool DatabaseOperation::GetAllDeviceInfo(QList<stu_DeviceInfo>& devices)

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class SqlSavepoint;
 class ThreadConnections;
 
 // The client's only access to Corvane.db: devices and their channels, the three
@@ -82,6 +83,8 @@ private:
     AddResult AddDevice(const stu_DeviceInfo& device);
     AddResult AddChannel(const stu_DeviceChannelInfo& channel);
     bool DeleteDeviceRows(const char* method, const QString& deviceIp);
+    bool BeginTransaction(const char* method, const SqlSavepoint& transaction);
+    bool CommitTransaction(const char* method, SqlSavepoint& transaction);
 
     // Runs `sql` with `values` bound in order on the calling thread's connection.
     // On failure logs `failure` (a format taking the method and the error text)

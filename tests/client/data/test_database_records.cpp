@@ -16,6 +16,11 @@ struct HostileText
     QString text;
 };
 
+void PrintTo(const HostileText& text, std::ostream* out)
+{
+    *out << text.name;
+}
+
 std::vector<HostileText> HostileTexts()
 {
     return {

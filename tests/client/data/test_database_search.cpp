@@ -45,6 +45,12 @@ struct SearchCase
     QStringList expected; // labels in result order
 };
 
+// Test names say enough; the condition's bytes would not.
+void PrintTo(const SearchCase& searchCase, std::ostream* out)
+{
+    *out << searchCase.name;
+}
+
 stu_SearchCondition FirstDay()
 {
     stu_SearchCondition condition;
@@ -62,7 +68,7 @@ stu_SearchCondition FirstDayWith(Change change)
     return condition;
 }
 
-QStringList Labels(std::initializer_list<const char*> labels)
+QStringList Expected(std::initializer_list<const char*> labels)
 {
     QStringList list;
     for (const char* label : labels)
@@ -102,34 +108,36 @@ protected:
         }
     }
 
+    // Labels of the first page that `fetch` (a page method) finds, in order.
+    template <typename Record, typename Label>
+    QStringList Labels(bool (DatabaseOperation::*fetch)(int, int, const stu_SearchCondition&, QList<Record>&),
+                       const stu_SearchCondition& condition, Label label)
+    {
+        QList<Record> found;
+        EXPECT_TRUE((database.*fetch)(0, 30, condition, found));
+        QStringList labels;
+        for (const Record& record : found)
+            labels << label(record);
+        return labels;
+    }
+
     QStringList IncidentLabels(const stu_SearchCondition& condition)
     {
-        QList<TrafficIncident> found;
-        EXPECT_TRUE(database.GetIncidentInfo(0, 30, condition, found));
-        QStringList labels;
-        for (const TrafficIncident& incident : found)
-            labels << incident.picPath;
-        return labels;
+        return Labels(&DatabaseOperation::GetIncidentInfo, condition,
+                      [](const TrafficIncident& incident) { return incident.picPath; });
     }
 
     QStringList ViolationLabels(const stu_SearchCondition& condition)
     {
-        QList<TrafficForensics> found;
-        EXPECT_TRUE(database.GetForensicsInfo(0, 30, condition, found));
-        QStringList labels;
-        for (const TrafficForensics& violation : found)
-            labels << violation.picPath;
-        return labels;
+        return Labels(&DatabaseOperation::GetForensicsInfo, condition,
+                      [](const TrafficForensics& violation) { return violation.picPath; });
     }
 
     QStringList TrafficParamLabels(const stu_SearchCondition& condition)
     {
-        QList<TrafficParam> found;
-        EXPECT_TRUE(database.GetTrafficParamInfo(0, 30, condition, found));
-        QStringList labels;
-        for (const TrafficParam& param : found)
-            labels << QStringLiteral("r%1").arg(param.laneFlow);
-        return labels;
+        // Traffic parameters have no path; the row's number rides in laneFlow.
+        return Labels(&DatabaseOperation::GetTrafficParamInfo, condition,
+                      [](const TrafficParam& param) { return QStringLiteral("r%1").arg(param.laneFlow); });
     }
 
     int Total(em_SearchType kind, const stu_SearchCondition& condition)
@@ -144,43 +152,43 @@ protected:
 std::vector<SearchCase> PlaceAndTimeCases()
 {
     return {
-        {"wholeFirstDay", FirstDay(), Labels({"r1", "r2", "r3", "r4"})},
+        {"wholeFirstDay", FirstDay(), Expected({"r1", "r2", "r3", "r4"})},
         {"startBoundIsInsideItsSecond",
-         FirstDayWith([](stu_SearchCondition& c) { c.startTime = "20261201080000999"; }), Labels({"r1", "r2", "r3", "r4"})},
+         FirstDayWith([](stu_SearchCondition& c) { c.startTime = "20261201080000999"; }), Expected({"r1", "r2", "r3", "r4"})},
         {"startAfterARowsSecond", FirstDayWith([](stu_SearchCondition& c) { c.startTime = "20261201080001000"; }),
-         Labels({"r3", "r4"})},
+         Expected({"r3", "r4"})},
         {"endBoundIncludesItsSecond", FirstDayWith([](stu_SearchCondition& c) { c.endTime = "20261201235959000"; }),
-         Labels({"r1", "r2", "r3", "r4"})},
+         Expected({"r1", "r2", "r3", "r4"})},
         {"endBeforeARowsSecond", FirstDayWith([](stu_SearchCondition& c) { c.endTime = "20261201235958999"; }),
-         Labels({"r1", "r2", "r3"})},
+         Expected({"r1", "r2", "r3"})},
         {"startAfterEnd",
          FirstDayWith([](stu_SearchCondition& c) { std::swap(c.startTime, c.endTime); }), QStringList()},
-        {"laneZeroIsALane", FirstDayWith([](stu_SearchCondition& c) { c.laneNo = 0; }), Labels({"r1", "r4"})},
-        {"laneTwo", FirstDayWith([](stu_SearchCondition& c) { c.laneNo = 2; }), Labels({"r3"})},
-        {"channelNumberTwo", FirstDayWith([](stu_SearchCondition& c) { c.channelNo = 2; }), Labels({"r2"})},
+        {"laneZeroIsALane", FirstDayWith([](stu_SearchCondition& c) { c.laneNo = 0; }), Expected({"r1", "r4"})},
+        {"laneTwo", FirstDayWith([](stu_SearchCondition& c) { c.laneNo = 2; }), Expected({"r3"})},
+        {"channelNumberTwo", FirstDayWith([](stu_SearchCondition& c) { c.channelNo = 2; }), Expected({"r2"})},
         {"device", FirstDayWith([](stu_SearchCondition& c) { c.deviceIp = kDeviceB.toStdString(); }),
-         Labels({"r3", "r4"})},
+         Expected({"r3", "r4"})},
         {"deviceAndChannel", FirstDayWith([](stu_SearchCondition& c) {
              c.deviceIp = kDeviceA.toStdString();
              c.channelIp = kChannelA2.toStdString();
          }),
-         Labels({"r2"})},
+         Expected({"r2"})},
         {"channelWithoutDeviceIsIgnored",
          FirstDayWith([](stu_SearchCondition& c) { c.channelIp = kChannelA2.toStdString(); }),
-         Labels({"r1", "r2", "r3", "r4"})},
+         Expected({"r1", "r2", "r3", "r4"})},
         {"deviceChannelNumberAndLane", FirstDayWith([](stu_SearchCondition& c) {
              c.deviceIp = kDeviceB.toStdString();
              c.channelNo = 1;
              c.laneNo = 0;
          }),
-         Labels({"r4"})},
+         Expected({"r4"})},
         {"quotedDeviceSelectsNothing",
          FirstDayWith([](stu_SearchCondition& c) { c.deviceIp = "x' or '1'='1"; }), QStringList()},
         {"secondDay", FirstDayWith([](stu_SearchCondition& c) {
              c.startTime = "20261202000000000";
              c.endTime = "20261202235959999";
          }),
-         Labels({"r5"})},
+         Expected({"r5"})},
     };
 }
 
@@ -205,19 +213,19 @@ INSTANTIATE_TEST_SUITE_P(Conditions, PlaceAndTime, ::testing::ValuesIn(PlaceAndT
 std::vector<SearchCase> IncidentTypeCases()
 {
     return {
-        {"noTypes", FirstDay(), Labels({"r1", "r2", "r3", "r4"})},
-        {"oneType", FirstDayWith([](stu_SearchCondition& c) { c.types = {WrongWayDriving}; }), Labels({"r2", "r4"})},
+        {"noTypes", FirstDay(), Expected({"r1", "r2", "r3", "r4"})},
+        {"oneType", FirstDayWith([](stu_SearchCondition& c) { c.types = {WrongWayDriving}; }), Expected({"r2", "r4"})},
         {"twoTypesOnADeviceAndLane", FirstDayWith([](stu_SearchCondition& c) {
              c.types = {Congestion, WrongWayDriving};
              c.deviceIp = kDeviceA.toStdString();
              c.laneNo = 1;
          }),
-         Labels({"r2"})},
+         Expected({"r2"})},
         {"allTypes", FirstDayWith([](stu_SearchCondition& c) {
              for (const IncidentTypeEntry& type : IncidentTypes())
                  c.types << type.code;
          }),
-         Labels({"r1", "r2", "r3", "r4"})},
+         Expected({"r1", "r2", "r3", "r4"})},
         {"typeWithoutRows", FirstDayWith([](stu_SearchCondition& c) { c.types = {Smog}; }), QStringList()},
     };
 }
@@ -245,23 +253,23 @@ std::vector<SearchCase> PlateCases()
         return FirstDayWith([fragment](stu_SearchCondition& c) { c.plateNo = fragment; });
     };
     return {
-        {"fragmentInTheMiddle", plate("A1"), Labels({"r1", "r2"})},
-        {"chineseFragment", plate("京"), Labels({"r1", "r2"})},
-        {"underscoreMatchesItself", plate("_"), Labels({"r2"})},
-        {"percentMatchesItself", plate("%"), Labels({"r3"})},
-        {"quoteMatchesItself", plate("'"), Labels({"r4"})},
+        {"fragmentInTheMiddle", plate("A1"), Expected({"r1", "r2"})},
+        {"chineseFragment", plate("京"), Expected({"r1", "r2"})},
+        {"underscoreMatchesItself", plate("_"), Expected({"r2"})},
+        {"percentMatchesItself", plate("%"), Expected({"r3"})},
+        {"quoteMatchesItself", plate("'"), Expected({"r4"})},
         {"noMatch", plate("Z9"), QStringList()},
         {"plateWithLaneAndChannelNumber", FirstDayWith([](stu_SearchCondition& c) {
              c.plateNo = "京A1";
              c.laneNo = 1;
              c.channelNo = 2;
          }),
-         Labels({"r2"})},
+         Expected({"r2"})},
         {"plateAndViolationType", FirstDayWith([](stu_SearchCondition& c) {
              c.plateNo = "A";
              c.types = {IllegallyPark};
          }),
-         Labels({"r3"})},
+         Expected({"r3"})},
     };
 }
 
