@@ -1,0 +1,252 @@
+// Alarm throughput of the device link. The simulator pushes incidents with
+// pictures of a chosen size; a receiver does on the SDK's listener thread what
+// the incident handler does there (write the picture, insert the row). Prints
+// incidents per second, the latency from push to stored row (p50, p99), and the
+// disk's sequential write rate for the same bytes, measured in the same run.
+
+#include "Simulator.h"
+
+#include "core/DeviceTime.h"
+#include "core/ImplementInstance.h"
+#include "core/IncidentVocabulary.h"
+#include "device/DeviceManager.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+uint16_t FreePort()
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+// Stands in for the main window's incident handler: the picture goes under the
+// data path as the handler names it (with a sequence number, so alarms of one
+// second do not overwrite each other), then the row goes into Corvane.db.
+class IncidentStore
+{
+public:
+    IncidentStore(const QString& dataPath, size_t expected) : dataPath(dataPath) { stored.reserve(expected); }
+
+    void Store(const TSR_ALARMER& alarmer, const TSR_AID_ALARM& alarm)
+    {
+        TrafficIncident incident;
+        incident.time = FormatPackedTime(alarm.dwAbsTime, QStringLiteral("%1%2%3%4%5%6"));
+        incident.deviceIp = QString::fromLatin1(alarmer.sDeviceIP);
+        incident.channelIp = QString::fromLatin1(alarm.struDevInfo.sIpV4);
+        incident.channelNo = alarm.struDevInfo.byChannel;
+        incident.incidentType = alarm.dwIncidentType;
+        incident.laneNo = alarm.byLaneNo;
+        const QString folder = QStringLiteral("%1/data/IncidentImageDir/%2/%3/%4/")
+                                   .arg(dataPath, QString::fromStdString(IncidentTypeName(alarm.dwIncidentType)),
+                                        incident.time.left(8), incident.time.mid(8, 2));
+        if (!folders.contains(folder)) {
+            QDir().mkpath(folder);
+            folders.insert(folder);
+        }
+        incident.picPath = folder + QStringLiteral("incident_%1_%2_%3_%4_%5.jpeg")
+                                        .arg(alarm.dwIncidentType)
+                                        .arg(incident.deviceIp, incident.channelIp, incident.time)
+                                        .arg(stored.size());
+        QFile picture(incident.picPath);
+        bool written = picture.open(QIODevice::WriteOnly) &&
+                       picture.write(reinterpret_cast<const char*>(alarm.pImage), alarm.dwPicDataLen) ==
+                           static_cast<qint64>(alarm.dwPicDataLen);
+        picture.close();
+        bool inserted = ImplementInstance::GetInstance()->GetDatabase()->InsertIncidentInfo(incident);
+        std::lock_guard<std::mutex> lock(mutex);
+        stored.push_back(Clock::now());
+        failures += !written || !inserted;
+    }
+
+    size_t Count()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return stored.size();
+    }
+    std::vector<Clock::time_point> Times()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return stored;
+    }
+    int Failures()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return failures;
+    }
+
+private:
+    const QString dataPath;
+    QSet<QString> folders;
+    std::mutex mutex;
+    std::vector<Clock::time_point> stored;
+    int failures = 0;
+};
+
+// Seconds to write `count` blocks of `block` bytes to one new file and get
+// them onto the disk.
+double SequentialWriteSeconds(const QString& path, const QByteArray& block, size_t count)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return -1;
+    QElapsedTimer timer;
+    timer.start();
+    for (size_t i = 0; i < count; ++i)
+        file.write(block);
+    file.flush();
+    fsync(file.handle());
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    file.close();
+    QFile::remove(path);
+    return seconds;
+}
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<size_t>(fraction * values.size()))];
+}
+
+int CountRows()
+{
+    stu_SearchCondition condition;
+    condition.startTime = "20000101000000000";
+    condition.endTime = "20991231235959999";
+    condition.laneNo = -1;
+    int total = 0;
+    ImplementInstance::GetInstance()->GetDatabase()->GetTotalNum(em_SearchType(0), condition, total);
+    return total;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    const size_t incidents = argc > 1 ? std::max(1, atoi(argv[1])) : 5000;
+    const size_t pictureBytes = (argc > 2 ? std::max(1, atoi(argv[2])) : 150) * 1024;
+    QTemporaryDir folder(argc > 3 ? QString::fromLocal8Bit(argv[3]) + QStringLiteral("/bench_alarms-XXXXXX")
+                                  : QDir::tempPath() + QStringLiteral("/bench_alarms-XXXXXX"));
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "bench_alarms: no temporary folder\n");
+        return 1;
+    }
+    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.path()));
+    ImplementInstance::CreateInstance();
+    ImplementInstance::GetInstance()->InitImplementInstance();
+    if (!ImplementInstance::GetInstance()->GetDatabase()->ConnectDatabase(folder.filePath("Corvane.db"))) {
+        std::fprintf(stderr, "bench_alarms: cannot make Corvane.db\n");
+        return 1;
+    }
+
+    TSR_Init();
+    const uint16_t listenPort = FreePort();
+    devsim::Layout layout;
+    layout.devices = 1;
+    layout.camerasPerDevice = 2;
+    layout.port = FreePort();
+    layout.alarmPort = listenPort;
+    layout.alarmsPerSecond = 0;
+    layout.firstSubnet = 200;
+    devsim::Simulator simulator;
+    simulator.setPictureBytes(pictureBytes);
+    std::string error;
+    if (!simulator.start(devsim::Simulator::devicesFor(layout), devsim::Simulator::defaultClipPath(), error)) {
+        std::fprintf(stderr, "bench_alarms: %s\n", error.c_str());
+        return 1;
+    }
+    devsim::SimDevice& device = *simulator.devices().at(0);
+    std::mutex sentMutex;
+    std::vector<Clock::time_point> sent;
+    sent.reserve(incidents);
+    device.setAlarmSentHook([&](const std::vector<uint8_t>&) {
+        std::lock_guard<std::mutex> lock(sentMutex);
+        sent.push_back(Clock::now());
+    });
+
+    IncidentStore store(folder.filePath(QStringLiteral("data")), incidents);
+    DeviceManager* manager = DeviceManager::GetInstance();
+    QObject receiver;
+    QObject::connect(manager, &DeviceManager::AlarmAidSig, &receiver,
+                     [&](const TSR_ALARMER* alarmer, const TSR_AID_ALARM* alarm) { store.Store(*alarmer, *alarm); },
+                     Qt::DirectConnection);
+    long listenHandle = -1;
+    if (!manager->StartListen(listenHandle, listenPort)) {
+        std::fprintf(stderr, "bench_alarms: cannot listen\n");
+        return 1;
+    }
+
+    device.fireAlarms(devsim::AlarmKind::Incident, static_cast<int>(incidents));
+    const auto deadline = Clock::now() + std::chrono::minutes(5);
+    while (store.Count() < incidents && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+
+    TSR_StopListen(static_cast<int32_t>(listenHandle));
+    DeviceManager::DestroyInstance();
+    TSR_Cleanup();
+    simulator.stop();
+
+    const std::vector<Clock::time_point> storedAt = store.Times();
+    std::vector<Clock::time_point> sentAt;
+    {
+        std::lock_guard<std::mutex> lock(sentMutex);
+        sentAt = sent;
+    }
+    const size_t done = std::min(storedAt.size(), sentAt.size());
+    std::vector<double> latencies;
+    for (size_t i = 0; i < done; ++i)
+        latencies.push_back(std::max(0.0, std::chrono::duration<double, std::milli>(storedAt[i] - sentAt[i]).count()));
+    const double seconds = done ? std::chrono::duration<double>(storedAt[done - 1] - sentAt[0]).count() : 0;
+    const double perSecond = seconds > 0 ? done / seconds : 0;
+    const int rows = CountRows();
+
+    const QByteArray block(static_cast<int>(pictureBytes), 'x');
+    const double diskSeconds = SequentialWriteSeconds(folder.filePath(QStringLiteral("sequential.bin")), block, incidents);
+    const double diskMiBs = incidents * pictureBytes / diskSeconds / (1024.0 * 1024.0);
+    const double diskBound = incidents / diskSeconds;
+
+    std::printf("incidents pushed           %zu, picture %zu KiB\n", incidents, pictureBytes / 1024);
+    std::printf("incidents stored           %zu (rows %d, lost %zu, failed writes %d)\n", storedAt.size(), rows,
+                incidents - std::min<size_t>(incidents, static_cast<size_t>(rows)), store.Failures());
+    std::printf("incidents per second       %.0f\n", perSecond);
+    std::printf("push to stored row         p50 %.2f ms, p99 %.2f ms\n", Percentile(latencies, 0.50),
+                Percentile(latencies, 0.99));
+    std::printf("disk sequential write      %.0f MiB/s, %.0f pictures per second\n", diskMiBs, diskBound);
+    std::printf("ratio to the disk bound    %.2f\n", diskBound > 0 ? perSecond / diskBound : 0);
+    ImplementInstance::GetInstance()->GetDatabase()->CloseDatabase();
+    ImplementInstance::DestroyInstance();
+    return rows == static_cast<int>(incidents) ? 0 : 1;
+}
