@@ -5,6 +5,7 @@
 // disk's sequential write rate for the same bytes, measured in the same run.
 
 #include "Simulator.h"
+#include "TestSupport.h"
 
 #include "core/DeviceTime.h"
 #include "core/ImplementInstance.h"
@@ -18,9 +19,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,19 +32,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-uint16_t FreePort()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 // Stands in for the main window's incident handler: the picture goes under the
 // data path as the handler names it (with a sequence number, so alarms of one
@@ -199,11 +184,11 @@ int main(int argc, char* argv[])
     }
 
     TSR_Init();
-    const uint16_t listenPort = FreePort();
+    const uint16_t listenPort = testsupport::freePort();
     devsim::Layout layout;
     layout.devices = 1;
     layout.camerasPerDevice = 2;
-    layout.port = FreePort();
+    layout.port = testsupport::freePort();
     layout.alarmPort = listenPort;
     layout.alarmsPerSecond = 0;
     layout.firstSubnet = 200;

@@ -12,7 +12,9 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -133,4 +135,16 @@ inline double SecondsOfVideo(const QString& file)
 inline qint64 FileSize(const QString& path)
 {
     return QFileInfo(path).size();
+}
+
+// Every file below a folder, with its size.
+inline QMap<QString, qint64> FilesUnder(const QString& folder)
+{
+    QMap<QString, qint64> files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        files.insert(file, FileSize(file));
+    }
+    return files;
 }

@@ -3,8 +3,6 @@
 
 #include "DeviceLinkFixture.h"
 
-#include <QDirIterator>
-#include <QMap>
 
 #include <thread>
 
@@ -38,17 +36,6 @@ protected:
     {
         return DeviceManager::RecordingFilePath(DataPath(), ip, QDateTime(kDay, time));
     }
-    // Every recording file with its size.
-    QMap<QString, qint64> Recordings()
-    {
-        QMap<QString, qint64> files;
-        QDirIterator it(DataPath(), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            files.insert(file, FileSize(file));
-        }
-        return files;
-    }
     static void ExpectPlayable(const QString& file)
     {
         EXPECT_EQ(ProbeVideo(file, QStringLiteral("codec_name")), QStringLiteral("h264")) << file.toStdString();
@@ -76,12 +63,12 @@ TEST_F(ContinuousRecordingTest, TwoCamerasGoOnInTheNextSlotAndHourFolder)
         ExpectPlayable(before);
         ExpectPlayable(after);
     }
-    EXPECT_EQ(Recordings().size(), 4);
+    EXPECT_EQ(FilesUnder(DataPath()).size(), 4);
 
     // Stopped means stopped: nothing grows, and the SDK has no play left.
-    const QMap<QString, qint64> sizes = Recordings();
+    const QMap<QString, qint64> sizes = FilesUnder(DataPath());
     std::this_thread::sleep_for(600ms);
-    EXPECT_EQ(Recordings(), sizes);
+    EXPECT_EQ(FilesUnder(DataPath()), sizes);
 }
 
 TEST_F(ContinuousRecordingTest, StartingTwiceRecordsEachCameraOnce)
@@ -112,9 +99,9 @@ TEST_F(ContinuousRecordingTest, StopCancelsPendingStartsAndLeavesNoHandle)
     }
     std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(manager->RecordingHandles().isEmpty());
-    const QMap<QString, qint64> sizes = Recordings();
+    const QMap<QString, qint64> sizes = FilesUnder(DataPath());
     std::this_thread::sleep_for(500ms);
-    EXPECT_EQ(Recordings(), sizes);
+    EXPECT_EQ(FilesUnder(DataPath()), sizes);
 
     // A later switch-on records again.
     manager->StartRecording(logins);
@@ -137,7 +124,7 @@ TEST_F(ContinuousRecordingTest, StalledStreamResumesInTheSlotOfItsNewBlocks)
     ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(resumed) > 0; }));
     manager->StopRecording();
 
-    EXPECT_EQ(Recordings().keys(), (QStringList{first, resumed}));
+    EXPECT_EQ(FilesUnder(DataPath()).keys(), (QStringList{first, resumed}));
 }
 
 TEST_F(ContinuousRecordingTest, AddressThatIsNoIpv4IsNotRecorded)

@@ -2,7 +2,6 @@
 
 #include "DeviceLinkFixture.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
 
 #include <atomic>
@@ -67,29 +66,19 @@ protected:
         std::this_thread::sleep_for(200ms);  // the login is waiting for its answer
     }
 
-    QMap<QString, qint64> Files()
-    {
-        QMap<QString, qint64> files;
-        QDirIterator it(DataPath(), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            files.insert(file, FileSize(file));
-        }
-        return files;
-    }
 
     // Nothing reaches the receivers or the files once shutdown returned.
     void ExpectSilence()
     {
         const int alarmsAfter = alarms;
         const int statesAfter = states;
-        const QMap<QString, qint64> files = Files();
+        const QMap<QString, qint64> files = FilesUnder(DataPath());
         Device().fireAlarms(devsim::AlarmKind::Incident, 3);
         Camera(0).drop();
         std::this_thread::sleep_for(1500ms);
         EXPECT_EQ(alarms, alarmsAfter);
         EXPECT_EQ(states, statesAfter);
-        EXPECT_EQ(Files(), files);
+        EXPECT_EQ(FilesUnder(DataPath()), files);
     }
 
     QObject context;
