@@ -4,12 +4,14 @@
 // incidents per second, the latency from push to stored row (p50, p99), and the
 // disk's sequential write rate for the same bytes, measured in the same run.
 
+#include "ConsoleSilencer.h"
 #include "Simulator.h"
 #include "TestSupport.h"
 
 #include "core/DeviceTime.h"
 #include "core/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
+#include "core/Logging.h"
 #include "device/DeviceManager.h"
 
 #include <QDir>
@@ -24,6 +26,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -176,9 +179,14 @@ int main(int argc, char* argv[])
         return 1;
     }
     qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.path()));
+    // The client's logging, as it runs: every alarm logs on its way. Its console
+    // copies are silenced while the alarms flow.
+    InitLogging(L"CorvaneLogs");
+    auto silence = std::make_unique<ConsoleSilencer>();
     ImplementInstance::CreateInstance();
     ImplementInstance::GetInstance()->InitImplementInstance();
     if (!ImplementInstance::GetInstance()->GetDatabase()->ConnectDatabase(folder.filePath("Corvane.db"))) {
+        silence.reset();
         std::fprintf(stderr, "bench_alarms: cannot make Corvane.db\n");
         return 1;
     }
@@ -196,6 +204,7 @@ int main(int argc, char* argv[])
     simulator.setPictureBytes(pictureBytes);
     std::string error;
     if (!simulator.start(devsim::Simulator::devicesFor(layout), devsim::Simulator::defaultClipPath(), error)) {
+        silence.reset();
         std::fprintf(stderr, "bench_alarms: %s\n", error.c_str());
         return 1;
     }
@@ -216,6 +225,7 @@ int main(int argc, char* argv[])
                      Qt::DirectConnection);
     long listenHandle = -1;
     if (!manager->StartListen(listenHandle, listenPort)) {
+        silence.reset();
         std::fprintf(stderr, "bench_alarms: cannot listen\n");
         return 1;
     }
@@ -254,6 +264,7 @@ int main(int argc, char* argv[])
     const size_t total = incidents + pacedCount;
     const int rows = CountRows();
 
+    silence.reset();
     const QByteArray block(static_cast<int>(pictureBytes), 'x');
     const double diskSeconds = SequentialWriteSeconds(folder.filePath(QStringLiteral("sequential.bin")), block, incidents);
     const double diskMiBs = incidents * pictureBytes / diskSeconds / (1024.0 * 1024.0);
@@ -270,5 +281,6 @@ int main(int argc, char* argv[])
     std::printf("burst to disk bound        %.2f\n", diskBound > 0 ? burst.perSecond / diskBound : 0);
     ImplementInstance::GetInstance()->GetDatabase()->CloseDatabase();
     ImplementInstance::DestroyInstance();
+    ShutdownLogging();
     return rows == static_cast<int>(total) ? 0 : 1;
 }

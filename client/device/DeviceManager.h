@@ -135,7 +135,8 @@ private:
     struct RecordingTarget
     {
         QString ip;
-        QString path;
+        QString path;  // of the block before
+        int slotIndex = 0;
     };
 
     enum class Reservation { Reserved, AlreadyRecording, Cancelled };

@@ -113,10 +113,14 @@ void DeviceManager::WriteRecordingBlock(int32_t handle, const uint8_t* buffer, u
         if (target == recordingTargets.end())
             return;  // stopped
         const QString blockPath = RecordingFilePath(dataPath, target->ip, now);
+        // Every block: kept at debug level, as at info it would push every other
+        // line out of the rotating log files within minutes.
+        RecordingLog()->debug("{}, nReturnIndex value is {}", method, target->slotIndex);
         if (blockPath != target->path) {
             int index = 0;
             GetTimeSlotIndex(now.toString(QStringLiteral("mmsszzz")), nullptr, &index);
             RecordingLog()->info("{}, nReturnIndex++ value is {}", method, index);
+            target->slotIndex = index;
             RecordingLog()->info("{}创建新路径{}", method, blockPath);
             target->path = blockPath;
         }
@@ -195,9 +199,12 @@ bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 ep
         recordingIps.remove(ip);
         return false;
     }
-    const QString path = RecordingFilePath(SaveDataPath(*backEnd), ip, clock());
+    const QDateTime startTime = clock();
+    const QString path = RecordingFilePath(SaveDataPath(*backEnd), ip, startTime);
     QFileInfo(path).dir().mkpath(QStringLiteral("."));
-    AdoptRecording(handle, RecordingTarget{ip, path});
+    int slotIndex = 0;
+    GetTimeSlotIndex(startTime.toString(QStringLiteral("mmsszzz")), nullptr, &slotIndex);
+    AdoptRecording(handle, RecordingTarget{ip, path, slotIndex});
     // Only now, with the file known, may blocks come.
     if (!TSR_SetRealDataCallBack(static_cast<int32_t>(handle), RecordDataCallBack, this)) {
         RecordingLog()->error("{}, 设备{}设置预览回调失败, 错误码：{}", method, lUserID, TSR_GetLastError());

@@ -4,6 +4,7 @@
 // folder, and the DeviceManager under test.
 
 #include "DatabaseTestSupport.h"
+#include "QtPrinters.h"
 #include "Simulator.h"
 #include "TestSupport.h"
 
@@ -23,19 +24,12 @@
 #include <string>
 #include <vector>
 
-// Readable QStrings in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 class DeviceLinkTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(appDir.isValid());
-        appDir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEPDIR"));
         qputenv("CORVANE_APP_DIR", QFile::encodeName(appDir.path()));
         ASSERT_TRUE(ImplementInstance::CreateInstance());
         ImplementInstance::GetInstance()->InitImplementInstance();
