@@ -145,7 +145,7 @@ DeviceManager::DeviceManager()
     , clipShutdown(std::make_shared<ShutdownSignal>())
 {
     qRegisterMetaType<stu_LoginInfo>("LoginInfo");
-    TimeSlots();
+    TimeSlots();  // built now, not on the first stream thread
 }
 
 DeviceManager::~DeviceManager()

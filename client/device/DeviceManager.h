@@ -46,7 +46,10 @@ public:
 
     static DeviceManager* GetInstance();
     // Stops what the manager runs (listeners it opened, clip jobs, recordings)
-    // and deletes it; no callback reaches it afterwards.
+    // and deletes it; no callback reaches it afterwards. Stopping a listener
+    // waits for the alarm being handled, so the calling thread must not be one
+    // that an alarm receiver waits for (the GUI thread, when receivers hand
+    // alarms over with blocking queued signals, must stop the listener first).
     static void DestroyInstance();
 
     ~DeviceManager() override;
