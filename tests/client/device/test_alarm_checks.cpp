@@ -224,6 +224,7 @@ TEST_F(HostileAlarmTest, OtherCommandsAndMissingArgumentsEmitNothing)
 
 struct AddressCase
 {
+    const char* name;
     const char* text;
     bool ipv4;
 };
@@ -237,14 +238,17 @@ TEST_P(Ipv4TextTest, AcceptsDottedQuadsOnly)
     EXPECT_EQ(IsIpv4Text(QString::fromUtf8(GetParam().text)), GetParam().ipv4) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, Ipv4TextTest,
-                         ::testing::Values(AddressCase{"192.0.2.10", true}, AddressCase{"0.0.0.0", true},
-                                           AddressCase{"255.255.255.255", true}, AddressCase{"127.0.20.1", true},
-                                           AddressCase{"256.1.1.1", false}, AddressCase{"1.2.3", false},
-                                           AddressCase{"1.2.3.4.5", false}, AddressCase{"127.1", false},
-                                           AddressCase{"", false}, AddressCase{"..", false},
-                                           AddressCase{"1.2.3.4/", false}, AddressCase{"1.2.3.4\n", false},
-                                           AddressCase{" 1.2.3.4", false}, AddressCase{"1.2.3.0004", false},
-                                           AddressCase{"１.2.3.4", false}, AddressCase{"::1", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Ipv4TextTest,
+    ::testing::Values(AddressCase{"Documentation", "192.0.2.10", true}, AddressCase{"AllZero", "0.0.0.0", true},
+                      AddressCase{"AllOnes", "255.255.255.255", true}, AddressCase{"Loopback", "127.0.20.1", true},
+                      AddressCase{"PartOver255", "256.1.1.1", false}, AddressCase{"ThreeParts", "1.2.3", false},
+                      AddressCase{"FiveParts", "1.2.3.4.5", false}, AddressCase{"ShortForm", "127.1", false},
+                      AddressCase{"Empty", "", false}, AddressCase{"ParentFolder", "..", false},
+                      AddressCase{"TrailingSeparator", "1.2.3.4/", false},
+                      AddressCase{"TrailingNewline", "1.2.3.4\n", false},
+                      AddressCase{"LeadingBlank", " 1.2.3.4", false}, AddressCase{"FourDigits", "1.2.3.0004", false},
+                      AddressCase{"FullWidthDigit", "\xEF\xBC\x91.2.3.4", false}, AddressCase{"Ipv6", "::1", false}),
+    [](const ::testing::TestParamInfo<AddressCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
