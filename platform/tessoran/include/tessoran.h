@@ -29,9 +29,10 @@
  *
  * Threads
  *  - Listener (TSR_StartListen): one dispatch thread per listener runs its message
- *    callbacks one at a time, in arrival order. It is fed by a bounded queue; while
- *    the queue is full the SDK stops reading from the devices' connections, so TCP
- *    pushes back on the devices instead of memory growing.
+ *    callbacks one at a time, in arrival order. It is fed by a bounded queue (256
+ *    alarms or 32 MiB); while the queue is full the SDK stops reading from the
+ *    devices' connections, so TCP pushes back on the devices instead of memory
+ *    growing.
  *  - Exception callback: one event thread of the SDK, one call at a time, in the
  *    order the events happened. Reports for a login stop with its TSR_Logout;
  *    one the event thread was already delivering may still finish after it.
@@ -322,7 +323,7 @@ TSR_STATIC_ASSERT(sizeof(TSR_TFS_ALARM) == 1600, "violation alarm size");
 
 /* ---- Real play ------------------------------------------------------------------ */
 typedef struct {
-  int32_t lChannel;           /* channel of the login's device, 1-based */
+  int32_t lChannel;           /* channel of the login's device, 1-based; 0 the first */
   uint32_t dwStreamType;      /* 0 main, 1 sub stream */
   uint32_t dwLinkMode;        /* 0 TCP, the only mode */
   uint32_t dwRes1;

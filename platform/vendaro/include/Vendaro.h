@@ -59,8 +59,8 @@ enum
 /* Stream open modes of Mavro_SetStreamOpenMode. */
 enum
 {
-    MAVRO_STREAM_REALTIME = 0, /* live: frames are shown as soon as decoded */
-    MAVRO_STREAM_FILE = 1      /* a stored stream pushed in: same, kept for callers */
+    MAVRO_STREAM_REALTIME = 0, /* live: pictures are shown as soon as they are decoded */
+    MAVRO_STREAM_FILE = 1      /* a stored stream pushed in: decoded and shown the same way */
 };
 
 /* Header types of MAVRO_SESSION_INFO. */
@@ -87,7 +87,9 @@ MAVRO_API int Mavro_GetPort(long* port);
 MAVRO_API int Mavro_FreePort(long port);
 MAVRO_API unsigned int Mavro_GetLastError(long port);
 
-/* Stream mode */
+/* Stream mode. The protocol type of Mavro_OpenStreamAdvanced is not used:
+ * the header's content tells the transport. The buffer pool size is the
+ * input buffer's: 0 means 6 MiB, others are held between 256 KiB and 256 MiB. */
 MAVRO_API int Mavro_SetStreamOpenMode(long port, unsigned int mode);
 MAVRO_API int Mavro_OpenStreamAdvanced(long port, int protocolType, const MAVRO_SESSION_INFO* info,
                                        unsigned int bufferPoolSize);
@@ -121,15 +123,19 @@ MAVRO_API int Mavro_GetPlayedTimeEx(long port);               /* milliseconds, -
 MAVRO_API unsigned int Mavro_GetFileTotalFrames(long port);
 MAVRO_API unsigned int Mavro_GetCurrentFrameNum(long port);
 
-/* Sound */
+/* Sound of a file's first audio track, on the ALSA device named by the
+ * environment variable MAVRO_SOUND_DEVICE, else "default". Only normal-speed
+ * play is heard. Fails with MAVRO_ERR_NO_SOUND when there is no audio track,
+ * no usable device, or the port plays a live stream. */
 MAVRO_API int Mavro_PlaySoundShare(long port);
 MAVRO_API int Mavro_StopSoundShare(long port);
 
-/* Test hooks: frame counters since the stream or file was opened, and the
+/* Test hooks: picture and sound counters since the stream or file was opened, and the
  * last decoded frame as 32-bit pixels (B, G, R, 255 in memory; the layout of
  * QImage::Format_RGB32). With a null buffer, only the size is reported. */
 MAVRO_API unsigned int Mavro_GetDecodedFrameCount(long port);
 MAVRO_API unsigned int Mavro_GetShownFrameCount(long port);
+MAVRO_API unsigned int Mavro_GetPlayedSoundFrameCount(long port); /* sample frames written to the device */
 MAVRO_API int Mavro_GetLastFrameImage(long port, unsigned char* buffer, unsigned int bufferSize,
                                       int* width, int* height);
 

@@ -1,6 +1,7 @@
 #include "FileSession.h"
 
 #include "PortCallbacks.h"
+#include "SoundOutput.h"
 #include "Vendaro.h"
 #include "VideoOutput.h"
 
@@ -141,6 +142,8 @@ unsigned int FileSession::pause(bool pause)
             return MAVRO_ERR_ORDER;
         m_state = pause ? State::Paused : State::Playing;
         m_resetClock = true;
+        if (pause && m_sound)
+            m_sound->discard();
     }
     m_wake.notify_all();
     return MAVRO_NOERROR;
@@ -175,7 +178,11 @@ unsigned int FileSession::requestFrame(int delta)
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_index)
             return MAVRO_ERR_INDEX_NOT_READY;
-        const long base = m_frameRequest ? *m_frameRequest : m_currentFrame.load();
+        // Steps count from the newest frame asked for, shown or not, so quick
+        // steps never repeat a frame.
+        const long base = m_frameRequest ? *m_frameRequest
+                          : m_frameInFlight ? *m_frameInFlight
+                                            : m_currentFrame.load();
         const long target = base < 0 && delta > 0 ? 0 : base + delta;
         if (target < 0 || size_t(target) >= m_index->size())
             return MAVRO_ERR_LIMIT;
@@ -242,7 +249,7 @@ void FileSession::runIndexer()
         m_index = built;
     }
     if (!m_stop)
-        m_callbacks->fileIndexed();
+        m_callbacks->notify(PortCallbacks::FileIndexed);
 }
 
 // ---- Player thread ----
@@ -258,11 +265,14 @@ void FileSession::runPlayer()
             if (m_stop)
                 break;
             frameRequest.swap(m_frameRequest);
+            m_frameInFlight = frameRequest;
             seek.swap(m_seekMs);
         }
         if (frameRequest) {
             const auto ready = index();
             seekToPts(ready->at(size_t(*frameRequest)).pts, size_t(*frameRequest));
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_frameInFlight.reset();
         } else if (seek) {
             seekToPts(toPts(*seek), std::nullopt);
         } else {
@@ -297,6 +307,8 @@ bool FileSession::nextFrame(AVFrame* frame)
             m_decoder.decode(nullptr, collect);
             continue;
         }
+        if (m_packet->stream_index == m_file.audioStreamIndex())
+            playSound(m_packet);
         const bool wanted = m_packet->stream_index == m_file.videoStreamIndex() &&
                             (!m_waitForKey || (m_packet->flags & AV_PKT_FLAG_KEY));
         if (wanted) {
@@ -309,6 +321,7 @@ bool FileSession::nextFrame(AVFrame* frame)
     av_frame_move_ref(frame, m_decoded.front());
     av_frame_free(&m_decoded.front());
     m_decoded.pop_front();
+    frame->pts = framePts(frame); // from here on, every picture has a timestamp
     return true;
 }
 
@@ -337,6 +350,7 @@ void FileSession::seekToPts(int64_t target, std::optional<size_t> frameHint)
         if (position < 0 || av_seek_frame(m_file.context(), -1, position, AVSEEK_FLAG_BYTE) < 0)
             seekToKeyFrameBefore(target);
         m_decoder.flush();
+        discardSound();
         m_draining = false;
         m_waitForKey = true;
         m_lastPts = AV_NOPTS_VALUE;
@@ -351,7 +365,7 @@ void FileSession::seekToPts(int64_t target, std::optional<size_t> frameHint)
         av_frame_free(&m_heldFrame);
     }
     while (candidate->width > 0 || nextFrame(candidate)) {
-        if (framePts(candidate) > target && haveShown) {
+        if (candidate->pts > target && haveShown) {
             m_heldFrame = candidate; // the next picture, for play or the next step
             candidate = nullptr;
             break;
@@ -359,7 +373,7 @@ void FileSession::seekToPts(int64_t target, std::optional<size_t> frameHint)
         av_frame_unref(shown);
         av_frame_move_ref(shown, candidate);
         haveShown = true;
-        if (m_lastPts >= target || newerRequestPending())
+        if (shown->pts >= target || newerRequestPending())
             break;
     }
     if (haveShown)
@@ -408,52 +422,111 @@ void FileSession::playOneFrame()
             reachEnd();
             return;
         }
-        framePts(frame);
     }
-    if (!waitUntilDue(frame)) {
+    bool late = false;
+    if (!waitUntilDue(frame, late)) {
         m_heldFrame = frame; // a command came first; keep the picture for later
         return;
-    }
-    const int64_t pts = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : m_lastPts;
-    bool late;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        const double speed = std::ldexp(1.0, m_speedLevel);
-        const auto due = m_clockStart + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-                                            av_q2d(m_timeBase) * double(pts - m_clockPts) / speed));
-        late = Clock::now() - due > kLateLimit;
     }
     showFrame(frame, !late);
     av_frame_free(&frame);
 }
 
-bool FileSession::waitUntilDue(AVFrame* frame)
+// Called with the lock held.
+FileSession::Clock::time_point FileSession::dueTime(int64_t pts) const
 {
-    const int64_t pts = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : m_lastPts;
+    const double speed = std::ldexp(1.0, m_speedLevel);
+    const double seconds = av_q2d(m_timeBase) * double(pts - m_clockPts) / speed;
+    return m_clockStart + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+bool FileSession::waitUntilDue(const AVFrame* frame, bool& late)
+{
     std::unique_lock<std::mutex> lock(m_mutex);
     const auto now = Clock::now();
-    const double speed = std::ldexp(1.0, m_speedLevel);
-    auto due = m_clockStart + std::chrono::duration_cast<Clock::duration>(
-                                  std::chrono::duration<double>(av_q2d(m_timeBase) * double(pts - m_clockPts) / speed));
-    if (m_resetClock || pts < m_clockPts || due - now > kMaxWait) {
+    if (m_resetClock || frame->pts < m_clockPts || dueTime(frame->pts) - now > kMaxWait) {
         m_clockStart = now;
-        m_clockPts = pts;
+        m_clockPts = frame->pts;
         m_resetClock = false;
-        due = now;
     }
+    const auto due = dueTime(frame->pts);
+    late = now - due > kLateLimit;
     return !m_wake.wait_until(lock, due, [this] { return m_stop || m_frameRequest || m_seekMs || m_state != State::Playing; });
 }
 
-void FileSession::showFrame(AVFrame* frame, bool draw)
+void FileSession::showFrame(const AVFrame* frame, bool draw)
 {
-    const int64_t pts = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : m_lastPts;
     if (draw)
         m_output->present(frame);
-    m_playedMs = std::max<int64_t>(0, toMs(pts));
+    m_playedMs = std::max<int64_t>(0, toMs(frame->pts));
     if (const auto ready = index())
-        m_currentFrame = long(ready->frameAt(pts));
+        m_currentFrame = long(ready->frameAt(frame->pts));
     else
-        m_currentFrame = m_currentFrame.load() + 1;
+        m_currentFrame = long(std::lround(double(m_playedMs.load()) * m_framesPerSecond / 1000.0));
+}
+
+unsigned int FileSession::startSound()
+{
+    const int stream = m_file.audioStreamIndex();
+    if (stream < 0)
+        return MAVRO_ERR_NO_SOUND;
+    const AVCodecParameters* parameters = m_file.context()->streams[stream]->codecpar;
+    std::shared_ptr<SoundOutput> sound = SoundOutput::open(parameters->sample_rate, parameters->ch_layout.nb_channels);
+    if (!sound)
+        return MAVRO_ERR_NO_SOUND;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_sound)
+        m_soundPlayedBefore += m_sound->playedFrames();
+    m_sound = std::move(sound);
+    return MAVRO_NOERROR;
+}
+
+unsigned int FileSession::stopSound()
+{
+    std::shared_ptr<SoundOutput> sound;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_sound)
+            return MAVRO_ERR_ORDER;
+        m_soundPlayedBefore += m_sound->playedFrames();
+        sound.swap(m_sound);
+    }
+    return MAVRO_NOERROR; // the device closes with the last reference, outside the lock
+}
+
+uint64_t FileSession::playedSoundFrames() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_soundPlayedBefore + (m_sound ? m_sound->playedFrames() : 0);
+}
+
+// Sound goes with normal-speed play only; stepping, seeking and other speeds
+// are silent, as the picture no longer follows real time.
+void FileSession::playSound(const AVPacket* packet)
+{
+    std::shared_ptr<SoundOutput> sound;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_state != State::Playing || m_speedLevel != 0 || m_frameRequest || m_seekMs)
+            return;
+        sound = m_sound;
+    }
+    if (!sound)
+        return;
+    if (!m_audioDecoder.isOpen()) {
+        const AVCodecParameters* parameters = m_file.context()->streams[packet->stream_index]->codecpar;
+        if (!m_audioDecoder.open(parameters->codec_id, parameters, false))
+            return;
+    }
+    m_audioDecoder.decode(packet, [&sound](const AVFrame* frame) { sound->play(frame); });
+}
+
+void FileSession::discardSound()
+{
+    m_audioDecoder.flush();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_sound)
+        m_sound->discard();
 }
 
 void FileSession::reachEnd()
@@ -465,7 +538,7 @@ void FileSession::reachEnd()
         m_ended = true;
     }
     if (!m_stop)
-        m_callbacks->fileEnded();
+        m_callbacks->notify(PortCallbacks::FileEnded);
 }
 
 int64_t FileSession::toMs(int64_t pts) const

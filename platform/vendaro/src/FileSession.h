@@ -2,7 +2,7 @@
 
 #include "FileIndex.h"
 #include "MediaFile.h"
-#include "VideoDecoder.h"
+#include "MediaDecoder.h"
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +17,7 @@
 namespace vendaro {
 
 class PortCallbacks;
+class SoundOutput;
 class VideoOutput;
 
 // Plays one file on a port. The player thread reads, decodes, paces and
@@ -47,6 +48,11 @@ public:
     unsigned int stepBack();
     unsigned int seekMs(int64_t milliseconds);
 
+    // Sound of the file's first audio track on the sound device.
+    unsigned int startSound();
+    unsigned int stopSound();
+    uint64_t playedSoundFrames() const;
+
     int64_t durationMs() const { return m_durationMs.load(); }
     int64_t playedMs() const { return m_playedMs.load(); }
     unsigned int totalFrames() const;
@@ -69,12 +75,17 @@ private:
     bool nextFrame(AVFrame* frame);
     void seekToPts(int64_t pts, std::optional<size_t> frameHint);
     void seekToKeyFrameBefore(int64_t pts);
-    void showFrame(AVFrame* frame, bool draw);
+    void showFrame(const AVFrame* frame, bool draw);
     bool newerRequestPending() const;
     int64_t framePts(const AVFrame* frame);
-    bool waitUntilDue(AVFrame* frame);
+    // False when a command came first; `late` tells that the picture's time
+    // has long passed.
+    bool waitUntilDue(const AVFrame* frame, bool& late);
+    Clock::time_point dueTime(int64_t pts) const;
     void playOneFrame();
     void reachEnd();
+    void playSound(const AVPacket* packet);
+    void discardSound();
     int64_t toMs(int64_t pts) const;
     int64_t toPts(int64_t ms) const;
 
@@ -100,10 +111,14 @@ private:
     bool m_resetClock = true;
     std::optional<int64_t> m_seekMs;    // newest seek wins
     std::optional<long> m_frameRequest; // newest step wins
+    std::optional<long> m_frameInFlight; // taken by the player thread, not shown yet
     std::shared_ptr<const FileIndex> m_index;
+    std::shared_ptr<SoundOutput> m_sound;
+    uint64_t m_soundPlayedBefore = 0;
 
     // Player thread state.
-    VideoDecoder m_decoder;
+    MediaDecoder m_decoder;
+    MediaDecoder m_audioDecoder;
     AVPacket* m_packet = nullptr;
     std::deque<AVFrame*> m_decoded;
     AVFrame* m_heldFrame = nullptr; // decoded, waiting for its time

@@ -46,6 +46,7 @@ MediaFile::~MediaFile()
 MediaFile::MediaFile(MediaFile&& other) noexcept
     : m_context(other.m_context)
     , m_videoStream(other.m_videoStream)
+    , m_audioStream(other.m_audioStream)
 {
     other.m_context = nullptr;
 }
@@ -56,6 +57,7 @@ MediaFile& MediaFile::operator=(MediaFile&& other) noexcept
         avformat_close_input(&m_context);
         m_context = other.m_context;
         m_videoStream = other.m_videoStream;
+        m_audioStream = other.m_audioStream;
         other.m_context = nullptr;
     }
     return *this;
@@ -89,6 +91,9 @@ MediaFile MediaFile::open(const std::string& path, bool readStreamInfo, const AV
         error = MAVRO_ERR_NO_VIDEO;
         return MediaFile();
     }
+    const AVCodec* audioDecoder = nullptr;
+    const int audio = av_find_best_stream(file.m_context, AVMEDIA_TYPE_AUDIO, -1, file.m_videoStream, &audioDecoder, 0);
+    file.m_audioStream = audio >= 0 && audioDecoder ? audio : -1;
     return file;
 }
 

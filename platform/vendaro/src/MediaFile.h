@@ -27,6 +27,8 @@ public:
     bool isOpen() const { return m_context != nullptr; }
     AVFormatContext* context() const { return m_context; }
     int videoStreamIndex() const { return m_videoStream; }
+    // -1 when the file has no sound we can decode.
+    int audioStreamIndex() const { return m_audioStream; }
     AVStream* videoStream() const { return m_context->streams[m_videoStream]; }
     // Milliseconds, or -1 when the container does not tell.
     int64_t durationMs() const;
@@ -37,6 +39,7 @@ public:
 private:
     AVFormatContext* m_context = nullptr;
     int m_videoStream = -1;
+    int m_audioStream = -1;
 };
 
 } // namespace vendaro

@@ -224,18 +224,26 @@ unsigned int PlayerPort::seekPosition(float position)
     return file->seekMs(std::llround(double(position) * double(duration)));
 }
 
-// Sound output is not built into this layer yet: refusing is better than a
-// success that plays nothing.
+// Live streams bring their picture only: the RTP path keeps the video track
+// alone, so sound is offered for files.
 unsigned int PlayerPort::playSound()
 {
-    if (!fileSession() && !streamSession())
-        return MAVRO_ERR_ORDER;
-    return MAVRO_ERR_NO_SOUND;
+    const auto file = fileSession();
+    if (!file)
+        return streamSession() ? unsigned(MAVRO_ERR_NO_SOUND) : unsigned(MAVRO_ERR_ORDER);
+    return file->startSound();
 }
 
 unsigned int PlayerPort::stopSound()
 {
-    return MAVRO_ERR_ORDER; // sound never plays, so there is none to stop
+    const auto file = fileSession();
+    return file ? file->stopSound() : unsigned(MAVRO_ERR_ORDER);
+}
+
+unsigned int PlayerPort::playedSoundFrames() const
+{
+    const auto file = fileSession();
+    return file ? unsigned(file->playedSoundFrames()) : 0;
 }
 
 // ---- Queries ----

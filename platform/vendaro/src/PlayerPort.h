@@ -44,6 +44,7 @@ public:
 
     unsigned int playSound();
     unsigned int stopSound();
+    unsigned int playedSoundFrames() const;
 
     float playPosition() const;
     unsigned int fileSeconds() const;

@@ -11,58 +11,41 @@ namespace vendaro {
 class PortCallbacks
 {
 public:
+    enum Event { FileEnded, FileIndexed, EventCount };
+    using Callback = void (*)(long port, void* user); // both callback types of the header
+
     explicit PortCallbacks(long port)
         : m_port(port)
     {
     }
 
-    void setFileEnd(MAVRO_FILE_END_CALLBACK callback, void* user)
+    void set(Event event, Callback callback, void* user)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_fileEnd = callback;
-        m_fileEndUser = user;
+        m_registrations[event] = Registration{callback, user};
     }
 
-    void setFileIndex(MAVRO_FILE_REF_CALLBACK callback, void* user)
+    void notify(Event event) const
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_fileIndex = callback;
-        m_fileIndexUser = user;
-    }
-
-    void fileEnded() const
-    {
-        MAVRO_FILE_END_CALLBACK callback;
-        void* user;
+        Registration registration;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            callback = m_fileEnd;
-            user = m_fileEndUser;
+            registration = m_registrations[event];
         }
-        if (callback)
-            callback(m_port, user);
-    }
-
-    void fileIndexed() const
-    {
-        MAVRO_FILE_REF_CALLBACK callback;
-        void* user;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            callback = m_fileIndex;
-            user = m_fileIndexUser;
-        }
-        if (callback)
-            callback(m_port, user);
+        if (registration.callback)
+            registration.callback(m_port, registration.user);
     }
 
 private:
+    struct Registration
+    {
+        Callback callback = nullptr;
+        void* user = nullptr;
+    };
+
     const long m_port;
     mutable std::mutex m_mutex;
-    MAVRO_FILE_END_CALLBACK m_fileEnd = nullptr;
-    void* m_fileEndUser = nullptr;
-    MAVRO_FILE_REF_CALLBACK m_fileIndex = nullptr;
-    void* m_fileIndexUser = nullptr;
+    Registration m_registrations[EventCount];
 };
 
 } // namespace vendaro

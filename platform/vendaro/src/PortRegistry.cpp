@@ -2,12 +2,24 @@
 
 #include "PlayerPort.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace vendaro {
 
 PortRegistry& PortRegistry::instance()
 {
     static PortRegistry registry;
     return registry;
+}
+
+PortRegistry::PortRegistry()
+{
+    // Damaged live input is routine for a player; the decoders' complaints on
+    // standard error would flood the client's output and tell nothing that
+    // the frame counters do not.
+    av_log_set_level(AV_LOG_FATAL);
 }
 
 PortRegistry::~PortRegistry()

@@ -27,7 +27,7 @@ public:
     std::shared_ptr<PlayerPort> find(long port) const;
 
 private:
-    PortRegistry() = default;
+    PortRegistry();
 
     enum class Slot { Free, Taken, Freeing };
 

@@ -58,28 +58,13 @@ void RtpDepacketizer::payloadH264(const uint8_t* payload, size_t size)
     if (type >= 1 && type <= 23) {
         appendNal(payload, size);
     } else if (type == H264StapA) {
-        size_t offset = 1;
-        while (offset + 2 <= size) {
-            const size_t nalSize = readUint16(payload + offset);
-            offset += 2;
-            if (nalSize == 0 || offset + nalSize > size) {
-                markBroken();
-                return;
-            }
-            appendNal(payload + offset, nalSize);
-            offset += nalSize;
-        }
+        appendAggregated(payload, size, 1, 0);
     } else if (type == H264FuA) {
         if (size < 2)
             return markBroken();
         const uint8_t fuHeader = payload[1];
         const uint8_t nalHeader = uint8_t((payload[0] & 0xe0) | (fuHeader & 0x1f));
-        if (fuHeader & 0x80)
-            startFragment(&nalHeader, 1, payload + 2, size - 2);
-        else
-            continueFragment(payload + 2, size - 2, false);
-        if (fuHeader & 0x40)
-            continueFragment(nullptr, 0, true);
+        appendFragment(fuHeader, &nalHeader, 1, payload + 2, size - 2);
     }
     // STAP-B, MTAP and FU-B belong to interleaved packetisation, which we do not
     // negotiate; such packets are ignored.
@@ -92,37 +77,17 @@ void RtpDepacketizer::payloadH265(const uint8_t* payload, size_t size)
     const int type = (payload[0] >> 1) & 0x3f;
     const size_t donSize = m_track.hasDonField ? 2 : 0;
     if (type == H265Aggregation) {
-        size_t offset = 2 + donSize;
-        bool first = true;
-        while (offset + 2 <= size) {
-            if (!first)
-                offset += m_track.hasDonField ? 1 : 0; // DOND
-            first = false;
-            if (offset + 2 > size)
-                break;
-            const size_t nalSize = readUint16(payload + offset);
-            offset += 2;
-            if (nalSize < 2 || offset + nalSize > size) {
-                markBroken();
-                return;
-            }
-            appendNal(payload + offset, nalSize);
-            offset += nalSize;
-        }
+        appendAggregated(payload, size, 2 + donSize, m_track.hasDonField ? 1 : 0);
     } else if (type == H265Fragment) {
         if (size < 3)
             return markBroken();
         const uint8_t fuHeader = payload[2];
         const uint8_t nalHeader[2] = {uint8_t((payload[0] & 0x81) | ((fuHeader & 0x3f) << 1)), payload[1]};
-        if (fuHeader & 0x80) {
-            if (size < 3 + donSize)
-                return markBroken();
-            startFragment(nalHeader, 2, payload + 3 + donSize, size - 3 - donSize);
-        } else {
-            continueFragment(payload + 3, size - 3, false);
-        }
-        if (fuHeader & 0x40)
-            continueFragment(nullptr, 0, true);
+        // Only a start fragment carries the DONL field.
+        const size_t skip = (fuHeader & 0x80) ? donSize : 0;
+        if (size < 3 + skip)
+            return markBroken();
+        appendFragment(fuHeader, nalHeader, 2, payload + 3 + skip, size - 3 - skip);
     } else if (type < H265Aggregation) {
         if (donSize == 0) {
             appendNal(payload, size);
@@ -133,6 +98,35 @@ void RtpDepacketizer::payloadH265(const uint8_t* payload, size_t size)
         }
     }
     // PACI (50) and the reserved types carry nothing we decode.
+}
+
+void RtpDepacketizer::appendAggregated(const uint8_t* payload, size_t size, size_t offset, size_t gap)
+{
+    for (bool first = true; offset + 2 <= size; first = false) {
+        if (!first)
+            offset += gap; // H.265 DOND before every unit after the first
+        if (offset + 2 > size)
+            break;
+        const size_t nalSize = readUint16(payload + offset);
+        offset += 2;
+        if (nalSize == 0 || offset + nalSize > size)
+            return markBroken();
+        appendNal(payload + offset, nalSize);
+        offset += nalSize;
+    }
+}
+
+void RtpDepacketizer::appendFragment(uint8_t fuHeader, const uint8_t* nalHeader, size_t nalHeaderSize,
+                                     const uint8_t* data, size_t size)
+{
+    const bool start = fuHeader & 0x80;
+    const bool end = fuHeader & 0x40;
+    if (start)
+        startFragment(nalHeader, nalHeaderSize, data, size);
+    else
+        continueFragment(data, size, false);
+    if (end)
+        continueFragment(nullptr, 0, true);
 }
 
 void RtpDepacketizer::startFragment(const uint8_t* header, size_t headerSize, const uint8_t* data, size_t size)
@@ -201,6 +195,11 @@ void RtpDepacketizer::finishAccessUnit(std::vector<AccessUnit>& out)
     }
     if (m_unitBroken || m_fragmentOpen)
         m_awaitingKeyFrame = true;
+    discardUnit();
+}
+
+void RtpDepacketizer::discardUnit()
+{
     m_unit = AccessUnit{};
     m_unitOpen = false;
     m_unitBroken = false;
@@ -219,12 +218,7 @@ void RtpDepacketizer::markBroken()
 
 void RtpDepacketizer::resynchronise()
 {
-    m_unit = AccessUnit{};
-    m_unitOpen = false;
-    m_unitBroken = false;
-    m_unitHasParameterSets = false;
-    m_fragment.clear();
-    m_fragmentOpen = false;
+    discardUnit();
     m_awaitingKeyFrame = true;
 }
 

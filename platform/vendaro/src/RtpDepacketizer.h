@@ -34,11 +34,17 @@ public:
 private:
     void payloadH264(const uint8_t* payload, size_t size);
     void payloadH265(const uint8_t* payload, size_t size);
+    // An aggregation packet (STAP-A, AP): 16-bit size, NAL unit, repeated.
+    void appendAggregated(const uint8_t* payload, size_t size, size_t offset, size_t gap);
+    // One fragment (FU-A, FU) with its FU header's start and end bits.
+    void appendFragment(uint8_t fuHeader, const uint8_t* nalHeader, size_t nalHeaderSize, const uint8_t* data,
+                        size_t size);
     void startFragment(const uint8_t* header, size_t headerSize, const uint8_t* data, size_t size);
     void continueFragment(const uint8_t* data, size_t size, bool end);
     void appendNal(const uint8_t* nal, size_t size);
     void finishAccessUnit(std::vector<AccessUnit>& out);
     void markBroken();
+    void discardUnit();
     void resynchronise();
     int nalType(const uint8_t* nal) const;
     bool isKeyNal(int type) const;

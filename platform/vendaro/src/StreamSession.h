@@ -2,7 +2,7 @@
 
 #include "InputBuffer.h"
 #include "RtpDepacketizer.h"
-#include "VideoDecoder.h"
+#include "MediaDecoder.h"
 
 #include <atomic>
 #include <memory>
@@ -54,7 +54,7 @@ private:
     std::optional<std::vector<uint8_t>> m_sdp; // set: RTP path
     std::optional<SdpVideoTrack> m_track;
     std::unique_ptr<RtpDepacketizer> m_depacketizer;
-    VideoDecoder m_decoder;
+    MediaDecoder m_decoder;
     AVPacket* m_packet = nullptr;
     std::vector<uint8_t> m_pendingBytes; // MPEG-TS bytes not yet read
     size_t m_pendingOffset = 0;

@@ -97,7 +97,7 @@ int Mavro_CloseFile(long port)
 int Mavro_SetFileRefCallBack(long port, MAVRO_FILE_REF_CALLBACK callback, void* user)
 {
     return onPort(port, [&](PlayerPort& p) {
-        p.callbacks().setFileIndex(callback, user);
+        p.callbacks().set(vendaro::PortCallbacks::FileIndexed, callback, user);
         return unsigned(MAVRO_NOERROR);
     });
 }
@@ -105,7 +105,7 @@ int Mavro_SetFileRefCallBack(long port, MAVRO_FILE_REF_CALLBACK callback, void* 
 int Mavro_SetFileEndCallback(long port, MAVRO_FILE_END_CALLBACK callback, void* user)
 {
     return onPort(port, [&](PlayerPort& p) {
-        p.callbacks().setFileEnd(callback, user);
+        p.callbacks().set(vendaro::PortCallbacks::FileEnded, callback, user);
         return unsigned(MAVRO_NOERROR);
     });
 }
@@ -201,6 +201,11 @@ int Mavro_StopSoundShare(long port)
 unsigned int Mavro_GetDecodedFrameCount(long port)
 {
     return queryPort(port, 0u, [](PlayerPort& p) { return p.output().decodedFrames(); });
+}
+
+unsigned int Mavro_GetPlayedSoundFrameCount(long port)
+{
+    return queryPort(port, 0u, [](PlayerPort& p) { return p.playedSoundFrames(); });
 }
 
 unsigned int Mavro_GetShownFrameCount(long port)

@@ -93,6 +93,39 @@ TEST_F(CleanupTest, WithListenersPlaysAndDownloadsActiveReturnsAndSilencesEveryt
   }
 }
 
+// Calls under way on other threads when clean-up runs finish or fail cleanly:
+// nothing they made outlives the clean-up or crashes (the sanitizer build
+// watches for objects used after their end).
+TEST_F(CleanupTest, RacingWithCallsOnOtherThreads) {
+  std::atomic<bool> done{false};
+  std::atomic<int> plays{0};
+  StreamCollector collectors[4];
+  std::vector<std::thread> workers;
+  for (int w = 0; w < 4; ++w) {
+    workers.emplace_back([&, w] {
+      while (!done) {
+        int32_t id = w % 2 ? loginCamera(w / 2) : loginDevice();
+        if (id < 0) continue;
+        TSR_PREVIEWINFO preview{};
+        preview.lChannel = 1;
+        int32_t handle = TSR_RealPlay(id, &preview, StreamCollector::callback, &collectors[w]);
+        if (handle >= 0) {
+          ++plays;
+          TSR_StopRealPlay(handle);
+        }
+        TSR_Logout(id);
+      }
+    });
+  }
+  ASSERT_TRUE(testsupport::waitUntil([&] { return plays >= 4; }));
+  EXPECT_TRUE(TSR_Cleanup());
+  std::this_thread::sleep_for(milliseconds(200));
+  done = true;
+  for (auto& t : workers) t.join();
+  EXPECT_EQ(loginDevice(), -1);
+  EXPECT_EQ(TSR_GetLastError(), uint32_t(TSR_ERR_NOT_INITIALISED));
+}
+
 TEST_F(CleanupTest, TwiceIsHarmlessAndInitStartsAfresh) {
   int32_t before = loginDevice();
   ASSERT_GE(before, 0);

@@ -19,9 +19,9 @@ namespace {
 
 class RealPlayTest : public SdkFixture {
 protected:
-  int32_t play(int32_t loginId, StreamCollector* collector, TSR_HWND window = 0) {
+  int32_t play(int32_t loginId, StreamCollector* collector, TSR_HWND window = 0, int32_t channel = 1) {
     TSR_PREVIEWINFO preview{};
-    preview.lChannel = 1;
+    preview.lChannel = channel;
     preview.hPlayWnd = window;
     return TSR_RealPlay(loginId, &preview, collector ? StreamCollector::callback : nullptr, collector);
   }
@@ -83,10 +83,11 @@ TEST_F(RealPlayTest, DeliversHeaderFirstThenDataInOrderThatPlays) {
   EXPECT_GE(fields[1].toInt(), 25);
 }
 
+// As continuous recording starts: channel 0, no callback, the callback set after.
 TEST_F(RealPlayTest, CallbackSetLaterGetsTheHeaderFirst) {
   int32_t loginId = loginCamera(1);
   ASSERT_GE(loginId, 0);
-  int32_t handle = play(loginId, nullptr);
+  int32_t handle = play(loginId, nullptr, 0, 0);
   ASSERT_GE(handle, 0);
   std::this_thread::sleep_for(milliseconds(500));  // data flows to nobody meanwhile
   StreamCollector collector;

@@ -27,7 +27,7 @@ struct CallbackLog
 };
 
 // One recording-like clip for the whole suite: MPEG-TS under a ".mp4" name.
-class FileTest : public ::testing::Test
+class VendaroFileTest : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
@@ -63,9 +63,9 @@ protected:
     CallbackLog m_end;
 };
 
-TestClip* FileTest::s_clip = nullptr;
+TestClip* VendaroFileTest::s_clip = nullptr;
 
-TEST_F(FileTest, OpenKnowsTheLengthAndAnnouncesTheIndexOnce)
+TEST_F(VendaroFileTest, OpenKnowsTheLengthAndAnnouncesTheIndexOnce)
 {
     ASSERT_TRUE(openClip());
     EXPECT_EQ(Mavro_GetFileTime(m_port), unsigned(kSeconds));
@@ -77,7 +77,7 @@ TEST_F(FileTest, OpenKnowsTheLengthAndAnnouncesTheIndexOnce)
     EXPECT_EQ(m_index.count.load(), 1);
 }
 
-TEST_F(FileTest, PlaysToTheEndAndReportsTheEndOnce)
+TEST_F(VendaroFileTest, PlaysToTheEndAndReportsTheEndOnce)
 {
     ASSERT_TRUE(openClip());
     for (int i = 0; i < 4; ++i)
@@ -96,7 +96,7 @@ TEST_F(FileTest, PlaysToTheEndAndReportsTheEndOnce)
     EXPECT_TRUE(waitUntil([this] { return m_end.count == 2; }));
 }
 
-TEST_F(FileTest, PauseHoldsThePositionAndResumeGoesOn)
+TEST_F(VendaroFileTest, PauseHoldsThePositionAndResumeGoesOn)
 {
     ASSERT_TRUE(openClip());
     EXPECT_EQ(Mavro_Pause(m_port, 1), 0);
@@ -112,7 +112,7 @@ TEST_F(FileTest, PauseHoldsThePositionAndResumeGoesOn)
     EXPECT_TRUE(waitUntil([&] { return Mavro_GetPlayedTimeEx(m_port) > paused; }));
 }
 
-TEST_F(FileTest, SpeedMovesByPowersOfTwoBetweenOneSixteenthAndSixteen)
+TEST_F(VendaroFileTest, SpeedMovesByPowersOfTwoBetweenOneSixteenthAndSixteen)
 {
     ASSERT_TRUE(openClip());
     for (int i = 0; i < 4; ++i)
@@ -125,7 +125,7 @@ TEST_F(FileTest, SpeedMovesByPowersOfTwoBetweenOneSixteenthAndSixteen)
     EXPECT_EQ(Mavro_GetLastError(m_port), unsigned(MAVRO_ERR_LIMIT));
 }
 
-TEST_F(FileTest, StepsForwardAndBackStopAtBothEnds)
+TEST_F(VendaroFileTest, StepsForwardAndBackStopAtBothEnds)
 {
     ASSERT_TRUE(openClip());
     ASSERT_TRUE(waitForIndex());
@@ -152,7 +152,7 @@ TEST_F(FileTest, StepsForwardAndBackStopAtBothEnds)
     EXPECT_EQ(m_end.count.load(), 0);
 }
 
-TEST_F(FileTest, ABurstOfSeeksEndsAtTheNewest)
+TEST_F(VendaroFileTest, ABurstOfSeeksEndsAtTheNewest)
 {
     ASSERT_TRUE(openClip());
     ASSERT_TRUE(Mavro_Play(m_port, 0));
@@ -166,7 +166,7 @@ TEST_F(FileTest, ABurstOfSeeksEndsAtTheNewest)
     EXPECT_LT(differenceFromSource(frameAt2500), kSamePicture);
 }
 
-TEST_F(FileTest, SetPlayPosAcceptsTheWholeRangeOnly)
+TEST_F(VendaroFileTest, SetPlayPosAcceptsTheWholeRangeOnly)
 {
     ASSERT_TRUE(openClip());
     EXPECT_TRUE(Mavro_SetPlayPos(m_port, 0.0f));
@@ -177,7 +177,7 @@ TEST_F(FileTest, SetPlayPosAcceptsTheWholeRangeOnly)
     EXPECT_TRUE(waitUntil([&] { return std::abs(Mavro_GetPlayPos(m_port) - 0.5f) < 0.02f; }));
 }
 
-TEST_F(FileTest, ACutShortFilePlaysWhatItHolds)
+TEST_F(VendaroFileTest, ACutShortFilePlaysWhatItHolds)
 {
     const auto bytes = s_clip->bytes();
     const QString path = s_clip->path() + ".cut.mp4";
@@ -195,7 +195,29 @@ TEST_F(FileTest, ACutShortFilePlaysWhatItHolds)
     EXPECT_LT(Mavro_GetDecodedFrameCount(m_port), unsigned(kFrames));
 }
 
-TEST_F(FileTest, AFileStillBeingWrittenNeverCrashesThePlayer)
+TEST_F(VendaroFileTest, ARecordingThatStartsWithTheDeviceHeaderPlays)
+{
+    // Recordings hold the device's blocks as delivered, its stream header first.
+    QByteArray recording(40, '\0');
+    recording.replace(0, 20, "DEVICE STREAM HEADER");
+    const auto bytes = s_clip->bytes();
+    recording.append(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+    const QString path = s_clip->path() + ".recording.mp4";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(recording);
+    file.close();
+
+    ASSERT_TRUE(Mavro_OpenFile(m_port, path.toLocal8Bit().constData()));
+    EXPECT_EQ(Mavro_GetFileTime(m_port), unsigned(kSeconds));
+    ASSERT_TRUE(waitForIndex());
+    EXPECT_EQ(Mavro_GetFileTotalFrames(m_port), unsigned(kFrames));
+    ASSERT_TRUE(Mavro_SetPlayedTimeEx(m_port, 1000));
+    ASSERT_TRUE(waitForFrame(TestClip::kFrameRate));
+    EXPECT_LT(differenceFromSource(TestClip::kFrameRate), kSamePicture);
+}
+
+TEST_F(VendaroFileTest, AFileStillBeingWrittenNeverCrashesThePlayer)
 {
     const auto bytes = s_clip->bytes();
     const QString path = s_clip->path() + ".growing.mp4";
@@ -215,7 +237,7 @@ TEST_F(FileTest, AFileStillBeingWrittenNeverCrashesThePlayer)
     EXPECT_GT(Mavro_GetDecodedFrameCount(m_port), 0u);
 }
 
-TEST_F(FileTest, TheSameFilePlaysOnTwoPorts)
+TEST_F(VendaroFileTest, TheSameFilePlaysOnTwoPorts)
 {
     long second = -1;
     ASSERT_TRUE(Mavro_GetPort(&second));
@@ -236,7 +258,7 @@ TEST_F(FileTest, TheSameFilePlaysOnTwoPorts)
     Mavro_FreePort(second);
 }
 
-TEST_F(FileTest, CloseFileEndsFileCalls)
+TEST_F(VendaroFileTest, CloseFileEndsFileCalls)
 {
     ASSERT_TRUE(openClip());
     ASSERT_TRUE(Mavro_CloseFile(m_port));
@@ -253,11 +275,16 @@ struct BadFileCase
     unsigned int error;
 };
 
-class BadFileTest : public ::testing::TestWithParam<BadFileCase>
+void PrintTo(const BadFileCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class VendaroBadFileTest : public ::testing::TestWithParam<BadFileCase>
 {
 };
 
-TEST_P(BadFileTest, OpenFailsWithItsReason)
+TEST_P(VendaroBadFileTest, OpenFailsWithItsReason)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("record.mp4");
@@ -285,7 +312,7 @@ QByteArray garbage()
     return bytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BadFileTest,
+INSTANTIATE_TEST_SUITE_P(Cases, VendaroBadFileTest,
                          ::testing::Values(BadFileCase{"Missing", QByteArray(), MAVRO_ERR_OPEN_FILE},
                                            BadFileCase{"ZeroBytes", QByteArray(""), MAVRO_ERR_UNKNOWN_FORMAT},
                                            BadFileCase{"GarbageNamedMp4", garbage(), MAVRO_ERR_UNKNOWN_FORMAT}),

@@ -44,11 +44,16 @@ struct RtpCase
     TestClip::Codec codec;
 };
 
-class RtpStreamTest : public ::testing::TestWithParam<RtpCase>
+void PrintTo(const RtpCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class VendaroRtpStreamTest : public ::testing::TestWithParam<RtpCase>
 {
 };
 
-TEST_P(RtpStreamTest, DecodesEveryPictureAndTheLastMatchesTheSource)
+TEST_P(VendaroRtpStreamTest, DecodesEveryPictureAndTheLastMatchesTheSource)
 {
     TestClip clip(GetParam().codec, TestClip::Container::AnnexB, 2, "clip.es");
     ASSERT_FALSE(clip.path().isEmpty());
@@ -76,12 +81,12 @@ TEST_P(RtpStreamTest, DecodesEveryPictureAndTheLastMatchesTheSource)
     EXPECT_TRUE(Mavro_FreePort(port));
 }
 
-INSTANTIATE_TEST_SUITE_P(Codecs, RtpStreamTest,
+INSTANTIATE_TEST_SUITE_P(Codecs, VendaroRtpStreamTest,
                          ::testing::Values(RtpCase{"H264", TestClip::Codec::H264},
                                            RtpCase{"H265", TestClip::Codec::H265}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(StreamTest, AnSdpArrivingLaterRestartsWithTheNewTrack)
+TEST(VendaroStreamTest, AnSdpArrivingLaterRestartsWithTheNewTrack)
 {
     TestClip first(TestClip::Codec::H264, TestClip::Container::AnnexB, 1, "first.es");
     TestClip second(TestClip::Codec::H265, TestClip::Container::AnnexB, 1, "second.es");
@@ -119,11 +124,16 @@ struct MalformedCase
     bool losesPictures;                          // the pictures up to the next key frame are dropped
 };
 
-class MalformedRtpTest : public ::testing::TestWithParam<MalformedCase>
+void PrintTo(const MalformedCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class VendaroMalformedRtpTest : public ::testing::TestWithParam<MalformedCase>
 {
 };
 
-TEST_P(MalformedRtpTest, NeverCrashesAndResumesAtTheNextKeyFrame)
+TEST_P(VendaroMalformedRtpTest, NeverCrashesAndResumesAtTheNextKeyFrame)
 {
     TestClip clip(TestClip::Codec::H264, TestClip::Container::AnnexB, 2, "clip.es");
     ASSERT_FALSE(clip.path().isEmpty());
@@ -204,7 +214,7 @@ const MalformedCase kMalformedCases[] = {
      false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, MalformedRtpTest, ::testing::ValuesIn(kMalformedCases),
+INSTANTIATE_TEST_SUITE_P(Cases, VendaroMalformedRtpTest, ::testing::ValuesIn(kMalformedCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- MPEG-TS from the device ----
@@ -229,7 +239,7 @@ std::vector<std::vector<uint8_t>> blocksOf(const std::vector<uint8_t>& bytes)
     return blocks;
 }
 
-TEST(StreamTest, DecodesMpegTsBlocksAfterTheDeviceHeader)
+TEST(VendaroStreamTest, DecodesMpegTsBlocksAfterTheDeviceHeader)
 {
     TestClip clip(TestClip::Codec::H264, TestClip::Container::TransportStream, 2, "clip.mp4");
     ASSERT_FALSE(clip.path().isEmpty());
@@ -248,7 +258,7 @@ TEST(StreamTest, DecodesMpegTsBlocksAfterTheDeviceHeader)
     Mavro_FreePort(port);
 }
 
-TEST(StreamTest, TwoThreadsFeedingOnePortDoNotDisturbEachOther)
+TEST(VendaroStreamTest, TwoThreadsFeedingOnePortDoNotDisturbEachOther)
 {
     TestClip clip(TestClip::Codec::H264, TestClip::Container::AnnexB, 2, "clip.es");
     ASSERT_FALSE(clip.path().isEmpty());
@@ -273,7 +283,7 @@ TEST(StreamTest, TwoThreadsFeedingOnePortDoNotDisturbEachOther)
     Mavro_FreePort(port);
 }
 
-TEST(StreamTest, InputDataRefusesWhatDoesNotFitAtOnce)
+TEST(VendaroStreamTest, InputDataRefusesWhatDoesNotFitAtOnce)
 {
     const long port = openStreamPort(deviceHeader(), 256 * 1024);
     ASSERT_GE(port, 0);
@@ -285,7 +295,7 @@ TEST(StreamTest, InputDataRefusesWhatDoesNotFitAtOnce)
     Mavro_FreePort(port);
 }
 
-TEST(StreamTest, StreamCallsNeedAnOpenStream)
+TEST(VendaroStreamTest, StreamCallsNeedAnOpenStream)
 {
     long port = -1;
     ASSERT_TRUE(Mavro_GetPort(&port));

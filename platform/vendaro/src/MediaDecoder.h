@@ -8,17 +8,17 @@ extern "C" {
 
 namespace vendaro {
 
-// One libavcodec video decoder. Frames come out through the handler given to
-// decode(), on the calling thread.
-class VideoDecoder
+// One libavcodec decoder, of pictures or of sound. Frames come out through
+// the handler given to decode(), on the calling thread.
+class MediaDecoder
 {
 public:
     using FrameHandler = std::function<void(const AVFrame*)>;
 
-    VideoDecoder() = default;
-    ~VideoDecoder();
-    VideoDecoder(const VideoDecoder&) = delete;
-    VideoDecoder& operator=(const VideoDecoder&) = delete;
+    MediaDecoder() = default;
+    ~MediaDecoder();
+    MediaDecoder(const MediaDecoder&) = delete;
+    MediaDecoder& operator=(const MediaDecoder&) = delete;
 
     // lowDelay: output each picture as soon as it is decoded (live streams).
     bool open(AVCodecID codec, const AVCodecParameters* parameters, bool lowDelay);

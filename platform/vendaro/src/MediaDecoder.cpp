@@ -1,13 +1,13 @@
-#include "VideoDecoder.h"
+#include "MediaDecoder.h"
 
 namespace vendaro {
 
-VideoDecoder::~VideoDecoder()
+MediaDecoder::~MediaDecoder()
 {
     close();
 }
 
-bool VideoDecoder::open(AVCodecID codecId, const AVCodecParameters* parameters, bool lowDelay)
+bool MediaDecoder::open(AVCodecID codecId, const AVCodecParameters* parameters, bool lowDelay)
 {
     close();
     const AVCodec* codec = avcodec_find_decoder(codecId);
@@ -31,13 +31,13 @@ bool VideoDecoder::open(AVCodecID codecId, const AVCodecParameters* parameters, 
     return true;
 }
 
-void VideoDecoder::close()
+void MediaDecoder::close()
 {
     avcodec_free_context(&m_context);
     av_frame_free(&m_frame);
 }
 
-bool VideoDecoder::decode(const AVPacket* packet, const FrameHandler& handler)
+bool MediaDecoder::decode(const AVPacket* packet, const FrameHandler& handler)
 {
     if (!m_context)
         return false;
@@ -49,7 +49,7 @@ bool VideoDecoder::decode(const AVPacket* packet, const FrameHandler& handler)
     return accepted;
 }
 
-void VideoDecoder::flush()
+void MediaDecoder::flush()
 {
     if (m_context)
         avcodec_flush_buffers(m_context);
