@@ -316,6 +316,45 @@ TEST_F(DeviceRows, AFailedReplacementLeavesTheOldRowsWhole)
     EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("DeviceInfo")), 1);
 }
 
+using AlarmRows = DatabaseTest;
+
+TEST_F(AlarmRows, ATrafficParameterAlarmOfFourLanesIsFourRows)
+{
+    for (int lane = 1; lane <= 4; ++lane) {
+        TrafficParam param;
+        param.startTime = QStringLiteral("20261201080000");
+        param.endTime = QStringLiteral("20261201080500");
+        param.deviceIp = QStringLiteral("10.0.0.1");
+        param.channelIp = QStringLiteral("10.0.0.2");
+        param.channelNo = 1;
+        param.laneCount = 4;
+        param.laneNo = lane;
+        param.laneFlow = 10 * lane;
+        ASSERT_TRUE(database.InsertTrafficParamInfo(param));
+    }
+    QList<TrafficParam> found;
+    ASSERT_TRUE(database.GetTrafficParamInfo(0, 30, WholeRange(), found));
+    ASSERT_EQ(found.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(found[i].startTime, QStringLiteral("20261201080000"));
+        EXPECT_EQ(found[i].endTime, QStringLiteral("20261201080500"));
+        EXPECT_EQ(found[i].deviceIp, QStringLiteral("10.0.0.1"));
+        EXPECT_EQ(found[i].laneNo, i + 1);
+        EXPECT_EQ(found[i].laneFlow, 10 * (i + 1));
+    }
+}
+
+TEST_F(AlarmRows, AFailedInsertIsLoggedAndLeavesTheTableAsItWas)
+{
+    database.CloseDatabase();
+    LogCapture log("DatabaseOperation");
+    TrafficForensics violation;
+    violation.time = QStringLiteral("20261201080000");
+    EXPECT_FALSE(database.InsertForensicsInfo(violation));
+    EXPECT_TRUE(log.Contains("DatabaseOperation::InsertForensicsInfo, 插入取证失败，失败原因：database is not open"));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("ForensicsInfo")), 0);
+}
+
 using SearchHistory = DatabaseTest;
 
 TEST_F(SearchHistory, HintsAreLimitedAndNewestFirst)
