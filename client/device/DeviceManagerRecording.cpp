@@ -179,9 +179,8 @@ bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 ep
     case Reservation::Cancelled:
         return false;
     }
-    // A camera serves its stream as channel 1; there is no channel 0.
+    // Channel 0 (the camera's first), sub stream, no window.
     TSR_PREVIEWINFO preview{};
-    preview.lChannel = 1;
     preview.dwStreamType = 1;
     const long handle = TSR_RealPlay(static_cast<int32_t>(lUserID), &preview, nullptr, nullptr);
     if (handle == -1) {
