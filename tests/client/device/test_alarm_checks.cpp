@@ -86,6 +86,12 @@ struct HostileCase
     std::function<void(const TSR_ALARMER&, const std::vector<char>&)> verify;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const HostileCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class HostileAlarmTest : public ::testing::TestWithParam<HostileCase>
 {
 protected:
@@ -228,6 +234,12 @@ struct AddressCase
     const char* text;
     bool ipv4;
 };
+
+// Cases print as their names in test listings.
+void PrintTo(const AddressCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class Ipv4TextTest : public ::testing::TestWithParam<AddressCase>
 {

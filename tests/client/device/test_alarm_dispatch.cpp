@@ -12,6 +12,28 @@
 
 namespace {
 
+const char* MalformedName(devsim::Malformed kind)
+{
+    static const char* const names[] = {"BadMagic",        "BadVersion",       "LengthOverCap",
+                                        "Truncated",       "WrongRecordSize",  "LaneCountNine",
+                                        "PictureLongerThanSent", "UnterminatedText", "NonIpv4Text"};
+    return names[static_cast<int>(kind)];
+}
+
+}  // namespace
+
+namespace devsim {
+
+// Frame kinds print as their names in test listings.
+void PrintTo(Malformed kind, std::ostream* out)
+{
+    *out << MalformedName(kind);
+}
+
+}  // namespace devsim
+
+namespace {
+
 using namespace std::chrono_literals;
 
 // What a directly connected receiver saw, copied while the pointers were valid.
@@ -202,10 +224,7 @@ TEST_P(MalformedFrameDispatchTest, IsDroppedAndTheNextAlarmStillArrives)
 
 std::string NameOf(const ::testing::TestParamInfo<devsim::Malformed>& info)
 {
-    static const char* const names[] = {"BadMagic",        "BadVersion",       "LengthOverCap",
-                                        "Truncated",       "WrongRecordSize",  "LaneCountNine",
-                                        "PictureLongerThanSent", "UnterminatedText", "NonIpv4Text"};
-    return names[static_cast<int>(info.param)];
+    return MalformedName(info.param);
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, MalformedFrameDispatchTest,

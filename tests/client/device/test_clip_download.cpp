@@ -122,6 +122,12 @@ struct RefusedRequest
     const char* logText;   // null: refused silently
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const RefusedRequest& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class RefusedClipTest : public ClipDownloadTest, public ::testing::WithParamInterface<RefusedRequest>
 {
 };
@@ -157,6 +163,12 @@ struct WaitCase
     qint64 secondsSinceEnd;
     qint64 wait;
 };
+
+// Cases print as their names in test listings.
+void PrintTo(const WaitCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class ClipWaitTest : public ::testing::TestWithParam<WaitCase>
 {

@@ -157,6 +157,12 @@ struct SlotCase
     const char* slot;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const SlotCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class TimeSlotTest : public ::testing::TestWithParam<SlotCase>
 {
 };
