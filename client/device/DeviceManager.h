@@ -16,7 +16,7 @@
 #include <QThreadPool>
 #include <QVector>
 #include <QWaitCondition>
-#include <QWidget>
+#include <qwindowdefs.h>
 
 #include <atomic>
 #include <functional>
