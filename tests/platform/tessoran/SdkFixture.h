@@ -21,7 +21,7 @@ protected:
     ASSERT_TRUE(TSR_SetNetworkTimes(kConnectMs, kReplyMs, kHeartbeatMs));
     listenPort_ = testsupport::freePort();
     devsim::Layout layout;
-    layout.devices = 1;
+    layout.devices = deviceCount();
     layout.camerasPerDevice = 2;
     layout.port = testsupport::freePort();
     layout.alarmPort = listenPort_;
@@ -39,6 +39,7 @@ protected:
   }
 
   virtual void customize(std::vector<devsim::DeviceSpec>&) {}
+  virtual int deviceCount() const { return 1; }
 
   devsim::SimDevice& device() { return *sim_.devices().at(0); }
   const devsim::DeviceSpec& deviceSpec() { return device().spec(); }

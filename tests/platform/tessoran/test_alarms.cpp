@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QTextCodec>
 
+#include <algorithm>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -244,6 +246,44 @@ INSTANTIATE_TEST_SUITE_P(
                       MalformedCase{"UnterminatedText", devsim::Malformed::UnterminatedText},
                       MalformedCase{"NonIpv4Text", devsim::Malformed::NonIpv4Text}),
     [](const auto& info) { return std::string(info.param.name); });
+
+class ManyDevicesTest : public AlarmTest {
+  int deviceCount() const override { return 3; }
+};
+
+// Devices push at once; callbacks still run one at a time, each device's alarms
+// in the order it sent them.
+TEST_F(ManyDevicesTest, CallbacksRunOneAtATimeInArrivalOrder) {
+  struct Seen {
+    std::atomic<int> running{0};
+    std::atomic<int> overlaps{0};
+    std::atomic<int> count{0};
+    std::mutex mutex;
+    std::map<std::string, std::vector<uint32_t>> order;  // relative times per device
+  } seen;
+  auto callback = [](int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t, void* user) -> TSR_BOOL {
+    auto* s = static_cast<Seen*>(user);
+    if (s->running.fetch_add(1) != 0) ++s->overlaps;
+    std::this_thread::sleep_for(microseconds(200));
+    if (command == TSR_ALARM_INCIDENT) {
+      std::lock_guard<std::mutex> lock(s->mutex);
+      s->order[alarmer->sDeviceIP].push_back(reinterpret_cast<const TSR_AID_ALARM*>(body)->dwRelativeTime);
+    }
+    --s->running;
+    ++s->count;
+    return 1;
+  };
+  ASSERT_GE(TSR_StartListen("127.0.0.1", listenPort_, callback, &seen), 0);
+  constexpr int kEach = 200;
+  for (devsim::SimDevice* d : sim_.devices()) d->fireAlarms(devsim::AlarmKind::Incident, kEach);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return seen.count == 3 * kEach; }));
+  EXPECT_EQ(seen.overlaps, 0);
+  ASSERT_EQ(seen.order.size(), 3u);
+  for (auto& [device, times] : seen.order) {
+    EXPECT_EQ(times.size(), size_t(kEach)) << device;
+    EXPECT_TRUE(std::is_sorted(times.begin(), times.end())) << device;
+  }
+}
 
 TEST_F(AlarmTest, StopListenFromInsideItsCallbackEndsDelivery) {
   int32_t handle = listen();
