@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace devsim {
 namespace {
 
@@ -41,10 +43,25 @@ QByteArray drawScene(const QString& caption, int index) {
   return jpeg;
 }
 
+// Comment segments right after the start-of-image marker: FF FE, a 16-bit
+// length that counts itself, then at most 65533 bytes.
+QByteArray padded(QByteArray jpeg, size_t minimumBytes) {
+  QByteArray comments;
+  while (static_cast<size_t>(jpeg.size() + comments.size()) < minimumBytes) {
+    size_t missing = minimumBytes - static_cast<size_t>(jpeg.size() + comments.size());
+    int payload = static_cast<int>(std::min<size_t>(65533, missing));
+    comments.append(char(0xFF)).append(char(0xFE));
+    comments.append(char((payload + 2) >> 8)).append(char((payload + 2) & 0xFF));
+    comments.append(payload, ' ');
+  }
+  jpeg.insert(2, comments);
+  return jpeg;
+}
+
 }  // namespace
 
-PictureBank::PictureBank(const QString& caption, int count) {
-  for (int i = 0; i < count; ++i) pictures_.push_back(drawScene(caption, i));
+PictureBank::PictureBank(const QString& caption, int count, size_t minimumBytes) {
+  for (int i = 0; i < count; ++i) pictures_.push_back(padded(drawScene(caption, i), minimumBytes));
 }
 
 }  // namespace devsim

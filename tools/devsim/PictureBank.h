@@ -12,7 +12,9 @@ namespace devsim {
 
 class PictureBank {
 public:
-  explicit PictureBank(const QString& caption, int count = 8);
+  // With `minimumBytes` each picture is padded to at least that size with JPEG
+  // comment segments, which decoders skip (load tests with camera-sized pictures).
+  explicit PictureBank(const QString& caption, int count = 8, size_t minimumBytes = 0);
   const QByteArray& picture(size_t index) const { return pictures_[index % pictures_.size()]; }
   size_t size() const { return pictures_.size(); }
 

@@ -47,7 +47,7 @@ std::string Simulator::defaultClipPath() {
 bool Simulator::start(std::vector<DeviceSpec> devices, const std::string& clipPath,
                       std::string& error) {
   if (!VideoClip::make(clipPath, 10, error) || !clip_.load(clipPath, error)) return false;
-  pictures_ = std::make_unique<PictureBank>(QStringLiteral("Corvane 设备模拟器"));
+  pictures_ = std::make_unique<PictureBank>(QStringLiteral("Corvane 设备模拟器"), 8, pictureBytes_);
   recordingSince_ = QDateTime::currentDateTime().addSecs(-3600);
   for (auto& spec : devices) {
     for (auto& camera : spec.cameras) {

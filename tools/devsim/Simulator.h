@@ -38,6 +38,8 @@ public:
   // The clip next to the program, made by ffmpeg when it is missing.
   static std::string defaultClipPath();
 
+  // Pads every alarm picture to at least this size; call before start.
+  void setPictureBytes(size_t bytes) { pictureBytes_ = bytes; }
   bool start(std::vector<DeviceSpec> devices, const std::string& clipPath, std::string& error);
   void stop();
 
@@ -52,6 +54,7 @@ public:
 private:
   VideoClip clip_;
   std::unique_ptr<PictureBank> pictures_;
+  size_t pictureBytes_ = 0;
   QDateTime recordingSince_;
   std::vector<std::unique_ptr<SimDevice>> all_;
   std::vector<SimDevice*> devices_;

@@ -1,0 +1,308 @@
+// Alarm throughput of the device link. The simulator pushes incidents with
+// pictures of a chosen size; a receiver does on the SDK's listener thread what
+// the incident handler does there (write the picture, insert the row). Prints
+// incidents per second, the latency from push to stored row (p50, p99), and the
+// disk's sequential write rate for the same bytes, measured in the same run.
+
+#include "ConsoleSilencer.h"
+#include "Simulator.h"
+#include "TestSupport.h"
+
+#include "core/DeviceTime.h"
+#include "core/ImplementInstance.h"
+#include "core/IncidentVocabulary.h"
+#include "core/Logging.h"
+#include "device/DeviceManager.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Stands in for the main window's incident handler: the picture goes under the
+// data path as the handler names it (with a sequence number, so alarms of one
+// second do not overwrite each other), then the row goes into Corvane.db.
+class IncidentStore
+{
+public:
+    IncidentStore(const QString& dataPath, size_t expected) : dataPath(dataPath) { stored.reserve(expected); }
+
+    void Store(const TSR_ALARMER& alarmer, const TSR_AID_ALARM& alarm)
+    {
+        TrafficIncident incident;
+        incident.time = FormatPackedTime(alarm.dwAbsTime, QStringLiteral("%1%2%3%4%5%6"));
+        incident.deviceIp = QString::fromLatin1(alarmer.sDeviceIP);
+        incident.channelIp = QString::fromLatin1(alarm.struDevInfo.sIpV4);
+        incident.channelNo = alarm.struDevInfo.byChannel;
+        incident.incidentType = alarm.dwIncidentType;
+        incident.laneNo = alarm.byLaneNo;
+        const QString folder = QStringLiteral("%1/data/IncidentImageDir/%2/%3/%4/")
+                                   .arg(dataPath, QString::fromStdString(IncidentTypeName(alarm.dwIncidentType)),
+                                        incident.time.left(8), incident.time.mid(8, 2));
+        if (!folders.contains(folder)) {
+            QDir().mkpath(folder);
+            folders.insert(folder);
+        }
+        incident.picPath = folder + QStringLiteral("incident_%1_%2_%3_%4_%5.jpeg")
+                                        .arg(alarm.dwIncidentType)
+                                        .arg(incident.deviceIp, incident.channelIp, incident.time)
+                                        .arg(stored.size());
+        QFile picture(incident.picPath);
+        bool written = picture.open(QIODevice::WriteOnly) &&
+                       picture.write(reinterpret_cast<const char*>(alarm.pImage), alarm.dwPicDataLen) ==
+                           static_cast<qint64>(alarm.dwPicDataLen);
+        picture.close();
+        bool inserted = ImplementInstance::GetInstance()->GetDatabase()->InsertIncidentInfo(incident);
+        std::lock_guard<std::mutex> lock(mutex);
+        stored.push_back(Clock::now());
+        failures += !written || !inserted;
+    }
+
+    size_t Count()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return stored.size();
+    }
+    std::vector<Clock::time_point> Times()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return stored;
+    }
+    int Failures()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return failures;
+    }
+
+private:
+    const QString dataPath;
+    QSet<QString> folders;
+    std::mutex mutex;
+    std::vector<Clock::time_point> stored;
+    int failures = 0;
+};
+
+// Seconds to write `count` blocks of `block` bytes to one new file and get
+// them onto the disk: the disk's own sequential rate.
+double SequentialWriteSeconds(const QString& path, const QByteArray& block, size_t count)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return -1;
+    QElapsedTimer timer;
+    timer.start();
+    for (size_t i = 0; i < count; ++i)
+        file.write(block);
+    file.flush();
+    fsync(file.handle());
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    file.close();
+    QFile::remove(path);
+    return seconds;
+}
+
+// Seconds to write the same blocks as `count` new files of one block each, the
+// way the alarm path writes its pictures (into the page cache, no sync):
+// creating files can cost more than their bytes.
+double PictureFilesSeconds(const QString& folder, const QByteArray& block, size_t count)
+{
+    QDir().mkpath(folder);
+    QElapsedTimer timer;
+    timer.start();
+    for (size_t i = 0; i < count; ++i) {
+        QFile file(QStringLiteral("%1/picture_%2.jpeg").arg(folder).arg(i));
+        if (!file.open(QIODevice::WriteOnly) || file.write(block) != block.size())
+            return -1;
+    }
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    QDir(folder).removeRecursively();
+    return seconds;
+}
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<size_t>(fraction * values.size()))];
+}
+
+struct Phase
+{
+    double perSecond = 0;
+    double p50 = 0;
+    double p99 = 0;
+};
+
+// Incidents `from` to `to` (in push order, which is also the order of storing):
+// their rate from the first push to the last stored row, and their latencies.
+Phase Measure(const std::vector<Clock::time_point>& sent, const std::vector<Clock::time_point>& stored,
+              size_t from, size_t to)
+{
+    Phase phase;
+    to = std::min({to, sent.size(), stored.size()});
+    if (to <= from)
+        return phase;
+    std::vector<double> latencies;
+    for (size_t i = from; i < to; ++i)
+        latencies.push_back(std::max(0.0, std::chrono::duration<double, std::milli>(stored[i] - sent[i]).count()));
+    const double seconds = std::chrono::duration<double>(stored[to - 1] - sent[from]).count();
+    phase.perSecond = seconds > 0 ? (to - from) / seconds : 0;
+    phase.p50 = Percentile(latencies, 0.50);
+    phase.p99 = Percentile(latencies, 0.99);
+    return phase;
+}
+
+int CountRows()
+{
+    stu_SearchCondition condition;
+    condition.startTime = "20000101000000000";
+    condition.endTime = "20991231235959999";
+    condition.laneNo = -1;
+    int total = 0;
+    ImplementInstance::GetInstance()->GetDatabase()->GetTotalNum(em_SearchType(0), condition, total);
+    return total;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    const size_t incidents = argc > 1 ? std::max(1, atoi(argv[1])) : 5000;
+    const size_t pictureBytes = (argc > 2 ? std::max(1, atoi(argv[2])) : 150) * 1024;
+    QTemporaryDir folder(argc > 3 ? QString::fromLocal8Bit(argv[3]) + QStringLiteral("/bench_alarms-XXXXXX")
+                                  : QDir::tempPath() + QStringLiteral("/bench_alarms-XXXXXX"));
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "bench_alarms: no temporary folder\n");
+        return 1;
+    }
+    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.path()));
+    // The client's logging, as it runs: every alarm logs on its way. Its console
+    // copies are silenced while the alarms flow.
+    InitLogging(L"CorvaneLogs");
+    auto silence = std::make_unique<ConsoleSilencer>();
+    ImplementInstance::CreateInstance();
+    ImplementInstance::GetInstance()->InitImplementInstance();
+    if (!ImplementInstance::GetInstance()->GetDatabase()->ConnectDatabase(folder.filePath("Corvane.db"))) {
+        silence.reset();
+        std::fprintf(stderr, "bench_alarms: cannot make Corvane.db\n");
+        return 1;
+    }
+
+    TSR_Init();
+    const uint16_t listenPort = testsupport::freePort();
+    devsim::Layout layout;
+    layout.devices = 1;
+    layout.camerasPerDevice = 2;
+    layout.port = testsupport::freePort();
+    layout.alarmPort = listenPort;
+    layout.alarmsPerSecond = 0;
+    layout.firstSubnet = 200;
+    devsim::Simulator simulator;
+    simulator.setPictureBytes(pictureBytes);
+    std::string error;
+    if (!simulator.start(devsim::Simulator::devicesFor(layout), devsim::Simulator::defaultClipPath(), error)) {
+        silence.reset();
+        std::fprintf(stderr, "bench_alarms: %s\n", error.c_str());
+        return 1;
+    }
+    devsim::SimDevice& device = *simulator.devices().at(0);
+    std::mutex sentMutex;
+    std::vector<Clock::time_point> sent;
+    sent.reserve(incidents);
+    device.setAlarmSentHook([&](const std::vector<uint8_t>&) {
+        std::lock_guard<std::mutex> lock(sentMutex);
+        sent.push_back(Clock::now());
+    });
+
+    IncidentStore store(folder.filePath(QStringLiteral("data")), incidents);
+    DeviceManager* manager = DeviceManager::GetInstance();
+    QObject receiver;
+    QObject::connect(manager, &DeviceManager::AlarmAidSig, &receiver,
+                     [&](const TSR_ALARMER* alarmer, const TSR_AID_ALARM* alarm) { store.Store(*alarmer, *alarm); },
+                     Qt::DirectConnection);
+    long listenHandle = -1;
+    if (!manager->StartListen(listenHandle, listenPort)) {
+        silence.reset();
+        std::fprintf(stderr, "bench_alarms: cannot listen\n");
+        return 1;
+    }
+
+    auto waitForStored = [&](size_t count) {
+        const auto deadline = Clock::now() + std::chrono::minutes(5);
+        while (store.Count() < count && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    // Burst: every incident at once, taken as fast as the SDK takes them.
+    device.fireAlarms(devsim::AlarmKind::Incident, static_cast<int>(incidents));
+    waitForStored(incidents);
+    // Paced: 1,000 a second for five seconds, in batches of ten.
+    const size_t pacedRate = 1000, pacedCount = 5 * pacedRate;
+    auto next = Clock::now();
+    for (size_t fired = 0; fired < pacedCount; fired += 10) {
+        device.fireAlarms(devsim::AlarmKind::Incident, 10);
+        next += std::chrono::milliseconds(10);
+        std::this_thread::sleep_until(next);
+    }
+    waitForStored(incidents + pacedCount);
+
+    TSR_StopListen(static_cast<int32_t>(listenHandle));
+    DeviceManager::DestroyInstance();
+    TSR_Cleanup();
+    simulator.stop();
+
+    std::vector<Clock::time_point> sentAt;
+    {
+        std::lock_guard<std::mutex> lock(sentMutex);
+        sentAt = sent;
+    }
+    const std::vector<Clock::time_point> storedAt = store.Times();
+    const Phase burst = Measure(sentAt, storedAt, 0, incidents);
+    const Phase paced = Measure(sentAt, storedAt, incidents, incidents + pacedCount);
+    const size_t total = incidents + pacedCount;
+    const int rows = CountRows();
+
+    silence.reset();
+    const QByteArray block(static_cast<int>(pictureBytes), 'x');
+    const double diskSeconds = SequentialWriteSeconds(folder.filePath(QStringLiteral("sequential.bin")), block, incidents);
+    const double diskMiBs = incidents * pictureBytes / diskSeconds / (1024.0 * 1024.0);
+    const double diskBound = incidents / diskSeconds;
+    const double filesSeconds = PictureFilesSeconds(folder.filePath(QStringLiteral("pictures")), block, incidents);
+    const double filesBound = incidents / filesSeconds;
+
+    std::printf("picture                    %zu KiB\n", pictureBytes / 1024);
+    std::printf("burst of %-6zu             %.0f incidents per second, push to stored row p50 %.2f ms, p99 %.2f ms\n",
+                incidents, burst.perSecond, burst.p50, burst.p99);
+    std::printf("paced %zu per second       %.0f incidents per second, push to stored row p50 %.2f ms, p99 %.2f ms\n",
+                pacedRate, paced.perSecond, paced.p50, paced.p99);
+    std::printf("stored                     %zu of %zu (rows %d, failed writes %d)\n", storedAt.size(), total, rows,
+                store.Failures());
+    std::printf("disk sequential write      %.0f MiB/s, %.0f pictures per second\n", diskMiBs, diskBound);
+    std::printf("disk, one file a picture   %.0f pictures per second\n", filesBound);
+    std::printf("burst to disk bound        %.2f (sequential), %.2f (one file a picture)\n",
+                diskBound > 0 ? burst.perSecond / diskBound : 0, filesBound > 0 ? burst.perSecond / filesBound : 0);
+    ImplementInstance::GetInstance()->GetDatabase()->CloseDatabase();
+    ImplementInstance::DestroyInstance();
+    ShutdownLogging();
+    return rows == static_cast<int>(total) ? 0 : 1;
+}

@@ -1,0 +1,376 @@
+#include "DeviceManager.h"
+
+#include "AlarmValidation.h"
+#include "Ipv4Text.h"
+#include "ShutdownSignal.h"
+
+#include "core/Logging.h"
+
+#include <QDir>
+#include <QMutexLocker>
+#include <QThread>
+
+#include <cstring>
+#include <memory>
+
+std::atomic<DeviceManager*> DeviceManager::instance{nullptr};
+QMutex DeviceManager::linkMutex;
+
+namespace {
+
+// Exception reports arrive on the SDK's event thread; this gate lets the
+// destructor wait for one under way, so none reaches a deleted manager.
+QMutex exceptionGate;
+
+std::shared_ptr<spdlog::logger> Log()
+{
+    return LoggerFor("DeviceManager");
+}
+
+template <size_t N>
+void CopyText(char (&field)[N], const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::strncpy(field, bytes.constData(), N - 1);
+    field[N - 1] = '\0';
+}
+
+template <size_t N>
+QString TextOf(const char (&field)[N])
+{
+    return QString::fromUtf8(field, static_cast<int>(qstrnlen(field, N)));
+}
+
+// Passwords never reach the log files.
+QString Masked(const QString& password)
+{
+    return password.isEmpty() ? QString() : QStringLiteral("******");
+}
+
+quintptr CurrentThreadId()
+{
+    return reinterpret_cast<quintptr>(QThread::currentThreadId());
+}
+
+template <class Record, class Copy, class Signal>
+void DispatchAlarm(DeviceManager* manager, int32_t command, const TSR_ALARMER& alarmer,
+                   const char* body, uint32_t length, Copy copy, Signal signal)
+{
+    // Zeroed, whole copies: receivers read them by field and must not keep them.
+    TSR_ALARMER sender{};
+    Record record{};
+    std::string why;
+    if (!CopyAlarmer(alarmer, sender, why) || !copy(body, length, record, why)) {
+        Log()->error("{}, 丢弃报警 lCommand:{}，原因：{}", "ListenMsgCallBack", command, why);
+        return;
+    }
+    emit (manager->*signal)(&sender, &record);
+}
+
+}  // namespace
+
+TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body,
+                           uint32_t length, void* user)
+{
+    if (!alarmer || !body || length == 0 || !user) {
+        Log()->error("{}, nullptr == pAlarmer || nullptr == pAlarmInfo || 0 == dwBufLen || nullptr == pUser",
+                     "ListenMsgCallBack");
+        return 0;
+    }
+    Log()->info("********threadId:{}, lCommand:{}, DeviceIP: {}", CurrentThreadId(), command,
+                TextOf(alarmer->sDeviceIP));
+    auto* manager = static_cast<DeviceManager*>(user);
+    switch (command) {
+    case TSR_ALARM_VIOLATION:
+        DispatchAlarm<TSR_TFS_ALARM>(manager, command, *alarmer, body, length, CopyViolationAlarm,
+                                     &DeviceManager::AlarmTfsResultSig);
+        break;
+    case TSR_ALARM_TRAFFIC_PARAMS:
+        DispatchAlarm<TSR_TPS_ALARM>(manager, command, *alarmer, body, length, CopyTrafficParamAlarm,
+                                     &DeviceManager::AlarmTpsSig);
+        break;
+    case TSR_ALARM_INCIDENT:
+        DispatchAlarm<TSR_AID_ALARM>(manager, command, *alarmer, body, length, CopyIncidentAlarm,
+                                     &DeviceManager::AlarmAidSig);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length,
+                         void* user)
+{
+    if (alarmer && body && length != 0 && user)
+        Log()->error("{}, lCommand:{}", "MessageCallback", command);
+    else
+        Log()->error("{}, nullptr == pAlarmer || nullptr == pAlarmInfo || 0 == dwBufLen || nullptr == pUser",
+                     "MessageCallback");
+    return 0;
+}
+
+void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t, void* user)
+{
+    QMutexLocker gate(&exceptionGate);
+    auto* manager = static_cast<DeviceManager*>(user);
+    if (!manager || manager != DeviceManager::instance.load())
+        return;
+    if (type == TSR_EXCEPTION_DEVICE_DROPPED)
+        emit manager->DeviceStateSig(lUserID, false);
+    else if (type == TSR_EXCEPTION_DEVICE_RESTORED)
+        emit manager->DeviceStateSig(lUserID, true);
+}
+
+DeviceManager* DeviceManager::GetInstance()
+{
+    if (DeviceManager* existing = instance.load(std::memory_order_acquire))
+        return existing;
+    QMutexLocker lock(&linkMutex);
+    DeviceManager* manager = instance.load(std::memory_order_relaxed);
+    if (!manager) {
+        manager = new DeviceManager();
+        instance.store(manager, std::memory_order_release);
+    }
+    return manager;
+}
+
+void DeviceManager::DestroyInstance()
+{
+    delete instance.exchange(nullptr);
+}
+
+DeviceManager::DeviceManager()
+    : clock([] { return QDateTime::currentDateTime(); })
+    , clipShutdown(std::make_shared<ShutdownSignal>())
+{
+    qRegisterMetaType<stu_LoginInfo>("LoginInfo");
+    TimeSlots();  // built now, not on the first stream thread
+}
+
+DeviceManager::~DeviceManager()
+{
+    // Alarms first, as they queue clip jobs; then the jobs, then the recordings.
+    for (long handle : listenHandles)
+        TSR_StopListen(static_cast<int32_t>(handle));
+    clipShutdown->Raise();
+    clipPool.waitForDone(10000);
+    StopRecording();
+    {
+        QMutexLocker gate(&exceptionGate);
+        if (instance.load() == nullptr) {
+            TSR_SetMessageCallBack(nullptr, nullptr);
+            TSR_SetExceptionCallBack(0, nullptr, nullptr, nullptr);
+        }
+    }
+}
+
+void DeviceManager::SetCallBack()
+{
+    TSR_SetMessageCallBack(MessageCallback, this);
+    TSR_SetExceptionCallBack(0, nullptr, ExceptionCallBack, this);
+}
+
+bool DeviceManager::StartListen(long& handle, quint16 port)
+{
+    handle = TSR_StartListen(nullptr, port, ListenMsgCallBack, this);
+    if (handle < 0) {
+        Log()->error("{}, 报警监听端口{}打开失败，错误码：{}", "DeviceManager::StartListen", port,
+                     TSR_GetLastError());
+        return false;
+    }
+    QMutexLocker lock(&linkMutex);
+    listenHandles.append(handle);
+    return true;
+}
+
+bool DeviceManager::DeviceLogin(const QString& ip, int port, const QString& userName,
+                                const QString& password, long* lUserID)
+{
+    constexpr const char* method = "DeviceManager::DeviceLogin";
+    TSR_USER_LOGIN_INFO request{};
+    CopyText(request.sDeviceAddress, ip);
+    request.wPort = static_cast<uint16_t>(port);
+    CopyText(request.sUserName, userName);
+    CopyText(request.sPassword, password);
+    TSR_DEVICEINFO device{};
+    const long id = TSR_Login(&request, &device);
+    std::memset(request.sPassword, 0, sizeof request.sPassword);
+    if (lUserID)
+        *lUserID = id;
+    if (id == -1) {
+        Log()->error("{}, 服务器设备{}登录失败，错误码：{}", method, ip, TSR_GetLastError());
+        return false;
+    }
+    Log()->info("{}, 服务器设备{}登录成功，ID：{}", method, ip, id);
+    QMutexLocker lock(&linkMutex);
+    loginList.append(stu_LoginInfo{ip, port, userName, id});
+    return true;
+}
+
+bool DeviceManager::DeviceLogout(long lUserID)
+{
+    QMutexLocker lock(&linkMutex);
+    for (int i = 0; i < loginList.size(); ++i) {
+        if (loginList[i].lUserID == lUserID) {
+            loginList.removeAt(i);
+            return TSR_Logout(static_cast<int32_t>(lUserID)) != 0;
+        }
+    }
+    return false;
+}
+
+bool DeviceManager::GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
+                                         QList<stu_DeviceChannelInfo>* channels)
+{
+    constexpr const char* method = "DeviceManager::GetDeviceChannelInfo";
+    if (!lUserID || !channels)
+        return false;
+    auto config = std::make_unique<TSR_IPPARACFG>();
+    std::memset(config.get(), 0, sizeof *config);
+    uint32_t returned = 0;
+    if (!TSR_GetDeviceConfig(static_cast<int32_t>(*lUserID), TSR_GET_IPPARACFG, 0, config.get(),
+                             sizeof *config, &returned)) {
+        const QString reason = QString::fromUtf8(TSR_GetErrorMsg(nullptr));
+        Log()->error("{}, 获取通道信息失败，错误码:{}, 错误原因:{}", method, TSR_GetLastError(), reason);
+        return false;
+    }
+    for (const TSR_IPDEVINFO& entry : config->struIPDevInfo) {
+        if (entry.byEnable != 1)
+            continue;
+        stu_DeviceChannelInfo channel;
+        channel.deviceIp = deviceIp;
+        channel.channelIp = TextOf(entry.sIpV4);
+        channel.channelPort = entry.wPort;
+        channel.userName = TextOf(entry.sUserName);
+        channel.password = TextOf(entry.sPassword);
+        channel.channelNo = 0;
+        // The address is logged into and names recording folders.
+        if (!IsIpv4Text(channel.channelIp)) {
+            Log()->error("{}, 通道地址{}不是IPv4地址，已忽略", method, channel.channelIp);
+            continue;
+        }
+        channels->append(channel);
+        {
+            QMutexLocker lock(&linkMutex);
+            channelList.append(channel);
+        }
+        Log()->info("{}, 通道：{}， {}， {}， {}", method, channel.channelIp, channel.channelPort,
+                    channel.userName, Masked(channel.password));
+    }
+    return true;
+}
+
+bool DeviceManager::GetLoginInfoByUserId(long lUserID, stu_LoginInfo& login)
+{
+    QMutexLocker lock(&linkMutex);
+    for (const stu_LoginInfo& entry : qAsConst(loginList)) {
+        if (entry.lUserID == lUserID) {
+            login = entry;
+            return true;
+        }
+    }
+    return false;
+}
+
+long DeviceManager::GetUserIdByIpPort(const QString& ip, int port)
+{
+    QMutexLocker lock(&linkMutex);
+    for (const stu_LoginInfo& entry : qAsConst(loginList))
+        if (entry.deviceIp == ip && entry.port == port)
+            return entry.lUserID;
+    return -1;
+}
+
+bool DeviceManager::GetUserIdByIpPortUser(const QString& ip, int port, const QString& userName,
+                                          long* lUserID)
+{
+    QMutexLocker lock(&linkMutex);
+    for (const stu_LoginInfo& entry : qAsConst(loginList)) {
+        if (entry.deviceIp == ip && entry.port == port && entry.userName == userName) {
+            if (lUserID)
+                *lUserID = entry.lUserID;
+            return true;
+        }
+    }
+    if (lUserID)
+        *lUserID = -1;
+    return false;
+}
+
+QList<stu_LoginInfo> DeviceManager::GetLoginList() const
+{
+    QMutexLocker lock(&linkMutex);
+    return loginList;
+}
+
+QList<stu_DeviceChannelInfo> DeviceManager::GetChannelList() const
+{
+    QMutexLocker lock(&linkMutex);
+    return channelList;
+}
+
+bool DeviceManager::StartRealPlay(long lUserID, WId window, int channel, int streamType, long* handle)
+{
+    constexpr const char* method = "DeviceManager::StartRealPlay";
+    TSR_PREVIEWINFO preview{};
+    preview.lChannel = channel;
+    preview.dwStreamType = static_cast<uint32_t>(streamType);
+    preview.dwLinkMode = 0;
+    preview.hPlayWnd = static_cast<TSR_HWND>(window);
+    preview.bBlocked = 1;
+    QMutexLocker lock(&linkMutex);
+    const long result = TSR_RealPlay(static_cast<int32_t>(lUserID), &preview, nullptr, nullptr);
+    if (handle)
+        *handle = result;
+    if (result == -1) {
+        Log()->error("{}, 通道{}预览失败，错误码：{}", method, lUserID, TSR_GetLastError());
+        return false;
+    }
+    Log()->info("{}, 通道{}预览成功", method, lUserID);
+    return true;
+}
+
+bool DeviceManager::StopRealPlay(long handle)
+{
+    return TSR_StopRealPlay(static_cast<int32_t>(handle)) != 0;
+}
+
+void DeviceManager::DownloadVideo(const int& startOffsetSecs, const int& endOffsetSecs,
+                                  const QString& deviceIp, const int& port, const int& channel,
+                                  const QString& alarmTime, const QString& file)
+{
+    constexpr const char* method = "DeviceManager::DownloadVideo";
+    const long lUserID = GetUserIdByIpPort(deviceIp, port);
+    if (lUserID == -1)
+        return;
+    const QDateTime time = QDateTime::fromString(alarmTime.left(14), QStringLiteral("yyyyMMddHHmmss"));
+    if (!time.isValid()) {
+        Log()->error("{}, 报警时间{}无效，不下载录像", method, alarmTime);
+        return;
+    }
+    if (file.isEmpty() || QDir::fromNativeSeparators(file).split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
+        Log()->error("{}, 录像路径{}无效，不下载录像", method, file);
+        return;
+    }
+    if (clipShutdown->IsRaised())
+        return;
+    clipPool.start(new SaveVideoRunnable(lUserID, channel, file, time.addSecs(startOffsetSecs),
+                                         time.addSecs(endOffsetSecs), clock, clipTiming, clipShutdown),
+                   0);
+}
+
+bool DeviceManager::WaitForClipJobs(int msecs)
+{
+    return clipPool.waitForDone(msecs);
+}
+
+void DeviceManager::SetClock(Clock newClock)
+{
+    clock = std::move(newClock);
+}
+
+void DeviceManager::SetClipTiming(const ClipTiming& timing)
+{
+    clipTiming = timing;
+}

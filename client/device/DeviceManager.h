@@ -1,0 +1,182 @@
+#pragma once
+
+#include "SaveVideoRunnable.h"
+#include "stu_LoginInfo.h"
+
+#include "core/stu_DeviceChannelInfo.h"
+
+#include "tessoran.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QSet>
+#include <QThreadPool>
+#include <QVector>
+#include <QWaitCondition>
+#include <qwindowdefs.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class ShutdownSignal;
+
+// The client's one link to the detection devices, over the device SDK: logins
+// and their list, the devices' IP channels, the alarm listener whose alarms
+// become the Alarm*Sig signals, live play into a window, continuous recording
+// of cameras into five-minute files, and incident clip downloads on its own
+// thread pool.
+//
+// Threads: logins, lookups and live-play starts come from worker and pool
+// threads; one static mutex guards the singleton's creation, the login list,
+// the channel list and every live-play start. The alarm signals are emitted on
+// the SDK's listener thread with pointers to copies that live only during the
+// emission, so receivers connect them with Qt::DirectConnection and keep
+// nothing. DeviceStateSig comes from the SDK's event thread.
+class DeviceManager : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Clock = std::function<QDateTime()>;
+    static constexpr quint16 kAlarmListenPort = 5650;
+
+    static DeviceManager* GetInstance();
+    // Stops what the manager runs (listeners it opened, clip jobs, recordings)
+    // and deletes it; no callback reaches it afterwards. Stopping a listener
+    // waits for the alarm being handled, so the calling thread must not be one
+    // that an alarm receiver waits for (the GUI thread, when receivers hand
+    // alarms over with blocking queued signals, must stop the listener first).
+    static void DestroyInstance();
+
+    ~DeviceManager() override;
+
+    // Registers the SDK's message and exception callbacks with this manager.
+    void SetCallBack();
+    // Opens the alarm listener on every local address; the handle (negative on
+    // failure) goes to `handle`.
+    bool StartListen(long& handle, quint16 port = kAlarmListenPort);
+
+    // Synchronous login; the login ID (-1 on failure) goes to `lUserID`, and a
+    // success is appended to the login list.
+    bool DeviceLogin(const QString& ip, int port, const QString& userName, const QString& password,
+                     long* lUserID);
+    // Removes the first login with that ID and logs it out; false (and no SDK
+    // call) when the list has none.
+    bool DeviceLogout(long lUserID);
+    // Reads the device's enabled IP channels into `channels` and appends them
+    // to the channel list.
+    bool GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
+                              QList<stu_DeviceChannelInfo>* channels);
+    bool GetLoginInfoByUserId(long lUserID, stu_LoginInfo& login);
+    // The first login to that address and port; -1 when none.
+    long GetUserIdByIpPort(const QString& ip, int port);
+    bool GetUserIdByIpPortUser(const QString& ip, int port, const QString& userName, long* lUserID);
+    QList<stu_LoginInfo> GetLoginList() const;
+    // Every channel read since start, in order; a device read twice is listed twice.
+    QList<stu_DeviceChannelInfo> GetChannelList() const;
+
+    // Live play of a channel into a window; the handle (-1 on failure) goes to
+    // `handle`. Starts are serialised with each other and with the login list.
+    static bool StartRealPlay(long lUserID, WId window, int channel, int streamType, long* handle);
+    static bool StopRealPlay(long handle);
+
+    // ---- Continuous recording into five-minute files ----
+    // Records the camera logged in as `lUserID` at address `ip` into
+    // "<data path>/video/<ip>/yyyy/yyyyMM/yyyyMMdd/yyyyMMddHH/<slot>.mp4". A
+    // camera that is recorded already (or being started) is not started again.
+    bool ChannelPreview(long lUserID, const QString& ip);
+    // Runs ChannelPreview for every login with an ID on Qt's global pool. The
+    // starts count as pending from this call on, so StopRecording waits for them.
+    void StartRecording(const QList<stu_LoginInfo>& logins);
+    // Cancels starts that have not begun, waits for those under way, then stops
+    // every recording. No block is written after it returns.
+    void StopRecording();
+    QVector<long> RecordingHandles() const;
+
+    // The twelve five-minute slots of an hour as "mmsszzz-mmsszzz".
+    static const QVector<QString>& TimeSlots();
+    // The slot holding a time given as "mmsszzz".
+    static void GetTimeSlotIndex(const QString& time, QString* slot, int* index);
+    // The recording file of a camera for a block that arrives at `time`.
+    static QString RecordingFilePath(const QString& dataPath, const QString& ip, const QDateTime& time);
+    // Appends the buffer to the file (path in UTF-8), creating folders as needed.
+    static bool SaveFile(const char* buffer, unsigned length, const char* path);
+    // The SDK's data callback of recording plays; `user` is the manager.
+    static void RecordDataCallBack(int32_t handle, uint32_t dataType, const uint8_t* buffer,
+                                   uint32_t length, void* user);
+
+    // ---- Incident clips ----
+    // Queues a download of the clip [alarm time + startOffsetSecs, alarm time +
+    // endOffsetSecs] of the device's channel into `file` (in an existing folder)
+    // and returns at once. Nothing is queued for a device without a login, an
+    // alarm time that is not "yyyyMMddHHmmss" or a path that climbs with "..".
+    void DownloadVideo(const int& startOffsetSecs, const int& endOffsetSecs, const QString& deviceIp,
+                       const int& port, const int& channel, const QString& alarmTime,
+                       const QString& file);
+    // Waits up to `msecs` for every queued and running clip job; true when none is left.
+    bool WaitForClipJobs(int msecs);
+
+    // Time source of the recording slots and the clip waits, and the clip jobs'
+    // pacing. Set them before recordings or downloads start (tests do).
+    void SetClock(Clock clock);
+    void SetClipTiming(const ClipTiming& timing);
+
+signals:
+    void AlarmAidSig(const TSR_ALARMER* pAlarmer, const TSR_AID_ALARM* pStuAlarmAid);
+    void AlarmTpsSig(const TSR_ALARMER* pAlarmer, const TSR_TPS_ALARM* pStuAlarmTps);
+    void AlarmTfsResultSig(const TSR_ALARMER* pAlarmer, const TSR_TFS_ALARM* pStuTfsResult);
+    // A logged-in device dropped (false) or came back (true).
+    void DeviceStateSig(long lUserID, bool bState);
+
+private:
+    friend void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);
+
+    struct RecordingTarget
+    {
+        QString ip;
+        QString path;  // of the block before
+        int slotIndex = 0;
+    };
+
+    enum class Reservation { Reserved, AlreadyRecording, Cancelled };
+
+    DeviceManager();
+
+    bool StartRecordingOf(long lUserID, const QString& ip, quint64 epoch);
+    Reservation ReserveRecording(const QString& ip, quint64 epoch);
+    void AdoptRecording(long handle, const RecordingTarget& target);
+    void FinishPendingStart();
+    void WriteRecordingBlock(int32_t handle, const uint8_t* buffer, uint32_t length);
+
+    QList<stu_LoginInfo> loginList;
+    QList<stu_DeviceChannelInfo> channelList;
+    QVector<long> listenHandles;
+
+    // Recording state, guarded by recordingMutex.
+    mutable QMutex recordingMutex;
+    QWaitCondition pendingStartsDone;
+    QVector<long> recordingHandles;
+    QHash<long, RecordingTarget> recordingTargets;
+    QSet<QString> recordingIps;  // recorded or being started
+    int pendingStarts = 0;
+    quint64 recordingEpoch = 0;  // advanced by every stop; older starts give up
+
+    Clock clock;
+    ClipTiming clipTiming;
+    std::shared_ptr<ShutdownSignal> clipShutdown;
+    QThreadPool clipPool;
+
+    static std::atomic<DeviceManager*> instance;
+    static QMutex linkMutex;  // singleton, login list, channel list, live-play starts
+};
+
+// Callbacks given to the SDK; `user` is the manager.
+TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body,
+                           uint32_t length, void* user);
+TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body,
+                         uint32_t length, void* user);
+void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);

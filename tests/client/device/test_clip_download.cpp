@@ -1,0 +1,192 @@
+// Incident clips fetched from the device's recording on the manager's pool.
+
+#include "DeviceLinkFixture.h"
+
+#include <QElapsedTimer>
+
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const char* kTimeFormat = "yyyyMMddHHmmss";
+
+class ClipDownloadTest : public DeviceLinkTest
+{
+protected:
+    void SetUp() override
+    {
+        DeviceLinkTest::SetUp();
+        ClipTiming timing;
+        timing.pollInterval = 100ms;
+        timing.maxPolls = 600;
+        manager->SetClipTiming(timing);
+        deviceId = LoginDevice();
+        ASSERT_GE(deviceId, 0);
+        ASSERT_TRUE(QDir().mkpath(ClipFolder()));
+    }
+
+    QString ClipFolder() const { return DataPath() + QStringLiteral("/video/20260501/"); }
+    QString ClipFile(const QString& name) const { return ClipFolder() + name; }
+    // Asks for the clip of 30 seconds around `alarm`, as the incident handler does.
+    void Download(const QDateTime& alarm, const QString& file)
+    {
+        manager->DownloadVideo(-15, 15, DeviceIp(), DeviceSpec().port, 1,
+                               alarm.toString(QString::fromLatin1(kTimeFormat)), file);
+    }
+    long deviceId = -1;
+};
+
+TEST_F(ClipDownloadTest, PastAlarmIsFetchedAtOnceAsAPlayableClip)
+{
+    const QString file = ClipFile(QStringLiteral("incident_4_127.0.0.2_past.mp4"));
+    QElapsedTimer timer;
+    timer.start();
+    Download(QDateTime::currentDateTime().addSecs(-300), file);
+    ASSERT_TRUE(manager->WaitForClipJobs(60000));
+    EXPECT_LT(timer.elapsed(), 60000);
+    ASSERT_TRUE(QFile::exists(file));
+    EXPECT_NEAR(SecondsOfVideo(file), 30.0, 1.5);
+}
+
+TEST_F(ClipDownloadTest, ClipPathOutsideLatin1IsWrittenUnderItsOwnName)
+{
+    const QString file = ClipFile(QStringLiteral("事件_逆行.mp4"));
+    Download(QDateTime::currentDateTime().addSecs(-300), file);
+    ASSERT_TRUE(manager->WaitForClipJobs(60000));
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_GT(SecondsOfVideo(file), 25.0);
+}
+
+TEST_F(ClipDownloadTest, RecentAlarmWaitsUntilTheDeviceStoredItsEnd)
+{
+    // The clip ends 5 s before the wall clock; the manager's clock says that
+    // was 118 s ago, so 2 s of the store delay are left.
+    clockOffsetMs = 113 * 1000;
+    const QString file = ClipFile(QStringLiteral("recent.mp4"));
+    QElapsedTimer timer;
+    timer.start();
+    Download(QDateTime::currentDateTime().addSecs(-20), file);
+    ASSERT_TRUE(manager->WaitForClipJobs(60000));
+    EXPECT_GE(timer.elapsed(), 1500);
+    EXPECT_NEAR(SecondsOfVideo(file), 30.0, 1.5);
+}
+
+TEST_F(ClipDownloadTest, ShutdownCutsTheWaitShort)
+{
+    const QString file = ClipFile(QStringLiteral("now.mp4"));
+    Download(QDateTime::currentDateTime(), file);
+    std::this_thread::sleep_for(200ms);  // the job is waiting
+    QElapsedTimer timer;
+    timer.start();
+    DeviceManager::DestroyInstance();
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST_F(ClipDownloadTest, EndlessDownloadIsGivenUpAndStopped)
+{
+    LogCapture log("SaveVideoRunnable");
+    Device().setDownloadRate(4000);
+    ClipTiming timing;
+    timing.pollInterval = 100ms;
+    timing.maxPolls = 5;
+    manager->SetClipTiming(timing);
+    const QString file = ClipFile(QStringLiteral("slow.mp4"));
+    Download(QDateTime::currentDateTime().addSecs(-300), file);
+    ASSERT_TRUE(manager->WaitForClipJobs(20000));
+    EXPECT_TRUE(log.Contains("录像下载超时"));
+    // The download was stopped: the file does not grow any more.
+    const qint64 size = FileSize(file);
+    std::this_thread::sleep_for(600ms);
+    EXPECT_EQ(FileSize(file), size);
+}
+
+TEST_F(ClipDownloadTest, DeviceWithoutTheRecordingReportsTheFailure)
+{
+    LogCapture log("SaveVideoRunnable");
+    // The simulator records from one hour before its start.
+    Download(QDateTime::currentDateTime().addDays(-2), ClipFile(QStringLiteral("old.mp4")));
+    ASSERT_TRUE(manager->WaitForClipJobs(20000));
+    EXPECT_TRUE(log.Contains("SaveVideoRunnable::run, 设备" + std::to_string(deviceId) + "获取录像失败, 错误码：" +
+                             std::to_string(TSR_ERR_NO_VIDEO)));
+}
+
+struct RefusedRequest
+{
+    const char* name;
+    const char* deviceIp;  // null: the simulated device
+    const char* alarmTime; // null: five minutes ago
+    const char* file;
+    const char* logText;   // null: refused silently
+};
+
+// Cases print as their names in test listings.
+void PrintTo(const RefusedRequest& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class RefusedClipTest : public ClipDownloadTest, public ::testing::WithParamInterface<RefusedRequest>
+{
+};
+
+TEST_P(RefusedClipTest, QueuesNothing)
+{
+    const RefusedRequest& r = GetParam();
+    LogCapture log("DeviceManager");
+    const QString time = r.alarmTime ? QString::fromLatin1(r.alarmTime)
+                                     : QDateTime::currentDateTime().addSecs(-300).toString(QString::fromLatin1(kTimeFormat));
+    const QString file = DataPath() + QString::fromUtf8(r.file);
+    manager->DownloadVideo(-15, 15, r.deviceIp ? QString::fromLatin1(r.deviceIp) : DeviceIp(), DeviceSpec().port, 1,
+                           time, file);
+    ASSERT_TRUE(manager->WaitForClipJobs(5000));
+    EXPECT_FALSE(QFile::exists(file));
+    if (r.logText) {
+        EXPECT_TRUE(log.Contains(r.logText));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, RefusedClipTest,
+    ::testing::Values(
+        RefusedRequest{"DeviceWithoutLogin", "127.0.0.77", nullptr, "/video/20260501/a.mp4", nullptr},
+        RefusedRequest{"MonthThirteen", nullptr, "20261345120000", "/video/20260501/b.mp4", "报警时间20261345120000无效"},
+        RefusedRequest{"TooShortTime", nullptr, "2026050112", "/video/20260501/c.mp4", "无效，不下载录像"},
+        RefusedRequest{"PathClimbsOut", nullptr, nullptr, "/video/20260501/../../../d.mp4", "录像路径"}),
+    [](const ::testing::TestParamInfo<RefusedRequest>& info) { return std::string(info.param.name); });
+
+struct WaitCase
+{
+    const char* name;
+    qint64 secondsSinceEnd;
+    qint64 wait;
+};
+
+// Cases print as their names in test listings.
+void PrintTo(const WaitCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ClipWaitTest : public ::testing::TestWithParam<WaitCase>
+{
+};
+
+TEST_P(ClipWaitTest, FollowsTheStoreDelay)
+{
+    const QDateTime end(QDate(2026, 5, 1), QTime(10, 0, 15));
+    EXPECT_EQ(ClipWaitSeconds(end, end.addSecs(GetParam().secondsSinceEnd), std::chrono::seconds(120)),
+              GetParam().wait);
+}
+
+INSTANTIATE_TEST_SUITE_P(Times, ClipWaitTest,
+                         ::testing::Values(WaitCase{"ClipStillRunning", -15, 120}, WaitCase{"ClipEndsNow", 0, 120},
+                                           WaitCase{"OneSecondAfter", 1, 119}, WaitCase{"AlmostStored", 119, 1},
+                                           WaitCase{"JustStored", 120, 0}, WaitCase{"LongAgo", 200, 0}),
+                         [](const ::testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+CORVANE_GTEST_MAIN_WITH_GUI
