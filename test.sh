@@ -20,6 +20,8 @@ start_xvfb
 # Whatever a test writes into the application folder without choosing its own
 # lands here, never in the build tree.
 export CORVANE_APP_DIR=$(mktemp -d /tmp/corvane-tests.XXXXXX)
+export XDG_RUNTIME_DIR=$CORVANE_APP_DIR/runtime
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
 trap 'stop_xvfb; rm -rf "$CORVANE_APP_DIR"' EXIT
 cd "$build_dir"
 ctest --output-on-failure -j "$(nproc)" --timeout 600

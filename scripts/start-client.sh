@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
-# Starts the built client from <bin-dir>; --demo starts the device simulator beside it.
+# Starts the built client from <bin-dir>; --demo starts the device simulator first
+# and waits until its devices are in the client's database.
+# Until the windowed client exists, the client core runs as corvane-console,
+# which logs into the stored devices and prints their alarms.
 set -euo pipefail
 bin=$1; shift
 demo=0
 for arg in "$@"; do [[ $arg == --demo ]] && demo=1; done
-if [[ $demo == 1 && -x $bin/corvane-devsim ]]; then
-  "$bin/corvane-devsim" --demo &
+
+if [[ $demo == 1 ]]; then
+  log=$(mktemp /tmp/corvane-devsim.XXXXXX)
+  "$bin/corvane-devsim" --demo >"$log" 2>&1 &
   sim=$!
-  trap 'kill $sim 2>/dev/null' EXIT
+  trap 'kill $sim 2>/dev/null; rm -f "$log"' EXIT
+  trap 'exit 130' INT TERM
+  for _ in $(seq 300); do
+    grep -q "alarms go to" "$log" && break
+    kill -0 "$sim" 2>/dev/null || { cat "$log" >&2; exit 1; }
+    sleep 0.1
+  done
+  grep -v XDG_RUNTIME_DIR "$log" || true
 fi
-[[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]] || { echo "No display: set DISPLAY (X11 or Xvfb) to see the client." >&2; }
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-xcb}
+
 if [[ -x $bin/Corvane ]]; then
-  exec "$bin/Corvane"
+  [[ -n ${DISPLAY:-} ]] || echo "No display: set DISPLAY (X11 or Xvfb) to see the client." >&2
+  QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-xcb} "$bin/Corvane"
+else
+  "$bin/corvane-console"
 fi
-echo "The Corvane program is not built yet." >&2
-[[ $demo == 1 ]] && wait
-exit 1

@@ -1,0 +1,138 @@
+// corvane-console: the client core without its windows. It starts as the
+// client does (logging, crash dumps, device SDK, settings, database), logs into
+// every device stored in Corvane.db, opens the alarm listener and prints each
+// alarm and device event as a line until it is interrupted.
+//
+//   corvane-console [--port 5650] [--seconds N]
+#include "AlarmPrinter.h"
+
+#include "core/ApplicationDir.h"
+#include "core/CrashDumpHandler.h"
+#include "core/ImplementInstance.h"
+#include "core/LanguageManage.h"
+#include "core/Logging.h"
+#include "core/SharedRecords.h"
+#include "device/DeviceManager.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char byte = 1;
+    (void)!write(g_signalPipe[1], &byte, 1);
+}
+
+void QuitOnSignals(QCoreApplication& app)
+{
+    if (pipe(g_signalPipe) != 0)
+        return;
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+}
+
+void ConnectPrinter(DeviceManager* devices, AlarmPrinter* printer)
+{
+    // The pointers live only during the call: print on the SDK's thread.
+    QObject::connect(devices, &DeviceManager::AlarmAidSig, devices,
+                     [printer](auto* alarmer, auto* alarm) { printer->Incident(alarmer, alarm); },
+                     Qt::DirectConnection);
+    QObject::connect(devices, &DeviceManager::AlarmTpsSig, devices,
+                     [printer](auto* alarmer, auto* alarm) { printer->TrafficParameters(alarmer, alarm); },
+                     Qt::DirectConnection);
+    QObject::connect(devices, &DeviceManager::AlarmTfsResultSig, devices,
+                     [printer](auto* alarmer, auto* alarm) { printer->Violation(alarmer, alarm); },
+                     Qt::DirectConnection);
+    QObject::connect(devices, &DeviceManager::DeviceStateSig, devices,
+                     [printer](long userId, bool online) { printer->DeviceState(userId, online); },
+                     Qt::DirectConnection);
+}
+
+int LogIntoStoredDevices(DeviceManager* devices, DatabaseOperation* database, AlarmPrinter& printer)
+{
+    QList<stu_DeviceInfo> stored;
+    database->GetAllDeviceInfo(stored);
+    int loggedIn = 0;
+    for (const stu_DeviceInfo& device : stored) {
+        long userId = -1;
+        if (!devices->DeviceLogin(device.deviceIp, device.devicePort, device.userName, device.password, &userId)) {
+            printer.Line(QString("device %1:%2 login failed").arg(device.deviceIp).arg(device.devicePort));
+            continue;
+        }
+        QList<stu_DeviceChannelInfo> channels;
+        devices->GetDeviceChannelInfo(&userId, device.deviceIp, &channels);
+        printer.Line(QString("device %1 \"%2\" logged in, %3 channels")
+                         .arg(device.deviceIp, device.deviceName)
+                         .arg(channels.size()));
+        ++loggedIn;
+    }
+    return loggedIn;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription("The Corvane client core without windows: prints the alarms of the stored devices.");
+    parser.addHelpOption();
+    const QCommandLineOption portOption("port", "Alarm listener port.", "port", "5650");
+    const QCommandLineOption secondsOption("seconds", "Stop after this many seconds.", "seconds");
+    parser.addOptions({portOption, secondsOption});
+    parser.process(app);
+
+    LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);
+    InitLogging(L"CorvaneLogs");
+    const QString dumpFolder = QDir::cleanPath(ApplicationDirPath() + "/ExceptionDump");
+    QDir().mkpath(dumpFolder);
+    auto crashHandler = std::make_unique<CrashDumpHandler>(dumpFolder.toLocal8Bit().toStdString(), nullptr, nullptr,
+                                                           nullptr, CrashDumpHandler::HandlerFatalSignals);
+    RegisterSharedRecordTypes();
+    TSR_Init();
+    if (!ImplementInstance::CreateInstance()) {
+        LoggerFor("main")->error("{}, back end not created", "main");
+        return 1;
+    }
+    ImplementInstance* backEnd = ImplementInstance::GetInstance();
+    backEnd->InitImplementInstance();
+    backEnd->GetDatabase()->ConnectDatabase(ApplicationDirPath() + "/Corvane.db");
+
+    AlarmPrinter printer;
+    DeviceManager* devices = DeviceManager::GetInstance();
+    devices->SetCallBack();
+    ConnectPrinter(devices, &printer);
+    LogIntoStoredDevices(devices, backEnd->GetDatabase(), printer);
+
+    long listenHandle = -1;
+    const quint16 port = static_cast<quint16>(parser.value(portOption).toUInt());
+    if (!devices->StartListen(listenHandle, port)) {
+        printer.Line(QString("cannot listen for alarms on port %1").arg(port));
+        return 1;
+    }
+    printer.Line(QString("listening for alarms on port %1; Ctrl-C ends").arg(port));
+
+    QuitOnSignals(app);
+    if (parser.isSet(secondsOption))
+        QTimer::singleShot(parser.value(secondsOption).toInt() * 1000, &app, &QCoreApplication::quit);
+    const int result = app.exec();
+
+    DeviceManager::DestroyInstance();
+    TSR_Cleanup();
+    ShutdownLogging();
+    ImplementInstance::DestroyInstance();
+    return result;
+}
