@@ -29,7 +29,7 @@ Scripted behaviour (options, each optional):
   --multicast GROUP:PORT             SETUP answers with a multicast Transport
   --sep-key-bits N                   size of the SEP server key (2048)
   --silent-keepalive                 never answer keep-alives
-  --expire                           drop a session that sends nothing for its timeout
+  --expire                           drop a session that sends no request for its timeout
 """
 import argparse
 import base64
@@ -204,7 +204,6 @@ class Connection:
         return buffer
 
     def on_frame(self, channel, data):
-        self.last_activity = time.monotonic()
         if channel % 2 == 0 and len(data) >= 12:
             marker = data[1] >> 7
             pt = data[1] & 0x7F
