@@ -1,0 +1,112 @@
+#include "rtp/CRtpUdpTransSession.h"
+
+#include <arpa/inet.h>
+
+#include "rtp/CRtpTransSessionMgr.h"
+#include "rtp/PellmarTransportLog.h"
+#include "rtp/ResolveIPv4Address.h"
+#include "ZMR_Guard.h"
+
+namespace {
+constexpr int32_t kPollEvent = 0xFFFFFF;
+}
+
+CRtpUdpTransSession::~CRtpUdpTransSession() { CRtpUdpTransSession::Close(); }
+
+int CRtpUdpTransSession::OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort,
+                                    const char* remoteAddress, uint16_t remotePort)
+{
+    const char* name = socket.rtcp ? "m_cIocpUdpRtcp" : "m_cIocpUdpRtp";
+    if (socket.transmitter.Open(localAddress, localPort) != 0) {
+        TRANSPORT_LOG_ERROR("%s Open Fail, srcIp:%s, srcPort:%d, destIp:%s, destPort:%d", name,
+                            localAddress ? localAddress : "", localPort, remoteAddress, remotePort);
+        return -1;
+    }
+    socket.buffer = socket.transmitter.GetBuffer(kBufferSize);
+    if (socket.buffer == nullptr) {
+        TRANSPORT_LOG_ERROR("%s GetBuffer Fail", name);
+        return -1;
+    }
+    if (socket.PostRecv() != 0) {
+        TRANSPORT_LOG_ERROR("%s RecvData Fail", name);
+        return -1;
+    }
+    return 0;
+}
+
+int CRtpUdpTransSession::OpenUdp(const char* localAddress, uint16_t localPort, const char* remoteAddress,
+                                 uint16_t remotePort)
+{
+    ZMR_Guard guard(m_cMutex);
+    if (CreateRtpSession() != 0)
+        return -1;
+    const char* remote = remoteAddress ? remoteAddress : "";
+    if (!ResolveIPv4Address(remote, remotePort, m_stRemoteRtpAddr)) {
+        TRANSPORT_LOG_ERROR("CRtpUdpTransSession Open Fail, destIp:%s, destPort:%d", remote, remotePort);
+        DestroyRtpSession();
+        return -1;
+    }
+    m_stRemoteRtcpAddr = m_stRemoteRtpAddr;
+    m_stRemoteRtcpAddr.sin_port = ZMR_Htons(uint16_t(remotePort + 1));
+    if (OpenSocket(m_cIocpUdpRtp, localAddress, localPort, remote, remotePort) != 0 ||
+        OpenSocket(m_cIocpUdpRtcp, localAddress, uint16_t(localPort + 1), remote, uint16_t(remotePort + 1)) != 0) {
+        m_cIocpUdpRtp.transmitter.Close();
+        m_cIocpUdpRtcp.transmitter.Close();
+        DestroyRtpSession();
+        return -1;
+    }
+    guard.Release();  // the manager steps us under its mutex, then takes ours
+    CRtpTransSessionMgr::Instance().Register(this);
+    return 0;
+}
+
+int CRtpUdpTransSession::Close()
+{
+    CRtpTransSessionMgr::Instance().Unregister(this);
+    ZMR_Guard guard(m_cMutex);
+    m_cIocpUdpRtp.transmitter.Close();
+    m_cIocpUdpRtcp.transmitter.Close();
+    DestroyRtpSession();
+    return 0;
+}
+
+int CRtpUdpTransSession::PeriodicStep() { return m_cIocpUdpRtcp.transmitter.PostIoEvent(kPollEvent, 1); }
+
+int CRtpUdpTransSession::Socket::PostRecv() { return transmitter.RecvData(buffer, kReceiveSize, OnRecvComplete, this); }
+
+void CRtpUdpTransSession::OnRecvComplete(int32_t result, uint32_t bytes, void* user)
+{
+    Socket* socket = static_cast<Socket*>(user);
+    socket->owner.HandleRecv(*socket, result, bytes);
+}
+
+void CRtpUdpTransSession::HandleRecv(Socket& socket, int32_t result, uint32_t bytes)
+{
+    if (result == kPollEvent && bytes == 1) {
+        ZMR_Guard guard(m_cSessionMutex);
+        PollSession();
+        return;  // an event, not the receive: that one is still pending
+    }
+    if (result != 0 && result != ZMR_ASYNCIO_ABORTED)
+        return;  // the socket failed: it receives no more
+    const ZMR_ADDR& from = socket.transmitter.RecvFromAddr();
+    // An empty datagram is legal UDP and must not silence the socket; and
+    // only the server's host may feed the session.
+    if (result == 0 && bytes > 0 && from.sin_addr.s_addr == m_stRemoteRtpAddr.sin_addr.s_addr) {
+        const rtpcore::RtpEndpoint endpoint{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
+        ZMR_Guard guard(m_cSessionMutex);
+        Inject(socket.rtcp, socket.buffer, bytes, endpoint);
+        PollSession();
+    }
+    socket.PostRecv();
+}
+
+bool CRtpUdpTransSession::SendRtp(const uint8_t* data, size_t size)
+{
+    return m_cIocpUdpRtp.transmitter.SendData(data, uint32_t(size), m_stRemoteRtpAddr, nullptr, nullptr, 1) == 0;
+}
+
+bool CRtpUdpTransSession::SendRtcp(const uint8_t* data, size_t size)
+{
+    return m_cIocpUdpRtcp.transmitter.SendData(data, uint32_t(size), m_stRemoteRtcpAddr, nullptr, nullptr, 1) == 0;
+}

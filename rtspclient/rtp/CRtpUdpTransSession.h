@@ -1,0 +1,47 @@
+#pragma once
+#include "rtp/CIocpUdpTransmitter.h"
+#include "rtp/CRtpTransSession.h"
+#include "ZMR_Mutex.h"
+
+// RTP over a UDP socket pair: local ports P and P + 1 towards the server's
+// RTP port R and R + 1. Only datagrams from the server's host are taken.
+class CRtpUdpTransSession : public CRtpTransSession {
+public:
+    static constexpr uint32_t kReceiveSize = 65536;
+    static constexpr size_t kBufferSize = 65540;
+
+    using CRtpTransSession::CRtpTransSession;
+    ~CRtpUdpTransSession() override;
+
+    int OpenUdp(const char* localAddress, uint16_t localPort, const char* remoteAddress, uint16_t remotePort) override;
+    int Close() override;
+    int PeriodicStep() override;
+
+    bool SendRtp(const uint8_t* data, size_t size) override;
+    bool SendRtcp(const uint8_t* data, size_t size) override;
+
+private:
+    struct Socket {
+        Socket(CRtpUdpTransSession& owner, ZMR_ASYNCIOQUEUE queue, bool rtcp)
+            : owner(owner), transmitter(queue), rtcp(rtcp)
+        {
+        }
+        int PostRecv();
+
+        CRtpUdpTransSession& owner;
+        CIocpUdpTransmitter transmitter;
+        uint8_t* buffer = nullptr;
+        const bool rtcp;
+    };
+
+    static void OnRecvComplete(int32_t result, uint32_t bytes, void* user);
+    void HandleRecv(Socket& socket, int32_t result, uint32_t bytes);
+    int OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort, const char* remoteAddress,
+                   uint16_t remotePort);
+
+    Socket m_cIocpUdpRtp{*this, m_hQueue, false};
+    Socket m_cIocpUdpRtcp{*this, m_hQueue, true};
+    ZMR_ADDR m_stRemoteRtpAddr{};
+    ZMR_ADDR m_stRemoteRtcpAddr{};
+    ZMR_Mutex m_cMutex;
+};

@@ -1,0 +1,34 @@
+#pragma once
+// Records what the stream framers deliver, as readable strings.
+#include <string>
+#include <vector>
+
+#include "rtsp/CRtspStreamFramer.h"
+#include "rtp/CRtpStreamFramer.h"
+
+struct FramerRecorder : CRtspStreamFramer::Sink, CRtpStreamFramer::Sink {
+    std::vector<std::string> events;
+
+    void OnRtspMessage(const char* text, size_t size) override { events.push_back("msg:" + std::string(text, size)); }
+    void OnInterleavedFrame(uint8_t channel, const uint8_t* data, size_t size) override
+    {
+        events.push_back(Frame(channel, data, size));
+    }
+    void OnStreamFrame(uint8_t channel, const uint8_t* data, size_t size) override
+    {
+        events.push_back(Frame(channel, data, size));
+    }
+    static std::string Frame(uint8_t channel, const uint8_t* data, size_t size)
+    {
+        return "frame:" + std::to_string(channel) + ":" + std::string(reinterpret_cast<const char*>(data), size);
+    }
+};
+
+inline std::string InterleavedFrame(uint8_t channel, const std::string& payload)
+{
+    std::string frame = "$";
+    frame += char(channel);
+    frame += char(payload.size() >> 8);
+    frame += char(payload.size() & 0xFF);
+    return frame + payload;
+}
