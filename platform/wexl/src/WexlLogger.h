@@ -1,0 +1,42 @@
+#ifndef WEXL_WEXLLOGGER_H
+#define WEXL_WEXLLOGGER_H
+
+#include <spdlog/logger.h>
+#include <spdlog/sinks/rotating_file_sink.h>
+#include <spdlog/sinks/stdout_sinks.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace wexl {
+
+// The one logger behind the C entry: a rotating file and standard error.
+// The file sink is swapped under the mutex, so lines never see a half-made
+// sink; spdlog's own sink locks keep each line whole.
+class WexlLogger
+{
+public:
+    static WexlLogger &instance();
+
+    void log(int level, const char *module, const std::string &text);
+    bool setFile(const std::string &path);
+    void setStderrLevel(int level);
+
+private:
+    WexlLogger();
+    std::shared_ptr<spdlog::logger> current();
+    std::shared_ptr<spdlog::logger> makeLogger(std::shared_ptr<spdlog::sinks::sink> file) const;
+
+    std::mutex m_mutex;
+    std::shared_ptr<spdlog::sinks::stderr_sink_mt> m_stderr;
+    std::shared_ptr<spdlog::logger> m_logger;
+    bool m_fileTried = false;
+};
+
+spdlog::level::level_enum levelOf(int level);
+std::string defaultLogFile();
+
+} // namespace wexl
+
+#endif

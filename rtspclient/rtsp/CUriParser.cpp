@@ -1,0 +1,128 @@
+#include "CUriParser.h"
+
+#include <vector>
+
+#include "PellmarLog.h"
+#include "RtspText.h"
+#include "zmr.h"
+
+using rtsp_text::Contains;
+using rtsp_text::Split;
+
+namespace {
+constexpr uint16_t kDefaultRtspPort = 554;
+}
+
+bool CUriParser::parsePort(const std::string &text, uint16_t &port)
+{
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const unsigned long value = std::stoul(text);
+    if (value < 1 || value > 65535)
+        return false;
+    port = static_cast<uint16_t>(value);
+    return true;
+}
+
+std::string CUriParser::resolveHost(const std::string &host, bool &resolved)
+{
+    resolved = false;
+    ZMR_ADDRINFO *list = nullptr;
+    if (ZMR_GetAddressInfo(host.c_str(), nullptr, 0, &list) != 0)
+        return host;
+    std::string chosen = host;
+    for (ZMR_ADDRINFO *entry = list; entry; entry = entry->ai_next) {
+        char text[256] = {};
+        if (ZMR_GetAddrStringEx(entry, text, sizeof text) != 0)
+            continue;
+        chosen = text;
+        resolved = true;
+        if (chosen != "::1")
+            break;
+    }
+    ZMR_FreeAddressInfo(list);
+    return chosen;
+}
+
+void CUriParser::splitQuery(const std::string &pathBase, std::string &path, std::map<std::string, std::string> &query)
+{
+    std::vector<std::string> parts;
+    if (Split(pathBase, {"?"}, parts) != 2) {
+        path = pathBase;
+        return;
+    }
+    path = parts[0];
+    std::vector<std::string> pairs;
+    Split(parts[1], {"&"}, pairs);
+    for (const std::string &pair : pairs) {
+        const size_t equals = pair.find('=');
+        if (equals != std::string::npos)
+            query[pair.substr(0, equals)] = pair.substr(equals + 1);
+    }
+}
+
+void CUriParser::splitScheme(std::string &path, std::string &scheme, int &marker)
+{
+    std::vector<std::string> parts;
+    if (Split(path, {"://", ":/"}, parts, 1) != 2) {
+        scheme = "no";
+        return;
+    }
+    scheme = parts[0];
+    if (scheme == "rtsp")
+        return;
+    if (Contains("/", scheme)) {
+        scheme = "rtsp";
+        path = "rtsp://" + path;
+        return;
+    }
+    for (const char *mark : {":TCP", ":UDP", ":MAIN:", ":SUB:", ":SUB"}) {
+        if (Contains(mark, path)) {
+            marker = 1;
+            break;
+        }
+    }
+}
+
+int CUriParser::ParseUri(int &marker, std::map<std::string, std::string> &query, const std::string &url,
+                         std::string &host, uint16_t &port, std::string &path, std::string &scheme)
+{
+    host.clear();
+    port = 0;
+    marker = 0;
+    std::vector<std::string> parts;
+    if (Split(url, {"rtsp://"}, parts, 1) != 2) {
+        PELLMAR_LOG_ERROR(pellmar_log::kUri, "ParseUri Fail, no rtsp:// in url<%s>", url.c_str());
+        return 0;
+    }
+    const size_t slash = parts[1].find('/');
+    std::string authority = parts[1].substr(0, slash);
+    const std::string remainder = slash == std::string::npos ? std::string() : parts[1].substr(slash + 1);
+    const size_t at = authority.find('@');
+    if (at != std::string::npos)
+        authority.erase(0, at + 1);
+    const size_t colon = authority.find(':');
+    host = authority.substr(0, colon);
+    port = kDefaultRtspPort;
+    if (host.empty() || (colon != std::string::npos && !parsePort(authority.substr(colon + 1), port))) {
+        PELLMAR_LOG_ERROR(pellmar_log::kUri, "ParseUri Fail, bad host or port in url<%s>", url.c_str());
+        host.clear();
+        port = 0;
+        return 0;
+    }
+    bool resolved = false;
+    host = resolveHost(host, resolved);
+    const std::string pathBase = resolved ? remainder : url;
+
+    splitQuery(pathBase, path, query);
+    splitScheme(path, scheme, marker);
+
+    m_url = url;
+    m_host = host;
+    m_port = port;
+    m_path = path;
+    m_query = query;
+    m_scheme = scheme;
+    m_marker = marker;
+    return 1;
+}
