@@ -106,6 +106,7 @@ int CRtspClientSession::SeekByRelTime(int from, int to)
     playBack.iRelFrom = from;
     playBack.iRelTo = to;
     if (SetPlayBackParam(playBack) != 0) {
+        m_uiLastError = PELLMAR_ERR_PARAM;
         PELLMAR_LOG_ERROR(kSessionLog, "SeekByRelTime Fail, SetSeekRelTime Fail");
         return -1;
     }
@@ -117,6 +118,7 @@ int CRtspClientSession::SeekByAbsTime(const ABS_TIME_T* from, const ABS_TIME_T* 
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
     if (from == nullptr) {
+        m_uiLastError = PELLMAR_ERR_PARAM;
         PELLMAR_LOG_ERROR(kSessionLog, "SetSeekAbsTime Fail, pstAbsFrom == NULL");
         return -1;
     }
@@ -229,14 +231,15 @@ int CRtspClientSession::SendData(int track, const STREAM_DATA_T* data)
     REFUSE_WHEN_CLOSED(-1);
     if (data->uiDataLen > 0 && data->pData == nullptr)
         return -1;
-    // One frame split into pieces: the timestamp advances with the first
-    // piece only and the marker, when asked for, closes the last piece.
+    // One frame split into pieces: every piece carries the frame's timestamp,
+    // which advances once, after the last piece, and the marker, when asked
+    // for, closes the last piece only.
     size_t offset = 0;
     while (offset < data->uiDataLen) {
         const size_t piece = std::min(kSendPieceBytes, data->uiDataLen - offset);
         const bool last = offset + piece == data->uiDataLen;
         STREAM_DATA_T packet{data->pData + offset, static_cast<uint32_t>(piece), data->uiPayloadType,
-                             last ? data->uiMarker : 0u, offset == 0 ? data->uiTimeStamp : 0u};
+                             last ? data->uiMarker : 0u, last ? data->uiTimeStamp : 0u};
         if (m_cClientMediaArray[track].SendData(&packet) != 0)
             return -1;
         offset += piece;

@@ -407,14 +407,15 @@ class Connection:
     def listen_pair(self, track, kind):
         """Binds an even/odd port pair on loopback for one track."""
         for _ in range(100):
+            # Linux hands odd ports to bind(0) for TCP: take the even one below.
+            probe = socket.socket(socket.AF_INET, kind)
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1] & ~1
+            probe.close()
             first = socket.socket(socket.AF_INET, kind)
-            first.bind(("127.0.0.1", 0))
-            port = first.getsockname()[1]
-            if port % 2 or port >= 65535:
-                first.close()
-                continue
             second = socket.socket(socket.AF_INET, kind)
             try:
+                first.bind(("127.0.0.1", port))
                 second.bind(("127.0.0.1", port + 1))
             except OSError:
                 first.close()

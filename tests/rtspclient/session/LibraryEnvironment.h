@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "Pellmar.h"
+#include "wexl.h"
 
 class LibraryEnvironment : public testing::Environment {
 public:
     void SetUp() override
     {
+        Wexl_SetStderrLevel(WEXL_LEVEL_ERROR);
         const PORT_POOL_T pool{41000, 400, 43000, 400};
         ASSERT_EQ(Pellmar_InitLib(&pool), 0);
     }
