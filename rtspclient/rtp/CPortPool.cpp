@@ -13,7 +13,7 @@ bool CPortPool::rangeFits(uint16_t start, uint16_t count)
     return count == 0 || (start > 0 && static_cast<uint32_t>(start) + 2U * (count - 1U) + 1U <= 65535U);
 }
 
-void CPortPool::fill(Candidates &candidates, uint16_t start, uint16_t count)
+void CPortPool::fill(CandidateList &candidates, uint16_t start, uint16_t count)
 {
     ZMR_Guard guard(candidates.mutex);
     candidates.start = start;
@@ -28,7 +28,7 @@ int CPortPool::Init(uint16_t tcpStart, uint16_t tcpCount, uint16_t udpStart, uin
     if (m_initialised)
         return 0;
     if (!rangeFits(tcpStart, tcpCount) || !rangeFits(udpStart, udpCount)) {
-        PELLMAR_LOG_ERROR(pellmar_log::kPortPool, "CPortPool Init Fail, tcp<%u/%u> udp<%u/%u> pass 65535",
+        PELLMAR_LOG_ERROR(pellmar_log::kPortPool, "CPortPool Init Fail, tcp<%u/%u> udp<%u/%u> out of 1..65535",
                           tcpStart, tcpCount, udpStart, udpCount);
         return -1;
     }
@@ -59,7 +59,7 @@ int CPortPool::CheckPortUsable(uint16_t port, int udp)
     return usable;
 }
 
-uint16_t CPortPool::takeFront(Candidates &candidates)
+uint16_t CPortPool::takeFront(CandidateList &candidates)
 {
     ZMR_Guard guard(candidates.mutex);
     if (candidates.ports.empty())
@@ -69,7 +69,7 @@ uint16_t CPortPool::takeFront(Candidates &candidates)
     return port;
 }
 
-void CPortPool::giveBack(Candidates &candidates, uint16_t port)
+void CPortPool::giveBack(CandidateList &candidates, uint16_t port)
 {
     if (port == 0)
         return;
@@ -78,7 +78,7 @@ void CPortPool::giveBack(Candidates &candidates, uint16_t port)
         candidates.ports.push_back(port);
 }
 
-uint16_t CPortPool::draw(Candidates &candidates, int udp)
+uint16_t CPortPool::draw(CandidateList &candidates, int udp)
 {
     for (uint32_t attempt = 0; attempt <= candidates.count; ++attempt) {
         const uint16_t port = takeFront(candidates);
@@ -109,4 +109,11 @@ void CPortPool::ReleaseTcpPort(uint16_t port)
 void CPortPool::ReleaseUdpPort(uint16_t port)
 {
     giveBack(m_udp, port);
+}
+
+std::vector<uint16_t> CPortPool::Candidates(int udp)
+{
+    CandidateList &list = udp ? m_udp : m_tcp;
+    ZMR_Guard guard(list.mutex);
+    return std::vector<uint16_t>(list.ports.begin(), list.ports.end());
 }

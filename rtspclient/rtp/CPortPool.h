@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <list>
+#include <vector>
 
 #include "ZMR_Mutex.h"
 
@@ -27,11 +28,14 @@ public:
     void ReleaseTcpPort(uint16_t port);
     void ReleaseUdpPort(uint16_t port);
 
+    // The ports waiting in a list, front first.
+    std::vector<uint16_t> Candidates(int udp);
+
     // 1 when `port` can be bound on the any address, else 0.
     static int CheckPortUsable(uint16_t port, int udp);
 
 private:
-    struct Candidates
+    struct CandidateList
     {
         uint16_t start = 0;
         uint16_t count = 0;
@@ -40,13 +44,13 @@ private:
     };
 
     static bool rangeFits(uint16_t start, uint16_t count);
-    static void fill(Candidates &candidates, uint16_t start, uint16_t count);
-    static uint16_t takeFront(Candidates &candidates);
-    static void giveBack(Candidates &candidates, uint16_t port);
-    static uint16_t draw(Candidates &candidates, int udp);
+    static void fill(CandidateList &candidates, uint16_t start, uint16_t count);
+    static uint16_t takeFront(CandidateList &candidates);
+    static void giveBack(CandidateList &candidates, uint16_t port);
+    static uint16_t draw(CandidateList &candidates, int udp);
 
-    Candidates m_tcp;
-    Candidates m_udp;
+    CandidateList m_tcp;
+    CandidateList m_udp;
     bool m_initialised = false;
 };
 

@@ -24,7 +24,7 @@ bool CUriParser::parsePort(const std::string &text, uint16_t &port)
     return true;
 }
 
-std::string CUriParser::resolveHost(const std::string &host, bool &resolved)
+std::string CUriParser::ResolveHost(const std::string &host, bool &resolved)
 {
     resolved = false;
     ZMR_ADDRINFO *list = nullptr;
@@ -111,7 +111,7 @@ int CUriParser::ParseUri(int &marker, std::map<std::string, std::string> &query,
         return 0;
     }
     bool resolved = false;
-    host = resolveHost(host, resolved);
+    host = ResolveHost(host, resolved);
     const std::string pathBase = resolved ? remainder : url;
 
     splitQuery(pathBase, path, query);

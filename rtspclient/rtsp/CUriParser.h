@@ -19,9 +19,13 @@ public:
     int ParseUri(int &marker, std::map<std::string, std::string> &query, const std::string &url, std::string &host,
                  uint16_t &port, std::string &path, std::string &scheme);
 
+protected:
+    // The first resolved IPv4 address of `host` as text; `resolved` false
+    // and the name itself when it cannot be resolved.
+    virtual std::string ResolveHost(const std::string &host, bool &resolved);
+
 private:
     static bool parsePort(const std::string &text, uint16_t &port);
-    static std::string resolveHost(const std::string &host, bool &resolved);
     static void splitQuery(const std::string &pathBase, std::string &path,
                            std::map<std::string, std::string> &query);
     static void splitScheme(std::string &path, std::string &scheme, int &marker);

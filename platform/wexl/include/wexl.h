@@ -31,6 +31,9 @@ WEXL_API void Wexl_LogV(int level, const char *module, const char *format, va_li
 /* Sends later lines to `path` (folders are created); 0 on success, -1 when
  * the file cannot be opened, in which case the previous file stays. */
 WEXL_API int Wexl_SetLogFile(const char *path);
+/* Lines below `level` are dropped everywhere (default: 0, nothing dropped);
+ * a level above 6 drops every line. */
+WEXL_API void Wexl_SetLevel(int level);
 /* Standard error gets lines at `level` and above (default: 2). */
 WEXL_API void Wexl_SetStderrLevel(int level);
 

@@ -29,7 +29,7 @@ std::string formatted(const char *format, va_list arguments)
 
 void Wexl_LogV(int level, const char *module, const char *format, va_list arguments)
 {
-    if (!format)
+    if (!format || !wexl::WexlLogger::instance().wants(level))
         return;
     try {
         wexl::WexlLogger::instance().log(level, module, formatted(format, arguments));
@@ -56,4 +56,9 @@ int Wexl_SetLogFile(const char *path)
 void Wexl_SetStderrLevel(int level)
 {
     wexl::WexlLogger::instance().setStderrLevel(level);
+}
+
+void Wexl_SetLevel(int level)
+{
+    wexl::WexlLogger::instance().setLevel(level);
 }

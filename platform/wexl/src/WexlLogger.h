@@ -5,6 +5,7 @@
 #include <spdlog/sinks/rotating_file_sink.h>
 #include <spdlog/sinks/stdout_sinks.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,6 +23,9 @@ public:
     void log(int level, const char *module, const std::string &text);
     bool setFile(const std::string &path);
     void setStderrLevel(int level);
+    void setLevel(int level) { m_minimumLevel = level; }
+    // Lets callers skip formatting a line that would be dropped.
+    bool wants(int level) const { return level >= m_minimumLevel; }
 
 private:
     WexlLogger();
@@ -32,6 +36,7 @@ private:
     std::shared_ptr<spdlog::sinks::stderr_sink_mt> m_stderr;
     std::shared_ptr<spdlog::logger> m_logger;
     bool m_fileTried = false;
+    std::atomic<int> m_minimumLevel{0};
 };
 
 spdlog::level::level_enum levelOf(int level);

@@ -66,7 +66,9 @@ INSTANTIATE_TEST_SUITE_P(Levels, WexlLevels,
 TEST_F(WexlTest, LongMessagesAreNotCutAndLineEndsAreNotDoubled)
 {
     const std::string longText(20000, 'x');
+    Wexl_SetStderrLevel(7);
     Wexl_Log(WEXL_LEVEL_INFO, "PELLMAR", "%s\r\n", longText.c_str());
+    Wexl_SetStderrLevel(WEXL_LEVEL_INFO);
     const std::string text = readFile(m_file);
     EXPECT_NE(text.find(longText + "\n"), std::string::npos);
     EXPECT_EQ(text.find(longText + "\r"), std::string::npos);
@@ -91,6 +93,20 @@ TEST_F(WexlTest, UnwritableFileIsRefusedAndTheOldOneKept)
     EXPECT_NE(Wexl_SetLogFile(""), 0);
     Wexl_Log(WEXL_LEVEL_INFO, nullptr, "still here");
     EXPECT_NE(readFile(m_file).find("[] still here"), std::string::npos);
+}
+
+TEST_F(WexlTest, LinesBelowTheLevelAreDropped)
+{
+    Wexl_SetLevel(WEXL_LEVEL_ERROR);
+    Wexl_Log(WEXL_LEVEL_INFO, "PELLMAR", "dropped %d", 1);
+    Wexl_Log(WEXL_LEVEL_ERROR, "PELLMAR", "kept %d", 2);
+    Wexl_SetLevel(7);
+    Wexl_Log(WEXL_LEVEL_ALLOC, "PELLMAR", "silenced %d", 3);
+    Wexl_SetLevel(0);
+    const std::string text = readFile(m_file);
+    EXPECT_EQ(text.find("dropped 1"), std::string::npos);
+    EXPECT_NE(text.find("kept 2"), std::string::npos);
+    EXPECT_EQ(text.find("silenced 3"), std::string::npos);
 }
 
 } // namespace
