@@ -2,7 +2,7 @@
 #include "rtp/CIocpTransmitter.h"
 
 // One connected TCP socket on a completion queue: whole, ordered sends and
-// posted receives (Part of the library's transport layer).
+// posted receives.
 class CIocpTcpTransmitter : public CIocpTransmitter {
 public:
     using CIocpTransmitter::CIocpTransmitter;

@@ -113,8 +113,12 @@ int CIocpTransmitter::PostReceive(void* buffer, uint32_t size, bool withSender, 
     ZMR_Guard guard(m_cSendMutex);
     if (!m_bOpen)
         return -1;
-    m_pRecvData->callback = callback;
-    m_pRecvData->user = user;
+    // Written only when it changes: a completion on another thread may be
+    // reading it (a posted event beside the pending receive).
+    if (m_pRecvData->callback != callback || m_pRecvData->user != user) {
+        m_pRecvData->callback = callback;
+        m_pRecvData->user = user;
+    }
     m_pRecvData->AddRef();
     const int result =
         withSender

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -53,7 +54,7 @@ protected:
     // Keeps a header and its data adjacent, and guards the socket and the
     // contexts against Close for every post.
     ZMR_Mutex m_cSendMutex;
-    bool m_bOpen = false;
+    std::atomic<bool> m_bOpen{false};  // read without the mutex by IsOpen
     int m_iMaxPending = kMaxPendingSends;
 
 private:

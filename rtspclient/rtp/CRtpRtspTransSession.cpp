@@ -55,7 +55,7 @@ void CRtpRtspTransSession::OnChannelData(int channel, const uint8_t* data, int l
     CRtpRtspTransSession* self = static_cast<CRtpRtspTransSession*>(user);
     ZMR_Guard guard(self->m_cSessionMutex);
     if (length >= 0)
-        self->Inject(channel % 2 == 1, data, size_t(length));
+        self->Inject(channel % 2 == 1, data, size_t(length), self->m_pRtspTransSession->ReceiveTime());
     self->PollSession();
 }
 

@@ -106,6 +106,7 @@ void CRtpTcpTransSession::HandleRecv(Connection& connection, int32_t result, uin
         return;  // failed or closed by the peer: this connection receives no more
     {
         ZMR_Guard guard(m_cSessionMutex);
+        connection.arrival = ReceiveTime();
         connection.framer.Commit(bytes, connection);
         PollSession();
     }
@@ -114,7 +115,7 @@ void CRtpTcpTransSession::HandleRecv(Connection& connection, int32_t result, uin
 
 void CRtpTcpTransSession::Connection::OnStreamFrame(uint8_t channel, const uint8_t* data, size_t size)
 {
-    owner.Inject(rtcpOnly || channel % 2 == 1, data, size);
+    owner.Inject(rtcpOnly || channel % 2 == 1, data, size, arrival);
 }
 
 bool CRtpTcpTransSession::SendOn(CIocpTcpTransmitter& transmitter, int channel, const uint8_t* data, size_t size)

@@ -36,6 +36,7 @@ private:
         CIocpTcpTransmitter transmitter;
         CRtpStreamFramer framer;
         const bool rtcpOnly;
+        double arrival = 0;  // of the receive being parsed
     };
 
     static void OnRecvComplete(int32_t result, uint32_t bytes, void* user);

@@ -72,15 +72,18 @@ int CRtpTransSession::SendData(const void* data, size_t length, uint8_t payloadT
     return 0;
 }
 
-void CRtpTransSession::Inject(bool rtcp, const uint8_t* data, size_t length, const rtpcore::RtpEndpoint& from)
+double CRtpTransSession::ReceiveTime() { return rtpcore::NtpTime::Now().ToSeconds(); }
+
+void CRtpTransSession::Inject(bool rtcp, const uint8_t* data, size_t length, double arrival,
+                              const rtpcore::RtpEndpoint& from)
 {
     if (!IsCreated())
         return;
     // Malformed packets are dropped here; the RTP layer says why, nobody needs to know.
     if (rtcp)
-        InjectRtcp(data, length, from);
+        InjectRtcp(data, length, from, arrival);
     else
-        InjectRtp(data, length, from);
+        InjectRtp(data, length, from, arrival);
 }
 
 void CRtpTransSession::PollSession()

@@ -50,7 +50,10 @@ protected:
     // Under the session mutex: ends the RTP session.
     void DestroyRtpSession();
     // Both run with the session mutex held.
-    void Inject(bool rtcp, const uint8_t* data, size_t length, const rtpcore::RtpEndpoint& from = {});
+    void Inject(bool rtcp, const uint8_t* data, size_t length, double arrival,
+                const rtpcore::RtpEndpoint& from = {});
+    // Wall clock of a receive completion, read once for all its packets.
+    static double ReceiveTime();
     void PollSession();
 
     void OnRtpPacket(const rtpcore::RtpPacket& packet, const rtpcore::RtpSourceState& source) override;

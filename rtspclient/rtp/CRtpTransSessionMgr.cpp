@@ -5,17 +5,14 @@
 #include "rtp/CRtpTransSession.h"
 #include "rtp/PellmarTransportLog.h"
 #include "ZMR_Guard.h"
+#include "singleton.h"
 
 namespace {
 constexpr int kSleepSlices = 10;
 constexpr unsigned int kSliceMs = 100;
 }  // namespace
 
-CRtpTransSessionMgr& CRtpTransSessionMgr::Instance()
-{
-    static CRtpTransSessionMgr manager;
-    return manager;
-}
+CRtpTransSessionMgr& CRtpTransSessionMgr::Instance() { return *singleton<CRtpTransSessionMgr>::instance(); }
 
 int CRtpTransSessionMgr::Init()
 {

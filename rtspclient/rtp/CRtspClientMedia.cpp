@@ -7,7 +7,8 @@
 #include "rtp/CRtpUdpTransSession.h"
 #include "rtp/CreateTcpConnect.h"
 #include "rtp/PellmarTransportLog.h"
-#include "RtpPortSource.h"
+#include "rtp/CPortPool.h"
+#include "singleton.h"
 #include "ZMR_Guard.h"
 
 CRtspClientMedia::CRtspClientMedia() = default;
@@ -17,13 +18,15 @@ CRtspClientMedia::~CRtspClientMedia() { Close(); }
 int CRtspClientMedia::Init(int transMethod, int rtpPack, int mediaIndex)
 {
     ZMR_Guard guard(m_cMutex);
+    ReleasePort();  // to the list it came from, before the method changes
     m_eRtpTransMethod = transMethod;
     m_bRtpPack = rtpPack;
     m_iMediaIndex = mediaIndex;
     if (transMethod != kRtpOverTcp && transMethod != kRtpOverUdp)
         return 0;
-    ReleasePort();
-    m_usLocalPort = transMethod == kRtpOverTcp ? RtpPortSource::TakeTcpPort() : RtpPortSource::TakeUdpPort();
+    CPortPool* pool = singleton<CPortPool>::instance();
+    if (pool)
+        m_usLocalPort = transMethod == kRtpOverTcp ? pool->GetAndCheckTcpPort() : pool->GetAndCheckUdpPort();
     if (m_usLocalPort == 0) {
         TRANSPORT_LOG_ERROR("CRtspClientMedia Init Fail, CPortPool GetAndCheckTcpPort Fail, No Valid Port");
         return -1;
@@ -35,10 +38,12 @@ void CRtspClientMedia::ReleasePort()
 {
     if (m_usLocalPort == 0)
         return;
-    if (m_eRtpTransMethod == kRtpOverTcp)
-        RtpPortSource::GiveBackTcpPort(m_usLocalPort);
-    else
-        RtpPortSource::GiveBackUdpPort(m_usLocalPort);
+    if (CPortPool* pool = singleton<CPortPool>::instance()) {
+        if (m_eRtpTransMethod == kRtpOverTcp)
+            pool->ReleaseTcpPort(m_usLocalPort);
+        else
+            pool->ReleaseUdpPort(m_usLocalPort);
+    }
     m_usLocalPort = 0;
 }
 

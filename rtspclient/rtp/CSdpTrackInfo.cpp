@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "rtsp/CSdpMedia.h"
+
 namespace {
 
 constexpr size_t kPackingHeaderMin = 40;
@@ -41,6 +43,18 @@ RTSP_MEDIA_DESC_T CSdpTrackInfo::MakeRecord(const std::string& mediaType, const 
     }
     record.iFormatCount = int32_t(count);
     return record;
+}
+
+RTSP_MEDIA_DESC_T CSdpTrackInfo::MakeRecord(const CSdpMedia& media)
+{
+    std::vector<Format> formats;
+    for (int i = 0; i < media.m_iFormatCount && i < CSdpMedia::kMaxFormats; ++i) {
+        const SdpRtpMap& map = media.m_rtpMaps[i];
+        formats.push_back({map.payloadType, map.clockRate, map.encodingName, map.encodingParameters,
+                           map.formatParameters});
+    }
+    const std::vector<uint8_t> header(media.m_mediaInfo, media.m_mediaInfo + std::max(0, media.m_iMediaInfoLength));
+    return MakeRecord(media.m_strMediaType, header, formats);
 }
 
 int CSdpTrackInfo::ChooseRtpPack(const uint8_t* header, size_t length, int defaultPack)

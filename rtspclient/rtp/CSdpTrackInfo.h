@@ -6,6 +6,8 @@
 
 #include "rtp/RTSP_MEDIA_DESC_T.h"
 
+class CSdpMedia;
+
 // What a session needs to turn one SDP media description into a track: the
 // record handed to the caller, the packing flag some devices need, and the
 // description used when a server's SDP cannot be parsed.
@@ -23,6 +25,9 @@ public:
     // are left out; a header over 256 bytes gives length 0.
     static RTSP_MEDIA_DESC_T MakeRecord(const std::string& mediaType, const std::vector<uint8_t>& header,
                                         const std::vector<Format>& formats);
+
+    // The record of one parsed media description.
+    static RTSP_MEDIA_DESC_T MakeRecord(const CSdpMedia& media);
 
     // Devices that describe their stream with a media-info header of at least
     // 40 bytes tell whether they want whole RTP packets; otherwise the

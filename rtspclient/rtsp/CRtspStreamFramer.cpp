@@ -103,7 +103,12 @@ CRtspStreamFramer::Result CRtspStreamFramer::Commit(size_t bytes, Sink& sink)
         }
         if (size == 0 || size_t(size) > available)
             break;
+        // Terminated in place for the call: the buffer has room past its end.
+        uint8_t* end = m_data + offset + size_t(size);
+        const uint8_t saved = *end;
+        *end = 0;
         sink.OnRtspMessage(reinterpret_cast<const char*>(p), size_t(size));
+        *end = saved;
         offset += size_t(size);
     }
     if (offset > 0) {

@@ -15,7 +15,8 @@ public:
     class Sink {
     public:
         virtual ~Sink() = default;
-        // `text` points into the framer's buffer and is valid during the call.
+        // `text` points into the framer's buffer and is valid during the
+        // call; it is zero-terminated after `size` bytes for that long.
         virtual void OnRtspMessage(const char* text, size_t size) = 0;
         virtual void OnInterleavedFrame(uint8_t channel, const uint8_t* data, size_t size) = 0;
     };

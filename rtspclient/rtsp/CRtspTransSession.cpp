@@ -1,6 +1,7 @@
 #include "rtsp/CRtspTransSession.h"
 
 #include "rtp/PellmarTransportLog.h"
+#include "rtpcore/NtpTime.h"
 #include "ZMR_Guard.h"
 
 namespace {
@@ -57,16 +58,7 @@ int CRtspTransSession::RecvMediaData(int channel, pfnRtspMediaDataCB hook, void*
     return 0;
 }
 
-int CRtspTransSession::RemoveMediaData(int channel)
-{
-    if (channel < 0 || channel > kMaxChannel)
-        return -1;
-    ChannelPair& pair = m_stPairs[channel / 2];
-    ZMR_Guard guard(pair.mutex);
-    pair.hook = nullptr;
-    pair.user = nullptr;
-    return 0;
-}
+int CRtspTransSession::RemoveMediaData(int channel) { return RecvMediaData(channel, nullptr, nullptr); }
 
 int CRtspTransSession::PostChannelEvent(int channel)
 {
@@ -94,10 +86,15 @@ void CRtspTransSession::HandleRecv(int32_t result, uint32_t bytes)
         ConnectionLost();
         return;
     }
-    if (m_cFramer.Commit(bytes, *this) == CRtspStreamFramer::Result::BufferFull) {
+    m_dReceiveTime = rtpcore::NtpTime::Now().ToSeconds();
+    const CRtspStreamFramer::Result framed = m_cFramer.Commit(bytes, *this);
+    if (!IsOpen())
+        return;  // a callback closed the connection: nothing more to report
+    if (framed == CRtspStreamFramer::Result::BufferFull) {
         // Text that never ends its header: no receive could make progress.
         TRANSPORT_LOG_ERROR("CRtspTransSession RecvData Fail, message over %d bytes without end, socketFd:%d",
                             int(CRtspStreamFramer::kBufferSize), Socket());
+        Close();
         ConnectionLost();
         return;
     }
@@ -114,13 +111,16 @@ void CRtspTransSession::ConnectionLost()
 
 void CRtspTransSession::OnRtspMessage(const char* text, size_t size)
 {
-    if (m_pfnRecvDataCB)
+    // A callback may close the connection (from this thread: any other
+    // closer waits for this completion): deliver nothing after that.
+    if (m_pfnRecvDataCB && IsOpen())
         m_pfnRecvDataCB(text, int(size), m_pRecvDataUser);
 }
 
 void CRtspTransSession::OnInterleavedFrame(uint8_t channel, const uint8_t* data, size_t size)
 {
-    DeliverToPair(channel, data, int(size));
+    if (IsOpen())
+        DeliverToPair(channel, data, int(size));
 }
 
 void CRtspTransSession::DeliverToPair(int channel, const uint8_t* data, int length)

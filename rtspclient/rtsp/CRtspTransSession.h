@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "rtp/CIocpTcpTransmitter.h"
@@ -42,6 +43,9 @@ public:
     int PostChannelEvent(int channel);
 
     bool IsConnectionOpen() const { return m_bConnOpen; }
+    // Wall clock (seconds since 1900) of the receive completion being parsed:
+    // the arrival time of every frame in it. Valid inside a hook.
+    double ReceiveTime() const { return m_dReceiveTime; }
 
 private:
     struct ChannelPair {
@@ -61,5 +65,6 @@ private:
     void* m_pRecvDataUser = nullptr;
     ChannelPair m_stPairs[kChannelPairs];
     CRtspStreamFramer m_cFramer;
-    bool m_bConnOpen = false;
+    std::atomic<bool> m_bConnOpen{false};
+    double m_dReceiveTime = 0;
 };

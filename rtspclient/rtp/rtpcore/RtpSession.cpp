@@ -86,14 +86,14 @@ uint32_t RtpSession::ArrivalUnits(double now) const
     return uint32_t(uint64_t(now * m_params.receiveClockRate));
 }
 
-RtpStatus RtpSession::InjectRtp(const uint8_t* data, size_t size, const RtpEndpoint&)
+RtpStatus RtpSession::InjectRtp(const uint8_t* data, size_t size, const RtpEndpoint&, double arrival)
 {
     if (!IsCreated())
         return RtpStatus::NotCreated;
     RtpPacket packet;
     if (RtpPacket::Parse(data, size, packet) != RtpParseError::None)
         return RtpStatus::InvalidRtpPacket;
-    const double now = Now();
+    const double now = arrival >= 0 ? arrival : Now();
     if (packet.ssrc == m_ssrc) {
         // Someone else picked our SSRC: we move, as RFC 3550 8.2 asks.
         do {
@@ -109,14 +109,14 @@ RtpStatus RtpSession::InjectRtp(const uint8_t* data, size_t size, const RtpEndpo
     return RtpStatus::Ok;
 }
 
-RtpStatus RtpSession::InjectRtcp(const uint8_t* data, size_t size, const RtpEndpoint& from)
+RtpStatus RtpSession::InjectRtcp(const uint8_t* data, size_t size, const RtpEndpoint& from, double arrival)
 {
     if (!IsCreated())
         return RtpStatus::NotCreated;
     RtcpCompoundPacket compound;
     if (RtcpCompoundPacket::Parse(data, size, compound) != RtcpParseError::None)
         return RtpStatus::InvalidRtcpPacket;
-    const double now = Now();
+    const double now = arrival >= 0 ? arrival : Now();
     m_scheduler.OnReportReceived(size);
     for (const RtcpPacket& packet : compound)
         TakeRtcpPacket(packet, now);

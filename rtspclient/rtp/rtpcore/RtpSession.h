@@ -35,8 +35,11 @@ public:
     void Destroy();
     bool IsCreated() const { return m_sender != nullptr; }
 
-    RtpStatus InjectRtp(const uint8_t* data, size_t size, const RtpEndpoint& from = {});
-    RtpStatus InjectRtcp(const uint8_t* data, size_t size, const RtpEndpoint& from = {});
+    // `arrival`: when the bytes were received, in the clock's seconds; a
+    // transport that reads many packets at once passes one reading for all.
+    // Negative: now.
+    RtpStatus InjectRtp(const uint8_t* data, size_t size, const RtpEndpoint& from = {}, double arrival = -1);
+    RtpStatus InjectRtcp(const uint8_t* data, size_t size, const RtpEndpoint& from = {}, double arrival = -1);
 
     // Sends the RTCP report when it is due and forgets silent sources.
     RtpStatus Poll();

@@ -9,7 +9,12 @@
 struct FramerRecorder : CRtspStreamFramer::Sink, CRtpStreamFramer::Sink {
     std::vector<std::string> events;
 
-    void OnRtspMessage(const char* text, size_t size) override { events.push_back("msg:" + std::string(text, size)); }
+    void OnRtspMessage(const char* text, size_t size) override
+    {
+        events.push_back("msg:" + std::string(text, size));
+        if (text[size] != '\0')
+            events.push_back("unterminated");
+    }
     void OnInterleavedFrame(uint8_t channel, const uint8_t* data, size_t size) override
     {
         events.push_back(Frame(channel, data, size));

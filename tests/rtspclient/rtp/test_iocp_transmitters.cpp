@@ -59,12 +59,21 @@ struct ConnectedPair {
 TEST(CreateTcpConnect, ConnectsFromTheGivenSourcePort)
 {
     TcpListener listener;
-    UdpSocket probe;  // a port number the system considers free right now
-    const uint16_t sourcePort = uint16_t(probe.Port());
-    const ZMR_SOCKET socket = CreateTcpConnect("127.0.0.1", "127.0.0.1", sourcePort, listener.Port(), 4000);
-    ASSERT_NE(socket, ZMR_INVALID_SOCKET);
-    EXPECT_EQ(LocalPort(socket), sourcePort);
-    ZMR_CloseSocket(socket, 0);
+    // A port free a moment ago may be taken meanwhile: a few tries.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        uint16_t sourcePort;
+        {
+            TcpListener probe;
+            sourcePort = probe.Port();
+        }
+        const ZMR_SOCKET socket = CreateTcpConnect("127.0.0.1", "127.0.0.1", sourcePort, listener.Port(), 4000);
+        if (socket == ZMR_INVALID_SOCKET)
+            continue;
+        EXPECT_EQ(LocalPort(socket), sourcePort);
+        ZMR_CloseSocket(socket, 0);
+        return;
+    }
+    ADD_FAILURE() << "no connection from a chosen source port";
 }
 
 TEST(CreateTcpConnect, ResolvesAHostName)

@@ -424,3 +424,42 @@ TEST_F(TcpTransportTest, PeerClosingStopsReceivingQuietly)
     EXPECT_EQ(log.Count(), 0u);
     EXPECT_EQ(session->Close(), 0);
 }
+
+// The order a session closes in: its connection first, so that nothing
+// arriving from the server is being handled when the tracks are freed.
+TEST(InterleavedTeardown, ClosingWhileTheServerStreamsLeavesNothingRunning)
+{
+    for (int cycle = 0; cycle < 30; ++cycle) {
+        DataLog log;
+        loopback::TcpListener listener;
+        const ZMR_SOCKET socket = CreateTcpConnect(nullptr, "127.0.0.1", 0, listener.Port(), 4000);
+        ASSERT_NE(socket, ZMR_INVALID_SOCKET);
+        Fd server = listener.Accept();
+        auto connection = std::make_unique<CRtspTransSession>();
+        auto track = std::make_unique<CRtspClientMedia>();
+        ASSERT_EQ(connection->Open(socket), 0);
+        ASSERT_EQ(track->Init(CRtspClientMedia::kRtpOverRtsp, 1, 0), 0);
+        ASSERT_EQ(track->Open(connection.get(), 0, "127.0.0.1", 0, 0, nullptr), 0);
+        ASSERT_EQ(track->RecvData(DataLog::OnStreamData, &log), 0);
+        ASSERT_EQ(connection->StartRecv(), 0);
+        std::atomic<bool> stop{false};
+        std::thread writer([&] {
+            uint16_t sequence = 0;
+            while (!stop) {
+                const std::string burst = loopback::InterleavedFrame(0, Packet(sequence++)) +
+                                          loopback::InterleavedFrame(1, SenderReportCompound()) +
+                                          "RTSP/1.0 200 OK\r\nCSeq: 1\r\n\r\n";
+                if (!SendAll(server.Get(), burst))
+                    break;
+            }
+        });
+        ASSERT_TRUE(WaitFor([&] { return log.Count() > 0; }));
+        connection->Close();
+        track->Close();
+        track.reset();
+        connection.reset();
+        stop = true;
+        ::shutdown(server.Get(), SHUT_RDWR);  // unblocks the writer; closed after it ends
+        writer.join();
+    }
+}

@@ -138,6 +138,8 @@ TEST_F(RtspTransSessionTest, TextThatNeverEndsItsHeaderClosesTheConnectionWithAn
     EXPECT_EQ(delivered.MessageCount(), 0u);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(delivered.Lost(), 1) << "reported once, no spinning";
+    EXPECT_FALSE(connection.IsOpen()) << "closed: the stream cannot be read on";
+    EXPECT_EQ(ReadExactly(server.Get(), 1, 2000).size(), 0u) << "the server sees the connection end";
 }
 
 TEST_F(RtspTransSessionTest, HookRemovedWhileFramesArriveIsNeverCalledAgain)
@@ -177,4 +179,38 @@ TEST_F(RtspTransSessionTest, RequestsGoOutWhole)
     ASSERT_EQ(connection.SendData(request.data(), uint32_t(request.size()), nullptr, nullptr, 0), 0);
     const Bytes received = ReadExactly(server.Get(), request.size());
     EXPECT_EQ(std::string(received.begin(), received.end()), request);
+}
+
+TEST(RtspTransSessionClose, ACallbackThatClosesTheConnectionGetsNothingMore)
+{
+    struct Closer {
+        CRtspTransSession* connection;
+        std::atomic<int> messages{0};
+        std::atomic<int> lost{0};
+    };
+    TcpListener listener;
+    const ZMR_SOCKET socket = CreateTcpConnect(nullptr, "127.0.0.1", 0, listener.Port(), 4000);
+    ASSERT_NE(socket, ZMR_INVALID_SOCKET);
+    Fd server = listener.Accept();
+    CRtspTransSession connection;
+    Closer closer{&connection};
+    ASSERT_EQ(connection.Open(socket), 0);
+    connection.SetRecvMessageCallback(
+        [](const char*, int length, void* user) {
+            Closer* c = static_cast<Closer*>(user);
+            if (length == 0) {
+                ++c->lost;
+                return;
+            }
+            ++c->messages;
+            c->connection->Close();
+        },
+        &closer);
+    ASSERT_EQ(connection.StartRecv(), 0);
+    ASSERT_TRUE(SendAll(server.Get(), kResponse + kResponse + kResponse));
+    ASSERT_TRUE(WaitFor([&] { return closer.messages == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(closer.messages, 1);
+    EXPECT_EQ(closer.lost, 0) << "closing is not losing the connection";
+    EXPECT_FALSE(connection.IsOpen());
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "rtp/CSdpTrackInfo.h"
+#include "rtsp/CSdp.h"
 
 TEST(CSdpTrackInfo, RecordHoldsTheFieldsCutToTheirSizes)
 {
@@ -127,4 +128,37 @@ TEST(CSdpTrackInfo, FallbackSdpLeavesOutAUrlThatWouldReachEightKilobytes)
     EXPECT_EQ(sdp.find(url), std::string::npos);
     EXPECT_LT(sdp.size(), 8192u);
     EXPECT_NE(sdp.find("m=video 0 RTP/AVP 96"), std::string::npos);
+}
+
+TEST(CSdpTrackInfo, RecordOfAParsedMediaDescription)
+{
+    CSdp sdp;
+    ASSERT_TRUE(sdp.ParseSdp("v=0\r\no=- 1 1 IN IP4 10.0.0.5\r\ns=cam\r\nt=0 0\r\na=control:*\r\n"
+                             "m=video 0 RTP/AVP 96\r\na=rtpmap:96 H264/90000\r\n"
+                             "a=fmtp:96 packetization-mode=1;profile-level-id=42e01f\r\na=control:trackID=1\r\n"
+                             "m=audio 0 RTP/AVP 8\r\na=rtpmap:8 PCMA/8000/1\r\na=control:trackID=2\r\n"));
+    ASSERT_EQ(sdp.m_iMediaCount, 2);
+    const RTSP_MEDIA_DESC_T video = CSdpTrackInfo::MakeRecord(sdp.m_media[0]);
+    EXPECT_STREQ(video.szMediaType, "video");
+    ASSERT_EQ(video.iFormatCount, 1);
+    EXPECT_EQ(video.stFormats[0].iPayloadType, 96);
+    EXPECT_EQ(video.stFormats[0].iClockRate, 90000);
+    EXPECT_STREQ(video.stFormats[0].szEncodingName, "H264");
+    EXPECT_STREQ(video.stFormats[0].szFmtp, "packetization-mode=1;profile-level-id=42e01f");
+    EXPECT_EQ(video.iMediaHeaderLen, 0);
+    const RTSP_MEDIA_DESC_T audio = CSdpTrackInfo::MakeRecord(sdp.m_media[1]);
+    EXPECT_STREQ(audio.szMediaType, "audio");
+    EXPECT_STREQ(audio.stFormats[0].szEncodingName, "PCMA");
+    EXPECT_STREQ(audio.stFormats[0].szEncodingParams, "1");
+}
+
+TEST(CSdpTrackInfo, FallbackSdpParses)
+{
+    CSdp sdp;
+    ASSERT_TRUE(sdp.ParseSdp(CSdpTrackInfo::FallbackSdp("rtsp://10.0.0.5/stream")));
+    ASSERT_EQ(sdp.m_iMediaCount, 1);
+    EXPECT_EQ(sdp.m_media[0].m_strControl, "rtsp://10.0.0.5/stream");
+    const RTSP_MEDIA_DESC_T record = CSdpTrackInfo::MakeRecord(sdp.m_media[0]);
+    EXPECT_STREQ(record.stFormats[0].szEncodingName, "MP4V-ES");
+    EXPECT_EQ(record.stFormats[0].iClockRate, 90000);
 }

@@ -23,12 +23,16 @@ function(rtp_add_fuzzer name)
       return()
     endif()
     set(includes)
+    set(headers)
     foreach(dir IN LISTS ARG_INCLUDES)
       list(APPEND includes -I${dir})
+      # One command compiles and links: rebuild when any header it may read changes.
+      file(GLOB_RECURSE dir_headers CONFIGURE_DEPENDS ${dir}/*.h)
+      list(APPEND headers ${dir_headers})
     endforeach()
     add_custom_command(OUTPUT ${binary}
       COMMAND ${RTP_FUZZ_CLANGXX} ${flags} ${includes} ${ARG_SOURCES} -o ${binary}
-      DEPENDS ${ARG_SOURCES}
+      DEPENDS ${ARG_SOURCES} ${headers}
       COMMENT "Building fuzz target ${name} with clang"
       VERBATIM)
     add_custom_target(${name} ALL DEPENDS ${binary})

@@ -297,3 +297,19 @@ TEST_F(RtpSessionTest, MadeUpSsrcsDoNotGrowTheSourceTableWithoutBound)
     EXPECT_NE(session.Source(RtpSession::kMaxSources + 50), nullptr);
     EXPECT_EQ(session.packets.size(), RtpSession::kMaxSources + 50) << "every packet was still delivered";
 }
+
+TEST_F(RtpSessionTest, ArrivalTimesGivenByTheTransportDriveTheJitter)
+{
+    // 90 kHz: packets 3000 units apart arriving 1/30 s apart, then one 10 ms late.
+    const double t0 = 3900000100.0;
+    const auto inject = [&](uint16_t sequence, uint32_t timestamp, double arrival) {
+        const Bytes bytes = RtpBytes(sequence, timestamp, 0xAAAA);
+        ASSERT_EQ(session.InjectRtp(bytes.data(), bytes.size(), {}, arrival), RtpStatus::Ok);
+    };
+    inject(1, 0, t0);
+    inject(2, 3000, t0 + 1.0 / 30);
+    inject(3, 6000, t0 + 2.0 / 30);
+    EXPECT_NEAR(session.Source(0xAAAA)->Jitter(), 0.0, 0.01);
+    inject(4, 9000, t0 + 3.0 / 30 + 0.010);
+    EXPECT_NEAR(session.Source(0xAAAA)->Jitter(), 900.0 / 16, 0.01) << "10 ms = 900 units, a sixteenth of it";
+}
