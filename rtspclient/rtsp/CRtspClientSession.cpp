@@ -207,7 +207,10 @@ int CRtspClientSession::StartSequence(bool withRedirects)
     }
     if (SendPlay() != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "StartStream Fail, SendPlay Fail");
+        // The caller learns why PLAY failed, not how the TEARDOWN after it went.
+        const uint32_t playError = m_uiLastError;
         SendTeardown();
+        m_uiLastError = playError;
         Close();
         return -1;
     }

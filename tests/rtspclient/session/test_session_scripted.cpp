@@ -153,8 +153,9 @@ TEST_P(ScriptedFailures, FailTheStartWithTheirError)
     SessionHandle session;
     STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
     EXPECT_EQ(Pellmar_StartStream(session, &param), GetParam().result);
-    // A failed start leaves the session closed and ready for another try.
-    EXPECT_EQ(Pellmar_Pause(session), -1);
+    // A failed start leaves the session closed: play control is refused unsent.
+    EXPECT_NE(Pellmar_Pause(session), 0);
+    EXPECT_EQ(server.Events().Count({"\"method\": \"PAUSE\""}), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
