@@ -10,6 +10,7 @@
 #include "rtp/CPortPool.h"
 #include "rtp/CRtpTransSessionMgr.h"
 #include "rtsp/CRtspClientSession.h"
+#include "rtsp/CTraceLibrary.h"
 #include "rtsp/PellmarLog.h"
 #include "singleton.h"
 
@@ -51,6 +52,7 @@ void UndoInit(int stage)
     if (stage >= 2)
         CRtpTransSessionMgr::Instance().Fini();
     singleton<CPortPool>::destroy();
+    UnloadTraceLibrary();
     ZMR_FiniEx();
 }
 }
@@ -79,14 +81,19 @@ PELLMAR_API int Pellmar_InitLib(const PORT_POOL_T* pstPortPool)
         PELLMAR_LOG_ERROR(pellmar_log::kExport, "Pellmar_InitLib, ZMR_InitEx Fail");
         return -1;
     }
+    // Without the optional trace library the library works the same.
+    if (LoadTraceLibrary(g_localIp.empty() ? "127.0.0.1" : g_localIp.c_str()) != 0)
+        PELLMAR_LOG_INFO("Pellmar_InitLib, KvorLogTraceEnable Fail");
     if (pstPortPool) {
         if (!RangeFits(pstPortPool->usTcpStartPort, pstPortPool->usTcpPortCount)) {
             PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "PORT_POOL_T tcp port range Fail");
+            UnloadTraceLibrary();
             ZMR_FiniEx();
             return -1;
         }
         if (!RangeFits(pstPortPool->usUdpStartPort, pstPortPool->usUdpPortCount)) {
             PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "PORT_POOL_T udp port range Fail");
+            UnloadTraceLibrary();
             ZMR_FiniEx();
             return -1;
         }
@@ -124,6 +131,7 @@ PELLMAR_API void Pellmar_FiniLib(void)
         singleton<CRtspClientSessionMgr>::destroy();
         CRtpTransSessionMgr::Instance().Fini();
         singleton<CPortPool>::destroy();
+        UnloadTraceLibrary();
         ZMR_FiniEx();
         RSA_PublicKey_Free();
     }

@@ -8,7 +8,19 @@
 #include "rtsp/PellmarLog.h"
 #include "rtp/CSdpTrackInfo.h"
 #include "rtp/CreateTcpConnect.h"
-#include "rtsp/CRtspMessageText.h"
+#include "rtsp/CCommonReq.h"
+#include "rtsp/CCommonRsp.h"
+#include "rtsp/CDescribeReq.h"
+#include "rtsp/CDescribeRsp.h"
+#include "rtsp/CHeartBeatReq.h"
+#include "rtsp/COptionsReq.h"
+#include "rtsp/COptionsRsp.h"
+#include "rtsp/CPlayReq.h"
+#include "rtsp/CSetupReq.h"
+#include "rtsp/CSetupRsp.h"
+#include "rtsp/CTeardownReq.h"
+#include "rtsp/CTraceLibrary.h"
+#include "rtsp/RtspVocabulary.h"
 #include "auth/Authorization.h"
 #include "rtsp/CUriParser.h"
 #include "ZMR_Guard.h"
@@ -16,8 +28,6 @@
 namespace {
 std::string Text(const char* text) { return text ? text : ""; }
 
-const char* const kBackChannelRequire = "www.onvif.org/ver20/backchannel";
-const char* const kKeepAliveMethods[] = {"HEARTBEAT", "OPTIONS", "GET_PARAMETER", "SET_PARAMETER"};
 }
 
 CRtspClientSession::CRtspClientSession() : m_cResponses(Now()) {}
@@ -413,152 +423,133 @@ uint16_t CRtspClientSession::NextCSeq()
     return ++m_usCSeq;
 }
 
-CRtspClientSession::Headers CRtspClientSession::CommonHeaders(const char* method, const std::string& url,
-                                                              bool authorize)
+bool CRtspClientSession::SendRequest(CCommonReq& request, int traceKind, int* cseq)
 {
-    Headers headers;
-    if (authorize) {
-        std::string value;
-        if (m_iAuthMode == AUTH_MODE_NONE)
-            value = BuildAuthorization(method, url, m_strChallenge, m_strUser, m_strPassword);
-        else if (m_iAuthMode == AUTH_MODE_BASIC && !m_strUser.empty())
-            value = "Basic " + BuildBasicCredentials(m_strUser, m_strPassword);
-        else if (m_iAuthMode == AUTH_MODE_AES && !m_strUser.empty() && GenerateAuthAES(m_strUser, m_strPassword, value) == 0)
-            value = "AES " + value;
-        if (!value.empty())
-            headers.emplace_back("Authorization", value);
+    request.m_iCSeq = NextCSeq();
+    request.m_strUserAgent = m_strUserAgent;
+    request.m_strSession = m_strSessionId;
+    request.m_iAuthMode = m_iAuthMode;
+    if (m_iAuthMode == AUTH_MODE_NONE) {
+        request.m_strAuthorization = BuildAuthorization(GetRtspMethodName(request.m_iMethod), request.m_strUrl,
+                                                        m_strChallenge, m_strUser, m_strPassword);
+    } else if (m_iAuthMode == AUTH_MODE_BASIC || m_iAuthMode == AUTH_MODE_AES) {
+        request.m_strUserName = m_strUser;
+        request.m_strPassword = m_strPassword;
     }
-    if (!m_strSessionId.empty())
-        headers.emplace_back("Session", m_strSessionId);
-    if (!m_strUserAgent.empty())
-        headers.emplace_back("User-Agent", m_strUserAgent);
-    return headers;
-}
-
-bool CRtspClientSession::SendRequest(const char* method, const std::string& url, Headers headers, int traceKind,
-                                     int* cseq, const std::string& body, bool authorize)
-{
-    const uint16_t number = NextCSeq();
-    Headers all = CommonHeaders(method, url, authorize);
-    all.insert(all.end(), headers.begin(), headers.end());
-    const std::string text = CRtspMessageText::BuildRequest(method, url, number, all, body);
+    const std::string text = request.Build();
+    if (text.empty())
+        return false;
     if (traceKind >= 0)
         ReportTrace(traceKind, text.c_str(), static_cast<int>(text.size()));
     if (cseq)
-        *cseq = number;
+        *cseq = request.m_iCSeq;
     return m_cRtspTransSession.SendData(text.data(), static_cast<uint32_t>(text.size()), nullptr, nullptr, 0) == 0;
 }
 
-int CRtspClientSession::SendSimple(const char* method, const std::string& url, Headers headers, int traceKind,
-                                   uint32_t sendError, unsigned int timeoutMs, std::string* responseText)
+bool CRtspClientSession::ReceiveResponse(int cseq, CCommonRsp& response, int traceKind, unsigned int timeoutMs)
 {
+    std::string text;
+    if (!RecvRtspRsp(cseq, text, timeoutMs)) {
+        m_uiLastError = PELLMAR_ERR_TIMEOUT;
+        return false;
+    }
+    ReportTrace(traceKind + 1, text.c_str(), static_cast<int>(text.size()));
+    if (!response.ParseMsg(text))
+        response.m_iStatus = -1;
+    return true;
+}
+
+int CRtspClientSession::SendSimple(CCommonReq& request, CCommonRsp& response, int traceKind, uint32_t sendError,
+                                   unsigned int timeoutMs)
+{
+    const char* method = GetRtspMethodName(request.m_iMethod);
     int cseq = 0;
-    if (!SendRequest(method, url, std::move(headers), traceKind, &cseq)) {
+    if (!SendRequest(request, traceKind, &cseq)) {
         if (sendError)
             m_uiLastError = sendError;
         PELLMAR_LOG_ERROR(kSessionLog, "Send%s Fail, m_cRtspTransSession SendData Fail", method);
         return -1;
     }
-    std::string text;
-    if (!RecvRtspRsp(cseq, text, timeoutMs)) {
-        m_uiLastError = PELLMAR_ERR_TIMEOUT;
+    if (!ReceiveResponse(cseq, response, traceKind, timeoutMs)) {
         PELLMAR_LOG_ERROR(kSessionLog, "Proc%s Fail, RecvRtspRsp Fail", method);
         return -1;
     }
-    ReportTrace(traceKind + 1, text.c_str(), static_cast<int>(text.size()));
-    CRtspMessageText response(text);
-    response.ParseStatusLine();
-    m_uiLastError = static_cast<uint32_t>(response.StatusPosition());
-    if (response.StatusCode() != 200) {
-        PELLMAR_LOG_ERROR(kSessionLog, "Proc%s Fail, Status<%d>", method, response.StatusCode());
+    m_uiLastError = static_cast<uint32_t>(response.m_iStatus);
+    if (response.m_iStatus != kRtspStatusOk) {
+        PELLMAR_LOG_ERROR(kSessionLog, "Proc%s Fail, Status<%d>", method, response.m_iStatus);
         return -1;
     }
-    if (responseText)
-        *responseText = std::move(text);
     return 0;
 }
 
 int CRtspClientSession::SendOptions()
 {
+    COptionsReq request;
+    request.m_strUrl = m_strUrl;
     int cseq = 0;
-    if (!SendRequest("OPTIONS", m_strUrl, {}, PELLMAR_TRACE_OPTIONS, &cseq)) {
+    if (!SendRequest(request, PELLMAR_TRACE_OPTIONS, &cseq)) {
         m_uiLastError = PELLMAR_ERR_SEND_OPTIONS;
         PELLMAR_LOG_ERROR(kSessionLog, "SendOptions Fail, m_cRtspTransSession SendData Fail");
         return -1;
     }
-    std::string text;
-    if (!RecvRtspRsp(cseq, text, kResponseTimeoutMs)) {
-        m_uiLastError = PELLMAR_ERR_TIMEOUT;
+    COptionsRsp response;
+    if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_OPTIONS, kResponseTimeoutMs)) {
         PELLMAR_LOG_ERROR(kSessionLog, "ProcOptions Fail, RecvRtspRsp Fail");
         return -1;
     }
-    ReportTrace(PELLMAR_TRACE_OPTIONS + 1, text.c_str(), static_cast<int>(text.size()));
-    CRtspMessageText response(text);
     return ProcOptions(response);
 }
 
-int CRtspClientSession::ProcOptions(CRtspMessageText& response)
+int CRtspClientSession::ProcOptions(COptionsRsp& response)
 {
-    const bool parsed = response.ParseStatusLine();
-    const int status = response.StatusPosition();
-    if (!parsed || (status != 1 && status != 5 && status != 6 && status != 11)) {
+    const int status = response.m_iStatus;
+    if (status != kRtspStatusOk && status != 5 && status != 6 && status != kRtspStatusUnauthorized) {
         m_uiLastError = static_cast<uint32_t>(status);
-        PELLMAR_LOG_ERROR(kSessionLog, "ProcOptions Fail, cOptionRsp ParseMsg Fail, Result<%d>, Status<%d>", parsed, status);
+        PELLMAR_LOG_ERROR(kSessionLog, "ProcOptions Fail, cOptionRsp ParseMsg Fail, Result<%d>, Status<%d>",
+                          status >= 0, status);
         return -1;
     }
-    const std::string support = response.Header("SupportAuth");
-    if (support.find("BASE64") != std::string::npos)
-        m_iAuthMode = 1;
-    if (support.find("AES") != std::string::npos)
-        m_iAuthMode = 2;
-    if (support.find("Authenty") != std::string::npos)
-        m_iAuthMode = 3;
+    if (const int mode = AuthModeFromSupportAuth(response.m_strSupportAuth))
+        m_iAuthMode = mode;
     if (status == 5 || status == 6) {
-        const std::string location = response.Header("Location");
-        if (location == m_strUrl) {
+        if (response.m_strLocation == m_strUrl) {
             m_bRedirect = 0;
-            PELLMAR_LOG_INFO("No Redirect, OldUrl<%s>, NewUrl<%s>", m_strUrl.c_str(), location.c_str());
+            PELLMAR_LOG_INFO("No Redirect, OldUrl<%s>, NewUrl<%s>", m_strUrl.c_str(), response.m_strLocation.c_str());
         } else {
             m_bRedirect = 1;
-            m_strRedirectUrl = location;
-            PELLMAR_LOG_INFO("Redirect, OldUrl<%s>, NewUrl<%s>", m_strUrl.c_str(), location.c_str());
+            m_strRedirectUrl = response.m_strLocation;
+            PELLMAR_LOG_INFO("Redirect, OldUrl<%s>, NewUrl<%s>", m_strUrl.c_str(), response.m_strLocation.c_str());
         }
         return 0;
     }
-    if (status == 11) {
-        m_strChallenge = response.Header("WWW-Authenticate");
+    if (status == kRtspStatusUnauthorized) {
+        m_strChallenge = response.m_strWwwAuthenticate;
         if (m_strChallenge.empty()) {
             m_uiLastError = static_cast<uint32_t>(status);
             return -1;
         }
         return 0;
     }
-    m_vecPublic.clear();
-    const std::string list = response.Header("Public");
-    size_t start = 0;
-    while (start <= list.size()) {
-        const size_t comma = list.find(',', start);
-        m_vecPublic.push_back(CRtspMessageText::Trim(list.substr(start, comma - start)));
-        if (comma == std::string::npos)
-            break;
-        start = comma + 1;
-    }
-    if (m_strKeepAliveMethod.empty()) {
-        for (const std::string& method : m_vecPublic) {
-            for (const char* candidate : kKeepAliveMethods) {
-                if (method == candidate && m_strKeepAliveMethod.empty())
-                    m_strKeepAliveMethod = candidate;
-            }
-        }
+    m_vecPublic = response.m_vecPublic;
+    for (size_t i = 0; i < m_vecPublic.size() && m_iKeepAliveKind == RTSP_METHOD_UNKNOWN; ++i) {
+        const int kind = m_vecPublic[i];
+        if (kind == RTSP_METHOD_HEARTBEAT || kind == RTSP_METHOD_OPTIONS || kind == RTSP_METHOD_GET_PARAMETER ||
+            kind == RTSP_METHOD_SET_PARAMETER)
+            m_iKeepAliveKind = kind;
     }
     return 0;
 }
 
 int CRtspClientSession::SendKeepAlive()
 {
-    const bool heartbeat = m_strKeepAliveMethod == "HEARTBEAT";
+    // Only HEARTBEAT changes what is sent; any other choice keeps OPTIONS.
+    const bool heartbeat = m_iKeepAliveKind == RTSP_METHOD_HEARTBEAT;
+    CHeartBeatReq heartbeatRequest;
+    COptionsReq optionsRequest;
+    CCommonReq& request = heartbeat ? static_cast<CCommonReq&>(heartbeatRequest) : optionsRequest;
+    request.m_strUrl = m_strUrl;
     int cseq = 0;
-    if (!SendRequest(heartbeat ? "HEARTBEAT" : "OPTIONS", m_strUrl, {}, -1, &cseq)) {
+    if (!SendRequest(request, -1, &cseq)) {
         PELLMAR_LOG_ERROR(kSessionLog, "%s Fail, m_cRtspTransSession SendData Fail",
                           heartbeat ? "CRtspClientSession SendHeartBeat" : "SendOptions");
         return -1;
@@ -567,33 +558,44 @@ int CRtspClientSession::SendKeepAlive()
     return 0;
 }
 
+void CRtspClientSession::AddSepAuthorization(CDescribeReq& request, int round)
+{
+    if (round == 0)
+        return;
+    // Devices accept their factory account when the caller gives none.
+    request.m_strUserName = m_strUser.empty() ? "admin" : m_strUser;
+    request.m_strPassword = m_strPassword.empty() ? "70586" : m_strPassword;
+    request.m_strSepCipherSuite = m_strSepSuite;
+    request.m_strSepRandom = m_strSepRandom;
+    request.m_strSepPublicKey = m_strSepPublicKey;
+    request.m_strSepToken = m_cContexts.Text("token");
+}
+
 int CRtspClientSession::SendDescribe()
 {
     for (int round = 0; round < 2; ++round) {
-        Headers headers{{"Accept", "application/sdp"}, {"StandardStream", std::to_string(m_iPlayBackMode)}};
+        CDescribeReq request;
+        request.m_strUrl = m_strUrl;
+        request.m_iBackChannel = m_bBackChannel;
+        request.m_iStandardStream = m_iPlayBackMode;
         for (const char* name : {"TransCode", "StartStream", "ResumeStream"}) {
             std::string value;
             if (m_cContexts.Take(name, value))
-                headers.emplace_back(name, value);
+                request.m_mapExtraHeaders[name] = value;
         }
-        if (m_bBackChannel)
-            headers.emplace_back("Require", kBackChannelRequire);
         if (m_iAuthMode == AUTH_MODE_SEP)
-            AddSepAuthorization(headers, round);
+            AddSepAuthorization(request, round);
         int cseq = 0;
-        if (!SendRequest("DESCRIBE", m_strUrl, headers, PELLMAR_TRACE_DESCRIBE, &cseq)) {
+        if (!SendRequest(request, PELLMAR_TRACE_DESCRIBE, &cseq)) {
             m_uiLastError = PELLMAR_ERR_SEND_DESCRIBE;
             PELLMAR_LOG_ERROR(kSessionLog, "SendDescribe Fail, m_cRtspTransSession SendData Fail");
             return -1;
         }
-        std::string text;
-        if (!RecvRtspRsp(cseq, text, CConfig::Instance().DescribeTimeoutMs())) {
-            m_uiLastError = PELLMAR_ERR_TIMEOUT;
+        CDescribeRsp response;
+        if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_DESCRIBE, CConfig::Instance().DescribeTimeoutMs())) {
             PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, RecvRtspRsp Fail");
             return PELLMAR_ERR_DESCRIBE;
         }
-        ReportTrace(PELLMAR_TRACE_DESCRIBE + 1, text.c_str(), static_cast<int>(text.size()));
-        CRtspMessageText response(text);
         const int result = ProcDescribe(response);
         if (result == kDescribeOk)
             return 0;
@@ -604,71 +606,37 @@ int CRtspClientSession::SendDescribe()
     return PELLMAR_ERR_DESCRIBE;
 }
 
-void CRtspClientSession::AddSepAuthorization(Headers& headers, int round)
+int CRtspClientSession::ProcDescribe(CDescribeRsp& response)
 {
-    headers.emplace_back("Sep", "CIPHER_SUITES=\"0\"");
-    if (round == 0 || m_strSepSuite != "0")
-        return;
-    // Devices accept their factory account when the caller gives none.
-    const std::string user = m_strUser.empty() ? "admin" : m_strUser;
-    const std::string password = m_strPassword.empty() ? "70586" : m_strPassword;
-    std::string value, key, identification;
-    if (GenerateAuthWithSuite_0(password, m_strSepPublicKey, user, m_strSepRandom, m_cContexts.Text("token"), value,
-                                key, identification) != 0)
-        return;
-    headers.emplace_back("Authorization", "SEP " + value);
-    headers.emplace_back("Key", key);
-    if (!identification.empty())
-        headers.emplace_back("Identification", identification);
-}
-
-int CRtspClientSession::ProcDescribe(CRtspMessageText& response)
-{
-    if (!response.ParseStatusLine()) {
-        PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, ParseMsg Fail");
-        return -1;
-    }
-    const int status = response.StatusPosition();
+    const int status = response.m_iStatus;
     m_uiLastError = static_cast<uint32_t>(status);
-    if (status == 1) {
+    if (status == kRtspStatusOk) {
         if (m_strControl.empty())
-            m_strControl = response.Header("Content-Base");
-        const std::string body = response.Body();
-        if (ParseSdp(body) != 0) {
-            PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, ParseSdp Fail, SDP:%s", body.c_str());
+            m_strControl = response.m_strContentBase;
+        if (ParseSdp(response.m_strBody) != 0) {
+            PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, ParseSdp Fail, SDP:%s", response.m_strBody.c_str());
             return -1;
         }
         return kDescribeOk;
     }
     if (status == 5 || status == 6) {
-        const std::string location = response.Header("Location");
-        m_bRedirect = location != m_strUrl;
-        m_strRedirectUrl = m_bRedirect ? location : std::string();
+        m_bRedirect = response.m_strLocation != m_strUrl;
+        m_strRedirectUrl = m_bRedirect ? response.m_strLocation : std::string();
         return kDescribeOk;
     }
-    if (status == 11) {
-        m_strChallenge = response.Header("WWW-Authenticate");
+    if (status == kRtspStatusUnauthorized) {
+        m_strChallenge = response.m_strWwwAuthenticate;
         if (m_strChallenge.empty())
             return -1;
         if (m_iAuthMode != AUTH_MODE_SEP)
             return kDescribeRetry;
-        for (int n = 0; response.HasHeader("WWW-Authenticate") && n < 8; ++n) {
-            const std::string challenge = response.Header("WWW-Authenticate", n);
-            if (challenge.empty())
-                break;
-            if (challenge.compare(0, 4, "SEP ") == 0) {
-                m_strChallenge = challenge;
-                break;
-            }
-        }
-        if (!ParseSepChallenge(m_strChallenge, response.Header("PKD"), m_strSepSuite, m_strSepRandom,
-                               m_strSepPublicKey)) {
+        if (!ParseSepChallenge(m_strChallenge, response.m_strPkd, m_strSepSuite, m_strSepRandom, m_strSepPublicKey)) {
             PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, SEP challenge refused<%s>", m_strChallenge.c_str());
             return -1;
         }
         return kDescribeRetry;
     }
-    PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, Status<%d>", response.StatusCode());
+    PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, Status<%d>", status);
     return -1;
 }
 
@@ -683,9 +651,7 @@ std::string CRtspClientSession::AggregateUrl() const
 
 std::string CRtspClientSession::TrackUrl(const std::string& control) const
 {
-    const bool relative = control.compare(0, 7, "trackID=") == 0 || control.compare(0, 5, "track") == 0 ||
-                          control.compare(0, 7, "rtsp://") != 0;
-    if (!relative)
+    if (control.compare(0, 7, "rtsp://") == 0)
         return control;
     const std::string base = AggregateUrl();
     return base + (!base.empty() && base.back() == '/' ? "" : "/") + control;
@@ -698,7 +664,8 @@ int CRtspClientSession::SendSetup()
         return -1;
     }
     if (m_usDestPort != 0 && m_eRtpTransMethod == CRtspClientMedia::kRtpOverRtsp) {
-        PELLMAR_LOG_ERROR(kSessionLog, "SendSetup Fail, TransMethod is RTP_OVER_RTSP and DestPort[%d] is not null", m_usDestPort);
+        PELLMAR_LOG_ERROR(kSessionLog, "SendSetup Fail, TransMethod is RTP_OVER_RTSP and DestPort[%d] is not null",
+                          m_usDestPort);
         return -1;
     }
     bool perTrack = false;
@@ -709,43 +676,34 @@ int CRtspClientSession::SendSetup()
             continue;
         if (m_stTracks[i].skip)
             continue;
-        const std::string url = perTrack ? TrackUrl(m_stTracks[i].control) : AggregateUrl();
         if (m_bCascade)
             m_cClientMediaArray[i].SetCascade(1);
-        std::string transport;
-        const uint16_t clientPort = m_usDestPort ? m_usDestPort : m_cClientMediaArray[i].LocalPort();
+        CSetupReq request;
+        request.m_strUrl = perTrack ? TrackUrl(m_stTracks[i].control) : AggregateUrl();
+        request.m_iLowerTransport = m_eRtpTransMethod;
+        request.m_iTcpVariant = m_iTransVariant;
+        request.m_usInterleavedChannel = static_cast<uint16_t>(2 * i);
+        request.m_usClientPort = m_usDestPort ? m_usDestPort : m_cClientMediaArray[i].LocalPort();
+        request.m_strDestination = m_strDestAddress;
+        request.m_iBackChannel = m_bBackChannel && m_stTracks[i].backChannel;
         if (m_bMulticast) {
-            transport = "RTP/AVP;multicast;port=" + std::to_string(m_iMulticastPort) + "-" +
-                        std::to_string(m_iMulticastPort + 1);
+            // The multicast Transport form is written for the interleaved kind.
+            request.m_iLowerTransport = RTSP_TRANSPORT_INTERLEAVED;
+            request.m_iMulticast = 1;
+            request.m_iMulticastPort = m_iMulticastPort;
             m_iMulticastPort += 2;
-        } else if (m_eRtpTransMethod == CRtspClientMedia::kRtpOverRtsp) {
-            transport = "RTP/AVP/TCP;unicast;interleaved=" + std::to_string(2 * i) + "-" + std::to_string(2 * i + 1);
-        } else {
-            const bool tcp = m_eRtpTransMethod == CRtspClientMedia::kRtpOverTcp;
-            transport = std::string(tcp ? "RTP/AVP/TCP" : "RTP/AVP") + ";unicast;client_port=" +
-                        std::to_string(clientPort) + "-" + std::to_string(clientPort + 1);
-            if (tcp && m_iTransVariant)
-                transport += ";ActiveConnVal=" + std::to_string(m_iTransVariant);
-            if (!m_strDestAddress.empty())
-                transport += ";destination=" + m_strDestAddress;
         }
-        Headers headers{{"Transport", transport}};
-        if (m_bBackChannel && m_stTracks[i].backChannel)
-            headers.emplace_back("Require", kBackChannelRequire);
         int cseq = 0;
-        if (!SendRequest("SETUP", url, headers, PELLMAR_TRACE_SETUP, &cseq)) {
+        if (!SendRequest(request, PELLMAR_TRACE_SETUP, &cseq)) {
             m_uiLastError = PELLMAR_ERR_SEND_SETUP;
             PELLMAR_LOG_ERROR(kSessionLog, "SendSetup Fail, m_cRtspTransSession SendData Fail");
             return -1;
         }
-        std::string text;
-        if (!RecvRtspRsp(cseq, text, kResponseTimeoutMs)) {
-            m_uiLastError = PELLMAR_ERR_TIMEOUT;
+        CSetupRsp response;
+        if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_SETUP, kResponseTimeoutMs)) {
             PELLMAR_LOG_ERROR(kSessionLog, "ProcSetup Fail, RecvRtspRsp Fail");
             return -1;
         }
-        ReportTrace(PELLMAR_TRACE_SETUP + 1, text.c_str(), static_cast<int>(text.size()));
-        CRtspMessageText response(text);
         if (ProcSetup(response, i) != 0)
             return -1;
         if (!perTrack)
@@ -754,48 +712,37 @@ int CRtspClientSession::SendSetup()
     return 0;
 }
 
-int CRtspClientSession::ProcSetup(CRtspMessageText& response, int track)
+void CRtspClientSession::DeliverText(int dataType, const std::string& text)
 {
-    if (!response.ParseStatusLine()) {
-        PELLMAR_LOG_ERROR(kSessionLog, "ProcSetup Fail, ParseMsg Fail");
+    if (m_pfnDataCB == nullptr || text.empty())
+        return;
+    std::string copy = text;
+    STREAM_DATA_T data{reinterpret_cast<unsigned char*>(&copy[0]), static_cast<uint32_t>(copy.size()), 0, 1, 0};
+    m_pfnDataCB(0, dataType, &data, m_pDataUser);
+}
+
+int CRtspClientSession::ProcSetup(CSetupRsp& response, int track)
+{
+    m_uiLastError = static_cast<uint32_t>(response.m_iStatus);
+    if (response.m_iStatus != kRtspStatusOk) {
+        PELLMAR_LOG_ERROR(kSessionLog, "ProcSetup Fail, Status<%d>", response.m_iStatus);
         return -1;
     }
-    m_uiLastError = static_cast<uint32_t>(response.StatusPosition());
-    if (response.StatusCode() != 200) {
-        PELLMAR_LOG_ERROR(kSessionLog, "ProcSetup Fail, Status<%d>", response.StatusCode());
-        return -1;
-    }
-    m_strSessionId = response.SessionId();
-    m_iSessionTimeout = response.SessionTimeout();
-    const std::string transport = response.Header("Transport") + ";";
-    const std::string serverPorts = CRtspMessageText::Parameter(transport, "server_port");
-    const uint16_t serverRtp = static_cast<uint16_t>(std::atoi(serverPorts.c_str()));
-    const size_t dash = serverPorts.find('-');
-    const uint16_t serverRtcp =
-        dash == std::string::npos ? serverRtp : static_cast<uint16_t>(std::atoi(serverPorts.c_str() + dash + 1));
-    const std::string port = CRtspMessageText::Parameter(transport, "port");
-    const std::string destination = CRtspMessageText::Parameter(transport, "destination");
-    const std::string source = CRtspMessageText::Parameter(transport, "source");
-    const std::string ssrc = CRtspMessageText::Parameter(transport, "ssrc");
-    if (m_pfnDataCB) {
-        for (const auto& [type, value] : {std::pair<int, const std::string*>{PELLMAR_DATA_PORT, &port},
-                                          {PELLMAR_DATA_DESTINATION, &destination}}) {
-            if (value->empty())
-                continue;
-            STREAM_DATA_T data{reinterpret_cast<unsigned char*>(const_cast<char*>(value->c_str())),
-                               static_cast<uint32_t>(value->size()), 0, 1, 0};
-            m_pfnDataCB(0, type, &data, m_pDataUser);
-        }
-    }
+    m_strSessionId = response.m_strSession;
+    m_iSessionTimeout = response.m_iTimeout;
+    const uint16_t serverRtp = response.m_usServerPort;
+    const uint16_t serverRtcp = response.m_usServerPort2 ? response.m_usServerPort2 : serverRtp;
+    DeliverText(PELLMAR_DATA_PORT, response.m_strMulticastPort);
+    DeliverText(PELLMAR_DATA_DESTINATION, response.m_strDestination);
     if (!m_cContexts.Has("ServerListenPort")) {
         char value[512];
-        std::snprintf(value, sizeof value, "ip=%s&port=%d&ssrc=%s", (source.empty() ? m_strHost : source).c_str(),
-                      serverRtp, (ssrc.empty() ? m_strSessionId : ssrc).c_str());
+        std::snprintf(value, sizeof value, "ip=%s&port=%d&ssrc=%s",
+                      (response.m_strSource.empty() ? m_strHost : response.m_strSource).c_str(), serverRtp,
+                      (response.m_strSsrc.empty() ? m_strSessionId : response.m_strSsrc).c_str());
         StoreContextText("ServerListenPort", value);
     }
-    PELLMAR_LOG_INFO("ProcSetup Success, Client[%s:%d], ServerPort[%s:%d], MediaIndex=%d",
-                     m_strBindAddress.c_str(), m_cClientMediaArray[track].LocalPort(), m_strHost.c_str(), serverRtp,
-                     track);
+    PELLMAR_LOG_INFO("ProcSetup Success, Client[%s:%d], ServerPort[%s:%d], MediaIndex=%d", m_strBindAddress.c_str(),
+                     m_cClientMediaArray[track].LocalPort(), m_strHost.c_str(), serverRtp, track);
     if (m_usDestPort != 0 || m_bMulticast)
         return 0;
     CRtspClientMedia& media = m_cClientMediaArray[track];
@@ -814,26 +761,23 @@ int CRtspClientSession::ProcSetup(CRtspMessageText& response, int track)
 
 int CRtspClientSession::SendPlay()
 {
-    Headers headers;
-    if (m_bScalePending && m_dScale != 0.0) {
-        char scale[64];
-        std::snprintf(scale, sizeof scale, "%f", m_dScale);
-        headers.emplace_back("Scale", scale);
-    }
-    if (m_bRangePending && !m_strRange.empty())
-        headers.emplace_back("Range", m_strRange);
+    CPlayReq request;
+    request.m_strUrl = AggregateUrl();
+    request.m_iBackChannel = m_bBackChannel;
+    if (m_bScalePending)
+        request.m_dScale = m_dScale;
+    if (m_bRangePending)
+        request.m_strRange = m_strRange;
     if (m_bModeChangePending)
-        headers.emplace_back("ModeChange", std::to_string(m_iModeChange));
+        request.m_iModeChange = m_iModeChange;
     if (m_bDrawFramePending) {
-        headers.emplace_back("DrawFrame", std::to_string(m_iDrawFrame));
-        headers.emplace_back("DrawFrameTime", m_strDrawFrameTime);
-        headers.emplace_back("DrawFrameType", std::to_string(m_iDrawFrameType));
+        request.m_iDrawFrame = m_iDrawFrame;
+        request.m_strDrawFrameTime = m_strDrawFrameTime;
+        request.m_iDrawFrameType = m_iDrawFrameType;
     }
-    if (m_bBackChannel)
-        headers.emplace_back("Require", kBackChannelRequire);
     m_bScalePending = m_bRangePending = m_bModeChangePending = m_bDrawFramePending = false;
-    if (SendSimple("PLAY", AggregateUrl(), headers, PELLMAR_TRACE_PLAY, PELLMAR_ERR_SEND_PLAY, kResponseTimeoutMs,
-                   nullptr) != 0)
+    CCommonRsp response;
+    if (SendSimple(request, response, PELLMAR_TRACE_PLAY, PELLMAR_ERR_SEND_PLAY, kResponseTimeoutMs) != 0)
         return -1;
     m_bPlaying = 1;
     return 0;
@@ -841,23 +785,39 @@ int CRtspClientSession::SendPlay()
 
 int CRtspClientSession::SendTeardown()
 {
-    const std::string url = TraceUrl(AggregateUrl(), "SendTeardown");
+    CTeardownReq request;
+    request.m_strUrl = TraceUrl(AggregateUrl(), "SendTeardown");
+    request.m_iBackChannel = m_bBackChannel;
     m_bPlaying = 0;
-    Headers headers;
-    std::string stopStream;
-    if (m_cContexts.Take("StopStream", stopStream))
-        headers.emplace_back("StopStream", stopStream);
-    if (m_bBackChannel)
-        headers.emplace_back("Require", kBackChannelRequire);
-    return SendSimple("TEARDOWN", url, headers, PELLMAR_TRACE_TEARDOWN, PELLMAR_ERR_SEND_TEARDOWN,
-                      kTeardownTimeoutMs, nullptr);
+    m_cContexts.Take("StopStream", request.m_strStopStream);
+    CCommonRsp response;
+    return SendSimple(request, response, PELLMAR_TRACE_TEARDOWN, PELLMAR_ERR_SEND_TEARDOWN, kTeardownTimeoutMs);
 }
 
-std::string CRtspClientSession::TraceUrl(const std::string& url, const char*)
+std::string CRtspClientSession::TraceUrl(const std::string& url, const char* who)
 {
-    // The optional trace library is not loaded on this platform: no trace
-    // context reaches the URL.
-    return url;
+    std::string traceId, spanId;
+    if (!CTraceLibrary::GetTraceIds(traceId, spanId))
+        return url;
+    PELLMAR_LOG_INFO("%s, GetTraceContext, trace_id=%s, span_id=%s", who, traceId.c_str(), spanId.c_str());
+    if (!traceId.empty())
+        CTraceLibrary::TraceStart();
+    if (traceId.empty() || spanId.empty() || m_bNoTraceUrl)
+        return url;
+    if (url.find('?') == std::string::npos)
+        return url + "?traceId=" + traceId + "&spanId=" + spanId;
+    std::string result = url;
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"traceId=", traceId}, {"spanId=", spanId}}) {
+        const size_t found = result.find(key);
+        if (found == std::string::npos) {
+            result += "&" + key + value;
+            continue;
+        }
+        const size_t start = found + key.size();
+        const size_t end = result.find('&', start);
+        result.replace(start, end == std::string::npos ? std::string::npos : end - start, value);
+    }
+    return result;
 }
 
 void CRtspClientSession::StoreContextText(const std::string& name, const std::string& value)
@@ -874,63 +834,64 @@ int CRtspClientSession::ParseSdp(const std::string& sdp)
     for (CRtspClientMedia& track : m_cClientMediaArray)
         track.Close();
     m_iTrackCount = 0;
-    CSessionSdp parsed;
+    CSdp parsed;
     std::string text = sdp;
-    if (!parsed.Parse(text)) {
+    if (!parsed.ParseSdp(text)) {
         PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession ParseSdp Fail, cSdp ParseSdp Fail, SDP<%s>", sdp.c_str());
         text = CSdpTrackInfo::FallbackSdp(m_strUrl);
-        parsed.Parse(text);
+        parsed.ParseSdp(text);
     }
     if (m_strControl.empty())
-        m_strControl = parsed.control;
-    if (!parsed.range.empty()) {
-        m_strRange = parsed.range;
+        m_strControl = parsed.m_strControl;
+    if (!parsed.m_strRange.empty()) {
+        m_strRange = parsed.m_strRange;
         m_bRangePending = true;
     }
-    if (m_pfnDataCB) {
-        STREAM_DATA_T data{reinterpret_cast<unsigned char*>(&text[0]), static_cast<uint32_t>(text.size()), 0, 1, 0};
-        m_pfnDataCB(0, PELLMAR_DATA_SDP, &data, m_pDataUser);
-    }
-    bool anyHeader = false;
-    for (size_t i = 0; i < parsed.media.size(); ++i) {
-        const CSessionSdp::Media& media = parsed.media[i];
+    DeliverText(PELLMAR_DATA_SDP, text);
+    for (int i = 0; i < parsed.m_iMediaCount && i < kMaxMediaCount; ++i) {
+        const CSdpMedia& media = parsed.m_media[i];
         TrackRecord& record = m_stTracks[i];
-        record.control = media.control;
-        record.backChannel = media.sendOnly;
+        record.control = media.m_strControl;
+        record.backChannel = media.m_iSendOnly;
         record.skip = 0;
-        if (media.sendOnly)
-            m_iBackChannelIndex = static_cast<int>(i);
-        if (!media.range.empty()) {
-            m_strRange = media.range;
+        if (media.m_iSendOnly)
+            m_iBackChannelIndex = i;
+        if (!media.m_strRange.empty()) {
+            m_strRange = media.m_strRange;
             m_bRangePending = true;
         }
         ++m_iTrackCount;
-        std::vector<CSdpTrackInfo::Format> formats;
-        for (const CSessionSdp::Format& format : media.formats)
-            formats.push_back({format.payloadType, format.clockRate, format.encodingName, format.encodingParams,
-                               format.fmtp});
-        RTSP_MEDIA_DESC_T description = CSdpTrackInfo::MakeRecord(media.type, media.header, formats);
-        const int pack = CSdpTrackInfo::ChooseRtpPack(media.header.data(), media.header.size(), m_bRtpPack);
-        anyHeader = anyHeader || !media.header.empty();
-        if (m_usDestPort == 0 && !m_bMulticast &&
-            m_cClientMediaArray[i].Init(m_eRtpTransMethod, pack, static_cast<int>(i)) != 0) {
-            PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession ParseSdp Fail, m_cClientMediaArray[%zu] Init Fail", i);
+        RTSP_MEDIA_DESC_T description = CSdpTrackInfo::MakeRecord(media);
+        const int pack = CSdpTrackInfo::ChooseRtpPack(media.m_mediaInfo, static_cast<size_t>(media.m_iMediaInfoLength),
+                                                      m_bRtpPack);
+        if (m_usDestPort == 0 && !m_bMulticast && m_cClientMediaArray[i].Init(m_eRtpTransMethod, pack, i) != 0) {
+            PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession ParseSdp Fail, m_cClientMediaArray[%d] Init Fail", i);
             return -1;
         }
-        if (m_pfnDataCB) {
-            STREAM_DATA_T data{reinterpret_cast<unsigned char*>(&description), sizeof description, 0, 1, 0};
-            m_pfnDataCB(static_cast<int>(i), PELLMAR_DATA_MEDIA_DESC, &data, m_pDataUser);
-            record.skip = description.iSkip;
-        }
+        record.skip = DeliverDescription(i, description);
     }
-    if (anyHeader && m_pfnDataCB) {
-        for (size_t i = 0; i < parsed.media.size(); ++i) {
-            std::vector<uint8_t> header = parsed.media[i].header;
-            if (header.empty())
-                continue;
-            STREAM_DATA_T data{header.data(), static_cast<uint32_t>(header.size()), 0, 1, 0};
-            m_pfnDataCB(static_cast<int>(i), PELLMAR_DATA_MEDIA_INFO, &data, m_pDataUser);
-        }
-    }
+    DeliverMediaInfo(parsed);
     return 0;
+}
+
+int CRtspClientSession::DeliverDescription(int track, RTSP_MEDIA_DESC_T& description)
+{
+    if (m_pfnDataCB == nullptr)
+        return 0;
+    STREAM_DATA_T data{reinterpret_cast<unsigned char*>(&description), sizeof description, 0, 1, 0};
+    m_pfnDataCB(track, PELLMAR_DATA_MEDIA_DESC, &data, m_pDataUser);
+    return description.iSkip;
+}
+
+void CRtspClientSession::DeliverMediaInfo(CSdp& sdp)
+{
+    if (m_pfnDataCB == nullptr)
+        return;
+    for (int i = 0; i < sdp.m_iMediaCount && i < kMaxMediaCount; ++i) {
+        CSdpMedia& media = sdp.m_media[i];
+        if (media.m_iMediaInfoLength <= 0 || media.m_iMediaInfoLength > CSdpMedia::kMediaInfoSize)
+            continue;
+        STREAM_DATA_T data{media.m_mediaInfo, static_cast<uint32_t>(media.m_iMediaInfoLength), 0, 1, 0};
+        m_pfnDataCB(i, PELLMAR_DATA_MEDIA_INFO, &data, m_pDataUser);
+    }
 }

@@ -10,11 +10,16 @@
 #include "rtsp/CRtspResponseMap.h"
 #include "rtsp/CRtspTransSession.h"
 #include "rtsp/CSessionContextMap.h"
-#include "rtsp/CSessionSdp.h"
+#include "rtsp/CSdp.h"
 #include "ZMR_Mutex.h"
 #include "shared_object.h"
 
-class CRtspMessageText;
+class CCommonReq;
+class CCommonRsp;
+class COptionsRsp;
+class CDescribeRsp;
+class CDescribeReq;
+class CSetupRsp;
 
 // One RTSP 1.0 client session: one RTSP connection to one server, up to four
 // tracks, the request sequence OPTIONS, DESCRIBE, SETUP, PLAY, and TEARDOWN.
@@ -104,7 +109,6 @@ private:
         int skip = 0;
         int backChannel = 0;
     };
-    using Headers = std::vector<std::pair<std::string, std::string>>;
     enum DescribeResult { kDescribeOk = 0, kDescribeRetry = 1 };
 
     int Open(const std::string& url, const std::string& user, const std::string& password,
@@ -121,23 +125,29 @@ private:
     int SendSetup();
     int SendPlay();
     int SendTeardown();
-    int ProcOptions(CRtspMessageText& response);
-    int ProcDescribe(CRtspMessageText& response);
-    void AddSepAuthorization(Headers& headers, int round);
-    int ProcSetup(CRtspMessageText& response, int track);
-    int SendSimple(const char* method, const std::string& url, Headers headers, int traceKind,
-                   uint32_t sendError, unsigned int timeoutMs, std::string* responseText);
+    int ProcOptions(COptionsRsp& response);
+    int ProcDescribe(CDescribeRsp& response);
+    void AddSepAuthorization(CDescribeReq& request, int round);
+    int ProcSetup(CSetupRsp& response, int track);
+    // Sends the request and waits for a 200 answer, read into `response`.
+    int SendSimple(CCommonReq& request, CCommonRsp& response, int traceKind, uint32_t sendError,
+                   unsigned int timeoutMs);
 
-    // Sends a request with the common headers; false when it could not be sent.
-    bool SendRequest(const char* method, const std::string& url, Headers headers, int traceKind, int* cseq,
-                     const std::string& body = std::string(), bool authorize = true);
-    Headers CommonHeaders(const char* method, const std::string& url, bool authorize);
+    // Fills the common fields (CSeq, User-Agent, Session, authorization),
+    // reports and sends the request; false when it could not be sent.
+    bool SendRequest(CCommonReq& request, int traceKind, int* cseq);
+    // Waits for the answer and parses it; false (last error stored) without one.
+    bool ReceiveResponse(int cseq, CCommonRsp& response, int traceKind, unsigned int timeoutMs);
     bool RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs);
     int CheckCancelOperate();
     uint16_t NextCSeq();
 
     int ParseSdp(const std::string& sdp);
     void ApplyAnnouncedSdp(const std::string& sdp);
+    // Data callback deliveries that carry no RTP packet.
+    void DeliverText(int dataType, const std::string& text);
+    int DeliverDescription(int track, RTSP_MEDIA_DESC_T& description);
+    void DeliverMediaInfo(CSdp& sdp);
     std::string AggregateUrl() const;
     std::string TrackUrl(const std::string& control) const;
     std::string TraceUrl(const std::string& url, const char* who);
@@ -145,6 +155,7 @@ private:
     int PlayWithPending();
 
     void OnMessage(const char* text, int length);
+    void OnServerRequest(int kind, const std::string& message);
     void ReportTrace(int kind, const char* text, int length);
     void ReportException(int code, const char* text, int length);
     void ReportNotify(int value, const char* text, int length);
@@ -155,7 +166,7 @@ private:
     CRtspClientMedia m_cClientMediaArray[kMaxMediaCount];
     TrackRecord m_stTracks[kMaxMediaCount];
     int m_iTrackCount = 0;
-    std::vector<CSessionSdp::Media> m_vecOwnMedia;
+    CSdp m_cOwnSdp; // the session's own description for ANNOUNCE
     CRtspResponseMap m_cResponses;
 
     pfnStreamDataCB m_pfnDataCB = nullptr;
@@ -188,14 +199,14 @@ private:
 
     std::string m_strSessionId;
     std::string m_strControl;
-    std::vector<std::string> m_vecPublic;
+    std::vector<int> m_vecPublic;
     ZMR_Mutex m_cCSeqMutex;
     uint16_t m_usCSeq = 0;
 
     std::atomic<int> m_iUnansweredKeepAlive{0};
     std::atomic<int> m_iKeepAliveCSeq{-1};
     std::atomic<int> m_bPlaying{0};
-    std::string m_strKeepAliveMethod;
+    int m_iKeepAliveKind = 16; // none chosen yet
     int m_bRedirect = 0;
     std::string m_strRedirectUrl;
     std::atomic<int> m_iCancelOperate{0};

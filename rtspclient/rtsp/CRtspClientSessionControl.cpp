@@ -5,7 +5,12 @@
 
 #include "rtsp/PellmarLog.h"
 #include "rtsp/CRtspClientSession.h"
-#include "rtsp/CRtspMessageText.h"
+#include "rtsp/CAnnounceReq.h"
+#include "rtsp/CCommonRsp.h"
+#include "rtsp/CPauseReq.h"
+#include "rtsp/CPtzReq.h"
+#include "rtsp/CPtzRsp.h"
+#include "rtsp/RtspMessageText.h"
 #include "ZMR_Guard.h"
 
 namespace {
@@ -71,8 +76,10 @@ int CRtspClientSession::Pause()
 {
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
-    if (SendSimple("PAUSE", AggregateUrl(), {}, PELLMAR_TRACE_PAUSE, PELLMAR_ERR_SEND_PAUSE, kResponseTimeoutMs,
-                   nullptr) != 0) {
+    CPauseReq request;
+    request.m_strUrl = AggregateUrl();
+    CCommonRsp response;
+    if (SendSimple(request, response, PELLMAR_TRACE_PAUSE, PELLMAR_ERR_SEND_PAUSE, kResponseTimeoutMs) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "SendPause Fail, ProcPause Fail");
         return -1;
     }
@@ -166,10 +173,15 @@ int CRtspClientSession::PtzControl(int command, int param1, int param2, int para
 {
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
-    Headers headers{{"command", std::to_string(command)}, {"param1", std::to_string(param1)},
-                    {"param2", std::to_string(param2)}, {"param3", std::to_string(param3)},
-                    {"param4", std::to_string(param4)}};
-    if (SendSimple("OPTIONS", m_strUrl, headers, PELLMAR_TRACE_PTZ, 0, kResponseTimeoutMs, nullptr) != 0) {
+    CPtzReq request(RTSP_METHOD_PTZ);
+    request.m_strUrl = m_strUrl;
+    request.m_iCommand = command;
+    request.m_iParam1 = param1;
+    request.m_iParam2 = param2;
+    request.m_iParam3 = param3;
+    request.m_iParam4 = param4;
+    CCommonRsp response;
+    if (SendSimple(request, response, PELLMAR_TRACE_PTZ, 0, kResponseTimeoutMs) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "SendPtz Fail, ProcPtz Fail");
         return -1;
     }
@@ -180,20 +192,18 @@ int CRtspClientSession::GetVideoParam(int& brightness, int& contrast, int& satur
 {
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
-    std::string text;
-    if (SendSimple("OPTIONS", m_strUrl, {{"GetParam", "1"}}, PELLMAR_TRACE_GET_VIDEO_PARAM, 0, kResponseTimeoutMs,
-                   &text) != 0) {
+    CPtzReq request(RTSP_METHOD_GET_VIDEO_PARAM);
+    request.m_strUrl = m_strUrl;
+    request.m_iGetParam = 1;
+    CPtzRsp response;
+    if (SendSimple(request, response, PELLMAR_TRACE_GET_VIDEO_PARAM, 0, kResponseTimeoutMs) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "SendGetVideoParam Fail, ProcGetVideoParam Fail");
         return -1;
     }
-    const CRtspMessageText response(text);
-    auto value = [&response](const char* name) {
-        return response.HasHeader(name) ? std::atoi(response.Header(name).c_str()) : -1;
-    };
-    brightness = value("bri");
-    contrast = value("con");
-    saturation = value("sat");
-    hue = value("hue");
+    brightness = response.m_iBri;
+    contrast = response.m_iCon;
+    saturation = response.m_iSat;
+    hue = response.m_iHue;
     return 0;
 }
 
@@ -201,9 +211,14 @@ int CRtspClientSession::SetVideoParam(int brightness, int contrast, int saturati
 {
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
-    Headers headers{{"bri", std::to_string(brightness)}, {"con", std::to_string(contrast)},
-                    {"sat", std::to_string(saturation)}, {"hue", std::to_string(hue)}};
-    if (SendSimple("OPTIONS", m_strUrl, headers, PELLMAR_TRACE_SET_VIDEO_PARAM, 0, kResponseTimeoutMs, nullptr) != 0) {
+    CPtzReq request(RTSP_METHOD_SET_VIDEO_PARAM);
+    request.m_strUrl = m_strUrl;
+    request.m_iBri = brightness;
+    request.m_iCon = contrast;
+    request.m_iSat = saturation;
+    request.m_iHue = hue;
+    CCommonRsp response;
+    if (SendSimple(request, response, PELLMAR_TRACE_SET_VIDEO_PARAM, 0, kResponseTimeoutMs) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "SendSetVideoParam Fail, ProcSetParameter Fail");
         return -1;
     }
@@ -214,8 +229,11 @@ int CRtspClientSession::ForceIFrame()
 {
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
-    if (SendSimple("OPTIONS", m_strUrl, {{"forceiframe", "1"}}, PELLMAR_TRACE_SET_VIDEO_PARAM, 0,
-                   kResponseTimeoutMs, nullptr) != 0) {
+    CPtzReq request(RTSP_METHOD_SET_VIDEO_PARAM);
+    request.m_strUrl = m_strUrl;
+    request.m_iForceIFrame = 1;
+    CCommonRsp response;
+    if (SendSimple(request, response, PELLMAR_TRACE_SET_VIDEO_PARAM, 0, kResponseTimeoutMs) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "SendForceIFrame Fail, ProcForceIFrame Fail");
         return -1;
     }
@@ -257,30 +275,67 @@ int CRtspClientSession::SendDataEx(int kind, int track, const STREAM_DATA_T* dat
         PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession SendDataEx Fail, Channel: %d >= MAX_MEDIA_COUNT", track);
         return -1;
     }
-    if (data->uiDataLen > CSessionSdp::kMaxMediaHeader || (data->uiDataLen > 0 && data->pData == nullptr)) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession SendDataEx Fail, media header length %u over %zu", data->uiDataLen,
-                          CSessionSdp::kMaxMediaHeader);
+    if (data->uiDataLen > static_cast<uint32_t>(CSdpMedia::kMediaInfoSize) ||
+        (data->uiDataLen > 0 && data->pData == nullptr)) {
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession SendDataEx Fail, media header length %u over %d",
+                          data->uiDataLen, CSdpMedia::kMediaInfoSize);
         return -1;
     }
     REFUSE_WHEN_CLOSED(-1);
     ZMR_Guard guard(m_cMutex);
-    if (m_vecOwnMedia.size() <= static_cast<size_t>(track))
-        m_vecOwnMedia.resize(static_cast<size_t>(track) + 1);
-    CSessionSdp::Media& media = m_vecOwnMedia[static_cast<size_t>(track)];
-    media.type = "video";
-    media.formats = {CSessionSdp::Format{96, "MP4V-ES", 90000, "", kAnnounceFmtp}};
-    media.header.assign(data->pData, data->pData + data->uiDataLen);
+    CSdpMedia& media = m_cOwnSdp.m_media[track];
+    media = CSdpMedia();
+    media.m_strMediaType = "video";
+    media.m_iFormatCount = 1;
+    media.m_rtpMaps[0].payloadType = 96;
+    media.m_rtpMaps[0].encodingName = "MP4V-ES";
+    media.m_rtpMaps[0].clockRate = 90000;
+    media.m_rtpMaps[0].formatParameters = kAnnounceFmtp;
+    if (data->uiDataLen > 0)
+        std::memcpy(media.m_mediaInfo, data->pData, data->uiDataLen);
+    media.m_iMediaInfoLength = static_cast<int>(data->uiDataLen);
+    // Only the announced track is described, whatever its index.
+    m_cOwnSdp.m_iMediaCount = track + 1;
     return AnnounceSDP();
 }
 
 int CRtspClientSession::AnnounceSDP()
 {
     ZMR_Guard guard(m_cMutex);
-    const std::string sdp = CSessionSdp::Build(m_strSessionId, m_strControl, m_vecOwnMedia);
-    if (sdp.empty())
+    CSdp sdp;
+    sdp.m_iVersion = 0;
+    sdp.m_strOriginUser = "-";
+    sdp.m_strOriginSessionId = sdp.m_strOriginSessionVersion = m_strSessionId.empty() ? "0" : m_strSessionId;
+    sdp.m_strOriginNetType = "IN";
+    sdp.m_strOriginAddrType = "IP4";
+    sdp.m_strOriginAddress = "0.0.0.0";
+    sdp.m_connection.netType = "IN";
+    sdp.m_connection.addrType = "IP4";
+    sdp.m_connection.address = "0.0.0.0";
+    sdp.m_strSessionName = "quenlor";
+    sdp.m_strTimeStart = "0";
+    sdp.m_strTimeStop = "0";
+    sdp.m_strRange = "npt=now-";
+    for (int i = 0; i < m_cOwnSdp.m_iMediaCount && i < kMaxMediaCount; ++i) {
+        const CSdpMedia& own = m_cOwnSdp.m_media[i];
+        if (own.m_iFormatCount == 0)
+            continue;
+        CSdpMedia& media = sdp.m_media[sdp.m_iMediaCount++];
+        media = own;
+        media.m_strProtocol = "RTP/AVP";
+        media.m_connection = sdp.m_connection;
+        media.m_strRange = "npt=now-";
+        media.m_strControl = m_strControl;
+    }
+    const std::string text = sdp.BuildSdp();
+    if (text.empty())
         return -1;
-    if (!SendRequest("ANNOUNCE", m_strUrl, {}, -1, nullptr, sdp)) {
-        PELLMAR_LOG_ERROR(kSessionLog, "RTSPProtocolWrapper CRtspClientSession SendAnnounce fail, m_cRtspTransSession SendData fail");
+    CAnnounceReq request;
+    request.m_strUrl = m_strUrl;
+    request.m_strBody = text;
+    if (!SendRequest(request, -1, nullptr)) {
+        PELLMAR_LOG_ERROR(kSessionLog,
+                          "RTSPProtocolWrapper CRtspClientSession SendAnnounce fail, m_cRtspTransSession SendData fail");
         return -1;
     }
     return 0;
@@ -302,33 +357,30 @@ int CRtspClientSession::PrepareSessionInfo(const char* uri, char* buffer, int bu
         return -1;
     }
     int result = -1;
+    CAnnounceReq request;
+    request.m_strUrl = uri;
+    request.m_mapExtraHeaders["PrepareSessionInfo"] = "1";
     int cseq = 0;
-    std::string text;
-    if (!SendRequest("ANNOUNCE", uri, {{"PrepareSessionInfo", "1"}}, -1, &cseq)) {
+    CCommonRsp response;
+    std::string info;
+    if (!SendRequest(request, -1, &cseq)) {
         m_uiLastError = PELLMAR_ERR_RECV;
         PELLMAR_LOG_ERROR(kSessionLog, "RTSPProtocolWrapper PrepareSessionInfo fail, m_cRtspTransSession SendData fail");
-    } else if (!RecvRtspRsp(cseq, text, kResponseTimeoutMs)) {
+    } else if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_ANNOUNCE_RSP - 1, kResponseTimeoutMs) ||
+               response.m_iStatus != kRtspStatusOk) {
         m_uiLastError = PELLMAR_ERR_TIMEOUT;
         PELLMAR_LOG_ERROR(kSessionLog, "AnnounceMsg Fail, ProcAnnounce Fail timeout");
+    } else if (!rtsp_message::GetHeader(response.m_strText, "PrepareSessionInfoRsp", info) || info.empty()) {
+        m_uiLastError = PELLMAR_ERR_RECV;
+        PELLMAR_LOG_ERROR(kSessionLog, "AnnounceMsg Fail, ProcAnnounce Fail, not recv PrepareSessionInfoRsp");
     } else {
-        ReportTrace(PELLMAR_TRACE_ANNOUNCE_RSP, text.c_str(), static_cast<int>(text.size()));
-        CRtspMessageText response(text);
-        const std::string info = response.Header("PrepareSessionInfoRsp");
-        if (!response.ParseStatusLine() || response.StatusCode() != 200) {
-            m_uiLastError = PELLMAR_ERR_TIMEOUT;
-            PELLMAR_LOG_ERROR(kSessionLog, "AnnounceMsg Fail, ProcAnnounce Fail, Status<%d>", response.StatusCode());
-        } else if (info.empty()) {
-            m_uiLastError = PELLMAR_ERR_RECV;
-            PELLMAR_LOG_ERROR(kSessionLog, "AnnounceMsg Fail, ProcAnnounce Fail, not recv PrepareSessionInfoRsp");
-        } else {
-            // The buffer is always terminated; the length is what was really copied.
-            const size_t copied = std::min(info.size(), static_cast<size_t>(bufferSize) - 1);
-            std::memcpy(buffer, info.data(), copied);
-            buffer[copied] = '\0';
-            if (length)
-                *length = static_cast<int>(copied);
-            result = 0;
-        }
+        // The buffer is always terminated; the length is what was really copied.
+        const size_t copied = std::min(info.size(), static_cast<size_t>(bufferSize) - 1);
+        std::memcpy(buffer, info.data(), copied);
+        buffer[copied] = '\0';
+        if (length)
+            *length = static_cast<int>(copied);
+        result = 0;
     }
     if (ownConnection)
         Close();

@@ -4,7 +4,9 @@
 #include "rtsp/PellmarLog.h"
 #include "rtp/CSdpTrackInfo.h"
 #include "rtsp/CRtspClientSession.h"
-#include "rtsp/CRtspMessageText.h"
+#include "rtsp/CCommonRsp.h"
+#include "rtsp/RtspMessageText.h"
+#include "rtsp/RtspVocabulary.h"
 #include "ZMR_Guard.h"
 
 void CRtspClientSession::OnRtspMessage(const char* text, int length, void* session)
@@ -20,78 +22,69 @@ void CRtspClientSession::OnMessage(const char* text, int length)
         m_iCancelOperate = 1;
         return;
     }
-    CRtspMessageText message(std::string(text, static_cast<size_t>(length)));
-    const std::string method = message.RequestMethod();
-    if (method == "REDIRECT") {
-        const std::string location = message.Header("Location");
-        ReportTrace(PELLMAR_TRACE_SERVER_REDIRECT, text, length);
-        ReportException(PELLMAR_EXC_REDIRECT, location.c_str(), static_cast<int>(location.size()));
+    const std::string message(text, static_cast<size_t>(length));
+    int peerCheck = 0;
+    int kind = RTSP_METHOD_UNKNOWN;
+    if (ClassifyRtspMessage(peerCheck, message, kind)) {
+        OnServerRequest(kind, message);
         return;
     }
-    if (method == "ANNOUNCE") {
-        ApplyAnnouncedSdp(message.Body());
-        ReportTrace(PELLMAR_TRACE_SERVER_ANNOUNCE, text, length);
-        const std::string info = message.Header("ExtErrInfo") + ";";
-        const int code = std::atoi(CRtspMessageText::Parameter(info, "errcode").c_str());
-        if (message.HasHeader("ExtErrInfo") && code != 0) {
-            const std::string description = CRtspMessageText::Parameter(info, "description");
-            ReportNotify(code, description.c_str(), static_cast<int>(description.size()));
-        }
+    CCommonRsp response;
+    if (!response.ParseMsg(message)) {
+        PELLMAR_LOG_ERROR(kSessionLog, "pfnClientSessionRecvDataCB Fail, ParseRtspCommonRsp Fail:%s", message.c_str());
         return;
     }
-    if (!method.empty())
-        return;
-    if (!message.ParseStatusLine()) {
-        PELLMAR_LOG_ERROR(kSessionLog, "pfnClientSessionRecvDataCB Fail, ParseRtspCommonRsp Fail:%s", message.Text().c_str());
-        return;
-    }
-    const int cseq = message.CSeq();
-    if (cseq == m_iKeepAliveCSeq.load()) {
-        if (message.StatusCode() == 200)
+    if (response.m_iCSeq == m_iKeepAliveCSeq.load()) {
+        if (response.m_iStatus == kRtspStatusOk)
             m_iUnansweredKeepAlive = 0;
         return;
     }
-    m_cResponses.Store(static_cast<uint16_t>(cseq), message.Text(), Now());
+    m_cResponses.Store(static_cast<uint16_t>(response.m_iCSeq), message, Now());
+}
+
+void CRtspClientSession::OnServerRequest(int kind, const std::string& message)
+{
+    const int length = static_cast<int>(message.size());
+    if (kind == RTSP_METHOD_REDIRECT) {
+        std::string location;
+        rtsp_message::GetHeader(message, "Location", location);
+        ReportTrace(PELLMAR_TRACE_SERVER_REDIRECT, message.c_str(), length);
+        ReportException(PELLMAR_EXC_REDIRECT, location.c_str(), static_cast<int>(location.size()));
+        return;
+    }
+    if (kind != RTSP_METHOD_ANNOUNCE)
+        return;
+    const size_t body = message.find("\r\n\r\n");
+    ApplyAnnouncedSdp(body == std::string::npos ? std::string() : message.substr(body + 4));
+    ReportTrace(PELLMAR_TRACE_SERVER_ANNOUNCE, message.c_str(), length);
+    std::string info;
+    if (!rtsp_message::GetHeader(message, "ExtErrInfo", info))
+        return;
+    info += ";";
+    std::string code, description;
+    rtsp_message::GetParam(info, "errcode", code);
+    rtsp_message::GetParam(info, "description", description);
+    if (const int value = rtsp_message::DecimalOf(code))
+        ReportNotify(value, description.c_str(), static_cast<int>(description.size()));
 }
 
 void CRtspClientSession::ApplyAnnouncedSdp(const std::string& sdp)
 {
-    CSessionSdp parsed;
-    if (!parsed.Parse(sdp))
+    CSdp parsed;
+    if (!parsed.ParseSdp(sdp))
         return;
-    std::string text = sdp;
-    if (m_pfnDataCB) {
-        STREAM_DATA_T data{reinterpret_cast<unsigned char*>(&text[0]), static_cast<uint32_t>(text.size()), 0, 1, 0};
-        m_pfnDataCB(0, PELLMAR_DATA_SDP, &data, m_pDataUser);
-    }
-    bool anyHeader = false;
-    for (size_t i = 0; i < parsed.media.size(); ++i) {
-        const CSessionSdp::Media& media = parsed.media[i];
-        std::vector<CSdpTrackInfo::Format> formats;
-        for (const CSessionSdp::Format& format : media.formats)
-            formats.push_back({format.payloadType, format.clockRate, format.encodingName, format.encodingParams,
-                               format.fmtp});
-        RTSP_MEDIA_DESC_T description = CSdpTrackInfo::MakeRecord(media.type, media.header, formats);
-        const int pack = CSdpTrackInfo::ChooseRtpPack(media.header.data(), media.header.size(), m_bRtpPack);
-        anyHeader = anyHeader || !media.header.empty();
+    DeliverText(PELLMAR_DATA_SDP, sdp);
+    for (int i = 0; i < parsed.m_iMediaCount && i < kMaxMediaCount; ++i) {
+        const CSdpMedia& media = parsed.m_media[i];
+        RTSP_MEDIA_DESC_T description = CSdpTrackInfo::MakeRecord(media);
+        const int pack = CSdpTrackInfo::ChooseRtpPack(media.m_mediaInfo, static_cast<size_t>(media.m_iMediaInfoLength),
+                                                      m_bRtpPack);
         CRtspClientMedia& track = m_cClientMediaArray[i];
         if (m_usDestPort == 0 && !track.RtpPackApplied())
             track.ApplyRtpPack(pack);
-        if (m_pfnDataCB) {
-            STREAM_DATA_T data{reinterpret_cast<unsigned char*>(&description), sizeof description, 0, 1, 0};
-            m_pfnDataCB(static_cast<int>(i), PELLMAR_DATA_MEDIA_DESC, &data, m_pDataUser);
-            m_stTracks[i].skip = description.iSkip;
-        }
+        m_stTracks[i].skip = DeliverDescription(i, description);
     }
-    if (!anyHeader || !m_pfnDataCB)
-        return;
-    for (size_t i = 0; i < parsed.media.size(); ++i) {
-        std::vector<uint8_t> header = parsed.media[i].header;
-        if (header.empty())
-            continue;
-        STREAM_DATA_T data{header.data(), static_cast<uint32_t>(header.size()), 0, 1, 0};
-        m_pfnDataCB(static_cast<int>(i), PELLMAR_DATA_MEDIA_INFO, &data, m_pDataUser);
-    }
+    DeliverMediaInfo(parsed);
 }
 
 bool CRtspClientSession::RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs)
