@@ -15,7 +15,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <memory>
 #include <spawn.h>
 #include <string>
@@ -23,6 +22,7 @@
 #include <vector>
 
 #include "PeerProcess.h"
+#include "ProcessCounts.h"
 #include "Pellmar.h"
 #include "wexl.h"
 
@@ -60,17 +60,6 @@ double CpuSeconds(int who)
     rusage usage{};
     getrusage(who, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long Threads()
-{
-    long count = -2; // "." and ".."
-    if (DIR* dir = opendir("/proc/self/task")) {
-        while (readdir(dir))
-            ++count;
-        closedir(dir);
-    }
-    return count;
 }
 
 double ResidentMiB()
@@ -162,7 +151,7 @@ std::pair<long, double> PlayClip(const std::string& url)
 
 void ManySessions(const std::string& url, int count, int seconds)
 {
-    const long threadsBefore = Threads();
+    const long threadsBefore = static_cast<long>(ProcessThreads());
     const double memoryBefore = ResidentMiB();
     std::vector<std::unique_ptr<Counter>> counters;
     std::vector<int> sessions;
@@ -184,7 +173,7 @@ void ManySessions(const std::string& url, int count, int seconds)
     }
     std::printf("%2d sessions: %d started, %+ld threads, %+.1f MiB resident, %ld packets, %ld lost, "
                 "%.3f CPU s/MB\n",
-                count, started, Threads() - threadsBefore, ResidentMiB() - memoryBefore, packets, lost,
+                count, started, static_cast<long>(ProcessThreads()) - threadsBefore, ResidentMiB() - memoryBefore, packets, lost,
                 bytes ? cpu / (bytes / 1e6) : 0.0);
     for (int session : sessions)
         Pellmar_DestroySession(session);

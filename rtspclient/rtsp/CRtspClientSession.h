@@ -20,6 +20,7 @@ class COptionsRsp;
 class CDescribeRsp;
 class CDescribeReq;
 class CSetupRsp;
+class CPtzReq;
 
 // One RTSP 1.0 client session: one RTSP connection to one server, up to four
 // tracks, the request sequence OPTIONS, DESCRIBE, SETUP, PLAY, and TEARDOWN.
@@ -132,6 +133,8 @@ private:
     // Sends the request and waits for a 200 answer, read into `response`.
     int SendSimple(CCommonReq& request, CCommonRsp& response, int traceKind, uint32_t sendError,
                    unsigned int timeoutMs);
+    // A device-control OPTIONS (PTZ, video parameters, key frame).
+    int SendDeviceControl(CPtzReq& request, CCommonRsp& response, int traceKind, const char* failure);
 
     // Fills the common fields (CSeq, User-Agent, Session, authorization),
     // reports and sends the request; false when it could not be sent.

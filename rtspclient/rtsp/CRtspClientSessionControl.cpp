@@ -169,23 +169,29 @@ int CRtspClientSession::StreamControl(const STREAM_CONTROL_T* control)
     return PlayWithPending();
 }
 
+int CRtspClientSession::SendDeviceControl(CPtzReq& request, CCommonRsp& response, int traceKind,
+                                          const char* failure)
+{
+    request.m_strUrl = m_strUrl;
+    if (SendSimple(request, response, traceKind, 0, kResponseTimeoutMs) != 0) {
+        PELLMAR_LOG_ERROR(kSessionLog, "%s", failure);
+        return -1;
+    }
+    return 0;
+}
+
 int CRtspClientSession::PtzControl(int command, int param1, int param2, int param3, int param4)
 {
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
     CPtzReq request(RTSP_METHOD_PTZ);
-    request.m_strUrl = m_strUrl;
     request.m_iCommand = command;
     request.m_iParam1 = param1;
     request.m_iParam2 = param2;
     request.m_iParam3 = param3;
     request.m_iParam4 = param4;
     CCommonRsp response;
-    if (SendSimple(request, response, PELLMAR_TRACE_PTZ, 0, kResponseTimeoutMs) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "SendPtz Fail, ProcPtz Fail");
-        return -1;
-    }
-    return 0;
+    return SendDeviceControl(request, response, PELLMAR_TRACE_PTZ, "SendPtz Fail, ProcPtz Fail");
 }
 
 int CRtspClientSession::GetVideoParam(int& brightness, int& contrast, int& saturation, int& hue)
@@ -193,13 +199,11 @@ int CRtspClientSession::GetVideoParam(int& brightness, int& contrast, int& satur
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
     CPtzReq request(RTSP_METHOD_GET_VIDEO_PARAM);
-    request.m_strUrl = m_strUrl;
     request.m_iGetParam = 1;
     CPtzRsp response;
-    if (SendSimple(request, response, PELLMAR_TRACE_GET_VIDEO_PARAM, 0, kResponseTimeoutMs) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "SendGetVideoParam Fail, ProcGetVideoParam Fail");
+    if (SendDeviceControl(request, response, PELLMAR_TRACE_GET_VIDEO_PARAM,
+                          "SendGetVideoParam Fail, ProcGetVideoParam Fail") != 0)
         return -1;
-    }
     brightness = response.m_iBri;
     contrast = response.m_iCon;
     saturation = response.m_iSat;
@@ -212,17 +216,13 @@ int CRtspClientSession::SetVideoParam(int brightness, int contrast, int saturati
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
     CPtzReq request(RTSP_METHOD_SET_VIDEO_PARAM);
-    request.m_strUrl = m_strUrl;
     request.m_iBri = brightness;
     request.m_iCon = contrast;
     request.m_iSat = saturation;
     request.m_iHue = hue;
     CCommonRsp response;
-    if (SendSimple(request, response, PELLMAR_TRACE_SET_VIDEO_PARAM, 0, kResponseTimeoutMs) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "SendSetVideoParam Fail, ProcSetParameter Fail");
-        return -1;
-    }
-    return 0;
+    return SendDeviceControl(request, response, PELLMAR_TRACE_SET_VIDEO_PARAM,
+                             "SendSetVideoParam Fail, ProcSetParameter Fail");
 }
 
 int CRtspClientSession::ForceIFrame()
@@ -230,14 +230,10 @@ int CRtspClientSession::ForceIFrame()
     ZMR_Guard guard(m_cMutex);
     REFUSE_WHEN_CLOSED(-1);
     CPtzReq request(RTSP_METHOD_SET_VIDEO_PARAM);
-    request.m_strUrl = m_strUrl;
     request.m_iForceIFrame = 1;
     CCommonRsp response;
-    if (SendSimple(request, response, PELLMAR_TRACE_SET_VIDEO_PARAM, 0, kResponseTimeoutMs) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "SendForceIFrame Fail, ProcForceIFrame Fail");
-        return -1;
-    }
-    return 0;
+    return SendDeviceControl(request, response, PELLMAR_TRACE_SET_VIDEO_PARAM,
+                             "SendForceIFrame Fail, ProcForceIFrame Fail");
 }
 
 int CRtspClientSession::SendData(int track, const STREAM_DATA_T* data)

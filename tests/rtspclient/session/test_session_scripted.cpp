@@ -3,12 +3,13 @@
 // server requests, side requests, keep-alive and the back channel.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <algorithm>
 #include <cstring>
 #include <thread>
+#include <tuple>
 
 #include "LibraryEnvironment.h"
+#include "ProcessCounts.h"
 #include "ScriptedServer.h"
 #include "SessionHandle.h"
 #include "StreamRecorder.h"
@@ -16,6 +17,29 @@
 #include "singleton.h"
 
 namespace {
+
+// A scripted server and one session of ours playing from it.
+class PlayingSession {
+public:
+    explicit PlayingSession(const std::vector<std::string>& options) : m_server(options) {}
+
+    bool Start(int transCode = PELLMAR_TRANS_RTSP)
+    {
+        m_param = m_recorder.Param(m_server.Url(), transCode);
+        return m_server.Started() && Pellmar_StartStream(m_session, &m_param) == 0;
+    }
+    std::tuple<ScriptedServer&, StreamRecorder&, const SessionHandle&> Parts()
+    {
+        return {m_server, m_recorder, m_session};
+    }
+    STREAM_PARAM_T* Param() { return &m_param; }
+
+private:
+    ScriptedServer m_server;
+    StreamRecorder m_recorder;
+    SessionHandle m_session;
+    STREAM_PARAM_T m_param{};
+};
 
 struct TransportAuthCase {
     const char* name;
@@ -97,12 +121,9 @@ TEST(ScriptedSession, WrongPasswordGivesTheUnauthorizedPosition)
 
 TEST(ScriptedSession, TracksWithoutControlGetOneSetup)
 {
-    ScriptedServer server({"--tracks", "2", "--no-track-control"});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
-    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    PlayingSession playing({"--tracks", "2", "--no-track-control"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
     EXPECT_EQ(server.Events().Count({"\"method\": \"SETUP\""}), 1u);
     EXPECT_TRUE(recorder.WaitPackets(5));
 }
@@ -203,12 +224,9 @@ TEST(ScriptedSession, InterruptEndsABlockedStartAndDestroyFollows)
 TEST(ScriptedSession, ServerAnnounceAndRedirectReachTheCaller)
 {
     const std::string elsewhere = "rtsp://127.0.0.1:1/elsewhere";
-    ScriptedServer server({"--announce-after-play", "--redirect-after-play", elsewhere});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
-    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    PlayingSession playing({"--announce-after-play", "--redirect-after-play", elsewhere});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
     ASSERT_TRUE(recorder.WaitMessage(PELLMAR_MSG_NOTIFY, 5));
     ASSERT_TRUE(recorder.WaitMessage(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_REDIRECT));
     std::lock_guard<std::mutex> lock(recorder.mutex);
@@ -229,12 +247,9 @@ TEST(ScriptedSession, ServerAnnounceAndRedirectReachTheCaller)
 
 TEST(ScriptedSession, PlayControlSendsItsHeadersOnce)
 {
-    ScriptedServer server({});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
-    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    PlayingSession playing({});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
     ASSERT_TRUE(recorder.WaitPackets(5));
     EXPECT_EQ(Pellmar_Pause(session), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -273,12 +288,9 @@ TEST(ScriptedSession, PlayControlSendsItsHeadersOnce)
 
 TEST(ScriptedSession, SideRequests)
 {
-    ScriptedServer server({"--session-info", "abc-123"});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
-    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    PlayingSession playing({"--session-info", "abc-123"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
     const PTZ_CTRL_T ptz{21, 1, 2, 3, 4};
     EXPECT_EQ(Pellmar_PTZControl(session, &ptz), 0);
     VIDEO_PARAM_T video{};
@@ -350,12 +362,9 @@ TEST(ScriptedSession, BackChannelPiecesAdvanceTheTimestampOnceAndMarkTheLast)
 
 TEST(ScriptedSession, HeartbeatMethodIsUsedWhenOffered)
 {
-    ScriptedServer server({"--public", "DESCRIBE, SETUP, HEARTBEAT, OPTIONS, PLAY, TEARDOWN", "--timeout", "10"});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
-    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    PlayingSession playing({"--public", "DESCRIBE, SETUP, HEARTBEAT, OPTIONS, PLAY, TEARDOWN", "--timeout", "10"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
     CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
     for (int round = 0; round < 3; ++round)
         manager->CheckHeartBeats();
@@ -366,12 +375,9 @@ TEST(ScriptedSession, HeartbeatMethodIsUsedWhenOffered)
 // after 10 s: one keep-alive a round, each answered, no exception.
 TEST(ScriptedSession, KeepAlivesCarryATenMinuteRun)
 {
-    ScriptedServer server({"--timeout", "10"});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
-    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    PlayingSession playing({"--timeout", "10"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
     CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
     constexpr int kRounds = 150;
     for (int round = 0; round < kRounds; ++round) {
@@ -384,12 +390,9 @@ TEST(ScriptedSession, KeepAlivesCarryATenMinuteRun)
 
 TEST(ScriptedSession, DefaultTimeoutSendsEverySecondRound)
 {
-    ScriptedServer server({});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
-    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    PlayingSession playing({});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
     CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
     for (int round = 0; round < 10; ++round)
         manager->CheckHeartBeats();
@@ -400,12 +403,9 @@ TEST(ScriptedSession, DefaultTimeoutSendsEverySecondRound)
 
 TEST(ScriptedSession, UnansweredKeepAlivesCancelThePlayingSession)
 {
-    ScriptedServer server({"--silent-keepalive", "--timeout", "10"});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
-    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    PlayingSession playing({"--silent-keepalive", "--timeout", "10"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
     CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
     for (int round = 0; round < 30; ++round)
         manager->CheckHeartBeats();
@@ -479,42 +479,17 @@ TEST(ScriptedSession, MulticastGroupAndPortReachTheCaller)
 
 TEST(ScriptedSession, SecondStartOnAnOpenSessionIsRefused)
 {
-    ScriptedServer server({});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
-    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
-    EXPECT_EQ(Pellmar_StartStream(session, &param), PELLMAR_ERR_OPEN);
+    PlayingSession playing({});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
+    EXPECT_EQ(Pellmar_StartStream(session, playing.Param()), PELLMAR_ERR_OPEN);
     EXPECT_TRUE(recorder.WaitPackets(5));
     EXPECT_EQ(server.Events().Count({"\"method\": \"DESCRIBE\""}), 1u);
     EXPECT_EQ(Pellmar_StopStream(session), 0);
     EXPECT_EQ(Pellmar_StopStream(session), 0);
     EXPECT_EQ(server.Events().Count({"\"method\": \"TEARDOWN\""}), 1u);
     // Stopped, the same session starts again.
-    EXPECT_EQ(Pellmar_StartStream(session, &param), 0);
-}
-
-size_t OpenDescriptors()
-{
-    size_t count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir))
-            ++count;
-        closedir(dir);
-    }
-    return count;
-}
-
-size_t Threads()
-{
-    size_t count = 0;
-    if (DIR* dir = opendir("/proc/self/task")) {
-        while (readdir(dir))
-            ++count;
-        closedir(dir);
-    }
-    return count;
+    EXPECT_EQ(Pellmar_StartStream(session, playing.Param()), 0);
 }
 
 TEST(ScriptedSession, HundredStartStopCyclesLeaveNothingBehind)
@@ -527,14 +502,14 @@ TEST(ScriptedSession, HundredStartStopCyclesLeaveNothingBehind)
     ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
     ASSERT_EQ(Pellmar_StopStream(session), 0);
     const size_t descriptors = OpenDescriptors();
-    const size_t threads = Threads();
+    const size_t threads = ProcessThreads();
     for (int cycle = 0; cycle < 100; ++cycle) {
         param.iTransCode = cycle % 3;
         ASSERT_EQ(Pellmar_StartStream(session, &param), 0) << "cycle " << cycle;
         ASSERT_EQ(Pellmar_StopStream(session), 0);
     }
     EXPECT_EQ(OpenDescriptors(), descriptors);
-    EXPECT_EQ(Threads(), threads);
+    EXPECT_EQ(ProcessThreads(), threads);
     EXPECT_TRUE(server.Events().WaitFor({"\"method\": \"TEARDOWN\""}, 101));
 }
 
