@@ -1,8 +1,10 @@
 #pragma once
-// Starts the library once for a test program, with local port ranges high
-// above the privileged ports (busy ports are skipped by the pool), and ends it
-// after the last test.
+// Starts the library once for a test program and ends it after the last
+// test. Test programs run side by side, so each takes port ranges of its own
+// (chosen by its process id) far above the privileged ports; ports another
+// program holds are skipped by the pool.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "Pellmar.h"
 #include "wexl.h"
@@ -12,7 +14,8 @@ public:
     void SetUp() override
     {
         Wexl_SetStderrLevel(WEXL_LEVEL_ERROR);
-        const PORT_POOL_T pool{41000, 400, 43000, 400};
+        const uint16_t base = static_cast<uint16_t>(20000 + (getpid() % 100) * 400);
+        const PORT_POOL_T pool{base, 100, static_cast<uint16_t>(base + 200), 100};
         ASSERT_EQ(Pellmar_InitLib(&pool), 0);
     }
     void TearDown() override { Pellmar_FiniLib(); }
