@@ -57,8 +57,9 @@ TEST_P(ScriptedTransportAuth, PlaysAndStops)
     StreamRecorder recorder;
     SessionHandle session;
     ASSERT_GT(session, 0);
-    if (std::string(test.auth) == "sep")
+    if (std::string(test.auth) == "sep") {
         ASSERT_EQ(Pellmar_SetContextEx(session, "token", "device-token", 12), 0);
+    }
     STREAM_PARAM_T param = recorder.Param(server.Url(), test.transCode, "admin", "admin123");
     ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
     EXPECT_TRUE(recorder.WaitPackets(20)) << "packets " << recorder.packets;
@@ -231,10 +232,12 @@ TEST(ScriptedSession, ServerAnnounceAndRedirectReachTheCaller)
     ASSERT_TRUE(recorder.WaitMessage(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_REDIRECT));
     std::lock_guard<std::mutex> lock(recorder.mutex);
     for (const auto& message : recorder.messages) {
-        if (message.type == PELLMAR_MSG_NOTIFY)
+        if (message.type == PELLMAR_MSG_NOTIFY) {
             EXPECT_EQ(message.text, "disk full");
-        if (message.type == PELLMAR_MSG_EXCEPTION && message.code == PELLMAR_EXC_REDIRECT)
+        }
+        if (message.type == PELLMAR_MSG_EXCEPTION && message.code == PELLMAR_EXC_REDIRECT) {
             EXPECT_EQ(message.text, elsewhere);
+        }
     }
     EXPECT_EQ(std::count_if(recorder.messages.begin(), recorder.messages.end(),
                             [](const auto& m) { return m.type == PELLMAR_MSG_TRACE && m.code == 16; }),
