@@ -199,7 +199,7 @@ enum {
 #define PELLMAR_ERR_ALLOC 0x022316E9
 #define PELLMAR_ERR_URL 0x022316EA
 #define PELLMAR_ERR_CONNECT 0x022316EB
-#define PELLMAR_ERR_OPEN 0x022316EC
+#define PELLMAR_ERR_OPEN 0x022316EC /* also: a start on a session not stopped */
 #define PELLMAR_ERR_RECV 0x022316ED
 #define PELLMAR_ERR_SEND_OPTIONS 0x022316EE
 #define PELLMAR_ERR_SEND_DESCRIBE 0x022316EF
@@ -210,7 +210,8 @@ enum {
 #define PELLMAR_ERR_BAD_ARGUMENT 0x022316F4
 #define PELLMAR_ERR_TIMEOUT 0x022316F5
 #define PELLMAR_ERR_DESCRIBE 0x022316F6
-/* Pellmar_StreamControl: null record, closed session. */
+/* A refused argument (null record, unknown transport code, negative seek);
+ * Pellmar_StreamControl on a closed session. */
 #define PELLMAR_ERR_PARAM 0x02230811
 #define PELLMAR_ERR_CLOSED 0x02230827
 
