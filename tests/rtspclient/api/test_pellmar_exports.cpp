@@ -103,8 +103,11 @@ TEST_F(Library, UnknownHandlesAndNullRecordsAreRefused)
     EXPECT_EQ(Pellmar_PTZControl(session, nullptr), -1);
     EXPECT_EQ(Pellmar_GetVideoParam(session, nullptr), -1);
     EXPECT_EQ(Pellmar_SendData(session, 0, nullptr), -1);
-    // A closed session refuses play control.
+    // A closed session refuses play control and redirect queries.
     EXPECT_EQ(Pellmar_Resume(session), -1);
+    const char* redirect = "untouched";
+    EXPECT_EQ(Pellmar_QueryRedirectUrl(session, "rtsp://127.0.0.1:1/x", &redirect), -1);
+    EXPECT_STREQ(redirect, "untouched");
     STREAM_CONTROL_T control{};
     EXPECT_EQ(Pellmar_StreamControl(session, &control), PELLMAR_ERR_CLOSED);
     EXPECT_EQ(Pellmar_StreamControl(session, nullptr), PELLMAR_ERR_PARAM);

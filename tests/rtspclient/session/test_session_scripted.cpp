@@ -495,6 +495,61 @@ TEST(ScriptedSession, SecondStartOnAnOpenSessionIsRefused)
     EXPECT_EQ(Pellmar_StartStream(session, playing.Param()), 0);
 }
 
+TEST(ScriptedSession, EveryRequestAndResponseIsTraced)
+{
+    PlayingSession playing({});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
+    ASSERT_EQ(Pellmar_StopStream(session), 0);
+    // Traces stop with the stop: the TEARDOWN is not reported.
+    for (int kind = PELLMAR_TRACE_OPTIONS; kind <= PELLMAR_TRACE_PLAY + 1; ++kind)
+        EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_TRACE, kind), 1u) << "kind " << kind;
+    EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_TRACE, PELLMAR_TRACE_TEARDOWN), 0u);
+}
+
+TEST(ScriptedSession, ProbeByDescribeOnlyDescribes)
+{
+    ScriptedServer server({});
+    ASSERT_TRUE(server.Started());
+    StreamRecorder recorder;
+    SessionHandle session;
+    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_UDP);
+    ASSERT_EQ(Pellmar_StartStream(session, &param), 0); // gives the session its callbacks
+    ASSERT_EQ(Pellmar_StopStream(session), 0);
+    EXPECT_EQ(Pellmar_ProbeByDescribe(session, server.Url().c_str(), "", "", "", PELLMAR_TRANS_UDP), 0);
+    EXPECT_EQ(recorder.CountBlocks(PELLMAR_DATA_SDP), 2u);
+    EXPECT_EQ(server.Events().Count({"\"event\": \"request\"", "\"method\": \"OPTIONS\""}), 1u);
+    EXPECT_EQ(server.Events().Count({"\"event\": \"request\"", "\"method\": \"DESCRIBE\""}), 2u);
+    EXPECT_TRUE(server.Events().WaitFor({"\"event\": \"closed\""}, 2));
+}
+
+TEST(ScriptedSession, ResumedServerSessionsTravelInTheirHeaders)
+{
+    ScriptedServer server({});
+    ASSERT_TRUE(server.Started());
+    StreamRecorder recorder;
+    SessionHandle session;
+    STREAM_PARAM_EX_T param{};
+    const std::string url = server.Url();
+    param.pszUrl = url.c_str();
+    param.pszSessionId = "A1B2";
+    param.bRtpPack = 1;
+    param.iTransCode = PELLMAR_TRANS_RTSP;
+    param.pfnDataCB = &StreamRecorder::OnData;
+    param.pfnMsgCB = &StreamRecorder::OnMessage;
+    param.pUser = &recorder;
+    ASSERT_EQ(Pellmar_StartStreamEx(session, &param), 0);
+    EXPECT_TRUE(recorder.WaitPackets(5));
+    EXPECT_EQ(server.Events().Count({"\"method\": \"DESCRIBE\"", "\"StartStream\": \"SessionID=A1B2;KeepAlive=0\""}),
+              1u);
+    ASSERT_EQ(Pellmar_StopStreamEx(session), 0);
+    EXPECT_EQ(server.Events().Count({"\"method\": \"TEARDOWN\"", "\"StopStream\": \"SessionID=A1B2\""}), 1u);
+
+    const RESUME_PARAM_T resume{url.c_str(), "C3D4", &StreamRecorder::OnMessage, &recorder};
+    ASSERT_EQ(Pellmar_ResumeStream(session, &resume), 0);
+    EXPECT_EQ(server.Events().Count({"\"method\": \"DESCRIBE\"", "\"ResumeStream\": \"SessionID=C3D4\""}), 1u);
+}
+
 TEST(ScriptedSession, HundredStartStopCyclesLeaveNothingBehind)
 {
     ScriptedServer server({"--rate", "200"});
