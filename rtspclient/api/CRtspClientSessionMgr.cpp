@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "rtsp/PellmarLog.h"
-#include "rtsp/CRtspClientSession.h"
 #include "ZMR_Guard.h"
+#include "rtsp/CRtspClientSession.h"
+#include "rtsp/PellmarLog.h"
 
 CRtspClientSessionMgr::CRtspClientSessionMgr()
 {
@@ -12,7 +12,10 @@ CRtspClientSessionMgr::CRtspClientSessionMgr()
         m_listIdleHandles.push_back(handle);
 }
 
-CRtspClientSessionMgr::~CRtspClientSessionMgr() { Stop(); }
+CRtspClientSessionMgr::~CRtspClientSessionMgr()
+{
+    Stop();
+}
 
 int CRtspClientSessionMgr::Init()
 {
@@ -21,7 +24,8 @@ int CRtspClientSessionMgr::Init()
     m_bRunning = true;
     m_hThread = ZMR_Thread_Create(HeartBeatCheckThread, this, 0, 0, 0, 0);
     if (m_hThread == ZMR_INVALID_THREAD) {
-        PELLMAR_LOG_ERROR(kManagerLog, "CRtspClientSessionMgr Init Fail, pfnHeartBeatCheckThread Create Fail, errCode<%d>",
+        PELLMAR_LOG_ERROR(kManagerLog,
+                          "CRtspClientSessionMgr Init Fail, pfnHeartBeatCheckThread Create Fail, errCode<%d>",
                           ZMR_GetSystemLastError());
         m_bRunning = false;
         return -1;

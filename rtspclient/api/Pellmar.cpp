@@ -24,7 +24,10 @@ int g_initCount = 0;
 pfnLogCB g_logCallback = nullptr;
 std::string g_localIp = "127.0.0.1";
 
-bool RangeFits(uint16_t start, uint16_t count) { return static_cast<uint32_t>(start) + count <= 65535; }
+bool RangeFits(uint16_t start, uint16_t count)
+{
+    return static_cast<uint32_t>(start) + count <= 65535;
+}
 
 SessionRef Lookup(int handle, const char* exportName, const char* requirement = "", bool missingArgument = false)
 {
@@ -43,7 +46,10 @@ int Failure(const SessionRef& session)
     return error == 0 ? -1 : static_cast<int>(error);
 }
 
-int Result(const SessionRef& session, int result) { return result == 0 ? 0 : Failure(session); }
+int Result(const SessionRef& session, int result)
+{
+    return result == 0 ? 0 : Failure(session);
+}
 
 void UndoInit(int stage)
 {
@@ -55,7 +61,7 @@ void UndoInit(int stage)
     UnloadTraceLibrary();
     ZMR_FiniEx();
 }
-}
+} // namespace
 
 extern "C" {
 
@@ -184,13 +190,12 @@ PELLMAR_API int Pellmar_StartStream(int hSession, const STREAM_PARAM_T* pstStrea
     if (!session)
         return -1;
     const STREAM_PARAM_T& param = *pstStreamParam;
-    session->SetStreamOptions(param.bRtpPack, param.pszDestAddr, param.usDestPort, param.bOwnQueue,
-                              param.bNoTraceUrl);
+    session->SetStreamOptions(param.bRtpPack, param.pszDestAddr, param.usDestPort, param.bOwnQueue, param.bNoTraceUrl);
     session->SetCallbacks(param.pfnMsgCB, param.pfnDataCB, param.pUser);
     if (session->SetPlayBackParam(param.stPlayBack) != 0)
         PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "Pellmar_StartStream, SetPlayBackParam Fail");
-    return Result(session, session->StartStream(param.pszUrl, param.pszUserName, param.pszPassword,
-                                                param.pszUserAgent, param.iTransCode));
+    return Result(session, session->StartStream(param.pszUrl, param.pszUserName, param.pszPassword, param.pszUserAgent,
+                                                param.iTransCode));
 }
 
 PELLMAR_API int Pellmar_StartStreamEx(int hSession, const STREAM_PARAM_EX_T* pstStreamParam)
@@ -222,7 +227,10 @@ PELLMAR_API int Pellmar_StopStream(int hSession)
     return session ? session->StopStream() : -1;
 }
 
-PELLMAR_API int Pellmar_StopMulticast(int hSession) { return Pellmar_StopStream(hSession); }
+PELLMAR_API int Pellmar_StopMulticast(int hSession)
+{
+    return Pellmar_StopStream(hSession);
+}
 
 PELLMAR_API int Pellmar_StopStreamEx(int hSession)
 {
@@ -316,7 +324,9 @@ PELLMAR_API int Pellmar_GetVideoParam(int hSession, VIDEO_PARAM_T* pstVideoParam
     if (!session)
         return -1;
     return session->GetVideoParam(pstVideoParam->iBrightness, pstVideoParam->iContrast, pstVideoParam->iSaturation,
-                                  pstVideoParam->iHue) == 0 ? 0 : -1;
+                                  pstVideoParam->iHue) == 0
+               ? 0
+               : -1;
 }
 
 PELLMAR_API int Pellmar_SetVideoParam(int hSession, const VIDEO_PARAM_T* pstVideoParam)
@@ -360,8 +370,8 @@ PELLMAR_API int Pellmar_SetContextEx(int hSession, const char* pszName, const vo
 
 PELLMAR_API int Pellmar_GetContext(int hSession, const char* pszName, void* pBuffer, int iBufferSize, int* piLength)
 {
-    SessionRef session = Lookup(hSession, "Pellmar_GetContext", " || pszName == NULL || piLength == NULL",
-                                !pszName || !piLength);
+    SessionRef session =
+        Lookup(hSession, "Pellmar_GetContext", " || pszName == NULL || piLength == NULL", !pszName || !piLength);
     return session ? session->GetContext(pszName, pBuffer, iBufferSize, piLength) : -1;
 }
 

@@ -4,8 +4,9 @@
 #include <cstring>
 #include <map>
 
+#include "ZMR_Guard.h"
 #include "api/CConfig.h"
-#include "rtsp/PellmarLog.h"
+#include "auth/Authorization.h"
 #include "rtp/CSdpTrackInfo.h"
 #include "rtp/CreateTcpConnect.h"
 #include "rtsp/CCommonReq.h"
@@ -20,15 +21,17 @@
 #include "rtsp/CSetupRsp.h"
 #include "rtsp/CTeardownReq.h"
 #include "rtsp/CTraceLibrary.h"
-#include "rtsp/RtspVocabulary.h"
-#include "auth/Authorization.h"
 #include "rtsp/CUriParser.h"
-#include "ZMR_Guard.h"
+#include "rtsp/PellmarLog.h"
+#include "rtsp/RtspVocabulary.h"
 
 namespace {
-std::string Text(const char* text) { return text ? text : ""; }
-
+std::string Text(const char* text)
+{
+    return text ? text : "";
 }
+
+} // namespace
 
 CRtspClientSession::CRtspClientSession() : m_cResponses(Now()) {}
 
@@ -39,7 +42,10 @@ CRtspClientSession::~CRtspClientSession()
     Close();
 }
 
-uint64_t CRtspClientSession::Now() { return ZMR_GetTimeTick(); }
+uint64_t CRtspClientSession::Now()
+{
+    return ZMR_GetTimeTick();
+}
 
 void CRtspClientSession::SetCallbacks(pfnStreamMsgCB msgCB, pfnStreamDataCB dataCB, void* user)
 {
@@ -105,13 +111,14 @@ int CRtspClientSession::Open(const std::string& url, const std::string& user, co
     const ZMR_SOCKET socket = CreateTcpConnect(bind, m_strHost.c_str(), 0, m_usPort, kConnectTimeoutMs);
     if (socket == ZMR_INVALID_SOCKET) {
         m_uiLastError = PELLMAR_ERR_CONNECT;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession Open Fail, CreateTcpConnect Fail, ServerAddr<%s:%d>", m_strHost.c_str(),
-                          m_usPort);
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession Open Fail, CreateTcpConnect Fail, ServerAddr<%s:%d>",
+                          m_strHost.c_str(), m_usPort);
         return -1;
     }
     if (m_cRtspTransSession.Open(socket) != 0) {
         m_uiLastError = PELLMAR_ERR_OPEN;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession Open Fail, m_cRtspTransSession Open Fail, iConnSocketFd<%d>", socket);
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession Open Fail, m_cRtspTransSession Open Fail, iConnSocketFd<%d>",
+                          socket);
         return -1;
     }
     m_cRtspTransSession.SetRecvMessageCallback(&CRtspClientSession::OnRtspMessage, this);
@@ -150,15 +157,21 @@ int CRtspClientSession::MapTransCode(int transCode, bool withCascade)
     switch (transCode) {
     case PELLMAR_TRANS_UDP:
     case PELLMAR_TRANS_RTSP:
-    case PELLMAR_TRANS_TCP: return transCode;
-    case PELLMAR_TRANS_TCP_VARIANT1: m_iTransVariant = 1; return CRtspClientMedia::kRtpOverTcp;
-    case PELLMAR_TRANS_TCP_VARIANT2: m_iTransVariant = 2; return CRtspClientMedia::kRtpOverTcp;
+    case PELLMAR_TRANS_TCP:
+        return transCode;
+    case PELLMAR_TRANS_TCP_VARIANT1:
+        m_iTransVariant = 1;
+        return CRtspClientMedia::kRtpOverTcp;
+    case PELLMAR_TRANS_TCP_VARIANT2:
+        m_iTransVariant = 2;
+        return CRtspClientMedia::kRtpOverTcp;
     case PELLMAR_TRANS_CASCADE:
         if (!withCascade)
             break;
         m_bCascade = 1;
         return CRtspClientMedia::kRtpOverTcp;
-    default: break;
+    default:
+        break;
     }
     return -1;
 }
@@ -237,7 +250,8 @@ int CRtspClientSession::StartStream(const char* url, const char* user, const cha
         // A second start would reuse the live connection with new tracks
         // beside the old ones; the caller stops first.
         m_uiLastError = PELLMAR_ERR_OPEN;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, Session Already Started, Url<%s>", Text(url).c_str());
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, Session Already Started, Url<%s>",
+                          Text(url).c_str());
         return -1;
     }
     const int method = MapTransCode(transCode, true);
@@ -258,7 +272,8 @@ int CRtspClientSession::StartStream(const char* url, const char* user, const cha
         return -1;
     }
     if (CheckCancelOperate()) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, CheckCancelOperate, Url<%s>", Text(url).c_str());
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, CheckCancelOperate, Url<%s>",
+                          Text(url).c_str());
         Close();
         return -1;
     }
@@ -266,8 +281,8 @@ int CRtspClientSession::StartStream(const char* url, const char* user, const cha
     return StartSequence(true);
 }
 
-int CRtspClientSession::StartStreamEx(const char* url, const char* user, const char* password,
-                                      const char* userAgent, const char* sessionId, int transCode)
+int CRtspClientSession::StartStreamEx(const char* url, const char* user, const char* password, const char* userAgent,
+                                      const char* sessionId, int transCode)
 {
     ZMR_Guard guard(m_cMutex);
     m_iSuppressReports = 0;
@@ -290,7 +305,8 @@ int CRtspClientSession::StartStreamEx(const char* url, const char* user, const c
     }
     m_strResumeSessionId = Text(sessionId);
     if (CheckCancelOperate()) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, CheckCancelOperate, Url<%s>", Text(url).c_str());
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, CheckCancelOperate, Url<%s>",
+                          Text(url).c_str());
         Close();
         return -1;
     }
@@ -353,13 +369,14 @@ int CRtspClientSession::QueryRedirectUrl(const char* url, const char** redirectU
     return result;
 }
 
-int CRtspClientSession::ProbeByDescribe(const char* url, const char* user, const char* password,
-                                        const char* userAgent, int transMethod)
+int CRtspClientSession::ProbeByDescribe(const char* url, const char* user, const char* password, const char* userAgent,
+                                        int transMethod)
 {
     ZMR_Guard guard(m_cMutex);
     if (transMethod < 0 || transMethod >= 3) {
         m_uiLastError = PELLMAR_ERR_URL;
-        PELLMAR_LOG_ERROR(kSessionLog, "ProbeByDescribe Fail, eRtpTransMethod[%d] is wrong, Url<%s>", transMethod, Text(url).c_str());
+        PELLMAR_LOG_ERROR(kSessionLog, "ProbeByDescribe Fail, eRtpTransMethod[%d] is wrong, Url<%s>", transMethod,
+                          Text(url).c_str());
         return -1;
     }
     if (Open(Text(url), Text(user), Text(password), Text(userAgent), transMethod) != 0) {
@@ -862,8 +879,8 @@ int CRtspClientSession::ParseSdp(const std::string& sdp)
         }
         ++m_iTrackCount;
         RTSP_MEDIA_DESC_T description = CSdpTrackInfo::MakeRecord(media);
-        const int pack = CSdpTrackInfo::ChooseRtpPack(media.m_mediaInfo, static_cast<size_t>(media.m_iMediaInfoLength),
-                                                      m_bRtpPack);
+        const int pack =
+            CSdpTrackInfo::ChooseRtpPack(media.m_mediaInfo, static_cast<size_t>(media.m_iMediaInfoLength), m_bRtpPack);
         if (m_usDestPort == 0 && !m_bMulticast && m_cClientMediaArray[i].Init(m_eRtpTransMethod, pack, i) != 0) {
             PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession ParseSdp Fail, m_cClientMediaArray[%d] Init Fail", i);
             return -1;

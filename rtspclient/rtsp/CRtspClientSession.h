@@ -5,13 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "ZMR_Mutex.h"
 #include "api/Pellmar.h"
 #include "rtp/CRtspClientMedia.h"
 #include "rtsp/CRtspResponseMap.h"
 #include "rtsp/CRtspTransSession.h"
-#include "rtsp/CSessionContextMap.h"
 #include "rtsp/CSdp.h"
-#include "ZMR_Mutex.h"
+#include "rtsp/CSessionContextMap.h"
 #include "shared_object.h"
 
 class CCommonReq;
@@ -81,8 +81,8 @@ public:
     int SendDataEx(int kind, int track, const STREAM_DATA_T* data);
     int AnnounceSDP();
     int PrepareSessionInfo(const char* uri, char* buffer, int bufferSize, int* length);
-    int StartMultiCast(const char* url, const char* user, const char* password, const char* userAgent,
-                       int transMethod, int multicastPort);
+    int StartMultiCast(const char* url, const char* user, const char* password, const char* userAgent, int transMethod,
+                       int multicastPort);
     int SetContext(const Session_Context_T* context);
     int SetContextEx(const char* name, const void* value, int length);
     int GetContext(const char* name, void* buffer, int bufferSize, int* length);
@@ -112,8 +112,8 @@ private:
     };
     enum DescribeResult { kDescribeOk = 0, kDescribeRetry = 1 };
 
-    int Open(const std::string& url, const std::string& user, const std::string& password,
-             const std::string& userAgent, int transMethod);
+    int Open(const std::string& url, const std::string& user, const std::string& password, const std::string& userAgent,
+             int transMethod);
     void Close();
     int MapTransCode(int transCode, bool withCascade);
     int RunRedirects(int (CRtspClientSession::*step)(), const char* stepName);

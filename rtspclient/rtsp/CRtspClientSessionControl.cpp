@@ -3,15 +3,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "rtsp/PellmarLog.h"
-#include "rtsp/CRtspClientSession.h"
+#include "ZMR_Guard.h"
 #include "rtsp/CAnnounceReq.h"
 #include "rtsp/CCommonRsp.h"
 #include "rtsp/CPauseReq.h"
 #include "rtsp/CPtzReq.h"
 #include "rtsp/CPtzRsp.h"
+#include "rtsp/CRtspClientSession.h"
+#include "rtsp/PellmarLog.h"
 #include "rtsp/RtspMessageText.h"
-#include "ZMR_Guard.h"
 
 namespace {
 std::string RenderTime(const ABS_TIME_T* time)
@@ -19,23 +19,25 @@ std::string RenderTime(const ABS_TIME_T* time)
     if (time == nullptr)
         return std::string();
     char text[64];
-    std::snprintf(text, sizeof text, "%u%02u%02uT%02u%02u%02uZ", time->uiYear, time->uiMonth, time->uiDay,
-                  time->uiHour, time->uiMinute, time->uiSecond);
+    std::snprintf(text, sizeof text, "%u%02u%02uT%02u%02u%02uZ", time->uiYear, time->uiMonth, time->uiDay, time->uiHour,
+                  time->uiMinute, time->uiSecond);
     return text;
 }
 
-bool ValidTrack(int track) { return track >= 0 && track < CRtspClientSession::kMaxMediaCount; }
-
-const char* const kAnnounceFmtp =
-    "profile-level-id=8;config=000001B0F5000001B50900000100000001200886C400670C58112051";
+bool ValidTrack(int track)
+{
+    return track >= 0 && track < CRtspClientSession::kMaxMediaCount;
 }
 
-#define REFUSE_WHEN_CLOSED(result)                                                                             \
-    do {                                                                                                       \
-        if (m_bClosed) {                                                                                       \
-            PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession Has Closed");                                                \
-            return result;                                                                                     \
-        }                                                                                                      \
+const char* const kAnnounceFmtp = "profile-level-id=8;config=000001B0F5000001B50900000100000001200886C400670C58112051";
+} // namespace
+
+#define REFUSE_WHEN_CLOSED(result)                                                                                     \
+    do {                                                                                                               \
+        if (m_bClosed) {                                                                                               \
+            PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession Has Closed");                                           \
+            return result;                                                                                             \
+        }                                                                                                              \
     } while (0)
 
 int CRtspClientSession::SetPlayBackParam(const PLAYBACK_PARAM_T& playBack)
@@ -44,8 +46,8 @@ int CRtspClientSession::SetPlayBackParam(const PLAYBACK_PARAM_T& playBack)
     m_iPlayBackMode = playBack.iPlayBackMode;
     if (playBack.bRelRange == 1) {
         if (playBack.iRelFrom < 0) {
-            PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession SetSeekRelTime Fail, iRelFrom:%d, iRelTo:%d", playBack.iRelFrom,
-                              playBack.iRelTo);
+            PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession SetSeekRelTime Fail, iRelFrom:%d, iRelTo:%d",
+                              playBack.iRelFrom, playBack.iRelTo);
             return -1;
         }
         m_strRange = "npt=" + std::to_string(playBack.iRelFrom) + "-";
@@ -169,8 +171,7 @@ int CRtspClientSession::StreamControl(const STREAM_CONTROL_T* control)
     return PlayWithPending();
 }
 
-int CRtspClientSession::SendDeviceControl(CPtzReq& request, CCommonRsp& response, int traceKind,
-                                          const char* failure)
+int CRtspClientSession::SendDeviceControl(CPtzReq& request, CCommonRsp& response, int traceKind, const char* failure)
 {
     request.m_strUrl = m_strUrl;
     if (SendSimple(request, response, traceKind, 0, kResponseTimeoutMs) != 0) {
@@ -330,8 +331,8 @@ int CRtspClientSession::AnnounceSDP()
     request.m_strUrl = m_strUrl;
     request.m_strBody = text;
     if (!SendRequest(request, -1, nullptr)) {
-        PELLMAR_LOG_ERROR(kSessionLog,
-                          "RTSPProtocolWrapper CRtspClientSession SendAnnounce fail, m_cRtspTransSession SendData fail");
+        PELLMAR_LOG_ERROR(
+            kSessionLog, "RTSPProtocolWrapper CRtspClientSession SendAnnounce fail, m_cRtspTransSession SendData fail");
         return -1;
     }
     return 0;
@@ -361,7 +362,8 @@ int CRtspClientSession::PrepareSessionInfo(const char* uri, char* buffer, int bu
     std::string info;
     if (!SendRequest(request, -1, &cseq)) {
         m_uiLastError = PELLMAR_ERR_RECV;
-        PELLMAR_LOG_ERROR(kSessionLog, "RTSPProtocolWrapper PrepareSessionInfo fail, m_cRtspTransSession SendData fail");
+        PELLMAR_LOG_ERROR(kSessionLog,
+                          "RTSPProtocolWrapper PrepareSessionInfo fail, m_cRtspTransSession SendData fail");
     } else if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_ANNOUNCE_RSP - 1, kResponseTimeoutMs) ||
                response.m_iStatus != kRtspStatusOk) {
         m_uiLastError = PELLMAR_ERR_TIMEOUT;
@@ -383,8 +385,8 @@ int CRtspClientSession::PrepareSessionInfo(const char* uri, char* buffer, int bu
     return result;
 }
 
-int CRtspClientSession::StartMultiCast(const char* url, const char* user, const char* password,
-                                       const char* userAgent, int transMethod, int multicastPort)
+int CRtspClientSession::StartMultiCast(const char* url, const char* user, const char* password, const char* userAgent,
+                                       int transMethod, int multicastPort)
 {
     ZMR_Guard guard(m_cMutex);
     m_iSuppressReports = 0;
@@ -392,10 +394,12 @@ int CRtspClientSession::StartMultiCast(const char* url, const char* user, const 
     m_bMulticast = 1;
     if (transMethod != CRtspClientMedia::kRtpOverUdp && transMethod != CRtspClientMedia::kRtpOverRtsp) {
         m_uiLastError = PELLMAR_ERR_PARAM;
-        PELLMAR_LOG_ERROR(kSessionLog, "StartMultiCast Fail, Open Fail, RTSP Method[%d] is Not RTP_OVER_UDP/RTSP", transMethod);
+        PELLMAR_LOG_ERROR(kSessionLog, "StartMultiCast Fail, Open Fail, RTSP Method[%d] is Not RTP_OVER_UDP/RTSP",
+                          transMethod);
         return PELLMAR_ERR_PARAM;
     }
-    if (Open(url ? url : "", user ? user : "", password ? password : "", userAgent ? userAgent : "", transMethod) != 0) {
+    if (Open(url ? url : "", user ? user : "", password ? password : "", userAgent ? userAgent : "", transMethod) !=
+        0) {
         m_uiLastError = PELLMAR_ERR_OPEN;
         return PELLMAR_ERR_OPEN;
     }

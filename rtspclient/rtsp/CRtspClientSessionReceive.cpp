@@ -1,13 +1,13 @@
 // Receiving, reports and keep-alive of CRtspClientSession.
 #include <cstring>
 
-#include "rtsp/PellmarLog.h"
+#include "ZMR_Guard.h"
 #include "rtp/CSdpTrackInfo.h"
-#include "rtsp/CRtspClientSession.h"
 #include "rtsp/CCommonRsp.h"
+#include "rtsp/CRtspClientSession.h"
+#include "rtsp/PellmarLog.h"
 #include "rtsp/RtspMessageText.h"
 #include "rtsp/RtspVocabulary.h"
-#include "ZMR_Guard.h"
 
 void CRtspClientSession::OnRtspMessage(const char* text, int length, void* session)
 {
@@ -77,8 +77,8 @@ void CRtspClientSession::ApplyAnnouncedSdp(const std::string& sdp)
     for (int i = 0; i < parsed.m_iMediaCount && i < kMaxMediaCount; ++i) {
         const CSdpMedia& media = parsed.m_media[i];
         RTSP_MEDIA_DESC_T description = CSdpTrackInfo::MakeRecord(media);
-        const int pack = CSdpTrackInfo::ChooseRtpPack(media.m_mediaInfo, static_cast<size_t>(media.m_iMediaInfoLength),
-                                                      m_bRtpPack);
+        const int pack =
+            CSdpTrackInfo::ChooseRtpPack(media.m_mediaInfo, static_cast<size_t>(media.m_iMediaInfoLength), m_bRtpPack);
         CRtspClientMedia& track = m_cClientMediaArray[i];
         if (m_usDestPort == 0 && !track.RtpPackApplied())
             track.ApplyRtpPack(pack);

@@ -24,7 +24,10 @@ bool CRtspResponseMap::Take(uint16_t cseq, std::string& text)
     return true;
 }
 
-bool CRtspResponseMap::WaitPosted(unsigned int milliseconds) { return m_cPosted.TimedWait(milliseconds) == 0; }
+bool CRtspResponseMap::WaitPosted(unsigned int milliseconds)
+{
+    return m_cPosted.TimedWait(milliseconds) == 0;
+}
 
 size_t CRtspResponseMap::SweepIfDue(uint64_t nowMs)
 {

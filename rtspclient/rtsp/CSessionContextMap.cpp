@@ -2,7 +2,10 @@
 
 #include <cstring>
 
-std::string CSessionContextMap::CutName(const std::string& name) { return name.substr(0, kMaxNameLength); }
+std::string CSessionContextMap::CutName(const std::string& name)
+{
+    return name.substr(0, kMaxNameLength);
+}
 
 CSessionContextMap::Result CSessionContextMap::Add(const std::string& name, const void* value, int length)
 {
@@ -22,7 +25,10 @@ CSessionContextMap::Result CSessionContextMap::AddText(const std::string& name, 
     return Add(name, text.c_str(), static_cast<int>(text.size()) + 1);
 }
 
-bool CSessionContextMap::Has(const std::string& name) const { return m_mapEntries.count(CutName(name)) != 0; }
+bool CSessionContextMap::Has(const std::string& name) const
+{
+    return m_mapEntries.count(CutName(name)) != 0;
+}
 
 CSessionContextMap::Result CSessionContextMap::Get(const std::string& name, void* buffer, int capacity,
                                                    int& length) const
@@ -53,4 +59,7 @@ bool CSessionContextMap::Take(const std::string& name, std::string& text)
     return true;
 }
 
-void CSessionContextMap::Clear() { m_mapEntries.clear(); }
+void CSessionContextMap::Clear()
+{
+    m_mapEntries.clear();
+}
