@@ -8,8 +8,14 @@ AsyncQueue::AsyncQueue(int threads)
     : m_context(threads), m_work(boost::asio::make_work_guard(m_context))
 {
     m_threads.reserve(static_cast<size_t>(threads));
-    for (int i = 0; i < threads; ++i)
-        m_threads.emplace_back([this] { m_context.run(); });
+    try {
+        for (int i = 0; i < threads; ++i)
+            m_threads.emplace_back([this] { m_context.run(); });
+    } catch (...) {
+        // Threads already running must be joined before the members go.
+        drainAndJoin();
+        throw;
+    }
 }
 
 AsyncQueue::~AsyncQueue()

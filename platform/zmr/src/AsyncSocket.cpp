@@ -82,16 +82,21 @@ ZMR_ASYNCIO_CALLBACK AsyncSocket::callbackOr(ZMR_ASYNCIO_CALLBACK callback)
     return callback ? callback : m_defaultCallback;
 }
 
+int AsyncSocket::startableLocked(ZMR_ASYNCIO_CALLBACK &callback) const
+{
+    callback = callback ? callback : m_defaultCallback;
+    if (!callback)
+        return EINVAL;
+    return attachedLocked() ? 0 : EBADF;
+}
+
 int AsyncSocket::receive(void *buffer, uint32_t length, void *context, ZMR_ASYNCIO_CALLBACK callback)
 {
     if (!buffer || length == 0)
         return EINVAL;
     std::lock_guard<std::mutex> lock(m_mutex);
-    callback = callback ? callback : m_defaultCallback;
-    if (!callback)
-        return EINVAL;
-    if (!attachedLocked())
-        return EBADF;
+    if (const int error = startableLocked(callback))
+        return error;
     auto done = [self = shared_from_this(), context, callback](const boost::system::error_code &error,
                                                                size_t bytes) {
         callback(completionCode(error), static_cast<uint32_t>(bytes), context);
@@ -109,11 +114,8 @@ int AsyncSocket::receiveFrom(void *buffer, uint32_t length, void *context, ZMR_A
     if (!buffer || length == 0)
         return EINVAL;
     std::lock_guard<std::mutex> lock(m_mutex);
-    callback = callback ? callback : m_defaultCallback;
-    if (!callback)
-        return EINVAL;
-    if (!attachedLocked())
-        return EBADF;
+    if (const int error = startableLocked(callback))
+        return error;
     if (!m_udp)
         return EOPNOTSUPP;
     auto sender = std::make_shared<asio::ip::udp::endpoint>();
@@ -134,11 +136,8 @@ int AsyncSocket::send(const void *data, uint32_t length, void *context, ZMR_ASYN
         return EINVAL;
     const char *bytes = static_cast<const char *>(data);
     std::lock_guard<std::mutex> lock(m_mutex);
-    callback = callback ? callback : m_defaultCallback;
-    if (!callback)
-        return EINVAL;
-    if (!attachedLocked())
-        return EBADF;
+    if (const int error = startableLocked(callback))
+        return error;
     if (m_udp) {
         auto copy = std::make_shared<std::vector<char>>(bytes, bytes + length);
         m_udp->async_send(asio::buffer(*copy), [self = shared_from_this(), copy, context, callback](
@@ -162,11 +161,8 @@ int AsyncSocket::sendTo(const void *data, uint32_t length, void *context, const 
         return EINVAL;
     const char *bytes = static_cast<const char *>(data);
     std::lock_guard<std::mutex> lock(m_mutex);
-    callback = callback ? callback : m_defaultCallback;
-    if (!callback)
-        return EINVAL;
-    if (!attachedLocked())
-        return EBADF;
+    if (const int error = startableLocked(callback))
+        return error;
     if (!m_udp)
         return EOPNOTSUPP;
     asio::ip::udp::endpoint destination;

@@ -53,6 +53,9 @@ private:
     };
 
     bool attachedLocked() const { return m_tcp.has_value() || m_udp.has_value(); }
+    // Resolves the callback (the socket's default when null); 0 when an
+    // operation can start, else the errno.
+    int startableLocked(ZMR_ASYNCIO_CALLBACK &callback) const;
     void writeFrontLocked();
     void onWritten(const boost::system::error_code &error, size_t bytes);
     void abortSendsLocked(std::unique_lock<std::mutex> &lock);
