@@ -54,9 +54,13 @@ void CRtpRtspTransSession::OnChannelData(int channel, const uint8_t* data, int l
 {
     CRtpRtspTransSession* self = static_cast<CRtpRtspTransSession*>(user);
     ZMR_Guard guard(self->m_cSessionMutex);
-    if (length >= 0)
-        self->Inject(channel % 2 == 1, data, size_t(length), self->m_pRtspTransSession->ReceiveTime());
-    self->PollSession();
+    if (length < 0) {
+        self->PollSession();  // the periodic event
+        return;
+    }
+    const double arrival = self->m_pRtspTransSession->ReceiveTime();
+    self->Inject(channel % 2 == 1, data, size_t(length), arrival);
+    self->PollSession(arrival);
 }
 
 bool CRtpRtspTransSession::SendFramed(int channel, const uint8_t* data, size_t size)

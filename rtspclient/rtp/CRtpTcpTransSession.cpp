@@ -108,7 +108,7 @@ void CRtpTcpTransSession::HandleRecv(Connection& connection, int32_t result, uin
         ZMR_Guard guard(m_cSessionMutex);
         connection.arrival = ReceiveTime();
         connection.framer.Commit(bytes, connection);
-        PollSession();
+        PollSession(connection.arrival);
     }
     connection.PostRecv();
 }

@@ -86,10 +86,10 @@ void CRtpTransSession::Inject(bool rtcp, const uint8_t* data, size_t length, dou
         InjectRtp(data, length, from, arrival);
 }
 
-void CRtpTransSession::PollSession()
+void CRtpTransSession::PollSession(double now)
 {
     if (IsCreated())
-        Poll();
+        Poll(now);
 }
 
 void CRtpTransSession::OnRtpPacket(const rtpcore::RtpPacket& packet, const rtpcore::RtpSourceState&)

@@ -54,7 +54,7 @@ protected:
                 const rtpcore::RtpEndpoint& from = {});
     // Wall clock of a receive completion, read once for all its packets.
     static double ReceiveTime();
-    void PollSession();
+    void PollSession(double now = -1);
 
     void OnRtpPacket(const rtpcore::RtpPacket& packet, const rtpcore::RtpSourceState& source) override;
     void OnRtcpCompoundPacket(const rtpcore::RtcpCompoundPacket& compound, const rtpcore::RtpEndpoint& from) override;

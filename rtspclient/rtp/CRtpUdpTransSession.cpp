@@ -95,8 +95,9 @@ void CRtpUdpTransSession::HandleRecv(Socket& socket, int32_t result, uint32_t by
     if (result == 0 && bytes > 0 && from.sin_addr.s_addr == m_stRemoteRtpAddr.sin_addr.s_addr) {
         const rtpcore::RtpEndpoint endpoint{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
         ZMR_Guard guard(m_cSessionMutex);
-        Inject(socket.rtcp, socket.buffer, bytes, ReceiveTime(), endpoint);
-        PollSession();
+        const double arrival = ReceiveTime();
+        Inject(socket.rtcp, socket.buffer, bytes, arrival, endpoint);
+        PollSession(arrival);
     }
     socket.PostRecv();
 }

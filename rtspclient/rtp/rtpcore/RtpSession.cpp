@@ -100,8 +100,6 @@ RtpStatus RtpSession::InjectRtp(const uint8_t* data, size_t size, const RtpEndpo
             m_ssrc = m_random.Next32();
         } while (m_ssrc == packet.ssrc);
     }
-    m_pendingTime = now;
-    m_hasPendingTime = true;
     RtpSourceState& source = SourceFor(packet.ssrc, now);
     source.lastRtpSeconds = now;
     source.OnRtpPacket(packet.sequence, packet.timestamp, ArrivalUnits(now));
@@ -185,14 +183,13 @@ void RtpSession::ForgetSilentSources(double now)
         it = now - it->second.lastActivitySeconds > timeout ? m_sources.erase(it) : std::next(it);
 }
 
-RtpStatus RtpSession::Poll()
+RtpStatus RtpSession::Poll(double now)
 {
     if (!IsCreated())
         return RtpStatus::NotCreated;
-    // Called after every received packet: reuse its arrival time, as a
-    // clock read costs as much as the rest of the check.
-    const double now = m_hasPendingTime ? m_pendingTime : Now();
-    m_hasPendingTime = false;
+    if (now < 0)
+        now = Now();
+    // Called after every received packet: most calls have nothing to do.
     if (now < m_scheduler.NextReportTime() && now < m_nextSweep)
         return RtpStatus::Ok;
     m_nextSweep = now + kSweepSpacingSeconds;
@@ -229,10 +226,11 @@ RtpStatus RtpSession::SendReport(bool asSender, double now)
     }
     if (!builder.AddCname(m_ssrc, m_params.cname))
         return RtpStatus::PacketTooLarge;
-    if (!m_sender->SendRtcp(builder.Data(), builder.Size()))
-        return RtpStatus::SendFailed;
+    const bool sent = m_sender->SendRtcp(builder.Data(), builder.Size());
+    // Rescheduled either way: a transport that refuses now is not asked
+    // again after every packet.
     m_scheduler.OnReportSent(now, builder.Size(), MemberCount(), SenderCount(now), WeSent(now));
-    return RtpStatus::Ok;
+    return sent ? RtpStatus::Ok : RtpStatus::SendFailed;
 }
 
 RtpStatus RtpSession::SendPacket(const void* payload, size_t size, uint8_t payloadType, bool marker,

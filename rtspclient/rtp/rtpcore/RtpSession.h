@@ -42,7 +42,9 @@ public:
     RtpStatus InjectRtcp(const uint8_t* data, size_t size, const RtpEndpoint& from = {}, double arrival = -1);
 
     // Sends the RTCP report when it is due and forgets silent sources.
-    RtpStatus Poll();
+    // `now` as for injection: a transport polling after the packets of one
+    // receive passes their arrival time; negative reads the clock.
+    RtpStatus Poll(double now = -1);
 
     // Sends one RTP packet of ours; the timestamp advances by `timestampIncrement` after it.
     RtpStatus SendPacket(const void* payload, size_t size, uint8_t payloadType, bool marker,
@@ -91,8 +93,6 @@ private:
     double m_lastSendTime = -1;
     uint32_t m_lastSentTimestamp = 0;
     double m_nextSweep = 0;
-    double m_pendingTime = 0;  // arrival time of the last injected packet, for the next Poll
-    bool m_hasPendingTime = false;
 };
 
 }  // namespace rtpcore

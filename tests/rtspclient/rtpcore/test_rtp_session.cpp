@@ -313,3 +313,15 @@ TEST_F(RtpSessionTest, ArrivalTimesGivenByTheTransportDriveTheJitter)
     inject(4, 9000, t0 + 3.0 / 30 + 0.010);
     EXPECT_NEAR(session.Source(0xAAAA)->Jitter(), 900.0 / 16, 0.01) << "10 ms = 900 units, a sixteenth of it";
 }
+
+TEST_F(RtpSessionTest, AReportTheTransportRefusesIsNotRetriedAtEveryPoll)
+{
+    Inject(RtpBytes(1, 0, 0xAAAA));
+    Inject(RtpBytes(2, 0, 0xAAAA));
+    sender.fail = true;
+    now = session.NextReportTime() + 3.1;
+    EXPECT_EQ(session.Poll(), RtpStatus::SendFailed);
+    EXPECT_EQ(session.Poll(), RtpStatus::Ok);
+    EXPECT_EQ(sender.rtcp.size(), 1u);
+    EXPECT_GT(session.NextReportTime(), now);
+}
