@@ -89,7 +89,7 @@ PELLMAR_API int Pellmar_InitLib(const PORT_POOL_T* pstPortPool)
     }
     // Without the optional trace library the library works the same.
     if (LoadTraceLibrary(g_localIp.empty() ? "127.0.0.1" : g_localIp.c_str()) != 0)
-        PELLMAR_LOG_INFO("Pellmar_InitLib, KvorLogTraceEnable Fail");
+        PELLMAR_LOG_ERROR(pellmar_log::kTrace, "Pellmar_InitLib, KvorLogTraceEnable Fail");
     if (pstPortPool) {
         if (!RangeFits(pstPortPool->usTcpStartPort, pstPortPool->usTcpPortCount)) {
             PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "PORT_POOL_T tcp port range Fail");
