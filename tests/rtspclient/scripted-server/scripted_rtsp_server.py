@@ -253,6 +253,8 @@ class Connection:
             return True
         if scheme == "basic":
             expected = "Basic " + base64.b64encode(f"{ARGS.user}:{ARGS.password}".encode()).decode()
+            if auth:
+                event(event="basic", method=method, valid=auth == expected)
             if auth == expected:
                 return True
             self.respond(401, cseq, ['WWW-Authenticate: Basic realm="scripted"'])
