@@ -94,6 +94,8 @@ public:
     uint32_t LastError() const { return m_uiLastError; }
     bool IsClosed() const { return m_bClosed != 0; }
     bool IsPlaying() const { return m_bPlaying != 0; }
+    // Heartbeat checks since the last keep-alive was answered.
+    int UnansweredKeepAlives() const { return m_iUnansweredKeepAlive.load(); }
 
     // ---- receiving and keep-alive ----
     // One heartbeat check (every 4 s from the session manager's thread).
