@@ -184,6 +184,23 @@ TEST_F(Library, BackChannelCallsCheckIndexAndHeaderLength)
     Pellmar_DestroySession(session);
 }
 
+TEST(LibraryEnd, ReleasesSessionsStillPlaying)
+{
+    ScriptedServer server({});
+    ASSERT_TRUE(server.Started());
+    StreamRecorder recorder;
+    ASSERT_EQ(Pellmar_InitLib(nullptr), 0);
+    const int session = Pellmar_CreateSession();
+    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP);
+    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    ASSERT_TRUE(recorder.WaitPackets(5));
+    Pellmar_FiniLib();
+    recorder.stopped = true;
+    EXPECT_TRUE(server.Events().WaitFor({"\"event\": \"closed\""}));
+    EXPECT_EQ(recorder.afterStop, 0);
+    EXPECT_EQ(Pellmar_Pause(session), -1);
+}
+
 TEST_F(Library, PrepareSessionInfoRefusesEmptyBuffers)
 {
     const int session = Pellmar_CreateSession();
