@@ -54,6 +54,8 @@ struct GstCase {
     const char* auth;
 };
 
+void PrintTo(const GstCase& test, std::ostream* out) { *out << test.name; }
+
 class GstTransportAuth : public testing::TestWithParam<GstCase> {};
 
 TEST_P(GstTransportAuth, PlaysLive)

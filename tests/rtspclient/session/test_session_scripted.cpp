@@ -54,6 +54,8 @@ const Transport kTransports[] = {{"udp", PELLMAR_TRANS_UDP},
                                  {"cascade", PELLMAR_TRANS_CASCADE}};
 const char* const kSchemes[] = {"none", "basic", "digest", "aes", "sep"};
 
+void PrintTo(const Transport& transport, std::ostream* out) { *out << transport.name; }
+
 class ScriptedTransportAuth : public testing::TestWithParam<std::tuple<Transport, const char*>> {};
 
 TEST_P(ScriptedTransportAuth, PlaysAndStops)
@@ -137,6 +139,8 @@ struct RedirectCase {
     size_t connections;
 };
 
+void PrintTo(const RedirectCase& test, std::ostream* out) { *out << test.name; }
+
 class ScriptedRedirects : public testing::TestWithParam<RedirectCase> {};
 
 TEST_P(ScriptedRedirects, AreFollowedUpToFive)
@@ -165,6 +169,8 @@ struct FailureCase {
     std::vector<std::string> options;
     int result;
 };
+
+void PrintTo(const FailureCase& test, std::ostream* out) { *out << test.name; }
 
 class ScriptedFailures : public testing::TestWithParam<FailureCase> {};
 
