@@ -9,12 +9,16 @@
  * Mounts:
  *   /live         endless H.264 test picture (live source)
  *   /clip         the H.264 MPEG-TS file given with --clip, once; seekable; ends with BYE
- *   /backchannel  /live plus an ONVIF audio back channel (PCMU) that the server receives
+ *   /backchannel  /live plus an ONVIF audio back channel (PCMU) that the server receives;
+ *                 it needs the ONVIF media type, else every DESCRIBE asking for
+ *                 the back channel is refused with 400
  * Every mount is served over UDP and TCP interleaved. With --auth every mount
- * needs the user and password, by the one scheme given.
+ * needs the user and password, by the one scheme given. With --timeout the
+ * sessions that are not kept alive expire (swept every second).
  */
 #include <gst/gst.h>
 #include <gst/rtsp-server/rtsp-onvif-media-factory.h>
+#include <gst/rtsp-server/rtsp-onvif-media.h>
 #include <gst/rtsp-server/rtsp-server.h>
 
 #include <stdio.h>
@@ -46,6 +50,15 @@ static void on_client_connected(GstRTSPServer *server, GstRTSPClient *client, gp
 {
     (void)server;
     g_signal_connect(client, "new-session", G_CALLBACK(on_new_session), data);
+}
+
+/* The server never expires sessions by itself; the pool must be swept. */
+static gboolean sweep_sessions(gpointer data)
+{
+    GstRTSPSessionPool *pool = gst_rtsp_server_get_session_pool(GST_RTSP_SERVER(data));
+    gst_rtsp_session_pool_cleanup(pool);
+    g_object_unref(pool);
+    return G_SOURCE_CONTINUE;
 }
 
 static void allow_role(GstRTSPMediaFactory *factory, const char *role)
@@ -133,6 +146,7 @@ int main(int argc, char *argv[])
     gst_rtsp_media_factory_set_launch(onvif, kLive);
     gst_rtsp_onvif_media_factory_set_backchannel_launch(GST_RTSP_ONVIF_MEDIA_FACTORY(onvif), kBackchannel);
     gst_rtsp_media_factory_set_protocols(onvif, GST_RTSP_LOWER_TRANS_UDP | GST_RTSP_LOWER_TRANS_TCP);
+    gst_rtsp_media_factory_set_media_gtype(onvif, GST_TYPE_RTSP_ONVIF_MEDIA);
     if (role)
         allow_role(onvif, role);
     gst_rtsp_mount_points_add_factory(mounts, "/backchannel", onvif);
@@ -142,6 +156,8 @@ int main(int argc, char *argv[])
         fprintf(stderr, "cannot listen on port %s\n", port);
         return 1;
     }
+    if (options.timeout > 0)
+        g_timeout_add_seconds(1, sweep_sessions, server);
     printf("READY %d\n", gst_rtsp_server_get_bound_port(server));
     fflush(stdout);
     g_main_loop_run(loop);

@@ -1,0 +1,240 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ZMR_Mutex.h"
+#include "api/Pellmar.h"
+#include "rtp/CRtspClientMedia.h"
+#include "rtsp/CRtspResponseMap.h"
+#include "rtsp/CRtspTransSession.h"
+#include "rtsp/CSdp.h"
+#include "rtsp/CSessionContextMap.h"
+#include "shared_object.h"
+
+class CCommonReq;
+class CCommonRsp;
+class COptionsRsp;
+class CDescribeRsp;
+class CDescribeReq;
+class CSetupRsp;
+class CPtzReq;
+
+// One RTSP 1.0 client session: one RTSP connection to one server, up to four
+// tracks, the request sequence OPTIONS, DESCRIBE, SETUP, PLAY, and TEARDOWN.
+//
+// Threads: every public operation runs on its caller's thread under the
+// session mutex, including the waits for responses. The connection's receive
+// thread (OnRtspMessage) never takes that mutex: it only stores responses in
+// the response map and raises reports. The heartbeat thread runs
+// CheckHeartBeat, which skips a session whose mutex is held by a request.
+class CRtspClientSession : public shared_object {
+public:
+    static constexpr int kMaxMediaCount = 4;
+    static constexpr int kMaxRedirects = 5;
+    static constexpr unsigned int kConnectTimeoutMs = 4000;
+    static constexpr unsigned int kResponseTimeoutMs = 5000;
+    static constexpr unsigned int kTeardownTimeoutMs = 500;
+    static constexpr unsigned int kWaitStepMs = 20;
+    static constexpr int kMaxUnansweredKeepAlives = 30;
+    static constexpr size_t kSendPieceBytes = 8192;
+    // Code of the session's log lines.
+    static constexpr unsigned int kSessionLog = 0x022308A0;
+
+    CRtspClientSession();
+    ~CRtspClientSession() override;
+    CRtspClientSession(const CRtspClientSession&) = delete;
+    CRtspClientSession& operator=(const CRtspClientSession&) = delete;
+
+    // ---- parameters copied by the exports before a start ----
+    void SetCallbacks(pfnStreamMsgCB msgCB, pfnStreamDataCB dataCB, void* user);
+    void SetMessageCallback(pfnStreamMsgCB msgCB, void* user);
+    void SetStreamOptions(int rtpPack, const char* destAddress, uint16_t destPort, int ownQueue, int noTraceUrl);
+    int SetPlayBackParam(const PLAYBACK_PARAM_T& playBack);
+
+    // ---- start and stop ----
+    int StartStream(const char* url, const char* user, const char* password, const char* userAgent, int transCode);
+    int StartStreamEx(const char* url, const char* user, const char* password, const char* userAgent,
+                      const char* sessionId, int transCode);
+    int ResumeStream(const char* url, const char* sessionId);
+    int StopStream();
+    int StopStreamEx();
+    int QueryRedirectUrl(const char* url, const char** redirectUrl);
+    int ProbeByDescribe(const char* url, const char* user, const char* password, const char* userAgent,
+                        int transMethod);
+
+    // ---- play control and side requests ----
+    int Pause();
+    int Resume();
+    int SetScale(double scale);
+    int SeekByRelTime(int from, int to);
+    int SeekByAbsTime(const ABS_TIME_T* from, const ABS_TIME_T* to);
+    int SeekByAbsTimeEx(const char* from, const char* to);
+    int StreamControl(const STREAM_CONTROL_T* control);
+    int PtzControl(int command, int param1, int param2, int param3, int param4);
+    int GetVideoParam(int& brightness, int& contrast, int& saturation, int& hue);
+    int SetVideoParam(int brightness, int contrast, int saturation, int hue);
+    int ForceIFrame();
+    int SendData(int track, const STREAM_DATA_T* data);
+    int SendDataEx(int kind, int track, const STREAM_DATA_T* data);
+    int AnnounceSDP();
+    int PrepareSessionInfo(const char* uri, char* buffer, int bufferSize, int* length);
+    int StartMultiCast(const char* url, const char* user, const char* password, const char* userAgent, int transMethod,
+                       int multicastPort);
+    int SetContext(const Session_Context_T* context);
+    int SetContextEx(const char* name, const void* value, int length);
+    int GetContext(const char* name, void* buffer, int bufferSize, int* length);
+
+    void Interrupt() { m_iCancelOperate = 1; }
+    void BindLocalIP(const char* address);
+    void EnableBackChannel() { m_bBackChannel = 1; }
+    int BackChannelIndex() const { return m_iBackChannelIndex; }
+    uint32_t LastError() const { return m_uiLastError; }
+    bool IsClosed() const { return m_bClosed != 0; }
+    bool IsPlaying() const { return m_bPlaying != 0; }
+    // Heartbeat checks since the last keep-alive was answered.
+    int UnansweredKeepAlives() const { return m_iUnansweredKeepAlive.load(); }
+
+    // ---- receiving and keep-alive ----
+    // One heartbeat check (every 4 s from the session manager's thread).
+    int CheckHeartBeat();
+    // The connection's text-message callback; length 0: the connection is gone.
+    static void OnRtspMessage(const char* text, int length, void* session);
+
+    // Clock of the response map's sweep; tests move it.
+    static uint64_t Now();
+
+private:
+    struct TrackRecord {
+        std::string control;
+        int skip = 0;
+        int backChannel = 0;
+    };
+    enum DescribeResult { kDescribeOk = 0, kDescribeRetry = 1 };
+
+    int Open(const std::string& url, const std::string& user, const std::string& password, const std::string& userAgent,
+             int transMethod);
+    void Close();
+    int MapTransCode(int transCode, bool withCascade);
+    int RunRedirects(int (CRtspClientSession::*step)(), const char* stepName);
+    int StartSequence(bool withRedirects);
+
+    // Request steps; each returns 0 on success.
+    int SendOptions();
+    int SendKeepAlive();
+    int SendDescribe();
+    int SendSetup();
+    int SendPlay();
+    int SendTeardown();
+    int ProcOptions(COptionsRsp& response);
+    int ProcDescribe(CDescribeRsp& response);
+    void AddSepAuthorization(CDescribeReq& request, int round);
+    int ProcSetup(CSetupRsp& response, int track);
+    // Sends the request and waits for a 200 answer, read into `response`.
+    int SendSimple(CCommonReq& request, CCommonRsp& response, int traceKind, uint32_t sendError,
+                   unsigned int timeoutMs);
+    // A device-control OPTIONS (PTZ, video parameters, key frame).
+    int SendDeviceControl(CPtzReq& request, CCommonRsp& response, int traceKind, const char* failure);
+
+    // Fills the common fields (CSeq, User-Agent, Session, authorization),
+    // reports and sends the request; false when it could not be sent.
+    bool SendRequest(CCommonReq& request, int traceKind, int* cseq);
+    // Waits for the answer and parses it; false (last error stored) without one.
+    bool ReceiveResponse(int cseq, CCommonRsp& response, int traceKind, unsigned int timeoutMs);
+    bool RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs);
+    int CheckCancelOperate();
+    uint16_t NextCSeq();
+
+    int ParseSdp(const std::string& sdp);
+    void ApplyAnnouncedSdp(const std::string& sdp);
+    // Data callback deliveries that carry no RTP packet.
+    void DeliverText(int dataType, const std::string& text);
+    int DeliverDescription(int track, RTSP_MEDIA_DESC_T& description);
+    void DeliverMediaInfo(CSdp& sdp);
+    std::string AggregateUrl() const;
+    std::string TrackUrl(const std::string& control) const;
+    std::string TraceUrl(const std::string& url, const char* who);
+    void StoreContextText(const std::string& name, const std::string& value);
+    int PlayWithPending();
+
+    void OnMessage(const char* text, int length);
+    void OnServerRequest(int kind, const std::string& message);
+    void ReportTrace(int kind, const char* text, int length);
+    void ReportException(int code, const char* text, int length);
+    void ReportNotify(int value, const char* text, int length);
+    void Report(int type, int code, const char* text, int length);
+    bool ReportsSuppressed() { return m_iSuppressReports.load() != 0; }
+
+    CRtspTransSession m_cRtspTransSession;
+    CRtspClientMedia m_cClientMediaArray[kMaxMediaCount];
+    TrackRecord m_stTracks[kMaxMediaCount];
+    int m_iTrackCount = 0;
+    CSdp m_cOwnSdp; // the session's own description for ANNOUNCE
+    CRtspResponseMap m_cResponses;
+
+    pfnStreamDataCB m_pfnDataCB = nullptr;
+    void* m_pDataUser = nullptr;
+    pfnStreamMsgCB m_pfnMsgCB = nullptr;
+    void* m_pMsgUser = nullptr;
+
+    std::string m_strUrl;
+    std::string m_strHost;
+    uint16_t m_usPort = 0;
+    std::string m_strUser;
+    std::string m_strPassword;
+    std::string m_strUserAgent;
+    int m_eRtpTransMethod = CRtspClientMedia::kRtpOverRtsp;
+
+    bool m_bScalePending = false;
+    double m_dScale = 1.0;
+    bool m_bRangePending = false;
+    std::string m_strRange;
+    bool m_bModeChangePending = false;
+    int m_iModeChange = 0;
+    bool m_bDrawFramePending = false;
+    int m_iDrawFrame = 0;
+    int m_iDrawFrameType = 0;
+    std::string m_strDrawFrameTime;
+    int m_iPlayBackMode = 0;
+    int m_bRtpPack = 1;
+    std::string m_strDestAddress;
+    uint16_t m_usDestPort = 0;
+
+    std::string m_strSessionId;
+    std::string m_strControl;
+    std::vector<int> m_vecPublic;
+    ZMR_Mutex m_cCSeqMutex;
+    uint16_t m_usCSeq = 0;
+
+    std::atomic<int> m_iUnansweredKeepAlive{0};
+    std::atomic<int> m_iKeepAliveCSeq{-1};
+    std::atomic<int> m_bPlaying{0};
+    int m_iKeepAliveKind = 16; // none chosen yet
+    int m_bRedirect = 0;
+    std::string m_strRedirectUrl;
+    std::atomic<int> m_iCancelOperate{0};
+    std::string m_strBindAddress;
+    ZMR_Mutex m_cMutex;
+    std::atomic<int> m_bClosed{1};
+    std::atomic<int> m_iSuppressReports{0};
+    int m_bCascade = 0;
+    std::atomic<uint32_t> m_uiLastError{0};
+    std::string m_strChallenge;
+    int m_iSessionTimeout = 60;
+    int m_iKeepAlivePass = 0;
+    int m_iTransVariant = 0;
+    CSessionContextMap m_cContexts;
+    std::string m_strResumeSessionId;
+    int m_iAuthMode = 0;
+    int m_iMulticastPort = -1;
+    int m_bMulticast = 0;
+    std::string m_strSepSuite;
+    std::string m_strSepRandom;
+    std::string m_strSepPublicKey;
+    int m_bOwnQueue = 0;
+    int m_bNoTraceUrl = 0;
+    int m_bBackChannel = 0;
+    int m_iBackChannelIndex = -1;
+};

@@ -1,0 +1,162 @@
+// Receiving, reports and keep-alive of CRtspClientSession.
+#include <cstring>
+
+#include "ZMR_Guard.h"
+#include "rtp/CSdpTrackInfo.h"
+#include "rtsp/CCommonRsp.h"
+#include "rtsp/CRtspClientSession.h"
+#include "rtsp/PellmarLog.h"
+#include "rtsp/RtspMessageText.h"
+#include "rtsp/RtspVocabulary.h"
+
+void CRtspClientSession::OnRtspMessage(const char* text, int length, void* session)
+{
+    if (session != nullptr)
+        static_cast<CRtspClientSession*>(session)->OnMessage(text, length);
+}
+
+void CRtspClientSession::OnMessage(const char* text, int length)
+{
+    if (length <= 0 || text == nullptr) {
+        ReportException(PELLMAR_EXC_CONNECTION_LOST, "", 0);
+        m_iCancelOperate = 1;
+        return;
+    }
+    const std::string message(text, static_cast<size_t>(length));
+    int peerCheck = 0;
+    int kind = RTSP_METHOD_UNKNOWN;
+    if (ClassifyRtspMessage(peerCheck, message, kind)) {
+        OnServerRequest(kind, message);
+        return;
+    }
+    CCommonRsp response;
+    if (!response.ParseMsg(message)) {
+        PELLMAR_LOG_ERROR(kSessionLog, "pfnClientSessionRecvDataCB Fail, ParseRtspCommonRsp Fail:%s", message.c_str());
+        return;
+    }
+    if (response.m_iCSeq == m_iKeepAliveCSeq.load()) {
+        if (response.m_iStatus == kRtspStatusOk)
+            m_iUnansweredKeepAlive = 0;
+        return;
+    }
+    m_cResponses.Store(static_cast<uint16_t>(response.m_iCSeq), message, Now());
+}
+
+void CRtspClientSession::OnServerRequest(int kind, const std::string& message)
+{
+    const int length = static_cast<int>(message.size());
+    if (kind == RTSP_METHOD_REDIRECT) {
+        std::string location;
+        rtsp_message::GetHeader(message, "Location", location);
+        ReportTrace(PELLMAR_TRACE_SERVER_REDIRECT, message.c_str(), length);
+        ReportException(PELLMAR_EXC_REDIRECT, location.c_str(), static_cast<int>(location.size()));
+        return;
+    }
+    if (kind != RTSP_METHOD_ANNOUNCE)
+        return;
+    const size_t body = message.find("\r\n\r\n");
+    ApplyAnnouncedSdp(body == std::string::npos ? std::string() : message.substr(body + 4));
+    ReportTrace(PELLMAR_TRACE_SERVER_ANNOUNCE, message.c_str(), length);
+    std::string info;
+    if (!rtsp_message::GetHeader(message, "ExtErrInfo", info))
+        return;
+    info += ";";
+    std::string code, description;
+    rtsp_message::GetParam(info, "errcode", code);
+    rtsp_message::GetParam(info, "description", description);
+    if (const int value = rtsp_message::DecimalOf(code))
+        ReportNotify(value, description.c_str(), static_cast<int>(description.size()));
+}
+
+void CRtspClientSession::ApplyAnnouncedSdp(const std::string& sdp)
+{
+    CSdp parsed;
+    if (!parsed.ParseSdp(sdp))
+        return;
+    DeliverText(PELLMAR_DATA_SDP, sdp);
+    for (int i = 0; i < parsed.m_iMediaCount && i < kMaxMediaCount; ++i) {
+        const CSdpMedia& media = parsed.m_media[i];
+        RTSP_MEDIA_DESC_T description = CSdpTrackInfo::MakeRecord(media);
+        const int pack =
+            CSdpTrackInfo::ChooseRtpPack(media.m_mediaInfo, static_cast<size_t>(media.m_iMediaInfoLength), m_bRtpPack);
+        CRtspClientMedia& track = m_cClientMediaArray[i];
+        if (m_usDestPort == 0 && !track.RtpPackApplied())
+            track.ApplyRtpPack(pack);
+        m_stTracks[i].skip = DeliverDescription(i, description);
+    }
+    DeliverMediaInfo(parsed);
+}
+
+bool CRtspClientSession::RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs)
+{
+    bool found = false;
+    for (unsigned int round = 0; round < timeoutMs / kWaitStepMs && !found; ++round) {
+        if (CheckCancelOperate())
+            break;
+        m_cResponses.WaitPosted(kWaitStepMs);
+        found = m_cResponses.Take(static_cast<uint16_t>(cseq), text);
+    }
+    m_cResponses.SweepIfDue(Now());
+    return found;
+}
+
+int CRtspClientSession::CheckCancelOperate()
+{
+    int expected = 1;
+    if (!m_iCancelOperate.compare_exchange_strong(expected, 0))
+        return 0;
+    ReportException(PELLMAR_EXC_CANCELLED, nullptr, 0);
+    return 1;
+}
+
+int CRtspClientSession::CheckHeartBeat()
+{
+    // A session busy in a long request is skipped for this round rather than
+    // waited for, so one slow server never delays the other sessions' keep-alives.
+    if (!m_cMutex.TryLock())
+        return 0;
+    struct Unlocker {
+        ZMR_Mutex& mutex;
+        ~Unlocker() { mutex.Unlock(); }
+    } unlocker{m_cMutex};
+    if (m_bClosed)
+        return 0;
+    const int unanswered = ++m_iUnansweredKeepAlive;
+    if (m_bPlaying && unanswered > kMaxUnansweredKeepAlives) {
+        m_iCancelOperate = 1;
+        m_iUnansweredKeepAlive = 0;
+        ReportException(PELLMAR_EXC_KEEPALIVE_LOST, "", 0);
+    }
+    if (!m_bPlaying)
+        return 0;
+    const int period = (m_iSessionTimeout > 0 ? m_iSessionTimeout : 10) / 8;
+    const int threshold = period < 3 ? period : 2;
+    if (++m_iKeepAlivePass >= threshold) {
+        m_iKeepAlivePass = 0;
+        SendKeepAlive();
+    }
+    return 0;
+}
+
+void CRtspClientSession::Report(int type, int code, const char* text, int length)
+{
+    if (m_pfnMsgCB == nullptr || ReportsSuppressed())
+        return;
+    PELLMAR_MSG_T message{code, text, length};
+    m_pfnMsgCB(type, &message, m_pMsgUser);
+}
+
+void CRtspClientSession::ReportTrace(int kind, const char* text, int length)
+{
+    Report(PELLMAR_MSG_TRACE, kind, text, length);
+}
+
+void CRtspClientSession::ReportException(int code, const char* text, int length)
+{
+    Report(PELLMAR_MSG_EXCEPTION, code, text, length);
+}
+
+void CRtspClientSession::ReportNotify(int value, const char* text, int length)
+{
+    Report(PELLMAR_MSG_NOTIFY, value, text, length);
+}
