@@ -168,32 +168,49 @@ TEST_F(AsyncIOTest, TenThousandSendsArriveWholeAndCompleteInOrder)
     EXPECT_EQ(ZMR_CloseSocket(client, 0), 0);
 }
 
-TEST_F(AsyncIOTest, EndOfStreamCompletesWithZeroBytes)
+struct PeerEnding
 {
-    const auto [client, server] = boundTcpPair();
-    char buffer[16];
-    auto *received = m_log.operation();
-    ASSERT_EQ(ZMR_AsyncIO_RecvEx(client, buffer, sizeof buffer, received, CompletionLog::callback), 0);
-    shutdown(server, SHUT_WR);
-    ASSERT_TRUE(m_log.waitForCount(1));
-    EXPECT_EQ(received->result, 0);
-    EXPECT_EQ(received->bytes, 0u);
-    EXPECT_EQ(ZMR_CloseSocket(client, 0), 0);
+    const char *name;
+    void (*end)(int socket); // also closes the socket
+    int32_t result;
+};
+
+// Cases print as their names in test listings.
+void PrintTo(const PeerEnding &ending, std::ostream *out)
+{
+    *out << ending.name;
 }
 
-TEST_F(AsyncIOTest, PeerResetCompletesWithTheSystemError)
+class PendingReceive : public AsyncIOTest, public ::testing::WithParamInterface<PeerEnding>
 {
-    auto [client, server] = boundTcpPair();
+};
+
+TEST_P(PendingReceive, CompletesWithHowThePeerEnded)
+{
+    const auto [client, server] = boundTcpPair();
     m_sockets.pop_back();
     char buffer[16];
     auto *received = m_log.operation();
     ASSERT_EQ(ZMR_AsyncIO_RecvEx(client, buffer, sizeof buffer, received, CompletionLog::callback), 0);
-    loopback::resetAndClose(server);
+    GetParam().end(server);
     ASSERT_TRUE(m_log.waitForCount(1));
-    EXPECT_EQ(received->result, ECONNRESET);
+    EXPECT_EQ(received->completions, 1);
+    EXPECT_EQ(received->result, GetParam().result);
     EXPECT_EQ(received->bytes, 0u);
     EXPECT_EQ(ZMR_CloseSocket(client, 0), 0);
 }
+
+void endOfStream(int socket)
+{
+    shutdown(socket, SHUT_WR);
+    close(socket);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, PendingReceive,
+                         ::testing::Values(PeerEnding{"endOfStreamAsZeroBytes", endOfStream, 0},
+                                           PeerEnding{"resetAsTheSystemError", loopback::resetAndClose,
+                                                      ECONNRESET}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(AsyncIOTest, CloseWithReceivePendingCompletesCancelledOnceAndNeverReachesTheNextSocket)
 {
