@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <cerrno>
@@ -293,6 +294,50 @@ TEST_F(AsyncIOTest, OperationsOnAnUnboundSocketAreRefusedWithoutCompletion)
     EXPECT_NE(ZMR_AsyncIO_UnBindIOHandleEx(socket, m_queue), 0);
     EXPECT_NE(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, nullptr), 0);
     EXPECT_EQ(m_log.count(), 0u);
+}
+
+// Holds the soft descriptor limit at the lowest free number, so that no
+// new descriptor can be opened until it goes out of scope.
+class NoFreeDescriptors
+{
+public:
+    NoFreeDescriptors()
+    {
+        getrlimit(RLIMIT_NOFILE, &m_original);
+        const int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        close(lowestFree);
+        rlimit lowered = m_original;
+        lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
+        m_lowered = setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~NoFreeDescriptors() { setrlimit(RLIMIT_NOFILE, &m_original); }
+    bool lowered() const { return m_lowered; }
+
+private:
+    rlimit m_original{};
+    bool m_lowered = false;
+};
+
+TEST_F(AsyncIOTest, BindWithoutFreeDescriptorsFailsCleanlyAndWorksOnceThereAreSome)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizers check memory through a pipe, so they misreport with no descriptor free";
+#endif
+    // The queue's first socket sets up its event polling, which needs descriptors.
+    const int socket = owned(loopback::udpSocket());
+    {
+        NoFreeDescriptors exhausted;
+        ASSERT_TRUE(exhausted.lowered());
+        EXPECT_NE(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, m_queue), 0);
+        EXPECT_EQ(ZMR_GetSystemLastError(), EMFILE);
+    }
+    ASSERT_EQ(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, m_queue), 0);
+    auto *posted = m_log.operation();
+    ASSERT_EQ(ZMR_AsyncIO_BindCallBackToIOHandleEx(socket, CompletionLog::callback), 0);
+    ASSERT_EQ(ZMR_AsyncIO_PostQueuedCompleteStatusEx(m_queue, socket, 0, 3, posted, nullptr), 0);
+    ASSERT_TRUE(m_log.waitForCount(1));
+    EXPECT_EQ(posted->bytes, 3u);
+    EXPECT_EQ(ZMR_AsyncIO_UnBindIOHandleEx(socket, m_queue), 0);
 }
 
 struct DestroyAttempt
