@@ -30,7 +30,8 @@ const char kBuiltInPublicKey[] = "-----BEGIN PUBLIC KEY-----\n"
                                  "fwIDAQAB\n"
                                  "-----END PUBLIC KEY-----\n";
 
-constexpr size_t kAesCredentialsMax = 63; // 64-byte buffer with its terminating zero
+constexpr size_t kAesUserPasswordMax = 64;
+constexpr size_t kAesCredentialsMax = 63; // "user:password" in a 64-byte buffer with its terminating zero
 constexpr size_t kAesValueMax = 512;
 constexpr size_t kSepAuthTextMax = 81;
 constexpr size_t kAesBlock = 16;
@@ -161,10 +162,16 @@ int GenerateAuthAES(const std::string &user, const std::string &password, std::s
         PELLMAR_LOG_ERROR(pellmar_log::kAuth, "GenerateAuthAES userName OR password is empty");
         return -1;
     }
+    if (user.size() + password.size() > kAesUserPasswordMax) {
+        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "GenerateAuthAES userName ADD password len is over maxlen %d",
+                          static_cast<int>(kAesUserPasswordMax));
+        return -1;
+    }
+    // The colon can take the text past the buffer: refused, never cut.
     const std::string credentials = user + ":" + password;
     if (credentials.size() > kAesCredentialsMax) {
-        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "GenerateAuthAES userName ADD password len is over maxlen %d",
-                          static_cast<int>(kAesCredentialsMax - 1));
+        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "GenerateAuthAES userName:password len %d is over maxlen %d",
+                          static_cast<int>(credentials.size()), static_cast<int>(kAesCredentialsMax));
         return -1;
     }
     const std::shared_ptr<CRsaPublicKey> rsa = libraryKey();
@@ -288,7 +295,7 @@ int RSA_PublicKey_Init(const char *pem)
 {
     std::shared_ptr<CRsaPublicKey> key = CRsaPublicKey::FromPem(pem ? pem : kBuiltInPublicKey);
     if (!key) {
-        PELLMAR_LOG_ERROR(pellmar_log::kRsaKey, "RSA_PublicKey_Init PEM_read_bio_PUBKEY failed");
+        PELLMAR_LOG_ERROR(pellmar_log::kRsaKey, "RSA_PublicKey_Init PEM_read_bio_RSA_PUBKEY failed");
         return -1;
     }
     std::lock_guard<std::mutex> lock(g_libraryKeyMutex);

@@ -1,7 +1,5 @@
 #include "WexlLogger.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 
@@ -21,8 +19,6 @@ std::shared_ptr<spdlog::sinks::sink> openFile(const std::string &path)
         return nullptr;
     }
 }
-
-} // namespace
 
 spdlog::level::level_enum levelOf(int level)
 {
@@ -56,6 +52,8 @@ std::string defaultLogFile()
     }
     return (directory / "PellmarLogs" / "Pellmar.log").string();
 }
+
+} // namespace
 
 WexlLogger &WexlLogger::instance()
 {

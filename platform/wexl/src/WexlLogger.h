@@ -39,9 +39,6 @@ private:
     std::atomic<int> m_minimumLevel{0};
 };
 
-spdlog::level::level_enum levelOf(int level);
-std::string defaultLogFile();
-
 } // namespace wexl
 
 #endif

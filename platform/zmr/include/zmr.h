@@ -125,6 +125,10 @@ ZMR_API uint16_t ZMR_Ntohs(uint16_t value);
  * written whole and in the order of the calls, and complete in that order.
  * Completions belong to the operation: after a socket is unbound or closed,
  * a new socket that reuses its number never sees them.
+ * Unbinding or closing does not wait: the cancelled operations' callbacks
+ * may still run on the queue after the call returned, so their contexts and
+ * receive buffers must live until then. Once ZMR_AsyncIO_DestroyQueueEx
+ * returned, no callback of that queue runs again.
  */
 typedef void *ZMR_ASYNCIOQUEUE;
 #define ZMR_INVALID_ASYNCIOQUEUE ((ZMR_ASYNCIOQUEUE)0)

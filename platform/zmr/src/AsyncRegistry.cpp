@@ -21,17 +21,11 @@ int AsyncRegistry::createQueue(int threads, AsyncQueue **queue)
 {
     if (threads < 1 || threads > 256 || !queue)
         return EINVAL;
-    try {
-        auto *created = new AsyncQueue(threads);
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_openQueues.insert(created);
-        *queue = created;
-        return 0;
-    } catch (const std::system_error &error) {
-        return error.code().value() ? error.code().value() : EAGAIN;
-    } catch (const std::bad_alloc &) {
-        return ENOMEM;
-    }
+    auto created = std::make_unique<AsyncQueue>(threads);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_openQueues.insert(created.get());
+    *queue = created.release();
+    return 0;
 }
 
 int AsyncRegistry::destroyQueue(AsyncQueue *queue)

@@ -21,7 +21,8 @@ class AsyncRegistry
 public:
     static AsyncRegistry &instance();
 
-    // Each returns 0 or an errno.
+    // Each returns 0 or an errno; a failure to get descriptors, threads or
+    // memory throws, and the C entry points turn it into its errno.
     int createQueue(int threads, AsyncQueue **queue);
     int destroyQueue(AsyncQueue *queue);
     int bind(int descriptor, AsyncQueue *queue);

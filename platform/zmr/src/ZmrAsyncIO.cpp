@@ -1,7 +1,11 @@
 // The C entry points of the completion queues.
 #include "zmr.h"
 
+#include <boost/system/system_error.hpp>
+
 #include <cerrno>
+#include <new>
+#include <system_error>
 
 #include "AsyncQueue.h"
 #include "AsyncRegistry.h"
@@ -21,11 +25,36 @@ int report(int error)
     return -1;
 }
 
+int codeOr(int code, int fallback)
+{
+    return code != 0 ? code : fallback;
+}
+
+// No exception may cross the C interface: a failure to get descriptors or
+// memory while setting up I/O becomes the errno it stands for.
+template <typename Call>
+int guarded(Call call) noexcept
+{
+    try {
+        return report(call());
+    } catch (const boost::system::system_error &error) {
+        return report(codeOr(error.code().value(), EIO));
+    } catch (const std::system_error &error) {
+        return report(codeOr(error.code().value(), EIO));
+    } catch (const std::bad_alloc &) {
+        return report(ENOMEM);
+    } catch (...) {
+        return report(EIO);
+    }
+}
+
 template <typename Operation>
 int onBoundSocket(ZMR_SOCKET socket, Operation operation)
 {
-    const std::shared_ptr<AsyncSocket> bound = AsyncRegistry::instance().find(socket);
-    return report(bound ? operation(*bound) : EBADF);
+    return guarded([&] {
+        const std::shared_ptr<AsyncSocket> bound = AsyncRegistry::instance().find(socket);
+        return bound ? operation(*bound) : EBADF;
+    });
 }
 
 AsyncQueue *queueOf(ZMR_ASYNCIOQUEUE queue)
@@ -38,18 +67,18 @@ AsyncQueue *queueOf(ZMR_ASYNCIOQUEUE queue)
 ZMR_ASYNCIOQUEUE ZMR_AsyncIO_CreateQueueEx_New(int threads)
 {
     AsyncQueue *queue = nullptr;
-    report(AsyncRegistry::instance().createQueue(threads, &queue));
+    guarded([&] { return AsyncRegistry::instance().createQueue(threads, &queue); });
     return queue;
 }
 
 int ZMR_AsyncIO_DestroyQueueEx(ZMR_ASYNCIOQUEUE queue)
 {
-    return report(AsyncRegistry::instance().destroyQueue(queueOf(queue)));
+    return guarded([&] { return AsyncRegistry::instance().destroyQueue(queueOf(queue)); });
 }
 
 int ZMR_AsyncIO_BindIOHandleToQueueEx(ZMR_SOCKET socket, ZMR_ASYNCIOQUEUE queue)
 {
-    return report(AsyncRegistry::instance().bind(socket, queueOf(queue)));
+    return guarded([&] { return AsyncRegistry::instance().bind(socket, queueOf(queue)); });
 }
 
 int ZMR_AsyncIO_BindCallBackToIOHandleEx(ZMR_SOCKET socket, ZMR_ASYNCIO_CALLBACK callback)
@@ -64,7 +93,7 @@ int ZMR_AsyncIO_UnBindIOHandleEx(ZMR_SOCKET socket, ZMR_ASYNCIOQUEUE queue)
 {
     if (!queue)
         return report(EINVAL);
-    return report(AsyncRegistry::instance().unbind(socket, queueOf(queue)));
+    return guarded([&] { return AsyncRegistry::instance().unbind(socket, queueOf(queue)); });
 }
 
 int ZMR_AsyncIO_RecvEx(ZMR_SOCKET socket, void *buffer, uint32_t length, void *context,
@@ -99,5 +128,6 @@ int ZMR_AsyncIO_SendToEx(ZMR_SOCKET socket, const void *data, uint32_t length, v
 int ZMR_AsyncIO_PostQueuedCompleteStatusEx(ZMR_ASYNCIOQUEUE queue, ZMR_SOCKET socket, int32_t result,
                                            uint32_t bytes, void *context, ZMR_ASYNCIO_CALLBACK callback)
 {
-    return report(AsyncRegistry::instance().post(queueOf(queue), socket, result, bytes, context, callback));
+    return guarded(
+        [&] { return AsyncRegistry::instance().post(queueOf(queue), socket, result, bytes, context, callback); });
 }

@@ -43,6 +43,12 @@ struct LevelCase
     const char *name;
 };
 
+// Cases print as their level names in test listings.
+void PrintTo(const LevelCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class WexlLevels : public WexlTest, public ::testing::WithParamInterface<LevelCase>
 {
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <cerrno>
@@ -168,32 +169,49 @@ TEST_F(AsyncIOTest, TenThousandSendsArriveWholeAndCompleteInOrder)
     EXPECT_EQ(ZMR_CloseSocket(client, 0), 0);
 }
 
-TEST_F(AsyncIOTest, EndOfStreamCompletesWithZeroBytes)
+struct PeerEnding
 {
-    const auto [client, server] = boundTcpPair();
-    char buffer[16];
-    auto *received = m_log.operation();
-    ASSERT_EQ(ZMR_AsyncIO_RecvEx(client, buffer, sizeof buffer, received, CompletionLog::callback), 0);
-    shutdown(server, SHUT_WR);
-    ASSERT_TRUE(m_log.waitForCount(1));
-    EXPECT_EQ(received->result, 0);
-    EXPECT_EQ(received->bytes, 0u);
-    EXPECT_EQ(ZMR_CloseSocket(client, 0), 0);
+    const char *name;
+    void (*end)(int socket); // also closes the socket
+    int32_t result;
+};
+
+// Cases print as their names in test listings.
+void PrintTo(const PeerEnding &ending, std::ostream *out)
+{
+    *out << ending.name;
 }
 
-TEST_F(AsyncIOTest, PeerResetCompletesWithTheSystemError)
+class PendingReceive : public AsyncIOTest, public ::testing::WithParamInterface<PeerEnding>
 {
-    auto [client, server] = boundTcpPair();
+};
+
+TEST_P(PendingReceive, CompletesWithHowThePeerEnded)
+{
+    const auto [client, server] = boundTcpPair();
     m_sockets.pop_back();
     char buffer[16];
     auto *received = m_log.operation();
     ASSERT_EQ(ZMR_AsyncIO_RecvEx(client, buffer, sizeof buffer, received, CompletionLog::callback), 0);
-    loopback::resetAndClose(server);
+    GetParam().end(server);
     ASSERT_TRUE(m_log.waitForCount(1));
-    EXPECT_EQ(received->result, ECONNRESET);
+    EXPECT_EQ(received->completions, 1);
+    EXPECT_EQ(received->result, GetParam().result);
     EXPECT_EQ(received->bytes, 0u);
     EXPECT_EQ(ZMR_CloseSocket(client, 0), 0);
 }
+
+void endOfStream(int socket)
+{
+    shutdown(socket, SHUT_WR);
+    close(socket);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, PendingReceive,
+                         ::testing::Values(PeerEnding{"endOfStreamAsZeroBytes", endOfStream, 0},
+                                           PeerEnding{"resetAsTheSystemError", loopback::resetAndClose,
+                                                      ECONNRESET}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(AsyncIOTest, CloseWithReceivePendingCompletesCancelledOnceAndNeverReachesTheNextSocket)
 {
@@ -276,6 +294,50 @@ TEST_F(AsyncIOTest, OperationsOnAnUnboundSocketAreRefusedWithoutCompletion)
     EXPECT_NE(ZMR_AsyncIO_UnBindIOHandleEx(socket, m_queue), 0);
     EXPECT_NE(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, nullptr), 0);
     EXPECT_EQ(m_log.count(), 0u);
+}
+
+// Holds the soft descriptor limit at the lowest free number, so that no
+// new descriptor can be opened until it goes out of scope.
+class NoFreeDescriptors
+{
+public:
+    NoFreeDescriptors()
+    {
+        getrlimit(RLIMIT_NOFILE, &m_original);
+        const int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        close(lowestFree);
+        rlimit lowered = m_original;
+        lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
+        m_lowered = setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~NoFreeDescriptors() { setrlimit(RLIMIT_NOFILE, &m_original); }
+    bool lowered() const { return m_lowered; }
+
+private:
+    rlimit m_original{};
+    bool m_lowered = false;
+};
+
+TEST_F(AsyncIOTest, BindWithoutFreeDescriptorsFailsCleanlyAndWorksOnceThereAreSome)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizers check memory through a pipe, so they misreport with no descriptor free";
+#endif
+    // The queue's first socket sets up its event polling, which needs descriptors.
+    const int socket = owned(loopback::udpSocket());
+    {
+        NoFreeDescriptors exhausted;
+        ASSERT_TRUE(exhausted.lowered());
+        EXPECT_NE(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, m_queue), 0);
+        EXPECT_EQ(ZMR_GetSystemLastError(), EMFILE);
+    }
+    ASSERT_EQ(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, m_queue), 0);
+    auto *posted = m_log.operation();
+    ASSERT_EQ(ZMR_AsyncIO_BindCallBackToIOHandleEx(socket, CompletionLog::callback), 0);
+    ASSERT_EQ(ZMR_AsyncIO_PostQueuedCompleteStatusEx(m_queue, socket, 0, 3, posted, nullptr), 0);
+    ASSERT_TRUE(m_log.waitForCount(1));
+    EXPECT_EQ(posted->bytes, 3u);
+    EXPECT_EQ(ZMR_AsyncIO_UnBindIOHandleEx(socket, m_queue), 0);
 }
 
 struct DestroyAttempt

@@ -108,6 +108,12 @@ struct AtoiCase
     int32_t expected;
 };
 
+// Cases print as their texts in test listings.
+void PrintTo(const AtoiCase &c, std::ostream *out)
+{
+    *out << '"' << (c.text ? c.text : "(null)") << '"';
+}
+
 class ZmrAtoi : public ::testing::TestWithParam<AtoiCase>
 {
 };

@@ -2,13 +2,18 @@
 // peer that holds the private keys.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <sstream>
 
 #include "AuthTestPeer.h"
 #include "auth/Authorization.h"
 #include "auth/Base64.h"
 #include "auth/CRsaPublicKey.h"
 #include "auth/Md5.h"
+#include "wexl.h"
 
 namespace {
 
@@ -38,6 +43,12 @@ struct Base64Case
     std::string plain;
     std::string encoded;
 };
+
+// Cases print as their plain texts in test listings.
+void PrintTo(const Base64Case &c, std::ostream *out)
+{
+    *out << '"' << c.plain << '"';
+}
 
 class Base64Vectors : public ::testing::TestWithParam<Base64Case>
 {
@@ -99,6 +110,12 @@ struct DigestCase
     std::string password;
     std::string expected;
 };
+
+// Cases print as their names in test listings.
+void PrintTo(const DigestCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 class DigestVectors : public ::testing::TestWithParam<DigestCase>
 {
@@ -214,6 +231,81 @@ TEST(AesSchemeLimits, KeyThatMakesTheValueTooLongIsRefused)
     RSA_PublicKey_Init();
 }
 
+// The library's log lines, written to a file of the test's own.
+class LogCapture
+{
+public:
+    LogCapture()
+        : m_path(std::filesystem::temp_directory_path() / ("auth-test-" + std::to_string(getpid()) + ".log"))
+    {
+        std::filesystem::remove(m_path);
+        EXPECT_EQ(Wexl_SetLogFile(m_path.c_str()), 0);
+    }
+    ~LogCapture() { std::filesystem::remove(m_path); }
+
+    std::string errorLines() const
+    {
+        std::string lines;
+        std::istringstream text(AuthTestPeer::readFile(m_path.string()));
+        for (std::string line; std::getline(text, line);) {
+            if (line.find("[error] [PELLMAR]") != std::string::npos)
+                lines += line + "\n";
+        }
+        return lines;
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+struct AesRefusal
+{
+    const char *name;
+    size_t userLength;
+    size_t passwordLength;
+    std::string logged;
+};
+
+// Cases print as their names in test listings.
+void PrintTo(const AesRefusal &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class AesRefusals : public ::testing::TestWithParam<AesRefusal>
+{
+};
+
+TEST_P(AesRefusals, AreLoggedWithTheirReason)
+{
+    ASSERT_EQ(RSA_PublicKey_Init(), 0);
+    LogCapture log;
+    std::string value;
+    EXPECT_EQ(GenerateAuthAES(std::string(GetParam().userLength, 'u'), std::string(GetParam().passwordLength, 'p'),
+                              value),
+              -1);
+    EXPECT_NE(log.errorLines().find("] - " + GetParam().logged + "\n"), std::string::npos) << log.errorLines();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AesRefusals,
+    ::testing::Values(
+        AesRefusal{"emptyPassword", 5, 0, "GenerateAuthAES userName OR password is empty"},
+        AesRefusal{"over64Together", 40, 25, "GenerateAuthAES userName ADD password len is over maxlen 64"},
+        // 64 together fit the limit, but with the colon they would be cut.
+        AesRefusal{"cutByTheColon", 40, 24, "GenerateAuthAES userName:password len 65 is over maxlen 63"},
+        AesRefusal{"cutAtSixtyFour", 40, 23, "GenerateAuthAES userName:password len 64 is over maxlen 63"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(RsaKeyInit, TextWithoutAKeyIsRefusedAndLogged)
+{
+    LogCapture log;
+    EXPECT_EQ(RSA_PublicKey_Init("not a key"), -1);
+    EXPECT_NE(log.errorLines().find("] - RSA_PublicKey_Init PEM_read_bio_RSA_PUBKEY failed\n"), std::string::npos)
+        << log.errorLines();
+    EXPECT_EQ(RSA_PublicKey_Init(), 0);
+}
+
 // ---- "SEP" ------------------------------------------------------------------
 
 struct SepCase
@@ -223,6 +315,12 @@ struct SepCase
     std::string serverKey; // file name
     bool bareLineFeeds;
 };
+
+// Cases print as their names in test listings.
+void PrintTo(const SepCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 class SepScheme : public ::testing::TestWithParam<SepCase>
 {
@@ -291,6 +389,12 @@ struct SepRefusal
     std::string random;
     std::string token;
 };
+
+// Cases print as their names in test listings.
+void PrintTo(const SepRefusal &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 class SepRefusals : public ::testing::TestWithParam<SepRefusal>
 {

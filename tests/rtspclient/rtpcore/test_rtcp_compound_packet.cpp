@@ -132,6 +132,9 @@ struct MalformedRtcp {
     RtcpParseError expected;
 };
 
+// Cases print as their names in test listings.
+static void PrintTo(const MalformedRtcp& c, std::ostream* out) { *out << c.name; }
+
 class RtcpCompoundMalformed : public testing::TestWithParam<MalformedRtcp> {};
 
 TEST_P(RtcpCompoundMalformed, IsRejectedWithItsReason)

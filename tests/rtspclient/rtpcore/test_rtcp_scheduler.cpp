@@ -15,6 +15,9 @@ struct IntervalCase {
     double expected;
 };
 
+// Cases print as their names in test listings.
+static void PrintTo(const IntervalCase& c, std::ostream* out) { *out << c.name; }
+
 class RtcpDeterministicInterval : public testing::TestWithParam<IntervalCase> {};
 
 TEST_P(RtcpDeterministicInterval, FollowsTheBandwidthShares)

@@ -63,6 +63,9 @@ struct MalformedRtp {
     RtpParseError expected;
 };
 
+// Cases print as their names in test listings.
+static void PrintTo(const MalformedRtp& c, std::ostream* out) { *out << c.name; }
+
 class RtpPacketMalformed : public testing::TestWithParam<MalformedRtp> {};
 
 TEST_P(RtpPacketMalformed, IsRejectedWithItsReason)
