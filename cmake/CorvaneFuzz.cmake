@@ -1,10 +1,11 @@
-# rtp_add_fuzzer(<name> SOURCES ... [INCLUDES ...] [RUNS n])
-# A libFuzzer target, run briefly as a test. Built by the project's compiler
-# when it is clang; otherwise by clang++ directly when it is installed (the
-# fuzzed code is pure and needs nothing but its own sources); skipped when no
-# clang exists.
-function(rtp_add_fuzzer name)
-  cmake_parse_arguments(ARG "" "RUNS" "SOURCES;INCLUDES" ${ARGN})
+# corvane_add_fuzzer(<name> SOURCES ... [INCLUDES ...] [RUNS n] [SEED_WRITER target])
+# A libFuzzer target over pure code, run briefly as a test. Built by the
+# project's compiler when it is clang; otherwise by clang++ directly when it is
+# installed (the fuzzed code needs nothing but its own sources); skipped when
+# no clang exists. SEED_WRITER names a program of ours that writes the seed
+# corpus into the folder it is given, before each run.
+function(corvane_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "RUNS;SEED_WRITER" "SOURCES;INCLUDES" ${ARGN})
   if(NOT ARG_RUNS)
     set(ARG_RUNS 200000)
   endif()
@@ -17,8 +18,8 @@ function(rtp_add_fuzzer name)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   else()
-    find_program(RTP_FUZZ_CLANGXX NAMES clang++ clang++-14)
-    if(NOT RTP_FUZZ_CLANGXX)
+    find_program(CORVANE_CLANGXX NAMES clang++ clang++-14)
+    if(NOT CORVANE_CLANGXX)
       message(STATUS "${name}: no clang++, fuzz target not built")
       return()
     endif()
@@ -31,13 +32,21 @@ function(rtp_add_fuzzer name)
       list(APPEND headers ${dir_headers})
     endforeach()
     add_custom_command(OUTPUT ${binary}
-      COMMAND ${RTP_FUZZ_CLANGXX} ${flags} ${includes} ${ARG_SOURCES} -o ${binary}
+      COMMAND ${CORVANE_CLANGXX} ${flags} ${includes} ${ARG_SOURCES} -o ${binary}
       DEPENDS ${ARG_SOURCES} ${headers}
       COMMENT "Building fuzz target ${name} with clang"
       VERBATIM)
     add_custom_target(${name} ALL DEPENDS ${binary})
   endif()
-  add_test(NAME ${name} COMMAND ${binary} -runs=${ARG_RUNS} -seed=1 -max_len=4096 -max_total_time=60)
+  set(run ${binary} -runs=${ARG_RUNS} -seed=1 -max_len=4096 -max_total_time=20)
+  if(ARG_SEED_WRITER)
+    set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+    add_test(NAME ${name}
+      COMMAND sh -c "rm -rf \"$0\" && mkdir -p \"$0\" && \"$1\" \"$0\" && shift && exec \"$@\" \"$0\""
+              ${corpus} $<TARGET_FILE:${ARG_SEED_WRITER}> ${run})
+  else()
+    add_test(NAME ${name} COMMAND ${run})
+  endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT 120
     ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 endfunction()
