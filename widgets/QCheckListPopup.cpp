@@ -1,6 +1,6 @@
 #include "QCheckListPopup.h"
 
-#include "qchecklistcombobox.h"
+#include "QCheckListComboBox.h"
 
 #include <QMouseEvent>
 #include <QStyleOptionComboBox>

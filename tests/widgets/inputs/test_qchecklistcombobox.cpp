@@ -1,6 +1,6 @@
 #include "InternalListWidget.h"
 #include "QCheckListPopup.h"
-#include "qchecklistcombobox.h"
+#include "QCheckListComboBox.h"
 
 #include <QLineEdit>
 #include <QPushButton>
