@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QComboBox>
 #include <QStyle>
 #include <QVariant>
@@ -14,7 +12,7 @@ class QCheckListPopup;
 // the panel and emits signalSelectConfirm(). The box shows the checked texts
 // joined by ";", or "全部". Items carry a user value (Qt::UserRole); callers
 // read and set the selection as a list of those values.
-class FERROWIX_EXPORT QCheckListComboBox : public QComboBox
+class QCheckListComboBox : public QComboBox
 {
     Q_OBJECT
 
