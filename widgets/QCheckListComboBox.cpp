@@ -1,4 +1,4 @@
-#include "qchecklistcombobox.h"
+#include "QCheckListComboBox.h"
 
 #include "PopupPlacement.h"
 #include "QCheckListPopup.h"

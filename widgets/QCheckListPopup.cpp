@@ -1,9 +1,8 @@
 #include "QCheckListPopup.h"
 
-#include "qchecklistcombobox.h"
-
-#include <QMouseEvent>
-#include <QStyleOptionComboBox>
+#include "ComboArrowGeometry.h"
+#include "PopupPress.h"
+#include "QCheckListComboBox.h"
 
 QCheckListPopup::QCheckListPopup(QCheckListComboBox* parent) : QCheckListWidget(parent, Qt::Popup)
 {
@@ -19,15 +18,8 @@ void QCheckListPopup::mousePressEvent(QMouseEvent* event)
         QCheckListWidget::mousePressEvent(event);
         return;
     }
-    QStyleOptionComboBox option;
-    option.initFrom(combo);
-    option.editable = combo->isEditable();
-    option.subControls = QStyle::SC_All;
-    option.activeSubControls = QStyle::SC_ComboBoxArrow;
-    const QPoint pos = combo->mapFromGlobal(event->globalPos());
-    const QStyle::SubControl hit = combo->style()->hitTestComplexControl(QStyle::CC_ComboBox, &option, pos, combo);
-    // The press that closes the panel from the arrow must not open it again.
-    if ((hit == QStyle::SC_ComboBoxArrow && option.editable) || (hit != QStyle::SC_None && !option.editable))
-        setAttribute(Qt::WA_NoMouseReplay);
+    // The arrow of the editable box opens the panel, any part of a non-editable one.
+    const QRect opener = combo->isEditable() ? comboBoxArrowRect(combo) : combo->rect();
+    PopupPress::keepFromReopening(this, event, PopupPress::onScreen(combo, opener));
     combo->hidePopup();
 }

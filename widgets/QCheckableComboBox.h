@@ -1,7 +1,6 @@
 #pragma once
 
 #include "QStyledComboBox.h"
-#include "ferrowix_export.h"
 
 #include <memory>
 
@@ -12,7 +11,7 @@ class QCheckableComboBoxPrivate;
 // while the list stays open; the closed box shows "All", "None", the one checked
 // item, or the checked texts joined by ";". The states live in the model
 // (Qt::CheckStateRole) and a QCheckableModelHelper keeps them consistent.
-class FERROWIX_EXPORT QCheckableComboBox : public QStyledComboBox
+class QCheckableComboBox : public QStyledComboBox
 {
     Q_OBJECT
 

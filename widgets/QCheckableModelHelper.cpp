@@ -2,6 +2,7 @@
 
 #include <QPersistentModelIndex>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QStandardItemModel>
 
 #include <optional>
@@ -32,28 +33,13 @@ public:
     QPointer<QAbstractItemModel> model;
     QPersistentModelIndex rootIndex;
     Qt::Orientation orientation;
+    // Set during the helper's own writes, so that the change signals they cause
+    // start no propagation of their own.
     bool updating = false;
     bool forceCheckability = true;
     int propagateDepth = -1;
     Qt::CheckState defaultCheckState = Qt::Unchecked;
 };
-
-namespace {
-// Marks the helper's own writes so that the model's change signals they cause
-// do not start another propagation.
-class UpdateGuard
-{
-public:
-    explicit UpdateGuard(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
-    ~UpdateGuard() { m_flag = m_previous; }
-    UpdateGuard(const UpdateGuard&) = delete;
-    UpdateGuard& operator=(const UpdateGuard&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_previous;
-};
-} // namespace
 
 int QCheckableModelHelperPrivate::depth(QModelIndex index)
 {
@@ -224,7 +210,7 @@ void QCheckableModelHelper::setModel(QAbstractItemModel* model)
     connect(model, &QAbstractItemModel::rowsInserted, this, &QCheckableModelHelper::onRowsInserted);
 
     if (d->forceCheckability) {
-        UpdateGuard guard(d->updating);
+        const QScopedValueRollback<bool> guard(d->updating, true);
         const QModelIndexList stateless =
             model->match(model->index(0, 0), Qt::CheckStateRole, QVariant(), -1, Qt::MatchRecursive);
         for (const QModelIndex& index : stateless)
@@ -278,7 +264,7 @@ void QCheckableModelHelper::setForceCheckability(bool force)
         return;
     d->forceCheckability = force;
     if (d->model) {
-        UpdateGuard guard(d->updating);
+        const QScopedValueRollback<bool> guard(d->updating, true);
         d->pushDown(d->rootIndex);
     }
 }
@@ -347,7 +333,7 @@ void QCheckableModelHelper::updateHeadersFromItems()
 {
     if (!d->model)
         return;
-    UpdateGuard guard(d->updating);
+    const QScopedValueRollback<bool> guard(d->updating, true);
     d->recomputeUp(d->rootIndex);
 }
 
@@ -355,7 +341,7 @@ void QCheckableModelHelper::onHeaderDataChanged(Qt::Orientation orientation, int
 {
     if (d->updating || orientation != d->orientation)
         return;
-    UpdateGuard guard(d->updating);
+    const QScopedValueRollback<bool> guard(d->updating, true);
     d->pushDown(d->rootIndex);
 }
 
@@ -363,7 +349,7 @@ void QCheckableModelHelper::onDataChanged(const QModelIndex& topLeft, const QMod
 {
     if (d->updating || d->propagateDepth == 0 || !d->readState(topLeft))
         return;
-    UpdateGuard guard(d->updating);
+    const QScopedValueRollback<bool> guard(d->updating, true);
     d->pushDown(topLeft);
     d->recomputeUp(topLeft.parent());
 }
@@ -377,7 +363,7 @@ void QCheckableModelHelper::onRowsInserted(const QModelIndex& parent, int start,
             updateHeadersFromItems();
         return;
     }
-    UpdateGuard guard(d->updating);
+    const QScopedValueRollback<bool> guard(d->updating, true);
     if (d->forceCheckability) {
         for (int row = start; row <= end; ++row)
             d->makeCheckableIfStateless(d->model->index(row, 0, parent));
@@ -398,7 +384,7 @@ void QCheckableModelHelper::onColumnsInserted(const QModelIndex& parent, int sta
             updateHeadersFromItems();
         return;
     }
-    UpdateGuard guard(d->updating);
+    const QScopedValueRollback<bool> guard(d->updating, true);
     if (d->forceCheckability) {
         for (int column = start; column <= end; ++column)
             d->makeCheckableIfStateless(d->model->index(0, column, parent));

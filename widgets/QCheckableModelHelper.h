@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QModelIndex>
 #include <QObject>
 
@@ -16,7 +14,7 @@ class QCheckableModelHelperPrivate;
 // checked). Header section 0 stands for the root, so a header check box checks
 // or unchecks everything. The model is watched, not owned; when it is destroyed
 // the helper behaves as having none.
-class FERROWIX_EXPORT QCheckableModelHelper : public QObject
+class QCheckableModelHelper : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool forceCheckability READ forceCheckability WRITE setForceCheckability)

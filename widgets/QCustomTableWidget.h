@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QBitArray>
 #include <QTableWidget>
 
@@ -11,7 +9,7 @@ class QClickabledHeaderView;
 // column of every row, a header check box that checks or unchecks all rows,
 // and clickable sort arrows on the columns made orderable. The table sorts
 // nothing itself: it reports the flipped order and the caller re-reads its data.
-class FERROWIX_EXPORT QCustomTableWidget : public QTableWidget
+class QCustomTableWidget : public QTableWidget
 {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "QDateTimeCalendarPopup.h"
 
 #include "ComboArrowGeometry.h"
+#include "PopupPress.h"
 
 #include <QDateTimeEdit>
 #include <QMouseEvent>
@@ -14,12 +15,8 @@ QDateTimeCalendarPopup::QDateTimeCalendarPopup(QWidget* parent)
 
 void QDateTimeCalendarPopup::mousePressEvent(QMouseEvent* event)
 {
-    if (const auto* edit = qobject_cast<const QDateTimeEdit*>(parentWidget())) {
-        QRect arrow = comboBoxArrowRect(edit);
-        arrow.moveTopLeft(edit->mapToGlobal(arrow.topLeft()));
-        // A press on the edit's arrow closes the pop-up and must not reopen it.
-        if (arrow.contains(event->globalPos()) || rect().contains(event->pos()))
-            setAttribute(Qt::WA_NoMouseReplay);
-    }
+    // The edit's arrow opens the pop-up.
+    if (const auto* edit = qobject_cast<const QDateTimeEdit*>(parentWidget()))
+        PopupPress::keepFromReopening(this, event, PopupPress::onScreen(edit, comboBoxArrowRect(edit)));
     QDateTimeCalendarWidget::mousePressEvent(event);
 }

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QDateTimeEdit>
 
 class QDateTimeCalendarWidget;
 
 // A date-time edit ("yyyy/MM/dd HH:mm:ss") whose calendar pop-up is the
 // library's own date-time picker; any press on the edit opens it.
-class FERROWIX_EXPORT QDateTimeEditWithPopup : public QDateTimeEdit
+class QDateTimeEditWithPopup : public QDateTimeEdit
 {
     Q_OBJECT
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QLineEdit>
 
 #include <memory>
@@ -11,7 +9,7 @@ class QIP4LineEditPrivate;
 // Input field for a dotted IPv4 address: four octet edits side by side with
 // dots painted between them. A "." or a full octet moves on to the next octet;
 // Backspace and Left at the start move back, Right at the end moves on.
-class FERROWIX_EXPORT QIP4LineEdit : public QLineEdit
+class QIP4LineEdit : public QLineEdit
 {
     Q_OBJECT
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QWidget>
 
 #include <memory>
@@ -11,7 +9,7 @@ class QPassWordEditForm;
 
 // Password field with a four-segment strength bar under it. Copy, cut and
 // paste are refused; every change of the text re-rates the password.
-class FERROWIX_EXPORT QPassWordEdit : public QWidget
+class QPassWordEdit : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(Level securityLevel READ securityLevel WRITE setSecurityLevel DESIGNABLE true STORED true)

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QIntValidator>
 
 // An integer validator that refuses a lone "0", for ports and counts.
-class FERROWIX_EXPORT QPositiveIntValidator : public QIntValidator
+class QPositiveIntValidator : public QIntValidator
 {
     Q_OBJECT
 

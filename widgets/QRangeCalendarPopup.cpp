@@ -1,5 +1,7 @@
 #include "QRangeCalendarPopup.h"
 
+#include "PopupPress.h"
+
 #include <QLayout>
 #include <QMouseEvent>
 
@@ -13,15 +15,12 @@ QRangeCalendarPopup::QRangeCalendarPopup(QWidget* parent, QFlags<RangeCalendarMo
 
 void QRangeCalendarPopup::mousePressEvent(QMouseEvent* event)
 {
-    // A press on the owner's calendar button closes the pop-up; replayed to the
-    // button it would open it again at once.
+    // The owner's calendar button opens the pop-up.
     QWidget* owner = parentWidget();
     QLayout* layout = owner ? owner->layout() : nullptr;
     if (owner && owner->inherits("QRangeEditWithPopupBase") && layout && layout->count() > 0) {
         const QWidget* button = layout->itemAt(layout->count() - 1)->widget();
-        const QRect buttonRect = button ? QRect(button->mapToGlobal(QPoint(0, 0)), button->size()) : QRect();
-        if (buttonRect.contains(event->globalPos()) || rect().contains(event->pos()))
-            setAttribute(Qt::WA_NoMouseReplay);
+        PopupPress::keepFromReopening(this, event, button ? PopupPress::onScreen(button, button->rect()) : QRect());
     }
     QRangeCalendarWidget::mousePressEvent(event);
 }

@@ -1,7 +1,9 @@
 #include "QScrollTime.h"
 
+#include "QHourModel.h"
+#include "QMinuteModel.h"
 #include "QScrollTimeDelegate.h"
-#include "QTimeModel.h"
+#include "QSecondModel.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>

@@ -1,5 +1,7 @@
 #include "QScrollTimePopup.h"
 
+#include "PopupPress.h"
+
 #include <QMouseEvent>
 
 QScrollTimePopup::QScrollTimePopup(QWidget* parent)
@@ -10,12 +12,9 @@ QScrollTimePopup::QScrollTimePopup(QWidget* parent)
 
 void QScrollTimePopup::mousePressEvent(QMouseEvent* event)
 {
-    // A press on the time field closes the pop-up; it must not reopen it at once.
-    QWidget* owner = parentWidget();
-    if (owner && owner->inherits("QTimeLineEdit")) {
-        const QRect ownerRect(owner->mapToGlobal(QPoint(0, 0)), owner->size());
-        if (ownerRect.contains(event->globalPos()) || rect().contains(event->pos()))
-            setAttribute(Qt::WA_NoMouseReplay);
-    }
+    // A press anywhere on the time field opens the pop-up.
+    const QWidget* owner = parentWidget();
+    if (owner && owner->inherits("QTimeLineEdit"))
+        PopupPress::keepFromReopening(this, event, PopupPress::onScreen(owner, owner->rect()));
     QScrollTime::mousePressEvent(event);
 }

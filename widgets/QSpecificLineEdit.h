@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QLineEdit>
 
 #include <memory>
@@ -11,7 +9,7 @@ class QSpecificLineEditPrivate;
 // A line edit restricted to one kind of value (port, positive integer in an
 // optional range, mobile phone number, identity card number) by the validator
 // that its type installs.
-class FERROWIX_EXPORT QSpecificLineEdit : public QLineEdit
+class QSpecificLineEdit : public QLineEdit
 {
     Q_OBJECT
     Q_PROPERTY(Type editerType READ editerType WRITE setEditerType DESIGNABLE true STORED true)

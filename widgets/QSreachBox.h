@@ -1,12 +1,10 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QLineEdit>
 
 // A line edit with a search button inside its right end; the button, and only
 // the button, emits searchTriggered with the current text.
-class FERROWIX_EXPORT QSreachBox : public QLineEdit
+class QSreachBox : public QLineEdit
 {
     Q_OBJECT
 

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QComboBox>
 
 // A combo box whose drop-down list floats in a transparent, rounded container
 // with a soft painted shadow, slightly wider than the combo box.
-class FERROWIX_EXPORT QStyledComboBox : public QComboBox
+class QStyledComboBox : public QComboBox
 {
     Q_OBJECT
 

@@ -44,7 +44,7 @@ void QTableItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, option.widget);
 
     QStyleOptionViewItem indicator(cell);
-    indicator.rect = centredCheckIndicatorRect(option.rect, QApplication::style());
+    indicator.rect = centredCheckIndicatorRect(option.rect, style);
     indicator.state &= ~(QStyle::State_On | QStyle::State_Off | QStyle::State_NoChange);
     indicator.state |= indicatorState(index.data(Qt::CheckStateRole).toInt());
     style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &indicator, painter, option.widget);
@@ -61,7 +61,7 @@ bool QTableItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, c
     case QEvent::MouseButtonDblClick: {
         // Only on the centred indicator: a click elsewhere selects the row.
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        const QRect box = centredCheckIndicatorRect(option.rect, QApplication::style());
+        const QRect box = centredCheckIndicatorRect(option.rect, styleFor(option));
         if (mouse->button() != Qt::LeftButton || !box.contains(mouse->pos()))
             return false;
         if (event->type() != QEvent::MouseButtonRelease)

@@ -24,24 +24,3 @@ private:
 
     int m_count;
 };
-
-class QHourModel : public QTimeModel
-{
-    Q_OBJECT
-public:
-    explicit QHourModel(QObject* parent) : QTimeModel(24, parent) {}
-};
-
-class QMinuteModel : public QTimeModel
-{
-    Q_OBJECT
-public:
-    explicit QMinuteModel(QObject* parent) : QTimeModel(60, parent) {}
-};
-
-class QSecondModel : public QTimeModel
-{
-    Q_OBJECT
-public:
-    explicit QSecondModel(QObject* parent) : QTimeModel(60, parent) {}
-};

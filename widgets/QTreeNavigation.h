@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QWidget>
 
 #include <memory>
@@ -13,7 +11,7 @@ class QTreeNavigationPrivate;
 // Dark two-level navigation menu: top-level entries open and close like an
 // accordion, their sub-entries are the pages. Fill it with addTopLevelItem and
 // addSubLevelItem and react to the signals of GetTreeWidget().
-class FERROWIX_EXPORT QTreeNavigation : public QWidget
+class QTreeNavigation : public QWidget
 {
     Q_OBJECT
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ferrowix_export.h"
-
 #include <QWidget>
 
 #include <memory>
@@ -13,7 +11,7 @@ class QVerifyLineEditForm;
 // A line edit with a result mark to its right. The caller checks the input
 // and reports the outcome: correct gives a green border and a tick, wrong a
 // red border and a cross, undetermined neither.
-class FERROWIX_EXPORT QVerifyLineEdit : public QWidget
+class QVerifyLineEdit : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(InputState inputState READ inputState WRITE updateResultState DESIGNABLE true STORED true)

@@ -8,10 +8,16 @@
 #include "QSwitchButton.h"
 #include "QTopSliderNavigation.h"
 
+#include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
+#include <QtUiPlugin/QDesignerCustomWidgetInterface>
+
+#include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidgetItem>
+#include <QPluginLoader>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QtTest>
 
 // The client has a class of this name too; this one counts its constructions
@@ -21,12 +27,35 @@ static int g_programLabels = 0;
 class QClickableLabel : public QLabel
 {
 public:
-    explicit QClickableLabel(QWidget* parent = nullptr) : QLabel(parent) { ++g_programLabels; }
+    explicit QClickableLabel(QWidget* parent = nullptr);
     ~QClickableLabel() override;
     int programOnly[64] = {};
 };
 
+// Out of line, as the library's are, so that the two would meet at load time.
+QClickableLabel::QClickableLabel(QWidget* parent) : QLabel(parent)
+{
+    ++g_programLabels;
+}
+
 QClickableLabel::~QClickableLabel() = default;
+
+// Likewise for a widget the library offers only to Qt Designer.
+static int g_programTables = 0;
+
+class QCustomTableWidget : public QTableWidget
+{
+public:
+    explicit QCustomTableWidget(QWidget* parent = nullptr);
+    ~QCustomTableWidget() override;
+};
+
+QCustomTableWidget::QCustomTableWidget(QWidget* parent) : QTableWidget(parent)
+{
+    ++g_programTables;
+}
+
+QCustomTableWidget::~QCustomTableWidget() = default;
 
 class TestExportedClasses : public QObject
 {
@@ -84,6 +113,27 @@ private slots:
 
         QClickableLabel own;
         QCOMPARE(g_programLabels, 1);
+    }
+
+    void designerWidgetsStayTheLibrarys()
+    {
+        QPluginLoader loader(QStringLiteral(FERROWIX_LIBRARY));
+        auto* collection = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(loader.instance());
+        QVERIFY2(collection, qPrintable(loader.errorString()));
+        QDesignerCustomWidgetInterface* tablePlugin = nullptr;
+        for (QDesignerCustomWidgetInterface* plugin : collection->customWidgets()) {
+            if (plugin->name() == QLatin1String("QCustomTableWidget"))
+                tablePlugin = plugin;
+        }
+        QVERIFY(tablePlugin);
+        std::unique_ptr<QWidget> table(tablePlugin->createWidget(nullptr));
+        QCOMPARE(g_programTables, 0);
+        // The library's table, with its check-box header.
+        auto* view = qobject_cast<QTableView*>(table.get());
+        QVERIFY(view && view->horizontalHeader()->inherits("QClickabledHeaderView"));
+
+        QCustomTableWidget own;
+        QCOMPARE(g_programTables, 1);
     }
 };
 

@@ -1,7 +1,6 @@
 #include "FerrowixWidgetList.h"
 
 #include "BaseGuiPlugin.h"
-#include "PromptTip.h"
 #include "QCheckableComboBox.h"
 #include "QCustomTableWidget.h"
 #include "QDateTimeEditWithPopup.h"
@@ -22,7 +21,7 @@
 #include "QTreeNavigation.h"
 #include "QVerifyLineEdit.h"
 #include "QYearMonthCalendarView.h"
-#include "qchecklistcombobox.h"
+#include "QCheckListComboBox.h"
 
 // A plug-in names the widget's class and public header and creates the widget;
 // `creation` is an expression over the form's `parent`.

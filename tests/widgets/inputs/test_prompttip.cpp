@@ -7,6 +7,14 @@
 #include <QLabel>
 #include <QtTest>
 
+namespace {
+// Qt's default (coarse) timers may fire up to 5 % before their time.
+qint64 earliestFiring(int msec)
+{
+    return msec - msec / 20;
+}
+} // namespace
+
 class TestPromptTip : public QObject
 {
     Q_OBJECT
@@ -94,42 +102,48 @@ void TestPromptTip::displayTimeIsHonoured()
     QPointer<QPromptWidget> tip = QPromptWidget::current();
     QVERIFY(tip && tip->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!tip, 10000);
-    QVERIFY(clock.elapsed() >= 600);
+    QVERIFY(clock.elapsed() >= earliestFiring(600));
     QCOMPARE(tipWindows(), 0);
 }
 
 void TestPromptTip::sameMessageDoesNotRestartTimer()
 {
+    // Display times leave a second of slack either way for a loaded machine.
+    const int displayTime = 3000;
     QElapsedTimer clock;
     clock.start();
-    PromptTip::showText(PromptTip::Tip, QStringLiteral("device offline"), m_anchor, QPoint(10, 10), 1500);
+    PromptTip::showText(PromptTip::Tip, QStringLiteral("device offline"), m_anchor, QPoint(10, 10), displayTime);
     QPointer<QPromptWidget> tip = QPromptWidget::current();
     QTest::qWait(1000);
     QVERIFY(tip);
     const qint64 secondCall = clock.elapsed();
-    PromptTip::showText(PromptTip::Tip, QStringLiteral("device offline"), m_anchor, QPoint(10, 10), 1500);
+    PromptTip::showText(PromptTip::Tip, QStringLiteral("device offline"), m_anchor, QPoint(10, 10), displayTime);
     QCOMPARE(QPromptWidget::current(), tip.data());
-    QTRY_VERIFY_WITH_TIMEOUT(!tip, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!tip, 15000);
     // A restarted timer could not have fired before the second call's display time.
-    QVERIFY2(clock.elapsed() < secondCall + 1500, qPrintable(QString::number(clock.elapsed() - secondCall)));
+    QVERIFY2(clock.elapsed() < secondCall + displayTime, qPrintable(QString::number(clock.elapsed() - secondCall)));
 }
 
 void TestPromptTip::newTextReplacesInPlaceAndRestartsTimer()
 {
-    PromptTip::showText(PromptTip::Tip, QStringLiteral("first"), m_anchor, QPoint(), 800);
+    const int firstTime = 1500;
+    const int secondTime = 3000;
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
+    PromptTip::showText(PromptTip::Tip, QStringLiteral("first"), m_anchor, QPoint(), firstTime);
     QPointer<QPromptWidget> tip = QPromptWidget::current();
     QTest::qWait(500);
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
-    PromptTip::showText(PromptTip::Warning, QStringLiteral("second"), m_anchor, QPoint(), 800);
+    PromptTip::showText(PromptTip::Warning, QStringLiteral("second"), m_anchor, QPoint(), secondTime);
     QCOMPARE(QPromptWidget::current(), tip.data());
     QCOMPARE(shownText(), QStringLiteral("second"));
     // Past the first call's display time the tip must still be up.
-    QTest::qWait(500);
-    if (sinceUpdate.elapsed() < 800)
+    QTest::qWait(qMax(0, int(firstTime + 300 - sinceFirst.elapsed())));
+    if (sinceUpdate.elapsed() < secondTime)
         QVERIFY(tip);
-    QTRY_VERIFY_WITH_TIMEOUT(!tip, 10000);
-    QVERIFY(sinceUpdate.elapsed() >= 800);
+    QTRY_VERIFY_WITH_TIMEOUT(!tip, 15000);
+    QVERIFY(sinceUpdate.elapsed() >= earliestFiring(secondTime));
 }
 
 void TestPromptTip::emptyTextClosesShortly()
@@ -141,7 +155,7 @@ void TestPromptTip::emptyTextClosesShortly()
     PromptTip::showText(PromptTip::Tip, QString(), m_anchor, QPoint(), 60000);
     QVERIFY(tip && tip->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!tip, 10000);
-    QVERIFY(clock.elapsed() >= 300);
+    QVERIFY(clock.elapsed() >= earliestFiring(300));
 }
 
 void TestPromptTip::placement_data()

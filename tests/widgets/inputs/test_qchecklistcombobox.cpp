@@ -1,10 +1,10 @@
+#include "ComboArrowGeometry.h"
 #include "InternalListWidget.h"
+#include "QCheckListComboBox.h"
 #include "QCheckListPopup.h"
-#include "qchecklistcombobox.h"
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyleOptionComboBox>
 #include <QtTest>
 
 using Values = QVector<QVariant>;
@@ -56,11 +56,7 @@ void TestQCheckListComboBox::cleanup()
 
 QPoint TestQCheckListComboBox::arrowCentre() const
 {
-    QStyleOptionComboBox option;
-    option.initFrom(m_box);
-    option.editable = true;
-    option.subControls = QStyle::SC_All;
-    return m_box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, m_box).center();
+    return comboBoxArrowRect(m_box).center();
 }
 
 void TestQCheckListComboBox::openPanel()
