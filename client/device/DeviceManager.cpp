@@ -2,6 +2,7 @@
 
 #include "AlarmValidation.h"
 #include "Ipv4Text.h"
+#include "SaveVideoRunnable.h"
 #include "ShutdownSignal.h"
 
 #include "core/Logging.h"
