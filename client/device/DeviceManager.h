@@ -55,8 +55,8 @@ public:
     // Registers the SDK's message and exception callbacks with this manager.
     void SetCallBack();
     // Opens the alarm listener on every local address; the handle (negative on
-    // failure) goes to `handle`.
-    bool StartListen(long& handle, quint16 port = kAlarmListenPort);
+    // failure) goes to `handle` when given.
+    bool StartListen(long* handle, quint16 port = kAlarmListenPort);
 
     // Synchronous login; the login ID (-1 on failure) goes to `lUserID`, and a
     // success is appended to the login list.
@@ -69,7 +69,7 @@ public:
     // to the channel list.
     bool GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
                               QList<stu_DeviceChannelInfo>* channels);
-    bool GetLoginInfoByUserId(long lUserID, stu_LoginInfo& login);
+    bool GetLoginInfoByUserId(long lUserID, stu_LoginInfo* login);
     // The first login to that address and port; -1 when none.
     long GetUserIdByIpPort(const QString& ip, int port);
     bool GetUserIdByIpPortUser(const QString& ip, int port, const QString& userName, long* lUserID);

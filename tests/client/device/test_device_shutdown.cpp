@@ -40,7 +40,7 @@ protected:
         QObject::connect(manager, &DeviceManager::DeviceStateSig, &context, [this] { ++states; },
                          Qt::DirectConnection);
         manager->SetCallBack();
-        ASSERT_TRUE(manager->StartListen(listenHandle, listenPort));
+        ASSERT_TRUE(manager->StartListen(&listenHandle, listenPort));
     }
 
     // Recordings of two cameras, a login to the stalled third one, a clip job
