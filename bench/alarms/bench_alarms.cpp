@@ -242,7 +242,7 @@ int main(int argc, char* argv[])
                      [&](const TSR_ALARMER* alarmer, const TSR_AID_ALARM* alarm) { store.Store(*alarmer, *alarm); },
                      Qt::DirectConnection);
     long listenHandle = -1;
-    if (!manager->StartListen(listenHandle, listenPort)) {
+    if (!manager->StartListen(&listenHandle, listenPort)) {
         silence.reset();
         std::fprintf(stderr, "bench_alarms: cannot listen\n");
         return 1;

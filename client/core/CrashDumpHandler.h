@@ -1,41 +1,16 @@
 #pragma once
 
+#include "AssertionRecord.h"
+#include "CrashContext.h"
+
 #include <semaphore.h>
 #include <signal.h>
 #include <sys/types.h>
 
 #include <atomic>
-#include <cstdint>
 #include <exception>
 #include <string>
 #include <thread>
-
-// What a crashing thread hands to the dump thread. Filled on the crashing
-// thread (inside a signal handler, so no allocation), read by the dump thread.
-struct CrashContext
-{
-    static constexpr int kMaxFrames = 64;
-
-    int signal = 0;          // 0 for a dump requested without a signal
-    int code = 0;            // siginfo's si_code
-    const void* address = nullptr;       // faulting address
-    const void* programCounter = nullptr;
-    pid_t threadId = 0;      // kernel id of the crashing thread
-    int frameCount = 0;
-    void* frames[kMaxFrames] = {};
-};
-
-// A failed check that is not a signal: std::terminate (type 1) or a pure
-// virtual call (type 2). Texts are UTF-16, truncated and zero-terminated.
-struct AssertionRecord
-{
-    char16_t expression[128];
-    char16_t function[128];
-    char16_t file[128];
-    uint32_t line;
-    uint32_t type;
-};
-static_assert(sizeof(AssertionRecord) == 776, "the assertion record is written into dumps whole");
 
 // Writes "<folder>/<GUID>.dmp" when the process crashes. The dump is written by
 // a thread started in advance, with async-signal-safe calls only, while the

@@ -92,6 +92,10 @@ private:
     std::optional<QSqlQuery> Run(const char* method, const char* failure, const QString& sql,
                                  const QVariantList& values = {});
     std::optional<QSqlQuery> RunPage(int offset, int count, const SearchClause& clause);
+    // One page of a search, a record per row made by `readRow`, numbered from offset + 1.
+    template <class Record, class ReadRow>
+    bool GetPage(int offset, int count, em_SearchType kind, const stu_SearchCondition& condition,
+                 QList<Record>& records, ReadRow readRow);
 
     std::shared_ptr<ThreadConnections> connections;
 };

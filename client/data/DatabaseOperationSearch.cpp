@@ -131,19 +131,30 @@ std::optional<QSqlQuery> DatabaseOperation::RunPage(int offset, int count, const
     return Run("DatabaseOperation::RunPage", nullptr, clause.PageStatement(), values);
 }
 
-bool DatabaseOperation::GetIncidentInfo(int offset, int count, const stu_SearchCondition& condition,
-                                        QList<TrafficIncident>& incidents)
+template <class Record, class ReadRow>
+bool DatabaseOperation::GetPage(int offset, int count, em_SearchType kind, const stu_SearchCondition& condition,
+                                QList<Record>& records, ReadRow readRow)
 {
     QMutexLocker lock(&connections->Mutex());
-    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_INCIDENT, condition));
+    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(kind, condition));
     if (!query)
         return false;
     ColumnReader row(*query);
     // One line per row: the logger is fetched once for the page.
     const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
     for (int position = 1; query->next(); ++position) {
+        Record record = readRow(row, *logger);
+        record.rowNo = offset + position;
+        records.append(record);
+    }
+    return true;
+}
+
+bool DatabaseOperation::GetIncidentInfo(int offset, int count, const stu_SearchCondition& condition,
+                                        QList<TrafficIncident>& incidents)
+{
+    const auto readRow = [count](ColumnReader& row, spdlog::logger& log) {
         TrafficIncident incident;
-        incident.rowNo = offset + position;
         incident.time = row.Text("time");
         incident.incidentType = row.UInt("incidentType");
         incident.deviceIp = row.Text("deviceIp");
@@ -152,25 +163,17 @@ bool DatabaseOperation::GetIncidentInfo(int offset, int count, const stu_SearchC
         incident.laneNo = row.UInt("laneNo");
         incident.picPath = row.Text("picPath");
         incident.videoPath = row.Text("videoPath");
-        incidents.append(incident);
-        logger->info("{}, 获取事件成功，总数为{}", "DatabaseOperation::GetIncidentInfo", count);
-    }
-    return true;
+        log.info("{}, 获取事件成功，总数为{}", "DatabaseOperation::GetIncidentInfo", count);
+        return incident;
+    };
+    return GetPage(offset, count, SEARCH_INCIDENT, condition, incidents, readRow);
 }
 
 bool DatabaseOperation::GetForensicsInfo(int offset, int count, const stu_SearchCondition& condition,
                                          QList<TrafficForensics>& forensics)
 {
-    QMutexLocker lock(&connections->Mutex());
-    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_FORENSICS, condition));
-    if (!query)
-        return false;
-    ColumnReader row(*query);
-    // One line per row: the logger is fetched once for the page.
-    const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
-    for (int position = 1; query->next(); ++position) {
+    const auto readRow = [](ColumnReader& row, spdlog::logger& log) {
         TrafficForensics record;
-        record.rowNo = offset + position;
         record.time = row.Text("time");
         record.violationType = row.UInt("violationType");
         record.deviceIp = row.Text("deviceIp");
@@ -179,25 +182,17 @@ bool DatabaseOperation::GetForensicsInfo(int offset, int count, const stu_Search
         record.laneNo = row.UInt("laneNo");
         record.plateNo = row.Text("plateNo");
         record.picPath = row.Text("picPath");
-        forensics.append(record);
-        logger->info("{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo");
-    }
-    return true;
+        log.info("{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo");
+        return record;
+    };
+    return GetPage(offset, count, SEARCH_FORENSICS, condition, forensics, readRow);
 }
 
 bool DatabaseOperation::GetTrafficParamInfo(int offset, int count, const stu_SearchCondition& condition,
                                             QList<TrafficParam>& params)
 {
-    QMutexLocker lock(&connections->Mutex());
-    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(SEARCH_TRAFFIC_PARAM, condition));
-    if (!query)
-        return false;
-    ColumnReader row(*query);
-    // One line per row: the logger is fetched once for the page.
-    const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
-    for (int position = 1; query->next(); ++position) {
+    const auto readRow = [](ColumnReader& row, spdlog::logger& log) {
         TrafficParam param;
-        param.rowNo = offset + position;
         param.startTime = row.Text("startTime");
         param.endTime = row.Text("endTime");
         param.deviceIp = row.Text("deviceIp");
@@ -215,8 +210,8 @@ bool DatabaseOperation::GetTrafficParamInfo(int offset, int count, const stu_Sea
         param.spaceRation = row.Float("spaceRation");
         param.queueLength = row.Int("queueLength");
         param.trafficState = row.Int("trafficState");
-        params.append(param);
-        logger->info("{}, 查询交通参数成功", "DatabaseOperation::GetTrafficParamInfo");
-    }
-    return true;
+        log.info("{}, 查询交通参数成功", "DatabaseOperation::GetTrafficParamInfo");
+        return param;
+    };
+    return GetPage(offset, count, SEARCH_TRAFFIC_PARAM, condition, params, readRow);
 }

@@ -2,6 +2,7 @@
 
 #include "AlarmValidation.h"
 #include "Ipv4Text.h"
+#include "SaveVideoRunnable.h"
 #include "ShutdownSignal.h"
 
 #include "core/Logging.h"
@@ -171,16 +172,18 @@ void DeviceManager::SetCallBack()
     TSR_SetExceptionCallBack(0, nullptr, ExceptionCallBack, this);
 }
 
-bool DeviceManager::StartListen(long& handle, quint16 port)
+bool DeviceManager::StartListen(long* handle, quint16 port)
 {
-    handle = TSR_StartListen(nullptr, port, ListenMsgCallBack, this);
-    if (handle < 0) {
+    const long result = TSR_StartListen(nullptr, port, ListenMsgCallBack, this);
+    if (handle)
+        *handle = result;
+    if (result < 0) {
         Log()->error("{}, 报警监听端口{}打开失败，错误码：{}", "DeviceManager::StartListen", port,
                      TSR_GetLastError());
         return false;
     }
     QMutexLocker lock(&linkMutex);
-    listenHandles.append(handle);
+    listenHandles.append(result);
     return true;
 }
 
@@ -261,12 +264,13 @@ bool DeviceManager::GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
     return true;
 }
 
-bool DeviceManager::GetLoginInfoByUserId(long lUserID, stu_LoginInfo& login)
+bool DeviceManager::GetLoginInfoByUserId(long lUserID, stu_LoginInfo* login)
 {
     QMutexLocker lock(&linkMutex);
     for (const stu_LoginInfo& entry : qAsConst(loginList)) {
         if (entry.lUserID == lUserID) {
-            login = entry;
+            if (login)
+                *login = entry;
             return true;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "SaveVideoRunnable.h"
+#include "ClipTiming.h"
+#include "RecordingRegistry.h"
 #include "stu_LoginInfo.h"
 
 #include "core/stu_DeviceChannelInfo.h"
@@ -8,14 +9,11 @@
 #include "tessoran.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QObject>
-#include <QSet>
 #include <QThreadPool>
 #include <QVector>
-#include <QWaitCondition>
 #include <qwindowdefs.h>
 
 #include <atomic>
@@ -57,8 +55,8 @@ public:
     // Registers the SDK's message and exception callbacks with this manager.
     void SetCallBack();
     // Opens the alarm listener on every local address; the handle (negative on
-    // failure) goes to `handle`.
-    bool StartListen(long& handle, quint16 port = kAlarmListenPort);
+    // failure) goes to `handle` when given.
+    bool StartListen(long* handle, quint16 port = kAlarmListenPort);
 
     // Synchronous login; the login ID (-1 on failure) goes to `lUserID`, and a
     // success is appended to the login list.
@@ -71,7 +69,7 @@ public:
     // to the channel list.
     bool GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
                               QList<stu_DeviceChannelInfo>* channels);
-    bool GetLoginInfoByUserId(long lUserID, stu_LoginInfo& login);
+    bool GetLoginInfoByUserId(long lUserID, stu_LoginInfo* login);
     // The first login to that address and port; -1 when none.
     long GetUserIdByIpPort(const QString& ip, int port);
     bool GetUserIdByIpPortUser(const QString& ip, int port, const QString& userName, long* lUserID);
@@ -135,35 +133,15 @@ signals:
 private:
     friend void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);
 
-    struct RecordingTarget
-    {
-        QString ip;
-        QString path;  // of the block before
-        int slotIndex = 0;
-    };
-
-    enum class Reservation { Reserved, AlreadyRecording, Cancelled };
-
     DeviceManager();
 
-    bool StartRecordingOf(long lUserID, const QString& ip, quint64 epoch);
-    Reservation ReserveRecording(const QString& ip, quint64 epoch);
-    void AdoptRecording(long handle, const RecordingTarget& target);
-    void FinishPendingStart();
+    bool StartRecordingOf(long lUserID, const QString& ip, quint64 generation);
     void WriteRecordingBlock(int32_t handle, const uint8_t* buffer, uint32_t length);
 
     QList<stu_LoginInfo> loginList;
     QList<stu_DeviceChannelInfo> channelList;
     QVector<long> listenHandles;
-
-    // Recording state, guarded by recordingMutex.
-    mutable QMutex recordingMutex;
-    QWaitCondition pendingStartsDone;
-    QVector<long> recordingHandles;
-    QHash<long, RecordingTarget> recordingTargets;
-    QSet<QString> recordingIps;  // recorded or being started
-    int pendingStarts = 0;
-    quint64 recordingEpoch = 0;  // advanced by every stop; older starts give up
+    RecordingRegistry recordings;
 
     Clock clock;
     ClipTiming clipTiming;

@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QtConcurrent>
 
 namespace {
@@ -107,38 +106,26 @@ void DeviceManager::WriteRecordingBlock(int32_t handle, const uint8_t* buffer, u
     // while goes on in the slot and hour of now, never in a past one.
     const QDateTime now = clock();
     QByteArray path;
-    {
-        QMutexLocker lock(&recordingMutex);
-        auto target = recordingTargets.find(handle);
-        if (target == recordingTargets.end())
-            return;  // stopped
-        const QString blockPath = RecordingFilePath(dataPath, target->ip, now);
+    const bool recording = recordings.Update(handle, [&](RecordingRegistry::Target& target) {
+        const QString blockPath = RecordingFilePath(dataPath, target.ip, now);
         // Every block: kept at debug level, as at info it would push every other
         // line out of the rotating log files within minutes.
-        RecordingLog()->debug("{}, nReturnIndex value is {}", method, target->slotIndex);
-        if (blockPath != target->path) {
-            int index = 0;
-            GetTimeSlotIndex(now.toString(QStringLiteral("mmsszzz")), nullptr, &index);
-            RecordingLog()->info("{}, nReturnIndex++ value is {}", method, index);
-            target->slotIndex = index;
+        RecordingLog()->debug("{}, nReturnIndex value is {}", method, target.slotIndex);
+        if (blockPath != target.path) {
+            GetTimeSlotIndex(now.toString(QStringLiteral("mmsszzz")), nullptr, &target.slotIndex);
+            RecordingLog()->info("{}, nReturnIndex++ value is {}", method, target.slotIndex);
             RecordingLog()->info("{}创建新路径{}", method, blockPath);
-            target->path = blockPath;
+            target.path = blockPath;
         }
-        path = target->path.toUtf8();
-    }
-    if (!SaveFile(reinterpret_cast<const char*>(buffer), length, path.constData()))
+        path = target.path.toUtf8();
+    });
+    if (recording && !SaveFile(reinterpret_cast<const char*>(buffer), length, path.constData()))
         RecordingLog()->error("{}, 保存录像失败", method);
 }
 
 bool DeviceManager::ChannelPreview(long lUserID, const QString& ip)
 {
-    quint64 epoch;
-    {
-        QMutexLocker lock(&recordingMutex);
-        epoch = recordingEpoch;
-        ++pendingStarts;
-    }
-    return StartRecordingOf(lUserID, ip, epoch);
+    return StartRecordingOf(lUserID, ip, recordings.BeginStarts(1));
 }
 
 void DeviceManager::StartRecording(const QList<stu_LoginInfo>& logins)
@@ -147,36 +134,32 @@ void DeviceManager::StartRecording(const QList<stu_LoginInfo>& logins)
     for (const stu_LoginInfo& login : logins)
         if (login.lUserID != -1)
             starts.append(login);
-    quint64 epoch;
-    {
-        QMutexLocker lock(&recordingMutex);
-        epoch = recordingEpoch;
-        pendingStarts += starts.size();
-    }
+    const quint64 generation = recordings.BeginStarts(starts.size());
     for (const stu_LoginInfo& login : qAsConst(starts))
-        QtConcurrent::run([this, login, epoch] { StartRecordingOf(login.lUserID, login.deviceIp, epoch); });
+        QtConcurrent::run([this, login, generation] { StartRecordingOf(login.lUserID, login.deviceIp, generation); });
 }
 
-bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 epoch)
+bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 generation)
 {
     constexpr const char* method = "DeviceManager::ChannelPreview";
     struct PendingStart
     {
-        DeviceManager* manager;
-        ~PendingStart() { manager->FinishPendingStart(); }
-    } pending{this};
+        RecordingRegistry& recordings;
+        ~PendingStart() { recordings.FinishStart(); }
+    } pending{recordings};
 
     // The address names the recording's folders.
     if (!IsIpv4Text(ip)) {
         RecordingLog()->error("{}, 设备地址{}不是IPv4地址，不录像", method, ip);
         return false;
     }
-    switch (ReserveRecording(ip, epoch)) {
-    case Reservation::Reserved:
+    switch (recordings.Reserve(ip, generation)) {
+    case RecordingRegistry::Reservation::Reserved:
         break;
-    case Reservation::AlreadyRecording:
+    case RecordingRegistry::Reservation::AlreadyRecording:
+        RecordingLog()->info("{}, 设备{}已在录像", method, ip);
         return true;
-    case Reservation::Cancelled:
+    case RecordingRegistry::Reservation::Cancelled:
         return false;
     }
     // Channel 0 (the camera's first), sub stream, no window.
@@ -185,8 +168,7 @@ bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 ep
     const long handle = TSR_RealPlay(static_cast<int32_t>(lUserID), &preview, nullptr, nullptr);
     if (handle == -1) {
         RecordingLog()->error("{}, 设备{}预览失败, 错误码：{}", method, lUserID, TSR_GetLastError());
-        QMutexLocker lock(&recordingMutex);
-        recordingIps.remove(ip);
+        recordings.Release(ip);
         return false;
     }
 
@@ -194,8 +176,7 @@ bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 ep
     if (!backEnd) {
         LoggerFor("Corvane")->error("{}, pImplementInstance is NULL", method);
         TSR_StopRealPlay(static_cast<int32_t>(handle));
-        QMutexLocker lock(&recordingMutex);
-        recordingIps.remove(ip);
+        recordings.Release(ip);
         return false;
     }
     const QDateTime startTime = clock();
@@ -203,7 +184,7 @@ bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 ep
     QFileInfo(path).dir().mkpath(QStringLiteral("."));
     int slotIndex = 0;
     GetTimeSlotIndex(startTime.toString(QStringLiteral("mmsszzz")), nullptr, &slotIndex);
-    AdoptRecording(handle, RecordingTarget{ip, path, slotIndex});
+    recordings.Adopt(handle, RecordingRegistry::Target{ip, path, slotIndex});
     // Only now, with the file known, may blocks come.
     if (!TSR_SetRealDataCallBack(static_cast<int32_t>(handle), RecordDataCallBack, this)) {
         RecordingLog()->error("{}, 设备{}设置预览回调失败, 错误码：{}", method, lUserID, TSR_GetLastError());
@@ -212,52 +193,10 @@ bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 ep
     return true;
 }
 
-// Claims the camera for one recording, unless it is recorded (or being started)
-// already or a stop came after this start was asked for. Two streams of one
-// camera would append to the same file and corrupt it.
-DeviceManager::Reservation DeviceManager::ReserveRecording(const QString& ip, quint64 epoch)
-{
-    QMutexLocker lock(&recordingMutex);
-    if (epoch != recordingEpoch)
-        return Reservation::Cancelled;
-    if (recordingIps.contains(ip)) {
-        RecordingLog()->info("{}, 设备{}已在录像", "DeviceManager::ChannelPreview", ip);
-        return Reservation::AlreadyRecording;
-    }
-    recordingIps.insert(ip);
-    return Reservation::Reserved;
-}
-
-// A stop that came meanwhile is waiting for this start to finish and then
-// stops the handle with the others.
-void DeviceManager::AdoptRecording(long handle, const RecordingTarget& target)
-{
-    QMutexLocker lock(&recordingMutex);
-    recordingHandles.append(handle);
-    recordingTargets.insert(handle, target);
-}
-
-void DeviceManager::FinishPendingStart()
-{
-    QMutexLocker lock(&recordingMutex);
-    if (--pendingStarts == 0)
-        pendingStartsDone.wakeAll();
-}
-
 void DeviceManager::StopRecording()
 {
-    QVector<long> handles;
-    {
-        QMutexLocker lock(&recordingMutex);
-        ++recordingEpoch;
-        while (pendingStarts > 0)
-            pendingStartsDone.wait(&recordingMutex);
-        handles.swap(recordingHandles);
-        recordingTargets.clear();
-        recordingIps.clear();
-    }
-    // Outside the lock: a stop waits for the handle's callback, which takes it.
-    for (long handle : qAsConst(handles))
+    // Outside the registry's lock: a stop waits for the handle's callback, which takes it.
+    for (long handle : recordings.TakeAllForStop())
         if (!TSR_StopRealPlay(static_cast<int32_t>(handle)))
             RecordingLog()->error("{}, 停止录像{}失败, 错误码：{}", "DeviceManager::StopRecording", handle,
                                   TSR_GetLastError());
@@ -265,6 +204,5 @@ void DeviceManager::StopRecording()
 
 QVector<long> DeviceManager::RecordingHandles() const
 {
-    QMutexLocker lock(&recordingMutex);
-    return recordingHandles;
+    return recordings.Handles();
 }

@@ -63,15 +63,6 @@ private:
 
 }  // namespace
 
-qint64 ClipWaitSeconds(const QDateTime& end, const QDateTime& now, std::chrono::seconds storeDelay)
-{
-    const qint64 delay = storeDelay.count();
-    const qint64 sinceEnd = end.secsTo(now);
-    if (sinceEnd <= 0)
-        return delay;
-    return sinceEnd < delay ? delay - sinceEnd : 0;
-}
-
 SaveVideoRunnable::SaveVideoRunnable(long lUserID, int channel, const QString& file,
                                      const QDateTime& start, const QDateTime& end, Clock clock,
                                      ClipTiming timing, std::shared_ptr<ShutdownSignal> shutdown)

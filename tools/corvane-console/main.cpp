@@ -119,7 +119,7 @@ int main(int argc, char* argv[])
 
     long listenHandle = -1;
     const quint16 port = static_cast<quint16>(parser.value(portOption).toUInt());
-    if (!devices->StartListen(listenHandle, port)) {
+    if (!devices->StartListen(&listenHandle, port)) {
         printer.Line(QString("cannot listen for alarms on port %1").arg(port));
         return 1;
     }

@@ -111,7 +111,7 @@ protected:
         });
         receiver = std::make_unique<AlarmReceiver>(manager);
         long handle = -1;
-        ASSERT_TRUE(manager->StartListen(handle, listenPort));
+        ASSERT_TRUE(manager->StartListen(&handle, listenPort));
         ASSERT_GE(handle, 0);
     }
     void TearDown() override

@@ -79,12 +79,12 @@ TEST_F(DeviceLoginTest, LookupsFindLoginsByAddressPortAndUser)
     EXPECT_EQ(found, -1);
 
     stu_LoginInfo info;
-    ASSERT_TRUE(manager->GetLoginInfoByUserId(second.lUserID, info));
+    ASSERT_TRUE(manager->GetLoginInfoByUserId(second.lUserID, &info));
     EXPECT_EQ(info.deviceIp, second.deviceIp);
     EXPECT_EQ(info.port, second.port);
     EXPECT_EQ(info.userName, second.userName);
     EXPECT_EQ(info.lUserID, second.lUserID);
-    EXPECT_FALSE(manager->GetLoginInfoByUserId(9999, info));
+    EXPECT_FALSE(manager->GetLoginInfoByUserId(9999, &info));
 
     // Every login appends; the earlier one is found first.
     const stu_LoginInfo repeated = LoginCamera(0);

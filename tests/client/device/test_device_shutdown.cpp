@@ -11,13 +11,20 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Far below every wait a shutdown must cut short (the stalled login's answer,
+// the clip pool's ten seconds, a clip's store delay), far above the time the
+// stopping itself takes on a loaded machine.
+constexpr qint64 kPromptMs = 5000;
+
 class DeviceShutdownTest : public DeviceLinkTest
 {
 protected:
     DeviceShutdownTest()
     {
         cameras = 3;
-        replyMs = 3000;  // a stalled login stays under way through the shutdown
+        // A stalled login stays under way through the shutdown, and a shutdown
+        // that waited for its answer would take longer than kPromptMs.
+        replyMs = 8000;
     }
 
     void SetUp() override
@@ -33,7 +40,7 @@ protected:
         QObject::connect(manager, &DeviceManager::DeviceStateSig, &context, [this] { ++states; },
                          Qt::DirectConnection);
         manager->SetCallBack();
-        ASSERT_TRUE(manager->StartListen(listenHandle, listenPort));
+        ASSERT_TRUE(manager->StartListen(&listenHandle, listenPort));
     }
 
     // Recordings of two cameras, a login to the stalled third one, a clip job
@@ -89,7 +96,7 @@ protected:
 };
 
 // The main window's order: listener, SDK clean-up, worker threads, then the manager.
-TEST_F(DeviceShutdownTest, WindowShutdownOrderReturnsWithinTwoSeconds)
+TEST_F(DeviceShutdownTest, WindowShutdownOrderReturnsPromptly)
 {
     StartEverything();
     QElapsedTimer timer;
@@ -98,7 +105,7 @@ TEST_F(DeviceShutdownTest, WindowShutdownOrderReturnsWithinTwoSeconds)
     TSR_Cleanup();
     loginPass.join();
     DeviceManager::DestroyInstance();
-    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_LT(timer.elapsed(), kPromptMs);
     ExpectSilence();
 }
 
@@ -109,7 +116,7 @@ TEST_F(DeviceShutdownTest, DestroyingTheManagerStopsWhatItRuns)
     QElapsedTimer timer;
     timer.start();
     DeviceManager::DestroyInstance();
-    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_LT(timer.elapsed(), kPromptMs);
     ExpectSilence();
     loginPass.join();
 }

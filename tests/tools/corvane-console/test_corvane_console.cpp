@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -6,13 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 bool WaitForLine(QProcess& process, const QByteArray& text, QByteArray* seen, int msecs)
 {
@@ -37,10 +32,11 @@ TEST(CorvaneConsole, LogsIntoStoredDevicesAndPrintsTheirAlarms)
     ASSERT_TRUE(sqlite.waitForFinished(30000));
     ASSERT_EQ(sqlite.exitCode(), 0);
 
-    const quint16 devicePort = FreePort();
-    const quint16 alarmPort = FreePort();
+    const quint16 devicePort = testsupport::freePort();
+    const quint16 alarmPort = testsupport::freePort();
+    const QString subnet = QString::number(testsupport::privateSubnet());
     QProcess devices;
-    devices.start(DEVSIM, {"--devices", "1", "--cameras", "2", "--first-subnet", "77", "--port",
+    devices.start(DEVSIM, {"--devices", "1", "--cameras", "2", "--first-subnet", subnet, "--port",
                            QString::number(devicePort), "--alarm-port", QString::number(alarmPort),
                            "--alarm-rate", "5", "--client-db", database});
     QByteArray simulatorOutput;
@@ -58,10 +54,11 @@ TEST(CorvaneConsole, LogsIntoStoredDevicesAndPrintsTheirAlarms)
     const QString output = QString::fromUtf8(console.readAllStandardOutput());
     EXPECT_EQ(console.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(console.exitCode(), 0);
-    EXPECT_TRUE(output.contains("device 127.0.77.1 \"")) << output.toStdString();
+    const QString device = QString("127.0.%1.1").arg(subnet);
+    EXPECT_TRUE(output.contains(QString("device %1 \"").arg(device))) << output.toStdString();
     EXPECT_TRUE(output.contains("logged in, 2 channels")) << output.toStdString();
     EXPECT_TRUE(output.contains(QString("listening for alarms on port %1").arg(alarmPort))) << output.toStdString();
-    EXPECT_TRUE(output.contains(", device 127.0.77.1 camera 127.0.77.")) << output.toStdString();
+    EXPECT_TRUE(output.contains(QString(", device %1 camera 127.0.%2.").arg(device, subnet))) << output.toStdString();
 }
 
 TEST(CorvaneConsole, BusyListenerPortIsReported)
