@@ -238,10 +238,9 @@ void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
     std::lock_guard<std::mutex> lock(tokensMutex_);
     tokens_.insert(token);
   }
-  std::vector<uint8_t> accepted(token.begin(), token.end());
-  std::vector<uint8_t> info = tessoran::wire::encodeRecord(deviceInfo());
-  accepted.insert(accepted.end(), info.begin(), info.end());
-  if (!reply(connection, Kind::LoginAccepted, proofFrame.header.sequence, accepted)) return;
+  if (!reply(connection, Kind::LoginAccepted, proofFrame.header.sequence,
+             tessoran::wire::encodeLoginAccepted(token, deviceInfo())))
+    return;
 
   while (!stopping_) {
     Frame frame;
@@ -268,11 +267,9 @@ void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
         replyError(connection, WireError::Unsupported, "unknown configuration command", seq);
         continue;
       }
-      ByteWriter out;
-      out.u32(command);
-      std::vector<uint8_t> config = tessoran::wire::encodeRecord(ipChannelConfig());
-      out.raw(config.data(), config.size());
-      if (!reply(connection, Kind::ConfigReply, seq, out.bytes())) break;
+      if (!reply(connection, Kind::ConfigReply, seq,
+                 tessoran::wire::encodeConfigReply(command, ipChannelConfig())))
+        break;
     } else if (frame.header.kind == Kind::Logout) {
       break;
     } else {

@@ -143,13 +143,10 @@ TSR_BOOL TSR_GetDeviceConfig(int32_t lUserID, uint32_t dwCommand, int32_t lChann
     if (uint32_t error = session->query(wire::Kind::ConfigQuery, request.bytes(),
                                         wire::Kind::ConfigReply, reply))
       return fail(error);
-    wire::ByteReader in(reply.data(), reply.size());
     auto config = std::make_unique<TSR_IPPARACFG>();
     std::string why;
-    if (in.u32() != dwCommand ||
-        !wire::decodeRecord(in.current(), in.remaining(), *config, why)) {
-      sdkLog().warn("configuration from login {} rejected: {}", lUserID,
-                    why.empty() ? "wrong command" : why);
+    if (!wire::decodeConfigReply(reply, dwCommand, *config, why)) {
+      sdkLog().warn("configuration from login {} rejected: {}", lUserID, why);
       return fail(TSR_ERR_PROTOCOL);
     }
     config->dwSize = sizeof(TSR_IPPARACFG);
