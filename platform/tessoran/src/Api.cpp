@@ -209,10 +209,7 @@ int32_t TSR_RealPlay(int32_t lUserID, const TSR_PREVIEWINFO* lpPreviewInfo,
     auto session = sdk.logins.find(lUserID);
     if (!session) return fail(TSR_ERR_INVALID_HANDLE, -1);
     std::unique_ptr<WindowPlayer> player;
-    if (lpPreviewInfo->hPlayWnd) {
-      player = WindowPlayer::create(lpPreviewInfo->hPlayWnd);
-      if (!player) return fail(TSR_ERR_NO_PLAYER, -1);
-    }
+    if (lpPreviewInfo->hPlayWnd) player = std::make_unique<WindowPlayer>(lpPreviewInfo->hPlayWnd);
     int32_t handle = nextHandle();
     auto play = std::make_shared<RealPlay>(sdk, handle, session, *lpPreviewInfo,
                                            fRealDataCallBack, pUser, std::move(player));
