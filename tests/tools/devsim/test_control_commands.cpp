@@ -108,6 +108,32 @@ TEST(DevsimProgram, HelpExplainsItsOptions) {
     EXPECT_TRUE(help.contains(option)) << option;
 }
 
+// A bad option stops the program before any device starts, whatever follows it.
+struct BadOptions {
+  const char* name;
+  QStringList arguments;
+};
+
+class DevsimProgramOptions : public ::testing::TestWithParam<BadOptions> {};
+
+TEST_P(DevsimProgramOptions, AreRefused) {
+  QProcess program;
+  program.start(QCoreApplication::applicationDirPath() + "/corvane-devsim",
+                GetParam().arguments + QStringList{"--alarm-port", "0", "--control-port", "0"});
+  ASSERT_TRUE(program.waitForFinished(30000));
+  EXPECT_EQ(program.exitCode(), 2);
+  EXPECT_FALSE(QString::fromUtf8(program.readAllStandardOutput()).contains("device "));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devsim, DevsimProgramOptions,
+    ::testing::Values(BadOptions{"NoDevices", {"--devices", "0"}},
+                      BadOptions{"NoDevicesThenAGoodRate", {"--devices", "0", "--alarm-rate", "0.5"}},
+                      BadOptions{"RateNotANumber", {"--alarm-rate", "fast"}},
+                      BadOptions{"NegativeRate", {"--alarm-rate", "-1"}},
+                      BadOptions{"AddressesPastTheLastSubnet", {"--first-subnet", "250", "--devices", "10"}}),
+    [](const ::testing::TestParamInfo<BadOptions>& info) { return info.param.name; });
+
 }  // namespace
 
 CORVANE_GTEST_MAIN_WITH_GUI
