@@ -2,6 +2,7 @@
 
 #include "ControlCommands.h"
 #include "Simulator.h"
+#include "Socket.h"
 
 #include "../../platform/tessoran/TestSupport.h"
 
@@ -106,6 +107,27 @@ TEST(DevsimProgram, HelpExplainsItsOptions) {
   for (const char* option : {"--demo", "--devices", "--cameras", "--port", "--alarm-port", "--alarm-rate",
                              "--control-port", "--clip", "malformed"})
     EXPECT_TRUE(help.contains(option)) << option;
+}
+
+// Scripts act right after a command returns: by then the port refuses, or
+// takes, connections. A connection open before the drop is cut.
+TEST_F(ControlTest, DropAndRestoreHaveTakenEffectWhenTheyReturn) {
+  auto connect = [&] {
+    tessoran::wire::IoStatus status;
+    tessoran::wire::Socket socket =
+        tessoran::wire::Socket::connectTo(first_, specs_[0].port, 5000, {}, status);
+    return socket;
+  };
+  for (int round = 0; round < 20; ++round) {
+    tessoran::wire::Socket earlier = connect();
+    ASSERT_TRUE(earlier.valid());
+    ASSERT_EQ(run("drop " + first_), "ok");
+    EXPECT_FALSE(connect().valid()) << "round " << round;
+    char byte;
+    EXPECT_EQ(earlier.readExact(&byte, 1, 5000, {}), tessoran::wire::IoStatus::Closed);
+    ASSERT_EQ(run("restore " + first_), "ok");
+    EXPECT_TRUE(connect().valid()) << "round " << round;
+  }
 }
 
 // A bad option stops the program before any device starts, whatever follows it.
