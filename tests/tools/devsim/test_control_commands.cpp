@@ -136,6 +136,9 @@ struct BadOptions {
   QStringList arguments;
 };
 
+// Test listings show the case name instead of the bytes.
+void PrintTo(const BadOptions& options, std::ostream* os) { *os << options.name; }
+
 class DevsimProgramOptions : public ::testing::TestWithParam<BadOptions> {};
 
 TEST_P(DevsimProgramOptions, AreRefused) {
