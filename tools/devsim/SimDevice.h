@@ -59,7 +59,8 @@ public:
   void setAlarmRate(double perSecond);
   void sendMalformed(Malformed kind);
   // Dropped: every connection is cut and the port refuses new ones; alarms wait.
-  // Both return once the port is closed, or listens again.
+  // Both return once the port is closed, or listens again (restore gives up
+  // waiting after 10 s when the port cannot be bound; it keeps trying).
   void drop();
   void restore();
   bool isDropped() const { return dropped_; }
