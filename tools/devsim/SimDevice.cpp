@@ -58,6 +58,7 @@ bool SimDevice::start(std::string& error) {
     error = spec_.address + ":" + std::to_string(spec_.port) + ": " + error;
     return false;
   }
+  listening_ = true;
   acceptThread_ = std::thread([this] { acceptLoop(); });
   pushThread_ = std::thread([this] { pushLoop(); });
   return true;
@@ -105,15 +106,24 @@ void SimDevice::sendMalformed(Malformed kind) {
 
 void SimDevice::drop() {
   dropped_ = true;
-  cutConnections();
   stateWaker_.signal();
   pushWaker_.signal();
+  awaitListening(false);
+  // After the port is closed, so no connection accepted meanwhile survives.
+  cutConnections();
 }
 
 void SimDevice::restore() {
   dropped_ = false;
   stateWaker_.signal();
   pushWaker_.signal();
+  awaitListening(true);
+}
+
+void SimDevice::awaitListening(bool listening) {
+  std::unique_lock<std::mutex> lock(listeningMutex_);
+  listeningChanged_.wait_for(lock, seconds(10),
+                             [&] { return listening_ == listening || stopping_; });
 }
 
 void SimDevice::setAlarmSentHook(std::function<void(const std::vector<uint8_t>&)> hook) {
@@ -130,34 +140,42 @@ void SimDevice::cutConnections() {
 // ---- serving --------------------------------------------------------------------
 
 void SimDevice::acceptLoop() {
+  const std::vector<int> wakeFds{stopWaker_.fd(), stateWaker_.fd()};
   while (!stopping_) {
     connections_.reap();
-    if (dropped_) {
-      server_.close();
-      if (tessoran::wire::sleepUnlessWoken(1000, {stopWaker_.fd(), stateWaker_.fd()}) ==
-          IoStatus::Woken)
-        stateWaker_.clear();
-      continue;
-    }
-    if (!server_.valid()) {
-      std::string error;
-      server_ = tessoran::wire::Socket::listenOn(spec_.address, spec_.port, error);
-      if (!server_.valid()) {
-        tessoran::wire::sleepUnlessWoken(200, stopFds());
-        continue;
-      }
-    }
-    IoStatus status = server_.waitReadable(1000, {stopWaker_.fd(), stateWaker_.fd()});
+    applyDropped();
+    IoStatus status = server_.valid() ? server_.waitReadable(1000, wakeFds)
+                                      : tessoran::wire::sleepUnlessWoken(200, wakeFds);
     if (status == IoStatus::Woken) {
       stateWaker_.clear();
       continue;
     }
-    if (status != IoStatus::Ok) continue;
+    if (status != IoStatus::Ok || !server_.valid()) continue;
     tessoran::wire::Socket socket = server_.accept();
-    if (socket.valid())
+    if (socket.valid() && !dropped_)
       connections_.start(std::move(socket), [this](Connection& connection) { serve(connection); });
   }
   server_.close();
+  setListening(false);
+}
+
+// Only this thread opens and closes the port; drop() and restore() wait for it.
+void SimDevice::applyDropped() {
+  if (dropped_) {
+    server_.close();
+  } else if (!server_.valid()) {
+    std::string error;
+    server_ = tessoran::wire::Socket::listenOn(spec_.address, spec_.port, error);
+  }
+  setListening(server_.valid());
+}
+
+void SimDevice::setListening(bool listening) {
+  {
+    std::lock_guard<std::mutex> lock(listeningMutex_);
+    listening_ = listening;
+  }
+  listeningChanged_.notify_all();
 }
 
 bool SimDevice::reply(Connection& connection, Kind kind, uint32_t sequence,
@@ -238,10 +256,9 @@ void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
     std::lock_guard<std::mutex> lock(tokensMutex_);
     tokens_.insert(token);
   }
-  std::vector<uint8_t> accepted(token.begin(), token.end());
-  std::vector<uint8_t> info = tessoran::wire::encodeRecord(deviceInfo());
-  accepted.insert(accepted.end(), info.begin(), info.end());
-  if (!reply(connection, Kind::LoginAccepted, proofFrame.header.sequence, accepted)) return;
+  if (!reply(connection, Kind::LoginAccepted, proofFrame.header.sequence,
+             tessoran::wire::encodeLoginAccepted(token, deviceInfo())))
+    return;
 
   while (!stopping_) {
     Frame frame;
@@ -268,11 +285,9 @@ void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
         replyError(connection, WireError::Unsupported, "unknown configuration command", seq);
         continue;
       }
-      ByteWriter out;
-      out.u32(command);
-      std::vector<uint8_t> config = tessoran::wire::encodeRecord(ipChannelConfig());
-      out.raw(config.data(), config.size());
-      if (!reply(connection, Kind::ConfigReply, seq, out.bytes())) break;
+      if (!reply(connection, Kind::ConfigReply, seq,
+                 tessoran::wire::encodeConfigReply(command, ipChannelConfig())))
+        break;
     } else if (frame.header.kind == Kind::Logout) {
       break;
     } else {

@@ -14,6 +14,7 @@
 #include <QDateTime>
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -58,6 +59,8 @@ public:
   void setAlarmRate(double perSecond);
   void sendMalformed(Malformed kind);
   // Dropped: every connection is cut and the port refuses new ones; alarms wait.
+  // Both return once the port is closed, or listens again (restore gives up
+  // waiting after 10 s when the port cannot be bound; it keeps trying).
   void drop();
   void restore();
   bool isDropped() const { return dropped_; }
@@ -80,6 +83,9 @@ private:
   };
 
   void acceptLoop();
+  void applyDropped();
+  void setListening(bool listening);
+  void awaitListening(bool listening);
   void serve(Connection& connection);
   void serveLogin(Connection& connection, const tessoran::wire::Frame& hello);
   void servePlay(Connection& connection, const tessoran::wire::Frame& open);
@@ -115,8 +121,11 @@ private:
   std::atomic<bool> refuseLogins_{false};
   std::atomic<bool> stalled_{false};
   std::atomic<size_t> downloadRate_{0};
-  tessoran::wire::Socket server_;
+  tessoran::wire::Socket server_;  // accept thread only, once started
   std::thread acceptThread_;
+  std::mutex listeningMutex_;
+  std::condition_variable listeningChanged_;
+  bool listening_ = false;
 
   tessoran::wire::ConnectionThreads connections_;
   std::mutex tokensMutex_;

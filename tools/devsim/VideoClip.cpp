@@ -23,10 +23,12 @@ bool VideoClip::make(const std::string& path, int seconds, std::string& error) {
   QString temp = QString::fromStdString(path) + "." + QString::number(QCoreApplication::applicationPid()) + ".part";
   // One key frame a second, parameter sets repeated at each, and the program
   // tables written only with key frames: each piece starts where a player can.
+  const QString keyInterval = QString::number(kFramesPerSecond);
   QStringList args{"-v", "error", "-y", "-f", "lavfi", "-i",
-                   "testsrc=size=640x360:rate=25", "-t", QString::number(seconds),
+                   QString("testsrc=size=%1x%2:rate=%3").arg(kWidth).arg(kHeight).arg(kFramesPerSecond),
+                   "-t", QString::number(seconds),
                    "-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p",
-                   "-g", "25", "-keyint_min", "25", "-sc_threshold", "0", "-bf", "0",
+                   "-g", keyInterval, "-keyint_min", keyInterval, "-sc_threshold", "0", "-bf", "0",
                    "-x264-params", "repeat-headers=1", "-pat_period", "3600",
                    "-f", "mpegts", temp};
   QProcess ffmpeg;

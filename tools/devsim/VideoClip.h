@@ -19,9 +19,13 @@ public:
 
   size_t pieceCount() const { return pieces_.size(); }
   const std::vector<uint8_t>& pieceAt(int64_t epochSecond) const;
-  uint16_t width() const { return 640; }
-  uint16_t height() const { return 360; }
-  uint16_t framesPerSecond() const { return 25; }
+  // What make() encodes.
+  static constexpr uint16_t kWidth = 640;
+  static constexpr uint16_t kHeight = 360;
+  static constexpr uint16_t kFramesPerSecond = 25;
+  uint16_t width() const { return kWidth; }
+  uint16_t height() const { return kHeight; }
+  uint16_t framesPerSecond() const { return kFramesPerSecond; }
 
 private:
   std::vector<std::vector<uint8_t>> pieces_;

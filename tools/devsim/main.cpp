@@ -130,7 +130,12 @@ int main(int argc, char* argv[]) {
   layout.devicePassword = parser.value(devicePassword).toStdString();
   layout.cameraPassword = parser.value(cameraPassword).toStdString();
   layout.alarmHost = parser.value(alarmHost).toStdString();
-  layout.alarmsPerSecond = parser.value(alarmRate).toDouble(&ok);
+  bool rateOk = false;
+  layout.alarmsPerSecond = parser.value(alarmRate).toDouble(&rateOk);
+  if (!rateOk || layout.alarmsPerSecond < 0) {
+    std::cerr << "--alarm-rate must be a number of at least 0\n";
+    ok = false;
+  }
   if (!ok || layout.firstSubnet + layout.devices > 255) {
     std::cerr << "invalid options; see --help\n";
     return 2;

@@ -223,6 +223,40 @@ TSR_INSTANTIATE(TSR_TPS_ALARM)
 TSR_INSTANTIATE(TSR_TFS_ALARM)
 #undef TSR_INSTANTIATE
 
+std::vector<uint8_t> encodeConfigReply(uint32_t command, const TSR_IPPARACFG& config) {
+  ByteWriter out;
+  out.u32(command);
+  appendRecord(out, config, 0);
+  return out.take();
+}
+
+bool decodeConfigReply(const std::vector<uint8_t>& body, uint32_t command, TSR_IPPARACFG& out,
+                       std::string& why) {
+  ByteReader in(body.data(), body.size());
+  if (in.u32() != command || !in.ok()) {
+    why = "reply to another command";
+    return false;
+  }
+  return decodeRecord(in.current(), in.remaining(), out, why);
+}
+
+std::vector<uint8_t> encodeLoginAccepted(const Token& token, const TSR_DEVICEINFO& info) {
+  ByteWriter out;
+  out.raw(token.data(), token.size());
+  appendRecord(out, info, 0);
+  return out.take();
+}
+
+bool decodeLoginAccepted(const std::vector<uint8_t>& body, Token& token, TSR_DEVICEINFO& info,
+                         std::string& why) {
+  ByteReader in(body.data(), body.size());
+  if (!in.raw(token.data(), token.size())) {
+    why = "login reply shorter than its token";
+    return false;
+  }
+  return decodeRecord(in.current(), in.remaining(), info, why);
+}
+
 uint32_t alarmRecordSize(int32_t command) {
   switch (command) {
     case TSR_ALARM_INCIDENT: return sizeof(TSR_AID_ALARM);

@@ -6,6 +6,7 @@
 // the record.
 
 #include "tessoran.h"
+#include "LoginProof.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -164,6 +165,19 @@ std::vector<uint8_t> encodeRecord(const Record& record);
 // a reason for short input, trailing bytes, unterminated texts or bad IPv4 texts.
 template <class Record>
 bool decodeRecord(const uint8_t* data, size_t size, Record& out, std::string& why);
+
+// ---- Replies ------------------------------------------------------------------
+
+// Body of a ConfigReply: the command answered, then its record.
+std::vector<uint8_t> encodeConfigReply(uint32_t command, const TSR_IPPARACFG& config);
+// Fails unless the reply answers `command` and holds exactly one valid record.
+bool decodeConfigReply(const std::vector<uint8_t>& body, uint32_t command, TSR_IPPARACFG& out,
+                       std::string& why);
+
+// Body of a LoginAccepted: the session token, then the device information.
+std::vector<uint8_t> encodeLoginAccepted(const Token& token, const TSR_DEVICEINFO& info);
+bool decodeLoginAccepted(const std::vector<uint8_t>& body, Token& token, TSR_DEVICEINFO& info,
+                         std::string& why);
 
 // ---- Alarms -------------------------------------------------------------------
 

@@ -143,13 +143,10 @@ TSR_BOOL TSR_GetDeviceConfig(int32_t lUserID, uint32_t dwCommand, int32_t lChann
     if (uint32_t error = session->query(wire::Kind::ConfigQuery, request.bytes(),
                                         wire::Kind::ConfigReply, reply))
       return fail(error);
-    wire::ByteReader in(reply.data(), reply.size());
     auto config = std::make_unique<TSR_IPPARACFG>();
     std::string why;
-    if (in.u32() != dwCommand ||
-        !wire::decodeRecord(in.current(), in.remaining(), *config, why)) {
-      sdkLog().warn("configuration from login {} rejected: {}", lUserID,
-                    why.empty() ? "wrong command" : why);
+    if (!wire::decodeConfigReply(reply, dwCommand, *config, why)) {
+      sdkLog().warn("configuration from login {} rejected: {}", lUserID, why);
       return fail(TSR_ERR_PROTOCOL);
     }
     config->dwSize = sizeof(TSR_IPPARACFG);
@@ -212,10 +209,7 @@ int32_t TSR_RealPlay(int32_t lUserID, const TSR_PREVIEWINFO* lpPreviewInfo,
     auto session = sdk.logins.find(lUserID);
     if (!session) return fail(TSR_ERR_INVALID_HANDLE, -1);
     std::unique_ptr<WindowPlayer> player;
-    if (lpPreviewInfo->hPlayWnd) {
-      player = WindowPlayer::create(lpPreviewInfo->hPlayWnd);
-      if (!player) return fail(TSR_ERR_NO_PLAYER, -1);
-    }
+    if (lpPreviewInfo->hPlayWnd) player = std::make_unique<WindowPlayer>(lpPreviewInfo->hPlayWnd);
     int32_t handle = nextHandle();
     auto play = std::make_shared<RealPlay>(sdk, handle, session, *lpPreviewInfo,
                                            fRealDataCallBack, pUser, std::move(player));

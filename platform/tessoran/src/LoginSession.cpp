@@ -93,10 +93,8 @@ uint32_t authenticate(const Credentials& credentials, const std::vector<int>& wa
   std::vector<uint8_t> proofBody(proof.begin(), proof.end());
   if (uint32_t e = sendRequest(socket, Kind::LoginProof, proofBody, wakeFds)) return e;
   if (uint32_t e = awaitReply(socket, Kind::LoginAccepted, wakeFds, reply)) return e;
-  if (reply.size() < token.size()) return TSR_ERR_PROTOCOL;
-  std::copy(reply.begin(), reply.begin() + token.size(), token.begin());
   std::string why;
-  if (!wire::decodeRecord(reply.data() + token.size(), reply.size() - token.size(), info, why)) {
+  if (!wire::decodeLoginAccepted(reply, token, info, why)) {
     sdkLog().warn("login reply from {}: {}", credentials.address, why);
     return TSR_ERR_PROTOCOL;
   }

@@ -46,8 +46,6 @@ public:
   int32_t id() const { return id_; }
   const std::string& address() const { return credentials_.address; }
   uint16_t port() const { return credentials_.port; }
-  const Credentials& credentials() const { return credentials_; }
-  bool online() const { return online_; }
   wire::Token token() const;
 
   void start();

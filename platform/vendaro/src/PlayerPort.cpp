@@ -39,6 +39,23 @@ std::shared_ptr<StreamSession> PlayerPort::streamSession() const
     return m_stream;
 }
 
+// Takes the session out under the lock and shuts it down outside it.
+template<typename Session>
+unsigned int PlayerPort::endSession(std::shared_ptr<Session>& current)
+{
+    std::shared_ptr<Session> ended;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!current)
+            return MAVRO_ERR_ORDER;
+        ended.swap(current);
+        m_playing = false;
+    }
+    ended->shutdown();
+    m_output->detach();
+    return MAVRO_NOERROR;
+}
+
 // ---- Stream mode ----
 
 unsigned int PlayerPort::setStreamOpenMode(unsigned int mode)
@@ -69,17 +86,7 @@ unsigned int PlayerPort::openStream(int /*protocolType*/, const MAVRO_SESSION_IN
 
 unsigned int PlayerPort::closeStream()
 {
-    std::shared_ptr<StreamSession> stream;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_stream)
-            return MAVRO_ERR_ORDER;
-        stream.swap(m_stream);
-        m_playing = false;
-    }
-    stream->shutdown();
-    m_output->detach();
-    return MAVRO_NOERROR;
+    return endSession(m_stream);
 }
 
 unsigned int PlayerPort::inputData(const unsigned char* data, unsigned int length)
@@ -121,17 +128,7 @@ unsigned int PlayerPort::openFile(const char* path)
 
 unsigned int PlayerPort::closeFile()
 {
-    std::shared_ptr<FileSession> file;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_file)
-            return MAVRO_ERR_ORDER;
-        file.swap(m_file);
-        m_playing = false;
-    }
-    file->shutdown();
-    m_output->detach();
-    return MAVRO_NOERROR;
+    return endSession(m_file);
 }
 
 // ---- Playing ----

@@ -61,6 +61,8 @@ public:
 private:
     std::shared_ptr<FileSession> fileSession() const;
     std::shared_ptr<StreamSession> streamSession() const;
+    template<typename Session>
+    unsigned int endSession(std::shared_ptr<Session>& current);
 
     const std::shared_ptr<VideoOutput> m_output;
     const std::shared_ptr<PortCallbacks> m_callbacks;

@@ -3,6 +3,8 @@
 // loopback subnet per test process, waiting on conditions, and a main that
 // gives the simulator's picture drawing a (headless) GUI application.
 
+#include "WaitUntil.h"
+
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
@@ -12,10 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
-#include <thread>
 
 namespace testsupport {
 
@@ -35,17 +34,6 @@ inline uint16_t freePort() {
 
 // Third address byte for this process's devices, so parallel tests keep apart.
 inline int privateSubnet() { return 20 + static_cast<int>(getpid() % 200); }
-
-// Polls the condition until it holds or the (generous) timeout passes.
-inline bool waitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
-  auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
 
 // Runs the tests with a (headless) application that lives until the process
 // ends: the offscreen platform of Qt 5.15 leaks its screen when the application

@@ -1,7 +1,9 @@
 // libFuzzer target: one input is one frame as a device or listener might send
 // it. Header checks, alarm validation and record decoding must reject anything
 // malformed without reading outside the input, and whatever they accept must
-// point only into the decoded alarm's own bytes.
+// point only into the decoded alarm's own bytes. Bodies are decoded by the same
+// functions the SDK uses, and whatever they accept must encode back to the very
+// bytes received: a field the decoder skipped or misplaced breaks that.
 
 #include "Frame.h"
 #include "WireRecords.h"
@@ -49,12 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     case Kind::ConfigReply: {
       auto config = std::make_unique<TSR_IPPARACFG>();
-      decodeRecord(body.data(), body.size(), *config, why);
+      if (decodeConfigReply(body, TSR_GET_IPPARACFG, *config, why) &&
+          encodeConfigReply(TSR_GET_IPPARACFG, *config) != body)
+        __builtin_trap();
       break;
     }
     case Kind::LoginAccepted: {
+      Token token;
       TSR_DEVICEINFO info;
-      if (body.size() >= 16) decodeRecord(body.data() + 16, body.size() - 16, info, why);
+      if (decodeLoginAccepted(body, token, info, why) && encodeLoginAccepted(token, info) != body)
+        __builtin_trap();
       break;
     }
     case Kind::Error: {

@@ -1,5 +1,5 @@
 // Writes a small seed corpus for the protocol fuzz target: one valid frame of
-// each alarm kind and a configuration reply, so mutations start deep inside.
+// each alarm kind, a configuration reply and a login reply, so mutations start deep inside.
 
 #include "Frame.h"
 #include "WireRecords.h"
@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
   bool ok = write(dir + "/incident", encodeFrame(Kind::Alarm, 1, encodeAlarm(TSR_ALARM_INCIDENT, sender, &incident))) &&
             write(dir + "/traffic", encodeFrame(Kind::Alarm, 2, encodeAlarm(TSR_ALARM_TRAFFIC_PARAMS, sender, &traffic))) &&
             write(dir + "/violation", encodeFrame(Kind::Alarm, 3, encodeAlarm(TSR_ALARM_VIOLATION, sender, &violation))) &&
-            write(dir + "/config", encodeFrame(Kind::ConfigReply, 4, encodeRecord(*config))) &&
+            write(dir + "/config", encodeFrame(Kind::ConfigReply, 4, encodeConfigReply(TSR_GET_IPPARACFG, *config))) &&
+            write(dir + "/login", encodeFrame(Kind::LoginAccepted, 6, encodeLoginAccepted(Token{}, TSR_DEVICEINFO{}))) &&
             write(dir + "/error", encodeFrame(Kind::Error, 5, errorBody(WireError::NoVideo, "none")));
   return ok ? 0 : 1;
 }

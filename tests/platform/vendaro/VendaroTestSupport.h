@@ -1,25 +1,12 @@
 #pragma once
 
 #include "Vendaro.h"
+#include "../tessoran/WaitUntil.h"
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
-#include <thread>
 #include <vector>
 
-// Waits for a condition with a generous limit: CI machines can be slow.
-inline bool waitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds limit = std::chrono::seconds(30))
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using testsupport::waitUntil;
 
 // Feeds a block as a live source would, trying again while the buffer is full.
 inline bool feedBlock(long port, const std::vector<uint8_t>& block)

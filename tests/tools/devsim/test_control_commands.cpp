@@ -2,6 +2,7 @@
 
 #include "ControlCommands.h"
 #include "Simulator.h"
+#include "Socket.h"
 
 #include "../../platform/tessoran/TestSupport.h"
 
@@ -107,6 +108,56 @@ TEST(DevsimProgram, HelpExplainsItsOptions) {
                              "--control-port", "--clip", "malformed"})
     EXPECT_TRUE(help.contains(option)) << option;
 }
+
+// Scripts act right after a command returns: by then the port refuses, or
+// takes, connections. A connection open before the drop is cut.
+TEST_F(ControlTest, DropAndRestoreHaveTakenEffectWhenTheyReturn) {
+  auto connect = [&] {
+    tessoran::wire::IoStatus status;
+    tessoran::wire::Socket socket =
+        tessoran::wire::Socket::connectTo(first_, specs_[0].port, 5000, {}, status);
+    return socket;
+  };
+  for (int round = 0; round < 20; ++round) {
+    tessoran::wire::Socket earlier = connect();
+    ASSERT_TRUE(earlier.valid());
+    ASSERT_EQ(run("drop " + first_), "ok");
+    EXPECT_FALSE(connect().valid()) << "round " << round;
+    char byte;
+    EXPECT_EQ(earlier.readExact(&byte, 1, 5000, {}), tessoran::wire::IoStatus::Closed);
+    ASSERT_EQ(run("restore " + first_), "ok");
+    EXPECT_TRUE(connect().valid()) << "round " << round;
+  }
+}
+
+// A bad option stops the program before any device starts, whatever follows it.
+struct BadOptions {
+  const char* name;
+  QStringList arguments;
+};
+
+// Test listings show the case name instead of the bytes.
+void PrintTo(const BadOptions& options, std::ostream* os) { *os << options.name; }
+
+class DevsimProgramOptions : public ::testing::TestWithParam<BadOptions> {};
+
+TEST_P(DevsimProgramOptions, AreRefused) {
+  QProcess program;
+  program.start(QCoreApplication::applicationDirPath() + "/corvane-devsim",
+                GetParam().arguments + QStringList{"--alarm-port", "0", "--control-port", "0"});
+  ASSERT_TRUE(program.waitForFinished(30000));
+  EXPECT_EQ(program.exitCode(), 2);
+  EXPECT_FALSE(QString::fromUtf8(program.readAllStandardOutput()).contains("device "));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devsim, DevsimProgramOptions,
+    ::testing::Values(BadOptions{"NoDevices", {"--devices", "0"}},
+                      BadOptions{"NoDevicesThenAGoodRate", {"--devices", "0", "--alarm-rate", "0.5"}},
+                      BadOptions{"RateNotANumber", {"--alarm-rate", "fast"}},
+                      BadOptions{"NegativeRate", {"--alarm-rate", "-1"}},
+                      BadOptions{"AddressesPastTheLastSubnet", {"--first-subnet", "250", "--devices", "10"}}),
+    [](const ::testing::TestParamInfo<BadOptions>& info) { return info.param.name; });
 
 }  // namespace
 
