@@ -1,7 +1,7 @@
 // Figures of the player layer: decode rate against ffmpeg itself, time to the
 // first drawn frame, and the CPU that 16 live 720p ports take.
 //
-//   vendaro_bench [--quick]     (--quick: shorter clips, for a smoke run)
+//   bench_player [--quick]     (--quick: shorter clips, for a smoke run)
 
 #include "Vendaro.h"
 
