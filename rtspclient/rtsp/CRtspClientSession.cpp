@@ -244,73 +244,53 @@ int CRtspClientSession::StartSequence(bool withRedirects)
 int CRtspClientSession::StartStream(const char* url, const char* user, const char* password, const char* userAgent,
                                     int transCode)
 {
+    return Start("StartStream", url, user, password, userAgent, "", transCode, false);
+}
+
+int CRtspClientSession::StartStreamEx(const char* url, const char* user, const char* password, const char* userAgent,
+                                      const char* sessionId, int transCode)
+{
+    return Start("StartStreamEx", url, user, password, userAgent, Text(sessionId), transCode, true);
+}
+
+int CRtspClientSession::Start(const char* name, const char* url, const char* user, const char* password,
+                              const char* userAgent, const std::string& resumeSessionId, int transCode, bool extended)
+{
     ZMR_Guard guard(m_cMutex);
     m_iSuppressReports = 0;
     if (!m_bClosed) {
         // A second start would reuse the live connection with new tracks
         // beside the old ones; the caller stops first.
         m_uiLastError = PELLMAR_ERR_OPEN;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, Session Already Started, Url<%s>",
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Session Already Started, Url<%s>", name,
                           Text(url).c_str());
         return -1;
     }
-    const int method = MapTransCode(transCode, true);
+    // The extended start neither takes the cascade code nor the own queue.
+    const int method = MapTransCode(transCode, !extended);
     if (method < 0) {
         m_uiLastError = PELLMAR_ERR_PARAM;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, TransCode<%d> is wrong", transCode);
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, TransCode<%d> is wrong", name, transCode);
         return -1;
     }
-    if (m_bOwnQueue) {
+    if (m_bOwnQueue && !extended) {
         for (CRtspClientMedia& track : m_cClientMediaArray)
             track.SetOwnQueue(m_bOwnQueue);
     }
     const std::string agent = m_bCascade ? "CascadeMedia" : Text(userAgent);
-    m_strResumeSessionId.clear();
+    m_strResumeSessionId = resumeSessionId;
     m_bMulticast = 0;
     if (Open(Text(url), Text(user), Text(password), agent, method) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, Open Fail, Url<%s>", Text(url).c_str());
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Open Fail, Url<%s>", name, Text(url).c_str());
         return -1;
     }
     if (CheckCancelOperate()) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, CheckCancelOperate, Url<%s>",
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, CheckCancelOperate, Url<%s>", name,
                           Text(url).c_str());
         Close();
         return -1;
     }
-    m_strUrl = TraceUrl(m_strUrl, "StartStream");
-    return StartSequence(true);
-}
-
-int CRtspClientSession::StartStreamEx(const char* url, const char* user, const char* password, const char* userAgent,
-                                      const char* sessionId, int transCode)
-{
-    ZMR_Guard guard(m_cMutex);
-    m_iSuppressReports = 0;
-    if (!m_bClosed) {
-        m_uiLastError = PELLMAR_ERR_OPEN;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, Session Already Started, Url<%s>",
-                          Text(url).c_str());
-        return -1;
-    }
-    const int method = MapTransCode(transCode, false);
-    if (method < 0) {
-        m_uiLastError = PELLMAR_ERR_PARAM;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, TransCode<%d> is wrong", transCode);
-        return -1;
-    }
-    m_bMulticast = 0;
-    if (Open(Text(url), Text(user), Text(password), Text(userAgent), method) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, Open Fail, Url<%s>", Text(url).c_str());
-        return -1;
-    }
-    m_strResumeSessionId = Text(sessionId);
-    if (CheckCancelOperate()) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, CheckCancelOperate, Url<%s>",
-                          Text(url).c_str());
-        Close();
-        return -1;
-    }
-    m_strUrl = TraceUrl(m_strUrl, "StartStreamEx");
+    m_strUrl = TraceUrl(m_strUrl, name);
     return StartSequence(true);
 }
 
