@@ -1,20 +1,19 @@
 #pragma once
 // Plain blocking sockets on loopback that play the server side in the
-// transport tests, and the waiting helpers those tests share.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
+// transport tests, and the waiting helpers those tests share. Built on the
+// runtime layer's own loopback peer (address, localPort, listener).
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
+
+#include "../../platform/zmr/LoopbackPeer.h"
 
 namespace loopback {
 
@@ -30,23 +29,6 @@ inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 1000
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
-}
-
-inline sockaddr_in Address(const char* ip, uint16_t port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    inet_pton(AF_INET, ip, &address.sin_addr);
-    return address;
-}
-
-inline uint16_t LocalPort(int fd)
-{
-    sockaddr_in address{};
-    socklen_t size = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    return ntohs(address.sin_port);
 }
 
 class Fd {
@@ -86,16 +68,8 @@ inline bool Readable(int fd, int timeoutMs)
 // A listening TCP socket on a free loopback port.
 class TcpListener {
 public:
-    TcpListener()
-    {
-        m_fd.Reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        const int on = 1;
-        setsockopt(m_fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address = Address("127.0.0.1", 0);
-        ::bind(m_fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_fd.Get(), 8);
-    }
-    uint16_t Port() const { return LocalPort(m_fd.Get()); }
+    TcpListener() : m_fd(listener()) {}
+    uint16_t Port() const { return localPort(m_fd.Get()); }
     Fd Accept(int timeoutMs = 10000)
     {
         if (!Readable(m_fd.Get(), timeoutMs))
@@ -110,8 +84,8 @@ private:
 inline Fd ConnectTcp(uint16_t port)
 {
     Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in address = Address("127.0.0.1", port);
-    if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    const sockaddr_in target = address(port);
+    if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0)
         return Fd();
     const int on = 1;
     setsockopt(fd.Get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -168,11 +142,15 @@ inline Frame ReadFrame(int fd, int timeoutMs = 10000)
     return frame;
 }
 
-inline std::string InterleavedFrame(int channel, const Bytes& payload)
+inline std::string InterleavedFrame(int channel, std::string_view payload)
 {
     std::string frame = {'$', char(channel), char(payload.size() >> 8), char(payload.size() & 0xFF)};
-    frame.append(payload.begin(), payload.end());
-    return frame;
+    return frame.append(payload);
+}
+
+inline std::string InterleavedFrame(int channel, const Bytes& payload)
+{
+    return InterleavedFrame(channel, std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size()));
 }
 
 // A UDP socket bound on loopback (port 0: any free one).
@@ -181,16 +159,17 @@ public:
     explicit UdpSocket(uint16_t port = 0, const char* ip = "127.0.0.1")
     {
         m_fd.Reset(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-        sockaddr_in address = Address(ip, port);
-        m_bound = ::bind(m_fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        sockaddr_in bound = address(port);
+        inet_pton(AF_INET, ip, &bound.sin_addr);
+        m_bound = ::bind(m_fd.Get(), reinterpret_cast<sockaddr*>(&bound), sizeof bound) == 0;
     }
     bool Bound() const { return m_bound; }
-    uint16_t Port() const { return LocalPort(m_fd.Get()); }
+    uint16_t Port() const { return localPort(m_fd.Get()); }
     bool SendTo(uint16_t port, const Bytes& data)
     {
-        sockaddr_in address = Address("127.0.0.1", port);
-        return ::sendto(m_fd.Get(), data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&address),
-                        sizeof address) == ssize_t(data.size());
+        const sockaddr_in target = address(port);
+        return ::sendto(m_fd.Get(), data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&target),
+                        sizeof target) == ssize_t(data.size());
     }
     // One datagram, or nothing after the timeout.
     bool Receive(Bytes& data, int timeoutMs = 10000)

@@ -94,9 +94,9 @@ TEST_F(RtspTransSessionTest, FramesReachTheHookOfTheirPairAndOthersAreDropped)
     ASSERT_EQ(connection.RecvMediaData(7, Delivered::OnFrame, &delivered), 0);
     EXPECT_EQ(connection.RecvMediaData(8, Delivered::OnFrame, &delivered), -1);
     ASSERT_EQ(connection.StartRecv(), 0);
-    const std::string stream = InterleavedFrame(0, {'a'}) + InterleavedFrame(3, {'x'}) + kResponse +
-                               InterleavedFrame(21, {'b'}) + InterleavedFrame(6, {'c'}) +
-                               InterleavedFrame(9, {'y'}) + InterleavedFrame(1, {});
+    const std::string stream = InterleavedFrame(0, "a") + InterleavedFrame(3, "x") + kResponse +
+                               InterleavedFrame(21, "b") + InterleavedFrame(6, "c") + InterleavedFrame(9, "y") +
+                               InterleavedFrame(1, "");
     ASSERT_TRUE(SendAll(server.Get(), stream));
     ASSERT_TRUE(WaitFor([&] { return delivered.FrameCount() == 4 && delivered.MessageCount() == 1; }));
     std::lock_guard<std::mutex> lock(delivered.mutex);
