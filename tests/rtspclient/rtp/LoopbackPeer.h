@@ -14,21 +14,15 @@
 #include <vector>
 
 #include "../../platform/zmr/LoopbackPeer.h"
+#include "../session/WaitUntil.h"
 
 namespace loopback {
 
 using Bytes = std::vector<uint8_t>;
 
-// Waits for a condition with a generous limit: CI machines are slow.
 inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return WaitUntil(condition, std::chrono::milliseconds(timeoutMs), std::chrono::milliseconds(2));
 }
 
 class Fd {
