@@ -135,12 +135,14 @@ int CRtspClientSession::Open(const std::string& url, const std::string& user, co
 
 void CRtspClientSession::Close()
 {
+    // The connection first: its close waits for a server request being
+    // handled on a queue thread, which may still touch the tracks.
+    m_cRtspTransSession.Close();
     for (CRtspClientMedia& track : m_cClientMediaArray)
         track.Close();
     for (TrackRecord& record : m_stTracks)
         record = TrackRecord();
     m_iTrackCount = 0;
-    m_cRtspTransSession.Close();
     m_cContexts.Clear();
     m_bPlaying = 0;
     m_strSessionId.clear();
