@@ -1,9 +1,8 @@
 #pragma once
 // Plain blocking sockets on loopback that play the server side in the
 // transport tests, and the waiting helpers those tests share. Built on the
-// runtime layer's own loopback peer (address, localPort, listener).
-#include <poll.h>
-
+// runtime layer's own loopback peer (address, localPort, listener); the
+// socket classes are Fd, TcpListener and UdpSocket.
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +13,9 @@
 #include <vector>
 
 #include "../../platform/zmr/LoopbackPeer.h"
+#include "Fd.h"
+#include "TcpListener.h"
+#include "UdpSocket.h"
 #include "../session/WaitUntil.h"
 
 namespace loopback {
@@ -24,56 +26,6 @@ inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 1000
 {
     return WaitUntil(condition, std::chrono::milliseconds(timeoutMs), std::chrono::milliseconds(2));
 }
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { Reset(); }
-    Fd(Fd&& other) noexcept : m_fd(other.Release()) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        Reset(other.Release());
-        return *this;
-    }
-    int Get() const { return m_fd; }
-    int Release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
-
-inline bool Readable(int fd, int timeoutMs)
-{
-    pollfd entry{fd, POLLIN, 0};
-    return ::poll(&entry, 1, timeoutMs) == 1;
-}
-
-// A listening TCP socket on a free loopback port.
-class TcpListener {
-public:
-    TcpListener() : m_fd(listener()) {}
-    uint16_t Port() const { return localPort(m_fd.Get()); }
-    Fd Accept(int timeoutMs = 10000)
-    {
-        if (!Readable(m_fd.Get(), timeoutMs))
-            return Fd();
-        return Fd(::accept4(m_fd.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-    }
-
-private:
-    Fd m_fd;
-};
 
 inline Fd ConnectTcp(uint16_t port)
 {
@@ -146,42 +98,6 @@ inline std::string InterleavedFrame(int channel, const Bytes& payload)
 {
     return InterleavedFrame(channel, std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size()));
 }
-
-// A UDP socket bound on loopback (port 0: any free one).
-class UdpSocket {
-public:
-    explicit UdpSocket(uint16_t port = 0, const char* ip = "127.0.0.1")
-    {
-        m_fd.Reset(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-        sockaddr_in bound = address(port);
-        inet_pton(AF_INET, ip, &bound.sin_addr);
-        m_bound = ::bind(m_fd.Get(), reinterpret_cast<sockaddr*>(&bound), sizeof bound) == 0;
-    }
-    bool Bound() const { return m_bound; }
-    uint16_t Port() const { return localPort(m_fd.Get()); }
-    bool SendTo(uint16_t port, const Bytes& data)
-    {
-        const sockaddr_in target = address(port);
-        return ::sendto(m_fd.Get(), data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&target),
-                        sizeof target) == ssize_t(data.size());
-    }
-    // One datagram, or nothing after the timeout.
-    bool Receive(Bytes& data, int timeoutMs = 10000)
-    {
-        if (!Readable(m_fd.Get(), timeoutMs))
-            return false;
-        data.resize(65536);
-        const ssize_t n = ::recv(m_fd.Get(), data.data(), data.size(), 0);
-        if (n < 0)
-            return false;
-        data.resize(size_t(n));
-        return true;
-    }
-
-private:
-    Fd m_fd;
-    bool m_bound = false;
-};
 
 // An even port P with P and P + 1 both free for UDP right now.
 inline uint16_t FreeUdpPortPair()
