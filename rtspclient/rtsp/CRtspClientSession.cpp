@@ -31,6 +31,14 @@ std::string Text(const char* text)
     return text ? text : "";
 }
 
+// A control attribute as a URL: an absolute one as it stands, else relative to `base`.
+std::string ResolveControl(const std::string& base, const std::string& control)
+{
+    if (control.compare(0, 7, "rtsp://") == 0)
+        return control;
+    return base + (!base.empty() && base.back() == '/' ? "" : "/") + control;
+}
+
 } // namespace
 
 CRtspClientSession::CRtspClientSession() : m_cResponses(Now()) {}
@@ -641,19 +649,14 @@ int CRtspClientSession::ProcDescribe(CDescribeRsp& response)
 
 std::string CRtspClientSession::AggregateUrl() const
 {
-    if (m_strControl.compare(0, 7, "rtsp://") == 0)
-        return m_strControl;
     if (m_strControl.empty() || m_strControl == "*")
         return m_strUrl;
-    return m_strUrl + (m_strUrl.back() == '/' ? "" : "/") + m_strControl;
+    return ResolveControl(m_strUrl, m_strControl);
 }
 
 std::string CRtspClientSession::TrackUrl(const std::string& control) const
 {
-    if (control.compare(0, 7, "rtsp://") == 0)
-        return control;
-    const std::string base = AggregateUrl();
-    return base + (!base.empty() && base.back() == '/' ? "" : "/") + control;
+    return ResolveControl(AggregateUrl(), control);
 }
 
 int CRtspClientSession::SendSetup()
