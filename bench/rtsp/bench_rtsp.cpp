@@ -23,6 +23,7 @@
 
 #include "PeerProcess.h"
 #include "ProcessCounts.h"
+#include "TestPortPool.h"
 #include "Pellmar.h"
 #include "wexl.h"
 
@@ -34,8 +35,8 @@ struct Counter {
     std::atomic<long> packets{0};
     std::atomic<long> bytes{0};
     std::atomic<long> lost{0};
-    std::atomic<bool> first{false};
-    Clock::time_point firstAt;
+    // Clock ticks of the first packet; 0 until it came.
+    std::atomic<Clock::rep> firstAt{0};
     int lastSequence = -1;
 
     static int OnData(int, int type, STREAM_DATA_T* data, void* user)
@@ -43,8 +44,8 @@ struct Counter {
         auto* self = static_cast<Counter*>(user);
         if (type != PELLMAR_DATA_RTP || data->uiDataLen < 12)
             return 0;
-        if (!self->first.exchange(true))
-            self->firstAt = Clock::now();
+        Clock::rep none = 0;
+        self->firstAt.compare_exchange_strong(none, Clock::now().time_since_epoch().count());
         const int sequence = (data->pData[2] << 8) | data->pData[3];
         if (self->lastSequence >= 0)
             self->lost += (sequence - self->lastSequence - 1 + 65536) % 65536;
@@ -55,11 +56,16 @@ struct Counter {
     }
 };
 
+double CpuSeconds(const rusage& usage)
+{
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 double CpuSeconds(int who)
 {
     rusage usage{};
     getrusage(who, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return CpuSeconds(usage);
 }
 
 double ResidentMiB()
@@ -98,9 +104,7 @@ std::pair<double, double> RunProgram(const std::vector<std::string>& command, st
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     const double wall = std::chrono::duration<double>(Clock::now() - started).count();
-    const double cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                       (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    return {wall, cpu};
+    return {wall, CpuSeconds(usage)};
 }
 
 STREAM_PARAM_T Param(const std::string& url, Counter& counter)
@@ -121,11 +125,14 @@ double FirstPacketMs(const std::string& url)
     const int session = Pellmar_CreateSession();
     STREAM_PARAM_T param = Param(url, counter);
     const auto started = Clock::now();
-    if (Pellmar_StartStream(session, &param) != 0)
-        return -1;
-    while (!counter.first && Clock::now() - started < std::chrono::seconds(10))
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    const double ms = std::chrono::duration<double, std::milli>(counter.firstAt - started).count();
+    double ms = -1;
+    if (Pellmar_StartStream(session, &param) == 0) {
+        while (counter.firstAt == 0 && Clock::now() - started < std::chrono::seconds(10))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        if (counter.firstAt != 0)
+            ms = std::chrono::duration<double, std::milli>(Clock::time_point(Clock::duration(counter.firstAt)) - started)
+                     .count();
+    }
     Pellmar_DestroySession(session);
     return ms;
 }
@@ -137,8 +144,10 @@ std::pair<long, double> PlayClip(const std::string& url)
     const int session = Pellmar_CreateSession();
     STREAM_PARAM_T param = Param(url, counter);
     const double cpuBefore = CpuSeconds(RUSAGE_SELF);
-    if (Pellmar_StartStream(session, &param) != 0)
+    if (Pellmar_StartStream(session, &param) != 0) {
+        Pellmar_DestroySession(session);
         return {0, 0};
+    }
     long last = -1;
     // The clip ends with BYE; stop once no packet came for a second.
     while (counter.packets != last) {
@@ -204,8 +213,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot start the RTSP server\n");
         return 1;
     }
-    const std::string base = "rtsp://127.0.0.1:" + std::to_string(server.Port());
-    const PORT_POOL_T pool{50000, 200, 52000, 200};
+    const std::string base = server.Url("");
+    const PORT_POOL_T pool = TestPortPool();
     if (Pellmar_InitLib(&pool) != 0)
         return 1;
 

@@ -51,11 +51,14 @@ int Result(const SessionRef& session, int result)
     return result == 0 ? 0 : Failure(session);
 }
 
-void UndoInit(int stage)
+// How far Pellmar_InitLib got; undoing runs in reverse order.
+enum InitStage { kPortPoolStarted = 1, kRtpManagerStarted = 2, kSessionManagerStarted = 3 };
+
+void UndoInit(InitStage stage)
 {
-    if (stage >= 3)
+    if (stage >= kSessionManagerStarted)
         singleton<CRtspClientSessionMgr>::destroy();
-    if (stage >= 2)
+    if (stage >= kRtpManagerStarted)
         CRtpTransSessionMgr::Instance().Fini();
     singleton<CPortPool>::destroy();
     UnloadTraceLibrary();
@@ -91,40 +94,38 @@ PELLMAR_API int Pellmar_InitLib(const PORT_POOL_T* pstPortPool)
     if (LoadTraceLibrary(g_localIp.empty() ? "127.0.0.1" : g_localIp.c_str()) != 0)
         PELLMAR_LOG_ERROR(pellmar_log::kTrace, "Pellmar_InitLib, KvorLogTraceEnable Fail");
     if (pstPortPool) {
-        if (!RangeFits(pstPortPool->usTcpStartPort, pstPortPool->usTcpPortCount)) {
-            PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "PORT_POOL_T tcp port range Fail");
-            UnloadTraceLibrary();
-            ZMR_FiniEx();
-            return -1;
-        }
-        if (!RangeFits(pstPortPool->usUdpStartPort, pstPortPool->usUdpPortCount)) {
-            PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "PORT_POOL_T udp port range Fail");
-            UnloadTraceLibrary();
-            ZMR_FiniEx();
+        const char* refused = !RangeFits(pstPortPool->usTcpStartPort, pstPortPool->usTcpPortCount)
+                                  ? "PORT_POOL_T tcp port range Fail"
+                              : !RangeFits(pstPortPool->usUdpStartPort, pstPortPool->usUdpPortCount)
+                                  ? "PORT_POOL_T udp port range Fail"
+                                  : nullptr;
+        if (refused) {
+            PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "%s", refused);
+            UndoInit(kPortPoolStarted);
             return -1;
         }
         CPortPool* pool = singleton<CPortPool>::instance();
         if (pool == nullptr || pool->Init(pstPortPool->usTcpStartPort, pstPortPool->usTcpPortCount,
                                           pstPortPool->usUdpStartPort, pstPortPool->usUdpPortCount) != 0) {
             PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "PORT_POOL_T port range Fail");
-            UndoInit(1);
+            UndoInit(kPortPoolStarted);
             return -1;
         }
     }
     if (CRtpTransSessionMgr::Instance().Init() != 0) {
         PELLMAR_LOG_ERROR(kRtpManagerLog, "Pellmar_InitLib, CRtpTransSessionMgr Init Fail");
-        UndoInit(1);
+        UndoInit(kPortPoolStarted);
         return -1;
     }
     CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
     if (manager == nullptr || manager->Init() != 0) {
         PELLMAR_LOG_ERROR(kManagerLog, "Pellmar_InitLib, CRtspClientSessionMgr Init Fail");
-        UndoInit(3);
+        UndoInit(kSessionManagerStarted);
         return -1;
     }
     if (RSA_PublicKey_Init() != 0) {
         PELLMAR_LOG_ERROR(pellmar_log::kRsaKey, "Pellmar_InitLib, RSA_PublicKey_Init Fail");
-        UndoInit(3);
+        UndoInit(kSessionManagerStarted);
         return -1;
     }
     g_initCount = 1;
@@ -134,11 +135,7 @@ PELLMAR_API int Pellmar_InitLib(const PORT_POOL_T* pstPortPool)
 PELLMAR_API void Pellmar_FiniLib(void)
 {
     if (g_initCount == 1) {
-        singleton<CRtspClientSessionMgr>::destroy();
-        CRtpTransSessionMgr::Instance().Fini();
-        singleton<CPortPool>::destroy();
-        UnloadTraceLibrary();
-        ZMR_FiniEx();
+        UndoInit(kSessionManagerStarted);
         RSA_PublicKey_Free();
     }
     if (g_initCount > 0)

@@ -97,7 +97,7 @@ std::string CSdpTrackInfo::FallbackSdp(const std::string& requestUrl)
         "c=IN IP4 0.0.0.0\r\n";
     const std::string tail =
         "a=rtpmap:96 MP4V-ES/90000\r\n"
-        "a=fmtp:96 profile-level-id=8;config=000001B0F5000001B50900000100000001200886C400670C58112051\r\n"
+        "a=fmtp:96 " + std::string(kMpeg4Fmtp) + "\r\n"
         "a=range:npt=now-";
     const std::string control = "a=control:" + requestUrl + "\r\n";
     // A very long URL is left out rather than let the text reach 8 KiB.

@@ -36,4 +36,9 @@ public:
 
     // The description parsed instead of a server's SDP that fails to parse.
     static std::string FallbackSdp(const std::string& requestUrl);
+
+    // Format parameters of the MPEG-4 video the fallback and the session's
+    // own announced description give.
+    static constexpr const char* kMpeg4Fmtp =
+        "profile-level-id=8;config=000001B0F5000001B50900000100000001200886C400670C58112051";
 };

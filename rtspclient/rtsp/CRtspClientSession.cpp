@@ -31,6 +31,14 @@ std::string Text(const char* text)
     return text ? text : "";
 }
 
+// A control attribute as a URL: an absolute one as it stands, else relative to `base`.
+std::string ResolveControl(const std::string& base, const std::string& control)
+{
+    if (control.compare(0, 7, "rtsp://") == 0)
+        return control;
+    return base + (!base.empty() && base.back() == '/' ? "" : "/") + control;
+}
+
 } // namespace
 
 CRtspClientSession::CRtspClientSession() : m_cResponses(Now()) {}
@@ -135,12 +143,14 @@ int CRtspClientSession::Open(const std::string& url, const std::string& user, co
 
 void CRtspClientSession::Close()
 {
+    // The connection first: its close waits for a server request being
+    // handled on a queue thread, which may still touch the tracks.
+    m_cRtspTransSession.Close();
     for (CRtspClientMedia& track : m_cClientMediaArray)
         track.Close();
     for (TrackRecord& record : m_stTracks)
         record = TrackRecord();
     m_iTrackCount = 0;
-    m_cRtspTransSession.Close();
     m_cContexts.Clear();
     m_bPlaying = 0;
     m_strSessionId.clear();
@@ -244,73 +254,53 @@ int CRtspClientSession::StartSequence(bool withRedirects)
 int CRtspClientSession::StartStream(const char* url, const char* user, const char* password, const char* userAgent,
                                     int transCode)
 {
+    return Start("StartStream", url, user, password, userAgent, "", transCode, false);
+}
+
+int CRtspClientSession::StartStreamEx(const char* url, const char* user, const char* password, const char* userAgent,
+                                      const char* sessionId, int transCode)
+{
+    return Start("StartStreamEx", url, user, password, userAgent, Text(sessionId), transCode, true);
+}
+
+int CRtspClientSession::Start(const char* name, const char* url, const char* user, const char* password,
+                              const char* userAgent, const std::string& resumeSessionId, int transCode, bool extended)
+{
     ZMR_Guard guard(m_cMutex);
     m_iSuppressReports = 0;
     if (!m_bClosed) {
         // A second start would reuse the live connection with new tracks
         // beside the old ones; the caller stops first.
         m_uiLastError = PELLMAR_ERR_OPEN;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, Session Already Started, Url<%s>",
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Session Already Started, Url<%s>", name,
                           Text(url).c_str());
         return -1;
     }
-    const int method = MapTransCode(transCode, true);
+    // The extended start neither takes the cascade code nor the own queue.
+    const int method = MapTransCode(transCode, !extended);
     if (method < 0) {
         m_uiLastError = PELLMAR_ERR_PARAM;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, TransCode<%d> is wrong", transCode);
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, TransCode<%d> is wrong", name, transCode);
         return -1;
     }
-    if (m_bOwnQueue) {
+    if (m_bOwnQueue && !extended) {
         for (CRtspClientMedia& track : m_cClientMediaArray)
             track.SetOwnQueue(m_bOwnQueue);
     }
     const std::string agent = m_bCascade ? "CascadeMedia" : Text(userAgent);
-    m_strResumeSessionId.clear();
+    m_strResumeSessionId = resumeSessionId;
     m_bMulticast = 0;
     if (Open(Text(url), Text(user), Text(password), agent, method) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, Open Fail, Url<%s>", Text(url).c_str());
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Open Fail, Url<%s>", name, Text(url).c_str());
         return -1;
     }
     if (CheckCancelOperate()) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, CheckCancelOperate, Url<%s>",
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, CheckCancelOperate, Url<%s>", name,
                           Text(url).c_str());
         Close();
         return -1;
     }
-    m_strUrl = TraceUrl(m_strUrl, "StartStream");
-    return StartSequence(true);
-}
-
-int CRtspClientSession::StartStreamEx(const char* url, const char* user, const char* password, const char* userAgent,
-                                      const char* sessionId, int transCode)
-{
-    ZMR_Guard guard(m_cMutex);
-    m_iSuppressReports = 0;
-    if (!m_bClosed) {
-        m_uiLastError = PELLMAR_ERR_OPEN;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, Session Already Started, Url<%s>",
-                          Text(url).c_str());
-        return -1;
-    }
-    const int method = MapTransCode(transCode, false);
-    if (method < 0) {
-        m_uiLastError = PELLMAR_ERR_PARAM;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, TransCode<%d> is wrong", transCode);
-        return -1;
-    }
-    m_bMulticast = 0;
-    if (Open(Text(url), Text(user), Text(password), Text(userAgent), method) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, Open Fail, Url<%s>", Text(url).c_str());
-        return -1;
-    }
-    m_strResumeSessionId = Text(sessionId);
-    if (CheckCancelOperate()) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStreamEx Fail, CheckCancelOperate, Url<%s>",
-                          Text(url).c_str());
-        Close();
-        return -1;
-    }
-    m_strUrl = TraceUrl(m_strUrl, "StartStreamEx");
+    m_strUrl = TraceUrl(m_strUrl, name);
     return StartSequence(true);
 }
 
@@ -659,19 +649,14 @@ int CRtspClientSession::ProcDescribe(CDescribeRsp& response)
 
 std::string CRtspClientSession::AggregateUrl() const
 {
-    if (m_strControl.compare(0, 7, "rtsp://") == 0)
-        return m_strControl;
     if (m_strControl.empty() || m_strControl == "*")
         return m_strUrl;
-    return m_strUrl + (m_strUrl.back() == '/' ? "" : "/") + m_strControl;
+    return ResolveControl(m_strUrl, m_strControl);
 }
 
 std::string CRtspClientSession::TrackUrl(const std::string& control) const
 {
-    if (control.compare(0, 7, "rtsp://") == 0)
-        return control;
-    const std::string base = AggregateUrl();
-    return base + (!base.empty() && base.back() == '/' ? "" : "/") + control;
+    return ResolveControl(AggregateUrl(), control);
 }
 
 int CRtspClientSession::SendSetup()

@@ -118,6 +118,9 @@ private:
              int transMethod);
     void Close();
     int MapTransCode(int transCode, bool withCascade);
+    // StartStream and StartStreamEx; `name` is the one the logs give.
+    int Start(const char* name, const char* url, const char* user, const char* password, const char* userAgent,
+              const std::string& resumeSessionId, int transCode, bool extended);
     int RunRedirects(int (CRtspClientSession::*step)(), const char* stepName);
     int StartSequence(bool withRedirects);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ZMR_Guard.h"
+#include "rtp/CSdpTrackInfo.h"
 #include "rtsp/CAnnounceReq.h"
 #include "rtsp/CCommonRsp.h"
 #include "rtsp/CPauseReq.h"
@@ -24,12 +25,15 @@ std::string RenderTime(const ABS_TIME_T* time)
     return text;
 }
 
+std::string ClockRange(const ABS_TIME_T* from, const ABS_TIME_T* to)
+{
+    return "clock=" + RenderTime(from) + "-" + RenderTime(to);
+}
+
 bool ValidTrack(int track)
 {
     return track >= 0 && track < CRtspClientSession::kMaxMediaCount;
 }
-
-const char* const kAnnounceFmtp = "profile-level-id=8;config=000001B0F5000001B50900000100000001200886C400670C58112051";
 } // namespace
 
 #define REFUSE_WHEN_CLOSED(result)                                                                                     \
@@ -55,7 +59,7 @@ int CRtspClientSession::SetPlayBackParam(const PLAYBACK_PARAM_T& playBack)
             m_strRange += std::to_string(playBack.iRelTo);
         m_bRangePending = true;
     } else if (playBack.bAbsRange == 1) {
-        m_strRange = "clock=" + RenderTime(&playBack.stAbsFrom) + "-" + RenderTime(&playBack.stAbsTo);
+        m_strRange = ClockRange(&playBack.stAbsFrom, &playBack.stAbsTo);
         m_bRangePending = true;
     }
     if (playBack.bScale == 1) {
@@ -131,7 +135,7 @@ int CRtspClientSession::SeekByAbsTime(const ABS_TIME_T* from, const ABS_TIME_T* 
         PELLMAR_LOG_ERROR(kSessionLog, "SetSeekAbsTime Fail, pstAbsFrom == NULL");
         return -1;
     }
-    m_strRange = "clock=" + RenderTime(from) + "-" + RenderTime(to);
+    m_strRange = ClockRange(from, to);
     m_bRangePending = true;
     return PlayWithPending();
 }
@@ -287,7 +291,7 @@ int CRtspClientSession::SendDataEx(int kind, int track, const STREAM_DATA_T* dat
     media.m_rtpMaps[0].payloadType = 96;
     media.m_rtpMaps[0].encodingName = "MP4V-ES";
     media.m_rtpMaps[0].clockRate = 90000;
-    media.m_rtpMaps[0].formatParameters = kAnnounceFmtp;
+    media.m_rtpMaps[0].formatParameters = CSdpTrackInfo::kMpeg4Fmtp;
     if (data->uiDataLen > 0)
         std::memcpy(media.m_mediaInfo, data->pData, data->uiDataLen);
     media.m_iMediaInfoLength = static_cast<int>(data->uiDataLen);

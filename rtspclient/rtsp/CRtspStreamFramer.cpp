@@ -57,8 +57,6 @@ long ContentLength(std::string_view header, bool& invalid)
 
 }  // namespace
 
-CRtspStreamFramer::CRtspStreamFramer() : m_ownBuffer(kBufferSize + 4, 0), m_data(m_ownBuffer.data()) {}
-
 void CRtspStreamFramer::Reset() { m_fill = 0; }
 
 long CRtspStreamFramer::MessageSize(const char* text, size_t available)
@@ -76,6 +74,7 @@ long CRtspStreamFramer::MessageSize(const char* text, size_t available)
 
 CRtspStreamFramer::Result CRtspStreamFramer::Commit(size_t bytes, Sink& sink)
 {
+    Data(); // makes the own buffer when none is attached
     m_fill += std::min(bytes, FreeSize());
     size_t offset = 0;
     while (offset < m_fill) {

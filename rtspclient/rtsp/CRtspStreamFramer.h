@@ -26,7 +26,7 @@ public:
         BufferFull,    // one message fills the buffer without ending: the stream is unusable
     };
 
-    CRtspStreamFramer();
+    CRtspStreamFramer() = default;
 
     // Parses in `buffer` (kBufferSize + 4 bytes, kept alive by the caller)
     // instead of the framer's own, so that a receive still pending after the
@@ -37,7 +37,7 @@ public:
         m_fill = 0;
     }
     void Reset();
-    uint8_t* FreeSpace() { return m_data + m_fill; }
+    uint8_t* FreeSpace() { return Data() + m_fill; }
     size_t FreeSize() const { return kBufferSize - m_fill; }
     size_t Buffered() const { return m_fill; }
 
@@ -51,7 +51,18 @@ public:
     static long MessageSize(const char* text, size_t available);
 
 private:
+    // The attached buffer, else the framer's own, made on first use: an
+    // attached framer (every RTSP connection's) never needs its own 256 KiB.
+    uint8_t* Data()
+    {
+        if (m_data == nullptr) {
+            m_ownBuffer.assign(kBufferSize + 4, 0);
+            m_data = m_ownBuffer.data();
+        }
+        return m_data;
+    }
+
     std::vector<uint8_t> m_ownBuffer;
-    uint8_t* m_data;
+    uint8_t* m_data = nullptr;
     size_t m_fill = 0;
 };

@@ -9,6 +9,7 @@
 #include "Pellmar.h"
 #include "ScriptedServer.h"
 #include "StreamRecorder.h"
+#include "TestPortPool.h"
 #include "wexl.h"
 
 namespace {
@@ -18,7 +19,7 @@ protected:
     void SetUp() override
     {
         Wexl_SetStderrLevel(WEXL_LEVEL_ERROR + 1);
-        const PORT_POOL_T pool{45000, 100, 47000, 100};
+        const PORT_POOL_T pool = TestPortPool();
         ASSERT_EQ(Pellmar_InitLib(&pool), 0);
     }
     void TearDown() override { Pellmar_FiniLib(); }

@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "LoopbackPeer.h"
 #include "rtsp/CRtspStreamFramer.h"
 #include "rtp/CRtpStreamFramer.h"
+
+using loopback::InterleavedFrame;
 
 struct FramerRecorder : CRtspStreamFramer::Sink, CRtpStreamFramer::Sink {
     std::vector<std::string> events;
@@ -28,12 +31,3 @@ struct FramerRecorder : CRtspStreamFramer::Sink, CRtpStreamFramer::Sink {
         return "frame:" + std::to_string(channel) + ":" + std::string(reinterpret_cast<const char*>(data), size);
     }
 };
-
-inline std::string InterleavedFrame(uint8_t channel, const std::string& payload)
-{
-    std::string frame = "$";
-    frame += char(channel);
-    frame += char(payload.size() >> 8);
-    frame += char(payload.size() & 0xFF);
-    return frame + payload;
-}

@@ -1,117 +1,37 @@
 #pragma once
 // Plain blocking sockets on loopback that play the server side in the
-// transport tests, and the waiting helpers those tests share.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+// transport tests, and the waiting helpers those tests share. Built on the
+// runtime layer's own loopback peer (address, localPort, listener); the
+// socket classes are Fd, TcpListener and UdpSocket.
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
+
+#include "../../platform/zmr/LoopbackPeer.h"
+#include "Fd.h"
+#include "TcpListener.h"
+#include "UdpSocket.h"
+#include "../session/WaitUntil.h"
 
 namespace loopback {
 
 using Bytes = std::vector<uint8_t>;
 
-// Waits for a condition with a generous limit: CI machines are slow.
 inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return WaitUntil(condition, std::chrono::milliseconds(timeoutMs), std::chrono::milliseconds(2));
 }
-
-inline sockaddr_in Address(const char* ip, uint16_t port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    inet_pton(AF_INET, ip, &address.sin_addr);
-    return address;
-}
-
-inline uint16_t LocalPort(int fd)
-{
-    sockaddr_in address{};
-    socklen_t size = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    return ntohs(address.sin_port);
-}
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { Reset(); }
-    Fd(Fd&& other) noexcept : m_fd(other.Release()) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        Reset(other.Release());
-        return *this;
-    }
-    int Get() const { return m_fd; }
-    int Release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
-
-inline bool Readable(int fd, int timeoutMs)
-{
-    pollfd entry{fd, POLLIN, 0};
-    return ::poll(&entry, 1, timeoutMs) == 1;
-}
-
-// A listening TCP socket on a free loopback port.
-class TcpListener {
-public:
-    TcpListener()
-    {
-        m_fd.Reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        const int on = 1;
-        setsockopt(m_fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address = Address("127.0.0.1", 0);
-        ::bind(m_fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_fd.Get(), 8);
-    }
-    uint16_t Port() const { return LocalPort(m_fd.Get()); }
-    Fd Accept(int timeoutMs = 10000)
-    {
-        if (!Readable(m_fd.Get(), timeoutMs))
-            return Fd();
-        return Fd(::accept4(m_fd.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-    }
-
-private:
-    Fd m_fd;
-};
 
 inline Fd ConnectTcp(uint16_t port)
 {
     Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in address = Address("127.0.0.1", port);
-    if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    const sockaddr_in target = address(port);
+    if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0)
         return Fd();
     const int on = 1;
     setsockopt(fd.Get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -168,47 +88,16 @@ inline Frame ReadFrame(int fd, int timeoutMs = 10000)
     return frame;
 }
 
-inline std::string InterleavedFrame(int channel, const Bytes& payload)
+inline std::string InterleavedFrame(int channel, std::string_view payload)
 {
     std::string frame = {'$', char(channel), char(payload.size() >> 8), char(payload.size() & 0xFF)};
-    frame.append(payload.begin(), payload.end());
-    return frame;
+    return frame.append(payload);
 }
 
-// A UDP socket bound on loopback (port 0: any free one).
-class UdpSocket {
-public:
-    explicit UdpSocket(uint16_t port = 0, const char* ip = "127.0.0.1")
-    {
-        m_fd.Reset(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-        sockaddr_in address = Address(ip, port);
-        m_bound = ::bind(m_fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
-    bool Bound() const { return m_bound; }
-    uint16_t Port() const { return LocalPort(m_fd.Get()); }
-    bool SendTo(uint16_t port, const Bytes& data)
-    {
-        sockaddr_in address = Address("127.0.0.1", port);
-        return ::sendto(m_fd.Get(), data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&address),
-                        sizeof address) == ssize_t(data.size());
-    }
-    // One datagram, or nothing after the timeout.
-    bool Receive(Bytes& data, int timeoutMs = 10000)
-    {
-        if (!Readable(m_fd.Get(), timeoutMs))
-            return false;
-        data.resize(65536);
-        const ssize_t n = ::recv(m_fd.Get(), data.data(), data.size(), 0);
-        if (n < 0)
-            return false;
-        data.resize(size_t(n));
-        return true;
-    }
-
-private:
-    Fd m_fd;
-    bool m_bound = false;
-};
+inline std::string InterleavedFrame(int channel, const Bytes& payload)
+{
+    return InterleavedFrame(channel, std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size()));
+}
 
 // An even port P with P and P + 1 both free for UDP right now.
 inline uint16_t FreeUdpPortPair()

@@ -69,7 +69,7 @@ TEST(CreateTcpConnect, ConnectsFromTheGivenSourcePort)
         const ZMR_SOCKET socket = CreateTcpConnect("127.0.0.1", "127.0.0.1", sourcePort, listener.Port(), 4000);
         if (socket == ZMR_INVALID_SOCKET)
             continue;
-        EXPECT_EQ(LocalPort(socket), sourcePort);
+        EXPECT_EQ(localPort(socket), sourcePort);
         ZMR_CloseSocket(socket, 0);
         return;
     }

@@ -94,9 +94,9 @@ TEST_F(RtspTransSessionTest, FramesReachTheHookOfTheirPairAndOthersAreDropped)
     ASSERT_EQ(connection.RecvMediaData(7, Delivered::OnFrame, &delivered), 0);
     EXPECT_EQ(connection.RecvMediaData(8, Delivered::OnFrame, &delivered), -1);
     ASSERT_EQ(connection.StartRecv(), 0);
-    const std::string stream = InterleavedFrame(0, {'a'}) + InterleavedFrame(3, {'x'}) + kResponse +
-                               InterleavedFrame(21, {'b'}) + InterleavedFrame(6, {'c'}) +
-                               InterleavedFrame(9, {'y'}) + InterleavedFrame(1, {});
+    const std::string stream = InterleavedFrame(0, "a") + InterleavedFrame(3, "x") + kResponse +
+                               InterleavedFrame(21, "b") + InterleavedFrame(6, "c") + InterleavedFrame(9, "y") +
+                               InterleavedFrame(1, "");
     ASSERT_TRUE(SendAll(server.Get(), stream));
     ASSERT_TRUE(WaitFor([&] { return delivered.FrameCount() == 4 && delivered.MessageCount() == 1; }));
     std::lock_guard<std::mutex> lock(delivered.mutex);
@@ -144,16 +144,16 @@ TEST_F(RtspTransSessionTest, TextThatNeverEndsItsHeaderClosesTheConnectionWithAn
 
 TEST_F(RtspTransSessionTest, HookRemovedWhileFramesArriveIsNeverCalledAgain)
 {
-    std::atomic<bool> removed{false};
-    std::atomic<int> lateCalls{0};
     struct Probe {
-        std::atomic<bool>* removed;
-        std::atomic<int>* lateCalls;
-    } probe{&removed, &lateCalls};
+        std::atomic<bool> removed{false};
+        std::atomic<int> calls{0};
+        std::atomic<int> lateCalls{0};
+    } probe;
     auto hook = [](int, const uint8_t*, int, void* user) {
         Probe* p = static_cast<Probe*>(user);
-        if (p->removed->load())
-            p->lateCalls->fetch_add(1);
+        p->calls++;
+        if (p->removed.load())
+            p->lateCalls++;
     };
     ASSERT_EQ(connection.RecvMediaData(0, hook, &probe), 0);
     ASSERT_EQ(connection.StartRecv(), 0);
@@ -163,14 +163,16 @@ TEST_F(RtspTransSessionTest, HookRemovedWhileFramesArriveIsNeverCalledAgain)
         while (!stop && SendAll(server.Get(), frame)) {
         }
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Removed while frames are being delivered, not before the first one.
+    const bool flowing = WaitFor([&] { return probe.calls > 0; });
     ASSERT_EQ(connection.RemoveMediaData(0), 0);
-    removed = true;
+    probe.removed = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     stop = true;
     connection.Close();
     writer.join();
-    EXPECT_EQ(lateCalls, 0);
+    EXPECT_TRUE(flowing);
+    EXPECT_EQ(probe.lateCalls, 0);
 }
 
 TEST_F(RtspTransSessionTest, RequestsGoOutWhole)

@@ -5,8 +5,9 @@
 #include <fstream>
 #include <initializer_list>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "WaitUntil.h"
 
 class EventLog {
 public:
@@ -43,13 +44,7 @@ public:
     bool WaitFor(std::initializer_list<std::string> fragments, size_t count = 1,
                  std::chrono::milliseconds timeout = std::chrono::seconds(20)) const
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (Count(fragments) >= count)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return Count(fragments) >= count;
+        return WaitUntil([&] { return Count(fragments) >= count; }, timeout, std::chrono::milliseconds(20));
     }
 
 private:

@@ -1,12 +1,10 @@
 #pragma once
 // Starts the library once for a test program and ends it after the last
-// test. Test programs run side by side, so each takes port ranges of its own
-// (chosen by its process id) far above the privileged ports; ports another
-// program holds are skipped by the pool.
+// test.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "Pellmar.h"
+#include "TestPortPool.h"
 #include "wexl.h"
 
 class LibraryEnvironment : public testing::Environment {
@@ -14,8 +12,7 @@ public:
     void SetUp() override
     {
         Wexl_SetStderrLevel(WEXL_LEVEL_ERROR);
-        const uint16_t base = static_cast<uint16_t>(20000 + (getpid() % 100) * 400);
-        const PORT_POOL_T pool{base, 100, static_cast<uint16_t>(base + 200), 100};
+        const PORT_POOL_T pool = TestPortPool();
         ASSERT_EQ(Pellmar_InitLib(&pool), 0);
     }
     void TearDown() override { Pellmar_FiniLib(); }

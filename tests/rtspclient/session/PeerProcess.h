@@ -58,6 +58,7 @@ public:
     void Stop() { Signal(SIGTERM); }
 
     int Port() const { return m_port; }
+    std::string Url(const std::string& path) const { return "rtsp://127.0.0.1:" + std::to_string(m_port) + path; }
 
 private:
     void Signal(int signal)

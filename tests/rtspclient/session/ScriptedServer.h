@@ -25,10 +25,7 @@ public:
 
     bool Started() const { return m_started; }
     int Port() const { return m_process.Port(); }
-    std::string Url(const std::string& path = "/live") const
-    {
-        return "rtsp://127.0.0.1:" + std::to_string(Port()) + path;
-    }
+    std::string Url(const std::string& path = "/live") const { return m_process.Url(path); }
     const EventLog& Events() const { return m_events; }
     void Kill() { m_process.Kill(); }
 

@@ -6,10 +6,10 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Pellmar.h"
+#include "WaitUntil.h"
 
 class StreamRecorder {
 public:
@@ -69,13 +69,7 @@ public:
     bool WaitUntil(const std::function<bool()>& condition,
                    std::chrono::milliseconds timeout = std::chrono::seconds(20))
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (condition())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return condition();
+        return ::WaitUntil(condition, timeout);
     }
 
     bool WaitPackets(long count, std::chrono::milliseconds timeout = std::chrono::seconds(20))

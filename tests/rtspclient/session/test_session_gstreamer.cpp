@@ -25,10 +25,7 @@ public:
         m_started = m_process.Start(command);
     }
     bool Started() const { return m_started; }
-    std::string Url(const std::string& path = "/live") const
-    {
-        return "rtsp://127.0.0.1:" + std::to_string(m_process.Port()) + path;
-    }
+    std::string Url(const std::string& path = "/live") const { return m_process.Url(path); }
     void Kill() { m_process.Kill(); }
 
 private:
@@ -36,16 +33,28 @@ private:
     bool m_started = false;
 };
 
-// A three-second H.264 clip in MPEG-TS, made once for the test program.
-const std::string& Clip()
-{
-    static const std::string path = [] {
-        const std::string file = "/tmp/corvane-session-clip-" + std::to_string(getpid()) + ".ts";
+// A three-second H.264 clip in MPEG-TS, made once for the test program and
+// removed when it ends.
+class ClipFile {
+public:
+    ClipFile() : m_path("/tmp/corvane-session-clip-" + std::to_string(getpid()) + ".ts")
+    {
         const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=duration=3:size=320x240:rate=25 "
-                                    "-c:v libx264 -g 25 -pix_fmt yuv420p -f mpegts " + file;
-        return std::system(command.c_str()) == 0 ? file : std::string();
-    }();
-    return path;
+                                    "-c:v libx264 -g 25 -pix_fmt yuv420p -f mpegts " + m_path;
+        m_made = std::system(command.c_str()) == 0;
+    }
+    ~ClipFile() { std::remove(m_path.c_str()); }
+    std::string Path() const { return m_made ? m_path : std::string(); }
+
+private:
+    std::string m_path;
+    bool m_made = false;
+};
+
+std::string Clip()
+{
+    static const ClipFile clip;
+    return clip.Path();
 }
 
 struct GstCase {
