@@ -1,6 +1,8 @@
 // Draws every picture the widget library serves under ":/images/" with
 // QPainter, so that they can be remade and changed in code; the PNGs committed
 // under widgets/images/ are this program's output.
+#include "MainWindowPictures.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -269,8 +271,11 @@ bool drawPictures(const QDir& dir)
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--main-window")
+        return drawMainWindowPictures(QDir(QString::fromLocal8Bit(argv[2]))) ? 0 : 1;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <widgets/images folder>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <widgets/images folder>\n"
+                             "       %s --main-window <client/resources folder>\n", argv[0], argv[0]);
         return 2;
     }
     const QDir images(QString::fromLocal8Bit(argv[1]));
