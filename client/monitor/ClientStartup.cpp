@@ -64,7 +64,6 @@ bool CreateBackEnd()
 
 QString ClientStyleSheet()
 {
-    Corvane::LoadResources();
     QFile styleSheet(QStringLiteral(":/stylesheet.css"));
     if (!styleSheet.open(QIODevice::ReadOnly))
         return QString();

@@ -94,18 +94,10 @@ const char* const kTreeIcons[] = {
 
 } // namespace
 
-void Corvane::LoadResources()
-{
-    // The pictures and the style sheet are compiled into the static library,
-    // whose registration nothing else would pull into the program.
-    Q_INIT_RESOURCE(mainwindow);
-}
-
 Corvane::Corvane(QWidget* parent, quint16 alarmPort)
     : QMainWindow(parent)
     , alarmPort(alarmPort)
 {
-    LoadResources();
     ui.setupUi(this);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     // The shadow margin round the body; the frame filter takes it away while

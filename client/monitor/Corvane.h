@@ -58,10 +58,6 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // Registers the client's pictures and style sheet; the constructor does it
-    // too, start-up calls it before the style sheet is applied.
-    static void LoadResources();
-
     // What the tests and the start-up report look at.
     long ListenHandle() const { return lListenHandle; }
     QList<long> LoggedInDevices() const { return qlistUserId; }

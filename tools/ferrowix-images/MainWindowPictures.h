@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-// Draws the pictures of the client's main window (logo, title-bar and tool
-// buttons, device-tree and incident-type icons, clock and split-screen
-// pictures) into the client's resource folder, below "images/".
-bool drawMainWindowPictures(const QDir& clientResources);
+// Draws the main window's own title-bar pictures (window buttons and the
+// look button) into <client images>/preview/title; the client's other
+// pictures come from ClientPictures.
+bool drawMainWindowPictures(const QDir& clientImages);
