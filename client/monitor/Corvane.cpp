@@ -5,6 +5,7 @@
 #include "core/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
+#include "dialogs/QPromptWidget.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -467,9 +468,9 @@ void Corvane::DeviceLoginFinishedSlot(QString strMsg)
 {
     ui.treeViewDevice->expandAll();
     if (strMsg.isEmpty())
-        Log()->info("{}, {}", "Corvane::DeviceLoginFinishedSlot", tr("设备登录成功"));
+        QPromptWidget::ShowPrompt(QPromptWidget::Succ, tr("设备登录成功"), this, 3000);
     else
-        Log()->error("{}, {}", "Corvane::DeviceLoginFinishedSlot", strMsg);
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, strMsg, this, 3000);
     ui.qIconPbtnRefresh->setEnabled(true);
 }
 
@@ -695,7 +696,7 @@ void Corvane::on_pBtnVlc_clicked()
 
 void Corvane::ErrMsgSlot(QString msg)
 {
-    Log()->error("{}, {}", "Corvane::ErrMsgSlot", msg);
+    QPromptWidget::ShowPrompt(QPromptWidget::Fail, msg, this, 3000);
 }
 
 // ---- Slots whose behaviour comes with the device tree, the live video and

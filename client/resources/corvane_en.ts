@@ -103,7 +103,7 @@
     <message>
         <location filename="../monitor/Corvane.ui"/>
         <source>Corvane 交通事件检测</source>
-        <translation>Corvane Traffic Incident Detection</translation>
+        <translation>Corvane Incidents</translation>
     </message>
     <message>
         <location filename="../monitor/Corvane.ui"/>

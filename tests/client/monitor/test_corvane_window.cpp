@@ -17,7 +17,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -44,10 +43,17 @@ QMap<QString, QString> VisibleTexts(QWidget* window)
     return texts;
 }
 
+// True when nothing listens on the port: it can be bound on every address.
 bool PortIsFree(quint16 port)
 {
-    QTcpServer server;
-    return server.listen(QHostAddress::Any, port);
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(port);
+    const bool free = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return free;
 }
 
 } // namespace
@@ -78,6 +84,10 @@ private slots:
 
 private:
     void WaitForLogins();
+    // Press at a point of the window, move the pointer by `drag` and release
+    // there: the release lands on the same screen point as the move, wherever
+    // the window has gone meanwhile.
+    void DragWithLeftButton(const QPoint& press, const QPoint& drag);
 
     ClientFolder folder;
     devsim::Simulator simulator;
@@ -131,6 +141,15 @@ void CorvaneWindowTest::WaitForLogins()
     QTRY_COMPARE_WITH_TIMEOUT(window->LoggedInDevices().size(), int(devices.size()), 30000);
     // The pass ends by enabling the refresh button on the GUI thread.
     QTRY_VERIFY_WITH_TIMEOUT(window->Form().qIconPbtnRefresh->isEnabled(), 30000);
+}
+
+void CorvaneWindowTest::DragWithLeftButton(const QPoint& press, const QPoint& drag)
+{
+    QWindow* handle = window->windowHandle();
+    const QPoint target = handle->mapToGlobal(press + drag);
+    QTest::mousePress(handle, Qt::LeftButton, {}, press);
+    QTest::mouseMove(handle, press + drag);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->mapFromGlobal(target));
 }
 
 void CorvaneWindowTest::startsWithStyleDatabaseListenerAndLogins()
@@ -278,10 +297,7 @@ void CorvaneWindowTest::resizesFromItsEdges()
                                       {QStringLiteral("bottom-right"), {w - 13, h - 13}},
                                       {QStringLiteral("margin"), {w - 11, h / 2}}};
     const QPoint press = grips.value(grip);
-    QWindow* handle = window->windowHandle();
-    QTest::mousePress(handle, Qt::LeftButton, {}, press);
-    QTest::mouseMove(handle, press + drag);
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, press + drag);
+    DragWithLeftButton(press, drag);
     const QRect expected(before.x() + change.x(), before.y() + change.y(), w + change.width(), h + change.height());
     QTRY_COMPARE(window->geometry(), expected);
 }
@@ -311,16 +327,14 @@ void CorvaneWindowTest::titleBarDragsAndDoubleClickMaximises()
     const QPoint grip = title->mapTo(window.get(), QPoint(window->Form().frameTime->x() - 30, 20));
     const QPoint before = window->pos();
     QWindow* handle = window->windowHandle();
-    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
-    QTest::mouseMove(handle, grip + QPoint(50, 30));
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(50, 30));
+    DragWithLeftButton(grip, QPoint(50, 30));
     QTRY_COMPARE(window->pos(), before + QPoint(50, 30));
 
     // The right button drags nothing.
     QTest::mousePress(handle, Qt::RightButton, {}, grip);
     QTest::mouseMove(handle, grip + QPoint(40, 40));
     QTest::mouseRelease(handle, Qt::RightButton, {}, grip + QPoint(40, 40));
-    QTest::qWait(100);
+    QCoreApplication::processEvents();
     QCOMPARE(window->pos(), before + QPoint(50, 30));
 
     QTest::mouseDClick(handle, Qt::LeftButton, {}, grip);
@@ -335,7 +349,8 @@ void CorvaneWindowTest::screenshots()
     QDir().mkpath(QStringLiteral(CORVANE_SCREENSHOT_DIR));
     for (const int language : {LanguageManage::Chinese, LanguageManage::English}) {
         LanguageManage::GetInstance()->SwitchLanguage(language);
-        QTest::qWait(50);
+        // The layouts take the new texts' sizes before the picture is taken.
+        QCoreApplication::processEvents();
         const QString file = QStringLiteral(CORVANE_SCREENSHOT_DIR "/main-window-%1.png")
                                  .arg(language == LanguageManage::Chinese ? "zh" : "en");
         QVERIFY(window->grab().save(file));
