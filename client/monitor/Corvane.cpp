@@ -5,7 +5,9 @@
 #include "core/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
+#include "dialogs/AboutDialog.h"
 #include "dialogs/QPromptWidget.h"
+#include "dialogs/QSreachBox.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -358,10 +360,8 @@ void Corvane::MakeConnections()
             Qt::BlockingQueuedConnection);
     connect(this, &Corvane::ChannelPreviewStateSig, this, &Corvane::ChannelPreviewStateSlot,
             Qt::BlockingQueuedConnection);
-    if (ui.lineEditSreachBox->metaObject()->indexOfSignal("searchTriggered()") >= 0) {
-        connect(ui.lineEditSreachBox, SIGNAL(searchTriggered()), this, SLOT(SearchDeviceSlot()));
-        connect(ui.lineEditSreachBox, SIGNAL(searchClear()), this, SLOT(ClearSearchInfo()));
-    }
+    connect(ui.lineEditSreachBox, &QSreachBox::searchTriggered, this, &Corvane::SearchDeviceSlot);
+    connect(ui.lineEditSreachBox, &QSreachBox::searchClear, this, &Corvane::ClearSearchInfo);
     Log()->info("{}, the search hint list is not built yet", method);
     connect(ui.lineEditSreachBox, &QLineEdit::textChanged, this, &Corvane::FlushListWidget);
     ConnectSearchPage(this, SIGNAL(UpdatePosSig()), SLOT(UpdatePosSlot()));
@@ -674,7 +674,8 @@ void Corvane::reTranslateUI()
 
 void Corvane::on_qIconPtnAbout_clicked()
 {
-    Log()->info("{}, the About dialog is not built yet ({})", "Corvane::on_qIconPtnAbout_clicked", strVersion);
+    AboutDialog about(strVersion);
+    about.exec();
 }
 
 void Corvane::on_qIconPtnSet_clicked()
