@@ -89,6 +89,8 @@ QPassWordEdit::QPassWordEdit(QWidget* parent) : QWidget(parent), ui(std::make_un
     ui->lineEdit->setEchoMode(QLineEdit::Password);
     ui->lineEdit->setContextMenuPolicy(Qt::NoContextMenu);
     ui->lineEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    // A drop would put text in past the paste block.
+    ui->lineEdit->setAcceptDrops(false);
     ui->lineEdit->installEventFilter(this);
     colourBar();
     connect(ui->lineEdit, &QLineEdit::textChanged, this, &QPassWordEdit::slotTextChanged);
@@ -177,6 +179,10 @@ bool QPassWordEdit::eventFilter(QObject* watched, QEvent* event)
             if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Copy)
                 || key->matches(QKeySequence::Cut))
                 return true;
+        } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove
+                   || event->type() == QEvent::Drop) {
+            event->ignore();
+            return true;
         } else if (event->type() == QEvent::MouseButtonRelease) {
             // Middle-click pastes the X11 selection.
             if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)

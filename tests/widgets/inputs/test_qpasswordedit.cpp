@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(QPassWordEdit::Level)
@@ -20,6 +21,7 @@ private slots:
     void clipboardShortcutsAreRefused_data();
     void clipboardShortcutsAreRefused();
     void hidesText();
+    void droppedTextIsRefused();
 
 private:
     static QColor segmentColour(QPassWordEdit& edit, int segment);
@@ -127,5 +129,26 @@ void TestQPassWordEdit::hidesText()
     QCOMPARE(edit.sizeHint().height(), edit.lineEdit()->sizeHint().height() + 13);
 }
 
+// Dropping is pasting by mouse: the field must refuse it as it refuses Ctrl+V.
+void TestQPassWordEdit::droppedTextIsRefused()
+{
+    QPassWordEdit edit;
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    QLineEdit* field = edit.lineEdit();
+    QVERIFY(!field->acceptDrops());
+    QMimeData dragged;
+    dragged.setText(QStringLiteral("Pa55word!"));
+    const QPoint at = field->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(field, &enter);
+    QVERIFY(!enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(field, &drop);
+    QCOMPARE(field->text(), QString());
+    QCOMPARE(edit.securityLevel(), QPassWordEdit::None);
+}
+
 QTEST_MAIN(TestQPassWordEdit)
 #include "test_qpasswordedit.moc"
+
