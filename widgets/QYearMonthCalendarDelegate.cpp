@@ -4,14 +4,29 @@
 #include "QYearMonthCalendarModel.h"
 #include "QYearMonthCalendarView.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QStyle>
 
 namespace {
 const QColor kOutOfRangeFill(QStringLiteral("#F2F2F2"));
 const QColor kOutOfRangeText(QStringLiteral("#CCCCCC"));
 const QColor kHoverFill(214, 238, 248);
 constexpr int kDotSize = 4;
+
+// A month's full name where it fits the cell, else its short name: some
+// languages' long names ("September") are wider than a month cell.
+QString fittingMonthName(const QString& fullName, const QLocale& locale, const QFontMetrics& metrics, int width)
+{
+    if (metrics.horizontalAdvance(fullName) <= width)
+        return fullName;
+    for (int month = 1; month <= 12; ++month) {
+        if (locale.standaloneMonthName(month, QLocale::LongFormat) == fullName)
+            return locale.standaloneMonthName(month, QLocale::ShortFormat);
+    }
+    return fullName;
 }
+} // namespace
 
 QYearMonthCalendarDelegate::QYearMonthCalendarDelegate(QYearMonthCalendarView* view, QObject* parent)
     : QItemDelegate(parent), m_view(view)
@@ -96,4 +111,18 @@ void QYearMonthCalendarDelegate::paintMonthOrYear(QPainter* painter, const QStyl
     // Covers the selection panel the table drew before asking us.
     painter->fillRect(option.rect, m_view->palette().brush(QPalette::Active, QPalette::Base));
     QItemDelegate::paint(painter, plain, index);
+}
+
+void QYearMonthCalendarDelegate::drawDisplay(QPainter* painter, const QStyleOptionViewItem& option,
+                                             const QRect& rect, const QString& text) const
+{
+    if (m_view->calendarType() != CalendarGrid::Months) {
+        QItemDelegate::drawDisplay(painter, option, rect, text);
+        return;
+    }
+    // The margins the base class keeps on both sides of the text.
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
+    const QString name = fittingMonthName(text, m_view->locale(), QFontMetrics(option.font), rect.width() - 2 * margin);
+    QItemDelegate::drawDisplay(painter, option, rect, name);
 }
