@@ -16,8 +16,9 @@ constexpr int kDotSize = 4;
 
 // A month's full name where it fits the cell, else its short name: some
 // languages' long names ("September") are wider than a month cell.
-QString fittingMonthName(const QString& fullName, const QLocale& locale, const QFontMetrics& metrics, int width)
+QString fittingMonthName(const QString& fullName, const QLocale& locale, const QFontMetricsF& metrics, int width)
 {
+    // Fractional, as the base class lays the text out before it decides to elide.
     if (metrics.horizontalAdvance(fullName) <= width)
         return fullName;
     for (int month = 1; month <= 12; ++month) {
@@ -123,6 +124,7 @@ void QYearMonthCalendarDelegate::drawDisplay(QPainter* painter, const QStyleOpti
     // The margins the base class keeps on both sides of the text.
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
-    const QString name = fittingMonthName(text, m_view->locale(), QFontMetrics(option.font), rect.width() - 2 * margin);
+    const QString name =
+        fittingMonthName(text, m_view->locale(), QFontMetricsF(option.font), rect.width() - 2 * margin);
     QItemDelegate::drawDisplay(painter, option, rect, name);
 }

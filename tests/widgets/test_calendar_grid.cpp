@@ -39,13 +39,19 @@ protected:
         case PdmDpiY:
         case PdmPhysicalDpiX:
         case PdmPhysicalDpiY:
-            return QImage(1, 1, QImage::Format_ARGB32).logicalDpiX();
+            return kDpi;
+        case PdmWidthMM:
+            return m_size.width() * 254 / (kDpi * 10);
+        case PdmHeightMM:
+            return m_size.height() * 254 / (kDpi * 10);
         default:
-            return QImage(1, 1, QImage::Format_ARGB32).metric(metric);
+            return 0;
         }
     }
 
 private:
+    static constexpr int kDpi = 96;
+
     class Engine : public QPaintEngine
     {
     public:
