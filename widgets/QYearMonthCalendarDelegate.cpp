@@ -14,18 +14,23 @@ const QColor kOutOfRangeText(QStringLiteral("#CCCCCC"));
 const QColor kHoverFill(214, 238, 248);
 constexpr int kDotSize = 4;
 
-// A month's full name where it fits the cell, else its short name: some
-// languages' long names ("September") are wider than a month cell.
+// Full month names where all of them fit a cell, else short names throughout:
+// some languages' long names ("September") are wider than a month cell, and a
+// grid mixing both forms reads as a mistake.
 QString fittingMonthName(const QString& fullName, const QLocale& locale, const QFontMetricsF& metrics, int width)
 {
-    // Fractional, as the base class lays the text out before it decides to elide.
-    if (metrics.horizontalAdvance(fullName) <= width)
-        return fullName;
-    for (int month = 1; month <= 12; ++month) {
-        if (locale.standaloneMonthName(month, QLocale::LongFormat) == fullName)
-            return locale.standaloneMonthName(month, QLocale::ShortFormat);
+    int month = 0;
+    bool allFit = true;
+    for (int m = 1; m <= 12; ++m) {
+        const QString name = locale.standaloneMonthName(m, QLocale::LongFormat);
+        if (name == fullName)
+            month = m;
+        // Fractional, as the base class lays the text out before it decides to elide.
+        allFit = allFit && metrics.horizontalAdvance(name) <= width;
     }
-    return fullName;
+    if (allFit || month == 0)
+        return fullName;
+    return locale.standaloneMonthName(month, QLocale::ShortFormat);
 }
 } // namespace
 

@@ -301,7 +301,7 @@ private slots:
     }
 
     // Long month names that do not fit a cell ("September" in English) were
-    // cut to "Septem…"; such names are painted short instead.
+    // cut to "Septem…"; then the grid shows short names, all of them.
     void monthNamesAreNeverCut_data()
     {
         QTest::addColumn<QLocale>("locale");
@@ -327,13 +327,13 @@ private slots:
             view.setColumnWidth(column, cellWidth);
         TextRecorder painted(view.size());
         view.render(&painted);
-        QStringList shown;
+        int full = 0;
+        int brief = 0;
         for (int month = 1; month <= 12; ++month) {
-            const QString full = locale.standaloneMonthName(month, QLocale::LongFormat);
-            const QString brief = locale.standaloneMonthName(month, QLocale::ShortFormat);
-            const bool drawn = painted.texts.contains(full) || painted.texts.contains(brief);
-            QVERIFY2(drawn, qPrintable(full + QStringLiteral(" drawn as one of: ") + painted.texts.join(QLatin1Char('|'))));
+            full += painted.texts.contains(locale.standaloneMonthName(month, QLocale::LongFormat));
+            brief += painted.texts.contains(locale.standaloneMonthName(month, QLocale::ShortFormat));
         }
+        QVERIFY2(full == 12 || brief == 12, qPrintable(painted.texts.join(QLatin1Char('|'))));
         for (const QString& text : painted.texts)
             QVERIFY2(!text.contains(QChar(0x2026)), qPrintable(text));
         // Where the full name fits, it is the one shown.
