@@ -286,7 +286,7 @@ private slots:
     void rangeDateEditOpen()
     {
         QWidget host;
-        prepareHost(host, QSize(560, 440));
+        prepareHost(host, QSize(640, 400));
         auto* edit = new QRangeDateEditWithPopup(&host);
         edit->setGeometry(10, 10, 260, 32);
         host.show();
