@@ -70,7 +70,9 @@ private slots:
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
         // The test server runs no compositing manager: the case the pop-ups must handle.
         QVERIFY(!TranslucentWindow::isSupported());
-        m_anchor.setStyleSheet(QStringLiteral("background: rgb(240, 242, 245);"));
+        // Dark, so that a light corner can only be the pop-up's own paint.
+        m_anchor.setStyleSheet(QStringLiteral("QWidget#anchor {background: rgb(40, 90, 40);}"));
+        m_anchor.setObjectName(QStringLiteral("anchor"));
         m_anchor.setGeometry(100, 100, 500, 400);
         m_anchor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m_anchor));
