@@ -1,0 +1,140 @@
+#pragma once
+
+// A client as the settings dialogs see it: a temporary application folder with
+// the real config.ini the back end writes at start, both translations, and a
+// temporary XDG_CONFIG_HOME for the autostart entry.
+
+#include "core/ImplementInstance.h"
+#include "core/LanguageManage.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+class SettingsDialogSandbox
+{
+public:
+    SettingsDialogSandbox()
+    {
+        QVERIFY(m_appDir.isValid() && m_configHome.isValid());
+        qputenv("CORVANE_APP_DIR", m_appDir.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toLocal8Bit());
+        for (const char* name : {"corvane_zh.qm", "corvane_en.qm"})
+            QFile::copy(QStringLiteral(CORVANE_BIN_DIR "/") + name, m_appDir.filePath(name));
+        Start();
+    }
+    ~SettingsDialogSandbox()
+    {
+        ImplementInstance::DestroyInstance();
+        qunsetenv("CORVANE_APP_DIR");
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // The back end's start: open config.ini and write the keys it lacks.
+    static void Start()
+    {
+        QVERIFY(ImplementInstance::CreateInstance());
+        ImplementInstance::GetInstance()->InitImplementInstance();
+    }
+    // What a restart of the client does to the settings: read from the file anew.
+    static void Restart()
+    {
+        ImplementInstance::DestroyInstance();
+        Start();
+    }
+    static SettingsStore* Store() { return ImplementInstance::GetInstance()->GetConfig(); }
+
+    QString AppDir() const { return m_appDir.path(); }
+    QString ConfigFile() const { return m_appDir.filePath(QStringLiteral("config.ini")); }
+    QString AutoStartFile() const { return m_configHome.filePath(QStringLiteral("autostart/Corvane.desktop")); }
+
+    QByteArray ConfigBytes() const
+    {
+        QFile file(ConfigFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // A key as a fresh reader of the file sees it (not the store's memory).
+    QVariant InFile(const QString& key) const
+    {
+        QSettings file(ConfigFile(), QSettings::IniFormat);
+        file.setIniCodec("UTF-8");
+        return file.value(key);
+    }
+    // Puts a value into the file as a hand edit would, then restarts.
+    void EditFileAndRestart(const QString& key, const QVariant& value)
+    {
+        {
+            QSettings file(ConfigFile(), QSettings::IniFormat);
+            file.setIniCodec("UTF-8");
+            file.setValue(key, value);
+        }
+        Restart();
+    }
+
+private:
+    QTemporaryDir m_appDir;
+    QTemporaryDir m_configHome;
+};
+
+// The text of the visible toast, empty when none shows.
+inline QString VisibleToast()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("qprompt_tip") && widget->isVisible()) {
+            if (auto* label = widget->findChild<QLabel*>(QStringLiteral("labMsg")))
+                return label->text();
+        }
+    }
+    return {};
+}
+
+// Toasts outlive the dialogs that asked for them; each test starts without one.
+inline void CloseToasts()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("qprompt_tip"))
+            delete widget;
+    }
+}
+
+inline void SwitchLanguage(int language)
+{
+    LanguageManage::GetInstance()->SwitchLanguage(language);
+    QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), language);
+}
+
+// Replaces a line edit's text by typing, as the operator does.
+inline void Retype(QWidget* edit, const QString& text)
+{
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+// Each test function of a dialog test starts with a fresh sandbox, in Chinese,
+// with no toast left from the one before.
+class SettingsDialogTest : public QObject
+{
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<SettingsDialogSandbox> m_sandbox;
+
+private slots:
+    void init()
+    {
+        CloseToasts();
+        m_sandbox = std::make_unique<SettingsDialogSandbox>();
+        SwitchLanguage(LanguageManage::Chinese);
+    }
+    void cleanup()
+    {
+        m_sandbox.reset();
+        CloseToasts();
+    }
+};

@@ -1,0 +1,67 @@
+// Both settings dialogs in both languages, saved as pictures for a person to
+// look at: <build>/dialog-screenshots/<dialog>-<language>.png.
+#include "SettingsDialogSandbox.h"
+
+#include "dialogs/ConfigDialog.h"
+#include "dialogs/QuickSetDialog.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <set>
+
+class TestSettingsDialogScreenshots : public QObject
+{
+    Q_OBJECT
+
+private:
+    QDir m_dir;
+
+    void Shoot(QWidget& dialog, const QString& name)
+    {
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QImage image = dialog.grab().toImage();
+        QVERIFY(image.save(m_dir.filePath(name + QStringLiteral(".png"))));
+        std::set<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 3)
+            for (int x = 0; x < image.width(); x += 3)
+                colours.insert(image.pixel(x, y));
+        QVERIFY2(colours.size() > 10, qPrintable(name));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(QDir().mkpath(QStringLiteral(CORVANE_SCREENSHOT_DIR)));
+        m_dir = QDir(QStringLiteral(CORVANE_SCREENSHOT_DIR));
+        // The program applies the client's style sheet at start.
+        QFile style(QStringLiteral(":/stylesheet.css"));
+        QVERIFY(style.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+    }
+
+    void dialogs_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("Chinese") << int(LanguageManage::Chinese) << "zh";
+        QTest::newRow("English") << int(LanguageManage::English) << "en";
+    }
+    void dialogs()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, suffix);
+        SettingsDialogSandbox sandbox;
+        SwitchLanguage(language);
+        sandbox.EditFileAndRestart("Incident/Smog", 0);
+
+        ConfigDialog config;
+        Shoot(config, "ConfigDialog-" + suffix);
+        QuickSetDialog quick;
+        Shoot(quick, "QuickSetDialog-" + suffix);
+    }
+};
+
+QTEST_MAIN(TestSettingsDialogScreenshots)
+#include "test_settings_dialog_screenshots.moc"
