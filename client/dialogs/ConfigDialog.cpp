@@ -1,8 +1,8 @@
-#include "ConfigDialog.h"
+#include "dialogs/ConfigDialog.h"
 
-#include "IncidentTypeBoxes.h"
-#include "QPromptWidget.h"
-#include "SettingsBatch.h"
+#include "dialogs/IncidentTypeBoxes.h"
+#include "dialogs/QPromptWidget.h"
+#include "dialogs/SettingsBatch.h"
 #include "ui_ConfigDialog.h"
 
 #include "core/AutoStartEntry.h"

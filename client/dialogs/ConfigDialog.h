@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QBaseDialog.h"
+#include "dialogs/QBaseDialog.h"
 
 #include <memory>
 

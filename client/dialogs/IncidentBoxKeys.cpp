@@ -1,4 +1,4 @@
-#include "IncidentBoxKeys.h"
+#include "dialogs/IncidentBoxKeys.h"
 
 #include <array>
 

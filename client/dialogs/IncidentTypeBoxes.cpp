@@ -1,7 +1,7 @@
-#include "IncidentTypeBoxes.h"
+#include "dialogs/IncidentTypeBoxes.h"
 
-#include "IncidentBoxKeys.h"
-#include "SettingsBatch.h"
+#include "dialogs/IncidentBoxKeys.h"
+#include "dialogs/SettingsBatch.h"
 
 #include "core/IncidentVocabulary.h"
 #include "core/Logging.h"

@@ -1,8 +1,8 @@
-#include "QuickSetDialog.h"
+#include "dialogs/QuickSetDialog.h"
 
-#include "IncidentTypeBoxes.h"
-#include "QPromptWidget.h"
-#include "SettingsBatch.h"
+#include "dialogs/IncidentTypeBoxes.h"
+#include "dialogs/QPromptWidget.h"
+#include "dialogs/SettingsBatch.h"
 #include "ui_QuickSetDialog.h"
 
 #include "core/ImplementInstance.h"

@@ -1,4 +1,4 @@
-#include "SettingsBatch.h"
+#include "dialogs/SettingsBatch.h"
 
 #include "core/Logging.h"
 #include "core/SettingsStore.h"

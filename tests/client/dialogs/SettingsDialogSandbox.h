@@ -6,6 +6,7 @@
 
 #include "core/ImplementInstance.h"
 #include "core/LanguageManage.h"
+#include "dialogs/QPromptWidget.h"
 
 #include <QApplication>
 #include <QFile>
@@ -84,22 +85,17 @@ private:
 // The text of the visible toast, empty when none shows.
 inline QString VisibleToast()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("qprompt_tip") && widget->isVisible()) {
-            if (auto* label = widget->findChild<QLabel*>(QStringLiteral("labMsg")))
-                return label->text();
-        }
-    }
-    return {};
+    QPromptWidget* toast = QPromptWidget::Current();
+    if (!toast || !toast->isVisible())
+        return {};
+    auto* label = toast->findChild<QLabel*>(QStringLiteral("labMsg"));
+    return label ? label->text() : QString();
 }
 
 // Toasts outlive the dialogs that asked for them; each test starts without one.
 inline void CloseToasts()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("qprompt_tip"))
-            delete widget;
-    }
+    delete QPromptWidget::Current();
 }
 
 inline void SwitchLanguage(int language)

@@ -1,5 +1,6 @@
 // Both settings dialogs in both languages, saved as pictures for a person to
 // look at: <build>/dialog-screenshots/<dialog>-<language>.png.
+#include "DialogTestSupport.h"
 #include "SettingsDialogSandbox.h"
 
 #include "dialogs/ConfigDialog.h"
@@ -35,10 +36,7 @@ private slots:
     {
         QVERIFY(QDir().mkpath(QStringLiteral(CORVANE_SCREENSHOT_DIR)));
         m_dir = QDir(QStringLiteral(CORVANE_SCREENSHOT_DIR));
-        // The program applies the client's style sheet at start.
-        QFile style(QStringLiteral(":/stylesheet.css"));
-        QVERIFY(style.open(QIODevice::ReadOnly));
-        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+        QVERIFY(DialogTestSupport::applyApplicationStyleSheet());
     }
 
     void dialogs_data()
