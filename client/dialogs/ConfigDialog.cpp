@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QIntValidator>
+#include <QRegularExpressionValidator>
 #include <QShowEvent>
 #include <QTemporaryFile>
 
@@ -62,7 +62,11 @@ ConfigDialog::ConfigDialog(QWidget* parent)
 {
     ui->setupUi(this);
     SetTitleBar(ui->frameTitle);
-    ui->lineEditCutVideoSeconds->setValidator(new QIntValidator(kShortestClip, kLongestClip, ui->lineEditCutVideoSeconds));
+    // Typing can only make a whole number of seconds from 1 to 50 (QIntValidator
+    // would let "75" through as an unfinished entry); values from the file are
+    // checked again on save.
+    ui->lineEditCutVideoSeconds->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[1-9]|[1-4][0-9]|50")), ui->lineEditCutVideoSeconds));
     m_incidentBoxes = std::make_unique<IncidentTypeBoxes>(ui->frameIncidentType, ui->checkBoxAll);
     for (QCheckBox* box : m_incidentBoxes->TypeBoxes())
         connect(box, &QCheckBox::stateChanged, this, [this, box] { CheckedSlot(box); }, Qt::DirectConnection);

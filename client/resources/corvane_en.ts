@@ -96,7 +96,7 @@
     </message>
     <message>
         <source>开机自启动</source>
-        <translation>Start with the system</translation>
+        <translation>Start at login</translation>
     </message>
     <message>
         <source>开启语音播报</source>
@@ -196,7 +196,7 @@
     </message>
     <message>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <source>抛撒物</source>
@@ -232,7 +232,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Vehicle in non-motor lane</translation>
+        <translation>Non-motor lane</translation>
     </message>
     <message>
         <source>火灾</source>
@@ -291,7 +291,7 @@
     </message>
     <message>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <source>抛撒物</source>
@@ -327,7 +327,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Vehicle in non-motor lane</translation>
+        <translation>Non-motor lane</translation>
     </message>
     <message>
         <source>火灾</source>

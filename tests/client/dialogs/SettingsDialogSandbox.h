@@ -9,6 +9,8 @@
 #include "dialogs/QPromptWidget.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QFile>
 #include <QLabel>
 #include <QSettings>
@@ -104,12 +106,28 @@ inline void SwitchLanguage(int language)
     QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), language);
 }
 
-// Replaces a line edit's text by typing, as the operator does.
+// Replaces a line edit's text by typing, as the operator does; characters
+// beyond ASCII arrive committed by an input method.
 inline void Retype(QWidget* edit, const QString& text)
 {
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(edit, c.toLatin1());
+        } else {
+            QInputMethodEvent committed;
+            committed.setCommitString(QString(c));
+            QApplication::sendEvent(edit, &committed);
+        }
+    }
+}
+
+// Clicks a check box on its indicator: a click on the empty part of a wide
+// box beyond its text does not toggle it.
+inline void ClickBox(QCheckBox* box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, box->height() / 2));
 }
 
 // Each test function of a dialog test starts with a fresh sandbox, in Chinese,

@@ -63,7 +63,7 @@ void SetBox(QWidget& dialog, const QString& name, bool checked)
 {
     QCheckBox* box = Child<QCheckBox>(dialog, name);
     if (box->isChecked() != checked)
-        QTest::mouseClick(box, Qt::LeftButton);
+        ClickBox(box);
     QCOMPARE(box->isChecked(), checked);
 }
 
@@ -206,12 +206,12 @@ private slots:
     {
         auto dialog = Shown();
         auto* edit = Child<QLineEdit>(*dialog, "lineEditCutVideoSeconds");
-        Retype(edit, "abc");
-        QCOMPARE(edit->text(), QString());
-        Retype(edit, "75");
-        QCOMPARE(edit->text(), QString("7"));
-        Retype(edit, "-3");
-        QCOMPARE(edit->text(), QString("3"));
+        const QPair<QString, QString> typedAndKept[] = {{"abc", ""}, {"0", ""}, {"75", "7"}, {"51", "5"},
+                                                        {"-3", "3"}, {"2.5", "25"}, {"500", "50"}, {"1", "1"}};
+        for (const auto& entry : typedAndKept) {
+            Retype(edit, entry.first);
+            QCOMPARE(edit->text(), entry.second);
+        }
     }
 
     void badInputsAreRefusedAndChangeNothing_data()
@@ -358,7 +358,7 @@ private slots:
         auto dialog = Shown();
         auto* all = Child<QCheckBox>(*dialog, "checkBoxAll");
         QCOMPARE(all->checkState(), Qt::Unchecked);
-        QTest::mouseClick(all, Qt::LeftButton);
+        ClickBox(all);
         for (const auto& box : kTypeBoxes)
             QVERIFY(Child<QCheckBox>(*dialog, box.first)->isChecked());
         SetBox(*dialog, "checkBoxSmog", false);
@@ -376,7 +376,7 @@ private slots:
         struct Step
         {
             std::optional<QSwitchButton::StateFlag> set; // the switch before the save; none: left alone
-            int signals;                                  // SigOpenIllegalRecord so far
+            int emitted;                                  // SigOpenIllegalRecord so far
         };
         const Step steps[] = {{std::nullopt, 0}, {QSwitchButton::on, 1}, {std::nullopt, 1}, {QSwitchButton::on, 1},
                               {QSwitchButton::off, 2}};
@@ -390,8 +390,8 @@ private slots:
                 SetSwitch(*dialog, "switchBtnIllRecord", *step.set);
             Save(*dialog);
             QCOMPARE(stream.count(), ++saves);
-            QCOMPARE(recording.count(), step.signals);
-            if (step.set && step.signals > 0)
+            QCOMPARE(recording.count(), step.emitted);
+            if (step.set && step.emitted > 0)
                 QCOMPARE(recording.last().at(0).toInt(), int(*step.set));
         }
     }

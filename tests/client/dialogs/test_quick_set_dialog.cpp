@@ -41,7 +41,10 @@ void Click(QWidget& dialog, const QString& name)
     QWidget* widget = dialog.findChild<QWidget*>(name);
     if (!widget)
         qFatal("no %s", qPrintable(name));
-    QTest::mouseClick(widget, Qt::LeftButton);
+    if (auto* box = qobject_cast<QCheckBox*>(widget))
+        ClickBox(box);
+    else
+        QTest::mouseClick(widget, Qt::LeftButton);
 }
 
 } // namespace

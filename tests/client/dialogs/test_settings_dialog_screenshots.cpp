@@ -6,7 +6,9 @@
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/QuickSetDialog.h"
 
+#include <QAbstractButton>
 #include <QDir>
+#include <QLabel>
 #include <QFile>
 
 #include <set>
@@ -29,6 +31,12 @@ private:
             for (int x = 0; x < image.width(); x += 3)
                 colours.insert(image.pixel(x, y));
         QVERIFY2(colours.size() > 10, qPrintable(name));
+        // Every text fits its widget in this language.
+        for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+            if (!widget->isVisible() || !(qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget)))
+                continue;
+            QVERIFY2(widget->sizeHint().width() <= widget->width(), qPrintable(name + ": " + widget->objectName()));
+        }
     }
 
 private slots:
