@@ -11,10 +11,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -274,6 +276,38 @@ private slots:
         QVERIFY(QFileInfo(folder).isDir());
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
         QCOMPARE(m_sandbox->InFile("Param/SaveDataPath").toString(), folder);
+    }
+
+    void browsePutsTheChosenFolderIntoTheField()
+    {
+        auto dialog = Shown();
+        auto* edit = Child<QLineEdit>(*dialog, "lineEditSavePath");
+        const QString before = edit->text();
+        const QString chosen = DataFolder("chosen folder");
+        QVERIFY(QDir().mkpath(chosen));
+
+        for (const bool choose : {false, true}) {
+            // The chooser runs modally inside the click; it is answered once it shows.
+            QTimer answer;
+            bool answered = false;
+            connect(&answer, &QTimer::timeout, this, [&] {
+                auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!chooser)
+                    return;
+                answer.stop();
+                answered = true;
+                if (choose) {
+                    chooser->setDirectory(chosen);
+                    QMetaObject::invokeMethod(chooser, "accept");
+                } else {
+                    chooser->reject();
+                }
+            });
+            answer.start(20);
+            QTest::mouseClick(Child<QPushButton>(*dialog, "pBtnPathBrowse"), Qt::LeftButton);
+            QVERIFY(answered);
+            QCOMPARE(edit->text(), choose ? chosen : before);
+        }
     }
 
     void aSwitchedOffClipLengthIsNotChecked()
