@@ -96,7 +96,9 @@ void ConfigDialog::LoadSettings()
     ui->lineEditCutVideoSeconds->setText(store->GetValue(kVideoTime, true).toString());
     ui->switchBtnIllRecord->setSwitchState(SwitchStateOf(store->GetValue(kIllegalRecord, true)));
     ui->lineEditSavePath->setText(store->GetValue(kSaveDataPath, true).toString());
-    ui->cBbStreamType->setCurrentIndex(store->GetValue(kStreamType, true).toInt());
+    // Anything but the sub stream's 1 shows the main stream: an index outside
+    // the list would leave the box empty and be saved back as -1.
+    ui->cBbStreamType->setCurrentIndex(store->GetValue(kStreamType, true).toInt() == 1 ? 1 : 0);
     m_incidentBoxes->Load(*store);
 }
 

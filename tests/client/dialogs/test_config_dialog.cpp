@@ -194,6 +194,15 @@ private slots:
         QCOMPARE(m_sandbox->InFile("Param/SpeakText").toInt(), 1);
     }
 
+    void aStreamTypeOutsideTheListShowsTheMainStream()
+    {
+        m_sandbox->EditFileAndRestart("Param/StreamType", 7);
+        auto dialog = Shown();
+        QCOMPARE(Child<QComboBox>(*dialog, "cBbStreamType")->currentIndex(), 0);
+        Save(*dialog);
+        QCOMPARE(m_sandbox->InFile("Param/StreamType").toInt(), 0);
+    }
+
     void clipLengthFieldShowsOnlyWithClipsOn()
     {
         m_sandbox->EditFileAndRestart("Param/CutVideo", 1);
