@@ -72,6 +72,8 @@ public:
   // Called on the pusher thread with every Alarm frame body once it is sent.
   void setAlarmSentHook(std::function<void(const std::vector<uint8_t>&)> hook);
   size_t alarmsSent() const { return alarmsSent_; }
+  // Live-video streams being sent right now.
+  int liveStreams() const { return liveStreams_; }
 
 private:
   using Connection = tessoran::wire::ConnectionThreads::Connection;
@@ -120,6 +122,7 @@ private:
   std::atomic<bool> dropped_{false};
   std::atomic<bool> refuseLogins_{false};
   std::atomic<bool> stalled_{false};
+  std::atomic<int> liveStreams_{0};
   std::atomic<size_t> downloadRate_{0};
   tessoran::wire::Socket server_;  // accept thread only, once started
   std::thread acceptThread_;
