@@ -17,6 +17,7 @@
 #include "monitor/RequstRunables.h"
 #include "monitor/SplitScreen.h"
 
+#include <QGridLayout>
 #include <QListWidget>
 #include <QPointer>
 #include <QSignalSpy>
