@@ -8,7 +8,8 @@
  *
  * Results: 0 on success; -1 for an unknown handle or a bad argument; otherwise
  * the session's last error (PELLMAR_ERR_* below, or the position of the
- * server's unexpected RTSP status in the status table: 11 for 401, 14 for 404).
+ * server's unexpected RTSP status in the status table: 11 for 401, 14 for 404;
+ * a status code outside the table gives PELLMAR_ERR_UNKNOWN_STATUS).
  *
  * Records are plain structures owned by the caller; the library copies what
  * it keeps during the call. Texts are zero-terminated; a null text is empty.
@@ -210,6 +211,18 @@ enum {
 #define PELLMAR_ERR_BAD_ARGUMENT 0x022316F4
 #define PELLMAR_ERR_TIMEOUT 0x022316F5
 #define PELLMAR_ERR_DESCRIBE 0x022316F6
+/* The server closed the RTSP connection, or it failed, before the answer. */
+#define PELLMAR_ERR_CONNECTION_CLOSED 0x022316F7
+/* The server answered with something that is no RTSP message. */
+#define PELLMAR_ERR_BAD_RESPONSE 0x022316F8
+/* An answer longer than the 256 KiB the library reads (the connection is closed). */
+#define PELLMAR_ERR_RESPONSE_TOO_LARGE 0x022316F9
+/* More than five redirects in a row. */
+#define PELLMAR_ERR_REDIRECT_LOOP 0x022316FA
+/* The server answered with a status code the library does not know. */
+#define PELLMAR_ERR_UNKNOWN_STATUS 0x022316FB
+/* Pellmar_Interrupt (or unanswered keep-alives) cancelled the wait for an answer. */
+#define PELLMAR_ERR_CANCELLED 0x022316FC
 /* A refused argument (null record, unknown transport code, negative seek);
  * Pellmar_StreamControl on a closed session. */
 #define PELLMAR_ERR_PARAM 0x02230811

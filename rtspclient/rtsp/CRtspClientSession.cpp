@@ -55,31 +55,31 @@ uint64_t CRtspClientSession::Now()
     return ZMR_GetTimeTick();
 }
 
-void CRtspClientSession::SetCallbacks(pfnStreamMsgCB msgCB, pfnStreamDataCB dataCB, void* user)
+bool CRtspClientSession::AcceptStart(const char* name, const char* url)
 {
-    ZMR_Guard guard(m_cMutex);
-    m_pfnMsgCB = msgCB;
-    m_pMsgUser = user;
-    m_pfnDataCB = dataCB;
-    m_pDataUser = user;
+    if (m_bClosed)
+        return true;
+    // A second start would reuse the live connection with new tracks beside
+    // the old ones; the caller stops first.
+    m_uiLastError = PELLMAR_ERR_OPEN;
+    PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Session Already Started, Url<%s>", name,
+                      Text(url).c_str());
+    return false;
 }
 
-void CRtspClientSession::SetMessageCallback(pfnStreamMsgCB msgCB, void* user)
+void CRtspClientSession::ApplySetup(const StreamSetup& setup)
 {
-    ZMR_Guard guard(m_cMutex);
-    m_pfnMsgCB = msgCB;
-    m_pMsgUser = user;
-}
-
-void CRtspClientSession::SetStreamOptions(int rtpPack, const char* destAddress, uint16_t destPort, int ownQueue,
-                                          int noTraceUrl)
-{
-    ZMR_Guard guard(m_cMutex);
-    m_bRtpPack = rtpPack;
-    m_strDestAddress = Text(destAddress);
-    m_usDestPort = destPort;
-    m_bOwnQueue = ownQueue;
-    m_bNoTraceUrl = noTraceUrl;
+    m_pfnMsgCB = setup.msgCB;
+    m_pMsgUser = setup.user;
+    m_pfnDataCB = setup.dataCB;
+    m_pDataUser = setup.user;
+    m_bRtpPack = setup.rtpPack;
+    m_strDestAddress = Text(setup.destAddress);
+    m_usDestPort = setup.destPort;
+    m_bOwnQueue = setup.ownQueue;
+    m_bNoTraceUrl = setup.noTraceUrl;
+    if (setup.playBack && SetPlayBackParam(*setup.playBack) != 0)
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream, SetPlayBackParam Fail");
 }
 
 void CRtspClientSession::BindLocalIP(const char* address)
@@ -129,6 +129,7 @@ int CRtspClientSession::Open(const std::string& url, const std::string& user, co
                           socket);
         return -1;
     }
+    m_uiConnectionFailure = 0;
     m_cRtspTransSession.SetRecvMessageCallback(&CRtspClientSession::OnRtspMessage, this);
     if (m_cRtspTransSession.StartRecv() != 0) {
         m_uiLastError = PELLMAR_ERR_RECV;
@@ -146,6 +147,9 @@ void CRtspClientSession::Close()
     // The connection first: its close waits for a server request being
     // handled on a queue thread, which may still touch the tracks.
     m_cRtspTransSession.Close();
+    m_uiConnectionFailure = 0;
+    m_bBadResponse = false;
+    m_cResponses.Expect(CRtspResponseMap::kNone);
     for (CRtspClientMedia& track : m_cClientMediaArray)
         track.Close();
     for (TrackRecord& record : m_stTracks)
@@ -153,6 +157,8 @@ void CRtspClientSession::Close()
     m_iTrackCount = 0;
     m_cContexts.Clear();
     m_bPlaying = 0;
+    m_bPaused = 0;
+    m_bKeepAliveOutstanding = false;
     m_strSessionId.clear();
     m_strControl.clear();
     m_iKeepAliveCSeq = -1;
@@ -194,6 +200,7 @@ int CRtspClientSession::RunRedirects(int (CRtspClientSession::*step)(), const ch
     while (m_bRedirect) {
         Close();
         if (++redirects > kMaxRedirects) {
+            m_uiLastError = PELLMAR_ERR_REDIRECT_LOOP;
             PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, Redirect Count<%d>", kMaxRedirects);
             return -1;
         }
@@ -252,30 +259,26 @@ int CRtspClientSession::StartSequence(bool withRedirects)
 }
 
 int CRtspClientSession::StartStream(const char* url, const char* user, const char* password, const char* userAgent,
-                                    int transCode)
+                                    int transCode, const StreamSetup& setup)
 {
-    return Start("StartStream", url, user, password, userAgent, "", transCode, false);
+    return Start("StartStream", url, user, password, userAgent, "", transCode, false, setup);
 }
 
 int CRtspClientSession::StartStreamEx(const char* url, const char* user, const char* password, const char* userAgent,
-                                      const char* sessionId, int transCode)
+                                      const char* sessionId, int transCode, const StreamSetup& setup)
 {
-    return Start("StartStreamEx", url, user, password, userAgent, Text(sessionId), transCode, true);
+    return Start("StartStreamEx", url, user, password, userAgent, Text(sessionId), transCode, true, setup);
 }
 
 int CRtspClientSession::Start(const char* name, const char* url, const char* user, const char* password,
-                              const char* userAgent, const std::string& resumeSessionId, int transCode, bool extended)
+                              const char* userAgent, const std::string& resumeSessionId, int transCode, bool extended,
+                              const StreamSetup& setup)
 {
     ZMR_Guard guard(m_cMutex);
-    m_iSuppressReports = 0;
-    if (!m_bClosed) {
-        // A second start would reuse the live connection with new tracks
-        // beside the old ones; the caller stops first.
-        m_uiLastError = PELLMAR_ERR_OPEN;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Session Already Started, Url<%s>", name,
-                          Text(url).c_str());
+    if (!AcceptStart(name, url))
         return -1;
-    }
+    m_iSuppressReports = 0;
+    ApplySetup(setup);
     // The extended start neither takes the cascade code nor the own queue.
     const int method = MapTransCode(transCode, !extended);
     if (method < 0) {
@@ -304,10 +307,14 @@ int CRtspClientSession::Start(const char* name, const char* url, const char* use
     return StartSequence(true);
 }
 
-int CRtspClientSession::ResumeStream(const char* url, const char* sessionId)
+int CRtspClientSession::ResumeStream(const char* url, const char* sessionId, pfnStreamMsgCB msgCB, void* user)
 {
     ZMR_Guard guard(m_cMutex);
+    if (!AcceptStart("ResumeStream", url))
+        return PELLMAR_ERR_OPEN; // the export hands this result on as it is
     m_iSuppressReports = 0;
+    m_pfnMsgCB = msgCB;
+    m_pMsgUser = user;
     if (Open(Text(url), "", "", "", CRtspClientMedia::kRtpOverUdp) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "ResumeStream Fail, Open Fail, Url<%s>", Text(url).c_str());
         return -1;
@@ -395,7 +402,7 @@ int CRtspClientSession::StopStream()
     } else {
         PELLMAR_LOG_INFO("CRtspClientSession Close, StopStream");
         m_bClosed = 1;
-        if (m_iCancelOperate == 0)
+        if (m_iCancelOperate == 0 && m_uiConnectionFailure == 0)
             SendTeardown();
     }
     Close();
@@ -430,9 +437,20 @@ uint16_t CRtspClientSession::NextCSeq()
     return ++m_usCSeq;
 }
 
-bool CRtspClientSession::SendRequest(CCommonReq& request, int traceKind, int* cseq)
+uint32_t CRtspClientSession::StatusError(int status)
+{
+    return status < 0 ? PELLMAR_ERR_UNKNOWN_STATUS : static_cast<uint32_t>(status);
+}
+
+bool CRtspClientSession::SendRequest(CCommonReq& request, int traceKind, int* cseq, bool keepAlive)
 {
     request.m_iCSeq = NextCSeq();
+    if (keepAlive) {
+        m_iKeepAliveCSeq = request.m_iCSeq;
+    } else {
+        m_bBadResponse = false;
+        m_cResponses.Expect(request.m_iCSeq);
+    }
     request.m_strUserAgent = m_strUserAgent;
     request.m_strSession = m_strSessionId;
     request.m_iAuthMode = m_iAuthMode;
@@ -456,8 +474,8 @@ bool CRtspClientSession::SendRequest(CCommonReq& request, int traceKind, int* cs
 bool CRtspClientSession::ReceiveResponse(int cseq, CCommonRsp& response, int traceKind, unsigned int timeoutMs)
 {
     std::string text;
-    if (!RecvRtspRsp(cseq, text, timeoutMs)) {
-        m_uiLastError = PELLMAR_ERR_TIMEOUT;
+    if (const uint32_t failure = RecvRtspRsp(cseq, text, timeoutMs)) {
+        m_uiLastError = failure;
         return false;
     }
     ReportTrace(traceKind + 1, text.c_str(), static_cast<int>(text.size()));
@@ -481,7 +499,7 @@ int CRtspClientSession::SendSimple(CCommonReq& request, CCommonRsp& response, in
         PELLMAR_LOG_ERROR(kSessionLog, "Proc%s Fail, RecvRtspRsp Fail", method);
         return -1;
     }
-    m_uiLastError = static_cast<uint32_t>(response.m_iStatus);
+    m_uiLastError = StatusError(response.m_iStatus);
     if (response.m_iStatus != kRtspStatusOk) {
         PELLMAR_LOG_ERROR(kSessionLog, "Proc%s Fail, Status<%d>", method, response.m_iStatus);
         return -1;
@@ -511,7 +529,7 @@ int CRtspClientSession::ProcOptions(COptionsRsp& response)
 {
     const int status = response.m_iStatus;
     if (status != kRtspStatusOk && status != 5 && status != 6 && status != kRtspStatusUnauthorized) {
-        m_uiLastError = static_cast<uint32_t>(status);
+        m_uiLastError = StatusError(status);
         PELLMAR_LOG_ERROR(kSessionLog, "ProcOptions Fail, cOptionRsp ParseMsg Fail, Result<%d>, Status<%d>",
                           status >= 0, status);
         return -1;
@@ -532,7 +550,7 @@ int CRtspClientSession::ProcOptions(COptionsRsp& response)
     if (status == kRtspStatusUnauthorized) {
         m_strChallenge = response.m_strWwwAuthenticate;
         if (m_strChallenge.empty()) {
-            m_uiLastError = static_cast<uint32_t>(status);
+            m_uiLastError = StatusError(status);
             return -1;
         }
         return 0;
@@ -556,12 +574,12 @@ int CRtspClientSession::SendKeepAlive()
     CCommonReq& request = heartbeat ? static_cast<CCommonReq&>(heartbeatRequest) : optionsRequest;
     request.m_strUrl = m_strUrl;
     int cseq = 0;
-    if (!SendRequest(request, -1, &cseq)) {
+    if (!SendRequest(request, -1, &cseq, true)) {
         PELLMAR_LOG_ERROR(kSessionLog, "%s Fail, m_cRtspTransSession SendData Fail",
                           heartbeat ? "CRtspClientSession SendHeartBeat" : "SendOptions");
         return -1;
     }
-    m_iKeepAliveCSeq = cseq;
+    m_bKeepAliveOutstanding = true;
     return 0;
 }
 
@@ -616,7 +634,7 @@ int CRtspClientSession::SendDescribe()
 int CRtspClientSession::ProcDescribe(CDescribeRsp& response)
 {
     const int status = response.m_iStatus;
-    m_uiLastError = static_cast<uint32_t>(status);
+    m_uiLastError = StatusError(status);
     if (status == kRtspStatusOk) {
         if (m_strControl.empty())
             m_strControl = response.m_strContentBase;
@@ -725,7 +743,7 @@ void CRtspClientSession::DeliverText(int dataType, const std::string& text)
 
 int CRtspClientSession::ProcSetup(CSetupRsp& response, int track)
 {
-    m_uiLastError = static_cast<uint32_t>(response.m_iStatus);
+    m_uiLastError = StatusError(response.m_iStatus);
     if (response.m_iStatus != kRtspStatusOk) {
         PELLMAR_LOG_ERROR(kSessionLog, "ProcSetup Fail, Status<%d>", response.m_iStatus);
         return -1;
@@ -782,6 +800,7 @@ int CRtspClientSession::SendPlay()
     if (SendSimple(request, response, PELLMAR_TRACE_PLAY, PELLMAR_ERR_SEND_PLAY, kResponseTimeoutMs) != 0)
         return -1;
     m_bPlaying = 1;
+    m_bPaused = 0;
     return 0;
 }
 
@@ -791,6 +810,7 @@ int CRtspClientSession::SendTeardown()
     request.m_strUrl = TraceUrl(AggregateUrl(), "SendTeardown");
     request.m_iBackChannel = m_bBackChannel;
     m_bPlaying = 0;
+    m_bPaused = 0;
     m_cContexts.Take("StopStream", request.m_strStopStream);
     CCommonRsp response;
     return SendSimple(request, response, PELLMAR_TRACE_TEARDOWN, PELLMAR_ERR_SEND_TEARDOWN, kTeardownTimeoutMs);

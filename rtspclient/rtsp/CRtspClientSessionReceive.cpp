@@ -18,8 +18,13 @@ void CRtspClientSession::OnRtspMessage(const char* text, int length, void* sessi
 void CRtspClientSession::OnMessage(const char* text, int length)
 {
     if (length <= 0 || text == nullptr) {
+        // Kept apart from the caller's cancel flag: a redirect the server
+        // answers and then closes is followed, not taken for a cancel.
+        m_uiConnectionFailure = length == CRtspTransSession::kLostTooLarge     ? PELLMAR_ERR_RESPONSE_TOO_LARGE
+                                : length == CRtspTransSession::kLostUnreadable ? PELLMAR_ERR_BAD_RESPONSE
+                                                                               : PELLMAR_ERR_CONNECTION_CLOSED;
         ReportException(PELLMAR_EXC_CONNECTION_LOST, "", 0);
-        m_iCancelOperate = 1;
+        m_cResponses.Wake();
         return;
     }
     const std::string message(text, static_cast<size_t>(length));
@@ -32,11 +37,16 @@ void CRtspClientSession::OnMessage(const char* text, int length)
     CCommonRsp response;
     if (!response.ParseMsg(message)) {
         PELLMAR_LOG_ERROR(kSessionLog, "pfnClientSessionRecvDataCB Fail, ParseRtspCommonRsp Fail:%s", message.c_str());
+        // In order on one connection, garbage while a request waits is its answer.
+        m_bBadResponse = true;
+        m_cResponses.Wake();
         return;
     }
     if (response.m_iCSeq == m_iKeepAliveCSeq.load()) {
-        if (response.m_iStatus == kRtspStatusOk)
+        if (response.m_iStatus == kRtspStatusOk) {
+            m_bKeepAliveOutstanding = false;
             m_iUnansweredKeepAlive = 0;
+        }
         return;
     }
     m_cResponses.Store(static_cast<uint16_t>(response.m_iCSeq), message, Now());
@@ -87,17 +97,37 @@ void CRtspClientSession::ApplyAnnouncedSdp(const std::string& sdp)
     DeliverMediaInfo(parsed);
 }
 
-bool CRtspClientSession::RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs)
+uint32_t CRtspClientSession::RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs)
 {
-    bool found = false;
-    for (unsigned int round = 0; round < timeoutMs / kWaitStepMs && !found; ++round) {
-        if (CheckCancelOperate())
+    uint32_t failure = PELLMAR_ERR_TIMEOUT;
+    for (unsigned int round = 0;; ++round) {
+        // The answer first: a server that answers and then closes was heard.
+        if (m_cResponses.Take(static_cast<uint16_t>(cseq), text)) {
+            failure = 0;
+            break;
+        }
+        if (CheckCancelOperate()) {
+            failure = PELLMAR_ERR_CANCELLED;
+            break;
+        }
+        if (const uint32_t lost = m_uiConnectionFailure.load()) {
+            // The loss ends the operation under way as a cancel would.
+            ReportException(PELLMAR_EXC_CANCELLED, nullptr, 0);
+            failure = lost;
+            break;
+        }
+        if (m_bBadResponse.exchange(false)) {
+            failure = PELLMAR_ERR_BAD_RESPONSE;
+            break;
+        }
+        if (round >= timeoutMs / kWaitStepMs)
             break;
         m_cResponses.WaitPosted(kWaitStepMs);
-        found = m_cResponses.Take(static_cast<uint16_t>(cseq), text);
     }
+    if (failure != 0)
+        m_cResponses.Expect(CRtspResponseMap::kNone);
     m_cResponses.SweepIfDue(Now());
-    return found;
+    return failure;
 }
 
 int CRtspClientSession::CheckCancelOperate()
@@ -119,16 +149,19 @@ int CRtspClientSession::CheckHeartBeat()
         ZMR_Mutex& mutex;
         ~Unlocker() { mutex.Unlock(); }
     } unlocker{m_cMutex};
-    if (m_bClosed)
+    // A paused session keeps its server session alive too: RTSP timeouts run
+    // during a pause.
+    if (m_bClosed || (!m_bPlaying && !m_bPaused))
         return 0;
-    const int unanswered = ++m_iUnansweredKeepAlive;
-    if (m_bPlaying && unanswered > kMaxUnansweredKeepAlives) {
+    // Only rounds in which a keep-alive actually waits for its answer count;
+    // rounds without one (before the first) say nothing about the server.
+    if (m_bKeepAliveOutstanding && ++m_iUnansweredKeepAlive > kMaxUnansweredKeepAlives) {
         m_iCancelOperate = 1;
         m_iUnansweredKeepAlive = 0;
+        m_bKeepAliveOutstanding = false;
         ReportException(PELLMAR_EXC_KEEPALIVE_LOST, "", 0);
-    }
-    if (!m_bPlaying)
         return 0;
+    }
     const int period = (m_iSessionTimeout > 0 ? m_iSessionTimeout : 10) / 8;
     const int threshold = period < 3 ? period : 2;
     if (++m_iKeepAlivePass >= threshold) {

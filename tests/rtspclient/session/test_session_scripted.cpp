@@ -159,9 +159,16 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RedirectCase{"same_url_is_no_redirect", {"--redirect-same"}, 0, 1},
                     RedirectCase{"three_options_redirects", {"--redirect-options", "3"}, 0, 4},
                     RedirectCase{"five_options_redirects", {"--redirect-options", "5"}, 0, 6},
-                    RedirectCase{"six_redirects_fail", {"--redirect-options", "6"}, -1, 6},
-                    RedirectCase{"endless_loop_fails", {"--redirect-options", "1000"}, -1, 6},
-                    RedirectCase{"describe_redirect", {"--redirect-describe", "2"}, 0, 3}),
+                    RedirectCase{"six_redirects_fail", {"--redirect-options", "6"}, PELLMAR_ERR_REDIRECT_LOOP, 6},
+                    RedirectCase{"endless_loop_fails", {"--redirect-options", "1000"}, PELLMAR_ERR_REDIRECT_LOOP, 6},
+                    RedirectCase{"describe_redirect", {"--redirect-describe", "2"}, 0, 3},
+                    // The usual server: answers the redirect, then closes.
+                    RedirectCase{"options_redirect_then_close", {"--redirect-options", "2", "--close-after-redirect"}, 0,
+                                 3},
+                    RedirectCase{"describe_redirect_then_close",
+                                 {"--redirect-describe", "1", "--close-after-redirect"},
+                                 0,
+                                 2}),
     [](const testing::TestParamInfo<RedirectCase>& info) { return std::string(info.param.name); });
 
 struct FailureCase {
@@ -189,11 +196,14 @@ TEST_P(ScriptedFailures, FailTheStartWithTheirError)
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ScriptedFailures,
-    testing::Values(FailureCase{"malformed_answer_is_dropped", {"--malformed-at", "OPTIONS"}, PELLMAR_ERR_TIMEOUT},
+    testing::Values(FailureCase{"malformed_answer", {"--malformed-at", "OPTIONS"}, PELLMAR_ERR_BAD_RESPONSE},
+                    FailureCase{"garbage_answer", {"--garbage-at", "DESCRIBE"}, PELLMAR_ERR_BAD_RESPONSE},
+                    FailureCase{"oversized_answer", {"--oversized-at", "SETUP"}, PELLMAR_ERR_RESPONSE_TOO_LARGE},
+                    FailureCase{"unknown_status", {"--status-at", "DESCRIBE=299"}, PELLMAR_ERR_UNKNOWN_STATUS},
                     FailureCase{"not_found", {"--status-at", "DESCRIBE=404"}, 14},
                     FailureCase{"setup_refused", {"--status-at", "SETUP=461"}, 35},
                     FailureCase{"play_refused", {"--status-at", "PLAY=455"}, 29},
-                    FailureCase{"closed_at_describe", {"--close-at", "DESCRIBE"}, PELLMAR_ERR_TIMEOUT},
+                    FailureCase{"closed_at_describe", {"--close-at", "DESCRIBE"}, PELLMAR_ERR_CONNECTION_CLOSED},
                     FailureCase{"silent_at_setup", {"--silent-at", "SETUP"}, PELLMAR_ERR_TIMEOUT}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
@@ -223,7 +233,7 @@ TEST(ScriptedSession, InterruptEndsABlockedStartAndDestroyFollows)
     EXPECT_EQ(Pellmar_Interrupt(session), 0);
     Pellmar_DestroySession(session);
     starter.join();
-    EXPECT_NE(result, 0);
+    EXPECT_EQ(result, PELLMAR_ERR_CANCELLED);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_CANCELLED), 1u);
     EXPECT_EQ(Pellmar_Pause(session), -1);
@@ -402,6 +412,48 @@ TEST(ScriptedSession, KeepAlivesCarryATenMinuteRun)
     EXPECT_EQ(Pellmar_Pause(session), 0);
 }
 
+// A paused server session expires like a playing one: keep-alives go on, and
+// only rounds with a keep-alive waiting count, so a resume after minutes works.
+TEST(ScriptedSession, PausedSessionIsKeptAliveAndResumes)
+{
+    PlayingSession playing({"--timeout", "10"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
+    ASSERT_EQ(Pellmar_Pause(session), 0);
+    CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
+    const SessionRef object = manager->GetHandle(session);
+    ASSERT_TRUE(object);
+    // Forty rounds: 160 s of a real heartbeat, past the 31 that cancel.
+    for (int round = 0; round < 40; ++round) {
+        manager->CheckHeartBeats();
+        ASSERT_TRUE(server.Events().WaitFor({"\"method\": \"OPTIONS\"", "\"Session\""}, round + 1u))
+            << "round " << round;
+        ASSERT_TRUE(recorder.WaitUntil([&] { return object->UnansweredKeepAlives() == 0; })) << "round " << round;
+    }
+    const long paused = recorder.packets;
+    ASSERT_EQ(Pellmar_Resume(session), 0);
+    manager->CheckHeartBeats();
+    EXPECT_TRUE(recorder.WaitPackets(paused + 5));
+    EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_KEEPALIVE_LOST), 0u);
+    EXPECT_EQ(Pellmar_StopStream(session), 0);
+    EXPECT_TRUE(server.Events().WaitFor({"\"method\": \"TEARDOWN\""}));
+}
+
+// A server answering CSeqs nobody asked for (5,000 of 200 KB took a process
+// to 1 GB) leaves nothing behind.
+TEST(ScriptedSession, AnswersNobodyAskedForAreDropped)
+{
+    PlayingSession playing({"--unsolicited", "300"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
+    ASSERT_TRUE(server.Events().WaitFor({"\"event\": \"unsolicited-sent\""}));
+    // Something asked after them is still answered, and the map is empty.
+    ASSERT_EQ(Pellmar_Pause(session), 0);
+    const SessionRef object = singleton<CRtspClientSessionMgr>::instance()->GetHandle(session);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->PendingResponses(), 0u);
+}
+
 TEST(ScriptedSession, DefaultTimeoutSendsEverySecondRound)
 {
     PlayingSession playing({});
@@ -421,7 +473,8 @@ TEST(ScriptedSession, UnansweredKeepAlivesCancelThePlayingSession)
     ASSERT_TRUE(playing.Start());
     auto [server, recorder, session] = playing.Parts();
     CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
-    for (int round = 0; round < 30; ++round)
+    // The first round sends the first keep-alive; the 30 after it wait for an answer.
+    for (int round = 0; round < 31; ++round)
         manager->CheckHeartBeats();
     EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_KEEPALIVE_LOST), 0u);
     manager->CheckHeartBeats();
@@ -457,8 +510,12 @@ TEST(ScriptedSession, BusySessionDoesNotHoldUpTheOthersKeepAlives)
     starter.join();
 }
 
-TEST(ScriptedSession, ExpiringServerStaysUpOnTheHeartbeatThread)
+// Playing or paused: a server session expires without keep-alives either way.
+class ExpiringServer : public testing::TestWithParam<bool> {};
+
+TEST_P(ExpiringServer, StaysUpOnTheHeartbeatThread)
 {
+    const bool paused = GetParam();
     // Keep-alives go out every 200 ms; a 2 s timeout leaves a loaded machine
     // room while the run below still outlasts it.
     ScriptedServer server({"--timeout", "2", "--expire"});
@@ -469,7 +526,13 @@ TEST(ScriptedSession, ExpiringServerStaysUpOnTheHeartbeatThread)
     CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
     manager->SetSleepMs(5); // a round every 200 ms
     ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    if (paused) {
+        ASSERT_EQ(Pellmar_Pause(session), 0);
+    }
     std::this_thread::sleep_for(std::chrono::seconds(4));
+    if (paused) {
+        EXPECT_EQ(Pellmar_Resume(session), 0);
+    }
     const long playing = recorder.packets;
     EXPECT_TRUE(recorder.WaitPackets(playing + 10));
     EXPECT_EQ(server.Events().Count({"\"event\": \"expired\""}), 0u);
@@ -478,6 +541,11 @@ TEST(ScriptedSession, ExpiringServerStaysUpOnTheHeartbeatThread)
     EXPECT_TRUE(server.Events().WaitFor({"\"event\": \"expired\""}, 1, std::chrono::seconds(15)));
     EXPECT_TRUE(recorder.WaitMessage(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_CONNECTION_LOST));
 }
+
+INSTANTIATE_TEST_SUITE_P(PlayingOrPaused, ExpiringServer, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "paused" : "playing");
+                         });
 
 TEST(ScriptedSession, MulticastGroupAndPortReachTheCaller)
 {
@@ -501,6 +569,30 @@ TEST(ScriptedSession, SecondStartOnAnOpenSessionIsRefused)
     ASSERT_TRUE(playing.Start());
     auto [server, recorder, session] = playing.Parts();
     EXPECT_EQ(Pellmar_StartStream(session, playing.Param()), PELLMAR_ERR_OPEN);
+    // A refused start of another caller leaves the running stream's callbacks
+    // alone: that caller's recorder (it might be freed) hears nothing.
+    {
+        StreamRecorder other;
+        STREAM_PARAM_T param = other.Param(server.Url(), PELLMAR_TRANS_RTSP);
+        EXPECT_EQ(Pellmar_StartStream(session, &param), PELLMAR_ERR_OPEN);
+        STREAM_PARAM_EX_T extended{};
+        extended.pszUrl = param.pszUrl;
+        extended.iTransCode = PELLMAR_TRANS_RTSP;
+        extended.pfnMsgCB = &StreamRecorder::OnMessage;
+        extended.pfnDataCB = &StreamRecorder::OnData;
+        extended.pUser = &other;
+        EXPECT_EQ(Pellmar_StartStreamEx(session, &extended), PELLMAR_ERR_OPEN);
+        EXPECT_EQ(Pellmar_StartMulticast(session, &param, 5004), PELLMAR_ERR_OPEN);
+        const RESUME_PARAM_T resume{param.pszUrl, "C3D4", &StreamRecorder::OnMessage, &other};
+        EXPECT_EQ(Pellmar_ResumeStream(session, &resume), PELLMAR_ERR_OPEN);
+        const long before = recorder.packets;
+        EXPECT_TRUE(recorder.WaitPackets(before + 5));
+        Pellmar_SetScale(session, 1.0); // traced to the running stream's caller
+        EXPECT_EQ(other.packets, 0);
+        std::lock_guard<std::mutex> lock(other.mutex);
+        EXPECT_TRUE(other.messages.empty());
+        EXPECT_TRUE(other.blocks.empty());
+    }
     EXPECT_TRUE(recorder.WaitPackets(5));
     EXPECT_EQ(server.Events().Count({"\"method\": \"DESCRIBE\""}), 1u);
     EXPECT_EQ(Pellmar_StopStream(session), 0);
