@@ -90,11 +90,16 @@ void CRtspClientSession::BindLocalIP(const char* address)
 
 // ---- open and close ---------------------------------------------------------
 
-int CRtspClientSession::Open(const std::string& url, const std::string& user, const std::string& password,
+int CRtspClientSession::Open(const std::string& givenUrl, const std::string& user, const std::string& password,
                              const std::string& userAgent, int transMethod)
 {
-    m_strUser = user;
-    m_strPassword = password;
+    // Credentials written in the URL serve when none are given, and never
+    // travel in a request line or a digest uri.
+    std::string urlUser, urlPassword;
+    const std::string url = CUriParser::TakeCredentials(givenUrl, urlUser, urlPassword);
+    const bool fromUrl = user.empty() && !urlUser.empty();
+    m_strUser = fromUrl ? urlUser : user;
+    m_strPassword = fromUrl ? urlPassword : password;
     m_strUserAgent = userAgent;
     m_eRtpTransMethod = transMethod;
     m_strUrl = url;
@@ -455,8 +460,11 @@ bool CRtspClientSession::SendRequest(CCommonReq& request, int traceKind, int* cs
     request.m_strSession = m_strSessionId;
     request.m_iAuthMode = m_iAuthMode;
     if (m_iAuthMode == AUTH_MODE_NONE) {
+        std::string rotated;
+        if (TakeStaleKeepAliveChallenge(rotated))
+            SetChallenge(rotated);
         request.m_strAuthorization = BuildAuthorization(GetRtspMethodName(request.m_iMethod), request.m_strUrl,
-                                                        m_strChallenge, m_strUser, m_strPassword);
+                                                        m_strChallenge, m_strUser, m_strPassword, ++m_uiNonceCount);
     } else if (m_iAuthMode == AUTH_MODE_BASIC || m_iAuthMode == AUTH_MODE_AES) {
         request.m_strUserName = m_strUser;
         request.m_strPassword = m_strPassword;
@@ -484,18 +492,54 @@ bool CRtspClientSession::ReceiveResponse(int cseq, CCommonRsp& response, int tra
     return true;
 }
 
+void CRtspClientSession::SetChallenge(const std::string& challenge)
+{
+    m_strChallenge = challenge;
+    m_uiNonceCount = 0;
+}
+
+bool CRtspClientSession::TakeStaleKeepAliveChallenge(std::string& challenge)
+{
+    ZMR_Guard guard(m_cStaleMutex);
+    if (m_strStaleChallenge.empty())
+        return false;
+    challenge.swap(m_strStaleChallenge);
+    m_strStaleChallenge.clear();
+    return true;
+}
+
+CRtspClientSession::Exchange CRtspClientSession::Transact(CCommonReq& request, CCommonRsp& response, int traceKind,
+                                                          unsigned int timeoutMs)
+{
+    for (int attempt = 0;; ++attempt) {
+        int cseq = 0;
+        if (!SendRequest(request, traceKind, &cseq))
+            return kNotSent;
+        if (!ReceiveResponse(cseq, response, traceKind, timeoutMs))
+            return kNoAnswer;
+        // A rotated nonce (stale=true) is no failed login: the same request
+        // goes again with the new one, so a rotation never ends a session.
+        if (attempt >= kMaxStaleRetries || response.m_iStatus != kRtspStatusUnauthorized ||
+            !DigestChallengeIsStale(response.m_strWwwAuthenticate))
+            return kAnswered;
+        PELLMAR_LOG_INFO("%s answered with a stale nonce, sent again with the new one",
+                         GetRtspMethodName(request.m_iMethod));
+        SetChallenge(response.m_strWwwAuthenticate);
+    }
+}
+
 int CRtspClientSession::SendSimple(CCommonReq& request, CCommonRsp& response, int traceKind, uint32_t sendError,
                                    unsigned int timeoutMs)
 {
     const char* method = GetRtspMethodName(request.m_iMethod);
-    int cseq = 0;
-    if (!SendRequest(request, traceKind, &cseq)) {
+    const Exchange exchange = Transact(request, response, traceKind, timeoutMs);
+    if (exchange == kNotSent) {
         if (sendError)
             m_uiLastError = sendError;
         PELLMAR_LOG_ERROR(kSessionLog, "Send%s Fail, m_cRtspTransSession SendData Fail", method);
         return -1;
     }
-    if (!ReceiveResponse(cseq, response, traceKind, timeoutMs)) {
+    if (exchange == kNoAnswer) {
         PELLMAR_LOG_ERROR(kSessionLog, "Proc%s Fail, RecvRtspRsp Fail", method);
         return -1;
     }
@@ -511,14 +555,14 @@ int CRtspClientSession::SendOptions()
 {
     COptionsReq request;
     request.m_strUrl = m_strUrl;
-    int cseq = 0;
-    if (!SendRequest(request, PELLMAR_TRACE_OPTIONS, &cseq)) {
+    COptionsRsp response;
+    const Exchange exchange = Transact(request, response, PELLMAR_TRACE_OPTIONS, kResponseTimeoutMs);
+    if (exchange == kNotSent) {
         m_uiLastError = PELLMAR_ERR_SEND_OPTIONS;
         PELLMAR_LOG_ERROR(kSessionLog, "SendOptions Fail, m_cRtspTransSession SendData Fail");
         return -1;
     }
-    COptionsRsp response;
-    if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_OPTIONS, kResponseTimeoutMs)) {
+    if (exchange == kNoAnswer) {
         PELLMAR_LOG_ERROR(kSessionLog, "ProcOptions Fail, RecvRtspRsp Fail");
         return -1;
     }
@@ -548,7 +592,7 @@ int CRtspClientSession::ProcOptions(COptionsRsp& response)
         return 0;
     }
     if (status == kRtspStatusUnauthorized) {
-        m_strChallenge = response.m_strWwwAuthenticate;
+        SetChallenge(response.m_strWwwAuthenticate);
         if (m_strChallenge.empty()) {
             m_uiLastError = StatusError(status);
             return -1;
@@ -610,14 +654,15 @@ int CRtspClientSession::SendDescribe()
         }
         if (m_iAuthMode == AUTH_MODE_SEP)
             AddSepAuthorization(request, round);
-        int cseq = 0;
-        if (!SendRequest(request, PELLMAR_TRACE_DESCRIBE, &cseq)) {
+        CDescribeRsp response;
+        const Exchange exchange =
+            Transact(request, response, PELLMAR_TRACE_DESCRIBE, CConfig::Instance().DescribeTimeoutMs());
+        if (exchange == kNotSent) {
             m_uiLastError = PELLMAR_ERR_SEND_DESCRIBE;
             PELLMAR_LOG_ERROR(kSessionLog, "SendDescribe Fail, m_cRtspTransSession SendData Fail");
             return -1;
         }
-        CDescribeRsp response;
-        if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_DESCRIBE, CConfig::Instance().DescribeTimeoutMs())) {
+        if (exchange == kNoAnswer) {
             PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, RecvRtspRsp Fail");
             return PELLMAR_ERR_DESCRIBE;
         }
@@ -650,12 +695,14 @@ int CRtspClientSession::ProcDescribe(CDescribeRsp& response)
         return kDescribeOk;
     }
     if (status == kRtspStatusUnauthorized) {
-        m_strChallenge = response.m_strWwwAuthenticate;
+        SetChallenge(response.m_strWwwAuthenticate);
         if (m_strChallenge.empty())
             return -1;
         if (m_iAuthMode != AUTH_MODE_SEP)
             return kDescribeRetry;
         if (!ParseSepChallenge(m_strChallenge, response.m_strPkd, m_strSepSuite, m_strSepRandom, m_strSepPublicKey)) {
+            // No retry without the server's random and a suite we can answer:
+            // it could only go out without an Authorization header.
             PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, SEP challenge refused<%s>", m_strChallenge.c_str());
             return -1;
         }
@@ -713,14 +760,14 @@ int CRtspClientSession::SendSetup()
             request.m_iMulticastPort = m_iMulticastPort;
             m_iMulticastPort += 2;
         }
-        int cseq = 0;
-        if (!SendRequest(request, PELLMAR_TRACE_SETUP, &cseq)) {
+        CSetupRsp response;
+        const Exchange exchange = Transact(request, response, PELLMAR_TRACE_SETUP, kResponseTimeoutMs);
+        if (exchange == kNotSent) {
             m_uiLastError = PELLMAR_ERR_SEND_SETUP;
             PELLMAR_LOG_ERROR(kSessionLog, "SendSetup Fail, m_cRtspTransSession SendData Fail");
             return -1;
         }
-        CSetupRsp response;
-        if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_SETUP, kResponseTimeoutMs)) {
+        if (exchange == kNoAnswer) {
             PELLMAR_LOG_ERROR(kSessionLog, "ProcSetup Fail, RecvRtspRsp Fail");
             return -1;
         }

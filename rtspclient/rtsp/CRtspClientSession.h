@@ -40,6 +40,8 @@ public:
     static constexpr unsigned int kWaitStepMs = 20;
     static constexpr int kMaxUnansweredKeepAlives = 30;
     static constexpr size_t kSendPieceBytes = 8192;
+    // Requests sent again after a stale-nonce answer, at most.
+    static constexpr int kMaxStaleRetries = 2;
     // Code of the session's log lines.
     static constexpr unsigned int kSessionLog = 0x022308A0;
 
@@ -127,6 +129,7 @@ private:
         int backChannel = 0;
     };
     enum DescribeResult { kDescribeOk = 0, kDescribeRetry = 1 };
+    enum Exchange { kAnswered, kNotSent, kNoAnswer };
 
     int Open(const std::string& url, const std::string& user, const std::string& password, const std::string& userAgent,
              int transMethod);
@@ -154,6 +157,12 @@ private:
     int ProcDescribe(CDescribeRsp& response);
     void AddSepAuthorization(CDescribeReq& request, int round);
     int ProcSetup(CSetupRsp& response, int track);
+    // Sends the request and waits for its answer, read into `response`; a
+    // Digest 401 with stale=true sends it again with the new nonce.
+    Exchange Transact(CCommonReq& request, CCommonRsp& response, int traceKind, unsigned int timeoutMs);
+    // A new challenge restarts the Digest nonce count.
+    void SetChallenge(const std::string& challenge);
+    bool TakeStaleKeepAliveChallenge(std::string& challenge);
     // Sends the request and waits for a 200 answer, read into `response`.
     int SendSimple(CCommonReq& request, CCommonRsp& response, int traceKind, uint32_t sendError,
                    unsigned int timeoutMs);
@@ -259,6 +268,10 @@ private:
     int m_bCascade = 0;
     std::atomic<uint32_t> m_uiLastError{0};
     std::string m_strChallenge;
+    unsigned int m_uiNonceCount = 0; // Digest requests made with the challenge's nonce
+    // A stale-nonce challenge that answered a keep-alive (receive thread).
+    ZMR_Mutex m_cStaleMutex;
+    std::string m_strStaleChallenge;
     int m_iSessionTimeout = 60;
     int m_iKeepAlivePass = 0;
     int m_iTransVariant = 0;

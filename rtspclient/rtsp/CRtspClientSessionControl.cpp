@@ -11,6 +11,7 @@
 #include "rtsp/CPtzReq.h"
 #include "rtsp/CPtzRsp.h"
 #include "rtsp/CRtspClientSession.h"
+#include "rtsp/CUriParser.h"
 #include "rtsp/PellmarLog.h"
 #include "rtsp/RtspMessageText.h"
 
@@ -360,7 +361,8 @@ int CRtspClientSession::PrepareSessionInfo(const char* uri, char* buffer, int bu
     }
     int result = -1;
     CAnnounceReq request;
-    request.m_strUrl = uri;
+    std::string urlUser, urlPassword;
+    request.m_strUrl = CUriParser::TakeCredentials(uri, urlUser, urlPassword);
     request.m_mapExtraHeaders["PrepareSessionInfo"] = "1";
     int cseq = 0;
     CCommonRsp response;

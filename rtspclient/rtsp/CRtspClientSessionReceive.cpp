@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "ZMR_Guard.h"
+#include "auth/Authorization.h"
 #include "rtp/CSdpTrackInfo.h"
 #include "rtsp/CCommonRsp.h"
 #include "rtsp/CRtspClientSession.h"
@@ -46,6 +47,11 @@ void CRtspClientSession::OnMessage(const char* text, int length)
         if (response.m_iStatus == kRtspStatusOk) {
             m_bKeepAliveOutstanding = false;
             m_iUnansweredKeepAlive = 0;
+        }
+        // A rotated nonce: the next request (keep-alive or other) answers it.
+        if (response.m_iStatus == kRtspStatusUnauthorized && DigestChallengeIsStale(response.m_strWwwAuthenticate)) {
+            ZMR_Guard guard(m_cStaleMutex);
+            m_strStaleChallenge = response.m_strWwwAuthenticate;
         }
         return;
     }

@@ -149,6 +149,7 @@ class Connection:
         self.cseq_out = 1000
         self.authorized = 0
         self.last_nc = 0
+        self.nonces = {self.nonce}
 
     # ---- sending ------------------------------------------------------------
     def send(self, data):
@@ -327,29 +328,36 @@ class Connection:
             for name, quoted, plain in re.findall(r'(\w+)=(?:"([^"]*)"|([^,\s]*))', auth[7:]):
                 fields[name] = quoted or plain
         if fields:
+            # Checked against the nonce the client used; a right answer to an
+            # older nonce is stale (RFC 7616), as is one due for rotation.
+            nonce = fields.get("nonce", "")
             ha1 = md5hex(f"{ARGS.user}:scripted:{ARGS.password}")
             ha2 = md5hex(f"{method}:{fields.get('uri', '')}")
             if ARGS.digest_qop:
                 nc = fields.get("nc", "")
-                expected = md5hex(f"{ha1}:{self.nonce}:{nc}:{fields.get('cnonce', '')}:auth:{ha2}")
+                expected = md5hex(f"{ha1}:{nonce}:{nc}:{fields.get('cnonce', '')}:auth:{ha2}")
                 good = (fields.get("qop") == "auth" and fields.get("opaque") == OPAQUE and
                         bool(fields.get("cnonce")) and re.fullmatch(r"[0-9a-f]{8}", nc) is not None and
-                        int(nc, 16) > self.last_nc and fields.get("response") == expected)
-                if good:
-                    self.last_nc = int(nc, 16)
+                        fields.get("response") == expected and
+                        (nonce != self.nonce or int(nc, 16) > self.last_nc))
             else:
-                good = fields.get("response") == md5hex(f"{ha1}:{self.nonce}:{ha2}")
-            stale = good and fields.get("nonce") == self.nonce and ARGS.digest_stale_every and \
-                self.authorized >= ARGS.digest_stale_every
+                good = fields.get("response") == md5hex(f"{ha1}:{nonce}:{ha2}")
+            good = good and nonce in self.nonces
+            due = ARGS.digest_stale_every and self.authorized >= ARGS.digest_stale_every
+            stale = good and (nonce != self.nonce or due)
             event(event="digest", method=method, uri=fields.get("uri"), request_uri=uri, valid=good,
                   nc=fields.get("nc"), stale=bool(stale))
             if stale:
-                self.authorized = 0
-                self.nonce = "%032x" % random.getrandbits(128)
-                self.last_nc = 0
+                if nonce == self.nonce:
+                    self.authorized = 0
+                    self.nonce = "%032x" % random.getrandbits(128)
+                    self.nonces.add(self.nonce)
+                    self.last_nc = 0
                 self.respond(401, cseq, [self.digest_challenge(stale=True)])
                 return False
             if good:
+                if ARGS.digest_qop:
+                    self.last_nc = int(fields["nc"], 16)
                 self.authorized += 1
                 return True
         self.respond(401, cseq, [self.digest_challenge()])

@@ -123,6 +123,82 @@ TEST(ScriptedSession, WrongPasswordGivesTheUnauthorizedPosition)
     EXPECT_EQ(server.Events().Count({"\"event\": \"request\"", "\"method\": \"DESCRIBE\""}), 2u);
 }
 
+struct AuthCase {
+    const char* name;
+    std::vector<std::string> options;
+    const char* credentialsInUrl; // written after "rtsp://", or empty
+    const char* user;
+    int result;
+    size_t describes; // OPTIONS is challenged first: one DESCRIBE when all goes well
+};
+
+void PrintTo(const AuthCase& test, std::ostream* out) { *out << test.name; }
+
+class ScriptedAuthorization : public testing::TestWithParam<AuthCase> {};
+
+TEST_P(ScriptedAuthorization, AnswersWhatTheServerAsks)
+{
+    const AuthCase& test = GetParam();
+    ScriptedServer server(test.options);
+    ASSERT_TRUE(server.Started());
+    StreamRecorder recorder;
+    SessionHandle session;
+    ASSERT_EQ(Pellmar_SetContextEx(session, "token", "device-token", 12), 0);
+    std::string url = server.Url();
+    url.insert(std::string("rtsp://").size(), test.credentialsInUrl);
+    STREAM_PARAM_T param = recorder.Param(url, PELLMAR_TRANS_RTSP, test.user, *test.user ? "admin123" : "");
+    EXPECT_EQ(Pellmar_StartStream(session, &param), test.result);
+    EXPECT_EQ(server.Events().Count({"\"event\": \"request\"", "\"method\": \"DESCRIBE\""}), test.describes);
+    EXPECT_EQ(server.Events().Count({"\"valid\": false"}), 0u);
+    // The password never travels in clear: not in a request line, not in a digest uri.
+    for (const std::string& line : server.Events().Lines()) {
+        EXPECT_EQ(line.find("admin123"), std::string::npos) << line;
+        EXPECT_EQ(line.find("%31"), std::string::npos) << line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schemes, ScriptedAuthorization,
+    testing::Values(
+        AuthCase{"digest_with_qop_and_opaque", {"--auth", "digest", "--digest-qop"}, "", "admin", 0, 1},
+        AuthCase{"digest_unquoted_challenge", {"--auth", "digest", "--digest-unquoted"}, "", "admin", 0, 1},
+        AuthCase{"credentials_in_url", {"--auth", "digest"}, "admin:admin123@", "", 0, 1},
+        AuthCase{"percent_encoded_credentials_in_url", {"--auth", "basic"}, "admin:admin%3123@", "", 0, 1},
+        // A SEP challenge we cannot answer ends the start after one DESCRIBE,
+        // never retried without an Authorization header.
+        AuthCase{"sep_without_rand", {"--auth", "sep", "--sep-challenge", "SEP CIPHER_SUITE=\"0\""}, "", "admin",
+                 11, 1},
+        AuthCase{"sep_unknown_suite",
+                 {"--auth", "sep", "--sep-challenge", "SEP CIPHER_SUITE=\"1\",RAND=\"AAAAAAAAAAAAAAAAAAAAAA==\""},
+                 "",
+                 "admin",
+                 11,
+                 1}),
+    [](const testing::TestParamInfo<AuthCase>& info) { return std::string(info.param.name); });
+
+// A server rotating its nonce (401 with stale=true) keeps the session: the
+// request goes again with the new nonce, keep-alives included.
+TEST(ScriptedSession, DigestNonceRotationDoesNotEndTheSession)
+{
+    ScriptedServer server({"--auth", "digest", "--digest-qop", "--digest-stale-every", "3", "--timeout", "10"});
+    ASSERT_TRUE(server.Started());
+    StreamRecorder recorder;
+    SessionHandle session;
+    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP, "admin", "admin123");
+    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
+    for (int round = 0; round < 8; ++round) {
+        manager->CheckHeartBeats();
+        ASSERT_TRUE(server.Events().WaitFor({"\"method\": \"OPTIONS\"", "\"Session\""}, round + 1u));
+    }
+    EXPECT_EQ(Pellmar_Pause(session), 0);
+    EXPECT_EQ(Pellmar_Resume(session), 0);
+    EXPECT_EQ(Pellmar_Pause(session), 0);
+    EXPECT_GE(server.Events().Count({"\"event\": \"digest\"", "\"stale\": true"}), 3u);
+    EXPECT_EQ(server.Events().Count({"\"valid\": false"}), 0u);
+    EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_KEEPALIVE_LOST), 0u);
+}
+
 TEST(ScriptedSession, TracksWithoutControlGetOneSetup)
 {
     PlayingSession playing({"--tracks", "2", "--no-track-control"});
