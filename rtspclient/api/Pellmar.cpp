@@ -161,6 +161,11 @@ PELLMAR_API int Pellmar_SetDescribeTimeout(unsigned int uiMilliseconds)
     return CConfig::Instance().SetDescribeTimeoutMs(uiMilliseconds) ? 0 : -1;
 }
 
+PELLMAR_API int Pellmar_SetMediaSilenceTimeout(unsigned int uiMilliseconds)
+{
+    return CConfig::Instance().SetMediaSilenceMs(uiMilliseconds) ? 0 : -1;
+}
+
 PELLMAR_API int Pellmar_CreateSession(void)
 {
     if (g_initCount <= 0) {

@@ -193,7 +193,11 @@ enum {
     PELLMAR_EXC_KEEPALIVE_LOST = 0,  /* keep-alives went unanswered; the session is cancelled */
     PELLMAR_EXC_CONNECTION_LOST = 1, /* the RTSP connection closed or failed */
     PELLMAR_EXC_REDIRECT = 3,        /* the server sent REDIRECT; text = the new location */
-    PELLMAR_EXC_CANCELLED = 4        /* an operation was cancelled */
+    PELLMAR_EXC_CANCELLED = 4,       /* an operation was cancelled */
+    /* A playing session received no media for the media-silence time
+     * (Pellmar_SetMediaSilenceTimeout) while its connection stays open: a
+     * frozen server. Reported once; the session is not stopped. */
+    PELLMAR_EXC_MEDIA_SILENCE = 5
 };
 
 /* Session last errors. */
@@ -243,6 +247,10 @@ PELLMAR_API int Pellmar_InitLib(const PORT_POOL_T *pstPortPool);
 PELLMAR_API void Pellmar_FiniLib(void);
 /* 5000 to 120000 ms; default 15000. */
 PELLMAR_API int Pellmar_SetDescribeTimeout(unsigned int uiMilliseconds);
+/* Media silence after which PELLMAR_EXC_MEDIA_SILENCE is reported: 1000 to
+ * 600000 ms, 0 = never; default 10000. Checked every 4 s, so the report comes
+ * up to 4 s later. 0 on success, -1 outside the range. */
+PELLMAR_API int Pellmar_SetMediaSilenceTimeout(unsigned int uiMilliseconds);
 
 /* ---- Sessions ----------------------------------------------------------- */
 

@@ -244,6 +244,7 @@ bool CRtspClientMedia::IsEndOfStream(const STREAM_DATA_T* data)
 int CRtspClientMedia::OnData(STREAM_DATA_T* data, void* track)
 {
     CRtspClientMedia* self = static_cast<CRtspClientMedia*>(track);
+    self->m_uiDelivered.fetch_add(1, std::memory_order_relaxed);
     if (self->m_pfnDataCB) {
         const int type = IsEndOfStream(data) ? PELLMAR_DATA_END_OF_STREAM : PELLMAR_DATA_RTP;
         self->m_pfnDataCB(self->m_iMediaIndex, type, data, self->m_pDataUser);

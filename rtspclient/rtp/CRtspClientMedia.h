@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -48,6 +49,8 @@ public:
     int MediaIndex() const { return m_iMediaIndex; }
     uint16_t LocalPort() const { return m_usLocalPort; }
     bool IsOpen() const { return m_pRtpTransSession != nullptr; }
+    // Media packets delivered since the track was made (wraps around).
+    uint32_t DeliveredPackets() const { return m_uiDelivered.load(std::memory_order_relaxed); }
 
 private:
     int OpenInterleaved(CRtspTransSession* connection, int channel);
@@ -72,4 +75,5 @@ private:
     ZMR_Mutex m_cMutex;
     ZMR_ASYNCIOQUEUE m_hOwnQueue = ZMR_INVALID_ASYNCIOQUEUE;
     int m_bOwnQueue = 0;
+    std::atomic<uint32_t> m_uiDelivered{0};
 };

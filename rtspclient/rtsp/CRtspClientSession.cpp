@@ -848,6 +848,8 @@ int CRtspClientSession::SendPlay()
         return -1;
     m_bPlaying = 1;
     m_bPaused = 0;
+    m_ullLastMediaMs = Now();
+    m_bSilenceReported = false;
     return 0;
 }
 

@@ -116,6 +116,9 @@ public:
     // ---- receiving and keep-alive ----
     // One heartbeat check (every 4 s from the session manager's thread).
     int CheckHeartBeat();
+    // Part of the check: reports a playing session whose tracks received
+    // nothing for the media-silence time, once per silence.
+    void CheckMediaSilence();
     // The connection's text-message callback; length 0: the connection is gone.
     static void OnRtspMessage(const char* text, int length, void* session);
 
@@ -274,6 +277,9 @@ private:
     std::string m_strStaleChallenge;
     int m_iSessionTimeout = 60;
     int m_iKeepAlivePass = 0;
+    uint32_t m_uiLastDelivered = 0;     // media packets at the last check
+    uint64_t m_ullLastMediaMs = 0;      // when they last changed (or play began)
+    bool m_bSilenceReported = false;
     int m_iTransVariant = 0;
     CSessionContextMap m_cContexts;
     std::string m_strResumeSessionId;

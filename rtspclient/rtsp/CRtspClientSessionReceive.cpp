@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "ZMR_Guard.h"
+#include "api/CConfig.h"
 #include "auth/Authorization.h"
 #include "rtp/CSdpTrackInfo.h"
 #include "rtsp/CCommonRsp.h"
@@ -168,6 +169,7 @@ int CRtspClientSession::CheckHeartBeat()
         ReportException(PELLMAR_EXC_KEEPALIVE_LOST, "", 0);
         return 0;
     }
+    CheckMediaSilence();
     const int period = (m_iSessionTimeout > 0 ? m_iSessionTimeout : 10) / 8;
     const int threshold = period < 3 ? period : 2;
     if (++m_iKeepAlivePass >= threshold) {
@@ -175,6 +177,31 @@ int CRtspClientSession::CheckHeartBeat()
         SendKeepAlive();
     }
     return 0;
+}
+
+void CRtspClientSession::CheckMediaSilence()
+{
+    uint32_t delivered = 0;
+    bool receiving = false;
+    for (const CRtspClientMedia& track : m_cClientMediaArray) {
+        delivered += track.DeliveredPackets();
+        receiving = receiving || track.IsOpen();
+    }
+    const uint64_t now = Now();
+    // Tracks that open nothing (a destination port, multicast) never count.
+    if (!m_bPlaying || !receiving || delivered != m_uiLastDelivered) {
+        m_uiLastDelivered = delivered;
+        m_ullLastMediaMs = now;
+        m_bSilenceReported = false;
+        return;
+    }
+    const unsigned int limit = CConfig::Instance().MediaSilenceMs();
+    if (limit == 0 || m_bSilenceReported || now - m_ullLastMediaMs < limit)
+        return;
+    m_bSilenceReported = true;
+    PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession media silent for %u ms, Url<%s>",
+                      static_cast<unsigned int>(now - m_ullLastMediaMs), m_strUrl.c_str());
+    ReportException(PELLMAR_EXC_MEDIA_SILENCE, "", 0);
 }
 
 void CRtspClientSession::Report(int type, int code, const char* text, int length)

@@ -63,6 +63,18 @@ INSTANTIATE_TEST_SUITE_P(Bounds, DescribeTimeout,
                          testing::Values(TimeoutCase{4999, -1}, TimeoutCase{5000, 0}, TimeoutCase{120000, 0},
                                          TimeoutCase{120001, -1}, TimeoutCase{0, -1}));
 
+class MediaSilenceTimeout : public testing::TestWithParam<TimeoutCase> {};
+
+TEST_P(MediaSilenceTimeout, AcceptsOneSecondToTenMinutesOrOff)
+{
+    EXPECT_EQ(Pellmar_SetMediaSilenceTimeout(GetParam().milliseconds), GetParam().result);
+    Pellmar_SetMediaSilenceTimeout(10000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, MediaSilenceTimeout,
+                         testing::Values(TimeoutCase{999, -1}, TimeoutCase{1000, 0}, TimeoutCase{600000, 0},
+                                         TimeoutCase{600001, -1}, TimeoutCase{0, 0}));
+
 TEST_F(Library, HandlesAreRecycledFirstInFirstOut)
 {
     EXPECT_EQ(Pellmar_CreateSession(), 1);

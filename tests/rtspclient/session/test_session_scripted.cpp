@@ -13,6 +13,7 @@
 #include "ScriptedServer.h"
 #include "SessionHandle.h"
 #include "StreamRecorder.h"
+#include "api/CConfig.h"
 #include "api/CRtspClientSessionMgr.h"
 #include "rtsp/CRtspClientSession.h"
 #include "singleton.h"
@@ -622,6 +623,37 @@ INSTANTIATE_TEST_SUITE_P(PlayingOrPaused, ExpiringServer, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "paused" : "playing");
                          });
+
+// A frozen server keeps its connection open and answers keep-alives but sends
+// no media: reported once after the media-silence time, not after 121 s.
+TEST(ScriptedSession, FrozenServerIsReportedAfterTheSilenceTime)
+{
+    ScriptedServer frozen({"--freeze-after", "20", "--timeout", "10"});
+    ScriptedServer live({"--timeout", "10"});
+    ASSERT_TRUE(frozen.Started() && live.Started());
+    StreamRecorder frozenRecorder, liveRecorder;
+    SessionHandle frozenSession, liveSession;
+    STREAM_PARAM_T frozenParam = frozenRecorder.Param(frozen.Url(), PELLMAR_TRANS_UDP);
+    STREAM_PARAM_T liveParam = liveRecorder.Param(live.Url(), PELLMAR_TRANS_RTSP);
+    ASSERT_EQ(Pellmar_SetMediaSilenceTimeout(1000), 0);
+    CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
+    manager->SetSleepMs(5); // a round every 200 ms
+    ASSERT_EQ(Pellmar_StartStream(frozenSession, &frozenParam), 0);
+    ASSERT_EQ(Pellmar_StartStream(liveSession, &liveParam), 0);
+    ASSERT_TRUE(frozen.Events().WaitFor({"\"event\": \"frozen\""}));
+    const auto frozenAt = std::chrono::steady_clock::now();
+    EXPECT_TRUE(frozenRecorder.WaitMessage(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_MEDIA_SILENCE,
+                                           std::chrono::seconds(10)));
+    EXPECT_GE(std::chrono::steady_clock::now() - frozenAt, std::chrono::milliseconds(900));
+    // Once per silence; the playing session and a paused one say nothing.
+    ASSERT_EQ(Pellmar_Pause(liveSession), 0);
+    EXPECT_FALSE(liveRecorder.WaitMessage(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_MEDIA_SILENCE,
+                                          std::chrono::milliseconds(2000)));
+    EXPECT_EQ(frozenRecorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_MEDIA_SILENCE), 1u);
+    EXPECT_EQ(frozenRecorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_CONNECTION_LOST), 0u);
+    manager->SetSleepMs(CRtspClientSessionMgr::kSleepMs);
+    Pellmar_SetMediaSilenceTimeout(CConfig::kDefaultMediaSilenceMs);
+}
 
 TEST(ScriptedSession, MulticastGroupAndPortReachTheCaller)
 {
