@@ -2,7 +2,9 @@
 // ranges, settings, handles from 1 to 9999, and calls it must refuse.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -24,6 +26,32 @@ protected:
     }
     void TearDown() override { Pellmar_FiniLib(); }
 };
+
+// The shared library's dynamic symbols, as the system's nm lists them.
+std::vector<std::string> ExportedNames()
+{
+    std::vector<std::string> names;
+    FILE* pipe = popen("nm -D --defined-only " PELLMAR_LIBRARY, "r");
+    if (pipe == nullptr)
+        return names;
+    char line[4096];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::istringstream fields(line);
+        std::string address, kind, name;
+        if (fields >> address >> kind >> name)
+            names.push_back(name);
+    }
+    pclose(pipe);
+    return names;
+}
+
+TEST(SharedLibrary, ExportsOnlyTheInterface)
+{
+    const std::vector<std::string> names = ExportedNames();
+    EXPECT_GE(names.size(), 38u);
+    for (const std::string& name : names)
+        EXPECT_EQ(name.rfind("Pellmar_", 0), 0u) << name;
+}
 
 TEST(LibraryStart, IsCountedAndChecksPortRanges)
 {
