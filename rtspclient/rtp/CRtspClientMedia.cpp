@@ -83,7 +83,7 @@ int CRtspClientMedia::OpenInterleaved(CRtspTransSession* connection, int channel
         TRANSPORT_LOG_ERROR("new CRtpRtspTransSession Fail");
         return -1;
     }
-    m_pRtpTransSession = session;
+    Adopt(session);
     if (session->OpenRtsp(connection, channel) != 0) {
         TRANSPORT_LOG_ERROR("m_pRtpTransSession Open Fail");
         return -1;
@@ -96,6 +96,12 @@ bool CRtspClientMedia::WriteFirstSend(ZMR_SOCKET socket)
     if (m_strFirstSend.empty())
         return true;
     return ZMR_Send(socket, m_strFirstSend.data(), m_strFirstSend.size()) == int(m_strFirstSend.size());
+}
+
+void CRtspClientMedia::Adopt(CRtpTransSession* session)
+{
+    session->SetReceiveClockRate(m_iClockRate);
+    m_pRtpTransSession = session;
 }
 
 int CRtspClientMedia::CreateOwnQueue(const char* failText)
@@ -148,7 +154,7 @@ int CRtspClientMedia::OpenTcp(int channel, const char* serverHost, uint16_t serv
         closeSockets();
         return -1;
     }
-    m_pRtpTransSession = session;
+    Adopt(session);
     if (session->OpenTcp(rtpSocket, rtcpSocket, channel) != 0) {
         TRANSPORT_LOG_ERROR("m_pRtpTransSession Open Fail, RTPSocketFd<%d>, RTCPSocketFd<%d>", rtpSocket, rtcpSocket);
         return -1;
@@ -169,7 +175,7 @@ int CRtspClientMedia::OpenUdp(const char* serverHost, uint16_t serverRtpPort)
         TRANSPORT_LOG_ERROR("new CRtpUdpTransSession Fail");
         return -1;
     }
-    m_pRtpTransSession = session;
+    Adopt(session);
     if (session->OpenUdp(nullptr, m_usLocalPort, serverHost, serverRtpPort) != 0) {
         TRANSPORT_LOG_ERROR("m_pRtpTransSession Open Fail, LocalPort<%d>, RemoteAddr<%s:%d>", m_usLocalPort,
                             serverHost ? serverHost : "", serverRtpPort);

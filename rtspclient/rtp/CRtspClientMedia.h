@@ -43,6 +43,8 @@ public:
     void SetFirstSend(const std::string& text);
     void SetCascade(int cascade) { m_bCascade = cascade; }
     void SetOwnQueue(int ownQueue) { m_bOwnQueue = ownQueue; }
+    // The track's RTP clock rate from its rtpmap (0: unknown, 90 kHz is assumed).
+    void SetClockRate(int clockRate) { m_iClockRate = clockRate; }
     int TransMethod() const { return m_eRtpTransMethod; }
     int RtpPack() const { return m_bRtpPack; }
     int RtpPackApplied() const { return m_bRtpPackApplied; }
@@ -59,6 +61,8 @@ private:
     int OpenUdp(const char* serverHost, uint16_t serverRtpPort);
     bool WriteFirstSend(ZMR_SOCKET socket);
     int CreateOwnQueue(const char* failText);
+    // Takes the new transport session as the track's, clocked at its rate.
+    void Adopt(CRtpTransSession* session);
     void CloseTransport();
     void ReleasePort();
 
@@ -75,5 +79,6 @@ private:
     ZMR_Mutex m_cMutex;
     ZMR_ASYNCIOQUEUE m_hOwnQueue = ZMR_INVALID_ASYNCIOQUEUE;
     int m_bOwnQueue = 0;
+    int m_iClockRate = 0;
     std::atomic<uint32_t> m_uiDelivered{0};
 };

@@ -939,6 +939,8 @@ int CRtspClientSession::ParseSdp(const std::string& sdp)
             PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession ParseSdp Fail, m_cClientMediaArray[%d] Init Fail", i);
             return -1;
         }
+        // The jitter of an 8 kHz audio track is counted in its own units.
+        m_cClientMediaArray[i].SetClockRate(description.iFormatCount > 0 ? description.stFormats[0].iClockRate : 0);
         record.skip = DeliverDescription(i, description);
     }
     DeliverMediaInfo(parsed);

@@ -100,6 +100,14 @@ def aes256_cbc_decrypt(key, iv, data):
     return result.stdout if result.returncode == 0 else None
 
 
+def rtcp_event(channel, data):
+    """Logs a received RTCP packet; a receiver report with its first block's jitter."""
+    fields = {"channel": channel, "length": len(data), "type": data[1] if len(data) > 1 else -1}
+    if len(data) >= 24 and data[1] == 201 and data[0] & 0x1F:
+        fields["jitter"] = struct.unpack(">I", data[20:24])[0]
+    event(event="rtcp-received", **fields)
+
+
 def md5hex(text):
     return hashlib.md5(text.encode()).hexdigest()
 
@@ -114,6 +122,13 @@ def parse_request(text):
             name, value = line.split(":", 1)
             headers.setdefault(name.strip(), value.strip())
     return parts, headers
+
+
+def timestamp_step(track):
+    """Timestamp units between packets: 3600, or the first track's rtpmap clock at the packet rate."""
+    if track.index == 0 and ARGS.rtpmap:
+        return int(int(ARGS.rtpmap.split("/")[1]) / ARGS.rate)
+    return 3600
 
 
 class Track:
@@ -224,7 +239,7 @@ class Connection:
             seq, ts = struct.unpack(">HI", data[2:8])
             event(event="rtp-received", channel=channel, length=len(data) - 12, marker=marker, pt=pt, seq=seq, ts=ts)
         else:
-            event(event="rtcp-received", channel=channel, length=len(data), type=data[1] if len(data) > 1 else -1)
+            rtcp_event(channel, data)
 
     # ---- requests -----------------------------------------------------------
     def on_request(self, head, body):
@@ -538,7 +553,7 @@ class Connection:
                 continue
             except OSError:
                 return
-            event(event="rtcp-received", channel=-1, length=len(data), type=data[1] if len(data) > 1 else -1)
+            rtcp_event(-1, data)
 
     def on_play(self, uri, headers, cseq, body):
         extra = [f"Session: {self.session_id}", "RTP-Info: url=" + uri]
@@ -581,7 +596,7 @@ class Connection:
     # ---- media --------------------------------------------------------------
     def rtp_packet(self, track):
         track.seq = (track.seq + 1) & 0xFFFF
-        track.ts = (track.ts + 3600) & 0xFFFFFFFF
+        track.ts = (track.ts + timestamp_step(track)) & 0xFFFFFFFF
         marker = 0x80 if track.sent % 5 == 4 else 0
         header = struct.pack(">BBHII", 0x80, marker | 96, track.seq, track.ts, track.ssrc)
         return header + bytes([track.index]) * ARGS.payload

@@ -655,6 +655,37 @@ TEST(ScriptedSession, FrozenServerIsReportedAfterTheSilenceTime)
     Pellmar_SetMediaSilenceTimeout(CConfig::kDefaultMediaSilenceMs);
 }
 
+struct ClockCase {
+    const char* name;
+    const char* rtpmap;
+    int clockRate;
+};
+
+void PrintTo(const ClockCase& test, std::ostream* out) { *out << test.name; }
+
+class ScriptedJitter : public testing::TestWithParam<ClockCase> {};
+
+// The receiver reports' interarrival jitter is counted in the track's own
+// clock (its rtpmap): an 8 kHz audio track paced evenly reports near 0, not
+// the 1,600 a 90 kHz assumption gives.
+TEST_P(ScriptedJitter, IsCountedInTheTracksClock)
+{
+    PlayingSession playing({"--rtpmap", GetParam().rtpmap, "--rate", "50"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
+    ASSERT_TRUE(server.Events().WaitFor({"\"event\": \"rtcp-received\"", "\"jitter\""}, 2,
+                                        std::chrono::seconds(30)));
+    const std::string last = server.Events().Matching({"\"event\": \"rtcp-received\"", "\"jitter\""}).back();
+    const long jitter = std::stol(last.substr(last.find("\"jitter\": ") + 10));
+    // 20 ms of the track's clock: one packet interval; evenly paced packets stay far below.
+    EXPECT_LT(jitter, GetParam().clockRate / 50) << last;
+}
+
+INSTANTIATE_TEST_SUITE_P(Clocks, ScriptedJitter,
+                         testing::Values(ClockCase{"pcmu_8k", "0 PCMU/8000", 8000},
+                                         ClockCase{"h264_90k", "96 H264/90000", 90000}),
+                         [](const testing::TestParamInfo<ClockCase>& info) { return std::string(info.param.name); });
+
 TEST(ScriptedSession, MulticastGroupAndPortReachTheCaller)
 {
     ScriptedServer server({"--multicast", "239.10.20.30:5004"});
