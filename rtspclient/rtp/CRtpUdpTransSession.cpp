@@ -60,6 +60,12 @@ int CRtpUdpTransSession::OpenUdp(const char* localAddress, uint16_t localPort, c
     return 0;
 }
 
+void CRtpUdpTransSession::AcceptSource(const char* address)
+{
+    in_addr parsed{};
+    m_uiAnnouncedSource = address && inet_pton(AF_INET, address, &parsed) == 1 ? parsed.s_addr : 0;
+}
+
 int CRtpUdpTransSession::Close()
 {
     CRtpTransSessionMgr::Instance().Unregister(this);
@@ -91,8 +97,12 @@ void CRtpUdpTransSession::HandleRecv(Socket& socket, int32_t result, uint32_t by
         return;  // the socket failed: it receives no more
     const ZMR_ADDR& from = socket.transmitter.RecvFromAddr();
     // An empty datagram is legal UDP and must not silence the socket; and
-    // only the server's host may feed the session.
-    if (result == 0 && bytes > 0 && from.sin_addr.s_addr == m_stRemoteRtpAddr.sin_addr.s_addr) {
+    // only the server's host, or the source its SETUP answer named, may
+    // feed the session.
+    const uint32_t sender = from.sin_addr.s_addr;
+    const bool fromServer = sender == m_stRemoteRtpAddr.sin_addr.s_addr ||
+                            (m_uiAnnouncedSource != 0 && sender == m_uiAnnouncedSource);
+    if (result == 0 && bytes > 0 && fromServer) {
         const rtpcore::RtpEndpoint endpoint{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
         ZMR_Guard guard(m_cSessionMutex);
         const double arrival = ReceiveTime();

@@ -14,6 +14,9 @@ public:
     ~CRtpUdpTransSession() override;
 
     int OpenUdp(const char* localAddress, uint16_t localPort, const char* remoteAddress, uint16_t remotePort) override;
+    // The address the SETUP answer names in "source=": media sent from it
+    // are accepted besides those of the server's host. Before OpenUdp.
+    void AcceptSource(const char* address);
     int Close() override;
     int PeriodicStep() override;
 
@@ -43,5 +46,6 @@ private:
     Socket m_cIocpUdpRtcp{*this, m_hQueue, true};
     ZMR_ADDR m_stRemoteRtpAddr{};
     ZMR_ADDR m_stRemoteRtcpAddr{};
+    uint32_t m_uiAnnouncedSource = 0; // network order; 0: none
     ZMR_Mutex m_cMutex;
 };

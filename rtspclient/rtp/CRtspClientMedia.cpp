@@ -175,6 +175,7 @@ int CRtspClientMedia::OpenUdp(const char* serverHost, uint16_t serverRtpPort)
         TRANSPORT_LOG_ERROR("new CRtpUdpTransSession Fail");
         return -1;
     }
+    session->AcceptSource(m_strAnnouncedSource.c_str());
     Adopt(session);
     if (session->OpenUdp(nullptr, m_usLocalPort, serverHost, serverRtpPort) != 0) {
         TRANSPORT_LOG_ERROR("m_pRtpTransSession Open Fail, LocalPort<%d>, RemoteAddr<%s:%d>", m_usLocalPort,

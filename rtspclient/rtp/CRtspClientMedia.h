@@ -45,6 +45,8 @@ public:
     void SetOwnQueue(int ownQueue) { m_bOwnQueue = ownQueue; }
     // The track's RTP clock rate from its rtpmap (0: unknown, 90 kHz is assumed).
     void SetClockRate(int clockRate) { m_iClockRate = clockRate; }
+    // The SETUP answer's "source=" address: UDP media from it are accepted too.
+    void SetAnnouncedSource(const std::string& address) { m_strAnnouncedSource = address; }
     int TransMethod() const { return m_eRtpTransMethod; }
     int RtpPack() const { return m_bRtpPack; }
     int RtpPackApplied() const { return m_bRtpPackApplied; }
@@ -80,5 +82,6 @@ private:
     ZMR_ASYNCIOQUEUE m_hOwnQueue = ZMR_INVALID_ASYNCIOQUEUE;
     int m_bOwnQueue = 0;
     int m_iClockRate = 0;
+    std::string m_strAnnouncedSource;
     std::atomic<uint32_t> m_uiDelivered{0};
 };

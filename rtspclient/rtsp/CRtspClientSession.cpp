@@ -814,6 +814,7 @@ int CRtspClientSession::ProcSetup(CSetupRsp& response, int track)
         return 0;
     CRtspClientMedia& media = m_cClientMediaArray[track];
     media.SetFirstSend(m_strSessionId);
+    media.SetAnnouncedSource(response.m_strSource);
     const char* bind = m_strBindAddress.empty() ? nullptr : m_strBindAddress.c_str();
     if (media.Open(&m_cRtspTransSession, 2 * track, m_strHost.c_str(), serverRtp, serverRtcp, bind) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "m_cClientMediaArray[%d] Open Fail", track);

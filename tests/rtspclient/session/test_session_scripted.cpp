@@ -686,6 +686,17 @@ INSTANTIATE_TEST_SUITE_P(Clocks, ScriptedJitter,
                                          ClockCase{"h264_90k", "96 H264/90000", 90000}),
                          [](const testing::TestParamInfo<ClockCase>& info) { return std::string(info.param.name); });
 
+// Servers often send UDP media from another address than the URL's host and
+// name it in the SETUP answer's "source=".
+TEST(ScriptedSession, UdpMediaFromTheAnnouncedSourceArrive)
+{
+    PlayingSession playing({"--source", "127.0.0.2"});
+    ASSERT_TRUE(playing.Start(PELLMAR_TRANS_UDP));
+    auto [server, recorder, session] = playing.Parts();
+    EXPECT_EQ(server.Events().Count({"\"method\": \"SETUP\""}), 1u);
+    EXPECT_TRUE(recorder.WaitPackets(10));
+}
+
 TEST(ScriptedSession, MulticastGroupAndPortReachTheCaller)
 {
     ScriptedServer server({"--multicast", "239.10.20.30:5004"});
