@@ -263,8 +263,9 @@ PELLMAR_API int Pellmar_ResumeStream(int hSession, const RESUME_PARAM_T *pstResu
 PELLMAR_API int Pellmar_StopStream(int hSession);
 PELLMAR_API int Pellmar_StopStreamEx(int hSession);
 /* Multicast: uses fields pszUrl to pUser of the record. The group and port
- * reach the data callback (PELLMAR_DATA_DESTINATION, PELLMAR_DATA_PORT);
- * joining the group is the caller's. */
+ * reach the data callback (PELLMAR_DATA_DESTINATION, PELLMAR_DATA_PORT); each
+ * track joins the group the SETUP answer names (on the interface of
+ * Pellmar_BindLocalIP, else the system's choice) and receives on its port. */
 PELLMAR_API int Pellmar_StartMulticast(int hSession, const STREAM_PARAM_T *pstStreamParam, int iMulticastPort);
 PELLMAR_API int Pellmar_StopMulticast(int hSession);
 /* OPTIONS-less DESCRIBE; the SDP reaches the data callback as PELLMAR_DATA_SDP. */

@@ -14,12 +14,18 @@ constexpr int32_t kPollEvent = 0xFFFFFF;
 CRtpUdpTransSession::~CRtpUdpTransSession() { CRtpUdpTransSession::Close(); }
 
 int CRtpUdpTransSession::OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort,
-                                    const char* remoteAddress, uint16_t remotePort)
+                                    const char* remoteAddress, uint16_t remotePort, const char* joinOn)
 {
     const char* name = socket.rtcp ? "m_cIocpUdpRtcp" : "m_cIocpUdpRtp";
-    if (socket.transmitter.Open(localAddress, localPort) != 0) {
+    const bool multicast = joinOn != nullptr;
+    if (socket.transmitter.Open(localAddress, localPort, multicast) != 0) {
         TRANSPORT_LOG_ERROR("%s Open Fail, srcIp:%s, srcPort:%d, destIp:%s, destPort:%d", name,
                             localAddress ? localAddress : "", localPort, remoteAddress, remotePort);
+        return -1;
+    }
+    if (multicast && ZMR_JoinMulticastGroup(socket.transmitter.Socket(), localAddress, joinOn) != 0) {
+        TRANSPORT_LOG_ERROR("%s join Fail, group:%s, port:%d, interface:%s, error:%d", name, localAddress, localPort,
+                            joinOn, ZMR_GetSystemLastError());
         return -1;
     }
     socket.buffer = socket.transmitter.GetBuffer(kBufferSize);
@@ -37,6 +43,17 @@ int CRtpUdpTransSession::OpenSocket(Socket& socket, const char* localAddress, ui
 int CRtpUdpTransSession::OpenUdp(const char* localAddress, uint16_t localPort, const char* remoteAddress,
                                  uint16_t remotePort)
 {
+    return OpenPair(localAddress, localPort, remoteAddress, remotePort, nullptr);
+}
+
+int CRtpUdpTransSession::OpenMulticast(const char* group, uint16_t port, const char* localAddress)
+{
+    return OpenPair(group, port, group, port, localAddress ? localAddress : "");
+}
+
+int CRtpUdpTransSession::OpenPair(const char* localAddress, uint16_t localPort, const char* remoteAddress,
+                                  uint16_t remotePort, const char* joinOn)
+{
     ZMR_Guard guard(m_cMutex);
     if (CreateRtpSession() != 0)
         return -1;
@@ -48,8 +65,9 @@ int CRtpUdpTransSession::OpenUdp(const char* localAddress, uint16_t localPort, c
     }
     m_stRemoteRtcpAddr = m_stRemoteRtpAddr;
     m_stRemoteRtcpAddr.sin_port = ZMR_Htons(uint16_t(remotePort + 1));
-    if (OpenSocket(m_cIocpUdpRtp, localAddress, localPort, remote, remotePort) != 0 ||
-        OpenSocket(m_cIocpUdpRtcp, localAddress, uint16_t(localPort + 1), remote, uint16_t(remotePort + 1)) != 0) {
+    if (OpenSocket(m_cIocpUdpRtp, localAddress, localPort, remote, remotePort, joinOn) != 0 ||
+        OpenSocket(m_cIocpUdpRtcp, localAddress, uint16_t(localPort + 1), remote, uint16_t(remotePort + 1), joinOn) !=
+            0) {
         m_cIocpUdpRtp.transmitter.Close();
         m_cIocpUdpRtcp.transmitter.Close();
         DestroyRtpSession();

@@ -17,6 +17,10 @@ public:
     // The address the SETUP answer names in "source=": media sent from it
     // are accepted besides those of the server's host. Before OpenUdp.
     void AcceptSource(const char* address);
+    // Receives the group's datagrams on `port` (RTCP on port + 1), bound to
+    // the group address so that other groups' traffic stays out, and joins
+    // the group on the interface of `localAddress`. Reports go to the group.
+    int OpenMulticast(const char* group, uint16_t port, const char* localAddress);
     int Close() override;
     int PeriodicStep() override;
 
@@ -40,7 +44,9 @@ private:
     static void OnRecvComplete(int32_t result, uint32_t bytes, void* user);
     void HandleRecv(Socket& socket, int32_t result, uint32_t bytes);
     int OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort, const char* remoteAddress,
-                   uint16_t remotePort);
+                   uint16_t remotePort, const char* joinOn = nullptr);
+    int OpenPair(const char* localAddress, uint16_t localPort, const char* remoteAddress, uint16_t remotePort,
+                 const char* joinOn);
 
     Socket m_cIocpUdpRtp{*this, m_hQueue, false};
     Socket m_cIocpUdpRtcp{*this, m_hQueue, true};

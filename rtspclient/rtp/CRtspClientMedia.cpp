@@ -34,6 +34,37 @@ int CRtspClientMedia::Init(int transMethod, int rtpPack, int mediaIndex)
     return 0;
 }
 
+int CRtspClientMedia::InitMulticast(int rtpPack, int mediaIndex)
+{
+    ZMR_Guard guard(m_cMutex);
+    ReleasePort();
+    m_eRtpTransMethod = kRtpOverUdp;
+    m_bRtpPack = rtpPack;
+    m_iMediaIndex = mediaIndex;
+    return 0;
+}
+
+int CRtspClientMedia::OpenMulticast(const char* group, uint16_t port, const char* source, const char* bindAddress)
+{
+    ZMR_Guard guard(m_cMutex);
+    CloseTransport();
+    if (m_bOwnQueue && CreateOwnQueue("rtp/multicast, ZMR_AsyncIO_CreateQueueEx_New Fail") != 0)
+        return -1;
+    CRtpUdpTransSession* session = new (std::nothrow) CRtpUdpTransSession(m_hOwnQueue);
+    if (session == nullptr) {
+        TRANSPORT_LOG_ERROR("new CRtpUdpTransSession Fail");
+        return -1;
+    }
+    session->AcceptSource(source);
+    Adopt(session);
+    if (session->OpenMulticast(group, port, bindAddress) != 0) {
+        TRANSPORT_LOG_ERROR("m_pRtpTransSession OpenMulticast Fail, Group<%s:%d>", group ? group : "", port);
+        CloseTransport();
+        return -1;
+    }
+    return 0;
+}
+
 void CRtspClientMedia::ReleasePort()
 {
     if (m_usLocalPort == 0)

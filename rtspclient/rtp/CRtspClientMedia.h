@@ -29,6 +29,11 @@ public:
     int Init(int transMethod, int rtpPack, int mediaIndex);
     int Open(CRtspTransSession* connection, int channel, const char* serverHost, uint16_t serverRtpPort,
              uint16_t serverRtcpPort, const char* bindAddress);
+    // A multicast track: no local port of the pool; OpenMulticast receives.
+    int InitMulticast(int rtpPack, int mediaIndex);
+    // Joins `group` and receives on `port`; datagrams are taken from
+    // `source` (the server) only.
+    int OpenMulticast(const char* group, uint16_t port, const char* source, const char* bindAddress);
     int Close();
     int RecvData(pfnStreamDataCB callback, void* user);
     // Sends one back-channel RTP packet: data, length, payload type (low

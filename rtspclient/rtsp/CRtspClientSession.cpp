@@ -1,6 +1,7 @@
 #include "rtsp/CRtspClientSession.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -758,6 +759,7 @@ int CRtspClientSession::SendSetup()
             request.m_iLowerTransport = RTSP_TRANSPORT_INTERLEAVED;
             request.m_iMulticast = 1;
             request.m_iMulticastPort = m_iMulticastPort;
+            m_stTracks[i].multicastPort = m_iMulticastPort;
             m_iMulticastPort += 2;
         }
         CSetupRsp response;
@@ -810,14 +812,38 @@ int CRtspClientSession::ProcSetup(CSetupRsp& response, int track)
     }
     PELLMAR_LOG_INFO("ProcSetup Success, Client[%s:%d], ServerPort[%s:%d], MediaIndex=%d", m_strBindAddress.c_str(),
                      m_cClientMediaArray[track].LocalPort(), m_strHost.c_str(), serverRtp, track);
-    if (m_usDestPort != 0 || m_bMulticast)
+    if (m_usDestPort != 0)
         return 0;
+    if (m_bMulticast)
+        return OpenMulticastTrack(response, track);
     CRtspClientMedia& media = m_cClientMediaArray[track];
     media.SetFirstSend(m_strSessionId);
     media.SetAnnouncedSource(response.m_strSource);
     const char* bind = m_strBindAddress.empty() ? nullptr : m_strBindAddress.c_str();
     if (media.Open(&m_cRtspTransSession, 2 * track, m_strHost.c_str(), serverRtp, serverRtcp, bind) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "m_cClientMediaArray[%d] Open Fail", track);
+        return -1;
+    }
+    if (media.RecvData(m_pfnDataCB, m_pDataUser) != 0) {
+        PELLMAR_LOG_ERROR(kSessionLog, "m_cClientMediaArray[%d] RecvData Fail", track);
+        return -1;
+    }
+    return 0;
+}
+
+int CRtspClientSession::OpenMulticastTrack(const CSetupRsp& response, int track)
+{
+    // The answer's port range wins over the one asked for.
+    const int answered = std::atoi(response.m_strMulticastPort.c_str());
+    const int port = answered > 0 && answered < 65535 ? answered : m_stTracks[track].multicastPort;
+    const std::string& group = response.m_strDestination;
+    const std::string& source = response.m_strSource.empty() ? m_strHost : response.m_strSource;
+    const char* bind = m_strBindAddress.empty() ? nullptr : m_strBindAddress.c_str();
+    CRtspClientMedia& media = m_cClientMediaArray[track];
+    if (group.empty() || port <= 0 || port >= 65535 ||
+        media.OpenMulticast(group.c_str(), static_cast<uint16_t>(port), source.c_str(), bind) != 0) {
+        PELLMAR_LOG_ERROR(kSessionLog, "m_cClientMediaArray[%d] OpenMulticast Fail, Group<%s:%d>", track,
+                          group.c_str(), port);
         return -1;
     }
     if (media.RecvData(m_pfnDataCB, m_pDataUser) != 0) {
@@ -936,6 +962,8 @@ int CRtspClientSession::ParseSdp(const std::string& sdp)
         RTSP_MEDIA_DESC_T description = CSdpTrackInfo::MakeRecord(media);
         const int pack =
             CSdpTrackInfo::ChooseRtpPack(media.m_mediaInfo, static_cast<size_t>(media.m_iMediaInfoLength), m_bRtpPack);
+        if (m_bMulticast && m_usDestPort == 0)
+            m_cClientMediaArray[i].InitMulticast(pack, i);
         if (m_usDestPort == 0 && !m_bMulticast && m_cClientMediaArray[i].Init(m_eRtpTransMethod, pack, i) != 0) {
             PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession ParseSdp Fail, m_cClientMediaArray[%d] Init Fail", i);
             return -1;

@@ -130,6 +130,7 @@ private:
         std::string control;
         int skip = 0;
         int backChannel = 0;
+        int multicastPort = 0; // asked for in SETUP
     };
     enum DescribeResult { kDescribeOk = 0, kDescribeRetry = 1 };
     enum Exchange { kAnswered, kNotSent, kNoAnswer };
@@ -160,6 +161,8 @@ private:
     int ProcDescribe(CDescribeRsp& response);
     void AddSepAuthorization(CDescribeReq& request, int round);
     int ProcSetup(CSetupRsp& response, int track);
+    // Joins the group the SETUP answer names and receives the track.
+    int OpenMulticastTrack(const CSetupRsp& response, int track);
     // Sends the request and waits for its answer, read into `response`; a
     // Digest 401 with stale=true sends it again with the new nonce.
     Exchange Transact(CCommonReq& request, CCommonRsp& response, int traceKind, unsigned int timeoutMs);

@@ -134,6 +134,17 @@ TEST(ZmrSocket, UdpConnResetControlIsAcceptedAndHarmless)
     EXPECT_NE(ZMR_Ioctl(udp, ZMR_SIO_UDP_CONNRESET, &off), 0);
 }
 
+TEST(ZmrSocket, MulticastJoinRefusesWhatIsNoGroup)
+{
+    const ZMR_SOCKET socket = ZMR_CreateSocket(ZMR_AF_INET, ZMR_SOCK_DGRAM, ZMR_IPPROTO_UDP);
+    ASSERT_NE(socket, ZMR_INVALID_SOCKET);
+    EXPECT_EQ(ZMR_JoinMulticastGroup(socket, nullptr, nullptr), -1);
+    EXPECT_EQ(ZMR_JoinMulticastGroup(socket, "127.0.0.1", nullptr), -1);
+    EXPECT_EQ(ZMR_JoinMulticastGroup(socket, "239.1.2.300", nullptr), -1);
+    EXPECT_EQ(ZMR_JoinMulticastGroup(socket, "239.1.2.3", "not-an-address"), -1);
+    ZMR_CloseSocket(socket, 0);
+}
+
 TEST(ZmrSocket, ResolvesHostNamesToIPv4Only)
 {
     ZMR_ADDRINFO *list = nullptr;

@@ -465,10 +465,18 @@ class Connection:
         session = [f"Session: {self.session_id}{timeout}"]
         if ARGS.multicast:
             group, port = ARGS.multicast.split(":")
+            asked = re.search(r"port=(\d+)", transport)
+            port = int(asked.group(1)) if asked else int(port)
             track.mode = "multicast"
+            track.client_addr = (group, port)
+            # Sent from the URL's host on loopback: only inside a test's own
+            # network namespace does this reach anyone.
+            track.rtp_sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+            track.rtp_sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 1)
+            track.rtp_sock.bind(("127.0.0.1", 0))
             self.tracks[index] = track
             self.respond(200, cseq, session + [f"Transport: RTP/AVP;multicast;destination={group};"
-                                               f"port={port}-{int(port) + 1};ttl=1"])
+                                               f"port={port}-{port + 1};ttl=1"])
             return
         if "interleaved=" in transport:
             channel = int(re.search(r"interleaved=(\d+)", transport).group(1))
@@ -620,6 +628,12 @@ class Connection:
                 sock.sendall(frame)
             except OSError:
                 pass
+        elif track.mode == "multicast":
+            if not rtcp:
+                try:
+                    track.rtp_sock.sendto(data, track.client_addr)
+                except OSError:
+                    pass
         elif track.mode == "udp":
             sock = track.rtcp_sock if rtcp else track.rtp_sock
             address = (track.client_addr[0], track.client_addr[1] + (1 if rtcp else 0))
@@ -636,8 +650,6 @@ class Connection:
                 next_time = time.monotonic()
                 continue
             for track in sorted(self.tracks.values(), key=lambda t: t.index):
-                if track.mode == "multicast":
-                    continue
                 if ARGS.bye_after and track.sent >= ARGS.bye_after:
                     continue
                 if ARGS.freeze_after and track.sent >= ARGS.freeze_after:

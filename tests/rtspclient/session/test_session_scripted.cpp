@@ -697,22 +697,6 @@ TEST(ScriptedSession, UdpMediaFromTheAnnouncedSourceArrive)
     EXPECT_TRUE(recorder.WaitPackets(10));
 }
 
-TEST(ScriptedSession, MulticastGroupAndPortReachTheCaller)
-{
-    ScriptedServer server({"--multicast", "239.10.20.30:5004"});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_UDP);
-    ASSERT_EQ(Pellmar_StartMulticast(session, &param, 5004), 0);
-    EXPECT_EQ(recorder.Block(PELLMAR_DATA_DESTINATION), "239.10.20.30");
-    EXPECT_EQ(recorder.Block(PELLMAR_DATA_PORT), "5004-5005");
-    EXPECT_EQ(server.Events().Count({"\"Transport\": \"RTP/AVP;multicast;port=5004-5005\""}), 1u);
-    EXPECT_EQ(Pellmar_StopMulticast(session), 0);
-    param.iTransCode = PELLMAR_TRANS_TCP;
-    EXPECT_EQ(Pellmar_StartMulticast(session, &param, 5004), PELLMAR_ERR_PARAM);
-}
-
 TEST(ScriptedSession, SecondStartOnAnOpenSessionIsRefused)
 {
     PlayingSession playing({});
