@@ -113,21 +113,36 @@ void CRtpUdpTransSession::HandleRecv(Socket& socket, int32_t result, uint32_t by
     }
     if (result != 0 && result != ZMR_ASYNCIO_ABORTED)
         return;  // the socket failed: it receives no more
-    const ZMR_ADDR& from = socket.transmitter.RecvFromAddr();
+    if (result == 0) {
+        ZMR_Guard guard(m_cSessionMutex);
+        const double arrival = ReceiveTime();
+        Take(socket, socket.transmitter.RecvFromAddr(), bytes, arrival);
+        // What else already waits is read here, without a hand-off each.
+        ZMR_ADDR from{};
+        for (int drained = 0; drained < kDrainPerCompletion; ++drained) {
+            const int length =
+                ZMR_RecvFromNoWait(socket.transmitter.Socket(), socket.buffer, kReceiveSize, &from);
+            if (length < 0)
+                break;
+            Take(socket, from, uint32_t(length), arrival);
+        }
+        PollSession(arrival);
+    }
+    socket.PostRecv();
+}
+
+void CRtpUdpTransSession::Take(Socket& socket, const ZMR_ADDR& from, uint32_t bytes, double arrival)
+{
     // An empty datagram is legal UDP and must not silence the socket; and
     // only the server's host, or the source its SETUP answer named, may
     // feed the session.
     const uint32_t sender = from.sin_addr.s_addr;
     const bool fromServer = sender == m_stRemoteRtpAddr.sin_addr.s_addr ||
                             (m_uiAnnouncedSource != 0 && sender == m_uiAnnouncedSource);
-    if (result == 0 && bytes > 0 && fromServer) {
-        const rtpcore::RtpEndpoint endpoint{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
-        ZMR_Guard guard(m_cSessionMutex);
-        const double arrival = ReceiveTime();
-        Inject(socket.rtcp, socket.buffer, bytes, arrival, endpoint);
-        PollSession(arrival);
-    }
-    socket.PostRecv();
+    if (bytes == 0 || !fromServer)
+        return;
+    const rtpcore::RtpEndpoint endpoint{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
+    Inject(socket.rtcp, socket.buffer, bytes, arrival, endpoint);
 }
 
 bool CRtpUdpTransSession::SendRtp(const uint8_t* data, size_t size)

@@ -9,6 +9,10 @@ class CRtpUdpTransSession : public CRtpTransSession {
 public:
     static constexpr uint32_t kReceiveSize = 65536;
     static constexpr size_t kBufferSize = 65540;
+    // Datagrams read in one completion before the next receive is posted:
+    // each posted receive costs thread hand-offs in the queue, while a
+    // bounded drain still lets Close (which waits for the completion) end.
+    static constexpr int kDrainPerCompletion = 64;
 
     using CRtpTransSession::CRtpTransSession;
     ~CRtpUdpTransSession() override;
@@ -43,6 +47,9 @@ private:
 
     static void OnRecvComplete(int32_t result, uint32_t bytes, void* user);
     void HandleRecv(Socket& socket, int32_t result, uint32_t bytes);
+    // One received datagram, injected when it comes from the server (under
+    // the session mutex).
+    void Take(Socket& socket, const ZMR_ADDR& from, uint32_t bytes, double arrival);
     int OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort, const char* remoteAddress,
                    uint16_t remotePort, const char* joinOn = nullptr);
     int OpenPair(const char* localAddress, uint16_t localPort, const char* remoteAddress, uint16_t remotePort,

@@ -101,6 +101,11 @@ ZMR_API int ZMR_CloseSocket(ZMR_SOCKET socket, int flags);
 /* Blocking send of the whole buffer; never raises SIGPIPE. Returns the number
  * of bytes sent, or -1. */
 ZMR_API int ZMR_Send(ZMR_SOCKET socket, const void *data, size_t length);
+/* One datagram already waiting on `socket`, without waiting for one: its
+ * length (0 for an empty datagram) with the sender in `from` (may be null),
+ * or -1 when none waits (errno EAGAIN) or on failure. For a receiver that
+ * drains a socket inside its completion before posting the next receive. */
+ZMR_API int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void *buffer, size_t length, ZMR_ADDR *from);
 ZMR_API int ZMR_Ioctl(ZMR_SOCKET socket, unsigned int control, void *value);
 /* Writes the dotted text of `address` into `buffer` (ZMR_ADDR_STRING_MAX is
  * enough); returns `buffer`, or null when it does not fit. */

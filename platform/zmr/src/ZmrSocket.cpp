@@ -150,6 +150,23 @@ int ZMR_CloseSocket(ZMR_SOCKET socket, int)
     return close(socket) == 0 ? 0 : -1;
 }
 
+int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void *buffer, size_t length, ZMR_ADDR *from)
+{
+    if (!buffer || length == 0)
+        return fail(EINVAL);
+    ZMR_ADDR sender{};
+    socklen_t size = sizeof sender;
+    ssize_t received;
+    do {
+        received = recvfrom(socket, buffer, length, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&sender), &size);
+    } while (received < 0 && errno == EINTR);
+    if (received < 0)
+        return -1;
+    if (from)
+        *from = sender;
+    return static_cast<int>(received);
+}
+
 int ZMR_Send(ZMR_SOCKET socket, const void *data, size_t length)
 {
     if (!data && length > 0)
