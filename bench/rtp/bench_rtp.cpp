@@ -464,6 +464,8 @@ bool Compare(const char* title, const Path& limit, const Path& library, long pac
 
 int main(int argc, char** argv)
 {
+    // Each figure shows as soon as it is known, also into a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const long packets = argc > 1 ? std::atol(argv[1]) : 200000;
     const size_t payload = argc > 2 ? size_t(std::atol(argv[2])) : 1400;
     const int runs = argc > 3 ? std::atoi(argv[3]) : 5;
