@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <boost/asio/ip/udp.hpp>
+
 namespace zmr::detail {
 
 AsyncQueue::AsyncQueue(int threads)
@@ -11,6 +13,10 @@ AsyncQueue::AsyncQueue(int threads)
         for (int i = 0; i < threads; ++i) {
             m_lanes.push_back(std::make_unique<Lane>());
             Lane *lane = m_lanes.back().get();
+            // asio makes a context's reactor (three descriptors) with its
+            // first socket; made now, a queue's descriptors stay constant
+            // however its sockets come and go.
+            boost::asio::ip::udp::socket reactorMaker(lane->context);
             lane->thread = std::thread([lane] { lane->context.run(); });
         }
     } catch (...) {

@@ -358,20 +358,19 @@ private:
     bool m_lowered = false;
 };
 
-TEST_F(AsyncIOTest, BindWithoutFreeDescriptorsFailsCleanlyAndWorksOnceThereAreSome)
+TEST_F(AsyncIOTest, BindNeedsNoFreeDescriptors)
 {
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "the sanitizers check memory through a pipe, so they misreport with no descriptor free";
 #endif
-    // The queue's first socket sets up its event polling, which needs descriptors.
+    // The queue set up the event polling of every thread when it was made,
+    // so a bind takes no descriptor and a queue's count stays constant.
     const int socket = owned(loopback::udpSocket());
     {
         NoFreeDescriptors exhausted;
         ASSERT_TRUE(exhausted.lowered());
-        EXPECT_NE(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, m_queue), 0);
-        EXPECT_EQ(ZMR_GetSystemLastError(), EMFILE);
+        EXPECT_EQ(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, m_queue), 0);
     }
-    ASSERT_EQ(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, m_queue), 0);
     auto *posted = m_log.operation();
     ASSERT_EQ(ZMR_AsyncIO_BindCallBackToIOHandleEx(socket, CompletionLog::callback), 0);
     ASSERT_EQ(ZMR_AsyncIO_PostQueuedCompleteStatusEx(m_queue, socket, 0, 3, posted, nullptr), 0);
