@@ -520,7 +520,7 @@ TEST(ScriptedSession, PausedSessionIsKeptAliveAndResumes)
 // to 1 GB) leaves nothing behind.
 TEST(ScriptedSession, AnswersNobodyAskedForAreDropped)
 {
-    PlayingSession playing({"--unsolicited", "300"});
+    PlayingSession playing({"--unsolicited", "100"});
     ASSERT_TRUE(playing.Start());
     auto [server, recorder, session] = playing.Parts();
     ASSERT_TRUE(server.Events().WaitFor({"\"event\": \"unsolicited-sent\""}));
