@@ -6,6 +6,8 @@
 
 #include "../data/DatabaseTestSupport.h"
 
+#include "core/IncidentVocabulary.h"
+
 #include <QStringList>
 
 namespace {
@@ -169,9 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
                       {"start-second"}},
         ConditionCase{"lane 2", SEARCH_INCIDENT, With(kMorning, [](auto& c) { c.laneNo = 2; }),
                       {"fire", "low-speed"}},
-        ConditionCase{"plate fragment with %", SEARCH_FORENSICS, With(kMorning, [](auto& c) { c.plateNo = "1%"; }),
+        ConditionCase{"plate fragment with percent", SEARCH_FORENSICS, With(kMorning, [](auto& c) { c.plateNo = "1%"; }),
                       {"A1%B"}},
-        ConditionCase{"plate fragment with _", SEARCH_FORENSICS, With(kMorning, [](auto& c) { c.plateNo = "1_"; }),
+        ConditionCase{"plate fragment with underscore", SEARCH_FORENSICS, With(kMorning, [](auto& c) { c.plateNo = "1_"; }),
                       {"A1_B"}},
         ConditionCase{"plate fragment", SEARCH_FORENSICS, With(kMorning, [](auto& c) { c.plateNo = "A1"; }),
                       {"A1%B", "A1_B", "A1xB", "A12B"}},
