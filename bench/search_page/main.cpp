@@ -206,24 +206,11 @@ int main(int argc, char* argv[])
     const QString folder = parser.isSet("folder") ? parser.value("folder") : temporary.path();
     const QString path = folder + QStringLiteral("/Corvane.db");
     if (!parser.isSet("reuse")) {
-        QFile::remove(path);
-        {
-            DatabaseOperation maker; // makes the file from the schema
-            if (!maker.ConnectDatabase(path))
-                return 1;
-        }
-        const double scale = parser.value("scale").toDouble();
-        BenchDataSize size;
-        size.incidents = static_cast<qint64>(size.incidents * scale);
-        size.violations = static_cast<qint64>(size.violations * scale);
-        size.trafficParams = static_cast<qint64>(size.trafficParams * scale);
-        const QString error = GenerateBenchData(path, size, {});
+        const QString error = MakeBenchDatabase(path, parser.value("scale").toDouble(), {});
         if (!error.isEmpty()) {
             std::fprintf(stderr, "generating rows failed: %s\n", error.toUtf8().constData());
             return 1;
         }
-        std::printf("generated %lld incidents, %lld violations, %lld traffic-parameter rows (%.0f MB)\n",
-                    size.incidents, size.violations, size.trafficParams, QFileInfo(path).size() / 1048576.0);
     }
     if (!ImplementInstance::CreateInstance() || !ImplementInstance::GetInstance()->GetDatabase()->ConnectDatabase(path))
         return 1;
