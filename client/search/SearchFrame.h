@@ -59,6 +59,8 @@ public:
     std::optional<stu_SearchCondition> ConditionOf(em_SearchType kind);
 
     const QList<TrafficParam>& TrafficParamResults() const { return trafficParamResults; }
+    // Search workers started and not yet returned.
+    int RunningSearches() const { return workers.Running(); }
 
 signals:
     // Emitted on the GUI thread when the latest search of a tab hands back its page.
