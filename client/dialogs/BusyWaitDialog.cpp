@@ -2,6 +2,8 @@
 
 #include "ui_BusyWaitDialog.h"
 
+#include <QPainter>
+#include <QStyleOption>
 #include <QTimer>
 
 BusyWaitDialog::BusyWaitDialog(QWidget* parent)
@@ -58,4 +60,16 @@ void BusyWaitDialog::hideEvent(QHideEvent* event)
 {
     m_pTimer->stop();
     QDialog::hideEvent(event);
+}
+
+void BusyWaitDialog::paintEvent(QPaintEvent* event)
+{
+    // A translucent window does not get its style-sheet background from
+    // QDialog: the dark veil of the form is drawn here.
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+    painter.end();
+    QDialog::paintEvent(event);
 }

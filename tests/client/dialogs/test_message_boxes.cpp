@@ -112,6 +112,14 @@ private slots:
         QCOMPARE(busy->CurrentFrame(), stopped);
     }
 
+    void busyVeilIsDarkAndTranslucent()
+    {
+        BusyWaitDialog busy;
+        busy.resize(200, 150);
+        busy.show();
+        QCOMPARE(QColor::fromRgba(busy.grab().toImage().pixel(5, 5)), QColor(0, 0, 0, 179));
+    }
+
     void busyTipSetWhileHiddenShowsAtTheNextShow()
     {
         BusyWaitDialog busy;
