@@ -61,7 +61,7 @@ public:
     {
         page.resize(1351, 869);
         page.show();
-        QTest::qWaitForWindowExposed(&page);
+        exposed = QTest::qWaitForWindowExposed(&page);
         table = page.findChild<QTableWidget*>("tableWidgetIncident");
         searchButton = page.findChild<QPushButton*>("pBtnIncidentSearch");
         QWidget* pager = page.findChild<QWidget*>("widgetIncidentPage");
@@ -70,7 +70,7 @@ public:
         totalLabel = pager->findChild<QLabel*>("labelTotalNum");
     }
 
-    bool Ready() const { return shell.IsAvailable() && table && searchButton && nextButton && lastButton; }
+    bool Ready() const { return exposed && shell.IsAvailable() && table && searchButton && nextButton && lastButton; }
 
     void SetPeriod(const Scenario& scenario)
     {
@@ -117,6 +117,7 @@ public:
 
     SearchFrame page;
     SqliteCommand shell;
+    bool exposed = false;
     QTableWidget* table = nullptr;
     QPushButton* searchButton = nullptr;
     QPushButton* nextButton = nullptr;

@@ -220,7 +220,7 @@ std::optional<stu_SearchCondition> SearchFrame::ConditionOf(em_SearchType kind)
     const QString lane = tab.lane->text();
     bool laneValid = true;
     condition.laneNo = lane.isEmpty() ? -1 : lane.toInt(&laneValid);
-    if (!laneValid || condition.laneNo < 0) {
+    if (!lane.isEmpty() && (!laneValid || condition.laneNo < 0)) {
         // Searching a lane that is not one would quietly search lane 0 or every lane.
         QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("车道号只能是1到3位数字，请重新输入"), this, kToastMs);
         return std::nullopt;
