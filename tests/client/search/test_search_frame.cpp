@@ -244,6 +244,10 @@ private slots:
     {
         RegisterSharedRecordTypes();
         QVERIFY(ImplementInstance::CreateInstance());
+        // The application style sheet, as the program applies it at start-up.
+        QFile styleSheet(QStringLiteral(":/stylesheet.css"));
+        QVERIFY(styleSheet.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(styleSheet.readAll()));
     }
 
     void init()
