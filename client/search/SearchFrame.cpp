@@ -18,7 +18,6 @@
 #include <QHeaderView>
 #include <QListWidgetItem>
 #include <QRegExpValidator>
-#include <QScrollBar>
 #include <QThread>
 
 namespace {
