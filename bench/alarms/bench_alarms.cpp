@@ -241,6 +241,15 @@ int main(int argc, char* argv[])
     QObject::connect(manager, &DeviceManager::AlarmAidSig, &receiver,
                      [&](const TSR_ALARMER* alarmer, const TSR_AID_ALARM* alarm) { store.Store(*alarmer, *alarm); },
                      Qt::DirectConnection);
+    // The listener takes alarms only from devices the client has logged into.
+    const devsim::DeviceSpec& spec = device.spec();
+    long loginId = -1;
+    if (!manager->DeviceLogin(QString::fromStdString(spec.address), spec.port, QString::fromStdString(spec.user),
+                              QString::fromStdString(spec.password), &loginId)) {
+        silence.reset();
+        std::fprintf(stderr, "bench_alarms: cannot log into the simulated device\n");
+        return 1;
+    }
     long listenHandle = -1;
     if (!manager->StartListen(&listenHandle, listenPort)) {
         silence.reset();

@@ -82,6 +82,22 @@ TSR_BOOL TSR_SetNetworkTimes(uint32_t dwConnectMs, uint32_t dwReplyMs, uint32_t 
   });
 }
 
+TSR_BOOL TSR_SetListenLimits(uint32_t dwMaxConnections, uint32_t dwFrameTimeoutMs,
+                             uint32_t dwMaxBufferedBytes) {
+  return withSdk<TSR_BOOL>(0, [&](Sdk&) -> TSR_BOOL {
+    if (dwFrameTimeoutMs > 600000) return fail(TSR_ERR_INVALID_ARGUMENT);
+    if (dwMaxConnections) ListenLimits::maxConnections = dwMaxConnections;
+    if (dwFrameTimeoutMs) ListenLimits::frameTimeoutMs = dwFrameTimeoutMs;
+    if (dwMaxBufferedBytes) ListenLimits::maxBufferedBytes = dwMaxBufferedBytes;
+    return 1;
+  });
+}
+
+TSR_BOOL TSR_SetLogCallBack(TSR_LOGCALLBACK fLogCallBack, void* pUser) {
+  setLogCallback(fLogCallBack, pUser);
+  return 1;
+}
+
 int32_t TSR_Login(const TSR_USER_LOGIN_INFO* pLoginInfo, TSR_DEVICEINFO* lpDeviceInfo) {
   return withSdk<int32_t>(-1, [&](Sdk& sdk) -> int32_t {
     if (!pLoginInfo) return fail(TSR_ERR_INVALID_ARGUMENT, -1);
@@ -162,7 +178,9 @@ int32_t TSR_StartListen(const char* sLocalIP, uint16_t wLocalPort,
     std::string address = sLocalIP ? sLocalIP : "";
     if ((!address.empty() && !isIpv4(address.c_str())) || wLocalPort == 0)
       return fail(TSR_ERR_INVALID_ARGUMENT, -1);
-    auto listener = std::make_shared<Listener>(sdk, fMessageCallBack, pUser);
+    Listener::Limits limits{ListenLimits::maxConnections, static_cast<int>(ListenLimits::frameTimeoutMs),
+                            ListenLimits::maxBufferedBytes};
+    auto listener = std::make_shared<Listener>(sdk, fMessageCallBack, pUser, limits);
     std::string error;
     if (!listener->start(address, wLocalPort, error)) {
       sdkLog().warn("cannot listen on {}:{}: {}", address, wLocalPort, error);

@@ -172,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FrameHeaderTest,
     ::testing::Values(HeaderCase{"Good", 6, 0, HeaderStatus::Ok},
                       HeaderCase{"BadMagic", 0, 'X', HeaderStatus::BadMagic},
-                      HeaderCase{"BadVersion", 4, 2, HeaderStatus::BadVersion},
+                      HeaderCase{"BadVersion", 4, 3, HeaderStatus::BadVersion},
+                      HeaderCase{"VersionOne", 4, 1, HeaderStatus::BadVersion},
                       HeaderCase{"LengthOverCap", 15, 0x02, HeaderStatus::TooLong}),
     [](const auto& info) { return std::string(info.param.name); });
 
