@@ -5,9 +5,11 @@
 #include "SaveVideoRunnable.h"
 #include "ShutdownSignal.h"
 
+#include "core/ApplicationDir.h"
 #include "core/Logging.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -191,6 +193,9 @@ void DeviceManager::SetCallBack()
 
 bool DeviceManager::StartListen(long* handle, quint16 port, const QString& address)
 {
+    // Alarms delivered before a crash are not stored twice when their devices send
+    // them again to the restarted client.
+    TSR_SetAlarmLedger(QFile::encodeName(ApplicationDirPath() + QStringLiteral("/AlarmLedger.dat")).constData());
     const QByteArray localAddress = address.toUtf8();
     const long result =
         TSR_StartListen(address.isEmpty() ? nullptr : localAddress.constData(), port, ListenMsgCallBack, this);

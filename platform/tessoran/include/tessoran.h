@@ -422,6 +422,11 @@ TSR_API TSR_BOOL TSR_GetDeviceConfig(int32_t lUserID, uint32_t dwCommand, int32_
  * above it connections are not read until the callback has taken alarms. */
 TSR_API TSR_BOOL TSR_SetListenLimits(uint32_t dwMaxConnections, uint32_t dwFrameTimeoutMs,
                                      uint32_t dwMaxBufferedBytes);
+/* File in which listeners started afterwards keep the last alarm number they
+ * delivered per device, so a restarted application does not get an alarm again
+ * that its previous run delivered but could not acknowledge; created when
+ * missing. NULL or "" keeps the numbers in memory only (the default). */
+TSR_API TSR_BOOL TSR_SetAlarmLedger(const char* sPath);
 /* Sends the SDK's log lines to fLogCallBack (NULL: back to standard error), at
  * info level and above unless TSR_LOG_LEVEL says otherwise. Allowed before
  * TSR_Init and after TSR_Cleanup. */

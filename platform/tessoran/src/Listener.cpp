@@ -15,8 +15,9 @@ namespace tessoran {
 namespace asio = boost::asio;
 using asio::ip::tcp;
 
-Listener::Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits)
-    : sdk_(sdk), callback_(callback), user_(user), limits_(limits) {}
+Listener::Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits,
+                   std::string ledgerPath)
+    : sdk_(sdk), callback_(callback), user_(user), limits_(limits), ledgerPath_(std::move(ledgerPath)) {}
 
 Listener::~Listener() = default;
 
@@ -39,6 +40,10 @@ bool Listener::start(const std::string& address, uint16_t port, std::string& err
     acceptor_.reset();
     return false;
   }
+  std::string ledgerError;
+  if (!ledgerPath_.empty() && !delivered_.openLedger(ledgerPath_, ledgerError))
+    sdkLog().warn("alarm ledger {} cannot be opened ({}); delivered alarms are remembered "
+                  "only while this listener runs", ledgerPath_, ledgerError);
   acceptRetry_ = std::make_unique<asio::steady_timer>(io_);
   accept();
   auto self = shared_from_this();

@@ -54,7 +54,9 @@ public:
     std::weak_ptr<AlarmConnection> from;
   };
 
-  Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits);
+  // ledgerPath: where delivered alarm numbers are kept across runs; empty keeps
+  // them in memory only.
+  Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits, std::string ledgerPath);
   ~Listener();
 
   // Binds and starts the threads; false with the reason in `error`.
@@ -90,6 +92,7 @@ private:
   const TSR_MSGCALLBACK callback_;
   void* const user_;
   const Limits limits_;
+  const std::string ledgerPath_;
   std::atomic<bool> stopping_{false};
   DeliveredAlarms delivered_;
 

@@ -26,6 +26,21 @@ std::atomic<uint32_t> ListenLimits::maxConnections{300};
 std::atomic<uint32_t> ListenLimits::frameTimeoutMs{10000};
 std::atomic<uint32_t> ListenLimits::maxBufferedBytes{64u << 20};
 
+namespace {
+std::mutex g_ledgerMutex;
+std::string g_ledgerPath;
+}  // namespace
+
+std::string ListenLimits::ledgerPath() {
+  std::lock_guard<std::mutex> lock(g_ledgerMutex);
+  return g_ledgerPath;
+}
+
+void ListenLimits::setLedgerPath(std::string path) {
+  std::lock_guard<std::mutex> lock(g_ledgerMutex);
+  g_ledgerPath = std::move(path);
+}
+
 int32_t nextLoginId() { return g_nextLoginId++; }
 int32_t nextHandle() { return g_nextHandle++; }
 

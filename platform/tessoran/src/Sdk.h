@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct ListenLimits {
   static std::atomic<uint32_t> maxConnections;   // refused above it
   static std::atomic<uint32_t> frameTimeoutMs;   // a frame, or the device's proof, within this
   static std::atomic<uint32_t> maxBufferedBytes; // alarm bytes held by all listeners together
+  // File of the delivered alarm numbers (TSR_SetAlarmLedger); empty: memory only.
+  static std::string ledgerPath();
+  static void setLedgerPath(std::string path);
 };
 
 // Handles are never reused within the process.

@@ -1,8 +1,9 @@
 // A client for the kill -9 test: logs into one device, listens for alarms and
-// stores each in an SQLite file before its callback returns, as the real client
-// stores incidents. Prints "ready" once listening; runs until killed.
+// stores each in an SQLite file (with SQLite's defaults, as the real client's
+// database) before its callback returns. Prints "ready" once listening; runs
+// until killed.
 //
-//   alarm_store_client <database> <listen port> <device ip> <device port> <user> <password>
+//   alarm_store_client <database> <listen port> <device ip> <device port> <user> <password> <ledger>
 
 #include "WireRecords.h"
 #include "tessoran.h"
@@ -43,8 +44,8 @@ TSR_BOOL store(int32_t command, const TSR_ALARMER* alarmer, const char* body, ui
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 7) {
-    std::fprintf(stderr, "usage: alarm_store_client <database> <listen port> <ip> <port> <user> <password>\n");
+  if (argc != 8) {
+    std::fprintf(stderr, "usage: alarm_store_client <database> <listen port> <ip> <port> <user> <password> <ledger>\n");
     return 2;
   }
   QCoreApplication app(argc, argv);
@@ -53,11 +54,11 @@ int main(int argc, char** argv) {
     QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "setup");
     db.setDatabaseName(g_path);
     if (!db.open()) return 1;
-    QSqlQuery(db).exec("pragma journal_mode=wal");
     QSqlQuery(db).exec("create table if not exists alarms(id integer primary key, body blob)");
   }
 
   TSR_Init();
+  TSR_SetAlarmLedger(argv[7]);
   TSR_USER_LOGIN_INFO login{};
   std::snprintf(login.sDeviceAddress, sizeof login.sDeviceAddress, "%s", argv[3]);
   login.wPort = static_cast<uint16_t>(std::atoi(argv[4]));
