@@ -3,7 +3,7 @@
 // every device stored in Corvane.db, opens the alarm listener and prints each
 // alarm and device event as a line until it is interrupted.
 //
-//   corvane-console [--port 5650] [--seconds N]
+//   corvane-console [--port 5650] [--seconds N] [--listen-address IP]
 #include "AlarmPrinter.h"
 
 #include "core/ApplicationDir.h"
@@ -92,7 +92,10 @@ int main(int argc, char* argv[])
     parser.addHelpOption();
     const QCommandLineOption portOption("port", "Alarm listener port.", "port", "5650");
     const QCommandLineOption secondsOption("seconds", "Stop after this many seconds.", "seconds");
-    parser.addOptions({portOption, secondsOption});
+    const QCommandLineOption addressOption("listen-address",
+                                           "Local IPv4 address of the alarm listener (default: every address).",
+                                           "ip");
+    parser.addOptions({portOption, secondsOption, addressOption});
     parser.process(app);
 
     LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);
@@ -119,7 +122,7 @@ int main(int argc, char* argv[])
 
     long listenHandle = -1;
     const quint16 port = static_cast<quint16>(parser.value(portOption).toUInt());
-    if (!devices->StartListen(&listenHandle, port)) {
+    if (!devices->StartListen(&listenHandle, port, parser.value(addressOption))) {
         printer.Line(QString("cannot listen for alarms on port %1").arg(port));
         return 1;
     }
