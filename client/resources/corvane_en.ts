@@ -88,4 +88,37 @@
         <translation>Jammed</translation>
     </message>
 </context>
+<context>
+    <name>MessageInfoDlg</name>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+</context>
+<context>
+    <name>AboutDialog</name>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Corvane 交通事件检测客户端</source>
+        <translation>Corvane traffic incident client</translation>
+    </message>
+</context>
+<context>
+    <name>DefaultNoDataPic</name>
+    <message>
+        <source>无列表数据</source>
+        <translation>No data</translation>
+    </message>
+</context>
 </TS>

@@ -88,4 +88,37 @@
         <translation>堵塞</translation>
     </message>
 </context>
+<context>
+    <name>MessageInfoDlg</name>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+</context>
+<context>
+    <name>AboutDialog</name>
+    <message>
+        <source>关于</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>Corvane 交通事件检测客户端</source>
+        <translation>Corvane 交通事件检测客户端</translation>
+    </message>
+</context>
+<context>
+    <name>DefaultNoDataPic</name>
+    <message>
+        <source>无列表数据</source>
+        <translation>无列表数据</translation>
+    </message>
+</context>
 </TS>

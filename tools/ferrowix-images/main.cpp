@@ -2,6 +2,8 @@
 // QPainter, so that they can be remade and changed in code; the PNGs committed
 // under widgets/images/ are this program's output, each also "@2x" for screens
 // with two pixels per point.
+#include "ClientPictures.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -286,8 +288,8 @@ bool drawPictures(const QDir& dir)
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <widgets/images folder>\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s <widgets/images folder> [<client/resources/images folder>]\n", argv[0]);
         return 2;
     }
     const QDir images(QString::fromLocal8Bit(argv[1]));
@@ -297,5 +299,6 @@ int main(int argc, char* argv[])
     }
     const bool pictures = drawPictures(images);
     const bool calendarPictures = drawCalendarPictures(QDir(images.filePath(QStringLiteral("Calendar"))));
-    return pictures && calendarPictures ? 0 : 1;
+    const bool clientPictures = argc < 3 || drawClientPictures(QDir(QString::fromLocal8Bit(argv[2])));
+    return pictures && calendarPictures && clientPictures ? 0 : 1;
 }

@@ -1,0 +1,129 @@
+#include "QPromptWidget.h"
+
+#include "ui_QPromptWidget.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QTextDocument>
+
+namespace {
+
+QPromptWidget* g_pCurrentPrompt = nullptr;
+
+// A click on the kind picture closes the toast this long after.
+constexpr int kCloseDelayMs = 300;
+
+const char* const kKindPictures[] = {"prompt_tips", "prompt_warm", "prompt_fail", "prompt_succ"};
+
+QString KindStyleSheet(int type)
+{
+    return QStringLiteral("color:#666666;font: 75 12px 微软雅黑;padding-left:56px;padding-bottom: 10px;"
+                          "border-image: url(:images/PromptTip/%1.png);")
+        .arg(QLatin1String(kKindPictures[type]));
+}
+
+// A toast still alive when the application ends (its timer never fired) is
+// deleted with the other windows instead of leaking.
+void DeleteCurrentPrompt()
+{
+    delete g_pCurrentPrompt;
+}
+
+} // namespace
+
+QPromptWidget* QPromptWidget::Current()
+{
+    return g_pCurrentPrompt;
+}
+
+void QPromptWidget::ShowPrompt(const MsgType& type, const QString& text, QWidget* parent, int ms)
+{
+    QPromptWidget* current = g_pCurrentPrompt;
+    if (current && current->isVisible()) {
+        if (text.isEmpty()) {
+            current->StartCloseTimer();
+        } else if (current->IsDifferent(type, text, parent)) {
+            current->UpdatePrompt(type, text, ms);
+            current->MoveToCenter(parent);
+        }
+        return;
+    }
+    if (text.isEmpty())
+        return;
+    auto* prompt = new QPromptWidget(type, text, parent, ms);
+    prompt->MoveToCenter(parent);
+    prompt->setObjectName(QStringLiteral("qprompt_tip"));
+    prompt->showNormal();
+}
+
+QPromptWidget::QPromptWidget(const MsgType& type, const QString& text, QWidget* parent, int ms)
+    : QWidget(nullptr), ui(std::make_unique<Ui::PromptWidget>()), m_pParent(parent), m_type(type)
+{
+    static const bool cleanupRegistered = [] {
+        qAddPostRoutine(DeleteCurrentPrompt);
+        return true;
+    }();
+    Q_UNUSED(cleanupRegistered);
+
+    delete g_pCurrentPrompt;
+    g_pCurrentPrompt = this;
+
+    ui->setupUi(this);
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    UpdatePrompt(type, text, ms);
+}
+
+QPromptWidget::~QPromptWidget()
+{
+    if (g_pCurrentPrompt == this)
+        g_pCurrentPrompt = nullptr;
+    m_closeTimer.stop();
+    m_durationTimer.stop();
+}
+
+void QPromptWidget::UpdatePrompt(const MsgType& type, const QString& text, int ms)
+{
+    ui->labMsg->setWordWrap(Qt::mightBeRichText(text));
+    ui->labMsg->setText(text);
+    if (type >= Tips && type <= Succ)
+        ui->labMsg->setStyleSheet(KindStyleSheet(type));
+    m_durationTimer.start(ms, this);
+    m_closeTimer.stop();
+}
+
+bool QPromptWidget::IsDifferent(const MsgType& type, const QString& text, QWidget* parent) const
+{
+    return ui->labMsg->text() != text || parent != m_pParent.data() || m_type != type;
+}
+
+void QPromptWidget::MoveToCenter(QWidget* parent)
+{
+    if (!parent)
+        return;
+    move(parent->mapToGlobal(QPoint((parent->width() - width()) / 2, (parent->height() - height()) / 2)));
+}
+
+void QPromptWidget::StartCloseTimer()
+{
+    if (!m_closeTimer.isActive())
+        m_closeTimer.start(kCloseDelayMs, this);
+}
+
+void QPromptWidget::mousePressEvent(QMouseEvent* e)
+{
+    // The kind picture's square on the left of the toast.
+    const QPoint at = e->pos();
+    if (at.x() >= 10 && at.x() < 51 && at.y() >= 6 && at.y() < 47)
+        StartCloseTimer();
+}
+
+void QPromptWidget::timerEvent(QTimerEvent* e)
+{
+    if (e->timerId() != m_closeTimer.timerId() && e->timerId() != m_durationTimer.timerId())
+        return;
+    m_closeTimer.stop();
+    m_durationTimer.stop();
+    close();
+    deleteLater();
+}
