@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ferrowix_export.h"
+
 #include <QPoint>
 #include <QString>
 
@@ -9,7 +11,7 @@ class QWidget;
 // a picture for its type, the text and a close button; it closes itself after
 // the display time. Showing a new message replaces the old one; showing the same
 // message again while it is up leaves it (and its timer) alone.
-class PromptTip
+class FERROWIX_EXPORT PromptTip
 {
 public:
     enum MsgType { Tip = 0, Warning = 1, Failure = 2, Success = 3 };

@@ -1,6 +1,7 @@
 #include "QClickabledHeaderView.h"
 
 #include "CheckIndicatorGeometry.h"
+#include "ScaledPicture.h"
 
 #include <QCursor>
 #include <QMouseEvent>
@@ -131,8 +132,9 @@ void QClickabledHeaderView::paintDivisionLine(QPainter* painter, const QRect& re
 void QClickabledHeaderView::paintSortArrow(QPainter* painter, const QRect& rect, int section) const
 {
     const bool descending = model()->headerData(section, orientation(), SortRole).toInt() != 0;
-    const QPixmap arrow(descending ? QStringLiteral(":/images/HeaderDescendingOrder.png")
-                                   : QStringLiteral(":/images/HeaderAscendingOrder.png"));
+    const QPixmap arrow = ScaledPicture::load(descending ? QStringLiteral(":/images/HeaderDescendingOrder.png")
+                                                         : QStringLiteral(":/images/HeaderAscendingOrder.png"),
+                                              this);
     if (arrow.isNull())
         return;
     const QSize size = arrow.size() / arrow.devicePixelRatioF();

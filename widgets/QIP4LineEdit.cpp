@@ -1,5 +1,7 @@
 #include "QIP4LineEdit.h"
 
+#include "FrameEditFocus.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
@@ -49,6 +51,7 @@ void QIP4LineEditPrivate::createOctets()
         layout->addWidget(octet);
     }
     q->setFrame(false);
+    new FrameEditFocus(q, QVector<QWidget*>(octets.begin(), octets.end()));
 }
 
 int QIP4LineEditPrivate::octetIndex(QObject* object) const

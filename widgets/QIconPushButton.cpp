@@ -1,5 +1,7 @@
 #include "QIconPushButton.h"
 
+#include "ScaledPicture.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -13,10 +15,12 @@ class QIconPushButtonPrivate
 public:
     explicit QIconPushButtonPrivate(QIconPushButton* owner) : q(owner) {}
 
+    QPixmap load(const QString& path) const { return ScaledPicture::load(path, q); }
+
     void fixSizeToPicture(const QPixmap& picture)
     {
-        const int bandHeight = composite ? picture.height() / 4 : picture.height();
-        q->setFixedSize(picture.width(), bandHeight);
+        const QSize size = ScaledPicture::logicalSize(picture);
+        q->setFixedSize(size.width(), composite ? size.height() / 4 : size.height());
     }
 
     void setState(LookState state)
@@ -29,12 +33,14 @@ public:
     QPixmap pictureFor(int state) const
     {
         if (composite) {
-            const QPixmap whole(picName);
-            const QPixmap band = whole.copy(0, state * picHeight / 4, picWidth, picHeight / 4);
-            return band.isNull() ? whole.copy(0, 0, picWidth, picHeight / 4) : band;
+            const QPixmap whole = load(picName);
+            const int bandHeight = whole.height() / 4;
+            QPixmap band = whole.copy(0, state * bandHeight, whole.width(), bandHeight);
+            band.setDevicePixelRatio(whole.devicePixelRatioF());
+            return band;
         }
-        const QPixmap own(picName + QLatin1String(kSuffixes[state]));
-        return own.isNull() ? QPixmap(picName) : own;
+        const QPixmap own = load(picName + QLatin1String(kSuffixes[state]));
+        return own.isNull() ? load(picName) : own;
     }
 
     QIconPushButton* q;
@@ -59,10 +65,11 @@ void QIconPushButton::setPicName(const QString& name)
     if (name == d->picName)
         return;
     d->picName = name;
-    const QPixmap picture(name);
+    const QPixmap picture = d->load(name);
     d->fixSizeToPicture(picture);
-    d->picHeight = picture.height();
-    d->picWidth = picture.width();
+    const QSize size = ScaledPicture::logicalSize(picture);
+    d->picHeight = size.height();
+    d->picWidth = size.width();
     update();
 }
 
@@ -76,7 +83,7 @@ void QIconPushButton::setPicComposited(bool composite)
     if (composite == d->composite)
         return;
     d->composite = composite;
-    d->fixSizeToPicture(QPixmap(d->picName));
+    d->fixSizeToPicture(d->load(d->picName));
     update();
 }
 

@@ -89,6 +89,8 @@ QPassWordEdit::QPassWordEdit(QWidget* parent) : QWidget(parent), ui(std::make_un
     ui->lineEdit->setEchoMode(QLineEdit::Password);
     ui->lineEdit->setContextMenuPolicy(Qt::NoContextMenu);
     ui->lineEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    // A drop would put text in past the paste block.
+    ui->lineEdit->setAcceptDrops(false);
     ui->lineEdit->installEventFilter(this);
     colourBar();
     connect(ui->lineEdit, &QLineEdit::textChanged, this, &QPassWordEdit::slotTextChanged);
@@ -118,13 +120,16 @@ void QPassWordEdit::setSecurityLevel(Level level)
 
 void QPassWordEdit::colourBar()
 {
+    // Each segment gets its own sheet: a changed sheet on the edit itself does
+    // not reach the segments, which are its grandchildren, once they are polished.
     const auto colours = segmentColours(m_level);
-    setStyleSheet(QStringLiteral("\t\t#frame_1{border-top-left-radius:4px;border-bottom-left-radius:4px;background:%1;}"
-                                 " \t\t#frame_2{background:%2;} \t\t#frame_3{background:%3;}"
-                                 " \t\t#frame_4{border-top-right-radius:4px;border-bottom-right-radius:4px;"
-                                 "background:%4;}")
-                      .arg(QLatin1String(colours[0]), QLatin1String(colours[1]), QLatin1String(colours[2]),
-                           QLatin1String(colours[3])));
+    static const char* const corners[] = {"border-top-left-radius:4px;border-bottom-left-radius:4px;", "", "",
+                                          "border-top-right-radius:4px;border-bottom-right-radius:4px;"};
+    for (int i = 0; i < 4; ++i) {
+        ui->segments[i]->setStyleSheet(QStringLiteral("#frame_%1{%2background:%3;}")
+                                           .arg(i + 1)
+                                           .arg(QLatin1String(corners[i]), QLatin1String(colours[i])));
+    }
 }
 
 QPassWordEdit::Level QPassWordEdit::rate(const QString& password)
@@ -177,6 +182,10 @@ bool QPassWordEdit::eventFilter(QObject* watched, QEvent* event)
             if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Copy)
                 || key->matches(QKeySequence::Cut))
                 return true;
+        } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove
+                   || event->type() == QEvent::Drop) {
+            event->ignore();
+            return true;
         } else if (event->type() == QEvent::MouseButtonRelease) {
             // Middle-click pastes the X11 selection.
             if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)

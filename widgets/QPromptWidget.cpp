@@ -1,6 +1,8 @@
 #include "QPromptWidget.h"
 
 #include "QIconPushButton.h"
+#include "ScaledPicture.h"
+#include "TranslucentWindow.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -38,7 +40,7 @@ QPromptWidget::QPromptWidget(PromptTip::MsgType type, const QString& text, QWidg
     g_currentTip = this;
     setupForm();
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    TranslucentWindow::enable(this);
     setStyleSheet(QStringLiteral("QLabel {color: #99A9BF;font-size:12px;}"));
     connect(ui.closeBtn, &QAbstractButton::clicked, this, &QPromptWidget::closeAndDelete);
     // The tip has no parent: a tip still up when the event loop ends goes with it.
@@ -122,10 +124,11 @@ void QPromptWidget::placeOverAnchor()
 
 void QPromptWidget::paintEvent(QPaintEvent*)
 {
-    const QPixmap background(backgroundPicture(m_type));
+    const QPixmap background = ScaledPicture::load(backgroundPicture(m_type), this);
     if (background.isNull())
         return;
     QPainter painter(this);
+    TranslucentWindow::fillWhereOpaque(this, painter, Qt::white);
     painter.drawPixmap(rect(), background);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "QRangeEditWithPopupBase.h"
+// Forms from Qt Designer include this header for both range edits.
+#include "QRangeDateTimeEditWithPopup.h"
 
 #include <QDate>
 

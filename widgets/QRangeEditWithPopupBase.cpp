@@ -1,5 +1,6 @@
 #include "QRangeEditWithPopupBase.h"
 
+#include "FrameEditFocus.h"
 #include "LocalDateTime.h"
 #include "PopupPlacement.h"
 #include "QIconPushButton.h"
@@ -58,6 +59,7 @@ QRangeEditWithPopupBase::QRangeEditWithPopupBase(QWidget* parent, bool withTime)
         m_endEdit->setDate(today.addDays(1));
     }
 
+    new FrameEditFocus(this, {m_beginEdit, m_endEdit});
     initCalendarPopup();
     positionCalendarPopup();
     connect(calendarButton, &QAbstractButton::clicked, this, &QRangeEditWithPopupBase::onCalendarBtnClicked);

@@ -4,6 +4,8 @@
 #include "QMinuteModel.h"
 #include "QScrollTimeDelegate.h"
 #include "QSecondModel.h"
+#include "ScaledPicture.h"
+#include "TranslucentWindow.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -134,7 +136,7 @@ QScrollTime::QScrollTime(QWidget* parent, Qt::WindowFlags flags)
     setContentsMargins(12, 6, 12, 18);
     const QRect contents = contentsRect();
     m_bandRect = QRect(contents.left(), contents.top() + kBandOffset, contents.width(), kRowHeight);
-    setAttribute(Qt::WA_TranslucentBackground);
+    TranslucentWindow::enable(this);
 }
 
 QScrollTime::~QScrollTime() = default;
@@ -236,7 +238,8 @@ bool QScrollTime::eventFilter(QObject* watched, QEvent* event)
 void QScrollTime::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    qDrawBorderPixmap(&painter, rect(), QMargins(), QPixmap(QStringLiteral(":/images/Calendar/timeBorder.png")));
+    TranslucentWindow::fillWhereOpaque(this, painter, Qt::white);
+    qDrawBorderPixmap(&painter, rect(), QMargins(), ScaledPicture::load(QStringLiteral(":/images/Calendar/timeBorder.png"), this));
     painter.fillRect(m_bandRect, kBandColor);
     painter.setPen(Qt::white);
     for (const QListView* left : {ui->listViewHour, ui->listViewMinute}) {

@@ -6,7 +6,8 @@
 QSreachBox::QSreachBox(QWidget* parent) : QLineEdit(parent)
 {
     QIcon icon(QStringLiteral(":/images/search_normal.png"));
-    icon.addPixmap(QPixmap(QStringLiteral(":/images/search_click.png")), QIcon::Selected, QIcon::Off);
+    // addFile, like the constructor, also takes the "@2x" picture for sharp screens.
+    icon.addFile(QStringLiteral(":/images/search_click.png"), QSize(), QIcon::Selected, QIcon::Off);
     auto* search = new QAction(icon, QString(), this);
     connect(search, &QAction::triggered, this, [this] { emit searchTriggered(text()); });
     addAction(search, QLineEdit::TrailingPosition);

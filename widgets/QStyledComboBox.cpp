@@ -1,5 +1,7 @@
 #include "QStyledComboBox.h"
 
+#include "TranslucentWindow.h"
+
 #include <QEvent>
 #include <QListView>
 #include <QPainter>
@@ -11,6 +13,7 @@ constexpr int kShadowWidth = 5;
 void paintShadow(QWidget* container)
 {
     QPainter painter(container);
+    TranslucentWindow::fillWhereOpaque(container, painter, Qt::white);
     painter.setRenderHint(QPainter::Antialiasing);
     static constexpr int alphaByInset[] = {5, 10, 20, 30, 40};
     for (int inset = 4; inset >= 0; --inset) {
@@ -28,9 +31,9 @@ QStyledComboBox::QStyledComboBox(QWidget* parent) : QComboBox(parent)
     // The selector keeps the transparency on the container; the list keeps its own background.
     container->setStyleSheet(
         QStringLiteral("QComboBoxPrivateContainer {background-color: transparent;border-radius: 4px;}"));
-    // Without it the transparent background is black; with it a compositing window
-    // manager shows the list floating over what lies behind, shadow included.
-    container->setAttribute(Qt::WA_TranslucentBackground);
+    // A compositing window manager shows the list floating over what lies
+    // behind, shadow included; without one the shadow is painted over white.
+    TranslucentWindow::enable(container);
     container->setContentsMargins(kShadowWidth, kShadowWidth, kShadowWidth, kShadowWidth);
     container->setWindowFlags(container->windowFlags() | Qt::NoDropShadowWindowHint);
     container->installEventFilter(this);

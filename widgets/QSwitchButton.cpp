@@ -2,6 +2,7 @@
 
 #include "ValueChange.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -28,10 +29,30 @@ public:
 
 using ValueChange::assign;
 
+namespace {
+// Dark enough to show on both track colours.
+const QColor kFocusMarkColor(64, 71, 83);
+
+// The track: two half circles joined by straight edges, filling `box`.
+QPainterPath capsulePath(const QRectF& box)
+{
+    const qreal h = box.height();
+    QPainterPath capsule;
+    capsule.moveTo(box.left() + h / 2, box.top());
+    capsule.arcTo(QRectF(box.left(), box.top(), h, h), 90, 180);
+    capsule.lineTo(box.right() - h / 2, box.bottom());
+    capsule.arcTo(QRectF(box.right() - h, box.top(), h, h), 270, 180);
+    capsule.closeSubpath();
+    return capsule;
+}
+} // namespace
+
 QSwitchButton::QSwitchButton(QWidget* parent)
     : QWidget(parent), d(std::make_unique<QSwitchButtonPrivate>(this))
 {
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab like any other control of a settings form; Space toggles it.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 QSwitchButton::~QSwitchButton() = default;
@@ -117,6 +138,20 @@ void QSwitchButton::mouseReleaseEvent(QMouseEvent* event)
     if (!d->pressed)
         return;
     d->pressed = false;
+    toggle();
+}
+
+void QSwitchButton::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Space || event->key() == Qt::Key_Select) && !event->isAutoRepeat()) {
+        toggle();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void QSwitchButton::toggle()
+{
     d->state = d->state == on ? off : on;
     emit stateChanged(d->state);
     repaint();
@@ -127,6 +162,8 @@ void QSwitchButton::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     drawButtonBackground(&painter);
+    if (hasFocus())
+        drawFocusMark(&painter);
     if (d->showText)
         drawText(&painter);
     drawButtonSlide(&painter);
@@ -134,17 +171,16 @@ void QSwitchButton::paintEvent(QPaintEvent*)
 
 void QSwitchButton::drawButtonBackground(QPainter* painter)
 {
-    const int w = width();
-    const int h = height();
-    QPainterPath capsule;
-    capsule.moveTo(h / 2, 0);
-    capsule.arcTo(QRectF(0, 0, h, h), 90, 180);
-    capsule.lineTo(w - h / 2, h);
-    capsule.arcTo(QRectF(w - h, 0, h, h), 270, 180);
-    capsule.lineTo(h / 2, 0);
     painter->setPen(Qt::NoPen);
     painter->setBrush(d->state == on ? d->onColor : d->offColor);
-    painter->drawPath(capsule);
+    painter->drawPath(capsulePath(QRectF(0, 0, width(), height())));
+}
+
+void QSwitchButton::drawFocusMark(QPainter* painter)
+{
+    painter->setPen(QPen(kFocusMarkColor, 2));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawPath(capsulePath(QRectF(1, 1, width() - 2, height() - 2)));
 }
 
 void QSwitchButton::drawText(QPainter* painter)

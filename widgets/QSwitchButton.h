@@ -50,10 +50,13 @@ protected:
     QSize sizeHint() const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void toggle();
     void drawButtonBackground(QPainter* painter);
+    void drawFocusMark(QPainter* painter);
     void drawText(QPainter* painter);
     void drawButtonSlide(QPainter* painter);
 

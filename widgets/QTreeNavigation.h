@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ferrowix_export.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -11,7 +13,7 @@ class QTreeNavigationPrivate;
 // Dark two-level navigation menu: top-level entries open and close like an
 // accordion, their sub-entries are the pages. Fill it with addTopLevelItem and
 // addSubLevelItem and react to the signals of GetTreeWidget().
-class QTreeNavigation : public QWidget
+class FERROWIX_EXPORT QTreeNavigation : public QWidget
 {
     Q_OBJECT
 

@@ -1,5 +1,7 @@
 #include "QVerifyLineEdit.h"
 
+#include "ScaledPicture.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,11 +85,11 @@ void QVerifyLineEdit::updateResultState(InputState state)
         break;
     case Correct:
         setStyleSheet(QStringLiteral("QLineEdit{border:1px solid #7FE37F;}"));
-        ui->label->setPixmap(QPixmap(QStringLiteral(":/images/correct.png")));
+        ui->label->setPixmap(ScaledPicture::load(QStringLiteral(":/images/correct.png"), this));
         break;
     case Wrong:
         setStyleSheet(QStringLiteral("QLineEdit{border:1px solid #F98185;}"));
-        ui->label->setPixmap(QPixmap(QStringLiteral(":/images/wrong.png")));
+        ui->label->setPixmap(ScaledPicture::load(QStringLiteral(":/images/wrong.png"), this));
         break;
     default:
         return;

@@ -4,14 +4,35 @@
 #include "QYearMonthCalendarModel.h"
 #include "QYearMonthCalendarView.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QStyle>
 
 namespace {
 const QColor kOutOfRangeFill(QStringLiteral("#F2F2F2"));
 const QColor kOutOfRangeText(QStringLiteral("#CCCCCC"));
 const QColor kHoverFill(214, 238, 248);
 constexpr int kDotSize = 4;
+
+// Full month names where all of them fit a cell, else short names throughout:
+// some languages' long names ("September") are wider than a month cell, and a
+// grid mixing both forms reads as a mistake.
+QString fittingMonthName(const QString& fullName, const QLocale& locale, const QFontMetricsF& metrics, int width)
+{
+    int month = 0;
+    bool allFit = true;
+    for (int m = 1; m <= 12; ++m) {
+        const QString name = locale.standaloneMonthName(m, QLocale::LongFormat);
+        if (name == fullName)
+            month = m;
+        // Fractional, as the base class lays the text out before it decides to elide.
+        allFit = allFit && metrics.horizontalAdvance(name) <= width;
+    }
+    if (allFit || month == 0)
+        return fullName;
+    return locale.standaloneMonthName(month, QLocale::ShortFormat);
 }
+} // namespace
 
 QYearMonthCalendarDelegate::QYearMonthCalendarDelegate(QYearMonthCalendarView* view, QObject* parent)
     : QItemDelegate(parent), m_view(view)
@@ -96,4 +117,19 @@ void QYearMonthCalendarDelegate::paintMonthOrYear(QPainter* painter, const QStyl
     // Covers the selection panel the table drew before asking us.
     painter->fillRect(option.rect, m_view->palette().brush(QPalette::Active, QPalette::Base));
     QItemDelegate::paint(painter, plain, index);
+}
+
+void QYearMonthCalendarDelegate::drawDisplay(QPainter* painter, const QStyleOptionViewItem& option,
+                                             const QRect& rect, const QString& text) const
+{
+    if (m_view->calendarType() != CalendarGrid::Months) {
+        QItemDelegate::drawDisplay(painter, option, rect, text);
+        return;
+    }
+    // The margins the base class keeps on both sides of the text.
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
+    const QString name =
+        fittingMonthName(text, m_view->locale(), QFontMetricsF(option.font), rect.width() - 2 * margin);
+    QItemDelegate::drawDisplay(painter, option, rect, name);
 }

@@ -15,6 +15,10 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+protected:
+    void drawDisplay(QPainter* painter, const QStyleOptionViewItem& option, const QRect& rect,
+                     const QString& text) const override;
+
 private:
     void paintDay(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     void paintMonthOrYear(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;

@@ -1,5 +1,7 @@
 #include "TreeNavigationDelegate.h"
 
+#include "ScaledPicture.h"
+
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -92,8 +94,9 @@ void TreeNavigationDelegate::paint(QPainter* painter, const QStyleOptionViewItem
 
     if (index.model()->rowCount(index) > 0) {
         // The arrows come from the resources of the application using the menu.
-        const QPixmap arrow(m_view->isExpanded(index) ? QStringLiteral(":/images/barup.png")
-                                                      : QStringLiteral(":/images/bardown.png"));
+        const QPixmap arrow = ScaledPicture::load(m_view->isExpanded(index) ? QStringLiteral(":/images/barup.png")
+                                                                            : QStringLiteral(":/images/bardown.png"),
+                                                  painter->device());
         if (!arrow.isNull())
             drawPixmapCentred(painter, rightColumn(option.rect), arrow);
     }

@@ -4,11 +4,74 @@
 #include "WidgetTestSupport.h"
 
 #include <QCalendarWidget>
+#include <QPaintEngine>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(Qt::DayOfWeek)
+
+namespace {
+// A paint device that keeps the texts painted on it, as painted (elided or not).
+class TextRecorder : public QPaintDevice
+{
+public:
+    explicit TextRecorder(const QSize& size) : m_size(size), m_engine(this) {}
+
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+    QStringList texts;
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+            return m_size.width();
+        case PdmHeight:
+            return m_size.height();
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return kDpi;
+        case PdmWidthMM:
+            return m_size.width() * 254 / (kDpi * 10);
+        case PdmHeightMM:
+            return m_size.height() * 254 / (kDpi * 10);
+        default:
+            return 0;
+        }
+    }
+
+private:
+    static constexpr int kDpi = 96;
+
+    class Engine : public QPaintEngine
+    {
+    public:
+        explicit Engine(TextRecorder* device) : m_device(device) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override { m_device->texts << item.text(); }
+        Type type() const override { return User; }
+
+    private:
+        TextRecorder* m_device;
+    };
+
+    QSize m_size;
+    mutable Engine m_engine;
+};
+} // namespace
 
 class TestCalendarGrid : public QObject
 {
@@ -235,6 +298,47 @@ private slots:
         view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         const QRect cell = view.visualRect(index);
         QCOMPARE(WidgetTestSupport::pixel(view, cell.topLeft() + QPoint(1, 1)), QColor(88, 187, 228));
+    }
+
+    // Long month names that do not fit a cell ("September" in English) were
+    // cut to "Septem…"; then the grid shows short names, all of them.
+    void monthNamesAreNeverCut_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<int>("cellWidth");
+        QTest::newRow("English, narrow cells") << QLocale(QLocale::English, QLocale::UnitedStates) << 60;
+        QTest::newRow("English, the styled calendar's cells") << QLocale(QLocale::English, QLocale::UnitedStates) << 76;
+        QTest::newRow("German, narrow cells") << QLocale(QLocale::German, QLocale::Germany) << 60;
+        QTest::newRow("English, wide cells") << QLocale(QLocale::English, QLocale::UnitedStates) << 140;
+        QTest::newRow("Chinese, narrow cells") << QLocale(QLocale::Chinese, QLocale::China) << 60;
+    }
+
+    void monthNamesAreNeverCut()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(int, cellWidth);
+        QYearMonthCalendarView view;
+        view.setLocale(locale);
+        view.initCalendarType(CalendarGrid::Months);
+        view.resize(cellWidth * 4, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        for (int column = 0; column < 4; ++column)
+            view.setColumnWidth(column, cellWidth);
+        TextRecorder painted(view.size());
+        view.render(&painted);
+        int full = 0;
+        int brief = 0;
+        for (int month = 1; month <= 12; ++month) {
+            full += painted.texts.contains(locale.standaloneMonthName(month, QLocale::LongFormat));
+            brief += painted.texts.contains(locale.standaloneMonthName(month, QLocale::ShortFormat));
+        }
+        QVERIFY2(full == 12 || brief == 12, qPrintable(painted.texts.join(QLatin1Char('|'))));
+        for (const QString& text : painted.texts)
+            QVERIFY2(!text.contains(QChar(0x2026)), qPrintable(text));
+        // Where the full name fits, it is the one shown.
+        if (cellWidth >= 140)
+            QVERIFY(painted.texts.contains(locale.standaloneMonthName(9, QLocale::LongFormat)));
     }
 
     void selectedMonthIsMarkedByTextOnly()

@@ -1,12 +1,15 @@
-// Links the shared library only, as the client does: the seven exported classes
+// Links the shared library only, as the client does: the exported classes
 // must be usable from outside, and a class of the program that happens to share
 // a name with one of the library's internal classes must not replace it.
 #include "QIconPushButton.h"
+#include "PromptTip.h"
 #include "QPictureButton.h"
 #include "QRangeDateTimeEditWithPopup.h"
 #include "QSimpleSliderNavigation.h"
 #include "QSwitchButton.h"
 #include "QTopSliderNavigation.h"
+#include "QTreeNavigation.h"
+#include "ui_range_form.h"
 
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
@@ -18,6 +21,7 @@
 #include <QPluginLoader>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QtTest>
 
 // The client has a class of this name too; this one counts its constructions
@@ -57,6 +61,23 @@ QCustomTableWidget::QCustomTableWidget(QWidget* parent) : QTableWidget(parent)
 
 QCustomTableWidget::~QCustomTableWidget() = default;
 
+// The client carries its own floating tip window of this name as well.
+static int g_programTips = 0;
+
+class QPromptWidget : public QWidget
+{
+public:
+    explicit QPromptWidget(QWidget* parent = nullptr);
+    ~QPromptWidget() override;
+};
+
+QPromptWidget::QPromptWidget(QWidget* parent) : QWidget(parent)
+{
+    ++g_programTips;
+}
+
+QPromptWidget::~QPromptWidget() = default;
+
 class TestExportedClasses : public QObject
 {
     Q_OBJECT
@@ -91,6 +112,51 @@ private slots:
         QCOMPARE(begin.time(), QTime(0, 0, 0));
         QVERIFY(qobject_cast<QRangeEditWithPopupBase*>(&range));
         QCOMPARE(range.metaObject()->className(), "QRangeDateTimeEditWithPopup");
+    }
+
+    void treeNavigationIsUsable()
+    {
+        QTreeNavigation menu;
+        QTreeWidgetItem* device = menu.addTopLevelItem(QStringLiteral("设备管理"));
+        QVERIFY(menu.addSubLevelItem(device, QStringLiteral("添加设备")));
+        QCOMPARE(menu.GetTreeWidget()->topLevelItemCount(), 1);
+        QCOMPARE(device->childCount(), 1);
+    }
+
+    void promptTipIsUsable()
+    {
+        QWidget anchor;
+        anchor.resize(400, 200);
+        anchor.show();
+        PromptTip::showText(PromptTip::Success, QStringLiteral("保存成功"), &anchor, QPoint(), 5000);
+        QWidget* tip = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String("qprompt_tip") && window->isVisible())
+                tip = window;
+        }
+        QVERIFY(tip);
+        auto* label = tip->findChild<QLabel*>(QStringLiteral("labelText"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("保存成功"));
+        QCOMPARE(g_programTips, 0); // the library's window, not the program's class of that name
+        PromptTip::showText(PromptTip::Success, QString(), &anchor, QPoint(), 0);
+        QTRY_VERIFY(QApplication::topLevelWidgets().indexOf(tip) < 0);
+
+        QPromptWidget own;
+        QCOMPARE(g_programTips, 1);
+    }
+
+    // Qt Designer names the range edit's include file after the date-only edit;
+    // code generated from such a form must compile and build the range edit.
+    void formIncludesRangeEditByDesignerHeader()
+    {
+        QWidget form;
+        Ui::RangeForm ui;
+        ui.setupUi(&form);
+        QDateTime begin;
+        QDateTime end;
+        ui.rangeDateTimeEdit->getDateTime(begin, end);
+        QCOMPARE(end.time(), QTime(23, 59, 59));
     }
 
     void programClassDoesNotReplaceLibraryClass()

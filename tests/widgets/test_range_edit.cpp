@@ -5,6 +5,7 @@
 #include "QStyledCalendarWidget.h"
 #include "QTimeLineEdit.h"
 
+#include <QApplication>
 #include <QDateTimeEdit>
 #include <QGuiApplication>
 #include <QListWidgetItem>
@@ -103,6 +104,43 @@ private slots:
         font.setPointSize(pointSize);
         edit.setFont(font);
         QCOMPARE(edit.sizeHint(), QSize(350, 32));
+    }
+
+    // The box is only a frame: a click on its margins, the dash or the empty
+    // space goes to the nearest field, and typing never lands in the frame.
+    void clickOnTheFrameFocusesNearestField_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<bool>("beginField");
+        QTest::newRow("left margin") << "left margin" << true;
+        QTest::newRow("just right of the begin field") << "after begin" << true;
+        QTest::newRow("space right of the end field") << "after end" << false;
+    }
+
+    void clickOnTheFrameFocusesNearestField()
+    {
+        QFETCH(QString, where);
+        QFETCH(bool, beginField);
+        Box box;
+        box.showAt(available().topLeft() + QPoint(20, 20));
+        QVERIFY(box.exposed);
+        QVERIFY(QTest::qWaitForWindowActive(&box.window));
+        const auto fields = box.edit->findChildren<QDateTimeEdit*>();
+        QCOMPARE(fields.size(), 2);
+        const auto rightEdge = [&](int i) { return fields[i]->geometry().right(); };
+        const int y = box.edit->height() / 2;
+        const QPoint at = where == QLatin1String("left margin") ? QPoint(3, y)
+                          : where == QLatin1String("after begin") ? QPoint(rightEdge(0) + 2, y)
+                                                                   : QPoint(rightEdge(1) + 3, y);
+        QTest::mouseClick(box.edit, Qt::LeftButton, {}, at);
+        QDateTimeEdit* expected = fields[beginField ? 0 : 1];
+        QTRY_VERIFY(expected->hasFocus());
+        QVERIFY(QApplication::focusWidget() != box.edit);
+        const QDateTime before = expected->dateTime();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
+        QCOMPARE(box.edit->text(), QString());
+        QCOMPARE(expected->dateTime(), before);
+        QCOMPARE(box.edit->focusPolicy(), Qt::NoFocus);
     }
 
     void popupOpensOnTheBoxPeriod()

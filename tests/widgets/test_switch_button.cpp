@@ -1,6 +1,7 @@
 #include "QSwitchButton.h"
 #include "WidgetTestSupport.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -146,6 +147,35 @@ private slots:
         QCOMPARE(whiteColumns(10, 26), 0);
         button.setShowText(false);
         QCOMPARE(whiteColumns(37, 53), 0);
+    }
+
+    // A settings form is filled in at the keyboard: Tab reaches the switch,
+    // Space toggles it, and the focused switch shows it has the focus.
+    void keyboardReachesAndTogglesSwitch()
+    {
+        QWidget form;
+        auto* before = new QLineEdit(&form);
+        auto* button = new QSwitchButton(&form);
+        button->setGeometry(0, 40, 64, 32);
+        form.resize(120, 80);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        before->setFocus();
+        QTRY_VERIFY(before->hasFocus());
+        const QImage unfocused = button->grab().toImage();
+        QTest::keyClick(before, Qt::Key_Tab);
+        QTRY_VERIFY(button->hasFocus());
+        QVERIFY(button->grab().toImage() != unfocused);
+
+        QSignalSpy changed(button, &QSwitchButton::stateChanged);
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(button->switchState(), QSwitchButton::off);
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(button->switchState(), QSwitchButton::on);
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(changed.at(0).at(0).toInt(), int(QSwitchButton::off));
+        QTest::keyClick(button, Qt::Key_A);
+        QCOMPARE(changed.count(), 2);
     }
 
     void colourPropertiesRoundTrip()

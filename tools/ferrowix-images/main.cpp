@@ -1,6 +1,7 @@
 // Draws every picture the widget library serves under ":/images/" with
 // QPainter, so that they can be remade and changed in code; the PNGs committed
-// under widgets/images/ are this program's output.
+// under widgets/images/ are this program's output, each also "@2x" for screens
+// with two pixels per point.
 #include "ClientPictures.h"
 #include "MainWindowPictures.h"
 
@@ -28,20 +29,36 @@ const char* const kStateSuffixes[] = {"", "_hover", "_pressed", "_disabled"};
 using Drawing = std::function<void(QPainter&, const QRectF&)>;
 using StateDrawing = std::function<void(QPainter&, const QColor&)>;
 
+// Screens with two pixels per point load "name@2x.png" instead of scaling
+// "name.png" up: the same drawing, made at twice the size.
+constexpr int kScales[] = {1, 2};
+
+QString scaledName(const QString& name, int scale)
+{
+    if (scale == 1)
+        return name;
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return name.left(dot) + QStringLiteral("@%1x").arg(scale) + name.mid(dot);
+}
+
 bool draw(const QDir& dir, const QString& name, const QSize& size, const Drawing& drawing)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    drawing(painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    painter.end();
-    const QString path = dir.filePath(name);
-    // Quality 0: the strongest compression, the smallest file.
-    if (image.save(path, "PNG", 0))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
+    for (const int scale : kScales) {
+        QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(scale, scale);
+        drawing(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        painter.end();
+        const QString path = dir.filePath(scaledName(name, scale));
+        // Quality 0: the strongest compression, the smallest file.
+        if (!image.save(path, "PNG", 0)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return false;
+        }
+    }
+    return true;
 }
 
 // One file per state, as separate state pictures are named: base, base_hover,

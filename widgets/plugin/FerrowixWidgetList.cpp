@@ -69,8 +69,8 @@ FERROWIX_PLUGIN(QDateTimeEditWithPopupPlugin, "QDateTimeEditWithPopup", "QDateTi
 FERROWIX_PLUGIN(QCustomTableWidgetPlugin, "QCustomTableWidget", "QCustomTableWidget", new QCustomTableWidget(parent))
 FERROWIX_PLUGIN(QRangeDateEditPlugin, "QRangeDateEditWithPopup", "QRangeDateEditWithPopup",
                 new QRangeDateEditWithPopup(parent))
-// Named after the header that declares the class, so that forms using it compile.
-FERROWIX_PLUGIN(QRangeDateTimeEditPlugin, "QRangeDateTimeEditWithPopup", "QRangeDateTimeEditWithPopup",
+// Shares the date-only edit's header, which declares both range edits.
+FERROWIX_PLUGIN(QRangeDateTimeEditPlugin, "QRangeDateTimeEditWithPopup", "QRangeDateEditWithPopup",
                 new QRangeDateTimeEditWithPopup(parent))
 FERROWIX_PLUGIN(QRangeCalendarWidgetPlugin, "QRangeCalendarWidget", "QRangeCalendarWidget",
                 (new QRangeCalendarWidget(parent, {},

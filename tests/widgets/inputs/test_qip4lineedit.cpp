@@ -14,6 +14,8 @@ private slots:
     void typing();
     void backspaceInEmptyOctetMovesBack();
     void arrowsMoveBetweenOctets();
+    void clickBetweenOctetsTypesIntoNearestOctet_data();
+    void clickBetweenOctetsTypesIntoNearestOctet();
 
 private:
     static QList<QLineEdit*> octets(QIP4LineEdit& edit) { return edit.findChildren<QLineEdit*>(); }
@@ -140,6 +142,41 @@ void TestQIP4LineEdit::arrowsMoveBetweenOctets()
     parts[3]->setCursorPosition(1);
     QTest::keyClick(parts[3], Qt::Key_Right);
     QCOMPARE(focusedOctet(edit), 3);
+}
+
+void TestQIP4LineEdit::clickBetweenOctetsTypesIntoNearestOctet_data()
+{
+    QTest::addColumn<int>("gapAfter"); // -1: the left margin
+    QTest::addColumn<int>("offset");   // from the end of that octet
+    QTest::addColumn<int>("octet");
+    QTest::addColumn<QString>("ip");
+
+    QTest::newRow("left margin") << -1 << 0 << 0 << "12...";
+    QTest::newRow("just after octet 1") << 0 << 2 << 0 << "12...";
+    QTest::newRow("just before octet 3") << 1 << 8 << 2 << "..12.";
+    QTest::newRow("just after octet 4") << 3 << 1 << 3 << "...12";
+}
+
+// The outer edit is a frame only: what is typed after a click anywhere on it
+// must land in an octet, never in the frame where nobody sees it.
+void TestQIP4LineEdit::clickBetweenOctetsTypesIntoNearestOctet()
+{
+    QFETCH(int, gapAfter);
+    QFETCH(int, offset);
+    QFETCH(int, octet);
+    QFETCH(QString, ip);
+
+    QIP4LineEdit edit;
+    edit.resize(200, 30);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowActive(&edit));
+    const int x = gapAfter < 0 ? 0 : octets(edit).at(gapAfter)->geometry().right() + offset;
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(x, edit.height() / 2));
+    QTRY_COMPARE(focusedOctet(edit), octet);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+    QCOMPARE(edit.getIpText(), ip);
+    QCOMPARE(edit.text(), QString());
+    QVERIFY(QApplication::focusWidget() != &edit);
 }
 
 QTEST_MAIN(TestQIP4LineEdit)

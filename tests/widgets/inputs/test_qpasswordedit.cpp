@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(QPassWordEdit::Level)
@@ -20,6 +21,9 @@ private slots:
     void clipboardShortcutsAreRefused_data();
     void clipboardShortcutsAreRefused();
     void hidesText();
+    void droppedTextIsRefused();
+    void barFollowsTextInAStyledWindow_data();
+    void barFollowsTextInAStyledWindow();
 
 private:
     static QColor segmentColour(QPassWordEdit& edit, int segment);
@@ -127,5 +131,59 @@ void TestQPassWordEdit::hidesText()
     QCOMPARE(edit.sizeHint().height(), edit.lineEdit()->sizeHint().height() + 13);
 }
 
+// Dropping is pasting by mouse: the field must refuse it as it refuses Ctrl+V.
+void TestQPassWordEdit::droppedTextIsRefused()
+{
+    QPassWordEdit edit;
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    QLineEdit* field = edit.lineEdit();
+    QVERIFY(!field->acceptDrops());
+    QMimeData dragged;
+    dragged.setText(QStringLiteral("Pa55word!"));
+    const QPoint at = field->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(field, &enter);
+    QVERIFY(!enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(field, &drop);
+    QCOMPARE(field->text(), QString());
+    QCOMPARE(edit.securityLevel(), QPassWordEdit::None);
+}
+
+// The bar kept the colours of the first rating when the text was given before
+// the window first showed, or typed in a window with a style sheet of its own.
+void TestQPassWordEdit::barFollowsTextInAStyledWindow_data()
+{
+    QTest::addColumn<bool>("typedWhenShown");
+    QTest::newRow("text given before the window shows") << false;
+    QTest::newRow("text typed in the shown window") << true;
+}
+
+void TestQPassWordEdit::barFollowsTextInAStyledWindow()
+{
+    QFETCH(bool, typedWhenShown);
+    QWidget window;
+    window.setStyleSheet(QStringLiteral("QWidget#window {background: rgb(240, 242, 245);}"));
+    window.setObjectName(QStringLiteral("window"));
+    auto* edit = new QPassWordEdit(&window);
+    edit->setGeometry(10, 10, 200, edit->sizeHint().height());
+    window.resize(220, 80);
+    if (!typedWhenShown)
+        edit->lineEdit()->setText(QStringLiteral("Abc123!x"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    if (typedWhenShown)
+        QTest::keyClicks(edit->lineEdit(), QStringLiteral("Abc123!x"));
+    QCOMPARE(edit->securityLevel(), QPassWordEdit::Secure);
+    const QImage shown = window.grab().toImage();
+    for (int segment = 1; segment <= 4; ++segment) {
+        auto* frame = edit->findChild<QFrame*>(QStringLiteral("frame_%1").arg(segment));
+        const QPoint centre = frame->mapTo(&window, frame->rect().center());
+        QCOMPARE(shown.pixelColor(centre), QColor(QStringLiteral("#7fe37f")));
+    }
+}
+
 QTEST_MAIN(TestQPassWordEdit)
 #include "test_qpasswordedit.moc"
+

@@ -32,7 +32,7 @@ const Entry kEntries[] = {
     {"QDateTimeEditWithPopupPlugin", "QDateTimeEditWithPopup", "QDateTimeEditWithPopup.h"},
     {"QCustomTableWidgetPlugin", "QCustomTableWidget", "QCustomTableWidget.h"},
     {"QRangeDateEditPlugin", "QRangeDateEditWithPopup", "QRangeDateEditWithPopup.h"},
-    {"QRangeDateTimeEditPlugin", "QRangeDateTimeEditWithPopup", "QRangeDateTimeEditWithPopup.h"},
+    {"QRangeDateTimeEditPlugin", "QRangeDateTimeEditWithPopup", "QRangeDateEditWithPopup.h"},
     {"QRangeCalendarWidgetPlugin", "QRangeCalendarWidget", "QRangeCalendarWidget.h"},
     {"QIP4LineEditPlugin", "QIP4LineEdit", "QIP4LineEdit.h"},
     {"QTreeNavigationPlugin", "QTreeNavigation", "QTreeNavigation.h"},
