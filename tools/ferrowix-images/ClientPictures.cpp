@@ -506,9 +506,32 @@ Paint logo()
     };
 }
 
+// Window buttons of the frameless main window's title bar.
+Paint windowButton(const QColor& colour, int kind)
+{
+    return [colour, kind](QPainter& p, const QRectF& r) {
+        p.setPen(roundPen(colour, 1.6));
+        p.setBrush(Qt::NoBrush);
+        const QRectF box = r.adjusted(7, 7, -7, -7);
+        if (kind == 0) {
+            p.drawLine(QPointF(box.left(), box.center().y()), QPointF(box.right(), box.center().y()));
+        } else if (kind == 1) {
+            p.drawRect(box);
+        } else {
+            p.drawRect(box.adjusted(0, 3, -3, 0));
+            p.drawPolyline(QPolygonF(QVector<QPointF>{box.topLeft() + QPointF(3, 3), box.topLeft() + QPointF(3, 0),
+                                                      box.topRight(), box.bottomRight() - QPointF(0, 3),
+                                                      box.bottomRight() - QPointF(3, 3)}));
+        }
+    };
+}
+
 void drawButtons(Painter& out)
 {
     out.drawStates(QStringLiteral("close"), {24, 24}, [](const QColor& c) { return cross(c, 7); });
+    out.drawStates(QStringLiteral("title/min"), {24, 24}, [](const QColor& c) { return windowButton(c, 0); });
+    out.drawStates(QStringLiteral("title/max"), {24, 24}, [](const QColor& c) { return windowButton(c, 1); });
+    out.drawStates(QStringLiteral("title/restore"), {24, 24}, [](const QColor& c) { return windowButton(c, 2); });
     out.drawStates(QStringLiteral("preview/button/set"), {24, 24}, gear);
     out.drawStates(QStringLiteral("preview/button/quickConfig"), {24, 24}, lightning);
     out.drawStates(QStringLiteral("preview/button/addDevice"), {24, 24}, plus);

@@ -64,29 +64,11 @@ void palette(QPainter& p, const QRectF& r, const QColor& c)
     p.fillRect(QRectF(box.left() + 3, box.top() + 3, box.width() / 2 - 3, box.height() / 2 - 3), c);
 }
 
-// The window buttons of the title bar; the style sheet picks them, and the
-// maximise button shows "restore" while the window is maximised.
+// The main window's close button: white, for the dark title bar.
 bool drawWindowButtons(const QDir& dir)
 {
     using Paint24 = std::function<void(QPainter&, const QRectF&)>;
     const std::pair<const char*, Paint24> buttons[] = {
-        {"min.png",
-         [](QPainter& p, const QRectF& r) {
-             p.setPen(pen(kWhite, 1.6));
-             p.drawLine(QPointF(7, r.center().y() + 3), QPointF(r.right() - 7, r.center().y() + 3));
-         }},
-        {"max.png",
-         [](QPainter& p, const QRectF& r) {
-             p.setPen(pen(kWhite, 1.6));
-             p.drawRect(r.adjusted(7, 7, -7, -7));
-         }},
-        {"restore.png",
-         [](QPainter& p, const QRectF& r) {
-             p.setPen(pen(kWhite, 1.6));
-             p.drawRect(r.adjusted(6, 9, -9, -6));
-             p.drawPolyline(QPolygonF({QPointF(9, 8), QPointF(9, 6), QPointF(r.right() - 6, 6),
-                                       QPointF(r.right() - 6, r.bottom() - 9), QPointF(r.right() - 8, r.bottom() - 9)}));
-         }},
         {"close.png",
          [](QPainter& p, const QRectF& r) {
              p.setPen(pen(kWhite, 1.6));
