@@ -21,6 +21,7 @@
 #include <QTextCodec>
 #include <QTextToSpeech>
 
+#include <algorithm>
 #include <sstream>
 #include <thread>
 
@@ -126,7 +127,7 @@ bool Corvane::SaveToFile(const char* buf, int len, const char* path)
         return false;
     }
     const QString filePath = QString::fromUtf8(path);
-    QDir(filePath).mkpath(QStringLiteral(".."));
+    QDir().mkpath(QFileInfo(filePath).absolutePath());
     QFile file(filePath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         Log()->error("{}, open {} failed: {}", "Corvane::SaveToFile", filePath, file.errorString());
@@ -289,7 +290,7 @@ void Corvane::RecvAlarmTpsSlot(const TSR_ALARMER* pAlarmer, const TSR_TPS_ALARM*
 
     TrafficParam param;
     param.startTime = FormatPackedTime(pStuAlarmTps->dwStartTime, QStringLiteral("%1%2%3%4%5%6"));
-    param.endTime = FormatPackedTime(pStuAlarmTps->dwEndTime, QStringLiteral("%1%2%3%4%5%6"));
+    param.endTime = FormatPackedTime(pStuAlarmTps->dwStopTime, QStringLiteral("%1%2%3%4%5%6"));
     param.deviceIp = TextOf(pAlarmer->sDeviceIP);
     param.channelIp = TextOf(pStuAlarmTps->struDevInfo.sIpV4);
     param.channelNo = pStuAlarmTps->struDevInfo.byChannel;

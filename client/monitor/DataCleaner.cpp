@@ -140,8 +140,9 @@ qint64 DataCleaner::RemovePictures(const QString& dir, int& count, qint64 stopAt
         // Exactly "jpeg": the alarm pictures; never clips, recordings or other files.
         if (file.suffix() != kPictureSuffix)
             continue;
+        const qint64 size = file.size();  // before the file is gone
         if (QFile::remove(file.filePath())) {
-            removed += file.size();
+            removed += size;
             ++count;
         }
     }

@@ -19,7 +19,11 @@
 #include "monitor/IncidentItem.h"
 #include "monitor/IncidentPromptsDialog.h"
 
+#include <QApplication>
 #include <QDirIterator>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSqlRecord>
 #include <QLabel>
 #include <QPropertyAnimation>
 #include <QSqlDatabase>
@@ -28,6 +32,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -376,7 +381,7 @@ void AlarmRoadTest::hostileRecordsAreDroppedAndNothingLandsOutside()
         SendFromListenerThread(alarmer, record, &DeviceManager::AlarmTfsResultSig);
     } else {
         TSR_TPS_ALARM record{};
-        record.dwStartTime = record.dwEndTime = PackedNow();
+        record.dwStartTime = record.dwStopTime = PackedNow();
         Put(record.struDevInfo.sIpV4, channelIp.toLatin1().constData());
         record.nLaneNum = static_cast<int32_t>(count);
         SendFromListenerThread(alarmer, record, &DeviceManager::AlarmTpsSig);
@@ -447,10 +452,14 @@ void AlarmRoadTest::promptRestartsItsFadeAndOpensDetailsOnLeftDoubleClick()
     auto* prompt = window->findChild<IncidentPromptsDialog*>();
     QTRY_VERIFY(prompt->isVisible());
     QTRY_VERIFY(prompt->FadeAnimation()->currentTime() > 300);
+    // The next incident stops the fade and starts it from the beginning.
+    qRegisterMetaType<QAbstractAnimation::State>();
+    QSignalSpy fadeStates(prompt->FadeAnimation(), &QAbstractAnimation::stateChanged);
     QCOMPARE(Control("fire " + devices.at(0).address + " incident"), QStringLiteral("ok"));
-    QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), 2, 20000);
-    QTRY_VERIFY(prompt->FadeAnimation()->currentTime() < 300);
-    QCOMPARE(prompt->FadeAnimation()->state(), QAbstractAnimation::Running);
+    QTRY_COMPARE_WITH_TIMEOUT(fadeStates.count(), 2, 20000);
+    QCOMPARE(fadeStates.at(0).at(0).value<QAbstractAnimation::State>(), QAbstractAnimation::Stopped);
+    QCOMPARE(fadeStates.at(1).at(0).value<QAbstractAnimation::State>(), QAbstractAnimation::Running);
+    QVERIFY(prompt->FadeAnimation()->currentTime() < IncidentPromptsDialog::kFadeMs / 2);
 
     // The right button does nothing.
     QTest::mouseDClick(prompt, Qt::RightButton, {}, QPoint(100, 100));
@@ -494,13 +503,18 @@ void AlarmRoadTest::screenshots()
     const QString picture = Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo")).at(0).at(0);
     for (const auto language : {LanguageManage::Chinese, LanguageManage::English}) {
         LanguageManage::GetInstance()->SwitchLanguage(language);
-        QTest::qWait(50);
-        const QString suffix = language == LanguageManage::Chinese ? QStringLiteral("zh") : QStringLiteral("en");
-        QVERIFY(window->Form().listViewIncident->grab().save(dir + QStringLiteral("/incident_list_%1.png").arg(suffix)));
+        // Rows keep the language they were made in: a fresh one on top.
+        const int before = IncidentRows();
+        QCOMPARE(Control("fire " + devices.at(0).address + " incident"), QStringLiteral("ok"));
+        QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), before + 1, 20000);
         emit window->signalReTranslateUI();
-        prompt->FadeAnimation()->pause();
+        prompt->SetInfo(QString(), window->IncidentNames().value(4), prompt->timeText, prompt->deviceIp,
+                        prompt->channelIp, prompt->laneNo);
         prompt->setWindowOpacity(1.0);
         prompt->show();
+        QTest::qWait(100);  // the layouts settle after the new texts
+        const QString suffix = language == LanguageManage::Chinese ? QStringLiteral("zh") : QStringLiteral("en");
+        QVERIFY(window->Form().listViewIncident->grab().save(dir + QStringLiteral("/incident_list_%1.png").arg(suffix)));
         QVERIFY(prompt->grab().save(dir + QStringLiteral("/incident_prompt_%1.png").arg(suffix)));
         IncidentDetailInfoDialog details;
         details.SetInfo(QString(), window->IncidentNames().value(4), QStringLiteral("2024_05_01 13:45:02"),
