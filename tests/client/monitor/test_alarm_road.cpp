@@ -30,6 +30,7 @@
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTextToSpeech>
 #include <QTimer>
 
 #include <atomic>
@@ -128,6 +129,7 @@ private slots:
     void incidentsOfOneSecondKeepTheirOwnPictures();
     void unwritablePictureStillStoresTheRow();
     void promptRestartsItsFadeAndOpensDetailsOnLeftDoubleClick();
+    void spokenIncidentsUseAnEngineOnTheGuiThread();
     void detailDialogShowsTextsWithoutPicture();
     void screenshots();
 
@@ -480,6 +482,24 @@ void AlarmRoadTest::promptRestartsItsFadeAndOpensDetailsOnLeftDoubleClick()
     QTest::mouseDClick(prompt, Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(detailsSeen);
     QVERIFY(!prompt->isVisible());
+}
+
+void AlarmRoadTest::spokenIncidentsUseAnEngineOnTheGuiThread()
+{
+    SetSetting(QStringLiteral("Param/SpeakText"), 0);
+    QCOMPARE(Control("fire " + devices.at(0).address + " incident 2"), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(window->Form().listViewIncident->model()->rowCount(), 2, 20000);
+    const QStringList engines = QTextToSpeech::availableEngines();
+    if (!engines.contains(QStringLiteral("speechd")) && !engines.contains(QStringLiteral("flite"))) {
+        // Without an engine the incidents are shown and stored all the same.
+        QVERIFY(!window->findChild<QTextToSpeech*>());
+        QCOMPARE(IncidentRows(), 2);
+        return;
+    }
+    // One engine for the window's life, made and driven on the GUI thread.
+    QTRY_COMPARE(window->findChildren<QTextToSpeech*>().size(), 1);
+    QCOMPARE(window->findChild<QTextToSpeech*>()->thread(), qApp->thread());
+    QCOMPARE(IncidentRows(), 2);
 }
 
 void AlarmRoadTest::detailDialogShowsTextsWithoutPicture()
