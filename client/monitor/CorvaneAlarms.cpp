@@ -86,6 +86,18 @@ QString FreePicturePath(const QString& path)
     }
 }
 
+// speech-dispatcher spawned by the client itself, where no session runs one
+// with a sound device, never answers; its engine then blocks the GUI thread
+// when it closes. Only a dispatcher that already listens is used.
+bool SpeechDispatcherRuns()
+{
+    const QString address = qEnvironmentVariable("SPEECHD_ADDRESS");
+    if (address.startsWith(QLatin1String("unix_socket:")))
+        return QFileInfo::exists(address.mid(int(qstrlen("unix_socket:"))));
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/speech-dispatcher/speechd.sock"));
+}
+
 const quint32 kHandledViolations[] = {1039, 1301, 13451, 12301, 13453, 12303, 1018, 1044};
 
 } // namespace
@@ -388,11 +400,10 @@ void Corvane::SpeechIncident(const QString& text)
         // speech-dispatcher speaks Mandarin through espeak-ng; flite only English.
         const QStringList engines = QTextToSpeech::availableEngines();
         QString engine;
-        for (const QString& wanted : {QStringLiteral("speechd"), QStringLiteral("flite")})
-            if (engines.contains(wanted)) {
-                engine = wanted;
-                break;
-            }
+        if (engines.contains(QStringLiteral("speechd")) && SpeechDispatcherRuns())
+            engine = QStringLiteral("speechd");
+        else if (engines.contains(QStringLiteral("flite")))
+            engine = QStringLiteral("flite");
         if (engine.isEmpty()) {
             bSpeechUnavailable = true;
             Log()->info("{}, no speech engine, incidents are not spoken", method);
