@@ -577,6 +577,123 @@
 </context>
 <context>
     <name>IncidentItem</name>
+    <name>SearchFrame</name>
+    <message>
+        <source>事件查询</source>
+        <translation>事件查询</translation>
+    </message>
+    <message>
+        <source>起止时间 </source>
+        <translation>起止时间 </translation>
+    </message>
+    <message>
+        <source>设备IP </source>
+        <translation>设备IP </translation>
+    </message>
+    <message>
+        <source>通道IP </source>
+        <translation>通道IP </translation>
+    </message>
+    <message>
+        <source>通道号  </source>
+        <translation>通道号  </translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>车道号 </source>
+        <translation>车道号 </translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>查询</translation>
+    </message>
+    <message>
+        <source>事件类型：</source>
+        <translation>事件类型：</translation>
+    </message>
+    <message>
+        <source>拥堵</source>
+        <translation>拥堵</translation>
+    </message>
+    <message>
+        <source>火灾</source>
+        <translation>火灾</translation>
+    </message>
+    <message>
+        <source>掉头</source>
+        <translation>掉头</translation>
+    </message>
+    <message>
+        <source>机占非</source>
+        <translation>机占非</translation>
+    </message>
+    <message>
+        <source>事故</source>
+        <translation>事故</translation>
+    </message>
+    <message>
+        <source>违停</source>
+        <translation>违停</translation>
+    </message>
+    <message>
+        <source>加塞</source>
+        <translation>加塞</translation>
+    </message>
+    <message>
+        <source>变道</source>
+        <translation>变道</translation>
+    </message>
+    <message>
+        <source>烟雾</source>
+        <translation>烟雾</translation>
+    </message>
+    <message>
+        <source>施工</source>
+        <translation>施工</translation>
+    </message>
+    <message>
+        <source>逆行</source>
+        <translation>逆行</translation>
+    </message>
+    <message>
+        <source>能见度</source>
+        <translation>能见度</translation>
+    </message>
+    <message>
+        <source>路障</source>
+        <translation>路障</translation>
+    </message>
+    <message>
+        <source>行人</source>
+        <translation>行人</translation>
+    </message>
+    <message>
+        <source>压线</source>
+        <translation>压线</translation>
+    </message>
+    <message>
+        <source>抛撒物</source>
+        <translation>抛撒物</translation>
+    </message>
+    <message>
+        <source>低速行驶</source>
+        <translation>低速行驶</translation>
+    </message>
+    <message>
+        <source>不限</source>
+        <translation>不限</translation>
+    </message>
+    <message>
+        <source>重置</source>
+        <translation>重置</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>序号</translation>
+    </message>
     <message>
         <source>时间</source>
         <translation>时间</translation>
@@ -584,6 +701,12 @@
     <message>
         <source>设备</source>
         <translation>设备</translation>
+        <source>事件类型</source>
+        <translation>事件类型</translation>
+    </message>
+    <message>
+        <source>设备IP</source>
+        <translation>设备IP</translation>
     </message>
     <message>
         <source>通道</source>
@@ -646,6 +769,219 @@
     <message>
         <source>车道号：</source>
         <translation>车道号：</translation>
+        <source>无事件图片</source>
+        <translation>无事件图片</translation>
+    </message>
+    <message>
+        <source>无事件录像</source>
+        <translation>无事件录像</translation>
+    </message>
+    <message>
+        <source>取证查询</source>
+        <translation>取证查询</translation>
+    </message>
+    <message>
+        <source>起止时间   </source>
+        <translation>起止时间   </translation>
+    </message>
+    <message>
+        <source>设备IP  </source>
+        <translation>设备IP  </translation>
+    </message>
+    <message>
+        <source>通道  </source>
+        <translation>通道  </translation>
+    </message>
+    <message>
+        <source>车道号  </source>
+        <translation>车道号  </translation>
+    </message>
+    <message>
+        <source>车牌号  </source>
+        <translation>车牌号  </translation>
+    </message>
+    <message>
+        <source>取证类型：</source>
+        <translation>取证类型：</translation>
+    </message>
+    <message>
+        <source>取证类型</source>
+        <translation>取证类型</translation>
+    </message>
+    <message>
+        <source>车牌号码</source>
+        <translation>车牌号码</translation>
+    </message>
+    <message>
+        <source>是否有取证图</source>
+        <translation>是否有取证图</translation>
+    </message>
+    <message>
+        <source> 取证类型</source>
+        <translation> 取证类型</translation>
+    </message>
+    <message>
+        <source>无取证图</source>
+        <translation>无取证图</translation>
+    </message>
+    <message>
+        <source>无取证录像</source>
+        <translation>无取证录像</translation>
+    </message>
+    <message>
+        <source>交通流量查询</source>
+        <translation>交通流量查询</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>结束时间</translation>
+    </message>
+    <message>
+        <source>车道流量（辆/分）</source>
+        <translation>车道流量（辆/分）</translation>
+    </message>
+    <message>
+        <source>小型车流量</source>
+        <translation>小型车流量</translation>
+    </message>
+    <message>
+        <source>中型车流量</source>
+        <translation>中型车流量</translation>
+    </message>
+    <message>
+        <source>大型车流量</source>
+        <translation>大型车流量</translation>
+    </message>
+    <message>
+        <source>车道速度（Km/h）</source>
+        <translation>车道速度（Km/h）</translation>
+    </message>
+    <message>
+        <source>车头间距（m）</source>
+        <translation>车头间距（m）</translation>
+    </message>
+    <message>
+        <source>车头时距（m）</source>
+        <translation>车头时距（m）</translation>
+    </message>
+    <message>
+        <source>时间占有率</source>
+        <translation>时间占有率</translation>
+    </message>
+    <message>
+        <source>空间占有率</source>
+        <translation>空间占有率</translation>
+    </message>
+    <message>
+        <source>通行状态</source>
+        <translation>通行状态</translation>
+    </message>
+    <message>
+        <source>数据查询中，请稍后...</source>
+        <translation>数据查询中，请稍后...</translation>
+    </message>
+    <message>
+        <source>车道号只能是1到3位数字，请重新输入</source>
+        <translation>车道号只能是1到3位数字，请重新输入</translation>
+    </message>
+    <message>
+        <source>在查询条件内，无数据！</source>
+        <translation>在查询条件内，无数据！</translation>
+    </message>
+    <message>
+        <source>Search failed!</source>
+        <translation>Search failed!</translation>
+    </message>
+    <message>
+        <source>无车牌</source>
+        <translation>无车牌</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>序号：</source>
+        <translation>序号：</translation>
+    </message>
+    <message>
+        <source>最近三天</source>
+        <translation>最近三天</translation>
+    </message>
+    <message>
+        <source>最近一周</source>
+        <translation>最近一周</translation>
+    </message>
+    <message>
+        <source>最近两周</source>
+        <translation>最近两周</translation>
+    </message>
+    <message>
+        <source>最近三周</source>
+        <translation>最近三周</translation>
+    </message>
+    <message>
+        <source>最近一月</source>
+        <translation>最近一月</translation>
+    </message>
+    <message>
+        <source>最近两月</source>
+        <translation>最近两月</translation>
+    </message>
+    <message>
+        <source>最近三月</source>
+        <translation>最近三月</translation>
+    </message>
+</context>
+<context>
+    <name>SearchPageManage</name>
+    <message>
+        <source>共</source>
+        <translation>共</translation>
+    </message>
+    <message>
+        <source>条</source>
+        <translation>条</translation>
+    </message>
+    <message>
+        <source>每页显示</source>
+        <translation>每页显示</translation>
+    </message>
+    <message>
+        <source>首页</source>
+        <translation>首页</translation>
+    </message>
+    <message>
+        <source>上一页</source>
+        <translation>上一页</translation>
+    </message>
+    <message>
+        <source>下一页</source>
+        <translation>下一页</translation>
+    </message>
+    <message>
+        <source>尾页</source>
+        <translation>尾页</translation>
+    </message>
+    <message>
+        <source>/</source>
+        <translation>/</translation>
+    </message>
+    <message>
+        <source>页</source>
+        <translation>页</translation>
     </message>
 </context>
 </TS>
