@@ -390,15 +390,22 @@ void AlarmRoadTest::hostileRecordsAreDroppedAndNothingLandsOutside()
         record.nLaneNum = static_cast<int32_t>(count);
         SendFromListenerThread(alarmer, record, &DeviceManager::AlarmTpsSig);
     }
-    QCOMPARE(IncidentRows(), 0);
-    QCOMPARE(RowCount(folder->DatabasePath(), QStringLiteral("ForensicsInfo")), 0);
-    QCOMPARE(RowCount(folder->DatabasePath(), QStringLiteral("TrafficParamInfo")), 0);
+    // Only what the simulator sent may be stored (a late alarm of the previous
+    // case can arrive here): nothing of the hostile record.
+    const QString simulated = QString::fromStdString(devices.at(0).address);
+    for (const char* table : {"incidentInfo", "ForensicsInfo", "TrafficParamInfo"})
+        QVERIFY2(Rows(folder->DatabasePath(), QStringLiteral("select deviceIp from %1 where deviceIp <> '%2'")
+                                                  .arg(QLatin1String(table), simulated))
+                     .isEmpty(),
+                 table);
     QVERIFY(FilesBelow(folder->Path(), QStringLiteral("*evil*")).isEmpty());
-    QVERIFY(FilesBelow(folder->Path(), QStringLiteral("*.jpeg")).isEmpty());
+    for (const QString& file : FilesBelow(folder->Path(), QStringLiteral("*.jpeg")))
+        QVERIFY2(file.contains(simulated + QLatin1Char('_')), qPrintable(file));
+    const int before = IncidentRows();
 
     // The road is still open for the next alarm.
     QCOMPARE(Control("fire " + devices.at(0).address + " incident"), QStringLiteral("ok"));
-    QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), 1, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(IncidentRows() > before, 20000);
 }
 
 void AlarmRoadTest::changedDataPathTakesEffectAtTheNextAlarm()
@@ -406,8 +413,9 @@ void AlarmRoadTest::changedDataPathTakesEffectAtTheNextAlarm()
     const QString moved = folder->Path() + QStringLiteral("/moved");
     SetSetting(QStringLiteral("Param/SaveDataPath"), moved);
     QCOMPARE(Control("fire " + devices.at(0).address + " incident"), QStringLiteral("ok"));
-    QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), 1, 20000);
-    QCOMPARE(FilesBelow(moved, QStringLiteral("*.jpeg")).size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(IncidentRows() >= 1, 20000);
+    // Every stored picture went to the new path (a late alarm of the previous case included).
+    QTRY_COMPARE(FilesBelow(moved, QStringLiteral("*.jpeg")).size(), IncidentRows());
     QVERIFY(FilesBelow(DataPath(), QStringLiteral("*.jpeg")).isEmpty());
 }
 
