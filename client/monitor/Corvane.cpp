@@ -6,6 +6,8 @@
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/ConfigDialog.h"
+#include "dialogs/QuickSetDialog.h"
 #include "dialogs/QPromptWidget.h"
 #include "dialogs/QSreachBox.h"
 
@@ -589,14 +591,25 @@ void Corvane::on_qIconPtnAbout_clicked()
 
 void Corvane::on_qIconPtnSet_clicked()
 {
-    Log()->info("{}, the configuration dialog is not built yet", "Corvane::on_qIconPtnSet_clicked");
+    // Built once and kept: later clicks show the same dialog again.
+    if (!pConfigDialog) {
+        pConfigDialog = new ConfigDialog(this);
+        connect(pConfigDialog, &ConfigDialog::SigOpenIllegalRecord, this, &Corvane::OpenIllegalRecordSlot);
+        connect(pLanguageManage, &LanguageManage::languageChangeSig, pConfigDialog, &ConfigDialog::reTranslateUI);
+        connect(pConfigDialog, &ConfigDialog::SigStreamTypeChange, this, [this](int streamType) {
+            if (streamType == 0)
+                ShowSplitScreenSLot(QStringLiteral("4分屏"));
+        });
+    }
+    pConfigDialog->exec();
     if (ImplementInstance::GetInstance())
         ReadClipSettings();
 }
 
 void Corvane::on_qIconPBQuickSet_clicked()
 {
-    Log()->info("{}, the quick-set dialog is not built yet", "Corvane::on_qIconPBQuickSet_clicked");
+    QuickSetDialog quickSet;
+    quickSet.exec();
 }
 
 void Corvane::on_pBtnVlc_clicked()

@@ -270,6 +270,272 @@
     </message>
 </context>
 <context>
+    <name>ConfigDialog</name>
+    <message>
+        <source>配置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>开机自启动</source>
+        <translation>Start at login</translation>
+    </message>
+    <message>
+        <source>开启语音播报</source>
+        <translation>Speak incidents</translation>
+    </message>
+    <message>
+        <source>截取短录像</source>
+        <translation>Incident clips</translation>
+    </message>
+    <message>
+        <source> （1-50s）</source>
+        <translation> (1-50 s)</translation>
+    </message>
+    <message>
+        <source>全天录像</source>
+        <translation>All-day recording</translation>
+    </message>
+    <message>
+        <source>数据存储</source>
+        <translation>Data folder</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>码流类型</source>
+        <translation>Stream type</translation>
+    </message>
+    <message>
+        <source>主码流</source>
+        <translation>Main stream</translation>
+    </message>
+    <message>
+        <source>子码流</source>
+        <translation>Sub stream</translation>
+    </message>
+    <message>
+        <source>（主码流最多支持4分屏预览）</source>
+        <translation>(main stream: at most 4 panes)</translation>
+    </message>
+    <message>
+        <source>显示事件</source>
+        <translation>Incidents shown</translation>
+    </message>
+    <message>
+        <source>选择保存路径</source>
+        <translation>Choose the data folder</translation>
+    </message>
+    <message>
+        <source>保存路径不能为空</source>
+        <translation>The data folder must not be empty</translation>
+    </message>
+    <message>
+        <source>截取短录像时间不能为空</source>
+        <translation>Enter the clip length</translation>
+    </message>
+    <message>
+        <source>截取短录像时间须为1-50秒</source>
+        <translation>The clip length must be 1 to 50 seconds</translation>
+    </message>
+    <message>
+        <source>数据存储路径须为绝对路径</source>
+        <translation>The data folder must be an absolute path</translation>
+    </message>
+    <message>
+        <source>数据存储路径无法创建或不可写</source>
+        <translation>The data folder cannot be created or written to</translation>
+    </message>
+    <message>
+        <source>开机自启动设置失败</source>
+        <translation>Starting with the system could not be changed</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>行人</source>
+        <translation>Pedestrian</translation>
+    </message>
+    <message>
+        <source>拥堵</source>
+        <translation>Congestion</translation>
+    </message>
+    <message>
+        <source>烟雾</source>
+        <translation>Smoke</translation>
+    </message>
+    <message>
+        <source>违停</source>
+        <translation>Illegal parking</translation>
+    </message>
+    <message>
+        <source>压线</source>
+        <translation>Line pressing</translation>
+    </message>
+    <message>
+        <source>逆行</source>
+        <translation>Wrong way</translation>
+    </message>
+    <message>
+        <source>抛撒物</source>
+        <translation>Dropped objects</translation>
+    </message>
+    <message>
+        <source>能见度</source>
+        <translation>Low visibility</translation>
+    </message>
+    <message>
+        <source>施工</source>
+        <translation>Construction</translation>
+    </message>
+    <message>
+        <source>变道</source>
+        <translation>Lane change</translation>
+    </message>
+    <message>
+        <source>掉头</source>
+        <translation>U-turn</translation>
+    </message>
+    <message>
+        <source>加塞</source>
+        <translation>Queue jumping</translation>
+    </message>
+    <message>
+        <source>路障</source>
+        <translation>Road block</translation>
+    </message>
+    <message>
+        <source>事故</source>
+        <translation>Accident</translation>
+    </message>
+    <message>
+        <source>机占非</source>
+        <translation>Non-motor lane</translation>
+    </message>
+    <message>
+        <source>火灾</source>
+        <translation>Fire</translation>
+    </message>
+    <message>
+        <source>低速行驶</source>
+        <translation>Low speed</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存配置参数成功</source>
+        <translation>Settings saved</translation>
+    </message>
+    <message>
+        <source>保存配置参数失败</source>
+        <translation>The settings could not be saved</translation>
+    </message>
+</context>
+<context>
+    <name>QuickSetDialog</name>
+    <message>
+        <source>配置显示事件</source>
+        <translation>Incidents shown</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>行人</source>
+        <translation>Pedestrian</translation>
+    </message>
+    <message>
+        <source>拥堵</source>
+        <translation>Congestion</translation>
+    </message>
+    <message>
+        <source>烟雾</source>
+        <translation>Smoke</translation>
+    </message>
+    <message>
+        <source>违停</source>
+        <translation>Illegal parking</translation>
+    </message>
+    <message>
+        <source>压线</source>
+        <translation>Line pressing</translation>
+    </message>
+    <message>
+        <source>逆行</source>
+        <translation>Wrong way</translation>
+    </message>
+    <message>
+        <source>抛撒物</source>
+        <translation>Dropped objects</translation>
+    </message>
+    <message>
+        <source>能见度</source>
+        <translation>Low visibility</translation>
+    </message>
+    <message>
+        <source>施工</source>
+        <translation>Construction</translation>
+    </message>
+    <message>
+        <source>变道</source>
+        <translation>Lane change</translation>
+    </message>
+    <message>
+        <source>掉头</source>
+        <translation>U-turn</translation>
+    </message>
+    <message>
+        <source>加塞</source>
+        <translation>Queue jumping</translation>
+    </message>
+    <message>
+        <source>路障</source>
+        <translation>Road block</translation>
+    </message>
+    <message>
+        <source>事故</source>
+        <translation>Accident</translation>
+    </message>
+    <message>
+        <source>机占非</source>
+        <translation>Non-motor lane</translation>
+    </message>
+    <message>
+        <source>火灾</source>
+        <translation>Fire</translation>
+    </message>
+    <message>
+        <source>低速行驶</source>
+        <translation>Low speed</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存配置参数成功</source>
+        <translation>Settings saved</translation>
+    </message>
+    <message>
+        <source>保存配置参数失败</source>
+        <translation>The settings could not be saved</translation>
+    </message>
+</context>
+<context>
     <name>MessageInfoDlg</name>
     <message>
         <source>提示</source>

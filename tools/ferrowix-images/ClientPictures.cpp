@@ -643,6 +643,16 @@ void drawIncidentTypes(Painter& out)
 
 } // namespace
 
+// The open arrow of the settings dialog's drop-down list.
+Paint chevronDown(const QColor& colour)
+{
+    return [=](QPainter& p, const QRectF& r) {
+        p.setPen(roundPen(colour, 1.6));
+        const QPointF c = r.center();
+        p.drawPolyline(QPolygonF({QPointF(c.x() - 4, c.y() - 2), QPointF(c.x(), c.y() + 2), QPointF(c.x() + 4, c.y() - 2)}));
+    };
+}
+
 bool drawClientPictures(const QDir& imagesDir)
 {
     Painter out(imagesDir);
@@ -664,5 +674,6 @@ bool drawClientPictures(const QDir& imagesDir)
     out.draw(QStringLiteral("default/noTableData.png"), {300, 240}, emptyTable());
     out.save(QStringLiteral("mainLogo.ico"), out.render({32, 32}, logo()), "ICO");
     out.draw(QStringLiteral("mainLogo.png"), {24, 24}, logo());
+    out.draw(QStringLiteral("settings/comboArrow.png"), {12, 12}, chevronDown(kIdle));
     return out.ok();
 }

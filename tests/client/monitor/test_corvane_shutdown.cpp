@@ -32,6 +32,8 @@ int RunClosingClient(int argc, char** argv)
         options.onWindowBuilt = [waitForPass](Corvane& window) {
             QObject::connect(&window, &Corvane::DealIncidentTableSig, &window, [] { ++alarms; },
                              Qt::DirectConnection);
+            // Other tests share the X server; stay below their windows.
+            QTimer::singleShot(0, &window, [&window] { window.lower(); });
             auto* poll = new QTimer(&window);
             QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, waitForPass] {
                 const bool passUnderWay = window.RunningWorkers() >= 2;  // cleaning worker + login pass

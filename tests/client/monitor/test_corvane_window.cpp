@@ -121,6 +121,9 @@ void CorvaneWindowTest::init()
     window->move(40, 40);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // Other tests share the X server: a large window kept on top would cover
+    // theirs and stop their painting. Everything here works obscured.
+    window->lower();
 }
 
 void CorvaneWindowTest::cleanup()
