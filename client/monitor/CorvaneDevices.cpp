@@ -16,6 +16,7 @@
 #include "TreeViewDelegate.h"
 
 #include "core/ImplementInstance.h"
+#include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "dialogs/AddDeviceDlg.h"
 #include "dialogs/QPromptWidget.h"

@@ -7,6 +7,8 @@
 #include "dialogs/QPromptWidget.h"
 
 #include <QDir>
+
+#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,7 +41,12 @@ void Type(QLineEdit* field, const QString& text)
 {
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
+    // Key clicks are Latin only; other text goes in as an input method would put it.
+    const bool latin = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (latin)
+        QTest::keyClicks(field, text);
+    else
+        field->insert(text);
 }
 
 // Puts text in as a stored record would (past the validator), so the checks
@@ -137,24 +144,33 @@ void TestAddDeviceDialog::portFieldTakesOnlyPorts_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("1") << "1" << "1";
-    QTest::newRow("65535") << "65535" << "65535";
-    QTest::newRow("65536 loses its last digit") << "65536" << "6553";
-    QTest::newRow("99999 loses its last digit") << "99999" << "9999";
-    QTest::newRow("letters") << "80a0" << "800";
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("1") << "1" << "1" << true;
+    QTest::newRow("65535") << "65535" << "65535" << true;
+    QTest::newRow("65536") << "65536" << "65536" << false;
+    QTest::newRow("0") << "0" << "0" << false;
+    QTest::newRow("letters dropped") << "80a0" << "800" << true;
+    QTest::newRow("sign dropped") << "-80" << "80" << true;
 }
 
 void TestAddDeviceDialog::portFieldTakesOnlyPorts()
 {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
+    QFETCH(bool, accepted);
     AddDeviceDlg dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QLineEdit* port = Child<QLineEdit>(dialog, "lineEditPort");
     QCOMPARE(port->text(), QStringLiteral("8000"));
+    Type(Child<QLineEdit>(dialog, "LineEditIp"), QStringLiteral("10.0.0.1"));
+    Type(Child<QLineEdit>(dialog, "lineEditPassWd"), QStringLiteral("pw"));
     Type(port, typed);
     QCOMPARE(port->text(), shown);
+    stu_DeviceInfo device;
+    QCOMPARE(dialog.CheckInput(&device), accepted);
+    if (!accepted)
+        QCOMPARE(ToastText(), QStringLiteral("设备端口无效"));
 }
 
 void TestAddDeviceDialog::modifyFillsFieldsAndHidesContinue()
