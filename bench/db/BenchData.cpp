@@ -1,11 +1,17 @@
 #include "BenchData.h"
 
+#include "data/DatabaseOperation.h"
+
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -137,5 +143,28 @@ QString GenerateBenchData(const QString& path, const BenchDataSize& size, const 
         }
     }
     QSqlDatabase::removeDatabase(name);
+    return error;
+}
+
+QString MakeBenchDatabase(const QString& path, double scale, const QStringList& withoutIndexes)
+{
+    QFile::remove(path);
+    {
+        DatabaseOperation maker; // makes the file from the schema
+        if (!maker.ConnectDatabase(path))
+            return QStringLiteral("cannot make %1").arg(path);
+    }
+    BenchDataSize size;
+    size.incidents = static_cast<qint64>(size.incidents * scale);
+    size.violations = static_cast<qint64>(size.violations * scale);
+    size.trafficParams = static_cast<qint64>(size.trafficParams * scale);
+    QElapsedTimer timer;
+    timer.start();
+    const QString error = GenerateBenchData(path, size, withoutIndexes);
+    if (error.isEmpty()) {
+        std::printf("generated %lld incidents, %lld violations, %lld traffic-parameter rows in %.1f s (%.0f MB)\n",
+                    size.incidents, size.violations, size.trafficParams, timer.elapsed() / 1e3,
+                    QFileInfo(path).size() / 1048576.0);
+    }
     return error;
 }

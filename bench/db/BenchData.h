@@ -23,3 +23,8 @@ constexpr int kBenchDevices = 50;
 // are dropped (to measure what an index is worth). Returns an error text or
 // an empty string.
 QString GenerateBenchData(const QString& path, const BenchDataSize& size, const QStringList& withoutIndexes);
+
+// Makes `path` afresh from the schema and fills it with the default row counts
+// times `scale`, then prints what it made and how long that took. Returns an
+// error text or an empty string.
+QString MakeBenchDatabase(const QString& path, double scale, const QStringList& withoutIndexes);

@@ -344,27 +344,12 @@ int main(int argc, char* argv[])
     }
 
     if (!parser.isSet("reuse")) {
-        QFile::remove(path);
-        {
-            DatabaseOperation maker; // makes the file from the schema
-            if (!maker.ConnectDatabase(path))
-                return 1;
-        }
-        const double scale = parser.value("scale").toDouble();
-        BenchDataSize size;
-        size.incidents = static_cast<qint64>(size.incidents * scale);
-        size.violations = static_cast<qint64>(size.violations * scale);
-        size.trafficParams = static_cast<qint64>(size.trafficParams * scale);
-        QString error;
-        const double seconds
-            = Seconds([&] { error = GenerateBenchData(path, size, parser.values("without-index")); });
+        const QString error
+            = MakeBenchDatabase(path, parser.value("scale").toDouble(), parser.values("without-index"));
         if (!error.isEmpty()) {
             std::fprintf(stderr, "generating rows failed: %s\n", error.toUtf8().constData());
             return 1;
         }
-        std::printf("generated %lld incidents, %lld violations, %lld traffic-parameter rows in %.1f s (%.0f MB)\n",
-                    size.incidents, size.violations, size.trafficParams, seconds,
-                    QFileInfo(path).size() / 1048576.0);
     }
     const QStringList dropped = parser.values("without-index");
     std::printf("indexes left out: %s\n\n", dropped.isEmpty() ? "none" : dropped.join(", ").toUtf8().constData());

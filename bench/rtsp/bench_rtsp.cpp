@@ -1,11 +1,22 @@
-// Pellmar next to ffmpeg and gst-launch on GStreamer's RTSP server, all over
-// RTP interleaved in the RTSP connection:
-//   - time from start to the first media packet (ffmpeg and gst-launch are
-//     timed as processes that stop after their first frame or buffer, so
-//     their figure includes starting the program);
-//   - CPU seconds per megabyte received from a 20 Mbit/s clip;
-//   - 16 and 64 sessions of the live mount in one process: threads, memory
-//     and packets lost (RTP sequence gaps).
+// Pellmar next to ffmpeg and gst-launch on GStreamer's RTSP server, each
+// measured the same way:
+//   - first media frame on the wire: every client goes through a proxy of
+//     ours, which times its connection from accept to the first interleaved
+//     frame it passes (program start-up is outside that span);
+//   - CPU per megabyte of a 30 s clip at 8 Mbit/s, over TCP interleaved and
+//     over UDP: each client's CPU divided by its own bytes (the proxy counts
+//     the programs' bytes over TCP), the programs' start-up taken out by
+//     subtracting a run of the same program that stops after one frame;
+//   - 16 and 64 sessions in one process on that same high-rate mount, with
+//     ffmpeg's one-session figure beside them: CPU per megabyte, threads,
+//     memory and packets lost (RTP sequence gaps).
+// Goals are checked: first frame no later than ffmpeg's, CPU per megabyte
+// at most half of ffmpeg's (1 and 16 sessions, TCP and UDP), 64 sessions
+// all started with nothing lost.
+//
+//   bench_rtsp [seconds of each many-session run]
+//
+// Exit status: 0; 1 when a run did not do its work; 3 when a goal was missed.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +24,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -25,6 +37,7 @@
 #include "ProcessCounts.h"
 #include "TestPortPool.h"
 #include "Pellmar.h"
+#include "WireProxy.h"
 #include "wexl.h"
 
 namespace {
@@ -59,6 +72,13 @@ struct Counter {
 double CpuSeconds(const rusage& usage)
 {
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
 double CpuSeconds(int who)
@@ -107,103 +127,187 @@ std::pair<double, double> RunProgram(const std::vector<std::string>& command, st
     return {wall, CpuSeconds(usage)};
 }
 
-STREAM_PARAM_T Param(const std::string& url, Counter& counter)
+STREAM_PARAM_T Param(const std::string& url, Counter& counter, int transCode)
 {
     STREAM_PARAM_T param{};
     param.pszUrl = url.c_str();
     param.bRtpPack = 1;
-    param.iTransCode = PELLMAR_TRANS_RTSP;
+    param.iTransCode = transCode;
     param.pfnDataCB = &Counter::OnData;
     param.pUser = &counter;
     param.stPlayBack.dScale = 1.0;
     return param;
 }
 
-double FirstPacketMs(const std::string& url)
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+// The first packet of the library, on the wire: from the proxy's accept of
+// its connection to the first media frame the proxy passed it.
+double LibraryFirstFrameMs(WireProxy& proxy, const std::string& path)
 {
     Counter counter;
     const int session = Pellmar_CreateSession();
-    STREAM_PARAM_T param = Param(url, counter);
-    const auto started = Clock::now();
+    const std::string url = proxy.Url(path);
+    STREAM_PARAM_T param = Param(url, counter, PELLMAR_TRANS_RTSP);
+    const size_t before = proxy.Connections().size();
     double ms = -1;
     if (Pellmar_StartStream(session, &param) == 0) {
+        const auto started = Clock::now();
         while (counter.firstAt == 0 && Clock::now() - started < std::chrono::seconds(10))
             std::this_thread::sleep_for(std::chrono::microseconds(200));
-        if (counter.firstAt != 0)
-            ms = std::chrono::duration<double, std::milli>(Clock::time_point(Clock::duration(counter.firstAt)) - started)
-                     .count();
+        const auto connections = proxy.Connections();
+        if (connections.size() > before)
+            ms = connections[before]->FirstFrameMs();
     }
     Pellmar_DestroySession(session);
     return ms;
 }
 
-// Bytes and CPU seconds of the library playing the whole clip.
-std::pair<long, double> PlayClip(const std::string& url)
+// The same for a client program that stops after its first frame.
+double ProgramFirstFrameMs(WireProxy& proxy, const std::vector<std::string>& command)
+{
+    const size_t before = proxy.Connections().size();
+    RunProgram(command, std::chrono::seconds(20));
+    const auto connections = proxy.Connections();
+    return connections.size() > before ? connections[before]->FirstFrameMs() : -1;
+}
+
+struct Usage {
+    double cpu = 0;  // seconds
+    double bytes = 0;
+    double PerMegabyte() const { return bytes > 0 ? cpu / (bytes / 1e6) : -1; }
+};
+
+// The library playing the clip to its end in this process: its CPU (the
+// waiting thread's own left out) and the RTP bytes it received.
+Usage LibraryPlays(const std::string& url, int transCode)
 {
     Counter counter;
     const int session = Pellmar_CreateSession();
-    STREAM_PARAM_T param = Param(url, counter);
+    STREAM_PARAM_T param = Param(url, counter, transCode);
     const double cpuBefore = CpuSeconds(RUSAGE_SELF);
-    if (Pellmar_StartStream(session, &param) != 0) {
-        Pellmar_DestroySession(session);
-        return {0, 0};
-    }
-    long last = -1;
-    // The clip ends with BYE; stop once no packet came for a second.
-    while (counter.packets != last) {
-        last = counter.packets;
-        std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double waitingBefore = ThreadCpuSeconds();
+    Usage usage;
+    if (Pellmar_StartStream(session, &param) == 0) {
+        long last = -1;
+        // The clip ends with BYE; stop once no packet came for a second.
+        while (counter.packets != last) {
+            last = counter.packets;
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+        usage = {CpuSeconds(RUSAGE_SELF) - cpuBefore - (ThreadCpuSeconds() - waitingBefore),
+                 double(counter.bytes.load())};
     }
     Pellmar_DestroySession(session);
-    return {counter.bytes.load(), CpuSeconds(RUSAGE_SELF) - cpuBefore};
+    return usage;
 }
 
-void ManySessions(const std::string& url, int count, int seconds)
+// A client program on the clip: its CPU and bytes beyond a run of the same
+// program that stops after its first frame, so that starting the program
+// (loading libraries, plug-in registries) is not counted. Over TCP the bytes
+// are those the proxy passed it; over UDP they cannot be seen and `udpBytes`
+// (the clip's RTP bytes) stands in.
+Usage ProgramPlays(WireProxy& proxy, const std::vector<std::string>& full, const std::vector<std::string>& first,
+                   std::chrono::seconds limit, double udpBytes)
+{
+    auto measured = [&](const std::vector<std::string>& command, std::chrono::seconds within) {
+        const size_t before = proxy.Connections().size();
+        const double cpu = RunProgram(command, within).second;
+        const auto connections = proxy.Connections();
+        const double bytes = connections.size() > before ? double(connections[before]->toClient.load()) : 0;
+        return Usage{cpu, bytes};
+    };
+    const Usage start = measured(first, std::chrono::seconds(20));
+    const Usage whole = measured(full, limit);
+    if (udpBytes > 0)
+        return {whole.cpu - start.cpu, udpBytes};
+    return {whole.cpu - start.cpu, whole.bytes - start.bytes};
+}
+
+struct ManyResult {
+    int started = 0;
+    long lost = 0;
+    Usage usage;
+};
+
+ManyResult ManySessions(const std::string& url, int count, int seconds, int transCode)
 {
     const long threadsBefore = static_cast<long>(ProcessThreads());
     const double memoryBefore = ResidentMiB();
     std::vector<std::unique_ptr<Counter>> counters;
     std::vector<int> sessions;
-    int started = 0;
+    ManyResult result;
     for (int i = 0; i < count; ++i) {
         counters.push_back(std::make_unique<Counter>());
         sessions.push_back(Pellmar_CreateSession());
-        STREAM_PARAM_T param = Param(url, *counters.back());
-        started += Pellmar_StartStream(sessions.back(), &param) == 0;
+        STREAM_PARAM_T param = Param(url, *counters.back(), transCode);
+        result.started += Pellmar_StartStream(sessions.back(), &param) == 0;
     }
+    long bytesBefore = 0;
+    for (const auto& counter : counters)
+        bytesBefore += counter->bytes;
     const double cpuBefore = CpuSeconds(RUSAGE_SELF);
+    const double waitingBefore = ThreadCpuSeconds();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const double cpu = CpuSeconds(RUSAGE_SELF) - cpuBefore;
-    long packets = 0, lost = 0, bytes = 0;
+    result.usage.cpu = CpuSeconds(RUSAGE_SELF) - cpuBefore - (ThreadCpuSeconds() - waitingBefore);
+    long bytes = 0;
     for (const auto& counter : counters) {
-        packets += counter->packets;
-        lost += counter->lost;
         bytes += counter->bytes;
+        result.lost += counter->lost;
     }
-    std::printf("%2d sessions: %d started, %+ld threads, %+.1f MiB resident, %ld packets, %ld lost, "
-                "%.3f CPU s/MB\n",
-                count, started, static_cast<long>(ProcessThreads()) - threadsBefore, ResidentMiB() - memoryBefore, packets, lost,
-                bytes ? cpu / (bytes / 1e6) : 0.0);
+    result.usage.bytes = double(bytes - bytesBefore);
+    std::printf("  %2d sessions %-11s %2d started, %+ld threads, %+.1f MiB resident, %.1f MB, %ld lost, "
+                "%.4f CPU s/MB\n",
+                count, transCode == PELLMAR_TRANS_UDP ? "(UDP):" : "(TCP):", result.started,
+                static_cast<long>(ProcessThreads()) - threadsBefore, ResidentMiB() - memoryBefore,
+                result.usage.bytes / 1e6, result.lost, result.usage.PerMegabyte());
     for (int session : sessions)
         Pellmar_DestroySession(session);
+    return result;
 }
 
-std::string MakeClip()
+std::string MakeClip(int seconds, int megabits)
 {
     const std::string file = "/tmp/corvane-bench-clip-" + std::to_string(getpid()) + ".ts";
-    const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc2=size=1280x720:rate=25 -t 10 "
-                                "-c:v libx264 -preset ultrafast -b:v 20M -maxrate 20M -bufsize 4M -g 25 "
-                                "-pix_fmt yuv420p -f mpegts " + file;
+    const std::string rate = std::to_string(megabits) + "M";
+    const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc2=size=1280x720:rate=25 -t " +
+                                std::to_string(seconds) + " -c:v libx264 -preset ultrafast -b:v " + rate +
+                                " -maxrate " + rate + " -bufsize 2M -g 25 -pix_fmt yuv420p -f mpegts " + file;
     return std::system(command.c_str()) == 0 ? file : std::string();
+}
+
+// One figure against another, without a goal.
+void Compare(const char* what, double ours, double other, const char* unit)
+{
+    std::printf("  %-44s %9.4f %s vs %9.4f: ratio %5.2f\n", what, ours, unit, other,
+                ours > 0 && other > 0 ? ours / other : -1.0);
+}
+
+// One figure against its anchor, with the goal checked.
+bool Check(const char* what, double ours, double anchor, double atMost, const char* unit)
+{
+    const bool measured = ours > 0 && anchor > 0;
+    const bool met = measured && ours <= anchor * atMost;
+    std::printf("  %-44s %9.4f %s vs %9.4f: ratio %5.2f (goal <= %.2f: %s)\n", what, ours, unit, anchor,
+                measured ? ours / anchor : -1.0, atMost, !measured ? "NOT MEASURED" : met ? "met" : "MISSED");
+    return met;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    // Each figure shows as soon as it is known, also into a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    constexpr int kClipSeconds = 30;
+    constexpr int kClipMegabits = 8;
     Wexl_SetStderrLevel(WEXL_LEVEL_ERROR + 1);
-    const std::string clip = MakeClip();
+    const std::string clip = MakeClip(kClipSeconds, kClipMegabits);
     if (clip.empty()) {
         std::fprintf(stderr, "cannot make the clip with ffmpeg\n");
         return 1;
@@ -213,48 +317,78 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot start the RTSP server\n");
         return 1;
     }
-    const std::string base = server.Url("");
+    WireProxy proxy(static_cast<uint16_t>(server.Port()));
     const PORT_POOL_T pool = TestPortPool();
     if (Pellmar_InitLib(&pool) != 0)
         return 1;
+    bool goals = true;
+    bool work = true;
 
-    std::printf("== time to first media packet (live mount, median of 5)\n");
+    std::printf("== first media frame on the wire: proxy accept to first '$' frame (live mount, median of 5)\n");
     std::vector<double> ours, ffmpeg, gst;
     for (int i = 0; i < 5; ++i) {
-        ours.push_back(FirstPacketMs(base + "/live"));
-        ffmpeg.push_back(1000 * RunProgram({"ffmpeg", "-rtsp_transport", "tcp", "-i", base + "/live", "-c", "copy",
-                                            "-frames:v", "1", "-f", "null", "-"},
-                                           std::chrono::seconds(20)).first);
-        gst.push_back(1000 * RunProgram({"gst-launch-1.0", "-q", "rtspsrc", "location=" + base + "/live",
-                                         "protocols=tcp", "!", "fakesink", "num-buffers=1"},
-                                        std::chrono::seconds(20)).first);
+        ours.push_back(LibraryFirstFrameMs(proxy, "/live"));
+        ffmpeg.push_back(ProgramFirstFrameMs(proxy, {"ffmpeg", "-rtsp_transport", "tcp", "-i", proxy.Url("/live"),
+                                                     "-c", "copy", "-frames:v", "1", "-f", "null", "-"}));
+        gst.push_back(ProgramFirstFrameMs(proxy, {"gst-launch-1.0", "-q", "rtspsrc", "location=" + proxy.Url("/live"),
+                                                  "protocols=tcp", "!", "fakesink", "num-buffers=1"}));
     }
-    for (auto* values : {&ours, &ffmpeg, &gst})
-        std::sort(values->begin(), values->end());
-    std::printf("Pellmar     %8.1f ms (in process)\nffmpeg      %8.1f ms (process, first frame)\n"
-                "gst-launch  %8.1f ms (process, first buffer)\n",
-                ours[2], ffmpeg[2], gst[2]);
+    std::printf("  Pellmar %.1f ms, ffmpeg %.1f ms, gst-launch %.1f ms\n", Median(ours), Median(ffmpeg), Median(gst));
+    goals &= Check("Pellmar first frame / ffmpeg's", Median(ours), Median(ffmpeg), 1.0, "ms");
+    Compare("Pellmar first frame / gst-launch's", Median(ours), Median(gst), "ms");
 
-    std::printf("== CPU per megabyte (10 s clip at 20 Mbit/s)\n");
-    const auto [bytes, cpu] = PlayClip(base + "/clip");
-    const double megabytes = bytes / 1e6;
-    const auto ffmpegRun = RunProgram({"ffmpeg", "-rtsp_transport", "tcp", "-i", base + "/clip", "-c", "copy", "-f",
-                                       "null", "-"},
-                                      std::chrono::seconds(60));
-    const auto gstRun = RunProgram({"gst-launch-1.0", "-q", "rtspsrc", "location=" + base + "/clip", "protocols=tcp",
-                                    "!", "fakesink"},
-                                   std::chrono::seconds(20));
-    std::printf("Pellmar     %.4f CPU s/MB (%.1f MB)\nffmpeg      %.4f CPU s/MB\ngst-launch  %.4f CPU s/MB "
-                "(stopped after 20 s if the clip's end does not stop it)\n",
-                cpu / megabytes, megabytes, ffmpegRun.second / megabytes, gstRun.second / megabytes);
-
-    std::printf("== sessions in one process (live mount, %d s)\n", seconds);
-    ManySessions(base + "/live", 16, seconds);
-    ManySessions(base + "/live", 64, seconds);
-    std::printf("goals: first packet no later than ffmpeg; CPU/MB at most half of ffmpeg's; 64 sessions, 0 lost\n");
+    std::printf("== CPU per megabyte, one session, %d s clip at %d Mbit/s (start-up runs subtracted)\n",
+                kClipSeconds, kClipMegabits);
+    const auto limit = std::chrono::seconds(kClipSeconds + 20);
+    for (const int transCode : {PELLMAR_TRANS_RTSP, PELLMAR_TRANS_UDP}) {
+        const bool udp = transCode == PELLMAR_TRANS_UDP;
+        const std::string transport = udp ? "udp" : "tcp";
+        const Usage library = LibraryPlays(server.Url("/clip"), transCode);
+        const double udpBytes = udp ? library.bytes : 0;
+        const std::string url = proxy.Url("/clip");
+        const Usage ff = ProgramPlays(
+            proxy, {"ffmpeg", "-rtsp_transport", transport, "-i", url, "-c", "copy", "-f", "null", "-"},
+            {"ffmpeg", "-rtsp_transport", transport, "-i", url, "-c", "copy", "-frames:v", "1", "-f", "null", "-"},
+            limit, udpBytes);
+        const Usage gstUsage = ProgramPlays(
+            proxy, {"gst-launch-1.0", "-q", "rtspsrc", "location=" + url, "protocols=" + transport, "!", "fakesink"},
+            {"gst-launch-1.0", "-q", "rtspsrc", "location=" + url, "protocols=" + transport, "!", "fakesink",
+             "num-buffers=1"},
+            limit, udpBytes);
+        std::printf("  %s: Pellmar %.1f MB %.4f CPU s/MB, ffmpeg %.1f MB %.4f, gst-launch %.1f MB %.4f\n",
+                    udp ? "UDP" : "TCP interleaved", library.bytes / 1e6, library.PerMegabyte(), ff.bytes / 1e6,
+                    ff.PerMegabyte(), gstUsage.bytes / 1e6, gstUsage.PerMegabyte());
+        work &= library.bytes > 1e6 * kClipSeconds * kClipMegabits / 8 * 0.8;
+        goals &= Check(udp ? "Pellmar CPU/MB over UDP / ffmpeg's" : "Pellmar CPU/MB over TCP / ffmpeg's",
+                       library.PerMegabyte(), ff.PerMegabyte(), 0.5, "s/MB");
+        Compare("Pellmar CPU/MB / gst-launch's", library.PerMegabyte(), gstUsage.PerMegabyte(), "s/MB");
+        if (!udp) {
+            std::printf("== sessions in one process on the same %d Mbit/s mount (%d s each)\n", kClipMegabits,
+                        seconds);
+            const ManyResult sixteen = ManySessions(server.Url("/clip"), 16, seconds, transCode);
+            goals &= Check("16 TCP sessions CPU/MB / ffmpeg's (one session)", sixteen.usage.PerMegabyte(),
+                           ff.PerMegabyte(), 0.5, "s/MB");
+            const ManyResult many = ManySessions(server.Url("/clip"), 64, seconds, transCode);
+            const bool complete = many.started == 64 && many.lost == 0;
+            std::printf("  64 sessions: %d started, %ld lost (goal all, 0: %s)\n", many.started, many.lost,
+                        complete ? "met" : "MISSED");
+            goals &= complete;
+            work &= sixteen.usage.bytes > 0 && many.usage.bytes > 0;
+        } else {
+            const ManyResult sixteen = ManySessions(server.Url("/clip"), 16, seconds, transCode);
+            goals &= Check("16 UDP sessions CPU/MB / ffmpeg's (one session)", sixteen.usage.PerMegabyte(),
+                           ff.PerMegabyte(), 0.5, "s/MB");
+            work &= sixteen.usage.bytes > 0;
+        }
+    }
 
     Pellmar_FiniLib();
     server.Stop();
     unlink(clip.c_str());
-    return 0;
+    if (!work) {
+        std::printf("FAIL: a run received nothing or too little of the clip\n");
+        return 1;
+    }
+    std::printf("%s\n", goals ? "all goals met" : "GOALS MISSED (see above)");
+    return goals ? 0 : 3;
 }

@@ -670,4 +670,358 @@
         <translation>Please select the server to delete</translation>
     </message>
 </context>
+<context>
+    <name>SearchFrame</name>
+    <message>
+        <source>事件查询</source>
+        <translation>Incidents</translation>
+    </message>
+    <message>
+        <source>起止时间 </source>
+        <translation>Period </translation>
+    </message>
+    <message>
+        <source>设备IP </source>
+        <translation>Device IP </translation>
+    </message>
+    <message>
+        <source>通道IP </source>
+        <translation>Channel IP </translation>
+    </message>
+    <message>
+        <source>通道号  </source>
+        <translation>Channel No.  </translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>车道号 </source>
+        <translation>Lane </translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>事件类型：</source>
+        <translation>Incident type:</translation>
+    </message>
+    <message>
+        <source>拥堵</source>
+        <translation>Congestion</translation>
+    </message>
+    <message>
+        <source>火灾</source>
+        <translation>Fire</translation>
+    </message>
+    <message>
+        <source>掉头</source>
+        <translation>U-turn</translation>
+    </message>
+    <message>
+        <source>机占非</source>
+        <translation>Vehicle in bike lane</translation>
+    </message>
+    <message>
+        <source>事故</source>
+        <translation>Accident</translation>
+    </message>
+    <message>
+        <source>违停</source>
+        <translation>Illegal parking</translation>
+    </message>
+    <message>
+        <source>加塞</source>
+        <translation>Queue jumping</translation>
+    </message>
+    <message>
+        <source>变道</source>
+        <translation>Lane change</translation>
+    </message>
+    <message>
+        <source>烟雾</source>
+        <translation>Smoke</translation>
+    </message>
+    <message>
+        <source>施工</source>
+        <translation>Construction</translation>
+    </message>
+    <message>
+        <source>逆行</source>
+        <translation>Wrong-way driving</translation>
+    </message>
+    <message>
+        <source>能见度</source>
+        <translation>Visibility</translation>
+    </message>
+    <message>
+        <source>路障</source>
+        <translation>Roadblock</translation>
+    </message>
+    <message>
+        <source>行人</source>
+        <translation>Pedestrian</translation>
+    </message>
+    <message>
+        <source>压线</source>
+        <translation>Line pressing</translation>
+    </message>
+    <message>
+        <source>抛撒物</source>
+        <translation>Dropped objects</translation>
+    </message>
+    <message>
+        <source>低速行驶</source>
+        <translation>Low speed</translation>
+    </message>
+    <message>
+        <source>不限</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>重置</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>事件类型</source>
+        <translation>Incident type</translation>
+    </message>
+    <message>
+        <source>设备IP</source>
+        <translation>Device IP</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>车道号</source>
+        <translation>Lane</translation>
+    </message>
+    <message>
+        <source>无事件图片</source>
+        <translation>No incident picture</translation>
+    </message>
+    <message>
+        <source>无事件录像</source>
+        <translation>No incident clip</translation>
+    </message>
+    <message>
+        <source>取证查询</source>
+        <translation>Violations</translation>
+    </message>
+    <message>
+        <source>起止时间   </source>
+        <translation>Period   </translation>
+    </message>
+    <message>
+        <source>设备IP  </source>
+        <translation>Device IP  </translation>
+    </message>
+    <message>
+        <source>通道  </source>
+        <translation>Channel  </translation>
+    </message>
+    <message>
+        <source>车道号  </source>
+        <translation>Lane  </translation>
+    </message>
+    <message>
+        <source>车牌号  </source>
+        <translation>Plate  </translation>
+    </message>
+    <message>
+        <source>取证类型：</source>
+        <translation>Violation type:</translation>
+    </message>
+    <message>
+        <source>取证类型</source>
+        <translation>Violation type</translation>
+    </message>
+    <message>
+        <source>车牌号码</source>
+        <translation>Plate</translation>
+    </message>
+    <message>
+        <source>是否有取证图</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source> 取证类型</source>
+        <translation> Violation type</translation>
+    </message>
+    <message>
+        <source>无取证图</source>
+        <translation>No violation picture</translation>
+    </message>
+    <message>
+        <source>无取证录像</source>
+        <translation>No violation clip</translation>
+    </message>
+    <message>
+        <source>交通流量查询</source>
+        <translation>Traffic flow</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Start time</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>End time</translation>
+    </message>
+    <message>
+        <source>车道流量（辆/分）</source>
+        <translation>Lane flow (veh/min)</translation>
+    </message>
+    <message>
+        <source>小型车流量</source>
+        <translation>Light vehicles</translation>
+    </message>
+    <message>
+        <source>中型车流量</source>
+        <translation>Medium vehicles</translation>
+    </message>
+    <message>
+        <source>大型车流量</source>
+        <translation>Heavy vehicles</translation>
+    </message>
+    <message>
+        <source>车道速度（Km/h）</source>
+        <translation>Lane speed (km/h)</translation>
+    </message>
+    <message>
+        <source>车头间距（m）</source>
+        <translation>Space headway (m)</translation>
+    </message>
+    <message>
+        <source>车头时距（m）</source>
+        <translation>Time headway (m)</translation>
+    </message>
+    <message>
+        <source>时间占有率</source>
+        <translation>Time occupancy</translation>
+    </message>
+    <message>
+        <source>空间占有率</source>
+        <translation>Space occupancy</translation>
+    </message>
+    <message>
+        <source>通行状态</source>
+        <translation>Traffic state</translation>
+    </message>
+    <message>
+        <source>数据查询中，请稍后...</source>
+        <translation>Searching, please wait...</translation>
+    </message>
+    <message>
+        <source>车道号只能是1到3位数字，请重新输入</source>
+        <translation>A lane number has 1 to 3 digits, please enter it again</translation>
+    </message>
+    <message>
+        <source>在查询条件内，无数据！</source>
+        <translation>No records match the conditions!</translation>
+    </message>
+    <message>
+        <source>Search failed!</source>
+        <translation>Search failed!</translation>
+    </message>
+    <message>
+        <source>无车牌</source>
+        <translation>No plate</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>序号：</source>
+        <translation>No.: </translation>
+    </message>
+    <message>
+        <source>最近三天</source>
+        <translation>Last three days</translation>
+    </message>
+    <message>
+        <source>最近一周</source>
+        <translation>Last week</translation>
+    </message>
+    <message>
+        <source>最近两周</source>
+        <translation>Last two weeks</translation>
+    </message>
+    <message>
+        <source>最近三周</source>
+        <translation>Last three weeks</translation>
+    </message>
+    <message>
+        <source>最近一月</source>
+        <translation>Last month</translation>
+    </message>
+    <message>
+        <source>最近两月</source>
+        <translation>Last two months</translation>
+    </message>
+    <message>
+        <source>最近三月</source>
+        <translation>Last three months</translation>
+    </message>
+</context>
+<context>
+    <name>SearchPageManage</name>
+    <message>
+        <source>共</source>
+        <translation>Total</translation>
+    </message>
+    <message>
+        <source>条</source>
+        <translation>records</translation>
+    </message>
+    <message>
+        <source>每页显示</source>
+        <translation>Per page</translation>
+    </message>
+    <message>
+        <source>首页</source>
+        <translation>First</translation>
+    </message>
+    <message>
+        <source>上一页</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>下一页</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>尾页</source>
+        <translation>Last</translation>
+    </message>
+    <message>
+        <source>/</source>
+        <translation>/</translation>
+    </message>
+    <message>
+        <source>页</source>
+        <translation>pages</translation>
+    </message>
+</context>
 </TS>

@@ -13,3 +13,11 @@ bool CConfig::SetDescribeTimeoutMs(unsigned int milliseconds)
     m_uiDescribeTimeoutMs = milliseconds;
     return true;
 }
+
+bool CConfig::SetMediaSilenceMs(unsigned int milliseconds)
+{
+    if (milliseconds != 0 && (milliseconds < kMinMediaSilenceMs || milliseconds > kMaxMediaSilenceMs))
+        return false;
+    m_uiMediaSilenceMs = milliseconds;
+    return true;
+}

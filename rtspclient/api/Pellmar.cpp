@@ -51,6 +51,20 @@ int Result(const SessionRef& session, int result)
     return result == 0 ? 0 : Failure(session);
 }
 
+// The callbacks and options both stream records share.
+template <typename Param>
+CRtspClientSession::StreamSetup SetupOf(const Param& param)
+{
+    CRtspClientSession::StreamSetup setup;
+    setup.msgCB = param.pfnMsgCB;
+    setup.dataCB = param.pfnDataCB;
+    setup.user = param.pUser;
+    setup.rtpPack = param.bRtpPack;
+    setup.destAddress = param.pszDestAddr;
+    setup.destPort = param.usDestPort;
+    return setup;
+}
+
 // How far Pellmar_InitLib got; undoing runs in reverse order.
 enum InitStage { kPortPoolStarted = 1, kRtpManagerStarted = 2, kSessionManagerStarted = 3 };
 
@@ -147,6 +161,11 @@ PELLMAR_API int Pellmar_SetDescribeTimeout(unsigned int uiMilliseconds)
     return CConfig::Instance().SetDescribeTimeoutMs(uiMilliseconds) ? 0 : -1;
 }
 
+PELLMAR_API int Pellmar_SetMediaSilenceTimeout(unsigned int uiMilliseconds)
+{
+    return CConfig::Instance().SetMediaSilenceMs(uiMilliseconds) ? 0 : -1;
+}
+
 PELLMAR_API int Pellmar_CreateSession(void)
 {
     if (g_initCount <= 0) {
@@ -187,12 +206,12 @@ PELLMAR_API int Pellmar_StartStream(int hSession, const STREAM_PARAM_T* pstStrea
     if (!session)
         return -1;
     const STREAM_PARAM_T& param = *pstStreamParam;
-    session->SetStreamOptions(param.bRtpPack, param.pszDestAddr, param.usDestPort, param.bOwnQueue, param.bNoTraceUrl);
-    session->SetCallbacks(param.pfnMsgCB, param.pfnDataCB, param.pUser);
-    if (session->SetPlayBackParam(param.stPlayBack) != 0)
-        PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "Pellmar_StartStream, SetPlayBackParam Fail");
+    CRtspClientSession::StreamSetup setup = SetupOf(param);
+    setup.ownQueue = param.bOwnQueue;
+    setup.noTraceUrl = param.bNoTraceUrl;
+    setup.playBack = &param.stPlayBack;
     return Result(session, session->StartStream(param.pszUrl, param.pszUserName, param.pszPassword, param.pszUserAgent,
-                                                param.iTransCode));
+                                                param.iTransCode, setup));
 }
 
 PELLMAR_API int Pellmar_StartStreamEx(int hSession, const STREAM_PARAM_EX_T* pstStreamParam)
@@ -201,12 +220,10 @@ PELLMAR_API int Pellmar_StartStreamEx(int hSession, const STREAM_PARAM_EX_T* pst
     if (!session)
         return -1;
     const STREAM_PARAM_EX_T& param = *pstStreamParam;
-    session->SetStreamOptions(param.bRtpPack, param.pszDestAddr, param.usDestPort, 0, 0);
-    session->SetCallbacks(param.pfnMsgCB, param.pfnDataCB, param.pUser);
-    if (session->SetPlayBackParam(param.stPlayBack) != 0)
-        PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "Pellmar_StartStreamEx, SetPlayBackParam Fail");
+    CRtspClientSession::StreamSetup setup = SetupOf(param);
+    setup.playBack = &param.stPlayBack;
     return Result(session, session->StartStreamEx(param.pszUrl, param.pszUserName, param.pszPassword,
-                                                  param.pszUserAgent, param.pszSessionId, param.iTransCode));
+                                                  param.pszUserAgent, param.pszSessionId, param.iTransCode, setup));
 }
 
 PELLMAR_API int Pellmar_ResumeStream(int hSession, const RESUME_PARAM_T* pstResumeParam)
@@ -214,8 +231,8 @@ PELLMAR_API int Pellmar_ResumeStream(int hSession, const RESUME_PARAM_T* pstResu
     SessionRef session = Lookup(hSession, "Pellmar_ResumeStream", " || pstResumeParam == NULL", !pstResumeParam);
     if (!session)
         return -1;
-    session->SetMessageCallback(pstResumeParam->pfnMsgCB, pstResumeParam->pUser);
-    return session->ResumeStream(pstResumeParam->pszUrl, pstResumeParam->pszSessionId);
+    return session->ResumeStream(pstResumeParam->pszUrl, pstResumeParam->pszSessionId, pstResumeParam->pfnMsgCB,
+                                 pstResumeParam->pUser);
 }
 
 PELLMAR_API int Pellmar_StopStream(int hSession)
@@ -240,11 +257,9 @@ PELLMAR_API int Pellmar_StartMulticast(int hSession, const STREAM_PARAM_T* pstSt
     SessionRef session = Lookup(hSession, "Pellmar_StartMulticast", " || pstStreamParam == NULL", !pstStreamParam);
     if (!session)
         return -1;
-    const STREAM_PARAM_T& param = *pstStreamParam;
-    session->SetStreamOptions(param.bRtpPack, param.pszDestAddr, param.usDestPort, 0, 0);
-    session->SetCallbacks(param.pfnMsgCB, param.pfnDataCB, param.pUser);
-    return session->StartMultiCast(param.pszUrl, param.pszUserName, param.pszPassword, param.pszUserAgent,
-                                   param.iTransCode, iMulticastPort);
+    return session->StartMultiCast(pstStreamParam->pszUrl, pstStreamParam->pszUserName, pstStreamParam->pszPassword,
+                                   pstStreamParam->pszUserAgent, pstStreamParam->iTransCode, iMulticastPort,
+                                   SetupOf(*pstStreamParam));
 }
 
 PELLMAR_API int Pellmar_ProbeByDescribe(int hSession, const char* pszUrl, const char* pszUserName,

@@ -8,7 +8,8 @@
  *
  * Results: 0 on success; -1 for an unknown handle or a bad argument; otherwise
  * the session's last error (PELLMAR_ERR_* below, or the position of the
- * server's unexpected RTSP status in the status table: 11 for 401, 14 for 404).
+ * server's unexpected RTSP status in the status table: 11 for 401, 14 for 404;
+ * a status code outside the table gives PELLMAR_ERR_UNKNOWN_STATUS).
  *
  * Records are plain structures owned by the caller; the library copies what
  * it keeps during the call. Texts are zero-terminated; a null text is empty.
@@ -192,7 +193,11 @@ enum {
     PELLMAR_EXC_KEEPALIVE_LOST = 0,  /* keep-alives went unanswered; the session is cancelled */
     PELLMAR_EXC_CONNECTION_LOST = 1, /* the RTSP connection closed or failed */
     PELLMAR_EXC_REDIRECT = 3,        /* the server sent REDIRECT; text = the new location */
-    PELLMAR_EXC_CANCELLED = 4        /* an operation was cancelled */
+    PELLMAR_EXC_CANCELLED = 4,       /* an operation was cancelled */
+    /* A playing session received no media for the media-silence time
+     * (Pellmar_SetMediaSilenceTimeout) while its connection stays open: a
+     * frozen server. Reported once; the session is not stopped. */
+    PELLMAR_EXC_MEDIA_SILENCE = 5
 };
 
 /* Session last errors. */
@@ -210,6 +215,18 @@ enum {
 #define PELLMAR_ERR_BAD_ARGUMENT 0x022316F4
 #define PELLMAR_ERR_TIMEOUT 0x022316F5
 #define PELLMAR_ERR_DESCRIBE 0x022316F6
+/* The server closed the RTSP connection, or it failed, before the answer. */
+#define PELLMAR_ERR_CONNECTION_CLOSED 0x022316F7
+/* The server answered with something that is no RTSP message. */
+#define PELLMAR_ERR_BAD_RESPONSE 0x022316F8
+/* An answer longer than the 256 KiB the library reads (the connection is closed). */
+#define PELLMAR_ERR_RESPONSE_TOO_LARGE 0x022316F9
+/* More than five redirects in a row. */
+#define PELLMAR_ERR_REDIRECT_LOOP 0x022316FA
+/* The server answered with a status code the library does not know. */
+#define PELLMAR_ERR_UNKNOWN_STATUS 0x022316FB
+/* Pellmar_Interrupt (or unanswered keep-alives) cancelled the wait for an answer. */
+#define PELLMAR_ERR_CANCELLED 0x022316FC
 /* A refused argument (null record, unknown transport code, negative seek);
  * Pellmar_StreamControl on a closed session. */
 #define PELLMAR_ERR_PARAM 0x02230811
@@ -230,6 +247,10 @@ PELLMAR_API int Pellmar_InitLib(const PORT_POOL_T *pstPortPool);
 PELLMAR_API void Pellmar_FiniLib(void);
 /* 5000 to 120000 ms; default 15000. */
 PELLMAR_API int Pellmar_SetDescribeTimeout(unsigned int uiMilliseconds);
+/* Media silence after which PELLMAR_EXC_MEDIA_SILENCE is reported: 1000 to
+ * 600000 ms, 0 = never; default 10000. Checked every 4 s, so the report comes
+ * up to 4 s later. 0 on success, -1 outside the range. */
+PELLMAR_API int Pellmar_SetMediaSilenceTimeout(unsigned int uiMilliseconds);
 
 /* ---- Sessions ----------------------------------------------------------- */
 
@@ -242,8 +263,9 @@ PELLMAR_API int Pellmar_ResumeStream(int hSession, const RESUME_PARAM_T *pstResu
 PELLMAR_API int Pellmar_StopStream(int hSession);
 PELLMAR_API int Pellmar_StopStreamEx(int hSession);
 /* Multicast: uses fields pszUrl to pUser of the record. The group and port
- * reach the data callback (PELLMAR_DATA_DESTINATION, PELLMAR_DATA_PORT);
- * joining the group is the caller's. */
+ * reach the data callback (PELLMAR_DATA_DESTINATION, PELLMAR_DATA_PORT); each
+ * track joins the group the SETUP answer names (on the interface of
+ * Pellmar_BindLocalIP, else the system's choice) and receives on its port. */
 PELLMAR_API int Pellmar_StartMulticast(int hSession, const STREAM_PARAM_T *pstStreamParam, int iMulticastPort);
 PELLMAR_API int Pellmar_StopMulticast(int hSession);
 /* OPTIONS-less DESCRIBE; the SDP reaches the data callback as PELLMAR_DATA_SDP. */

@@ -3,8 +3,11 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -90,31 +93,77 @@ Bytes bytesOf(const std::string &text)
     return Bytes(text.begin(), text.end());
 }
 
-std::string quotedAfter(const std::string &text, const std::string &name, size_t from)
+// The parameters of the Digest challenge in `challenge`: name=value pairs
+// after the word Digest, values quoted or plain tokens (some servers send
+// "Digest realm=r, nonce=n"). An unterminated quote ends the reading: what
+// it started is not taken.
+std::map<std::string, std::string> digestParameters(const std::string &challenge)
 {
-    const size_t start = text.find(name + "=\"", from);
-    if (start == std::string::npos)
-        return std::string();
-    const size_t valueStart = start + name.size() + 2;
-    const size_t end = text.find('"', valueStart);
-    return end == std::string::npos ? std::string() : text.substr(valueStart, end - valueStart);
+    std::map<std::string, std::string> parameters;
+    const size_t digest = challenge.find("Digest");
+    if (digest == std::string::npos)
+        return parameters;
+    size_t at = digest + 6;
+    const size_t size = challenge.size();
+    while (at < size) {
+        while (at < size && (challenge[at] == ' ' || challenge[at] == ',' || challenge[at] == '\t'))
+            ++at;
+        const size_t nameStart = at;
+        while (at < size && challenge[at] != '=' && challenge[at] != ' ' && challenge[at] != ',')
+            ++at;
+        if (at >= size || challenge[at] != '=')
+            break; // another scheme's word (or garbage): the Digest part ended
+        const std::string name = challenge.substr(nameStart, at - nameStart);
+        ++at;
+        std::string value;
+        if (at < size && challenge[at] == '"') {
+            const size_t end = challenge.find('"', at + 1);
+            if (end == std::string::npos)
+                break;
+            value = challenge.substr(at + 1, end - at - 1);
+            at = end + 1;
+        } else {
+            const size_t end = std::min(challenge.find(',', at), size);
+            value = challenge.substr(at, end - at);
+            rtsp_text::Trim(value);
+            at = end;
+        }
+        parameters.emplace(name, value);
+    }
+    return parameters;
 }
 
-std::string digestValue(const std::string &method, const std::string &uri, const std::string &challenge,
-                        const std::string &user, const std::string &password)
+std::string parameterOf(const std::map<std::string, std::string> &parameters, const std::string &name)
 {
-    const size_t digest = challenge.find("Digest");
-    const std::string realm = quotedAfter(challenge, "realm", digest);
-    const std::string nonce = quotedAfter(challenge, "nonce", digest);
-    if (realm.empty() || nonce.empty()) {
-        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "BuildAuthorization Digest Fail, realm or nonce missing");
-        return std::string();
+    const auto found = parameters.find(name);
+    return found == parameters.end() ? std::string() : found->second;
+}
+
+// RFC 7616: "auth" among the qop options the server offers.
+bool offersQopAuth(const std::string &qop)
+{
+    std::vector<std::string> options;
+    rtsp_text::Split(qop, {","}, options);
+    for (std::string option : options) {
+        rtsp_text::Trim(option);
+        if (option == "auth")
+            return true;
     }
-    const std::string ha1 = Md5Hex(user + ":" + realm + ":" + password);
-    const std::string ha2 = Md5Hex(method + ":" + uri);
-    const std::string response = Md5Hex(ha1 + ":" + nonce + ":" + ha2);
-    return "Digest username=\"" + user + "\", realm=\"" + realm + "\", nonce=\"" + nonce + "\", uri=\"" + uri +
-           "\", response=\"" + response + "\"";
+    return false;
+}
+
+std::string randomHex(size_t bytes)
+{
+    std::vector<uint8_t> drawn(bytes);
+    if (!randomBytes(drawn.data(), drawn.size()))
+        return std::string();
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (uint8_t byte : drawn) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    return text;
 }
 
 bool rsaEncryptBase64(const CRsaPublicKey &key, const Bytes &plain, std::string &text)
@@ -145,11 +194,54 @@ std::string BuildBasicCredentials(const std::string &user, const std::string &pa
     return base64::Encode(user + ":" + password);
 }
 
+std::string BuildDigestAuthorization(const std::string &method, const std::string &uri, const std::string &challenge,
+                                     const std::string &user, const std::string &password, unsigned int nonceCount,
+                                     const std::string &cnonce)
+{
+    const std::map<std::string, std::string> parameters = digestParameters(challenge);
+    const std::string realm = parameterOf(parameters, "realm");
+    const std::string nonce = parameterOf(parameters, "nonce");
+    if (realm.empty() || nonce.empty()) {
+        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "BuildAuthorization Digest Fail, realm or nonce missing");
+        return std::string();
+    }
+    const std::string algorithm = parameterOf(parameters, "algorithm");
+    if (!algorithm.empty() && strcasecmp(algorithm.c_str(), "MD5") != 0) {
+        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "BuildAuthorization Digest Fail, algorithm<%s> not supported",
+                          algorithm.c_str());
+        return std::string();
+    }
+    const bool qop = offersQopAuth(parameterOf(parameters, "qop"));
+    char nc[9];
+    std::snprintf(nc, sizeof nc, "%08x", nonceCount);
+    const std::string ha1 = Md5Hex(user + ":" + realm + ":" + password);
+    const std::string ha2 = Md5Hex(method + ":" + uri);
+    // Without qop the plain answer, which servers that ask for no qop expect.
+    const std::string response = qop ? Md5Hex(ha1 + ":" + nonce + ":" + nc + ":" + cnonce + ":auth:" + ha2)
+                                     : Md5Hex(ha1 + ":" + nonce + ":" + ha2);
+    std::string value =
+        "Digest username=\"" + user + "\", realm=\"" + realm + "\", nonce=\"" + nonce + "\", uri=\"" + uri + "\"";
+    if (!algorithm.empty())
+        value += ", algorithm=" + algorithm;
+    value += ", response=\"" + response + "\"";
+    if (parameters.count("opaque"))
+        value += ", opaque=\"" + parameterOf(parameters, "opaque") + "\"";
+    if (qop)
+        value += ", qop=auth, nc=" + std::string(nc) + ", cnonce=\"" + cnonce + "\"";
+    return value;
+}
+
+bool DigestChallengeIsStale(const std::string &challenge)
+{
+    return strcasecmp(parameterOf(digestParameters(challenge), "stale").c_str(), "true") == 0;
+}
+
 std::string BuildAuthorization(const std::string &method, const std::string &uri, const std::string &challenge,
-                               const std::string &user, const std::string &password)
+                               const std::string &user, const std::string &password, unsigned int nonceCount)
 {
     if (rtsp_text::Contains("Digest", challenge))
-        return digestValue(method, uri, challenge, user, password);
+        return BuildDigestAuthorization(method, uri, challenge, user, password, nonceCount, randomHex(8));
+
     if (rtsp_text::Contains("Basic", challenge))
         return "Basic " + BuildBasicCredentials(user, password);
     return std::string();
@@ -263,25 +355,42 @@ int GenerateAuthWithSuite_0(const std::string &password, const std::string &serv
 bool ParseSepChallenge(const std::string &wwwAuthenticate, const std::string &pkd, std::string &cipherSuite,
                        std::string &serverRandom, std::string &serverPublicKey)
 {
-    if (wwwAuthenticate.compare(0, 4, "SEP ") != 0 || pkd.empty())
+    if (wwwAuthenticate.compare(0, 4, "SEP ") != 0) {
+        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "Must Be SEP mode");
         return false;
+    }
     std::string rest = wwwAuthenticate.substr(4);
     rtsp_text::Trim(rest);
     std::vector<std::string> pairs;
     rtsp_text::Split(rest, {","}, pairs);
     std::map<std::string, std::string> values;
     rtsp_text::SplitKeyValue(pairs, "=", values);
-    const auto suite = values.find("CIPHER_SUITE");
-    if (suite == values.end())
-        return false;
     auto clean = [](std::string text) {
         rtsp_text::Trim(text);
         rtsp_text::TrimQuotes(text);
         return text;
     };
-    cipherSuite = clean(suite->second);
+    const auto suite = values.find("CIPHER_SUITE");
+    if (suite == values.end()) {
+        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "CIPHER_SUITE not Find");
+        return false;
+    }
     const auto random = values.find("RAND");
-    serverRandom = random == values.end() ? std::string() : clean(random->second);
+    if (random == values.end() || clean(random->second).empty()) {
+        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "RAND not Find");
+        return false;
+    }
+    if (pkd.empty()) {
+        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "publickKey is Empty");
+        return false;
+    }
+    // Suite 0 is the only one the library can answer.
+    if (clean(suite->second) != "0") {
+        PELLMAR_LOG_ERROR(pellmar_log::kAuth, "CIPHER_SUITE<%s> not supported", clean(suite->second).c_str());
+        return false;
+    }
+    cipherSuite = clean(suite->second);
+    serverRandom = clean(random->second);
     serverPublicKey = pkd;
     return true;
 }

@@ -23,9 +23,22 @@ std::string BuildBasicCredentials(const std::string &user, const std::string &pa
 
 // From a WWW-Authenticate challenge: "Digest ..." when it contains
 // "Digest" (empty without realm or nonce: never Basic in its place), else
-// "Basic ..." when it contains "Basic", else empty.
+// "Basic ..." when it contains "Basic", else empty. `nonceCount` counts the
+// Digest requests made with the challenge's nonce, from 1.
 std::string BuildAuthorization(const std::string &method, const std::string &uri, const std::string &challenge,
-                               const std::string &user, const std::string &password);
+                               const std::string &user, const std::string &password, unsigned int nonceCount = 1);
+
+// The Digest value with a given client nonce. A challenge offering qop "auth"
+// gets the answer of RFC 7616 (qop, nc, cnonce); one without qop the plain
+// answer. An opaque value is returned as given; parameters may be quoted or
+// not. Empty without realm or nonce, or for an algorithm other than MD5.
+std::string BuildDigestAuthorization(const std::string &method, const std::string &uri, const std::string &challenge,
+                                     const std::string &user, const std::string &password, unsigned int nonceCount,
+                                     const std::string &cnonce);
+
+// True for a Digest challenge with stale=true: the credentials were right,
+// only the nonce rotated.
+bool DigestChallengeIsStale(const std::string &challenge);
 
 // "AES": 0 and the value, or -1. "user:password" longer than 63 characters
 // is refused rather than cut.
@@ -37,8 +50,9 @@ int GenerateAuthWithSuite_0(const std::string &password, const std::string &serv
                             const std::string &user, const std::string &serverRandom, const std::string &token,
                             std::string &value, std::string &keyText, std::string &identification);
 
-// A SEP challenge: the WWW-Authenticate value begins "SEP "; CIPHER_SUITE is
-// required, RAND gives the server random; the key is the response's PKD.
+// A SEP challenge: the WWW-Authenticate value begins "SEP "; CIPHER_SUITE
+// (which must be 0) and RAND are required, and the response's PKD gives the
+// key. Each refusal is logged.
 bool ParseSepChallenge(const std::string &wwwAuthenticate, const std::string &pkd, std::string &cipherSuite,
                        std::string &serverRandom, std::string &serverPublicKey);
 

@@ -8,7 +8,7 @@ const char kOwner[] = "CIocpUdpTransmitter";
 constexpr uint64_t kOverLimitLogSpacingMs = 1000;
 }  // namespace
 
-int CIocpUdpTransmitter::Open(const char* localAddress, uint16_t localPort)
+int CIocpUdpTransmitter::Open(const char* localAddress, uint16_t localPort, bool shared)
 {
     Close();
     ZMR_Guard guard(m_cSendMutex);
@@ -19,6 +19,8 @@ int CIocpUdpTransmitter::Open(const char* localAddress, uint16_t localPort)
     }
     unsigned int off = 0;
     ZMR_Ioctl(socket, ZMR_SIO_UDP_CONNRESET, &off);
+    if (shared)
+        ZMR_SetReuseAddr(socket, 1);
     if (localPort != 0) {
         ZMR_ADDR address;
         if (ZMR_MakeAddrByString(ZMR_AF_INET, localAddress, localPort, &address) != 0) {

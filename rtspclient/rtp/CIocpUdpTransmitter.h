@@ -10,7 +10,8 @@ public:
 
     // Creates the socket and binds it to (local address or any, port) unless
     // the port is 0.
-    virtual int Open(const char* localAddress, uint16_t localPort);
+    // `shared`: other sockets may bind the same port (multicast receivers).
+    virtual int Open(const char* localAddress, uint16_t localPort, bool shared = false);
     // 0, -1, or kOverLimit (-180) when `limitFlag` is 1 and more than 5000
     // sends are pending (logged at most once a second).
     virtual int SendData(const void* header, uint32_t headerLength, const void* data, uint32_t length,

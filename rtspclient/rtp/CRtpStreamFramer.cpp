@@ -7,7 +7,7 @@ namespace {
 constexpr size_t kFrameHeaderSize = 4;
 }
 
-CRtpStreamFramer::CRtpStreamFramer(bool cascade) : m_cascade(cascade), m_ownBuffer(kBufferSize + 4, 0), m_data(m_ownBuffer.data()) {}
+CRtpStreamFramer::CRtpStreamFramer(bool cascade) : m_cascade(cascade) {}
 
 size_t CRtpStreamFramer::FrameLength(const uint8_t* header) const
 {
@@ -18,6 +18,7 @@ size_t CRtpStreamFramer::FrameLength(const uint8_t* header) const
 
 void CRtpStreamFramer::Commit(size_t bytes, Sink& sink)
 {
+    Data(); // makes the own buffer when none is attached
     m_fill += std::min(bytes, FreeSize());
     size_t offset = 0;
     while (m_fill - offset >= kFrameHeaderSize) {

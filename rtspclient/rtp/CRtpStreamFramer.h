@@ -30,17 +30,30 @@ public:
         m_fill = 0;
     }
     void Reset() { m_fill = 0; }
-    uint8_t* FreeSpace() { return m_data + m_fill; }
+    uint8_t* FreeSpace() { return Data() + m_fill; }
     size_t FreeSize() const { return kBufferSize - m_fill; }
     size_t Buffered() const { return m_fill; }
 
     void Commit(size_t bytes, Sink& sink);
+    // Bytes of the framer's own buffer: none while one is attached.
+    size_t OwnBufferBytes() const { return m_ownBuffer.capacity(); }
 
 private:
+    // The attached buffer, else the framer's own, made on first use: every
+    // TCP track attaches its transmitter's, so its own 256 KiB went unused.
+    uint8_t* Data()
+    {
+        if (m_data == nullptr) {
+            m_ownBuffer.assign(kBufferSize + 4, 0);
+            m_data = m_ownBuffer.data();
+        }
+        return m_data;
+    }
+
     size_t FrameLength(const uint8_t* header) const;
 
     bool m_cascade;
     std::vector<uint8_t> m_ownBuffer;
-    uint8_t* m_data;
+    uint8_t* m_data = nullptr;
     size_t m_fill = 0;
 };

@@ -23,6 +23,11 @@ int CRtpTransSession::OpenRtsp(CRtspTransSession*, int) { return -2; }
 
 int CRtpTransSession::OpenUdp(const char*, uint16_t, const char*, uint16_t) { return -2; }
 
+void CRtpTransSession::SetReceiveClockRate(int clockRate)
+{
+    m_dReceiveClockRate = clockRate > 0 ? clockRate : kDefaultClockRate;
+}
+
 int CRtpTransSession::CreateRtpSession()
 {
     rtpcore::RtpSessionParams params;
@@ -30,6 +35,7 @@ int CRtpTransSession::CreateRtpSession()
     // The back channel's clock is the caller's: a report carries the last
     // packet's timestamp rather than guess a rate.
     params.ownTimestampRate = 1.0 / 3600.0;
+    params.receiveClockRate = m_dReceiveClockRate;
     ZMR_Guard guard(m_cSessionMutex);
     const rtpcore::RtpStatus status = Create(params, this);
     if (status != rtpcore::RtpStatus::Ok) {

@@ -20,6 +20,7 @@ typedef int (*pfnRtpDeliveryCB)(STREAM_DATA_T* data, void* context);
 class CRtpTransSession : public rtpcore::RtpSession, public rtpcore::RtpPacketSender {
 public:
     static constexpr size_t kMaxPacketSize = 10000;
+    static constexpr int kDefaultClockRate = 90000;
     // The 8 bytes an RTCP BYE is announced with.
     static const uint8_t kEndOfStreamMark[8];
 
@@ -39,6 +40,9 @@ public:
     // packets, 0 payloads only.
     int RecvData(pfnRtpDeliveryCB callback, void* context, int wholePacket);
     void SetWholePacket(int wholePacket);
+    // The clock rate of the received stream (its rtpmap), for the
+    // interarrival jitter; set before the transport opens.
+    void SetReceiveClockRate(int clockRate);
     // One back-channel RTP packet of ours.
     int SendData(const void* data, size_t length, uint8_t payloadType, bool marker, uint32_t timestampIncrement);
 
@@ -65,4 +69,5 @@ protected:
     void* m_pDeliverContext = nullptr;
     ZMR_Mutex m_cSessionMutex;
     int m_bWholePacket = 1;
+    double m_dReceiveClockRate = kDefaultClockRate;
 };

@@ -14,12 +14,18 @@ constexpr int32_t kPollEvent = 0xFFFFFF;
 CRtpUdpTransSession::~CRtpUdpTransSession() { CRtpUdpTransSession::Close(); }
 
 int CRtpUdpTransSession::OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort,
-                                    const char* remoteAddress, uint16_t remotePort)
+                                    const char* remoteAddress, uint16_t remotePort, const char* joinOn)
 {
     const char* name = socket.rtcp ? "m_cIocpUdpRtcp" : "m_cIocpUdpRtp";
-    if (socket.transmitter.Open(localAddress, localPort) != 0) {
+    const bool multicast = joinOn != nullptr;
+    if (socket.transmitter.Open(localAddress, localPort, multicast) != 0) {
         TRANSPORT_LOG_ERROR("%s Open Fail, srcIp:%s, srcPort:%d, destIp:%s, destPort:%d", name,
                             localAddress ? localAddress : "", localPort, remoteAddress, remotePort);
+        return -1;
+    }
+    if (multicast && ZMR_JoinMulticastGroup(socket.transmitter.Socket(), localAddress, joinOn) != 0) {
+        TRANSPORT_LOG_ERROR("%s join Fail, group:%s, port:%d, interface:%s, error:%d", name, localAddress, localPort,
+                            joinOn, ZMR_GetSystemLastError());
         return -1;
     }
     socket.buffer = socket.transmitter.GetBuffer(kBufferSize);
@@ -37,6 +43,17 @@ int CRtpUdpTransSession::OpenSocket(Socket& socket, const char* localAddress, ui
 int CRtpUdpTransSession::OpenUdp(const char* localAddress, uint16_t localPort, const char* remoteAddress,
                                  uint16_t remotePort)
 {
+    return OpenPair(localAddress, localPort, remoteAddress, remotePort, nullptr);
+}
+
+int CRtpUdpTransSession::OpenMulticast(const char* group, uint16_t port, const char* localAddress)
+{
+    return OpenPair(group, port, group, port, localAddress ? localAddress : "");
+}
+
+int CRtpUdpTransSession::OpenPair(const char* localAddress, uint16_t localPort, const char* remoteAddress,
+                                  uint16_t remotePort, const char* joinOn)
+{
     ZMR_Guard guard(m_cMutex);
     if (CreateRtpSession() != 0)
         return -1;
@@ -48,8 +65,9 @@ int CRtpUdpTransSession::OpenUdp(const char* localAddress, uint16_t localPort, c
     }
     m_stRemoteRtcpAddr = m_stRemoteRtpAddr;
     m_stRemoteRtcpAddr.sin_port = ZMR_Htons(uint16_t(remotePort + 1));
-    if (OpenSocket(m_cIocpUdpRtp, localAddress, localPort, remote, remotePort) != 0 ||
-        OpenSocket(m_cIocpUdpRtcp, localAddress, uint16_t(localPort + 1), remote, uint16_t(remotePort + 1)) != 0) {
+    if (OpenSocket(m_cIocpUdpRtp, localAddress, localPort, remote, remotePort, joinOn) != 0 ||
+        OpenSocket(m_cIocpUdpRtcp, localAddress, uint16_t(localPort + 1), remote, uint16_t(remotePort + 1), joinOn) !=
+            0) {
         m_cIocpUdpRtp.transmitter.Close();
         m_cIocpUdpRtcp.transmitter.Close();
         DestroyRtpSession();
@@ -58,6 +76,12 @@ int CRtpUdpTransSession::OpenUdp(const char* localAddress, uint16_t localPort, c
     guard.Release();  // the manager steps us under its mutex, then takes ours
     CRtpTransSessionMgr::Instance().Register(this);
     return 0;
+}
+
+void CRtpUdpTransSession::AcceptSource(const char* address)
+{
+    in_addr parsed{};
+    m_uiAnnouncedSource = address && inet_pton(AF_INET, address, &parsed) == 1 ? parsed.s_addr : 0;
 }
 
 int CRtpUdpTransSession::Close()
@@ -89,17 +113,36 @@ void CRtpUdpTransSession::HandleRecv(Socket& socket, int32_t result, uint32_t by
     }
     if (result != 0 && result != ZMR_ASYNCIO_ABORTED)
         return;  // the socket failed: it receives no more
-    const ZMR_ADDR& from = socket.transmitter.RecvFromAddr();
-    // An empty datagram is legal UDP and must not silence the socket; and
-    // only the server's host may feed the session.
-    if (result == 0 && bytes > 0 && from.sin_addr.s_addr == m_stRemoteRtpAddr.sin_addr.s_addr) {
-        const rtpcore::RtpEndpoint endpoint{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
+    if (result == 0) {
         ZMR_Guard guard(m_cSessionMutex);
         const double arrival = ReceiveTime();
-        Inject(socket.rtcp, socket.buffer, bytes, arrival, endpoint);
+        Take(socket, socket.transmitter.RecvFromAddr(), bytes, arrival);
+        // What else already waits is read here, without a hand-off each.
+        ZMR_ADDR from{};
+        for (int drained = 0; drained < kDrainPerCompletion; ++drained) {
+            const int length =
+                ZMR_RecvFromNoWait(socket.transmitter.Socket(), socket.buffer, kReceiveSize, &from);
+            if (length < 0)
+                break;
+            Take(socket, from, uint32_t(length), arrival);
+        }
         PollSession(arrival);
     }
     socket.PostRecv();
+}
+
+void CRtpUdpTransSession::Take(Socket& socket, const ZMR_ADDR& from, uint32_t bytes, double arrival)
+{
+    // An empty datagram is legal UDP and must not silence the socket; and
+    // only the server's host, or the source its SETUP answer named, may
+    // feed the session.
+    const uint32_t sender = from.sin_addr.s_addr;
+    const bool fromServer = sender == m_stRemoteRtpAddr.sin_addr.s_addr ||
+                            (m_uiAnnouncedSource != 0 && sender == m_uiAnnouncedSource);
+    if (bytes == 0 || !fromServer)
+        return;
+    const rtpcore::RtpEndpoint endpoint{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
+    Inject(socket.rtcp, socket.buffer, bytes, arrival, endpoint);
 }
 
 bool CRtpUdpTransSession::SendRtp(const uint8_t* data, size_t size)

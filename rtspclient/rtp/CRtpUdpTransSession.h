@@ -9,11 +9,22 @@ class CRtpUdpTransSession : public CRtpTransSession {
 public:
     static constexpr uint32_t kReceiveSize = 65536;
     static constexpr size_t kBufferSize = 65540;
+    // Datagrams read in one completion before the next receive is posted:
+    // each posted receive costs thread hand-offs in the queue, while a
+    // bounded drain still lets Close (which waits for the completion) end.
+    static constexpr int kDrainPerCompletion = 64;
 
     using CRtpTransSession::CRtpTransSession;
     ~CRtpUdpTransSession() override;
 
     int OpenUdp(const char* localAddress, uint16_t localPort, const char* remoteAddress, uint16_t remotePort) override;
+    // The address the SETUP answer names in "source=": media sent from it
+    // are accepted besides those of the server's host. Before OpenUdp.
+    void AcceptSource(const char* address);
+    // Receives the group's datagrams on `port` (RTCP on port + 1), bound to
+    // the group address so that other groups' traffic stays out, and joins
+    // the group on the interface of `localAddress`. Reports go to the group.
+    int OpenMulticast(const char* group, uint16_t port, const char* localAddress);
     int Close() override;
     int PeriodicStep() override;
 
@@ -36,12 +47,18 @@ private:
 
     static void OnRecvComplete(int32_t result, uint32_t bytes, void* user);
     void HandleRecv(Socket& socket, int32_t result, uint32_t bytes);
+    // One received datagram, injected when it comes from the server (under
+    // the session mutex).
+    void Take(Socket& socket, const ZMR_ADDR& from, uint32_t bytes, double arrival);
     int OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort, const char* remoteAddress,
-                   uint16_t remotePort);
+                   uint16_t remotePort, const char* joinOn = nullptr);
+    int OpenPair(const char* localAddress, uint16_t localPort, const char* remoteAddress, uint16_t remotePort,
+                 const char* joinOn);
 
     Socket m_cIocpUdpRtp{*this, m_hQueue, false};
     Socket m_cIocpUdpRtcp{*this, m_hQueue, true};
     ZMR_ADDR m_stRemoteRtpAddr{};
     ZMR_ADDR m_stRemoteRtcpAddr{};
+    uint32_t m_uiAnnouncedSource = 0; // network order; 0: none
     ZMR_Mutex m_cMutex;
 };

@@ -34,6 +34,37 @@ int CRtspClientMedia::Init(int transMethod, int rtpPack, int mediaIndex)
     return 0;
 }
 
+int CRtspClientMedia::InitMulticast(int rtpPack, int mediaIndex)
+{
+    ZMR_Guard guard(m_cMutex);
+    ReleasePort();
+    m_eRtpTransMethod = kRtpOverUdp;
+    m_bRtpPack = rtpPack;
+    m_iMediaIndex = mediaIndex;
+    return 0;
+}
+
+int CRtspClientMedia::OpenMulticast(const char* group, uint16_t port, const char* source, const char* bindAddress)
+{
+    ZMR_Guard guard(m_cMutex);
+    CloseTransport();
+    if (m_bOwnQueue && CreateOwnQueue("rtp/multicast, ZMR_AsyncIO_CreateQueueEx_New Fail") != 0)
+        return -1;
+    CRtpUdpTransSession* session = new (std::nothrow) CRtpUdpTransSession(m_hOwnQueue);
+    if (session == nullptr) {
+        TRANSPORT_LOG_ERROR("new CRtpUdpTransSession Fail");
+        return -1;
+    }
+    session->AcceptSource(source);
+    Adopt(session);
+    if (session->OpenMulticast(group, port, bindAddress) != 0) {
+        TRANSPORT_LOG_ERROR("m_pRtpTransSession OpenMulticast Fail, Group<%s:%d>", group ? group : "", port);
+        CloseTransport();
+        return -1;
+    }
+    return 0;
+}
+
 void CRtspClientMedia::ReleasePort()
 {
     if (m_usLocalPort == 0)
@@ -83,7 +114,7 @@ int CRtspClientMedia::OpenInterleaved(CRtspTransSession* connection, int channel
         TRANSPORT_LOG_ERROR("new CRtpRtspTransSession Fail");
         return -1;
     }
-    m_pRtpTransSession = session;
+    Adopt(session);
     if (session->OpenRtsp(connection, channel) != 0) {
         TRANSPORT_LOG_ERROR("m_pRtpTransSession Open Fail");
         return -1;
@@ -96,6 +127,12 @@ bool CRtspClientMedia::WriteFirstSend(ZMR_SOCKET socket)
     if (m_strFirstSend.empty())
         return true;
     return ZMR_Send(socket, m_strFirstSend.data(), m_strFirstSend.size()) == int(m_strFirstSend.size());
+}
+
+void CRtspClientMedia::Adopt(CRtpTransSession* session)
+{
+    session->SetReceiveClockRate(m_iClockRate);
+    m_pRtpTransSession = session;
 }
 
 int CRtspClientMedia::CreateOwnQueue(const char* failText)
@@ -148,7 +185,7 @@ int CRtspClientMedia::OpenTcp(int channel, const char* serverHost, uint16_t serv
         closeSockets();
         return -1;
     }
-    m_pRtpTransSession = session;
+    Adopt(session);
     if (session->OpenTcp(rtpSocket, rtcpSocket, channel) != 0) {
         TRANSPORT_LOG_ERROR("m_pRtpTransSession Open Fail, RTPSocketFd<%d>, RTCPSocketFd<%d>", rtpSocket, rtcpSocket);
         return -1;
@@ -169,7 +206,8 @@ int CRtspClientMedia::OpenUdp(const char* serverHost, uint16_t serverRtpPort)
         TRANSPORT_LOG_ERROR("new CRtpUdpTransSession Fail");
         return -1;
     }
-    m_pRtpTransSession = session;
+    session->AcceptSource(m_strAnnouncedSource.c_str());
+    Adopt(session);
     if (session->OpenUdp(nullptr, m_usLocalPort, serverHost, serverRtpPort) != 0) {
         TRANSPORT_LOG_ERROR("m_pRtpTransSession Open Fail, LocalPort<%d>, RemoteAddr<%s:%d>", m_usLocalPort,
                             serverHost ? serverHost : "", serverRtpPort);
@@ -244,6 +282,7 @@ bool CRtspClientMedia::IsEndOfStream(const STREAM_DATA_T* data)
 int CRtspClientMedia::OnData(STREAM_DATA_T* data, void* track)
 {
     CRtspClientMedia* self = static_cast<CRtspClientMedia*>(track);
+    self->m_uiDelivered.fetch_add(1, std::memory_order_relaxed);
     if (self->m_pfnDataCB) {
         const int type = IsEndOfStream(data) ? PELLMAR_DATA_END_OF_STREAM : PELLMAR_DATA_RTP;
         self->m_pfnDataCB(self->m_iMediaIndex, type, data, self->m_pDataUser);

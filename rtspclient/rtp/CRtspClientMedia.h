@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -28,6 +29,11 @@ public:
     int Init(int transMethod, int rtpPack, int mediaIndex);
     int Open(CRtspTransSession* connection, int channel, const char* serverHost, uint16_t serverRtpPort,
              uint16_t serverRtcpPort, const char* bindAddress);
+    // A multicast track: no local port of the pool; OpenMulticast receives.
+    int InitMulticast(int rtpPack, int mediaIndex);
+    // Joins `group` and receives on `port`; datagrams are taken from
+    // `source` (the server) only.
+    int OpenMulticast(const char* group, uint16_t port, const char* source, const char* bindAddress);
     int Close();
     int RecvData(pfnStreamDataCB callback, void* user);
     // Sends one back-channel RTP packet: data, length, payload type (low
@@ -42,12 +48,18 @@ public:
     void SetFirstSend(const std::string& text);
     void SetCascade(int cascade) { m_bCascade = cascade; }
     void SetOwnQueue(int ownQueue) { m_bOwnQueue = ownQueue; }
+    // The track's RTP clock rate from its rtpmap (0: unknown, 90 kHz is assumed).
+    void SetClockRate(int clockRate) { m_iClockRate = clockRate; }
+    // The SETUP answer's "source=" address: UDP media from it are accepted too.
+    void SetAnnouncedSource(const std::string& address) { m_strAnnouncedSource = address; }
     int TransMethod() const { return m_eRtpTransMethod; }
     int RtpPack() const { return m_bRtpPack; }
     int RtpPackApplied() const { return m_bRtpPackApplied; }
     int MediaIndex() const { return m_iMediaIndex; }
     uint16_t LocalPort() const { return m_usLocalPort; }
     bool IsOpen() const { return m_pRtpTransSession != nullptr; }
+    // Media packets delivered since the track was made (wraps around).
+    uint32_t DeliveredPackets() const { return m_uiDelivered.load(std::memory_order_relaxed); }
 
 private:
     int OpenInterleaved(CRtspTransSession* connection, int channel);
@@ -56,6 +68,8 @@ private:
     int OpenUdp(const char* serverHost, uint16_t serverRtpPort);
     bool WriteFirstSend(ZMR_SOCKET socket);
     int CreateOwnQueue(const char* failText);
+    // Takes the new transport session as the track's, clocked at its rate.
+    void Adopt(CRtpTransSession* session);
     void CloseTransport();
     void ReleasePort();
 
@@ -72,4 +86,7 @@ private:
     ZMR_Mutex m_cMutex;
     ZMR_ASYNCIOQUEUE m_hOwnQueue = ZMR_INVALID_ASYNCIOQUEUE;
     int m_bOwnQueue = 0;
+    int m_iClockRate = 0;
+    std::string m_strAnnouncedSource;
+    std::atomic<uint32_t> m_uiDelivered{0};
 };

@@ -1,6 +1,7 @@
 #include "rtsp/CRtspClientSession.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -55,31 +56,31 @@ uint64_t CRtspClientSession::Now()
     return ZMR_GetTimeTick();
 }
 
-void CRtspClientSession::SetCallbacks(pfnStreamMsgCB msgCB, pfnStreamDataCB dataCB, void* user)
+bool CRtspClientSession::AcceptStart(const char* name, const char* url)
 {
-    ZMR_Guard guard(m_cMutex);
-    m_pfnMsgCB = msgCB;
-    m_pMsgUser = user;
-    m_pfnDataCB = dataCB;
-    m_pDataUser = user;
+    if (m_bClosed)
+        return true;
+    // A second start would reuse the live connection with new tracks beside
+    // the old ones; the caller stops first.
+    m_uiLastError = PELLMAR_ERR_OPEN;
+    PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Session Already Started, Url<%s>", name,
+                      Text(url).c_str());
+    return false;
 }
 
-void CRtspClientSession::SetMessageCallback(pfnStreamMsgCB msgCB, void* user)
+void CRtspClientSession::ApplySetup(const StreamSetup& setup)
 {
-    ZMR_Guard guard(m_cMutex);
-    m_pfnMsgCB = msgCB;
-    m_pMsgUser = user;
-}
-
-void CRtspClientSession::SetStreamOptions(int rtpPack, const char* destAddress, uint16_t destPort, int ownQueue,
-                                          int noTraceUrl)
-{
-    ZMR_Guard guard(m_cMutex);
-    m_bRtpPack = rtpPack;
-    m_strDestAddress = Text(destAddress);
-    m_usDestPort = destPort;
-    m_bOwnQueue = ownQueue;
-    m_bNoTraceUrl = noTraceUrl;
+    m_pfnMsgCB = setup.msgCB;
+    m_pMsgUser = setup.user;
+    m_pfnDataCB = setup.dataCB;
+    m_pDataUser = setup.user;
+    m_bRtpPack = setup.rtpPack;
+    m_strDestAddress = Text(setup.destAddress);
+    m_usDestPort = setup.destPort;
+    m_bOwnQueue = setup.ownQueue;
+    m_bNoTraceUrl = setup.noTraceUrl;
+    if (setup.playBack && SetPlayBackParam(*setup.playBack) != 0)
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream, SetPlayBackParam Fail");
 }
 
 void CRtspClientSession::BindLocalIP(const char* address)
@@ -90,11 +91,16 @@ void CRtspClientSession::BindLocalIP(const char* address)
 
 // ---- open and close ---------------------------------------------------------
 
-int CRtspClientSession::Open(const std::string& url, const std::string& user, const std::string& password,
+int CRtspClientSession::Open(const std::string& givenUrl, const std::string& user, const std::string& password,
                              const std::string& userAgent, int transMethod)
 {
-    m_strUser = user;
-    m_strPassword = password;
+    // Credentials written in the URL serve when none are given, and never
+    // travel in a request line or a digest uri.
+    std::string urlUser, urlPassword;
+    const std::string url = CUriParser::TakeCredentials(givenUrl, urlUser, urlPassword);
+    const bool fromUrl = user.empty() && !urlUser.empty();
+    m_strUser = fromUrl ? urlUser : user;
+    m_strPassword = fromUrl ? urlPassword : password;
     m_strUserAgent = userAgent;
     m_eRtpTransMethod = transMethod;
     m_strUrl = url;
@@ -129,6 +135,7 @@ int CRtspClientSession::Open(const std::string& url, const std::string& user, co
                           socket);
         return -1;
     }
+    m_uiConnectionFailure = 0;
     m_cRtspTransSession.SetRecvMessageCallback(&CRtspClientSession::OnRtspMessage, this);
     if (m_cRtspTransSession.StartRecv() != 0) {
         m_uiLastError = PELLMAR_ERR_RECV;
@@ -146,6 +153,9 @@ void CRtspClientSession::Close()
     // The connection first: its close waits for a server request being
     // handled on a queue thread, which may still touch the tracks.
     m_cRtspTransSession.Close();
+    m_uiConnectionFailure = 0;
+    m_bBadResponse = false;
+    m_cResponses.Expect(CRtspResponseMap::kNone);
     for (CRtspClientMedia& track : m_cClientMediaArray)
         track.Close();
     for (TrackRecord& record : m_stTracks)
@@ -153,6 +163,8 @@ void CRtspClientSession::Close()
     m_iTrackCount = 0;
     m_cContexts.Clear();
     m_bPlaying = 0;
+    m_bPaused = 0;
+    m_bKeepAliveOutstanding = false;
     m_strSessionId.clear();
     m_strControl.clear();
     m_iKeepAliveCSeq = -1;
@@ -194,6 +206,7 @@ int CRtspClientSession::RunRedirects(int (CRtspClientSession::*step)(), const ch
     while (m_bRedirect) {
         Close();
         if (++redirects > kMaxRedirects) {
+            m_uiLastError = PELLMAR_ERR_REDIRECT_LOOP;
             PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession StartStream Fail, Redirect Count<%d>", kMaxRedirects);
             return -1;
         }
@@ -252,30 +265,26 @@ int CRtspClientSession::StartSequence(bool withRedirects)
 }
 
 int CRtspClientSession::StartStream(const char* url, const char* user, const char* password, const char* userAgent,
-                                    int transCode)
+                                    int transCode, const StreamSetup& setup)
 {
-    return Start("StartStream", url, user, password, userAgent, "", transCode, false);
+    return Start("StartStream", url, user, password, userAgent, "", transCode, false, setup);
 }
 
 int CRtspClientSession::StartStreamEx(const char* url, const char* user, const char* password, const char* userAgent,
-                                      const char* sessionId, int transCode)
+                                      const char* sessionId, int transCode, const StreamSetup& setup)
 {
-    return Start("StartStreamEx", url, user, password, userAgent, Text(sessionId), transCode, true);
+    return Start("StartStreamEx", url, user, password, userAgent, Text(sessionId), transCode, true, setup);
 }
 
 int CRtspClientSession::Start(const char* name, const char* url, const char* user, const char* password,
-                              const char* userAgent, const std::string& resumeSessionId, int transCode, bool extended)
+                              const char* userAgent, const std::string& resumeSessionId, int transCode, bool extended,
+                              const StreamSetup& setup)
 {
     ZMR_Guard guard(m_cMutex);
-    m_iSuppressReports = 0;
-    if (!m_bClosed) {
-        // A second start would reuse the live connection with new tracks
-        // beside the old ones; the caller stops first.
-        m_uiLastError = PELLMAR_ERR_OPEN;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Session Already Started, Url<%s>", name,
-                          Text(url).c_str());
+    if (!AcceptStart(name, url))
         return -1;
-    }
+    m_iSuppressReports = 0;
+    ApplySetup(setup);
     // The extended start neither takes the cascade code nor the own queue.
     const int method = MapTransCode(transCode, !extended);
     if (method < 0) {
@@ -304,10 +313,14 @@ int CRtspClientSession::Start(const char* name, const char* url, const char* use
     return StartSequence(true);
 }
 
-int CRtspClientSession::ResumeStream(const char* url, const char* sessionId)
+int CRtspClientSession::ResumeStream(const char* url, const char* sessionId, pfnStreamMsgCB msgCB, void* user)
 {
     ZMR_Guard guard(m_cMutex);
+    if (!AcceptStart("ResumeStream", url))
+        return PELLMAR_ERR_OPEN; // the export hands this result on as it is
     m_iSuppressReports = 0;
+    m_pfnMsgCB = msgCB;
+    m_pMsgUser = user;
     if (Open(Text(url), "", "", "", CRtspClientMedia::kRtpOverUdp) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "ResumeStream Fail, Open Fail, Url<%s>", Text(url).c_str());
         return -1;
@@ -395,7 +408,7 @@ int CRtspClientSession::StopStream()
     } else {
         PELLMAR_LOG_INFO("CRtspClientSession Close, StopStream");
         m_bClosed = 1;
-        if (m_iCancelOperate == 0)
+        if (m_iCancelOperate == 0 && m_uiConnectionFailure == 0)
             SendTeardown();
     }
     Close();
@@ -430,15 +443,29 @@ uint16_t CRtspClientSession::NextCSeq()
     return ++m_usCSeq;
 }
 
-bool CRtspClientSession::SendRequest(CCommonReq& request, int traceKind, int* cseq)
+uint32_t CRtspClientSession::StatusError(int status)
+{
+    return status < 0 ? PELLMAR_ERR_UNKNOWN_STATUS : static_cast<uint32_t>(status);
+}
+
+bool CRtspClientSession::SendRequest(CCommonReq& request, int traceKind, int* cseq, bool keepAlive)
 {
     request.m_iCSeq = NextCSeq();
+    if (keepAlive) {
+        m_iKeepAliveCSeq = request.m_iCSeq;
+    } else {
+        m_bBadResponse = false;
+        m_cResponses.Expect(request.m_iCSeq);
+    }
     request.m_strUserAgent = m_strUserAgent;
     request.m_strSession = m_strSessionId;
     request.m_iAuthMode = m_iAuthMode;
     if (m_iAuthMode == AUTH_MODE_NONE) {
+        std::string rotated;
+        if (TakeStaleKeepAliveChallenge(rotated))
+            SetChallenge(rotated);
         request.m_strAuthorization = BuildAuthorization(GetRtspMethodName(request.m_iMethod), request.m_strUrl,
-                                                        m_strChallenge, m_strUser, m_strPassword);
+                                                        m_strChallenge, m_strUser, m_strPassword, ++m_uiNonceCount);
     } else if (m_iAuthMode == AUTH_MODE_BASIC || m_iAuthMode == AUTH_MODE_AES) {
         request.m_strUserName = m_strUser;
         request.m_strPassword = m_strPassword;
@@ -456,8 +483,8 @@ bool CRtspClientSession::SendRequest(CCommonReq& request, int traceKind, int* cs
 bool CRtspClientSession::ReceiveResponse(int cseq, CCommonRsp& response, int traceKind, unsigned int timeoutMs)
 {
     std::string text;
-    if (!RecvRtspRsp(cseq, text, timeoutMs)) {
-        m_uiLastError = PELLMAR_ERR_TIMEOUT;
+    if (const uint32_t failure = RecvRtspRsp(cseq, text, timeoutMs)) {
+        m_uiLastError = failure;
         return false;
     }
     ReportTrace(traceKind + 1, text.c_str(), static_cast<int>(text.size()));
@@ -466,22 +493,58 @@ bool CRtspClientSession::ReceiveResponse(int cseq, CCommonRsp& response, int tra
     return true;
 }
 
+void CRtspClientSession::SetChallenge(const std::string& challenge)
+{
+    m_strChallenge = challenge;
+    m_uiNonceCount = 0;
+}
+
+bool CRtspClientSession::TakeStaleKeepAliveChallenge(std::string& challenge)
+{
+    ZMR_Guard guard(m_cStaleMutex);
+    if (m_strStaleChallenge.empty())
+        return false;
+    challenge.swap(m_strStaleChallenge);
+    m_strStaleChallenge.clear();
+    return true;
+}
+
+CRtspClientSession::Exchange CRtspClientSession::Transact(CCommonReq& request, CCommonRsp& response, int traceKind,
+                                                          unsigned int timeoutMs)
+{
+    for (int attempt = 0;; ++attempt) {
+        int cseq = 0;
+        if (!SendRequest(request, traceKind, &cseq))
+            return kNotSent;
+        if (!ReceiveResponse(cseq, response, traceKind, timeoutMs))
+            return kNoAnswer;
+        // A rotated nonce (stale=true) is no failed login: the same request
+        // goes again with the new one, so a rotation never ends a session.
+        if (attempt >= kMaxStaleRetries || response.m_iStatus != kRtspStatusUnauthorized ||
+            !DigestChallengeIsStale(response.m_strWwwAuthenticate))
+            return kAnswered;
+        PELLMAR_LOG_INFO("%s answered with a stale nonce, sent again with the new one",
+                         GetRtspMethodName(request.m_iMethod));
+        SetChallenge(response.m_strWwwAuthenticate);
+    }
+}
+
 int CRtspClientSession::SendSimple(CCommonReq& request, CCommonRsp& response, int traceKind, uint32_t sendError,
                                    unsigned int timeoutMs)
 {
     const char* method = GetRtspMethodName(request.m_iMethod);
-    int cseq = 0;
-    if (!SendRequest(request, traceKind, &cseq)) {
+    const Exchange exchange = Transact(request, response, traceKind, timeoutMs);
+    if (exchange == kNotSent) {
         if (sendError)
             m_uiLastError = sendError;
         PELLMAR_LOG_ERROR(kSessionLog, "Send%s Fail, m_cRtspTransSession SendData Fail", method);
         return -1;
     }
-    if (!ReceiveResponse(cseq, response, traceKind, timeoutMs)) {
+    if (exchange == kNoAnswer) {
         PELLMAR_LOG_ERROR(kSessionLog, "Proc%s Fail, RecvRtspRsp Fail", method);
         return -1;
     }
-    m_uiLastError = static_cast<uint32_t>(response.m_iStatus);
+    m_uiLastError = StatusError(response.m_iStatus);
     if (response.m_iStatus != kRtspStatusOk) {
         PELLMAR_LOG_ERROR(kSessionLog, "Proc%s Fail, Status<%d>", method, response.m_iStatus);
         return -1;
@@ -493,14 +556,14 @@ int CRtspClientSession::SendOptions()
 {
     COptionsReq request;
     request.m_strUrl = m_strUrl;
-    int cseq = 0;
-    if (!SendRequest(request, PELLMAR_TRACE_OPTIONS, &cseq)) {
+    COptionsRsp response;
+    const Exchange exchange = Transact(request, response, PELLMAR_TRACE_OPTIONS, kResponseTimeoutMs);
+    if (exchange == kNotSent) {
         m_uiLastError = PELLMAR_ERR_SEND_OPTIONS;
         PELLMAR_LOG_ERROR(kSessionLog, "SendOptions Fail, m_cRtspTransSession SendData Fail");
         return -1;
     }
-    COptionsRsp response;
-    if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_OPTIONS, kResponseTimeoutMs)) {
+    if (exchange == kNoAnswer) {
         PELLMAR_LOG_ERROR(kSessionLog, "ProcOptions Fail, RecvRtspRsp Fail");
         return -1;
     }
@@ -511,7 +574,7 @@ int CRtspClientSession::ProcOptions(COptionsRsp& response)
 {
     const int status = response.m_iStatus;
     if (status != kRtspStatusOk && status != 5 && status != 6 && status != kRtspStatusUnauthorized) {
-        m_uiLastError = static_cast<uint32_t>(status);
+        m_uiLastError = StatusError(status);
         PELLMAR_LOG_ERROR(kSessionLog, "ProcOptions Fail, cOptionRsp ParseMsg Fail, Result<%d>, Status<%d>",
                           status >= 0, status);
         return -1;
@@ -530,9 +593,9 @@ int CRtspClientSession::ProcOptions(COptionsRsp& response)
         return 0;
     }
     if (status == kRtspStatusUnauthorized) {
-        m_strChallenge = response.m_strWwwAuthenticate;
+        SetChallenge(response.m_strWwwAuthenticate);
         if (m_strChallenge.empty()) {
-            m_uiLastError = static_cast<uint32_t>(status);
+            m_uiLastError = StatusError(status);
             return -1;
         }
         return 0;
@@ -556,12 +619,12 @@ int CRtspClientSession::SendKeepAlive()
     CCommonReq& request = heartbeat ? static_cast<CCommonReq&>(heartbeatRequest) : optionsRequest;
     request.m_strUrl = m_strUrl;
     int cseq = 0;
-    if (!SendRequest(request, -1, &cseq)) {
+    if (!SendRequest(request, -1, &cseq, true)) {
         PELLMAR_LOG_ERROR(kSessionLog, "%s Fail, m_cRtspTransSession SendData Fail",
                           heartbeat ? "CRtspClientSession SendHeartBeat" : "SendOptions");
         return -1;
     }
-    m_iKeepAliveCSeq = cseq;
+    m_bKeepAliveOutstanding = true;
     return 0;
 }
 
@@ -592,14 +655,15 @@ int CRtspClientSession::SendDescribe()
         }
         if (m_iAuthMode == AUTH_MODE_SEP)
             AddSepAuthorization(request, round);
-        int cseq = 0;
-        if (!SendRequest(request, PELLMAR_TRACE_DESCRIBE, &cseq)) {
+        CDescribeRsp response;
+        const Exchange exchange =
+            Transact(request, response, PELLMAR_TRACE_DESCRIBE, CConfig::Instance().DescribeTimeoutMs());
+        if (exchange == kNotSent) {
             m_uiLastError = PELLMAR_ERR_SEND_DESCRIBE;
             PELLMAR_LOG_ERROR(kSessionLog, "SendDescribe Fail, m_cRtspTransSession SendData Fail");
             return -1;
         }
-        CDescribeRsp response;
-        if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_DESCRIBE, CConfig::Instance().DescribeTimeoutMs())) {
+        if (exchange == kNoAnswer) {
             PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, RecvRtspRsp Fail");
             return PELLMAR_ERR_DESCRIBE;
         }
@@ -616,7 +680,7 @@ int CRtspClientSession::SendDescribe()
 int CRtspClientSession::ProcDescribe(CDescribeRsp& response)
 {
     const int status = response.m_iStatus;
-    m_uiLastError = static_cast<uint32_t>(status);
+    m_uiLastError = StatusError(status);
     if (status == kRtspStatusOk) {
         if (m_strControl.empty())
             m_strControl = response.m_strContentBase;
@@ -632,12 +696,14 @@ int CRtspClientSession::ProcDescribe(CDescribeRsp& response)
         return kDescribeOk;
     }
     if (status == kRtspStatusUnauthorized) {
-        m_strChallenge = response.m_strWwwAuthenticate;
+        SetChallenge(response.m_strWwwAuthenticate);
         if (m_strChallenge.empty())
             return -1;
         if (m_iAuthMode != AUTH_MODE_SEP)
             return kDescribeRetry;
         if (!ParseSepChallenge(m_strChallenge, response.m_strPkd, m_strSepSuite, m_strSepRandom, m_strSepPublicKey)) {
+            // No retry without the server's random and a suite we can answer:
+            // it could only go out without an Authorization header.
             PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, SEP challenge refused<%s>", m_strChallenge.c_str());
             return -1;
         }
@@ -693,16 +759,17 @@ int CRtspClientSession::SendSetup()
             request.m_iLowerTransport = RTSP_TRANSPORT_INTERLEAVED;
             request.m_iMulticast = 1;
             request.m_iMulticastPort = m_iMulticastPort;
+            m_stTracks[i].multicastPort = m_iMulticastPort;
             m_iMulticastPort += 2;
         }
-        int cseq = 0;
-        if (!SendRequest(request, PELLMAR_TRACE_SETUP, &cseq)) {
+        CSetupRsp response;
+        const Exchange exchange = Transact(request, response, PELLMAR_TRACE_SETUP, kResponseTimeoutMs);
+        if (exchange == kNotSent) {
             m_uiLastError = PELLMAR_ERR_SEND_SETUP;
             PELLMAR_LOG_ERROR(kSessionLog, "SendSetup Fail, m_cRtspTransSession SendData Fail");
             return -1;
         }
-        CSetupRsp response;
-        if (!ReceiveResponse(cseq, response, PELLMAR_TRACE_SETUP, kResponseTimeoutMs)) {
+        if (exchange == kNoAnswer) {
             PELLMAR_LOG_ERROR(kSessionLog, "ProcSetup Fail, RecvRtspRsp Fail");
             return -1;
         }
@@ -725,7 +792,7 @@ void CRtspClientSession::DeliverText(int dataType, const std::string& text)
 
 int CRtspClientSession::ProcSetup(CSetupRsp& response, int track)
 {
-    m_uiLastError = static_cast<uint32_t>(response.m_iStatus);
+    m_uiLastError = StatusError(response.m_iStatus);
     if (response.m_iStatus != kRtspStatusOk) {
         PELLMAR_LOG_ERROR(kSessionLog, "ProcSetup Fail, Status<%d>", response.m_iStatus);
         return -1;
@@ -745,13 +812,38 @@ int CRtspClientSession::ProcSetup(CSetupRsp& response, int track)
     }
     PELLMAR_LOG_INFO("ProcSetup Success, Client[%s:%d], ServerPort[%s:%d], MediaIndex=%d", m_strBindAddress.c_str(),
                      m_cClientMediaArray[track].LocalPort(), m_strHost.c_str(), serverRtp, track);
-    if (m_usDestPort != 0 || m_bMulticast)
+    if (m_usDestPort != 0)
         return 0;
+    if (m_bMulticast)
+        return OpenMulticastTrack(response, track);
     CRtspClientMedia& media = m_cClientMediaArray[track];
     media.SetFirstSend(m_strSessionId);
+    media.SetAnnouncedSource(response.m_strSource);
     const char* bind = m_strBindAddress.empty() ? nullptr : m_strBindAddress.c_str();
     if (media.Open(&m_cRtspTransSession, 2 * track, m_strHost.c_str(), serverRtp, serverRtcp, bind) != 0) {
         PELLMAR_LOG_ERROR(kSessionLog, "m_cClientMediaArray[%d] Open Fail", track);
+        return -1;
+    }
+    if (media.RecvData(m_pfnDataCB, m_pDataUser) != 0) {
+        PELLMAR_LOG_ERROR(kSessionLog, "m_cClientMediaArray[%d] RecvData Fail", track);
+        return -1;
+    }
+    return 0;
+}
+
+int CRtspClientSession::OpenMulticastTrack(const CSetupRsp& response, int track)
+{
+    // The answer's port range wins over the one asked for.
+    const int answered = std::atoi(response.m_strMulticastPort.c_str());
+    const int port = answered > 0 && answered < 65535 ? answered : m_stTracks[track].multicastPort;
+    const std::string& group = response.m_strDestination;
+    const std::string& source = response.m_strSource.empty() ? m_strHost : response.m_strSource;
+    const char* bind = m_strBindAddress.empty() ? nullptr : m_strBindAddress.c_str();
+    CRtspClientMedia& media = m_cClientMediaArray[track];
+    if (group.empty() || port <= 0 || port >= 65535 ||
+        media.OpenMulticast(group.c_str(), static_cast<uint16_t>(port), source.c_str(), bind) != 0) {
+        PELLMAR_LOG_ERROR(kSessionLog, "m_cClientMediaArray[%d] OpenMulticast Fail, Group<%s:%d>", track,
+                          group.c_str(), port);
         return -1;
     }
     if (media.RecvData(m_pfnDataCB, m_pDataUser) != 0) {
@@ -782,6 +874,9 @@ int CRtspClientSession::SendPlay()
     if (SendSimple(request, response, PELLMAR_TRACE_PLAY, PELLMAR_ERR_SEND_PLAY, kResponseTimeoutMs) != 0)
         return -1;
     m_bPlaying = 1;
+    m_bPaused = 0;
+    m_ullLastMediaMs = Now();
+    m_bSilenceReported = false;
     return 0;
 }
 
@@ -791,6 +886,7 @@ int CRtspClientSession::SendTeardown()
     request.m_strUrl = TraceUrl(AggregateUrl(), "SendTeardown");
     request.m_iBackChannel = m_bBackChannel;
     m_bPlaying = 0;
+    m_bPaused = 0;
     m_cContexts.Take("StopStream", request.m_strStopStream);
     CCommonRsp response;
     return SendSimple(request, response, PELLMAR_TRACE_TEARDOWN, PELLMAR_ERR_SEND_TEARDOWN, kTeardownTimeoutMs);
@@ -866,10 +962,14 @@ int CRtspClientSession::ParseSdp(const std::string& sdp)
         RTSP_MEDIA_DESC_T description = CSdpTrackInfo::MakeRecord(media);
         const int pack =
             CSdpTrackInfo::ChooseRtpPack(media.m_mediaInfo, static_cast<size_t>(media.m_iMediaInfoLength), m_bRtpPack);
+        if (m_bMulticast && m_usDestPort == 0)
+            m_cClientMediaArray[i].InitMulticast(pack, i);
         if (m_usDestPort == 0 && !m_bMulticast && m_cClientMediaArray[i].Init(m_eRtpTransMethod, pack, i) != 0) {
             PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession ParseSdp Fail, m_cClientMediaArray[%d] Init Fail", i);
             return -1;
         }
+        // The jitter of an 8 kHz audio track is counted in its own units.
+        m_cClientMediaArray[i].SetClockRate(description.iFormatCount > 0 ? description.stFormats[0].iClockRate : 0);
         record.skip = DeliverDescription(i, description);
     }
     DeliverMediaInfo(parsed);

@@ -40,6 +40,8 @@ public:
     static constexpr unsigned int kWaitStepMs = 20;
     static constexpr int kMaxUnansweredKeepAlives = 30;
     static constexpr size_t kSendPieceBytes = 8192;
+    // Requests sent again after a stale-nonce answer, at most.
+    static constexpr int kMaxStaleRetries = 2;
     // Code of the session's log lines.
     static constexpr unsigned int kSessionLog = 0x022308A0;
 
@@ -48,17 +50,29 @@ public:
     CRtspClientSession(const CRtspClientSession&) = delete;
     CRtspClientSession& operator=(const CRtspClientSession&) = delete;
 
-    // ---- parameters copied by the exports before a start ----
-    void SetCallbacks(pfnStreamMsgCB msgCB, pfnStreamDataCB dataCB, void* user);
-    void SetMessageCallback(pfnStreamMsgCB msgCB, void* user);
-    void SetStreamOptions(int rtpPack, const char* destAddress, uint16_t destPort, int ownQueue, int noTraceUrl);
-    int SetPlayBackParam(const PLAYBACK_PARAM_T& playBack);
+    // What a start takes from the caller's record besides the URL and
+    // credentials. A start applies it only once it is accepted (the session
+    // stopped), under the session mutex: a refused start leaves the running
+    // stream's callbacks and options alone, and no queue thread reads them
+    // while they change, as no connection or track is open then.
+    struct StreamSetup {
+        pfnStreamMsgCB msgCB = nullptr;
+        pfnStreamDataCB dataCB = nullptr;
+        void* user = nullptr;
+        int rtpPack = 1;
+        const char* destAddress = nullptr;
+        uint16_t destPort = 0;
+        int ownQueue = 0;
+        int noTraceUrl = 0;
+        const PLAYBACK_PARAM_T* playBack = nullptr; // null: none
+    };
 
     // ---- start and stop ----
-    int StartStream(const char* url, const char* user, const char* password, const char* userAgent, int transCode);
+    int StartStream(const char* url, const char* user, const char* password, const char* userAgent, int transCode,
+                    const StreamSetup& setup);
     int StartStreamEx(const char* url, const char* user, const char* password, const char* userAgent,
-                      const char* sessionId, int transCode);
-    int ResumeStream(const char* url, const char* sessionId);
+                      const char* sessionId, int transCode, const StreamSetup& setup);
+    int ResumeStream(const char* url, const char* sessionId, pfnStreamMsgCB msgCB, void* user);
     int StopStream();
     int StopStreamEx();
     int QueryRedirectUrl(const char* url, const char** redirectUrl);
@@ -82,7 +96,7 @@ public:
     int AnnounceSDP();
     int PrepareSessionInfo(const char* uri, char* buffer, int bufferSize, int* length);
     int StartMultiCast(const char* url, const char* user, const char* password, const char* userAgent, int transMethod,
-                       int multicastPort);
+                       int multicastPort, const StreamSetup& setup);
     int SetContext(const Session_Context_T* context);
     int SetContextEx(const char* name, const void* value, int length);
     int GetContext(const char* name, void* buffer, int bufferSize, int* length);
@@ -94,12 +108,17 @@ public:
     uint32_t LastError() const { return m_uiLastError; }
     bool IsClosed() const { return m_bClosed != 0; }
     bool IsPlaying() const { return m_bPlaying != 0; }
-    // Heartbeat checks since the last keep-alive was answered.
+    // Heartbeat checks while a keep-alive waited for its answer.
     int UnansweredKeepAlives() const { return m_iUnansweredKeepAlive.load(); }
+    // Responses held for a wait.
+    size_t PendingResponses() { return m_cResponses.Size(); }
 
     // ---- receiving and keep-alive ----
     // One heartbeat check (every 4 s from the session manager's thread).
     int CheckHeartBeat();
+    // Part of the check: reports a playing session whose tracks received
+    // nothing for the media-silence time, once per silence.
+    void CheckMediaSilence();
     // The connection's text-message callback; length 0: the connection is gone.
     static void OnRtspMessage(const char* text, int length, void* session);
 
@@ -111,8 +130,10 @@ private:
         std::string control;
         int skip = 0;
         int backChannel = 0;
+        int multicastPort = 0; // asked for in SETUP
     };
     enum DescribeResult { kDescribeOk = 0, kDescribeRetry = 1 };
+    enum Exchange { kAnswered, kNotSent, kNoAnswer };
 
     int Open(const std::string& url, const std::string& user, const std::string& password, const std::string& userAgent,
              int transMethod);
@@ -120,7 +141,12 @@ private:
     int MapTransCode(int transCode, bool withCascade);
     // StartStream and StartStreamEx; `name` is the one the logs give.
     int Start(const char* name, const char* url, const char* user, const char* password, const char* userAgent,
-              const std::string& resumeSessionId, int transCode, bool extended);
+              const std::string& resumeSessionId, int transCode, bool extended, const StreamSetup& setup);
+    // False (logged, last error PELLMAR_ERR_OPEN) when the session is not
+    // stopped: a second start must not touch the running one.
+    bool AcceptStart(const char* name, const char* url);
+    void ApplySetup(const StreamSetup& setup);
+    int SetPlayBackParam(const PLAYBACK_PARAM_T& playBack);
     int RunRedirects(int (CRtspClientSession::*step)(), const char* stepName);
     int StartSequence(bool withRedirects);
 
@@ -135,6 +161,14 @@ private:
     int ProcDescribe(CDescribeRsp& response);
     void AddSepAuthorization(CDescribeReq& request, int round);
     int ProcSetup(CSetupRsp& response, int track);
+    // Joins the group the SETUP answer names and receives the track.
+    int OpenMulticastTrack(const CSetupRsp& response, int track);
+    // Sends the request and waits for its answer, read into `response`; a
+    // Digest 401 with stale=true sends it again with the new nonce.
+    Exchange Transact(CCommonReq& request, CCommonRsp& response, int traceKind, unsigned int timeoutMs);
+    // A new challenge restarts the Digest nonce count.
+    void SetChallenge(const std::string& challenge);
+    bool TakeStaleKeepAliveChallenge(std::string& challenge);
     // Sends the request and waits for a 200 answer, read into `response`.
     int SendSimple(CCommonReq& request, CCommonRsp& response, int traceKind, uint32_t sendError,
                    unsigned int timeoutMs);
@@ -143,10 +177,17 @@ private:
 
     // Fills the common fields (CSeq, User-Agent, Session, authorization),
     // reports and sends the request; false when it could not be sent.
-    bool SendRequest(CCommonReq& request, int traceKind, int* cseq);
+    // A keep-alive is matched by its CSeq on arrival; any other request's
+    // answer is awaited through the response map.
+    bool SendRequest(CCommonReq& request, int traceKind, int* cseq, bool keepAlive = false);
     // Waits for the answer and parses it; false (last error stored) without one.
     bool ReceiveResponse(int cseq, CCommonRsp& response, int traceKind, unsigned int timeoutMs);
-    bool RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs);
+    // 0 when the response arrived, else the error: PELLMAR_ERR_TIMEOUT,
+    // _CANCELLED, _CONNECTION_CLOSED, _BAD_RESPONSE or _RESPONSE_TOO_LARGE.
+    uint32_t RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs);
+    // The last error a response status gives: its position in the status
+    // table, or PELLMAR_ERR_UNKNOWN_STATUS for a code outside it.
+    static uint32_t StatusError(int status);
     int CheckCancelOperate();
     uint16_t NextCSeq();
 
@@ -214,10 +255,18 @@ private:
     std::atomic<int> m_iUnansweredKeepAlive{0};
     std::atomic<int> m_iKeepAliveCSeq{-1};
     std::atomic<int> m_bPlaying{0};
+    std::atomic<int> m_bPaused{0};
+    // A keep-alive was sent and no 200 has answered it yet.
+    std::atomic<bool> m_bKeepAliveOutstanding{false};
     int m_iKeepAliveKind = 16; // none chosen yet
     int m_bRedirect = 0;
     std::string m_strRedirectUrl;
     std::atomic<int> m_iCancelOperate{0};
+    // Why the RTSP connection ended (0 while it lives): every wait on it fails
+    // with this error. Set by the receive thread, cleared with the connection.
+    std::atomic<uint32_t> m_uiConnectionFailure{0};
+    // A message arrived that is neither a request nor a response.
+    std::atomic<bool> m_bBadResponse{false};
     std::string m_strBindAddress;
     ZMR_Mutex m_cMutex;
     std::atomic<int> m_bClosed{1};
@@ -225,8 +274,15 @@ private:
     int m_bCascade = 0;
     std::atomic<uint32_t> m_uiLastError{0};
     std::string m_strChallenge;
+    unsigned int m_uiNonceCount = 0; // Digest requests made with the challenge's nonce
+    // A stale-nonce challenge that answered a keep-alive (receive thread).
+    ZMR_Mutex m_cStaleMutex;
+    std::string m_strStaleChallenge;
     int m_iSessionTimeout = 60;
     int m_iKeepAlivePass = 0;
+    uint32_t m_uiLastDelivered = 0;     // media packets at the last check
+    uint64_t m_ullLastMediaMs = 0;      // when they last changed (or play began)
+    bool m_bSilenceReported = false;
     int m_iTransVariant = 0;
     CSessionContextMap m_cContexts;
     std::string m_strResumeSessionId;

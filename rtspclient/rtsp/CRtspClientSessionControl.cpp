@@ -11,6 +11,7 @@
 #include "rtsp/CPtzReq.h"
 #include "rtsp/CPtzRsp.h"
 #include "rtsp/CRtspClientSession.h"
+#include "rtsp/CUriParser.h"
 #include "rtsp/PellmarLog.h"
 #include "rtsp/RtspMessageText.h"
 
@@ -46,7 +47,6 @@ bool ValidTrack(int track)
 
 int CRtspClientSession::SetPlayBackParam(const PLAYBACK_PARAM_T& playBack)
 {
-    ZMR_Guard guard(m_cMutex);
     m_iPlayBackMode = playBack.iPlayBackMode;
     if (playBack.bRelRange == 1) {
         if (playBack.iRelFrom < 0) {
@@ -90,6 +90,8 @@ int CRtspClientSession::Pause()
         return -1;
     }
     m_bPlaying = 0;
+    // The server session lives on while paused and expires without keep-alives.
+    m_bPaused = 1;
     return 0;
 }
 
@@ -359,7 +361,8 @@ int CRtspClientSession::PrepareSessionInfo(const char* uri, char* buffer, int bu
     }
     int result = -1;
     CAnnounceReq request;
-    request.m_strUrl = uri;
+    std::string urlUser, urlPassword;
+    request.m_strUrl = CUriParser::TakeCredentials(uri, urlUser, urlPassword);
     request.m_mapExtraHeaders["PrepareSessionInfo"] = "1";
     int cseq = 0;
     CCommonRsp response;
@@ -390,10 +393,13 @@ int CRtspClientSession::PrepareSessionInfo(const char* uri, char* buffer, int bu
 }
 
 int CRtspClientSession::StartMultiCast(const char* url, const char* user, const char* password, const char* userAgent,
-                                       int transMethod, int multicastPort)
+                                       int transMethod, int multicastPort, const StreamSetup& setup)
 {
     ZMR_Guard guard(m_cMutex);
+    if (!AcceptStart("StartMultiCast", url))
+        return PELLMAR_ERR_OPEN;
     m_iSuppressReports = 0;
+    ApplySetup(setup);
     m_iMulticastPort = multicastPort;
     m_bMulticast = 1;
     if (transMethod != CRtspClientMedia::kRtpOverUdp && transMethod != CRtspClientMedia::kRtpOverRtsp) {

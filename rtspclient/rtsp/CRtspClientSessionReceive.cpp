@@ -2,6 +2,8 @@
 #include <cstring>
 
 #include "ZMR_Guard.h"
+#include "api/CConfig.h"
+#include "auth/Authorization.h"
 #include "rtp/CSdpTrackInfo.h"
 #include "rtsp/CCommonRsp.h"
 #include "rtsp/CRtspClientSession.h"
@@ -18,8 +20,13 @@ void CRtspClientSession::OnRtspMessage(const char* text, int length, void* sessi
 void CRtspClientSession::OnMessage(const char* text, int length)
 {
     if (length <= 0 || text == nullptr) {
+        // Kept apart from the caller's cancel flag: a redirect the server
+        // answers and then closes is followed, not taken for a cancel.
+        m_uiConnectionFailure = length == CRtspTransSession::kLostTooLarge     ? PELLMAR_ERR_RESPONSE_TOO_LARGE
+                                : length == CRtspTransSession::kLostUnreadable ? PELLMAR_ERR_BAD_RESPONSE
+                                                                               : PELLMAR_ERR_CONNECTION_CLOSED;
         ReportException(PELLMAR_EXC_CONNECTION_LOST, "", 0);
-        m_iCancelOperate = 1;
+        m_cResponses.Wake();
         return;
     }
     const std::string message(text, static_cast<size_t>(length));
@@ -32,11 +39,21 @@ void CRtspClientSession::OnMessage(const char* text, int length)
     CCommonRsp response;
     if (!response.ParseMsg(message)) {
         PELLMAR_LOG_ERROR(kSessionLog, "pfnClientSessionRecvDataCB Fail, ParseRtspCommonRsp Fail:%s", message.c_str());
+        // In order on one connection, garbage while a request waits is its answer.
+        m_bBadResponse = true;
+        m_cResponses.Wake();
         return;
     }
     if (response.m_iCSeq == m_iKeepAliveCSeq.load()) {
-        if (response.m_iStatus == kRtspStatusOk)
+        if (response.m_iStatus == kRtspStatusOk) {
+            m_bKeepAliveOutstanding = false;
             m_iUnansweredKeepAlive = 0;
+        }
+        // A rotated nonce: the next request (keep-alive or other) answers it.
+        if (response.m_iStatus == kRtspStatusUnauthorized && DigestChallengeIsStale(response.m_strWwwAuthenticate)) {
+            ZMR_Guard guard(m_cStaleMutex);
+            m_strStaleChallenge = response.m_strWwwAuthenticate;
+        }
         return;
     }
     m_cResponses.Store(static_cast<uint16_t>(response.m_iCSeq), message, Now());
@@ -87,17 +104,37 @@ void CRtspClientSession::ApplyAnnouncedSdp(const std::string& sdp)
     DeliverMediaInfo(parsed);
 }
 
-bool CRtspClientSession::RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs)
+uint32_t CRtspClientSession::RecvRtspRsp(int cseq, std::string& text, unsigned int timeoutMs)
 {
-    bool found = false;
-    for (unsigned int round = 0; round < timeoutMs / kWaitStepMs && !found; ++round) {
-        if (CheckCancelOperate())
+    uint32_t failure = PELLMAR_ERR_TIMEOUT;
+    for (unsigned int round = 0;; ++round) {
+        // The answer first: a server that answers and then closes was heard.
+        if (m_cResponses.Take(static_cast<uint16_t>(cseq), text)) {
+            failure = 0;
+            break;
+        }
+        if (CheckCancelOperate()) {
+            failure = PELLMAR_ERR_CANCELLED;
+            break;
+        }
+        if (const uint32_t lost = m_uiConnectionFailure.load()) {
+            // The loss ends the operation under way as a cancel would.
+            ReportException(PELLMAR_EXC_CANCELLED, nullptr, 0);
+            failure = lost;
+            break;
+        }
+        if (m_bBadResponse.exchange(false)) {
+            failure = PELLMAR_ERR_BAD_RESPONSE;
+            break;
+        }
+        if (round >= timeoutMs / kWaitStepMs)
             break;
         m_cResponses.WaitPosted(kWaitStepMs);
-        found = m_cResponses.Take(static_cast<uint16_t>(cseq), text);
     }
+    if (failure != 0)
+        m_cResponses.Expect(CRtspResponseMap::kNone);
     m_cResponses.SweepIfDue(Now());
-    return found;
+    return failure;
 }
 
 int CRtspClientSession::CheckCancelOperate()
@@ -119,16 +156,20 @@ int CRtspClientSession::CheckHeartBeat()
         ZMR_Mutex& mutex;
         ~Unlocker() { mutex.Unlock(); }
     } unlocker{m_cMutex};
-    if (m_bClosed)
+    // A paused session keeps its server session alive too: RTSP timeouts run
+    // during a pause.
+    if (m_bClosed || (!m_bPlaying && !m_bPaused))
         return 0;
-    const int unanswered = ++m_iUnansweredKeepAlive;
-    if (m_bPlaying && unanswered > kMaxUnansweredKeepAlives) {
+    // Only rounds in which a keep-alive actually waits for its answer count;
+    // rounds without one (before the first) say nothing about the server.
+    if (m_bKeepAliveOutstanding && ++m_iUnansweredKeepAlive > kMaxUnansweredKeepAlives) {
         m_iCancelOperate = 1;
         m_iUnansweredKeepAlive = 0;
+        m_bKeepAliveOutstanding = false;
         ReportException(PELLMAR_EXC_KEEPALIVE_LOST, "", 0);
-    }
-    if (!m_bPlaying)
         return 0;
+    }
+    CheckMediaSilence();
     const int period = (m_iSessionTimeout > 0 ? m_iSessionTimeout : 10) / 8;
     const int threshold = period < 3 ? period : 2;
     if (++m_iKeepAlivePass >= threshold) {
@@ -136,6 +177,31 @@ int CRtspClientSession::CheckHeartBeat()
         SendKeepAlive();
     }
     return 0;
+}
+
+void CRtspClientSession::CheckMediaSilence()
+{
+    uint32_t delivered = 0;
+    bool receiving = false;
+    for (const CRtspClientMedia& track : m_cClientMediaArray) {
+        delivered += track.DeliveredPackets();
+        receiving = receiving || track.IsOpen();
+    }
+    const uint64_t now = Now();
+    // Tracks that open nothing (a destination port, multicast) never count.
+    if (!m_bPlaying || !receiving || delivered != m_uiLastDelivered) {
+        m_uiLastDelivered = delivered;
+        m_ullLastMediaMs = now;
+        m_bSilenceReported = false;
+        return;
+    }
+    const unsigned int limit = CConfig::Instance().MediaSilenceMs();
+    if (limit == 0 || m_bSilenceReported || now - m_ullLastMediaMs < limit)
+        return;
+    m_bSilenceReported = true;
+    PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession media silent for %u ms, Url<%s>",
+                      static_cast<unsigned int>(now - m_ullLastMediaMs), m_strUrl.c_str());
+    ReportException(PELLMAR_EXC_MEDIA_SILENCE, "", 0);
 }
 
 void CRtspClientSession::Report(int type, int code, const char* text, int length)

@@ -4,13 +4,26 @@
 
 CRtspResponseMap::CRtspResponseMap(uint64_t nowMs) : m_ullLastSweepMs(nowMs) {}
 
-void CRtspResponseMap::Store(uint16_t cseq, std::string text, uint64_t nowMs)
+void CRtspResponseMap::Expect(int cseq)
+{
+    ZMR_Guard guard(m_cMutex);
+    m_iExpected = cseq;
+    if (cseq == kNone)
+        m_mapResponses.clear();
+}
+
+bool CRtspResponseMap::Store(uint16_t cseq, std::string text, uint64_t nowMs)
 {
     {
         ZMR_Guard guard(m_cMutex);
+        if (cseq != m_iExpected)
+            return false;
+        if (m_mapResponses.size() >= kMaxEntries && m_mapResponses.count(cseq) == 0)
+            m_mapResponses.erase(m_mapResponses.begin());
         m_mapResponses[cseq] = Entry{std::move(text), nowMs};
     }
     m_cPosted.Post();
+    return true;
 }
 
 bool CRtspResponseMap::Take(uint16_t cseq, std::string& text)
@@ -21,6 +34,7 @@ bool CRtspResponseMap::Take(uint16_t cseq, std::string& text)
         return false;
     text = std::move(found->second.text);
     m_mapResponses.erase(found);
+    m_iExpected = kNone;
     return true;
 }
 

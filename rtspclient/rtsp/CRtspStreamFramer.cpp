@@ -96,9 +96,10 @@ CRtspStreamFramer::Result CRtspStreamFramer::Commit(size_t bytes, Sink& sink)
         }
         const long size = MessageSize(reinterpret_cast<const char*>(p), available);
         if (size < 0) {
-            // A length we can never hold: drop what we have and read on.
-            offset = m_fill;
-            break;
+            // A length we can never hold: what follows cannot be framed.
+            m_fill = 0;
+            m_data[0] = 0;
+            return Result::TooLarge;
         }
         if (size == 0 || size_t(size) > available)
             break;

@@ -24,6 +24,7 @@ public:
     enum class Result {
         NeedMore,      // everything whole was delivered; receive into FreeSpace()
         BufferFull,    // one message fills the buffer without ending: the stream is unusable
+        TooLarge,      // a message announces more than the buffer holds: the stream is unusable
     };
 
     CRtspStreamFramer() = default;

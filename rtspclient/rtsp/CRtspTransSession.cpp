@@ -95,18 +95,27 @@ void CRtspTransSession::HandleRecv(int32_t result, uint32_t bytes)
         TRANSPORT_LOG_ERROR("CRtspTransSession RecvData Fail, message over %d bytes without end, socketFd:%d",
                             int(CRtspStreamFramer::kBufferSize), Socket());
         Close();
-        ConnectionLost();
+        ConnectionLost(kLostUnreadable);
+        return;
+    }
+    if (framed == CRtspStreamFramer::Result::TooLarge) {
+        // Skipping the message would read its body as messages: the stream
+        // is lost either way.
+        TRANSPORT_LOG_ERROR("CRtspTransSession RecvData Fail, message over %d bytes, socketFd:%d",
+                            int(CRtspStreamFramer::kBufferSize), Socket());
+        Close();
+        ConnectionLost(kLostTooLarge);
         return;
     }
     if (StartRecv() != 0)
         ConnectionLost();
 }
 
-void CRtspTransSession::ConnectionLost()
+void CRtspTransSession::ConnectionLost(int cause)
 {
     m_bConnOpen = false;
     if (m_pfnRecvDataCB)
-        m_pfnRecvDataCB(nullptr, 0, m_pRecvDataUser);
+        m_pfnRecvDataCB(nullptr, cause, m_pRecvDataUser);
 }
 
 void CRtspTransSession::OnRtspMessage(const char* text, size_t size)

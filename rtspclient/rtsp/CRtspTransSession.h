@@ -6,8 +6,9 @@
 #include "rtsp/CRtspStreamFramer.h"
 #include "ZMR_Mutex.h"
 
-// Receives the text messages of the connection: (text, length, user). Length
-// 0 means the connection is gone (peer closed, failed, or unusable).
+// Receives the text messages of the connection: (text, length, user). A
+// length of 0 or less means the connection is gone; the value says why
+// (CRtspTransSession::kLost*).
 typedef void (*pfnClientSessionRecvDataCB)(const char* text, int length, void* user);
 
 // Receives the interleaved frames of one channel pair: (channel, data,
@@ -25,6 +26,10 @@ public:
     static constexpr int kMaxChannel = 7;
     // Results of a posted channel event: 0xFFFFFF + channel, with byte count 1.
     static constexpr int32_t kChannelEventBase = 0xFFFFFF;
+    // Lengths of the message callback's "connection gone" call, by cause.
+    static constexpr int kLostClosed = 0;      // closed by the peer, or failed
+    static constexpr int kLostTooLarge = -1;   // a message longer than the buffer
+    static constexpr int kLostUnreadable = -2; // bytes that never form a message
 
     using CIocpTcpTransmitter::CIocpTcpTransmitter;
     ~CRtspTransSession() override;
@@ -56,7 +61,7 @@ private:
 
     static void OnRecvComplete(int32_t result, uint32_t bytes, void* user);
     void HandleRecv(int32_t result, uint32_t bytes);
-    void ConnectionLost();
+    void ConnectionLost(int cause = kLostClosed);
     void DeliverToPair(int channel, const uint8_t* data, int length);
     void OnRtspMessage(const char* text, size_t size) override;
     void OnInterleavedFrame(uint8_t channel, const uint8_t* data, size_t size) override;

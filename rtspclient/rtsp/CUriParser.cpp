@@ -1,5 +1,7 @@
 #include "CUriParser.h"
 
+#include <algorithm>
+#include <cctype>
 #include <vector>
 
 #include "PellmarLog.h"
@@ -82,6 +84,45 @@ void CUriParser::splitScheme(std::string &path, std::string &scheme, int &marker
             break;
         }
     }
+}
+
+namespace {
+std::string PercentDecoded(const std::string &text)
+{
+    std::string decoded;
+    for (size_t i = 0; i < text.size(); ++i) {
+        std::vector<uint8_t> byte;
+        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 2])) && rtsp_text::HexDecode(text.substr(i + 1, 2), byte)) {
+            decoded += static_cast<char>(byte[0]);
+            i += 2;
+        } else {
+            decoded += text[i];
+        }
+    }
+    return decoded;
+}
+} // namespace
+
+std::string CUriParser::TakeCredentials(const std::string &url, std::string &user, std::string &password)
+{
+    user.clear();
+    password.clear();
+    static const std::string kScheme = "rtsp://";
+    const size_t start = url.find(kScheme);
+    if (start == std::string::npos)
+        return url;
+    const size_t authorityStart = start + kScheme.size();
+    const size_t authorityEnd = std::min(url.find('/', authorityStart), url.size());
+    const size_t at = url.rfind('@', authorityEnd - 1);
+    if (at == std::string::npos || at < authorityStart)
+        return url;
+    const std::string userInfo = url.substr(authorityStart, at - authorityStart);
+    const size_t colon = userInfo.find(':');
+    user = PercentDecoded(userInfo.substr(0, colon));
+    if (colon != std::string::npos)
+        password = PercentDecoded(userInfo.substr(colon + 1));
+    return url.substr(0, authorityStart) + url.substr(at + 1);
 }
 
 int CUriParser::ParseUri(int &marker, std::map<std::string, std::string> &query, const std::string &url,

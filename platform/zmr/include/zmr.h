@@ -89,6 +89,11 @@ ZMR_API int ZMR_Bind(ZMR_SOCKET socket, const ZMR_ADDR *address);
 ZMR_API int ZMR_ConnectWithTimeOut(ZMR_SOCKET socket, const ZMR_ADDR *address, unsigned int milliseconds);
 ZMR_API int ZMR_SetReuseAddr(ZMR_SOCKET socket, int on);
 ZMR_API int ZMR_SetBuffSize(ZMR_SOCKET socket, int sendBytes, int receiveBytes);
+/* Joins the IPv4 multicast group `group` on the interface of `localAddress`
+ * (null or empty: the one the system chooses) and stops the socket hearing
+ * its own multicast sends. 0 on success, -1 for texts that are no IPv4
+ * address, a group outside 224.0.0.0/4 or a refused join. */
+ZMR_API int ZMR_JoinMulticastGroup(ZMR_SOCKET socket, const char *group, const char *localAddress);
 ZMR_API int ZMR_ShutDown(ZMR_SOCKET socket, int how);
 /* Unbinds the socket from its completion queue first (pending operations
  * complete with ZMR_ASYNCIO_ABORTED), then closes it. `flags` is unused. */
@@ -96,6 +101,11 @@ ZMR_API int ZMR_CloseSocket(ZMR_SOCKET socket, int flags);
 /* Blocking send of the whole buffer; never raises SIGPIPE. Returns the number
  * of bytes sent, or -1. */
 ZMR_API int ZMR_Send(ZMR_SOCKET socket, const void *data, size_t length);
+/* One datagram already waiting on `socket`, without waiting for one: its
+ * length (0 for an empty datagram) with the sender in `from` (may be null),
+ * or -1 when none waits (errno EAGAIN) or on failure. For a receiver that
+ * drains a socket inside its completion before posting the next receive. */
+ZMR_API int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void *buffer, size_t length, ZMR_ADDR *from);
 ZMR_API int ZMR_Ioctl(ZMR_SOCKET socket, unsigned int control, void *value);
 /* Writes the dotted text of `address` into `buffer` (ZMR_ADDR_STRING_MAX is
  * enough); returns `buffer`, or null when it does not fit. */

@@ -2,15 +2,23 @@
 
 #include <algorithm>
 
+#include <boost/asio/ip/udp.hpp>
+
 namespace zmr::detail {
 
 AsyncQueue::AsyncQueue(int threads)
-    : m_context(threads), m_work(boost::asio::make_work_guard(m_context))
 {
-    m_threads.reserve(static_cast<size_t>(threads));
+    m_lanes.reserve(static_cast<size_t>(threads));
     try {
-        for (int i = 0; i < threads; ++i)
-            m_threads.emplace_back([this] { m_context.run(); });
+        for (int i = 0; i < threads; ++i) {
+            m_lanes.push_back(std::make_unique<Lane>());
+            Lane *lane = m_lanes.back().get();
+            // asio makes a context's reactor (three descriptors) with its
+            // first socket; made now, a queue's descriptors stay constant
+            // however its sockets come and go.
+            boost::asio::ip::udp::socket reactorMaker(lane->context);
+            lane->thread = std::thread([lane] { lane->context.run(); });
+        }
     } catch (...) {
         // Threads already running must be joined before the members go.
         drainAndJoin();
@@ -23,19 +31,25 @@ AsyncQueue::~AsyncQueue()
     drainAndJoin();
 }
 
+boost::asio::io_context &AsyncQueue::nextContext()
+{
+    return m_lanes[m_next.fetch_add(1, std::memory_order_relaxed) % m_lanes.size()]->context;
+}
+
 bool AsyncQueue::runsOnCurrentThread() const
 {
     const auto self = std::this_thread::get_id();
-    return std::any_of(m_threads.begin(), m_threads.end(),
-                       [self](const std::thread &thread) { return thread.get_id() == self; });
+    return std::any_of(m_lanes.begin(), m_lanes.end(),
+                       [self](const std::unique_ptr<Lane> &lane) { return lane->thread.get_id() == self; });
 }
 
 void AsyncQueue::drainAndJoin()
 {
-    m_work.reset();
-    for (auto &thread : m_threads) {
-        if (thread.joinable())
-            thread.join();
+    for (auto &lane : m_lanes)
+        lane->work.reset();
+    for (auto &lane : m_lanes) {
+        if (lane->thread.joinable())
+            lane->thread.join();
     }
 }
 

@@ -110,7 +110,10 @@ int AsyncRegistry::post(AsyncQueue *queue, int descriptor, int32_t result, uint3
     }
     if (!callback)
         return EINVAL;
-    boost::asio::post(queue->context(), [=] { callback(result, bytes, context); });
+    // A socket's posted completion runs on its thread, in order with its I/O.
+    boost::asio::io_context &target =
+        descriptor != ZMR_INVALID_SOCKET ? m_sockets.find(descriptor)->second->context() : queue->nextContext();
+    boost::asio::post(target, [=] { callback(result, bytes, context); });
     return 0;
 }
 

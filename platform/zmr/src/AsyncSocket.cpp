@@ -23,7 +23,10 @@ int32_t completionCode(const boost::system::error_code &error)
     return error.category() == boost::system::system_category() ? error.value() : EIO;
 }
 
-AsyncSocket::AsyncSocket(int descriptor, AsyncQueue &queue) : m_descriptor(descriptor), m_queue(queue) {}
+AsyncSocket::AsyncSocket(int descriptor, AsyncQueue &queue)
+    : m_descriptor(descriptor), m_queue(queue), m_context(&queue.nextContext())
+{
+}
 
 int AsyncSocket::attach()
 {
@@ -40,12 +43,12 @@ int AsyncSocket::attach()
     std::lock_guard<std::mutex> lock(m_mutex);
     boost::system::error_code error;
     if (type == SOCK_STREAM) {
-        m_tcp.emplace(m_queue.context());
+        m_tcp.emplace(*m_context);
         m_tcp->assign(asio::ip::tcp::v4(), m_descriptor, error);
         if (error)
             m_tcp.reset();
     } else {
-        m_udp.emplace(m_queue.context());
+        m_udp.emplace(*m_context);
         m_udp->assign(asio::ip::udp::v4(), m_descriptor, error);
         if (error)
             m_udp.reset();

@@ -32,6 +32,8 @@ public:
     int attach();
     void detach();
     AsyncQueue &queue() const { return m_queue; }
+    // The queue thread's context the socket's completions run on.
+    boost::asio::io_context &context() const { return *m_context; }
 
     void setDefaultCallback(ZMR_ASYNCIO_CALLBACK callback);
     // The given callback, else the socket's default one (may be null).
@@ -62,6 +64,7 @@ private:
 
     const int m_descriptor;
     AsyncQueue &m_queue;
+    boost::asio::io_context *const m_context;
     std::mutex m_mutex;
     std::optional<boost::asio::ip::tcp::socket> m_tcp;
     std::optional<boost::asio::ip::udp::socket> m_udp;

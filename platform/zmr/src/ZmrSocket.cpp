@@ -111,6 +111,20 @@ int ZMR_SetReuseAddr(ZMR_SOCKET socket, int on)
     return setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &value, sizeof value) == 0 ? 0 : -1;
 }
 
+int ZMR_JoinMulticastGroup(ZMR_SOCKET socket, const char *group, const char *localAddress)
+{
+    ip_mreq request{};
+    if (!group || inet_pton(AF_INET, group, &request.imr_multiaddr) != 1 || !IN_MULTICAST(ntohl(request.imr_multiaddr.s_addr)))
+        return fail(EINVAL);
+    request.imr_interface.s_addr = htonl(INADDR_ANY);
+    if (localAddress && *localAddress && inet_pton(AF_INET, localAddress, &request.imr_interface) != 1)
+        return fail(EINVAL);
+    if (setsockopt(socket, IPPROTO_IP, IP_ADD_MEMBERSHIP, &request, sizeof request) != 0)
+        return -1;
+    const unsigned char loop = 0;
+    return setsockopt(socket, IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof loop) == 0 ? 0 : -1;
+}
+
 int ZMR_SetBuffSize(ZMR_SOCKET socket, int sendBytes, int receiveBytes)
 {
     if (setsockopt(socket, SOL_SOCKET, SO_SNDBUF, &sendBytes, sizeof sendBytes) != 0)
@@ -134,6 +148,23 @@ int ZMR_CloseSocket(ZMR_SOCKET socket, int)
     // cancelled before the number can be handed to a new socket.
     zmr::detail::AsyncRegistry::instance().unbind(socket, nullptr);
     return close(socket) == 0 ? 0 : -1;
+}
+
+int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void *buffer, size_t length, ZMR_ADDR *from)
+{
+    if (!buffer || length == 0)
+        return fail(EINVAL);
+    ZMR_ADDR sender{};
+    socklen_t size = sizeof sender;
+    ssize_t received;
+    do {
+        received = recvfrom(socket, buffer, length, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&sender), &size);
+    } while (received < 0 && errno == EINTR);
+    if (received < 0)
+        return -1;
+    if (from)
+        *from = sender;
+    return static_cast<int>(received);
 }
 
 int ZMR_Send(ZMR_SOCKET socket, const void *data, size_t length)

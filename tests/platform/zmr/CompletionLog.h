@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 // Records completions so tests can wait for them and check that each
@@ -54,6 +55,13 @@ public:
         return m_order;
     }
 
+    // The thread each completion ran on, in completion order.
+    std::vector<std::thread::id> threads()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_threads;
+    }
+
 private:
     void record(Operation &operation, int32_t result, uint32_t bytes)
     {
@@ -62,6 +70,7 @@ private:
         operation.result = result;
         operation.bytes = bytes;
         m_order.push_back(operation.id);
+        m_threads.push_back(std::this_thread::get_id());
         m_changed.notify_all();
     }
 
@@ -69,6 +78,7 @@ private:
     std::condition_variable m_changed;
     std::deque<Operation> m_operations; // stable addresses
     std::vector<int> m_order;
+    std::vector<std::thread::id> m_threads;
 };
 
 #endif

@@ -1,6 +1,7 @@
 // Blocking IPv4 sockets on loopback.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -132,6 +133,47 @@ TEST(ZmrSocket, UdpConnResetControlIsAcceptedAndHarmless)
     EXPECT_NE(ZMR_Ioctl(udp, 0x12345678U, &off), 0);
     ZMR_CloseSocket(udp, 0);
     EXPECT_NE(ZMR_Ioctl(udp, ZMR_SIO_UDP_CONNRESET, &off), 0);
+}
+
+TEST(ZmrSocket, RecvFromNoWaitTakesWhatWaitsAndNeverBlocks)
+{
+    const ZMR_SOCKET receiver = ZMR_CreateSocket(ZMR_AF_INET, ZMR_SOCK_DGRAM, ZMR_IPPROTO_UDP);
+    const ZMR_SOCKET sender = ZMR_CreateSocket(ZMR_AF_INET, ZMR_SOCK_DGRAM, ZMR_IPPROTO_UDP);
+    ZMR_ADDR local{};
+    ASSERT_EQ(ZMR_MakeAddrByString(ZMR_AF_INET, "127.0.0.1", 0, &local), 0);
+    ASSERT_EQ(ZMR_Bind(receiver, &local), 0);
+    ASSERT_EQ(ZMR_Bind(sender, &local), 0);
+    sockaddr_in bound{};
+    socklen_t size = sizeof bound;
+    getsockname(receiver, reinterpret_cast<sockaddr*>(&bound), &size);
+    char buffer[16];
+    errno = 0;
+    EXPECT_EQ(ZMR_RecvFromNoWait(receiver, buffer, sizeof buffer, nullptr), -1) << "nothing waits";
+    EXPECT_EQ(errno, EAGAIN);
+    for (const char* text : {"one", ""})
+        ASSERT_EQ(sendto(sender, text, std::strlen(text), 0, reinterpret_cast<sockaddr*>(&bound), sizeof bound),
+                  ssize_t(std::strlen(text)));
+    pollfd readable{receiver, POLLIN, 0};
+    ASSERT_EQ(poll(&readable, 1, 2000), 1);
+    ZMR_ADDR from{};
+    ASSERT_EQ(ZMR_RecvFromNoWait(receiver, buffer, sizeof buffer, &from), 3);
+    EXPECT_EQ(std::string(buffer, 3), "one");
+    EXPECT_EQ(from.sin_addr.s_addr, htonl(INADDR_LOOPBACK));
+    EXPECT_EQ(ZMR_RecvFromNoWait(receiver, buffer, sizeof buffer, nullptr), 0) << "an empty datagram";
+    EXPECT_EQ(ZMR_RecvFromNoWait(receiver, nullptr, 0, nullptr), -1);
+    ZMR_CloseSocket(receiver, 0);
+    ZMR_CloseSocket(sender, 0);
+}
+
+TEST(ZmrSocket, MulticastJoinRefusesWhatIsNoGroup)
+{
+    const ZMR_SOCKET socket = ZMR_CreateSocket(ZMR_AF_INET, ZMR_SOCK_DGRAM, ZMR_IPPROTO_UDP);
+    ASSERT_NE(socket, ZMR_INVALID_SOCKET);
+    EXPECT_EQ(ZMR_JoinMulticastGroup(socket, nullptr, nullptr), -1);
+    EXPECT_EQ(ZMR_JoinMulticastGroup(socket, "127.0.0.1", nullptr), -1);
+    EXPECT_EQ(ZMR_JoinMulticastGroup(socket, "239.1.2.300", nullptr), -1);
+    EXPECT_EQ(ZMR_JoinMulticastGroup(socket, "239.1.2.3", "not-an-address"), -1);
+    ZMR_CloseSocket(socket, 0);
 }
 
 TEST(ZmrSocket, ResolvesHostNamesToIPv4Only)

@@ -2,7 +2,9 @@
 // ranges, settings, handles from 1 to 9999, and calls it must refuse.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -24,6 +26,32 @@ protected:
     }
     void TearDown() override { Pellmar_FiniLib(); }
 };
+
+// The shared library's dynamic symbols, as the system's nm lists them.
+std::vector<std::string> ExportedNames()
+{
+    std::vector<std::string> names;
+    FILE* pipe = popen("nm -D --defined-only " PELLMAR_LIBRARY, "r");
+    if (pipe == nullptr)
+        return names;
+    char line[4096];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::istringstream fields(line);
+        std::string address, kind, name;
+        if (fields >> address >> kind >> name)
+            names.push_back(name);
+    }
+    pclose(pipe);
+    return names;
+}
+
+TEST(SharedLibrary, ExportsOnlyTheInterface)
+{
+    const std::vector<std::string> names = ExportedNames();
+    EXPECT_GE(names.size(), 38u);
+    for (const std::string& name : names)
+        EXPECT_EQ(name.rfind("Pellmar_", 0), 0u) << name;
+}
 
 TEST(LibraryStart, IsCountedAndChecksPortRanges)
 {
@@ -62,6 +90,18 @@ TEST_P(DescribeTimeout, AcceptsFiveToHundredTwentySeconds)
 INSTANTIATE_TEST_SUITE_P(Bounds, DescribeTimeout,
                          testing::Values(TimeoutCase{4999, -1}, TimeoutCase{5000, 0}, TimeoutCase{120000, 0},
                                          TimeoutCase{120001, -1}, TimeoutCase{0, -1}));
+
+class MediaSilenceTimeout : public testing::TestWithParam<TimeoutCase> {};
+
+TEST_P(MediaSilenceTimeout, AcceptsOneSecondToTenMinutesOrOff)
+{
+    EXPECT_EQ(Pellmar_SetMediaSilenceTimeout(GetParam().milliseconds), GetParam().result);
+    Pellmar_SetMediaSilenceTimeout(10000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, MediaSilenceTimeout,
+                         testing::Values(TimeoutCase{999, -1}, TimeoutCase{1000, 0}, TimeoutCase{600000, 0},
+                                         TimeoutCase{600001, -1}, TimeoutCase{0, 0}));
 
 TEST_F(Library, HandlesAreRecycledFirstInFirstOut)
 {

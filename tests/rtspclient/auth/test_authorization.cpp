@@ -109,6 +109,7 @@ struct DigestCase
     std::string user;
     std::string password;
     std::string expected;
+    std::string cnonce = "0a4f113b";
 };
 
 // Cases print as their names in test listings.
@@ -124,28 +125,44 @@ class DigestVectors : public ::testing::TestWithParam<DigestCase>
 TEST_P(DigestVectors, BuildsTheValue)
 {
     const DigestCase &c = GetParam();
-    EXPECT_EQ(BuildAuthorization(c.method, c.uri, c.challenge, c.user, c.password), c.expected);
+    EXPECT_EQ(BuildDigestAuthorization(c.method, c.uri, c.challenge, c.user, c.password, 1, c.cnonce), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DigestVectors,
     ::testing::Values(
-        // RFC 2617 section 3.5 inputs, answered without qop.
+        // RFC 2617 section 3.5: qop "auth" offered, answered with qop, nc,
+        // cnonce and the opaque value, giving the RFC's response.
         DigestCase{"rfc2617", "GET", "/dir/index.html",
                    "Digest realm=\"testrealm@host.com\", qop=\"auth,auth-int\", "
                    "nonce=\"dcd98b7102dd2f0e8b11d0f600bfb0c093\", opaque=\"5ccc069c403ebaf9f0171e9517f40e41\"",
                    "Mufasa", "Circle Of Life",
                    "Digest username=\"Mufasa\", realm=\"testrealm@host.com\", "
                    "nonce=\"dcd98b7102dd2f0e8b11d0f600bfb0c093\", uri=\"/dir/index.html\", "
-                   "response=\"670fd8c2df070c60b045671b8b24ff02\""},
-        // RFC 7616 section 3.9.1 inputs, MD5 without qop.
+                   "response=\"6629fae49393a05397450978507c4ef1\", opaque=\"5ccc069c403ebaf9f0171e9517f40e41\", "
+                   "qop=auth, nc=00000001, cnonce=\"0a4f113b\""},
+        // RFC 7616 section 3.9.1, MD5.
         DigestCase{"rfc7616", "GET", "/dir/index.html",
                    "Digest realm=\"http-auth@example.org\", qop=\"auth, auth-int\", algorithm=MD5, "
-                   "nonce=\"7ypf/xlj9XXwfDPEoM4URrv/xwf94BcCAzFZH4GiTo0v\"",
+                   "nonce=\"7ypf/xlj9XXwfDPEoM4URrv/xwf94BcCAzFZH4GiTo0v\", "
+                   "opaque=\"FQhe/qaU925kfnzjCev0ciny7QMkPqMAFRtzCUYo5tdS\"",
                    "Mufasa", "Circle of Life",
                    "Digest username=\"Mufasa\", realm=\"http-auth@example.org\", "
                    "nonce=\"7ypf/xlj9XXwfDPEoM4URrv/xwf94BcCAzFZH4GiTo0v\", uri=\"/dir/index.html\", "
-                   "response=\"7b2cc3b30e75b4777ea31027084363fd\""},
+                   "algorithm=MD5, response=\"8ca523f5e9506fed4657c9700eebdbec\", "
+                   "opaque=\"FQhe/qaU925kfnzjCev0ciny7QMkPqMAFRtzCUYo5tdS\", qop=auth, nc=00000001, "
+                   "cnonce=\"f2/wE4q74E6zIJEtWaHKaf5wv/H5QzzpXusqGemxURZJ\"",
+                   "f2/wE4q74E6zIJEtWaHKaf5wv/H5QzzpXusqGemxURZJ"},
+        // Only "auth-int" offered: the plain answer (no body digest is made).
+        DigestCase{"onlyAuthInt", "DESCRIBE", "rtsp://x/", "Digest realm=r, nonce=n, qop=\"auth-int\"", "admin",
+                   "12345",
+                   "Digest username=\"admin\", realm=\"r\", nonce=\"n\", uri=\"rtsp://x/\", "
+                   "response=\"87e4aaf7e1653addb3f6bd0f937de9dc\""},
+        DigestCase{"unquotedParameters", "DESCRIBE", "rtsp://x/", "Digest realm=r, nonce=n", "admin", "12345",
+                   "Digest username=\"admin\", realm=\"r\", nonce=\"n\", uri=\"rtsp://x/\", "
+                   "response=\"87e4aaf7e1653addb3f6bd0f937de9dc\""},
+        DigestCase{"otherAlgorithm", "DESCRIBE", "rtsp://x/", "Digest realm=r, nonce=n, algorithm=SHA-256", "admin",
+                   "12345", ""},
         DigestCase{"rtspServer", "DESCRIBE", "rtsp://127.0.0.1:8554/test",
                    "Digest realm=\"GStreamer RTSP Server\", nonce=\"d8e6f4a1c2b3d4e5\"", "admin", "12345",
                    "Digest username=\"admin\", realm=\"GStreamer RTSP Server\", nonce=\"d8e6f4a1c2b3d4e5\", "
@@ -158,6 +175,23 @@ INSTANTIATE_TEST_SUITE_P(
                    "admin", "12345", ""},
         DigestCase{"unknownScheme", "DESCRIBE", "rtsp://x/", "Negotiate abc", "admin", "12345", ""}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Digest, NonceCountIsWrittenAsEightHexDigits)
+{
+    const std::string value =
+        BuildAuthorization("PLAY", "rtsp://x/", "Digest realm=\"r\", nonce=\"n\", qop=\"auth\"", "u", "p", 26);
+    EXPECT_NE(value.find("nc=0000001a"), std::string::npos) << value;
+    EXPECT_NE(value.find("cnonce=\""), std::string::npos) << value;
+}
+
+TEST(Digest, StaleChallengeIsRecognised)
+{
+    EXPECT_TRUE(DigestChallengeIsStale("Digest realm=\"r\", nonce=\"n2\", stale=true"));
+    EXPECT_TRUE(DigestChallengeIsStale("Digest realm=\"r\", stale=\"TRUE\", nonce=\"n2\""));
+    EXPECT_FALSE(DigestChallengeIsStale("Digest realm=\"r\", nonce=\"n2\", stale=false"));
+    EXPECT_FALSE(DigestChallengeIsStale("Digest realm=\"r\", nonce=\"n2\""));
+    EXPECT_FALSE(DigestChallengeIsStale("Basic realm=\"stale=true\""));
+}
 
 TEST(SupportAuth, ModeOfTheLastMatch)
 {
@@ -433,7 +467,10 @@ TEST(SepChallenge, ReadsSuiteRandomAndKey)
     EXPECT_EQ(random, kRandom);
     EXPECT_EQ(key, "PEM");
     EXPECT_FALSE(ParseSepChallenge("SEP RAND=\"x\"", "PEM", suite, random, key)) << "suite required";
-    EXPECT_FALSE(ParseSepChallenge("SEP CIPHER_SUITE=\"0\"", "", suite, random, key)) << "key required";
+    EXPECT_FALSE(ParseSepChallenge("SEP CIPHER_SUITE=\"0\", RAND=\"x\"", "", suite, random, key)) << "key required";
+    EXPECT_FALSE(ParseSepChallenge("SEP CIPHER_SUITE=\"0\"", "PEM", suite, random, key)) << "random required";
+    EXPECT_FALSE(ParseSepChallenge("SEP CIPHER_SUITE=\"1\", RAND=\"x\"", "PEM", suite, random, key))
+        << "only suite 0 is answered";
     EXPECT_FALSE(ParseSepChallenge("Digest realm=\"x\"", "PEM", suite, random, key));
 }
 

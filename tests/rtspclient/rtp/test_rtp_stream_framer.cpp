@@ -47,6 +47,20 @@ TEST(RtpStreamFramer, CascadeFrameOfTheWholeBufferFits)
     EXPECT_EQ(recorder.events[0].size(), std::string("frame:2:").size() + 65535 * 4);
 }
 
+TEST(RtpStreamFramer, AttachedFramerMakesNoBufferOfItsOwn)
+{
+    std::vector<uint8_t> buffer(CRtpStreamFramer::kBufferSize + 4);
+    CRtpStreamFramer attached;
+    attached.Attach(buffer.data());
+    FramerRecorder recorder;
+    Feed(attached, recorder, InterleavedFrame(0, "rtp"));
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"frame:0:rtp"}));
+    EXPECT_EQ(attached.OwnBufferBytes(), 0u);
+    CRtpStreamFramer alone;
+    Feed(alone, recorder, InterleavedFrame(0, "rtp"));
+    EXPECT_GE(alone.OwnBufferBytes(), CRtpStreamFramer::kBufferSize);
+}
+
 TEST(RtpStreamFramer, ZeroLengthFrameIsDelivered)
 {
     CRtpStreamFramer framer;

@@ -147,6 +147,18 @@ TEST(RtspStreamFramer, TextWithoutBlankLineThatFillsTheBufferIsReported)
     EXPECT_TRUE(recorder.events.empty());
 }
 
+// Skipping such a message would read its body as messages: the connection
+// owner is told, and closes.
+TEST(RtspStreamFramer, MessageLongerThanTheBufferIsReported)
+{
+    CRtspStreamFramer framer;
+    FramerRecorder recorder;
+    EXPECT_EQ(Feed(framer, recorder, {"RTSP/1.0 200 OK\r\nContent-Length: 262144\r\n\r\nabc"}),
+              CRtspStreamFramer::Result::TooLarge);
+    EXPECT_TRUE(recorder.events.empty());
+    EXPECT_EQ(framer.Buffered(), 0u);
+}
+
 TEST(RtspStreamFramer, MessageSizeCountsHeaderAndBody)
 {
     EXPECT_EQ(CRtspStreamFramer::MessageSize(kDescribe.data(), kDescribe.size()), long(kDescribe.size()));

@@ -12,21 +12,23 @@ using namespace loopback;
 
 namespace {
 
-// What the connection delivered: messages (length 0 = connection lost) and
-// frames per hook.
+// What the connection delivered: messages (length 0 or less = connection
+// lost, and why) and frames per hook.
 struct Delivered {
     std::mutex mutex;
     std::vector<std::string> messages;
     std::vector<std::pair<int, std::string>> frames;
     int lostCount = 0;
+    int lostCause = 1;
 
     static void OnMessage(const char* text, int length, void* user)
     {
         Delivered* self = static_cast<Delivered*>(user);
         std::lock_guard<std::mutex> lock(self->mutex);
-        if (length == 0)
+        if (length <= 0) {
             ++self->lostCount;
-        else
+            self->lostCause = length;
+        } else
             self->messages.emplace_back(text, size_t(length));
     }
     static void OnFrame(int channel, const uint8_t* data, int length, void* user)
@@ -50,6 +52,11 @@ struct Delivered {
     {
         std::lock_guard<std::mutex> lock(mutex);
         return lostCount;
+    }
+    int LostCause()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return lostCause;
     }
 };
 
@@ -138,8 +145,20 @@ TEST_F(RtspTransSessionTest, TextThatNeverEndsItsHeaderClosesTheConnectionWithAn
     EXPECT_EQ(delivered.MessageCount(), 0u);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(delivered.Lost(), 1) << "reported once, no spinning";
+    EXPECT_EQ(delivered.LostCause(), CRtspTransSession::kLostUnreadable);
     EXPECT_FALSE(connection.IsOpen()) << "closed: the stream cannot be read on";
     EXPECT_EQ(ReadExactly(server.Get(), 1, 2000).size(), 0u) << "the server sees the connection end";
+}
+
+TEST_F(RtspTransSessionTest, MessageLongerThanTheBufferClosesTheConnectionWithItsCause)
+{
+    ASSERT_EQ(connection.StartRecv(), 0);
+    ASSERT_TRUE(SendAll(server.Get(), "RTSP/1.0 200 OK\r\nCSeq: 1\r\nContent-Length: 300000\r\n\r\n" +
+                                          std::string(1000, 'b')));
+    ASSERT_TRUE(WaitFor([&] { return delivered.Lost() == 1; }));
+    EXPECT_EQ(delivered.LostCause(), CRtspTransSession::kLostTooLarge);
+    EXPECT_EQ(delivered.MessageCount(), 0u);
+    EXPECT_FALSE(connection.IsOpen());
 }
 
 TEST_F(RtspTransSessionTest, HookRemovedWhileFramesArriveIsNeverCalledAgain)
@@ -200,7 +219,7 @@ TEST(RtspTransSessionClose, ACallbackThatClosesTheConnectionGetsNothingMore)
     connection.SetRecvMessageCallback(
         [](const char*, int length, void* user) {
             Closer* c = static_cast<Closer*>(user);
-            if (length == 0) {
+            if (length <= 0) {
                 ++c->lost;
                 return;
             }

@@ -30,6 +30,17 @@ Scripted behaviour (options, each optional):
   --sep-key-bits N                   size of the SEP server key (2048)
   --silent-keepalive                 never answer keep-alives
   --expire                           drop a session that sends no request for its timeout
+  --close-after-redirect             close the connection right after a 302 answer
+  --garbage-at METHOD                answer METHOD with bytes that are no RTSP message
+  --oversized-at METHOD              answer METHOD with a 300,000-byte body
+  --unsolicited N                    after PLAY, N answers to CSeqs nobody sent (--unsolicited-size bytes)
+  --digest-qop                       the Digest challenge asks for qop="auth" and carries an opaque
+  --digest-unquoted                  the Digest challenge's parameters are not quoted
+  --digest-stale-every N             after N authorized requests the nonce rotates (401, stale=true)
+  --sep-challenge TEXT               the SEP WWW-Authenticate value instead of the usual one
+  --freeze-after N                   stop media after N packets a track, connection kept open
+  --source ADDR                      UDP media sent from ADDR, announced as SETUP "source"
+  --rtpmap TEXT                      the first media's rtpmap (default "96 H264/90000")
 """
 import argparse
 import base64
@@ -89,6 +100,14 @@ def aes256_cbc_decrypt(key, iv, data):
     return result.stdout if result.returncode == 0 else None
 
 
+def rtcp_event(channel, data):
+    """Logs a received RTCP packet; a receiver report with its first block's jitter."""
+    fields = {"channel": channel, "length": len(data), "type": data[1] if len(data) > 1 else -1}
+    if len(data) >= 24 and data[1] == 201 and data[0] & 0x1F:
+        fields["jitter"] = struct.unpack(">I", data[20:24])[0]
+    event(event="rtcp-received", **fields)
+
+
 def md5hex(text):
     return hashlib.md5(text.encode()).hexdigest()
 
@@ -103,6 +122,13 @@ def parse_request(text):
             name, value = line.split(":", 1)
             headers.setdefault(name.strip(), value.strip())
     return parts, headers
+
+
+def timestamp_step(track):
+    """Timestamp units between packets: 3600, or the first track's rtpmap clock at the packet rate."""
+    if track.index == 0 and ARGS.rtpmap:
+        return int(int(ARGS.rtpmap.split("/")[1]) / ARGS.rate)
+    return 3600
 
 
 class Track:
@@ -136,6 +162,9 @@ class Connection:
         self.authorized_aes = False
         self.cascade = False
         self.cseq_out = 1000
+        self.authorized = 0
+        self.last_nc = 0
+        self.nonces = {self.nonce}
 
     # ---- sending ------------------------------------------------------------
     def send(self, data):
@@ -210,7 +239,7 @@ class Connection:
             seq, ts = struct.unpack(">HI", data[2:8])
             event(event="rtp-received", channel=channel, length=len(data) - 12, marker=marker, pt=pt, seq=seq, ts=ts)
         else:
-            event(event="rtcp-received", channel=channel, length=len(data), type=data[1] if len(data) > 1 else -1)
+            rtcp_event(channel, data)
 
     # ---- requests -----------------------------------------------------------
     def on_request(self, head, body):
@@ -230,6 +259,12 @@ class Connection:
                 self.sock.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
+            return
+        if method == ARGS.garbage_at:
+            self.send(b"\x16\x03\x01\x02\x00garbage\r\n\r\n")
+            return
+        if method == ARGS.oversized_at:
+            self.respond(200, cseq, [f"Session: {self.session_id}"], b"o" * 300000)
             return
         if method == ARGS.malformed_at:
             self.send(f"RTSP/1.0 200\r\nCSeq: {cseq}\r\n\r\n".encode())
@@ -260,16 +295,7 @@ class Connection:
             self.respond(401, cseq, ['WWW-Authenticate: Basic realm="scripted"'])
             return False
         if scheme == "digest":
-            fields = dict(re.findall(r'(\w+)="([^"]*)"', auth)) if auth.startswith("Digest ") else {}
-            if fields:
-                ha1 = md5hex(f"{ARGS.user}:scripted:{ARGS.password}")
-                ha2 = md5hex(f"{method}:{fields.get('uri', '')}")
-                good = fields.get("response") == md5hex(f"{ha1}:{self.nonce}:{ha2}")
-                event(event="digest", method=method, uri=fields.get("uri"), request_uri=uri, valid=good)
-                if good:
-                    return True
-            self.respond(401, cseq, [f'WWW-Authenticate: Digest realm="scripted", nonce="{self.nonce}"'])
-            return False
+            return self.check_digest(method, uri, auth, cseq)
         if scheme == "aes":
             if method == "OPTIONS" and not auth:
                 return True
@@ -295,12 +321,62 @@ class Connection:
                 return False
             if method == "DESCRIBE":
                 rand = base64.b64encode(self.sep_random).decode()
-                self.respond(401, cseq, [f'WWW-Authenticate: SEP CIPHER_SUITE="0",RAND="{rand}"',
+                challenge = ARGS.sep_challenge or f'SEP CIPHER_SUITE="0",RAND="{rand}"'
+                self.respond(401, cseq, [f'WWW-Authenticate: {challenge}',
                                          "PKD: " + SEP_KEYS.public_pem.replace("\n", "\n")])
                 return False
             self.respond(401, cseq)
             return False
         return True
+
+    def digest_challenge(self, stale=False):
+        if ARGS.digest_unquoted:
+            return f"WWW-Authenticate: Digest realm=scripted, nonce={self.nonce}" + (", stale=true" if stale else "")
+        text = f'WWW-Authenticate: Digest realm="scripted", nonce="{self.nonce}"'
+        if ARGS.digest_qop:
+            text += f', qop="auth", opaque="{OPAQUE}", algorithm=MD5'
+        return text + (", stale=true" if stale else "")
+
+    def check_digest(self, method, uri, auth, cseq):
+        fields = {}
+        if auth.startswith("Digest "):
+            for name, quoted, plain in re.findall(r'(\w+)=(?:"([^"]*)"|([^,\s]*))', auth[7:]):
+                fields[name] = quoted or plain
+        if fields:
+            # Checked against the nonce the client used; a right answer to an
+            # older nonce is stale (RFC 7616), as is one due for rotation.
+            nonce = fields.get("nonce", "")
+            ha1 = md5hex(f"{ARGS.user}:scripted:{ARGS.password}")
+            ha2 = md5hex(f"{method}:{fields.get('uri', '')}")
+            if ARGS.digest_qop:
+                nc = fields.get("nc", "")
+                expected = md5hex(f"{ha1}:{nonce}:{nc}:{fields.get('cnonce', '')}:auth:{ha2}")
+                good = (fields.get("qop") == "auth" and fields.get("opaque") == OPAQUE and
+                        bool(fields.get("cnonce")) and re.fullmatch(r"[0-9a-f]{8}", nc) is not None and
+                        fields.get("response") == expected and
+                        (nonce != self.nonce or int(nc, 16) > self.last_nc))
+            else:
+                good = fields.get("response") == md5hex(f"{ha1}:{nonce}:{ha2}")
+            good = good and nonce in self.nonces
+            due = ARGS.digest_stale_every and self.authorized >= ARGS.digest_stale_every
+            stale = good and (nonce != self.nonce or due)
+            event(event="digest", method=method, uri=fields.get("uri"), request_uri=uri, valid=good,
+                  nc=fields.get("nc"), stale=bool(stale))
+            if stale:
+                if nonce == self.nonce:
+                    self.authorized = 0
+                    self.nonce = "%032x" % random.getrandbits(128)
+                    self.nonces.add(self.nonce)
+                    self.last_nc = 0
+                self.respond(401, cseq, [self.digest_challenge(stale=True)])
+                return False
+            if good:
+                if ARGS.digest_qop:
+                    self.last_nc = int(fields["nc"], 16)
+                self.authorized += 1
+                return True
+        self.respond(401, cseq, [self.digest_challenge()])
+        return False
 
     def check_sep(self, auth, headers):
         fields = dict(re.findall(r'(\w+)="([^"]*)"', auth))
@@ -323,8 +399,13 @@ class Connection:
                  "a=range:npt=0-"]
         lines.append("a=control:*")
         for index in range(ARGS.tracks):
-            lines += ["m=video 0 RTP/AVP 96", "a=rtpmap:96 H264/90000",
-                      "a=fmtp:96 packetization-mode=1"]
+            if index == 0 and ARGS.rtpmap:
+                payload = ARGS.rtpmap.split(" ")[0]
+                kind = "audio" if "/8000" in ARGS.rtpmap or "/16000" in ARGS.rtpmap else "video"
+                lines += [f"m={kind} 0 RTP/AVP {payload}", f"a=rtpmap:{ARGS.rtpmap}"]
+            else:
+                lines += ["m=video 0 RTP/AVP 96", "a=rtpmap:96 H264/90000",
+                          "a=fmtp:96 packetization-mode=1"]
             if not ARGS.no_track_control:
                 lines.append(f"a=control:trackID={index}")
         if ARGS.back_channel:
@@ -340,6 +421,12 @@ class Connection:
             count = REDIRECT_COUNT[kind]
         base = f"rtsp://127.0.0.1:{self.server_port}"
         self.respond(302, cseq, [f"Location: {base}/redir{count}"])
+        if ARGS.close_after_redirect:
+            self.closed.set()
+            try:
+                self.sock.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
         return True
 
     def on_options(self, uri, headers, cseq, body):
@@ -378,10 +465,18 @@ class Connection:
         session = [f"Session: {self.session_id}{timeout}"]
         if ARGS.multicast:
             group, port = ARGS.multicast.split(":")
+            asked = re.search(r"port=(\d+)", transport)
+            port = int(asked.group(1)) if asked else int(port)
             track.mode = "multicast"
+            track.client_addr = (group, port)
+            # Sent from the URL's host on loopback: only inside a test's own
+            # network namespace does this reach anyone.
+            track.rtp_sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+            track.rtp_sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 1)
+            track.rtp_sock.bind(("127.0.0.1", 0))
             self.tracks[index] = track
             self.respond(200, cseq, session + [f"Transport: RTP/AVP;multicast;destination={group};"
-                                               f"port={port}-{int(port) + 1};ttl=1"])
+                                               f"port={port}-{port + 1};ttl=1"])
             return
         if "interleaved=" in transport:
             channel = int(re.search(r"interleaved=(\d+)", transport).group(1))
@@ -400,25 +495,26 @@ class Connection:
                 return
             track.mode = "udp"
             track.client_addr = ("127.0.0.1", int(client.group(1)))
-            rtp_port = self.listen_pair(track, socket.SOCK_DGRAM)
+            source = ARGS.source or "127.0.0.1"
+            rtp_port = self.listen_pair(track, socket.SOCK_DGRAM, source)
             reply = (f"Transport: RTP/AVP;unicast;client_port={client.group(1)}-{client.group(2)};"
-                     f"server_port={rtp_port}-{rtp_port + 1};source=127.0.0.1")
+                     f"server_port={rtp_port}-{rtp_port + 1};source={source}")
         self.tracks[index] = track
         self.respond(200, cseq, session + [reply])
 
-    def listen_pair(self, track, kind):
-        """Binds an even/odd port pair on loopback for one track."""
+    def listen_pair(self, track, kind, address="127.0.0.1"):
+        """Binds an even/odd port pair on a loopback address for one track."""
         for _ in range(100):
             # Linux hands odd ports to bind(0) for TCP: take the even one below.
             probe = socket.socket(socket.AF_INET, kind)
-            probe.bind(("127.0.0.1", 0))
+            probe.bind((address, 0))
             port = probe.getsockname()[1] & ~1
             probe.close()
             first = socket.socket(socket.AF_INET, kind)
             second = socket.socket(socket.AF_INET, kind)
             try:
-                first.bind(("127.0.0.1", port))
-                second.bind(("127.0.0.1", port + 1))
+                first.bind((address, port))
+                second.bind((address, port + 1))
             except OSError:
                 first.close()
                 second.close()
@@ -465,7 +561,7 @@ class Connection:
                 continue
             except OSError:
                 return
-            event(event="rtcp-received", channel=-1, length=len(data), type=data[1] if len(data) > 1 else -1)
+            rtcp_event(-1, data)
 
     def on_play(self, uri, headers, cseq, body):
         extra = [f"Session: {self.session_id}", "RTP-Info: url=" + uri]
@@ -482,6 +578,14 @@ class Connection:
                 self.server_request("ANNOUNCE", uri, ["ExtErrInfo:errcode=5;description=disk full"], self.sdp())
             if ARGS.redirect_after_play:
                 self.server_request("REDIRECT", uri, [f"Location: {ARGS.redirect_after_play}"])
+            if ARGS.unsolicited:
+                threading.Thread(target=self.send_unsolicited, daemon=True).start()
+
+    def send_unsolicited(self):
+        body = b"u" * ARGS.unsolicited_size
+        for index in range(ARGS.unsolicited):
+            self.respond(200, 30000 + index, [f"Session: {self.session_id}"], body)
+        event(event="unsolicited-sent", count=ARGS.unsolicited)
 
     def on_pause(self, uri, headers, cseq, body):
         self.playing.clear()
@@ -500,7 +604,7 @@ class Connection:
     # ---- media --------------------------------------------------------------
     def rtp_packet(self, track):
         track.seq = (track.seq + 1) & 0xFFFF
-        track.ts = (track.ts + 3600) & 0xFFFFFFFF
+        track.ts = (track.ts + timestamp_step(track)) & 0xFFFFFFFF
         marker = 0x80 if track.sent % 5 == 4 else 0
         header = struct.pack(">BBHII", 0x80, marker | 96, track.seq, track.ts, track.ssrc)
         return header + bytes([track.index]) * ARGS.payload
@@ -524,6 +628,12 @@ class Connection:
                 sock.sendall(frame)
             except OSError:
                 pass
+        elif track.mode == "multicast":
+            if not rtcp:
+                try:
+                    track.rtp_sock.sendto(data, track.client_addr)
+                except OSError:
+                    pass
         elif track.mode == "udp":
             sock = track.rtcp_sock if rtcp else track.rtp_sock
             address = (track.client_addr[0], track.client_addr[1] + (1 if rtcp else 0))
@@ -540,9 +650,12 @@ class Connection:
                 next_time = time.monotonic()
                 continue
             for track in sorted(self.tracks.values(), key=lambda t: t.index):
-                if track.mode == "multicast":
-                    continue
                 if ARGS.bye_after and track.sent >= ARGS.bye_after:
+                    continue
+                if ARGS.freeze_after and track.sent >= ARGS.freeze_after:
+                    if track.sent == ARGS.freeze_after:
+                        event(event="frozen", track=track.index)
+                        track.sent += 1
                     continue
                 self.deliver(track, self.rtp_packet(track))
                 track.sent += 1
@@ -598,6 +711,18 @@ def main():
     parser.add_argument("--sep-key-bits", type=int, default=2048)
     parser.add_argument("--silent-keepalive", action="store_true")
     parser.add_argument("--expire", action="store_true")
+    parser.add_argument("--close-after-redirect", action="store_true")
+    parser.add_argument("--garbage-at", default=None)
+    parser.add_argument("--oversized-at", default=None)
+    parser.add_argument("--unsolicited", type=int, default=0)
+    parser.add_argument("--unsolicited-size", type=int, default=200 * 1024)
+    parser.add_argument("--digest-qop", action="store_true")
+    parser.add_argument("--digest-unquoted", action="store_true")
+    parser.add_argument("--digest-stale-every", type=int, default=0)
+    parser.add_argument("--sep-challenge", default=None)
+    parser.add_argument("--freeze-after", type=int, default=0)
+    parser.add_argument("--source", default=None)
+    parser.add_argument("--rtpmap", default=None)
     parser.add_argument("--events", default=None)
     ARGS = parser.parse_args()
     if ARGS.status_at:
@@ -621,6 +746,7 @@ def main():
 
 
 SEP_KEYS = None
+OPAQUE = "5ccc069c403ebaf9f0171e9517f40e41"
 if __name__ == "__main__":
     try:
         main()

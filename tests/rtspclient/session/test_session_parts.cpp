@@ -11,7 +11,8 @@ namespace {
 TEST(ResponseMap, UnclaimedResponseIsSweptOnlyWhenOldAndDue)
 {
     CRtspResponseMap map(0);
-    map.Store(7, "late", 1000);
+    map.Expect(7);
+    ASSERT_TRUE(map.Store(7, "late", 1000));
     EXPECT_EQ(map.SweepIfDue(25000), 0u); // not more than 25 s since the last sweep
     EXPECT_EQ(map.SweepIfDue(25001), 0u); // due, but the entry is only 24 s old
     EXPECT_EQ(map.Size(), 1u);
@@ -24,6 +25,7 @@ TEST(ResponseMap, TakeMovesTheTextOutAndWakesTheWaiter)
 {
     CRtspResponseMap map(0);
     EXPECT_FALSE(map.WaitPosted(1));
+    map.Expect(3);
     map.Store(3, "first", 0);
     map.Store(3, "second", 0);
     EXPECT_TRUE(map.WaitPosted(1));
@@ -31,6 +33,30 @@ TEST(ResponseMap, TakeMovesTheTextOutAndWakesTheWaiter)
     EXPECT_TRUE(map.Take(3, text));
     EXPECT_EQ(text, "second");
     EXPECT_FALSE(map.Take(3, text));
+}
+
+// A server answering CSeqs nobody asked for must not fill memory while a
+// stream plays: only the awaited response is held.
+TEST(ResponseMap, ResponsesNobodyWaitsForAreDropped)
+{
+    CRtspResponseMap map(0);
+    const std::string large(200 * 1024, 'x');
+    for (int cseq = 0; cseq < 5000; ++cseq)
+        EXPECT_FALSE(map.Store(static_cast<uint16_t>(cseq), large, 0));
+    EXPECT_EQ(map.Size(), 0u);
+    map.Expect(42);
+    EXPECT_FALSE(map.Store(41, "other", 0));
+    EXPECT_TRUE(map.Store(42, "awaited", 0));
+    EXPECT_LE(map.Size(), CRtspResponseMap::kMaxEntries);
+    std::string text;
+    ASSERT_TRUE(map.Take(42, text));
+    EXPECT_EQ(text, "awaited");
+    // Taken, the CSeq is no longer awaited: a repeated answer is dropped.
+    EXPECT_FALSE(map.Store(42, "again", 0));
+    map.Expect(43);
+    EXPECT_TRUE(map.Store(43, "late", 0));
+    map.Expect(CRtspResponseMap::kNone); // the wait gave up
+    EXPECT_EQ(map.Size(), 0u);
 }
 
 TEST(ContextMap, ValuesAreAlwaysTerminatedAndNeverOverflowTheCaller)

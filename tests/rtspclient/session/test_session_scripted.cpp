@@ -13,6 +13,7 @@
 #include "ScriptedServer.h"
 #include "SessionHandle.h"
 #include "StreamRecorder.h"
+#include "api/CConfig.h"
 #include "api/CRtspClientSessionMgr.h"
 #include "rtsp/CRtspClientSession.h"
 #include "singleton.h"
@@ -123,6 +124,82 @@ TEST(ScriptedSession, WrongPasswordGivesTheUnauthorizedPosition)
     EXPECT_EQ(server.Events().Count({"\"event\": \"request\"", "\"method\": \"DESCRIBE\""}), 2u);
 }
 
+struct AuthCase {
+    const char* name;
+    std::vector<std::string> options;
+    const char* credentialsInUrl; // written after "rtsp://", or empty
+    const char* user;
+    int result;
+    size_t describes; // OPTIONS is challenged first: one DESCRIBE when all goes well
+};
+
+void PrintTo(const AuthCase& test, std::ostream* out) { *out << test.name; }
+
+class ScriptedAuthorization : public testing::TestWithParam<AuthCase> {};
+
+TEST_P(ScriptedAuthorization, AnswersWhatTheServerAsks)
+{
+    const AuthCase& test = GetParam();
+    ScriptedServer server(test.options);
+    ASSERT_TRUE(server.Started());
+    StreamRecorder recorder;
+    SessionHandle session;
+    ASSERT_EQ(Pellmar_SetContextEx(session, "token", "device-token", 12), 0);
+    std::string url = server.Url();
+    url.insert(std::string("rtsp://").size(), test.credentialsInUrl);
+    STREAM_PARAM_T param = recorder.Param(url, PELLMAR_TRANS_RTSP, test.user, *test.user ? "admin123" : "");
+    EXPECT_EQ(Pellmar_StartStream(session, &param), test.result);
+    EXPECT_EQ(server.Events().Count({"\"event\": \"request\"", "\"method\": \"DESCRIBE\""}), test.describes);
+    EXPECT_EQ(server.Events().Count({"\"valid\": false"}), 0u);
+    // The password never travels in clear: not in a request line, not in a digest uri.
+    for (const std::string& line : server.Events().Lines()) {
+        EXPECT_EQ(line.find("admin123"), std::string::npos) << line;
+        EXPECT_EQ(line.find("%31"), std::string::npos) << line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schemes, ScriptedAuthorization,
+    testing::Values(
+        AuthCase{"digest_with_qop_and_opaque", {"--auth", "digest", "--digest-qop"}, "", "admin", 0, 1},
+        AuthCase{"digest_unquoted_challenge", {"--auth", "digest", "--digest-unquoted"}, "", "admin", 0, 1},
+        AuthCase{"credentials_in_url", {"--auth", "digest"}, "admin:admin123@", "", 0, 1},
+        AuthCase{"percent_encoded_credentials_in_url", {"--auth", "basic"}, "admin:admin%3123@", "", 0, 1},
+        // A SEP challenge we cannot answer ends the start after one DESCRIBE,
+        // never retried without an Authorization header.
+        AuthCase{"sep_without_rand", {"--auth", "sep", "--sep-challenge", "SEP CIPHER_SUITE=\"0\""}, "", "admin",
+                 11, 1},
+        AuthCase{"sep_unknown_suite",
+                 {"--auth", "sep", "--sep-challenge", "SEP CIPHER_SUITE=\"1\",RAND=\"AAAAAAAAAAAAAAAAAAAAAA==\""},
+                 "",
+                 "admin",
+                 11,
+                 1}),
+    [](const testing::TestParamInfo<AuthCase>& info) { return std::string(info.param.name); });
+
+// A server rotating its nonce (401 with stale=true) keeps the session: the
+// request goes again with the new nonce, keep-alives included.
+TEST(ScriptedSession, DigestNonceRotationDoesNotEndTheSession)
+{
+    ScriptedServer server({"--auth", "digest", "--digest-qop", "--digest-stale-every", "3", "--timeout", "10"});
+    ASSERT_TRUE(server.Started());
+    StreamRecorder recorder;
+    SessionHandle session;
+    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_RTSP, "admin", "admin123");
+    ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
+    for (int round = 0; round < 8; ++round) {
+        manager->CheckHeartBeats();
+        ASSERT_TRUE(server.Events().WaitFor({"\"method\": \"OPTIONS\"", "\"Session\""}, round + 1u));
+    }
+    EXPECT_EQ(Pellmar_Pause(session), 0);
+    EXPECT_EQ(Pellmar_Resume(session), 0);
+    EXPECT_EQ(Pellmar_Pause(session), 0);
+    EXPECT_GE(server.Events().Count({"\"event\": \"digest\"", "\"stale\": true"}), 3u);
+    EXPECT_EQ(server.Events().Count({"\"valid\": false"}), 0u);
+    EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_KEEPALIVE_LOST), 0u);
+}
+
 TEST(ScriptedSession, TracksWithoutControlGetOneSetup)
 {
     PlayingSession playing({"--tracks", "2", "--no-track-control"});
@@ -159,9 +236,16 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RedirectCase{"same_url_is_no_redirect", {"--redirect-same"}, 0, 1},
                     RedirectCase{"three_options_redirects", {"--redirect-options", "3"}, 0, 4},
                     RedirectCase{"five_options_redirects", {"--redirect-options", "5"}, 0, 6},
-                    RedirectCase{"six_redirects_fail", {"--redirect-options", "6"}, -1, 6},
-                    RedirectCase{"endless_loop_fails", {"--redirect-options", "1000"}, -1, 6},
-                    RedirectCase{"describe_redirect", {"--redirect-describe", "2"}, 0, 3}),
+                    RedirectCase{"six_redirects_fail", {"--redirect-options", "6"}, PELLMAR_ERR_REDIRECT_LOOP, 6},
+                    RedirectCase{"endless_loop_fails", {"--redirect-options", "1000"}, PELLMAR_ERR_REDIRECT_LOOP, 6},
+                    RedirectCase{"describe_redirect", {"--redirect-describe", "2"}, 0, 3},
+                    // The usual server: answers the redirect, then closes.
+                    RedirectCase{"options_redirect_then_close", {"--redirect-options", "2", "--close-after-redirect"}, 0,
+                                 3},
+                    RedirectCase{"describe_redirect_then_close",
+                                 {"--redirect-describe", "1", "--close-after-redirect"},
+                                 0,
+                                 2}),
     [](const testing::TestParamInfo<RedirectCase>& info) { return std::string(info.param.name); });
 
 struct FailureCase {
@@ -189,11 +273,14 @@ TEST_P(ScriptedFailures, FailTheStartWithTheirError)
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ScriptedFailures,
-    testing::Values(FailureCase{"malformed_answer_is_dropped", {"--malformed-at", "OPTIONS"}, PELLMAR_ERR_TIMEOUT},
+    testing::Values(FailureCase{"malformed_answer", {"--malformed-at", "OPTIONS"}, PELLMAR_ERR_BAD_RESPONSE},
+                    FailureCase{"garbage_answer", {"--garbage-at", "DESCRIBE"}, PELLMAR_ERR_BAD_RESPONSE},
+                    FailureCase{"oversized_answer", {"--oversized-at", "SETUP"}, PELLMAR_ERR_RESPONSE_TOO_LARGE},
+                    FailureCase{"unknown_status", {"--status-at", "DESCRIBE=299"}, PELLMAR_ERR_UNKNOWN_STATUS},
                     FailureCase{"not_found", {"--status-at", "DESCRIBE=404"}, 14},
                     FailureCase{"setup_refused", {"--status-at", "SETUP=461"}, 35},
                     FailureCase{"play_refused", {"--status-at", "PLAY=455"}, 29},
-                    FailureCase{"closed_at_describe", {"--close-at", "DESCRIBE"}, PELLMAR_ERR_TIMEOUT},
+                    FailureCase{"closed_at_describe", {"--close-at", "DESCRIBE"}, PELLMAR_ERR_CONNECTION_CLOSED},
                     FailureCase{"silent_at_setup", {"--silent-at", "SETUP"}, PELLMAR_ERR_TIMEOUT}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
@@ -223,7 +310,7 @@ TEST(ScriptedSession, InterruptEndsABlockedStartAndDestroyFollows)
     EXPECT_EQ(Pellmar_Interrupt(session), 0);
     Pellmar_DestroySession(session);
     starter.join();
-    EXPECT_NE(result, 0);
+    EXPECT_EQ(result, PELLMAR_ERR_CANCELLED);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_CANCELLED), 1u);
     EXPECT_EQ(Pellmar_Pause(session), -1);
@@ -402,6 +489,48 @@ TEST(ScriptedSession, KeepAlivesCarryATenMinuteRun)
     EXPECT_EQ(Pellmar_Pause(session), 0);
 }
 
+// A paused server session expires like a playing one: keep-alives go on, and
+// only rounds with a keep-alive waiting count, so a resume after minutes works.
+TEST(ScriptedSession, PausedSessionIsKeptAliveAndResumes)
+{
+    PlayingSession playing({"--timeout", "10"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
+    ASSERT_EQ(Pellmar_Pause(session), 0);
+    CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
+    const SessionRef object = manager->GetHandle(session);
+    ASSERT_TRUE(object);
+    // Forty rounds: 160 s of a real heartbeat, past the 31 that cancel.
+    for (int round = 0; round < 40; ++round) {
+        manager->CheckHeartBeats();
+        ASSERT_TRUE(server.Events().WaitFor({"\"method\": \"OPTIONS\"", "\"Session\""}, round + 1u))
+            << "round " << round;
+        ASSERT_TRUE(recorder.WaitUntil([&] { return object->UnansweredKeepAlives() == 0; })) << "round " << round;
+    }
+    const long paused = recorder.packets;
+    ASSERT_EQ(Pellmar_Resume(session), 0);
+    manager->CheckHeartBeats();
+    EXPECT_TRUE(recorder.WaitPackets(paused + 5));
+    EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_KEEPALIVE_LOST), 0u);
+    EXPECT_EQ(Pellmar_StopStream(session), 0);
+    EXPECT_TRUE(server.Events().WaitFor({"\"method\": \"TEARDOWN\""}));
+}
+
+// A server answering CSeqs nobody asked for (5,000 of 200 KB took a process
+// to 1 GB) leaves nothing behind.
+TEST(ScriptedSession, AnswersNobodyAskedForAreDropped)
+{
+    PlayingSession playing({"--unsolicited", "100"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
+    ASSERT_TRUE(server.Events().WaitFor({"\"event\": \"unsolicited-sent\""}));
+    // Something asked after them is still answered, and the map is empty.
+    ASSERT_EQ(Pellmar_Pause(session), 0);
+    const SessionRef object = singleton<CRtspClientSessionMgr>::instance()->GetHandle(session);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->PendingResponses(), 0u);
+}
+
 TEST(ScriptedSession, DefaultTimeoutSendsEverySecondRound)
 {
     PlayingSession playing({});
@@ -421,7 +550,8 @@ TEST(ScriptedSession, UnansweredKeepAlivesCancelThePlayingSession)
     ASSERT_TRUE(playing.Start());
     auto [server, recorder, session] = playing.Parts();
     CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
-    for (int round = 0; round < 30; ++round)
+    // The first round sends the first keep-alive; the 30 after it wait for an answer.
+    for (int round = 0; round < 31; ++round)
         manager->CheckHeartBeats();
     EXPECT_EQ(recorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_KEEPALIVE_LOST), 0u);
     manager->CheckHeartBeats();
@@ -457,8 +587,12 @@ TEST(ScriptedSession, BusySessionDoesNotHoldUpTheOthersKeepAlives)
     starter.join();
 }
 
-TEST(ScriptedSession, ExpiringServerStaysUpOnTheHeartbeatThread)
+// Playing or paused: a server session expires without keep-alives either way.
+class ExpiringServer : public testing::TestWithParam<bool> {};
+
+TEST_P(ExpiringServer, StaysUpOnTheHeartbeatThread)
 {
+    const bool paused = GetParam();
     // Keep-alives go out every 200 ms; a 2 s timeout leaves a loaded machine
     // room while the run below still outlasts it.
     ScriptedServer server({"--timeout", "2", "--expire"});
@@ -469,7 +603,13 @@ TEST(ScriptedSession, ExpiringServerStaysUpOnTheHeartbeatThread)
     CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
     manager->SetSleepMs(5); // a round every 200 ms
     ASSERT_EQ(Pellmar_StartStream(session, &param), 0);
+    if (paused) {
+        ASSERT_EQ(Pellmar_Pause(session), 0);
+    }
     std::this_thread::sleep_for(std::chrono::seconds(4));
+    if (paused) {
+        EXPECT_EQ(Pellmar_Resume(session), 0);
+    }
     const long playing = recorder.packets;
     EXPECT_TRUE(recorder.WaitPackets(playing + 10));
     EXPECT_EQ(server.Events().Count({"\"event\": \"expired\""}), 0u);
@@ -479,20 +619,82 @@ TEST(ScriptedSession, ExpiringServerStaysUpOnTheHeartbeatThread)
     EXPECT_TRUE(recorder.WaitMessage(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_CONNECTION_LOST));
 }
 
-TEST(ScriptedSession, MulticastGroupAndPortReachTheCaller)
+INSTANTIATE_TEST_SUITE_P(PlayingOrPaused, ExpiringServer, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "paused" : "playing");
+                         });
+
+// A frozen server keeps its connection open and answers keep-alives but sends
+// no media: reported once after the media-silence time, not after 121 s.
+TEST(ScriptedSession, FrozenServerIsReportedAfterTheSilenceTime)
 {
-    ScriptedServer server({"--multicast", "239.10.20.30:5004"});
-    ASSERT_TRUE(server.Started());
-    StreamRecorder recorder;
-    SessionHandle session;
-    STREAM_PARAM_T param = recorder.Param(server.Url(), PELLMAR_TRANS_UDP);
-    ASSERT_EQ(Pellmar_StartMulticast(session, &param, 5004), 0);
-    EXPECT_EQ(recorder.Block(PELLMAR_DATA_DESTINATION), "239.10.20.30");
-    EXPECT_EQ(recorder.Block(PELLMAR_DATA_PORT), "5004-5005");
-    EXPECT_EQ(server.Events().Count({"\"Transport\": \"RTP/AVP;multicast;port=5004-5005\""}), 1u);
-    EXPECT_EQ(Pellmar_StopMulticast(session), 0);
-    param.iTransCode = PELLMAR_TRANS_TCP;
-    EXPECT_EQ(Pellmar_StartMulticast(session, &param, 5004), PELLMAR_ERR_PARAM);
+    ScriptedServer frozen({"--freeze-after", "20", "--timeout", "10"});
+    ScriptedServer live({"--timeout", "10"});
+    ASSERT_TRUE(frozen.Started() && live.Started());
+    StreamRecorder frozenRecorder, liveRecorder;
+    SessionHandle frozenSession, liveSession;
+    STREAM_PARAM_T frozenParam = frozenRecorder.Param(frozen.Url(), PELLMAR_TRANS_UDP);
+    STREAM_PARAM_T liveParam = liveRecorder.Param(live.Url(), PELLMAR_TRANS_RTSP);
+    ASSERT_EQ(Pellmar_SetMediaSilenceTimeout(1000), 0);
+    CRtspClientSessionMgr* manager = singleton<CRtspClientSessionMgr>::instance();
+    manager->SetSleepMs(5); // a round every 200 ms
+    ASSERT_EQ(Pellmar_StartStream(frozenSession, &frozenParam), 0);
+    ASSERT_EQ(Pellmar_StartStream(liveSession, &liveParam), 0);
+    ASSERT_TRUE(frozen.Events().WaitFor({"\"event\": \"frozen\""}));
+    const auto frozenAt = std::chrono::steady_clock::now();
+    EXPECT_TRUE(frozenRecorder.WaitMessage(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_MEDIA_SILENCE,
+                                           std::chrono::seconds(10)));
+    EXPECT_GE(std::chrono::steady_clock::now() - frozenAt, std::chrono::milliseconds(900));
+    // Once per silence; the playing session and a paused one say nothing.
+    ASSERT_EQ(Pellmar_Pause(liveSession), 0);
+    EXPECT_FALSE(liveRecorder.WaitMessage(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_MEDIA_SILENCE,
+                                          std::chrono::milliseconds(2000)));
+    EXPECT_EQ(frozenRecorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_MEDIA_SILENCE), 1u);
+    EXPECT_EQ(frozenRecorder.CountMessages(PELLMAR_MSG_EXCEPTION, PELLMAR_EXC_CONNECTION_LOST), 0u);
+    manager->SetSleepMs(CRtspClientSessionMgr::kSleepMs);
+    Pellmar_SetMediaSilenceTimeout(CConfig::kDefaultMediaSilenceMs);
+}
+
+struct ClockCase {
+    const char* name;
+    const char* rtpmap;
+    int clockRate;
+};
+
+void PrintTo(const ClockCase& test, std::ostream* out) { *out << test.name; }
+
+class ScriptedJitter : public testing::TestWithParam<ClockCase> {};
+
+// The receiver reports' interarrival jitter is counted in the track's own
+// clock (its rtpmap): an 8 kHz audio track paced evenly reports near 0, not
+// the 1,600 a 90 kHz assumption gives.
+TEST_P(ScriptedJitter, IsCountedInTheTracksClock)
+{
+    PlayingSession playing({"--rtpmap", GetParam().rtpmap, "--rate", "50"});
+    ASSERT_TRUE(playing.Start());
+    auto [server, recorder, session] = playing.Parts();
+    ASSERT_TRUE(server.Events().WaitFor({"\"event\": \"rtcp-received\"", "\"jitter\""}, 2,
+                                        std::chrono::seconds(30)));
+    const std::string last = server.Events().Matching({"\"event\": \"rtcp-received\"", "\"jitter\""}).back();
+    const long jitter = std::stol(last.substr(last.find("\"jitter\": ") + 10));
+    // 20 ms of the track's clock: one packet interval; evenly paced packets stay far below.
+    EXPECT_LT(jitter, GetParam().clockRate / 50) << last;
+}
+
+INSTANTIATE_TEST_SUITE_P(Clocks, ScriptedJitter,
+                         testing::Values(ClockCase{"pcmu_8k", "0 PCMU/8000", 8000},
+                                         ClockCase{"h264_90k", "96 H264/90000", 90000}),
+                         [](const testing::TestParamInfo<ClockCase>& info) { return std::string(info.param.name); });
+
+// Servers often send UDP media from another address than the URL's host and
+// name it in the SETUP answer's "source=".
+TEST(ScriptedSession, UdpMediaFromTheAnnouncedSourceArrive)
+{
+    PlayingSession playing({"--source", "127.0.0.2"});
+    ASSERT_TRUE(playing.Start(PELLMAR_TRANS_UDP));
+    auto [server, recorder, session] = playing.Parts();
+    EXPECT_EQ(server.Events().Count({"\"method\": \"SETUP\""}), 1u);
+    EXPECT_TRUE(recorder.WaitPackets(10));
 }
 
 TEST(ScriptedSession, SecondStartOnAnOpenSessionIsRefused)
@@ -501,6 +703,30 @@ TEST(ScriptedSession, SecondStartOnAnOpenSessionIsRefused)
     ASSERT_TRUE(playing.Start());
     auto [server, recorder, session] = playing.Parts();
     EXPECT_EQ(Pellmar_StartStream(session, playing.Param()), PELLMAR_ERR_OPEN);
+    // A refused start of another caller leaves the running stream's callbacks
+    // alone: that caller's recorder (it might be freed) hears nothing.
+    {
+        StreamRecorder other;
+        STREAM_PARAM_T param = other.Param(server.Url(), PELLMAR_TRANS_RTSP);
+        EXPECT_EQ(Pellmar_StartStream(session, &param), PELLMAR_ERR_OPEN);
+        STREAM_PARAM_EX_T extended{};
+        extended.pszUrl = param.pszUrl;
+        extended.iTransCode = PELLMAR_TRANS_RTSP;
+        extended.pfnMsgCB = &StreamRecorder::OnMessage;
+        extended.pfnDataCB = &StreamRecorder::OnData;
+        extended.pUser = &other;
+        EXPECT_EQ(Pellmar_StartStreamEx(session, &extended), PELLMAR_ERR_OPEN);
+        EXPECT_EQ(Pellmar_StartMulticast(session, &param, 5004), PELLMAR_ERR_OPEN);
+        const RESUME_PARAM_T resume{param.pszUrl, "C3D4", &StreamRecorder::OnMessage, &other};
+        EXPECT_EQ(Pellmar_ResumeStream(session, &resume), PELLMAR_ERR_OPEN);
+        const long before = recorder.packets;
+        EXPECT_TRUE(recorder.WaitPackets(before + 5));
+        Pellmar_SetScale(session, 1.0); // traced to the running stream's caller
+        EXPECT_EQ(other.packets, 0);
+        std::lock_guard<std::mutex> lock(other.mutex);
+        EXPECT_TRUE(other.messages.empty());
+        EXPECT_TRUE(other.blocks.empty());
+    }
     EXPECT_TRUE(recorder.WaitPackets(5));
     EXPECT_EQ(server.Events().Count({"\"method\": \"DESCRIBE\""}), 1u);
     EXPECT_EQ(Pellmar_StopStream(session), 0);
