@@ -150,6 +150,8 @@ Corvane::~Corvane()
 
     for (long userId : qAsConst(qlistUserId))
         TSR_Logout(static_cast<int32_t>(userId));
+    for (long userId : qAsConst(qlistChannelUserId))
+        TSR_Logout(static_cast<int32_t>(userId));
     TSR_Cleanup();
     Log()->info("{}, SDK end..", method);
 

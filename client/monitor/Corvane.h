@@ -63,6 +63,7 @@ public:
     // What the tests and the start-up report look at.
     long ListenHandle() const { return lListenHandle; }
     QList<long> LoggedInDevices() const { return qlistUserId; }
+    QList<long> LoggedInChannels() const { return qlistChannelUserId; }
     const QHash<int, QString>& IncidentNames() const { return hashIncidentName; }
     const QHash<int, QString>& IncidentIcons() const { return hashIncidentIcon; }
     const QString& VersionText() const { return strVersion; }
@@ -168,7 +169,7 @@ private:
     QStandardItem* ShowDeviceRow(const stu_DeviceInfo& device);
     void AppendChannelRow(const stu_DeviceChannelInfo& channel, long userId);
     void RememberDevice(const stu_DeviceInfo& device);
-    void RememberLogin(long userId);
+    void RememberLogin(QList<long>& logins, long userId);
     void ForgetDevice(const QString& deviceIp);
     bool LogoutOf(const QString& ip, int port, const QString& user);
     bool RefuseBusyRow(const QStandardItem* item);
@@ -238,4 +239,6 @@ private:
     WorkerThreads workerThreads;
     // The device whose edit dialog is open.
     std::optional<stu_DeviceInfo> editingDevice;
+    // SDK login handles of the cameras in the tree, logged out with the devices'.
+    QList<long> qlistChannelUserId;
 };

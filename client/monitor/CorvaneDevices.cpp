@@ -149,10 +149,10 @@ void Corvane::RememberDevice(const stu_DeviceInfo& device)
         qlistDeviceInfo.append(device);
 }
 
-void Corvane::RememberLogin(long userId)
+void Corvane::RememberLogin(QList<long>& logins, long userId)
 {
-    if (userId != -1 && !qlistUserId.contains(userId))
-        qlistUserId.append(userId);
+    if (userId != -1 && !logins.contains(userId))
+        logins.append(userId);
 }
 
 void Corvane::ForgetDevice(const QString& deviceIp)
@@ -172,6 +172,7 @@ bool Corvane::LogoutOf(const QString& ip, int port, const QString& user)
     if (userId == -1)
         return true;
     qlistUserId.removeAll(userId);
+    qlistChannelUserId.removeAll(userId);
     return link->DeviceLogout(userId);
 }
 
@@ -253,7 +254,7 @@ void Corvane::LoginDevice(const QList<stu_DeviceInfo>& devices, const std::optio
             RetireReplacedDevice(*replaced, device, oldUserId, userId);
         onGuiThread([this, device, userId] {
             RememberDevice(device);
-            RememberLogin(userId);
+            RememberLogin(qlistUserId, userId);
         });
         if (!database->DeleteDeviceInfoByIp(device.deviceIp)) {
             message += QStringLiteral("%1%2").arg(device.deviceIp, tr("删除通道失败"));
@@ -290,7 +291,7 @@ void Corvane::LoginDevice(const QList<stu_DeviceInfo>& devices, const std::optio
                                   &channelUserId);
             onGuiThread([this, channel, channelUserId] {
                 AppendChannelRow(channel, channelUserId);
-                RememberLogin(channelUserId);
+                RememberLogin(qlistChannelUserId, channelUserId);
                 qlistChannelInfo.append(channel);
             });
             if (!database->AddChannelInfo(channel))
