@@ -46,12 +46,6 @@ std::string CurrentThreadId()
     return id.str();
 }
 
-// A fixed-size text field of an SDK record, up to its first NUL.
-QString FieldText(const char* field, size_t capacity)
-{
-    return QString::fromLatin1(field, static_cast<int>(qstrnlen(field, static_cast<uint>(capacity))));
-}
-
 // Excluded from device search texts: quotes, blanks and the characters that
 // mean something in paths, SQL patterns or shells.
 QString SearchTextPattern()
@@ -376,80 +370,8 @@ void Corvane::StartDeleteDataThread()
     }
 }
 
-void Corvane::DeleteDataThread()
-{
-    // The cleaning itself comes with the alarm handling; the worker already
-    // keeps its rhythm and stops at its interruption point.
-    Log()->info("{}, threadId:{}", "Corvane::DeleteDataThread", CurrentThreadId());
-    for (;;) {
-        Log()->info("{}, cleaning of old alarm files is not built yet", "Corvane::DeleteDataThread");
-        boost::this_thread::sleep_for(boost::chrono::minutes(30));
-    }
-}
-
-// ---- Alarms: the SDK's listener thread ----
-
-void Corvane::RecvAlarmAidSlot(const TSR_ALARMER* pAlarmer, const TSR_AID_ALARM* pStuAlarmAid)
-{
-    if (closing || !pAlarmer || !pStuAlarmAid)
-        return;
-    TrafficIncident incident;
-    incident.absTime = pStuAlarmAid->dwAbsTime;
-    incident.time = FormatPackedTime(pStuAlarmAid->dwAbsTime, QStringLiteral("%1%2%3%4%5%6"));
-    incident.deviceIp = FieldText(pAlarmer->sDeviceIP, sizeof pAlarmer->sDeviceIP);
-    incident.devicePort = pStuAlarmAid->struDevInfo.wPort;
-    incident.channelIp = FieldText(pStuAlarmAid->struDevInfo.sIpV4, sizeof pStuAlarmAid->struDevInfo.sIpV4);
-    incident.channelNo = pStuAlarmAid->struDevInfo.byChannel;
-    incident.incidentType = pStuAlarmAid->dwIncidentType;
-    incident.laneNo = pStuAlarmAid->byLaneNo;
-    // Filtering, pictures, clips, storage and speech come with the alarm
-    // handling; the hand-over to the live list and the prompt is in place.
-    Log()->info("{}, incident {} from {} camera {}", "Corvane::RecvAlarmAidSlot", incident.incidentType,
-                incident.deviceIp, incident.channelIp);
-    emit DealIncidentPromptsSig(incident);
-    emit DealIncidentTableSig(incident);
-}
-
-void Corvane::RecvItsPlateResultSlot(const TSR_ALARMER*, const char*)
-{
-    Log()->info("{}, plate results are not handled", "Corvane::RecvItsPlateResultSlot");
-}
-
-void Corvane::RecvAlarmTpsSlot(const TSR_ALARMER* pAlarmer, const TSR_TPS_ALARM* pStuAlarmTps)
-{
-    if (closing || !pAlarmer || !pStuAlarmTps)
-        return;
-    Log()->info("{}, traffic parameters from {} (storing them is not built yet)", "Corvane::RecvAlarmTpsSlot",
-                FieldText(pAlarmer->sDeviceIP, sizeof pAlarmer->sDeviceIP));
-}
-
-void Corvane::RecvAlarmTfsSlot(const TSR_ALARMER* pAlarmer, const TSR_TFS_ALARM* pStuTfsResult)
-{
-    if (closing || !pAlarmer || !pStuTfsResult)
-        return;
-    Log()->info("{}, violation from {} (storing it is not built yet)", "Corvane::RecvAlarmTfsSlot",
-                FieldText(pAlarmer->sDeviceIP, sizeof pAlarmer->sDeviceIP));
-}
-
-void Corvane::DealIncidentPromptsSlot(TrafficIncident incident)
-{
-    Log()->info("{}, prompt for incident {} at {} (the prompt window is not built yet)",
-                "Corvane::DealIncidentPromptsSlot", hashIncidentName.value(static_cast<int>(incident.incidentType)),
-                incident.time);
-}
-
-void Corvane::DealIncidentTableSlot(TrafficIncident incident)
-{
-    Log()->info("{}, incident {} at {} for the live list (not built yet)", "Corvane::DealIncidentTableSlot",
-                hashIncidentName.value(static_cast<int>(incident.incidentType)), incident.time);
-}
-
-void Corvane::RefreshIncidentListSlot() {}
-
-void Corvane::stateChanged(int state)
-{
-    Log()->info("{}, speech switch {} (speech comes with the alarm handling)", "Corvane::stateChanged", state);
-}
+// The alarm slots, their hand-over to the live list and the prompt, and
+// speech are in CorvaneAlarms.cpp.
 
 // ---- Frame, navigation, clock and language ----
 

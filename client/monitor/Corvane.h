@@ -183,6 +183,12 @@ private:
     void ConnectSearchPage(QObject* sender, const char* signal, const char* slot);
     void StartDeleteDataThread();
     void DeleteDataThread();
+    // Alarm road helpers (CorvaneAlarms.cpp).
+    void GetFilterIncident(QList<int>& out);
+    static bool SaveToFile(const char* buf, int len, const char* path);
+    QString CurrentDataPath() const;
+    void SpeakIncidentLater(quint32 incidentType);
+    void SpeechIncident(const QString& text);
     void RepositionSplitScreen();
     void StartTitleDrag(QMouseEvent* event);
     // Stops everything that may hand work to the GUI thread: the alarm
@@ -224,6 +230,8 @@ private:
     qint64 llCleanSize = 0;
     ConfigDialog* pConfigDialog = nullptr;
     QTextToSpeech* pTextToSpeech = nullptr;
+    // Set once no speech engine could be made, so the lack is logged once.
+    bool bSpeechUnavailable = false;
     LanguageManage* pLanguageManage = nullptr;
     ExternalProcessManage externalProcessManage;
 

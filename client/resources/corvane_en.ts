@@ -671,6 +671,14 @@
     </message>
 </context>
 <context>
+    <name>Corvane</name>
+    <message>
+        <source>事件报警</source>
+        <translation>incident alarm</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentItem</name>
     <name>SearchFrame</name>
     <message>
         <source>事件查询</source>
@@ -793,6 +801,35 @@
         <translation>Time</translation>
     </message>
     <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>查看详情</source>
+        <translation>Details</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentPromptsDialog</name>
+    <message>
+        <source>事件报警</source>
+        <translation>Incident alarm</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>通道号</source>
+        <translation>Camera</translation>
         <source>事件类型</source>
         <translation>Incident type</translation>
     </message>
@@ -809,6 +846,35 @@
         <translation>Lane</translation>
     </message>
     <message>
+        <source>双击查看详情</source>
+        <translation>Double-click for details</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentDetailInfoDialog</name>
+    <message>
+        <source>IncidentDetailInfoDialog</source>
+        <translation>Incident details</translation>
+    </message>
+    <message>
+        <source>事件详情</source>
+        <translation>Incident details</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>Device:</translation>
+    </message>
+    <message>
+        <source>时间：</source>
+        <translation>Time:</translation>
+    </message>
+    <message>
+        <source>通道号：</source>
+        <translation>Camera:</translation>
+    </message>
+    <message>
+        <source>车道号：</source>
+        <translation>Lane:</translation>
         <source>无事件图片</source>
         <translation>No incident picture</translation>
     </message>

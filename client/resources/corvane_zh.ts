@@ -671,6 +671,14 @@
     </message>
 </context>
 <context>
+    <name>Corvane</name>
+    <message>
+        <source>事件报警</source>
+        <translation>事件报警</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentItem</name>
     <name>SearchFrame</name>
     <message>
         <source>事件查询</source>
@@ -793,6 +801,8 @@
         <translation>时间</translation>
     </message>
     <message>
+        <source>设备</source>
+        <translation>设备</translation>
         <source>事件类型</source>
         <translation>事件类型</translation>
     </message>
@@ -805,10 +815,62 @@
         <translation>通道</translation>
     </message>
     <message>
+        <source>查看详情</source>
+        <translation>查看详情</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentPromptsDialog</name>
+    <message>
+        <source>事件报警</source>
+        <translation>事件报警</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>通道号</source>
+        <translation>通道号</translation>
+    </message>
+    <message>
         <source>车道号</source>
         <translation>车道号</translation>
     </message>
     <message>
+        <source>双击查看详情</source>
+        <translation>双击查看详情</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentDetailInfoDialog</name>
+    <message>
+        <source>IncidentDetailInfoDialog</source>
+        <translation>IncidentDetailInfoDialog</translation>
+    </message>
+    <message>
+        <source>事件详情</source>
+        <translation>事件详情</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>设备：</translation>
+    </message>
+    <message>
+        <source>时间：</source>
+        <translation>时间：</translation>
+    </message>
+    <message>
+        <source>通道号：</source>
+        <translation>通道号：</translation>
+    </message>
+    <message>
+        <source>车道号：</source>
+        <translation>车道号：</translation>
         <source>无事件图片</source>
         <translation>无事件图片</translation>
     </message>
