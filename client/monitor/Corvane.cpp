@@ -144,6 +144,8 @@ Corvane::~Corvane()
 
     for (long userId : qAsConst(qlistUserId))
         TSR_Logout(static_cast<int32_t>(userId));
+    for (long userId : qAsConst(qlistChannelUserId))
+        TSR_Logout(static_cast<int32_t>(userId));
     TSR_Cleanup();
     Log()->info("{}, SDK end..", method);
 
@@ -331,7 +333,6 @@ void Corvane::ReadClipSettings()
 
 void Corvane::MakeConnections()
 {
-    constexpr const char* method = "Corvane::MakeConnections";
     DeviceManager* devices = DeviceManager::GetInstance();
 
     connect(ui.topSliderNavigation, SIGNAL(itemClicked(int)), this, SLOT(TopSliderNavigationItemClickedSlot(int)));
@@ -341,7 +342,7 @@ void Corvane::MakeConnections()
     pTimer->start();
     connect(pTimer, &QTimer::timeout, this, [this] { ShowWeekAndTimeSlot(); });
     connect(ui.treeViewDevice, &QTreeView::doubleClicked, this, &Corvane::TreeDoubleClickedSlot);
-    Log()->info("{}, the add-device dialog is not built yet", method);
+    CreateDeviceTreeParts();
     connect(devices, &DeviceManager::DeviceStateSig, this, &Corvane::DeviceStateSlot);
     connect(devices, &DeviceManager::AlarmAidSig, this, &Corvane::RecvAlarmAidSlot, Qt::DirectConnection);
     connect(devices, &DeviceManager::AlarmTpsSig, this, &Corvane::RecvAlarmTpsSlot, Qt::DirectConnection);
@@ -350,16 +351,12 @@ void Corvane::MakeConnections()
             Qt::BlockingQueuedConnection);
     connect(this, &Corvane::DealIncidentTableSig, this, &Corvane::DealIncidentTableSlot,
             Qt::BlockingQueuedConnection);
-    Log()->info("{}, the device-tree delegate is not built yet", method);
+    ConnectDeviceTreeParts();
     ConnectSearchPage(this, SIGNAL(InsertConditionSig()), SLOT(InsertConditionSlot()));
     connect(this, &Corvane::DeviceLoginFinishedSig, this, &Corvane::DeviceLoginFinishedSlot,
             Qt::BlockingQueuedConnection);
     connect(this, &Corvane::ChannelPreviewStateSig, this, &Corvane::ChannelPreviewStateSlot,
             Qt::BlockingQueuedConnection);
-    connect(ui.lineEditSreachBox, &QSreachBox::searchTriggered, this, &Corvane::SearchDeviceSlot);
-    connect(ui.lineEditSreachBox, &QSreachBox::searchClear, this, &Corvane::ClearSearchInfo);
-    Log()->info("{}, the search hint list is not built yet", method);
-    connect(ui.lineEditSreachBox, &QLineEdit::textChanged, this, &Corvane::FlushListWidget);
     ConnectSearchPage(this, SIGNAL(UpdatePosSig()), SLOT(UpdatePosSlot()));
     connect(&externalProcessManage, &ExternalProcessManage::ErrMsgSig, this, &Corvane::ErrMsgSlot);
 }
@@ -371,92 +368,6 @@ void Corvane::StartDeleteDataThread()
     } catch (const boost::thread_resource_error& error) {
         Log()->error("{}，delete data Thread exception : {}", "Corvane::Corvane", error.what());
     }
-}
-
-void Corvane::LoginAllDevice()
-{
-    constexpr const char* method = "Corvane::LoginAllDevice";
-    QList<stu_DeviceInfo> devices;
-    ImplementInstance* instance = ImplementInstance::GetInstance();
-    if (!instance || !instance->GetDatabase()->GetAllDeviceInfo(devices)) {
-        Log()->error("{}, get deviceinfo failed", method);
-        return;
-    }
-    if (devices.isEmpty())
-        return;
-    try {
-        workerThreads.Start("loginDeviceThread", [this, devices] { LoginDevice(devices); });
-    } catch (const std::exception& error) {
-        Log()->error("{}，login device Thread exception : {}", method, error.what());
-    }
-}
-
-void Corvane::LoginDevice(const QList<stu_DeviceInfo>& devices)
-{
-    constexpr const char* method = "Corvane::LoginDevice";
-    Log()->info("{}, threadId:{}", method, CurrentThreadId());
-    ImplementInstance* instance = ImplementInstance::GetInstance();
-    DeviceManager* link = DeviceManager::GetInstance();
-    if (!instance || !link)
-        return;
-    DatabaseOperation* database = instance->GetDatabase();
-    // The window's lists belong to the GUI thread: changes are handed over
-    // and waited for, in pass order.
-    auto onGuiThread = [this](std::function<void()> change) {
-        QMetaObject::invokeMethod(this, std::move(change), Qt::BlockingQueuedConnection);
-    };
-
-    QString message;
-    for (const stu_DeviceInfo& device : devices) {
-        long userId = -1;
-        if (!link->DeviceLogin(device.deviceIp, device.devicePort, device.userName, device.password, &userId)) {
-            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("登录失败"));
-            Log()->error("{}, device {} login failed", method, device.deviceIp);
-            boost::this_thread::interruption_point();
-            continue;
-        }
-        onGuiThread([this, device, userId] {
-            const bool known = std::any_of(qlistDeviceInfo.cbegin(), qlistDeviceInfo.cend(),
-                                           [&](const stu_DeviceInfo& d) { return d.deviceIp == device.deviceIp; });
-            if (!known)
-                qlistDeviceInfo.append(device);
-            qlistUserId.append(userId);
-        });
-        if (!database->DeleteDeviceInfoByIp(device.deviceIp)) {
-            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("删除通道失败"));
-            Log()->error("{}, device {} delete channel failed", method, device.deviceIp);
-        }
-        if (!database->AddDeviceInfo(device))
-            Log()->error("{}, add device {} failed", method, device.deviceIp);
-
-        QList<stu_DeviceChannelInfo> channels;
-        if (!link->GetDeviceChannelInfo(&userId, device.deviceIp, &channels)) {
-            message += QStringLiteral("%1 %2").arg(device.deviceIp, tr("获取通道失败"));
-            Log()->error("{}, device {} get channel failed", method, device.deviceIp);
-            boost::this_thread::interruption_point();
-            continue;
-        }
-        for (const stu_DeviceChannelInfo& channel : qAsConst(channels)) {
-            long channelUserId = -1;
-            link->DeviceLogin(channel.channelIp, channel.channelPort, channel.userName, channel.password,
-                              &channelUserId);
-            if (!database->AddChannelInfo(channel))
-                Log()->error("{}, add channel failed", method);
-            onGuiThread([this, channel] { qlistChannelInfo.append(channel); });
-        }
-        boost::this_thread::interruption_point();
-    }
-    emit DeviceLoginFinishedSig(message);
-}
-
-void Corvane::DeviceLoginFinishedSlot(QString strMsg)
-{
-    ui.treeViewDevice->expandAll();
-    if (strMsg.isEmpty())
-        QPromptWidget::ShowPrompt(QPromptWidget::Succ, tr("设备登录成功"), this, 3000);
-    else
-        QPromptWidget::ShowPrompt(QPromptWidget::Fail, strMsg, this, 3000);
-    ui.qIconPbtnRefresh->setEnabled(true);
 }
 
 // The alarm slots, their hand-over to the live list and the prompt, and
@@ -553,8 +464,8 @@ void Corvane::showEvent(QShowEvent* event)
 
 void Corvane::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Down && focusWidget() == ui.lineEditSreachBox && pHintListWidget)
-        Log()->info("{}, the search hint list is not built yet", "Corvane::keyPressEvent");
+    if (!ForwardKeyToHintList(event))
+        QMainWindow::keyPressEvent(event);
 }
 
 void Corvane::TopSliderNavigationItemClickedSlot(int index)
@@ -656,26 +567,7 @@ void Corvane::on_picBtnFirstPage_clicked() { NotBuiltYet("Corvane::on_picBtnFirs
 void Corvane::on_picBtnPrePage_clicked() { NotBuiltYet("Corvane::on_picBtnPrePage_clicked", "pane paging"); }
 void Corvane::on_picBtnNextPage_clicked() { NotBuiltYet("Corvane::on_picBtnNextPage_clicked", "pane paging"); }
 void Corvane::on_picBtnLastPage_clicked() { NotBuiltYet("Corvane::on_picBtnLastPage_clicked", "pane paging"); }
-void Corvane::on_qIconPBtnAddDevice_clicked() { NotBuiltYet("Corvane::on_qIconPBtnAddDevice_clicked", "the add-device dialog"); }
-void Corvane::on_qIconPBtnDelDevice_clicked() { NotBuiltYet("Corvane::on_qIconPBtnDelDevice_clicked", "deleting devices"); }
-void Corvane::AddDeviceSlot(bool) { NotBuiltYet("Corvane::AddDeviceSlot", "adding devices"); }
-void Corvane::AddDeviceContinueSlot() { NotBuiltYet("Corvane::AddDeviceContinueSlot", "adding devices"); }
 void Corvane::PlaySlot(const QModelIndex&) { NotBuiltYet("Corvane::PlaySlot", "preview from the tree"); }
 void Corvane::ClosePlaySlot(const QModelIndex&) { NotBuiltYet("Corvane::ClosePlaySlot", "preview from the tree"); }
-void Corvane::EditSlot(const QModelIndex&) { NotBuiltYet("Corvane::EditSlot", "editing devices"); }
-void Corvane::RefreshSlot(const QModelIndex&) { NotBuiltYet("Corvane::RefreshSlot", "refreshing a device"); }
 void Corvane::ChannelPreviewStateSlot(bool, QString) { NotBuiltYet("Corvane::ChannelPreviewStateSlot", "the preview state"); }
-void Corvane::FlushListWidget(const QString&) { NotBuiltYet("Corvane::FlushListWidget", "the search hint list"); }
-void Corvane::ClickedListWidget(const QModelIndex&) { NotBuiltYet("Corvane::ClickedListWidget", "the search hint list"); }
-void Corvane::ChangeListWidgetText(QString) { NotBuiltYet("Corvane::ChangeListWidgetText", "the search hint list"); }
-void Corvane::SearchDeviceSlot() { NotBuiltYet("Corvane::SearchDeviceSlot", "the device search"); }
-void Corvane::ClearSearchInfo() { NotBuiltYet("Corvane::ClearSearchInfo", "the device search"); }
-void Corvane::on_qIconPbtnRefresh_clicked() { NotBuiltYet("Corvane::on_qIconPbtnRefresh_clicked", "refreshing the device list"); }
-void Corvane::on_treeViewDevice_clicked(const QModelIndex&) { NotBuiltYet("Corvane::on_treeViewDevice_clicked", "the device tree"); }
 void Corvane::OpenIllegalRecordSlot(int) { NotBuiltYet("Corvane::OpenIllegalRecordSlot", "continuous recording"); }
-
-void Corvane::DeviceStateSlot(long lUserId, bool bState)
-{
-    Log()->info("{}, login {} {} (the device tree is not built yet)", "Corvane::DeviceStateSlot", lUserId,
-                bState ? "restored" : "dropped");
-}

@@ -569,6 +569,108 @@
     </message>
 </context>
 <context>
+    <name>AddDeviceDlg</name>
+    <message>
+        <source>添加服务器设备</source>
+        <translation>Add server device</translation>
+    </message>
+    <message>
+        <source>修改服务器设备</source>
+        <translation>Modify server device</translation>
+    </message>
+    <message>
+        <source>服务器名称</source>
+        <translation>Server name</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;Server IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;Port&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;User name&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;Password&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>确定并继续</source>
+        <translation>OK and next</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>设备IP不能为空</source>
+        <translation>The device IP must not be empty</translation>
+    </message>
+    <message>
+        <source>设备IP无效</source>
+        <translation>The device IP is not valid</translation>
+    </message>
+    <message>
+        <source>设备端口不能为空</source>
+        <translation>The device port must not be empty</translation>
+    </message>
+    <message>
+        <source>设备端口无效</source>
+        <translation>The port must be 1 to 65535</translation>
+    </message>
+    <message>
+        <source>用户名不能为空</source>
+        <translation>The user name must not be empty</translation>
+    </message>
+    <message>
+        <source>用户名过长</source>
+        <translation>The user name is too long (at most 63 bytes)</translation>
+    </message>
+    <message>
+        <source>密码不能为空</source>
+        <translation>The password must not be empty</translation>
+    </message>
+    <message>
+        <source>密码过长</source>
+        <translation>The password is too long (at most 63 bytes)</translation>
+    </message>
+</context>
+<context>
+    <name>Corvane</name>
+    <message>
+        <source>恢复连接</source>
+        <translation> reconnected</translation>
+    </message>
+    <message>
+        <source>异常掉线</source>
+        <translation> dropped</translation>
+    </message>
+    <message>
+        <source>设备已存在</source>
+        <translation>The device exists already</translation>
+    </message>
+    <message>
+        <source>正在获取设备通道信息，请稍候...</source>
+        <translation>Reading the device's channels, please wait...</translation>
+    </message>
+    <message>
+        <source>请选择待修改的设备！</source>
+        <translation>Please choose a device to modify!</translation>
+    </message>
+    <message>
+        <source>请选中要删除的服务器</source>
+        <translation>Please select the server to delete</translation>
+    </message>
+</context>
+<context>
     <name>Corvane</name>
     <message>
         <source>事件报警</source>

@@ -569,6 +569,108 @@
     </message>
 </context>
 <context>
+    <name>AddDeviceDlg</name>
+    <message>
+        <source>添加服务器设备</source>
+        <translation>添加服务器设备</translation>
+    </message>
+    <message>
+        <source>修改服务器设备</source>
+        <translation>修改服务器设备</translation>
+    </message>
+    <message>
+        <source>服务器名称</source>
+        <translation>服务器名称</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>确定并继续</source>
+        <translation>确定并继续</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>设备IP不能为空</source>
+        <translation>设备IP不能为空</translation>
+    </message>
+    <message>
+        <source>设备IP无效</source>
+        <translation>设备IP无效</translation>
+    </message>
+    <message>
+        <source>设备端口不能为空</source>
+        <translation>设备端口不能为空</translation>
+    </message>
+    <message>
+        <source>设备端口无效</source>
+        <translation>设备端口无效</translation>
+    </message>
+    <message>
+        <source>用户名不能为空</source>
+        <translation>用户名不能为空</translation>
+    </message>
+    <message>
+        <source>用户名过长</source>
+        <translation>用户名过长</translation>
+    </message>
+    <message>
+        <source>密码不能为空</source>
+        <translation>密码不能为空</translation>
+    </message>
+    <message>
+        <source>密码过长</source>
+        <translation>密码过长</translation>
+    </message>
+</context>
+<context>
+    <name>Corvane</name>
+    <message>
+        <source>恢复连接</source>
+        <translation>恢复连接</translation>
+    </message>
+    <message>
+        <source>异常掉线</source>
+        <translation>异常掉线</translation>
+    </message>
+    <message>
+        <source>设备已存在</source>
+        <translation>设备已存在</translation>
+    </message>
+    <message>
+        <source>正在获取设备通道信息，请稍候...</source>
+        <translation>正在获取设备通道信息，请稍候...</translation>
+    </message>
+    <message>
+        <source>请选择待修改的设备！</source>
+        <translation>请选择待修改的设备！</translation>
+    </message>
+    <message>
+        <source>请选中要删除的服务器</source>
+        <translation>请选中要删除的服务器</translation>
+    </message>
+</context>
+<context>
     <name>Corvane</name>
     <message>
         <source>事件报警</source>
