@@ -33,6 +33,7 @@
 #include <QTextToSpeech>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -135,6 +136,7 @@ private slots:
 
 private:
     QString Control(const std::string& command);
+    bool AllAlarmsAcknowledged() const;
     void SetSetting(const QString& key, const QVariant& value);
     int IncidentRows() { return RowCount(folder->DatabasePath(), QStringLiteral("incidentInfo")); }
     // Sends one alarm on a thread of its own, as the SDK's listener does, so
@@ -185,6 +187,9 @@ void AlarmRoadTest::init()
 
 void AlarmRoadTest::cleanup()
 {
+    // The simulator outlives each test and sends unacknowledged alarms again on
+    // its next connection: let this test's alarms settle, or they land in the next one.
+    QTRY_VERIFY_WITH_TIMEOUT(AllAlarmsAcknowledged(), 20000);
     window->close();
     window.reset();
     folder.reset();
@@ -193,6 +198,13 @@ void AlarmRoadTest::cleanup()
 void AlarmRoadTest::cleanupTestCase()
 {
     simulator.stop();
+}
+
+bool AlarmRoadTest::AllAlarmsAcknowledged() const
+{
+    const auto& simulated = simulator.devices();
+    return std::all_of(simulated.begin(), simulated.end(),
+                       [](const devsim::SimDevice* device) { return device->alarmsUnacknowledged() == 0; });
 }
 
 QString AlarmRoadTest::Control(const std::string& command)
