@@ -496,22 +496,7 @@ void SearchFrame::ShowTrafficParamInfo(QList<TrafficParam> qlistTrafficParam, in
         check->setCheckState(Qt::Unchecked);
         check->setData(Qt::UserRole, param.rowNo);
         table->setItem(row, 0, check);
-        const QString cells[] = {QString::number(param.rowNo),
-                                 FormatCompactTime(param.startTime),
-                                 FormatCompactTime(param.endTime),
-                                 param.deviceIp,
-                                 param.channelIp,
-                                 QString::number(param.laneNo),
-                                 QString::number(param.laneFlow),
-                                 QString::number(param.lightVehicleNum),
-                                 QString::number(param.midVehicleNum),
-                                 QString::number(param.heavyVehicleNum),
-                                 QString::number(param.laneSpeed),
-                                 QString::number(param.spaceHeadWay),
-                                 QString::number(param.timeHeadWay),
-                                 QString::number(param.timeRation, 'g', 6),
-                                 QString::number(param.spaceRation, 'g', 6),
-                                 Utf8(TrafficStateName(param.trafficState))};
+        const QStringList cells = TrafficParamExport::FieldsOf(param);
         for (int column = 1; column <= 16; ++column)
             SetCell(table, row, column, cells[column - 1]);
     }

@@ -61,32 +61,30 @@ QString TrafficParamExport::HeaderLine()
         + QLatin1Char('\n');
 }
 
+QStringList TrafficParamExport::FieldsOf(const TrafficParam& row)
+{
+    return {QString::number(row.rowNo),
+            FormatCompactTime(row.startTime),
+            FormatCompactTime(row.endTime),
+            row.deviceIp,
+            row.channelIp,
+            QString::number(row.laneNo),
+            QString::number(row.laneFlow),
+            QString::number(row.lightVehicleNum),
+            QString::number(row.midVehicleNum),
+            QString::number(row.heavyVehicleNum),
+            QString::number(row.laneSpeed),
+            QString::number(row.spaceHeadWay),
+            QString::number(row.timeHeadWay),
+            QString::number(row.timeRation, 'g', 6),
+            QString::number(row.spaceRation, 'g', 6),
+            QString::fromStdString(TrafficStateName(row.trafficState))};
+}
+
 QString TrafficParamExport::LineOf(const TrafficParam& row)
 {
-    const QString fields[] = {QString::number(row.rowNo),
-                              FormatCompactTime(row.startTime),
-                              FormatCompactTime(row.endTime),
-                              row.deviceIp,
-                              row.channelIp,
-                              QString::number(row.laneNo),
-                              QString::number(row.laneFlow),
-                              QString::number(row.lightVehicleNum),
-                              QString::number(row.midVehicleNum),
-                              QString::number(row.heavyVehicleNum),
-                              QString::number(row.laneSpeed),
-                              QString::number(row.spaceHeadWay),
-                              QString::number(row.timeHeadWay),
-                              QString::number(row.timeRation, 'g', 6),
-                              QString::number(row.spaceRation, 'g', 6),
-                              QString::fromStdString(TrafficStateName(row.trafficState))};
-    QString line;
-    line.reserve(160);
-    for (const QString& field : fields) {
-        if (!line.isEmpty())
-            line += QLatin1Char(',');
-        line += field;
-    }
-    return line + QLatin1Char('\n');
+    // Fields are neither quoted nor escaped: none of them holds a comma.
+    return FieldsOf(row).join(QLatin1Char(',')) + QLatin1Char('\n');
 }
 
 TrafficParamExport::Outcome TrafficParamExport::Append(const QString& path, const QList<TrafficParam>& rows,

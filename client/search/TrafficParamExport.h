@@ -6,6 +6,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 // Appends traffic-parameter rows to a CSV file as GBK lines: a header, then one
 // line per exported row. Runs on a pool thread, so it works on copies of the
@@ -30,4 +31,6 @@ public:
 
     static QString HeaderLine();
     static QString LineOf(const TrafficParam& row);
+    // The row's sixteen fields as the result table shows them and the file holds them.
+    static QStringList FieldsOf(const TrafficParam& row);
 };

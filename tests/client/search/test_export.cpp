@@ -327,6 +327,9 @@ private slots:
         const QString qm = QCoreApplication::applicationDirPath() + QStringLiteral("/corvane_%1.qm").arg(language);
         QVERIFY2(translator.load(qm), qPrintable(qm));
         QCoreApplication::installTranslator(&translator);
+        QFile css(QStringLiteral(":/stylesheet.css"));
+        QVERIFY(css.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(css.readAll()));
         ExportDialog& dialog = page->ExportDialogOf();
         dialog.reTranslateUI();
         dialog.findChild<QLineEdit*>(QStringLiteral("lineEditExportPath"))
