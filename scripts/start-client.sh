@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the built client from <bin-dir>; --demo starts the device simulator first
-# and waits until its devices are in the client's database.
-# Until the windowed client exists, the client core runs as corvane-console,
-# which logs into the stored devices and prints their alarms.
+# and waits until its devices are in the client's database, so the window shows
+# them logged in with their alarms coming. The window needs an X display (X11 or
+# Xvfb); without one the client core runs as corvane-console, which logs into
+# the stored devices and prints their alarms.
 set -euo pipefail
 bin=$1; shift
 demo=0
@@ -22,9 +23,10 @@ if [[ $demo == 1 ]]; then
   grep -v XDG_RUNTIME_DIR "$log" || true
 fi
 
-if [[ -x $bin/Corvane ]]; then
-  [[ -n ${DISPLAY:-} ]] || echo "No display: set DISPLAY (X11 or Xvfb) to see the client." >&2
-  QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-xcb} "$bin/Corvane"
+if [[ -x $bin/Corvane && -n ${DISPLAY:-} ]]; then
+  # The window draws video into native child windows, which needs xcb.
+  QT_QPA_PLATFORM=xcb "$bin/Corvane"
 else
+  [[ -x $bin/Corvane ]] && echo "No display: set DISPLAY (X11 or Xvfb) to see the window; running the console instead." >&2
   "$bin/corvane-console"
 fi

@@ -1,8 +1,10 @@
 // Alarm throughput of the device link. The simulator pushes incidents with
 // pictures of a chosen size; a receiver does on the SDK's listener thread what
 // the incident handler does there (write the picture, insert the row). Prints
-// incidents per second, the latency from push to stored row (p50, p99), and the
-// disk's sequential write rate for the same bytes, measured in the same run.
+// incidents per second, the latency from the moment the simulator queued an
+// alarm to its stored row (p50, p99), the disk's write rate for the same bytes
+// measured between the rounds of alarms, and what a client killed with SIGKILL
+// mid-flood stored after its restart (sent, stored, repeated, missing).
 
 #include "ConsoleSilencer.h"
 #include "Simulator.h"
@@ -19,13 +21,20 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QSet>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QVariant>
 
+#include <csignal>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <cstdio>
 #include <mutex>
@@ -149,6 +158,7 @@ struct Phase
     double perSecond = 0;
     double p50 = 0;
     double p99 = 0;
+    std::vector<double> latencies;
 };
 
 // Incidents `from` to `to` (in push order, which is also the order of storing):
@@ -167,7 +177,119 @@ Phase Measure(const std::vector<Clock::time_point>& sent, const std::vector<Cloc
     phase.perSecond = seconds > 0 ? (to - from) / seconds : 0;
     phase.p50 = Percentile(latencies, 0.50);
     phase.p99 = Percentile(latencies, 0.99);
+    phase.latencies = std::move(latencies);
     return phase;
+}
+
+struct KillResult
+{
+    size_t sent = 0;
+    size_t storedBeforeKill = 0;
+    size_t stored = 0;
+    size_t repeated = 0;
+    size_t missing = 0;
+};
+
+size_t StoredCount(const QString& database)
+{
+    size_t count = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("killed"));
+        db.setDatabaseName(database);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(QStringLiteral("select count(*) from alarms")) && query.next())
+            count = query.value(0).toULongLong();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("killed"));
+    return count;
+}
+
+std::vector<QByteArray> StoredBodies(const QString& database)
+{
+    std::vector<QByteArray> bodies;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("killed"));
+        db.setDatabaseName(database);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(QStringLiteral("select body from alarms")))
+            while (query.next())
+                bodies.push_back(query.value(0).toByteArray());
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("killed"));
+    return bodies;
+}
+
+bool StartStoreClient(QProcess& process, const QStringList& arguments)
+{
+    process.start(QStringLiteral(ALARM_STORE_CLIENT), arguments);
+    QByteArray output;
+    while (!output.contains("ready")) {
+        if (!process.waitForReadyRead(30000))
+            return false;
+        output += process.readAllStandardOutput();
+    }
+    return true;
+}
+
+// A flood of 600 numbered incidents to a client that stores each before its
+// callback returns; it is killed with SIGKILL after 150 and started again.
+KillResult KillDuringFlood(devsim::SimDevice& device, uint16_t listenPort, const QString& folder)
+{
+    KillResult result;
+    QDir().mkpath(folder);
+    std::mutex mutex;
+    std::vector<QByteArray> sentBodies;
+    device.setAlarmSentHook([&](const std::vector<uint8_t>& body) {
+        std::lock_guard<std::mutex> lock(mutex);
+        sentBodies.emplace_back(reinterpret_cast<const char*>(body.data()), static_cast<int>(body.size()));
+    });
+    // The hook's state ends with this run.
+    std::shared_ptr<void> unhook(nullptr, [&](void*) { device.setAlarmSentHook({}); });
+    const devsim::DeviceSpec& spec = device.spec();
+    const QString database = folder + QStringLiteral("/alarms.db");
+    const QStringList arguments = {database, QString::number(listenPort), QString::fromStdString(spec.address),
+                                   QString::number(spec.port), QString::fromStdString(spec.user),
+                                   QString::fromStdString(spec.password), database + QStringLiteral(".ledger")};
+    const size_t flood = 600;
+    auto waitFor = [](const std::function<bool()>& done) {
+        const auto deadline = Clock::now() + std::chrono::minutes(3);
+        while (!done() && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return done();
+    };
+    {
+        QProcess first;
+        if (!StartStoreClient(first, arguments))
+            return result;
+        device.fireAlarms(devsim::AlarmKind::Incident, static_cast<int>(flood));
+        waitFor([&] { return StoredCount(database) >= 150; });
+        ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+        first.waitForFinished(10000);
+    }
+    result.storedBeforeKill = StoredCount(database);
+    QProcess second;
+    if (!StartStoreClient(second, arguments))
+        return result;
+    waitFor([&] { return device.alarmsUnacknowledged() == 0 && StoredCount(database) >= flood; });
+    second.kill();
+    second.waitForFinished(10000);
+
+    std::vector<QByteArray> stored = StoredBodies(database);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        result.sent = sentBodies.size();
+        std::sort(sentBodies.begin(), sentBodies.end());
+        std::sort(stored.begin(), stored.end());
+        result.stored = stored.size();
+        std::vector<QByteArray> unique = stored;
+        unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+        result.repeated = stored.size() - unique.size();
+        std::vector<QByteArray> missing;
+        std::set_difference(sentBodies.begin(), sentBodies.end(), unique.begin(), unique.end(),
+                            std::back_inserter(missing));
+        result.missing = missing.size();
+    }
+    return result;
 }
 
 int CountRows()
@@ -230,6 +352,8 @@ int main(int argc, char* argv[])
     std::mutex sentMutex;
     std::vector<Clock::time_point> sent;
     sent.reserve(incidents);
+    // Stamped when the simulator makes and queues the alarm, before it is sent:
+    // time spent waiting in the simulator counts.
     device.setAlarmSentHook([&](const std::vector<uint8_t>&) {
         std::lock_guard<std::mutex> lock(sentMutex);
         sent.push_back(Clock::now());
@@ -241,6 +365,15 @@ int main(int argc, char* argv[])
     QObject::connect(manager, &DeviceManager::AlarmAidSig, &receiver,
                      [&](const TSR_ALARMER* alarmer, const TSR_AID_ALARM* alarm) { store.Store(*alarmer, *alarm); },
                      Qt::DirectConnection);
+    // The listener takes alarms only from devices the client has logged into.
+    const devsim::DeviceSpec& spec = device.spec();
+    long loginId = -1;
+    if (!manager->DeviceLogin(QString::fromStdString(spec.address), spec.port, QString::fromStdString(spec.user),
+                              QString::fromStdString(spec.password), &loginId)) {
+        silence.reset();
+        std::fprintf(stderr, "bench_alarms: cannot log into the simulated device\n");
+        return 1;
+    }
     long listenHandle = -1;
     if (!manager->StartListen(&listenHandle, listenPort)) {
         silence.reset();
@@ -253,9 +386,21 @@ int main(int argc, char* argv[])
         while (store.Count() < count && Clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     };
-    // Burst: every incident at once, taken as fast as the SDK takes them.
-    device.fireAlarms(devsim::AlarmKind::Incident, static_cast<int>(incidents));
-    waitForStored(incidents);
+    // Burst, in four rounds, each followed by the disk writing the same bytes
+    // twice over (one file, then one file a picture): the disk bound is measured
+    // interleaved with the alarms, under the same load of the machine.
+    const QByteArray block(static_cast<int>(pictureBytes), 'x');
+    const size_t rounds = 4;
+    std::vector<size_t> roundEnds;
+    double diskSeconds = 0, filesSeconds = 0;
+    for (size_t round = 0; round < rounds; ++round) {
+        const size_t from = round * incidents / rounds, to = (round + 1) * incidents / rounds;
+        device.fireAlarms(devsim::AlarmKind::Incident, static_cast<int>(to - from));
+        waitForStored(to);
+        roundEnds.push_back(to);
+        diskSeconds += SequentialWriteSeconds(folder.filePath(QStringLiteral("sequential.bin")), block, to - from);
+        filesSeconds += PictureFilesSeconds(folder.filePath(QStringLiteral("pictures")), block, to - from);
+    }
     // Paced: 1,000 a second for five seconds, in batches of ten.
     const size_t pacedRate = 1000, pacedCount = 5 * pacedRate;
     auto next = Clock::now();
@@ -268,6 +413,9 @@ int main(int argc, char* argv[])
 
     TSR_StopListen(static_cast<int32_t>(listenHandle));
     DeviceManager::DestroyInstance();
+    // The same device's alarms to a client that is killed with SIGKILL mid-flood
+    // and started again.
+    const KillResult killed = KillDuringFlood(device, listenPort, folder.filePath(QStringLiteral("killed")));
     TSR_Cleanup();
     simulator.stop();
 
@@ -277,17 +425,26 @@ int main(int argc, char* argv[])
         sentAt = sent;
     }
     const std::vector<Clock::time_point> storedAt = store.Times();
-    const Phase burst = Measure(sentAt, storedAt, 0, incidents);
+    // The rounds' rates and latencies together; the disk runs between rounds
+    // are not alarm time.
+    std::vector<double> burstLatencies;
+    double burstSeconds = 0;
+    for (size_t round = 0, from = 0; round < rounds; from = roundEnds[round++]) {
+        const Phase phase = Measure(sentAt, storedAt, from, roundEnds[round]);
+        burstSeconds += phase.perSecond > 0 ? (roundEnds[round] - from) / phase.perSecond : 0;
+        burstLatencies.insert(burstLatencies.end(), phase.latencies.begin(), phase.latencies.end());
+    }
+    Phase burst;
+    burst.perSecond = burstSeconds > 0 ? incidents / burstSeconds : 0;
+    burst.p50 = Percentile(burstLatencies, 0.50);
+    burst.p99 = Percentile(burstLatencies, 0.99);
     const Phase paced = Measure(sentAt, storedAt, incidents, incidents + pacedCount);
     const size_t total = incidents + pacedCount;
     const int rows = CountRows();
 
     silence.reset();
-    const QByteArray block(static_cast<int>(pictureBytes), 'x');
-    const double diskSeconds = SequentialWriteSeconds(folder.filePath(QStringLiteral("sequential.bin")), block, incidents);
     const double diskMiBs = incidents * pictureBytes / diskSeconds / (1024.0 * 1024.0);
     const double diskBound = incidents / diskSeconds;
-    const double filesSeconds = PictureFilesSeconds(folder.filePath(QStringLiteral("pictures")), block, incidents);
     const double filesBound = incidents / filesSeconds;
 
     std::printf("picture                    %zu KiB\n", pictureBytes / 1024);
@@ -301,8 +458,11 @@ int main(int argc, char* argv[])
     std::printf("disk, one file a picture   %.0f pictures per second\n", filesBound);
     std::printf("burst to disk bound        %.2f (sequential), %.2f (one file a picture)\n",
                 diskBound > 0 ? burst.perSecond / diskBound : 0, filesBound > 0 ? burst.perSecond / filesBound : 0);
+    std::printf("kill -9 mid-flood           sent %zu, stored %zu (%zu before the kill), repeated %zu, missing %zu\n",
+                killed.sent, killed.stored, killed.storedBeforeKill, killed.repeated, killed.missing);
     ImplementInstance::GetInstance()->GetDatabase()->CloseDatabase();
     ImplementInstance::DestroyInstance();
     ShutdownLogging();
-    return rows == static_cast<int>(total) ? 0 : 1;
+    const bool killOk = killed.sent > 0 && killed.repeated == 0 && killed.missing == 0;
+    return rows == static_cast<int>(total) && killOk ? 0 : 1;
 }

@@ -155,7 +155,13 @@ public:
     {
         for (size_t i = 0; i < capacity && text[i]; ++i) {
             const char32_t c = text[i];
-            if (c < 0x80) {
+            if (c < 0x20 || c == 0x7F) {
+                // One line per field: a line feed in an exception's text must
+                // not start a line of its own.
+                Text("\\x");
+                Put("0123456789abcdef"[c >> 4]);
+                Put("0123456789abcdef"[c & 0xF]);
+            } else if (c < 0x80) {
                 Put(static_cast<char>(c));
             } else if (c < 0x800) {
                 Put(static_cast<char>(0xC0 | (c >> 6)));
@@ -220,17 +226,6 @@ private:
     bool m_failed = false;
     char m_buffer[4096];
 };
-
-bool WaitWithTimeout(sem_t* semaphore, int seconds)
-{
-    timespec deadline;
-    clock_gettime(CLOCK_REALTIME, &deadline);
-    deadline.tv_sec += seconds;
-    int rc;
-    while ((rc = sem_timedwait(semaphore, &deadline)) == -1 && errno == EINTR) {
-    }
-    return rc == 0;
-}
 
 [[noreturn]] void AbortWithoutHandlers()
 {
@@ -360,9 +355,66 @@ void CrashDumpHandler::DumpThreadMain()
         }
         if (m_quit)
             return;
-        m_result = WriteDump(m_requestingThread, m_crash, m_assertion);
+        if (!TakeRequest(m_working))
+            continue; // withdrawn by a requester that gave up
+        const bool result = WriteDump(m_working);
+        m_answeredResult = result;
+        m_answeredSerial = m_working.serial;
         sem_post(&m_doneSignal);
     }
+}
+
+bool CrashDumpHandler::TakeRequest(Request& request)
+{
+    int full = SlotFull;
+    if (!m_slotState.compare_exchange_strong(full, SlotTaking))
+        return false;
+    std::memcpy(static_cast<void*>(&request), &m_slot, sizeof request);
+    m_slotState = SlotEmpty;
+    return true;
+}
+
+bool CrashDumpHandler::PutRequest(const CrashContext* crash, const AssertionRecord* assertion, unsigned long serial)
+{
+    // The slot is empty but for the moment the dump thread copies it out.
+    for (int tries = 0; m_slotState.load() != SlotEmpty; ++tries) {
+        if (tries > 1000)
+            return false;
+        const timespec oneMillisecond{0, 1000000};
+        nanosleep(&oneMillisecond, nullptr);
+    }
+    if (m_nextDumpPath.size() >= sizeof m_slot.dumpPath || m_nextDumpId.size() >= sizeof m_slot.dumpId)
+        return false;
+    m_slot.serial = serial;
+    m_slot.requestingThread = CurrentThreadId();
+    m_slot.hasCrash = crash != nullptr;
+    if (crash)
+        std::memcpy(static_cast<void*>(&m_slot.crash), crash, sizeof *crash);
+    m_slot.hasAssertion = assertion != nullptr;
+    if (assertion)
+        std::memcpy(&m_slot.assertion, assertion, sizeof *assertion);
+    std::memcpy(m_slot.dumpId, m_nextDumpId.c_str(), m_nextDumpId.size() + 1);
+    std::memcpy(m_slot.dumpPath, m_nextDumpPath.c_str(), m_nextDumpPath.size() + 1);
+    m_slotState = SlotFull;
+    return true;
+}
+
+bool CrashDumpHandler::WaitForAnswer(unsigned long serial, int milliseconds)
+{
+    timespec deadline;
+    clock_gettime(CLOCK_REALTIME, &deadline);
+    deadline.tv_sec += milliseconds / 1000;
+    deadline.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000000L;
+    if (deadline.tv_nsec >= 1000000000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1000000000L;
+    }
+    while (m_answeredSerial.load() != serial) {
+        // A late answer to an earlier request also posts: it is passed over.
+        if (sem_timedwait(&m_doneSignal, &deadline) == -1 && errno != EINTR)
+            return false;
+    }
+    return true;
 }
 
 bool CrashDumpHandler::RequestDump(const CrashContext* crash, const AssertionRecord* assertion)
@@ -371,38 +423,44 @@ bool CrashDumpHandler::RequestDump(const CrashContext* crash, const AssertionRec
         return false; // the dump thread itself crashed: nobody is left to write
 
     // One request at a time; a second crashing thread waits its turn, but not forever.
+    const int timeoutMs = m_timeoutMs;
     bool idle = false;
     for (int tries = 0; !m_requestBusy.compare_exchange_weak(idle, true); idle = false) {
-        if (++tries > kDumpTimeoutSeconds * 1000)
+        if (++tries > timeoutMs)
             return false;
         const timespec oneMillisecond{0, 1000000};
         nanosleep(&oneMillisecond, nullptr);
     }
-    m_requestingThread = CurrentThreadId();
-    m_crash = crash;
-    m_assertion = assertion;
-    sem_post(&m_startSignal);
-    const bool answered = WaitWithTimeout(&m_doneSignal, kDumpTimeoutSeconds);
-    const bool result = answered && m_result;
-    if (answered) {
-        m_requestingThread = 0;
-        m_crash = nullptr;
-        m_assertion = nullptr;
-        m_requestBusy = false;
+    const unsigned long serial = ++m_nextSerial;
+    bool result = false;
+    if (PutRequest(crash, assertion, serial)) {
+        sem_post(&m_startSignal);
+        const bool answered = WaitForAnswer(serial, timeoutMs);
+        if (answered) {
+            result = m_answeredResult;
+        } else {
+            // Not taken yet: withdrawn. Taken: the dump thread works on its
+            // own copy and its late answer carries this serial.
+            int full = SlotFull;
+            m_slotState.compare_exchange_strong(full, SlotEmpty);
+        }
     }
+    m_requestBusy = false;
     return result;
 }
 
-bool CrashDumpHandler::WriteDump(pid_t requestingThread, const CrashContext* crash,
-                                 const AssertionRecord* assertion)
+bool CrashDumpHandler::WriteDump(const Request& request)
 {
+    const pid_t requestingThread = request.requestingThread;
+    const CrashContext* crash = request.hasCrash ? &request.crash : nullptr;
+    const AssertionRecord* assertion = request.hasAssertion ? &request.assertion : nullptr;
     bool result = false;
     if (!m_filter || m_filter(m_context, crash, assertion)) {
-        const int fd = open(m_nextDumpPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const int fd = open(request.dumpPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (fd >= 0) {
             DumpWriter out(fd);
             out.Text("CORVANE CRASH DUMP 1\n");
-            out.Text("dump-id: ").Text(m_nextDumpId.c_str()).Text("\n");
+            out.Text("dump-id: ").Text(request.dumpId).Text("\n");
             out.Text("process: ").Decimal(getpid()).Text("\n");
             out.Text("requesting-thread: ").Decimal(requestingThread).Text("\n");
             out.Text("dump-thread: ").Decimal(m_dumpThreadId.load()).Text("\n");
@@ -438,7 +496,7 @@ bool CrashDumpHandler::WriteDump(pid_t requestingThread, const CrashContext* cra
         }
     }
     if (m_completion)
-        result = m_completion(m_dumpFolder.c_str(), m_nextDumpId.c_str(), m_context, crash, assertion, result);
+        result = m_completion(m_dumpFolder.c_str(), request.dumpId, m_context, crash, assertion, result);
     return result;
 }
 
@@ -457,28 +515,44 @@ bool CrashDumpHandler::WriteDumpNow(const std::string& dumpFolder, Completion co
     return handler.WriteDumpOfCurrentState();
 }
 
-void CrashDumpHandler::DieAfterFailedDump(int signal, siginfo_t* info, void* ucontext) const
+bool CrashDumpHandler::CallPreviousHandler(int signal, siginfo_t* info, void* ucontext) const
 {
-    // No dump: whatever handled this signal before us gets it.
     const struct sigaction& previous = m_previousActions[signal];
     if ((previous.sa_flags & SA_SIGINFO) && previous.sa_sigaction) {
         previous.sa_sigaction(signal, info, ucontext);
-    } else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
-        previous.sa_handler(signal);
+        return true;
     }
+    if (previous.sa_handler == SIG_IGN)
+        return true;
+    if (previous.sa_handler != SIG_DFL) {
+        previous.sa_handler(signal);
+        return true;
+    }
+    return false;
 }
 
 void CrashDumpHandler::OnFatalSignal(int signal, siginfo_t* info, void* ucontext)
 {
     const int savedErrno = errno;
-    CrashContext crash;
-    FillCrashContext(crash, signal, info, ucontext);
-
     CrashDumpHandler* handler = EnterHandling();
-    const bool dumped = handler && handler->RequestDump(&crash, nullptr);
-    if (handler && !dumped)
-        handler->DieAfterFailedDump(signal, info, ucontext);
-    LeaveHandling();
+    if (signal == SIGTRAP) {
+        // A breakpoint or single step is no crash: it goes, without a dump, to
+        // whatever handled it before us; only the default action ends the process.
+        const bool handled = handler && handler->CallPreviousHandler(signal, info, ucontext);
+        LeaveHandling();
+        if (handled) {
+            errno = savedErrno;
+            return;
+        }
+    } else {
+        CrashContext crash;
+        FillCrashContext(crash, signal, info, ucontext);
+        const bool dumped = handler && handler->RequestDump(&crash, nullptr);
+        // No dump: whatever handled this signal before us gets it.
+        if (handler && !dumped)
+            handler->CallPreviousHandler(signal, info, ucontext);
+        LeaveHandling();
+    }
 
     // Die of the original signal so the exit status tells the truth: it is
     // blocked while we run and arrives, under the default action, as we return.

@@ -22,7 +22,8 @@ public:
     enum HandlerType
     {
         HandlerNone = 0,
-        HandlerFatalSignals = 1,  // SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP
+        HandlerFatalSignals = 1,  // SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT; SIGTRAP (breakpoints,
+                                  // single steps) goes to the previous handler without a dump
         HandlerTerminate = 2,     // std::terminate: uncaught exceptions, noexcept violations
         HandlerPureCall = 4,      // pure virtual calls
     };
@@ -40,8 +41,13 @@ public:
     CrashDumpHandler& operator=(const CrashDumpHandler&) = delete;
 
     // Hands one request to the dump thread and waits for its answer, at most
-    // kDumpTimeoutSeconds: a dump that hangs must not hang the crashed process.
+    // the dump timeout: a dump that hangs must not hang the crashed process.
+    // The request is copied, so a dump that finishes after its requester gave
+    // up reads nothing of the requester's, and the next request can follow.
     bool RequestDump(const CrashContext* crash, const AssertionRecord* assertion);
+
+    // How long a request waits for the dump thread (kDumpTimeoutSeconds unless set).
+    void SetDumpTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
 
     // A dump of the calling thread's current state; the next dump gets a new name.
     bool WriteDumpOfCurrentState();
@@ -59,13 +65,37 @@ public:
     static constexpr int kDumpTimeoutSeconds = 10;
 
 private:
+    // Everything the dump thread reads of one request, copied out of the
+    // requester's stack and the handler's changing strings.
+    struct Request
+    {
+        unsigned long serial = 0;
+        pid_t requestingThread = 0;
+        bool hasCrash = false;
+        bool hasAssertion = false;
+        CrashContext crash;
+        AssertionRecord assertion;
+        char dumpId[48] = {};
+        char dumpPath[4096] = {};
+    };
+    enum SlotState
+    {
+        SlotEmpty,
+        SlotFull,
+        SlotTaking,
+    };
+
     void NewDumpPath();
     void DumpThreadMain();
-    bool WriteDump(pid_t requestingThread, const CrashContext* crash, const AssertionRecord* assertion);
+    bool TakeRequest(Request& request);
+    bool PutRequest(const CrashContext* crash, const AssertionRecord* assertion, unsigned long serial);
+    bool WaitForAnswer(unsigned long serial, int milliseconds);
+    bool WriteDump(const Request& request);
     void InstallHandlers();
     void RestorePreviousHandlers();
     void LeaveStack();
-    void DieAfterFailedDump(int signal, siginfo_t* info, void* ucontext) const;
+    // False when there was none to call (the default action).
+    bool CallPreviousHandler(int signal, siginfo_t* info, void* ucontext) const;
 
     static void OnFatalSignal(int signal, siginfo_t* info, void* ucontext);
     [[noreturn]] static void OnTerminate();
@@ -85,10 +115,17 @@ private:
     std::atomic<pid_t> m_dumpThreadId{0};
     std::atomic<bool> m_quit{false};
     std::atomic<bool> m_requestBusy{false};
+    std::atomic<int> m_timeoutMs{kDumpTimeoutSeconds * 1000};
     sem_t m_startSignal;
     sem_t m_doneSignal;
-    pid_t m_requestingThread = 0;
-    const CrashContext* m_crash = nullptr;
-    const AssertionRecord* m_assertion = nullptr;
-    bool m_result = false;
+    // The one request slot: the requester fills it while empty, the dump
+    // thread copies it out; a requester that gives up withdraws it if untaken.
+    std::atomic<int> m_slotState{SlotEmpty};
+    Request m_slot;
+    Request m_working; // the dump thread's own copy
+    std::atomic<unsigned long> m_nextSerial{0};
+    // Answers carry the serial of their request: a late answer to a request
+    // that timed out is never taken for the answer to the next one.
+    std::atomic<unsigned long> m_answeredSerial{0};
+    std::atomic<bool> m_answeredResult{false};
 };

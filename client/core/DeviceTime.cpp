@@ -1,5 +1,7 @@
 #include "DeviceTime.h"
 
+#include "Logging.h"
+
 namespace {
 
 struct PackedFields
@@ -18,6 +20,13 @@ bool IsValid(const PackedFields& f)
     return QDate::isValid(f.year, f.month, f.day) && QTime::isValid(f.hour, f.minute, f.second);
 }
 
+PackedFields FieldsOf(const QDateTime& time)
+{
+    const QDate date = time.date();
+    const QTime clock = time.time();
+    return {date.year(), date.month(), date.day(), clock.hour(), clock.minute(), clock.second()};
+}
+
 } // namespace
 
 QDateTime DecodePackedTime(quint32 packed)
@@ -28,13 +37,17 @@ QDateTime DecodePackedTime(quint32 packed)
     return QDateTime(QDate(f.year, f.month, f.day), QTime(f.hour, f.minute, f.second), Qt::LocalTime);
 }
 
-QString FormatPackedTime(quint32 packed, const QString& format)
+QString FormatPackedTime(quint32 packed, const QString& format, const QDateTime& received)
 {
     // Formatted from the fields themselves, not through QDateTime, so a wall-clock
     // time inside a daylight-saving gap is shown as the device sent it.
-    const PackedFields f = Unpack(packed);
-    if (!IsValid(f))
-        return QString();
+    PackedFields f = Unpack(packed);
+    if (!IsValid(f)) {
+        LoggerFor("Corvane")->warn("{}, 设备时间无效: 0x{:08x} ({:04d}-{:02d}-{:02d} {:02d}:{:02d}:{:02d}), 使用接收时间 {}",
+                                   "FormatPackedTime", packed, f.year, f.month, f.day, f.hour, f.minute, f.second,
+                                   received.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        f = FieldsOf(received);
+    }
     const QChar zero('0');
     return format.arg(f.year, 4, 10, QChar(' '))
         .arg(f.month, 2, 10, zero)

@@ -13,8 +13,11 @@ QDateTime DecodePackedTime(quint32 packed);
 
 // Fills `format` with year (%1, width 4), month, day, hour, minute and second
 // (%2 to %6, two digits each): "%1%2%3%4%5%6" gives the stored 14-digit text.
-// Empty when the word does not hold a valid time, so a wrong date never shows.
-QString FormatPackedTime(quint32 packed, const QString& format);
+// A word that holds no valid time is logged and replaced by `received`, the
+// time the client got the alarm: an empty or invented time would hide the
+// stored alarm from every search by time.
+QString FormatPackedTime(quint32 packed, const QString& format,
+                         const QDateTime& received = QDateTime::currentDateTime());
 
 // Shows a stored "yyyyMMddHHmmss" text as "yyyy_MM_dd HH:mm:ss". The text is
 // cut by position, not validated: a shorter text gives shorter fields.

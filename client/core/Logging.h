@@ -8,8 +8,9 @@
 #include <string>
 
 // The client's logging: named spdlog loggers, one per class, sharing one set of
-// sinks: standard output, standard error (the debugger-output sink) and the
-// rotating files in "<application dir>/<folder>". The logger "GUI" also feeds
+// sinks: standard output, the debugger-output sink (standard error, only while a
+// debugger is attached) and the rotating files in "<application dir>/<folder>".
+// The logger "GUI" also feeds
 // the list of recent lines. Every message starts with the qualified method:
 //     LoggerFor("DatabaseOperation")->error("{}, insert incident failed", "DatabaseOperation::InsertIncident");
 

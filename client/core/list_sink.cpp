@@ -15,23 +15,28 @@ std::vector<list_sink_line> list_sink<Mutex>::lines()
     std::lock_guard<Mutex> lock(this->mutex_);
     std::vector<list_sink_line> ordered;
     ordered.reserve(ring_.size());
-    ordered.insert(ordered.end(), ring_.begin() + static_cast<std::ptrdiff_t>(oldest_), ring_.end());
-    ordered.insert(ordered.end(), ring_.begin(), ring_.begin() + static_cast<std::ptrdiff_t>(oldest_));
+    const auto add = [&](const details::log_msg_buffer& message) {
+        memory_buf_t formatted;
+        this->formatter_->format(message, formatted);
+        ordered.push_back({message, std::string(formatted.data(), formatted.size())});
+    };
+    for (size_t i = oldest_; i < ring_.size(); ++i)
+        add(ring_[i]);
+    for (size_t i = 0; i < oldest_; ++i)
+        add(ring_[i]);
     return ordered;
 }
 
 template <typename Mutex>
 void list_sink<Mutex>::sink_it_(const details::log_msg& msg)
 {
-    memory_buf_t formatted;
-    this->formatter_->format(msg, formatted);
+    // Only a copy is kept: the line is formatted when somebody reads it, as
+    // nearly every kept message is overwritten unread.
     if (ring_.size() < capacity) {
-        ring_.push_back({details::log_msg_buffer(msg), std::string(formatted.data(), formatted.size())});
+        ring_.emplace_back(msg);
         return;
     }
-    list_sink_line& slot = ring_[oldest_];
-    slot.message = details::log_msg_buffer(msg);
-    slot.formatted.assign(formatted.data(), formatted.size());
+    ring_[oldest_] = details::log_msg_buffer(msg);
     oldest_ = (oldest_ + 1) % capacity;
 }
 

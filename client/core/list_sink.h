@@ -28,7 +28,7 @@ public:
 
     list_sink();
 
-    // The kept lines, oldest first.
+    // The kept lines, oldest first, formatted now.
     std::vector<list_sink_line> lines();
 
 protected:
@@ -36,8 +36,8 @@ protected:
     void flush_() override {}
 
 private:
-    // A ring: once full, the oldest slot is overwritten in place, reusing its storage.
-    std::vector<list_sink_line> ring_;
+    // A ring: once full, the oldest slot is overwritten in place.
+    std::vector<details::log_msg_buffer> ring_;
     size_t oldest_ = 0;
 };
 

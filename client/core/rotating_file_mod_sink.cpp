@@ -37,23 +37,52 @@ void rotating_file_mod_sink<Mutex>::sink_it_(const details::log_msg& msg)
 {
     memory_buf_t formatted;
     this->formatter_->format(msg, formatted);
-    currentSize_ += formatted.size();
     std::unique_ptr<spdlog_ex> rotationFailure;
-    if (currentSize_ > maxSize_) {
+    if (currentSize_ + formatted.size() > maxSize_) {
         try {
             rotate();
         } catch (const spdlog_ex& e) {
             // Keep writing to the old file rather than losing lines; the next
             // attempt comes after another full file's worth of lines.
             rotationFailure = std::make_unique<spdlog_ex>(e);
+            currentSize_ = 0;
         }
-        currentSize_ = formatted.size();
     }
-    file_->write(formatted);
-    if (flushEveryLine_)
-        file_->flush();
+    writeLine(formatted);
     if (rotationFailure)
         throw *rotationFailure;
+}
+
+template <typename Mutex>
+void rotating_file_mod_sink<Mutex>::writeLine(const memory_buf_t& line)
+{
+    try {
+        file_->write(line);
+        if (flushEveryLine_)
+            file_->flush();
+    } catch (const spdlog_ex&) {
+        // On a full disk nothing or part of the line arrived: only what the
+        // file holds counts, or the sink would rotate into empty files.
+        currentSize_ = sizeOnDisk();
+        throw;
+    }
+    currentSize_ += line.size();
+    // Old files make room only once the new file holds a line: a rotation on
+    // a full disk must not cost a real log for an empty one.
+    if (oldFilesPending_) {
+        oldFilesPending_ = false;
+        deleteOldestFiles();
+    }
+}
+
+template <typename Mutex>
+size_t rotating_file_mod_sink<Mutex>::sizeOnDisk() const
+{
+    try {
+        return file_->size();
+    } catch (const spdlog_ex&) {
+        return currentSize_;
+    }
 }
 
 template <typename Mutex>
@@ -87,7 +116,8 @@ void rotating_file_mod_sink<Mutex>::rotate()
     auto next = std::make_unique<details::file_helper>();
     next->open(nextFilePath());
     file_ = std::move(next);
-    deleteOldestFiles();
+    currentSize_ = sizeOnDisk();
+    oldFilesPending_ = true;
 }
 
 template <typename Mutex>

@@ -17,8 +17,8 @@ namespace sinks {
 
 // Writes the log into time-stamped files "<base>_yyyy-MM-dd_HH-mm-ss_zzz.<ext>"
 // in one folder. Each instance starts a new file; a line that would carry the
-// file past the size limit starts the next one, and at that rotation the oldest
-// "<base>*.<ext>" files are deleted down to the file limit.
+// file past the size limit starts the next one, and once that line is in the
+// new file the oldest "<base>*.<ext>" files are deleted down to the file limit.
 //
 // The file being written is never deleted: names are strictly increasing within
 // the process even when the clock goes back, and the open file is left out of
@@ -43,6 +43,8 @@ protected:
 
 private:
     std::string nextFilePath();
+    void writeLine(const memory_buf_t& line);
+    size_t sizeOnDisk() const;
     void rotate();
     void deleteOldestFiles();
 
@@ -53,7 +55,8 @@ private:
     const std::string directory_; // native separators, local 8-bit encoding
     const bool flushEveryLine_;
     const clock now_;
-    size_t currentSize_ = 0;
+    size_t currentSize_ = 0; // bytes the current file holds, never those that failed to arrive
+    bool oldFilesPending_ = false; // a rotation's deletions wait for the new file's first line
     QDateTime lastStamp_; // wall-clock fields of the newest name, held as UTC to compare them plainly
     std::unique_ptr<details::file_helper> file_;
 };

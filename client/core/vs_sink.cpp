@@ -1,5 +1,6 @@
 #include "vs_sink.h"
 
+#include <QFile>
 #include <QString>
 #include <QTextCodec>
 
@@ -8,18 +9,45 @@ namespace sinks {
 
 namespace {
 constexpr int kUtf8Mib = 106;
+constexpr std::chrono::seconds kProbeInterval(1);
+}
+
+bool DebuggerAttached()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("TracerPid:"))
+            return line.mid(10).trimmed().toLongLong() != 0;
+    }
+    return false;
 }
 
 template <typename Mutex>
-vs_sink<Mutex>::vs_sink(std::FILE* out)
+vs_sink<Mutex>::vs_sink(std::FILE* out, probe attached)
     : out_(out)
     , localIsUtf8_(QTextCodec::codecForLocale()->mibEnum() == kUtf8Mib)
+    , attached_(attached ? std::move(attached) : probe(&DebuggerAttached))
 {
+}
+
+template <typename Mutex>
+bool vs_sink<Mutex>::listening()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= nextProbe_) {
+        listening_ = attached_();
+        nextProbe_ = now + kProbeInterval;
+    }
+    return listening_;
 }
 
 template <typename Mutex>
 void vs_sink<Mutex>::sink_it_(const details::log_msg& msg)
 {
+    if (!listening())
+        return;
     memory_buf_t formatted;
     this->formatter_->format(msg, formatted);
     if (localIsUtf8_) {

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QMutexLocker>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -40,6 +41,77 @@ QString RunSchema(const QSqlDatabase& database)
     return error;
 }
 
+// Every table but SQLite's own, with its columns as "name TYPE" in order.
+using TableShapes = QMap<QString, QStringList>;
+
+TableShapes ShapesOf(sqlite3* handle)
+{
+    TableShapes shapes;
+    sqlite3_stmt* tables = nullptr;
+    sqlite3_stmt* columns = nullptr;
+    sqlite3_prepare_v2(handle,
+                       "select name from sqlite_master where type = 'table' and name not like 'sqlite\\_%' escape '\\'",
+                       -1, &tables, nullptr);
+    sqlite3_prepare_v2(handle, "select name, upper(type) from pragma_table_info(?)", -1, &columns, nullptr);
+    while (tables && columns && sqlite3_step(tables) == SQLITE_ROW) {
+        const QString table = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(tables, 0)));
+        QStringList& shape = shapes[table];
+        sqlite3_bind_text(columns, 1, reinterpret_cast<const char*>(sqlite3_column_text(tables, 0)), -1,
+                          SQLITE_TRANSIENT);
+        while (sqlite3_step(columns) == SQLITE_ROW)
+            shape << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 0))) + ' '
+                         + QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 1)));
+        sqlite3_reset(columns);
+    }
+    sqlite3_finalize(tables);
+    sqlite3_finalize(columns);
+    return shapes;
+}
+
+// The tables the schema script makes, read from a database built in memory.
+const TableShapes& SchemaShapes()
+{
+    static const TableShapes shapes = [] {
+        sqlite3* memory = nullptr;
+        TableShapes made;
+        if (sqlite3_open(":memory:", &memory) == SQLITE_OK
+            && sqlite3_exec(memory, kDatabaseSchemaSql, nullptr, nullptr, nullptr) == SQLITE_OK)
+            made = ShapesOf(memory);
+        sqlite3_close(memory);
+        return made;
+    }();
+    return shapes;
+}
+
+// Empty when the file's tables are the schema's; else which ones differ.
+QString SchemaDifference(sqlite3* handle)
+{
+    const TableShapes& expected = SchemaShapes();
+    const TableShapes found = ShapesOf(handle);
+    QStringList differences;
+    for (auto table = expected.cbegin(); table != expected.cend(); ++table) {
+        if (!found.contains(table.key()))
+            differences << QStringLiteral("missing table %1").arg(table.key());
+        else if (found.value(table.key()) != table.value())
+            differences << QStringLiteral("columns of %1 are (%2)").arg(table.key(), found.value(table.key()).join(", "));
+    }
+    for (auto table = found.cbegin(); table != found.cend(); ++table)
+        if (!expected.contains(table.key()))
+            differences << QStringLiteral("unknown table %1").arg(table.key());
+    if (expected.isEmpty())
+        differences << QStringLiteral("the schema could not be read");
+    return differences.isEmpty() ? QString()
+                                 : QStringLiteral("tables differ from the schema: ") + differences.join("; ");
+}
+
+// A zero-byte file holds no database, only the name of one: it is made like a
+// missing file. Not when a write-ahead log beside it may hold the content.
+bool IsEmptyDatabaseFile(const QFileInfo& file)
+{
+    const QFileInfo log(file.filePath() + QStringLiteral("-wal"));
+    return file.isFile() && file.size() == 0 && (!log.exists() || log.size() == 0);
+}
+
 } // namespace
 
 DatabaseOperation::DatabaseOperation()
@@ -54,22 +126,39 @@ DatabaseOperation::~DatabaseOperation()
 
 bool DatabaseOperation::ConnectDatabase(const QString& path)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::ExclusiveLock lock(*connections);
     connections->CloseAll();
-    if (!QFileInfo::exists(path) && !CreateDatabaseFile(path))
+    const QFileInfo file(path);
+    const bool make = !file.exists() || IsEmptyDatabaseFile(file);
+    if (make && !CreateDatabaseFile(path, file.exists()))
         return false;
+    // The check only reads: a refused file is left exactly as it was.
     if (!CheckIsDatabase(path))
         return false;
+    if (!make)
+        RestrictToOwner(path);
     EnableWriteAheadLog();
     return true;
 }
 
-bool DatabaseOperation::CreateDatabaseFile(const QString& path)
+void DatabaseOperation::RestrictToOwner(const QString& path)
+{
+    // The file holds device passwords. Group and others lose every right; the
+    // owner keeps his own, so a file made read-only stays read-only.
+    QFile file(path);
+    const QFileDevice::Permissions owner =
+        file.permissions() & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (file.permissions() != owner && !file.setPermissions(owner))
+        LogWarn(kDatabaseLogger, "{}, 无法将数据库文件{}设为仅所有者可访问，失败原因：{}",
+                "DatabaseOperation::ConnectDatabase", path, file.errorString());
+}
+
+bool DatabaseOperation::CreateDatabaseFile(const QString& path, bool existsEmpty)
 {
     constexpr const char* method = "DatabaseOperation::ConnectDatabase";
     QFile file(path);
     // Owner-only before the first byte is written: the file holds passwords.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)
+    if (!file.open(existsEmpty ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::WriteOnly | QIODevice::NewOnly)
         || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         LogError(kDatabaseLogger, "{}, 创建数据库文件{}失败，失败原因：{}", method, path, file.errorString());
         return false;
@@ -84,11 +173,15 @@ bool DatabaseOperation::CreateDatabaseFile(const QString& path)
     }
     if (!error.isEmpty()) {
         connections->CloseAll();
-        QFile::remove(path);
+        if (!existsEmpty)
+            QFile::remove(path);
         LogError(kDatabaseLogger, "{}, 创建数据库{}失败，失败原因：{}", method, path, error);
         return false;
     }
-    LogWarn(kDatabaseLogger, "{}, 数据库文件{}不存在，已按表结构新建", method, path);
+    if (existsEmpty)
+        LogWarn(kDatabaseLogger, "{}, 数据库文件{}为空，已按表结构新建", method, path);
+    else
+        LogWarn(kDatabaseLogger, "{}, 数据库文件{}不存在，已按表结构新建", method, path);
     return true;
 }
 
@@ -106,6 +199,8 @@ bool DatabaseOperation::CheckIsDatabase(const QString& path)
             QSqlQuery probe(database);
             if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")))
                 error = probe.lastError().text();
+            else if (sqlite3* handle = SqliteHandle(database))
+                error = SchemaDifference(handle);
         }
     }
     if (error.isEmpty())
@@ -125,7 +220,7 @@ void DatabaseOperation::EnableWriteAheadLog()
 
 void DatabaseOperation::CloseDatabase()
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::ExclusiveLock lock(*connections);
     connections->CloseAll();
 }
 
@@ -156,7 +251,7 @@ std::optional<QSqlQuery> DatabaseOperation::Run(const char* method, const char* 
 
 bool DatabaseOperation::AddDeviceInfo(const stu_DeviceInfo& device)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::WriteLock lock(*connections);
     return AddDevice(device) == AddResult::Added;
 }
 
@@ -187,7 +282,7 @@ DatabaseOperation::AddResult DatabaseOperation::AddDevice(const stu_DeviceInfo& 
 
 bool DatabaseOperation::DeleteDeviceInfoByIp(const QString& deviceIp)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::WriteLock lock(*connections);
     constexpr const char* method = "DatabaseOperation::DeleteDeviceInfoByIp";
     // A device without its channels, or channels without their device, would
     // be left behind by a half-done delete; both go or neither does.
@@ -224,7 +319,7 @@ bool DatabaseOperation::DeleteDeviceRows(const char* method, const QString& devi
 
 bool DatabaseOperation::ReplaceDeviceInfo(const stu_DeviceInfo& device, const QList<stu_DeviceChannelInfo>& channels)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::WriteLock lock(*connections);
     constexpr const char* method = "DatabaseOperation::ReplaceDeviceInfo";
     SqlSavepoint transaction(connections->ForCurrentThread());
     if (!BeginTransaction(method, transaction) || !DeleteDeviceRows(method, device.deviceIp)
@@ -239,7 +334,7 @@ bool DatabaseOperation::ReplaceDeviceInfo(const stu_DeviceInfo& device, const QL
 
 bool DatabaseOperation::GetAllDeviceInfo(QList<stu_DeviceInfo>& devices)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::ReadLock lock(*connections);
     std::optional<QSqlQuery> query = Run("DatabaseOperation::GetAllDeviceInfo", "{}, 获取设备ip失败，失败原因：{}",
         QStringLiteral("select deviceName, deviceIp, devicePort, userName, password from DeviceInfo"));
     if (!query)
@@ -259,7 +354,7 @@ bool DatabaseOperation::GetAllDeviceInfo(QList<stu_DeviceInfo>& devices)
 
 bool DatabaseOperation::GetAllDeviceIp(QStringList& deviceIps)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::ReadLock lock(*connections);
     std::optional<QSqlQuery> query = Run("DatabaseOperation::GetAllDeviceIp", "{}, 获取设备ip失败，失败原因：{}",
                                          QStringLiteral("select deviceIp from DeviceInfo"));
     if (!query)
@@ -272,7 +367,7 @@ bool DatabaseOperation::GetAllDeviceIp(QStringList& deviceIps)
 
 bool DatabaseOperation::AddChannelInfo(const stu_DeviceChannelInfo& channel)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::WriteLock lock(*connections);
     return AddChannel(channel) == AddResult::Added;
 }
 
@@ -305,7 +400,7 @@ DatabaseOperation::AddResult DatabaseOperation::AddChannel(const stu_DeviceChann
 
 bool DatabaseOperation::GetChannelIpByDevIp(const QString& deviceIp, QStringList& channelIps)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::ReadLock lock(*connections);
     std::optional<QSqlQuery> query = Run("DatabaseOperation::GetChannelIpByDevIp", "{}, 获取通道失败，失败原因：{}",
         QStringLiteral("select channelIp from ChannelInfo where deviceIp = ?"), {deviceIp});
     if (!query)

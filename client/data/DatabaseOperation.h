@@ -20,8 +20,9 @@ class ThreadConnections;
 // kinds of alarm record, the search-box history and the record searches.
 //
 // Callable from any thread. Each calling thread gets its own connection to the
-// file, and one recursive mutex serialises every statement, so a method's
-// statements never interleave with another thread's. Every value is bound as a
+// file. The file is in WAL mode: searches read beside the writes, and the
+// writing methods run one at a time, so a method's writes never interleave
+// with another thread's. Every value is bound as a
 // parameter; no user, device or alarm text ever becomes part of the SQL.
 // Failures are logged on the logger "DatabaseOperation" and reported as false.
 class DatabaseOperation
@@ -33,9 +34,10 @@ public:
     DatabaseOperation(const DatabaseOperation&) = delete;
     DatabaseOperation& operator=(const DatabaseOperation&) = delete;
 
-    // Opens the database file; a missing file is made from the schema (owner-only
-    // access, since it holds device passwords). False when the file cannot be
-    // made or is not a database.
+    // Opens the database file; a missing or empty file is made from the schema.
+    // The file is for its owner only, since it holds device passwords. False,
+    // leaving the file untouched, when it is not a database or its tables are
+    // not the schema's; false too when the file cannot be made.
     bool ConnectDatabase(const QString& path);
     // Closes the connections of every thread.
     void CloseDatabase();
@@ -76,7 +78,8 @@ public:
 private:
     enum class AddResult { Added, Exists, Failed };
 
-    bool CreateDatabaseFile(const QString& path);
+    bool CreateDatabaseFile(const QString& path, bool existsEmpty);
+    void RestrictToOwner(const QString& path);
     bool CheckIsDatabase(const QString& path);
     void EnableWriteAheadLog();
 
@@ -88,7 +91,7 @@ private:
 
     // Runs `sql` with `values` bound in order on the calling thread's connection.
     // On failure logs `failure` (a format taking the method and the error text)
-    // unless it is null. The caller holds the statement mutex.
+    // unless it is null. The caller holds one of the connections' locks.
     std::optional<QSqlQuery> Run(const char* method, const char* failure, const QString& sql,
                                  const QVariantList& values = {});
     std::optional<QSqlQuery> RunPage(int offset, int count, const SearchClause& clause);

@@ -21,7 +21,7 @@ double StoredRatio(float ratio)
 
 bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::WriteLock lock(*connections);
     return Run("DatabaseOperation::InsertIncidentInfo", "{}, 插入事件失败，失败原因：{}",
         QStringLiteral("insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, "
                        "picPath, videoPath) Values (?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -32,7 +32,7 @@ bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident)
 
 bool DatabaseOperation::InsertForensicsInfo(const TrafficForensics& forensics)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::WriteLock lock(*connections);
     return Run("DatabaseOperation::InsertForensicsInfo", "{}, 插入取证失败，失败原因：{}",
         QStringLiteral("insert into ForensicsInfo(time, violationType, deviceIp, channelIp, channelNo, laneNo, "
                        "plateNo, picPath) Values(?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -43,7 +43,7 @@ bool DatabaseOperation::InsertForensicsInfo(const TrafficForensics& forensics)
 
 bool DatabaseOperation::InsertTrafficParamInfo(const TrafficParam& param)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::WriteLock lock(*connections);
     return Run("DatabaseOperation::InsertTrafficParamInfo", "{}, 插入交通参数失败，失败原因：{}",
         QStringLiteral("insert into TrafficParamInfo(startTime, endTime, channelIp, channelNo, laneNo, laneFlow, "
                        "lightVehicleNum, midVehicleNum, heavyVehicleNum, laneSpeed, spaceHeadWay, timeHeadWay, "
@@ -58,7 +58,7 @@ bool DatabaseOperation::InsertTrafficParamInfo(const TrafficParam& param)
 
 bool DatabaseOperation::InsertSearchRecord(const QString& time, const QString& text)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::WriteLock lock(*connections);
     constexpr const char* method = "DatabaseOperation::InsertSearchRecord";
     std::optional<QSqlQuery> known = Run(method, "{}, 查询搜索记录内容失败，失败原因：{}",
         QStringLiteral("select searchRecord from searchRecordInfo where searchRecord = ?"), {text});
@@ -81,7 +81,7 @@ bool DatabaseOperation::InsertSearchRecord(const QString& time, const QString& t
 
 bool DatabaseOperation::GetSearchRecord(const QString& fragment, int count, QStringList& texts)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::ReadLock lock(*connections);
     std::optional<QSqlQuery> query = Run("DatabaseOperation::GetSearchRecord", "{}, 查询搜索记录失败，失败原因：{}",
         QStringLiteral("select time, searchRecord from searchRecordInfo where searchRecord like ? %1 "
                        "order by time DESC, rowid DESC limit ?").arg(QLatin1String(kLikeEscapeClause)),

@@ -106,7 +106,7 @@ SearchClause DatabaseOperation::GetSearchCondition(em_SearchType kind, const stu
 
 bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchCondition& condition, int& total)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::ReadLock lock(*connections);
     constexpr const char* method = "DatabaseOperation::GetTotalNum";
     const SearchClause clause = GetSearchCondition(kind, condition);
     std::optional<QSqlQuery> query
@@ -135,7 +135,7 @@ template <class Record, class ReadRow>
 bool DatabaseOperation::GetPage(int offset, int count, em_SearchType kind, const stu_SearchCondition& condition,
                                 QList<Record>& records, ReadRow readRow)
 {
-    QMutexLocker lock(&connections->Mutex());
+    const ThreadConnections::ReadLock lock(*connections);
     std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(kind, condition));
     if (!query)
         return false;

@@ -22,10 +22,8 @@ public:
     ~ThreadExitRelease()
     {
         for (const std::weak_ptr<ThreadConnections>& watched : registries) {
-            if (const std::shared_ptr<ThreadConnections> registry = watched.lock()) {
-                QMutexLocker lock(&registry->Mutex());
+            if (const std::shared_ptr<ThreadConnections> registry = watched.lock())
                 registry->ReleaseCurrentThread();
-            }
         }
     }
 
@@ -43,6 +41,7 @@ private:
 };
 
 thread_local ThreadExitRelease threadExitRelease;
+thread_local QString threadOpenError;
 
 QString NextNamePrefix()
 {
@@ -69,21 +68,36 @@ ThreadConnections::~ThreadConnections()
 
 void ThreadConnections::SetPath(const QString& newPath)
 {
+    QMutexLocker lock(&connectionsMutex);
     path = newPath;
+}
+
+QString ThreadConnections::OpenError() const
+{
+    return threadOpenError;
 }
 
 QSqlDatabase ThreadConnections::ForCurrentThread()
 {
-    const auto found = connections.constFind(QThread::currentThreadId());
-    if (found != connections.constEnd())
-        return *found;
+    {
+        QMutexLocker lock(&connectionsMutex);
+        const auto found = connections.constFind(QThread::currentThreadId());
+        if (found != connections.constEnd())
+            return *found;
+    }
+    // Opened outside the map's lock: only this thread adds its own entry.
     return OpenForCurrentThread();
 }
 
 QSqlDatabase ThreadConnections::OpenForCurrentThread()
 {
+    QString path;
+    {
+        QMutexLocker lock(&connectionsMutex);
+        path = this->path;
+    }
     if (path.isEmpty()) {
-        openError = QStringLiteral("database is not open");
+        threadOpenError = QStringLiteral("database is not open");
         return QSqlDatabase();
     }
     const Qt::HANDLE thread = QThread::currentThreadId();
@@ -96,11 +110,14 @@ QSqlDatabase ThreadConnections::OpenForCurrentThread()
             // With the WAL journal a commit only appends to the log: an alarm
             // insert must not pay a full sync of the file each time.
             QSqlQuery(database).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-            connections.insert(thread, database);
+            {
+                QMutexLocker lock(&connectionsMutex);
+                connections.insert(thread, database);
+            }
             WatchCurrentThreadExit();
             return database;
         }
-        openError = database.lastError().text();
+        threadOpenError = database.lastError().text();
     }
     QSqlDatabase::removeDatabase(name);
     return QSqlDatabase();
@@ -113,7 +130,11 @@ void ThreadConnections::WatchCurrentThreadExit()
 
 void ThreadConnections::ReleaseCurrentThread()
 {
-    QSqlDatabase database = connections.take(QThread::currentThreadId());
+    QSqlDatabase database;
+    {
+        QMutexLocker lock(&connectionsMutex);
+        database = connections.take(QThread::currentThreadId());
+    }
     if (!database.isValid())
         return;
     const QString name = database.connectionName();
@@ -125,14 +146,19 @@ void ThreadConnections::ReleaseCurrentThread()
 void ThreadConnections::CloseAll()
 {
     // Closing another thread's connection is safe here: the caller holds the
-    // statement lock, so no query of that thread is running or alive.
+    // exclusive lock, so no query of that thread is running or alive.
+    QHash<Qt::HANDLE, QSqlDatabase> closing;
+    {
+        QMutexLocker lock(&connectionsMutex);
+        closing.swap(connections);
+        path.clear();
+    }
     QStringList names;
-    for (QSqlDatabase& database : connections) {
+    for (QSqlDatabase& database : closing) {
         names << database.connectionName();
         database.close();
     }
-    connections.clear();
+    closing.clear();
     for (const QString& name : qAsConst(names))
         QSqlDatabase::removeDatabase(name);
-    path.clear();
 }

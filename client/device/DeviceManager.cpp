@@ -5,12 +5,15 @@
 #include "SaveVideoRunnable.h"
 #include "ShutdownSignal.h"
 
+#include "core/ApplicationDir.h"
 #include "core/Logging.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMutexLocker>
 #include <QThread>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -123,6 +126,20 @@ void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t, void* user)
         emit manager->DeviceStateSig(lUserID, true);
 }
 
+namespace {
+
+// The SDK's own lines (refused connections, cut frames, logins) go into the
+// client's log files under the logger "Tessoran".
+void SdkLogLine(uint32_t level, const char* text, void*)
+{
+    static const spdlog::level::level_enum levels[] = {spdlog::level::trace, spdlog::level::debug,
+                                                       spdlog::level::info,  spdlog::level::warn,
+                                                       spdlog::level::err,   spdlog::level::critical};
+    LoggerFor("Tessoran")->log(levels[std::min<uint32_t>(level, TSR_LOG_CRITICAL)], "{}, {}", "Tessoran", text);
+}
+
+}  // namespace
+
 DeviceManager* DeviceManager::GetInstance()
 {
     if (DeviceManager* existing = instance.load(std::memory_order_acquire))
@@ -162,6 +179,7 @@ DeviceManager::~DeviceManager()
         if (instance.load() == nullptr) {
             TSR_SetMessageCallBack(nullptr, nullptr);
             TSR_SetExceptionCallBack(0, nullptr, nullptr, nullptr);
+            TSR_SetLogCallBack(nullptr, nullptr);
         }
     }
 }
@@ -170,11 +188,17 @@ void DeviceManager::SetCallBack()
 {
     TSR_SetMessageCallBack(MessageCallback, this);
     TSR_SetExceptionCallBack(0, nullptr, ExceptionCallBack, this);
+    TSR_SetLogCallBack(SdkLogLine, nullptr);
 }
 
-bool DeviceManager::StartListen(long* handle, quint16 port)
+bool DeviceManager::StartListen(long* handle, quint16 port, const QString& address)
 {
-    const long result = TSR_StartListen(nullptr, port, ListenMsgCallBack, this);
+    // Alarms delivered before a crash are not stored twice when their devices send
+    // them again to the restarted client.
+    TSR_SetAlarmLedger(QFile::encodeName(ApplicationDirPath() + QStringLiteral("/AlarmLedger.dat")).constData());
+    const QByteArray localAddress = address.toUtf8();
+    const long result =
+        TSR_StartListen(address.isEmpty() ? nullptr : localAddress.constData(), port, ListenMsgCallBack, this);
     if (handle)
         *handle = result;
     if (result < 0) {

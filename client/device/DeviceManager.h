@@ -56,7 +56,9 @@ public:
     void SetCallBack();
     // Opens the alarm listener on every local address; the handle (negative on
     // failure) goes to `handle` when given.
-    bool StartListen(long* handle, quint16 port = kAlarmListenPort);
+    // `address` is the local address to listen on; empty listens on every one,
+    // since the devices must reach it.
+    bool StartListen(long* handle, quint16 port = kAlarmListenPort, const QString& address = QString());
 
     // Synchronous login; the login ID (-1 on failure) goes to `lUserID`, and a
     // success is appended to the login list.

@@ -77,9 +77,16 @@ bool DeviceManager::SaveFile(const char* buffer, unsigned length, const char* pa
     const QString filePath = QString::fromUtf8(path);
     QFileInfo(filePath).dir().mkpath(QStringLiteral("."));
     QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    return file.write(buffer, length) == static_cast<qint64>(length);
+    // The write only fills the file object's buffer; a full disk shows in the
+    // flush or the close, so each of the three is checked.
+    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Append)
+                       && file.write(buffer, length) == static_cast<qint64>(length) && file.flush();
+    if (file.isOpen())
+        file.close();
+    if (saved && file.error() == QFileDevice::NoError)
+        return true;
+    RecordingLog()->error("{}, 保存录像失败, {}: {}", "SaveFile", path, file.errorString());
+    return false;
 }
 
 void DeviceManager::RecordDataCallBack(int32_t handle, uint32_t, const uint8_t* buffer, uint32_t length,

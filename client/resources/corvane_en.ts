@@ -95,6 +95,187 @@
         <source>堵塞</source>
         <translation>Jammed</translation>
     </message>
+    <message>
+        <location filename="../monitor/ClientStartup.cpp"/>
+        <source>Corvane</source>
+        <translation>Corvane</translation>
+    </message>
+    <message>
+        <location filename="../monitor/ClientStartup.cpp"/>
+        <source>Corvane崩溃捕获模块失败。</source>
+        <translation>Corvane could not start its crash capture.</translation>
+    </message>
+</context>
+<context>
+    <name>CorvaneClass</name>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>Corvane 交通事件检测</source>
+        <translation>Corvane Incidents</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>中文</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>通道列表</source>
+        <translation>Channels</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>事件列表</source>
+        <translation>Incidents</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>首页</source>
+        <translation>First</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>上一页</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>下一页</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>尾页</source>
+        <translation>Last</translation>
+    </message>
+</context>
+<context>
+    <name>Corvane</name>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>视频预览</source>
+        <translation>Live Video</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>综合查询</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>中文</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>拥堵</source>
+        <translation>Congestion</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>违停</source>
+        <translation>Illegal parking</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>逆行</source>
+        <translation>Wrong-way driving</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>行人</source>
+        <translation>Pedestrian</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>抛撒物</source>
+        <translation>Dropped objects</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>烟雾</source>
+        <translation>Smoke</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>压线</source>
+        <translation>Line pressing</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>能见度</source>
+        <translation>Visibility</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>施工</source>
+        <translation>Construction</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>变道</source>
+        <translation>Lane change</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>掉头</source>
+        <translation>U-turn</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>机占非</source>
+        <translation>Vehicle in non-motor lane</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>加塞</source>
+        <translation>Queue jumping</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>路障</source>
+        <translation>Road block</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>交通事故</source>
+        <translation>Accident</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>火灾</source>
+        <translation>Fire</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>低速行驶</source>
+        <translation>Low speed</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>登录失败</source>
+        <translation> login failed</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>删除通道失败</source>
+        <translation> deleting channels failed</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>获取通道失败</source>
+        <translation>reading channels failed</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>设备登录成功</source>
+        <translation>Devices logged in</translation>
+    </message>
 </context>
 <context>
     <name>ConfigDialog</name>
@@ -396,6 +577,14 @@
     </message>
 </context>
 <context>
+    <name>Corvane</name>
+    <message>
+        <source>事件报警</source>
+        <translation>incident alarm</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentItem</name>
     <name>SearchFrame</name>
     <message>
         <source>当前无查询结果，将无法导出内容！</source>
@@ -538,6 +727,35 @@
         <translation>Time</translation>
     </message>
     <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>查看详情</source>
+        <translation>Details</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentPromptsDialog</name>
+    <message>
+        <source>事件报警</source>
+        <translation>Incident alarm</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>通道号</source>
+        <translation>Camera</translation>
         <source>事件类型</source>
         <translation>Incident type</translation>
     </message>
@@ -554,6 +772,35 @@
         <translation>Lane</translation>
     </message>
     <message>
+        <source>双击查看详情</source>
+        <translation>Double-click for details</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentDetailInfoDialog</name>
+    <message>
+        <source>IncidentDetailInfoDialog</source>
+        <translation>Incident details</translation>
+    </message>
+    <message>
+        <source>事件详情</source>
+        <translation>Incident details</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>Device:</translation>
+    </message>
+    <message>
+        <source>时间：</source>
+        <translation>Time:</translation>
+    </message>
+    <message>
+        <source>通道号：</source>
+        <translation>Camera:</translation>
+    </message>
+    <message>
+        <source>车道号：</source>
+        <translation>Lane:</translation>
         <source>无事件图片</source>
         <translation>No incident picture</translation>
     </message>

@@ -95,6 +95,187 @@
         <source>堵塞</source>
         <translation>堵塞</translation>
     </message>
+    <message>
+        <location filename="../monitor/ClientStartup.cpp"/>
+        <source>Corvane</source>
+        <translation>Corvane</translation>
+    </message>
+    <message>
+        <location filename="../monitor/ClientStartup.cpp"/>
+        <source>Corvane崩溃捕获模块失败。</source>
+        <translation>Corvane崩溃捕获模块失败。</translation>
+    </message>
+</context>
+<context>
+    <name>CorvaneClass</name>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>Corvane 交通事件检测</source>
+        <translation>Corvane 交通事件检测</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>日期</source>
+        <translation>日期</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>中文</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>通道列表</source>
+        <translation>通道列表</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>事件列表</source>
+        <translation>事件列表</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>首页</source>
+        <translation>首页</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>上一页</source>
+        <translation>上一页</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>下一页</source>
+        <translation>下一页</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.ui"/>
+        <source>尾页</source>
+        <translation>尾页</translation>
+    </message>
+</context>
+<context>
+    <name>Corvane</name>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>视频预览</source>
+        <translation>视频预览</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>综合查询</source>
+        <translation>综合查询</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>中文</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>拥堵</source>
+        <translation>拥堵</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>违停</source>
+        <translation>违停</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>逆行</source>
+        <translation>逆行</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>行人</source>
+        <translation>行人</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>抛撒物</source>
+        <translation>抛撒物</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>烟雾</source>
+        <translation>烟雾</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>压线</source>
+        <translation>压线</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>能见度</source>
+        <translation>能见度</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>施工</source>
+        <translation>施工</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>变道</source>
+        <translation>变道</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>掉头</source>
+        <translation>掉头</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>机占非</source>
+        <translation>机占非</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>加塞</source>
+        <translation>加塞</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>路障</source>
+        <translation>路障</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>交通事故</source>
+        <translation>交通事故</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>火灾</source>
+        <translation>火灾</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>低速行驶</source>
+        <translation>低速行驶</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>登录失败</source>
+        <translation>登录失败</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>删除通道失败</source>
+        <translation>删除通道失败</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>获取通道失败</source>
+        <translation>获取通道失败</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>设备登录成功</source>
+        <translation>设备登录成功</translation>
+    </message>
 </context>
 <context>
     <name>ConfigDialog</name>
@@ -396,6 +577,14 @@
     </message>
 </context>
 <context>
+    <name>Corvane</name>
+    <message>
+        <source>事件报警</source>
+        <translation>事件报警</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentItem</name>
     <name>SearchFrame</name>
     <message>
         <source>当前无查询结果，将无法导出内容！</source>
@@ -538,6 +727,8 @@
         <translation>时间</translation>
     </message>
     <message>
+        <source>设备</source>
+        <translation>设备</translation>
         <source>事件类型</source>
         <translation>事件类型</translation>
     </message>
@@ -550,10 +741,62 @@
         <translation>通道</translation>
     </message>
     <message>
+        <source>查看详情</source>
+        <translation>查看详情</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentPromptsDialog</name>
+    <message>
+        <source>事件报警</source>
+        <translation>事件报警</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>通道号</source>
+        <translation>通道号</translation>
+    </message>
+    <message>
         <source>车道号</source>
         <translation>车道号</translation>
     </message>
     <message>
+        <source>双击查看详情</source>
+        <translation>双击查看详情</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentDetailInfoDialog</name>
+    <message>
+        <source>IncidentDetailInfoDialog</source>
+        <translation>IncidentDetailInfoDialog</translation>
+    </message>
+    <message>
+        <source>事件详情</source>
+        <translation>事件详情</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>设备：</translation>
+    </message>
+    <message>
+        <source>时间：</source>
+        <translation>时间：</translation>
+    </message>
+    <message>
+        <source>通道号：</source>
+        <translation>通道号：</translation>
+    </message>
+    <message>
+        <source>车道号：</source>
+        <translation>车道号：</translation>
         <source>无事件图片</source>
         <translation>无事件图片</translation>
     </message>

@@ -67,9 +67,27 @@ void AlarmPrinter::DeviceState(long userId, bool online)
     Line(QString("login %1 %2").arg(userId).arg(online ? "restored" : "dropped"));
 }
 
+QString AlarmPrinter::Escaped(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const ushort code = c.unicode();
+        // C0 and C1 controls, DEL and the Unicode line and paragraph separators.
+        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029;
+        if (code == '\\')
+            shown += QStringLiteral("\\\\");
+        else if (control)
+            shown += QStringLiteral("\\x%1").arg(code, code > 0xFF ? 4 : 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 void AlarmPrinter::Line(const QString& text)
 {
-    const QByteArray line = text.toUtf8() + '\n';
+    const QByteArray line = Escaped(text).toUtf8() + '\n';
     std::lock_guard<std::mutex> lock(m_mutex);
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
     std::fflush(stdout);

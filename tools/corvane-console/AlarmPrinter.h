@@ -15,7 +15,11 @@ public:
     void TrafficParameters(const TSR_ALARMER* alarmer, const TSR_TPS_ALARM* alarm);
     void Violation(const TSR_ALARMER* alarmer, const TSR_TFS_ALARM* alarm);
     void DeviceState(long userId, bool online);
+    // Prints `text` as one line, its control characters and backslashes
+    // escaped ("\x0a", "\x1b", "\\"): device texts cannot forge lines.
     void Line(const QString& text);
+
+    static QString Escaped(const QString& text);
 
 private:
     std::mutex m_mutex;

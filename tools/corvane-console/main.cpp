@@ -3,7 +3,10 @@
 // every device stored in Corvane.db, opens the alarm listener and prints each
 // alarm and device event as a line until it is interrupted.
 //
-//   corvane-console [--port 5650] [--seconds N]
+//   corvane-console [--port 5650] [--seconds N] [--listen-address IP]
+//
+// Texts from devices and the database are printed with control characters
+// escaped, so no name or plate can forge a line or drive the terminal.
 #include "AlarmPrinter.h"
 
 #include "core/ApplicationDir.h"
@@ -20,8 +23,11 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <climits>
 #include <csignal>
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -61,6 +67,21 @@ void ConnectPrinter(DeviceManager* devices, AlarmPrinter* printer)
                      Qt::DirectConnection);
 }
 
+// The option's value when it is a whole number from `low` to `high`; else
+// says so on standard error and gives nothing.
+std::optional<int> NumberOption(const QCommandLineParser& parser, const QCommandLineOption& option, int low,
+                                int high)
+{
+    const QString text = parser.value(option);
+    bool ok = false;
+    const qlonglong value = text.trimmed().toLongLong(&ok);
+    if (ok && value >= low && value <= high)
+        return static_cast<int>(value);
+    std::fprintf(stderr, "corvane-console: --%s must be a whole number from %d to %d, not \"%s\"\n",
+                 qUtf8Printable(option.names().first()), low, high, qUtf8Printable(text));
+    return std::nullopt;
+}
+
 int LogIntoStoredDevices(DeviceManager* devices, DatabaseOperation* database, AlarmPrinter& printer)
 {
     QList<stu_DeviceInfo> stored;
@@ -92,13 +113,26 @@ int main(int argc, char* argv[])
     parser.addHelpOption();
     const QCommandLineOption portOption("port", "Alarm listener port.", "port", "5650");
     const QCommandLineOption secondsOption("seconds", "Stop after this many seconds.", "seconds");
-    parser.addOptions({portOption, secondsOption});
+    const QCommandLineOption addressOption("listen-address",
+                                           "Local IPv4 address of the alarm listener (default: every address).",
+                                           "ip");
+    parser.addOptions({portOption, secondsOption, addressOption});
     parser.process(app);
+    const std::optional<int> port = NumberOption(parser, portOption, 1, 65535);
+    // The timer counts milliseconds in an int.
+    const std::optional<int> seconds =
+        parser.isSet(secondsOption) ? NumberOption(parser, secondsOption, 1, INT_MAX / 1000) : std::optional<int>(0);
+    if (!port || !seconds)
+        return 2;
 
+    AlarmPrinter printer;
     LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);
     InitLogging(L"CorvaneLogs");
     const QString dumpFolder = QDir::cleanPath(ApplicationDirPath() + "/ExceptionDump");
-    QDir().mkpath(dumpFolder);
+    if (!QDir().mkpath(dumpFolder)) {
+        printer.Line(QString("cannot create the crash dump folder %1: crashes leave no dump").arg(dumpFolder));
+        LoggerFor("main")->error("{}, 无法创建崩溃转储目录{}", "main", dumpFolder);
+    }
     auto crashHandler = std::make_unique<CrashDumpHandler>(dumpFolder.toLocal8Bit().toStdString(), nullptr, nullptr,
                                                            nullptr, CrashDumpHandler::HandlerFatalSignals);
     RegisterSharedRecordTypes();
@@ -111,23 +145,21 @@ int main(int argc, char* argv[])
     backEnd->InitImplementInstance();
     backEnd->GetDatabase()->ConnectDatabase(ApplicationDirPath() + "/Corvane.db");
 
-    AlarmPrinter printer;
     DeviceManager* devices = DeviceManager::GetInstance();
     devices->SetCallBack();
     ConnectPrinter(devices, &printer);
     LogIntoStoredDevices(devices, backEnd->GetDatabase(), printer);
 
     long listenHandle = -1;
-    const quint16 port = static_cast<quint16>(parser.value(portOption).toUInt());
-    if (!devices->StartListen(&listenHandle, port)) {
-        printer.Line(QString("cannot listen for alarms on port %1").arg(port));
+    if (!devices->StartListen(&listenHandle, static_cast<quint16>(*port), parser.value(addressOption))) {
+        printer.Line(QString("cannot listen for alarms on port %1").arg(*port));
         return 1;
     }
-    printer.Line(QString("listening for alarms on port %1; Ctrl-C ends").arg(port));
+    printer.Line(QString("listening for alarms on port %1; Ctrl-C ends").arg(*port));
 
     QuitOnSignals(app);
-    if (parser.isSet(secondsOption))
-        QTimer::singleShot(parser.value(secondsOption).toInt() * 1000, &app, &QCoreApplication::quit);
+    if (*seconds > 0)
+        QTimer::singleShot(*seconds * 1000, &app, &QCoreApplication::quit);
     const int result = app.exec();
 
     DeviceManager::DestroyInstance();

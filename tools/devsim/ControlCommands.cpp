@@ -20,6 +20,13 @@ const char* const kControlHelp =
     "  malformed <device> <kind>             bad-magic, bad-version, length-over-cap,\n"
     "      truncated, wrong-record-size, lane-count-nine, picture-longer-than-sent,\n"
     "      unterminated-text, non-ipv4-text\n"
+    "  impostor <device> on|off              the device forgets its password: the client\n"
+    "                                        must refuse its login and its alarms\n"
+    "  forge <device> <address>              an alarm naming another device as sender\n"
+    "  unauthenticated <device>              an alarm sent without proving a device\n"
+    "  trickle <device> <ms>                 a hello sent one byte every ms\n"
+    "  hold <device> <count>                 connections announcing 16 MiB, trickling\n"
+    "                                        a byte every 3 s (attack lines in list)\n"
     "  help\n";
 
 namespace {
@@ -56,7 +63,10 @@ std::string list(Simulator& simulator) {
     const DeviceSpec& spec = device->spec();
     out << spec.address << ":" << spec.port << " user " << spec.user << " password "
         << spec.password << (device->isDropped() ? " dropped" : "") << " alarms sent "
-        << device->alarmsSent() << "\n";
+        << device->alarmsSent() << " unacknowledged " << device->alarmsUnacknowledged()
+        << " resent " << device->alarmsResent() << (device->isImpostor() ? " impostor" : "")
+        << "\n";
+    for (const std::string& attack : device->attacks().results()) out << "  attack " << attack << "\n";
     for (const CameraSpec& camera : spec.cameras) {
       SimDevice* served = simulator.find(camera.address);
       out << "  camera " << camera.address << ":" << camera.port << " user " << camera.user
@@ -93,10 +103,23 @@ std::string executeControl(Simulator& simulator, const std::string& line) {
     for (SimDevice* d : targets) command == "drop" ? d->drop() : d->restore();
     return "ok";
   }
-  if (command == "refuse" || command == "stall") {
+  if (command == "refuse" || command == "stall" || command == "impostor") {
     bool on;
     if (!parseSwitch(argument(2), on)) return "error: " + command + " takes on or off";
-    for (SimDevice* d : targets) command == "refuse" ? d->refuseLogins(on) : d->stall(on);
+    for (SimDevice* d : targets) {
+      if (command == "refuse") d->refuseLogins(on);
+      else if (command == "stall") d->stall(on);
+      else d->impersonate(on);
+    }
+    return "ok";
+  }
+  if (command == "forge") {
+    if (argument(2).empty()) return "error: forge takes the address to name";
+    for (SimDevice* d : targets) d->sendForged(argument(2));
+    return "ok";
+  }
+  if (command == "unauthenticated") {
+    for (SimDevice* d : targets) d->attacks().unauthenticatedAlarm(d->makeAlarm(AlarmKind::Incident));
     return "ok";
   }
   try {
@@ -112,6 +135,12 @@ std::string executeControl(Simulator& simulator, const std::string& line) {
       double rate = std::stod(argument(2));
       if (rate < 0) return "error: rate must not be negative";
       for (SimDevice* d : targets) d->setAlarmRate(rate);
+      return "ok";
+    }
+    if (command == "trickle" || command == "hold") {
+      int value = std::stoi(argument(2));
+      if (value < 1) return "error: " + command + " takes a positive number";
+      for (SimDevice* d : targets) command == "trickle" ? d->attacks().trickle(value) : d->attacks().hold(value);
       return "ok";
     }
     if (command == "download-rate") {

@@ -48,7 +48,8 @@ SimDevice::SimDevice(DeviceSpec spec, const VideoClip& clip, const PictureBank& 
       clip_(clip),
       recordingSince_(std::move(recordingSince)),
       factory_(spec_, pictures),
-      alarmsPerSecond_(spec_.alarmsPerSecond) {}
+      pusher_(spec_, factory_, factoryMutex_, dropped_, [this] { return provenPassword(); }),
+      attacks_(spec_.alarmHost, spec_.alarmPort) {}
 
 SimDevice::~SimDevice() { stop(); }
 
@@ -60,7 +61,7 @@ bool SimDevice::start(std::string& error) {
   }
   listening_ = true;
   acceptThread_ = std::thread([this] { acceptLoop(); });
-  pushThread_ = std::thread([this] { pushLoop(); });
+  pusher_.start();
   return true;
 }
 
@@ -68,46 +69,47 @@ void SimDevice::stop() {
   if (stopping_.exchange(true)) return;
   stopWaker_.signal();
   if (acceptThread_.joinable()) acceptThread_.join();
-  if (pushThread_.joinable()) pushThread_.join();
+  pusher_.stop();
+  attacks_.stop();
   cutConnections();
   connections_.joinAll();
 }
 
 // ---- control ------------------------------------------------------------------
 
-void SimDevice::fireAlarms(AlarmKind kind, int count) {
-  {
-    std::lock_guard<std::mutex> lock(pushMutex_);
-    Outgoing item;
-    item.kind = kind;
-    item.count = count;
-    outgoing_.push_back(std::move(item));
-  }
-  pushWaker_.signal();
-}
+void SimDevice::fireAlarms(AlarmKind kind, int count) { pusher_.fire(kind, count); }
 
-void SimDevice::setAlarmRate(double perSecond) {
-  {
-    std::lock_guard<std::mutex> lock(pushMutex_);
-    alarmsPerSecond_ = perSecond;
-  }
-  pushWaker_.signal();
-}
+void SimDevice::setAlarmRate(double perSecond) { pusher_.setRate(perSecond); }
 
 void SimDevice::sendMalformed(Malformed kind) {
-  Outgoing item;
-  item.rawFrame = malformedFrame(kind, item.closeAfter);
+  bool closeAfter = false;
+  std::vector<uint8_t> frame = malformedFrame(kind, closeAfter);
+  pusher_.sendRaw(std::move(frame), closeAfter);
+}
+
+void SimDevice::sendForged(const std::string& otherAddress) {
+  std::vector<uint8_t> body;
   {
-    std::lock_guard<std::mutex> lock(pushMutex_);
-    outgoing_.push_back(std::move(item));
+    std::lock_guard<std::mutex> lock(factoryMutex_);
+    body = factory_.make(AlarmKind::Incident, QDateTime::currentDateTime(),
+                         [&](TSR_ALARMER& alarmer, void*) { copyText(alarmer.sDeviceIP, otherAddress); });
   }
-  pushWaker_.signal();
+  pusher_.sendRaw(tessoran::wire::encodeFrame(Kind::Alarm, 0, body), false);
+}
+
+std::vector<uint8_t> SimDevice::makeAlarm(AlarmKind kind) {
+  std::lock_guard<std::mutex> lock(factoryMutex_);
+  return factory_.make(kind, QDateTime::currentDateTime());
+}
+
+std::string SimDevice::provenPassword() const {
+  return impostor_ ? "not " + spec_.password : spec_.password;
 }
 
 void SimDevice::drop() {
   dropped_ = true;
   stateWaker_.signal();
-  pushWaker_.signal();
+  pusher_.cut();
   awaitListening(false);
   // After the port is closed, so no connection accepted meanwhile survives.
   cutConnections();
@@ -116,7 +118,7 @@ void SimDevice::drop() {
 void SimDevice::restore() {
   dropped_ = false;
   stateWaker_.signal();
-  pushWaker_.signal();
+  pusher_.wake();
   awaitListening(true);
 }
 
@@ -127,8 +129,7 @@ void SimDevice::awaitListening(bool listening) {
 }
 
 void SimDevice::setAlarmSentHook(std::function<void(const std::vector<uint8_t>&)> hook) {
-  std::lock_guard<std::mutex> lock(pushMutex_);
-  alarmSent_ = std::move(hook);
+  pusher_.setSentHook(std::move(hook));
 }
 
 void SimDevice::cutConnections() {
@@ -221,6 +222,8 @@ void SimDevice::serve(Connection& connection) {
 void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
   ByteReader in(hello.body.data(), hello.body.size());
   std::string user = in.text();
+  tessoran::wire::Nonce clientNonce;
+  in.raw(clientNonce.data(), clientNonce.size());
   if (!in.atEnd()) {
     replyError(connection, WireError::BadFrame, "bad login hello");
     return;
@@ -229,11 +232,17 @@ void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
     replyError(connection, WireError::LoginRefused, "logins are refused");
     return;
   }
-  tessoran::wire::Nonce nonce;
-  tessoran::wire::randomBytes(nonce.data(), nonce.size());
-  if (!reply(connection, Kind::LoginChallenge, hello.header.sequence,
-             std::vector<uint8_t>(nonce.begin(), nonce.end())))
+  if (user != spec_.user) {
+    replyError(connection, WireError::BadCredentials, "user name or password wrong");
     return;
+  }
+  const std::string password = provenPassword();
+  auto nonce = tessoran::wire::randomArray<tessoran::wire::Nonce>();
+  tessoran::wire::Proof deviceProof =
+      tessoran::wire::deviceLoginProof(password, clientNonce, nonce, user);
+  std::vector<uint8_t> challenge(nonce.begin(), nonce.end());
+  challenge.insert(challenge.end(), deviceProof.begin(), deviceProof.end());
+  if (!reply(connection, Kind::LoginChallenge, hello.header.sequence, challenge)) return;
   Frame proofFrame;
   std::string why;
   if (tessoran::wire::readFrame(connection.socket, kReplyWaitMs, kReplyWaitMs, stopFds(), proofFrame,
@@ -245,8 +254,9 @@ void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
     return;
   }
   std::copy(proofFrame.body.begin(), proofFrame.body.end(), proof.begin());
-  if (user != spec_.user ||
-      !tessoran::wire::proofMatches(tessoran::wire::loginProof(spec_.password, nonce, user), proof)) {
+  // An impostor cannot check the client's proof, so it takes any.
+  if (!impostor_ && !tessoran::wire::proofMatches(
+                        tessoran::wire::clientLoginProof(password, nonce, clientNonce, user), proof)) {
     replyError(connection, WireError::BadCredentials, "user name or password wrong");
     return;
   }
@@ -460,96 +470,6 @@ TSR_IPPARACFG SimDevice::ipChannelConfig() const {
 }
 
 // ---- alarms --------------------------------------------------------------------
-
-bool SimDevice::nextOutgoing(Outgoing& out) {
-  std::lock_guard<std::mutex> lock(pushMutex_);
-  if (outgoing_.empty()) return false;
-  Outgoing& front = outgoing_.front();
-  if (!front.rawFrame.empty() || front.count <= 1) {
-    out = std::move(front);
-    outgoing_.pop_front();
-  } else {
-    out.kind = front.kind;
-    out.count = 1;
-    --front.count;
-  }
-  return true;
-}
-
-bool SimDevice::ensureAlarmConnection() {
-  // Anything readable from the listener is an error frame or its end: start anew.
-  if (alarmSocket_.valid() && alarmSocket_.waitReadable(0, {}) == IoStatus::Ok) alarmSocket_.close();
-  if (alarmSocket_.valid()) return true;
-  IoStatus status;
-  alarmSocket_ = tessoran::wire::Socket::connectTo(spec_.alarmHost, spec_.alarmPort, 1000, stopFds(),
-                                                   status);
-  return alarmSocket_.valid();
-}
-
-void SimDevice::pushLoop() {
-  auto nextRated = steady_clock::now();
-  Outgoing pending;
-  bool hasPending = false;
-  while (!stopping_) {
-    if (dropped_ || spec_.alarmHost.empty()) {
-      alarmSocket_.close();
-      if (tessoran::wire::sleepUnlessWoken(500, {stopWaker_.fd(), pushWaker_.fd()}) == IoStatus::Woken)
-        pushWaker_.clear();
-      continue;
-    }
-    if (!hasPending) hasPending = nextOutgoing(pending);
-    if (!hasPending) {
-      double rate;
-      {
-        std::lock_guard<std::mutex> lock(pushMutex_);
-        rate = alarmsPerSecond_;
-      }
-      auto now = steady_clock::now();
-      if (rate > 0 && now >= nextRated) {
-        pending = Outgoing{};
-        pending.kind = static_cast<AlarmKind>(rateKind_++ % 3);
-        pending.count = 1;
-        hasPending = true;
-        nextRated = std::max(now, nextRated + microseconds(static_cast<int64_t>(1e6 / rate)));
-      } else {
-        int wait = rate > 0 ? static_cast<int>(duration_cast<milliseconds>(nextRated - now).count()) + 1
-                            : 1000;
-        if (tessoran::wire::sleepUnlessWoken(std::min(wait, 1000), {stopWaker_.fd(), pushWaker_.fd()}) ==
-            IoStatus::Woken)
-          pushWaker_.clear();
-        continue;
-      }
-    }
-    if (!ensureAlarmConnection()) {
-      tessoran::wire::sleepUnlessWoken(300, stopFds());
-      continue;
-    }
-    std::vector<uint8_t> frame;
-    std::vector<uint8_t> body;
-    if (!pending.rawFrame.empty()) {
-      frame = pending.rawFrame;
-    } else {
-      std::lock_guard<std::mutex> lock(factoryMutex_);
-      body = factory_.make(pending.kind, QDateTime::currentDateTime());
-      frame = tessoran::wire::encodeFrame(Kind::Alarm, static_cast<uint32_t>(alarmsSent_ + 1), body);
-    }
-    if (alarmSocket_.writeAll(frame.data(), frame.size(), kWriteWaitMs, stopFds()) != IoStatus::Ok) {
-      alarmSocket_.close();  // sent again on a new connection
-      continue;
-    }
-    if (pending.closeAfter) alarmSocket_.close();
-    hasPending = false;
-    if (body.empty()) continue;
-    ++alarmsSent_;
-    std::function<void(const std::vector<uint8_t>&)> hook;
-    {
-      std::lock_guard<std::mutex> lock(pushMutex_);
-      hook = alarmSent_;
-    }
-    if (hook) hook(body);
-  }
-  alarmSocket_.close();
-}
 
 std::vector<uint8_t> SimDevice::malformedFrame(Malformed kind, bool& closeAfter) {
   QDateTime now = QDateTime::currentDateTime();

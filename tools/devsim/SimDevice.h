@@ -5,8 +5,10 @@
 // its behaviour at run time for tests and demos.
 
 #include "AlarmFactory.h"
+#include "AlarmPusher.h"
 #include "DeviceSpec.h"
 #include "ConnectionThreads.h"
+#include "ListenerAttacks.h"
 #include "FrameIo.h"
 #include "LoginProof.h"
 #include "Waker.h"
@@ -69,19 +71,25 @@ public:
   void stall(bool stalled) { stalled_ = stalled; }
   // Limits download speed; 0 sends as fast as the connection takes it.
   void setDownloadRate(size_t bytesPerSecond) { downloadRate_ = bytesPerSecond; }
-  // Called on the pusher thread with every Alarm frame body once it is sent.
+  // Called on the pusher thread with every alarm body when it is made and
+  // queued, before it is sent (once, however often it is sent again).
   void setAlarmSentHook(std::function<void(const std::vector<uint8_t>&)> hook);
-  size_t alarmsSent() const { return alarmsSent_; }
+  size_t alarmsSent() const { return pusher_.made(); }
+  size_t alarmsUnacknowledged() const { return pusher_.unacknowledged(); }
+  size_t alarmsResent() const { return pusher_.resent(); }
+  // Impostor: the device does not know its password, so it cannot prove itself
+  // to a client's login or to the alarm listener.
+  void impersonate(bool impostor) { impostor_ = impostor; }
+  bool isImpostor() const { return impostor_; }
+  // An alarm on the device's proven connection whose sender names another device.
+  void sendForged(const std::string& otherAddress);
+  // Attacks on the listener this device sends its alarms to.
+  ListenerAttacks& attacks() { return attacks_; }
+  // The body of an alarm as this device would make it.
+  std::vector<uint8_t> makeAlarm(AlarmKind kind);
 
 private:
   using Connection = tessoran::wire::ConnectionThreads::Connection;
-  struct Outgoing {
-    AlarmKind kind = AlarmKind::Incident;
-    int count = 0;
-    std::vector<uint8_t> rawFrame;  // a malformed frame, sent as it is
-    bool closeAfter = false;        // the listener closes after a framing error
-  };
-
   void acceptLoop();
   void applyDropped();
   void setListening(bool listening);
@@ -99,9 +107,7 @@ private:
   void drainUntilClosed(Connection& connection);
   void cutConnections();
 
-  void pushLoop();
-  bool nextOutgoing(Outgoing& out);
-  bool ensureAlarmConnection();
+  std::string provenPassword() const;
   std::vector<uint8_t> malformedFrame(Malformed kind, bool& closeAfter);
 
   TSR_IPPARACFG ipChannelConfig() const;
@@ -131,15 +137,9 @@ private:
   std::mutex tokensMutex_;
   std::set<tessoran::wire::Token> tokens_;
 
-  std::thread pushThread_;
-  tessoran::wire::Waker pushWaker_;
-  std::mutex pushMutex_;
-  std::deque<Outgoing> outgoing_;
-  double alarmsPerSecond_ = 0;
-  int rateKind_ = 0;
-  std::function<void(const std::vector<uint8_t>&)> alarmSent_;
-  std::atomic<size_t> alarmsSent_{0};
-  tessoran::wire::Socket alarmSocket_;
+  std::atomic<bool> impostor_{false};
+  AlarmPusher pusher_;
+  ListenerAttacks attacks_;
 };
 
 }  // namespace devsim

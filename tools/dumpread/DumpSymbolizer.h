@@ -21,7 +21,8 @@ public:
         QString location;
     };
 
-    // Parses the dump; nullopt and a reason when it is not one.
+    // Parses the dump; nullopt and a reason when it is not one, or is cut
+    // short or malformed: no frame of such a file is shown.
     static std::optional<DumpSymbolizer> Load(const QString& path, QString* error);
 
     QStringList HeaderLines() const { return m_header; }
@@ -36,6 +37,9 @@ private:
         QString path;
     };
 
+    // Empty when the content is a whole, well-formed dump; else what is wrong.
+    QString Parse(const QByteArray& content);
+    bool AddMapping(const QByteArray& line);
     const Mapping* MappingFor(quint64 address) const;
 
     QStringList m_header;

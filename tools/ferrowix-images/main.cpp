@@ -3,6 +3,7 @@
 // under widgets/images/ are this program's output, each also "@2x" for screens
 // with two pixels per point.
 #include "ClientPictures.h"
+#include "MainWindowPictures.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -299,6 +300,8 @@ int main(int argc, char* argv[])
     }
     const bool pictures = drawPictures(images);
     const bool calendarPictures = drawCalendarPictures(QDir(images.filePath(QStringLiteral("Calendar"))));
-    const bool clientPictures = argc < 3 || drawClientPictures(QDir(QString::fromLocal8Bit(argv[2])));
+    const bool clientPictures = argc < 3
+                                || (drawClientPictures(QDir(QString::fromLocal8Bit(argv[2])))
+                                    & drawMainWindowPictures(QDir(QString::fromLocal8Bit(argv[2]))));
     return pictures && calendarPictures && clientPictures ? 0 : 1;
 }

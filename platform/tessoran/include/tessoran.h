@@ -373,6 +373,16 @@ typedef void (*TSR_EXCEPTIONCALLBACK)(uint32_t dwType, int32_t lUserID, int32_t 
 typedef void (*TSR_REALDATACALLBACK)(int32_t lRealHandle, uint32_t dwDataType,
                                      const uint8_t* pBuffer, uint32_t dwBufSize, void* pUser);
 
+/* One line of the SDK's log: dwLevel TSR_LOG_*, sText without a line end. Runs on
+ * whichever SDK thread logs; must not call back into the SDK. */
+#define TSR_LOG_TRACE 0
+#define TSR_LOG_DEBUG 1
+#define TSR_LOG_INFO 2
+#define TSR_LOG_WARN 3
+#define TSR_LOG_ERROR 4
+#define TSR_LOG_CRITICAL 5
+typedef void (*TSR_LOGCALLBACK)(uint32_t dwLevel, const char* sText, void* pUser);
+
 /* ---- Functions ------------------------------------------------------------------ */
 TSR_API TSR_BOOL TSR_Init(void);
 /* Stops every listener, play, download and login, waits for their callbacks and
@@ -401,7 +411,27 @@ TSR_API TSR_BOOL TSR_GetDeviceConfig(int32_t lUserID, uint32_t dwCommand, int32_
 
 /* Opens a TCP listener for alarms pushed by devices. sLocalIP NULL or "" listens on
  * every address. fMessageCallBack NULL sends the alarms to the callback of
- * TSR_SetMessageCallBack instead. Result: listener handle, -1 on failure. */
+ * TSR_SetMessageCallBack instead. Result: listener handle, -1 on failure.
+ * Only devices with a login of this SDK may send, each under its own address;
+ * an alarm is acknowledged to its device when the callback has returned, and an
+ * alarm the device sends again is not delivered twice. */
+/* Limits of listeners started afterwards; 0 keeps a value. Connections above
+ * dwMaxConnections are refused (default 300); a frame, and a device's proof on a
+ * new connection, must arrive within dwFrameTimeoutMs (default 10000); the alarm
+ * bytes all listeners hold together stay under dwMaxBufferedBytes (default 64 MiB):
+ * above it connections are not read until the callback has taken alarms. */
+TSR_API TSR_BOOL TSR_SetListenLimits(uint32_t dwMaxConnections, uint32_t dwFrameTimeoutMs,
+                                     uint32_t dwMaxBufferedBytes);
+/* File in which listeners started afterwards keep the last alarm number they
+ * delivered per device, so a restarted application does not get an alarm again
+ * that its previous run delivered but could not acknowledge; created when
+ * missing. NULL or "" keeps the numbers in memory only (the default). */
+TSR_API TSR_BOOL TSR_SetAlarmLedger(const char* sPath);
+/* Sends the SDK's log lines to fLogCallBack (NULL: back to standard error), at
+ * info level and above unless TSR_LOG_LEVEL says otherwise. Allowed before
+ * TSR_Init and after TSR_Cleanup. */
+TSR_API TSR_BOOL TSR_SetLogCallBack(TSR_LOGCALLBACK fLogCallBack, void* pUser);
+
 TSR_API int32_t TSR_StartListen(const char* sLocalIP, uint16_t wLocalPort,
                                 TSR_MSGCALLBACK fMessageCallBack, void* pUser);
 TSR_API TSR_BOOL TSR_StopListen(int32_t lListenHandle);

@@ -9,9 +9,12 @@
 namespace tessoran::wire {
 
 constexpr uint32_t kMagic = 0x50525354;  // "TSRP" on the wire
-constexpr uint8_t kVersion = 1;
+constexpr uint8_t kVersion = 2;
 constexpr size_t kHeaderSize = 16;
 constexpr uint32_t kMaxBody = 16u << 20;
+// Before an alarm connection has proved its device, frames are small: a header
+// announcing more is refused before any body byte is read.
+constexpr uint32_t kMaxHelloBody = 1024;
 
 enum class Kind : uint8_t {
   Error = 0x01,
@@ -33,6 +36,10 @@ enum class Kind : uint8_t {
   DownloadData = 0x53,
   DownloadEnd = 0x54,
   Alarm = 0x60,
+  AlarmChallenge = 0x61,
+  AlarmHello = 0x62,
+  AlarmAccepted = 0x63,
+  AlarmAck = 0x64,
 };
 
 // Error codes carried by Error frames (see PROTOCOL.md).

@@ -6,18 +6,36 @@
 #include <openssl/rand.h>
 
 #include <stdexcept>
-#include <vector>
 
 namespace tessoran::wire {
+namespace {
 
-Proof loginProof(const std::string& password, const Nonce& nonce, const std::string& user) {
-  std::vector<uint8_t> message(nonce.begin(), nonce.end());
-  message.insert(message.end(), user.begin(), user.end());
+std::string bytesOf(const Nonce& nonce) { return std::string(nonce.begin(), nonce.end()); }
+
+Proof keyedProof(const std::string& password, const std::string& message) {
   Proof proof{};
   unsigned int length = 0;
-  HMAC(EVP_sha256(), password.data(), static_cast<int>(password.size()), message.data(),
-       message.size(), proof.data(), &length);
+  HMAC(EVP_sha256(), password.data(), static_cast<int>(password.size()),
+       reinterpret_cast<const unsigned char*>(message.data()), message.size(), proof.data(),
+       &length);
   return proof;
+}
+
+}  // namespace
+
+Proof deviceLoginProof(const std::string& password, const Nonce& clientNonce,
+                       const Nonce& deviceNonce, const std::string& user) {
+  return keyedProof(password, "device" + bytesOf(clientNonce) + bytesOf(deviceNonce) + user);
+}
+
+Proof clientLoginProof(const std::string& password, const Nonce& deviceNonce,
+                       const Nonce& clientNonce, const std::string& user) {
+  return keyedProof(password, "client" + bytesOf(deviceNonce) + bytesOf(clientNonce) + user);
+}
+
+Proof alarmProof(const std::string& password, const Nonce& listenerNonce,
+                 const std::string& signedFields) {
+  return keyedProof(password, "alarm" + bytesOf(listenerNonce) + signedFields);
 }
 
 bool proofMatches(const Proof& expected, const Proof& received) {

@@ -28,6 +28,14 @@ bool toAddress(const std::string& ip, uint16_t port, sockaddr_in& addr) {
   return inet_pton(AF_INET, ip.c_str(), &addr.sin_addr) == 1;
 }
 
+// Milliseconds left until the deadline of a wait of timeoutMs; -1 for none.
+int msLeft(int timeoutMs, std::chrono::steady_clock::time_point deadline) {
+  if (timeoutMs < 0) return -1;
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  return static_cast<int>(std::max<int64_t>(0, left.count()));
+}
+
 // Polls fd for events plus the wake descriptors; -1 timeout waits for ever.
 IoStatus waitFor(int fd, short events, int timeoutMs, const std::vector<int>& wakeFds) {
   std::vector<pollfd> fds;
@@ -35,12 +43,7 @@ IoStatus waitFor(int fd, short events, int timeoutMs, const std::vector<int>& wa
   for (int w : wakeFds) fds.push_back({w, POLLIN, 0});
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    int wait = timeoutMs < 0 ? -1
-                             : static_cast<int>(std::max<int64_t>(
-                                   0, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                          deadline - std::chrono::steady_clock::now())
-                                          .count()));
-    int n = ::poll(fds.data(), fds.size(), wait);
+    int n = ::poll(fds.data(), fds.size(), msLeft(timeoutMs, deadline));
     if (n < 0) {
       if (errno == EINTR) continue;
       return IoStatus::Failed;
@@ -150,6 +153,7 @@ IoStatus Socket::waitReadable(int timeoutMs, const std::vector<int>& wakeFds) co
 IoStatus Socket::readExact(void* data, size_t size, int timeoutMs,
                            const std::vector<int>& wakeFds) {
   auto p = static_cast<uint8_t*>(data);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (size > 0) {
     ssize_t n = ::recv(fd_, p, size, 0);
     if (n > 0) {
@@ -160,7 +164,7 @@ IoStatus Socket::readExact(void* data, size_t size, int timeoutMs,
     if (n == 0) return IoStatus::Closed;
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return IoStatus::Closed;
-    IoStatus s = waitFor(fd_, POLLIN, timeoutMs, wakeFds);
+    IoStatus s = waitFor(fd_, POLLIN, msLeft(timeoutMs, deadline), wakeFds);
     if (s != IoStatus::Ok) return s;
   }
   return IoStatus::Ok;

@@ -39,7 +39,7 @@ public:
 
   // Waits until readable (or a listening socket has a connection).
   IoStatus waitReadable(int timeoutMs, const std::vector<int>& wakeFds) const;
-  // Reads exactly size bytes; timeoutMs bounds each wait for more bytes.
+  // Reads exactly size bytes within timeoutMs in all (-1: no limit).
   IoStatus readExact(void* data, size_t size, int timeoutMs, const std::vector<int>& wakeFds);
   // Writes everything; timeoutMs bounds each wait for buffer space.
   IoStatus writeAll(const void* data, size_t size, int timeoutMs, const std::vector<int>& wakeFds);

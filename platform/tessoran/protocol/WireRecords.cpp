@@ -231,13 +231,43 @@ std::vector<uint8_t> encodeConfigReply(uint32_t command, const TSR_IPPARACFG& co
 }
 
 bool decodeConfigReply(const std::vector<uint8_t>& body, uint32_t command, TSR_IPPARACFG& out,
-                       std::string& why) {
+                       std::string& why, std::vector<std::string>& dropped) {
   ByteReader in(body.data(), body.size());
   if (in.u32() != command || !in.ok()) {
     why = "reply to another command";
     return false;
   }
-  return decodeRecord(in.current(), in.remaining(), out, why);
+  if (in.remaining() != fixedSize<TSR_IPPARACFG>()) {
+    why = "configuration of " + std::to_string(in.remaining()) + " bytes, not " +
+          std::to_string(fixedSize<TSR_IPPARACFG>());
+    return false;
+  }
+  out = TSR_IPPARACFG{};
+  out.dwAnalogChanNum = in.u32();
+  out.dwIPChanNum = in.u32();
+  // Each entry is read whole whatever it holds, so a bad one leaves the next in place.
+  for (size_t i = 0; i < TSR_MAX_IP_DEVICES; ++i) {
+    ReadIo io(in);
+    visit(io, out.struIPDevInfo[i]);
+    if (!io.why.empty()) {
+      dropped.push_back("IP device entry " + std::to_string(i + 1) + ": " + io.why);
+      out.struIPDevInfo[i] = TSR_IPDEVINFO{};
+    }
+  }
+  for (size_t i = 0; i < TSR_MAX_IP_DEVICES; ++i) {
+    TSR_IPCHANINFO& channel = out.struIPChanInfo[i];
+    ReadIo io(in);
+    visit(io, channel);
+    if (!channel.byEnable) continue;
+    bool known = channel.byIPID >= 1 && channel.byIPID <= TSR_MAX_IP_DEVICES &&
+                 out.struIPDevInfo[channel.byIPID - 1].byEnable;
+    if (!known) {
+      dropped.push_back("IP channel entry " + std::to_string(i + 1) + ": no usable IP device entry " +
+                        std::to_string(channel.byIPID));
+      channel = TSR_IPCHANINFO{};
+    }
+  }
+  return in.atEnd();
 }
 
 std::vector<uint8_t> encodeLoginAccepted(const Token& token, const TSR_DEVICEINFO& info) {

@@ -170,9 +170,13 @@ bool decodeRecord(const uint8_t* data, size_t size, Record& out, std::string& wh
 
 // Body of a ConfigReply: the command answered, then its record.
 std::vector<uint8_t> encodeConfigReply(uint32_t command, const TSR_IPPARACFG& config);
-// Fails unless the reply answers `command` and holds exactly one valid record.
+// Fails unless the reply answers `command` and holds exactly one record. A
+// malformed IP device entry (a text without its end, an address that is not
+// IPv4) does not spoil the others: it is left empty and disabled, as is a
+// channel entry that refers to it or to no entry, and the reason for each goes
+// into `dropped`.
 bool decodeConfigReply(const std::vector<uint8_t>& body, uint32_t command, TSR_IPPARACFG& out,
-                       std::string& why);
+                       std::string& why, std::vector<std::string>& dropped);
 
 // Body of a LoginAccepted: the session token, then the device information.
 std::vector<uint8_t> encodeLoginAccepted(const Token& token, const TSR_DEVICEINFO& info);

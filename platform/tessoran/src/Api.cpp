@@ -82,6 +82,29 @@ TSR_BOOL TSR_SetNetworkTimes(uint32_t dwConnectMs, uint32_t dwReplyMs, uint32_t 
   });
 }
 
+TSR_BOOL TSR_SetListenLimits(uint32_t dwMaxConnections, uint32_t dwFrameTimeoutMs,
+                             uint32_t dwMaxBufferedBytes) {
+  return withSdk<TSR_BOOL>(0, [&](Sdk&) -> TSR_BOOL {
+    if (dwFrameTimeoutMs > 600000) return fail(TSR_ERR_INVALID_ARGUMENT);
+    if (dwMaxConnections) ListenLimits::maxConnections = dwMaxConnections;
+    if (dwFrameTimeoutMs) ListenLimits::frameTimeoutMs = dwFrameTimeoutMs;
+    if (dwMaxBufferedBytes) ListenLimits::maxBufferedBytes = dwMaxBufferedBytes;
+    return 1;
+  });
+}
+
+TSR_BOOL TSR_SetAlarmLedger(const char* sPath) {
+  return withSdk<TSR_BOOL>(0, [&](Sdk&) -> TSR_BOOL {
+    ListenLimits::setLedgerPath(sPath ? sPath : "");
+    return 1;
+  });
+}
+
+TSR_BOOL TSR_SetLogCallBack(TSR_LOGCALLBACK fLogCallBack, void* pUser) {
+  setLogCallback(fLogCallBack, pUser);
+  return 1;
+}
+
 int32_t TSR_Login(const TSR_USER_LOGIN_INFO* pLoginInfo, TSR_DEVICEINFO* lpDeviceInfo) {
   return withSdk<int32_t>(-1, [&](Sdk& sdk) -> int32_t {
     if (!pLoginInfo) return fail(TSR_ERR_INVALID_ARGUMENT, -1);
@@ -145,10 +168,13 @@ TSR_BOOL TSR_GetDeviceConfig(int32_t lUserID, uint32_t dwCommand, int32_t lChann
       return fail(error);
     auto config = std::make_unique<TSR_IPPARACFG>();
     std::string why;
-    if (!wire::decodeConfigReply(reply, dwCommand, *config, why)) {
+    std::vector<std::string> dropped;
+    if (!wire::decodeConfigReply(reply, dwCommand, *config, why, dropped)) {
       sdkLog().warn("configuration from login {} rejected: {}", lUserID, why);
       return fail(TSR_ERR_PROTOCOL);
     }
+    for (const std::string& entry : dropped)
+      sdkLog().warn("configuration from login {}: {}; left out", lUserID, entry);
     config->dwSize = sizeof(TSR_IPPARACFG);
     std::memcpy(lpOutBuffer, config.get(), sizeof(TSR_IPPARACFG));
     if (lpBytesReturned) *lpBytesReturned = sizeof(TSR_IPPARACFG);
@@ -162,7 +188,10 @@ int32_t TSR_StartListen(const char* sLocalIP, uint16_t wLocalPort,
     std::string address = sLocalIP ? sLocalIP : "";
     if ((!address.empty() && !isIpv4(address.c_str())) || wLocalPort == 0)
       return fail(TSR_ERR_INVALID_ARGUMENT, -1);
-    auto listener = std::make_shared<Listener>(sdk, fMessageCallBack, pUser);
+    Listener::Limits limits{ListenLimits::maxConnections, static_cast<int>(ListenLimits::frameTimeoutMs),
+                            ListenLimits::maxBufferedBytes};
+    auto listener =
+        std::make_shared<Listener>(sdk, fMessageCallBack, pUser, limits, ListenLimits::ledgerPath());
     std::string error;
     if (!listener->start(address, wLocalPort, error)) {
       sdkLog().warn("cannot listen on {}:{}: {}", address, wLocalPort, error);

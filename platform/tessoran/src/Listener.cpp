@@ -1,31 +1,59 @@
 #include "Listener.h"
 
+#include "AlarmConnection.h"
 #include "Log.h"
 #include "Sdk.h"
 #include "ThreadUtil.h"
 
+#include <boost/asio/post.hpp>
+
+#include <chrono>
+#include <cstdio>
+
 namespace tessoran {
 
-using wire::Kind;
-using wire::ReadStatus;
+namespace asio = boost::asio;
+using asio::ip::tcp;
 
-namespace {
-constexpr int kBodyWaitMs = 10000;  // a device that stops mid-frame is dropped after this
-}
-
-Listener::Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user)
-    : sdk_(sdk), callback_(callback), user_(user) {}
+Listener::Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits,
+                   std::string ledgerPath)
+    : sdk_(sdk), callback_(callback), user_(user), limits_(limits), ledgerPath_(std::move(ledgerPath)) {}
 
 Listener::~Listener() = default;
 
-std::vector<int> Listener::wakeFds() const { return {stopWaker_.fd(), sdk_.stopFd()}; }
-
 bool Listener::start(const std::string& address, uint16_t port, std::string& error) {
-  server_ = wire::Socket::listenOn(address, port, error);
-  if (!server_.valid()) return false;
+  boost::system::error_code ec;
+  asio::ip::address_v4 ip =
+      address.empty() ? asio::ip::address_v4::any() : asio::ip::make_address_v4(address, ec);
+  if (ec) {
+    error = "not an IPv4 address: " + address;
+    return false;
+  }
+  tcp::endpoint endpoint(ip, port);
+  acceptor_ = std::make_unique<tcp::acceptor>(io_);
+  acceptor_->open(endpoint.protocol(), ec);
+  if (!ec) acceptor_->set_option(asio::socket_base::reuse_address(true), ec);
+  if (!ec) acceptor_->bind(endpoint, ec);
+  if (!ec) acceptor_->listen(asio::socket_base::max_listen_connections, ec);
+  if (ec) {
+    error = ec.message();
+    acceptor_.reset();
+    return false;
+  }
+  std::string ledgerError;
+  if (!ledgerPath_.empty() && !delivered_.openLedger(ledgerPath_, ledgerError))
+    sdkLog().warn("alarm ledger {} cannot be opened ({}); delivered alarms are remembered "
+                  "only while this listener runs", ledgerPath_, ledgerError);
+  acceptRetry_ = std::make_unique<asio::steady_timer>(io_);
+  accept();
   auto self = shared_from_this();
-  acceptThread_ = std::thread([self] { self->acceptLoop(); });
-  dispatchThread_ = std::thread([self] { self->dispatchLoop(); });
+  try {
+    ioThread_ = std::thread([self] { self->runLoop(); });
+    dispatchThread_ = std::thread([self] { self->dispatchLoop(); });
+  } catch (...) {
+    stop();
+    throw;
+  }
   return true;
 }
 
@@ -34,78 +62,126 @@ void Listener::stop() {
     std::lock_guard<std::mutex> lock(queueMutex_);
     if (stopping_.exchange(true)) return;
     queue_.clear();
-    queuedBytes_ = 0;
   }
   queueChanged_.notify_all();
-  stopWaker_.signal();
-  if (acceptThread_.joinable()) acceptThread_.join();
-  connections_.joinAll();
+  io_.stop();
+  if (ioThread_.joinable()) ioThread_.join();
+  // The loop has ended: its state is this thread's now.
+  boost::system::error_code ignored;
+  if (acceptor_) acceptor_->close(ignored);
+  if (acceptRetry_) acceptRetry_->cancel();
+  auto connections = connections_;
+  for (auto& connection : connections) connection->close("");
+  connections_.clear();
+  waiting_.clear();
+  // Runs the handlers the closing aborted, so none keeps this listener alive.
+  io_.restart();
+  io_.poll();
   joinOrRelease(dispatchThread_);
-  server_.close();
 }
 
-void Listener::acceptLoop() {
-  while (!stopping_) {
-    wire::IoStatus status = server_.waitReadable(1000, wakeFds());
-    connections_.reap();
-    if (status == wire::IoStatus::Woken) return;
-    if (status != wire::IoStatus::Ok) continue;
-    wire::Socket socket = server_.accept();
-    if (socket.valid())
-      connections_.start(std::move(socket), [this](auto& connection) { readLoop(connection); });
+void Listener::runLoop() {
+  for (;;) {
+    try {
+      io_.run();
+      return;
+    } catch (const std::exception& e) {
+      // Out of memory serving one connection: that connection is dropped (its
+      // handler is gone), the others go on.
+      sdkLog().error("alarm listener: {}; the connection concerned is dropped", e.what());
+    }
   }
 }
 
-void Listener::readLoop(wire::ConnectionThreads::Connection& connection) {
-  while (!stopping_) {
-    wire::Frame frame;
-    std::string why;
-    ReadStatus status =
-        wire::readFrame(connection.socket, -1, kBodyWaitMs, wakeFds(), frame, why);
-    if (status == ReadStatus::Malformed) {
-      sdkLog().warn("alarm connection from {}: {}; closing it", connection.peer, why);
-      wire::writeFrame(connection.socket, Kind::Error, 0,
-                       wire::errorBody(wire::WireError::BadFrame, why.c_str()), 1000, wakeFds());
-      break;
-    }
-    if (status != ReadStatus::Ok) break;
-    if (frame.header.kind == Kind::Heartbeat) {
-      wire::writeFrame(connection.socket, Kind::HeartbeatAck, frame.header.sequence, {}, 1000,
-                       wakeFds());
-      continue;
-    }
-    if (frame.header.kind != Kind::Alarm) {
-      sdkLog().warn("alarm connection from {}: unexpected frame kind {}; closing it",
-                    connection.peer, static_cast<int>(frame.header.kind));
-      wire::writeFrame(connection.socket, Kind::Error, frame.header.sequence,
-                       wire::errorBody(wire::WireError::BadFrame, "unexpected frame kind"), 1000,
-                       wakeFds());
-      break;
-    }
-    Queued item;
-    if (!wire::decodeAlarm(std::move(frame.body), item.alarm, why)) {
-      sdkLog().warn("alarm from {} dropped: {}", connection.peer, why);
-      continue;
-    }
-    item.peer = connection.peer;
-    if (!enqueue(std::move(item))) break;
-  }
+// ---- connections (event loop) ------------------------------------------------------
+
+void Listener::accept() {
+  acceptor_->async_accept(
+      [self = shared_from_this()](const boost::system::error_code& error, tcp::socket socket) {
+        self->onAccepted(error, std::move(socket));
+      });
 }
 
-bool Listener::enqueue(Queued&& item) {
-  size_t bytes = item.alarm.bytes.size();
-  std::unique_lock<std::mutex> lock(queueMutex_);
-  // Waiting here is the back-pressure: this connection is not read meanwhile. An
-  // alarm larger than the byte budget still passes once the queue is empty.
-  queueChanged_.wait(lock, [&] {
-    return stopping_ || queue_.empty() ||
-           (queue_.size() < kQueueAlarms && queuedBytes_ + bytes <= kQueueBytes);
+void Listener::onAccepted(const boost::system::error_code& error, tcp::socket socket) {
+  if (stopping_ || error == asio::error::operation_aborted) return;
+  if (error) {
+    // Out of descriptors or memory: the connection waits in the backlog until
+    // there is room; one line per kind of trouble, not one per attempt.
+    if (error.message() != lastAcceptError_)
+      sdkLog().warn("alarm listener cannot accept a connection: {}; trying again", error.message());
+    lastAcceptError_ = error.message();
+    acceptRetry_->expires_after(std::chrono::milliseconds(100));
+    acceptRetry_->async_wait([self = shared_from_this()](const boost::system::error_code& e) {
+      if (!e && !self->stopping_) self->accept();
+    });
+    return;
+  }
+  lastAcceptError_.clear();
+  boost::system::error_code ec;
+  std::string peer = socket.remote_endpoint(ec).address().to_string();
+  if (connections_.size() >= limits_.maxConnections) {
+    sdkLog().warn("alarm connection from {} refused: {} connections open, the limit", peer,
+                  connections_.size());
+    socket.close(ec);
+  } else {
+    socket.set_option(tcp::no_delay(true), ec);
+    try {
+      auto connection = std::make_shared<AlarmConnection>(*this, std::move(socket), peer);
+      connections_.insert(connection);
+      connection->start();
+    } catch (const std::exception& e) {
+      sdkLog().warn("alarm connection from {} cannot be served: {}; closed", peer, e.what());
+    }
+  }
+  accept();
+}
+
+void Listener::authenticated(const std::shared_ptr<AlarmConnection>& connection) {
+  std::vector<std::shared_ptr<AlarmConnection>> older;
+  for (auto& other : connections_)
+    if (other != connection && other->device() == connection->device()) older.push_back(other);
+  for (auto& other : older) other->close("replaced by a new connection of the same device");
+}
+
+void Listener::closed(const std::shared_ptr<AlarmConnection>& connection) {
+  connections_.erase(connection);
+}
+
+void Listener::waitForRoom(const std::shared_ptr<AlarmConnection>& connection) {
+  waiting_.push_back(connection);
+}
+
+void Listener::resumeWaiting() {
+  if (stopping_) return;
+  asio::post(io_, [self = shared_from_this()] {
+    if (self->stopping_) return;
+    auto waiting = std::move(self->waiting_);
+    self->waiting_.clear();
+    for (auto& weak : waiting)
+      if (auto connection = weak.lock()) connection->resume();
   });
-  if (stopping_) return false;
-  queuedBytes_ += bytes;
-  queue_.push_back(std::move(item));
+}
+
+void Listener::releaseBytes(size_t bytes) {
+  if (bytes == 0) return;
+  sdk_.alarmBytes.release(bytes);
+  sdk_.alarmBytesReleased();
+}
+
+// ---- queue and dispatch ------------------------------------------------------------
+
+bool Listener::queueHasRoom() {
+  std::lock_guard<std::mutex> lock(queueMutex_);
+  return queue_.size() < kQueueAlarms;
+}
+
+void Listener::enqueue(Queued&& item) {
+  {
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    if (stopping_) return;
+    queue_.push_back(std::move(item));
+  }
   queueChanged_.notify_all();
-  return true;
 }
 
 void Listener::dispatchLoop() {
@@ -117,10 +193,21 @@ void Listener::dispatchLoop() {
       if (stopping_) return;
       item = std::move(queue_.front());
       queue_.pop_front();
-      queuedBytes_ -= item.alarm.bytes.size();
     }
-    queueChanged_.notify_all();
-    deliver(item);
+    resumeWaiting();
+    if (item.deliver && delivered_.isNew(item.device, item.runId, item.number)) {
+      deliver(item);
+      delivered_.markDelivered(item.device, item.runId, item.number);
+    } else if (item.deliver) {
+      sdkLog().info("alarm {} from device {} was delivered before; acknowledged again",
+                    item.number, item.device);
+    }
+    item.alarm = {};
+    releaseBytes(std::exchange(item.reserved, 0));
+    if (stopping_) return;  // stopped from inside the callback: no acknowledgement
+    asio::post(io_, [from = item.from, number = item.number] {
+      if (auto connection = from.lock()) connection->acknowledge(number);
+    });
   }
 }
 

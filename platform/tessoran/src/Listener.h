@@ -1,67 +1,116 @@
 #pragma once
-// Alarm listener: accepts devices' connections, reads and validates their alarm
-// frames on one reader thread per connection, and runs the callback for each on
-// one dispatch thread. The queue between them is bounded: a reader that finds it
-// full waits, so it stops reading and TCP pushes back on the device.
+// Alarm listener: one event loop (Boost.Asio) serves every device connection,
+// and one dispatch thread runs the callback for each alarm. Nothing grows with
+// what a peer merely announces: connections are capped, a frame must arrive
+// within one deadline, and alarm bytes are reserved from the process's budget
+// before they are read. A connection that finds the queue or the budget full
+// waits unread, so TCP pushes back on its device. Only devices the client has
+// logged into may send, and each alarm is acknowledged once its callback has
+// returned.
 
 #include "tessoran.h"
-#include "ConnectionThreads.h"
-#include "FrameIo.h"
-#include "Waker.h"
+#include "DeliveredAlarms.h"
 #include "WireRecords.h"
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 
 #include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tessoran {
 
 class Sdk;
+class AlarmConnection;
 
 class Listener : public std::enable_shared_from_this<Listener> {
 public:
   static constexpr size_t kQueueAlarms = 256;
-  static constexpr size_t kQueueBytes = 32u << 20;
 
-  Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user);
+  struct Limits {
+    size_t maxConnections;
+    int frameTimeoutMs;
+    size_t maxBufferedBytes;
+  };
+
+  // One alarm on its way to the callback, or a refused one that is only
+  // acknowledged (so acknowledgements stay in the order of the alarms).
+  struct Queued {
+    bool deliver = true;
+    wire::DecodedAlarm alarm;
+    std::string peer;
+    std::string device;  // "address:port" of the device that proved itself
+    uint64_t runId = 0;
+    uint32_t number = 0;
+    size_t reserved = 0;  // bytes of the budget this alarm holds
+    std::weak_ptr<AlarmConnection> from;
+  };
+
+  // ledgerPath: where delivered alarm numbers are kept across runs; empty keeps
+  // them in memory only.
+  Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits, std::string ledgerPath);
   ~Listener();
 
   // Binds and starts the threads; false with the reason in `error`.
   bool start(const std::string& address, uint16_t port, std::string& error);
   void stop();
+  // Budget or queue room came free: waiting connections try again.
+  void resumeWaiting();
+
+  // ---- for the connections, on the event loop ----
+  boost::asio::io_context& io() { return io_; }
+  const Limits& limits() const { return limits_; }
+  Sdk& sdk() { return sdk_; }
+  bool stopping() const { return stopping_; }
+  bool queueHasRoom();
+  void enqueue(Queued&& item);
+  void waitForRoom(const std::shared_ptr<AlarmConnection>& connection);
+  void releaseBytes(size_t bytes);
+  uint32_t lastDelivered(const std::string& device, uint64_t runId) const {
+    return delivered_.last(device, runId);
+  }
+  // A device proved itself: an older connection of the same device is closed.
+  void authenticated(const std::shared_ptr<AlarmConnection>& connection);
+  void closed(const std::shared_ptr<AlarmConnection>& connection);
 
 private:
-  struct Queued {
-    wire::DecodedAlarm alarm;
-    std::string peer;
-  };
-
-  void acceptLoop();
-  void readLoop(wire::ConnectionThreads::Connection& connection);
+  void accept();
+  void onAccepted(const boost::system::error_code& error, boost::asio::ip::tcp::socket socket);
+  void runLoop();
   void dispatchLoop();
-  bool enqueue(Queued&& item);
   void deliver(Queued& item);
-  std::vector<int> wakeFds() const;
 
   Sdk& sdk_;
   const TSR_MSGCALLBACK callback_;
   void* const user_;
-  wire::Socket server_;
-  wire::Waker stopWaker_;
+  const Limits limits_;
+  const std::string ledgerPath_;
   std::atomic<bool> stopping_{false};
-  std::thread acceptThread_;
-  std::thread dispatchThread_;
+  DeliveredAlarms delivered_;
 
-  wire::ConnectionThreads connections_;
+  // The event loop's state: touched on its thread only.
+  std::set<std::shared_ptr<AlarmConnection>> connections_;
+  std::vector<std::weak_ptr<AlarmConnection>> waiting_;
+  std::string lastAcceptError_;
 
   std::mutex queueMutex_;
   std::condition_variable queueChanged_;
   std::deque<Queued> queue_;
-  size_t queuedBytes_ = 0;
+
+  std::thread ioThread_;
+  std::thread dispatchThread_;
+  // Last, so it goes first: its handlers still see the members above.
+  boost::asio::io_context io_;
+  std::unique_ptr<boost::asio::ip::tcp::acceptor> acceptor_;
+  std::unique_ptr<boost::asio::steady_timer> acceptRetry_;
 };
 
 }  // namespace tessoran

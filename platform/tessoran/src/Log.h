@@ -1,7 +1,11 @@
 #pragma once
-// The SDK's logger: standard error, level from TSR_LOG_LEVEL (default warn).
-// Not registered with spdlog's registry, so the client's own logging set-up and
-// shut-down never touch it.
+// The SDK's logger. Its lines go to the log callback the application set
+// (TSR_SetLogCallBack), so they land in the application's own log files, or to
+// standard error while none is set. Level from TSR_LOG_LEVEL; by default info
+// with a callback and warn without. Not registered with spdlog's registry, so
+// the application's own logging set-up and shut-down never touch it.
+
+#include "tessoran.h"
 
 #include <spdlog/spdlog.h>
 
@@ -10,5 +14,6 @@
 namespace tessoran {
 
 spdlog::logger& sdkLog();
+void setLogCallback(TSR_LOGCALLBACK callback, void* user);
 
 }  // namespace tessoran

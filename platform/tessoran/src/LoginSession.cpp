@@ -80,16 +80,32 @@ uint32_t authenticate(const Credentials& credentials, const std::vector<int>& wa
                                    wakeFds, status);
   if (status != IoStatus::Ok) return errorFromIo(status, true);
 
+  const wire::Nonce clientNonce = wire::randomArray<wire::Nonce>();
   wire::ByteWriter hello;
   hello.text(credentials.user);
+  hello.raw(clientNonce.data(), clientNonce.size());
   std::vector<uint8_t> reply;
   if (uint32_t e = sendRequest(socket, Kind::LoginHello, hello.bytes(), wakeFds)) return e;
   if (uint32_t e = awaitReply(socket, Kind::LoginChallenge, wakeFds, reply)) return e;
-  wire::Nonce nonce;
-  if (reply.size() != nonce.size()) return TSR_ERR_PROTOCOL;
-  std::copy(reply.begin(), reply.end(), nonce.begin());
+  wire::Nonce deviceNonce;
+  wire::Proof deviceProof;
+  wire::ByteReader challenge(reply.data(), reply.size());
+  challenge.raw(deviceNonce.data(), deviceNonce.size());
+  challenge.raw(deviceProof.data(), deviceProof.size());
+  if (!challenge.atEnd()) return TSR_ERR_PROTOCOL;
+  // Whoever answers at a stored address must prove the password before the
+  // client proves anything or takes its alarms, video or configuration.
+  if (!wire::proofMatches(wire::deviceLoginProof(credentials.password, clientNonce, deviceNonce,
+                                                 credentials.user),
+                          deviceProof)) {
+    sdkLog().warn("device at {}:{} did not prove the password of user {}: not that device, or "
+                  "the password is wrong; login refused",
+                  credentials.address, credentials.port, credentials.user);
+    return TSR_ERR_BAD_CREDENTIALS;
+  }
 
-  wire::Proof proof = wire::loginProof(credentials.password, nonce, credentials.user);
+  wire::Proof proof =
+      wire::clientLoginProof(credentials.password, deviceNonce, clientNonce, credentials.user);
   std::vector<uint8_t> proofBody(proof.begin(), proof.end());
   if (uint32_t e = sendRequest(socket, Kind::LoginProof, proofBody, wakeFds)) return e;
   if (uint32_t e = awaitReply(socket, Kind::LoginAccepted, wakeFds, reply)) return e;

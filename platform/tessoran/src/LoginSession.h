@@ -46,6 +46,8 @@ public:
   int32_t id() const { return id_; }
   const std::string& address() const { return credentials_.address; }
   uint16_t port() const { return credentials_.port; }
+  const std::string& user() const { return credentials_.user; }
+  const std::string& password() const { return credentials_.password; }
   wire::Token token() const;
 
   void start();

@@ -46,6 +46,12 @@ public:
     return -1;
   }
 
+  template <class Action>
+  void forEach(Action action) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& [handle, object] : objects_) action(*object);
+  }
+
   // Empties and closes the registry; the caller stops what it gets.
   Map close() {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -22,6 +22,25 @@ std::atomic<int> NetworkTimes::connectMs{3000};
 std::atomic<int> NetworkTimes::replyMs{5000};
 std::atomic<int> NetworkTimes::heartbeatMs{2000};
 
+std::atomic<uint32_t> ListenLimits::maxConnections{300};
+std::atomic<uint32_t> ListenLimits::frameTimeoutMs{10000};
+std::atomic<uint32_t> ListenLimits::maxBufferedBytes{64u << 20};
+
+namespace {
+std::mutex g_ledgerMutex;
+std::string g_ledgerPath;
+}  // namespace
+
+std::string ListenLimits::ledgerPath() {
+  std::lock_guard<std::mutex> lock(g_ledgerMutex);
+  return g_ledgerPath;
+}
+
+void ListenLimits::setLedgerPath(std::string path) {
+  std::lock_guard<std::mutex> lock(g_ledgerMutex);
+  g_ledgerPath = std::move(path);
+}
+
 int32_t nextLoginId() { return g_nextLoginId++; }
 int32_t nextHandle() { return g_nextHandle++; }
 
@@ -78,6 +97,21 @@ void Sdk::shutdown() {
 int32_t Sdk::loginIdFor(const char* ip, uint16_t port) const {
   return logins.findHandle(
       [&](const LoginSession& login) { return login.port() == port && login.address() == ip; });
+}
+
+void Sdk::alarmBytesReleased() {
+  listeners.forEach([](Listener& listener) { listener.resumeWaiting(); });
+}
+
+bool Sdk::passwordFor(const std::string& ip, uint16_t port, const std::string& user,
+                      std::string& password) const {
+  int32_t id = logins.findHandle([&](const LoginSession& login) {
+    return login.port() == port && login.address() == ip && login.user() == user;
+  });
+  auto login = logins.find(id);
+  if (!login) return false;
+  password = login->password();
+  return true;
 }
 
 void Sdk::setMessageCallback(TSR_MSGCALLBACK callback, void* user) {

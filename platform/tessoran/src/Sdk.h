@@ -4,6 +4,7 @@
 // object and fails cleanly.
 
 #include "tessoran.h"
+#include "ByteBudget.h"
 #include "Registry.h"
 #include "Waker.h"
 
@@ -13,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -28,6 +30,16 @@ struct NetworkTimes {
   static std::atomic<int> connectMs;
   static std::atomic<int> replyMs;
   static std::atomic<int> heartbeatMs;
+};
+
+// Limits of alarm listeners started from now on (TSR_SetListenLimits).
+struct ListenLimits {
+  static std::atomic<uint32_t> maxConnections;   // refused above it
+  static std::atomic<uint32_t> frameTimeoutMs;   // a frame, or the device's proof, within this
+  static std::atomic<uint32_t> maxBufferedBytes; // alarm bytes held by all listeners together
+  // File of the delivered alarm numbers (TSR_SetAlarmLedger); empty: memory only.
+  static std::string ledgerPath();
+  static void setLedgerPath(std::string path);
 };
 
 // Handles are never reused within the process.
@@ -56,8 +68,17 @@ public:
   Registry<RealPlay> plays;
   Registry<Download> downloads;
 
+  // Alarm bytes held by every listener together (ListenLimits::maxBufferedBytes).
+  ByteBudget alarmBytes;
+  // Tells every listener that alarm bytes were released, so connections that
+  // waited for room read on.
+  void alarmBytesReleased();
+
   // The login to a device address and port, -1 for none.
   int32_t loginIdFor(const char* ip, uint16_t port) const;
+  // The password of a login to that address, port and user; false for none.
+  bool passwordFor(const std::string& ip, uint16_t port, const std::string& user,
+                   std::string& password) const;
 
   void setMessageCallback(TSR_MSGCALLBACK callback, void* user);
   std::pair<TSR_MSGCALLBACK, void*> messageCallback() const;

@@ -1,8 +1,10 @@
 #include "core/DeviceTime.h"
+#include "core/Logging.h"
 
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>
+#include <spdlog/sinks/ringbuffer_sink.h>
 
 namespace {
 
@@ -18,6 +20,35 @@ struct PackedCase
     const char* compact; // "" when the word holds no valid time
 };
 
+// When the alarm arrived, in the cases whose word holds no valid time.
+const QDateTime kReceived(QDate(2026, 5, 1), QTime(10, 20, 30));
+const char* const kReceivedCompact = "20260501102030";
+
+// The lines one logger writes while it lives.
+class LoggerLines
+{
+public:
+    explicit LoggerLines(const std::string& name)
+        : logger(LoggerFor(name))
+        , sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(64))
+    {
+        sink->set_pattern("%v");
+        logger->sinks().push_back(sink);
+    }
+    ~LoggerLines()
+    {
+        logger->sinks().pop_back();
+    }
+    std::vector<std::string> Lines() const
+    {
+        return sink->last_formatted();
+    }
+
+private:
+    std::shared_ptr<spdlog::logger> logger;
+    std::shared_ptr<spdlog::sinks::ringbuffer_sink_mt> sink;
+};
+
 void PrintTo(const PackedCase& c, std::ostream* os)
 {
     *os << c.name;
@@ -30,11 +61,24 @@ class PackedTimeTable : public testing::TestWithParam<PackedCase>
 TEST_P(PackedTimeTable, FormatsValidFieldsAndRejectsOthers)
 {
     const PackedCase& c = GetParam();
-    const QString compact = FormatPackedTime(c.packed, QStringLiteral("%1%2%3%4%5%6"));
-    EXPECT_EQ(compact.toStdString(), c.compact);
+    const bool valid = *c.compact != '\0';
+    LoggerLines log("Corvane");
+    const QString compact = FormatPackedTime(c.packed, QStringLiteral("%1%2%3%4%5%6"), kReceived);
+    // An invalid word is stored under the time it arrived, never empty, so
+    // a search by time finds the alarm; the device's word is logged.
+    EXPECT_EQ(compact.toStdString(), valid ? c.compact : kReceivedCompact);
+    const std::vector<std::string> lines = log.Lines();
+    if (valid) {
+        EXPECT_TRUE(lines.empty());
+    } else {
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find(fmt::format("FormatPackedTime, 设备时间无效: 0x{:08x}", c.packed)), std::string::npos)
+            << lines[0];
+        EXPECT_NE(lines[0].find("2026-05-01 10:20:30"), std::string::npos) << lines[0];
+    }
 
     const QDateTime decoded = DecodePackedTime(c.packed);
-    if (*c.compact == '\0') {
+    if (!valid) {
         EXPECT_FALSE(decoded.isValid());
     } else {
         ASSERT_TRUE(decoded.isValid());
@@ -66,6 +110,16 @@ TEST(DeviceTime, DisplayFormat)
 {
     EXPECT_EQ(FormatPackedTime(Pack(2026, 12, 9, 9, 5, 7), QStringLiteral("%1_%2_%3 %4:%5:%6")),
               QStringLiteral("2026_12_09 09:05:07"));
+}
+
+TEST(DeviceTime, InvalidWordTakesTheTimeOfArrivalByDefault)
+{
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    const QString compact = FormatPackedTime(0, QStringLiteral("%1%2%3%4%5%6"));
+    const QDateTime stored = QDateTime::fromString(compact, QStringLiteral("yyyyMMddHHmmss"));
+    ASSERT_TRUE(stored.isValid()) << compact.toStdString();
+    EXPECT_GE(stored, before);
+    EXPECT_LE(stored, QDateTime::currentDateTime());
 }
 
 TEST(DeviceTime, CompactTextForDisplay)

@@ -21,3 +21,17 @@ TEST(FontSubstitution, ChineseUiFamilyResolvesToWenQuanYi)
               0);
     EXPECT_EQ(QFontInfo(QFont(QStringLiteral("微软雅黑"), 12)).family(), QStringLiteral("WenQuanYi Micro Hei"));
 }
+
+TEST(FontSubstitution, DeviceTreeFamilyResolvesToACondensedFace)
+{
+    int argc = 1;
+    char name[] = "test_font_substitution";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    ASSERT_TRUE(QFontDatabase().families().contains(QStringLiteral("DejaVu Sans Condensed")))
+        << "fonts-dejavu-extra is not installed";
+
+    InstallFontSubstitutions();
+
+    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Agency FB"), 10)).family(), QStringLiteral("DejaVu Sans Condensed"));
+}

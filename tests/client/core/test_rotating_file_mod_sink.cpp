@@ -242,4 +242,40 @@ TEST_F(RotatingFileModSink, FailedRotationKeepsWritingToTheOldFile)
     EXPECT_EQ(next.readAll(), QByteArray("new file!!"));
 }
 
+TEST_F(RotatingFileModSink, FullDiskCostsNoRealLog)
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full";
+    const QStringList earlier = {QStringLiteral("CorvaneLogs_2026-12-08_00-00-00_000.log"),
+                                 QStringLiteral("CorvaneLogs_2026-12-08_01-00-00_000.log"),
+                                 QStringLiteral("CorvaneLogs_2026-12-08_02-00-00_000.log")};
+    for (const QString& name : earlier) {
+        QFile file(QDir(dir.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(name.toUtf8());
+    }
+    // A fixed clock: the sink's next names are the start plus 1, 2, ... ms.
+    const QDateTime start(QDate(2026, 12, 9), QTime(9, 5, 7, 42));
+    auto sink = MakeSink(20, 3, [start] { return start; });
+    const QString first = NameOf(*sink);
+    Write(*sink, "0123456789");
+    Write(*sink, "abcdefghij");
+
+    // From here the disk is full: every file the sink opens next writes nothing.
+    QStringList fullNames;
+    for (int i = 1; i <= 10; ++i) {
+        const QDateTime stamp = start.addMSecs(i);
+        fullNames << stamp.toString(QStringLiteral("'CorvaneLogs_'yyyy-MM-dd_HH-mm-ss_zzz'.log'"));
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), QDir(dir.path()).filePath(fullNames.last())));
+    }
+    for (int i = 0; i < 10; ++i)
+        EXPECT_THROW(Write(*sink, "lost line!"), spdlog::spdlog_ex);
+
+    // One rotation, into the first full file, and no real log deleted for it.
+    EXPECT_EQ(NameOf(*sink), fullNames.first());
+    for (const QString& name : earlier)
+        EXPECT_EQ(Content(name), name.toUtf8());
+    EXPECT_EQ(Content(first), QByteArray("0123456789abcdefghij"));
+}
+
 } // namespace

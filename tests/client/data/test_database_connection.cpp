@@ -13,6 +13,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -118,6 +122,91 @@ TEST_F(Opening, FileThatIsNotADatabaseIsRefusedAndKept)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), text);
+}
+
+TEST_F(Opening, EmptyFileIsMadeFromTheSchemaForTheOwnerOnly)
+{
+    const QString path = PathOf(QStringLiteral("Corvane.db"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+    LogCapture log("DatabaseOperation");
+    ASSERT_TRUE(database.ConnectDatabase(path));
+    EXPECT_TRUE(log.Contains("DatabaseOperation::ConnectDatabase, 数据库文件" + path.toStdString() + "为空"));
+    EXPECT_EQ(Mode(path), 0600u);
+    EXPECT_EQ(Tables(path), kTables);
+    EXPECT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
+    EXPECT_EQ(Total(database), 1);
+}
+
+TEST_F(Opening, ExistingFileBecomesTheOwnersOnly)
+{
+    const QString path = PathOf(QStringLiteral("Corvane.db"));
+    ASSERT_TRUE(database.ConnectDatabase(path));
+    database.CloseDatabase();
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0664), 0);
+    ASSERT_TRUE(database.ConnectDatabase(path));
+    EXPECT_EQ(Mode(path), 0600u);
+}
+
+// Runs statements through a connection of the test's own; false on the first failure.
+bool Change(const QString& path, const QStringList& statements)
+{
+    const QString name = QStringLiteral("test-changer");
+    bool done = true;
+    {
+        QSqlDatabase changer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        changer.setDatabaseName(path);
+        done = changer.open();
+        for (const QString& sql : statements)
+            done = done && QSqlQuery(changer).exec(sql);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return done;
+}
+
+TEST_F(Opening, FileWhoseTablesDifferIsRefusedAndLeftUnchanged)
+{
+    const struct
+    {
+        const char* name;
+        const char* change;
+        const char* reason;
+    } cases[] = {
+        {"missing table", "drop table searchRecordInfo", "missing table searchRecordInfo"},
+        {"extra column", "alter table DeviceInfo add column note TEXT", "columns of DeviceInfo are ("},
+        {"unknown table", "create table Notes(text TEXT)", "unknown table Notes"},
+        {"another type", "create table T(x); drop table ChannelInfo; alter table T rename to ChannelInfo",
+         "columns of ChannelInfo are (x )"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = PathOf(QString::fromLatin1(c.name) + QStringLiteral(".db"));
+        ASSERT_TRUE(database.ConnectDatabase(path));
+        database.CloseDatabase();
+        // A file another program left in rollback-journal mode, readable by all.
+        QStringList statements{QStringLiteral("PRAGMA journal_mode=DELETE")};
+        statements << QString::fromLatin1(c.change).split(QStringLiteral("; "));
+        ASSERT_TRUE(Change(path, statements));
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+
+        LogCapture log("Corvane");
+        EXPECT_FALSE(database.ConnectDatabase(path));
+        EXPECT_TRUE(log.Contains(std::string("DatabaseOperation::ConnectDatabase, Corvane.db open failed,"
+                                             "tables differ from the schema: ") ));
+        EXPECT_TRUE(log.Contains(c.reason));
+        EXPECT_FALSE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), before);
+        EXPECT_EQ(Mode(path), 0644u);
+        EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
+    }
 }
 
 TEST_F(Opening, ReconnectingSwitchesFiles)
@@ -282,6 +371,80 @@ TEST_F(Threads, GuiPoolAndPlainThreadsUseTheDatabaseAtOnce)
     EXPECT_FALSE(QtConcurrent::run(insertAndSearch, QStringLiteral("10.0.0.1")).result());
     EXPECT_TRUE(log.Contains("database is not open"));
 }
+
+// Holds every thread that logs a line containing `text` until released.
+class GateSink : public spdlog::sinks::sink
+{
+public:
+    explicit GateSink(std::string text) : text(std::move(text)) {}
+
+    void log(const spdlog::details::log_msg& message) override
+    {
+        if (std::string_view(message.payload.data(), message.payload.size()).find(text) == std::string_view::npos)
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        held = true;
+        changed.notify_all();
+        changed.wait(lock, [this] { return released; });
+    }
+    void flush() override {}
+    void set_pattern(const std::string&) override {}
+    void set_formatter(std::unique_ptr<spdlog::formatter>) override {}
+
+    bool WaitUntilHeld()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(30), [this] { return held; });
+    }
+    void Release()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        released = true;
+        changed.notify_all();
+    }
+
+private:
+    const std::string text;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool held = false;
+    bool released = false;
+};
+
+// A search that pages through many rows must not hold up the alarms that
+// arrive meanwhile: the insert finishes while the search is still reading.
+TEST_F(Threads, InsertsGoOnWhileASearchReads)
+{
+    ASSERT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 0)));
+    auto gate = std::make_shared<GateSink>("获取事件成功");
+    const std::shared_ptr<spdlog::logger> logger = LoggerFor("DatabaseOperation");
+    logger->sinks().push_back(gate);
+    QFuture<bool> search = QtConcurrent::run([this] {
+        QList<TrafficIncident> page;
+        return database.GetIncidentInfo(0, 30, WholeRange(), page) && page.size() == 1;
+    });
+    ASSERT_TRUE(gate->WaitUntilHeld()) << "the search reads its row";
+
+    bool inserted = false;
+    std::atomic<bool> done{false};
+    std::thread alarm([&] {
+        inserted = database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1));
+        done = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const bool insertedDuringSearch = done;
+    gate->Release();
+    alarm.join();
+    EXPECT_TRUE(search.result());
+    logger->sinks().pop_back();
+
+    EXPECT_TRUE(insertedDuringSearch);
+    EXPECT_TRUE(inserted);
+    EXPECT_EQ(Total(database), 2);
+}
+
 
 TEST_F(Threads, AnEndedThreadLeavesNoConnectionBehind)
 {

@@ -212,6 +212,7 @@ class MalformedFrameDispatchTest : public AlarmDispatchTest, public ::testing::W
 
 TEST_P(MalformedFrameDispatchTest, IsDroppedAndTheNextAlarmStillArrives)
 {
+    LoginDevice();
     Device().sendMalformed(GetParam());
     Device().fireAlarms(devsim::AlarmKind::Incident);
     ASSERT_TRUE(testsupport::waitUntil([&] { return receiver->Count() >= 1; }));

@@ -217,6 +217,21 @@ TEST(SaveFileTest, AppendsAndRefusesWhatItCannotWrite)
     EXPECT_FALSE(DeviceManager::SaveFile("x", 1, QFile::encodeName(dir.filePath(QStringLiteral("录像"))).constData()));
 }
 
+// A full disk: the bytes go into the file object's buffer first and only fail
+// when it is flushed, which must not pass for a saved block.
+TEST(SaveFileTest, ReportsAFullDevice)
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full";
+    LogCapture log("DeviceManage");
+    const QByteArray block(4096, 'v');
+    for (const int size : {1, 4096}) {
+        SCOPED_TRACE(size);
+        EXPECT_FALSE(DeviceManager::SaveFile(block.constData(), size, "/dev/full"));
+    }
+    EXPECT_TRUE(log.Contains("保存录像失败"));
+}
+
 }  // namespace
 
 CORVANE_GTEST_MAIN_WITH_GUI

@@ -55,6 +55,12 @@ protected:
       std::lock_guard<std::mutex> lock(sentMutex_);
       sent_.push_back(body);
     });
+    // The listener takes alarms only from devices the client has logged into.
+    for (devsim::SimDevice* d : sim_.devices()) {
+      const devsim::DeviceSpec& spec = d->spec();
+      loginIds_.push_back(login(spec.address, spec.port, spec.user, spec.password));
+      ASSERT_GE(loginIds_.back(), 0) << TSR_GetErrorMsg(nullptr);
+    }
   }
   int32_t listen(TSR_MSGCALLBACK callback = collect) {
     int32_t handle = TSR_StartListen("127.0.0.1", listenPort_, callback, &received_);
@@ -71,6 +77,7 @@ protected:
   }
 
   Received received_;
+  std::vector<int32_t> loginIds_;
   std::mutex sentMutex_;
   std::vector<std::vector<uint8_t>> sent_;
 };
@@ -80,8 +87,7 @@ uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
 }
 
 TEST_F(AlarmTest, ThreeKindsArriveOnceInOrderIntact) {
-  int32_t loginId = loginDevice();
-  ASSERT_GE(loginId, 0);
+  int32_t loginId = loginIds_.at(0);
   int32_t handle = listen();
   device().fireAlarms(devsim::AlarmKind::Incident);
   device().fireAlarms(devsim::AlarmKind::TrafficParams);

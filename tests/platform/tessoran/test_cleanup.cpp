@@ -140,6 +140,7 @@ TEST_F(CleanupTest, TwiceIsHarmlessAndInitStartsAfresh) {
 }
 
 TEST_F(CleanupTest, FromInsideAListenerCallback) {
+  ASSERT_GE(loginDevice(), 0);  // alarms come only from devices logged into
   ASSERT_GE(TSR_StartListen("127.0.0.1", listenPort_, countAlarm, nullptr), 0);
   g_cleanupInCallback = true;
   device().fireAlarms(devsim::AlarmKind::Incident, 20);

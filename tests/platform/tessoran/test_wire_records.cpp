@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 using namespace tessoran::wire;
 
@@ -172,7 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FrameHeaderTest,
     ::testing::Values(HeaderCase{"Good", 6, 0, HeaderStatus::Ok},
                       HeaderCase{"BadMagic", 0, 'X', HeaderStatus::BadMagic},
-                      HeaderCase{"BadVersion", 4, 2, HeaderStatus::BadVersion},
+                      HeaderCase{"BadVersion", 4, 3, HeaderStatus::BadVersion},
+                      HeaderCase{"VersionOne", 4, 1, HeaderStatus::BadVersion},
                       HeaderCase{"LengthOverCap", 15, 0x02, HeaderStatus::TooLong}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -204,6 +206,51 @@ TEST(IpChannelConfig, RoundTripsAndRejectsBadAddresses) {
   EXPECT_FALSE(decodeRecord(bytes.data(), bytes.size(), *back, why));
   bytes.pop_back();
   EXPECT_FALSE(decodeRecord(bytes.data(), bytes.size(), *back, why));
+}
+
+// Four malformed camera entries among sixty good ones used to lose all of them.
+TEST(IpChannelConfig, MalformedEntriesAreLeftOutAndTheOthersKept) {
+  auto config = std::make_unique<TSR_IPPARACFG>();
+  for (int i = 0; i < TSR_MAX_IP_DEVICES; ++i) {
+    TSR_IPDEVINFO& device = config->struIPDevInfo[i];
+    device.byEnable = 1;
+    std::snprintf(device.sUserName, sizeof device.sUserName, "user%d", i);
+    std::snprintf(device.sIpV4, sizeof device.sIpV4, "127.0.10.%d", i + 2);
+    device.wPort = static_cast<uint16_t>(8000 + i);
+    config->struIPChanInfo[i] = {1, static_cast<uint8_t>(i + 1), 1, {}};
+  }
+  const std::map<int, std::string> spoiled = {{3, "text"}, {17, "address"}, {40, "text"}, {63, "address"}};
+  for (auto& [i, how] : spoiled) {
+    if (how == "text")
+      std::memset(config->struIPDevInfo[i].sUserName, 'A', sizeof config->struIPDevInfo[i].sUserName);
+    else
+      std::strcpy(config->struIPDevInfo[i].sIpV4, "camera.local");
+  }
+  auto back = std::make_unique<TSR_IPPARACFG>();
+  std::string why;
+  std::vector<std::string> dropped;
+  ASSERT_TRUE(decodeConfigReply(encodeConfigReply(TSR_GET_IPPARACFG, *config), TSR_GET_IPPARACFG,
+                                *back, why, dropped))
+      << why;
+  EXPECT_EQ(dropped.size(), 2 * spoiled.size());
+  for (int i = 0; i < TSR_MAX_IP_DEVICES; ++i) {
+    SCOPED_TRACE(i);
+    const TSR_IPDEVINFO& got = back->struIPDevInfo[i];
+    if (spoiled.count(i)) {
+      EXPECT_EQ(got.byEnable, 0);
+      EXPECT_EQ(back->struIPChanInfo[i].byEnable, 0);
+      continue;
+    }
+    EXPECT_EQ(got.byEnable, 1);
+    EXPECT_STREQ(got.sUserName, config->struIPDevInfo[i].sUserName);
+    EXPECT_STREQ(got.sIpV4, config->struIPDevInfo[i].sIpV4);
+    EXPECT_EQ(got.wPort, config->struIPDevInfo[i].wPort);
+    EXPECT_EQ(back->struIPChanInfo[i].byIPID, i + 1);
+  }
+
+  std::vector<uint8_t> cut = encodeConfigReply(TSR_GET_IPPARACFG, *config);
+  cut.pop_back();
+  EXPECT_FALSE(decodeConfigReply(cut, TSR_GET_IPPARACFG, *back, why, dropped));
 }
 
 TEST(StreamHeader, IsATransportStreamNullPacket) {

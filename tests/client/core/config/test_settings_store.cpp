@@ -4,6 +4,8 @@
 #include "core/Logging.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -128,6 +130,78 @@ TEST_F(BackEnd, AnUnwritableConfigFileIsReported)
     EXPECT_TRUE(config->SetValue("Param/VideoTime", 60)) << "the value is held in memory";
     EXPECT_EQ(config->GetValue("Param/VideoTime", true).toInt(), 60);
     EXPECT_FALSE(config->Sync()) << "but it did not reach the file";
+}
+
+QByteArray RandomBytes(int size)
+{
+    QByteArray bytes(size, '\0');
+    quint32 state = 12345;
+    for (char& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+// A file the settings reader cannot take is kept under a dated name, byte for
+// byte, with a log line, and the client starts from the defaults.
+TEST_F(BackEnd, AnUnreadableConfigFileIsKeptAsideAndTheDefaultsWritten)
+{
+    const struct
+    {
+        const char* name;
+        QByteArray content;
+    } cases[] = {
+        {"random bytes", RandomBytes(4096)},
+        {"NULs inside text", QByteArray("[Param]\nVideoTime=45\n\0\0\0\nSpeakText=0\n", 37)},
+        {"not UTF-8", QByteArray("[Param]\nSaveDataPath=D:/\xb1\xa8\xbe\xaf\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile file(ConfigPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.content);
+        file.close();
+
+        auto sink = std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(16);
+        sink->set_pattern("%v");
+        LoggerFor("ImplementInstance")->sinks().push_back(sink);
+        SettingsStore* config = Start();
+        LoggerFor("ImplementInstance")->sinks().pop_back();
+
+        EXPECT_EQ(config->GetValue("Param/VideoTime", true).toInt(), 30);
+        EXPECT_EQ(KeysInFile(ConfigPath()), kDefaultKeys);
+        const QStringList aside =
+            QDir(folder.path()).entryList({QStringLiteral("config.ini.unreadable_*")}, QDir::Files);
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^config\\.ini\\.unreadable_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d$"))
+                        .match(aside.first())
+                        .hasMatch())
+            << aside.first().toStdString();
+        QFile kept(folder.filePath(aside.first()));
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), c.content);
+        const std::vector<std::string> lines = sink->last_formatted();
+        const std::string expected = "ImplementInstance::InitImplementInstance, config.ini 无法读取，已改名保存为 " +
+                                     folder.filePath(aside.first()).toStdString();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                                [&](const std::string& line) { return line.rfind(expected, 0) == 0; }));
+
+        ImplementInstance::DestroyInstance();
+        ASSERT_TRUE(QFile::remove(folder.filePath(aside.first())));
+    }
+}
+
+TEST_F(BackEnd, ChineseTextInTheConfigFileIsRead)
+{
+    {
+        QFile file(ConfigPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("[Param]\nSaveDataPath=/srv/报警数据\n").toUtf8());
+    }
+    SettingsStore* config = Start();
+    EXPECT_EQ(config->GetValue("Param/SaveDataPath", true).toString(), QStringLiteral("/srv/报警数据"));
+    EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("config.ini.*")}, QDir::Files), QStringList());
 }
 
 class Store : public ::testing::Test

@@ -3,6 +3,9 @@
 #include "core/CrashDumpHandler.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +73,17 @@ __attribute__((noinline)) int OverflowStack(int depth)
 }
 #pragma GCC diagnostic pop
 
+void PreviousTrapHandler(int)
+{
+    static const char line[] = "previous trap handler\n";
+    (void)!write(STDOUT_FILENO, line, sizeof line - 1);
+}
+
+__attribute__((noinline)) void StopAtBreakpoint()
+{
+    raise(SIGTRAP);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -79,13 +93,16 @@ int main(int argc, char* argv[])
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
 
+    const std::string how = argv[1];
+    if (how == "trap-chained")
+        signal(SIGTRAP, &PreviousTrapHandler);
+
     CrashDumpHandler handler(argv[2], nullptr, nullptr, nullptr,
                              CrashDumpHandler::HandlerFatalSignals | CrashDumpHandler::HandlerTerminate |
                                  CrashDumpHandler::HandlerPureCall);
     std::printf("%s\n", handler.NextDumpId().c_str());
     std::fflush(stdout);
 
-    const std::string how = argv[1];
     if (how == "null")
         CrashByNullDereference();
     else if (how == "abort")
@@ -98,5 +115,10 @@ int main(int argc, char* argv[])
         CrashOnWorkerThread();
     else if (how == "overflow")
         return OverflowStack(0);
+    else if (how == "trap" || how == "trap-chained") {
+        StopAtBreakpoint();
+        std::printf("continued\n");
+        return 4;
+    }
     return 3;
 }

@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <semaphore.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -247,6 +249,62 @@ TEST(CrashDumpHandler, RemovingOutOfOrderWarnsAndRestoresWhatWasBefore)
     testing::internal::CaptureStderr();
     delete second;
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(CrashDumpHandler, BreakpointsGoToThePreviousHandlerWithoutADump)
+{
+    QTemporaryDir dir;
+    const ChildResult alone = RunVictim("trap", dir.path());
+    EXPECT_EQ(alone.deathSignal, SIGTRAP) << "the default action of a breakpoint";
+    EXPECT_FALSE(alone.output.contains("continued"));
+
+    const ChildResult chained = RunVictim("trap-chained", dir.path());
+    EXPECT_EQ(chained.deathSignal, 0);
+    EXPECT_EQ(chained.exitCode, 4);
+    EXPECT_TRUE(chained.output.contains("previous trap handler\ncontinued")) << chained.output.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+// A filter that holds the dump thread until released, as a dump that hangs
+// on a stalled disk would.
+struct Gate
+{
+    sem_t open;
+    std::atomic<int> calls{0};
+    Gate() { sem_init(&open, 0, 0); }
+    ~Gate() { sem_destroy(&open); }
+};
+
+TEST(CrashDumpHandler, ARequestThatTimedOutLeavesTheNextOnePossible)
+{
+    QTemporaryDir dir;
+    Gate gate;
+    auto holdFirst = [](void* context, const CrashContext*, const AssertionRecord*) {
+        auto* g = static_cast<Gate*>(context);
+        if (g->calls++ == 0)
+            sem_wait(&g->open);
+        return true;
+    };
+    CrashDumpHandler handler(dir.path().toStdString(), holdFirst, nullptr, &gate, CrashDumpHandler::HandlerNone);
+    handler.SetDumpTimeout(300);
+    const std::string firstId = handler.NextDumpId();
+
+    EXPECT_FALSE(handler.WriteDumpOfCurrentState()) << "the dump thread hangs: the request gives up";
+    const std::string secondId = handler.NextDumpId();
+    ASSERT_NE(secondId, firstId);
+
+    // The hung dump goes on later, and the next request is answered for itself.
+    sem_post(&gate.open);
+    handler.SetDumpTimeout(30000);
+    EXPECT_TRUE(handler.WriteDumpOfCurrentState());
+    for (const std::string& id : {firstId, secondId}) {
+        QFile dump(dir.path() + "/" + QString::fromStdString(id) + ".dmp");
+        ASSERT_TRUE(dump.open(QIODevice::ReadOnly)) << id;
+        const QByteArray text = dump.readAll();
+        EXPECT_TRUE(text.contains(QByteArray("dump-id: ") + id.c_str() + "\n")) << id;
+        EXPECT_TRUE(text.endsWith("end\n")) << id;
+    }
+    EXPECT_EQ(gate.calls, 2);
 }
 
 } // namespace

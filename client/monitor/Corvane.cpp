@@ -1,0 +1,681 @@
+#include "Corvane.h"
+
+#include "core/ApplicationDir.h"
+#include "core/DeviceTime.h"
+#include "core/ImplementInstance.h"
+#include "core/LanguageManage.h"
+#include "core/Logging.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/ConfigDialog.h"
+#include "dialogs/QuickSetDialog.h"
+#include "dialogs/QPromptWidget.h"
+#include "dialogs/QSreachBox.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRegExpValidator>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QWindow>
+
+#include <boost/thread/thread.hpp>
+
+#include <condition_variable>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+const char* const kLogger = "Corvane";
+
+std::shared_ptr<spdlog::logger> Log()
+{
+    return LoggerFor(kLogger);
+}
+
+std::string CurrentThreadId()
+{
+    std::ostringstream id;
+    id << std::this_thread::get_id();
+    return id.str();
+}
+
+// Excluded from device search texts: quotes, blanks and the characters that
+// mean something in paths, SQL patterns or shells.
+QString SearchTextPattern()
+{
+    const QString excluded = QStringLiteral("\"`'@ ^[]{}()-:：*?＊？<>|/%\\&“”~!#$;,=_+");
+    QString characterClass;
+    for (const QChar c : excluded)
+        characterClass += QLatin1Char('\\') + c;
+    return QStringLiteral("^[^%1]+$").arg(characterClass);
+}
+
+struct IncidentTypeRow
+{
+    int code;
+    const char* name;
+    const char* icon;
+};
+
+// In the order the tables are filled; names go through tr() when they are used.
+const IncidentTypeRow kIncidentTypes[] = {
+    {1, QT_TRANSLATE_NOOP("Corvane", "拥堵"), ":images/incidentType/Congestion.png"},
+    {2, QT_TRANSLATE_NOOP("Corvane", "违停"), ":images/incidentType/illegallyPark.png"},
+    {4, QT_TRANSLATE_NOOP("Corvane", "逆行"), ":images/incidentType/WrongWayDriving.png"},
+    {8, QT_TRANSLATE_NOOP("Corvane", "行人"), ":images/incidentType/pedestrian.png"},
+    {16, QT_TRANSLATE_NOOP("Corvane", "抛撒物"), ":images/incidentType/ObjectsDroppedDown.png"},
+    {32, QT_TRANSLATE_NOOP("Corvane", "烟雾"), ":images/incidentType/smog.png"},
+    {64, QT_TRANSLATE_NOOP("Corvane", "压线"), ":images/incidentType/LinePressing.png"},
+    {131072, QT_TRANSLATE_NOOP("Corvane", "能见度"), ":images/incidentType/visibility.png"},
+    {16384, QT_TRANSLATE_NOOP("Corvane", "施工"), ":images/incidentType/construction.png"},
+    {512, QT_TRANSLATE_NOOP("Corvane", "变道"), ":images/incidentType/changeLane.png"},
+    {1024, QT_TRANSLATE_NOOP("Corvane", "掉头"), ":images/incidentType/turnRound.png"},
+    {2048, QT_TRANSLATE_NOOP("Corvane", "机占非"), ":images/incidentType/vehicleViolation.png"},
+    {4096, QT_TRANSLATE_NOOP("Corvane", "加塞"), ":images/incidentType/QueueJumping.png"},
+    {8192, QT_TRANSLATE_NOOP("Corvane", "路障"), ":images/incidentType/roadBlock.png"},
+    {32768, QT_TRANSLATE_NOOP("Corvane", "交通事故"), ":images/incidentType/accident.png"},
+    {524288, QT_TRANSLATE_NOOP("Corvane", "火灾"), ":images/incidentType/fire.png"},
+    {260, QT_TRANSLATE_NOOP("Corvane", "低速行驶"), ":images/incidentType/lowSpeed.png"},
+};
+
+const char* const kTreeIcons[] = {
+    ":images/preview/centreDevice.png",   ":images/preview/crossDevice.png",
+    ":images/preview/generalChannel.png", ":images/preview/exceptionChannel.png",
+    ":images/preview/previewChannel.png",
+};
+
+} // namespace
+
+Corvane::Corvane(QWidget* parent, quint16 alarmPort)
+    : QMainWindow(parent)
+    , alarmPort(alarmPort)
+{
+    ui.setupUi(this);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    // The shadow margin round the body; the frame filter takes it away while
+    // the window is maximised.
+    setContentsMargins(12, 12, 12, 12);
+    ui.centralWidget->setAutoFillBackground(true);
+    ui.centralWidget->setBackgroundRole(QPalette::Window);
+    ui.frameTitle->installEventFilter(this);
+
+    pLanguageManage = LanguageManage::GetInstance();
+    connect(pLanguageManage, &LanguageManage::languageChangeSig, this, &Corvane::reTranslateUI);
+    ConnectSearchPage(pLanguageManage, SIGNAL(languageChangeSig()), SLOT(reTranslateUI()));
+
+    InitUi();
+    ConnectDatabase();
+    strVersion = BuildVersionText();
+    BuildIncidentTypeTables();
+    reTranslateUI();
+
+    constexpr const char* method = "Corvane::Corvane";
+    if (!ImplementInstance::GetInstance()) {
+        Log()->error("{}, pImplementInstance is NULL", method);
+        return;
+    }
+    ReadClipSettings();
+
+    DeviceManager* devices = DeviceManager::GetInstance();
+    if (!devices)
+        return;
+    devices->SetCallBack();
+    // Every receiver is connected before the listener and the first login pass
+    // start, so no alarm or login result can come while nobody listens.
+    MakeConnections();
+    if (!devices->StartListen(&lListenHandle, alarmPort))
+        Log()->error("{}, listen failed", method);
+    LoginAllDevice();
+    Log()->info("{}, threadId:{}", method, CurrentThreadId());
+    StartDeleteDataThread();
+}
+
+Corvane::~Corvane()
+{
+    constexpr const char* method = "Corvane::~Corvane";
+    StopBackgroundWork();
+
+    for (long userId : qAsConst(qlistUserId))
+        TSR_Logout(static_cast<int32_t>(userId));
+    TSR_Cleanup();
+    Log()->info("{}, SDK end..", method);
+
+    DeviceManager::DestroyInstance();
+    if (ImplementInstance* instance = ImplementInstance::GetInstance()) {
+        instance->GetDatabase()->CloseDatabase();
+        Log()->info("{}, CloseDatabase end..", method);
+        ImplementInstance::DestroyInstance();
+        Log()->info("{}, DestroyInstance end..", method);
+    }
+}
+
+void Corvane::closeEvent(QCloseEvent* event)
+{
+    // Before the event loop ends: the listener and the workers may be waiting
+    // for this thread, which must still serve them while they stop.
+    StopBackgroundWork();
+    QMainWindow::closeEvent(event);
+}
+
+void Corvane::StopBackgroundWork()
+{
+    if (backgroundStopped)
+        return;
+    backgroundStopped = true;
+    constexpr const char* method = "Corvane::~Corvane";
+    closing = true;
+    if (pTimer)
+        pTimer->stop();
+
+    const long listenHandle = lListenHandle;
+    RunWhileReleasingHandOvers([listenHandle] {
+        // Stopping the listener waits for the alarm being handled, and
+        // cleaning up ends the logins under way, which the passes wait for.
+        if (!TSR_StopListen(static_cast<int32_t>(listenHandle)))
+            Log()->error("{}, TSR_StopListen failed", "Corvane::~Corvane");
+        TSR_Cleanup();
+    });
+    lListenHandle = -1;
+
+    Log()->info("{}, deleteDataThread start..", method);
+    workerThreads.InterruptAll();
+    while (!workerThreads.JoinAll(std::chrono::seconds(5), [this] { ReleaseHandOvers(); }))
+        Log()->error("{}, {} worker threads still running", method, workerThreads.Count());
+    Log()->info("{}, worker threads end..", method);
+}
+
+void Corvane::RunWhileReleasingHandOvers(const std::function<void()>& work)
+{
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread helper([&] {
+        work();
+        std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+        finished.notify_one();
+    });
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished.wait_for(lock, std::chrono::milliseconds(2), [&] { return done; })) {
+        lock.unlock();
+        ReleaseHandOvers();
+        lock.lock();
+    }
+    lock.unlock();
+    helper.join();
+}
+
+void Corvane::ReleaseHandOvers()
+{
+    // A blocking queued call posts an event to the window and waits until the
+    // event is gone; dropping it frees the waiting thread without running the
+    // slot on a window that is shutting down.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+}
+
+void Corvane::ConnectSearchPage(QObject* sender, const char* signal, const char* slot)
+{
+    // The search page's slots are looked up by name, so the window builds and
+    // runs whichever search page class the form holds.
+    QObject* page = ui.frameSearchParam;
+    const QByteArray slotSignature = QMetaObject::normalizedSignature(slot + 1);
+    if (page->metaObject()->indexOfSlot(slotSignature) < 0) {
+        Log()->info("{}, the search page has no {} yet", "Corvane::ConnectSearchPage", slotSignature.toStdString());
+        return;
+    }
+    connect(sender, signal, page, slot);
+}
+
+void Corvane::InitUi()
+{
+    ui.topSliderNavigation->setSpace(30);
+    ui.topSliderNavigation->setItemSize(QSize(250, 48));
+    ui.topSliderNavigation->addItem(tr("视频预览"));
+    ui.topSliderNavigation->addItem(tr("综合查询"));
+    ui.topSliderNavigation->setCurrentIndex(0);
+
+    // The pane grid takes split mode 1 once the live-video grid is in the form.
+    Log()->info("{}, the split-screen grid is not built yet", "Corvane::InitUi");
+
+    pixSplitScreen.load(QStringLiteral(":images/preview/splitscreen.png"));
+    const int band = pixSplitScreen.height() / 5;
+    ui.pictureBtnSplitScreen->setPixmap(pixSplitScreen.copy(0, 32, pixSplitScreen.width(), band));
+
+    const QPixmap timeBackground(QStringLiteral(":images/preview/timeBg.png"));
+    QPalette timePalette = ui.frameTime->palette();
+    timePalette.setBrush(ui.frameTime->backgroundRole(),
+                         QBrush(timeBackground.scaled(ui.frameTime->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    ui.frameTime->setPalette(timePalette);
+    ui.frameTime->setAutoFillBackground(true);
+
+    ShowWeekAndTimeSlot();
+    ui.frameTurnPage->setEnabled(false);
+
+    QTreeView* tree = ui.treeViewDevice;
+    tree->setMouseTracking(true);
+    tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tree->setSelectionBehavior(QAbstractItemView::SelectItems);
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree->setHeaderHidden(true);
+    pDeviceModel = new QStandardItemModel(tree);
+    tree->setModel(pDeviceModel);
+    tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tree->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    for (int key = 0; key < 5; ++key)
+        mapIcon.insert(key, QIcon(QString::fromLatin1(kTreeIcons[key])));
+
+    pIncidentListModel = new QStandardItemModel(ui.listViewIncident);
+    ui.listViewIncident->setModel(pIncidentListModel);
+    ui.listViewIncident->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui.listViewIncident->setFocusPolicy(Qt::NoFocus);
+
+    ui.lineEditSreachBox->setValidator(
+        new QRegExpValidator(QRegExp(SearchTextPattern(), Qt::CaseSensitive, QRegExp::RegExp), this));
+
+    ui.frameTurnPage->hide();
+    ui.qIconPbtnRefresh->setEnabled(false);
+}
+
+void Corvane::ConnectDatabase()
+{
+    constexpr const char* method = "Corvane::ConnectDatabase";
+    const QString path = ApplicationDirPath() + QStringLiteral("/Corvane.db");
+    Log()->info("{}, Corvane.db connect,{}", method, path);
+    if (!QFileInfo::exists(path))
+        // Alarms would be lost for the whole run without a database: the
+        // database layer makes the file from the schema.
+        Log()->error("{}, Corvane.db is not exists", method);
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    if (instance && !instance->GetDatabase()->ConnectDatabase(path))
+        Log()->error("{}, connect database failed", method);
+}
+
+QString Corvane::BuildVersionText(const char* compileDate)
+{
+    // "Mmm dd yyyy", the day padded with a blank.
+    const QString text = QString::fromLatin1(compileDate).simplified();
+    const QStringList parts = text.split(QLatin1Char(' '));
+    QDate date;
+    if (parts.size() == 3) {
+        const int month = QStringLiteral("JanFebMarAprMayJunJulAugSepOctNovDec").indexOf(parts[0]) / 3 + 1;
+        date = QDate(parts[2].toInt(), month, parts[1].toInt());
+    }
+    return QStringLiteral("V2.0.0 build%1").arg(QDateTime(date, QTime(0, 0)).toString(QStringLiteral("yyyyMMdd")));
+}
+
+void Corvane::BuildIncidentTypeTables()
+{
+    for (const IncidentTypeRow& row : kIncidentTypes) {
+        hashIncidentName.insert(row.code, tr(row.name));
+        hashIncidentIcon.insert(row.code, QString::fromLatin1(row.icon));
+    }
+}
+
+void Corvane::ReadClipSettings()
+{
+    SettingsStore* settings = ImplementInstance::GetInstance()->GetConfig();
+    strSaveDataPath = settings->GetValue(QStringLiteral("Param/SaveDataPath"), true).toString();
+    bCutVideo = settings->GetValue(QStringLiteral("Param/CutVideo"), true).toInt() == 0;
+    const int videoTime = settings->GetValue(QStringLiteral("Param/VideoTime"), true).toInt();
+    nVideoTimeBefore = -(videoTime / 2);
+    nVideoTimeAfter = videoTime / 2 + videoTime % 2;
+}
+
+void Corvane::MakeConnections()
+{
+    constexpr const char* method = "Corvane::MakeConnections";
+    DeviceManager* devices = DeviceManager::GetInstance();
+
+    connect(ui.topSliderNavigation, SIGNAL(itemClicked(int)), this, SLOT(TopSliderNavigationItemClickedSlot(int)));
+    // Owned by the window, so it can never fire into a destroyed one.
+    pTimer = new QTimer(this);
+    pTimer->setInterval(1000);
+    pTimer->start();
+    connect(pTimer, &QTimer::timeout, this, [this] { ShowWeekAndTimeSlot(); });
+    connect(ui.treeViewDevice, &QTreeView::doubleClicked, this, &Corvane::TreeDoubleClickedSlot);
+    Log()->info("{}, the add-device dialog is not built yet", method);
+    connect(devices, &DeviceManager::DeviceStateSig, this, &Corvane::DeviceStateSlot);
+    connect(devices, &DeviceManager::AlarmAidSig, this, &Corvane::RecvAlarmAidSlot, Qt::DirectConnection);
+    connect(devices, &DeviceManager::AlarmTpsSig, this, &Corvane::RecvAlarmTpsSlot, Qt::DirectConnection);
+    connect(devices, &DeviceManager::AlarmTfsResultSig, this, &Corvane::RecvAlarmTfsSlot, Qt::DirectConnection);
+    connect(this, &Corvane::DealIncidentPromptsSig, this, &Corvane::DealIncidentPromptsSlot,
+            Qt::BlockingQueuedConnection);
+    connect(this, &Corvane::DealIncidentTableSig, this, &Corvane::DealIncidentTableSlot,
+            Qt::BlockingQueuedConnection);
+    Log()->info("{}, the device-tree delegate is not built yet", method);
+    ConnectSearchPage(this, SIGNAL(InsertConditionSig()), SLOT(InsertConditionSlot()));
+    connect(this, &Corvane::DeviceLoginFinishedSig, this, &Corvane::DeviceLoginFinishedSlot,
+            Qt::BlockingQueuedConnection);
+    connect(this, &Corvane::ChannelPreviewStateSig, this, &Corvane::ChannelPreviewStateSlot,
+            Qt::BlockingQueuedConnection);
+    connect(ui.lineEditSreachBox, &QSreachBox::searchTriggered, this, &Corvane::SearchDeviceSlot);
+    connect(ui.lineEditSreachBox, &QSreachBox::searchClear, this, &Corvane::ClearSearchInfo);
+    Log()->info("{}, the search hint list is not built yet", method);
+    connect(ui.lineEditSreachBox, &QLineEdit::textChanged, this, &Corvane::FlushListWidget);
+    ConnectSearchPage(this, SIGNAL(UpdatePosSig()), SLOT(UpdatePosSlot()));
+    connect(&externalProcessManage, &ExternalProcessManage::ErrMsgSig, this, &Corvane::ErrMsgSlot);
+}
+
+void Corvane::StartDeleteDataThread()
+{
+    try {
+        workerThreads.Start("deleteDataThread", [this] { DeleteDataThread(); });
+    } catch (const boost::thread_resource_error& error) {
+        Log()->error("{}，delete data Thread exception : {}", "Corvane::Corvane", error.what());
+    }
+}
+
+void Corvane::LoginAllDevice()
+{
+    constexpr const char* method = "Corvane::LoginAllDevice";
+    QList<stu_DeviceInfo> devices;
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    if (!instance || !instance->GetDatabase()->GetAllDeviceInfo(devices)) {
+        Log()->error("{}, get deviceinfo failed", method);
+        return;
+    }
+    if (devices.isEmpty())
+        return;
+    try {
+        workerThreads.Start("loginDeviceThread", [this, devices] { LoginDevice(devices); });
+    } catch (const std::exception& error) {
+        Log()->error("{}，login device Thread exception : {}", method, error.what());
+    }
+}
+
+void Corvane::LoginDevice(const QList<stu_DeviceInfo>& devices)
+{
+    constexpr const char* method = "Corvane::LoginDevice";
+    Log()->info("{}, threadId:{}", method, CurrentThreadId());
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    DeviceManager* link = DeviceManager::GetInstance();
+    if (!instance || !link)
+        return;
+    DatabaseOperation* database = instance->GetDatabase();
+    // The window's lists belong to the GUI thread: changes are handed over
+    // and waited for, in pass order.
+    auto onGuiThread = [this](std::function<void()> change) {
+        QMetaObject::invokeMethod(this, std::move(change), Qt::BlockingQueuedConnection);
+    };
+
+    QString message;
+    for (const stu_DeviceInfo& device : devices) {
+        long userId = -1;
+        if (!link->DeviceLogin(device.deviceIp, device.devicePort, device.userName, device.password, &userId)) {
+            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("登录失败"));
+            Log()->error("{}, device {} login failed", method, device.deviceIp);
+            boost::this_thread::interruption_point();
+            continue;
+        }
+        onGuiThread([this, device, userId] {
+            const bool known = std::any_of(qlistDeviceInfo.cbegin(), qlistDeviceInfo.cend(),
+                                           [&](const stu_DeviceInfo& d) { return d.deviceIp == device.deviceIp; });
+            if (!known)
+                qlistDeviceInfo.append(device);
+            qlistUserId.append(userId);
+        });
+        if (!database->DeleteDeviceInfoByIp(device.deviceIp)) {
+            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("删除通道失败"));
+            Log()->error("{}, device {} delete channel failed", method, device.deviceIp);
+        }
+        if (!database->AddDeviceInfo(device))
+            Log()->error("{}, add device {} failed", method, device.deviceIp);
+
+        QList<stu_DeviceChannelInfo> channels;
+        if (!link->GetDeviceChannelInfo(&userId, device.deviceIp, &channels)) {
+            message += QStringLiteral("%1 %2").arg(device.deviceIp, tr("获取通道失败"));
+            Log()->error("{}, device {} get channel failed", method, device.deviceIp);
+            boost::this_thread::interruption_point();
+            continue;
+        }
+        for (const stu_DeviceChannelInfo& channel : qAsConst(channels)) {
+            long channelUserId = -1;
+            link->DeviceLogin(channel.channelIp, channel.channelPort, channel.userName, channel.password,
+                              &channelUserId);
+            if (!database->AddChannelInfo(channel))
+                Log()->error("{}, add channel failed", method);
+            onGuiThread([this, channel] { qlistChannelInfo.append(channel); });
+        }
+        boost::this_thread::interruption_point();
+    }
+    emit DeviceLoginFinishedSig(message);
+}
+
+void Corvane::DeviceLoginFinishedSlot(QString strMsg)
+{
+    ui.treeViewDevice->expandAll();
+    if (strMsg.isEmpty())
+        QPromptWidget::ShowPrompt(QPromptWidget::Succ, tr("设备登录成功"), this, 3000);
+    else
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, strMsg, this, 3000);
+    ui.qIconPbtnRefresh->setEnabled(true);
+}
+
+// The alarm slots, their hand-over to the live list and the prompt, and
+// speech are in CorvaneAlarms.cpp.
+
+// ---- Frame, navigation, clock and language ----
+
+bool Corvane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui.frameTitle) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() == Qt::LeftButton) {
+                StartTitleDrag(mouse);
+                return true;
+            }
+            break;
+        case QEvent::MouseMove:
+            if (titleDragByHand && (mouse->buttons() & Qt::LeftButton)) {
+                move(mouse->globalPos() - titleDragOffset);
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            if (titleDragByHand && mouse->button() == Qt::LeftButton) {
+                titleDragByHand = false;
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonDblClick:
+            if (mouse->button() == Qt::LeftButton) {
+                on_toolButton_max_clicked();
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    RepositionSplitScreen();
+    emit UpdatePosSig();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Corvane::StartTitleDrag(QMouseEvent* event)
+{
+    // The window manager moves the window; a bare X server has none, and then
+    // the window follows the pointer itself until the button is released.
+    titleDragByHand = !(windowHandle() && windowHandle()->startSystemMove());
+    titleDragOffset = event->globalPos() - frameGeometry().topLeft();
+}
+
+void Corvane::RepositionSplitScreen()
+{
+    // The split-screen pop-up comes with the live-video grid; pSplitScreen
+    // stays null until then.
+}
+
+void Corvane::on_toolButton_min_clicked()
+{
+    showMinimized();
+    RepositionSplitScreen();
+    emit UpdatePosSig();
+}
+
+void Corvane::on_toolButton_max_clicked()
+{
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
+    RepositionSplitScreen();
+    emit UpdatePosSig();
+}
+
+void Corvane::on_toolButton_close_clicked()
+{
+    close();
+}
+
+void Corvane::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        setAttribute(Qt::WA_Mapped);
+    QMainWindow::changeEvent(event);
+}
+
+void Corvane::showEvent(QShowEvent* event)
+{
+    setAttribute(Qt::WA_Mapped);
+    QMainWindow::showEvent(event);
+}
+
+void Corvane::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Down && focusWidget() == ui.lineEditSreachBox && pHintListWidget)
+        Log()->info("{}, the search hint list is not built yet", "Corvane::keyPressEvent");
+}
+
+void Corvane::TopSliderNavigationItemClickedSlot(int index)
+{
+    ui.stackedWidget->setCurrentIndex(index);
+    if (index == 1)
+        emit InsertConditionSig();
+}
+
+void Corvane::ShowWeekAndTimeSlot()
+{
+    const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ddd"));
+    const QString time = now.mid(11, 8);
+    const QString weekday = now.mid(20, 3);
+    ui.labelCurrentTime->setText(QStringLiteral("%1 %2").arg(weekday, time));
+}
+
+void Corvane::on_pBnSwitchLanguage_clicked()
+{
+    pLanguageManage->SwitchLanguage(pLanguageManage->CurrentLanguage() != LanguageManage::English
+                                        ? LanguageManage::English
+                                        : LanguageManage::Chinese);
+}
+
+void Corvane::reTranslateUI()
+{
+    hashIncidentName.clear();
+    hashIncidentIcon.clear();
+    BuildIncidentTypeTables();
+    ui.topSliderNavigation->clearItem();
+    ui.topSliderNavigation->addItem(tr("视频预览"));
+    ui.topSliderNavigation->addItem(tr("综合查询"));
+    ui.topSliderNavigation->setCurrentIndex(0);
+    ui.pBnSwitchLanguage->setText(tr("中文"));
+    ui.retranslateUi(this);
+    // The form puts back its placeholder; the clock should not wait a second.
+    ShowWeekAndTimeSlot();
+}
+
+// ---- Dialogs and tools ----
+
+void Corvane::on_qIconPtnAbout_clicked()
+{
+    AboutDialog about(strVersion);
+    about.exec();
+}
+
+void Corvane::on_qIconPtnSet_clicked()
+{
+    // Built once and kept: later clicks show the same dialog again.
+    if (!pConfigDialog) {
+        pConfigDialog = new ConfigDialog(this);
+        connect(pConfigDialog, &ConfigDialog::SigOpenIllegalRecord, this, &Corvane::OpenIllegalRecordSlot);
+        connect(pLanguageManage, &LanguageManage::languageChangeSig, pConfigDialog, &ConfigDialog::reTranslateUI);
+        connect(pConfigDialog, &ConfigDialog::SigStreamTypeChange, this, [this](int streamType) {
+            if (streamType == 0)
+                ShowSplitScreenSLot(QStringLiteral("4分屏"));
+        });
+    }
+    pConfigDialog->exec();
+    if (ImplementInstance::GetInstance())
+        ReadClipSettings();
+}
+
+void Corvane::on_qIconPBQuickSet_clicked()
+{
+    QuickSetDialog quickSet;
+    quickSet.exec();
+}
+
+void Corvane::on_pBtnVlc_clicked()
+{
+    externalProcessManage.StartProcess(ExternalProcessManage::PlayerPath());
+}
+
+void Corvane::ErrMsgSlot(QString msg)
+{
+    QPromptWidget::ShowPrompt(QPromptWidget::Fail, msg, this, 3000);
+}
+
+// ---- Slots whose behaviour comes with the device tree, the live video and
+// the device search; each says so in the log. ----
+
+namespace {
+void NotBuiltYet(const char* method, const char* what)
+{
+    Log()->info("{}, {} is not built yet", method, what);
+}
+} // namespace
+
+void Corvane::TimesSlot() {}
+void Corvane::on_pictureBtnSplitScreen_clicked() { NotBuiltYet("Corvane::on_pictureBtnSplitScreen_clicked", "the split-screen chooser"); }
+void Corvane::on_qIconPBtnExpandScreen_clicked() { NotBuiltYet("Corvane::on_qIconPBtnExpandScreen_clicked", "the full-screen grid"); }
+void Corvane::ShowSplitScreenSLot(QString) { NotBuiltYet("Corvane::ShowSplitScreenSLot", "the split-screen grid"); }
+void Corvane::TreeDoubleClickedSlot(const QModelIndex&) { NotBuiltYet("Corvane::TreeDoubleClickedSlot", "preview from the tree"); }
+void Corvane::on_qIconPBtnPlayAll_clicked() { NotBuiltYet("Corvane::on_qIconPBtnPlayAll_clicked", "play all"); }
+void Corvane::on_qIconPBtnCloseAll_clicked() { NotBuiltYet("Corvane::on_qIconPBtnCloseAll_clicked", "close all"); }
+void Corvane::on_picBtnFirstPage_clicked() { NotBuiltYet("Corvane::on_picBtnFirstPage_clicked", "pane paging"); }
+void Corvane::on_picBtnPrePage_clicked() { NotBuiltYet("Corvane::on_picBtnPrePage_clicked", "pane paging"); }
+void Corvane::on_picBtnNextPage_clicked() { NotBuiltYet("Corvane::on_picBtnNextPage_clicked", "pane paging"); }
+void Corvane::on_picBtnLastPage_clicked() { NotBuiltYet("Corvane::on_picBtnLastPage_clicked", "pane paging"); }
+void Corvane::on_qIconPBtnAddDevice_clicked() { NotBuiltYet("Corvane::on_qIconPBtnAddDevice_clicked", "the add-device dialog"); }
+void Corvane::on_qIconPBtnDelDevice_clicked() { NotBuiltYet("Corvane::on_qIconPBtnDelDevice_clicked", "deleting devices"); }
+void Corvane::AddDeviceSlot(bool) { NotBuiltYet("Corvane::AddDeviceSlot", "adding devices"); }
+void Corvane::AddDeviceContinueSlot() { NotBuiltYet("Corvane::AddDeviceContinueSlot", "adding devices"); }
+void Corvane::PlaySlot(const QModelIndex&) { NotBuiltYet("Corvane::PlaySlot", "preview from the tree"); }
+void Corvane::ClosePlaySlot(const QModelIndex&) { NotBuiltYet("Corvane::ClosePlaySlot", "preview from the tree"); }
+void Corvane::EditSlot(const QModelIndex&) { NotBuiltYet("Corvane::EditSlot", "editing devices"); }
+void Corvane::RefreshSlot(const QModelIndex&) { NotBuiltYet("Corvane::RefreshSlot", "refreshing a device"); }
+void Corvane::ChannelPreviewStateSlot(bool, QString) { NotBuiltYet("Corvane::ChannelPreviewStateSlot", "the preview state"); }
+void Corvane::FlushListWidget(const QString&) { NotBuiltYet("Corvane::FlushListWidget", "the search hint list"); }
+void Corvane::ClickedListWidget(const QModelIndex&) { NotBuiltYet("Corvane::ClickedListWidget", "the search hint list"); }
+void Corvane::ChangeListWidgetText(QString) { NotBuiltYet("Corvane::ChangeListWidgetText", "the search hint list"); }
+void Corvane::SearchDeviceSlot() { NotBuiltYet("Corvane::SearchDeviceSlot", "the device search"); }
+void Corvane::ClearSearchInfo() { NotBuiltYet("Corvane::ClearSearchInfo", "the device search"); }
+void Corvane::on_qIconPbtnRefresh_clicked() { NotBuiltYet("Corvane::on_qIconPbtnRefresh_clicked", "refreshing the device list"); }
+void Corvane::on_treeViewDevice_clicked(const QModelIndex&) { NotBuiltYet("Corvane::on_treeViewDevice_clicked", "the device tree"); }
+void Corvane::OpenIllegalRecordSlot(int) { NotBuiltYet("Corvane::OpenIllegalRecordSlot", "continuous recording"); }
+
+void Corvane::DeviceStateSlot(long lUserId, bool bState)
+{
+    Log()->info("{}, login {} {} (the device tree is not built yet)", "Corvane::DeviceStateSlot", lUserId,
+                bState ? "restored" : "dropped");
+}

@@ -1,0 +1,216 @@
+#pragma once
+
+#include "WorkerThreads.h"
+#include "ui_Corvane.h"
+
+#include "core/ExternalProcessManage.h"
+#include "core/TrafficIncident.h"
+#include "core/stu_DeviceChannelInfo.h"
+#include "core/stu_DeviceInfo.h"
+#include "device/DeviceManager.h"
+#include "device/stu_LoginInfo.h"
+
+#include <QFuture>
+#include <QHash>
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QMap>
+#include <QModelIndex>
+#include <QPixmap>
+#include <QPoint>
+#include <QString>
+
+#include <atomic>
+
+class AddDeviceDlg;
+class ConfigDialog;
+class HintListWidget;
+class IncidentItem;
+class IncidentPromptsDialog;
+class LanguageManage;
+class QStandardItemModel;
+class QTextToSpeech;
+class QTimer;
+class SplitScreen;
+class TreeViewDelegate;
+class QAction;
+
+// The client's one main window: a frameless window with its own title bar,
+// the preview page (device tree, live incident list, video grid) and the
+// search page. It owns the worker threads of the device login passes and of
+// the data cleaning, wires the device link's alarms to its alarm slots, and
+// shuts all of it down when it closes.
+//
+// Threads: the alarm slots run on the device SDK's listener thread and the
+// login passes on worker threads; both hand results to the GUI thread with
+// blocking queued signals. Closing the window stops the listener, ends the
+// SDK's logins and joins the workers while it keeps serving those hand-overs,
+// so no thread is left waiting on a GUI thread that waits on it.
+class Corvane : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // `alarmPort` is the local port of the alarm listener (the devices' default 5650).
+    explicit Corvane(QWidget* parent = nullptr, quint16 alarmPort = DeviceManager::kAlarmListenPort);
+    ~Corvane() override;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // What the tests and the start-up report look at.
+    long ListenHandle() const { return lListenHandle; }
+    QList<long> LoggedInDevices() const { return qlistUserId; }
+    const QHash<int, QString>& IncidentNames() const { return hashIncidentName; }
+    const QHash<int, QString>& IncidentIcons() const { return hashIncidentIcon; }
+    const QString& VersionText() const { return strVersion; }
+    int RunningWorkers() const { return workerThreads.Count(); }
+    QTimer* ClockTimer() const { return pTimer; }
+    Ui_CorvaneClass& Form() { return ui; }
+
+    // Builds "V2.0.0 build" followed by the compile date as yyyyMMdd; `compileDate`
+    // is the compiler's date text ("Mmm dd yyyy").
+    static QString BuildVersionText(const char* compileDate = __DATE__);
+
+signals:
+    void InsertConditionSig();
+    void DealIncidentPromptsSig(TrafficIncident incident);
+    void DealIncidentTableSig(TrafficIncident incident);
+    void DeviceLoginFinishedSig(QString strMsg);
+    void ChannelPreviewStateSig(bool bPreviewSuccess, QString);
+    void UpdatePosSig();
+    void signalReTranslateUI();
+
+public slots:
+    void stateChanged(int state);
+    void on_pBnSwitchLanguage_clicked();
+    void reTranslateUI();
+    void on_toolButton_min_clicked();
+    void on_toolButton_max_clicked();
+    void on_toolButton_close_clicked();
+    void TopSliderNavigationItemClickedSlot(int index);
+    void ShowWeekAndTimeSlot();
+    void on_qIconPtnAbout_clicked();
+    void on_qIconPtnSet_clicked();
+    void on_pBtnVlc_clicked();
+    void ErrMsgSlot(QString msg);
+    void TimesSlot();
+    void on_pictureBtnSplitScreen_clicked();
+    void on_qIconPBtnExpandScreen_clicked();
+    void ShowSplitScreenSLot(QString text);
+    void TreeDoubleClickedSlot(const QModelIndex& index);
+    void on_qIconPBtnPlayAll_clicked();
+    void on_qIconPBtnCloseAll_clicked();
+    void on_picBtnFirstPage_clicked();
+    void on_picBtnPrePage_clicked();
+    void on_picBtnNextPage_clicked();
+    void on_picBtnLastPage_clicked();
+    void on_qIconPBtnAddDevice_clicked();
+    void on_qIconPBtnDelDevice_clicked();
+    void AddDeviceSlot(bool bModify);
+    void AddDeviceContinueSlot();
+    void PlaySlot(const QModelIndex& index);
+    void ClosePlaySlot(const QModelIndex& index);
+    void EditSlot(const QModelIndex& index);
+    void RefreshSlot(const QModelIndex& index);
+    void DeviceLoginFinishedSlot(QString strMsg);
+    void ChannelPreviewStateSlot(bool bPreviewSuccess, QString text);
+    void FlushListWidget(const QString& text);
+    void ClickedListWidget(const QModelIndex& index);
+    void ChangeListWidgetText(QString text);
+    void SearchDeviceSlot();
+    void ClearSearchInfo();
+    void DeviceStateSlot(long lUserId, bool bState);
+    void on_qIconPbtnRefresh_clicked();
+    void on_treeViewDevice_clicked(const QModelIndex& index);
+    void OpenIllegalRecordSlot(int state);
+    void on_qIconPBQuickSet_clicked();
+    void DealIncidentPromptsSlot(TrafficIncident incident);
+    void DealIncidentTableSlot(TrafficIncident incident);
+    void RefreshIncidentListSlot();
+    // Run on the device SDK's listener thread (direct connections).
+    void RecvAlarmAidSlot(const TSR_ALARMER* pAlarmer, const TSR_AID_ALARM* pStuAlarmAid);
+    void RecvItsPlateResultSlot(const TSR_ALARMER* pAlarmer, const char* pBody);
+    void RecvAlarmTpsSlot(const TSR_ALARMER* pAlarmer, const TSR_TPS_ALARM* pStuAlarmTps);
+    void RecvAlarmTfsSlot(const TSR_ALARMER* pAlarmer, const TSR_TFS_ALARM* pStuTfsResult);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void InitUi();
+    void ConnectDatabase();
+    void LoginAllDevice();
+    void LoginDevice(const QList<stu_DeviceInfo>& devices);
+    void BuildIncidentTypeTables();
+    void ReadClipSettings();
+    void MakeConnections();
+    void ConnectSearchPage(QObject* sender, const char* signal, const char* slot);
+    void StartDeleteDataThread();
+    void DeleteDataThread();
+    // Alarm road helpers (CorvaneAlarms.cpp).
+    void GetFilterIncident(QList<int>& out);
+    static bool SaveToFile(const char* buf, int len, const char* path);
+    QString CurrentDataPath() const;
+    void SpeakIncidentLater(quint32 incidentType);
+    void SpeechIncident(const QString& text);
+    void RepositionSplitScreen();
+    void StartTitleDrag(QMouseEvent* event);
+    // Stops everything that may hand work to the GUI thread: the alarm
+    // listener, the SDK's logins and the worker threads. Runs once, when the
+    // window closes or, at the latest, when it is destroyed.
+    void StopBackgroundWork();
+    // Runs `work` on a helper thread while this (GUI) thread discards the
+    // hand-overs posted to the window, so `work` may wait for threads that
+    // are blocked handing something over.
+    void RunWhileReleasingHandOvers(const std::function<void()>& work);
+    void ReleaseHandOvers();
+
+    Ui_CorvaneClass ui;
+    QString strVersion;
+    QString strSaveDataPath;
+    bool bCutVideo = false;
+    int nVideoTimeBefore = 0;
+    int nVideoTimeAfter = 0;
+    SplitScreen* pSplitScreen = nullptr;
+    QTimer* pTimer = nullptr;
+    QPixmap pixSplitScreen;
+    long lListenHandle = -1;
+    QList<long> qlistUserId;
+    AddDeviceDlg* pAddDeviceDlg = nullptr;
+    QList<stu_DeviceInfo> qlistDeviceInfo;
+    QList<stu_DeviceChannelInfo> qlistChannelInfo;
+    TreeViewDelegate* pTreeViewDelegate = nullptr;
+    QStandardItemModel* pDeviceModel = nullptr;
+    QMap<int, QIcon> mapIcon;
+    HintListWidget* pHintListWidget = nullptr;
+    QList<stu_LoginInfo> qlistRecordingLogin;
+    IncidentPromptsDialog* pIncidentPromptsDialog = nullptr;
+    IncidentItem* pNewestIncidentItem = nullptr;
+    QStandardItemModel* pIncidentListModel = nullptr;
+    QHash<int, QString> hashIncidentName;
+    QHash<int, QString> hashIncidentIcon;
+    int nPreviewCount = 0;
+    QFuture<void> futureIllegalRecord;
+    qint64 llCleanSize = 0;
+    ConfigDialog* pConfigDialog = nullptr;
+    QTextToSpeech* pTextToSpeech = nullptr;
+    // Set once no speech engine could be made, so the lack is logged once.
+    bool bSpeechUnavailable = false;
+    LanguageManage* pLanguageManage = nullptr;
+    ExternalProcessManage externalProcessManage;
+
+    quint16 alarmPort;
+    // Set when the window closes: the alarm slots stop handing alarms over.
+    std::atomic<bool> closing{false};
+    bool backgroundStopped = false;
+    // A title drag the window does itself when no window manager takes it.
+    bool titleDragByHand = false;
+    QPoint titleDragOffset;
+    // Every worker thread started (login passes and the cleaning worker); see
+    // WorkerThreads for why none is ever left detached.
+    WorkerThreads workerThreads;
+};

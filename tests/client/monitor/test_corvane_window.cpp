@@ -1,0 +1,364 @@
+// The main window against the device simulator, on an X server: start-up,
+// the frame (resize, maximise, drag), navigation, clock, language and
+// screenshots.
+
+#include "ClientFolder.h"
+
+#include "core/FontSubstitution.h"
+#include "core/ImplementInstance.h"
+#include "core/LanguageManage.h"
+#include "core/SharedRecords.h"
+#include "monitor/ClientStartup.h"
+#include "monitor/Corvane.h"
+#include "monitor/QWinNativeEventFilter.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+bool HasChinese(const QString& text)
+{
+    return text.contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]")));
+}
+
+// The texts the operator reads: labels, buttons and the window title, by object name.
+QMap<QString, QString> VisibleTexts(QWidget* window)
+{
+    QMap<QString, QString> texts{{QStringLiteral("windowTitle"), window->windowTitle()}};
+    for (QLabel* label : window->findChildren<QLabel*>())
+        texts.insert(label->objectName(), label->text());
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        texts.insert(button->objectName(), button->text());
+    texts.remove(QStringLiteral("labelCurrentTime"));  // the clock ticks on its own
+    return texts;
+}
+
+// True when nothing listens on the port: it can be bound on every address.
+bool PortIsFree(quint16 port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(port);
+    const bool free = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return free;
+}
+
+} // namespace
+
+class CorvaneWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void startsWithStyleDatabaseListenerAndLogins();
+    void handsIncidentsOverToTheWindow();
+    void failureExitWhenTheFolderIsUnusable();
+    void versionTextFromCompileDate_data();
+    void versionTextFromCompileDate();
+    void clockShowsWeekdayAndTime();
+    void navigationShowsSearchPage();
+    void languageSwitchRetranslatesEveryText();
+    void resizesFromItsEdges_data();
+    void resizesFromItsEdges();
+    void maximiseAndRestoreChangeTheMargin();
+    void titleBarDragsAndDoubleClickMaximises();
+    void screenshots();
+
+private:
+    void WaitForLogins();
+    // Press at a point of the window, move the pointer by `drag` and release
+    // there: the release lands on the same screen point as the move, wherever
+    // the window has gone meanwhile.
+    void DragWithLeftButton(const QPoint& press, const QPoint& drag);
+
+    ClientFolder folder;
+    devsim::Simulator simulator;
+    std::vector<devsim::DeviceSpec> devices;
+    quint16 alarmPort = 0;
+    std::unique_ptr<Corvane> window;
+};
+
+void CorvaneWindowTest::initTestCase()
+{
+    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
+    InstallFontSubstitutions();
+    RegisterSharedRecordTypes();
+    qApp->setStyleSheet(ClientStyleSheet());
+    qApp->installEventFilter(new QWinNativeEventFilter(qApp));
+    alarmPort = testsupport::freePort();
+    devices = SimulatedDevices(2, 1, alarmPort);
+    std::string error;
+    QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());
+    QVERIFY(folder.StoreDevices(devices));
+    LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);
+    QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), LanguageManage::Chinese);
+}
+
+void CorvaneWindowTest::init()
+{
+    QVERIFY(TSR_Init());
+    QVERIFY(ImplementInstance::CreateInstance());
+    ImplementInstance::GetInstance()->InitImplementInstance();
+    window = std::make_unique<Corvane>(nullptr, alarmPort);
+    window->move(40, 40);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // Other tests share the X server: a large window kept on top would cover
+    // theirs and stop their painting. Everything here works obscured.
+    window->lower();
+}
+
+void CorvaneWindowTest::cleanup()
+{
+    window->close();
+    window.reset();
+    QVERIFY(!ImplementInstance::GetInstance());
+    LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);
+}
+
+void CorvaneWindowTest::cleanupTestCase()
+{
+    simulator.stop();
+}
+
+void CorvaneWindowTest::WaitForLogins()
+{
+    QTRY_COMPARE_WITH_TIMEOUT(window->LoggedInDevices().size(), int(devices.size()), 30000);
+    // The pass ends by enabling the refresh button on the GUI thread.
+    QTRY_VERIFY_WITH_TIMEOUT(window->Form().qIconPbtnRefresh->isEnabled(), 30000);
+}
+
+void CorvaneWindowTest::DragWithLeftButton(const QPoint& press, const QPoint& drag)
+{
+    QWindow* handle = window->windowHandle();
+    const QPoint target = handle->mapToGlobal(press + drag);
+    QTest::mousePress(handle, Qt::LeftButton, {}, press);
+    QTest::mouseMove(handle, press + drag);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->mapFromGlobal(target));
+}
+
+void CorvaneWindowTest::startsWithStyleDatabaseListenerAndLogins()
+{
+    // The style sheet paints the title bar dark.
+    const QImage title = window->Form().frameTitle->grab().toImage();
+    QCOMPARE(QColor(title.pixel(title.width() / 2, 2)), QColor(33, 43, 56));
+
+    QList<stu_DeviceInfo> stored;
+    QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetAllDeviceInfo(stored));
+    QCOMPARE(stored.size(), int(devices.size()));
+
+    QVERIFY(window->ListenHandle() >= 0);
+    QVERIFY(!PortIsFree(alarmPort));
+
+    WaitForLogins();
+    QCOMPARE(window->ClockTimer()->parent(), window.get());
+    QVERIFY(window->ClockTimer()->isActive());
+}
+
+void CorvaneWindowTest::handsIncidentsOverToTheWindow()
+{
+    WaitForLogins();
+    std::atomic<int> handedOver{0};
+    connect(window.get(), &Corvane::DealIncidentTableSig, this, [&] { ++handedOver; }, Qt::DirectConnection);
+    simulator.devices().at(0)->fireAlarms(devsim::AlarmKind::Incident, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(handedOver.load(), 3, 30000);
+}
+
+void CorvaneWindowTest::failureExitWhenTheFolderIsUnusable()
+{
+    // A regular file where the application folder should be.
+    QFile blocker(folder.Path() + QStringLiteral("/not-a-folder"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const quint16 port = testsupport::freePort();
+
+    QProcess client;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CORVANE_APP_DIR"), blocker.fileName() + QStringLiteral("/app"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    client.setProcessEnvironment(environment);
+    client.start(QStringLiteral(CORVANE_PROGRAM), {QStringLiteral("--alarm-port"), QString::number(port)});
+    QVERIFY(client.waitForFinished(30000));
+    QCOMPARE(client.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(client.exitCode(), 255);  // -1
+    QVERIFY(QString::fromUtf8(client.readAllStandardError() + client.readAllStandardOutput())
+                .contains(QStringLiteral("创建实例失败")));
+    QVERIFY(PortIsFree(port));
+}
+
+void CorvaneWindowTest::versionTextFromCompileDate_data()
+{
+    QTest::addColumn<QString>("compileDate");
+    QTest::addColumn<QString>("version");
+    QTest::newRow("single-digit day") << "Mar  5 2024" << "V2.0.0 build20240305";
+    QTest::newRow("last month") << "Dec 31 2026" << "V2.0.0 build20261231";
+    QTest::newRow("first month") << "Jan 10 2025" << "V2.0.0 build20250110";
+}
+
+void CorvaneWindowTest::versionTextFromCompileDate()
+{
+    QFETCH(QString, compileDate);
+    QFETCH(QString, version);
+    QCOMPARE(Corvane::BuildVersionText(compileDate.toLatin1().constData()), version);
+    QVERIFY(window->VersionText().startsWith(QStringLiteral("V2.0.0 build20")));
+}
+
+void CorvaneWindowTest::clockShowsWeekdayAndTime()
+{
+    const QRegularExpression format(QStringLiteral("^\\S{1,3} \\d\\d:\\d\\d:\\d\\d$"));
+    QLabel* clock = window->Form().labelCurrentTime;
+    QVERIFY2(format.match(clock->text()).hasMatch(), qPrintable(clock->text()));
+    const QString first = clock->text();
+    QTRY_VERIFY_WITH_TIMEOUT(clock->text() != first, 3000);
+    QVERIFY2(format.match(clock->text()).hasMatch(), qPrintable(clock->text()));
+}
+
+void CorvaneWindowTest::navigationShowsSearchPage()
+{
+    QSignalSpy conditions(window.get(), &Corvane::InsertConditionSig);
+    window->Form().topSliderNavigation->setCurrentIndex(1);
+    QCOMPARE(window->Form().stackedWidget->currentIndex(), 1);
+    QCOMPARE(conditions.count(), 1);
+    window->Form().topSliderNavigation->setCurrentIndex(0);
+    QCOMPARE(window->Form().stackedWidget->currentIndex(), 0);
+    QCOMPARE(conditions.count(), 1);
+}
+
+void CorvaneWindowTest::languageSwitchRetranslatesEveryText()
+{
+    const QMap<QString, QString> chinese = VisibleTexts(window.get());
+    QCOMPARE(window->IncidentNames().value(260), QStringLiteral("低速行驶"));
+    // A switch made on the search page brings the window back to the preview.
+    window->Form().topSliderNavigation->setCurrentIndex(1);
+    QPushButton* toggle = window->Form().pBnSwitchLanguage;
+
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), LanguageManage::English);
+    QCOMPARE(window->Form().stackedWidget->currentIndex(), 0);
+    const QMap<QString, QString> english = VisibleTexts(window.get());
+    int translated = 0;
+    for (auto it = chinese.cbegin(); it != chinese.cend(); ++it) {
+        QVERIFY2(!HasChinese(english.value(it.key())), qPrintable(it.key() + ": " + english.value(it.key())));
+        if (HasChinese(it.value())) {
+            QVERIFY2(english.value(it.key()) != it.value(), qPrintable(it.key()));
+            ++translated;
+        }
+    }
+    QVERIFY(translated >= 9);
+    QCOMPARE(window->IncidentNames().size(), 17);
+    for (const QString& name : window->IncidentNames())
+        QVERIFY2(!HasChinese(name), qPrintable(name));
+    QCOMPARE(window->IncidentNames().value(260), QStringLiteral("Low speed"));
+
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), LanguageManage::Chinese);
+    QCOMPARE(VisibleTexts(window.get()), chinese);
+    QCOMPARE(window->IncidentNames().value(260), QStringLiteral("低速行驶"));
+}
+
+void CorvaneWindowTest::resizesFromItsEdges_data()
+{
+    QTest::addColumn<QString>("grip");  // where the press lands, from the window's edges
+    QTest::addColumn<QPoint>("drag");
+    QTest::addColumn<QRect>("change");  // of x, y, width, height
+    QTest::newRow("right band") << "right" << QPoint(60, 0) << QRect(0, 0, 60, 0);
+    QTest::newRow("left band") << "left" << QPoint(-40, 0) << QRect(-40, 0, 40, 0);
+    QTest::newRow("bottom band") << "bottom" << QPoint(0, 50) << QRect(0, 0, 0, 50);
+    QTest::newRow("bottom-right corner") << "bottom-right" << QPoint(30, 20) << QRect(0, 0, 30, 20);
+    QTest::newRow("inside the shadow margin") << "margin" << QPoint(60, 0) << QRect(0, 0, 0, 0);
+}
+
+void CorvaneWindowTest::resizesFromItsEdges()
+{
+    QFETCH(QString, grip);
+    QFETCH(QPoint, drag);
+    QFETCH(QRect, change);
+    const QRect before = window->geometry();
+    const int w = before.width();
+    const int h = before.height();
+    const QMap<QString, QPoint> grips{{QStringLiteral("right"), {w - 14, h / 2}},
+                                      {QStringLiteral("left"), {13, h / 2}},
+                                      {QStringLiteral("bottom"), {w / 2, h - 13}},
+                                      {QStringLiteral("bottom-right"), {w - 13, h - 13}},
+                                      {QStringLiteral("margin"), {w - 11, h / 2}}};
+    const QPoint press = grips.value(grip);
+    DragWithLeftButton(press, drag);
+    const QRect expected(before.x() + change.x(), before.y() + change.y(), w + change.width(), h + change.height());
+    QTRY_COMPARE(window->geometry(), expected);
+}
+
+void CorvaneWindowTest::maximiseAndRestoreChangeTheMargin()
+{
+    QToolButton* maximise = window->Form().toolButton_max;
+    QCOMPARE(window->contentsMargins(), QMargins(12, 12, 12, 12));
+    QTest::mouseClick(maximise, Qt::LeftButton);
+    QVERIFY(window->isMaximized());
+    QCOMPARE(window->contentsMargins(), QMargins(0, 0, 0, 0));
+    QCOMPARE(maximise->property("maximizeProperty").toBool(), true);
+    // Resizing has no bands while maximised.
+    QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, QPoint(window->width() - 14, 300));
+    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, QPoint(window->width() - 14, 300));
+
+    QTest::mouseClick(maximise, Qt::LeftButton);
+    QVERIFY(!window->isMaximized());
+    QCOMPARE(window->contentsMargins(), QMargins(12, 12, 12, 12));
+    QCOMPARE(maximise->property("maximizeProperty").toBool(), false);
+}
+
+void CorvaneWindowTest::titleBarDragsAndDoubleClickMaximises()
+{
+    QFrame* title = window->Form().frameTitle;
+    // A free spot of the title bar, left of the clock.
+    const QPoint grip = title->mapTo(window.get(), QPoint(window->Form().frameTime->x() - 30, 20));
+    const QPoint before = window->pos();
+    QWindow* handle = window->windowHandle();
+    DragWithLeftButton(grip, QPoint(50, 30));
+    QTRY_COMPARE(window->pos(), before + QPoint(50, 30));
+
+    // The right button drags nothing.
+    QTest::mousePress(handle, Qt::RightButton, {}, grip);
+    QTest::mouseMove(handle, grip + QPoint(40, 40));
+    QTest::mouseRelease(handle, Qt::RightButton, {}, grip + QPoint(40, 40));
+    QCoreApplication::processEvents();
+    QCOMPARE(window->pos(), before + QPoint(50, 30));
+
+    QTest::mouseDClick(handle, Qt::LeftButton, {}, grip);
+    QTRY_VERIFY(window->isMaximized());
+    QTest::mouseDClick(handle, Qt::LeftButton, {}, title->mapTo(window.get(), QPoint(window->Form().frameTime->x() - 30, 20)));
+    QTRY_VERIFY(!window->isMaximized());
+}
+
+void CorvaneWindowTest::screenshots()
+{
+    WaitForLogins();
+    QDir().mkpath(QStringLiteral(CORVANE_SCREENSHOT_DIR));
+    for (const int language : {LanguageManage::Chinese, LanguageManage::English}) {
+        LanguageManage::GetInstance()->SwitchLanguage(language);
+        // The layouts take the new texts' sizes before the picture is taken.
+        QCoreApplication::processEvents();
+        const QString file = QStringLiteral(CORVANE_SCREENSHOT_DIR "/main-window-%1.png")
+                                 .arg(language == LanguageManage::Chinese ? "zh" : "en");
+        QVERIFY(window->grab().save(file));
+    }
+}
+
+QTEST_MAIN(CorvaneWindowTest)
+#include "test_corvane_window.moc"

@@ -1,0 +1,181 @@
+// The alarm listener under resource attacks: many hostile connections, frames
+// that trickle, descriptors running out. It stays small, keeps serving the real
+// device and says what it refused in the log.
+
+#include "ListenerFixture.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+
+#include <cstring>
+
+using namespace std::chrono;
+using tessoran::wire::Kind;
+using testsupport::RawAlarmPeer;
+
+namespace {
+
+std::vector<uint8_t> headerAnnouncing(Kind kind, uint32_t length) {
+  std::vector<uint8_t> header = tessoran::wire::encodeFrame(kind, 1, {});
+  std::memcpy(header.data() + 12, &length, 4);
+  return header;
+}
+
+class ListenerLimitsTest : public ListenerFixture {
+protected:
+  // The test speaks for the logged-in device, which itself is dropped: its own
+  // alarm connection would replace the test's.
+  void connectInPlaceOfTheDevice(RawAlarmPeer& peer, bool prove) {
+    loginDeviceOrFail();
+    device().drop();
+    listen();
+    ASSERT_TRUE(peer.connect(listenPort_));
+    ASSERT_TRUE(peer.readChallenge());
+    const devsim::DeviceSpec& spec = deviceSpec();
+    if (prove) ASSERT_EQ(peer.prove(spec.address, spec.port, spec.user, spec.password), Kind::AlarmAccepted);
+  }
+};
+
+// Each hostile connection announces a large frame and trickles; a thousand of
+// them once took a gigabyte and more. Now the header is refused or the
+// connection is held to its deadline, bounded in number and memory.
+TEST_F(ListenerLimitsTest, ThousandHostileConnectionsStaySmallAndTheDeviceGetsThrough) {
+  ASSERT_TRUE(TSR_SetListenLimits(0, 2000, 0));
+  loginDeviceOrFail();
+  listen();
+  const size_t before = testsupport::residentBytes();
+  std::vector<RawAlarmPeer> hostile(1000);
+  for (size_t i = 0; i < hostile.size(); ++i) {
+    ASSERT_TRUE(hostile[i].connect(listenPort_)) << i;
+    // Half announce the largest alarm, half a hello they never finish.
+    hostile[i].send(i % 2 ? headerAnnouncing(Kind::Alarm, tessoran::wire::kMaxBody)
+                          : headerAnnouncing(Kind::AlarmHello, tessoran::wire::kMaxHelloBody));
+  }
+  for (auto& peer : hostile) peer.send({0x55});
+  const size_t grown = testsupport::residentBytes() - std::min(before, testsupport::residentBytes());
+  EXPECT_LT(grown, size_t(100) << 20) << grown / 1024 << " KiB";
+
+  device().fireAlarms(devsim::AlarmKind::Incident);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+  EXPECT_EQ(received(), sent());
+  EXPECT_TRUE(log_.contains("connections open, the limit"));
+  EXPECT_TRUE(log_.contains("hello of 1024 bytes") || log_.contains("starts with the device's hello"));
+}
+
+// A thread per connection is what a thread limit used to abort the process on.
+TEST_F(ListenerLimitsTest, ConnectionsDoNotEachTakeAThread) {
+  listen();
+  const int before = testsupport::threadCount();
+  std::vector<RawAlarmPeer> peers(200);
+  for (auto& peer : peers) {
+    ASSERT_TRUE(peer.connect(listenPort_));
+    ASSERT_TRUE(peer.readChallenge());  // served, not only queued by the kernel
+  }
+  EXPECT_LE(testsupport::threadCount(), before + 1);
+}
+
+// Out of descriptors, accepting fails: one log line, and the connections
+// waiting are served once descriptors are free again.
+TEST_F(ListenerLimitsTest, AcceptFailureIsLoggedAndTheListenerGoesOn) {
+  loginDeviceOrFail();
+  listen();
+  std::vector<int> sockets;
+  for (int i = 0; i < 20; ++i) sockets.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  // A new descriptor takes the lowest free number, which must stay below the
+  // limit: with the limit at the lowest free one, none can be made.
+  int lowestFree = 0;
+  while (fcntl(lowestFree, F_GETFD) != -1) ++lowestFree;
+  rlimit original{};
+  getrlimit(RLIMIT_NOFILE, &original);
+  rlimit tight = original;
+  tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(listenPort_);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  for (int fd : sockets) ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  bool logged = testsupport::waitUntil([&] { return log_.contains("cannot accept a connection"); });
+  setrlimit(RLIMIT_NOFILE, &original);
+  ASSERT_TRUE(logged);
+
+  for (int fd : sockets) {
+    RawAlarmPeer peer;
+    peer.socket = tessoran::wire::Socket(fd);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    EXPECT_TRUE(peer.readChallenge()) << "a waiting connection was not served";
+  }
+  device().fireAlarms(devsim::AlarmKind::Violation);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+}
+
+// One deadline for a whole frame, not one per read: a byte every 300 ms used to
+// hold the connection for ever.
+struct TrickleCase {
+  const char* name;
+  bool proven;
+  const char* logged;
+};
+void PrintTo(const TrickleCase& c, std::ostream* os) { *os << c.name; }
+
+class TrickleTest : public ListenerLimitsTest, public ::testing::WithParamInterface<TrickleCase> {};
+
+TEST_P(TrickleTest, IsCutAtTheFrameDeadline) {
+  ASSERT_TRUE(TSR_SetListenLimits(0, 1000, 0));
+  RawAlarmPeer peer;
+  ASSERT_NO_FATAL_FAILURE(connectInPlaceOfTheDevice(peer, GetParam().proven));
+  std::vector<uint8_t> frame =
+      GetParam().proven ? tessoran::wire::encodeFrame(Kind::Alarm, 1, device().makeAlarm(devsim::AlarmKind::Incident))
+                        : tessoran::wire::encodeFrame(Kind::AlarmHello, 1, std::vector<uint8_t>(200, 1));
+  auto started = steady_clock::now();
+  bool cut = false;
+  for (size_t i = 0; i < frame.size() && !cut; ++i) {
+    if (!peer.send({frame[i]})) break;
+    cut = peer.closedWithin(300);
+  }
+  auto held = duration_cast<milliseconds>(steady_clock::now() - started).count();
+  EXPECT_TRUE(cut);
+  EXPECT_GE(held, 900);
+  EXPECT_LT(held, 4000);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains(GetParam().logged); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Senders, TrickleTest,
+    ::testing::Values(TrickleCase{"HelloOfAStranger", false, "no device proved itself before its deadline"},
+                      TrickleCase{"AlarmOfAProvenDevice", true, "frame cut by its deadline"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Frames cut by close or silence, and refusals, reach the application's log
+// callback, one line each.
+struct CutCase {
+  const char* name;
+  size_t bytesBeforeClose;  // of an alarm frame, after the device proved itself
+  const char* logged;
+};
+void PrintTo(const CutCase& c, std::ostream* os) { *os << c.name; }
+
+class CutFrameTest : public ListenerLimitsTest, public ::testing::WithParamInterface<CutCase> {};
+
+TEST_P(CutFrameTest, IsLoggedThroughTheCallback) {
+  RawAlarmPeer peer;
+  ASSERT_NO_FATAL_FAILURE(connectInPlaceOfTheDevice(peer, true));
+  std::vector<uint8_t> frame =
+      tessoran::wire::encodeFrame(Kind::Alarm, 1, device().makeAlarm(devsim::AlarmKind::Incident));
+  frame.resize(GetParam().bytesBeforeClose);
+  peer.send(frame);
+  peer.socket.close();
+  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.count(GetParam().logged) == 1; }))
+      << GetParam().logged;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, CutFrameTest,
+    ::testing::Values(CutCase{"InsideTheHeader", 9, "frame cut by close after 9 of 16 header bytes"},
+                      CutCase{"InsideTheBody", 16 + 100, "frame cut by close after 100 of"},
+                      CutCase{"BetweenFrames", 0, "closed its alarm connection"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+CORVANE_GTEST_MAIN_WITH_GUI
