@@ -4,6 +4,14 @@
 <context>
     <name>QObject</name>
     <message>
+        <source>Save File</source>
+        <translation>Save File</translation>
+    </message>
+    <message>
+        <source>file (*.csv)</source>
+        <translation>file (*.csv)</translation>
+    </message>
+    <message>
         <source>拥堵</source>
         <translation>Congestion</translation>
     </message>
@@ -681,6 +689,26 @@
     <name>IncidentItem</name>
     <name>SearchFrame</name>
     <message>
+        <source>当前无查询结果，将无法导出内容！</source>
+        <translation>No results to export!</translation>
+    </message>
+    <message>
+        <source>条导出成功</source>
+        <translation> exported, </translation>
+    </message>
+    <message>
+        <source>条导出失败</source>
+        <translation> failed</translation>
+    </message>
+    <message>
+        <source>导出失败：</source>
+        <translation>Export failed: </translation>
+    </message>
+    <message>
+        <source>序号,开始时间,结束时间,设备IP,通道,车道号,车道流量（辆/分）,小型车流量,中型车流量,大型车流量,车道速度（Km/h）,车头间距（m）,车头时距（m）,时间占有率,空间占有率,通行状态</source>
+        <translation>No.,Start time,End time,Device IP,Channel,Lane,Lane flow (veh/min),Light vehicles,Medium vehicles,Heavy vehicles,Lane speed (km/h),Space headway (m),Time headway (m),Time occupancy,Space occupancy,Traffic state</translation>
+    </message>
+    <message>
         <source>事件查询</source>
         <translation>Incidents</translation>
     </message>
@@ -1088,6 +1116,29 @@
     <message>
         <source>页</source>
         <translation>pages</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>流量导出路径</source>
+        <translation>Traffic export path</translation>
+    </message>
+    <message>
+        <source>导出路径</source>
+        <translation>Export path</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

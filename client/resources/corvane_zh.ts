@@ -4,6 +4,14 @@
 <context>
     <name>QObject</name>
     <message>
+        <source>Save File</source>
+        <translation>保存文件</translation>
+    </message>
+    <message>
+        <source>file (*.csv)</source>
+        <translation>文件 (*.csv)</translation>
+    </message>
+    <message>
         <source>拥堵</source>
         <translation>拥堵</translation>
     </message>
@@ -681,6 +689,26 @@
     <name>IncidentItem</name>
     <name>SearchFrame</name>
     <message>
+        <source>当前无查询结果，将无法导出内容！</source>
+        <translation>当前无查询结果，将无法导出内容！</translation>
+    </message>
+    <message>
+        <source>条导出成功</source>
+        <translation>条导出成功</translation>
+    </message>
+    <message>
+        <source>条导出失败</source>
+        <translation>条导出失败</translation>
+    </message>
+    <message>
+        <source>导出失败：</source>
+        <translation>导出失败：</translation>
+    </message>
+    <message>
+        <source>序号,开始时间,结束时间,设备IP,通道,车道号,车道流量（辆/分）,小型车流量,中型车流量,大型车流量,车道速度（Km/h）,车头间距（m）,车头时距（m）,时间占有率,空间占有率,通行状态</source>
+        <translation>序号,开始时间,结束时间,设备IP,通道,车道号,车道流量（辆/分）,小型车流量,中型车流量,大型车流量,车道速度（Km/h）,车头间距（m）,车头时距（m）,时间占有率,空间占有率,通行状态</translation>
+    </message>
+    <message>
         <source>事件查询</source>
         <translation>事件查询</translation>
     </message>
@@ -1084,6 +1112,29 @@
     <message>
         <source>页</source>
         <translation>页</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>流量导出路径</source>
+        <translation>流量导出路径</translation>
+    </message>
+    <message>
+        <source>导出路径</source>
+        <translation>导出路径</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>浏览</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
     </message>
 </context>
 </TS>
