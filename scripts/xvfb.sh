@@ -1,17 +1,18 @@
-# Sourced by test.sh: a private Xvfb server on a free display number.
+# Sourced by test.sh: a private Xvfb server on a display number it picks itself,
+# so lock files left by a server that was killed never block a run.
 start_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 50); do
-      [[ -e /tmp/.X11-unix/X$n ]] && { export DISPLAY=":$n"; return 0; }
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
-  done
-  echo "could not start Xvfb" >&2
-  return 1
+  local fifo
+  fifo=$(mktemp -u /tmp/corvane-xvfb.XXXXXX)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local n=""
+  read -r -t 10 n <"$fifo" || true
+  rm -f "$fifo"
+  if [[ -z $n ]] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+    echo "could not start Xvfb" >&2
+    return 1
+  fi
+  export DISPLAY=":$n"
 }
 stop_xvfb() { [[ -n ${XVFB_PID:-} ]] && kill "$XVFB_PID" 2>/dev/null; return 0; }

@@ -48,12 +48,6 @@ std::string CurrentThreadId()
     return id.str();
 }
 
-// A fixed-size text field of an SDK record, up to its first NUL.
-QString FieldText(const char* field, size_t capacity)
-{
-    return QString::fromLatin1(field, static_cast<int>(qstrnlen(field, static_cast<uint>(capacity))));
-}
-
 // Excluded from device search texts: quotes, blanks and the characters that
 // mean something in paths, SQL patterns or shells.
 QString SearchTextPattern()
@@ -151,6 +145,8 @@ Corvane::~Corvane()
     StopBackgroundWork();
 
     for (long userId : qAsConst(qlistUserId))
+        TSR_Logout(static_cast<int32_t>(userId));
+    for (long userId : qAsConst(qlistChannelUserId))
         TSR_Logout(static_cast<int32_t>(userId));
     TSR_Cleanup();
     Log()->info("{}, SDK end..", method);
@@ -343,7 +339,6 @@ void Corvane::ReadClipSettings()
 
 void Corvane::MakeConnections()
 {
-    constexpr const char* method = "Corvane::MakeConnections";
     DeviceManager* devices = DeviceManager::GetInstance();
 
     connect(ui.topSliderNavigation, SIGNAL(itemClicked(int)), this, SLOT(TopSliderNavigationItemClickedSlot(int)));
@@ -353,7 +348,7 @@ void Corvane::MakeConnections()
     pTimer->start();
     connect(pTimer, &QTimer::timeout, this, [this] { ShowWeekAndTimeSlot(); });
     connect(ui.treeViewDevice, &QTreeView::doubleClicked, this, &Corvane::TreeDoubleClickedSlot);
-    Log()->info("{}, the add-device dialog is not built yet", method);
+    CreateDeviceTreeParts();
     connect(devices, &DeviceManager::DeviceStateSig, this, &Corvane::DeviceStateSlot);
     connect(devices, &DeviceManager::AlarmAidSig, this, &Corvane::RecvAlarmAidSlot, Qt::DirectConnection);
     connect(devices, &DeviceManager::AlarmTpsSig, this, &Corvane::RecvAlarmTpsSlot, Qt::DirectConnection);
@@ -362,16 +357,12 @@ void Corvane::MakeConnections()
             Qt::BlockingQueuedConnection);
     connect(this, &Corvane::DealIncidentTableSig, this, &Corvane::DealIncidentTableSlot,
             Qt::BlockingQueuedConnection);
-    Log()->info("{}, the device-tree delegate is not built yet", method);
+    ConnectDeviceTreeParts();
     ConnectSearchPage(this, SIGNAL(InsertConditionSig()), SLOT(InsertConditionSlot()));
     connect(this, &Corvane::DeviceLoginFinishedSig, this, &Corvane::DeviceLoginFinishedSlot,
             Qt::BlockingQueuedConnection);
     connect(this, &Corvane::ChannelPreviewStateSig, this, &Corvane::ChannelPreviewStateSlot,
             Qt::BlockingQueuedConnection);
-    connect(ui.lineEditSreachBox, &QSreachBox::searchTriggered, this, &Corvane::SearchDeviceSlot);
-    connect(ui.lineEditSreachBox, &QSreachBox::searchClear, this, &Corvane::ClearSearchInfo);
-    Log()->info("{}, the search hint list is not built yet", method);
-    connect(ui.lineEditSreachBox, &QLineEdit::textChanged, this, &Corvane::FlushListWidget);
     ConnectSearchPage(this, SIGNAL(UpdatePosSig()), SLOT(UpdatePosSlot()));
     connect(&externalProcessManage, &ExternalProcessManage::ErrMsgSig, this, &Corvane::ErrMsgSlot);
 }
@@ -385,166 +376,8 @@ void Corvane::StartDeleteDataThread()
     }
 }
 
-void Corvane::DeleteDataThread()
-{
-    // The cleaning itself comes with the alarm handling; the worker already
-    // keeps its rhythm and stops at its interruption point.
-    Log()->info("{}, threadId:{}", "Corvane::DeleteDataThread", CurrentThreadId());
-    for (;;) {
-        Log()->info("{}, cleaning of old alarm files is not built yet", "Corvane::DeleteDataThread");
-        boost::this_thread::sleep_for(boost::chrono::minutes(30));
-    }
-}
-
-void Corvane::LoginAllDevice()
-{
-    constexpr const char* method = "Corvane::LoginAllDevice";
-    QList<stu_DeviceInfo> devices;
-    ImplementInstance* instance = ImplementInstance::GetInstance();
-    if (!instance || !instance->GetDatabase()->GetAllDeviceInfo(devices)) {
-        Log()->error("{}, get deviceinfo failed", method);
-        return;
-    }
-    if (devices.isEmpty())
-        return;
-    try {
-        workerThreads.Start("loginDeviceThread", [this, devices] { LoginDevice(devices); });
-    } catch (const std::exception& error) {
-        Log()->error("{}，login device Thread exception : {}", method, error.what());
-    }
-}
-
-void Corvane::LoginDevice(const QList<stu_DeviceInfo>& devices)
-{
-    constexpr const char* method = "Corvane::LoginDevice";
-    Log()->info("{}, threadId:{}", method, CurrentThreadId());
-    ImplementInstance* instance = ImplementInstance::GetInstance();
-    DeviceManager* link = DeviceManager::GetInstance();
-    if (!instance || !link)
-        return;
-    DatabaseOperation* database = instance->GetDatabase();
-    // The window's lists belong to the GUI thread: changes are handed over
-    // and waited for, in pass order.
-    auto onGuiThread = [this](std::function<void()> change) {
-        QMetaObject::invokeMethod(this, std::move(change), Qt::BlockingQueuedConnection);
-    };
-
-    QString message;
-    for (const stu_DeviceInfo& device : devices) {
-        long userId = -1;
-        if (!link->DeviceLogin(device.deviceIp, device.devicePort, device.userName, device.password, &userId)) {
-            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("登录失败"));
-            Log()->error("{}, device {} login failed", method, device.deviceIp);
-            boost::this_thread::interruption_point();
-            continue;
-        }
-        onGuiThread([this, device, userId] {
-            const bool known = std::any_of(qlistDeviceInfo.cbegin(), qlistDeviceInfo.cend(),
-                                           [&](const stu_DeviceInfo& d) { return d.deviceIp == device.deviceIp; });
-            if (!known)
-                qlistDeviceInfo.append(device);
-            qlistUserId.append(userId);
-        });
-        if (!database->DeleteDeviceInfoByIp(device.deviceIp)) {
-            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("删除通道失败"));
-            Log()->error("{}, device {} delete channel failed", method, device.deviceIp);
-        }
-        if (!database->AddDeviceInfo(device))
-            Log()->error("{}, add device {} failed", method, device.deviceIp);
-
-        QList<stu_DeviceChannelInfo> channels;
-        if (!link->GetDeviceChannelInfo(&userId, device.deviceIp, &channels)) {
-            message += QStringLiteral("%1 %2").arg(device.deviceIp, tr("获取通道失败"));
-            Log()->error("{}, device {} get channel failed", method, device.deviceIp);
-            boost::this_thread::interruption_point();
-            continue;
-        }
-        for (const stu_DeviceChannelInfo& channel : qAsConst(channels)) {
-            long channelUserId = -1;
-            link->DeviceLogin(channel.channelIp, channel.channelPort, channel.userName, channel.password,
-                              &channelUserId);
-            if (!database->AddChannelInfo(channel))
-                Log()->error("{}, add channel failed", method);
-            onGuiThread([this, channel] { qlistChannelInfo.append(channel); });
-        }
-        boost::this_thread::interruption_point();
-    }
-    emit DeviceLoginFinishedSig(message);
-}
-
-void Corvane::DeviceLoginFinishedSlot(QString strMsg)
-{
-    ui.treeViewDevice->expandAll();
-    if (strMsg.isEmpty())
-        QPromptWidget::ShowPrompt(QPromptWidget::Succ, tr("设备登录成功"), this, 3000);
-    else
-        QPromptWidget::ShowPrompt(QPromptWidget::Fail, strMsg, this, 3000);
-    ui.qIconPbtnRefresh->setEnabled(true);
-}
-
-// ---- Alarms: the SDK's listener thread ----
-
-void Corvane::RecvAlarmAidSlot(const TSR_ALARMER* pAlarmer, const TSR_AID_ALARM* pStuAlarmAid)
-{
-    if (closing || !pAlarmer || !pStuAlarmAid)
-        return;
-    TrafficIncident incident;
-    incident.absTime = pStuAlarmAid->dwAbsTime;
-    incident.time = FormatPackedTime(pStuAlarmAid->dwAbsTime, QStringLiteral("%1%2%3%4%5%6"));
-    incident.deviceIp = FieldText(pAlarmer->sDeviceIP, sizeof pAlarmer->sDeviceIP);
-    incident.devicePort = pStuAlarmAid->struDevInfo.wPort;
-    incident.channelIp = FieldText(pStuAlarmAid->struDevInfo.sIpV4, sizeof pStuAlarmAid->struDevInfo.sIpV4);
-    incident.channelNo = pStuAlarmAid->struDevInfo.byChannel;
-    incident.incidentType = pStuAlarmAid->dwIncidentType;
-    incident.laneNo = pStuAlarmAid->byLaneNo;
-    // Filtering, pictures, clips, storage and speech come with the alarm
-    // handling; the hand-over to the live list and the prompt is in place.
-    Log()->info("{}, incident {} from {} camera {}", "Corvane::RecvAlarmAidSlot", incident.incidentType,
-                incident.deviceIp, incident.channelIp);
-    emit DealIncidentPromptsSig(incident);
-    emit DealIncidentTableSig(incident);
-}
-
-void Corvane::RecvItsPlateResultSlot(const TSR_ALARMER*, const char*)
-{
-    Log()->info("{}, plate results are not handled", "Corvane::RecvItsPlateResultSlot");
-}
-
-void Corvane::RecvAlarmTpsSlot(const TSR_ALARMER* pAlarmer, const TSR_TPS_ALARM* pStuAlarmTps)
-{
-    if (closing || !pAlarmer || !pStuAlarmTps)
-        return;
-    Log()->info("{}, traffic parameters from {} (storing them is not built yet)", "Corvane::RecvAlarmTpsSlot",
-                FieldText(pAlarmer->sDeviceIP, sizeof pAlarmer->sDeviceIP));
-}
-
-void Corvane::RecvAlarmTfsSlot(const TSR_ALARMER* pAlarmer, const TSR_TFS_ALARM* pStuTfsResult)
-{
-    if (closing || !pAlarmer || !pStuTfsResult)
-        return;
-    Log()->info("{}, violation from {} (storing it is not built yet)", "Corvane::RecvAlarmTfsSlot",
-                FieldText(pAlarmer->sDeviceIP, sizeof pAlarmer->sDeviceIP));
-}
-
-void Corvane::DealIncidentPromptsSlot(TrafficIncident incident)
-{
-    Log()->info("{}, prompt for incident {} at {} (the prompt window is not built yet)",
-                "Corvane::DealIncidentPromptsSlot", hashIncidentName.value(static_cast<int>(incident.incidentType)),
-                incident.time);
-}
-
-void Corvane::DealIncidentTableSlot(TrafficIncident incident)
-{
-    Log()->info("{}, incident {} at {} for the live list (not built yet)", "Corvane::DealIncidentTableSlot",
-                hashIncidentName.value(static_cast<int>(incident.incidentType)), incident.time);
-}
-
-void Corvane::RefreshIncidentListSlot() {}
-
-void Corvane::stateChanged(int state)
-{
-    Log()->info("{}, speech switch {} (speech comes with the alarm handling)", "Corvane::stateChanged", state);
-}
+// The alarm slots, their hand-over to the live list and the prompt, and
+// speech are in CorvaneAlarms.cpp.
 
 // ---- Frame, navigation, clock and language ----
 
@@ -632,8 +465,8 @@ void Corvane::showEvent(QShowEvent* event)
 
 void Corvane::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Down && focusWidget() == ui.lineEditSreachBox && pHintListWidget)
-        Log()->info("{}, the search hint list is not built yet", "Corvane::keyPressEvent");
+    if (!ForwardKeyToHintList(event))
+        QMainWindow::keyPressEvent(event);
 }
 
 void Corvane::TopSliderNavigationItemClickedSlot(int index)
@@ -712,33 +545,4 @@ void Corvane::on_pBtnVlc_clicked()
 void Corvane::ErrMsgSlot(QString msg)
 {
     QPromptWidget::ShowPrompt(QPromptWidget::Fail, msg, this, 3000);
-}
-
-// ---- Slots whose behaviour comes with the device tree, the live video and
-// the device search; each says so in the log. ----
-
-namespace {
-void NotBuiltYet(const char* method, const char* what)
-{
-    Log()->info("{}, {} is not built yet", method, what);
-}
-} // namespace
-
-void Corvane::on_qIconPBtnAddDevice_clicked() { NotBuiltYet("Corvane::on_qIconPBtnAddDevice_clicked", "the add-device dialog"); }
-void Corvane::on_qIconPBtnDelDevice_clicked() { NotBuiltYet("Corvane::on_qIconPBtnDelDevice_clicked", "deleting devices"); }
-void Corvane::AddDeviceSlot(bool) { NotBuiltYet("Corvane::AddDeviceSlot", "adding devices"); }
-void Corvane::AddDeviceContinueSlot() { NotBuiltYet("Corvane::AddDeviceContinueSlot", "adding devices"); }
-void Corvane::EditSlot(const QModelIndex&) { NotBuiltYet("Corvane::EditSlot", "editing devices"); }
-void Corvane::RefreshSlot(const QModelIndex&) { NotBuiltYet("Corvane::RefreshSlot", "refreshing a device"); }
-void Corvane::FlushListWidget(const QString&) { NotBuiltYet("Corvane::FlushListWidget", "the search hint list"); }
-void Corvane::ClickedListWidget(const QModelIndex&) { NotBuiltYet("Corvane::ClickedListWidget", "the search hint list"); }
-void Corvane::ChangeListWidgetText(QString) { NotBuiltYet("Corvane::ChangeListWidgetText", "the search hint list"); }
-void Corvane::SearchDeviceSlot() { NotBuiltYet("Corvane::SearchDeviceSlot", "the device search"); }
-void Corvane::ClearSearchInfo() { NotBuiltYet("Corvane::ClearSearchInfo", "the device search"); }
-void Corvane::on_qIconPbtnRefresh_clicked() { NotBuiltYet("Corvane::on_qIconPbtnRefresh_clicked", "refreshing the device list"); }
-
-void Corvane::DeviceStateSlot(long lUserId, bool bState)
-{
-    Log()->info("{}, login {} {} (the device tree is not built yet)", "Corvane::DeviceStateSlot", lUserId,
-                bState ? "restored" : "dropped");
 }

@@ -22,6 +22,7 @@
 #include <QString>
 
 #include <atomic>
+#include <optional>
 
 class AddDeviceDlg;
 class ConfigDialog;
@@ -29,6 +30,7 @@ class HintListWidget;
 class IncidentItem;
 class IncidentPromptsDialog;
 class LanguageManage;
+class QStandardItem;
 class QStandardItemModel;
 class QTextToSpeech;
 class QTimer;
@@ -61,11 +63,21 @@ public:
     // What the tests and the start-up report look at.
     long ListenHandle() const { return lListenHandle; }
     QList<long> LoggedInDevices() const { return qlistUserId; }
+    QList<long> LoggedInChannels() const { return qlistChannelUserId; }
     const QHash<int, QString>& IncidentNames() const { return hashIncidentName; }
     const QHash<int, QString>& IncidentIcons() const { return hashIncidentIcon; }
     const QString& VersionText() const { return strVersion; }
     int RunningWorkers() const { return workerThreads.Count(); }
     QTimer* ClockTimer() const { return pTimer; }
+    QStandardItemModel* DeviceModel() const { return pDeviceModel; }
+    QList<stu_DeviceInfo> KnownDevices() const { return qlistDeviceInfo; }
+    QList<stu_DeviceChannelInfo> KnownChannels() const { return qlistChannelInfo; }
+    AddDeviceDlg* AddDeviceDialog() const { return pAddDeviceDlg; }
+    HintListWidget* HintList() const { return pHintListWidget; }
+    TreeViewDelegate* DeviceTreeDelegate() const { return pTreeViewDelegate; }
+    bool IsDeviceExist(const QString& deviceIp) const;
+    // Marks a channel row with the pane that previews it; callable from any thread.
+    static void UpdateChannelIcon(QStandardItem* item, quint16 paneIndex, bool ok);
     Ui_CorvaneClass& Form() { return ui; }
 
     // Builds "V2.0.0 build" followed by the compile date as yyyyMMdd; `compileDate`
@@ -118,7 +130,7 @@ public slots:
     void FlushListWidget(const QString& text);
     void ClickedListWidget(const QModelIndex& index);
     void ChangeListWidgetText(QString text);
-    void SearchDeviceSlot();
+    void SearchDeviceSlot(QString text);
     void ClearSearchInfo();
     void DeviceStateSlot(long lUserId, bool bState);
     void on_qIconPbtnRefresh_clicked();
@@ -143,14 +155,40 @@ protected:
 private:
     void InitUi();
     void ConnectDatabase();
+    // ---- Device tree (CorvaneDevices.cpp) ----
+    void CreateDeviceTreeParts();
+    void ConnectDeviceTreeParts();
     void LoginAllDevice();
-    void LoginDevice(const QList<stu_DeviceInfo>& devices);
+    // `replaced`: the device an edit replaces, retired once the new values logged in.
+    void StartLoginPass(const char* thread, const char* failureText, const QList<stu_DeviceInfo>& devices,
+                        const std::optional<stu_DeviceInfo>& replaced);
+    void LoginDevice(const QList<stu_DeviceInfo>& devices, const std::optional<stu_DeviceInfo>& replaced);
+    void RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
+                              long newUserId);
+    QStandardItem* FindDeviceRow(const QString& deviceIp) const;
+    QStandardItem* ShowDeviceRow(const stu_DeviceInfo& device);
+    void AppendChannelRow(const stu_DeviceChannelInfo& channel, long userId);
+    void RememberDevice(const stu_DeviceInfo& device);
+    void RememberLogin(QList<long>& logins, long userId);
+    void ForgetDevice(const QString& deviceIp);
+    bool LogoutOf(const QString& ip, int port, const QString& user);
+    bool RefuseBusyRow(const QStandardItem* item);
+    bool AddDevice(bool bModify);
+    void DealSearch(const QString& text);
+    void ShowAllDeviceRows();
+    bool ForwardKeyToHintList(QKeyEvent* event);
     void BuildIncidentTypeTables();
     void ReadClipSettings();
     void MakeConnections();
     void ConnectSearchPage(QObject* sender, const char* signal, const char* slot);
     void StartDeleteDataThread();
     void DeleteDataThread();
+    // Alarm road helpers (CorvaneAlarms.cpp).
+    void GetFilterIncident(QList<int>& out);
+    static bool SaveToFile(const char* buf, int len, const char* path);
+    QString CurrentDataPath() const;
+    void SpeakIncidentLater(quint32 incidentType);
+    void SpeechIncident(const QString& text);
     void RepositionSplitScreen();
     // Live video (CorvanePreview.cpp).
     bool IsPlayableChannel(const QModelIndex& row) const;
@@ -202,6 +240,8 @@ private:
     qint64 llCleanSize = 0;
     ConfigDialog* pConfigDialog = nullptr;
     QTextToSpeech* pTextToSpeech = nullptr;
+    // Set once no speech engine could be made, so the lack is logged once.
+    bool bSpeechUnavailable = false;
     LanguageManage* pLanguageManage = nullptr;
     ExternalProcessManage externalProcessManage;
 
@@ -215,4 +255,8 @@ private:
     // Every worker thread started (login passes and the cleaning worker); see
     // WorkerThreads for why none is ever left detached.
     WorkerThreads workerThreads;
+    // The device whose edit dialog is open.
+    std::optional<stu_DeviceInfo> editingDevice;
+    // SDK login handles of the cameras in the tree, logged out with the devices'.
+    QList<long> qlistChannelUserId;
 };

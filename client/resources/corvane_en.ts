@@ -4,6 +4,14 @@
 <context>
     <name>QObject</name>
     <message>
+        <source>Save File</source>
+        <translation>Save File</translation>
+    </message>
+    <message>
+        <source>file (*.csv)</source>
+        <translation>file (*.csv)</translation>
+    </message>
+    <message>
         <source>拥堵</source>
         <translation>Congestion</translation>
     </message>
@@ -678,7 +686,137 @@
     </message>
 </context>
 <context>
+    <name>AddDeviceDlg</name>
+    <message>
+        <source>添加服务器设备</source>
+        <translation>Add server device</translation>
+    </message>
+    <message>
+        <source>修改服务器设备</source>
+        <translation>Modify server device</translation>
+    </message>
+    <message>
+        <source>服务器名称</source>
+        <translation>Server name</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;Server IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;Port&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;User name&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;Password&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>确定并继续</source>
+        <translation>OK and next</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>设备IP不能为空</source>
+        <translation>The device IP must not be empty</translation>
+    </message>
+    <message>
+        <source>设备IP无效</source>
+        <translation>The device IP is not valid</translation>
+    </message>
+    <message>
+        <source>设备端口不能为空</source>
+        <translation>The device port must not be empty</translation>
+    </message>
+    <message>
+        <source>设备端口无效</source>
+        <translation>The port must be 1 to 65535</translation>
+    </message>
+    <message>
+        <source>用户名不能为空</source>
+        <translation>The user name must not be empty</translation>
+    </message>
+    <message>
+        <source>用户名过长</source>
+        <translation>The user name is too long (at most 63 bytes)</translation>
+    </message>
+    <message>
+        <source>密码不能为空</source>
+        <translation>The password must not be empty</translation>
+    </message>
+    <message>
+        <source>密码过长</source>
+        <translation>The password is too long (at most 63 bytes)</translation>
+    </message>
+</context>
+<context>
+    <name>Corvane</name>
+    <message>
+        <source>恢复连接</source>
+        <translation> reconnected</translation>
+    </message>
+    <message>
+        <source>异常掉线</source>
+        <translation> dropped</translation>
+    </message>
+    <message>
+        <source>设备已存在</source>
+        <translation>The device exists already</translation>
+    </message>
+    <message>
+        <source>正在获取设备通道信息，请稍候...</source>
+        <translation>Reading the device's channels, please wait...</translation>
+    </message>
+    <message>
+        <source>请选择待修改的设备！</source>
+        <translation>Please choose a device to modify!</translation>
+    </message>
+    <message>
+        <source>请选中要删除的服务器</source>
+        <translation>Please select the server to delete</translation>
+    </message>
+</context>
+<context>
+    <name>Corvane</name>
+    <message>
+        <source>事件报警</source>
+        <translation>incident alarm</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentItem</name>
     <name>SearchFrame</name>
+    <message>
+        <source>当前无查询结果，将无法导出内容！</source>
+        <translation>No results to export!</translation>
+    </message>
+    <message>
+        <source>条导出成功</source>
+        <translation> exported, </translation>
+    </message>
+    <message>
+        <source>条导出失败</source>
+        <translation> failed</translation>
+    </message>
+    <message>
+        <source>导出失败：</source>
+        <translation>Export failed: </translation>
+    </message>
+    <message>
+        <source>序号,开始时间,结束时间,设备IP,通道,车道号,车道流量（辆/分）,小型车流量,中型车流量,大型车流量,车道速度（Km/h）,车头间距（m）,车头时距（m）,时间占有率,空间占有率,通行状态</source>
+        <translation>No.,Start time,End time,Device IP,Channel,Lane,Lane flow (veh/min),Light vehicles,Medium vehicles,Heavy vehicles,Lane speed (km/h),Space headway (m),Time headway (m),Time occupancy,Space occupancy,Traffic state</translation>
+    </message>
     <message>
         <source>事件查询</source>
         <translation>Incidents</translation>
@@ -800,6 +938,35 @@
         <translation>Time</translation>
     </message>
     <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>查看详情</source>
+        <translation>Details</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentPromptsDialog</name>
+    <message>
+        <source>事件报警</source>
+        <translation>Incident alarm</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>通道号</source>
+        <translation>Camera</translation>
         <source>事件类型</source>
         <translation>Incident type</translation>
     </message>
@@ -816,6 +983,35 @@
         <translation>Lane</translation>
     </message>
     <message>
+        <source>双击查看详情</source>
+        <translation>Double-click for details</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentDetailInfoDialog</name>
+    <message>
+        <source>IncidentDetailInfoDialog</source>
+        <translation>Incident details</translation>
+    </message>
+    <message>
+        <source>事件详情</source>
+        <translation>Incident details</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>Device:</translation>
+    </message>
+    <message>
+        <source>时间：</source>
+        <translation>Time:</translation>
+    </message>
+    <message>
+        <source>通道号：</source>
+        <translation>Camera:</translation>
+    </message>
+    <message>
+        <source>车道号：</source>
+        <translation>Lane:</translation>
         <source>无事件图片</source>
         <translation>No incident picture</translation>
     </message>
@@ -1029,6 +1225,29 @@
     <message>
         <source>页</source>
         <translation>pages</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>流量导出路径</source>
+        <translation>Traffic export path</translation>
+    </message>
+    <message>
+        <source>导出路径</source>
+        <translation>Export path</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

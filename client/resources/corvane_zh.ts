@@ -4,6 +4,14 @@
 <context>
     <name>QObject</name>
     <message>
+        <source>Save File</source>
+        <translation>保存文件</translation>
+    </message>
+    <message>
+        <source>file (*.csv)</source>
+        <translation>文件 (*.csv)</translation>
+    </message>
+    <message>
         <source>拥堵</source>
         <translation>拥堵</translation>
     </message>
@@ -678,7 +686,137 @@
     </message>
 </context>
 <context>
+    <name>AddDeviceDlg</name>
+    <message>
+        <source>添加服务器设备</source>
+        <translation>添加服务器设备</translation>
+    </message>
+    <message>
+        <source>修改服务器设备</source>
+        <translation>修改服务器设备</translation>
+    </message>
+    <message>
+        <source>服务器名称</source>
+        <translation>服务器名称</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>确定并继续</source>
+        <translation>确定并继续</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>设备IP不能为空</source>
+        <translation>设备IP不能为空</translation>
+    </message>
+    <message>
+        <source>设备IP无效</source>
+        <translation>设备IP无效</translation>
+    </message>
+    <message>
+        <source>设备端口不能为空</source>
+        <translation>设备端口不能为空</translation>
+    </message>
+    <message>
+        <source>设备端口无效</source>
+        <translation>设备端口无效</translation>
+    </message>
+    <message>
+        <source>用户名不能为空</source>
+        <translation>用户名不能为空</translation>
+    </message>
+    <message>
+        <source>用户名过长</source>
+        <translation>用户名过长</translation>
+    </message>
+    <message>
+        <source>密码不能为空</source>
+        <translation>密码不能为空</translation>
+    </message>
+    <message>
+        <source>密码过长</source>
+        <translation>密码过长</translation>
+    </message>
+</context>
+<context>
+    <name>Corvane</name>
+    <message>
+        <source>恢复连接</source>
+        <translation>恢复连接</translation>
+    </message>
+    <message>
+        <source>异常掉线</source>
+        <translation>异常掉线</translation>
+    </message>
+    <message>
+        <source>设备已存在</source>
+        <translation>设备已存在</translation>
+    </message>
+    <message>
+        <source>正在获取设备通道信息，请稍候...</source>
+        <translation>正在获取设备通道信息，请稍候...</translation>
+    </message>
+    <message>
+        <source>请选择待修改的设备！</source>
+        <translation>请选择待修改的设备！</translation>
+    </message>
+    <message>
+        <source>请选中要删除的服务器</source>
+        <translation>请选中要删除的服务器</translation>
+    </message>
+</context>
+<context>
+    <name>Corvane</name>
+    <message>
+        <source>事件报警</source>
+        <translation>事件报警</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentItem</name>
     <name>SearchFrame</name>
+    <message>
+        <source>当前无查询结果，将无法导出内容！</source>
+        <translation>当前无查询结果，将无法导出内容！</translation>
+    </message>
+    <message>
+        <source>条导出成功</source>
+        <translation>条导出成功</translation>
+    </message>
+    <message>
+        <source>条导出失败</source>
+        <translation>条导出失败</translation>
+    </message>
+    <message>
+        <source>导出失败：</source>
+        <translation>导出失败：</translation>
+    </message>
+    <message>
+        <source>序号,开始时间,结束时间,设备IP,通道,车道号,车道流量（辆/分）,小型车流量,中型车流量,大型车流量,车道速度（Km/h）,车头间距（m）,车头时距（m）,时间占有率,空间占有率,通行状态</source>
+        <translation>序号,开始时间,结束时间,设备IP,通道,车道号,车道流量（辆/分）,小型车流量,中型车流量,大型车流量,车道速度（Km/h）,车头间距（m）,车头时距（m）,时间占有率,空间占有率,通行状态</translation>
+    </message>
     <message>
         <source>事件查询</source>
         <translation>事件查询</translation>
@@ -800,6 +938,8 @@
         <translation>时间</translation>
     </message>
     <message>
+        <source>设备</source>
+        <translation>设备</translation>
         <source>事件类型</source>
         <translation>事件类型</translation>
     </message>
@@ -812,10 +952,62 @@
         <translation>通道</translation>
     </message>
     <message>
+        <source>查看详情</source>
+        <translation>查看详情</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentPromptsDialog</name>
+    <message>
+        <source>事件报警</source>
+        <translation>事件报警</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>通道号</source>
+        <translation>通道号</translation>
+    </message>
+    <message>
         <source>车道号</source>
         <translation>车道号</translation>
     </message>
     <message>
+        <source>双击查看详情</source>
+        <translation>双击查看详情</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentDetailInfoDialog</name>
+    <message>
+        <source>IncidentDetailInfoDialog</source>
+        <translation>IncidentDetailInfoDialog</translation>
+    </message>
+    <message>
+        <source>事件详情</source>
+        <translation>事件详情</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>设备：</translation>
+    </message>
+    <message>
+        <source>时间：</source>
+        <translation>时间：</translation>
+    </message>
+    <message>
+        <source>通道号：</source>
+        <translation>通道号：</translation>
+    </message>
+    <message>
+        <source>车道号：</source>
+        <translation>车道号：</translation>
         <source>无事件图片</source>
         <translation>无事件图片</translation>
     </message>
@@ -1029,6 +1221,29 @@
     <message>
         <source>页</source>
         <translation>页</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>流量导出路径</source>
+        <translation>流量导出路径</translation>
+    </message>
+    <message>
+        <source>导出路径</source>
+        <translation>导出路径</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>浏览</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include "SearchPageManage.h"
 #include "SearchRun.h"
+#include "TrafficParamExport.h"
 
 #include "core/DeviceTime.h"
 #include "core/ImplementInstance.h"
@@ -18,6 +19,7 @@
 #include <QHeaderView>
 #include <QListWidgetItem>
 #include <QRegExpValidator>
+#include <QSet>
 #include <QThread>
 
 namespace {
@@ -48,6 +50,7 @@ SearchFrame::SearchFrame(QWidget* parent)
     : QFrame(parent)
     , ui(std::make_unique<Ui::SearchFrame>())
     , busyDialog(this)
+    , exportDialog(this)
 {
     RegisterSharedRecordTypes();
     ui->setupUi(this);
@@ -163,6 +166,12 @@ void SearchFrame::InitTypeTable()
 
 void SearchFrame::ConnectSignals()
 {
+    connect(&exportDialog, &ExportDialog::ExportTrafficParamSig, this, &SearchFrame::ExportTrafficParamSlot,
+            Qt::AutoConnection);
+    connect(this, &SearchFrame::ExportTrafficParamFinishedSig, this, &SearchFrame::ExportTrafficParamFinishedSlot,
+            Qt::QueuedConnection);
+    connect(this, &SearchFrame::ExportTrafficParamFailedSig, this, &SearchFrame::ExportTrafficParamFailedSlot,
+            Qt::QueuedConnection);
     connect(this, &SearchFrame::SetIncidentTotalNumSig, ui->widgetIncidentPage,
             &SearchPageManage::SetSearchPageManageSlot, Qt::AutoConnection);
     connect(this, &SearchFrame::SetViolationTotalNumSig, ui->widgetViolationPage,
@@ -487,22 +496,7 @@ void SearchFrame::ShowTrafficParamInfo(QList<TrafficParam> qlistTrafficParam, in
         check->setCheckState(Qt::Unchecked);
         check->setData(Qt::UserRole, param.rowNo);
         table->setItem(row, 0, check);
-        const QString cells[] = {QString::number(param.rowNo),
-                                 FormatCompactTime(param.startTime),
-                                 FormatCompactTime(param.endTime),
-                                 param.deviceIp,
-                                 param.channelIp,
-                                 QString::number(param.laneNo),
-                                 QString::number(param.laneFlow),
-                                 QString::number(param.lightVehicleNum),
-                                 QString::number(param.midVehicleNum),
-                                 QString::number(param.heavyVehicleNum),
-                                 QString::number(param.laneSpeed),
-                                 QString::number(param.spaceHeadWay),
-                                 QString::number(param.timeHeadWay),
-                                 QString::number(param.timeRation, 'g', 6),
-                                 QString::number(param.spaceRation, 'g', 6),
-                                 Utf8(TrafficStateName(param.trafficState))};
+        const QStringList cells = TrafficParamExport::FieldsOf(param);
         for (int column = 1; column <= 16; ++column)
             SetCell(table, row, column, cells[column - 1]);
     }
@@ -676,4 +670,68 @@ void SearchFrame::reTranslateUI()
     ui->retranslateUi(this);
     for (SearchPageManage* pager : {ui->widgetIncidentPage, ui->widgetViolationPage, ui->widgetTrafficParamPage})
         pager->reTranslateUI();
+}
+
+void SearchFrame::GetCheckedRowIds(QList<int>& ids) const
+{
+    const QCustomTableWidget* table = ui->tableWidgetTrafficParam;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QTableWidgetItem* item = table->item(row, 0);
+        if (item && item->checkState() == Qt::Checked)
+            ids.append(item->data(Qt::UserRole).toInt());
+    }
+}
+
+void SearchFrame::on_pBtnTrafficParamExport_clicked()
+{
+    if (trafficParamResults.isEmpty()) {
+        QPromptWidget::ShowPrompt(QPromptWidget::Tips, tr("当前无查询结果，将无法导出内容！"), this, kToastMs);
+        return;
+    }
+    exportDialog.reTranslateUI();
+    exportDialog.exec();
+}
+
+void SearchFrame::ExportTrafficParamSlot(QString strExportPath)
+{
+    // The worker gets copies taken here: the next search replaces the rows and
+    // the table while it writes.
+    QList<int> checkedIds;
+    GetCheckedRowIds(checkedIds);
+    const QList<TrafficParam> rows = trafficParamResults;
+    // Shown only for an export that runs, and before it starts, so its end
+    // always finds the indicator up and closes it; a cancel shows nothing.
+    ShowBusy();
+    workers.Start([this, strExportPath, rows, checkedIds] { ExportTrafficParamThread(strExportPath, rows, checkedIds); });
+}
+
+void SearchFrame::ExportTrafficParamThread(const QString& path, const QList<TrafficParam>& rows,
+                                           const QList<int>& checkedIds)
+{
+    const QSet<int> checked(checkedIds.begin(), checkedIds.end());
+    const TrafficParamExport::Outcome outcome = TrafficParamExport::Append(path, rows, checked);
+    if (outcome.ok)
+        emit ExportTrafficParamFinishedSig(outcome.written, outcome.failed);
+    else
+        emit ExportTrafficParamFailedSig(outcome.written, outcome.failed, outcome.error);
+}
+
+void SearchFrame::ExportTrafficParamFinishedSlot(int nSucceedNums, int nFailedNums)
+{
+    EndExport(QPromptWidget::Tips, QStringLiteral("%1").arg(nSucceedNums) + tr("条导出成功")
+                                       + QStringLiteral("%1").arg(nFailedNums) + tr("条导出失败"));
+}
+
+void SearchFrame::ExportTrafficParamFailedSlot(int nSucceedNums, int nFailedNums, QString strError)
+{
+    EndExport(QPromptWidget::Fail, tr("导出失败：") + QStringLiteral("%1").arg(nSucceedNums) + tr("条导出成功")
+                                       + QStringLiteral("%1").arg(nFailedNums) + tr("条导出失败") + QStringLiteral(" (")
+                                       + strError + QLatin1Char(')'));
+}
+
+void SearchFrame::EndExport(QPromptWidget::MsgType type, const QString& message)
+{
+    busyDialog.close();
+    QPromptWidget::ShowPrompt(type, message, this, kToastMs);
+    exportDialog.ClearExportPath();
 }

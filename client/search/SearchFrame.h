@@ -5,7 +5,10 @@
 #include "SearchWorkers.h"
 
 #include "core/SharedRecords.h"
+#include "ExportDialog.h"
+
 #include "dialogs/BusyWaitDialog.h"
+#include "dialogs/QPromptWidget.h"
 
 #include <QFrame>
 #include <QHash>
@@ -59,6 +62,11 @@ public:
     std::optional<stu_SearchCondition> ConditionOf(em_SearchType kind);
 
     const QList<TrafficParam>& TrafficParamResults() const { return trafficParamResults; }
+    // The row numbers of the checked traffic-parameter rows, in row order.
+    void GetCheckedRowIds(QList<int>& ids) const;
+    ExportDialog& ExportDialogOf() { return exportDialog; }
+    // Pool thread: appends the checked rows to the file and reports the count.
+    void ExportTrafficParamThread(const QString& path, const QList<TrafficParam>& rows, const QList<int>& checkedIds);
     // Search workers started and not yet returned.
     int RunningSearches() const { return workers.Running(); }
 
@@ -85,8 +93,10 @@ signals:
     void reTranslateUiSig();
     void RefreshPageSig(int nRefreshType);
 
-    // Hooks of the traffic-parameter CSV export, which is not built yet.
-    void ExportTrafficParamFinishedSig(int nCount);
+    // From the export worker: rows written, rows meant for the file and not written.
+    void ExportTrafficParamFinishedSig(int nSucceedNums, int nFailedNums);
+    // The export ended early: the file could not be opened, written or closed.
+    void ExportTrafficParamFailedSig(int nSucceedNums, int nFailedNums, QString strError);
 
 public slots:
     void InsertConditionSlot();
@@ -113,6 +123,11 @@ public slots:
     void ShowTrafficParamInfo(QList<TrafficParam> qlistTrafficParam, int nTotalNum, int nPage, bool bFirst = false);
     void SearchResultIsEmptySlot(QString strMsg);
     void TrafficParamTableSelectSlot(bool bChecked);
+
+    void on_pBtnTrafficParamExport_clicked();
+    void ExportTrafficParamSlot(QString strExportPath);
+    void ExportTrafficParamFinishedSlot(int nSucceedNums, int nFailedNums);
+    void ExportTrafficParamFailedSlot(int nSucceedNums, int nFailedNums, QString strError);
 
     // Start a search from row offset nIndex: a new one (bFirst, from the tab's
     // widgets) or another page of the tab's last search.
@@ -157,6 +172,7 @@ private:
     void StartSearch(em_SearchType kind, int nIndex, bool bFirst);
     void AcceptOutcome(const SearchRequest& request, const SearchOutcome& outcome);
     void ShowBusy();
+    void EndExport(QPromptWidget::MsgType type, const QString& message);
     // Fills the table with `rows` and selects the first; false when there are none.
     bool BeginFill(QCustomTableWidget* table, int rows);
     void SetCell(QCustomTableWidget* table, int row, int column, const QString& text);
@@ -165,6 +181,7 @@ private:
     // A child of the page, so that a search still running never keeps the
     // application from quitting when the main window closes.
     BusyWaitDialog busyDialog;
+    ExportDialog exportDialog;
     stu_SearchCondition searchCondition; // the condition of the last search started
     QHash<QString, int> incidentTypeTable;
     QHash<QString, int> forensicsTypeTable;

@@ -1,0 +1,181 @@
+// bench_alarm_road: the whole alarm road under load. The simulator pushes
+// incidents with 150 KiB pictures at a fixed rate into a running main window;
+// every incident is filtered, its picture written, its row stored and handed
+// to the live list and the prompt window. Prints alarms sent, rows stored and
+// pictures written (goal: none lost), the GUI thread's longest stall (the
+// worst lateness of a 10 ms timer; goal under 100 ms) next to the same
+// window's idle stall as anchor, and resident memory at start and end (goal:
+// flat). Exits non-zero when alarms were lost or none arrived.
+//   bench_alarm_road [seconds = 5; 30 for the full run] [alarms per second = 1000]
+
+#include "ClientFolder.h"
+#include "ConsoleSilencer.h"
+
+#include "core/ImplementInstance.h"
+#include "core/SharedRecords.h"
+#include "monitor/ClientStartup.h"
+#include "monitor/Corvane.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+namespace {
+
+qint64 ResidentKiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+}
+
+// The worst lateness of a 10 ms timer while the event loop runs for `ms`.
+qint64 WorstTimerLatenessMs(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 worst = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(10);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        worst = std::max(worst, now - last - 10);
+        last = now;
+    });
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    tick.start();
+    loop.exec();
+    return worst;
+}
+
+int StoredIncidents(const QString& databasePath)
+{
+    int count = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-reader"));
+        db.setDatabaseName(databasePath);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(QStringLiteral("select count(*) from incidentInfo")) && query.next())
+            count = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-reader"));
+    return count;
+}
+
+int PicturesBelow(const QString& folder)
+{
+    int count = 0;
+    for (QDirIterator it(folder, {QStringLiteral("*.jpeg")}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    const int perSecond = argc > 2 ? std::max(1, atoi(argv[2])) : 1000;
+
+    ClientFolder folder;
+    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
+    RegisterSharedRecordTypes();
+    app.setStyleSheet(ClientStyleSheet());
+    const quint16 alarmPort = testsupport::freePort();
+    devsim::Simulator simulator;
+    simulator.setPictureBytes(150 * 1024);
+    const std::vector<devsim::DeviceSpec> devices = SimulatedDevices(1, 1, alarmPort);
+    std::string error;
+    if (!simulator.start(devices, devsim::Simulator::defaultClipPath(), error) || !folder.StoreDevices(devices)) {
+        std::fprintf(stderr, "simulator or database did not start: %s\n", error.c_str());
+        return 1;
+    }
+
+    qint64 idleStall = 0, busyStall = 0, rssStart = 0, rssEnd = 0;
+    size_t sent = 0;
+    int stored = 0, pictures = 0;
+    double drainSeconds = 0;
+    {
+        ConsoleSilencer quiet;
+        TSR_Init();
+        ImplementInstance::CreateInstance();
+        ImplementInstance::GetInstance()->InitImplementInstance();
+        SettingsStore* settings = ImplementInstance::GetInstance()->GetConfig();
+        settings->SetValue(QStringLiteral("Param/SaveDataPath"), folder.Path() + QStringLiteral("/store"));
+        settings->SetValue(QStringLiteral("Param/CutVideo"), 1);
+        settings->SetValue(QStringLiteral("Param/SpeakText"), 1);
+        auto window = std::make_unique<Corvane>(nullptr, alarmPort);
+        window->show();
+        WorstTimerLatenessMs(1000);  // settle: first paints, logins
+        rssStart = ResidentKiB();
+        idleStall = WorstTimerLatenessMs(2000);
+
+        // Fires the alarms in 10 ms batches from a thread of its own.
+        devsim::SimDevice* device = simulator.devices().at(0);
+        std::atomic<bool> firing{true};
+        std::thread driver([&] {
+            const int batch = std::max(1, perSecond / 100);
+            auto next = std::chrono::steady_clock::now();
+            for (int fired = 0; fired < seconds * perSecond; fired += batch) {
+                device->fireAlarms(devsim::AlarmKind::Incident, batch);
+                next += std::chrono::milliseconds(10);
+                std::this_thread::sleep_until(next);
+            }
+            firing = false;
+        });
+        busyStall = WorstTimerLatenessMs(seconds * 1000);
+        while (firing)
+            busyStall = std::max(busyStall, WorstTimerLatenessMs(100));
+        driver.join();
+
+        const QString databasePath = folder.DatabasePath();
+        QElapsedTimer drain;
+        drain.start();
+        const size_t expected = size_t(seconds) * size_t(perSecond);
+        while (drain.elapsed() < 120000 &&
+               (device->alarmsSent() < expected || StoredIncidents(databasePath) < int(device->alarmsSent())))
+            busyStall = std::max(busyStall, WorstTimerLatenessMs(200));
+        drainSeconds = drain.elapsed() / 1000.0;
+        sent = device->alarmsSent();
+        stored = StoredIncidents(databasePath);
+        pictures = PicturesBelow(folder.Path() + QStringLiteral("/store"));
+        rssEnd = ResidentKiB();
+        window->close();
+        window.reset();
+        simulator.stop();
+    }
+
+    std::printf("bench_alarm_road: %d s at %d incidents/s with 150 KiB pictures into the main window\n", seconds,
+                perSecond);
+    std::printf("  alarms sent        %zu (asked %d)\n", sent, seconds * perSecond);
+    std::printf("  rows stored        %d   lost %lld\n", stored, static_cast<long long>(sent) - stored);
+    std::printf("  pictures written   %d   lost %lld\n", pictures, static_cast<long long>(sent) - pictures);
+    std::printf("  drained after      %.1f s past the last send\n", drainSeconds);
+    std::printf("  GUI longest stall  %lld ms (goal < 100); anchor idle window %lld ms; ratio %.1f\n",
+                static_cast<long long>(busyStall), static_cast<long long>(idleStall),
+                double(busyStall) / double(std::max<qint64>(1, idleStall)));
+    std::printf("  resident memory    start %lld KiB, end %lld KiB; ratio %.2f\n", static_cast<long long>(rssStart),
+                static_cast<long long>(rssEnd), double(rssEnd) / double(std::max<qint64>(1, rssStart)));
+    const bool allArrived = sent > 0 && stored == int(sent) && pictures == int(sent);
+    if (!allArrived)
+        std::printf("FAILED: alarms were lost on the road\n");
+    return allArrived ? 0 : 1;
+}

@@ -1,0 +1,652 @@
+// The device panel of the main window: the login pass, the device tree, adding,
+// editing, deleting and refreshing devices, the tree's buttons and the device
+// search with its history.
+//
+// Threads: passes run on worker threads and make their device-link and
+// database calls there; every change to the tree and to the window's lists is
+// handed to the GUI thread and waited for. Rows are found again on the GUI
+// thread by their device address, never by a row number taken on a worker,
+// so passes that overlap (a full refresh and a single device) cannot corrupt
+// the model.
+
+#include "Corvane.h"
+
+#include "DeviceTreeRoles.h"
+#include "HintListWidget.h"
+#include "TreeViewDelegate.h"
+
+#include "core/ImplementInstance.h"
+#include "core/LanguageManage.h"
+#include "core/Logging.h"
+#include "dialogs/AddDeviceDlg.h"
+#include "dialogs/QPromptWidget.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QStandardItemModel>
+
+#include <boost/thread/thread.hpp>
+
+#include <algorithm>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+std::shared_ptr<spdlog::logger> Log()
+{
+    return LoggerFor("Corvane");
+}
+
+std::string ThreadIdText()
+{
+    std::ostringstream id;
+    id << std::this_thread::get_id();
+    return id.str();
+}
+
+constexpr int kNameWidth = 80;
+constexpr int kHintCount = 5;
+
+bool IsDeviceRow(const QStandardItem* item)
+{
+    return item && !item->parent();
+}
+
+bool IsBusy(const QStandardItem* item)
+{
+    return item && item->data(DeviceTreeRoles::Busy).toInt() == 1;
+}
+
+stu_DeviceInfo DeviceOf(const QStandardItem* item)
+{
+    return qvariant_cast<stu_DeviceInfo>(item->data(DeviceTreeRoles::Device));
+}
+
+stu_DeviceChannelInfo ChannelOf(const QStandardItem* item)
+{
+    return qvariant_cast<stu_DeviceChannelInfo>(item->data(DeviceTreeRoles::Channel));
+}
+
+QString DisplayName(const stu_DeviceInfo& device)
+{
+    return device.deviceName.isEmpty() ? device.deviceIp : device.deviceName;
+}
+
+// A login of the device link that a pass may reuse, or -1.
+long ExistingLogin(DeviceManager* link, const QString& ip, int port, const QString& user)
+{
+    long userId = -1;
+    return link->GetUserIdByIpPortUser(ip, port, user, &userId) ? userId : -1;
+}
+
+} // namespace
+
+// ---- Tree rows, GUI thread ----
+
+QStandardItem* Corvane::FindDeviceRow(const QString& deviceIp) const
+{
+    for (int row = 0; row < pDeviceModel->rowCount(); ++row) {
+        QStandardItem* item = pDeviceModel->item(row);
+        if (DeviceOf(item).deviceIp == deviceIp)
+            return item;
+    }
+    return nullptr;
+}
+
+QStandardItem* Corvane::ShowDeviceRow(const stu_DeviceInfo& device)
+{
+    QStandardItem* item = FindDeviceRow(device.deviceIp);
+    if (!item) {
+        item = new QStandardItem;
+        pDeviceModel->appendRow(item);
+    }
+    item->removeRows(0, item->rowCount());
+    const QString name = DisplayName(device);
+    const QFontMetrics metrics(font());
+    if (metrics.horizontalAdvance(name) > kNameWidth) {
+        item->setText(metrics.elidedText(name, Qt::ElideRight, kNameWidth));
+        item->setToolTip(name);
+    } else {
+        item->setText(name);
+        item->setToolTip(QString());
+    }
+    item->setIcon(mapIcon.value(0));
+    item->setData(QVariant::fromValue(device), DeviceTreeRoles::Device);
+    item->setData(1, DeviceTreeRoles::Busy);
+    return item;
+}
+
+void Corvane::AppendChannelRow(const stu_DeviceChannelInfo& channel, long userId)
+{
+    QStandardItem* device = FindDeviceRow(channel.deviceIp);
+    if (!device)
+        return;  // deleted while the pass ran
+    auto* item = new QStandardItem(channel.channelIp);
+    const bool loggedIn = userId != -1;
+    item->setIcon(mapIcon.value(loggedIn ? 2 : 3));
+    item->setData(QVariant::fromValue(channel), DeviceTreeRoles::Channel);
+    item->setData(loggedIn ? 1 : 0, DeviceTreeRoles::LoginState);
+    if (loggedIn) {
+        item->setCheckable(true);
+        item->setData(QVariant::fromValue(stu_LoginInfo{channel.channelIp, channel.channelPort, channel.userName, userId}),
+                      DeviceTreeRoles::Login);
+    } else {
+        item->setEnabled(false);
+    }
+    device->appendRow(item);
+}
+
+void Corvane::RememberDevice(const stu_DeviceInfo& device)
+{
+    auto known = std::find_if(qlistDeviceInfo.begin(), qlistDeviceInfo.end(),
+                              [&](const stu_DeviceInfo& d) { return d.deviceIp == device.deviceIp; });
+    // An edit keeps the address but may change the name or the credentials.
+    if (known != qlistDeviceInfo.end())
+        *known = device;
+    else
+        qlistDeviceInfo.append(device);
+}
+
+void Corvane::RememberLogin(QList<long>& logins, long userId)
+{
+    if (userId != -1 && !logins.contains(userId))
+        logins.append(userId);
+}
+
+void Corvane::ForgetDevice(const QString& deviceIp)
+{
+    qlistDeviceInfo.erase(std::remove_if(qlistDeviceInfo.begin(), qlistDeviceInfo.end(),
+                                         [&](const stu_DeviceInfo& d) { return d.deviceIp == deviceIp; }),
+                          qlistDeviceInfo.end());
+    qlistChannelInfo.erase(std::remove_if(qlistChannelInfo.begin(), qlistChannelInfo.end(),
+                                          [&](const stu_DeviceChannelInfo& c) { return c.deviceIp == deviceIp; }),
+                           qlistChannelInfo.end());
+}
+
+bool Corvane::LogoutOf(const QString& ip, int port, const QString& user)
+{
+    DeviceManager* link = DeviceManager::GetInstance();
+    const long userId = link ? ExistingLogin(link, ip, port, user) : -1;
+    if (userId == -1)
+        return true;
+    qlistUserId.removeAll(userId);
+    qlistChannelUserId.removeAll(userId);
+    return link->DeviceLogout(userId);
+}
+
+void Corvane::UpdateChannelIcon(QStandardItem* item, quint16 paneIndex, bool ok)
+{
+    if (!item)
+        return;
+    QStandardItemModel* model = item->model();
+    auto apply = [item, paneIndex, ok] {
+        item->setData(paneIndex, DeviceTreeRoles::PaneIndex);
+        item->setData(ok ? 1 : 2, DeviceTreeRoles::PreviewState);
+        item->setIcon(QIcon(ok ? QStringLiteral(":images/preview/previewChannel.png")
+                               : QStringLiteral(":images/preview/previewFailed.png")));
+    };
+    // Preview runnables call this from the pool; the model belongs to the GUI thread.
+    if (!model || model->thread() == QThread::currentThread())
+        apply();
+    else
+        QMetaObject::invokeMethod(model, apply, Qt::BlockingQueuedConnection);
+}
+
+// ---- The login pass, worker threads ----
+
+void Corvane::LoginAllDevice()
+{
+    constexpr const char* method = "Corvane::LoginAllDevice";
+    QList<stu_DeviceInfo> devices;
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    if (!instance || !instance->GetDatabase()->GetAllDeviceInfo(devices)) {
+        Log()->error("{}, get deviceinfo failed", method);
+        return;
+    }
+    if (!devices.isEmpty())
+        StartLoginPass("loginDeviceThread", "{}，login device Thread exception : {}", devices, {});
+}
+
+void Corvane::StartLoginPass(const char* thread, const char* failureText, const QList<stu_DeviceInfo>& devices,
+                             const std::optional<stu_DeviceInfo>& replaced)
+{
+    try {
+        workerThreads.Start(thread, [this, devices, replaced] { LoginDevice(devices, replaced); });
+    } catch (const std::exception& error) {
+        Log()->error(failureText, "Corvane::StartLoginPass", error.what());
+        ui.qIconPbtnRefresh->setEnabled(true);
+    }
+}
+
+void Corvane::LoginDevice(const QList<stu_DeviceInfo>& devices, const std::optional<stu_DeviceInfo>& replaced)
+{
+    constexpr const char* method = "Corvane::LoginDevice";
+    Log()->info("{}, threadId:{}", method, ThreadIdText());
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    DeviceManager* link = DeviceManager::GetInstance();
+    if (!instance || !link)
+        return;
+    DatabaseOperation* database = instance->GetDatabase();
+    auto onGuiThread = [this](std::function<void()> change) {
+        QMetaObject::invokeMethod(this, std::move(change), Qt::BlockingQueuedConnection);
+    };
+
+    QString message;
+    for (const stu_DeviceInfo& device : devices) {
+        // An edit logs in with the new values even where the old login had the
+        // same address and user: the password may be what changed.
+        long oldUserId = -1;
+        long userId = -1;
+        if (replaced)
+            oldUserId = ExistingLogin(link, replaced->deviceIp, replaced->devicePort, replaced->userName);
+        else
+            userId = ExistingLogin(link, device.deviceIp, device.devicePort, device.userName);
+        if (userId == -1
+            && !link->DeviceLogin(device.deviceIp, device.devicePort, device.userName, device.password, &userId)) {
+            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("登录失败"));
+            Log()->error("{}, device {} login failed", method, device.deviceIp);
+            boost::this_thread::interruption_point();
+            continue;
+        }
+        if (replaced)
+            RetireReplacedDevice(*replaced, device, oldUserId, userId);
+        onGuiThread([this, device, userId] {
+            RememberDevice(device);
+            RememberLogin(qlistUserId, userId);
+        });
+        if (!database->DeleteDeviceInfoByIp(device.deviceIp)) {
+            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("删除通道失败"));
+            Log()->error("{}, device {} delete channel failed", method, device.deviceIp);
+        }
+        if (!database->AddDeviceInfo(device))
+            Log()->error("{}, add device {} failed", method, device.deviceIp);
+        onGuiThread([this, device] {
+            ShowDeviceRow(device);
+            // The pass fetches the channels again; the old records go.
+            qlistChannelInfo.erase(std::remove_if(qlistChannelInfo.begin(), qlistChannelInfo.end(),
+                                                  [&](const stu_DeviceChannelInfo& c) {
+                                                      return c.deviceIp == device.deviceIp;
+                                                  }),
+                                   qlistChannelInfo.end());
+        });
+        auto endFetch = [this, ip = device.deviceIp] {
+            if (QStandardItem* row = FindDeviceRow(ip))
+                row->setData(0, DeviceTreeRoles::Busy);
+        };
+
+        QList<stu_DeviceChannelInfo> channels;
+        if (!link->GetDeviceChannelInfo(&userId, device.deviceIp, &channels)) {
+            message += QStringLiteral("%1 %2").arg(device.deviceIp, tr("获取通道失败"));
+            Log()->error("{}, device {} get channel failed", method, device.deviceIp);
+            onGuiThread(endFetch);
+            boost::this_thread::interruption_point();
+            continue;
+        }
+        for (const stu_DeviceChannelInfo& channel : qAsConst(channels)) {
+            long channelUserId = ExistingLogin(link, channel.channelIp, channel.channelPort, channel.userName);
+            if (channelUserId == -1)
+                link->DeviceLogin(channel.channelIp, channel.channelPort, channel.userName, channel.password,
+                                  &channelUserId);
+            onGuiThread([this, channel, channelUserId] {
+                AppendChannelRow(channel, channelUserId);
+                RememberLogin(qlistChannelUserId, channelUserId);
+                qlistChannelInfo.append(channel);
+            });
+            if (!database->AddChannelInfo(channel))
+                Log()->error("{}, add channel failed", method);
+        }
+        onGuiThread(endFetch);
+        boost::this_thread::interruption_point();
+    }
+    emit DeviceLoginFinishedSig(message);
+}
+
+void Corvane::RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
+                                   long newUserId)
+{
+    // Runs once the edited device logged in: until then the old one stays
+    // as it was, so a failed edit loses nothing.
+    constexpr const char* method = "Corvane::RetireReplacedDevice";
+    DeviceManager* link = DeviceManager::GetInstance();
+    if (oldUserId != -1 && oldUserId != newUserId && !link->DeviceLogout(oldUserId))
+        Log()->error("{}, {} logout failed", method, old.deviceIp);
+    const bool moved = old.deviceIp != device.deviceIp;
+    QMetaObject::invokeMethod(
+        this,
+        [this, old, oldUserId, moved] {
+            qlistUserId.removeAll(oldUserId);
+            if (!moved)
+                return;
+            // The cameras of the old address are no longer the operator's.
+            if (QStandardItem* row = FindDeviceRow(old.deviceIp)) {
+                for (int i = 0; i < row->rowCount(); ++i) {
+                    const stu_DeviceChannelInfo channel = ChannelOf(row->child(i));
+                    LogoutOf(channel.channelIp, channel.channelPort, channel.userName);
+                }
+                ClosePlaySlot(row->index());
+                pDeviceModel->removeRow(row->row());
+            }
+            ForgetDevice(old.deviceIp);
+        },
+        Qt::BlockingQueuedConnection);
+    if (moved && !ImplementInstance::GetInstance()->GetDatabase()->DeleteDeviceInfoByIp(old.deviceIp))
+        Log()->error("{}, delete device {} failed", method, old.deviceIp);
+}
+
+void Corvane::DeviceLoginFinishedSlot(QString strMsg)
+{
+    ui.treeViewDevice->expandAll();
+    if (strMsg.isEmpty())
+        QPromptWidget::ShowPrompt(QPromptWidget::Succ, tr("设备登录成功"), this, 3000);
+    else
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, strMsg, this, 3000);
+    ui.qIconPbtnRefresh->setEnabled(true);
+}
+
+void Corvane::DeviceStateSlot(long lUserId, bool bState)
+{
+    constexpr const char* method = "Corvane::DeviceStateSlot";
+    DeviceManager* link = DeviceManager::GetInstance();
+    if (!link) {
+        Log()->error("{}, DeviceManager create failed", method);
+        return;
+    }
+    stu_LoginInfo login;
+    if (!link->GetLoginInfoByUserId(lUserId, &login)) {
+        Log()->error("{}, get deviceinfo failed by luserId", method);
+        return;
+    }
+    for (int row = 0; row < pDeviceModel->rowCount(); ++row) {
+        QStandardItem* device = pDeviceModel->item(row);
+        if (DeviceOf(device).deviceIp == login.deviceIp) {
+            QPromptWidget::ShowPrompt(bState ? QPromptWidget::Succ : QPromptWidget::Warm,
+                                      login.deviceIp + (bState ? tr("恢复连接") : tr("异常掉线")), this, 3000);
+            return;
+        }
+        for (int i = 0; i < device->rowCount(); ++i) {
+            QStandardItem* channel = device->child(i);
+            if (ChannelOf(channel).channelIp == login.deviceIp) {
+                channel->setIcon(mapIcon.value(bState ? 2 : 3));
+                ui.treeViewDevice->viewport()->update();
+                return;
+            }
+        }
+    }
+}
+
+// ---- Add, edit, delete, refresh: GUI thread ----
+
+bool Corvane::IsDeviceExist(const QString& deviceIp) const
+{
+    return std::any_of(qlistDeviceInfo.cbegin(), qlistDeviceInfo.cend(),
+                       [&](const stu_DeviceInfo& d) { return d.deviceIp == deviceIp; });
+}
+
+bool Corvane::RefuseBusyRow(const QStandardItem* item)
+{
+    if (!IsBusy(item))
+        return false;
+    QPromptWidget::ShowPrompt(QPromptWidget::Tips, tr("正在获取设备通道信息，请稍候..."), this, 3000);
+    return true;
+}
+
+void Corvane::on_qIconPBtnAddDevice_clicked()
+{
+    // Without the back end the window has no dialog (nothing could be stored).
+    if (!pAddDeviceDlg)
+        return;
+    pAddDeviceDlg->ShowDialog(false, nullptr);
+}
+
+void Corvane::AddDeviceSlot(bool)
+{
+    AddDevice(editingDevice.has_value());
+}
+
+void Corvane::AddDeviceContinueSlot()
+{
+    // The next device starts from empty fields only when this one was taken.
+    if (AddDevice(false))
+        pAddDeviceDlg->FillDeviceInfo(false, nullptr);
+}
+
+bool Corvane::AddDevice(bool bModify)
+{
+    stu_DeviceInfo device;
+    if (!pAddDeviceDlg->CheckInput(&device))
+        return false;
+    const bool sameAddress = bModify && editingDevice && editingDevice->deviceIp == device.deviceIp;
+    if (!sameAddress && IsDeviceExist(device.deviceIp)) {
+        QPromptWidget::ShowPrompt(QPromptWidget::Warm, tr("设备已存在"), pAddDeviceDlg, 3000);
+        return false;
+    }
+    if (!ImplementInstance::GetInstance())
+        return false;
+    pAddDeviceDlg->InputTaken();
+    StartLoginPass("addDeviceThread", "{}，add device Thread exception : {}", {device},
+                   bModify ? editingDevice : std::nullopt);
+    return true;
+}
+
+void Corvane::EditSlot(const QModelIndex& index)
+{
+    QStandardItem* item = index.isValid() ? pDeviceModel->itemFromIndex(index) : nullptr;
+    if (!item || RefuseBusyRow(item))
+        return;
+    if (!IsDeviceRow(item)) {
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("请选择待修改的设备！"), this, 3000);
+        return;
+    }
+    if (!pAddDeviceDlg)
+        return;
+    const stu_DeviceInfo device = DeviceOf(item);
+    editingDevice = device;
+    pAddDeviceDlg->ShowDialog(true, &device);
+    editingDevice.reset();
+}
+
+void Corvane::on_qIconPBtnDelDevice_clicked()
+{
+    constexpr const char* method = "Corvane::on_qIconPBtnDelDevice_clicked";
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    DeviceManager* link = DeviceManager::GetInstance();
+    if (!instance || !link)
+        return;
+    QStandardItem* item = pDeviceModel->itemFromIndex(ui.treeViewDevice->currentIndex().siblingAtColumn(0));
+    if (!item || !ui.treeViewDevice->selectionModel()->isSelected(item->index()) || RefuseBusyRow(item))
+        return;
+    if (!IsDeviceRow(item)) {
+        QPromptWidget::ShowPrompt(QPromptWidget::Tips, tr("请选中要删除的服务器"), this, 3000);
+        return;
+    }
+    const stu_DeviceInfo device = DeviceOf(item);
+    // The panes showing the device's cameras stop first, with the preview count.
+    ClosePlaySlot(item->index());
+    while (item->rowCount() > 0) {
+        const stu_DeviceChannelInfo channel = ChannelOf(item->child(0));
+        if (!LogoutOf(channel.channelIp, channel.channelPort, channel.userName)) {
+            Log()->error("{}, channel {} logout failed", method, channel.channelIp);
+            return;
+        }
+        item->removeRow(0);
+    }
+    const long userId = ExistingLogin(link, device.deviceIp, device.devicePort, device.userName);
+    if (userId == -1)
+        Log()->error("{}, no userId", method);
+    else if (!LogoutOf(device.deviceIp, device.devicePort, device.userName))
+        Log()->error("{}, LoginOut failed", method);
+    if (!instance->GetDatabase()->DeleteDeviceInfoByIp(device.deviceIp))
+        return;
+    ForgetDevice(device.deviceIp);
+    pDeviceModel->removeRow(item->row());
+}
+
+void Corvane::on_qIconPbtnRefresh_clicked()
+{
+    ui.qIconPbtnRefresh->setEnabled(false);
+    on_qIconPBtnCloseAll_clicked();
+    pDeviceModel->clear();
+    // Stored devices whose login failed so far are tried again as well.
+    QList<stu_DeviceInfo> devices = qlistDeviceInfo;
+    QList<stu_DeviceInfo> stored;
+    if (ImplementInstance* instance = ImplementInstance::GetInstance())
+        instance->GetDatabase()->GetAllDeviceInfo(stored);
+    for (const stu_DeviceInfo& device : qAsConst(stored))
+        if (!IsDeviceExist(device.deviceIp))
+            devices.append(device);
+    if (devices.isEmpty()) {
+        ui.qIconPbtnRefresh->setEnabled(true);
+        return;
+    }
+    StartLoginPass("refreshDeviceListThread", "{}，refresh device list Thread exception : {}", devices, {});
+}
+
+void Corvane::RefreshSlot(const QModelIndex& index)
+{
+    ClosePlaySlot(index);
+    QStandardItem* item = index.isValid() ? pDeviceModel->itemFromIndex(index) : nullptr;
+    if (!item || !IsDeviceRow(item) || RefuseBusyRow(item))
+        return;
+    // The row stays where it is; the pass rebuilds its channels.
+    StartLoginPass("refreshDeviceThread", "{}，refresh device Thread exception : {}", {DeviceOf(item)}, {});
+}
+
+
+
+// ---- Device search ----
+
+void Corvane::ShowAllDeviceRows()
+{
+    for (int row = 0; row < pDeviceModel->rowCount(); ++row)
+        ui.treeViewDevice->setRowHidden(row, QModelIndex(), false);
+}
+
+void Corvane::DealSearch(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    ShowAllDeviceRows();
+    for (int row = 0; row < pDeviceModel->rowCount(); ++row) {
+        QStandardItem* device = pDeviceModel->item(row);
+        // The full name: the row may show it elided.
+        bool match = DisplayName(DeviceOf(device)).contains(text);
+        for (int i = 0; !match && i < device->rowCount(); ++i)
+            match = device->child(i)->text().contains(text);
+        ui.treeViewDevice->setRowHidden(row, QModelIndex(), !match);
+    }
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    if (!instance) {
+        Log()->error("{}, pInstance is null", "Corvane::DealSearch");
+        return;
+    }
+    const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmsszzz"));
+    if (!instance->GetDatabase()->InsertSearchRecord(now, text))
+        Log()->error("{}, insert searchRecord failde", "Corvane::DealSearch");
+}
+
+void Corvane::SearchDeviceSlot(QString text)
+{
+    if (pHintListWidget && pHintListWidget->isVisible())
+        pHintListWidget->close();
+    DealSearch(text);
+}
+
+void Corvane::ClearSearchInfo()
+{
+    ui.lineEditSreachBox->clear();
+    if (pHintListWidget && pHintListWidget->isVisible())
+        pHintListWidget->close();
+    ShowAllDeviceRows();
+}
+
+void Corvane::FlushListWidget(const QString& text)
+{
+    constexpr const char* method = "Corvane::FlushListWidget";
+    if (!pHintListWidget)
+        pHintListWidget = new HintListWidget(this);
+    pHintListWidget->clear();
+    pHintListWidget->setFocusPolicy(Qt::NoFocus);
+    pHintListWidget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    if (!instance) {
+        Log()->error("{}, pInstance is null", method);
+        return;
+    }
+    QStringList records;
+    if (!instance->GetDatabase()->GetSearchRecord(text, kHintCount, records))
+        Log()->error("{}, get search record failed", method);
+    for (const QString& record : qAsConst(records)) {
+        if (!record.contains(text))
+            continue;
+        auto* item = new QListWidgetItem(record, pHintListWidget);
+        item->setSizeHint(QSize(HintListWidget::kWidth, HintListWidget::kItemHeight));
+    }
+    if (pHintListWidget->count() == 0) {
+        pHintListWidget->hide();
+        return;
+    }
+    pHintListWidget->resize(HintListWidget::kWidth, HintListWidget::kItemHeight * pHintListWidget->count());
+    const QRect box = ui.lineEditSreachBox->geometry();
+    const QPoint corner(box.x() - 9, box.y() + box.height() - 12);
+    pHintListWidget->move(ui.lineEditSreachBox->mapTo(this, corner));
+    pHintListWidget->setCurrentRow(0);
+    pHintListWidget->show();
+    pHintListWidget->raise();
+}
+
+void Corvane::ClickedListWidget(const QModelIndex& index)
+{
+    QListWidgetItem* item = pHintListWidget->item(index.row());
+    if (!item)
+        return;
+    const QString text = item->text();
+    ui.lineEditSreachBox->setText(text);
+    pHintListWidget->hide();
+    DealSearch(text);
+}
+
+void Corvane::ChangeListWidgetText(QString text)
+{
+    ui.lineEditSreachBox->setText(text);
+    pHintListWidget->hide();
+}
+
+bool Corvane::ForwardKeyToHintList(QKeyEvent* event)
+{
+    // The list takes no focus: the search box's arrows and Enter reach it from here.
+    static const int keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Return, Qt::Key_Enter};
+    if (!pHintListWidget || !pHintListWidget->isVisible() || focusWidget() != ui.lineEditSreachBox
+        || std::find(std::begin(keys), std::end(keys), event->key()) == std::end(keys))
+        return false;
+    QCoreApplication::sendEvent(pHintListWidget, event);
+    return true;
+}
+
+// ---- Wiring, from the window's construction ----
+
+void Corvane::CreateDeviceTreeParts()
+{
+    pTreeViewDelegate = new TreeViewDelegate(this);
+    ui.treeViewDevice->setItemDelegate(pTreeViewDelegate);
+    pAddDeviceDlg = new AddDeviceDlg(this);
+    pHintListWidget = new HintListWidget(this);
+    pHintListWidget->hide();
+}
+
+void Corvane::ConnectDeviceTreeParts()
+{
+    connect(pLanguageManage, &LanguageManage::languageChangeSig, pAddDeviceDlg, &AddDeviceDlg::reTranslateUI);
+    connect(pTreeViewDelegate, &TreeViewDelegate::playSig, this, &Corvane::PlaySlot);
+    connect(pTreeViewDelegate, &TreeViewDelegate::closeSig, this, &Corvane::ClosePlaySlot);
+    connect(pTreeViewDelegate, &TreeViewDelegate::editSig, this, &Corvane::EditSlot);
+    connect(pTreeViewDelegate, &TreeViewDelegate::refreshSig, this, &Corvane::RefreshSlot);
+    connect(ui.lineEditSreachBox, &QSreachBox::searchTriggered, this, &Corvane::SearchDeviceSlot);
+    connect(ui.lineEditSreachBox, &QSreachBox::searchClear, this, &Corvane::ClearSearchInfo);
+    connect(ui.lineEditSreachBox, &QLineEdit::textChanged, this, &Corvane::FlushListWidget);
+    connect(pHintListWidget, &QListWidget::clicked, this, &Corvane::ClickedListWidget);
+    connect(pHintListWidget, &HintListWidget::SelectedSig, this, &Corvane::ChangeListWidgetText);
+    connect(pAddDeviceDlg, &AddDeviceDlg::AddContinueSig, this, &Corvane::AddDeviceContinueSlot);
+    connect(pAddDeviceDlg, &AddDeviceDlg::AddDeviceSig, this, &Corvane::AddDeviceSlot);
+}

@@ -1,0 +1,29 @@
+#include "IncidentItem.h"
+
+#include "IncidentDetailInfoDialog.h"
+
+#include "ui_IncidentItem.h"
+
+IncidentItem::IncidentItem(const QString& timeText, const QString& iconPath, const QString& deviceIp,
+                           const QString& channelIp, QWidget* parent)
+    : QWidget(parent)
+    , iconPath(iconPath)
+    , timeText(timeText)
+    , deviceIp(deviceIp)
+    , channelIp(channelIp)
+    , ui(std::make_unique<Ui::IncidentItem>())
+{
+    ui->setupUi(this);
+    ui->labelTime->setText(tr("时间") + QStringLiteral(" %1").arg(timeText));
+    ui->labelDeviceIp->setText(tr("设备") + QStringLiteral(" %1").arg(deviceIp));
+    ui->labelChannelIp->setText(tr("通道") + QStringLiteral(" %1").arg(channelIp));
+}
+
+IncidentItem::~IncidentItem() = default;
+
+void IncidentItem::on_labelCheckDetails_clicked()
+{
+    IncidentDetailInfoDialog dialog(nullptr);
+    dialog.SetInfo(iconPath, typeName, timeText, deviceIp, channelIp, laneNo, picPath);
+    dialog.exec();
+}

@@ -1,0 +1,523 @@
+// The main window's device panel against the device simulator: the login pass
+// at start-up, channel rows following drops and restores, adding, editing,
+// deleting and refreshing devices (tree, database and logins agreeing after
+// each), the row buttons and the device search with its history.
+
+#include "ClientFolder.h"
+
+#include "ControlCommands.h"
+#include "core/FontSubstitution.h"
+#include "core/ImplementInstance.h"
+#include "core/LanguageManage.h"
+#include "core/SharedRecords.h"
+#include "dialogs/AddDeviceDlg.h"
+#include "dialogs/QPromptWidget.h"
+#include "monitor/ClientStartup.h"
+#include "monitor/Corvane.h"
+#include "monitor/DeviceTreeRoles.h"
+#include "monitor/HintListWidget.h"
+#include "monitor/TreeViewDelegate.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+QString ToastText()
+{
+    QPromptWidget* toast = QPromptWidget::Current();
+    QLabel* label = toast ? toast->findChild<QLabel*>(QStringLiteral("labMsg")) : nullptr;
+    return label ? label->text() : QString();
+}
+
+QString Ip(const devsim::DeviceSpec& device)
+{
+    return QString::fromStdString(device.address);
+}
+
+bool SameIcon(const QIcon& icon, const char* picture)
+{
+    return icon.pixmap(16).toImage() == QIcon(QString::fromLatin1(picture)).pixmap(16).toImage();
+}
+
+int LoginsTo(const QString& ip)
+{
+    int count = 0;
+    for (const stu_LoginInfo& login : DeviceManager::GetInstance()->GetLoginList())
+        count += login.deviceIp == ip ? 1 : 0;
+    return count;
+}
+
+stu_DeviceInfo DeviceOf(QStandardItem* row)
+{
+    return qvariant_cast<stu_DeviceInfo>(row->data(DeviceTreeRoles::Device));
+}
+
+} // namespace
+
+class DeviceTreeTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void startUpShowsDevicesChannelsAndOneToast();
+    void channelRowsFollowDropsAndRestores();
+    void refusedLoginShowsItsFailure();
+    void addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing();
+    void rowButtonsEmitTheirSignals();
+    void searchMatchesFullNamesAndKeepsHistory();
+    void screenshots();
+
+private:
+    QString Control(const QString& line);
+    void WaitForPass(int passes);
+    QStandardItem* Row(const QString& ip) const;
+    // Opens the add or edit dialog with `open` and, once it shows, runs `fill`.
+    void WithDialog(const std::function<void()>& open, const std::function<void(AddDeviceDlg&)>& fill);
+    void Fill(AddDeviceDlg& dialog, const QString& name, const QString& ip, const devsim::DeviceSpec& device);
+    void Click(AddDeviceDlg& dialog, const char* button);
+    // Tree rows, stored devices and channels, and the device link's logins agree.
+    void ExpectAgreement();
+
+    ClientFolder folder;
+    devsim::Simulator simulator;
+    std::vector<devsim::DeviceSpec> devices;  // the first three are stored
+    quint16 alarmPort = 0;
+    std::unique_ptr<Corvane> window;
+    std::unique_ptr<QSignalSpy> passes;
+    int finishedOnGui = 0;
+};
+
+void DeviceTreeTest::initTestCase()
+{
+    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
+    InstallFontSubstitutions();
+    RegisterSharedRecordTypes();
+    qApp->setStyleSheet(ClientStyleSheet());
+    alarmPort = testsupport::freePort();
+    devices = SimulatedDevices(5, 2, alarmPort);
+    std::string error;
+    QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());
+    QVERIFY(folder.StoreDevices({devices.begin(), devices.begin() + 3}));
+    LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);
+}
+
+void DeviceTreeTest::init()
+{
+    QVERIFY(TSR_Init());
+    // Drops are noticed after three missed heartbeats.
+    QVERIFY(TSR_SetNetworkTimes(1000, 2000, 500));
+    QVERIFY(ImplementInstance::CreateInstance());
+    ImplementInstance::GetInstance()->InitImplementInstance();
+    window = std::make_unique<Corvane>(nullptr, alarmPort);
+    // Connected before the event loop runs, so the start-up pass's hand-over is seen.
+    passes = std::make_unique<QSignalSpy>(window.get(), &Corvane::DeviceLoginFinishedSig);
+    // Queued behind the window's own (blocking) hand-over: counts passes whose toast showed.
+    finishedOnGui = 0;
+    connect(window.get(), &Corvane::DeviceLoginFinishedSig, this, [this] { ++finishedOnGui; }, Qt::QueuedConnection);
+    window->move(40, 40);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    WaitForPass(1);
+}
+
+void DeviceTreeTest::cleanup()
+{
+    passes.reset();
+    window->close();
+    window.reset();
+    delete QPromptWidget::Current();
+    Control(QStringLiteral("refuse all off"));
+}
+
+void DeviceTreeTest::cleanupTestCase()
+{
+    simulator.stop();
+}
+
+QString DeviceTreeTest::Control(const QString& line)
+{
+    return QString::fromStdString(devsim::executeControl(simulator, line.toStdString()));
+}
+
+void DeviceTreeTest::WaitForPass(int count)
+{
+    QTRY_COMPARE_WITH_TIMEOUT(finishedOnGui, count, 30000);
+    QCOMPARE(passes->count(), count);
+    QVERIFY(window->Form().qIconPbtnRefresh->isEnabled());
+}
+
+QStandardItem* DeviceTreeTest::Row(const QString& ip) const
+{
+    QStandardItemModel* model = window->DeviceModel();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (DeviceOf(model->item(row)).deviceIp == ip)
+            return model->item(row);
+    return nullptr;
+}
+
+void DeviceTreeTest::WithDialog(const std::function<void()>& open, const std::function<void(AddDeviceDlg&)>& fill)
+{
+    AddDeviceDlg* dialog = window->AddDeviceDialog();
+    bool ran = false;
+    QTimer::singleShot(0, dialog, [&] {
+        QTRY_VERIFY(dialog->isVisible());
+        fill(*dialog);
+        ran = true;
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    open();
+    QVERIFY(ran);
+}
+
+void DeviceTreeTest::Fill(AddDeviceDlg& dialog, const QString& name, const QString& ip,
+                          const devsim::DeviceSpec& device)
+{
+    dialog.findChild<QLineEdit*>(QStringLiteral("lineEditDeviceName"))->setText(name);
+    dialog.findChild<QLineEdit*>(QStringLiteral("LineEditIp"))->setText(ip);
+    dialog.findChild<QLineEdit*>(QStringLiteral("lineEditPort"))->setText(QString::number(device.port));
+    dialog.findChild<QLineEdit*>(QStringLiteral("lineEditUserName"))->setText(QString::fromStdString(device.user));
+    dialog.findChild<QLineEdit*>(QStringLiteral("lineEditPassWd"))->setText(QString::fromStdString(device.password));
+}
+
+void DeviceTreeTest::Click(AddDeviceDlg& dialog, const char* button)
+{
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+void DeviceTreeTest::ExpectAgreement()
+{
+    DatabaseOperation* database = ImplementInstance::GetInstance()->GetDatabase();
+    QStringList stored;
+    QVERIFY(database->GetAllDeviceIp(stored));
+    QStandardItemModel* model = window->DeviceModel();
+    QStringList shown;
+    int cameras = 0;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStandardItem* device = model->item(row);
+        const stu_DeviceInfo info = DeviceOf(device);
+        shown << info.deviceIp;
+        QCOMPARE(LoginsTo(info.deviceIp), 1);
+        QVERIFY(window->IsDeviceExist(info.deviceIp));
+        QStringList storedChannels;
+        QVERIFY(database->GetChannelIpByDevIp(info.deviceIp, storedChannels));
+        QStringList channels;
+        for (int i = 0; i < device->rowCount(); ++i) {
+            channels << device->child(i)->text();
+            QCOMPARE(LoginsTo(device->child(i)->text()), 1);
+        }
+        cameras += device->rowCount();
+        storedChannels.sort();
+        channels.sort();
+        QCOMPARE(channels, storedChannels);
+    }
+    stored.sort();
+    shown.sort();
+    QCOMPARE(shown, stored);
+    QCOMPARE(window->KnownDevices().size(), shown.size());
+    // No login is left over: one per device and camera, each held by the window.
+    QCOMPARE(DeviceManager::GetInstance()->GetLoginList().size(), shown.size() + cameras);
+    QCOMPARE(window->LoggedInDevices().size(), shown.size());
+    QCOMPARE(window->LoggedInChannels().size(), cameras);
+}
+
+void DeviceTreeTest::startUpShowsDevicesChannelsAndOneToast()
+{
+    QCOMPARE(passes->count(), 1);
+    QCOMPARE(passes->at(0).at(0).toString(), QString());
+    QCOMPARE(ToastText(), QStringLiteral("设备登录成功"));
+    QStandardItemModel* model = window->DeviceModel();
+    QCOMPARE(model->rowCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QStandardItem* row = Row(Ip(devices[i]));
+        QVERIFY(row);
+        QCOMPARE(row->text(), QString::fromStdString(devices[i].name));
+        QCOMPARE(row->data(DeviceTreeRoles::Busy).toInt(), 0);
+        QCOMPARE(row->rowCount(), 2);
+        for (int c = 0; c < 2; ++c) {
+            QStandardItem* channel = row->child(c);
+            QCOMPARE(channel->text(), QString::fromStdString(devices[i].cameras[c].address));
+            QCOMPARE(channel->data(DeviceTreeRoles::LoginState).toInt(), 1);
+            QVERIFY(channel->isCheckable());
+            QVERIFY(SameIcon(channel->icon(), ":images/preview/generalChannel.png"));
+        }
+    }
+    QVERIFY(window->Form().treeViewDevice->isExpanded(model->index(0, 0)));
+    ExpectAgreement();
+}
+
+void DeviceTreeTest::channelRowsFollowDropsAndRestores()
+{
+    QStandardItem* device = Row(Ip(devices[0]));
+    QVERIFY(device);
+    QStandardItem* camera = device->child(0);
+    const QString cameraIp = camera->text();
+    QCOMPARE(Control(QStringLiteral("drop ") + cameraIp), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(SameIcon(camera->icon(), ":images/preview/exceptionChannel.png"), 20000);
+    QVERIFY(SameIcon(device->child(1)->icon(), ":images/preview/generalChannel.png"));
+    QCOMPARE(Control(QStringLiteral("restore ") + cameraIp), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(SameIcon(camera->icon(), ":images/preview/generalChannel.png"), 20000);
+
+    // A whole device: its row stays and the operator is told.
+    QCOMPARE(Control(QStringLiteral("drop ") + Ip(devices[1])), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(ToastText(), Ip(devices[1]) + QStringLiteral("异常掉线"), 20000);
+    QCOMPARE(Control(QStringLiteral("restore ") + Ip(devices[1])), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(ToastText(), Ip(devices[1]) + QStringLiteral("恢复连接"), 20000);
+    QVERIFY(Row(Ip(devices[1])));
+}
+
+void DeviceTreeTest::refusedLoginShowsItsFailure()
+{
+    const devsim::DeviceSpec& refusing = devices[3];
+    QCOMPARE(Control(QStringLiteral("refuse ") + Ip(refusing) + QStringLiteral(" on")), QStringLiteral("ok"));
+    WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+               [&](AddDeviceDlg& dialog) {
+                   Fill(dialog, QStringLiteral("拒绝"), Ip(refusing), refusing);
+                   Click(dialog, "pBtnAdd");
+                   QVERIFY(!dialog.isVisible());
+               });
+    WaitForPass(2);
+    QCOMPARE(passes->at(1).at(0).toString(), Ip(refusing) + QStringLiteral("登录失败"));
+    QCOMPARE(ToastText(), Ip(refusing) + QStringLiteral("登录失败"));
+    QVERIFY(!Row(Ip(refusing)));
+    QVERIFY(!window->IsDeviceExist(Ip(refusing)));
+    ExpectAgreement();
+}
+
+void DeviceTreeTest::addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing()
+{
+    const devsim::DeviceSpec& fourth = devices[3];
+    const devsim::DeviceSpec& fifth = devices[4];
+    const QString firstIp = Ip(devices[0]);
+
+    // Add.
+    WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+               [&](AddDeviceDlg& dialog) {
+                   Fill(dialog, QStringLiteral("第四"), Ip(fourth), fourth);
+                   Click(dialog, "pBtnAdd");
+               });
+    WaitForPass(2);
+    QVERIFY(Row(Ip(fourth)));
+    QCOMPARE(Row(Ip(fourth))->rowCount(), 2);
+    ExpectAgreement();
+
+    // Add and continue with a known address: refused, the dialog keeps the text.
+    WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+               [&](AddDeviceDlg& dialog) {
+                   Fill(dialog, QStringLiteral("重复"), firstIp, devices[0]);
+                   Click(dialog, "pBtnAddAndContinue");
+                   QCOMPARE(ToastText(), QStringLiteral("设备已存在"));
+                   QVERIFY(dialog.isVisible());
+                   QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("LineEditIp"))->text(), firstIp);
+                   Click(dialog, "pBtnAdd");  // the confirm button too
+                   QVERIFY(dialog.isVisible());
+               });
+    QTest::qWait(200);
+    QCOMPARE(passes->count(), 2);
+
+    // Edit with the same address: the name changes, the device keeps one login.
+    WithDialog([&] { window->EditSlot(Row(Ip(fourth))->index()); },
+               [&](AddDeviceDlg& dialog) {
+                   dialog.findChild<QLineEdit*>(QStringLiteral("lineEditDeviceName"))->setText(QStringLiteral("四号"));
+                   Click(dialog, "pBtnAdd");
+                   QVERIFY(!dialog.isVisible());
+               });
+    WaitForPass(3);
+    QCOMPARE(Row(Ip(fourth))->text(), QStringLiteral("四号"));
+    QList<stu_DeviceInfo> stored;
+    QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetAllDeviceInfo(stored));
+    QVERIFY(std::any_of(stored.cbegin(), stored.cend(), [](const stu_DeviceInfo& d) { return d.deviceName == QStringLiteral("四号"); }));
+    ExpectAgreement();
+
+    // Edit to an address already in the tree: refused, nothing changes.
+    WithDialog([&] { window->EditSlot(Row(Ip(fourth))->index()); },
+               [&](AddDeviceDlg& dialog) {
+                   dialog.findChild<QLineEdit*>(QStringLiteral("LineEditIp"))->setText(firstIp);
+                   Click(dialog, "pBtnAdd");
+                   QCOMPARE(ToastText(), QStringLiteral("设备已存在"));
+                   QVERIFY(dialog.isVisible());
+               });
+    QVERIFY(Row(Ip(fourth)));
+    ExpectAgreement();
+
+    // Edit to an address that refuses the login: the old device stays as it was.
+    QCOMPARE(Control(QStringLiteral("refuse ") + Ip(fifth) + QStringLiteral(" on")), QStringLiteral("ok"));
+    WithDialog([&] { window->EditSlot(Row(Ip(fourth))->index()); },
+               [&](AddDeviceDlg& dialog) {
+                   Fill(dialog, QStringLiteral("五号"), Ip(fifth), fifth);
+                   Click(dialog, "pBtnAdd");
+               });
+    WaitForPass(4);
+    QVERIFY(Row(Ip(fourth)));
+    QVERIFY(!Row(Ip(fifth)));
+    QCOMPARE(Row(Ip(fourth))->rowCount(), 2);
+    ExpectAgreement();
+    QCOMPARE(Control(QStringLiteral("refuse ") + Ip(fifth) + QStringLiteral(" off")), QStringLiteral("ok"));
+
+    // Edit to a new address: nothing of the old one is left.
+    WithDialog([&] { window->EditSlot(Row(Ip(fourth))->index()); },
+               [&](AddDeviceDlg& dialog) {
+                   Fill(dialog, QStringLiteral("五号"), Ip(fifth), fifth);
+                   Click(dialog, "pBtnAdd");
+               });
+    WaitForPass(5);
+    QVERIFY(!Row(Ip(fourth)));
+    QVERIFY(Row(Ip(fifth)));
+    QCOMPARE(LoginsTo(Ip(fourth)), 0);
+    for (const devsim::CameraSpec& camera : fourth.cameras)
+        QCOMPARE(LoginsTo(QString::fromStdString(camera.address)), 0);
+    ExpectAgreement();
+
+    // Refresh one device: its logins are reused, its rows rebuilt in place.
+    const int firstRow = Row(firstIp)->row();
+    window->RefreshSlot(Row(firstIp)->index());
+    WaitForPass(6);
+    QCOMPARE(Row(firstIp)->row(), firstRow);
+    QCOMPARE(Row(firstIp)->rowCount(), 2);
+    ExpectAgreement();
+
+    // Refresh all: the button waits for the pass.
+    window->Form().qIconPbtnRefresh->click();
+    QVERIFY(!window->Form().qIconPbtnRefresh->isEnabled());
+    WaitForPass(7);
+    QCOMPARE(window->DeviceModel()->rowCount(), 4);
+    ExpectAgreement();
+
+    // Delete: a channel row is refused, the device row goes with its logins.
+    QTreeView* tree = window->Form().treeViewDevice;
+    tree->setCurrentIndex(Row(Ip(fifth))->child(0)->index());
+    window->Form().qIconPBtnDelDevice->click();
+    QCOMPARE(ToastText(), QStringLiteral("请选中要删除的服务器"));
+    tree->setCurrentIndex(Row(Ip(fifth))->index());
+    window->Form().qIconPBtnDelDevice->click();
+    QVERIFY(!Row(Ip(fifth)));
+    QCOMPARE(LoginsTo(Ip(fifth)), 0);
+    QCOMPARE(window->DeviceModel()->rowCount(), 3);
+    ExpectAgreement();
+}
+
+void DeviceTreeTest::rowButtonsEmitTheirSignals()
+{
+    TreeViewDelegate* delegate = window->DeviceTreeDelegate();
+    QSignalSpy refresh(delegate, &TreeViewDelegate::refreshSig);
+    QSignalSpy play(delegate, &TreeViewDelegate::playSig);
+    QSignalSpy close(delegate, &TreeViewDelegate::closeSig);
+    QTreeView* tree = window->Form().treeViewDevice;
+    QWidget* viewport = tree->viewport();
+    QStandardItem* device = window->DeviceModel()->item(0);
+    const QRect deviceRect = tree->visualRect(device->index());
+    const QRect channelRect = tree->visualRect(device->child(0)->index());
+    auto centre = [](int button, const QRect& row) { return TreeViewDelegate::ButtonRect(button, row).center(); };
+    QCOMPARE(TreeViewDelegate::ButtonRect(TreeViewDelegate::Play, channelRect).left(), 172);
+    QCOMPARE(TreeViewDelegate::ButtonRect(TreeViewDelegate::Close, channelRect).left(), 196);
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(TreeViewDelegate::Refresh, deviceRect));
+    WaitForPass(2);
+    QCOMPARE(refresh.count(), 1);
+
+    // Pressed on play, released on close: close only.
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre(TreeViewDelegate::Play, channelRect));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(TreeViewDelegate::Close, channelRect));
+    QCOMPARE(play.count(), 0);
+    QCOMPARE(close.count(), 1);
+    QCOMPARE(close.at(0).at(0).value<QModelIndex>(), device->child(0)->index());
+
+    // A channel row has no refresh button; editing one is refused with a toast.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(TreeViewDelegate::Refresh, channelRect));
+    QCOMPARE(refresh.count(), 1);
+    window->EditSlot(device->child(0)->index());
+    QCOMPARE(ToastText(), QStringLiteral("请选择待修改的设备！"));
+    QVERIFY(!window->AddDeviceDialog()->isVisible());
+}
+
+void DeviceTreeTest::searchMatchesFullNamesAndKeepsHistory()
+{
+    const devsim::DeviceSpec& fourth = devices[3];
+    const QString longName = QStringLiteral("北京市朝阳区东三环中路与建国路交叉口东北角检测器");
+    WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+               [&](AddDeviceDlg& dialog) {
+                   Fill(dialog, longName, Ip(fourth), fourth);
+                   Click(dialog, "pBtnAdd");
+               });
+    WaitForPass(2);
+    QStandardItem* row = Row(Ip(fourth));
+    QVERIFY(row);
+    QVERIFY(row->text() != longName);
+    QCOMPARE(row->toolTip(), longName);
+    QVERIFY(window->fontMetrics().horizontalAdvance(row->text()) <= 80);
+
+    // The end of the name is not shown in the row; the search still finds it.
+    QTreeView* tree = window->Form().treeViewDevice;
+    QLineEdit* box = window->Form().lineEditSreachBox;
+    box->setText(QStringLiteral("东北角检测器"));
+    window->SearchDeviceSlot(box->text());
+    for (int i = 0; i < window->DeviceModel()->rowCount(); ++i)
+        QCOMPARE(tree->isRowHidden(i, QModelIndex()), i != row->row());
+
+    // A camera address keeps its device visible.
+    const QString camera = QString::fromStdString(devices[1].cameras[1].address);
+    window->SearchDeviceSlot(camera);
+    QVERIFY(!tree->isRowHidden(Row(Ip(devices[1]))->row(), QModelIndex()));
+    QVERIFY(tree->isRowHidden(row->row(), QModelIndex()));
+
+    // History: six matching searches, the five newest offered.
+    for (int i = 1; i <= 6; ++i) {
+        window->SearchDeviceSlot(QStringLiteral("路口%1").arg(i));
+        QTest::qWait(2);  // distinct milliseconds
+    }
+    box->setFocus();
+    box->setText(QStringLiteral("路口"));
+    HintListWidget* hints = window->HintList();
+    QTRY_VERIFY(hints->isVisible());
+    QCOMPARE(hints->count(), 5);
+    QCOMPARE(hints->height(), 160);
+    QCOMPARE(hints->item(0)->text(), QStringLiteral("路口6"));
+    QCOMPARE(hints->item(4)->text(), QStringLiteral("路口2"));
+    // Down and Enter from the search box choose a hint without filtering.
+    QTest::keyClick(box, Qt::Key_Down);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(box->text(), QStringLiteral("路口5"));
+    QVERIFY(!hints->isVisible());
+
+    box->setText(QStringLiteral("无此记录"));
+    QVERIFY(!hints->isVisible());
+    window->ClearSearchInfo();
+    QVERIFY(box->text().isEmpty());
+    for (int i = 0; i < window->DeviceModel()->rowCount(); ++i)
+        QVERIFY(!tree->isRowHidden(i, QModelIndex()));
+}
+
+void DeviceTreeTest::screenshots()
+{
+    const QDir dir(QStringLiteral(CORVANE_SCREENSHOT_DIR));
+    QVERIFY(dir.mkpath(QStringLiteral(".")));
+    QWidget* panel = window->Form().treeViewDevice->parentWidget();
+    for (const auto language : {LanguageManage::Chinese, LanguageManage::English}) {
+        LanguageManage::GetInstance()->SwitchLanguage(language);
+        QStandardItem* device = window->DeviceModel()->item(0);
+        QTest::mouseMove(window->Form().treeViewDevice->viewport(),
+                         window->Form().treeViewDevice->visualRect(device->index()).center());
+        QCoreApplication::processEvents();
+        const QString name = language == LanguageManage::Chinese ? QStringLiteral("zh") : QStringLiteral("en");
+        QVERIFY(panel->grab().save(dir.filePath(QStringLiteral("device-tree-%1.png").arg(name))));
+        QVERIFY(window->grab().save(dir.filePath(QStringLiteral("main-window-devices-%1.png").arg(name))));
+    }
+}
+
+QTEST_MAIN(DeviceTreeTest)
+#include "test_device_tree.moc"
