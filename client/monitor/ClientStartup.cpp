@@ -85,6 +85,9 @@ ClientStartOptions ParseClientOptions(const QStringList& arguments)
 
 int RunClient(int argc, char* argv[], const std::function<ClientStartOptions(const QStringList&)>& makeOptions)
 {
+    // Live-video panes get native windows when they first play; their
+    // siblings must not get one each.
+    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication application(argc, argv);
     const ClientStartOptions options = makeOptions(QCoreApplication::arguments());
     InstallFontSubstitutions();

@@ -1,5 +1,7 @@
 #include "Corvane.h"
 
+#include "RequstRunables.h"
+
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
 #include "core/ImplementInstance.h"
@@ -175,6 +177,10 @@ void Corvane::StopBackgroundWork()
     closing = true;
     if (pTimer)
         pTimer->stop();
+    // Live plays end before the SDK's logins do; the starts under way hand
+    // their results over by queued calls only, so waiting for them is safe.
+    RequstRunables::WaitForPreviews();
+    ui.widgetPreview->StopAll();
 
     const long listenHandle = lListenHandle;
     RunWhileReleasingHandOvers([listenHandle] {
@@ -244,7 +250,7 @@ void Corvane::InitUi()
     ui.topSliderNavigation->setCurrentIndex(0);
 
     // The pane grid takes split mode 1 once the live-video grid is in the form.
-    Log()->info("{}, the split-screen grid is not built yet", "Corvane::InitUi");
+    ui.widgetPreview->SetSplitMode(1);
 
     pixSplitScreen.load(QStringLiteral(":images/preview/splitscreen.png"));
     const int band = pixSplitScreen.height() / 5;
@@ -421,11 +427,6 @@ void Corvane::StartTitleDrag(QMouseEvent* event)
     titleDragOffset = event->globalPos() - frameGeometry().topLeft();
 }
 
-void Corvane::RepositionSplitScreen()
-{
-    // The split-screen pop-up comes with the live-video grid; pSplitScreen
-    // stays null until then.
-}
 
 void Corvane::on_toolButton_min_clicked()
 {
@@ -545,29 +546,3 @@ void Corvane::ErrMsgSlot(QString msg)
 {
     QPromptWidget::ShowPrompt(QPromptWidget::Fail, msg, this, 3000);
 }
-
-// ---- Slots whose behaviour comes with the device tree, the live video and
-// the device search; each says so in the log. ----
-
-namespace {
-void NotBuiltYet(const char* method, const char* what)
-{
-    Log()->info("{}, {} is not built yet", method, what);
-}
-} // namespace
-
-void Corvane::TimesSlot() {}
-void Corvane::on_pictureBtnSplitScreen_clicked() { NotBuiltYet("Corvane::on_pictureBtnSplitScreen_clicked", "the split-screen chooser"); }
-void Corvane::on_qIconPBtnExpandScreen_clicked() { NotBuiltYet("Corvane::on_qIconPBtnExpandScreen_clicked", "the full-screen grid"); }
-void Corvane::ShowSplitScreenSLot(QString) { NotBuiltYet("Corvane::ShowSplitScreenSLot", "the split-screen grid"); }
-void Corvane::TreeDoubleClickedSlot(const QModelIndex&) { NotBuiltYet("Corvane::TreeDoubleClickedSlot", "preview from the tree"); }
-void Corvane::on_qIconPBtnPlayAll_clicked() { NotBuiltYet("Corvane::on_qIconPBtnPlayAll_clicked", "play all"); }
-void Corvane::on_qIconPBtnCloseAll_clicked() { NotBuiltYet("Corvane::on_qIconPBtnCloseAll_clicked", "close all"); }
-void Corvane::on_picBtnFirstPage_clicked() { NotBuiltYet("Corvane::on_picBtnFirstPage_clicked", "pane paging"); }
-void Corvane::on_picBtnPrePage_clicked() { NotBuiltYet("Corvane::on_picBtnPrePage_clicked", "pane paging"); }
-void Corvane::on_picBtnNextPage_clicked() { NotBuiltYet("Corvane::on_picBtnNextPage_clicked", "pane paging"); }
-void Corvane::on_picBtnLastPage_clicked() { NotBuiltYet("Corvane::on_picBtnLastPage_clicked", "pane paging"); }
-void Corvane::PlaySlot(const QModelIndex&) { NotBuiltYet("Corvane::PlaySlot", "preview from the tree"); }
-void Corvane::ClosePlaySlot(const QModelIndex&) { NotBuiltYet("Corvane::ClosePlaySlot", "preview from the tree"); }
-void Corvane::ChannelPreviewStateSlot(bool, QString) { NotBuiltYet("Corvane::ChannelPreviewStateSlot", "the preview state"); }
-void Corvane::OpenIllegalRecordSlot(int) { NotBuiltYet("Corvane::OpenIllegalRecordSlot", "continuous recording"); }

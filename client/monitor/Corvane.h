@@ -190,6 +190,16 @@ private:
     void SpeakIncidentLater(quint32 incidentType);
     void SpeechIncident(const QString& text);
     void RepositionSplitScreen();
+    // Live video (CorvanePreview.cpp).
+    bool IsPlayableChannel(const QModelIndex& row) const;
+    int StartOnePreview(const QModelIndex& channelRow);
+    void MarkChannelPreview(const QModelIndex& channelRow, int state);
+    bool CloseChannelRow(const QModelIndex& channelRow);
+    QList<QModelIndex> ChannelRows() const;
+    void StopAllPreviews();
+    void PlayPage(int page);
+    void ShowPage(int page, int total);
+    int TotalPages() const;
     void StartTitleDrag(QMouseEvent* event);
     // Stops everything that may hand work to the GUI thread: the alarm
     // listener, the SDK's logins and the worker threads. Runs once, when the

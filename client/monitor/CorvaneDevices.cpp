@@ -513,7 +513,7 @@ void Corvane::RefreshSlot(const QModelIndex& index)
     StartLoginPass("refreshDeviceThread", "{}，refresh device Thread exception : {}", {DeviceOf(item)}, {});
 }
 
-void Corvane::on_treeViewDevice_clicked(const QModelIndex&) {}
+
 
 // ---- Device search ----
 

@@ -157,6 +157,46 @@
 <context>
     <name>Corvane</name>
     <message>
+        <location filename="../monitor/CorvanePreview.cpp"/>
+        <source>正在获取设备通道信息，请稍候...</source>
+        <translation>Reading the device's channels, please wait...</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvanePreview.cpp"/>
+        <source>1分屏</source>
+        <translation>1 pane</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvanePreview.cpp"/>
+        <source>4分屏</source>
+        <translation>4 panes</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvanePreview.cpp"/>
+        <source>6分屏</source>
+        <translation>6 panes</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvanePreview.cpp"/>
+        <source>9分屏</source>
+        <translation>9 panes</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvanePreview.cpp"/>
+        <source>16分屏</source>
+        <translation>16 panes</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvanePreview.cpp"/>
+        <source>如需选择</source>
+        <translation>To choose </translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvanePreview.cpp"/>
+        <source>，请在 配置-码流类型 选择【子码流】！</source>
+        <translation>, select [Sub stream] under Settings - Stream type!</translation>
+    </message>
+    <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>视频预览</source>
         <translation>Live Video</translation>
@@ -574,6 +614,75 @@
     <message>
         <source>无列表数据</source>
         <translation>No data</translation>
+    </message>
+</context>
+<context>
+    <name>KvorPlayWindow</name>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>KvorPlayWindow</source>
+        <translation>KvorPlayWindow</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>预览失败</source>
+        <translation>Preview failed</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewDialog</name>
+    <message>
+        <location filename="../monitor/PreviewDialog.ui"/>
+        <source>PreviewDialog</source>
+        <translation>PreviewDialog</translation>
+    </message>
+    <message>
+        <location filename="../monitor/PreviewDialog.ui"/>
+        <source>视频预览</source>
+        <translation>Video preview</translation>
+    </message>
+    <message>
+        <location filename="../monitor/PreviewDialog.ui"/>
+        <source>退出预览</source>
+        <translation>Exit preview</translation>
+    </message>
+    <message>
+        <location filename="../monitor/PreviewDialog.ui"/>
+        <source>:/images/close</source>
+        <translation>:/images/close</translation>
+    </message>
+</context>
+<context>
+    <name>SplitScreen</name>
+    <message>
+        <location filename="../monitor/SplitScreen.cpp"/>
+        <source>SplitScreen</source>
+        <translation>SplitScreen</translation>
+    </message>
+    <message>
+        <location filename="../monitor/SplitScreen.cpp"/>
+        <source>1分屏</source>
+        <translation>1 pane</translation>
+    </message>
+    <message>
+        <location filename="../monitor/SplitScreen.cpp"/>
+        <source>4分屏</source>
+        <translation>4 panes</translation>
+    </message>
+    <message>
+        <location filename="../monitor/SplitScreen.cpp"/>
+        <source>6分屏</source>
+        <translation>6 panes</translation>
+    </message>
+    <message>
+        <location filename="../monitor/SplitScreen.cpp"/>
+        <source>9分屏</source>
+        <translation>9 panes</translation>
+    </message>
+    <message>
+        <location filename="../monitor/SplitScreen.cpp"/>
+        <source>16分屏</source>
+        <translation>16 panes</translation>
     </message>
 </context>
 <context>

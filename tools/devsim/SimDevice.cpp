@@ -337,6 +337,11 @@ void SimDevice::servePlay(Connection& connection, const Frame& open) {
   if (!reply(connection, Kind::PlayHeader, open.header.sequence, tessoran::wire::makeStreamHeader(info)))
     return;
 
+  ++liveStreams_;
+  struct StreamEnd {
+    std::atomic<int>& count;
+    ~StreamEnd() { --count; }
+  } streamEnd{liveStreams_};
   // Each one-second piece goes out in a few blocks spread over its second.
   int64_t second = QDateTime::currentSecsSinceEpoch();
   auto next = steady_clock::now();

@@ -74,6 +74,8 @@ public:
   // Called on the pusher thread with every alarm body when it is made and
   // queued, before it is sent (once, however often it is sent again).
   void setAlarmSentHook(std::function<void(const std::vector<uint8_t>&)> hook);
+  // Live-video streams being sent right now.
+  int liveStreams() const { return liveStreams_; }
   size_t alarmsSent() const { return pusher_.made(); }
   size_t alarmsUnacknowledged() const { return pusher_.unacknowledged(); }
   size_t alarmsResent() const { return pusher_.resent(); }
@@ -126,6 +128,7 @@ private:
   std::atomic<bool> dropped_{false};
   std::atomic<bool> refuseLogins_{false};
   std::atomic<bool> stalled_{false};
+  std::atomic<int> liveStreams_{0};
   std::atomic<size_t> downloadRate_{0};
   tessoran::wire::Socket server_;  // accept thread only, once started
   std::thread acceptThread_;

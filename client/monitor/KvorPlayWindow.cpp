@@ -1,0 +1,259 @@
+#include "KvorPlayWindow.h"
+
+#include "PreviewDialog.h"
+#include "ui_KvorPlayWindow.h"
+
+#include "core/Logging.h"
+#include "device/DeviceManager.h"
+#include "dialogs/QPromptWidget.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+std::shared_ptr<spdlog::logger> Log()
+{
+    return LoggerFor("KvorPlayWindow");
+}
+
+// The largest size of the aspect num:den that fits into w x h.
+QSize FitAspect(int w, int h, int num, int den)
+{
+    if (w > h && w >= num * h / den)
+        return {num * h / den, h};
+    if (w <= 0)
+        return {};
+    int fitted = w;
+    while (fitted > 0 && den * fitted / num > h)
+        --fitted;
+    return {fitted, den * fitted / num};
+}
+
+}  // namespace
+
+KvorPlayWindow::KvorPlayWindow(QWidget* parent) : QWidget(parent), ui(new Ui::KvorPlayWindow)
+{
+    ui->setupUi(this);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    ui->framePlay->installEventFilter(this);
+    ui->framePlay->setEnabled(false);
+    ui->framePlay->setStyleSheet(QStringLiteral("background-color: rgb(47, 50, 55);"));
+}
+
+KvorPlayWindow::~KvorPlayWindow()
+{
+    delete ui;
+}
+
+WId KvorPlayWindow::GetPlayWndId()
+{
+    return ui->framePlay->winId();
+}
+
+bool KvorPlayWindow::HasNativeVideoWindow() const
+{
+    return ui->framePlay->testAttribute(Qt::WA_NativeWindow);
+}
+
+quint64 KvorPlayWindow::BeginRealPlay(const stu_DeviceChannelInfo& next)
+{
+    StopPlay();
+    channel = next;
+    bStarting = true;
+    return ++nTicket;
+}
+
+KvorPlayWindow::RealPlayResult KvorPlayWindow::OpenRealPlay(const stu_DeviceChannelInfo& channel, WId window,
+                                                            int streamType)
+{
+    constexpr const char* method = "KvorPlayWindow::StartRealPlay";
+    RealPlayResult result;
+    DeviceManager* devices = DeviceManager::GetInstance();
+    if (!devices)
+        return result;
+    // A camera keeps one login for all its plays: logging in again for every
+    // preview would pile up logins on the camera that are never logged out.
+    if (!devices->GetUserIdByIpPortUser(channel.channelIp, channel.channelPort, channel.userName, &result.loginId)
+        && !devices->DeviceLogin(channel.channelIp, channel.channelPort, channel.userName, channel.password,
+                                 &result.loginId)) {
+        Log()->error("{}, 通道{}登录失败", method, channel.channelIp);
+        result.loginFailed = true;
+        result.loginId = -1;
+        return result;
+    }
+    // The SDK numbers a camera's only video channel 1.
+    result.ok = DeviceManager::StartRealPlay(result.loginId, window, 1, streamType, &result.handle);
+    if (!result.ok)
+        result.handle = -1;
+    return result;
+}
+
+bool KvorPlayWindow::FinishRealPlay(quint64 ticket, const RealPlayResult& result)
+{
+    if (ticket != nTicket || !bStarting) {
+        // Stopped or restarted while this start was under way.
+        if (result.handle != -1)
+            DeviceManager::StopRealPlay(result.handle);
+        return false;
+    }
+    bStarting = false;
+    lLoginId = result.loginId;
+    if (!result.ok) {
+        channel = stu_DeviceChannelInfo();
+        FrameLogoVisibleSlot(true);
+        // One message per failed start; the SDK and the log say why.
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("预览失败"), this, 3000);
+        return false;
+    }
+    lRealHandle = result.handle;
+    FrameLogoVisibleSlot(false);
+    ui->framePlay->setUpdatesEnabled(false);
+    return true;
+}
+
+void KvorPlayWindow::StopPlay()
+{
+    if (bStarting) {
+        // The start under way is stopped when its result arrives.
+        bStarting = false;
+        ++nTicket;
+    }
+    if (lRealHandle != -1) {
+        if (!DeviceManager::StopRealPlay(lRealHandle))
+            Log()->error("{}, 停止预览{}失败", "KvorPlayWindow::StopPlay", lRealHandle);
+        lRealHandle = -1;
+    }
+    channel = stu_DeviceChannelInfo();
+    FrameLogoVisibleSlot(true);
+    ui->framePlay->setUpdatesEnabled(true);
+    ui->framePlay->update();
+}
+
+QString KvorPlayWindow::PlayingChannelIp() const
+{
+    return (IsPlaying() || bStarting) ? channel.channelIp : QString();
+}
+
+void KvorPlayWindow::FrameLogoVisibleSlot(bool visible)
+{
+    ui->frameLogo->setVisible(visible);
+}
+
+bool KvorPlayWindow::IsLogoVisible() const
+{
+    return !ui->frameLogo->isHidden();
+}
+
+void KvorPlayWindow::LoadLogoImage()
+{
+    const QPixmap logo(QStringLiteral(":images/preview/kvorLogo.png"));
+    ui->labelLogo->setPixmap(logo.scaled(ui->labelLogo->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+void KvorPlayWindow::SetHighLightPlayWndFrame()
+{
+    bHighlighted = true;
+    update();
+}
+
+void KvorPlayWindow::SetGrayPlayWndFrame()
+{
+    bHighlighted = false;
+    update();
+}
+
+void KvorPlayWindow::SetFillMode(VideoFillMode mode)
+{
+    fillMode = mode;
+    ApplyFillMode();
+}
+
+void KvorPlayWindow::ApplyFillMode()
+{
+    const int w = ui->frame->width() - 2;
+    const int h = ui->frame->height() - 2;
+    QSize size(w, h);
+    if (fillMode == Keep4To3)
+        size = FitAspect(w, h, 4, 3);
+    else if (fillMode == Keep16To9)
+        size = FitAspect(w, h, 16, 9);
+    if (fillMode == FillWhole) {
+        // Filling follows the layout; fixing the size would keep the pane from shrinking.
+        ui->framePlay->setMinimumSize(0, 0);
+        ui->framePlay->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else if (size.isValid() && !size.isEmpty()) {
+        ui->framePlay->setFixedSize(size);
+    }
+}
+
+void KvorPlayWindow::SetPlayFrameFull(bool full)
+{
+    if (full) {
+        ui->framePlay->setWindowFlags(Qt::Window);
+        ui->framePlay->showFullScreen();
+    } else {
+        ui->framePlay->setWindowFlags(Qt::SubWindow);
+        ui->framePlay->showNormal();
+    }
+}
+
+bool KvorPlayWindow::IsPlayFrameFull() const
+{
+    return ui->framePlay->isWindow();
+}
+
+bool KvorPlayWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->framePlay && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && ui->framePlay->isWindow())
+        SetPlayFrameFull(false);
+    return QWidget::eventFilter(watched, event);
+}
+
+void KvorPlayWindow::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.setPen(QPen(bHighlighted ? QColor(43, 248, 207) : QColor(Qt::darkGray), 1));
+    painter.drawRect(0, 0, width() - 2, height() - 2);
+    QWidget::paintEvent(event);
+}
+
+void KvorPlayWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ApplyFillMode();
+}
+
+void KvorPlayWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit sendPressWndNo(nWndNo);
+    QWidget::mousePressEvent(event);
+}
+
+void KvorPlayWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && IsPlaying())
+        OpenPreviewDialog();
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void KvorPlayWindow::OpenPreviewDialog()
+{
+    // Deleted when it closes: a dialog per double-click would otherwise pile up.
+    auto* dialog = new PreviewDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->StartSdkPreview(channel);
+    dialog->open();
+}
+
+void KvorPlayWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && isFullScreen()) {
+        setWindowFlags(Qt::SubWindow);
+        showNormal();
+    }
+    QWidget::keyPressEvent(event);
+}

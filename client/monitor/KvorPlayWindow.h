@@ -1,0 +1,105 @@
+#pragma once
+
+#include "core/stu_DeviceChannelInfo.h"
+
+#include <QWidget>
+
+#include <atomic>
+
+namespace Ui {
+class KvorPlayWindow;
+}
+
+enum VideoFillMode : quint16 { FillWhole = 0, Keep4To3 = 1, Keep16To9 = 2 };
+
+// One live-video pane: the device SDK draws a camera's live video into the
+// pane's native video window (framePlay), created on the first play only, so a
+// grid of idle panes costs no native windows. The pane draws its selection
+// frame, reports presses, can show its video full screen and opens the preview
+// dialog on a double-click.
+//
+// Threads: everything here runs on the GUI thread except OpenRealPlay, which
+// a pool thread runs with values copied on the GUI thread; its result comes
+// back through FinishRealPlay on the GUI thread. A start that is overtaken by
+// a stop (or a newer start) is stopped when its result arrives.
+class KvorPlayWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // What a start on a pool thread found.
+    struct RealPlayResult {
+        bool ok = false;
+        long loginId = -1;
+        long handle = -1;
+        bool loginFailed = false;
+    };
+
+    explicit KvorPlayWindow(QWidget* parent = nullptr);
+    ~KvorPlayWindow() override;
+
+    void SetChanNo(quint16 number) { nWndNo = number; }
+    quint16 GetChanNo() const { return nWndNo; }
+    // The native window of the video frame; created on the first call (GUI thread).
+    WId GetPlayWndId();
+    bool HasNativeVideoWindow() const;
+
+    // GUI thread: stops what plays, marks the pane as starting `channel` and
+    // returns the ticket that FinishRealPlay must present.
+    quint64 BeginRealPlay(const stu_DeviceChannelInfo& channel);
+    // Pool thread: reuses the camera's login (or logs in) and starts SDK play
+    // into `window`. Touches no widget.
+    static RealPlayResult OpenRealPlay(const stu_DeviceChannelInfo& channel, WId window, int streamType);
+    // GUI thread: takes the result of the start with `ticket`; a stale result
+    // is stopped at once. Returns whether the pane now plays.
+    bool FinishRealPlay(quint64 ticket, const RealPlayResult& result);
+
+    bool IsCurrentStart(quint64 ticket) const { return bStarting && ticket == nTicket; }
+
+    void StopPlay();
+    bool IsPlaying() const { return lRealHandle != -1; }
+    bool IsStarting() const { return bStarting; }
+    // The channel shown (or being started); empty IP when idle.
+    QString PlayingChannelIp() const;
+    const stu_DeviceChannelInfo& Channel() const { return channel; }
+    long RealPlayHandle() const { return lRealHandle; }
+
+    void SetHighLightPlayWndFrame();
+    void SetGrayPlayWndFrame();
+    bool IsHighlighted() const { return bHighlighted; }
+    void SetFillMode(VideoFillMode mode);
+    // Shows the video frame alone on the whole screen, or puts it back.
+    void SetPlayFrameFull(bool full);
+    bool IsPlayFrameFull() const;
+    bool IsLogoVisible() const;
+    void LoadLogoImage();
+
+signals:
+    void sendPressWndNo(quint16 number);
+    void sendDoubleClickWndNo(quint16 number);
+
+public slots:
+    void FrameLogoVisibleSlot(bool visible);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ApplyFillMode();
+    void OpenPreviewDialog();
+
+    long lLoginId = -1;
+    stu_DeviceChannelInfo channel;
+    Ui::KvorPlayWindow* ui;
+    VideoFillMode fillMode = FillWhole;
+    quint16 nWndNo = 1;
+    bool bHighlighted = false;
+    long lRealHandle = -1;
+    bool bStarting = false;
+    quint64 nTicket = 0;
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class KvorPlayWindow;
+class QGridLayout;
+class QStackedLayout;
+
+// The video wall: 48 live-video panes shown in one of twelve layouts, one
+// selected pane, an expanded view of one pane and full screen.
+class KvorSplitWndsCtrl : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kPaneCount = 48;
+    static constexpr int kModeCount = 12;
+
+    explicit KvorSplitWndsCtrl(QWidget* parent = nullptr);
+    // Waits for the preview starts still under way (they hand their results
+    // to the panes), then deletes the panes.
+    ~KvorSplitWndsCtrl() override;
+
+    void SetSplitMode(int mode);
+    int SplitMode() const { return nMode; }
+    KvorPlayWindow* GetCurPlayWindow(unsigned short& index);
+    KvorPlayWindow* GetPlayWindow(unsigned short i);
+    unsigned short GetCurWndIndex() const { return nSelected; }
+    void SelectNextWnd();
+    void SetFullScreen(bool on);
+    bool IsExpanded() const { return bExpanded; }
+    quint16 WindowNums() const { return nWindowNums; }
+    // The pane whose channel IP is `ip`, or null.
+    KvorPlayWindow* FindPlayWindowByIp(const QString& ip, unsigned short* index = nullptr);
+    void StopAll();
+
+    Q_INVOKABLE void OnWndClicked(unsigned short chanNo);
+    Q_INVOKABLE void OnWndDoubleClicked(unsigned short chanNo);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Select(unsigned short index);
+    void Place(QGridLayout* grid, int pane, int row, int column, int rows = 1, int columns = 1);
+    QGridLayout* SubGrid(QGridLayout* page, int column);
+
+    std::array<QWidget*, kModeCount> pages{};
+    std::array<QGridLayout*, kModeCount> grids{};
+    std::array<KvorPlayWindow*, kPaneCount> panes{};
+    int nMode = 1;
+    unsigned short nSelected = 0;
+    QStackedLayout* pStack = nullptr;
+    bool bExpanded = false;
+    bool bFirstShow = true;
+    quint16 nWindowNums = 4;
+};
