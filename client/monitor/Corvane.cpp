@@ -19,6 +19,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QRegExpValidator>
 #include <QStandardItemModel>
@@ -478,7 +479,10 @@ void Corvane::TopSliderNavigationItemClickedSlot(int index)
 
 void Corvane::ShowWeekAndTimeSlot()
 {
-    const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ddd"));
+    // The day name follows the interface language, not the machine's locale.
+    const QLocale locale(pLanguageManage->CurrentLanguage() == LanguageManage::English ? QLocale::English
+                                                                                        : QLocale::Chinese);
+    const QString now = locale.toString(QDateTime::currentDateTime(), QStringLiteral("yyyy-MM-dd hh:mm:ss ddd"));
     const QString time = now.mid(11, 8);
     const QString weekday = now.mid(20, 3);
     ui.labelCurrentTime->setText(QStringLiteral("%1 %2").arg(weekday, time));

@@ -159,7 +159,7 @@
     <message>
         <location filename="../monitor/CorvanePreview.cpp"/>
         <source>正在获取设备通道信息，请稍候...</source>
-        <translation>Reading the device's channels, please wait...</translation>
+        <translation>Reading the device&apos;s channels, please wait...</translation>
     </message>
     <message>
         <location filename="../monitor/CorvanePreview.cpp"/>
@@ -315,6 +315,30 @@
         <location filename="../monitor/Corvane.cpp"/>
         <source>设备登录成功</source>
         <translation>Devices logged in</translation>
+    </message>
+    <message>
+        <source>恢复连接</source>
+        <translation> reconnected</translation>
+    </message>
+    <message>
+        <source>异常掉线</source>
+        <translation> dropped</translation>
+    </message>
+    <message>
+        <source>设备已存在</source>
+        <translation>The device exists already</translation>
+    </message>
+    <message>
+        <source>请选择待修改的设备！</source>
+        <translation>Please choose a device to modify!</translation>
+    </message>
+    <message>
+        <source>请选中要删除的服务器</source>
+        <translation>Please select the server to delete</translation>
+    </message>
+    <message>
+        <source>事件报警</source>
+        <translation>incident alarm</translation>
     </message>
 </context>
 <context>
@@ -700,20 +724,20 @@
         <translation>Server name</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;Server IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt; *&lt;/span&gt;Server IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;Port&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;       *&lt;/span&gt;Port&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;User name&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;*&lt;/span&gt;User name&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;Password&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;*&lt;/span&gt;Password&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
         <source>确定</source>
@@ -761,41 +785,6 @@
     </message>
 </context>
 <context>
-    <name>Corvane</name>
-    <message>
-        <source>恢复连接</source>
-        <translation> reconnected</translation>
-    </message>
-    <message>
-        <source>异常掉线</source>
-        <translation> dropped</translation>
-    </message>
-    <message>
-        <source>设备已存在</source>
-        <translation>The device exists already</translation>
-    </message>
-    <message>
-        <source>正在获取设备通道信息，请稍候...</source>
-        <translation>Reading the device's channels, please wait...</translation>
-    </message>
-    <message>
-        <source>请选择待修改的设备！</source>
-        <translation>Please choose a device to modify!</translation>
-    </message>
-    <message>
-        <source>请选中要删除的服务器</source>
-        <translation>Please select the server to delete</translation>
-    </message>
-</context>
-<context>
-    <name>Corvane</name>
-    <message>
-        <source>事件报警</source>
-        <translation>incident alarm</translation>
-    </message>
-</context>
-<context>
-    <name>IncidentItem</name>
     <name>SearchFrame</name>
     <message>
         <source>当前无查询结果，将无法导出内容！</source>
@@ -965,8 +954,6 @@
         <translation>Device</translation>
     </message>
     <message>
-        <source>通道号</source>
-        <translation>Camera</translation>
         <source>事件类型</source>
         <translation>Incident type</translation>
     </message>
@@ -1010,8 +997,6 @@
         <translation>Camera:</translation>
     </message>
     <message>
-        <source>车道号：</source>
-        <translation>Lane:</translation>
         <source>无事件图片</source>
         <translation>No incident picture</translation>
     </message>

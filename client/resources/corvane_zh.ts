@@ -316,6 +316,30 @@
         <source>设备登录成功</source>
         <translation>设备登录成功</translation>
     </message>
+    <message>
+        <source>恢复连接</source>
+        <translation>恢复连接</translation>
+    </message>
+    <message>
+        <source>异常掉线</source>
+        <translation>异常掉线</translation>
+    </message>
+    <message>
+        <source>设备已存在</source>
+        <translation>设备已存在</translation>
+    </message>
+    <message>
+        <source>请选择待修改的设备！</source>
+        <translation>请选择待修改的设备！</translation>
+    </message>
+    <message>
+        <source>请选中要删除的服务器</source>
+        <translation>请选中要删除的服务器</translation>
+    </message>
+    <message>
+        <source>事件报警</source>
+        <translation>事件报警</translation>
+    </message>
 </context>
 <context>
     <name>ConfigDialog</name>
@@ -700,20 +724,20 @@
         <translation>服务器名称</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt; *&lt;/span&gt;服务器IP&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;       *&lt;/span&gt;端口&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;*&lt;/span&gt;用户名&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=" color:#ff0000;"&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;&lt;span style=&quot; color:#ff0000;&quot;&gt;*&lt;/span&gt;密码&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
         <source>确定</source>
@@ -761,41 +785,6 @@
     </message>
 </context>
 <context>
-    <name>Corvane</name>
-    <message>
-        <source>恢复连接</source>
-        <translation>恢复连接</translation>
-    </message>
-    <message>
-        <source>异常掉线</source>
-        <translation>异常掉线</translation>
-    </message>
-    <message>
-        <source>设备已存在</source>
-        <translation>设备已存在</translation>
-    </message>
-    <message>
-        <source>正在获取设备通道信息，请稍候...</source>
-        <translation>正在获取设备通道信息，请稍候...</translation>
-    </message>
-    <message>
-        <source>请选择待修改的设备！</source>
-        <translation>请选择待修改的设备！</translation>
-    </message>
-    <message>
-        <source>请选中要删除的服务器</source>
-        <translation>请选中要删除的服务器</translation>
-    </message>
-</context>
-<context>
-    <name>Corvane</name>
-    <message>
-        <source>事件报警</source>
-        <translation>事件报警</translation>
-    </message>
-</context>
-<context>
-    <name>IncidentItem</name>
     <name>SearchFrame</name>
     <message>
         <source>当前无查询结果，将无法导出内容！</source>
@@ -938,8 +927,6 @@
         <translation>时间</translation>
     </message>
     <message>
-        <source>设备</source>
-        <translation>设备</translation>
         <source>事件类型</source>
         <translation>事件类型</translation>
     </message>
@@ -1006,8 +993,6 @@
         <translation>通道号：</translation>
     </message>
     <message>
-        <source>车道号：</source>
-        <translation>车道号：</translation>
         <source>无事件图片</source>
         <translation>无事件图片</translation>
     </message>

@@ -13,7 +13,9 @@
 #include "monitor/QWinNativeEventFilter.h"
 
 #include <QAbstractButton>
+#include <QDate>
 #include <QLabel>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -229,6 +231,14 @@ void CorvaneWindowTest::clockShowsWeekdayAndTime()
     const QString first = clock->text();
     QTRY_VERIFY_WITH_TIMEOUT(clock->text() != first, 3000);
     QVERIFY2(format.match(clock->text()).hasMatch(), qPrintable(clock->text()));
+
+    // The day name is in the interface language, whatever the machine's locale says.
+    for (const int language : {LanguageManage::English, LanguageManage::Chinese}) {
+        LanguageManage::GetInstance()->SwitchLanguage(language);
+        const QLocale locale(language == LanguageManage::English ? QLocale::English : QLocale::Chinese);
+        const QString day = locale.toString(QDate::currentDate(), QStringLiteral("ddd"));
+        QTRY_VERIFY2_WITH_TIMEOUT(clock->text().startsWith(day + QLatin1Char(' ')), qPrintable(clock->text()), 3000);
+    }
 }
 
 void CorvaneWindowTest::navigationShowsSearchPage()
