@@ -82,6 +82,8 @@ private:
     void RestrictToOwner(const QString& path);
     bool CheckIsDatabase(const QString& path);
     void EnableWriteAheadLog();
+    // Makes the schema's indexes a file lacks.
+    void AddMissingIndexes();
 
     AddResult AddDevice(const stu_DeviceInfo& device);
     AddResult AddChannel(const stu_DeviceChannelInfo& channel);
