@@ -211,9 +211,12 @@ void Listener::dispatchLoop() {
       releaseBytes(std::exchange(item.reserved, 0));
       if (stopping_) break;
     }
-    // The ledger reaches the disk before any acknowledgement leaves: a device
-    // forgets what it had acknowledged, so after a power cut a ledger without
-    // these numbers would be the only record that they were delivered.
+    // Alarms of a round cut short by a stop leave the budget they held.
+    for (Queued& item : batch) releaseBytes(std::exchange(item.reserved, 0));
+    // The round's records go to the disk at once, before its acknowledgements:
+    // an alarm stored but not yet acknowledged when the power goes is sent
+    // again by its device, and only a record on the disk keeps the restarted
+    // client from storing it twice.
     std::string error;
     if (!delivered_.sync(error))
       sdkLog().error("alarm ledger {} cannot be synced ({}); alarms delivered before a power "
