@@ -62,7 +62,6 @@ SearchFrame::SearchFrame(QWidget* parent)
     InitTypeTable();
     InitVideo();
     ConnectSignals();
-    busyDialog.SetTipText(tr("数据查询中，请稍后..."));
     // The main window's destructor closes the database after the event loop
     // ends, before its children go: no search may still be reading by then.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &SearchFrame::StopSearches,
@@ -798,6 +797,14 @@ void SearchFrame::reTranslateUI()
     ui->retranslateUi(this);
     for (SearchPageManage* pager : {ui->widgetIncidentPage, ui->widgetViolationPage, ui->widgetTrafficParamPage})
         pager->reTranslateUI();
+    // The overlay may be up over an empty table while the language changes,
+    // and the page's own dialogs keep their texts until shown again otherwise.
+    if (noDataPic)
+        noDataPic->reTranslateUI();
+    exportDialog.reTranslateUI();
+    busyDialog.SetTipText(tr("数据查询中，请稍后..."));
+    if (detailDialog)
+        detailDialog->reTranslateUI();
 }
 
 void SearchFrame::GetCheckedRowIds(QList<int>& ids) const

@@ -55,6 +55,11 @@ VideoDetailInfoDialog::~VideoDetailInfoDialog()
     ReleasePort();
 }
 
+void VideoDetailInfoDialog::reTranslateUI()
+{
+    ui->retranslateUi(this); // the time texts are not translated, so they stay
+}
+
 void VideoDetailInfoDialog::SetTitleBar(QWidget* bar)
 {
     if (titleBar)

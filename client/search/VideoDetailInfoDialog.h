@@ -34,6 +34,8 @@ public:
     // dialog idle and says so.
     void OpenVideo(const QString& path);
 
+    void reTranslateUI();
+
     long Port() const { return port; }
     int TimerInterval() const { return timerInterval; }
     const QTimer& DisplayTimer() const { return displayTimer; }

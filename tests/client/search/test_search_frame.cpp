@@ -1,6 +1,10 @@
 // The search page on a real Corvane.db: conditions built from the widgets, the
 // result tables and paging, the latest search winning, the toasts and the
 // placeholder, closing during a search, and screenshots in both languages.
+#include "PageTestSupport.h"
+#include "LogLines.h"
+#include "SearchDatabaseFill.h"
+
 #include "search/SearchFrame.h"
 #include "search/SearchPageManage.h"
 
@@ -23,19 +27,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
-#include <spdlog/sinks/ringbuffer_sink.h>
-
-#include <algorithm>
 #include <memory>
 
 Q_DECLARE_METATYPE(QList<quint32>)
+
+using namespace PageTestSupport;
 
 namespace {
 
@@ -44,55 +45,6 @@ const QString kDay = QStringLiteral("20261201");
 QDateTime At(const QString& compact)
 {
     return QDateTime::fromString(compact, QStringLiteral("yyyyMMddHHmmss"));
-}
-
-// The current toast's text, empty when none is shown.
-QString ToastText()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("qprompt_tip") && widget->isVisible()) {
-            if (const QLabel* message = widget->findChild<QLabel*>(QStringLiteral("labMsg")))
-                return message->text();
-        }
-    }
-    return QString();
-}
-
-// Lines of one logger from the moment of construction.
-class LogLines
-{
-public:
-    explicit LogLines(const std::string& loggerName)
-        : logger(LoggerFor(loggerName))
-        , sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(512))
-    {
-        sink->set_pattern("%v");
-        logger->sinks().push_back(sink);
-    }
-    ~LogLines()
-    {
-        auto& sinks = logger->sinks();
-        sinks.erase(std::remove(sinks.begin(), sinks.end(), sink), sinks.end());
-    }
-    int Count(const std::string& text) const
-    {
-        const std::vector<std::string> lines = sink->last_formatted();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(),
-                                              [&](const std::string& line) { return line.find(text) != std::string::npos; }));
-    }
-    bool Contains(const std::string& text) const { return Count(text) > 0; }
-
-private:
-    std::shared_ptr<spdlog::logger> logger;
-    std::shared_ptr<spdlog::sinks::ringbuffer_sink_mt> sink;
-};
-
-void CloseToasts()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("qprompt_tip"))
-            widget->close();
-    }
 }
 
 TrafficIncident Incident(const QString& time, quint32 type, const QString& deviceIp, quint32 laneNo,
@@ -209,27 +161,9 @@ private:
         QVERIFY(Database()->AddDeviceInfo(device));
     }
 
-    // `count` incidents one second apart from 08:00, in one transaction.
     void InsertIncidents(int count, const QString& deviceIp)
     {
-        {
-            QSqlDatabase bulk = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bulk"));
-            bulk.setDatabaseName(DatabasePath());
-            QVERIFY(bulk.open());
-            QVERIFY(bulk.transaction());
-            QSqlQuery insert(bulk);
-            QVERIFY(insert.prepare(QStringLiteral(
-                "insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, "
-                "videoPath) values (?, 1, ?, '', 1, 1, '', '')")));
-            const QDateTime start = At(kDay + "080000");
-            for (int i = 0; i < count; ++i) {
-                insert.addBindValue(start.addSecs(i).toString(QStringLiteral("yyyyMMddHHmmss")));
-                insert.addBindValue(deviceIp);
-                QVERIFY(insert.exec());
-            }
-            QVERIFY(bulk.commit());
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("bulk"));
+        QVERIFY(SearchDatabaseFill::InsertIncidents(DatabasePath(), count, deviceIp, At(kDay + "080000")));
     }
 
     // Clicks the tab's search button and waits until the search has ended.
@@ -245,9 +179,7 @@ private slots:
         RegisterSharedRecordTypes();
         QVERIFY(ImplementInstance::CreateInstance());
         // The application style sheet, as the program applies it at start-up.
-        QFile styleSheet(QStringLiteral(":/stylesheet.css"));
-        QVERIFY(styleSheet.open(QIODevice::ReadOnly));
-        qApp->setStyleSheet(QString::fromUtf8(styleSheet.readAll()));
+        QVERIFY(ApplyStyleSheet());
     }
 
     void init()
@@ -547,25 +479,17 @@ private slots:
         QCOMPARE(finished.count(), 0);
     }
 
-    void screenshots_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("Chinese") << "zh";
-        QTest::newRow("English") << "en";
-    }
+    void screenshots_data() { AddLanguageRows(); }
 
     void screenshots()
     {
         QFETCH(QString, language);
-        QTranslator translator;
-        const QString qm = QCoreApplication::applicationDirPath() + QStringLiteral("/corvane_%1.qm").arg(language);
-        QVERIFY2(translator.load(qm), qPrintable(qm));
-        QCoreApplication::installTranslator(&translator);
+        const Language translation(language);
+        QVERIFY(translation.Loaded());
         page->reTranslateUI();
         page->InsertConditionSlot();
         SetMorning();
-        const QDir out(QCoreApplication::applicationDirPath() + QStringLiteral("/../search-screenshots"));
-        QVERIFY(out.mkpath(QStringLiteral(".")));
+        const QDir out = ScreenshotFolder();
         const char* buttons[] = {"pBtnIncidentSearch", "pBtnViolationSearch", "pBtnTrafficParamSearch"};
         const char* names[] = {"incidents", "violations", "traffic-parameters"};
         for (int tab = 0; tab < 3; ++tab) {
@@ -576,7 +500,6 @@ private slots:
         }
         const QString expectedTab = language == QLatin1String("en") ? QStringLiteral("Incidents") : QStringLiteral("事件查询");
         QCOMPARE(Child<QSimpleSliderNavigation>("qSimpleSliderNavigation")->tabText(0), expectedTab);
-        QCoreApplication::removeTranslator(&translator);
     }
 };
 
