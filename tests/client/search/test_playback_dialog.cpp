@@ -165,10 +165,12 @@ private slots:
         QVERIFY(Button("tBtnStart")->isVisible());
         QVERIFY(!Paused());
         QVERIFY(!dialog->DisplayTimer().isActive());
-        QTRY_COMPARE_WITH_TIMEOUT(Frame(), frame + 1, 5000);
+        // A frame on its way when the pause came may still be shown first.
+        QTRY_VERIFY_WITH_TIMEOUT(Frame() == frame + 1 || Frame() == frame + 2, 5000);
+        const int stepped = Frame();
         Click("tBtnOnebyoneback");
         Click("tBtnOnebyoneback");
-        QTRY_COMPARE_WITH_TIMEOUT(Frame(), frame - 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(Frame(), stepped - 2, 5000);
 
         // After a step, start runs the full start again: interval back to 1000.
         Click("tBtnStart");
