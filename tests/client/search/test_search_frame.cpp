@@ -3,6 +3,7 @@
 // placeholder, closing during a search, and screenshots in both languages.
 #include "PageTestSupport.h"
 #include "LogLines.h"
+#include "../data/RecordBuilders.h"
 #include "SearchDatabaseFill.h"
 
 #include "search/SearchFrame.h"
@@ -47,19 +48,6 @@ QDateTime At(const QString& compact)
     return QDateTime::fromString(compact, QStringLiteral("yyyyMMddHHmmss"));
 }
 
-TrafficIncident Incident(const QString& time, quint32 type, const QString& deviceIp, quint32 laneNo,
-                         const QString& label)
-{
-    TrafficIncident incident;
-    incident.time = time;
-    incident.incidentType = type;
-    incident.deviceIp = deviceIp;
-    incident.channelIp = deviceIp + QStringLiteral("1");
-    incident.channelNo = 1;
-    incident.laneNo = laneNo;
-    incident.picPath = label;
-    return incident;
-}
 
 } // namespace
 
@@ -119,34 +107,24 @@ private:
     void InsertKnownRows()
     {
         const QList<TrafficIncident> incidents = {
-            Incident(kDay + "080000", Congestion, "10.0.0.1", 0, "start-second"),
-            Incident(kDay + "085959", Fire, "10.0.0.1", 2, "fire"),
-            Incident(kDay + "090000", LowSpeed, "10.0.0.2", 2, "low-speed"),
-            Incident(kDay + "100000", Congestion, "10.0.0.1", 1, "after"),
+            MakeIncident(kDay + "080000", Congestion, "10.0.0.1", "10.0.0.11", 1, 0, "start-second"),
+            MakeIncident(kDay + "085959", Fire, "10.0.0.1", "10.0.0.11", 1, 2, "fire"),
+            MakeIncident(kDay + "090000", LowSpeed, "10.0.0.2", "10.0.0.21", 1, 2, "low-speed"),
+            MakeIncident(kDay + "100000", Congestion, "10.0.0.1", "10.0.0.11", 1, 1, "after"),
         };
         for (const TrafficIncident& incident : incidents)
             QVERIFY(Database()->InsertIncidentInfo(incident));
         const std::pair<QString, quint32> plates[] = {{"A1%B", 1039}, {"A1_B", 12301}, {"无车牌", 13451}, {"", 1301}};
         int minute = 0;
         for (const auto& [plate, type] : plates) {
-            TrafficForensics record;
-            record.time = kDay + QStringLiteral("08%1").arg(minute++, 2, 10, QLatin1Char('0')) + "00";
-            record.violationType = type;
-            record.deviceIp = QStringLiteral("10.0.0.1");
-            record.channelIp = QStringLiteral("10.0.0.11");
-            record.laneNo = 1;
-            record.plateNo = plate;
-            record.picPath = plate.isEmpty() ? QString() : QStringLiteral("/data/%1.jpg").arg(minute);
-            QVERIFY(Database()->InsertForensicsInfo(record));
+            // A record without a plate has no picture either.
+            const QString time = kDay + QStringLiteral("08%1").arg(minute++, 2, 10, QLatin1Char('0')) + "00";
+            QVERIFY(Database()->InsertForensicsInfo(MakeViolation(time, type, "10.0.0.1", 1, plate)));
         }
         for (int i = 0; i < 3; ++i) {
-            TrafficParam param;
-            param.startTime = kDay + QStringLiteral("08%1").arg(i * 5, 2, 10, QLatin1Char('0')) + "00";
+            TrafficParam param = MakeParam(kDay + QStringLiteral("08%1").arg(i * 5, 2, 10, QLatin1Char('0')) + "00",
+                                           "10.0.0.2", i + 1, 10 + i);
             param.endTime = kDay + QStringLiteral("08%1").arg(i * 5 + 5, 2, 10, QLatin1Char('0')) + "00";
-            param.deviceIp = QStringLiteral("10.0.0.2");
-            param.channelIp = QStringLiteral("10.0.0.21");
-            param.laneNo = i + 1;
-            param.laneFlow = 10 + i;
             param.timeRation = 0.25f * (i + 1);
             param.spaceRation = 12.5f;
             param.trafficState = i + 1;
