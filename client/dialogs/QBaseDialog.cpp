@@ -4,10 +4,8 @@
 
 #include <QApplication>
 #include <QMainWindow>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
-#include <QWindow>
 
 namespace {
 
@@ -44,7 +42,7 @@ void QBaseDialog::SetTitleBar(QWidget* titleBar)
     if (m_closeConnection)
         QObject::disconnect(m_closeConnection);
     m_closeConnection = {};
-    m_bManualDrag = false;
+    m_titleDrag.Reset();
 
     m_pTitleBar = titleBar;
     if (!titleBar)
@@ -75,46 +73,10 @@ void QBaseDialog::EnableLightBox(QWidget* host)
     m_pLightBox.reset(new QLightBoxWidget(host, false));
 }
 
-bool QBaseDialog::StartTitleDrag(const QPoint& globalPos)
-{
-    // The window manager moves the window itself where it can; without one
-    // (or where the platform refuses) the dialog follows the pointer.
-    QWindow* window = windowHandle();
-    if (window && window->startSystemMove())
-        return true;
-    m_bManualDrag = true;
-    m_dragOffset = globalPos - frameGeometry().topLeft();
-    return true;
-}
-
 bool QBaseDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_pTitleBar && m_pTitleBar) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton)
-                return StartTitleDrag(mouse->globalPos());
-            break;
-        }
-        case QEvent::MouseMove: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (m_bManualDrag && (mouse->buttons() & Qt::LeftButton)) {
-                move(mouse->globalPos() - m_dragOffset);
-                return true;
-            }
-            break;
-        }
-        case QEvent::MouseButtonRelease:
-            if (m_bManualDrag && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-                m_bManualDrag = false;
-                return true;
-            }
-            break;
-        default:
-            break;
-        }
-    }
+    if (watched == m_pTitleBar && m_pTitleBar && m_titleDrag.HandleTitleEvent(this, event))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TitleBarDrag.h"
+
 #include <QDialog>
 #include <QMetaObject>
 #include <QPoint>
@@ -30,14 +32,10 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    bool StartTitleDrag(const QPoint& globalPos);
 
     QWidget* m_pHostWidget = nullptr;
     QWidget* m_pTitleBar = nullptr;
     QScopedPointer<QLightBoxWidget> m_pLightBox;
     QMetaObject::Connection m_closeConnection;
-    // Offset of the pointer from the window's corner during a drag that the
-    // window system refused (no window manager): the dialog then follows the mouse itself.
-    bool m_bManualDrag = false;
-    QPoint m_dragOffset;
+    TitleBarDrag m_titleDrag;
 };

@@ -111,7 +111,7 @@ Corvane::Corvane(QWidget* parent, quint16 alarmPort)
 
     pLanguageManage = LanguageManage::GetInstance();
     connect(pLanguageManage, &LanguageManage::languageChangeSig, this, &Corvane::reTranslateUI);
-    ConnectSearchPage(pLanguageManage, SIGNAL(languageChangeSig()), SLOT(reTranslateUI()));
+    connect(pLanguageManage, &LanguageManage::languageChangeSig, ui.frameSearchParam, &SearchFrame::reTranslateUI);
 
     InitUi();
     ConnectDatabase();
@@ -153,6 +153,8 @@ Corvane::~Corvane()
     Log()->info("{}, SDK end..", method);
 
     DeviceManager::DestroyInstance();
+    // A search still reading would find its database closed under it.
+    ui.frameSearchParam->StopSearches();
     if (ImplementInstance* instance = ImplementInstance::GetInstance()) {
         instance->GetDatabase()->CloseDatabase();
         Log()->info("{}, CloseDatabase end..", method);
@@ -227,19 +229,6 @@ void Corvane::ReleaseHandOvers()
     // event is gone; dropping it frees the waiting thread without running the
     // slot on a window that is shutting down.
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
-}
-
-void Corvane::ConnectSearchPage(QObject* sender, const char* signal, const char* slot)
-{
-    // The search page's slots are looked up by name, so the window builds and
-    // runs whichever search page class the form holds.
-    QObject* page = ui.frameSearchParam;
-    const QByteArray slotSignature = QMetaObject::normalizedSignature(slot + 1);
-    if (page->metaObject()->indexOfSlot(slotSignature) < 0) {
-        Log()->info("{}, the search page has no {} yet", "Corvane::ConnectSearchPage", slotSignature.toStdString());
-        return;
-    }
-    connect(sender, signal, page, slot);
 }
 
 void Corvane::InitUi()
@@ -359,12 +348,12 @@ void Corvane::MakeConnections()
     connect(this, &Corvane::DealIncidentTableSig, this, &Corvane::DealIncidentTableSlot,
             Qt::BlockingQueuedConnection);
     ConnectDeviceTreeParts();
-    ConnectSearchPage(this, SIGNAL(InsertConditionSig()), SLOT(InsertConditionSlot()));
+    connect(this, &Corvane::InsertConditionSig, ui.frameSearchParam, &SearchFrame::InsertConditionSlot);
     connect(this, &Corvane::DeviceLoginFinishedSig, this, &Corvane::DeviceLoginFinishedSlot,
             Qt::BlockingQueuedConnection);
     connect(this, &Corvane::ChannelPreviewStateSig, this, &Corvane::ChannelPreviewStateSlot,
             Qt::BlockingQueuedConnection);
-    ConnectSearchPage(this, SIGNAL(UpdatePosSig()), SLOT(UpdatePosSlot()));
+    connect(this, &Corvane::UpdatePosSig, ui.frameSearchParam, &SearchFrame::UpdatePosSlot);
     connect(&externalProcessManage, &ExternalProcessManage::ErrMsgSig, this, &Corvane::ErrMsgSlot);
 }
 

@@ -180,7 +180,6 @@ private:
     void BuildIncidentTypeTables();
     void ReadClipSettings();
     void MakeConnections();
-    void ConnectSearchPage(QObject* sender, const char* signal, const char* slot);
     void StartDeleteDataThread();
     void DeleteDataThread();
     // Alarm road helpers (CorvaneAlarms.cpp).

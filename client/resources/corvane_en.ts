@@ -787,6 +787,194 @@
 <context>
     <name>SearchFrame</name>
     <message>
+        <source>事件类型</source>
+        <translation>Incident type</translation>
+    </message>
+    <message>
+        <source>设备IP</source>
+        <translation>Device IP</translation>
+    </message>
+    <message>
+        <source>车道号</source>
+        <translation>Lane</translation>
+    </message>
+    <message>
+        <source>无事件图片</source>
+        <translation>No incident picture</translation>
+    </message>
+    <message>
+        <source>无事件录像</source>
+        <translation>No incident clip</translation>
+    </message>
+    <message>
+        <source>取证查询</source>
+        <translation>Violations</translation>
+    </message>
+    <message>
+        <source>起止时间   </source>
+        <translation>Period   </translation>
+    </message>
+    <message>
+        <source>设备IP  </source>
+        <translation>Device IP  </translation>
+    </message>
+    <message>
+        <source>通道  </source>
+        <translation>Channel  </translation>
+    </message>
+    <message>
+        <source>车道号  </source>
+        <translation>Lane  </translation>
+    </message>
+    <message>
+        <source>车牌号  </source>
+        <translation>Plate  </translation>
+    </message>
+    <message>
+        <source>取证类型：</source>
+        <translation>Violation type:</translation>
+    </message>
+    <message>
+        <source>取证类型</source>
+        <translation>Violation type</translation>
+    </message>
+    <message>
+        <source>车牌号码</source>
+        <translation>Plate</translation>
+    </message>
+    <message>
+        <source>是否有取证图</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source> 取证类型</source>
+        <translation> Violation type</translation>
+    </message>
+    <message>
+        <source>无取证图</source>
+        <translation>No violation picture</translation>
+    </message>
+    <message>
+        <source>无取证录像</source>
+        <translation>No violation clip</translation>
+    </message>
+    <message>
+        <source>交通流量查询</source>
+        <translation>Traffic flow</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Start time</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>End time</translation>
+    </message>
+    <message>
+        <source>车道流量（辆/分）</source>
+        <translation>Lane flow (veh/min)</translation>
+    </message>
+    <message>
+        <source>小型车流量</source>
+        <translation>Small vehicles</translation>
+    </message>
+    <message>
+        <source>中型车流量</source>
+        <translation>Medium vehicles</translation>
+    </message>
+    <message>
+        <source>大型车流量</source>
+        <translation>Large vehicles</translation>
+    </message>
+    <message>
+        <source>车道速度（Km/h）</source>
+        <translation>Lane speed (km/h)</translation>
+    </message>
+    <message>
+        <source>车头间距（m）</source>
+        <translation>Headway (m)</translation>
+    </message>
+    <message>
+        <source>车头时距（m）</source>
+        <translation>Time headway (s)</translation>
+    </message>
+    <message>
+        <source>时间占有率</source>
+        <translation>Time occupancy</translation>
+    </message>
+    <message>
+        <source>空间占有率</source>
+        <translation>Space occupancy</translation>
+    </message>
+    <message>
+        <source>通行状态</source>
+        <translation>Traffic state</translation>
+    </message>
+    <message>
+        <source>数据查询中，请稍后...</source>
+        <translation>Searching, please wait...</translation>
+    </message>
+    <message>
+        <source>车道号只能是1到3位数字，请重新输入</source>
+        <translation>A lane number has 1 to 3 digits; please enter it again</translation>
+    </message>
+    <message>
+        <source>在查询条件内，无数据！</source>
+        <translation>No records match the conditions!</translation>
+    </message>
+    <message>
+        <source>Search failed!</source>
+        <translation>Search failed!</translation>
+    </message>
+    <message>
+        <source>无车牌</source>
+        <translation>No plate</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>序号：</source>
+        <translation>No.: </translation>
+    </message>
+    <message>
+        <source>最近三天</source>
+        <translation>Last three days</translation>
+    </message>
+    <message>
+        <source>最近一周</source>
+        <translation>Last week</translation>
+    </message>
+    <message>
+        <source>最近两周</source>
+        <translation>Last two weeks</translation>
+    </message>
+    <message>
+        <source>最近三周</source>
+        <translation>Last three weeks</translation>
+    </message>
+    <message>
+        <source>最近一月</source>
+        <translation>Last month</translation>
+    </message>
+    <message>
+        <source>最近两月</source>
+        <translation>Last two months</translation>
+    </message>
+    <message>
+        <source>最近三月</source>
+        <translation>Last three months</translation>
+    </message>
+    <message>
         <source>当前无查询结果，将无法导出内容！</source>
         <translation>No results to export!</translation>
     </message>
@@ -997,180 +1185,8 @@
         <translation>Camera:</translation>
     </message>
     <message>
-        <source>无事件图片</source>
-        <translation>No incident picture</translation>
-    </message>
-    <message>
-        <source>无事件录像</source>
-        <translation>No incident clip</translation>
-    </message>
-    <message>
-        <source>取证查询</source>
-        <translation>Violations</translation>
-    </message>
-    <message>
-        <source>起止时间   </source>
-        <translation>Period   </translation>
-    </message>
-    <message>
-        <source>设备IP  </source>
-        <translation>Device IP  </translation>
-    </message>
-    <message>
-        <source>通道  </source>
-        <translation>Channel  </translation>
-    </message>
-    <message>
-        <source>车道号  </source>
-        <translation>Lane  </translation>
-    </message>
-    <message>
-        <source>车牌号  </source>
-        <translation>Plate  </translation>
-    </message>
-    <message>
-        <source>取证类型：</source>
-        <translation>Violation type:</translation>
-    </message>
-    <message>
-        <source>取证类型</source>
-        <translation>Violation type</translation>
-    </message>
-    <message>
-        <source>车牌号码</source>
-        <translation>Plate</translation>
-    </message>
-    <message>
-        <source>是否有取证图</source>
-        <translation>Picture</translation>
-    </message>
-    <message>
-        <source> 取证类型</source>
-        <translation> Violation type</translation>
-    </message>
-    <message>
-        <source>无取证图</source>
-        <translation>No violation picture</translation>
-    </message>
-    <message>
-        <source>无取证录像</source>
-        <translation>No violation clip</translation>
-    </message>
-    <message>
-        <source>交通流量查询</source>
-        <translation>Traffic flow</translation>
-    </message>
-    <message>
-        <source>导出</source>
-        <translation>Export</translation>
-    </message>
-    <message>
-        <source>开始时间</source>
-        <translation>Start time</translation>
-    </message>
-    <message>
-        <source>结束时间</source>
-        <translation>End time</translation>
-    </message>
-    <message>
-        <source>车道流量（辆/分）</source>
-        <translation>Lane flow (veh/min)</translation>
-    </message>
-    <message>
-        <source>小型车流量</source>
-        <translation>Light vehicles</translation>
-    </message>
-    <message>
-        <source>中型车流量</source>
-        <translation>Medium vehicles</translation>
-    </message>
-    <message>
-        <source>大型车流量</source>
-        <translation>Heavy vehicles</translation>
-    </message>
-    <message>
-        <source>车道速度（Km/h）</source>
-        <translation>Lane speed (km/h)</translation>
-    </message>
-    <message>
-        <source>车头间距（m）</source>
-        <translation>Space headway (m)</translation>
-    </message>
-    <message>
-        <source>车头时距（m）</source>
-        <translation>Time headway (m)</translation>
-    </message>
-    <message>
-        <source>时间占有率</source>
-        <translation>Time occupancy</translation>
-    </message>
-    <message>
-        <source>空间占有率</source>
-        <translation>Space occupancy</translation>
-    </message>
-    <message>
-        <source>通行状态</source>
-        <translation>Traffic state</translation>
-    </message>
-    <message>
-        <source>数据查询中，请稍后...</source>
-        <translation>Searching, please wait...</translation>
-    </message>
-    <message>
-        <source>车道号只能是1到3位数字，请重新输入</source>
-        <translation>A lane number has 1 to 3 digits, please enter it again</translation>
-    </message>
-    <message>
-        <source>在查询条件内，无数据！</source>
-        <translation>No records match the conditions!</translation>
-    </message>
-    <message>
-        <source>Search failed!</source>
-        <translation>Search failed!</translation>
-    </message>
-    <message>
-        <source>无车牌</source>
-        <translation>No plate</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>No</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>Yes</translation>
-    </message>
-    <message>
-        <source>序号：</source>
-        <translation>No.: </translation>
-    </message>
-    <message>
-        <source>最近三天</source>
-        <translation>Last three days</translation>
-    </message>
-    <message>
-        <source>最近一周</source>
-        <translation>Last week</translation>
-    </message>
-    <message>
-        <source>最近两周</source>
-        <translation>Last two weeks</translation>
-    </message>
-    <message>
-        <source>最近三周</source>
-        <translation>Last three weeks</translation>
-    </message>
-    <message>
-        <source>最近一月</source>
-        <translation>Last month</translation>
-    </message>
-    <message>
-        <source>最近两月</source>
-        <translation>Last two months</translation>
-    </message>
-    <message>
-        <source>最近三月</source>
-        <translation>Last three months</translation>
+        <source>车道号：</source>
+        <translation>Lane:</translation>
     </message>
 </context>
 <context>
@@ -1233,6 +1249,49 @@
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>VideoDetailInfoDialog</name>
+    <message>
+        <source>VideoDetailInfoDialog</source>
+        <translation>VideoDetailInfoDialog</translation>
+    </message>
+    <message>
+        <source>录像查看</source>
+        <translation>Playback</translation>
+    </message>
+    <message>
+        <source>减速播放</source>
+        <translation>Slower</translation>
+    </message>
+    <message>
+        <source>单帧回退</source>
+        <translation>One frame back</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>单帧步进</source>
+        <translation>One frame forward</translation>
+    </message>
+    <message>
+        <source>加速播放</source>
+        <translation>Faster</translation>
+    </message>
+    <message>
+        <source>录像文件无法打开：</source>
+        <translation>The clip cannot be opened: </translation>
     </message>
 </context>
 </TS>

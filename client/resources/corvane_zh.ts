@@ -787,6 +787,186 @@
 <context>
     <name>SearchFrame</name>
     <message>
+        <source>车道号</source>
+        <translation>车道号</translation>
+    </message>
+    <message>
+        <source>无事件图片</source>
+        <translation>无事件图片</translation>
+    </message>
+    <message>
+        <source>无事件录像</source>
+        <translation>无事件录像</translation>
+    </message>
+    <message>
+        <source>取证查询</source>
+        <translation>取证查询</translation>
+    </message>
+    <message>
+        <source>起止时间   </source>
+        <translation>起止时间   </translation>
+    </message>
+    <message>
+        <source>设备IP  </source>
+        <translation>设备IP  </translation>
+    </message>
+    <message>
+        <source>通道  </source>
+        <translation>通道  </translation>
+    </message>
+    <message>
+        <source>车道号  </source>
+        <translation>车道号  </translation>
+    </message>
+    <message>
+        <source>车牌号  </source>
+        <translation>车牌号  </translation>
+    </message>
+    <message>
+        <source>取证类型：</source>
+        <translation>取证类型：</translation>
+    </message>
+    <message>
+        <source>取证类型</source>
+        <translation>取证类型</translation>
+    </message>
+    <message>
+        <source>车牌号码</source>
+        <translation>车牌号码</translation>
+    </message>
+    <message>
+        <source>是否有取证图</source>
+        <translation>是否有取证图</translation>
+    </message>
+    <message>
+        <source> 取证类型</source>
+        <translation> 取证类型</translation>
+    </message>
+    <message>
+        <source>无取证图</source>
+        <translation>无取证图</translation>
+    </message>
+    <message>
+        <source>无取证录像</source>
+        <translation>无取证录像</translation>
+    </message>
+    <message>
+        <source>交通流量查询</source>
+        <translation>交通流量查询</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>结束时间</translation>
+    </message>
+    <message>
+        <source>车道流量（辆/分）</source>
+        <translation>车道流量（辆/分）</translation>
+    </message>
+    <message>
+        <source>小型车流量</source>
+        <translation>小型车流量</translation>
+    </message>
+    <message>
+        <source>中型车流量</source>
+        <translation>中型车流量</translation>
+    </message>
+    <message>
+        <source>大型车流量</source>
+        <translation>大型车流量</translation>
+    </message>
+    <message>
+        <source>车道速度（Km/h）</source>
+        <translation>车道速度（Km/h）</translation>
+    </message>
+    <message>
+        <source>车头间距（m）</source>
+        <translation>车头间距（m）</translation>
+    </message>
+    <message>
+        <source>车头时距（m）</source>
+        <translation>车头时距（m）</translation>
+    </message>
+    <message>
+        <source>时间占有率</source>
+        <translation>时间占有率</translation>
+    </message>
+    <message>
+        <source>空间占有率</source>
+        <translation>空间占有率</translation>
+    </message>
+    <message>
+        <source>通行状态</source>
+        <translation>通行状态</translation>
+    </message>
+    <message>
+        <source>数据查询中，请稍后...</source>
+        <translation>数据查询中，请稍后...</translation>
+    </message>
+    <message>
+        <source>车道号只能是1到3位数字，请重新输入</source>
+        <translation>车道号只能是1到3位数字，请重新输入</translation>
+    </message>
+    <message>
+        <source>在查询条件内，无数据！</source>
+        <translation>在查询条件内，无数据！</translation>
+    </message>
+    <message>
+        <source>Search failed!</source>
+        <translation>Search failed!</translation>
+    </message>
+    <message>
+        <source>无车牌</source>
+        <translation>无车牌</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>序号：</source>
+        <translation>序号：</translation>
+    </message>
+    <message>
+        <source>最近三天</source>
+        <translation>最近三天</translation>
+    </message>
+    <message>
+        <source>最近一周</source>
+        <translation>最近一周</translation>
+    </message>
+    <message>
+        <source>最近两周</source>
+        <translation>最近两周</translation>
+    </message>
+    <message>
+        <source>最近三周</source>
+        <translation>最近三周</translation>
+    </message>
+    <message>
+        <source>最近一月</source>
+        <translation>最近一月</translation>
+    </message>
+    <message>
+        <source>最近两月</source>
+        <translation>最近两月</translation>
+    </message>
+    <message>
+        <source>最近三月</source>
+        <translation>最近三月</translation>
+    </message>
+    <message>
         <source>当前无查询结果，将无法导出内容！</source>
         <translation>当前无查询结果，将无法导出内容！</translation>
     </message>
@@ -993,180 +1173,8 @@
         <translation>通道号：</translation>
     </message>
     <message>
-        <source>无事件图片</source>
-        <translation>无事件图片</translation>
-    </message>
-    <message>
-        <source>无事件录像</source>
-        <translation>无事件录像</translation>
-    </message>
-    <message>
-        <source>取证查询</source>
-        <translation>取证查询</translation>
-    </message>
-    <message>
-        <source>起止时间   </source>
-        <translation>起止时间   </translation>
-    </message>
-    <message>
-        <source>设备IP  </source>
-        <translation>设备IP  </translation>
-    </message>
-    <message>
-        <source>通道  </source>
-        <translation>通道  </translation>
-    </message>
-    <message>
-        <source>车道号  </source>
-        <translation>车道号  </translation>
-    </message>
-    <message>
-        <source>车牌号  </source>
-        <translation>车牌号  </translation>
-    </message>
-    <message>
-        <source>取证类型：</source>
-        <translation>取证类型：</translation>
-    </message>
-    <message>
-        <source>取证类型</source>
-        <translation>取证类型</translation>
-    </message>
-    <message>
-        <source>车牌号码</source>
-        <translation>车牌号码</translation>
-    </message>
-    <message>
-        <source>是否有取证图</source>
-        <translation>是否有取证图</translation>
-    </message>
-    <message>
-        <source> 取证类型</source>
-        <translation> 取证类型</translation>
-    </message>
-    <message>
-        <source>无取证图</source>
-        <translation>无取证图</translation>
-    </message>
-    <message>
-        <source>无取证录像</source>
-        <translation>无取证录像</translation>
-    </message>
-    <message>
-        <source>交通流量查询</source>
-        <translation>交通流量查询</translation>
-    </message>
-    <message>
-        <source>导出</source>
-        <translation>导出</translation>
-    </message>
-    <message>
-        <source>开始时间</source>
-        <translation>开始时间</translation>
-    </message>
-    <message>
-        <source>结束时间</source>
-        <translation>结束时间</translation>
-    </message>
-    <message>
-        <source>车道流量（辆/分）</source>
-        <translation>车道流量（辆/分）</translation>
-    </message>
-    <message>
-        <source>小型车流量</source>
-        <translation>小型车流量</translation>
-    </message>
-    <message>
-        <source>中型车流量</source>
-        <translation>中型车流量</translation>
-    </message>
-    <message>
-        <source>大型车流量</source>
-        <translation>大型车流量</translation>
-    </message>
-    <message>
-        <source>车道速度（Km/h）</source>
-        <translation>车道速度（Km/h）</translation>
-    </message>
-    <message>
-        <source>车头间距（m）</source>
-        <translation>车头间距（m）</translation>
-    </message>
-    <message>
-        <source>车头时距（m）</source>
-        <translation>车头时距（m）</translation>
-    </message>
-    <message>
-        <source>时间占有率</source>
-        <translation>时间占有率</translation>
-    </message>
-    <message>
-        <source>空间占有率</source>
-        <translation>空间占有率</translation>
-    </message>
-    <message>
-        <source>通行状态</source>
-        <translation>通行状态</translation>
-    </message>
-    <message>
-        <source>数据查询中，请稍后...</source>
-        <translation>数据查询中，请稍后...</translation>
-    </message>
-    <message>
-        <source>车道号只能是1到3位数字，请重新输入</source>
-        <translation>车道号只能是1到3位数字，请重新输入</translation>
-    </message>
-    <message>
-        <source>在查询条件内，无数据！</source>
-        <translation>在查询条件内，无数据！</translation>
-    </message>
-    <message>
-        <source>Search failed!</source>
-        <translation>Search failed!</translation>
-    </message>
-    <message>
-        <source>无车牌</source>
-        <translation>无车牌</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>否</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>是</translation>
-    </message>
-    <message>
-        <source>序号：</source>
-        <translation>序号：</translation>
-    </message>
-    <message>
-        <source>最近三天</source>
-        <translation>最近三天</translation>
-    </message>
-    <message>
-        <source>最近一周</source>
-        <translation>最近一周</translation>
-    </message>
-    <message>
-        <source>最近两周</source>
-        <translation>最近两周</translation>
-    </message>
-    <message>
-        <source>最近三周</source>
-        <translation>最近三周</translation>
-    </message>
-    <message>
-        <source>最近一月</source>
-        <translation>最近一月</translation>
-    </message>
-    <message>
-        <source>最近两月</source>
-        <translation>最近两月</translation>
-    </message>
-    <message>
-        <source>最近三月</source>
-        <translation>最近三月</translation>
+        <source>车道号：</source>
+        <translation>车道号：</translation>
     </message>
 </context>
 <context>
@@ -1229,6 +1237,49 @@
     <message>
         <source>取消</source>
         <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>VideoDetailInfoDialog</name>
+    <message>
+        <source>VideoDetailInfoDialog</source>
+        <translation>VideoDetailInfoDialog</translation>
+    </message>
+    <message>
+        <source>录像查看</source>
+        <translation>录像查看</translation>
+    </message>
+    <message>
+        <source>减速播放</source>
+        <translation>减速播放</translation>
+    </message>
+    <message>
+        <source>单帧回退</source>
+        <translation>单帧回退</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>播放</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>单帧步进</source>
+        <translation>单帧步进</translation>
+    </message>
+    <message>
+        <source>加速播放</source>
+        <translation>加速播放</translation>
+    </message>
+    <message>
+        <source>录像文件无法打开：</source>
+        <translation>录像文件无法打开：</translation>
     </message>
 </context>
 </TS>

@@ -3,6 +3,8 @@
 #include "SearchPageManage.h"
 #include "SearchRun.h"
 #include "TrafficParamExport.h"
+#include "VideoDetailInfoDialog.h"
+#include "VideoManager.h"
 
 #include "core/DeviceTime.h"
 #include "core/ImplementInstance.h"
@@ -10,12 +12,14 @@
 #include "core/Logging.h"
 #include "dialogs/DefaultNoDataPic.h"
 #include "dialogs/QCustomTableWidget.h"
+#include "dialogs/QPictureFrame.h"
 #include "dialogs/QPromptWidget.h"
 
 #include "ui_SearchFrame.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QListWidgetItem>
 #include <QRegExpValidator>
@@ -56,8 +60,8 @@ SearchFrame::SearchFrame(QWidget* parent)
     ui->setupUi(this);
     InitUI();
     InitTypeTable();
+    InitVideo();
     ConnectSignals();
-    busyDialog.SetTipText(tr("数据查询中，请稍后..."));
     // The main window's destructor closes the database after the event loop
     // ends, before its children go: no search may still be reading by then.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &SearchFrame::StopSearches,
@@ -67,6 +71,10 @@ SearchFrame::SearchFrame(QWidget* parent)
 SearchFrame::~SearchFrame()
 {
     StopSearches();
+    previewTimer.stop();
+    detailDialog.reset();
+    if (videoManager)
+        videoManager->FreeMavroPort(previewPort);
 }
 
 void SearchFrame::StopSearches()
@@ -89,6 +97,7 @@ void SearchFrame::InitUI()
     ui->labelViolationVideo->setPixmap(QPixmap(QStringLiteral(":images/default/noVideo.png")));
     InitValidators();
     reTranslateUI();
+    ui->frameVideo->installEventFilter(this);
 }
 
 void SearchFrame::InitTables()
@@ -512,17 +521,77 @@ void SearchFrame::TrafficParamTableSelectSlot(bool bChecked)
     }
 }
 
-// The picture and clip of the selected record come with the preview, which is not
-// built yet; the captions already follow the selection.
+void SearchFrame::CreateDetailDialog()
+{
+    detailDialog = std::make_unique<VideoDetailInfoDialog>();
+    connect(detailDialog.get(), &QDialog::finished, this, &SearchFrame::videoReplay, Qt::AutoConnection);
+}
+
+void SearchFrame::InitVideo()
+{
+    CreateDetailDialog();
+    videoManager = VideoManager::GetInstance();
+    if (videoManager)
+        videoManager->GetMavroPort(previewPort);
+    previewTimer.setSingleShot(true);
+    connect(&previewTimer, &QTimer::timeout, this, &SearchFrame::videoTimeout, Qt::AutoConnection);
+}
+
 void SearchFrame::on_tableWidgetIncident_itemSelectionChanged()
 {
     QCustomTableWidget* table = ui->tableWidgetIncident;
     const int row = table->currentRow();
     if (row < 0 || table->rowCount() == 0 || !table->item(row, 0))
         return;
-    ui->labelIndex->setText(tr("序号：") + table->item(row, 0)->text());
+    const QTableWidgetItem* first = table->item(row, 0);
+    const QString picture = first->data(Qt::UserRole).toString();
+    const bool pictureFound = QFileInfo::exists(picture);
+    ui->framePic->setImage(picture, false);
+    ui->labelPic->setVisible(!pictureFound);
+    ui->labelTip->setVisible(!pictureFound);
+    LoggerFor("SearchFrame")->error(fmt::runtime(pictureFound ? "{}, {} 图片存在" : "{}, {} 图片不存在"),
+                                    "SearchFrame::on_tableWidgetIncident_itemSelectionChanged", picture.toStdString());
+    if (previewTimer.isActive())
+        previewTimer.stop();
+    if (videoManager)
+        PreviewClip(first->data(Qt::UserRole + 1).toString());
+    ui->labelIndex->setText(tr("序号：") + first->text());
     ui->labelType->setText(table->item(row, 2) ? table->item(row, 2)->text() : QString());
     ui->labelIncidentCapTime->setText(table->item(row, 1) ? table->item(row, 1)->text() : QString());
+}
+
+void SearchFrame::PreviewClip(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        ShowNoClip();
+        return;
+    }
+    // A clip the player cannot open, or one with no length, would loop through
+    // a timer of no interval and keep the GUI thread busy: it has no clip to show.
+    int seconds = 0;
+    if (videoManager->SetVideoFile(previewPort, path))
+        seconds = videoManager->GetFileTime(previewPort);
+    if (seconds <= 0 || !videoManager->StartVideoPlay(previewPort, ui->frameVideo->winId())) {
+        ShowNoClip();
+        return;
+    }
+    ui->frameVideo->setProperty("play", true);
+    ui->frameVideo->setProperty("time", seconds);
+    ui->labelVideo->hide();
+    ui->labelVideoTip->hide();
+    previewTimer.start(seconds * 1000);
+}
+
+void SearchFrame::ShowNoClip()
+{
+    if (videoManager->HasVideoFile(previewPort)) {
+        videoManager->StopVideoPlay(previewPort);
+        videoManager->SetVideoFile(previewPort, QString());
+    }
+    ui->frameVideo->setProperty("play", false);
+    ui->frameVideo->setProperty("time", 0);
+    ui->labelVideo->show();
+    ui->labelVideoTip->show();
 }
 
 void SearchFrame::on_tableWidgetViolation_itemSelectionChanged()
@@ -531,9 +600,67 @@ void SearchFrame::on_tableWidgetViolation_itemSelectionChanged()
     const int row = table->currentRow();
     if (row < 0 || table->rowCount() == 0 || !table->item(row, 0))
         return;
+    const QString picture = table->item(row, 0)->data(Qt::UserRole).toString();
+    const bool pictureFound = QFileInfo::exists(picture);
+    ui->frameViolationPic->setImage(picture, false);
+    ui->labelViolationPic->setVisible(!pictureFound);
+    ui->labelViolationTip->setVisible(!pictureFound);
     ui->labelViolationIndex->setText(tr("序号：") + table->item(row, 0)->text());
     ui->labelVioType->setText(table->item(row, 2) ? table->item(row, 2)->text() : QString());
     ui->labelVioTime->setText(table->item(row, 1) ? table->item(row, 1)->text() : QString());
+}
+
+void SearchFrame::videoTimeout()
+{
+    if (!videoManager)
+        return;
+    videoManager->StopVideoPlay(previewPort);
+    const int seconds = ui->frameVideo->property("time").toInt();
+    if (ui->frameVideo->property("play").toBool() && seconds > 0
+        && videoManager->StartVideoPlay(previewPort, ui->frameVideo->winId()))
+        previewTimer.start(seconds * 1000);
+}
+
+void SearchFrame::slotFileEnd(long lPort)
+{
+    if (lPort != previewPort || !videoManager)
+        return;
+    videoManager->StopVideoPlay(previewPort);
+    if (ui->frameVideo->property("play").toBool())
+        videoManager->StartVideoPlay(previewPort, ui->frameVideo->winId());
+}
+
+void SearchFrame::videoReplay()
+{
+    if (!videoManager || !ui->frameVideo->property("play").toBool())
+        return;
+    videoManager->PauseVideoPlay(previewPort, false);
+    const int left = videoManager->GetLeftTime(previewPort);
+    if (left > 0)
+        previewTimer.start(left * 1000);
+    else
+        videoTimeout(); // the pass had ended: start the next one now
+}
+
+bool SearchFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->frameVideo && event->type() == QEvent::MouseButtonDblClick
+        && ui->frameVideo->property("play").toBool())
+        OpenDetailDialog();
+    return QObject::eventFilter(watched, event);
+}
+
+void SearchFrame::OpenDetailDialog()
+{
+    if (!detailDialog)
+        CreateDetailDialog();
+    if (videoManager) {
+        videoManager->PauseVideoPlay(previewPort, true);
+        detailDialog->OpenVideo(videoManager->GetVideoFile(previewPort));
+    }
+    if (previewTimer.isActive())
+        previewTimer.stop();
+    detailDialog->exec();
 }
 
 void SearchFrame::on_pBtnIncidentNoLimit_clicked()
@@ -670,6 +797,14 @@ void SearchFrame::reTranslateUI()
     ui->retranslateUi(this);
     for (SearchPageManage* pager : {ui->widgetIncidentPage, ui->widgetViolationPage, ui->widgetTrafficParamPage})
         pager->reTranslateUI();
+    // The overlay may be up over an empty table while the language changes,
+    // and the page's own dialogs keep their texts until shown again otherwise.
+    if (noDataPic)
+        noDataPic->reTranslateUI();
+    exportDialog.reTranslateUI();
+    busyDialog.SetTipText(tr("数据查询中，请稍后..."));
+    if (detailDialog)
+        detailDialog->reTranslateUI();
 }
 
 void SearchFrame::GetCheckedRowIds(QList<int>& ids) const

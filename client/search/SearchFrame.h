@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <memory>
@@ -27,6 +28,8 @@ class QLineEdit;
 class QListWidgetItem;
 class QRangeDateTimeEditWithPopup;
 class SearchPageManage;
+class VideoDetailInfoDialog;
+class VideoManager;
 
 namespace Ui {
 class SearchFrame;
@@ -69,6 +72,10 @@ public:
     void ExportTrafficParamThread(const QString& path, const QList<TrafficParam>& rows, const QList<int>& checkedIds);
     // Search workers started and not yet returned.
     int RunningSearches() const { return workers.Running(); }
+    // The clip preview's playback port (-1 without one), its loop timer and the playback dialog.
+    long PreviewPort() const { return previewPort; }
+    const QTimer& PreviewTimer() const { return previewTimer; }
+    VideoDetailInfoDialog* DetailDialog() const { return detailDialog.get(); }
 
 signals:
     // Emitted on the GUI thread when the latest search of a tab hands back its page.
@@ -116,6 +123,9 @@ public slots:
     void on_pBtnTrafficParamSearch_clicked();
     void on_tableWidgetIncident_itemSelectionChanged();
     void on_tableWidgetViolation_itemSelectionChanged();
+    void videoTimeout();
+    void videoReplay();
+    void slotFileEnd(long lPort);
 
     void ShowIncidentInfo(QList<TrafficIncident> qlistTrafficIncident, int nTotalNum, int nPage, bool bFirst = false);
     void ShowForensicsInfo(QList<TrafficForensics> qlistTrafficForensics, int nTotalNum, int nPage,
@@ -134,6 +144,9 @@ public slots:
     void StartIncidentSearch(int nIndex, bool bFirst);
     void StartForensicsSearch(int nIndex, bool bFirst);
     void StartTrafficParamSearch(int nIndex, bool bFirst);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The widgets of one tab.
@@ -160,6 +173,11 @@ private:
     void InitTypeTable();
     void InitTables();
     void InitValidators();
+    void InitVideo();
+    void CreateDetailDialog();
+    void PreviewClip(const QString& path);
+    void ShowNoClip();
+    void OpenDetailDialog();
     void ConnectSignals();
     void SetShortCutItemText(QListWidgetItem* item, const int& index);
 
@@ -190,4 +208,8 @@ private:
     int currentTab = 0;
     std::array<TabSearch, 3> tabSearches;
     SearchWorkers workers;
+    VideoManager* videoManager = nullptr;
+    long previewPort = -1;
+    QTimer previewTimer; // single-shot: one pass of the looping clip
+    std::unique_ptr<VideoDetailInfoDialog> detailDialog;
 };

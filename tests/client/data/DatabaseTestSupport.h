@@ -4,6 +4,8 @@
 // plug-ins only with one), a database file in a fresh temporary folder, record
 // builders, and a capture of the database layer's log lines.
 
+#include "RecordBuilders.h"
+
 #include "data/DatabaseOperation.h"
 
 #include "core/Logging.h"
@@ -81,22 +83,6 @@ protected:
     QTemporaryDir folder;
     DatabaseOperation database;
 };
-
-inline TrafficIncident MakeIncident(const QString& time, quint32 type, const QString& deviceIp,
-                                    const QString& channelIp, quint32 channelNo, quint32 laneNo,
-                                    const QString& label)
-{
-    TrafficIncident incident;
-    incident.time = time;
-    incident.incidentType = type;
-    incident.deviceIp = deviceIp;
-    incident.channelIp = channelIp;
-    incident.channelNo = channelNo;
-    incident.laneNo = laneNo;
-    incident.picPath = label;
-    incident.videoPath = label + QStringLiteral(".mp4");
-    return incident;
-}
 
 inline stu_SearchCondition WholeRange()
 {

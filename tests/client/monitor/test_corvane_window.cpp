@@ -3,6 +3,7 @@
 // screenshots.
 
 #include "ClientFolder.h"
+#include "SearchDatabaseFill.h"
 
 #include "core/FontSubstitution.h"
 #include "core/ImplementInstance.h"
@@ -11,9 +12,15 @@
 #include "monitor/ClientStartup.h"
 #include "monitor/Corvane.h"
 #include "monitor/QWinNativeEventFilter.h"
+#include "search/SearchFrame.h"
+
+#include "QRangeDateTimeEditWithPopup.h"
 
 #include <QAbstractButton>
 #include <QDate>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QLabel>
 #include <QLocale>
 #include <QProcess>
@@ -37,10 +44,13 @@ bool HasChinese(const QString& text)
 QMap<QString, QString> VisibleTexts(QWidget* window)
 {
     QMap<QString, QString> texts{{QStringLiteral("windowTitle"), window->windowTitle()}};
+    // Only the window's own widgets: its pop-ups and dialogs are windows of their own.
     for (QLabel* label : window->findChildren<QLabel*>())
-        texts.insert(label->objectName(), label->text());
+        if (label->window() == window)
+            texts.insert(label->objectName(), label->text());
     for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
-        texts.insert(button->objectName(), button->text());
+        if (button->window() == window)
+            texts.insert(button->objectName(), button->text());
     texts.remove(QStringLiteral("labelCurrentTime"));  // the clock ticks on its own
     return texts;
 }
@@ -83,9 +93,12 @@ private slots:
     void maximiseAndRestoreChangeTheMargin();
     void titleBarDragsAndDoubleClickMaximises();
     void screenshots();
+    void searchPageSearchesTheDatabase();
+    void closingDuringASearchEndsPromptly();
 
 private:
     void WaitForLogins();
+    void ShowSearchPeriod(const QDateTime& begin, const QDateTime& end);
     // Press at a point of the window, move the pointer by `drag` and release
     // there: the release lands on the same screen point as the move, wherever
     // the window has gone meanwhile.
@@ -130,7 +143,8 @@ void CorvaneWindowTest::init()
 
 void CorvaneWindowTest::cleanup()
 {
-    window->close();
+    if (window)
+        window->close();
     window.reset();
     QVERIFY(!ImplementInstance::GetInstance());
     LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);
@@ -368,6 +382,46 @@ void CorvaneWindowTest::screenshots()
                                  .arg(language == LanguageManage::Chinese ? "zh" : "en");
         QVERIFY(window->grab().save(file));
     }
+}
+
+void CorvaneWindowTest::ShowSearchPeriod(const QDateTime& begin, const QDateTime& end)
+{
+    window->Form().topSliderNavigation->setCurrentIndex(1);
+    SearchFrame* page = window->Form().frameSearchParam;
+    page->findChild<QRangeDateTimeEditWithPopup*>(QStringLiteral("qIncidentDateTime"))->setDateTime(begin, end);
+}
+
+void CorvaneWindowTest::searchPageSearchesTheDatabase()
+{
+    const QDateTime start(QDate(2026, 11, 2), QTime(8, 0));
+    QVERIFY(SearchDatabaseFill::InsertIncidents(folder.DatabasePath(), 40, QStringLiteral("10.9.0.1"), start));
+    ShowSearchPeriod(start, start.addSecs(3600));
+    SearchFrame* page = window->Form().frameSearchParam;
+    QVERIFY(page->isVisible());
+    QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("pBtnIncidentSearch")), Qt::LeftButton);
+    auto* table = page->findChild<QTableWidget*>(QStringLiteral("tableWidgetIncident"));
+    QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 30, 10000);
+    QCOMPARE(table->item(0, 3)->text(), QStringLiteral("10.9.0.1"));
+    const QWidget* pager = page->findChild<QWidget*>(QStringLiteral("widgetIncidentPage"));
+    QCOMPARE(pager->findChild<QLabel*>(QStringLiteral("labelTotalNum"))->text(), QStringLiteral("40"));
+}
+
+void CorvaneWindowTest::closingDuringASearchEndsPromptly()
+{
+    // Enough rows that counting them takes a while.
+    const QDateTime start(QDate(2026, 10, 1), QTime(0, 0));
+    QVERIFY(SearchDatabaseFill::InsertIncidents(folder.DatabasePath(), 300000, QStringLiteral("10.9.0.2"), start));
+    ShowSearchPeriod(start, start.addDays(5));
+    SearchFrame* page = window->Form().frameSearchParam;
+    for (int i = 0; i < 3; ++i)
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("pBtnIncidentSearch")), Qt::LeftButton);
+    QVERIFY(page->RunningSearches() > 0);
+    QElapsedTimer timer;
+    timer.start();
+    window->close();
+    window.reset();
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(!ImplementInstance::GetInstance());
 }
 
 QTEST_MAIN(CorvaneWindowTest)

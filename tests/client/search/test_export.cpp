@@ -2,6 +2,7 @@
 // and the appending routine, on real files, a read-only folder and a full file
 // system; screenshots of the dialog in both languages.
 
+#include "PageTestSupport.h"
 #include "search/ExportDialog.h"
 #include "search/SearchFrame.h"
 #include "search/TrafficParamExport.h"
@@ -24,6 +25,8 @@
 #include <QtTest>
 
 #include <memory>
+
+using namespace PageTestSupport;
 
 namespace {
 
@@ -92,24 +95,6 @@ QStringList GbkLines(const QString& path)
     QStringList lines = text.split(QLatin1Char('\n'));
     lines.removeLast();
     return lines;
-}
-
-QString ToastText()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("qprompt_tip") && widget->isVisible()) {
-            if (const QLabel* message = widget->findChild<QLabel*>(QStringLiteral("labMsg")))
-                return message->text();
-        }
-    }
-    return QString();
-}
-
-void CloseToasts()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == QLatin1String("qprompt_tip"))
-            widget->close();
 }
 
 // A tmpfs of `kilobytes` mounted on `folder`; empty when mounting is not allowed.
@@ -323,10 +308,8 @@ private slots:
     {
         QFETCH(QString, language);
         QFETCH(QString, title);
-        QTranslator translator;
-        const QString qm = QCoreApplication::applicationDirPath() + QStringLiteral("/corvane_%1.qm").arg(language);
-        QVERIFY2(translator.load(qm), qPrintable(qm));
-        QCoreApplication::installTranslator(&translator);
+        const Language translation(language);
+        QVERIFY(translation.Loaded());
         QFile css(QStringLiteral(":/stylesheet.css"));
         QVERIFY(css.open(QIODevice::ReadOnly));
         qApp->setStyleSheet(QString::fromUtf8(css.readAll()));
@@ -336,13 +319,11 @@ private slots:
             ->setText(QStringLiteral("/home/operator/TrafficParam_20261201080000123.csv"));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        const QDir out(QCoreApplication::applicationDirPath() + QStringLiteral("/../search-screenshots"));
-        QVERIFY(out.mkpath(QStringLiteral(".")));
+        const QDir out = ScreenshotFolder();
         QVERIFY(dialog.grab().save(out.filePath(QStringLiteral("export-dialog-%1.png").arg(language))));
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("labelExportDlgName"))->text(), title);
         dialog.close();
         dialog.reTranslateUI();
-        QCoreApplication::removeTranslator(&translator);
     }
 };
 

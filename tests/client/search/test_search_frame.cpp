@@ -1,6 +1,11 @@
 // The search page on a real Corvane.db: conditions built from the widgets, the
 // result tables and paging, the latest search winning, the toasts and the
 // placeholder, closing during a search, and screenshots in both languages.
+#include "PageTestSupport.h"
+#include "LogLines.h"
+#include "../data/RecordBuilders.h"
+#include "SearchDatabaseFill.h"
+
 #include "search/SearchFrame.h"
 #include "search/SearchPageManage.h"
 
@@ -23,19 +28,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
-#include <spdlog/sinks/ringbuffer_sink.h>
-
-#include <algorithm>
 #include <memory>
 
 Q_DECLARE_METATYPE(QList<quint32>)
+
+using namespace PageTestSupport;
 
 namespace {
 
@@ -46,68 +48,6 @@ QDateTime At(const QString& compact)
     return QDateTime::fromString(compact, QStringLiteral("yyyyMMddHHmmss"));
 }
 
-// The current toast's text, empty when none is shown.
-QString ToastText()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("qprompt_tip") && widget->isVisible()) {
-            if (const QLabel* message = widget->findChild<QLabel*>(QStringLiteral("labMsg")))
-                return message->text();
-        }
-    }
-    return QString();
-}
-
-// Lines of one logger from the moment of construction.
-class LogLines
-{
-public:
-    explicit LogLines(const std::string& loggerName)
-        : logger(LoggerFor(loggerName))
-        , sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(512))
-    {
-        sink->set_pattern("%v");
-        logger->sinks().push_back(sink);
-    }
-    ~LogLines()
-    {
-        auto& sinks = logger->sinks();
-        sinks.erase(std::remove(sinks.begin(), sinks.end(), sink), sinks.end());
-    }
-    int Count(const std::string& text) const
-    {
-        const std::vector<std::string> lines = sink->last_formatted();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(),
-                                              [&](const std::string& line) { return line.find(text) != std::string::npos; }));
-    }
-    bool Contains(const std::string& text) const { return Count(text) > 0; }
-
-private:
-    std::shared_ptr<spdlog::logger> logger;
-    std::shared_ptr<spdlog::sinks::ringbuffer_sink_mt> sink;
-};
-
-void CloseToasts()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("qprompt_tip"))
-            widget->close();
-    }
-}
-
-TrafficIncident Incident(const QString& time, quint32 type, const QString& deviceIp, quint32 laneNo,
-                         const QString& label)
-{
-    TrafficIncident incident;
-    incident.time = time;
-    incident.incidentType = type;
-    incident.deviceIp = deviceIp;
-    incident.channelIp = deviceIp + QStringLiteral("1");
-    incident.channelNo = 1;
-    incident.laneNo = laneNo;
-    incident.picPath = label;
-    return incident;
-}
 
 } // namespace
 
@@ -167,34 +107,24 @@ private:
     void InsertKnownRows()
     {
         const QList<TrafficIncident> incidents = {
-            Incident(kDay + "080000", Congestion, "10.0.0.1", 0, "start-second"),
-            Incident(kDay + "085959", Fire, "10.0.0.1", 2, "fire"),
-            Incident(kDay + "090000", LowSpeed, "10.0.0.2", 2, "low-speed"),
-            Incident(kDay + "100000", Congestion, "10.0.0.1", 1, "after"),
+            MakeIncident(kDay + "080000", Congestion, "10.0.0.1", "10.0.0.11", 1, 0, "start-second"),
+            MakeIncident(kDay + "085959", Fire, "10.0.0.1", "10.0.0.11", 1, 2, "fire"),
+            MakeIncident(kDay + "090000", LowSpeed, "10.0.0.2", "10.0.0.21", 1, 2, "low-speed"),
+            MakeIncident(kDay + "100000", Congestion, "10.0.0.1", "10.0.0.11", 1, 1, "after"),
         };
         for (const TrafficIncident& incident : incidents)
             QVERIFY(Database()->InsertIncidentInfo(incident));
         const std::pair<QString, quint32> plates[] = {{"A1%B", 1039}, {"A1_B", 12301}, {"无车牌", 13451}, {"", 1301}};
         int minute = 0;
         for (const auto& [plate, type] : plates) {
-            TrafficForensics record;
-            record.time = kDay + QStringLiteral("08%1").arg(minute++, 2, 10, QLatin1Char('0')) + "00";
-            record.violationType = type;
-            record.deviceIp = QStringLiteral("10.0.0.1");
-            record.channelIp = QStringLiteral("10.0.0.11");
-            record.laneNo = 1;
-            record.plateNo = plate;
-            record.picPath = plate.isEmpty() ? QString() : QStringLiteral("/data/%1.jpg").arg(minute);
-            QVERIFY(Database()->InsertForensicsInfo(record));
+            // A record without a plate has no picture either.
+            const QString time = kDay + QStringLiteral("08%1").arg(minute++, 2, 10, QLatin1Char('0')) + "00";
+            QVERIFY(Database()->InsertForensicsInfo(MakeViolation(time, type, "10.0.0.1", 1, plate)));
         }
         for (int i = 0; i < 3; ++i) {
-            TrafficParam param;
-            param.startTime = kDay + QStringLiteral("08%1").arg(i * 5, 2, 10, QLatin1Char('0')) + "00";
+            TrafficParam param = MakeParam(kDay + QStringLiteral("08%1").arg(i * 5, 2, 10, QLatin1Char('0')) + "00",
+                                           "10.0.0.2", i + 1, 10 + i);
             param.endTime = kDay + QStringLiteral("08%1").arg(i * 5 + 5, 2, 10, QLatin1Char('0')) + "00";
-            param.deviceIp = QStringLiteral("10.0.0.2");
-            param.channelIp = QStringLiteral("10.0.0.21");
-            param.laneNo = i + 1;
-            param.laneFlow = 10 + i;
             param.timeRation = 0.25f * (i + 1);
             param.spaceRation = 12.5f;
             param.trafficState = i + 1;
@@ -209,27 +139,9 @@ private:
         QVERIFY(Database()->AddDeviceInfo(device));
     }
 
-    // `count` incidents one second apart from 08:00, in one transaction.
     void InsertIncidents(int count, const QString& deviceIp)
     {
-        {
-            QSqlDatabase bulk = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bulk"));
-            bulk.setDatabaseName(DatabasePath());
-            QVERIFY(bulk.open());
-            QVERIFY(bulk.transaction());
-            QSqlQuery insert(bulk);
-            QVERIFY(insert.prepare(QStringLiteral(
-                "insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, "
-                "videoPath) values (?, 1, ?, '', 1, 1, '', '')")));
-            const QDateTime start = At(kDay + "080000");
-            for (int i = 0; i < count; ++i) {
-                insert.addBindValue(start.addSecs(i).toString(QStringLiteral("yyyyMMddHHmmss")));
-                insert.addBindValue(deviceIp);
-                QVERIFY(insert.exec());
-            }
-            QVERIFY(bulk.commit());
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("bulk"));
+        QVERIFY(SearchDatabaseFill::InsertIncidents(DatabasePath(), count, deviceIp, At(kDay + "080000")));
     }
 
     // Clicks the tab's search button and waits until the search has ended.
@@ -245,9 +157,7 @@ private slots:
         RegisterSharedRecordTypes();
         QVERIFY(ImplementInstance::CreateInstance());
         // The application style sheet, as the program applies it at start-up.
-        QFile styleSheet(QStringLiteral(":/stylesheet.css"));
-        QVERIFY(styleSheet.open(QIODevice::ReadOnly));
-        qApp->setStyleSheet(QString::fromUtf8(styleSheet.readAll()));
+        QVERIFY(ApplyStyleSheet());
     }
 
     void init()
@@ -547,25 +457,17 @@ private slots:
         QCOMPARE(finished.count(), 0);
     }
 
-    void screenshots_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("Chinese") << "zh";
-        QTest::newRow("English") << "en";
-    }
+    void screenshots_data() { AddLanguageRows(); }
 
     void screenshots()
     {
         QFETCH(QString, language);
-        QTranslator translator;
-        const QString qm = QCoreApplication::applicationDirPath() + QStringLiteral("/corvane_%1.qm").arg(language);
-        QVERIFY2(translator.load(qm), qPrintable(qm));
-        QCoreApplication::installTranslator(&translator);
+        const Language translation(language);
+        QVERIFY(translation.Loaded());
         page->reTranslateUI();
         page->InsertConditionSlot();
         SetMorning();
-        const QDir out(QCoreApplication::applicationDirPath() + QStringLiteral("/../search-screenshots"));
-        QVERIFY(out.mkpath(QStringLiteral(".")));
+        const QDir out = ScreenshotFolder();
         const char* buttons[] = {"pBtnIncidentSearch", "pBtnViolationSearch", "pBtnTrafficParamSearch"};
         const char* names[] = {"incidents", "violations", "traffic-parameters"};
         for (int tab = 0; tab < 3; ++tab) {
@@ -576,7 +478,6 @@ private slots:
         }
         const QString expectedTab = language == QLatin1String("en") ? QStringLiteral("Incidents") : QStringLiteral("事件查询");
         QCOMPARE(Child<QSimpleSliderNavigation>("qSimpleSliderNavigation")->tabText(0), expectedTab);
-        QCoreApplication::removeTranslator(&translator);
     }
 };
 

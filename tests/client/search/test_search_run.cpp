@@ -16,34 +16,6 @@ namespace {
 
 const auto kAlways = [] { return true; };
 
-TrafficForensics MakeViolation(const QString& time, quint32 type, const QString& deviceIp, quint32 laneNo,
-                               const QString& plate)
-{
-    TrafficForensics record;
-    record.time = time;
-    record.violationType = type;
-    record.deviceIp = deviceIp;
-    record.channelIp = deviceIp + QStringLiteral("1");
-    record.channelNo = 1;
-    record.laneNo = laneNo;
-    record.plateNo = plate;
-    record.picPath = plate;
-    return record;
-}
-
-TrafficParam MakeParam(const QString& start, const QString& deviceIp, qint32 laneNo, qint32 flow)
-{
-    TrafficParam param;
-    param.startTime = start;
-    param.endTime = start;
-    param.deviceIp = deviceIp;
-    param.channelIp = deviceIp + QStringLiteral("1");
-    param.channelNo = 2;
-    param.laneNo = laneNo;
-    param.laneFlow = flow;
-    return param;
-}
-
 SearchRequest Request(em_SearchType kind, const stu_SearchCondition& condition, int offset = 0)
 {
     SearchRequest request;
