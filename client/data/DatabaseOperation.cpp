@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 
@@ -68,25 +69,50 @@ TableShapes ShapesOf(sqlite3* handle)
     return shapes;
 }
 
-// The tables the schema script makes, read from a database built in memory.
-const TableShapes& SchemaShapes()
+// Every index by name with the statement that makes it (SQLite keeps the
+// statement without an "IF NOT EXISTS").
+using IndexStatements = QMap<QString, QString>;
+
+IndexStatements IndexesOf(sqlite3* handle)
 {
-    static const TableShapes shapes = [] {
+    IndexStatements indexes;
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(handle, "select name, sql from sqlite_master where type = 'index' and sql is not null", -1,
+                       &query, nullptr);
+    while (query && sqlite3_step(query) == SQLITE_ROW)
+        indexes.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0))),
+                       QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 1))));
+    sqlite3_finalize(query);
+    return indexes;
+}
+
+// The tables and indexes the schema script makes, read from a database built in memory.
+struct SchemaObjects
+{
+    TableShapes tables;
+    IndexStatements indexes;
+};
+
+const SchemaObjects& Schema()
+{
+    static const SchemaObjects schema = [] {
         sqlite3* memory = nullptr;
-        TableShapes made;
+        SchemaObjects made;
         if (sqlite3_open(":memory:", &memory) == SQLITE_OK
-            && sqlite3_exec(memory, kDatabaseSchemaSql, nullptr, nullptr, nullptr) == SQLITE_OK)
-            made = ShapesOf(memory);
+            && sqlite3_exec(memory, kDatabaseSchemaSql, nullptr, nullptr, nullptr) == SQLITE_OK) {
+            made.tables = ShapesOf(memory);
+            made.indexes = IndexesOf(memory);
+        }
         sqlite3_close(memory);
         return made;
     }();
-    return shapes;
+    return schema;
 }
 
 // Empty when the file's tables are the schema's; else which ones differ.
 QString SchemaDifference(sqlite3* handle)
 {
-    const TableShapes& expected = SchemaShapes();
+    const TableShapes& expected = Schema().tables;
     const TableShapes found = ShapesOf(handle);
     QStringList differences;
     for (auto table = expected.cbegin(); table != expected.cend(); ++table) {
@@ -138,6 +164,7 @@ bool DatabaseOperation::ConnectDatabase(const QString& path)
     if (!make)
         RestrictToOwner(path);
     EnableWriteAheadLog();
+    AddMissingIndexes();
     return true;
 }
 
@@ -216,6 +243,29 @@ void DatabaseOperation::EnableWriteAheadLog()
     // file keeps its journal mode and still serves searches.
     Run("DatabaseOperation::ConnectDatabase", "{}, 无法切换到WAL日志模式，失败原因：{}",
         QStringLiteral("PRAGMA journal_mode=WAL"));
+}
+
+void DatabaseOperation::AddMissingIndexes()
+{
+    // A file made by an earlier client lacks the indexes added since. Searches
+    // work without them, only slower, so a file that cannot take one (read-only)
+    // is still used. Building an index over years of rows takes a while, once.
+    constexpr const char* method = "DatabaseOperation::ConnectDatabase";
+    sqlite3* handle = SqliteHandle(connections->ForCurrentThread());
+    if (!handle)
+        return;
+    const IndexStatements present = IndexesOf(handle);
+    const IndexStatements& wanted = Schema().indexes;
+    for (auto index = wanted.cbegin(); index != wanted.cend(); ++index) {
+        if (present.contains(index.key()))
+            continue;
+        LogWarn(kDatabaseLogger, "{}, 数据库缺少索引{}，正在建立", method, index.key());
+        QString statement = index.value();
+        statement.replace(QRegularExpression(QStringLiteral("^CREATE INDEX "),
+                                             QRegularExpression::CaseInsensitiveOption),
+                          QStringLiteral("CREATE INDEX IF NOT EXISTS "));
+        Run(method, "{}, 建立索引失败，失败原因：{}", statement);
+    }
 }
 
 void DatabaseOperation::CloseDatabase()

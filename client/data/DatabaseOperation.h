@@ -82,6 +82,8 @@ private:
     void RestrictToOwner(const QString& path);
     bool CheckIsDatabase(const QString& path);
     void EnableWriteAheadLog();
+    // Makes the schema's indexes a file lacks.
+    void AddMissingIndexes();
 
     AddResult AddDevice(const stu_DeviceInfo& device);
     AddResult AddChannel(const stu_DeviceChannelInfo& channel);
@@ -95,10 +97,11 @@ private:
     std::optional<QSqlQuery> Run(const char* method, const char* failure, const QString& sql,
                                  const QVariantList& values = {});
     std::optional<QSqlQuery> RunPage(int offset, int count, const SearchClause& clause);
-    // One page of a search, a record per row made by `readRow`, numbered from offset + 1.
-    template <class Record, class ReadRow>
+    // One page of a search, a record per row made by `readRow`, numbered from offset + 1;
+    // `logRead` writes the one log line of a page that had rows.
+    template <class Record, class ReadRow, class LogRead>
     bool GetPage(int offset, int count, em_SearchType kind, const stu_SearchCondition& condition,
-                 QList<Record>& records, ReadRow readRow);
+                 QList<Record>& records, ReadRow readRow, LogRead logRead);
 
     std::shared_ptr<ThreadConnections> connections;
 };

@@ -131,29 +131,33 @@ std::optional<QSqlQuery> DatabaseOperation::RunPage(int offset, int count, const
     return Run("DatabaseOperation::RunPage", nullptr, clause.PageStatement(), values);
 }
 
-template <class Record, class ReadRow>
+template <class Record, class ReadRow, class LogRead>
 bool DatabaseOperation::GetPage(int offset, int count, em_SearchType kind, const stu_SearchCondition& condition,
-                                QList<Record>& records, ReadRow readRow)
+                                QList<Record>& records, ReadRow readRow, LogRead logRead)
 {
     const ThreadConnections::ReadLock lock(*connections);
     std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(kind, condition));
     if (!query)
         return false;
     ColumnReader row(*query);
-    // One line per row: the logger is fetched once for the page.
-    const std::shared_ptr<spdlog::logger> logger = LoggerFor(kDatabaseLogger);
+    bool anyRow = false;
     for (int position = 1; query->next(); ++position) {
-        Record record = readRow(row, *logger);
+        Record record = readRow(row);
         record.rowNo = offset + position;
         records.append(record);
+        anyRow = true;
     }
+    // One line for the page, not one per row: a page of thirty rows, paged
+    // through often, would otherwise fill the log files with the same line.
+    if (anyRow)
+        logRead(*LoggerFor(kDatabaseLogger));
     return true;
 }
 
 bool DatabaseOperation::GetIncidentInfo(int offset, int count, const stu_SearchCondition& condition,
                                         QList<TrafficIncident>& incidents)
 {
-    const auto readRow = [count](ColumnReader& row, spdlog::logger& log) {
+    const auto readRow = [](ColumnReader& row) {
         TrafficIncident incident;
         incident.time = row.Text("time");
         incident.incidentType = row.UInt("incidentType");
@@ -163,16 +167,18 @@ bool DatabaseOperation::GetIncidentInfo(int offset, int count, const stu_SearchC
         incident.laneNo = row.UInt("laneNo");
         incident.picPath = row.Text("picPath");
         incident.videoPath = row.Text("videoPath");
-        log.info("{}, 获取事件成功，总数为{}", "DatabaseOperation::GetIncidentInfo", count);
         return incident;
     };
-    return GetPage(offset, count, SEARCH_INCIDENT, condition, incidents, readRow);
+    const auto logRead = [count](spdlog::logger& log) {
+        log.info("{}, 获取事件成功，总数为{}", "DatabaseOperation::GetIncidentInfo", count);
+    };
+    return GetPage(offset, count, SEARCH_INCIDENT, condition, incidents, readRow, logRead);
 }
 
 bool DatabaseOperation::GetForensicsInfo(int offset, int count, const stu_SearchCondition& condition,
                                          QList<TrafficForensics>& forensics)
 {
-    const auto readRow = [](ColumnReader& row, spdlog::logger& log) {
+    const auto readRow = [](ColumnReader& row) {
         TrafficForensics record;
         record.time = row.Text("time");
         record.violationType = row.UInt("violationType");
@@ -182,16 +188,16 @@ bool DatabaseOperation::GetForensicsInfo(int offset, int count, const stu_Search
         record.laneNo = row.UInt("laneNo");
         record.plateNo = row.Text("plateNo");
         record.picPath = row.Text("picPath");
-        log.info("{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo");
         return record;
     };
-    return GetPage(offset, count, SEARCH_FORENSICS, condition, forensics, readRow);
+    const auto logRead = [](spdlog::logger& log) { log.info("{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo"); };
+    return GetPage(offset, count, SEARCH_FORENSICS, condition, forensics, readRow, logRead);
 }
 
 bool DatabaseOperation::GetTrafficParamInfo(int offset, int count, const stu_SearchCondition& condition,
                                             QList<TrafficParam>& params)
 {
-    const auto readRow = [](ColumnReader& row, spdlog::logger& log) {
+    const auto readRow = [](ColumnReader& row) {
         TrafficParam param;
         param.startTime = row.Text("startTime");
         param.endTime = row.Text("endTime");
@@ -210,8 +216,10 @@ bool DatabaseOperation::GetTrafficParamInfo(int offset, int count, const stu_Sea
         param.spaceRation = row.Float("spaceRation");
         param.queueLength = row.Int("queueLength");
         param.trafficState = row.Int("trafficState");
-        log.info("{}, 查询交通参数成功", "DatabaseOperation::GetTrafficParamInfo");
         return param;
     };
-    return GetPage(offset, count, SEARCH_TRAFFIC_PARAM, condition, params, readRow);
+    const auto logRead = [](spdlog::logger& log) {
+        log.info("{}, 查询交通参数成功", "DatabaseOperation::GetTrafficParamInfo");
+    };
+    return GetPage(offset, count, SEARCH_TRAFFIC_PARAM, condition, params, readRow, logRead);
 }

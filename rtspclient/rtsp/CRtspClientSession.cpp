@@ -32,6 +32,12 @@ std::string Text(const char* text)
     return text ? text : "";
 }
 
+// A URL as a log line may show it: without its password.
+std::string Shown(const std::string& url)
+{
+    return CUriParser::Redacted(url);
+}
+
 // A control attribute as a URL: an absolute one as it stands, else relative to `base`.
 std::string ResolveControl(const std::string& base, const std::string& control)
 {
@@ -64,7 +70,7 @@ bool CRtspClientSession::AcceptStart(const char* name, const char* url)
     // the old ones; the caller stops first.
     m_uiLastError = PELLMAR_ERR_OPEN;
     PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Session Already Started, Url<%s>", name,
-                      Text(url).c_str());
+                      Shown(Text(url)).c_str());
     return false;
 }
 
@@ -111,7 +117,8 @@ int CRtspClientSession::Open(const std::string& givenUrl, const std::string& use
     uint16_t port = 0;
     if (parser.ParseUri(marker, query, url, host, port, path, scheme) != 1) {
         m_uiLastError = PELLMAR_ERR_URL;
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession Open Fail, cRtspUri ParseUri Fail, Url<%s>", url.c_str());
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession Open Fail, cRtspUri ParseUri Fail, Url<%s>",
+                          Shown(url).c_str());
         return -1;
     }
     if (m_cRtspTransSession.IsConnectionOpen()) {
@@ -212,7 +219,7 @@ int CRtspClientSession::RunRedirects(int (CRtspClientSession::*step)(), const ch
         }
         const std::string target = m_strRedirectUrl;
         if (Open(target, m_strUser, m_strPassword, m_strUserAgent, m_eRtpTransMethod) != 0) {
-            PELLMAR_LOG_ERROR(kSessionLog, "StartStream Fail, Open Fail, Url<%s>", target.c_str());
+            PELLMAR_LOG_ERROR(kSessionLog, "StartStream Fail, Open Fail, Url<%s>", Shown(target).c_str());
             return -1;
         }
         if (CheckCancelOperate()) {
@@ -300,12 +307,13 @@ int CRtspClientSession::Start(const char* name, const char* url, const char* use
     m_strResumeSessionId = resumeSessionId;
     m_bMulticast = 0;
     if (Open(Text(url), Text(user), Text(password), agent, method) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Open Fail, Url<%s>", name, Text(url).c_str());
+        PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, Open Fail, Url<%s>", name,
+                          Shown(Text(url)).c_str());
         return -1;
     }
     if (CheckCancelOperate()) {
         PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession %s Fail, CheckCancelOperate, Url<%s>", name,
-                          Text(url).c_str());
+                          Shown(Text(url)).c_str());
         Close();
         return -1;
     }
@@ -322,7 +330,7 @@ int CRtspClientSession::ResumeStream(const char* url, const char* sessionId, pfn
     m_pfnMsgCB = msgCB;
     m_pMsgUser = user;
     if (Open(Text(url), "", "", "", CRtspClientMedia::kRtpOverUdp) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "ResumeStream Fail, Open Fail, Url<%s>", Text(url).c_str());
+        PELLMAR_LOG_ERROR(kSessionLog, "ResumeStream Fail, Open Fail, Url<%s>", Shown(Text(url)).c_str());
         return -1;
     }
     m_strResumeSessionId = Text(sessionId);
@@ -355,7 +363,7 @@ int CRtspClientSession::QueryRedirectUrl(const char* url, const char** redirectU
         return -1;
     }
     if (Open(url, "", "", "", CRtspClientMedia::kRtpOverRtsp) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "QueryRedirectUrl Fail, Open Fail, Url<%s>", url);
+        PELLMAR_LOG_ERROR(kSessionLog, "QueryRedirectUrl Fail, Open Fail, Url<%s>", Shown(url).c_str());
         return -1;
     }
     int result = 0;
@@ -379,7 +387,7 @@ int CRtspClientSession::ProbeByDescribe(const char* url, const char* user, const
     if (transMethod < 0 || transMethod >= 3) {
         m_uiLastError = PELLMAR_ERR_URL;
         PELLMAR_LOG_ERROR(kSessionLog, "ProbeByDescribe Fail, eRtpTransMethod[%d] is wrong, Url<%s>", transMethod,
-                          Text(url).c_str());
+                          Shown(Text(url)).c_str());
         return -1;
     }
     if (Open(Text(url), Text(user), Text(password), Text(userAgent), transMethod) != 0) {
@@ -584,11 +592,13 @@ int CRtspClientSession::ProcOptions(COptionsRsp& response)
     if (status == 5 || status == 6) {
         if (response.m_strLocation == m_strUrl) {
             m_bRedirect = 0;
-            PELLMAR_LOG_INFO("No Redirect, OldUrl<%s>, NewUrl<%s>", m_strUrl.c_str(), response.m_strLocation.c_str());
+            PELLMAR_LOG_INFO("No Redirect, OldUrl<%s>, NewUrl<%s>", Shown(m_strUrl).c_str(),
+                             Shown(response.m_strLocation).c_str());
         } else {
             m_bRedirect = 1;
             m_strRedirectUrl = response.m_strLocation;
-            PELLMAR_LOG_INFO("Redirect, OldUrl<%s>, NewUrl<%s>", m_strUrl.c_str(), response.m_strLocation.c_str());
+            PELLMAR_LOG_INFO("Redirect, OldUrl<%s>, NewUrl<%s>", Shown(m_strUrl).c_str(),
+                             Shown(response.m_strLocation).c_str());
         }
         return 0;
     }
@@ -685,7 +695,8 @@ int CRtspClientSession::ProcDescribe(CDescribeRsp& response)
         if (m_strControl.empty())
             m_strControl = response.m_strContentBase;
         if (ParseSdp(response.m_strBody) != 0) {
-            PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, ParseSdp Fail, SDP:%s", response.m_strBody.c_str());
+            PELLMAR_LOG_ERROR(kSessionLog, "ProcDescribe Fail, ParseSdp Fail, SDP:%s",
+                              Shown(response.m_strBody).c_str());
             return -1;
         }
         return kDescribeOk;

@@ -7,6 +7,7 @@
 #include "rtp/CSdpTrackInfo.h"
 #include "rtsp/CCommonRsp.h"
 #include "rtsp/CRtspClientSession.h"
+#include "rtsp/CUriParser.h"
 #include "rtsp/PellmarLog.h"
 #include "rtsp/RtspMessageText.h"
 #include "rtsp/RtspVocabulary.h"
@@ -200,7 +201,7 @@ void CRtspClientSession::CheckMediaSilence()
         return;
     m_bSilenceReported = true;
     PELLMAR_LOG_ERROR(kSessionLog, "CRtspClientSession media silent for %u ms, Url<%s>",
-                      static_cast<unsigned int>(now - m_ullLastMediaMs), m_strUrl.c_str());
+                      static_cast<unsigned int>(now - m_ullLastMediaMs), CUriParser::Redacted(m_strUrl).c_str());
     ReportException(PELLMAR_EXC_MEDIA_SILENCE, "", 0);
 }
 

@@ -125,6 +125,48 @@ std::string CUriParser::TakeCredentials(const std::string &url, std::string &use
     return url.substr(0, authorityStart) + url.substr(at + 1);
 }
 
+namespace {
+bool EndsUrl(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c)) || c == '<' || c == '>' || c == '"' || c == '\'';
+}
+
+// The end of the user information of the authority starting at `start`
+// (the position of its '@'), or npos. The last '@' before the path counts,
+// as in TakeCredentials; a password with an unescaped '/' still ends at the
+// first '@' of the URL when a ':' comes before it.
+size_t UserInfoEnd(const std::string &text, size_t start, size_t urlEnd)
+{
+    const size_t pathStart = std::min(text.find('/', start), urlEnd);
+    const size_t at = text.rfind('@', pathStart == 0 ? 0 : pathStart - 1);
+    if (at != std::string::npos && at >= start && at < pathStart)
+        return at;
+    const size_t laterAt = text.find('@', start);
+    if (laterAt < urlEnd && text.find(':', start) < laterAt && text.find("://", start) > laterAt)
+        return laterAt;
+    return std::string::npos;
+}
+} // namespace
+
+std::string CUriParser::Redacted(const std::string &text)
+{
+    static const std::string kMask = "***";
+    std::string shown = text;
+    for (size_t marker = shown.find("://"); marker != std::string::npos; marker = shown.find("://", marker + 3)) {
+        const size_t start = marker + 3;
+        size_t urlEnd = start;
+        while (urlEnd < shown.size() && !EndsUrl(shown[urlEnd]))
+            ++urlEnd;
+        const size_t at = UserInfoEnd(shown, start, urlEnd);
+        if (at == std::string::npos)
+            continue;
+        const size_t colon = shown.find(':', start);
+        if (colon < at)
+            shown.replace(colon + 1, at - colon - 1, kMask);
+    }
+    return shown;
+}
+
 int CUriParser::ParseUri(int &marker, std::map<std::string, std::string> &query, const std::string &url,
                          std::string &host, uint16_t &port, std::string &path, std::string &scheme)
 {
@@ -133,7 +175,7 @@ int CUriParser::ParseUri(int &marker, std::map<std::string, std::string> &query,
     marker = 0;
     std::vector<std::string> parts;
     if (Split(url, {"rtsp://"}, parts, 1) != 2) {
-        PELLMAR_LOG_ERROR(pellmar_log::kUri, "ParseUri Fail, no rtsp:// in url<%s>", url.c_str());
+        PELLMAR_LOG_ERROR(pellmar_log::kUri, "ParseUri Fail, no rtsp:// in url<%s>", Redacted(url).c_str());
         return 0;
     }
     const size_t slash = parts[1].find('/');
@@ -146,7 +188,8 @@ int CUriParser::ParseUri(int &marker, std::map<std::string, std::string> &query,
     host = authority.substr(0, colon);
     port = kDefaultRtspPort;
     if (host.empty() || (colon != std::string::npos && !parsePort(authority.substr(colon + 1), port))) {
-        PELLMAR_LOG_ERROR(pellmar_log::kUri, "ParseUri Fail, bad host or port in url<%s>", url.c_str());
+        PELLMAR_LOG_ERROR(pellmar_log::kUri, "ParseUri Fail, bad host or port in url<%s>",
+                          Redacted(url).c_str());
         host.clear();
         port = 0;
         return 0;

@@ -24,6 +24,11 @@ public:
     // `user` and `password` (both empty when the URL has none).
     static std::string TakeCredentials(const std::string &url, std::string &user, std::string &password);
 
+    // `text` with the password of every URL in it shown as "***" (the user
+    // name stays, to tell accounts apart): log lines print URLs as given,
+    // and a log file must never carry a camera's password.
+    static std::string Redacted(const std::string &text);
+
 protected:
     // The first resolved IPv4 address of `host` as text; `resolved` false
     // and the name itself when it cannot be resolved.

@@ -2,6 +2,7 @@
 // library's; the PNGs committed under client/resources/images/ are this
 // output. Names follow the resource names the client's forms and code use.
 #include "ClientPictures.h"
+#include "PictureDrawing.h"
 
 #include <QDir>
 #include <QImage>
@@ -15,17 +16,16 @@
 
 namespace {
 
-using Paint = std::function<void(QPainter&, const QRectF&)>;
+using Paint = Drawing;
 
 const QColor kAccent(88, 187, 228);
-const QColor kIdle(138, 151, 168);
-const QColor kHover(121, 200, 233);
-const QColor kPressed(70, 149, 182);
-const QColor kDisabled(204, 204, 204);
-// Looks of a button in the order of a composite picture's bands.
-const QColor kStateColours[] = {kIdle, kHover, kPressed, kDisabled};
-const char* const kStateSuffixes[] = {"", "_hover", "_pressed", "_disabled"};
+const QColor kIdle = kButtonStates[0];
+const QColor kHover = kButtonStates[1];
+const QColor kPressed = kButtonStates[2];
+const QColor kDisabled = kButtonStates[3];
 
+// The client's pictures below one folder, drawn by the shared drawing at both
+// scales; remembers whether every file was written.
 class Painter
 {
 public:
@@ -33,39 +33,12 @@ public:
 
     bool ok() const { return m_ok; }
 
-    QImage render(const QSize& size, const Paint& paint) const
-    {
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
-        return image;
-    }
-
-    void save(const QString& name, const QImage& image, const char* format = "PNG")
-    {
-        const QString path = m_dir.filePath(name);
-        if (!QDir().mkpath(QFileInfo(path).path())) {
-            m_ok = false;
-            return;
-        }
-        QImageWriter writer(path, format);
-        writer.setQuality(0);
-        if (!writer.write(image)) {
-            std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
-            m_ok = false;
-        }
-    }
-
-    void draw(const QString& name, const QSize& size, const Paint& paint) { save(name, render(size, paint)); }
+    void draw(const QString& name, const QSize& size, const Paint& paint) { m_ok = ::draw(m_dir, name, size, paint) && m_ok; }
 
     // One file per state: base, base_hover, base_pressed, base_disabled.
     void drawStates(const QString& base, const QSize& size, const std::function<Paint(const QColor&)>& look)
     {
-        for (int state = 0; state < 4; ++state)
-            draw(base + QLatin1String(kStateSuffixes[state]) + QStringLiteral(".png"), size, look(kStateColours[state]));
+        m_ok = ::drawStates(m_dir, base, size, look) && m_ok;
     }
 
     // The four states stacked vertically in one picture.
@@ -76,10 +49,28 @@ public:
                 p.save();
                 p.translate(0, state * band.height());
                 p.setClipRect(QRectF(QPointF(0, 0), QSizeF(band)));
-                look(kStateColours[state])(p, QRectF(QPointF(0, 0), QSizeF(band)));
+                look(kButtonStates[state])(p, QRectF(QPointF(0, 0), QSizeF(band)));
                 p.restore();
             }
         });
+    }
+
+    // An icon file holds its own sizes: one picture, at one pixel per point.
+    void drawIcon(const QString& name, const QSize& size, const Paint& paint)
+    {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        painter.end();
+        const QString path = m_dir.filePath(name);
+        QImageWriter writer(path, "ICO");
+        if (!writer.write(image)) {
+            std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
+            m_ok = false;
+        }
     }
 
 private:
@@ -672,7 +663,7 @@ bool drawClientPictures(const QDir& imagesDir)
     out.draw(QStringLiteral("default/noPic.png"), {160, 120}, placeholder(false, {160, 120}));
     out.draw(QStringLiteral("default/noVideo.png"), {160, 120}, placeholder(true, {160, 120}));
     out.draw(QStringLiteral("default/noTableData.png"), {300, 240}, emptyTable());
-    out.save(QStringLiteral("mainLogo.ico"), out.render({32, 32}, logo()), "ICO");
+    out.drawIcon(QStringLiteral("mainLogo.ico"), {32, 32}, logo());
     out.draw(QStringLiteral("mainLogo.png"), {24, 24}, logo());
     out.draw(QStringLiteral("settings/comboArrow.png"), {12, 12}, chevronDown(kIdle));
     return out.ok();

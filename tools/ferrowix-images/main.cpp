@@ -4,6 +4,7 @@
 // with two pixels per point.
 #include "ClientPictures.h"
 #include "MainWindowPictures.h"
+#include "PictureDrawing.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -20,59 +21,14 @@ namespace {
 const QColor kPrimary(88, 187, 228);
 const QColor kIdleGrey(153, 169, 191);
 
-// The four looks of a picture button, in the order of a composite picture's bands.
-using StateColours = std::array<QColor, 4>;
-const StateColours kButtonStates = {QColor(0x8A, 0x97, 0xA8), QColor(0x79, 0xC8, 0xE9), QColor(0x46, 0x95, 0xB6),
-                                    QColor(0xCC, 0xCC, 0xCC)};
-const char* const kStateSuffixes[] = {"", "_hover", "_pressed", "_disabled"};
-
-using Drawing = std::function<void(QPainter&, const QRectF&)>;
 using StateDrawing = std::function<void(QPainter&, const QColor&)>;
 
-// Screens with two pixels per point load "name@2x.png" instead of scaling
-// "name.png" up: the same drawing, made at twice the size.
-constexpr int kScales[] = {1, 2};
-
-QString scaledName(const QString& name, int scale)
+// The drawings of a state drawing, one per look's colour.
+std::function<Drawing(const QColor&)> byColour(const StateDrawing& drawing)
 {
-    if (scale == 1)
-        return name;
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return name.left(dot) + QStringLiteral("@%1x").arg(scale) + name.mid(dot);
-}
-
-bool draw(const QDir& dir, const QString& name, const QSize& size, const Drawing& drawing)
-{
-    for (const int scale : kScales) {
-        QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(scale, scale);
-        drawing(painter, QRectF(QPointF(0, 0), QSizeF(size)));
-        painter.end();
-        const QString path = dir.filePath(scaledName(name, scale));
-        // Quality 0: the strongest compression, the smallest file.
-        if (!image.save(path, "PNG", 0)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return false;
-        }
-    }
-    return true;
-}
-
-// One file per state, as separate state pictures are named: base, base_hover,
-// base_pressed, base_disabled.
-bool drawStates(const QDir& dir, const QString& base, const QSize& size, const StateDrawing& drawing)
-{
-    bool ok = true;
-    for (int state = 0; state < 4; ++state) {
-        const QColor colour = kButtonStates[state];
-        ok = draw(dir, base + QLatin1String(kStateSuffixes[state]) + QStringLiteral(".png"), size,
-                  [&](QPainter& p, const QRectF&) { drawing(p, colour); })
-             && ok;
-    }
-    return ok;
+    return [drawing](const QColor& colour) -> Drawing {
+        return [drawing, colour](QPainter& p, const QRectF&) { drawing(p, colour); };
+    };
 }
 
 void calendar(QPainter& p, const QColor& colour)
@@ -250,11 +206,11 @@ void topNavigationIcon(QPainter& p, const QRectF& r)
 
 bool drawCalendarPictures(const QDir& calendarDir)
 {
-    bool ok = drawStates(calendarDir, QStringLiteral("calendar"), {20, 20}, calendar);
-    ok = drawStates(calendarDir, QStringLiteral("yp"), {16, 16}, chevrons(2, true)) && ok;
-    ok = drawStates(calendarDir, QStringLiteral("mp"), {16, 16}, chevrons(1, true)) && ok;
-    ok = drawStates(calendarDir, QStringLiteral("mn"), {16, 16}, chevrons(1, false)) && ok;
-    ok = drawStates(calendarDir, QStringLiteral("yn"), {16, 16}, chevrons(2, false)) && ok;
+    bool ok = drawStates(calendarDir, QStringLiteral("calendar"), {20, 20}, byColour(calendar));
+    ok = drawStates(calendarDir, QStringLiteral("yp"), {16, 16}, byColour(chevrons(2, true))) && ok;
+    ok = drawStates(calendarDir, QStringLiteral("mp"), {16, 16}, byColour(chevrons(1, true))) && ok;
+    ok = drawStates(calendarDir, QStringLiteral("mn"), {16, 16}, byColour(chevrons(1, false))) && ok;
+    ok = drawStates(calendarDir, QStringLiteral("yn"), {16, 16}, byColour(chevrons(2, false))) && ok;
     return draw(calendarDir, QStringLiteral("timeBorder.png"), {156, 256}, timeBorder) && ok;
 }
 

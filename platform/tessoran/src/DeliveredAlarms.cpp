@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace tessoran {
@@ -17,6 +18,16 @@ namespace {
 constexpr size_t kKeySize = 48;
 constexpr size_t kRecordSize = kKeySize + 8 + 4 + 4;
 
+// A new file exists after a power cut only once its folder's entry is on the disk.
+void syncFolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 }  // namespace
 
 DeliveredAlarms::~DeliveredAlarms() {
@@ -24,7 +35,11 @@ DeliveredAlarms::~DeliveredAlarms() {
 }
 
 bool DeliveredAlarms::openLedger(const std::string& path, std::string& error) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0)
+    syncFolderOf(path);
+  else if (errno == EEXIST)
+    fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) {
     error = std::strerror(errno);
     return false;
@@ -84,7 +99,22 @@ void DeliveredAlarms::write(const std::string& device, Run& run) {
   out.u32(run.last);
   out.u32(0);
   const std::vector<uint8_t>& bytes = out.bytes();
-  [[maybe_unused]] ssize_t written = ::pwrite(ledger_, bytes.data(), bytes.size(), run.offset);
+  const ssize_t written = ::pwrite(ledger_, bytes.data(), bytes.size(), run.offset);
+  if (written != static_cast<ssize_t>(bytes.size()))
+    writeError_ = written < 0 ? std::strerror(errno) : "short write";
+  unsynced_ = true;
+}
+
+bool DeliveredAlarms::sync(std::string& error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (ledger_ < 0 || !unsynced_) return true;
+  unsynced_ = false;
+  if (::fdatasync(ledger_) != 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  error = std::exchange(writeError_, std::string());
+  return error.empty();
 }
 
 }  // namespace tessoran

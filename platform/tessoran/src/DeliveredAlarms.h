@@ -4,8 +4,9 @@
 // acknowledged again, not delivered twice. With a ledger file the numbers
 // outlive the process: a client killed after its callback stored an alarm but
 // before the acknowledgement left does not store it again when the device sends
-// it to the restarted client. The file is written right after each callback,
-// without a sync (a killed process loses nothing of what it wrote).
+// it to the restarted client. The file is written right after each callback;
+// sync() puts what was written on the disk, which a killed process does not
+// need but a machine that loses power does.
 
 #include <cstdint>
 #include <map>
@@ -29,6 +30,9 @@ public:
   // False when the alarm was delivered already. Number 0 is unnumbered: always new.
   bool isNew(const std::string& device, uint64_t runId, uint32_t number) const;
   void markDelivered(const std::string& device, uint64_t runId, uint32_t number);
+  // Waits until the records written since the last call are on the disk; true
+  // also when there is nothing to sync (or no ledger). False with the reason.
+  bool sync(std::string& error);
 
 private:
   struct Run {
@@ -42,6 +46,8 @@ private:
   std::map<std::string, Run> runs_;
   int ledger_ = -1;
   int64_t ledgerSize_ = 0;
+  bool unsynced_ = false;
+  std::string writeError_;  // of a record written since the last sync
 };
 
 }  // namespace tessoran

@@ -186,28 +186,47 @@ void Listener::enqueue(Queued&& item) {
 
 void Listener::dispatchLoop() {
   for (;;) {
-    Queued item;
+    std::vector<Queued> batch;
     {
       std::unique_lock<std::mutex> lock(queueMutex_);
       queueChanged_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
       if (stopping_) return;
-      item = std::move(queue_.front());
-      queue_.pop_front();
+      // What queued up meanwhile goes in one round with one ledger sync, so a
+      // flood pays a sync per round instead of one per alarm.
+      while (!queue_.empty() && batch.size() < kDispatchRound) {
+        batch.push_back(std::move(queue_.front()));
+        queue_.pop_front();
+      }
     }
     resumeWaiting();
-    if (item.deliver && delivered_.isNew(item.device, item.runId, item.number)) {
-      deliver(item);
-      delivered_.markDelivered(item.device, item.runId, item.number);
-    } else if (item.deliver) {
-      sdkLog().info("alarm {} from device {} was delivered before; acknowledged again",
-                    item.number, item.device);
+    for (Queued& item : batch) {
+      if (item.deliver && delivered_.isNew(item.device, item.runId, item.number)) {
+        deliver(item);
+        delivered_.markDelivered(item.device, item.runId, item.number);
+      } else if (item.deliver) {
+        sdkLog().info("alarm {} from device {} was delivered before; acknowledged again",
+                      item.number, item.device);
+      }
+      item.alarm = {};
+      releaseBytes(std::exchange(item.reserved, 0));
+      if (stopping_) break;
     }
-    item.alarm = {};
-    releaseBytes(std::exchange(item.reserved, 0));
+    // Alarms of a round cut short by a stop leave the budget they held.
+    for (Queued& item : batch) releaseBytes(std::exchange(item.reserved, 0));
+    // The round's records go to the disk at once, before its acknowledgements:
+    // an alarm stored but not yet acknowledged when the power goes is sent
+    // again by its device, and only a record on the disk keeps the restarted
+    // client from storing it twice.
+    std::string error;
+    if (!delivered_.sync(error))
+      sdkLog().error("alarm ledger {} cannot be synced ({}); alarms delivered before a power "
+                     "loss may be delivered again", ledgerPath_, error);
     if (stopping_) return;  // stopped from inside the callback: no acknowledgement
-    asio::post(io_, [from = item.from, number = item.number] {
-      if (auto connection = from.lock()) connection->acknowledge(number);
-    });
+    for (Queued& item : batch) {
+      asio::post(io_, [from = item.from, number = item.number] {
+        if (auto connection = from.lock()) connection->acknowledge(number);
+      });
+    }
   }
 }
 

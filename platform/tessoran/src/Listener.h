@@ -34,6 +34,8 @@ class AlarmConnection;
 class Listener : public std::enable_shared_from_this<Listener> {
 public:
   static constexpr size_t kQueueAlarms = 256;
+  // Alarms delivered between two ledger syncs at most.
+  static constexpr size_t kDispatchRound = 64;
 
   struct Limits {
     size_t maxConnections;

@@ -54,12 +54,13 @@ public:
         sinks.erase(std::remove(sinks.begin(), sinks.end(), sink), sinks.end());
     }
 
-    bool Contains(const std::string& text) const
+    bool Contains(const std::string& text) const { return Count(text) > 0; }
+
+    int Count(const std::string& text) const
     {
-        for (const std::string& line : sink->last_formatted())
-            if (line.find(text) != std::string::npos)
-                return true;
-        return false;
+        const std::vector<std::string> lines = sink->last_formatted();
+        return int(std::count_if(lines.begin(), lines.end(),
+                                 [&](const std::string& line) { return line.find(text) != std::string::npos; }));
     }
 
 private:

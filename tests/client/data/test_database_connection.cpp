@@ -23,8 +23,8 @@ namespace {
 
 ::testing::Environment* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
-// Answers of one statement through a connection of the test's own.
-QStringList Query(const QString& path, const QString& sql)
+// Answers of one statement (its `column`) through a connection of the test's own.
+QStringList Query(const QString& path, const QString& sql, int column = 0)
 {
     const QString name = QStringLiteral("test-reader");
     QStringList rows;
@@ -35,7 +35,7 @@ QStringList Query(const QString& path, const QString& sql)
             QSqlQuery query(reader);
             if (query.exec(sql))
                 while (query.next())
-                    rows << query.value(0).toString();
+                    rows << query.value(column).toString();
         }
     }
     QSqlDatabase::removeDatabase(name);
@@ -167,6 +167,35 @@ bool Change(const QString& path, const QStringList& statements)
     return done;
 }
 
+// `sql` with its placeholders replaced by `values`, for EXPLAIN in a connection
+// of the test's own.
+QString WithValues(QString sql, const QVariantList& values)
+{
+    for (const QVariant& value : values) {
+        const QString text = value.type() == QVariant::String
+            ? QStringLiteral("'%1'").arg(value.toString())
+            : value.toString();
+        sql.replace(sql.indexOf(QLatin1Char('?')), 1, text);
+    }
+    return sql;
+}
+
+// A file an earlier client made: the schema without the type index, some rows.
+void MakeFileWithoutTypeIndex(DatabaseOperation& database, const QString& path)
+{
+    ASSERT_TRUE(database.ConnectDatabase(path));
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(database.InsertIncidentInfo(MakeIncident(QStringLiteral("202612010800%1").arg(i % 60, 2, 10, QLatin1Char('0')),
+                                                             i % 4 == 0 ? 260 : 1, QStringLiteral("10.0.0.1"),
+                                                             QStringLiteral("10.0.1.1"), 1, 0, QString::number(i))));
+    }
+    database.CloseDatabase();
+    ASSERT_TRUE(Change(path, {QStringLiteral("drop index incidentInfo_type_time")}));
+}
+
+const QString kTypeIndexQuery =
+    QStringLiteral("select name from sqlite_master where type = 'index' and name = 'incidentInfo_type_time'");
+
 TEST_F(Opening, FileWhoseTablesDifferIsRefusedAndLeftUnchanged)
 {
     const struct
@@ -267,6 +296,63 @@ TEST_F(Opening, ReadOnlyFileServesSearchesAndRefusesWrites)
             return 4;
         return 0;
     });
+}
+
+TEST_F(Opening, ReadOnlyFileWithoutAnIndexStillServesSearches)
+{
+    const QString path = PathOf(QStringLiteral("Corvane.db"));
+    MakeFileWithoutTypeIndex(database, path);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder.path()).constData(), 0777), 0);
+
+    ExpectAsUnprivilegedUser([&] {
+        DatabaseOperation readOnly;
+        LogCapture log("DatabaseOperation");
+        if (!readOnly.ConnectDatabase(path))
+            return 1;
+        if (!log.Contains("建立索引失败"))
+            return 2;
+        stu_SearchCondition condition = WholeRange();
+        condition.types = {260};
+        int total = -1;
+        if (!readOnly.GetTotalNum(SEARCH_INCIDENT, condition, total) || total != 10)
+            return 3;
+        return 0;
+    });
+    EXPECT_TRUE(Query(path, kTypeIndexQuery).isEmpty());
+}
+
+TEST_F(Opening, FileWithoutAnIndexOfTheSchemaGainsItAndSearchesByTypeUseIt)
+{
+    const QString path = PathOf(QStringLiteral("Corvane.db"));
+    MakeFileWithoutTypeIndex(database, path);
+    ASSERT_TRUE(Query(path, kTypeIndexQuery).isEmpty());
+
+    LogCapture log("DatabaseOperation");
+    ASSERT_TRUE(database.ConnectDatabase(path));
+    EXPECT_TRUE(log.Contains("数据库缺少索引incidentInfo_type_time"));
+    EXPECT_EQ(Query(path, kTypeIndexQuery), QStringList{QStringLiteral("incidentInfo_type_time")});
+
+    stu_SearchCondition condition = WholeRange();
+    condition.types = {260};
+    int total = -1;
+    ASSERT_TRUE(database.GetTotalNum(SEARCH_INCIDENT, condition, total));
+    EXPECT_EQ(total, 10);
+    const SearchClause clause = database.GetSearchCondition(SEARCH_INCIDENT, condition);
+    QVariantList pageValues = clause.values;
+    pageValues << 30 << 0;
+    for (const QString& statement : {WithValues(clause.CountStatement(), clause.values),
+                                     WithValues(clause.PageStatement(), pageValues)}) {
+        SCOPED_TRACE(statement.toStdString());
+        const QStringList plan = Query(path, QStringLiteral("explain query plan ") + statement, 3);
+        ASSERT_FALSE(plan.isEmpty());
+        EXPECT_TRUE(plan.join(' ').contains(QStringLiteral("incidentInfo_type_time"))) << plan.join(' ').toStdString();
+    }
+
+    // Opened again, nothing is missing and nothing is built.
+    LogCapture again("DatabaseOperation");
+    ASSERT_TRUE(database.ConnectDatabase(path));
+    EXPECT_FALSE(again.Contains("数据库缺少索引"));
 }
 
 class SqliteShell

@@ -323,6 +323,23 @@ TEST_F(SearchFixture, PageAppendsToTheCallersList)
     EXPECT_EQ(found[1].rowNo, 1);
 }
 
+TEST_F(SearchFixture, APageLogsOneLineWhateverItsRows)
+{
+    LogCapture log("DatabaseOperation");
+    QList<TrafficIncident> incidents;
+    QList<TrafficForensics> violations;
+    QList<TrafficParam> params;
+    ASSERT_TRUE(database.GetIncidentInfo(0, 30, WholeRange(), incidents));
+    ASSERT_TRUE(database.GetForensicsInfo(0, 30, WholeRange(), violations));
+    ASSERT_TRUE(database.GetTrafficParamInfo(0, 30, WholeRange(), params));
+    ASSERT_GT(incidents.size(), 1);
+    ASSERT_GT(violations.size(), 1);
+    ASSERT_GT(params.size(), 1);
+    EXPECT_EQ(log.Count("获取事件成功，总数为30"), 1);
+    EXPECT_EQ(log.Count("获取取证成功"), 1);
+    EXPECT_EQ(log.Count("查询交通参数成功"), 1);
+}
+
 using Paging = DatabaseTest;
 
 TEST_F(Paging, PagesOfThirtyOverEqualTimesNeitherRepeatNorSkip)

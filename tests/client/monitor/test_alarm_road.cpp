@@ -280,9 +280,17 @@ void AlarmRoadTest::sixIncidentsLeaveFiveRowsNewestOnTop()
     QCOMPARE(Control("fire " + devices.at(0).address + " incident 6"), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), 6, 20000);
     auto* model = qobject_cast<QStandardItemModel*>(window->Form().listViewIncident->model());
-    QTRY_COMPARE(model->rowCount(), 5);
-    // Newest on top: the stored pictures in reverse order of arrival.
     const QList<QStringList> rows = Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo order by rowid"));
+    // A row is stored before the list gets it, and the list holds five rows
+    // from the fifth incident on: only the sixth incident's row on top shows
+    // that the list has seen all six.
+    const auto topPicture = [&] {
+        auto* item = qobject_cast<IncidentItem*>(window->Form().listViewIncident->indexWidget(model->index(0, 0)));
+        return item ? item->picPath : QString();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(topPicture(), rows.at(5).at(0), 20000);
+    QCOMPARE(model->rowCount(), 5);
+    // Newest on top: the stored pictures in reverse order of arrival.
     for (int i = 0; i < 5; ++i) {
         auto* item = qobject_cast<IncidentItem*>(window->Form().listViewIncident->indexWidget(model->index(i, 0)));
         QVERIFY(item);

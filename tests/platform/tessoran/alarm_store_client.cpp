@@ -1,7 +1,7 @@
 // A client for the kill -9 test: logs into one device, listens for alarms and
 // stores each in an SQLite file (with SQLite's defaults, as the real client's
-// database) before its callback returns. Prints "ready" once listening; runs
-// until killed.
+// database) before its callback returns. Prints "ready <process id>" once
+// listening; runs until killed.
 //
 //   alarm_store_client <database> <listen port> <device ip> <device port> <user> <password> <ledger>
 
@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -72,7 +74,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "listen failed: %s\n", TSR_GetErrorMsg(nullptr));
     return 1;
   }
-  std::printf("ready\n");
+  std::printf("ready %d\n", static_cast<int>(::getpid()));
   std::fflush(stdout);
   for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }

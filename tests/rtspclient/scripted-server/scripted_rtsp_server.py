@@ -31,6 +31,7 @@ Scripted behaviour (options, each optional):
   --silent-keepalive                 never answer keep-alives
   --expire                           drop a session that sends no request for its timeout
   --close-after-redirect             close the connection right after a 302 answer
+  --redirect-userinfo USER:PASS      302 Locations carry these credentials
   --garbage-at METHOD                answer METHOD with bytes that are no RTSP message
   --oversized-at METHOD              answer METHOD with a 300,000-byte body
   --unsolicited N                    after PLAY, N answers to CSeqs nobody sent (--unsolicited-size bytes)
@@ -419,7 +420,8 @@ class Connection:
                 return False
             REDIRECT_COUNT[kind] += 1
             count = REDIRECT_COUNT[kind]
-        base = f"rtsp://127.0.0.1:{self.server_port}"
+        userinfo = f"{ARGS.redirect_userinfo}@" if ARGS.redirect_userinfo else ""
+        base = f"rtsp://{userinfo}127.0.0.1:{self.server_port}"
         self.respond(302, cseq, [f"Location: {base}/redir{count}"])
         if ARGS.close_after_redirect:
             self.closed.set()
@@ -712,6 +714,7 @@ def main():
     parser.add_argument("--silent-keepalive", action="store_true")
     parser.add_argument("--expire", action="store_true")
     parser.add_argument("--close-after-redirect", action="store_true")
+    parser.add_argument("--redirect-userinfo", default=None)
     parser.add_argument("--garbage-at", default=None)
     parser.add_argument("--oversized-at", default=None)
     parser.add_argument("--unsolicited", type=int, default=0)
