@@ -59,27 +59,39 @@ bool TreeFull(Corvane& window, int devices, int cameras)
     return true;
 }
 
-double WindowPass(quint16 alarmPort, int devices, int cameras)
+struct PassFigures
+{
+    double ms = -1;
+    // The longest the GUI thread was away from its event loop during the pass.
+    double longestStallMs = 0;
+};
+
+PassFigures WindowPass(quint16 alarmPort, int devices, int cameras)
 {
     QElapsedTimer timer;
     timer.start();
-    double ms = -1;
+    PassFigures figures;
     {
         Corvane window(nullptr, alarmPort);
         window.show();
         bool toastShown = false;
         QObject::connect(&window, &Corvane::DeviceLoginFinishedSig, &window,
                          [&](const QString& message) { toastShown = message.isEmpty(); }, Qt::DirectConnection);
+        QElapsedTimer sinceLoop;
+        sinceLoop.start();
         while (timer.elapsed() < 120000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            // The loop spins, so a turn handles little more than one hand-over.
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            figures.longestStallMs = std::max(figures.longestStallMs, sinceLoop.nsecsElapsed() / 1e6);
+            sinceLoop.restart();
             if (toastShown && TreeFull(window, devices, cameras) && QPromptWidget::Current()) {
-                ms = timer.nsecsElapsed() / 1e6;
+                figures.ms = timer.nsecsElapsed() / 1e6;
                 break;
             }
         }
         window.close();
     }
-    return ms;
+    return figures;
 }
 
 } // namespace
@@ -123,7 +135,7 @@ int main(int argc, char** argv)
         database.CloseDatabase();
     }
 
-    std::vector<double> ours, anchors;
+    std::vector<double> ours, anchors, stalls;
     for (int run = 0; run < runs; ++run) {
         TSR_Init();
         const double anchor = PlainLogins(devices);
@@ -131,7 +143,8 @@ int main(int argc, char** argv)
         TSR_Init();
         ImplementInstance::CreateInstance();
         ImplementInstance::GetInstance()->InitImplementInstance();
-        const double pass = WindowPass(testsupport::freePort(), count, kCameras);
+        const PassFigures figures = WindowPass(testsupport::freePort(), count, kCameras);
+        const double pass = figures.ms;
         if (anchor < 0 || pass < 0) {
             silence.reset();
             std::fprintf(stderr, "run %d: %s did not finish\n", run, anchor < 0 ? "plain logins" : "login pass");
@@ -139,6 +152,7 @@ int main(int argc, char** argv)
         }
         anchors.push_back(anchor);
         ours.push_back(pass);
+        stalls.push_back(figures.longestStallMs);
     }
     silence.reset();
     std::sort(ours.begin(), ours.end());
@@ -149,6 +163,8 @@ int main(int argc, char** argv)
     std::printf("  ours:   tree full and summary toast shown   %9.1f ms\n", median);
     std::printf("  anchor: %d plain TSR_Login calls in a loop  %9.1f ms\n", count, anchor);
     std::printf("  ratio:  %.2fx (goal at most 1.5x)\n", median / anchor);
+    std::printf("  longest the GUI thread was busy in one go during a pass: %.1f ms\n",
+                *std::max_element(stalls.begin(), stalls.end()));
     simulator.stop();
     return 0;
 }
