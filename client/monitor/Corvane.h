@@ -170,7 +170,7 @@ private:
     void LoginDevice(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced);
     void LoginDevices(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced);
     LoginPass::Outcome LoginOne(const stu_DeviceInfo& device, const std::optional<stu_DeviceInfo>& replaced);
-    void StoreLoggedInDevices(LoginPass& pass);
+    void StoreLoggedInDevices(LoginPass& pass, const QList<LoginPass::Outcome>& outcomes);
     // GUI thread: the rows and lists of what the pass delivered so far.
     void ApplyLoginOutcomes(LoginPass& pass);
     void ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome& outcome);

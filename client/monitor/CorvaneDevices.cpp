@@ -30,6 +30,7 @@
 #include <boost/thread/thread.hpp>
 
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -76,6 +77,19 @@ public:
 
 private:
     boost::thread_group& threads;
+};
+
+// Tells the pass that a logging-in thread ended, also when it was interrupted.
+class WorkerEnd
+{
+public:
+    explicit WorkerEnd(LoginPass& pass) : pass(pass) {}
+    WorkerEnd(const WorkerEnd&) = delete;
+    WorkerEnd& operator=(const WorkerEnd&) = delete;
+    ~WorkerEnd() { pass.WorkerEnded(); }
+
+private:
+    LoginPass& pass;
 };
 
 bool IsDeviceRow(const QStandardItem* item)
@@ -267,21 +281,34 @@ void Corvane::LoginDevice(const std::shared_ptr<LoginPass>& pass, const std::opt
         });
         return;
     }
-    // Each login waits on its device: the devices are logged in side by side,
-    // this thread being one of the helpers.
-    const int helpers = std::min(static_cast<int>(pass->Devices().size()), kLoginThreads) - 1;
-    boost::thread_group others;
-    const JoinOnExit joinOthers(others);
-    try {
-        for (int i = 0; i < helpers; ++i)
-            others.create_thread([this, pass, replaced] { LoginDevices(pass, replaced); });
-    } catch (const boost::thread_resource_error& error) {
-        // Fewer helpers only make the pass slower.
-        Log()->error("{}, login helper thread exception : {}", method, error.what());
+    // The devices are logged in side by side; this thread stores what comes
+    // in, in the order of the list, while the others still log in.
+    const int threads = std::min(static_cast<int>(pass->Devices().size()), kLoginThreads);
+    pass->ExpectWorkers(threads);
+    boost::thread_group workers;
+    const JoinOnExit joinWorkers(workers);
+    int started = 0;
+    for (int i = 0; i < threads; ++i) {
+        try {
+            workers.create_thread([this, pass, replaced] {
+                const WorkerEnd end(*pass);
+                LoginDevices(pass, replaced);
+            });
+            ++started;
+        } catch (const boost::thread_resource_error& error) {
+            pass->WorkerEnded();
+            Log()->error("{}, login thread exception : {}", method, error.what());
+        }
     }
-    LoginDevices(pass, replaced);
-    others.join_all();
-    StoreLoggedInDevices(*pass);
+    if (started == 0) {
+        // Without helpers this thread logs in alone, then stores.
+        pass->ExpectWorkers(1);
+        const WorkerEnd end(*pass);
+        LoginDevices(pass, replaced);
+    }
+    for (QList<LoginPass::Outcome> batch = pass->NextInOrder(); !batch.isEmpty(); batch = pass->NextInOrder())
+        StoreLoggedInDevices(*pass, batch);
+    workers.join_all();
     OnGuiThread(this, [this, pass] { ApplyLoginOutcomes(*pass); });
     emit DeviceLoginFinishedSig(pass->Summary());
 }
@@ -334,19 +361,33 @@ LoginPass::Outcome Corvane::LoginOne(const stu_DeviceInfo& device, const std::op
     return outcome;
 }
 
-void Corvane::StoreLoggedInDevices(LoginPass& pass)
+void Corvane::StoreLoggedInDevices(LoginPass& pass, const QList<LoginPass::Outcome>& outcomes)
 {
     // In the order of the list, so the stored order (and the tree's at the
-    // next start) stays the operator's. Each device's rows are replaced as a
-    // whole: a device never stands in the database with half of its cameras.
+    // next start) stays the operator's; the devices of a batch in one
+    // transaction. Each device's rows are replaced as a whole: a device never
+    // stands in the database with half of its cameras.
     DatabaseOperation* database = ImplementInstance::GetInstance()->GetDatabase();
-    for (const LoginPass::Outcome& outcome : pass.Outcomes()) {
-        if (outcome.userId == -1)
-            continue;
+    QList<LoginPass::Outcome> loggedIn;
+    std::copy_if(outcomes.cbegin(), outcomes.cend(), std::back_inserter(loggedIn),
+                 [](const LoginPass::Outcome& outcome) { return outcome.userId != -1; });
+    auto channelsOf = [](const LoginPass::Outcome& outcome) {
         QList<stu_DeviceChannelInfo> channels;
         for (const LoginPass::Channel& channel : outcome.channels)
             channels.append(channel.info);
-        if (!database->ReplaceDeviceInfo(outcome.device, channels)) {
+        return channels;
+    };
+    QList<stu_DeviceInfo> devices;
+    QList<stu_DeviceChannelInfo> channels;
+    for (const LoginPass::Outcome& outcome : qAsConst(loggedIn)) {
+        devices.append(outcome.device);
+        channels.append(channelsOf(outcome));
+    }
+    if (devices.isEmpty() || database->ReplaceDevicesInfo(devices, channels))
+        return;
+    // One device the database refuses must not cost the others their rows.
+    for (const LoginPass::Outcome& outcome : qAsConst(loggedIn)) {
+        if (!database->ReplaceDeviceInfo(outcome.device, channelsOf(outcome))) {
             pass.AddFailure(outcome.index, QStringLiteral("%1%2").arg(outcome.device.deviceIp, tr("保存失败")));
             Log()->error("{}, store device {} failed", "Corvane::LoginDevice", outcome.device.deviceIp);
         }

@@ -1,5 +1,9 @@
 #include "LoginPass.h"
 
+#include <boost/thread/locks.hpp>
+
+using Lock = boost::unique_lock<boost::mutex>;
+
 LoginPass::LoginPass(QList<stu_DeviceInfo> devices)
     : devices(std::move(devices))
 {
@@ -10,9 +14,24 @@ LoginPass::LoginPass(QList<stu_DeviceInfo> devices)
     }
 }
 
+void LoginPass::ExpectWorkers(int count)
+{
+    const Lock lock(mutex);
+    workers = count;
+}
+
+void LoginPass::WorkerEnded()
+{
+    {
+        const Lock lock(mutex);
+        --workers;
+    }
+    arrived.notify_all();
+}
+
 bool LoginPass::Take(int* index, stu_DeviceInfo* device)
 {
-    std::lock_guard<std::mutex> lock(mutex);
+    const Lock lock(mutex);
     if (next >= devices.size())
         return false;
     *index = next;
@@ -23,42 +42,49 @@ bool LoginPass::Take(int* index, stu_DeviceInfo* device)
 
 bool LoginPass::Deliver(Outcome outcome)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    failures[outcome.index] = outcome.failure;
-    byIndex[outcome.index] = outcome;
-    delivered.append(std::move(outcome));
-    const bool handOver = !handOverWaiting;
-    handOverWaiting = true;
+    bool handOver = false;
+    {
+        const Lock lock(mutex);
+        failures[outcome.index] = outcome.failure;
+        byIndex[outcome.index] = outcome;
+        delivered.append(std::move(outcome));
+        handOver = !handOverWaiting;
+        handOverWaiting = true;
+    }
+    arrived.notify_all();
     return handOver;
 }
 
 QList<LoginPass::Outcome> LoginPass::TakeDelivered()
 {
-    std::lock_guard<std::mutex> lock(mutex);
+    const Lock lock(mutex);
     handOverWaiting = false;
     QList<Outcome> batch;
     batch.swap(delivered);
     return batch;
 }
 
-QList<LoginPass::Outcome> LoginPass::Outcomes() const
+QList<LoginPass::Outcome> LoginPass::NextInOrder()
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    QList<Outcome> outcomes;
-    for (const Outcome& outcome : byIndex)
-        if (outcome.index != -1)
-            outcomes.append(outcome);
-    return outcomes;
+    Lock lock(mutex);
+    for (;;) {
+        QList<Outcome> batch;
+        for (; inOrder < byIndex.size() && byIndex.at(inOrder).index != -1; ++inOrder)
+            batch.append(byIndex.at(inOrder));
+        if (!batch.isEmpty() || inOrder == byIndex.size() || workers <= 0)
+            return batch;
+        arrived.wait(lock);
+    }
 }
 
 void LoginPass::AddFailure(int index, const QString& failure)
 {
-    std::lock_guard<std::mutex> lock(mutex);
+    const Lock lock(mutex);
     failures[index] += failure;
 }
 
 QString LoginPass::Summary() const
 {
-    std::lock_guard<std::mutex> lock(mutex);
+    const Lock lock(mutex);
     return failures.join(QString());
 }

@@ -20,6 +20,7 @@
 #include "monitor/TreeViewDelegate.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -133,15 +134,16 @@ void DeviceTreeTest::init()
     QVERIFY(ImplementInstance::CreateInstance());
     ImplementInstance::GetInstance()->InitImplementInstance();
     // Every test starts from the first three devices, whatever the last one left.
-    DatabaseOperation* database = ImplementInstance::GetInstance()->GetDatabase();
-    QStringList stored;
-    QVERIFY(database->GetAllDeviceIp(stored));
-    for (const QString& ip : qAsConst(stored))
-        QVERIFY(database->DeleteDeviceInfoByIp(ip));
-    for (int i = 0; i < 3; ++i)
-        QVERIFY(database->AddDeviceInfo({QString::fromStdString(devices[i].name), Ip(devices[i]), devices[i].port,
-                                         QString::fromStdString(devices[i].user),
-                                         QString::fromStdString(devices[i].password)}));
+    {
+        DatabaseOperation database;
+        QVERIFY(database.ConnectDatabase(folder.DatabasePath()));
+        QStringList stored;
+        QVERIFY(database.GetAllDeviceIp(stored));
+        for (const QString& ip : qAsConst(stored))
+            QVERIFY(database.DeleteDeviceInfoByIp(ip));
+        database.CloseDatabase();
+    }
+    QVERIFY(folder.StoreDevices({devices.begin(), devices.begin() + 3}));
     window = std::make_unique<Corvane>(nullptr, alarmPort);
     // Connected before the event loop runs, so the start-up pass's hand-over is seen.
     passes = std::make_unique<QSignalSpy>(window.get(), &Corvane::DeviceLoginFinishedSig);
@@ -514,8 +516,19 @@ void DeviceTreeTest::overlappingPassesKeepOneRowPerDevice()
                        });
             ++expected;
         }
-        // While the passes run, the rows that are shown stay whole.
-        QTRY_VERIFY_WITH_TIMEOUT(window->DeviceModel()->rowCount() > 0, 10000);
+        // While the passes run, every row shown is whole and no device has two.
+        QElapsedTimer running;
+        running.start();
+        while (finishedOnGui < expected && running.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QSet<QString> shown;
+            for (int row = 0; row < window->DeviceModel()->rowCount(); ++row) {
+                QStandardItem* device = window->DeviceModel()->item(row);
+                QVERIFY(!shown.contains(DeviceOf(device).deviceIp));
+                shown.insert(DeviceOf(device).deviceIp);
+                QCOMPARE(device->rowCount(), 2);
+            }
+        }
         WaitForPass(expected);
         const int devicesShown = round >= 1 ? 4 : 3;
         QCOMPARE(window->DeviceModel()->rowCount(), devicesShown);
