@@ -594,23 +594,25 @@ void Corvane::on_qIconPBtnDelDevice_clicked()
         return;
     }
     const stu_DeviceInfo device = DeviceOf(item);
-    // The panes showing the device's cameras stop first, with the preview count.
-    ClosePlaySlot(item->index());
-    while (item->rowCount() > 0) {
-        const stu_DeviceChannelInfo channel = ChannelOf(item->child(0));
-        if (!LogoutOf(channel.channelIp, channel.channelPort, channel.userName)) {
-            Log()->error("{}, channel {} logout failed", method, channel.channelIp);
-            return;
-        }
-        item->removeRow(0);
+    // The stored rows go first: when they cannot, the device stays whole (rows,
+    // logins, panes) and the operator is told.
+    if (!instance->GetDatabase()->DeleteDeviceInfoByIp(device.deviceIp)) {
+        Log()->error("{}, delete device {} failed", method, device.deviceIp);
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("删除设备失败"), this, 3000);
+        return;
     }
-    const long userId = ExistingLogin(link, device.deviceIp, device.devicePort, device.userName);
-    if (userId == -1)
+    // The panes showing the device's cameras stop before their logins end, with the preview count.
+    ClosePlaySlot(item->index());
+    // A failed logout is only logged: the device link forgets the login either way.
+    for (int i = 0; i < item->rowCount(); ++i) {
+        const stu_DeviceChannelInfo channel = ChannelOf(item->child(i));
+        if (!LogoutOf(channel.channelIp, channel.channelPort, channel.userName))
+            Log()->error("{}, channel {} logout failed", method, channel.channelIp);
+    }
+    if (ExistingLogin(link, device.deviceIp, device.devicePort, device.userName) == -1)
         Log()->error("{}, no userId", method);
     else if (!LogoutOf(device.deviceIp, device.devicePort, device.userName))
         Log()->error("{}, LoginOut failed", method);
-    if (!instance->GetDatabase()->DeleteDeviceInfoByIp(device.deviceIp))
-        return;
     ForgetDevice(device.deviceIp);
     pDeviceModel->removeRow(item->row());
 }

@@ -317,6 +317,11 @@
         <translation> storing failed</translation>
     </message>
     <message>
+        <location filename="../monitor/CorvaneDevices.cpp"/>
+        <source>删除设备失败</source>
+        <translation>Deleting the device failed</translation>
+    </message>
+    <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>设备登录成功</source>
         <translation>Devices logged in</translation>

@@ -25,6 +25,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTimer>
@@ -49,6 +51,20 @@ QString Ip(const devsim::DeviceSpec& device)
 bool SameIcon(const QIcon& icon, const char* picture)
 {
     return icon.pixmap(16).toImage() == QIcon(QString::fromLatin1(picture)).pixmap(16).toImage();
+}
+
+// Runs one statement on the database file through a connection of the test's own.
+bool RunSql(const QString& path, const QString& statement)
+{
+    const QString name = QStringLiteral("test-sql");
+    bool ran = false;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        database.setDatabaseName(path);
+        ran = database.open() && QSqlQuery(database).exec(statement);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ran;
 }
 
 int LoginsTo(const QString& ip)
@@ -161,6 +177,8 @@ void DeviceTreeTest::cleanup()
     passes.reset();
     window->close();
     window.reset();
+    // Every login the window held ends with it.
+    QTRY_COMPARE_WITH_TIMEOUT(OpenSessions(), 0, 10000);
     delete QPromptWidget::Current();
     Control(QStringLiteral("refuse all off"));
 }
@@ -564,6 +582,20 @@ void DeviceTreeTest::deletingAPreviewedDeviceStopsItsPanes()
         for (const devsim::CameraSpec& camera : device->cameras)
             QTRY_VERIFY_WITH_TIMEOUT(playing(camera), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(LiveStreamsOf(deleted), 2, 10000);
+
+    // A database that refuses the delete: the device stays whole and the operator is told.
+    QVERIFY(RunSql(folder.DatabasePath(), QStringLiteral("create trigger keep before delete on DeviceInfo "
+                                                         "begin select raise(abort, 'kept'); end")));
+    window->Form().treeViewDevice->setCurrentIndex(Row(Ip(deleted))->index());
+    window->Form().qIconPBtnDelDevice->click();
+    QCOMPARE(ToastText(), QStringLiteral("删除设备失败"));
+    QVERIFY(Row(Ip(deleted)));
+    QCOMPARE(Row(Ip(deleted))->rowCount(), 2);
+    QCOMPARE(window->PreviewCount(), 4);
+    for (const devsim::CameraSpec& camera : deleted.cameras)
+        QVERIFY(playing(camera));
+    ExpectAgreement();
+    QVERIFY(RunSql(folder.DatabasePath(), QStringLiteral("drop trigger keep")));
 
     window->Form().treeViewDevice->setCurrentIndex(Row(Ip(deleted))->index());
     window->Form().qIconPBtnDelDevice->click();
