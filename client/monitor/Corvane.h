@@ -174,6 +174,7 @@ private:
     // GUI thread: the rows and lists of what the pass delivered so far.
     void ApplyLoginOutcomes(LoginPass& pass);
     void ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome& outcome);
+    void RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Channel>& channels);
     void EndPendingLogin(const QString& deviceIp);
     void RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
                               long newUserId);

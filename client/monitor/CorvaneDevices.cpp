@@ -418,6 +418,8 @@ void Corvane::ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome&
             break;
         }
     }
+    if (QStandardItem* shown = FindDeviceRow(ip))
+        RetireCamerasGone(shown, outcome.channels);
     QStandardItem* row = ShowDeviceRow(outcome.device, newRowAt);
     // The pass fetched the channels again; the old records go.
     qlistChannelInfo.erase(std::remove_if(qlistChannelInfo.begin(), qlistChannelInfo.end(),
@@ -427,6 +429,25 @@ void Corvane::ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome&
         AppendChannelRow(row, channel.info, channel.userId);
         RememberLogin(qlistChannelUserId, channel.userId);
         qlistChannelInfo.append(channel.info);
+    }
+}
+
+void Corvane::RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Channel>& channels)
+{
+    // A camera the device no longer reports (or whose list could not be read)
+    // leaves the tree: its pane stops and its login ends with its row.
+    for (int i = 0; i < row->rowCount(); ++i) {
+        const stu_DeviceChannelInfo old = ChannelOf(row->child(i));
+        const bool kept = std::any_of(channels.cbegin(), channels.cend(), [&](const LoginPass::Channel& channel) {
+            return channel.info.channelIp == old.channelIp && channel.info.channelPort == old.channelPort
+                   && channel.info.userName == old.userName;
+        });
+        if (kept)
+            continue;
+        if (CloseChannelRow(row->child(i)->index()) && nPreviewCount > 0)
+            --nPreviewCount;
+        if (!LogoutOf(old.channelIp, old.channelPort, old.userName))
+            Log()->error("{}, channel {} logout failed", "Corvane::LoginDevice", old.channelIp);
     }
 }
 

@@ -97,6 +97,8 @@ private slots:
     void refusedLoginShowsItsFailure();
     void addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing();
     void editToANewAddressLeavesNothingOfTheOld();
+    void busyRowsRefuseEditDeleteAndRefresh();
+    void unreadableCamerasLeaveAnEmptyRowWithoutTheirLogins();
     void overlappingPassesKeepOneRowPerDevice();
     void deletingAPreviewedDeviceStopsItsPanes();
     void rowButtonsEmitTheirSignals();
@@ -181,6 +183,7 @@ void DeviceTreeTest::cleanup()
     QTRY_COMPARE_WITH_TIMEOUT(OpenSessions(), 0, 10000);
     delete QPromptWidget::Current();
     Control(QStringLiteral("refuse all off"));
+    Control(QStringLiteral("stall all off"));
 }
 
 void DeviceTreeTest::cleanupTestCase()
@@ -512,6 +515,68 @@ void DeviceTreeTest::editToANewAddressLeavesNothingOfTheOld()
     WaitForPass(3);
     QVERIFY(Row(Ip(old)));
     QVERIFY(!Row(Ip(moved)));
+    ExpectAgreement();
+}
+
+void DeviceTreeTest::busyRowsRefuseEditDeleteAndRefresh()
+{
+    const QString ip = Ip(devices[1]);
+    window->RefreshSlot(Row(ip)->index());
+    // The pass's rows come through the event loop, which has not run yet.
+    QStandardItem* row = Row(ip);
+    QCOMPARE(row->data(DeviceTreeRoles::Busy).toInt(), 1);
+    const QString busy = QStringLiteral("正在获取设备通道信息，请稍候...");
+    delete QPromptWidget::Current();
+    window->RefreshSlot(row->index());
+    QCOMPARE(ToastText(), busy);
+    delete QPromptWidget::Current();
+    window->EditSlot(row->index());
+    QCOMPARE(ToastText(), busy);
+    QVERIFY(!window->AddDeviceDialog()->isVisible());
+    delete QPromptWidget::Current();
+    window->Form().treeViewDevice->setCurrentIndex(row->index());
+    window->Form().qIconPBtnDelDevice->click();
+    QCOMPARE(ToastText(), busy);
+    QCOMPARE(Row(ip), row);
+    WaitForPass(2);
+    QCOMPARE(row->data(DeviceTreeRoles::Busy).toInt(), 0);
+    QCOMPARE(row->rowCount(), 2);
+    ExpectAgreement();
+}
+
+void DeviceTreeTest::unreadableCamerasLeaveAnEmptyRowWithoutTheirLogins()
+{
+    const devsim::DeviceSpec& device = devices[1];
+    const QString ip = Ip(device);
+    // A device that answers nothing: its login is reused, but its cameras cannot be read.
+    QCOMPARE(Control(QStringLiteral("stall ") + ip + QStringLiteral(" on")), QStringLiteral("ok"));
+    window->RefreshSlot(Row(ip)->index());
+    WaitForPass(2);
+    QCOMPARE(passes->at(1).at(0).toString(), ip + QStringLiteral(" 获取通道失败"));
+    QStandardItem* row = Row(ip);
+    QVERIFY(row);
+    QCOMPARE(row->rowCount(), 0);
+    QCOMPARE(row->data(DeviceTreeRoles::Busy).toInt(), 0);
+    for (const devsim::CameraSpec& camera : device.cameras) {
+        QCOMPARE(LoginsTo(QString::fromStdString(camera.address)), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(Control(QStringLiteral("sessions ") + QString::fromStdString(camera.address)),
+                                  QStringLiteral("ok 0"), 10000);
+    }
+    QStringList storedChannels;
+    QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetChannelIpByDevIp(ip, storedChannels));
+    QVERIFY(storedChannels.isEmpty());
+    QCOMPARE(window->LoggedInChannels().size(), 4);
+
+    // Answering again, the device gets its cameras back once its link is up.
+    QCOMPARE(Control(QStringLiteral("stall ") + ip + QStringLiteral(" off")), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(Control(QStringLiteral("sessions ") + ip), QStringLiteral("ok 1"), 20000);
+    int pass = 2;
+    for (int attempt = 0; attempt < 5 && Row(ip)->rowCount() == 0; ++attempt) {
+        window->RefreshSlot(Row(ip)->index());
+        WaitForPass(++pass);
+    }
+    QCOMPARE(Row(ip)->rowCount(), 2);
+    QCOMPARE(passes->at(pass - 1).at(0).toString(), QString());
     ExpectAgreement();
 }
 
