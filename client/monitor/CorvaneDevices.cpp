@@ -390,7 +390,7 @@ void Corvane::StoreLoggedInDevices(LoginPass& pass, const QList<LoginPass::Outco
     for (const LoginPass::Outcome& outcome : qAsConst(loggedIn)) {
         if (!database->ReplaceDeviceInfo(outcome.device, channelsOf(outcome))) {
             pass.AddFailure(outcome.index, QStringLiteral("%1%2").arg(outcome.device.deviceIp, tr("保存失败")));
-            Log()->error("{}, store device {} failed", "Corvane::LoginDevice", outcome.device.deviceIp);
+            Log()->error("{}, store device {} failed", "Corvane::StoreLoggedInDevices", outcome.device.deviceIp);
         }
     }
 }
@@ -447,7 +447,7 @@ void Corvane::RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Chann
         if (CloseChannelRow(row->child(i)->index()) && nPreviewCount > 0)
             --nPreviewCount;
         if (!LogoutOf(old.channelIp, old.channelPort, old.userName))
-            Log()->error("{}, channel {} logout failed", "Corvane::LoginDevice", old.channelIp);
+            Log()->error("{}, channel {} logout failed", "Corvane::RetireCamerasGone", old.channelIp);
     }
 }
 
