@@ -373,9 +373,14 @@ void Corvane::StartDeleteDataThread()
 
 bool Corvane::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui.frameTitle) {
+    const QEvent::Type type = event->type();
+    const bool mouseEvent =
+        type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease
+        || type == QEvent::MouseButtonDblClick;
+    if (watched == ui.frameTitle && mouseEvent) {
+        // Only mouse events are cast: the title sees every other kind too.
         auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
+        switch (type) {
         case QEvent::MouseButtonPress:
             if (mouse->button() == Qt::LeftButton) {
                 StartTitleDrag(mouse);

@@ -312,6 +312,16 @@
         <translation>reading channels failed</translation>
     </message>
     <message>
+        <location filename="../monitor/CorvaneDevices.cpp"/>
+        <source>保存失败</source>
+        <translation> storing failed</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvaneDevices.cpp"/>
+        <source>删除设备失败</source>
+        <translation>Deleting the device failed</translation>
+    </message>
+    <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>设备登录成功</source>
         <translation>Devices logged in</translation>

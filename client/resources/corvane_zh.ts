@@ -312,6 +312,16 @@
         <translation>获取通道失败</translation>
     </message>
     <message>
+        <location filename="../monitor/CorvaneDevices.cpp"/>
+        <source>保存失败</source>
+        <translation>保存失败</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvaneDevices.cpp"/>
+        <source>删除设备失败</source>
+        <translation>删除设备失败</translation>
+    </message>
+    <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>设备登录成功</source>
         <translation>设备登录成功</translation>

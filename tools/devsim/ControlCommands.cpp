@@ -27,6 +27,8 @@ const char* const kControlHelp =
     "  trickle <device> <ms>                 a hello sent one byte every ms\n"
     "  hold <device> <count>                 connections announcing 16 MiB, trickling\n"
     "                                        a byte every 3 s (attack lines in list)\n"
+    "  sessions <device>                     logins open on it; 'all' counts every\n"
+    "                                        device and camera\n"
     "  help\n";
 
 namespace {
@@ -77,6 +79,22 @@ std::string list(Simulator& simulator) {
   return out.str();
 }
 
+std::string sessions(Simulator& simulator, const std::string& address) {
+  size_t open = 0;
+  if (address == "all") {
+    for (SimDevice* device : simulator.devices()) {
+      open += device->openSessions();
+      for (const CameraSpec& camera : device->spec().cameras)
+        if (SimDevice* served = simulator.find(camera.address)) open += served->openSessions();
+    }
+  } else if (SimDevice* device = simulator.find(address)) {
+    open = device->openSessions();
+  } else {
+    return "error: no device at " + address;
+  }
+  return "ok " + std::to_string(open);
+}
+
 }  // namespace
 
 std::string executeControl(Simulator& simulator, const std::string& line) {
@@ -88,6 +106,7 @@ std::string executeControl(Simulator& simulator, const std::string& line) {
   if (command == "help") return std::string("ok\n") + kControlHelp;
   if (command == "list") return list(simulator);
   if (words.size() < 2) return "error: " + command + " needs a device";
+  if (command == "sessions") return sessions(simulator, words[1]);
 
   std::vector<SimDevice*> targets;
   if (words[1] == "all") {

@@ -309,6 +309,11 @@ void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
   tokens_.erase(token);
 }
 
+size_t SimDevice::openSessions() const {
+  std::lock_guard<std::mutex> lock(tokensMutex_);
+  return tokens_.size();
+}
+
 bool SimDevice::checkToken(const uint8_t* data, size_t size) {
   tessoran::wire::Token token;
   if (size < token.size()) return false;
