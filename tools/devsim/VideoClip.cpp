@@ -17,7 +17,8 @@ uint16_t pidOf(const uint8_t* packet) { return static_cast<uint16_t>(((packet[1]
 
 }  // namespace
 
-bool VideoClip::make(const std::string& path, int seconds, std::string& error) {
+bool VideoClip::make(const std::string& path, int seconds, std::string& error, uint16_t width,
+                     uint16_t height) {
   if (QFileInfo::exists(QString::fromStdString(path))) return true;
   // A name of its own, so parallel test programs never write the same file.
   QString temp = QString::fromStdString(path) + "." + QString::number(QCoreApplication::applicationPid()) + ".part";
@@ -25,7 +26,7 @@ bool VideoClip::make(const std::string& path, int seconds, std::string& error) {
   // tables written only with key frames: each piece starts where a player can.
   const QString keyInterval = QString::number(kFramesPerSecond);
   QStringList args{"-v", "error", "-y", "-f", "lavfi", "-i",
-                   QString("testsrc=size=%1x%2:rate=%3").arg(kWidth).arg(kHeight).arg(kFramesPerSecond),
+                   QString("testsrc=size=%1x%2:rate=%3").arg(width).arg(height).arg(kFramesPerSecond),
                    "-t", QString::number(seconds),
                    "-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p",
                    "-g", keyInterval, "-keyint_min", keyInterval, "-sc_threshold", "0", "-bf", "0",

@@ -17,6 +17,7 @@
 #include "monitor/RequstRunables.h"
 #include "monitor/SplitScreen.h"
 
+#include <QFrame>
 #include <QGridLayout>
 #include <QListWidget>
 #include <QPointer>
@@ -71,6 +72,7 @@ private slots:
     void layoutsShowTheirPaneCounts_data();
     void layoutsShowTheirPaneCounts();
     void layoutAppliedTwicePlacesTheSamePanes();
+    void idlePanesDrawTheirWholeArea();
     void selectionFollowsClicksAndLayouts();
     void expandAndRestore();
     void fullScreenAndBack();
@@ -91,10 +93,7 @@ private:
 
 void LiveVideoTest::initTestCase()
 {
-    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
-    InstallFontSubstitutions();
-    RegisterSharedRecordTypes();
-    qApp->setStyleSheet(ClientStyleSheet());
+    folder.PrepareApplication();
     devices = SimulatedDevices(2, 4, testsupport::freePort());
     std::string error;
     QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());
@@ -293,6 +292,34 @@ void LiveVideoTest::layoutAppliedTwicePlacesTheSamePanes()
     QCOMPARE(grid->findChildren<QGridLayout*>().size(), layouts);
     for (unsigned short i = 0; i < 16; ++i)
         QCOMPARE(grid->GetPlayWindow(i)->geometry(), first[i]);
+}
+
+void LiveVideoTest::idlePanesDrawTheirWholeArea()
+{
+    // A pane once played and stopped, on a layout reached from a larger one,
+    // draws its margins itself: nothing of the window behind shows through.
+    grid->SetSplitMode(8);
+    KvorPlayWindow* played = grid->GetPlayWindow(5);
+    RequstRunables::RequestPreview(played, ChannelOf(devices[0], 0), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(played->IsPlaying(), 10000);
+    played->StopPlay();
+    grid->OnWndClicked(6);
+    grid->SetSplitMode(5);
+    QCoreApplication::processEvents();
+    const QImage wall = grid->grab().toImage();
+    const QSet<QRgb> allowed{QColor(47, 50, 55).rgb(), QColor(Qt::darkGray).rgb(), QColor(43, 248, 207).rgb()};
+    for (unsigned short i = 0; i < 9; ++i) {
+        KvorPlayWindow* pane = grid->GetPlayWindow(i);
+        const QRect area(pane->mapTo(grid.get(), QPoint(0, 0)), pane->size());
+        const QRect video = pane->findChild<QFrame*>(QStringLiteral("frame"))->geometry().translated(area.topLeft());
+        int foreign = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (!video.contains(x, y) && !allowed.contains(wall.pixel(x, y)))
+                    ++foreign;
+        QVERIFY2(foreign == 0, qPrintable(QStringLiteral("pane %1: %2 pixels").arg(i).arg(foreign)));
+    }
+    QCOMPARE(QColor(wall.pixel(played->mapTo(grid.get(), QPoint(0, 0)))), QColor(43, 248, 207));
 }
 
 void LiveVideoTest::selectionFollowsClicksAndLayouts()

@@ -88,6 +88,18 @@ TEST(VideoClipMake, MakesAClipWithFfmpegAndKeepsAnExistingOne) {
   EXPECT_FALSE(error.empty());
 }
 
+TEST(VideoClipMake, MakesTheSizeAskedFor) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("wide.ts").toStdString();
+  std::string error;
+  ASSERT_TRUE(devsim::VideoClip::make(path, 2, error, 320, 176)) << error;
+  QProcess ffprobe;
+  ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "stream=width,height",
+                            "-of", "csv=p=0", QString::fromStdString(path)});
+  ASSERT_TRUE(ffprobe.waitForFinished(60000));
+  EXPECT_EQ(ffprobe.readAllStandardOutput().split('\n').value(0).trimmed().toStdString(), "320,176");
+}
+
 TEST(VideoClipLoad, RefusesWhatIsNotTransportStream) {
   QTemporaryDir dir;
   QFile file(dir.filePath("text.ts"));
