@@ -20,6 +20,10 @@ public:
 
   size_t pieceCount() const { return pieces_.size(); }
   const std::vector<uint8_t>& pieceAt(int64_t epochSecond) const;
+  // Byte offsets in pieceAt(epochSecond) where its pictures start, so live
+  // play can send one picture at a time; the first is 0 (the tables go with
+  // the first picture).
+  const std::vector<size_t>& pictureStartsAt(int64_t epochSecond) const;
   // What make() encodes unless told another size.
   static constexpr uint16_t kWidth = 640;
   static constexpr uint16_t kHeight = 360;
@@ -33,7 +37,10 @@ public:
 private:
   uint16_t width_ = kWidth;
   uint16_t height_ = kHeight;
+  size_t indexAt(int64_t epochSecond) const;
+
   std::vector<std::vector<uint8_t>> pieces_;
+  std::vector<std::vector<size_t>> pictureStarts_;
 };
 
 }  // namespace devsim
