@@ -30,7 +30,7 @@ constexpr int kLoginStateRole = DeviceTreeRoles::LoginState;
 constexpr int kBusyRole = DeviceTreeRoles::Busy;
 constexpr int kLoginRole = DeviceTreeRoles::Login;
 enum PreviewState { Idle = 0, Playing = 1, Failed = 2 };
-enum TreeIcon { GeneralChannel = 2, ExceptionChannel = 3, PreviewChannel = 4 };
+enum TreeIcon { GeneralChannel = 2 };
 
 std::shared_ptr<spdlog::logger> Log()
 {
@@ -70,9 +70,13 @@ void Corvane::MarkChannelPreview(const QModelIndex& channelRow, int state)
     if (!pDeviceModel || !channelRow.isValid())
         return;
     QStandardItem* item = pDeviceModel->itemFromIndex(channelRow);
-    const int icon = state == Playing ? PreviewChannel : state == Failed ? ExceptionChannel : GeneralChannel;
-    item->setIcon(mapIcon.value(icon));
-    item->setData(state, kPreviewStateRole);
+    if (state == Idle) {
+        item->setIcon(mapIcon.value(GeneralChannel));
+        item->setData(state, kPreviewStateRole);
+        return;
+    }
+    // A failed preview has a picture of its own: the camera's login is fine.
+    UpdateChannelIcon(item, channelRow.data(kPaneRole).value<quint16>(), state == Playing);
 }
 
 int Corvane::StartOnePreview(const QModelIndex& channelRow)

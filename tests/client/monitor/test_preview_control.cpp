@@ -58,6 +58,7 @@ private slots:
     void closeAllStopsEveryStream();
     void deviceRowPlaysIntoFreePanesAndCountsThem();
     void closingAChannelStopsOnlyItsPane();
+    void failedPreviewIsMarkedAndNotRetried();
     void recordingSwitchStartsAndStopsContinuousRecording();
     void tipBoxCountsItsClicksAndHidesItsStrip();
     void deletingADeviceUnderPreviewStopsItsPanes();
@@ -326,6 +327,28 @@ void PreviewControlTest::closingAChannelStopsOnlyItsPane()
     QTRY_VERIFY_WITH_TIMEOUT(Grid()->GetPlayWindow(1)->IsPlaying(), 10000);
     QCOMPARE(Grid()->GetPlayWindow(1)->PlayingChannelIp(), idle->text());
     QTRY_COMPARE_WITH_TIMEOUT(Streams(), 4, 10000);
+}
+
+void PreviewControlTest::failedPreviewIsMarkedAndNotRetried()
+{
+    // The camera is logged in, but refuses its stream.
+    QStandardItem* row = ChannelRows().at(3);
+    QCOMPARE(QString::fromStdString(devsim::executeControl(simulator, "drop " + row->text().toStdString())),
+             QStringLiteral("ok"));
+    Grid()->OnWndClicked(2);
+    window->TreeDoubleClickedSlot(row->index());
+    QTRY_COMPARE_WITH_TIMEOUT(row->data(DeviceTreeRoles::PreviewState).toInt(), 2, 20000);
+    QCOMPARE(row->icon().pixmap(16).toImage(),
+             QIcon(QStringLiteral(":images/preview/previewFailed.png")).pixmap(16).toImage());
+    QCOMPARE(row->data(DeviceTreeRoles::PaneIndex).value<quint16>(), quint16(1));
+    QVERIFY(!Grid()->GetPlayWindow(1)->IsPlaying());
+    QCOMPARE(devsim::executeControl(simulator, "restore " + row->text().toStdString()), std::string("ok"));
+    // A failed row is not played again by a double-click until it is closed.
+    window->TreeDoubleClickedSlot(row->index());
+    QCOMPARE(RequstRunables::PendingPreviews(), 0);
+    window->ClosePlaySlot(row->index());
+    QCOMPARE(row->data(DeviceTreeRoles::PreviewState).toInt(), 0);
+    QCOMPARE(Streams(), 0);
 }
 
 void PreviewControlTest::recordingSwitchStartsAndStopsContinuousRecording()
