@@ -12,6 +12,7 @@
 #include "core/LanguageManage.h"
 #include "core/SettingsStore.h"
 #include "core/SharedRecords.h"
+#include "dialogs/MessageInfoDlg.h"
 #include "dialogs/OverTip.h"
 #include "dialogs/QPromptWidget.h"
 #include "monitor/ClientStartup.h"
@@ -30,6 +31,7 @@
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <memory>
@@ -55,6 +57,7 @@ private slots:
     void playAllFillsThePanesOfTheLayout_data();
     void playAllFillsThePanesOfTheLayout();
     void pagesForwardAndBackThroughMoreChannelsThanPanes();
+    void mainStreamRefusesLargeLayoutsAndExpandNeedsPanes();
     void closeAllStopsEveryStream();
     void deviceRowPlaysIntoFreePanesAndCountsThem();
     void closingAChannelStopsOnlyItsPane();
@@ -261,6 +264,41 @@ void PreviewControlTest::pagesForwardAndBackThroughMoreChannelsThanPanes()
     window->Form().picBtnNextPage->click();
     QCOMPARE(CurrentPage(), QString::number(total));
     ExpectPanesPlay(ChannelIps((total - 1) * 4, 4));
+}
+
+void PreviewControlTest::mainStreamRefusesLargeLayoutsAndExpandNeedsPanes()
+{
+    QVERIFY(ImplementInstance::GetInstance()->GetConfig()->SetValue(QStringLiteral("Param/StreamType"), 0));
+    const QImage fourPanes = window->Form().pictureBtnSplitScreen->pixmap()->toImage();
+    QString message;
+    QTimer::singleShot(0, this, [&] {
+        QTRY_VERIFY(qobject_cast<MessageInfoDlg*>(QApplication::activeModalWidget()));
+        QWidget* box = QApplication::activeModalWidget();
+        message = box->findChild<QLabel*>(QStringLiteral("labelText"))->text();
+        box->close();
+    });
+    ChooseLayout(QStringLiteral("9分屏"));
+    QCOMPARE(message, QStringLiteral("如需选择9分屏，请在 配置-码流类型 选择【子码流】！"));
+    QCOMPARE(Grid()->SplitMode(), 1);
+    QCOMPARE(window->Form().pictureBtnSplitScreen->pixmap()->toImage(), fourPanes);
+    // The main stream still offers one pane; the expand button needs more than one.
+    ChooseLayout(QStringLiteral("1分屏"));
+    QCOMPARE(Grid()->SplitMode(), 0);
+    QVERIFY(window->Form().pictureBtnSplitScreen->pixmap()->toImage() != fourPanes);
+    window->Form().qIconPBtnExpandScreen->click();
+    QVERIFY(!Grid()->isFullScreen());
+    QVERIFY(!Grid()->GetPlayWindow(0)->IsPlayFrameFull());
+    ChooseLayout(QStringLiteral("4分屏"));
+    window->Form().qIconPBtnExpandScreen->click();
+    QTRY_VERIFY(Grid()->isFullScreen());
+    QTest::keyClick(Grid(), Qt::Key_Escape);
+    QTRY_VERIFY(!Grid()->isFullScreen());
+    // The split button opens its pop-up and a second press closes it.
+    QTest::mouseClick(window->Form().pictureBtnSplitScreen, Qt::LeftButton);
+    QListWidget* list = window->findChild<QListWidget*>(QStringLiteral("listWidget"));
+    QVERIFY(list->isVisible());
+    QTest::mouseClick(window->Form().pictureBtnSplitScreen, Qt::LeftButton);
+    QVERIFY(!list->isVisible());
 }
 
 void PreviewControlTest::closeAllStopsEveryStream()
