@@ -62,6 +62,7 @@ private slots:
     void deviceRowPlaysIntoFreePanesAndCountsThem();
     void closingAChannelStopsOnlyItsPane();
     void failedPreviewIsMarkedAndNotRetried();
+    void cameraDroppedWhilePlayingIsReportedAndPlaysOn();
     void recordingSwitchStartsAndStopsContinuousRecording();
     void tipBoxCountsItsClicksAndHidesItsStrip();
     void deletingADeviceUnderPreviewStopsItsPanes();
@@ -100,6 +101,8 @@ void PreviewControlTest::initTestCase()
 void PreviewControlTest::init()
 {
     QVERIFY(TSR_Init());
+    // Drops are noticed after three missed heartbeats.
+    QVERIFY(TSR_SetNetworkTimes(1000, 2000, 500));
     QVERIFY(ImplementInstance::CreateInstance());
     ImplementInstance::GetInstance()->InitImplementInstance();
     // The sub stream, so that every layout may be chosen.
@@ -387,6 +390,32 @@ void PreviewControlTest::failedPreviewIsMarkedAndNotRetried()
     window->ClosePlaySlot(row->index());
     QCOMPARE(row->data(DeviceTreeRoles::PreviewState).toInt(), 0);
     QCOMPARE(Streams(), 0);
+}
+
+void PreviewControlTest::cameraDroppedWhilePlayingIsReportedAndPlaysOn()
+{
+    QStandardItem* row = ChannelRows().at(5);
+    const std::string ip = row->text().toStdString();
+    window->TreeDoubleClickedSlot(row->index());
+    QTRY_VERIFY_WITH_TIMEOUT(Grid()->GetPlayWindow(0)->IsPlaying(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Streams(), 1, 10000);
+    auto toast = [] {
+        QPromptWidget* current = QPromptWidget::Current();
+        QLabel* label = current ? current->findChild<QLabel*>(QStringLiteral("labMsg")) : nullptr;
+        return label ? label->text() : QString();
+    };
+    QCOMPARE(devsim::executeControl(simulator, "drop " + ip), std::string("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(toast(), row->text() + QStringLiteral("异常掉线"), 20000);
+    QCOMPARE(row->icon().pixmap(16).toImage(),
+             QIcon(QStringLiteral(":images/preview/exceptionChannel.png")).pixmap(16).toImage());
+    QCOMPARE(devsim::executeControl(simulator, "restore " + ip), std::string("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(toast(), row->text() + QStringLiteral("恢复连接"), 20000);
+    QCOMPARE(row->icon().pixmap(16).toImage(),
+             QIcon(QStringLiteral(":images/preview/previewChannel.png")).pixmap(16).toImage());
+    QCOMPARE(row->data(DeviceTreeRoles::PreviewState).toInt(), 1);
+    // The pane plays on: the SDK opens the stream again by itself.
+    QVERIFY(Grid()->GetPlayWindow(0)->IsPlaying());
+    QTRY_COMPARE_WITH_TIMEOUT(simulator.find(ip)->liveStreams(), 1, 20000);
 }
 
 void PreviewControlTest::recordingSwitchStartsAndStopsContinuousRecording()
