@@ -25,6 +25,7 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -63,6 +64,7 @@ private slots:
     void closingAChannelStopsOnlyItsPane();
     void failedPreviewIsMarkedAndNotRetried();
     void cameraDroppedWhilePlayingIsReportedAndPlaysOn();
+    void windowClosesPromptlyWhileAStartWaitsForACamera();
     void recordingSwitchStartsAndStopsContinuousRecording();
     void tipBoxCountsItsClicksAndHidesItsStrip();
     void deletingADeviceUnderPreviewStopsItsPanes();
@@ -120,7 +122,8 @@ void PreviewControlTest::init()
 
 void PreviewControlTest::cleanup()
 {
-    window->close();
+    if (window)
+        window->close();
     window.reset();
     delete QPromptWidget::Current();
     QTRY_COMPARE_WITH_TIMEOUT(Streams(), 0, 10000);
@@ -416,6 +419,26 @@ void PreviewControlTest::cameraDroppedWhilePlayingIsReportedAndPlaysOn()
     // The pane plays on: the SDK opens the stream again by itself.
     QVERIFY(Grid()->GetPlayWindow(0)->IsPlaying());
     QTRY_COMPARE_WITH_TIMEOUT(simulator.find(ip)->liveStreams(), 1, 20000);
+}
+
+void PreviewControlTest::windowClosesPromptlyWhileAStartWaitsForACamera()
+{
+    // The camera takes the stream request and never answers; the start would
+    // wait ten seconds for it.
+    QVERIFY(TSR_SetNetworkTimes(1000, 10000, 500));
+    QStandardItem* row = ChannelRows().at(7);
+    const std::string ip = row->text().toStdString();
+    QCOMPARE(devsim::executeControl(simulator, "stall " + ip + " on"), std::string("ok"));
+    window->TreeDoubleClickedSlot(row->index());
+    QTRY_VERIFY(RequstRunables::PendingPreviews() == 1 && Grid()->GetPlayWindow(0)->IsStarting());
+    QElapsedTimer clock;
+    clock.start();
+    window->close();
+    window.reset();
+    const qint64 closing = clock.elapsed();
+    QCOMPARE(devsim::executeControl(simulator, "stall " + ip + " off"), std::string("ok"));
+    QVERIFY2(closing < 3000, qPrintable(QStringLiteral("%1 ms").arg(closing)));
+    QCOMPARE(RequstRunables::PendingPreviews(), 0);
 }
 
 void PreviewControlTest::recordingSwitchStartsAndStopsContinuousRecording()
