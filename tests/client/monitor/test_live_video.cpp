@@ -17,6 +17,7 @@
 #include "monitor/RequstRunables.h"
 #include "monitor/SplitScreen.h"
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QGridLayout>
 #include <QListWidget>
@@ -66,6 +67,7 @@ private slots:
     void paneDrawsTheCameraAndCloseEndsTheStream();
     void restartStopsTheOldStreamFirst();
     void stopWhileStartingStopsTheLateStream();
+    void panesGoAtOnceWhileTheirStartsWait();
     void reusesTheCameraLogin();
     void refusedCameraLeavesThePaneIdleWithOneToast();
     void droppedCameraDoesNotCrashThePane();
@@ -113,7 +115,8 @@ void LiveVideoTest::init()
 
 void LiveVideoTest::cleanup()
 {
-    grid->StopAll();
+    if (grid)
+        grid->StopAll();
     grid.reset();
     QTRY_COMPARE_WITH_TIMEOUT(LiveStreams(), 0, 10000);
 }
@@ -198,6 +201,28 @@ void LiveVideoTest::stopWhileStartingStopsTheLateStream()
     QVERIFY(!pane->IsPlaying());
     QVERIFY(!called);
     QTRY_COMPARE_WITH_TIMEOUT(Camera(1, 0).liveStreams(), 0, 10000);
+}
+
+void LiveVideoTest::panesGoAtOnceWhileTheirStartsWait()
+{
+    // The camera takes stream requests and never answers; starts wait for it
+    // up to the reply time, and nobody who deletes their panes waits with them.
+    QVERIFY(TSR_SetNetworkTimes(0, 4000, 0));
+    Camera(1, 3).stall(true);
+    RequstRunables::RequestPreview(grid->GetPlayWindow(0), ChannelOf(devices[1], 3), 0);
+    auto* dialog = new PreviewDialog;
+    dialog->StartSdkPreview(ChannelOf(devices[1], 3));
+    QElapsedTimer clock;
+    clock.start();
+    delete dialog;
+    grid.reset();
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+    QCOMPARE(RequstRunables::PendingPreviews(), 2);
+    Camera(1, 3).stall(false);
+    QTRY_COMPARE_WITH_TIMEOUT(RequstRunables::PendingPreviews(), 0, 20000);
+    QCoreApplication::processEvents();  // the late results find no pane
+    QTRY_COMPARE_WITH_TIMEOUT(Camera(1, 3).liveStreams(), 0, 10000);
+    QVERIFY(TSR_SetNetworkTimes(0, 5000, 0));
 }
 
 void LiveVideoTest::reusesTheCameraLogin()
