@@ -180,9 +180,8 @@ void Corvane::StopBackgroundWork()
     closing = true;
     if (pTimer)
         pTimer->stop();
-    // Live plays end before the SDK's logins do; the starts under way hand
-    // their results over by queued calls only, so waiting for them is safe.
-    RequstRunables::WaitForPreviews();
+    // Live plays end before the SDK's logins do; a start still under way is
+    // stopped when its result arrives.
     ui.widgetPreview->StopAll();
 
     const long listenHandle = lListenHandle;
@@ -192,6 +191,9 @@ void Corvane::StopBackgroundWork()
         if (!TSR_StopListen(static_cast<int32_t>(listenHandle)))
             Log()->error("{}, TSR_StopListen failed", "Corvane::~Corvane");
         TSR_Cleanup();
+        // Cleaning up ends the logins and plays that starts wait for, so they
+        // finish at once; none may still use the device link when it goes.
+        RequstRunables::WaitForPreviews();
     });
     lListenHandle = -1;
 

@@ -38,6 +38,8 @@ class QStandardItemModel;
 class QTextToSpeech;
 class QTimer;
 class SplitScreen;
+class TipBox;
+class OverTip;
 class TreeViewDelegate;
 class QAction;
 
@@ -83,6 +85,11 @@ public:
     // Marks a channel row with the pane that previews it; callable from any thread.
     static void UpdateChannelIcon(QStandardItem* item, quint16 paneIndex, bool ok);
     Ui_CorvaneClass& Form() { return ui; }
+    // The tip bubble at `at` (window coordinates) with a picture strip above
+    // it; made on first use. Null until then.
+    void ShowTipBox(const QString& text, const QString& buttonText, const QPoint& at);
+    TipBox* Tip() const { return pTipBox; }
+    int PreviewCount() const { return nPreviewCount; }
 
     // Builds "V2.0.0 build" followed by the compile date as yyyyMMdd; `compileDate`
     // is the compiler's date text ("Mmm dd yyyy").
@@ -231,6 +238,8 @@ private:
     int nVideoTimeBefore = 0;
     int nVideoTimeAfter = 0;
     SplitScreen* pSplitScreen = nullptr;
+    TipBox* pTipBox = nullptr;
+    OverTip* pOverTip = nullptr;
     QTimer* pTimer = nullptr;
     QPixmap pixSplitScreen;
     long lListenHandle = -1;

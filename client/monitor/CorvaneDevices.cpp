@@ -512,17 +512,28 @@ void Corvane::DeviceStateSlot(long lUserId, bool bState)
         Log()->error("{}, get deviceinfo failed by luserId", method);
         return;
     }
+    auto tellOperator = [&] {
+        QPromptWidget::ShowPrompt(bState ? QPromptWidget::Succ : QPromptWidget::Warm,
+                                  login.deviceIp + (bState ? tr("恢复连接") : tr("异常掉线")), this, 3000);
+    };
     for (int row = 0; row < pDeviceModel->rowCount(); ++row) {
         QStandardItem* device = pDeviceModel->item(row);
         if (DeviceOf(device).deviceIp == login.deviceIp) {
-            QPromptWidget::ShowPrompt(bState ? QPromptWidget::Succ : QPromptWidget::Warm,
-                                      login.deviceIp + (bState ? tr("恢复连接") : tr("异常掉线")), this, 3000);
+            tellOperator();
             return;
         }
         for (int i = 0; i < device->rowCount(); ++i) {
             QStandardItem* channel = device->child(i);
             if (ChannelOf(channel).channelIp == login.deviceIp) {
-                channel->setIcon(mapIcon.value(bState ? 2 : 3));
+                // A camera on screen: its pane freezes while the SDK waits for the camera,
+                // so the operator is told why; once back it plays on and shows so.
+                const bool previewed = channel->data(DeviceTreeRoles::PreviewState).toInt() == 1;
+                if (previewed && bState)
+                    UpdateChannelIcon(channel, channel->data(DeviceTreeRoles::PaneIndex).value<quint16>(), true);
+                else
+                    channel->setIcon(mapIcon.value(bState ? 2 : 3));
+                if (previewed)
+                    tellOperator();
                 ui.treeViewDevice->viewport()->update();
                 return;
             }

@@ -13,6 +13,8 @@
 
 namespace {
 
+const QColor kBackground(47, 50, 55);
+
 std::shared_ptr<spdlog::logger> Log()
 {
     return LoggerFor("KvorPlayWindow");
@@ -36,6 +38,7 @@ QSize FitAspect(int w, int h, int num, int den)
 KvorPlayWindow::KvorPlayWindow(QWidget* parent) : QWidget(parent), ui(new Ui::KvorPlayWindow)
 {
     ui->setupUi(this);
+    setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     ui->framePlay->installEventFilter(this);
     ui->framePlay->setEnabled(false);
@@ -155,13 +158,20 @@ void KvorPlayWindow::LoadLogoImage()
 void KvorPlayWindow::SetHighLightPlayWndFrame()
 {
     bHighlighted = true;
-    update();
+    UpdateMargins();
 }
 
 void KvorPlayWindow::SetGrayPlayWndFrame()
 {
     bHighlighted = false;
-    update();
+    UpdateMargins();
+}
+
+void KvorPlayWindow::UpdateMargins()
+{
+    // The frame lies in the margins around the video; the video need not be drawn again.
+    const QRect inner = ui->frame->geometry();
+    update(QRegion(rect()).subtracted(QRegion(inner)));
 }
 
 void KvorPlayWindow::SetFillMode(VideoFillMode mode)
@@ -215,6 +225,10 @@ bool KvorPlayWindow::eventFilter(QObject* watched, QEvent* event)
 void KvorPlayWindow::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    // The margins around the video frame are the pane's own: left unpainted,
+    // they show whatever the window held there before (strips of an earlier
+    // layout or of the last video).
+    painter.fillRect(rect(), kBackground);
     painter.setPen(QPen(bHighlighted ? QColor(43, 248, 207) : QColor(Qt::darkGray), 1));
     painter.drawRect(0, 0, width() - 2, height() - 2);
     QWidget::paintEvent(event);

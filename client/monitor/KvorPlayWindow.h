@@ -91,6 +91,7 @@ protected:
 
 private:
     void ApplyFillMode();
+    void UpdateMargins();
     void OpenPreviewDialog();
 
     long lLoginId = -1;

@@ -21,8 +21,6 @@ PreviewDialog::PreviewDialog(QWidget* parent) : QDialog(parent), ui(new Ui::Prev
 
 PreviewDialog::~PreviewDialog()
 {
-    // A start still under way hands its result to this dialog's pane.
-    RequstRunables::WaitForPreviews();
     ui->widgetPreview->StopPlay();
     delete ui;
 }

@@ -11,6 +11,7 @@ namespace devsim {
 const char* const kControlHelp =
     "commands (one a line; <device> is an address such as 127.0.10.1, or 'all'):\n"
     "  list                                  devices and cameras with their state\n"
+    "  streams                               live video streams open, over all devices\n"
     "  fire <device> incident|traffic|violation [count]\n"
     "  rate <device> <alarms per second>     0 stops timed alarms\n"
     "  drop <device> / restore <device>      cut and refuse connections, then allow again\n"
@@ -105,6 +106,7 @@ std::string executeControl(Simulator& simulator, const std::string& line) {
   const std::string& command = words[0];
   if (command == "help") return std::string("ok\n") + kControlHelp;
   if (command == "list") return list(simulator);
+  if (command == "streams") return "ok " + std::to_string(simulator.liveStreams());
   if (words.size() < 2) return "error: " + command + " needs a device";
   if (command == "sessions") return sessions(simulator, words[1]);
 

@@ -113,10 +113,7 @@ private:
 
 void CorvaneWindowTest::initTestCase()
 {
-    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
-    InstallFontSubstitutions();
-    RegisterSharedRecordTypes();
-    qApp->setStyleSheet(ClientStyleSheet());
+    folder.PrepareApplication();
     qApp->installEventFilter(new QWinNativeEventFilter(qApp));
     alarmPort = testsupport::freePort();
     devices = SimulatedDevices(2, 1, alarmPort);

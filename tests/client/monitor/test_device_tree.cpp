@@ -132,10 +132,7 @@ private:
 
 void DeviceTreeTest::initTestCase()
 {
-    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
-    InstallFontSubstitutions();
-    RegisterSharedRecordTypes();
-    qApp->setStyleSheet(ClientStyleSheet());
+    folder.PrepareApplication();
     alarmPort = testsupport::freePort();
     devices = SimulatedDevices(5, 2, alarmPort);
     std::string error;

@@ -73,6 +73,7 @@ TEST_P(ControlCommandTest, Answers) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ControlCommandTest,
     ::testing::Values(CommandCase{"Help", "help", "ok"},
+                      CommandCase{"StreamsNoneOpen", "streams", "ok 0"},
                       CommandCase{"FireIncident", "fire %d incident", "ok"},
                       CommandCase{"FireMany", "fire %d violation 5", "ok"},
                       CommandCase{"FireUnknownKind", "fire %d parade", "error: fire takes"},
@@ -195,7 +196,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadOptions{"NoDevicesThenAGoodRate", {"--devices", "0", "--alarm-rate", "0.5"}},
                       BadOptions{"RateNotANumber", {"--alarm-rate", "fast"}},
                       BadOptions{"NegativeRate", {"--alarm-rate", "-1"}},
-                      BadOptions{"AddressesPastTheLastSubnet", {"--first-subnet", "250", "--devices", "10"}}),
+                      BadOptions{"AddressesPastTheLastSubnet", {"--first-subnet", "250", "--devices", "10"}},
+                      BadOptions{"ClipSizeOdd", {"--clip-size", "1281x720"}},
+                      BadOptions{"ClipSizeNotASize", {"--clip-size", "large"}}),
     [](const ::testing::TestParamInfo<BadOptions>& info) { return info.param.name; });
 
 }  // namespace
