@@ -70,7 +70,7 @@ bool PlayWall(const QString& url, int seconds, WallFigures& figures)
 {
     KvorSplitWndsCtrl grid;
     grid.resize(1600, 900);
-    grid.SetSplitMode(16);
+    grid.SetSplitMode(8);  // 4 x 4
     grid.show();
     if (!QTest::qWaitForWindowExposed(&grid))
         return false;
@@ -85,7 +85,11 @@ bool PlayWall(const QString& url, int seconds, WallFigures& figures)
     // Warm: every pane has drawn a second's worth of pictures.
     if (!WaitFor([&] { return std::all_of(panes.begin(), panes.end(), [&](auto* p) { return shown(p) >= 25; }); },
                  60000)) {
-        std::printf("CHECK FAILED: not every pane drew pictures\n");
+        std::printf("CHECK FAILED: not every pane drew pictures (pane: playing, decoded, drawn):");
+        for (KvorPlayWindow* pane : panes)
+            std::printf(" %d/%u/%u", pane->IsRtspPlaying(),
+                        pane->PlayerPort() >= 0 ? Mavro_GetDecodedFrameCount(pane->PlayerPort()) : 0u, shown(pane));
+        std::printf("\n");
         return false;
     }
     std::vector<unsigned> before;

@@ -483,7 +483,7 @@ void RtspPlayTest::fourPanesOnFourSessionsThenCloseAll()
     const int teardowns = server.Count("TEARDOWN");
     KvorSplitWndsCtrl grid;
     grid.resize(800, 600);
-    grid.SetSplitMode(4);
+    grid.SetSplitMode(1);  // 2 x 2
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
     QList<KvorPlayWindow*> panes;
