@@ -62,6 +62,9 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
 
 struct WallFigures {
     std::vector<double> ratePerPane;
+    // Pictures decoded but never drawn, over all panes.
+    long skipped = 0;
+    long decoded = 0;
     double cpuSeconds = 0.0;
     double wallSeconds = 0.0;
 };
@@ -92,17 +95,26 @@ bool PlayWall(const QString& url, int seconds, WallFigures& figures)
         std::printf("\n");
         return false;
     }
-    std::vector<unsigned> before;
-    for (KvorPlayWindow* pane : panes)
+    const auto decoded = [](KvorPlayWindow* pane) { return Mavro_GetDecodedFrameCount(pane->PlayerPort()); };
+    std::vector<unsigned> before, decodedBefore;
+    for (KvorPlayWindow* pane : panes) {
         before.push_back(shown(pane));
+        decodedBefore.push_back(decoded(pane));
+    }
     const double cpuBefore = CpuSeconds(QCoreApplication::applicationPid());
     QElapsedTimer clock;
     clock.start();
     QTest::qWait(seconds * 1000);
     figures.wallSeconds = clock.elapsed() / 1000.0;
     figures.cpuSeconds = CpuSeconds(QCoreApplication::applicationPid()) - cpuBefore;
-    for (int i = 0; i < kPanes; ++i)
-        figures.ratePerPane.push_back((shown(panes[i]) - before[i]) / figures.wallSeconds);
+    for (int i = 0; i < kPanes; ++i) {
+        const long drawn = long(shown(panes[i]) - before[i]);
+        const long got = long(decoded(panes[i]) - decodedBefore[i]);
+        figures.ratePerPane.push_back(drawn / figures.wallSeconds);
+        figures.decoded += got;
+        // A picture decoded in the last moment may still be on its way.
+        figures.skipped += std::max(0L, got - drawn - 1);
+    }
     const bool allPlaying = std::all_of(panes.begin(), panes.end(), [](auto* p) { return p->IsRtspPlaying(); });
     grid.StopAll();
     WaitFor([] { return RtspManager::instance()->BusyWorkers() == 0; }, 10000);
@@ -192,11 +204,12 @@ int main(int argc, char* argv[])
     std::printf("\n");
     std::printf("drawn: lowest pane %.2f/s, mean %.2f/s, stream %.0f/s, ratio lowest/stream %.3f (goal >= 0.98)\n",
                 lowest, sum / kPanes, kStreamRate, lowest / kStreamRate);
+    std::printf("skipped: %ld of %ld decoded pictures never drawn (goal 0)\n", wall.skipped, wall.decoded);
     const double ours = wall.cpuSeconds / wall.wallSeconds;
     const double anchor = ffmpegCpu / ffmpegWall;
     std::printf("CPU: client %.2f cores, 16 ffmpeg decoders %.2f cores, ratio %.2f (goal <= 1.1)\n", ours, anchor,
                 ours / anchor);
-    const bool goals = lowest / kStreamRate >= 0.98 && ours / anchor <= 1.1;
+    const bool goals = wall.skipped == 0 && lowest / kStreamRate >= 0.98 && ours / anchor <= 1.1;
     std::printf("%s\n", goals ? "goals met" : "GOAL MISSED");
     return goals ? 0 : 3;
 }
