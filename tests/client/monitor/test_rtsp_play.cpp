@@ -10,6 +10,7 @@
 #include "monitor/ClientStartup.h"
 #include "monitor/KvorPlayWindow.h"
 #include "monitor/KvorSplitWndsCtrl.h"
+#include "monitor/PreviewDialog.h"
 #include "monitor/RtspDialog.h"
 #include "monitor/RtspManager.h"
 
@@ -137,6 +138,7 @@ private slots:
     void failuresEndInOneToastAndThePaneIsReusable();
     void closingThePaneInterruptsABlockedStart();
     void serverKilledMidStreamLeavesThePaneIdle();
+    void doubleClickPreviewsTheSameStreamOnItsOwnSession();
     void fourPanesOnFourSessionsThenCloseAll();
     void openDialogDoesNotKeepTheProgramRunning();
     void screenshots();
@@ -328,6 +330,12 @@ void RtspPlayTest::contextMenuOffersPullOnIdleAndCloseOnRtsp()
     action = OpenContextMenu(window.pane);
     QVERIFY(action);
     QCOMPARE(action->text(), QStringLiteral("RTSP取流"));
+    // The next play keeps the pane's player port.
+    const long port = window.pane->PlayerPort();
+    window.pane->StartRtspPlaySlot(server.Url("/live"), kUser, kPassword);
+    QVERIFY(WaitPlaying(window.pane));
+    QCOMPARE(window.pane->PlayerPort(), port);
+    window.pane->StopPlay();
 }
 
 void RtspPlayTest::playsWithDigestThroughTheDialog_data()
@@ -475,6 +483,28 @@ void RtspPlayTest::serverKilledMidStreamLeavesThePaneIdle()
     QVERIFY(StartGStreamer(port));
     PlayThroughDialog(window.pane, server.Url("/live"), kUser, kPassword);
     QVERIFY(WaitPlaying(window.pane));
+    window.pane->StopPlay();
+}
+
+void RtspPlayTest::doubleClickPreviewsTheSameStreamOnItsOwnSession()
+{
+    PaneWindow window;
+    QVERIFY(QTest::qWaitForWindowExposed(&window.window));
+    QTest::mouseDClick(window.pane, Qt::LeftButton);
+    QVERIFY(!window.pane->findChild<PreviewDialog*>());  // idle: nothing to preview
+    window.pane->StartRtspPlaySlot(server.Url("/live"), kUser, kPassword);
+    QVERIFY(WaitPlaying(window.pane));
+    QTest::mouseDClick(window.pane, Qt::LeftButton);
+    auto* preview = window.pane->findChild<PreviewDialog*>();
+    QVERIFY(preview);
+    QVERIFY(WaitPlaying(preview->Pane()));
+    QCOMPARE(preview->Pane()->RtspUrl(), server.Url("/live"));
+    QCOMPARE(Manager()->Sessions().size(), 2);
+    QVERIFY(preview->Pane()->RtspSession() != window.pane->RtspSession());
+    preview->close();
+    QTRY_VERIFY(!window.pane->findChild<PreviewDialog*>());
+    QVERIFY(window.pane->IsRtspPlaying());
+    QCOMPARE(Manager()->Sessions(), QList<int>{window.pane->RtspSession()});
     window.pane->StopPlay();
 }
 
