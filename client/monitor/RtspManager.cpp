@@ -5,6 +5,7 @@
 #include "core/ImplementInstance.h"
 #include "core/Logging.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -108,6 +109,10 @@ void RtspManager::DestroyInstance()
 
 RtspManager::RtspManager()
 {
+    // Results and stream ends are delivered on the GUI thread, whichever
+    // thread made the manager.
+    if (QCoreApplication* application = QCoreApplication::instance())
+        moveToThread(application->thread());
     pool.setMaxThreadCount(kWorkers);
     ReadSettings();
     Pellmar_SetLogCB(LogCB);
