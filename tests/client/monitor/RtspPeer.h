@@ -62,9 +62,13 @@ public:
 
     int Port() const { return port; }
     QString Url(const QString& path) const { return QStringLiteral("rtsp://127.0.0.1:%1%2").arg(port).arg(path); }
-    // Output lines after READY that start with `prefix`.
-    int Count(const QString& prefix) const
+    // Output lines after READY that start with `prefix`, including those
+    // written but not yet read.
+    int Count(const QString& prefix)
     {
+        if (process.state() == QProcess::Running)
+            process.waitForReadyRead(0);
+        ReadLines();
         int count = 0;
         for (const QString& line : lines)
             count += line.startsWith(prefix);

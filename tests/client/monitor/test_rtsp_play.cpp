@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -138,6 +139,7 @@ private slots:
     void failuresEndInOneToastAndThePaneIsReusable();
     void closingThePaneInterruptsABlockedStart();
     void serverKilledMidStreamLeavesThePaneIdle();
+    void serverGoodbyeLeavesThePaneIdle();
     void doubleClickPreviewsTheSameStreamOnItsOwnSession();
     void fourPanesOnFourSessionsThenCloseAll();
     void openDialogDoesNotKeepTheProgramRunning();
@@ -484,6 +486,27 @@ void RtspPlayTest::serverKilledMidStreamLeavesThePaneIdle()
     PlayThroughDialog(window.pane, server.Url("/live"), kUser, kPassword);
     QVERIFY(WaitPlaying(window.pane));
     window.pane->StopPlay();
+}
+
+void RtspPlayTest::serverGoodbyeLeavesThePaneIdle()
+{
+    // A three-second clip that the server plays once and ends with an RTCP BYE.
+    const QString clip = folder.filePath("clip.ts");
+    QCOMPARE(QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                          "testsrc=duration=3:size=320x240:rate=25", "-c:v", "libx264", "-g", "25",
+                                          "-pix_fmt", "yuv420p", "-f", "mpegts", clip}),
+             0);
+    RtspPeer ending;
+    QVERIFY(ending.Start(QStringLiteral(GSTREAMER_SERVER), {"--clip", clip}));
+    SetSetting(QStringLiteral("Rtsp/Transport"), int(PELLMAR_TRANS_UDP));
+    PaneWindow window;
+    QVERIFY(QTest::qWaitForWindowExposed(&window.window));
+    window.pane->StartRtspPlaySlot(ending.Url("/clip"), kUser, kPassword);
+    QVERIFY(WaitPlaying(window.pane));
+    QTRY_VERIFY_WITH_TIMEOUT(!window.pane->IsRtspPlaying(), 20000);
+    QVERIFY(window.pane->IsLogoVisible());
+    QCOMPARE(VisibleToasts(), QStringList{QStringLiteral("RTSP视频流已中断")});
+    QVERIFY(Manager()->Sessions().isEmpty());
 }
 
 void RtspPlayTest::doubleClickPreviewsTheSameStreamOnItsOwnSession()
