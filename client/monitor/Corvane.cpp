@@ -1,6 +1,7 @@
 #include "Corvane.h"
 
 #include "RequstRunables.h"
+#include "RtspManager.h"
 
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
@@ -153,6 +154,7 @@ Corvane::~Corvane()
     Log()->info("{}, SDK end..", method);
 
     DeviceManager::DestroyInstance();
+    RtspManager::DestroyInstance();
     // A search still reading would find its database closed under it.
     ui.frameSearchParam->StopSearches();
     if (ImplementInstance* instance = ImplementInstance::GetInstance()) {

@@ -38,6 +38,11 @@ void PreviewDialog::StartSdkPreview(const stu_DeviceChannelInfo& channel)
     RequstRunables::RequestPreview(ui->widgetPreview, channel, streamType);
 }
 
+void PreviewDialog::StartRtspPreview(const QString& url, const QString& user, const QString& password)
+{
+    ui->widgetPreview->StartRtspPlaySlot(url, user, password);
+}
+
 void PreviewDialog::StopPreview()
 {
     ui->widgetPreview->StopPlay();
