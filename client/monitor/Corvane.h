@@ -89,7 +89,6 @@ public:
     // it; made on first use. Null until then.
     void ShowTipBox(const QString& text, const QString& buttonText, const QPoint& at);
     TipBox* Tip() const { return pTipBox; }
-    int PreviewCount() const { return nPreviewCount; }
 
     // Builds "V2.0.0 build" followed by the compile date as yyyyMMdd; `compileDate`
     // is the compiler's date text ("Mmm dd yyyy").
