@@ -1294,4 +1294,23 @@
         <translation>The clip cannot be opened: </translation>
     </message>
 </context>
+<context>
+    <name>IncidentItem</name>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>查看详情</source>
+        <translation>Details</translation>
+    </message>
+</context>
 </TS>
