@@ -1,6 +1,7 @@
 #include "Corvane.h"
 
 #include "RequstRunables.h"
+#include "SplitScreen.h"
 
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
@@ -461,6 +462,10 @@ void Corvane::keyPressEvent(QKeyEvent* event)
 
 void Corvane::TopSliderNavigationItemClickedSlot(int index)
 {
+    // The layout chooser belongs to the video grid; left open, it would float
+    // over the search page.
+    if (pSplitScreen)
+        pSplitScreen->close();
     ui.stackedWidget->setCurrentIndex(index);
     if (index == 1)
         emit InsertConditionSig();
