@@ -521,7 +521,7 @@ void Corvane::on_qIconPtnSet_clicked()
         connect(pLanguageManage, &LanguageManage::languageChangeSig, pConfigDialog, &ConfigDialog::reTranslateUI);
         connect(pConfigDialog, &ConfigDialog::SigStreamTypeChange, this, [this](int streamType) {
             if (streamType == 0)
-                ShowSplitScreenSLot(QStringLiteral("4分屏"));
+                ShowSplitScreenSLot(tr("4分屏"));  // layouts are named in the interface language
         });
     }
     pConfigDialog->exec();
