@@ -647,6 +647,8 @@ TEST_F(ScenarioTest, AnOperatorsSession)
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("CORVANE_APP_DIR"), folder.Path());
+    // Saving the settings writes or removes the autostart entry: keep it in the folder.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.Path() + QStringLiteral("/xdg-config"));
     plan.ToEnvironment(environment);
     client.setProcessEnvironment(environment);
     client.setProcessChannelMode(QProcess::MergedChannels);
