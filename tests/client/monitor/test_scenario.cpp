@@ -496,6 +496,7 @@ void Session::englishAndBack()
     QTRY_COMPARE(ChineseText(window), QString());
     Screenshot(QStringLiteral("english-preview"));
     window.Form().topSliderNavigation->setCurrentIndex(1);
+    QTRY_COMPARE(ChineseText(window), QString());
     Screenshot(QStringLiteral("english-search-page"));
 
     QTest::mouseClick(toggle, Qt::LeftButton);
