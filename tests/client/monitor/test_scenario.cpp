@@ -357,6 +357,15 @@ void Session::searchPageFindsTodaysIncidentsWithPictureAndClip()
     QVERIFY(!pager->findChild<QPushButton*>(QStringLiteral("pBtnNextPage"))->isEnabled());
     QVERIFY(!pager->findChild<QPushButton*>(QStringLiteral("pBtnLastPage"))->isEnabled());
 
+    // The violations of today are there too, with their pictures.
+    SearchToday(1, "qViolateDateTime", "pBtnViolationSearch");
+    auto* violations = PageChild<QTableWidget>("tableWidgetViolation");
+    QTRY_COMPARE_WITH_TIMEOUT(violations->rowCount(), StoredToday(QStringLiteral("ForensicsInfo")), 10000);
+    violations->setCurrentCell(0, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(PageChild<QPictureFrame>("frameViolationPic")->hasImage(), 10000);
+    Screenshot(QStringLiteral("violations"));
+
+    PageChild<QSimpleSliderNavigation>("qSimpleSliderNavigation")->setCurrentIndex(0);
     table->setCurrentCell(0, 0);
     QTRY_VERIFY_WITH_TIMEOUT(PageChild<QPictureFrame>("framePic")->hasImage(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(Page()->PreviewPort() >= 0, 10000);
