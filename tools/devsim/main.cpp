@@ -81,7 +81,8 @@ int main(int argc, char* argv[]) {
       "its IP-channel configuration listens on a loopback address of its own (device i at\n"
       "127.0.<subnet+i>.1, its cameras at .2, .3, ...) and serves logins, the channel\n"
       "configuration, live H.264 video and downloads by time; devices push incident,\n"
-      "traffic-parameter and violation alarms to the alarm listener.\n\n" +
+      "traffic-parameter and violation alarms to the alarm listener. With --rtsp-port every\n"
+      "camera also serves its live picture over RTSP at rtsp://<camera>:<port>/live.\n\n" +
       QString::fromUtf8(devsim::kControlHelp));
   parser.addHelpOption();
   QCommandLineOption demo("demo", "A few devices with alarms for the client on this machine: "
