@@ -34,6 +34,10 @@ QPixmap load(const QString& path, const QPaintDevice* device)
 
 QSize logicalSize(const QPixmap& picture)
 {
+    // A null picture (no name given yet) reports a pixel ratio of 0: dividing
+    // by it would make an undefined size.
+    if (picture.isNull())
+        return QSize(0, 0);
     return picture.size() / picture.devicePixelRatioF();
 }
 
