@@ -374,8 +374,9 @@ void Corvane::StartDeleteDataThread()
 
 bool Corvane::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui.frameTitle) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
+    // The title bar gets other events too (polish, paint): only mouse events are QMouseEvents.
+    auto* mouse = watched == ui.frameTitle ? dynamic_cast<QMouseEvent*>(event) : nullptr;
+    if (mouse) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             if (mouse->button() == Qt::LeftButton) {
