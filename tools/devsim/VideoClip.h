@@ -19,6 +19,9 @@ public:
 
   size_t pieceCount() const { return pieces_.size(); }
   const std::vector<uint8_t>& pieceAt(int64_t epochSecond) const;
+  // The piece of that second with its time stamps moved on by the loops
+  // before it, so consecutive seconds play as one continuous recording.
+  std::vector<uint8_t> timedPieceAt(int64_t epochSecond) const;
   // What make() encodes.
   static constexpr uint16_t kWidth = 640;
   static constexpr uint16_t kHeight = 360;
