@@ -377,6 +377,7 @@ void Session::playbackDialogPlaysTheClip()
 {
     unsigned framesShown = 0;
     bool shot = false;
+    QString totalTime;
     // The dialog runs modally inside the double click: look at it from its own loop.
     WhileModal(this, 30000, [&] {
         VideoDetailInfoDialog* dialog = Page()->DetailDialog();
@@ -386,6 +387,10 @@ void Session::playbackDialogPlaysTheClip()
         if (framesShown < 10 && !shot)
             return false;
         if (!shot) {
+            totalTime = QStringLiteral("%1:%2:%3")
+                            .arg(dialog->findChild<QLabel*>(QStringLiteral("labelTotalH"))->text(),
+                                 dialog->findChild<QLabel*>(QStringLiteral("labelTotalM"))->text(),
+                                 dialog->findChild<QLabel*>(QStringLiteral("labelTotalS"))->text());
             Screenshot(QStringLiteral("playback-dialog"), dialog);
             shot = true;
         }
@@ -397,6 +402,8 @@ void Session::playbackDialogPlaysTheClip()
     QVERIFY(dialog);
     QVERIFY(shot);
     QVERIFY(framesShown >= 10);
+    // The clip's whole length: the seconds asked for around the incident.
+    QCOMPARE(totalTime, QStringLiteral("00:00:04"));
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->Port(), -1L);
 }
