@@ -34,11 +34,12 @@ QPixmap load(const QString& path, const QPaintDevice* device)
 
 QSize logicalSize(const QPixmap& picture)
 {
-    // A null picture (no name given yet) reports a pixel ratio of 0: dividing
-    // by it would make an undefined size.
-    if (picture.isNull())
-        return QSize(0, 0);
-    return picture.size() / picture.devicePixelRatioF();
+    // A picture that failed to load has no usable ratio; dividing by it would
+    // turn its size into garbage.
+    const qreal ratio = picture.devicePixelRatioF();
+    if (picture.isNull() || !(ratio > 0.0))
+        return picture.size();
+    return picture.size() / ratio;
 }
 
 } // namespace ScaledPicture

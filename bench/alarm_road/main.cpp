@@ -10,6 +10,7 @@
 
 #include "ClientFolder.h"
 #include "ConsoleSilencer.h"
+#include "TimerLateness.h"
 
 #include "core/ImplementInstance.h"
 #include "core/SharedRecords.h"
@@ -40,28 +41,6 @@ qint64 ResidentKiB()
         return -1;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toLongLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
-}
-
-// The worst lateness of a 10 ms timer while the event loop runs for `ms`.
-qint64 WorstTimerLatenessMs(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = 0;
-    qint64 worst = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(10);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        worst = std::max(worst, now - last - 10);
-        last = now;
-    });
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    tick.start();
-    loop.exec();
-    return worst;
 }
 
 int StoredIncidents(const QString& databasePath)
@@ -96,9 +75,7 @@ int main(int argc, char** argv)
     const int perSecond = argc > 2 ? std::max(1, atoi(argv[2])) : 1000;
 
     ClientFolder folder;
-    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
-    RegisterSharedRecordTypes();
-    app.setStyleSheet(ClientStyleSheet());
+    folder.PrepareApplication();
     const quint16 alarmPort = testsupport::freePort();
     devsim::Simulator simulator;
     simulator.setPictureBytes(150 * 1024);

@@ -107,6 +107,11 @@ void ImplementInstance::RegisterDefaults()
     config.SetDefault(QStringLiteral("Param/StreamType"), 0);
     config.SetDefault(QStringLiteral("Param/IllegalRecord"), 1);
     config.SetDefault(QStringLiteral("Incident/CheckeAll"), 1);
+    // RTSP play: local RTP/RTCP ports from 30000 on, 100 even/odd pairs, and
+    // the transport (0 UDP, 1 interleaved in the RTSP connection, 2 TCP).
+    config.SetDefault(QStringLiteral("Rtsp/LocalPortStart"), 30000);
+    config.SetDefault(QStringLiteral("Rtsp/LocalPortCount"), 100);
+    config.SetDefault(QStringLiteral("Rtsp/Transport"), 1);
     for (const IncidentTypeEntry& type : IncidentTypes())
         config.SetDefault(QString::fromLatin1(type.settingsKey), 1);
 }

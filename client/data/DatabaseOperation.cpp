@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 
@@ -369,13 +370,29 @@ bool DatabaseOperation::DeleteDeviceRows(const char* method, const QString& devi
 
 bool DatabaseOperation::ReplaceDeviceInfo(const stu_DeviceInfo& device, const QList<stu_DeviceChannelInfo>& channels)
 {
+    return ReplaceDevicesInfo({device}, channels);
+}
+
+bool DatabaseOperation::ReplaceDevicesInfo(const QList<stu_DeviceInfo>& devices,
+                                           const QList<stu_DeviceChannelInfo>& channels)
+{
     const ThreadConnections::WriteLock lock(*connections);
     constexpr const char* method = "DatabaseOperation::ReplaceDeviceInfo";
     SqlSavepoint transaction(connections->ForCurrentThread());
-    if (!BeginTransaction(method, transaction) || !DeleteDeviceRows(method, device.deviceIp)
-        || AddDevice(device) != AddResult::Added)
+    if (!BeginTransaction(method, transaction))
         return false;
+    QSet<QString> replaced;
+    for (const stu_DeviceInfo& device : devices) {
+        if (!DeleteDeviceRows(method, device.deviceIp) || AddDevice(device) != AddResult::Added)
+            return false;
+        replaced.insert(device.deviceIp);
+    }
     for (const stu_DeviceChannelInfo& channel : channels) {
+        // A camera of a device not written here would stand without its device.
+        if (!replaced.contains(channel.deviceIp)) {
+            LogError(kDatabaseLogger, "{}, 通道{}的设备{}不在其中", method, channel.channelIp, channel.deviceIp);
+            return false;
+        }
         if (AddChannel(channel) == AddResult::Failed)
             return false;
     }

@@ -49,6 +49,9 @@ public:
     // rows, adds the device and each channel, all in one transaction that rolls
     // back as a whole. A channel listed twice is stored once.
     bool ReplaceDeviceInfo(const stu_DeviceInfo& device, const QList<stu_DeviceChannelInfo>& channels);
+    // The same for several devices in one transaction, stored in the list's
+    // order; each channel belongs to one of the devices (by its deviceIp).
+    bool ReplaceDevicesInfo(const QList<stu_DeviceInfo>& devices, const QList<stu_DeviceChannelInfo>& channels);
     bool GetAllDeviceInfo(QList<stu_DeviceInfo>& devices);
     bool GetAllDeviceIp(QStringList& deviceIps);
     bool AddChannelInfo(const stu_DeviceChannelInfo& channel);

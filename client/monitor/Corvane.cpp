@@ -1,6 +1,7 @@
 #include "Corvane.h"
 
 #include "RequstRunables.h"
+#include "RtspManager.h"
 #include "SplitScreen.h"
 
 #include "core/ApplicationDir.h"
@@ -154,6 +155,7 @@ Corvane::~Corvane()
     Log()->info("{}, SDK end..", method);
 
     DeviceManager::DestroyInstance();
+    RtspManager::DestroyInstance();
     // A search still reading would find its database closed under it.
     ui.frameSearchParam->StopSearches();
     if (ImplementInstance* instance = ImplementInstance::GetInstance()) {
@@ -181,9 +183,8 @@ void Corvane::StopBackgroundWork()
     closing = true;
     if (pTimer)
         pTimer->stop();
-    // Live plays end before the SDK's logins do; the starts under way hand
-    // their results over by queued calls only, so waiting for them is safe.
-    RequstRunables::WaitForPreviews();
+    // Live plays end before the SDK's logins do; a start still under way is
+    // stopped when its result arrives.
     ui.widgetPreview->StopAll();
 
     const long listenHandle = lListenHandle;
@@ -193,6 +194,9 @@ void Corvane::StopBackgroundWork()
         if (!TSR_StopListen(static_cast<int32_t>(listenHandle)))
             Log()->error("{}, TSR_StopListen failed", "Corvane::~Corvane");
         TSR_Cleanup();
+        // Cleaning up ends the logins and plays that starts wait for, so they
+        // finish at once; none may still use the device link when it goes.
+        RequstRunables::WaitForPreviews();
     });
     lListenHandle = -1;
 
@@ -374,10 +378,14 @@ void Corvane::StartDeleteDataThread()
 
 bool Corvane::eventFilter(QObject* watched, QEvent* event)
 {
-    // The title bar gets other events too (polish, paint): only mouse events are QMouseEvents.
-    auto* mouse = watched == ui.frameTitle ? dynamic_cast<QMouseEvent*>(event) : nullptr;
-    if (mouse) {
-        switch (event->type()) {
+    const QEvent::Type type = event->type();
+    const bool mouseEvent =
+        type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease
+        || type == QEvent::MouseButtonDblClick;
+    if (watched == ui.frameTitle && mouseEvent) {
+        // Only mouse events are cast: the title sees every other kind too.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        switch (type) {
         case QEvent::MouseButtonPress:
             if (mouse->button() == Qt::LeftButton) {
                 StartTitleDrag(mouse);

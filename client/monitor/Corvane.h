@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LoginGate.h"
+#include "LoginPass.h"
 #include "WorkerThreads.h"
 #include "ui_Corvane.h"
 
@@ -22,6 +24,7 @@
 #include <QString>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 
 class AddDeviceDlg;
@@ -35,6 +38,8 @@ class QStandardItemModel;
 class QTextToSpeech;
 class QTimer;
 class SplitScreen;
+class TipBox;
+class OverTip;
 class TreeViewDelegate;
 class QAction;
 
@@ -68,6 +73,7 @@ public:
     const QHash<int, QString>& IncidentIcons() const { return hashIncidentIcon; }
     const QString& VersionText() const { return strVersion; }
     int RunningWorkers() const { return workerThreads.Count(); }
+    int PreviewCount() const { return nPreviewCount; }
     QTimer* ClockTimer() const { return pTimer; }
     QStandardItemModel* DeviceModel() const { return pDeviceModel; }
     QList<stu_DeviceInfo> KnownDevices() const { return qlistDeviceInfo; }
@@ -79,6 +85,10 @@ public:
     // Marks a channel row with the pane that previews it; callable from any thread.
     static void UpdateChannelIcon(QStandardItem* item, quint16 paneIndex, bool ok);
     Ui_CorvaneClass& Form() { return ui; }
+    // The tip bubble at `at` (window coordinates) with a picture strip above
+    // it; made on first use. Null until then.
+    void ShowTipBox(const QString& text, const QString& buttonText, const QPoint& at);
+    TipBox* Tip() const { return pTipBox; }
 
     // Builds "V2.0.0 build" followed by the compile date as yyyyMMdd; `compileDate`
     // is the compiler's date text ("Mmm dd yyyy").
@@ -162,12 +172,22 @@ private:
     // `replaced`: the device an edit replaces, retired once the new values logged in.
     void StartLoginPass(const char* thread, const char* failureText, const QList<stu_DeviceInfo>& devices,
                         const std::optional<stu_DeviceInfo>& replaced);
-    void LoginDevice(const QList<stu_DeviceInfo>& devices, const std::optional<stu_DeviceInfo>& replaced);
+    // Worker threads: the pass, its helpers' loop and one device's logins and records.
+    void LoginDevice(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced);
+    void LoginDevices(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced);
+    LoginPass::Outcome LoginOne(const stu_DeviceInfo& device, const std::optional<stu_DeviceInfo>& replaced);
+    void StoreLoggedInDevices(LoginPass& pass, const QList<LoginPass::Outcome>& outcomes);
+    // GUI thread: the rows and lists of what the pass delivered so far.
+    void ApplyLoginOutcomes(LoginPass& pass);
+    void ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome& outcome);
+    void RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Channel>& channels);
+    void EndPendingLogin(const QString& deviceIp);
     void RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
                               long newUserId);
     QStandardItem* FindDeviceRow(const QString& deviceIp) const;
-    QStandardItem* ShowDeviceRow(const stu_DeviceInfo& device);
-    void AppendChannelRow(const stu_DeviceChannelInfo& channel, long userId);
+    // Rebuilds the device's row, made at `newRowAt` when there is none.
+    QStandardItem* ShowDeviceRow(const stu_DeviceInfo& device, int newRowAt);
+    void AppendChannelRow(QStandardItem* device, const stu_DeviceChannelInfo& channel, long userId);
     void RememberDevice(const stu_DeviceInfo& device);
     void RememberLogin(QList<long>& logins, long userId);
     void ForgetDevice(const QString& deviceIp);
@@ -217,6 +237,8 @@ private:
     int nVideoTimeBefore = 0;
     int nVideoTimeAfter = 0;
     SplitScreen* pSplitScreen = nullptr;
+    TipBox* pTipBox = nullptr;
+    OverTip* pOverTip = nullptr;
     QTimer* pTimer = nullptr;
     QPixmap pixSplitScreen;
     long lListenHandle = -1;
@@ -258,4 +280,8 @@ private:
     std::optional<stu_DeviceInfo> editingDevice;
     // SDK login handles of the cameras in the tree, logged out with the devices'.
     QList<long> qlistChannelUserId;
+    // Passes under way per device address: their rows are busy until then.
+    QHash<QString, int> pendingLogins;
+    // Passes that meet on a device share its login.
+    LoginGate loginGate;
 };

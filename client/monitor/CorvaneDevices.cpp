@@ -24,11 +24,13 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QKeyEvent>
+#include <QSet>
 #include <QStandardItemModel>
 
 #include <boost/thread/thread.hpp>
 
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -48,6 +50,48 @@ std::string ThreadIdText()
 
 constexpr int kNameWidth = 80;
 constexpr int kHintCount = 5;
+// Threads of one pass that log devices in side by side. A login mostly waits
+// for its device, so a pass over many devices wants more threads than there
+// are cores; more than this gained nothing measurable on loopback.
+constexpr int kLoginThreads = 16;
+
+// Runs `change` on the thread of `context` (the GUI thread) and waits for it.
+void OnGuiThread(QObject* context, std::function<void()> change)
+{
+    QMetaObject::invokeMethod(context, std::move(change), Qt::BlockingQueuedConnection);
+}
+
+// Interrupts and joins a pass's helper threads however the pass ends, also
+// when it is interrupted itself.
+class JoinOnExit
+{
+public:
+    explicit JoinOnExit(boost::thread_group& threads) : threads(threads) {}
+    JoinOnExit(const JoinOnExit&) = delete;
+    JoinOnExit& operator=(const JoinOnExit&) = delete;
+    ~JoinOnExit()
+    {
+        threads.interrupt_all();
+        const boost::this_thread::disable_interruption uninterrupted;
+        threads.join_all();
+    }
+
+private:
+    boost::thread_group& threads;
+};
+
+// Tells the pass that a logging-in thread ended, also when it was interrupted.
+class WorkerEnd
+{
+public:
+    explicit WorkerEnd(LoginPass& pass) : pass(pass) {}
+    WorkerEnd(const WorkerEnd&) = delete;
+    WorkerEnd& operator=(const WorkerEnd&) = delete;
+    ~WorkerEnd() { pass.WorkerEnded(); }
+
+private:
+    LoginPass& pass;
+};
 
 bool IsDeviceRow(const QStandardItem* item)
 {
@@ -95,12 +139,12 @@ QStandardItem* Corvane::FindDeviceRow(const QString& deviceIp) const
     return nullptr;
 }
 
-QStandardItem* Corvane::ShowDeviceRow(const stu_DeviceInfo& device)
+QStandardItem* Corvane::ShowDeviceRow(const stu_DeviceInfo& device, int newRowAt)
 {
     QStandardItem* item = FindDeviceRow(device.deviceIp);
     if (!item) {
         item = new QStandardItem;
-        pDeviceModel->appendRow(item);
+        pDeviceModel->insertRow(newRowAt, item);
     }
     item->removeRows(0, item->rowCount());
     const QString name = DisplayName(device);
@@ -114,15 +158,12 @@ QStandardItem* Corvane::ShowDeviceRow(const stu_DeviceInfo& device)
     }
     item->setIcon(mapIcon.value(0));
     item->setData(QVariant::fromValue(device), DeviceTreeRoles::Device);
-    item->setData(1, DeviceTreeRoles::Busy);
+    item->setData(pendingLogins.contains(device.deviceIp) ? 1 : 0, DeviceTreeRoles::Busy);
     return item;
 }
 
-void Corvane::AppendChannelRow(const stu_DeviceChannelInfo& channel, long userId)
+void Corvane::AppendChannelRow(QStandardItem* device, const stu_DeviceChannelInfo& channel, long userId)
 {
-    QStandardItem* device = FindDeviceRow(channel.deviceIp);
-    if (!device)
-        return;  // deleted while the pass ran
     auto* item = new QStandardItem(channel.channelIp);
     const bool loggedIn = userId != -1;
     item->setIcon(mapIcon.value(loggedIn ? 2 : 3));
@@ -194,7 +235,7 @@ void Corvane::UpdateChannelIcon(QStandardItem* item, quint16 paneIndex, bool ok)
         QMetaObject::invokeMethod(model, apply, Qt::BlockingQueuedConnection);
 }
 
-// ---- The login pass, worker threads ----
+// ---- The login pass: worker threads log in, the GUI thread builds rows ----
 
 void Corvane::LoginAllDevice()
 {
@@ -212,95 +253,211 @@ void Corvane::LoginAllDevice()
 void Corvane::StartLoginPass(const char* thread, const char* failureText, const QList<stu_DeviceInfo>& devices,
                              const std::optional<stu_DeviceInfo>& replaced)
 {
+    // The rows of the devices under way refuse edits, deletes and refreshes
+    // until the pass has rebuilt them.
+    for (const stu_DeviceInfo& device : devices) {
+        ++pendingLogins[device.deviceIp];
+        if (QStandardItem* row = FindDeviceRow(device.deviceIp))
+            row->setData(1, DeviceTreeRoles::Busy);
+    }
+    auto pass = std::make_shared<LoginPass>(devices);
     try {
-        workerThreads.Start(thread, [this, devices, replaced] { LoginDevice(devices, replaced); });
+        workerThreads.Start(thread, [this, pass, replaced] { LoginDevice(pass, replaced); });
     } catch (const std::exception& error) {
         Log()->error(failureText, "Corvane::StartLoginPass", error.what());
+        for (const stu_DeviceInfo& device : devices)
+            EndPendingLogin(device.deviceIp);
         ui.qIconPbtnRefresh->setEnabled(true);
     }
 }
 
-void Corvane::LoginDevice(const QList<stu_DeviceInfo>& devices, const std::optional<stu_DeviceInfo>& replaced)
+void Corvane::LoginDevice(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced)
 {
     constexpr const char* method = "Corvane::LoginDevice";
     Log()->info("{}, threadId:{}", method, ThreadIdText());
-    ImplementInstance* instance = ImplementInstance::GetInstance();
-    DeviceManager* link = DeviceManager::GetInstance();
-    if (!instance || !link)
+    if (!ImplementInstance::GetInstance() || !DeviceManager::GetInstance()) {
+        OnGuiThread(this, [this, pass] {
+            for (const stu_DeviceInfo& device : pass->Devices())
+                EndPendingLogin(device.deviceIp);
+        });
         return;
-    DatabaseOperation* database = instance->GetDatabase();
-    auto onGuiThread = [this](std::function<void()> change) {
-        QMetaObject::invokeMethod(this, std::move(change), Qt::BlockingQueuedConnection);
-    };
-
-    QString message;
-    for (const stu_DeviceInfo& device : devices) {
-        // An edit logs in with the new values even where the old login had the
-        // same address and user: the password may be what changed.
-        long oldUserId = -1;
-        long userId = -1;
-        if (replaced)
-            oldUserId = ExistingLogin(link, replaced->deviceIp, replaced->devicePort, replaced->userName);
-        else
-            userId = ExistingLogin(link, device.deviceIp, device.devicePort, device.userName);
-        if (userId == -1
-            && !link->DeviceLogin(device.deviceIp, device.devicePort, device.userName, device.password, &userId)) {
-            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("登录失败"));
-            Log()->error("{}, device {} login failed", method, device.deviceIp);
-            boost::this_thread::interruption_point();
-            continue;
-        }
-        if (replaced)
-            RetireReplacedDevice(*replaced, device, oldUserId, userId);
-        onGuiThread([this, device, userId] {
-            RememberDevice(device);
-            RememberLogin(qlistUserId, userId);
-        });
-        if (!database->DeleteDeviceInfoByIp(device.deviceIp)) {
-            message += QStringLiteral("%1%2").arg(device.deviceIp, tr("删除通道失败"));
-            Log()->error("{}, device {} delete channel failed", method, device.deviceIp);
-        }
-        if (!database->AddDeviceInfo(device))
-            Log()->error("{}, add device {} failed", method, device.deviceIp);
-        onGuiThread([this, device] {
-            ShowDeviceRow(device);
-            // The pass fetches the channels again; the old records go.
-            qlistChannelInfo.erase(std::remove_if(qlistChannelInfo.begin(), qlistChannelInfo.end(),
-                                                  [&](const stu_DeviceChannelInfo& c) {
-                                                      return c.deviceIp == device.deviceIp;
-                                                  }),
-                                   qlistChannelInfo.end());
-        });
-        auto endFetch = [this, ip = device.deviceIp] {
-            if (QStandardItem* row = FindDeviceRow(ip))
-                row->setData(0, DeviceTreeRoles::Busy);
-        };
-
-        QList<stu_DeviceChannelInfo> channels;
-        if (!link->GetDeviceChannelInfo(&userId, device.deviceIp, &channels)) {
-            message += QStringLiteral("%1 %2").arg(device.deviceIp, tr("获取通道失败"));
-            Log()->error("{}, device {} get channel failed", method, device.deviceIp);
-            onGuiThread(endFetch);
-            boost::this_thread::interruption_point();
-            continue;
-        }
-        for (const stu_DeviceChannelInfo& channel : qAsConst(channels)) {
-            long channelUserId = ExistingLogin(link, channel.channelIp, channel.channelPort, channel.userName);
-            if (channelUserId == -1)
-                link->DeviceLogin(channel.channelIp, channel.channelPort, channel.userName, channel.password,
-                                  &channelUserId);
-            onGuiThread([this, channel, channelUserId] {
-                AppendChannelRow(channel, channelUserId);
-                RememberLogin(qlistChannelUserId, channelUserId);
-                qlistChannelInfo.append(channel);
+    }
+    // The devices are logged in side by side; this thread stores what comes
+    // in, in the order of the list, while the others still log in.
+    const int threads = std::min(static_cast<int>(pass->Devices().size()), kLoginThreads);
+    pass->ExpectWorkers(threads);
+    boost::thread_group workers;
+    const JoinOnExit joinWorkers(workers);
+    int started = 0;
+    for (int i = 0; i < threads; ++i) {
+        try {
+            workers.create_thread([this, pass, replaced] {
+                const WorkerEnd end(*pass);
+                LoginDevices(pass, replaced);
             });
-            if (!database->AddChannelInfo(channel))
-                Log()->error("{}, add channel failed", method);
+            ++started;
+        } catch (const boost::thread_resource_error& error) {
+            pass->WorkerEnded();
+            Log()->error("{}, login thread exception : {}", method, error.what());
         }
-        onGuiThread(endFetch);
+    }
+    if (started == 0) {
+        // Without helpers this thread logs in alone, then stores.
+        pass->ExpectWorkers(1);
+        const WorkerEnd end(*pass);
+        LoginDevices(pass, replaced);
+    }
+    for (QList<LoginPass::Outcome> batch = pass->NextInOrder(); !batch.isEmpty(); batch = pass->NextInOrder())
+        StoreLoggedInDevices(*pass, batch);
+    workers.join_all();
+    OnGuiThread(this, [this, pass] { ApplyLoginOutcomes(*pass); });
+    emit DeviceLoginFinishedSig(pass->Summary());
+}
+
+void Corvane::LoginDevices(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced)
+{
+    int index = 0;
+    stu_DeviceInfo device;
+    while (pass->Take(&index, &device)) {
+        // The GUI thread takes what has come in one batch whenever it gets
+        // to it, so it is asked again only after it took the last batch.
+        LoginPass::Outcome outcome = LoginOne(device, replaced);
+        outcome.index = index;
+        if (pass->Deliver(std::move(outcome)))
+            QMetaObject::invokeMethod(this, [this, pass] { ApplyLoginOutcomes(*pass); }, Qt::QueuedConnection);
         boost::this_thread::interruption_point();
     }
-    emit DeviceLoginFinishedSig(message);
+}
+
+LoginPass::Outcome Corvane::LoginOne(const stu_DeviceInfo& device, const std::optional<stu_DeviceInfo>& replaced)
+{
+    constexpr const char* method = "Corvane::LoginDevice";
+    DeviceManager* link = DeviceManager::GetInstance();
+    LoginPass::Outcome outcome;
+    outcome.device = device;
+    // An edit logs in with the new values even where the old login had the
+    // same address and user: the password may be what changed.
+    const long oldUserId =
+        replaced ? ExistingLogin(link, replaced->deviceIp, replaced->devicePort, replaced->userName) : -1;
+    outcome.userId = loginGate.Login(*link, device.deviceIp, device.devicePort, device.userName, device.password,
+                                     replaced.has_value());
+    if (outcome.userId == -1) {
+        outcome.failure = QStringLiteral("%1%2").arg(device.deviceIp, tr("登录失败"));
+        Log()->error("{}, device {} login failed", method, device.deviceIp);
+        return outcome;
+    }
+    if (replaced)
+        RetireReplacedDevice(*replaced, device, oldUserId, outcome.userId);
+
+    long userId = outcome.userId;
+    QList<stu_DeviceChannelInfo> channels;
+    if (!link->GetDeviceChannelInfo(&userId, device.deviceIp, &channels)) {
+        outcome.failure = QStringLiteral("%1 %2").arg(device.deviceIp, tr("获取通道失败"));
+        Log()->error("{}, device {} get channel failed", method, device.deviceIp);
+        channels.clear();
+    }
+    for (const stu_DeviceChannelInfo& channel : qAsConst(channels))
+        outcome.channels.append({channel, loginGate.Login(*link, channel.channelIp, channel.channelPort,
+                                                          channel.userName, channel.password)});
+    return outcome;
+}
+
+void Corvane::StoreLoggedInDevices(LoginPass& pass, const QList<LoginPass::Outcome>& outcomes)
+{
+    // In the order of the list, so the stored order (and the tree's at the
+    // next start) stays the operator's; the devices of a batch in one
+    // transaction. Each device's rows are replaced as a whole: a device never
+    // stands in the database with half of its cameras.
+    DatabaseOperation* database = ImplementInstance::GetInstance()->GetDatabase();
+    QList<LoginPass::Outcome> loggedIn;
+    std::copy_if(outcomes.cbegin(), outcomes.cend(), std::back_inserter(loggedIn),
+                 [](const LoginPass::Outcome& outcome) { return outcome.userId != -1; });
+    auto channelsOf = [](const LoginPass::Outcome& outcome) {
+        QList<stu_DeviceChannelInfo> channels;
+        for (const LoginPass::Channel& channel : outcome.channels)
+            channels.append(channel.info);
+        return channels;
+    };
+    QList<stu_DeviceInfo> devices;
+    QList<stu_DeviceChannelInfo> channels;
+    for (const LoginPass::Outcome& outcome : qAsConst(loggedIn)) {
+        devices.append(outcome.device);
+        channels.append(channelsOf(outcome));
+    }
+    if (devices.isEmpty() || database->ReplaceDevicesInfo(devices, channels))
+        return;
+    // One device the database refuses must not cost the others their rows.
+    for (const LoginPass::Outcome& outcome : qAsConst(loggedIn)) {
+        if (!database->ReplaceDeviceInfo(outcome.device, channelsOf(outcome))) {
+            pass.AddFailure(outcome.index, QStringLiteral("%1%2").arg(outcome.device.deviceIp, tr("保存失败")));
+            Log()->error("{}, store device {} failed", "Corvane::StoreLoggedInDevices", outcome.device.deviceIp);
+        }
+    }
+}
+
+void Corvane::ApplyLoginOutcomes(LoginPass& pass)
+{
+    for (const LoginPass::Outcome& outcome : pass.TakeDelivered())
+        ApplyLoginOutcome(pass, outcome);
+}
+
+void Corvane::ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome& outcome)
+{
+    const QString& ip = outcome.device.deviceIp;
+    EndPendingLogin(ip);
+    if (outcome.userId == -1)
+        return;  // a row it had stays as it was
+    RememberDevice(outcome.device);
+    RememberLogin(qlistUserId, outcome.userId);
+    // A new row goes before the rows of devices later in the pass's list, so
+    // the tree keeps the list's order however the logins overtake each other.
+    int newRowAt = pDeviceModel->rowCount();
+    for (int row = 0; row < pDeviceModel->rowCount(); ++row) {
+        if (pass.IndexOf(DeviceOf(pDeviceModel->item(row)).deviceIp) > outcome.index) {
+            newRowAt = row;
+            break;
+        }
+    }
+    if (QStandardItem* shown = FindDeviceRow(ip))
+        RetireCamerasGone(shown, outcome.channels);
+    QStandardItem* row = ShowDeviceRow(outcome.device, newRowAt);
+    // The pass fetched the channels again; the old records go.
+    qlistChannelInfo.erase(std::remove_if(qlistChannelInfo.begin(), qlistChannelInfo.end(),
+                                          [&](const stu_DeviceChannelInfo& c) { return c.deviceIp == ip; }),
+                           qlistChannelInfo.end());
+    for (const LoginPass::Channel& channel : outcome.channels) {
+        AppendChannelRow(row, channel.info, channel.userId);
+        RememberLogin(qlistChannelUserId, channel.userId);
+        qlistChannelInfo.append(channel.info);
+    }
+}
+
+void Corvane::RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Channel>& channels)
+{
+    // A camera the device no longer reports (or whose list could not be read)
+    // leaves the tree: its pane stops and its login ends with its row.
+    for (int i = 0; i < row->rowCount(); ++i) {
+        const stu_DeviceChannelInfo old = ChannelOf(row->child(i));
+        const bool kept = std::any_of(channels.cbegin(), channels.cend(), [&](const LoginPass::Channel& channel) {
+            return channel.info.channelIp == old.channelIp && channel.info.channelPort == old.channelPort
+                   && channel.info.userName == old.userName;
+        });
+        if (kept)
+            continue;
+        if (CloseChannelRow(row->child(i)->index()) && nPreviewCount > 0)
+            --nPreviewCount;
+        if (!LogoutOf(old.channelIp, old.channelPort, old.userName))
+            Log()->error("{}, channel {} logout failed", "Corvane::RetireCamerasGone", old.channelIp);
+    }
+}
+
+void Corvane::EndPendingLogin(const QString& deviceIp)
+{
+    auto pending = pendingLogins.find(deviceIp);
+    if (pending != pendingLogins.end() && --pending.value() <= 0)
+        pendingLogins.erase(pending);
+    if (QStandardItem* row = FindDeviceRow(deviceIp))
+        row->setData(pendingLogins.contains(deviceIp) ? 1 : 0, DeviceTreeRoles::Busy);
 }
 
 void Corvane::RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
@@ -313,24 +470,21 @@ void Corvane::RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceIn
     if (oldUserId != -1 && oldUserId != newUserId && !link->DeviceLogout(oldUserId))
         Log()->error("{}, {} logout failed", method, old.deviceIp);
     const bool moved = old.deviceIp != device.deviceIp;
-    QMetaObject::invokeMethod(
-        this,
-        [this, old, oldUserId, moved] {
-            qlistUserId.removeAll(oldUserId);
-            if (!moved)
-                return;
-            // The cameras of the old address are no longer the operator's.
-            if (QStandardItem* row = FindDeviceRow(old.deviceIp)) {
-                for (int i = 0; i < row->rowCount(); ++i) {
-                    const stu_DeviceChannelInfo channel = ChannelOf(row->child(i));
-                    LogoutOf(channel.channelIp, channel.channelPort, channel.userName);
-                }
-                ClosePlaySlot(row->index());
-                pDeviceModel->removeRow(row->row());
+    OnGuiThread(this, [this, old, oldUserId, moved] {
+        qlistUserId.removeAll(oldUserId);
+        if (!moved)
+            return;
+        // The cameras of the old address are no longer the operator's.
+        if (QStandardItem* row = FindDeviceRow(old.deviceIp)) {
+            ClosePlaySlot(row->index());
+            for (int i = 0; i < row->rowCount(); ++i) {
+                const stu_DeviceChannelInfo channel = ChannelOf(row->child(i));
+                LogoutOf(channel.channelIp, channel.channelPort, channel.userName);
             }
-            ForgetDevice(old.deviceIp);
-        },
-        Qt::BlockingQueuedConnection);
+            pDeviceModel->removeRow(row->row());
+        }
+        ForgetDevice(old.deviceIp);
+    });
     if (moved && !ImplementInstance::GetInstance()->GetDatabase()->DeleteDeviceInfoByIp(old.deviceIp))
         Log()->error("{}, delete device {} failed", method, old.deviceIp);
 }
@@ -358,17 +512,28 @@ void Corvane::DeviceStateSlot(long lUserId, bool bState)
         Log()->error("{}, get deviceinfo failed by luserId", method);
         return;
     }
+    auto tellOperator = [&] {
+        QPromptWidget::ShowPrompt(bState ? QPromptWidget::Succ : QPromptWidget::Warm,
+                                  login.deviceIp + (bState ? tr("恢复连接") : tr("异常掉线")), this, 3000);
+    };
     for (int row = 0; row < pDeviceModel->rowCount(); ++row) {
         QStandardItem* device = pDeviceModel->item(row);
         if (DeviceOf(device).deviceIp == login.deviceIp) {
-            QPromptWidget::ShowPrompt(bState ? QPromptWidget::Succ : QPromptWidget::Warm,
-                                      login.deviceIp + (bState ? tr("恢复连接") : tr("异常掉线")), this, 3000);
+            tellOperator();
             return;
         }
         for (int i = 0; i < device->rowCount(); ++i) {
             QStandardItem* channel = device->child(i);
             if (ChannelOf(channel).channelIp == login.deviceIp) {
-                channel->setIcon(mapIcon.value(bState ? 2 : 3));
+                // A camera on screen: its pane freezes while the SDK waits for the camera,
+                // so the operator is told why; once back it plays on and shows so.
+                const bool previewed = channel->data(DeviceTreeRoles::PreviewState).toInt() == 1;
+                if (previewed && bState)
+                    UpdateChannelIcon(channel, channel->data(DeviceTreeRoles::PaneIndex).value<quint16>(), true);
+                else
+                    channel->setIcon(mapIcon.value(bState ? 2 : 3));
+                if (previewed)
+                    tellOperator();
                 ui.treeViewDevice->viewport()->update();
                 return;
             }
@@ -462,23 +627,25 @@ void Corvane::on_qIconPBtnDelDevice_clicked()
         return;
     }
     const stu_DeviceInfo device = DeviceOf(item);
-    // The panes showing the device's cameras stop first, with the preview count.
-    ClosePlaySlot(item->index());
-    while (item->rowCount() > 0) {
-        const stu_DeviceChannelInfo channel = ChannelOf(item->child(0));
-        if (!LogoutOf(channel.channelIp, channel.channelPort, channel.userName)) {
-            Log()->error("{}, channel {} logout failed", method, channel.channelIp);
-            return;
-        }
-        item->removeRow(0);
+    // The stored rows go first: when they cannot, the device stays whole (rows,
+    // logins, panes) and the operator is told.
+    if (!instance->GetDatabase()->DeleteDeviceInfoByIp(device.deviceIp)) {
+        Log()->error("{}, delete device {} failed", method, device.deviceIp);
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("删除设备失败"), this, 3000);
+        return;
     }
-    const long userId = ExistingLogin(link, device.deviceIp, device.devicePort, device.userName);
-    if (userId == -1)
+    // The panes showing the device's cameras stop before their logins end, with the preview count.
+    ClosePlaySlot(item->index());
+    // A failed logout is only logged: the device link forgets the login either way.
+    for (int i = 0; i < item->rowCount(); ++i) {
+        const stu_DeviceChannelInfo channel = ChannelOf(item->child(i));
+        if (!LogoutOf(channel.channelIp, channel.channelPort, channel.userName))
+            Log()->error("{}, channel {} logout failed", method, channel.channelIp);
+    }
+    if (ExistingLogin(link, device.deviceIp, device.devicePort, device.userName) == -1)
         Log()->error("{}, no userId", method);
     else if (!LogoutOf(device.deviceIp, device.devicePort, device.userName))
         Log()->error("{}, LoginOut failed", method);
-    if (!instance->GetDatabase()->DeleteDeviceInfoByIp(device.deviceIp))
-        return;
     ForgetDevice(device.deviceIp);
     pDeviceModel->removeRow(item->row());
 }
@@ -487,15 +654,26 @@ void Corvane::on_qIconPbtnRefresh_clicked()
 {
     ui.qIconPbtnRefresh->setEnabled(false);
     on_qIconPBtnCloseAll_clicked();
-    pDeviceModel->clear();
-    // Stored devices whose login failed so far are tried again as well.
-    QList<stu_DeviceInfo> devices = qlistDeviceInfo;
+    // The devices in the order the tree shows them, then the known and the
+    // stored ones without a row (their logins failed so far): all are tried again.
+    QList<stu_DeviceInfo> devices;
+    QSet<QString> listed;
+    auto add = [&](const stu_DeviceInfo& device) {
+        if (!listed.contains(device.deviceIp)) {
+            listed.insert(device.deviceIp);
+            devices.append(device);
+        }
+    };
+    for (int row = 0; row < pDeviceModel->rowCount(); ++row)
+        add(DeviceOf(pDeviceModel->item(row)));
+    for (const stu_DeviceInfo& device : qAsConst(qlistDeviceInfo))
+        add(device);
     QList<stu_DeviceInfo> stored;
     if (ImplementInstance* instance = ImplementInstance::GetInstance())
         instance->GetDatabase()->GetAllDeviceInfo(stored);
     for (const stu_DeviceInfo& device : qAsConst(stored))
-        if (!IsDeviceExist(device.deviceIp))
-            devices.append(device);
+        add(device);
+    pDeviceModel->clear();
     if (devices.isEmpty()) {
         ui.qIconPbtnRefresh->setEnabled(true);
         return;

@@ -3,16 +3,19 @@
 // continuous-recording switch.
 #include "Corvane.h"
 
+#include "DeviceTreeRoles.h"
 #include "KvorPlayWindow.h"
 #include "KvorSplitWndsCtrl.h"
 #include "RequstRunables.h"
 #include "SplitScreen.h"
+#include "TipBox.h"
 
 #include "core/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
 #include "dialogs/MessageInfoDlg.h"
+#include "dialogs/OverTip.h"
 #include "dialogs/QPromptWidget.h"
 
 #include <QPersistentModelIndex>
@@ -20,14 +23,14 @@
 
 namespace {
 
-constexpr int kChannelRole = Qt::UserRole;
-constexpr int kPaneRole = Qt::UserRole + 1;
-constexpr int kPreviewStateRole = Qt::UserRole + 2;
-constexpr int kLoginStateRole = Qt::UserRole + 3;
-constexpr int kBusyRole = Qt::UserRole + 5;
-constexpr int kLoginRole = Qt::UserRole + 6;
+constexpr int kChannelRole = DeviceTreeRoles::Channel;
+constexpr int kPaneRole = DeviceTreeRoles::PaneIndex;
+constexpr int kPreviewStateRole = DeviceTreeRoles::PreviewState;
+constexpr int kLoginStateRole = DeviceTreeRoles::LoginState;
+constexpr int kBusyRole = DeviceTreeRoles::Busy;
+constexpr int kLoginRole = DeviceTreeRoles::Login;
 enum PreviewState { Idle = 0, Playing = 1, Failed = 2 };
-enum TreeIcon { GeneralChannel = 2, ExceptionChannel = 3, PreviewChannel = 4 };
+enum TreeIcon { GeneralChannel = 2 };
 
 std::shared_ptr<spdlog::logger> Log()
 {
@@ -67,9 +70,13 @@ void Corvane::MarkChannelPreview(const QModelIndex& channelRow, int state)
     if (!pDeviceModel || !channelRow.isValid())
         return;
     QStandardItem* item = pDeviceModel->itemFromIndex(channelRow);
-    const int icon = state == Playing ? PreviewChannel : state == Failed ? ExceptionChannel : GeneralChannel;
-    item->setIcon(mapIcon.value(icon));
-    item->setData(state, kPreviewStateRole);
+    if (state == Idle) {
+        item->setIcon(mapIcon.value(GeneralChannel));
+        item->setData(state, kPreviewStateRole);
+        return;
+    }
+    // A failed preview has a picture of its own: the camera's login is fine.
+    UpdateChannelIcon(item, channelRow.data(kPaneRole).value<quint16>(), state == Playing);
 }
 
 int Corvane::StartOnePreview(const QModelIndex& channelRow)
@@ -334,6 +341,24 @@ void Corvane::ChannelPreviewStateSlot(bool bPreviewSuccess, QString text)
 }
 
 void Corvane::TimesSlot() {}
+
+void Corvane::ShowTipBox(const QString& text, const QString& buttonText, const QPoint& at)
+{
+    if (!pTipBox) {
+        pTipBox = new TipBox(this);
+        connect(pTipBox, &TipBox::TimesSig, this, &Corvane::TimesSlot, Qt::AutoConnection);
+        pOverTip = new OverTip(this);
+        pTipBox->SetAttachedWidget(pOverTip);
+    }
+    pTipBox->SetText(text, buttonText);
+    pTipBox->move(at);
+    pTipBox->show();
+    pTipBox->raise();
+    // The strip sits on the bubble's top edge and goes with it.
+    pOverTip->move(at.x(), qMax(0, at.y() - pOverTip->height()));
+    pOverTip->show();
+    pOverTip->raise();
+}
 
 void Corvane::on_treeViewDevice_clicked(const QModelIndex& index)
 {

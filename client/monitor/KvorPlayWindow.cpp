@@ -1,17 +1,24 @@
 #include "KvorPlayWindow.h"
 
 #include "PreviewDialog.h"
+#include "RtspManager.h"
+#include "RtspStreamSink.h"
 #include "ui_KvorPlayWindow.h"
 
 #include "core/Logging.h"
 #include "device/DeviceManager.h"
 #include "dialogs/QPromptWidget.h"
+#include "search/VideoManager.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace {
+
+const QColor kBackground(47, 50, 55);
 
 std::shared_ptr<spdlog::logger> Log()
 {
@@ -36,14 +43,21 @@ QSize FitAspect(int w, int h, int num, int den)
 KvorPlayWindow::KvorPlayWindow(QWidget* parent) : QWidget(parent), ui(new Ui::KvorPlayWindow)
 {
     ui->setupUi(this);
+    setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     ui->framePlay->installEventFilter(this);
     ui->framePlay->setEnabled(false);
     ui->framePlay->setStyleSheet(QStringLiteral("background-color: rgb(47, 50, 55);"));
+    pMenu = new QMenu(this);
+    pAction = pMenu->addAction(QString());
+    connect(pAction, &QAction::triggered, this, &KvorPlayWindow::ShowRtspDialogSlot, Qt::AutoConnection);
+    connect(&rtspDialog, &RtspDialog::StartRtspPlaySig, this, &KvorPlayWindow::StartRtspPlaySlot, Qt::AutoConnection);
 }
 
 KvorPlayWindow::~KvorPlayWindow()
 {
+    // A start still waiting on its server is interrupted, not waited for.
+    StopRtspPlay();
     delete ui;
 }
 
@@ -115,6 +129,7 @@ bool KvorPlayWindow::FinishRealPlay(quint64 ticket, const RealPlayResult& result
 
 void KvorPlayWindow::StopPlay()
 {
+    StopRtspPlay();
     if (bStarting) {
         // The start under way is stopped when its result arrives.
         bStarting = false;
@@ -155,13 +170,20 @@ void KvorPlayWindow::LoadLogoImage()
 void KvorPlayWindow::SetHighLightPlayWndFrame()
 {
     bHighlighted = true;
-    update();
+    UpdateMargins();
 }
 
 void KvorPlayWindow::SetGrayPlayWndFrame()
 {
     bHighlighted = false;
-    update();
+    UpdateMargins();
+}
+
+void KvorPlayWindow::UpdateMargins()
+{
+    // The frame lies in the margins around the video; the video need not be drawn again.
+    const QRect inner = ui->frame->geometry();
+    update(QRegion(rect()).subtracted(QRegion(inner)));
 }
 
 void KvorPlayWindow::SetFillMode(VideoFillMode mode)
@@ -215,6 +237,10 @@ bool KvorPlayWindow::eventFilter(QObject* watched, QEvent* event)
 void KvorPlayWindow::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    // The margins around the video frame are the pane's own: left unpainted,
+    // they show whatever the window held there before (strips of an earlier
+    // layout or of the last video).
+    painter.fillRect(rect(), kBackground);
     painter.setPen(QPen(bHighlighted ? QColor(43, 248, 207) : QColor(Qt::darkGray), 1));
     painter.drawRect(0, 0, width() - 2, height() - 2);
     QWidget::paintEvent(event);
@@ -235,7 +261,7 @@ void KvorPlayWindow::mousePressEvent(QMouseEvent* event)
 
 void KvorPlayWindow::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && IsPlaying())
+    if (event->button() == Qt::LeftButton && (IsPlaying() || bRtspPlaying))
         OpenPreviewDialog();
     QWidget::mouseDoubleClickEvent(event);
 }
@@ -245,8 +271,143 @@ void KvorPlayWindow::OpenPreviewDialog()
     // Deleted when it closes: a dialog per double-click would otherwise pile up.
     auto* dialog = new PreviewDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->StartSdkPreview(channel);
+    if (IsPlaying())
+        dialog->StartSdkPreview(channel);
+    else
+        dialog->StartRtspPreview(strRtspUrl, strRtspUser, strRtspPasswd);
     dialog->open();
+}
+
+void KvorPlayWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (IsPlaying() || bStarting)
+        return;
+    pAction->setText((bRtspPlaying || bRtspStarting) ? tr("关闭预览") : tr("RTSP取流"));
+    pMenu->move(event->globalPos());
+    pMenu->show();
+}
+
+void KvorPlayWindow::ShowRtspDialogSlot(bool /*checked*/)
+{
+    if (IsPlaying() || bStarting)
+        return;
+    if (bRtspPlaying || bRtspStarting) {
+        StopRtspPlay();
+        return;
+    }
+    rtspDialog.show();
+    rtspDialog.raise();
+    rtspDialog.activateWindow();
+}
+
+void KvorPlayWindow::SetRtspParam(const QString& url, const QString& user, const QString& password)
+{
+    strRtspUrl = url;
+    strRtspUser = user;
+    strRtspPasswd = password;
+}
+
+void KvorPlayWindow::StartRtspPlaySlot(QString strUrl, QString strUserName, QString strPasswd)
+{
+    constexpr const char* method = "KvorPlayWindow::StartRtspPlaySlot";
+    SetRtspParam(strUrl, strUserName, strPasswd);
+    // One play at a time: whatever plays now makes way.
+    StopPlay();
+    RtspManager* manager = RtspManager::instance();
+    if (!manager)
+        return;
+    ConnectRtspManager();
+    if (lPlayerPort < 0)
+        VideoManager::GetInstance()->GetMavroPort(lPlayerPort);
+    if (lPlayerPort < 0) {
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("预览失败"), this, 3000);
+        Log()->info("{}, 取流失败", method);
+        return;
+    }
+    // The native window exists before the library's thread hands it to the player.
+    rtspSink = std::make_shared<RtspStreamSink>(lPlayerPort, GetPlayWndId());
+    nRtspSession = manager->StartPlay(strUrl.toStdString(), strUserName.toStdString(), strPasswd.toStdString(),
+                                      rtspSink);
+    if (nRtspSession == 0) {
+        rtspSink.reset();
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("预览失败"), this, 3000);
+        Log()->info("{}, 取流失败", method);
+        return;
+    }
+    bRtspStarting = true;
+}
+
+void KvorPlayWindow::ConnectRtspManager()
+{
+    if (bRtspManagerConnected)
+        return;
+    RtspManager* manager = RtspManager::instance();
+    connect(manager, &RtspManager::StartFinishedSig, this, &KvorPlayWindow::RtspStartFinished, Qt::AutoConnection);
+    connect(manager, &RtspManager::StreamEndedSig, this, &KvorPlayWindow::RtspStreamEnded, Qt::AutoConnection);
+    bRtspManagerConnected = true;
+}
+
+void KvorPlayWindow::RtspStartFinished(int session, int result)
+{
+    if (!bRtspStarting || session != nRtspSession)
+        return;
+    bRtspStarting = false;
+    if (result == 0) {
+        bRtspPlaying = true;
+        FrameLogoVisibleSlot(false);
+        ui->framePlay->setUpdatesEnabled(false);
+        return;
+    }
+    QPromptWidget::ShowPrompt(QPromptWidget::Fail, RtspFailureText(result), this, 3000);
+    StopRtspPlay();
+    Log()->info("{}, 取流失败, {}", "KvorPlayWindow::StartRtspPlaySlot", result);
+}
+
+QString KvorPlayWindow::RtspFailureText(int result) const
+{
+    // The server's 401 sits at position 11 of the library's status table.
+    constexpr int kUnauthorized = 11;
+    switch (result) {
+    case kUnauthorized:
+        return tr("RTSP用户名或密码错误");
+    case PELLMAR_ERR_CONNECT:
+        return tr("无法连接RTSP服务器");
+    case PELLMAR_ERR_TIMEOUT:
+    case PELLMAR_ERR_RECV:
+        return tr("RTSP服务器无应答");
+    default:
+        return tr("预览失败");
+    }
+}
+
+void KvorPlayWindow::RtspStreamEnded(int session)
+{
+    if (!bRtspPlaying || session != nRtspSession)
+        return;
+    QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("RTSP视频流已中断"), this, 3000);
+    Log()->info("{}, 视频流已中断", "KvorPlayWindow::RtspStreamEnded");
+    StopRtspPlay();
+}
+
+void KvorPlayWindow::StopRtspPlay()
+{
+    if (!bRtspPlaying && !bRtspStarting && !rtspSink)
+        return;
+    // After the manager is gone (program end) nothing is left to stop, and
+    // the library must not be started again for it.
+    if (nRtspSession != 0) {
+        if (RtspManager* manager = RtspManager::instance())
+            manager->StopPlay(nRtspSession);
+    }
+    if (rtspSink)
+        rtspSink->Close();
+    rtspSink.reset();
+    nRtspSession = 0;
+    bRtspPlaying = false;
+    bRtspStarting = false;
+    FrameLogoVisibleSlot(true);
+    ui->framePlay->setUpdatesEnabled(true);
+    ui->framePlay->update();
 }
 
 void KvorPlayWindow::keyPressEvent(QKeyEvent* event)

@@ -1,27 +1,38 @@
 #pragma once
 
+#include "RtspDialog.h"
+
 #include "core/stu_DeviceChannelInfo.h"
 
 #include <QWidget>
 
 #include <atomic>
+#include <memory>
 
 namespace Ui {
 class KvorPlayWindow;
 }
+class QAction;
+class QMenu;
+class RtspStreamSink;
 
 enum VideoFillMode : quint16 { FillWhole = 0, Keep4To3 = 1, Keep16To9 = 2 };
 
 // One live-video pane: the device SDK draws a camera's live video into the
 // pane's native video window (framePlay), created on the first play only, so a
-// grid of idle panes costs no native windows. The pane draws its selection
+// grid of idle panes costs no native windows. Or the pane pulls an RTSP stream
+// (entered in its own RTSP dialog, opened from its context menu) through the
+// RtspManager and feeds its blocks into a player port of its own, taken on the
+// first RTSP play and kept for the pane's life. The pane draws its selection
 // frame, reports presses, can show its video full screen and opens the preview
 // dialog on a double-click.
 //
 // Threads: everything here runs on the GUI thread except OpenRealPlay, which
 // a pool thread runs with values copied on the GUI thread; its result comes
 // back through FinishRealPlay on the GUI thread. A start that is overtaken by
-// a stop (or a newer start) is stopped when its result arrives.
+// a stop (or a newer start) is stopped when its result arrives. RTSP blocks
+// go from the library's threads straight into the player through the
+// session's RtspStreamSink, never through the pane.
 class KvorPlayWindow : public QWidget
 {
     Q_OBJECT
@@ -56,8 +67,19 @@ public:
 
     bool IsCurrentStart(quint64 ticket) const { return bStarting && ticket == nTicket; }
 
+    // Stops whichever play runs or starts (SDK or RTSP).
     void StopPlay();
+    // SDK play.
     bool IsPlaying() const { return lRealHandle != -1; }
+    bool IsRtspPlaying() const { return bRtspPlaying; }
+    bool IsRtspStarting() const { return bRtspStarting; }
+    int RtspSession() const { return nRtspSession; }
+    long PlayerPort() const { return lPlayerPort; }
+    // The parameters of the last RTSP start.
+    void SetRtspParam(const QString& url, const QString& user, const QString& password);
+    QString RtspUrl() const { return strRtspUrl; }
+    RtspDialog* GetRtspDialog() { return &rtspDialog; }
+    QMenu* ContextMenu() const { return pMenu; }
     bool IsStarting() const { return bStarting; }
     // The channel shown (or being started); empty IP when idle.
     QString PlayingChannelIp() const;
@@ -80,6 +102,12 @@ signals:
 
 public slots:
     void FrameLogoVisibleSlot(bool visible);
+    // GUI thread: starts pulling the stream; the window stays responsive
+    // while the server answers, and a failure ends in one toast.
+    void StartRtspPlaySlot(QString strUrl, QString strUserName, QString strPasswd);
+    // The context-menu entry: the RTSP dialog on an idle pane, a stop on an
+    // RTSP pane, nothing on an SDK pane.
+    void ShowRtspDialogSlot(bool checked = false);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -88,10 +116,17 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void ApplyFillMode();
+    void UpdateMargins();
     void OpenPreviewDialog();
+    void ConnectRtspManager();
+    void RtspStartFinished(int session, int result);
+    void RtspStreamEnded(int session);
+    void StopRtspPlay();
+    QString RtspFailureText(int result) const;
 
     long lLoginId = -1;
     stu_DeviceChannelInfo channel;
@@ -102,4 +137,17 @@ private:
     long lRealHandle = -1;
     bool bStarting = false;
     quint64 nTicket = 0;
+
+    QMenu* pMenu = nullptr;
+    QAction* pAction = nullptr;
+    RtspDialog rtspDialog;
+    long lPlayerPort = -1;
+    bool bRtspPlaying = false;
+    bool bRtspStarting = false;
+    int nRtspSession = 0;
+    std::shared_ptr<RtspStreamSink> rtspSink;
+    bool bRtspManagerConnected = false;
+    QString strRtspUrl;
+    QString strRtspUser;
+    QString strRtspPasswd;
 };

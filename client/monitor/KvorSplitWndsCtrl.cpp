@@ -1,7 +1,6 @@
 #include "KvorSplitWndsCtrl.h"
 
 #include "KvorPlayWindow.h"
-#include "RequstRunables.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -78,10 +77,7 @@ KvorSplitWndsCtrl::KvorSplitWndsCtrl(QWidget* parent) : QWidget(parent)
     SetSplitMode(nMode);
 }
 
-KvorSplitWndsCtrl::~KvorSplitWndsCtrl()
-{
-    RequstRunables::WaitForPreviews();
-}
+KvorSplitWndsCtrl::~KvorSplitWndsCtrl() = default;
 
 void KvorSplitWndsCtrl::Place(QGridLayout* grid, int pane, int row, int column, int rows, int columns)
 {

@@ -19,8 +19,7 @@ public:
     static constexpr int kModeCount = 12;
 
     explicit KvorSplitWndsCtrl(QWidget* parent = nullptr);
-    // Waits for the preview starts still under way (they hand their results
-    // to the panes), then deletes the panes.
+    // Starts still under way find their pane gone and stop their plays.
     ~KvorSplitWndsCtrl() override;
 
     void SetSplitMode(int mode);

@@ -21,8 +21,6 @@ PreviewDialog::PreviewDialog(QWidget* parent) : QDialog(parent), ui(new Ui::Prev
 
 PreviewDialog::~PreviewDialog()
 {
-    // A start still under way hands its result to this dialog's pane.
-    RequstRunables::WaitForPreviews();
     ui->widgetPreview->StopPlay();
     delete ui;
 }
@@ -38,6 +36,11 @@ void PreviewDialog::StartSdkPreview(const stu_DeviceChannelInfo& channel)
     if (ImplementInstance* instance = ImplementInstance::GetInstance())
         streamType = instance->GetConfig()->GetValue(QStringLiteral("Param/StreamType"), true).toInt();
     RequstRunables::RequestPreview(ui->widgetPreview, channel, streamType);
+}
+
+void PreviewDialog::StartRtspPreview(const QString& url, const QString& user, const QString& password)
+{
+    ui->widgetPreview->StartRtspPlaySlot(url, user, password);
 }
 
 void PreviewDialog::StopPreview()

@@ -21,6 +21,8 @@ public:
     ~PreviewDialog() override;
 
     void StartSdkPreview(const stu_DeviceChannelInfo& channel);
+    // A second RTSP session of its own on the same URL.
+    void StartRtspPreview(const QString& url, const QString& user, const QString& password);
     void StopPreview();
     KvorPlayWindow* Pane() const;
 

@@ -3,7 +3,9 @@
 #include "RequstRunables.h"
 
 #include "core/Logging.h"
+#include "device/DeviceManager.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QMutex>
 #include <QPointer>
@@ -41,14 +43,19 @@ void PreviewRunnable::run()
     const KvorPlayWindow::RealPlayResult result = KvorPlayWindow::OpenRealPlay(channel, window, streamType);
     if (!result.ok)
         LoggerFor("PreviewRunnable")->error("{}, 通道{}，预览失败", "PreviewRunnable::run", channel.channelIp);
-    // The pane outlives this call (its owner waits for the starts); the posted
-    // call dies with the pane if the pane goes first.
-    KvorPlayWindow* target = pane;
+    // The pane is looked at on the GUI thread only, where it may have gone
+    // meanwhile: then the play that nobody shows is stopped at once.
+    const QPointer<KvorPlayWindow> target = pane;
     const quint64 start = ticket;
     Done onDone = done;
     QMetaObject::invokeMethod(
-        target,
+        QCoreApplication::instance(),
         [target, start, result, onDone] {
+            if (!target) {
+                if (result.handle != -1)
+                    DeviceManager::StopRealPlay(result.handle);
+                return;
+            }
             const bool current = target->IsCurrentStart(start);
             const bool taken = target->FinishRealPlay(start, result);
             if (onDone && current)

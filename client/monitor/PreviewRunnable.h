@@ -2,14 +2,15 @@
 
 #include "KvorPlayWindow.h"
 
+#include <QPointer>
 #include <QRunnable>
 
 #include <functional>
 
 // Starts the SDK play of one channel on a pool thread. The pool thread works
 // on copies only; the pane and whatever `done` touches are reached on the GUI
-// thread through a queued call, and RequstRunables::WaitForPreviews keeps the
-// panes alive until every start has handed its result back.
+// thread through a queued call, which finds out there whether the pane still
+// exists. Nobody has to wait for a start before deleting a pane.
 class PreviewRunnable : public QRunnable
 {
 public:
@@ -22,7 +23,7 @@ public:
     void run() override;
 
 private:
-    KvorPlayWindow* pane;
+    QPointer<KvorPlayWindow> pane;
     stu_DeviceChannelInfo channel;
     WId window;
     int streamType;

@@ -312,6 +312,16 @@
         <translation>reading channels failed</translation>
     </message>
     <message>
+        <location filename="../monitor/CorvaneDevices.cpp"/>
+        <source>保存失败</source>
+        <translation> storing failed</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvaneDevices.cpp"/>
+        <source>删除设备失败</source>
+        <translation>Deleting the device failed</translation>
+    </message>
+    <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>设备登录成功</source>
         <translation>Devices logged in</translation>
@@ -651,6 +661,36 @@
         <location filename="../monitor/KvorPlayWindow.cpp"/>
         <source>预览失败</source>
         <translation>Preview failed</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>关闭预览</source>
+        <translation>Close preview</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>RTSP取流</source>
+        <translation>Pull RTSP stream</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>RTSP用户名或密码错误</source>
+        <translation>Wrong RTSP user name or password</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>无法连接RTSP服务器</source>
+        <translation>Cannot connect to the RTSP server</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>RTSP服务器无应答</source>
+        <translation>The RTSP server does not answer</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>RTSP视频流已中断</source>
+        <translation>The RTSP stream was interrupted</translation>
     </message>
 </context>
 <context>
@@ -1311,6 +1351,54 @@
     <message>
         <source>查看详情</source>
         <translation>Details</translation>
+    </message>
+</context>
+<context>
+    <name>RtspDialog</name>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>Rtsp取流</source>
+        <translation>Pull RTSP stream</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>请输入网络URL：</source>
+        <translation>Network URL:</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>用户名：</source>
+        <translation>User name:</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>密码：</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.cpp"/>
+        <source>取流URL不能为空</source>
+        <translation>The stream URL must not be empty</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.cpp"/>
+        <source>用户名不能为空</source>
+        <translation>The user name must not be empty</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.cpp"/>
+        <source>密码不能为空</source>
+        <translation>The password must not be empty</translation>
     </message>
 </context>
 </TS>

@@ -312,6 +312,16 @@
         <translation>获取通道失败</translation>
     </message>
     <message>
+        <location filename="../monitor/CorvaneDevices.cpp"/>
+        <source>保存失败</source>
+        <translation>保存失败</translation>
+    </message>
+    <message>
+        <location filename="../monitor/CorvaneDevices.cpp"/>
+        <source>删除设备失败</source>
+        <translation>删除设备失败</translation>
+    </message>
+    <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>设备登录成功</source>
         <translation>设备登录成功</translation>
@@ -651,6 +661,36 @@
         <location filename="../monitor/KvorPlayWindow.cpp"/>
         <source>预览失败</source>
         <translation>预览失败</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>关闭预览</source>
+        <translation>关闭预览</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>RTSP取流</source>
+        <translation>RTSP取流</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>RTSP用户名或密码错误</source>
+        <translation>RTSP用户名或密码错误</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>无法连接RTSP服务器</source>
+        <translation>无法连接RTSP服务器</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>RTSP服务器无应答</source>
+        <translation>RTSP服务器无应答</translation>
+    </message>
+    <message>
+        <location filename="../monitor/KvorPlayWindow.cpp"/>
+        <source>RTSP视频流已中断</source>
+        <translation>RTSP视频流已中断</translation>
     </message>
 </context>
 <context>
@@ -1299,6 +1339,54 @@
     <message>
         <source>查看详情</source>
         <translation>查看详情</translation>
+    </message>
+</context>
+<context>
+    <name>RtspDialog</name>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>Rtsp取流</source>
+        <translation>Rtsp取流</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>请输入网络URL：</source>
+        <translation>请输入网络URL：</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>用户名：</source>
+        <translation>用户名：</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>密码：</source>
+        <translation>密码：</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>播放</source>
+        <translation>播放</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.ui"/>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.cpp"/>
+        <source>取流URL不能为空</source>
+        <translation>取流URL不能为空</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.cpp"/>
+        <source>用户名不能为空</source>
+        <translation>用户名不能为空</translation>
+    </message>
+    <message>
+        <location filename="../monitor/RtspDialog.cpp"/>
+        <source>密码不能为空</source>
+        <translation>密码不能为空</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,7 @@ const char* const kControlHelp =
     "commands (one a line; <device> is an address such as 127.0.10.1, or 'all'):\n"
     "  list                                  devices and cameras with their state (and\n"
     "                                        RTSP URLs when served)\n"
+    "  streams                               live video streams open, over all devices\n"
     "  fire <device> incident|traffic|violation [count]\n"
     "  rate <device> <alarms per second>     0 stops timed alarms\n"
     "  drop <device> / restore <device>      cut and refuse connections, then allow again\n"
@@ -28,6 +29,8 @@ const char* const kControlHelp =
     "  trickle <device> <ms>                 a hello sent one byte every ms\n"
     "  hold <device> <count>                 connections announcing 16 MiB, trickling\n"
     "                                        a byte every 3 s (attack lines in list)\n"
+    "  sessions <device>                     logins open on it; 'all' counts every\n"
+    "                                        device and camera\n"
     "  help\n";
 
 namespace {
@@ -81,6 +84,22 @@ std::string list(Simulator& simulator) {
   return out.str();
 }
 
+std::string sessions(Simulator& simulator, const std::string& address) {
+  size_t open = 0;
+  if (address == "all") {
+    for (SimDevice* device : simulator.devices()) {
+      open += device->openSessions();
+      for (const CameraSpec& camera : device->spec().cameras)
+        if (SimDevice* served = simulator.find(camera.address)) open += served->openSessions();
+    }
+  } else if (SimDevice* device = simulator.find(address)) {
+    open = device->openSessions();
+  } else {
+    return "error: no device at " + address;
+  }
+  return "ok " + std::to_string(open);
+}
+
 }  // namespace
 
 std::string executeControl(Simulator& simulator, const std::string& line) {
@@ -91,7 +110,9 @@ std::string executeControl(Simulator& simulator, const std::string& line) {
   const std::string& command = words[0];
   if (command == "help") return std::string("ok\n") + kControlHelp;
   if (command == "list") return list(simulator);
+  if (command == "streams") return "ok " + std::to_string(simulator.liveStreams());
   if (words.size() < 2) return "error: " + command + " needs a device";
+  if (command == "sessions") return sessions(simulator, words[1]);
 
   std::vector<SimDevice*> targets;
   if (words[1] == "all") {

@@ -26,7 +26,6 @@ namespace {
 
 constexpr int kReplyWaitMs = 10000;
 constexpr int kWriteWaitMs = 10000;
-constexpr int kPlayBlocksPerSecond = 5;
 constexpr size_t kDownloadChunk = 64 * 1024;
 
 template <size_t N>
@@ -309,6 +308,11 @@ void SimDevice::serveLogin(Connection& connection, const Frame& hello) {
   tokens_.erase(token);
 }
 
+size_t SimDevice::openSessions() const {
+  std::lock_guard<std::mutex> lock(tokensMutex_);
+  return tokens_.size();
+}
+
 bool SimDevice::checkToken(const uint8_t* data, size_t size) {
   tessoran::wire::Token token;
   if (size < token.size()) return false;
@@ -342,21 +346,22 @@ void SimDevice::servePlay(Connection& connection, const Frame& open) {
     std::atomic<int>& count;
     ~StreamEnd() { --count; }
   } streamEnd{liveStreams_};
-  // Each one-second piece goes out in a few blocks spread over its second.
+  // Each one-second piece goes out a picture at a time, evenly over its
+  // second, as a camera sends what it captures.
   int64_t second = QDateTime::currentSecsSinceEpoch();
   auto next = steady_clock::now();
   while (!stopping_) {
-    const std::vector<uint8_t> piece = clip_.timedPieceAt(second++);
-    size_t packets = piece.size() / 188;
-    size_t perBlock = (packets + kPlayBlocksPerSecond - 1) / kPlayBlocksPerSecond;
-    for (size_t first = 0; first < packets && !stopping_; first += perBlock) {
-      size_t count = std::min(perBlock, packets - first);
+    const std::vector<uint8_t> piece = clip_.timedPieceAt(second);
+    const std::vector<size_t>& starts = clip_.pictureStartsAt(second++);
+    const auto interval = microseconds(1000000 / static_cast<int64_t>(starts.size()));
+    for (size_t i = 0; i < starts.size() && !stopping_; ++i) {
+      const size_t end = i + 1 < starts.size() ? starts[i + 1] : piece.size();
       if (!stalled_) {
-        std::vector<uint8_t> block(piece.begin() + static_cast<long>(first * 188),
-                                   piece.begin() + static_cast<long>((first + count) * 188));
+        std::vector<uint8_t> block(piece.begin() + static_cast<long>(starts[i]),
+                                   piece.begin() + static_cast<long>(end));
         if (!reply(connection, Kind::PlayData, 0, block)) return;
       }
-      next += milliseconds(1000 / kPlayBlocksPerSecond);
+      next += interval;
       int wait = static_cast<int>(std::max<int64_t>(
           0, duration_cast<milliseconds>(next - steady_clock::now()).count()));
       if (tessoran::wire::sleepUnlessWoken(wait, stopFds()) == IoStatus::Woken) return;

@@ -76,6 +76,8 @@ public:
   void setAlarmSentHook(std::function<void(const std::vector<uint8_t>&)> hook);
   // Live-video streams being sent right now.
   int liveStreams() const { return liveStreams_; }
+  // Logins that are open right now (accepted and not yet logged out or cut).
+  size_t openSessions() const;
   size_t alarmsSent() const { return pusher_.made(); }
   size_t alarmsUnacknowledged() const { return pusher_.unacknowledged(); }
   size_t alarmsResent() const { return pusher_.resent(); }
@@ -137,7 +139,7 @@ private:
   bool listening_ = false;
 
   tessoran::wire::ConnectionThreads connections_;
-  std::mutex tokensMutex_;
+  mutable std::mutex tokensMutex_;
   std::set<tessoran::wire::Token> tokens_;
 
   std::atomic<bool> impostor_{false};

@@ -46,7 +46,8 @@ std::string Simulator::defaultClipPath() {
 
 bool Simulator::start(std::vector<DeviceSpec> devices, const std::string& clipPath,
                       std::string& error) {
-  if (!VideoClip::make(clipPath, 10, error) || !clip_.load(clipPath, error)) return false;
+  if (!VideoClip::make(clipPath, 10, error, clip_.width(), clip_.height()) || !clip_.load(clipPath, error))
+    return false;
   pictures_ = std::make_unique<PictureBank>(QStringLiteral("Corvane 设备模拟器"), 8, pictureBytes_);
   recordingSince_ = QDateTime::currentDateTime().addSecs(-3600);
   for (auto& spec : devices) {
@@ -92,6 +93,12 @@ SimDevice* Simulator::find(const std::string& address) const {
   for (auto& device : all_)
     if (device->spec().address == address) return device.get();
   return nullptr;
+}
+
+int Simulator::liveStreams() const {
+  int streams = 0;
+  for (auto& device : all_) streams += device->liveStreams();
+  return streams;
 }
 
 }  // namespace devsim

@@ -41,6 +41,8 @@ public:
 
   // Pads every alarm picture to at least this size; call before start.
   void setPictureBytes(size_t bytes) { pictureBytes_ = bytes; }
+  // The size of the clip's pictures (made at this size when missing); call before start.
+  void setClipSize(uint16_t width, uint16_t height) { clip_.setSize(width, height); }
   bool start(std::vector<DeviceSpec> devices, const std::string& clipPath, std::string& error);
   void stop();
   // Serves every enabled camera over RTSP on this port as well; call after start.
@@ -51,6 +53,8 @@ public:
   const std::vector<SimDevice*>& devices() const { return devices_; }
   // Any device or camera by address; null when none listens there.
   SimDevice* find(const std::string& address) const;
+  // Live video streams open on every device and camera.
+  int liveStreams() const;
   const VideoClip& clip() const { return clip_; }
   // Video is recorded from this instant on; downloads before it are refused.
   const QDateTime& recordingSince() const { return recordingSince_; }

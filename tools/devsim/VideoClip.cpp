@@ -17,9 +17,29 @@ constexpr size_t kPacket = 188;
 
 uint16_t pidOf(const uint8_t* packet) { return static_cast<uint16_t>(((packet[1] & 0x1F) << 8) | packet[2]); }
 
+// A packet that begins a PES packet; the clip has one picture per PES packet.
+bool startsPes(const uint8_t* packet) {
+  if (!(packet[1] & 0x40) || !(packet[3] & 0x10)) return false;  // no unit start, or no payload
+  size_t payload = 4;
+  if (packet[3] & 0x20) payload += 1 + packet[4];
+  return payload + 3 <= kPacket && packet[payload] == 0 && packet[payload + 1] == 0 && packet[payload + 2] == 1;
+}
+
+std::vector<size_t> pictureStarts(const std::vector<uint8_t>& piece) {
+  std::vector<size_t> starts{0};
+  bool first = true;
+  for (size_t at = 0; at + kPacket <= piece.size(); at += kPacket) {
+    if (!startsPes(piece.data() + at)) continue;
+    if (!first) starts.push_back(at);
+    first = false;
+  }
+  return starts;
+}
+
 }  // namespace
 
-bool VideoClip::make(const std::string& path, int seconds, std::string& error) {
+bool VideoClip::make(const std::string& path, int seconds, std::string& error, uint16_t width,
+                     uint16_t height) {
   if (QFileInfo::exists(QString::fromStdString(path))) return true;
   // A name of its own, so parallel test programs never write the same file.
   QString temp = QString::fromStdString(path) + "." + QString::number(QCoreApplication::applicationPid()) + ".part";
@@ -27,7 +47,7 @@ bool VideoClip::make(const std::string& path, int seconds, std::string& error) {
   // tables written only with key frames: each piece starts where a player can.
   const QString keyInterval = QString::number(kFramesPerSecond);
   QStringList args{"-v", "error", "-y", "-f", "lavfi", "-i",
-                   QString("testsrc=size=%1x%2:rate=%3").arg(kWidth).arg(kHeight).arg(kFramesPerSecond),
+                   QString("testsrc=size=%1x%2:rate=%3").arg(width).arg(height).arg(kFramesPerSecond),
                    "-t", QString::number(seconds),
                    "-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p",
                    "-g", keyInterval, "-keyint_min", keyInterval, "-sc_threshold", "0", "-bf", "0",
@@ -79,12 +99,22 @@ bool VideoClip::load(const std::string& path, std::string& error) {
     error = "the clip has fewer than two key frames";
     return false;
   }
+  pictureStarts_.clear();
+  for (const auto& each : pieces_) pictureStarts_.push_back(pictureStarts(each));
   return true;
 }
 
-const std::vector<uint8_t>& VideoClip::pieceAt(int64_t epochSecond) const {
+size_t VideoClip::indexAt(int64_t epochSecond) const {
   int64_t n = static_cast<int64_t>(pieces_.size());
-  return pieces_[static_cast<size_t>(((epochSecond % n) + n) % n)];
+  return static_cast<size_t>(((epochSecond % n) + n) % n);
+}
+
+const std::vector<uint8_t>& VideoClip::pieceAt(int64_t epochSecond) const {
+  return pieces_[indexAt(epochSecond)];
+}
+
+const std::vector<size_t>& VideoClip::pictureStartsAt(int64_t epochSecond) const {
+  return pictureStarts_[indexAt(epochSecond)];
 }
 
 std::vector<uint8_t> VideoClip::timedPieceAt(int64_t epochSecond) const {

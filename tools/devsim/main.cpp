@@ -98,6 +98,8 @@ int main(int argc, char* argv[]) {
   QCommandLineOption alarmPort("alarm-port", "Port of the alarm listener; 0 sends no alarms.", "port", "5650");
   QCommandLineOption alarmRate("alarm-rate", "Timed alarms per second and device (0: on demand only).", "rate", "0.2");
   QCommandLineOption clip("clip", "MPEG-TS clip to serve; made with ffmpeg when missing.", "file");
+  QCommandLineOption clipSize("clip-size", "Picture size of the clip, as made when missing and as "
+                                           "announced to players.", "WxH", "640x360");
   QCommandLineOption control("control-port", "Port of the control interface on 127.0.0.1; 0 for none.", "port", "0");
   QCommandLineOption rtspPort("rtsp-port", "Serve every camera over RTSP on this port of its address, "
                                            "Digest login as the camera's (0: no RTSP; --demo: 8554).", "port", "0");
@@ -105,7 +107,7 @@ int main(int argc, char* argv[]) {
                                           "(given alone).", "file");
   QCommandLineOption clientDb("client-db", "Add the devices to this Corvane.db (with --demo: the one next to this program).", "file");
   parser.addOptions({demo, devices, cameras, port, subnet, user, devicePassword, cameraPassword,
-                     alarmHost, alarmPort, alarmRate, clip, control, clientDb, rtspPort, makeClip});
+                     alarmHost, alarmPort, alarmRate, clip, clipSize, control, clientDb, rtspPort, makeClip});
   parser.process(app);
   if (parser.isSet(makeClip)) {
     std::cerr << "corvane-devsim: --make-clip is given alone\n";
@@ -153,6 +155,15 @@ int main(int argc, char* argv[]) {
 
   std::vector<devsim::DeviceSpec> specs = devsim::Simulator::devicesFor(layout);
   devsim::Simulator simulator;
+  const QStringList size = parser.value(clipSize).split('x');
+  const int clipWidth = size.size() == 2 ? size[0].toInt() : 0;
+  const int clipHeight = size.size() == 2 ? size[1].toInt() : 0;
+  // Even sizes only: the encoder's pictures are 4:2:0.
+  if (clipWidth < 16 || clipWidth > 4096 || clipHeight < 16 || clipHeight > 4096 || clipWidth % 2 || clipHeight % 2) {
+    std::cerr << "--clip-size must be WIDTHxHEIGHT, even numbers from 16 to 4096\n";
+    return 2;
+  }
+  simulator.setClipSize(static_cast<uint16_t>(clipWidth), static_cast<uint16_t>(clipHeight));
   std::string error;
   std::string clipPath = parser.isSet(clip) ? parser.value(clip).toStdString()
                                             : devsim::Simulator::defaultClipPath();

@@ -18,14 +18,22 @@ WidgetPresenter::WidgetPresenter(QWidget* widget, std::weak_ptr<FrameSlot> slot)
 
 WidgetPresenter::~WidgetPresenter()
 {
-    if (m_widget)
+    if (m_widget) {
+        m_widget->setAttribute(Qt::WA_OpaquePaintEvent, m_widgetWasOpaque);
         m_widget->update();
+    }
 }
 
 void WidgetPresenter::show(const QImage& image)
 {
     if (!m_widget)
         return;
+    if (m_image.isNull()) {
+        // The picture covers the whole widget: what lies beneath it need not
+        // be painted first, for every picture of every pane.
+        m_widgetWasOpaque = m_widget->testAttribute(Qt::WA_OpaquePaintEvent);
+        m_widget->setAttribute(Qt::WA_OpaquePaintEvent);
+    }
     m_image = image;
     // Callers switch the widget's updates off while a player draws into its
     // native window; here the picture goes through Qt, so it needs them on.

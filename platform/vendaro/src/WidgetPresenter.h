@@ -31,6 +31,7 @@ private:
     QPointer<QWidget> m_widget;
     std::weak_ptr<FrameSlot> m_slot;
     QImage m_image;
+    bool m_widgetWasOpaque = false;
 };
 
 } // namespace vendaro

@@ -316,6 +316,34 @@ TEST_F(DeviceRows, AFailedReplacementLeavesTheOldRowsWhole)
     EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("DeviceInfo")), 1);
 }
 
+TEST_F(DeviceRows, ReplacingSeveralDevicesStoresThemInTheListsOrderInOneGo)
+{
+    const stu_DeviceInfo first = Device(QStringLiteral("10.0.0.1"));
+    const stu_DeviceInfo second = Device(QStringLiteral("10.0.0.2"));
+    const stu_DeviceInfo third = Device(QStringLiteral("10.0.0.3"));
+    for (const stu_DeviceInfo& device : {first, second, third})
+        ASSERT_TRUE(database.AddDeviceInfo(device));
+    ASSERT_TRUE(database.AddChannelInfo(Channel(second.deviceIp, QStringLiteral("10.0.2.9"), 554)));
+    const QList<stu_DeviceChannelInfo> channels{Channel(second.deviceIp, QStringLiteral("10.0.2.1"), 554),
+                                                Channel(first.deviceIp, QStringLiteral("10.0.1.1"), 554)};
+    ASSERT_TRUE(database.ReplaceDevicesInfo({second, first}, channels));
+    QStringList order;
+    ASSERT_TRUE(database.GetAllDeviceIp(order));
+    EXPECT_EQ(order, (QStringList{third.deviceIp, second.deviceIp, first.deviceIp}));
+    QStringList channelIps;
+    ASSERT_TRUE(database.GetChannelIpByDevIp(second.deviceIp, channelIps));
+    EXPECT_EQ(channelIps, QStringList{QStringLiteral("10.0.2.1")});
+
+    // A camera of a device that is not in the list is refused, and nothing changes.
+    EXPECT_FALSE(database.ReplaceDevicesInfo({third}, {Channel(first.deviceIp, QStringLiteral("10.0.1.2"), 554)}));
+    order.clear();
+    ASSERT_TRUE(database.GetAllDeviceIp(order));
+    EXPECT_EQ(order, (QStringList{third.deviceIp, second.deviceIp, first.deviceIp}));
+    channelIps.clear();
+    ASSERT_TRUE(database.GetChannelIpByDevIp(first.deviceIp, channelIps));
+    EXPECT_EQ(channelIps, QStringList{QStringLiteral("10.0.1.1")});
+}
+
 using AlarmRows = DatabaseTest;
 
 TEST_F(AlarmRows, ATrafficParameterAlarmOfFourLanesIsFourRows)

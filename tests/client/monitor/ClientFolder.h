@@ -6,7 +6,12 @@
 #include "Simulator.h"
 #include "TestSupport.h"
 
+#include "core/FontSubstitution.h"
+#include "core/SharedRecords.h"
 #include "data/DatabaseOperation.h"
+#include "monitor/ClientStartup.h"
+
+#include <QApplication>
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +30,15 @@ public:
     }
 
     QString Path() const { return dir.path(); }
+    // Makes this the program's folder and sets the application up as the
+    // client's start-up does: fonts, record types, style sheet.
+    void PrepareApplication() const
+    {
+        qputenv("CORVANE_APP_DIR", QFile::encodeName(Path()));
+        InstallFontSubstitutions();
+        RegisterSharedRecordTypes();
+        qApp->setStyleSheet(ClientStyleSheet());
+    }
     QString DatabasePath() const { return dir.filePath(QStringLiteral("Corvane.db")); }
 
     // Makes Corvane.db from the schema and stores the devices in it.

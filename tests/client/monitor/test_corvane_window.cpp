@@ -120,12 +120,9 @@ private:
 
 void CorvaneWindowTest::initTestCase()
 {
-    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
+    folder.PrepareApplication();
     // Saving the settings writes or removes the autostart entry: keep it in the test's folder.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.Path() + QStringLiteral("/xdg-config")));
-    InstallFontSubstitutions();
-    RegisterSharedRecordTypes();
-    qApp->setStyleSheet(ClientStyleSheet());
     qApp->installEventFilter(new QWinNativeEventFilter(qApp));
     alarmPort = testsupport::freePort();
     devices = SimulatedDevices(2, 1, alarmPort);

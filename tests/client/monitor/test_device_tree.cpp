@@ -16,13 +16,17 @@
 #include "monitor/Corvane.h"
 #include "monitor/DeviceTreeRoles.h"
 #include "monitor/HintListWidget.h"
+#include "monitor/KvorPlayWindow.h"
 #include "monitor/TreeViewDelegate.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTimer>
@@ -47,6 +51,20 @@ QString Ip(const devsim::DeviceSpec& device)
 bool SameIcon(const QIcon& icon, const char* picture)
 {
     return icon.pixmap(16).toImage() == QIcon(QString::fromLatin1(picture)).pixmap(16).toImage();
+}
+
+// Runs one statement on the database file through a connection of the test's own.
+bool RunSql(const QString& path, const QString& statement)
+{
+    const QString name = QStringLiteral("test-sql");
+    bool ran = false;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        database.setDatabaseName(path);
+        ran = database.open() && QSqlQuery(database).exec(statement);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ran;
 }
 
 int LoginsTo(const QString& ip)
@@ -78,6 +96,11 @@ private slots:
     void channelRowsFollowDropsAndRestores();
     void refusedLoginShowsItsFailure();
     void addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing();
+    void editToANewAddressLeavesNothingOfTheOld();
+    void busyRowsRefuseEditDeleteAndRefresh();
+    void unreadableCamerasLeaveAnEmptyRowWithoutTheirLogins();
+    void overlappingPassesKeepOneRowPerDevice();
+    void deletingAPreviewedDeviceStopsItsPanes();
     void rowButtonsEmitTheirSignals();
     void searchMatchesFullNamesAndKeepsHistory();
     void screenshots();
@@ -92,6 +115,11 @@ private:
     void Click(AddDeviceDlg& dialog, const char* button);
     // Tree rows, stored devices and channels, and the device link's logins agree.
     void ExpectAgreement();
+    // The logins open on the simulator's side, devices and cameras.
+    int OpenSessions();
+    // Opens the edit dialog of the device at `ip` and confirms the device's new values.
+    void Edit(const QString& ip, const QString& name, const devsim::DeviceSpec& device);
+    int LiveStreamsOf(const devsim::DeviceSpec& device) const;
 
     ClientFolder folder;
     devsim::Simulator simulator;
@@ -104,10 +132,7 @@ private:
 
 void DeviceTreeTest::initTestCase()
 {
-    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
-    InstallFontSubstitutions();
-    RegisterSharedRecordTypes();
-    qApp->setStyleSheet(ClientStyleSheet());
+    folder.PrepareApplication();
     alarmPort = testsupport::freePort();
     devices = SimulatedDevices(5, 2, alarmPort);
     std::string error;
@@ -123,6 +148,17 @@ void DeviceTreeTest::init()
     QVERIFY(TSR_SetNetworkTimes(1000, 2000, 500));
     QVERIFY(ImplementInstance::CreateInstance());
     ImplementInstance::GetInstance()->InitImplementInstance();
+    // Every test starts from the first three devices, whatever the last one left.
+    {
+        DatabaseOperation database;
+        QVERIFY(database.ConnectDatabase(folder.DatabasePath()));
+        QStringList stored;
+        QVERIFY(database.GetAllDeviceIp(stored));
+        for (const QString& ip : qAsConst(stored))
+            QVERIFY(database.DeleteDeviceInfoByIp(ip));
+        database.CloseDatabase();
+    }
+    QVERIFY(folder.StoreDevices({devices.begin(), devices.begin() + 3}));
     window = std::make_unique<Corvane>(nullptr, alarmPort);
     // Connected before the event loop runs, so the start-up pass's hand-over is seen.
     passes = std::make_unique<QSignalSpy>(window.get(), &Corvane::DeviceLoginFinishedSig);
@@ -140,8 +176,11 @@ void DeviceTreeTest::cleanup()
     passes.reset();
     window->close();
     window.reset();
+    // Every login the window held ends with it.
+    QTRY_COMPARE_WITH_TIMEOUT(OpenSessions(), 0, 10000);
     delete QPromptWidget::Current();
     Control(QStringLiteral("refuse all off"));
+    Control(QStringLiteral("stall all off"));
 }
 
 void DeviceTreeTest::cleanupTestCase()
@@ -230,10 +269,36 @@ void DeviceTreeTest::ExpectAgreement()
     shown.sort();
     QCOMPARE(shown, stored);
     QCOMPARE(window->KnownDevices().size(), shown.size());
-    // No login is left over: one per device and camera, each held by the window.
+    // No login is left over: one per device and camera, each held by the window
+    // and open on the simulator (where a logout arrives a moment later).
     QCOMPARE(DeviceManager::GetInstance()->GetLoginList().size(), shown.size() + cameras);
     QCOMPARE(window->LoggedInDevices().size(), shown.size());
     QCOMPARE(window->LoggedInChannels().size(), cameras);
+    QTRY_COMPARE_WITH_TIMEOUT(OpenSessions(), shown.size() + cameras, 10000);
+    QCOMPARE(window->KnownChannels().size(), cameras);
+}
+
+int DeviceTreeTest::OpenSessions()
+{
+    const QString answer = Control(QStringLiteral("sessions all"));
+    return answer.startsWith(QStringLiteral("ok ")) ? answer.mid(3).toInt() : -1;
+}
+
+void DeviceTreeTest::Edit(const QString& ip, const QString& name, const devsim::DeviceSpec& device)
+{
+    WithDialog([&] { window->EditSlot(Row(ip)->index()); },
+               [&](AddDeviceDlg& dialog) {
+                   Fill(dialog, name, QString::fromStdString(device.address), device);
+                   Click(dialog, "pBtnAdd");
+               });
+}
+
+int DeviceTreeTest::LiveStreamsOf(const devsim::DeviceSpec& device) const
+{
+    int streams = 0;
+    for (const devsim::CameraSpec& camera : device.cameras)
+        streams += simulator.find(camera.address)->liveStreams();
+    return streams;
 }
 
 void DeviceTreeTest::startUpShowsDevicesChannelsAndOneToast()
@@ -246,6 +311,8 @@ void DeviceTreeTest::startUpShowsDevicesChannelsAndOneToast()
     for (int i = 0; i < 3; ++i) {
         QStandardItem* row = Row(Ip(devices[i]));
         QVERIFY(row);
+        // The stored order, however the logins overtook each other.
+        QCOMPARE(row->row(), i);
         QCOMPARE(row->text(), QString::fromStdString(devices[i].name));
         QCOMPARE(row->data(DeviceTreeRoles::Busy).toInt(), 0);
         QCOMPARE(row->rowCount(), 2);
@@ -258,6 +325,11 @@ void DeviceTreeTest::startUpShowsDevicesChannelsAndOneToast()
         }
     }
     QVERIFY(window->Form().treeViewDevice->isExpanded(model->index(0, 0)));
+    // Whole addresses only: neither a longer address nor a part of one is a known device.
+    const QString first = Ip(devices[0]);
+    QVERIFY(window->IsDeviceExist(first));
+    for (const QString& other : {first + QLatin1Char('0'), first.mid(1), first.chopped(1)})
+        QVERIFY2(!window->IsDeviceExist(other), qPrintable(other));
     ExpectAgreement();
 }
 
@@ -408,6 +480,198 @@ void DeviceTreeTest::addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing()
     QVERIFY(!Row(Ip(fifth)));
     QCOMPARE(LoginsTo(Ip(fifth)), 0);
     QCOMPARE(window->DeviceModel()->rowCount(), 3);
+    ExpectAgreement();
+}
+
+void DeviceTreeTest::editToANewAddressLeavesNothingOfTheOld()
+{
+    const devsim::DeviceSpec& old = devices[2];
+    const devsim::DeviceSpec& moved = devices[3];
+    const int rows = window->DeviceModel()->rowCount();
+    Edit(Ip(old), QStringLiteral("搬迁"), moved);
+    WaitForPass(2);
+    QCOMPARE(passes->at(1).at(0).toString(), QString());
+    QVERIFY(!Row(Ip(old)));
+    QVERIFY(Row(Ip(moved)));
+    QCOMPARE(Row(Ip(moved))->text(), QStringLiteral("搬迁"));
+    QCOMPARE(window->DeviceModel()->rowCount(), rows);
+    QVERIFY(!window->IsDeviceExist(Ip(old)));
+    QStringList storedChannels;
+    QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetChannelIpByDevIp(Ip(old), storedChannels));
+    QVERIFY(storedChannels.isEmpty());
+    for (const stu_DeviceChannelInfo& channel : window->KnownChannels())
+        QVERIFY(channel.deviceIp != Ip(old));
+    QTRY_COMPARE_WITH_TIMEOUT(Control(QStringLiteral("sessions ") + Ip(old)), QStringLiteral("ok 0"), 10000);
+    for (const devsim::CameraSpec& camera : old.cameras)
+        QTRY_COMPARE_WITH_TIMEOUT(Control(QStringLiteral("sessions ") + QString::fromStdString(camera.address)),
+                                  QStringLiteral("ok 0"), 10000);
+    ExpectAgreement();
+
+    // And back: the address of before is a device again, the other one gone.
+    Edit(Ip(moved), QString::fromStdString(old.name), old);
+    WaitForPass(3);
+    QVERIFY(Row(Ip(old)));
+    QVERIFY(!Row(Ip(moved)));
+    ExpectAgreement();
+}
+
+void DeviceTreeTest::busyRowsRefuseEditDeleteAndRefresh()
+{
+    const QString ip = Ip(devices[1]);
+    window->RefreshSlot(Row(ip)->index());
+    // The pass's rows come through the event loop, which has not run yet.
+    QStandardItem* row = Row(ip);
+    QCOMPARE(row->data(DeviceTreeRoles::Busy).toInt(), 1);
+    const QString busy = QStringLiteral("正在获取设备通道信息，请稍候...");
+    delete QPromptWidget::Current();
+    window->RefreshSlot(row->index());
+    QCOMPARE(ToastText(), busy);
+    delete QPromptWidget::Current();
+    window->EditSlot(row->index());
+    QCOMPARE(ToastText(), busy);
+    QVERIFY(!window->AddDeviceDialog()->isVisible());
+    delete QPromptWidget::Current();
+    window->Form().treeViewDevice->setCurrentIndex(row->index());
+    window->Form().qIconPBtnDelDevice->click();
+    QCOMPARE(ToastText(), busy);
+    QCOMPARE(Row(ip), row);
+    WaitForPass(2);
+    QCOMPARE(row->data(DeviceTreeRoles::Busy).toInt(), 0);
+    QCOMPARE(row->rowCount(), 2);
+    ExpectAgreement();
+}
+
+void DeviceTreeTest::unreadableCamerasLeaveAnEmptyRowWithoutTheirLogins()
+{
+    const devsim::DeviceSpec& device = devices[1];
+    const QString ip = Ip(device);
+    // A device that answers nothing: its login is reused, but its cameras cannot be read.
+    QCOMPARE(Control(QStringLiteral("stall ") + ip + QStringLiteral(" on")), QStringLiteral("ok"));
+    window->RefreshSlot(Row(ip)->index());
+    WaitForPass(2);
+    QCOMPARE(passes->at(1).at(0).toString(), ip + QStringLiteral(" 获取通道失败"));
+    QStandardItem* row = Row(ip);
+    QVERIFY(row);
+    QCOMPARE(row->rowCount(), 0);
+    QCOMPARE(row->data(DeviceTreeRoles::Busy).toInt(), 0);
+    for (const devsim::CameraSpec& camera : device.cameras) {
+        QCOMPARE(LoginsTo(QString::fromStdString(camera.address)), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(Control(QStringLiteral("sessions ") + QString::fromStdString(camera.address)),
+                                  QStringLiteral("ok 0"), 10000);
+    }
+    QStringList storedChannels;
+    QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetChannelIpByDevIp(ip, storedChannels));
+    QVERIFY(storedChannels.isEmpty());
+    QCOMPARE(window->LoggedInChannels().size(), 4);
+
+    // Answering again, the device gets its cameras back once its link is up.
+    QCOMPARE(Control(QStringLiteral("stall ") + ip + QStringLiteral(" off")), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(Control(QStringLiteral("sessions ") + ip), QStringLiteral("ok 1"), 20000);
+    int pass = 2;
+    for (int attempt = 0; attempt < 5 && Row(ip)->rowCount() == 0; ++attempt) {
+        window->RefreshSlot(Row(ip)->index());
+        WaitForPass(++pass);
+    }
+    QCOMPARE(Row(ip)->rowCount(), 2);
+    QCOMPARE(passes->at(pass - 1).at(0).toString(), QString());
+    ExpectAgreement();
+}
+
+void DeviceTreeTest::overlappingPassesKeepOneRowPerDevice()
+{
+    const devsim::DeviceSpec& added = devices[3];
+    int expected = 1;
+    for (int round = 0; round < 4; ++round) {
+        // A single device, then everything, then (once) a new device, all at once.
+        QStandardItem* single = window->DeviceModel()->item(round % window->DeviceModel()->rowCount());
+        window->RefreshSlot(single->index());
+        QCOMPARE(single->data(DeviceTreeRoles::Busy).toInt(), 1);
+        window->Form().qIconPbtnRefresh->click();
+        expected += 2;
+        if (round == 1) {
+            WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+                       [&](AddDeviceDlg& dialog) {
+                           Fill(dialog, QStringLiteral("并发"), Ip(added), added);
+                           Click(dialog, "pBtnAdd");
+                       });
+            ++expected;
+        }
+        // While the passes run, every row shown is whole and no device has two.
+        QElapsedTimer running;
+        running.start();
+        while (finishedOnGui < expected && running.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QSet<QString> shown;
+            for (int row = 0; row < window->DeviceModel()->rowCount(); ++row) {
+                QStandardItem* device = window->DeviceModel()->item(row);
+                QVERIFY(!shown.contains(DeviceOf(device).deviceIp));
+                shown.insert(DeviceOf(device).deviceIp);
+                QCOMPARE(device->rowCount(), 2);
+            }
+        }
+        WaitForPass(expected);
+        const int devicesShown = round >= 1 ? 4 : 3;
+        QCOMPARE(window->DeviceModel()->rowCount(), devicesShown);
+        QSet<QString> seen;
+        for (int row = 0; row < devicesShown; ++row) {
+            QStandardItem* device = window->DeviceModel()->item(row);
+            QVERIFY(!seen.contains(DeviceOf(device).deviceIp));
+            seen.insert(DeviceOf(device).deviceIp);
+            QCOMPARE(device->data(DeviceTreeRoles::Busy).toInt(), 0);
+            QCOMPARE(device->rowCount(), 2);
+        }
+        for (const QVariantList& pass : qAsConst(*passes))
+            QCOMPARE(pass.at(0).toString(), QString());
+        ExpectAgreement();
+    }
+}
+
+void DeviceTreeTest::deletingAPreviewedDeviceStopsItsPanes()
+{
+    window->ShowSplitScreenSLot(QStringLiteral("4分屏"));
+    KvorSplitWndsCtrl* grid = window->Form().widgetPreview;
+    QCOMPARE(grid->WindowNums(), 4);
+    const devsim::DeviceSpec& deleted = devices[0];
+    const devsim::DeviceSpec& kept = devices[1];
+    window->PlaySlot(Row(Ip(deleted))->index());
+    window->PlaySlot(Row(Ip(kept))->index());
+    QCOMPARE(window->PreviewCount(), 4);
+    auto playing = [&](const devsim::CameraSpec& camera) {
+        KvorPlayWindow* pane = grid->FindPlayWindowByIp(QString::fromStdString(camera.address));
+        return pane && pane->IsPlaying();
+    };
+    for (const devsim::DeviceSpec* device : {&deleted, &kept})
+        for (const devsim::CameraSpec& camera : device->cameras)
+            QTRY_VERIFY_WITH_TIMEOUT(playing(camera), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(LiveStreamsOf(deleted), 2, 10000);
+
+    // A database that refuses the delete: the device stays whole and the operator is told.
+    QVERIFY(RunSql(folder.DatabasePath(), QStringLiteral("create trigger keep before delete on DeviceInfo "
+                                                         "begin select raise(abort, 'kept'); end")));
+    window->Form().treeViewDevice->setCurrentIndex(Row(Ip(deleted))->index());
+    window->Form().qIconPBtnDelDevice->click();
+    QCOMPARE(ToastText(), QStringLiteral("删除设备失败"));
+    QVERIFY(Row(Ip(deleted)));
+    QCOMPARE(Row(Ip(deleted))->rowCount(), 2);
+    QCOMPARE(window->PreviewCount(), 4);
+    for (const devsim::CameraSpec& camera : deleted.cameras)
+        QVERIFY(playing(camera));
+    ExpectAgreement();
+    QVERIFY(RunSql(folder.DatabasePath(), QStringLiteral("drop trigger keep")));
+
+    window->Form().treeViewDevice->setCurrentIndex(Row(Ip(deleted))->index());
+    window->Form().qIconPBtnDelDevice->click();
+    QVERIFY(!Row(Ip(deleted)));
+    for (const devsim::CameraSpec& camera : deleted.cameras)
+        QVERIFY(!grid->FindPlayWindowByIp(QString::fromStdString(camera.address)));
+    QCOMPARE(window->PreviewCount(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(LiveStreamsOf(deleted), 0, 10000);
+    for (const devsim::CameraSpec& camera : kept.cameras)
+        QVERIFY(playing(camera));
+    QCOMPARE(LiveStreamsOf(kept), 2);
+    QStringList stored;
+    QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetAllDeviceIp(stored));
+    QVERIFY(!stored.contains(Ip(deleted)));
     ExpectAgreement();
 }
 

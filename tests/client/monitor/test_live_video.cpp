@@ -18,6 +18,8 @@
 #include "monitor/RequstRunables.h"
 #include "monitor/SplitScreen.h"
 
+#include <QElapsedTimer>
+#include <QFrame>
 #include <QGridLayout>
 #include <QListWidget>
 #include <QPointer>
@@ -57,12 +59,14 @@ private slots:
     void paneDrawsTheCameraAndCloseEndsTheStream();
     void restartStopsTheOldStreamFirst();
     void stopWhileStartingStopsTheLateStream();
+    void panesGoAtOnceWhileTheirStartsWait();
     void reusesTheCameraLogin();
     void refusedCameraLeavesThePaneIdleWithOneToast();
     void droppedCameraDoesNotCrashThePane();
     void layoutsShowTheirPaneCounts_data();
     void layoutsShowTheirPaneCounts();
     void layoutAppliedTwicePlacesTheSamePanes();
+    void idlePanesDrawTheirWholeArea();
     void selectionFollowsClicksAndLayouts();
     void expandAndRestore();
     void fullScreenAndBack();
@@ -83,10 +87,7 @@ private:
 
 void LiveVideoTest::initTestCase()
 {
-    qputenv("CORVANE_APP_DIR", QFile::encodeName(folder.Path()));
-    InstallFontSubstitutions();
-    RegisterSharedRecordTypes();
-    qApp->setStyleSheet(ClientStyleSheet());
+    folder.PrepareApplication();
     devices = SimulatedDevices(2, 4, testsupport::freePort());
     std::string error;
     QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());
@@ -106,7 +107,8 @@ void LiveVideoTest::init()
 
 void LiveVideoTest::cleanup()
 {
-    grid->StopAll();
+    if (grid)
+        grid->StopAll();
     grid.reset();
     QTRY_COMPARE_WITH_TIMEOUT(LiveStreams(), 0, 10000);
 }
@@ -191,6 +193,28 @@ void LiveVideoTest::stopWhileStartingStopsTheLateStream()
     QVERIFY(!pane->IsPlaying());
     QVERIFY(!called);
     QTRY_COMPARE_WITH_TIMEOUT(Camera(1, 0).liveStreams(), 0, 10000);
+}
+
+void LiveVideoTest::panesGoAtOnceWhileTheirStartsWait()
+{
+    // The camera takes stream requests and never answers; starts wait for it
+    // up to the reply time, and nobody who deletes their panes waits with them.
+    QVERIFY(TSR_SetNetworkTimes(0, 4000, 0));
+    Camera(1, 3).stall(true);
+    RequstRunables::RequestPreview(grid->GetPlayWindow(0), ChannelOf(devices[1], 3), 0);
+    auto* dialog = new PreviewDialog;
+    dialog->StartSdkPreview(ChannelOf(devices[1], 3));
+    QElapsedTimer clock;
+    clock.start();
+    delete dialog;
+    grid.reset();
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+    QCOMPARE(RequstRunables::PendingPreviews(), 2);
+    Camera(1, 3).stall(false);
+    QTRY_COMPARE_WITH_TIMEOUT(RequstRunables::PendingPreviews(), 0, 20000);
+    QCoreApplication::processEvents();  // the late results find no pane
+    QTRY_COMPARE_WITH_TIMEOUT(Camera(1, 3).liveStreams(), 0, 10000);
+    QVERIFY(TSR_SetNetworkTimes(0, 5000, 0));
 }
 
 void LiveVideoTest::reusesTheCameraLogin()
@@ -285,6 +309,34 @@ void LiveVideoTest::layoutAppliedTwicePlacesTheSamePanes()
     QCOMPARE(grid->findChildren<QGridLayout*>().size(), layouts);
     for (unsigned short i = 0; i < 16; ++i)
         QCOMPARE(grid->GetPlayWindow(i)->geometry(), first[i]);
+}
+
+void LiveVideoTest::idlePanesDrawTheirWholeArea()
+{
+    // A pane once played and stopped, on a layout reached from a larger one,
+    // draws its margins itself: nothing of the window behind shows through.
+    grid->SetSplitMode(8);
+    KvorPlayWindow* played = grid->GetPlayWindow(5);
+    RequstRunables::RequestPreview(played, ChannelOf(devices[0], 0), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(played->IsPlaying(), 10000);
+    played->StopPlay();
+    grid->OnWndClicked(6);
+    grid->SetSplitMode(5);
+    QCoreApplication::processEvents();
+    const QImage wall = grid->grab().toImage();
+    const QSet<QRgb> allowed{QColor(47, 50, 55).rgb(), QColor(Qt::darkGray).rgb(), QColor(43, 248, 207).rgb()};
+    for (unsigned short i = 0; i < 9; ++i) {
+        KvorPlayWindow* pane = grid->GetPlayWindow(i);
+        const QRect area(pane->mapTo(grid.get(), QPoint(0, 0)), pane->size());
+        const QRect video = pane->findChild<QFrame*>(QStringLiteral("frame"))->geometry().translated(area.topLeft());
+        int foreign = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (!video.contains(x, y) && !allowed.contains(wall.pixel(x, y)))
+                    ++foreign;
+        QVERIFY2(foreign == 0, qPrintable(QStringLiteral("pane %1: %2 pixels").arg(i).arg(foreign)));
+    }
+    QCOMPARE(QColor(wall.pixel(played->mapTo(grid.get(), QPoint(0, 0)))), QColor(43, 248, 207));
 }
 
 void LiveVideoTest::selectionFollowsClicksAndLayouts()

@@ -55,7 +55,7 @@ TEST_F(RealPlayTest, DeliversHeaderFirstThenDataInOrderThatPlays) {
   StreamCollector collector;
   int32_t handle = playCamera(&collector);
   ASSERT_GE(handle, 0);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 12; }));
+  ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 30; }));  // a picture a block: over a second
   ASSERT_TRUE(TSR_StopRealPlay(handle));
 
   auto blocks = collector.snapshot();

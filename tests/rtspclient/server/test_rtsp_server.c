@@ -3,6 +3,7 @@
  *
  *   corvane-test-rtsp-server [--port N] [--auth none|basic|digest] [--user U --password P]
  *                            [--clip FILE.ts] [--timeout SECONDS]
+ *                            [--live-size WxH] [--report-teardown]
  *
  * Listens on loopback only. Port 0 (the default) takes a free port. When it
  * listens it prints "READY <port>" on its own line on standard output.
@@ -15,6 +16,9 @@
  * Every mount is served over UDP and TCP interleaved. With --auth every mount
  * needs the user and password, by the one scheme given. With --timeout the
  * sessions that are not kept alive expire (swept every second).
+ * --live-size sets the picture of /live (320x240 by default). With
+ * --report-teardown every TEARDOWN received prints "TEARDOWN <path>" on its
+ * own line on standard output.
  */
 #include <gst/gst.h>
 #include <gst/rtsp-server/rtsp-onvif-media-factory.h>
@@ -25,9 +29,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-static const char *kLive =
-    "( videotestsrc is-live=true pattern=ball ! video/x-raw,width=320,height=240,framerate=25/1 "
-    "! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=512 "
+static const char *kLiveFormat =
+    "( videotestsrc is-live=true pattern=ball ! video/x-raw,width=%d,height=%d,framerate=25/1 "
+    "! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=%d "
     "! rtph264pay name=pay0 pt=96 config-interval=1 )";
 
 static const char *kBackchannel =
@@ -36,7 +40,16 @@ static const char *kBackchannel =
 
 typedef struct {
     guint timeout;
+    gboolean reportTeardown;
 } Options;
+
+static void on_teardown_request(GstRTSPClient *client, GstRTSPContext *context, gpointer data)
+{
+    (void)client;
+    (void)data;
+    printf("TEARDOWN %s\n", context->uri && context->uri->abspath ? context->uri->abspath : "");
+    fflush(stdout);
+}
 
 static void on_new_session(GstRTSPClient *client, GstRTSPSession *session, gpointer data)
 {
@@ -50,6 +63,8 @@ static void on_client_connected(GstRTSPServer *server, GstRTSPClient *client, gp
 {
     (void)server;
     g_signal_connect(client, "new-session", G_CALLBACK(on_new_session), data);
+    if (((const Options *)data)->reportTeardown)
+        g_signal_connect(client, "teardown-request", G_CALLBACK(on_teardown_request), NULL);
 }
 
 /* The server never expires sessions by itself; the pool must be swept. */
@@ -103,16 +118,32 @@ int main(int argc, char *argv[])
     const char *user = "admin";
     const char *password = "admin123";
     const char *clip = NULL;
+    int width = 320, height = 240;
     Options options = {0};
 
     gst_init(&argc, &argv);
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
+        if (strcmp(argv[i], "--report-teardown") == 0) {
+            options.reportTeardown = TRUE;
+            --i;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            fprintf(stderr, "option %s needs a value\n", argv[i]);
+            return 2;
+        }
         if (strcmp(argv[i], "--port") == 0) port = argv[i + 1];
         else if (strcmp(argv[i], "--auth") == 0) scheme = argv[i + 1];
         else if (strcmp(argv[i], "--user") == 0) user = argv[i + 1];
         else if (strcmp(argv[i], "--password") == 0) password = argv[i + 1];
         else if (strcmp(argv[i], "--clip") == 0) clip = argv[i + 1];
         else if (strcmp(argv[i], "--timeout") == 0) options.timeout = (guint)atoi(argv[i + 1]);
+        else if (strcmp(argv[i], "--live-size") == 0) {
+            if (sscanf(argv[i + 1], "%dx%d", &width, &height) != 2 || width < 16 || height < 16) {
+                fprintf(stderr, "bad size %s\n", argv[i + 1]);
+                return 2;
+            }
+        }
         else {
             fprintf(stderr, "unknown option %s\n", argv[i]);
             return 2;
@@ -122,6 +153,10 @@ int main(int argc, char *argv[])
         fprintf(stderr, "unknown auth scheme %s\n", scheme);
         return 2;
     }
+
+    /* About 512 kbit/s for 320x240, growing with the picture. */
+    const int bitrate = 512 > width * height / 150 ? 512 : width * height / 150;
+    gchar *live = g_strdup_printf(kLiveFormat, width, height, bitrate);
 
     GMainLoop *loop = g_main_loop_new(NULL, FALSE);
     GstRTSPServer *server = gst_rtsp_onvif_server_new();
@@ -135,7 +170,7 @@ int main(int argc, char *argv[])
     g_signal_connect(server, "client-connected", G_CALLBACK(on_client_connected), &options);
 
     GstRTSPMountPoints *mounts = gst_rtsp_server_get_mount_points(server);
-    gst_rtsp_mount_points_add_factory(mounts, "/live", make_factory(kLive, TRUE, role));
+    gst_rtsp_mount_points_add_factory(mounts, "/live", make_factory(live, TRUE, role));
     if (clip) {
         gchar *launch = g_strdup_printf(
             "( filesrc location=\"%s\" ! tsdemux ! h264parse ! rtph264pay name=pay0 pt=96 config-interval=1 )", clip);
@@ -143,7 +178,7 @@ int main(int argc, char *argv[])
         g_free(launch);
     }
     GstRTSPMediaFactory *onvif = gst_rtsp_onvif_media_factory_new();
-    gst_rtsp_media_factory_set_launch(onvif, kLive);
+    gst_rtsp_media_factory_set_launch(onvif, live);
     gst_rtsp_onvif_media_factory_set_backchannel_launch(GST_RTSP_ONVIF_MEDIA_FACTORY(onvif), kBackchannel);
     gst_rtsp_media_factory_set_protocols(onvif, GST_RTSP_LOWER_TRANS_UDP | GST_RTSP_LOWER_TRANS_TCP);
     gst_rtsp_media_factory_set_media_gtype(onvif, GST_TYPE_RTSP_ONVIF_MEDIA);

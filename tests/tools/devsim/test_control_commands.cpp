@@ -6,7 +6,11 @@
 
 #include "../../platform/tessoran/TestSupport.h"
 
+#include "tessoran.h"
+
 #include <QProcess>
+
+#include <cstring>
 
 namespace {
 
@@ -69,6 +73,7 @@ TEST_P(ControlCommandTest, Answers) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ControlCommandTest,
     ::testing::Values(CommandCase{"Help", "help", "ok"},
+                      CommandCase{"StreamsNoneOpen", "streams", "ok 0"},
                       CommandCase{"FireIncident", "fire %d incident", "ok"},
                       CommandCase{"FireMany", "fire %d violation 5", "ok"},
                       CommandCase{"FireUnknownKind", "fire %d parade", "error: fire takes"},
@@ -97,6 +102,41 @@ TEST_F(ControlTest, DropRestoreAndListShowTheState) {
   std::string camera = specs_[1].cameras[1].address;
   EXPECT_EQ(run("drop " + camera), "ok");
   EXPECT_TRUE(sim_.find(camera)->isDropped());
+}
+
+TEST_F(ControlTest, SessionsCountTheOpenLoginsOfADeviceOrOfAll) {
+  ASSERT_TRUE(TSR_Init());
+  auto login = [](const std::string& address, uint16_t port, const std::string& user,
+                  const std::string& password) {
+    TSR_USER_LOGIN_INFO info{};
+    std::strncpy(info.sDeviceAddress, address.c_str(), sizeof info.sDeviceAddress - 1);
+    info.wPort = port;
+    std::strncpy(info.sUserName, user.c_str(), sizeof info.sUserName - 1);
+    std::strncpy(info.sPassword, password.c_str(), sizeof info.sPassword - 1);
+    return TSR_Login(&info, nullptr);
+  };
+  EXPECT_EQ(run("sessions all"), "ok 0");
+  const devsim::CameraSpec& camera = specs_[1].cameras[0];
+  const int32_t device = login(first_, specs_[0].port, specs_[0].user, specs_[0].password);
+  const int32_t again = login(first_, specs_[0].port, specs_[0].user, specs_[0].password);
+  const int32_t cameraLogin = login(camera.address, camera.port, camera.user, camera.password);
+  ASSERT_GE(device, 0);
+  ASSERT_GE(again, 0);
+  ASSERT_GE(cameraLogin, 0);
+  EXPECT_EQ(run("sessions " + first_), "ok 2");
+  EXPECT_EQ(run("sessions " + camera.address), "ok 1");
+  EXPECT_EQ(run("sessions " + specs_[1].address), "ok 0");
+  EXPECT_EQ(run("sessions all"), "ok 3");
+  EXPECT_EQ(run("sessions 127.0.0.99"), "error: no device at 127.0.0.99");
+  EXPECT_EQ(run("sessions"), "error: sessions needs a device");
+
+  // A logout closes the session on the device's side shortly after.
+  ASSERT_TRUE(TSR_Logout(again));
+  EXPECT_TRUE(testsupport::waitUntil([&] { return run("sessions " + first_) == "ok 1"; }));
+  ASSERT_TRUE(TSR_Logout(device));
+  ASSERT_TRUE(TSR_Logout(cameraLogin));
+  EXPECT_TRUE(testsupport::waitUntil([&] { return run("sessions all") == "ok 0"; }));
+  TSR_Cleanup();
 }
 
 TEST(DevsimProgram, HelpExplainsItsOptions) {
@@ -156,7 +196,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadOptions{"NoDevicesThenAGoodRate", {"--devices", "0", "--alarm-rate", "0.5"}},
                       BadOptions{"RateNotANumber", {"--alarm-rate", "fast"}},
                       BadOptions{"NegativeRate", {"--alarm-rate", "-1"}},
-                      BadOptions{"AddressesPastTheLastSubnet", {"--first-subnet", "250", "--devices", "10"}}),
+                      BadOptions{"AddressesPastTheLastSubnet", {"--first-subnet", "250", "--devices", "10"}},
+                      BadOptions{"ClipSizeOdd", {"--clip-size", "1281x720"}},
+                      BadOptions{"ClipSizeNotASize", {"--clip-size", "large"}}),
     [](const ::testing::TestParamInfo<BadOptions>& info) { return info.param.name; });
 
 }  // namespace

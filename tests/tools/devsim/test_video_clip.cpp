@@ -53,6 +53,22 @@ TEST_F(VideoClipTest, PiecesAreSecondsStartingWithTablesAndAKeyFrame) {
   }
 }
 
+TEST_F(VideoClipTest, PiecesAreCutIntoTheirPictures) {
+  for (int64_t second = 0; second < static_cast<int64_t>(clip_.pieceCount()); ++second) {
+    const std::vector<uint8_t>& piece = clip_.pieceAt(second);
+    const std::vector<size_t>& starts = clip_.pictureStartsAt(second);
+    ASSERT_EQ(starts.size(), size_t(devsim::VideoClip::kFramesPerSecond)) << "piece " << second;
+    EXPECT_EQ(starts.front(), 0u);
+    for (size_t i = 1; i < starts.size(); ++i) {
+      ASSERT_GT(starts[i], starts[i - 1]);
+      ASSERT_EQ(starts[i] % 188, 0u);
+      ASSERT_LT(starts[i], piece.size());
+      const uint8_t* packet = piece.data() + starts[i];
+      EXPECT_TRUE(packet[1] & 0x40) << "a picture starts a new unit";
+    }
+  }
+}
+
 TEST_F(VideoClipTest, WallClockLoopsOverThePieces) {
   EXPECT_EQ(&clip_.pieceAt(3), &clip_.pieceAt(13));
   EXPECT_EQ(&clip_.pieceAt(-1), &clip_.pieceAt(9));
@@ -150,6 +166,18 @@ TEST(VideoClipMake, MakesAClipWithFfmpegAndKeepsAnExistingOne) {
   ASSERT_TRUE(devsim::VideoClip::make(path, 3, error));
   EXPECT_FALSE(clip.load(path, error)) << "an existing file is not replaced";
   EXPECT_FALSE(error.empty());
+}
+
+TEST(VideoClipMake, MakesTheSizeAskedFor) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("wide.ts").toStdString();
+  std::string error;
+  ASSERT_TRUE(devsim::VideoClip::make(path, 2, error, 320, 176)) << error;
+  QProcess ffprobe;
+  ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "stream=width,height",
+                            "-of", "csv=p=0", QString::fromStdString(path)});
+  ASSERT_TRUE(ffprobe.waitForFinished(60000));
+  EXPECT_EQ(ffprobe.readAllStandardOutput().split('\n').value(0).trimmed().toStdString(), "320,176");
 }
 
 TEST(VideoClipLoad, RefusesWhatIsNotTransportStream) {

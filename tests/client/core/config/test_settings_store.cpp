@@ -26,6 +26,7 @@ const QStringList kDefaultKeys{
     "Incident/RoadBlock",     "Incident/Smog",            "Incident/TurnRound",   "Incident/VehicleViolation",
     "Incident/Visibility",    "Incident/WrongWayDriving", "Param/AutoStart",      "Param/IllegalRecord",
     "Param/SaveDataPath",     "Param/SpeakText",          "Param/StreamType",     "Param/VideoTime",
+    "Rtsp/LocalPortCount",    "Rtsp/LocalPortStart",      "Rtsp/Transport",
 };
 
 QStringList KeysInFile(const QString& path)
@@ -73,6 +74,10 @@ TEST_F(BackEnd, WithoutConfigFileTheDefaultsAreWrittenAndCutVideoIsNot)
     EXPECT_EQ(file.value("Param/AutoStart").toInt(), 0);
     EXPECT_EQ(file.value("Param/SaveDataPath").toString(), folder.path() + QStringLiteral("/data"));
     EXPECT_EQ(file.value("Incident/LowSpeed").toInt(), 1);
+    // RTSP: unprivileged local ports, RTP interleaved in the RTSP connection.
+    EXPECT_EQ(file.value("Rtsp/LocalPortStart").toInt(), 30000);
+    EXPECT_EQ(file.value("Rtsp/LocalPortCount").toInt(), 100);
+    EXPECT_EQ(file.value("Rtsp/Transport").toInt(), 1);
     EXPECT_FALSE(config->GetValue("Param/CutVideo", true).isValid());
     EXPECT_EQ(config->GetValue("Param/CutVideo", true).toInt(), 0) << "an absent clip switch reads as on";
 }
