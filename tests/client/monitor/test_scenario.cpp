@@ -26,6 +26,7 @@
 #include "monitor/IncidentPromptsDialog.h"
 #include "monitor/KvorPlayWindow.h"
 #include "monitor/KvorSplitWndsCtrl.h"
+#include "monitor/RtspDialog.h"
 #include "monitor/SplitScreen.h"
 #include "search/ExportDialog.h"
 #include "search/SearchFrame.h"
@@ -36,6 +37,8 @@
 #include "Vendaro.h"
 
 #include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -174,6 +177,7 @@ private slots:
     void initTestCase();
     void treeFillsWithTheThreeDevices();
     void playAllFillsTheFourPaneLayout();
+    void rtspStreamPlaysInAFreedPane();
     void alarmsReachTheListThePromptAndTheDatabase();
     void searchPageFindsTodaysIncidentsWithPictureAndClip();
     void playbackDialogPlaysTheClip();
@@ -311,6 +315,54 @@ void Session::playAllFillsTheFourPaneLayout()
         playing << grid->GetPlayWindow(i)->PlayingChannelIp();
     QCOMPARE(playing.size(), 4);
     Screenshot(QStringLiteral("four-panes-playing"));
+}
+
+void Session::rtspStreamPlaysInAFreedPane()
+{
+    // The operator closes the camera of the last pane through its row in the tree ...
+    KvorPlayWindow* pane = window.Form().widgetPreview->GetPlayWindow(3);
+    const QString closed = pane->PlayingChannelIp();
+    QStandardItemModel* tree = window.DeviceModel();
+    QModelIndex row;
+    for (int d = 0; d < tree->rowCount(); ++d)
+        for (int c = 0; c < tree->item(d)->rowCount(); ++c)
+            if (tree->item(d)->child(c)->text().contains(closed))
+                row = tree->item(d)->child(c)->index();
+    QVERIFY2(row.isValid(), qPrintable(closed));
+    window.ClosePlaySlot(row);
+    QTRY_VERIFY_WITH_TIMEOUT(!pane->IsPlaying(), 10000);
+    const int idle = DistinctColours(pane->grab().toImage());
+
+    // ... and pulls a camera of the third device over RTSP into it, through the
+    // dialog its context menu offers.
+    const QPoint at = pane->rect().center();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, pane->mapToGlobal(at));
+    QApplication::sendEvent(pane, &menuEvent);
+    QMenu* menu = pane->ContextMenu();
+    QVERIFY(menu->isVisible());
+    QAction* pull = menu->actions().value(0);
+    QVERIFY(pull);
+    QCOMPARE(pull->text(), QStringLiteral("RTSP取流"));
+    menu->hide();
+    pull->trigger();
+    RtspDialog* dialog = pane->GetRtspDialog();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    const QString url = QStringLiteral("rtsp://%1:%2/live").arg(plan.CameraIp(2, 0)).arg(plan.rtspPort);
+    for (const auto& [field, text] : {std::pair<const char*, QString>{"lineEditUrl", url},
+                                      {"lineEditUserName", QStringLiteral("admin")},
+                                      {"lineEditPasswd", QStringLiteral("cam12345")}}) {
+        auto* edit = dialog->findChild<QLineEdit*>(QLatin1String(field));
+        edit->clear();
+        QTest::keyClicks(edit, text);
+    }
+    Screenshot(QStringLiteral("rtsp-dialog"), dialog);
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("pBtnPlay")), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(pane->IsRtspPlaying() && pane->PlayerPort() >= 0 &&
+                                 Mavro_GetShownFrameCount(pane->PlayerPort()) >= 10,
+                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(DistinctColours(pane->grab().toImage()) > idle + 20, 10000);
+    Screenshot(QStringLiteral("rtsp-pane"));
 }
 
 void Session::alarmsReachTheListThePromptAndTheDatabase()
