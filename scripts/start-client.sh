@@ -40,7 +40,7 @@ if [[ $demo == 1 ]]; then
 Demo folder: $CORVANE_APP_DIR (database, settings, logs, pictures and clips)
 In the window: the device tree lists the three devices with their cameras; play
 a camera (or all of them) into the video grid; alarms arrive every few seconds.
-A camera's RTSP URL above plays in a pane through the pane's RTSP dialog (user
+A camera's RTSP URL above plays in a pane: right-click an idle pane, "RTSP取流" (user
 and password as printed). Fire more alarms by hand, e.g.:
   bash -c 'exec 3<>/dev/tcp/127.0.0.1/5651; echo fire all incident 3 >&3; head -1 <&3'
 TEXT
