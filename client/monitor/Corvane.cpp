@@ -2,6 +2,7 @@
 
 #include "RequstRunables.h"
 #include "RtspManager.h"
+#include "SplitScreen.h"
 
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
@@ -470,6 +471,10 @@ void Corvane::keyPressEvent(QKeyEvent* event)
 
 void Corvane::TopSliderNavigationItemClickedSlot(int index)
 {
+    // The layout chooser belongs to the video grid; left open, it would float
+    // over the search page.
+    if (pSplitScreen)
+        pSplitScreen->close();
     ui.stackedWidget->setCurrentIndex(index);
     if (index == 1)
         emit InsertConditionSig();
@@ -525,7 +530,7 @@ void Corvane::on_qIconPtnSet_clicked()
         connect(pLanguageManage, &LanguageManage::languageChangeSig, pConfigDialog, &ConfigDialog::reTranslateUI);
         connect(pConfigDialog, &ConfigDialog::SigStreamTypeChange, this, [this](int streamType) {
             if (streamType == 0)
-                ShowSplitScreenSLot(QStringLiteral("4分屏"));
+                ShowSplitScreenSLot(tr("4分屏"));  // layouts are named in the interface language
         });
     }
     pConfigDialog->exec();

@@ -4,6 +4,8 @@
 
 #include "ui_IncidentItem.h"
 
+#include <QEvent>
+
 IncidentItem::IncidentItem(const QString& timeText, const QString& iconPath, const QString& deviceIp,
                            const QString& channelIp, QWidget* parent)
     : QWidget(parent)
@@ -14,12 +16,27 @@ IncidentItem::IncidentItem(const QString& timeText, const QString& iconPath, con
     , ui(std::make_unique<Ui::IncidentItem>())
 {
     ui->setupUi(this);
+    ShowTexts();
+}
+
+IncidentItem::~IncidentItem() = default;
+
+void IncidentItem::ShowTexts()
+{
     ui->labelTime->setText(tr("时间") + QStringLiteral(" %1").arg(timeText));
     ui->labelDeviceIp->setText(tr("设备") + QStringLiteral(" %1").arg(deviceIp));
     ui->labelChannelIp->setText(tr("通道") + QStringLiteral(" %1").arg(channelIp));
 }
 
-IncidentItem::~IncidentItem() = default;
+void IncidentItem::changeEvent(QEvent* event)
+{
+    // Rows already in the list follow a switch of the interface language.
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        ShowTexts();
+    }
+    QWidget::changeEvent(event);
+}
 
 void IncidentItem::on_labelCheckDetails_clicked()
 {

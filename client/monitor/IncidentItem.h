@@ -31,6 +31,11 @@ public:
 public slots:
     void on_labelCheckDetails_clicked();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void ShowTexts();
+
     std::unique_ptr<Ui::IncidentItem> ui;
 };

@@ -1335,6 +1335,25 @@
     </message>
 </context>
 <context>
+    <name>IncidentItem</name>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>查看详情</source>
+        <translation>Details</translation>
+    </message>
+</context>
+<context>
     <name>RtspDialog</name>
     <message>
         <location filename="../monitor/RtspDialog.ui"/>

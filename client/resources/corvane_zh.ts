@@ -1323,6 +1323,25 @@
     </message>
 </context>
 <context>
+    <name>IncidentItem</name>
+    <message>
+        <source>时间</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>通道</translation>
+    </message>
+    <message>
+        <source>查看详情</source>
+        <translation>查看详情</translation>
+    </message>
+</context>
+<context>
     <name>RtspDialog</name>
     <message>
         <location filename="../monitor/RtspDialog.ui"/>

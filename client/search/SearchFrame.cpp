@@ -549,8 +549,10 @@ void SearchFrame::on_tableWidgetIncident_itemSelectionChanged()
     ui->framePic->setImage(picture, false);
     ui->labelPic->setVisible(!pictureFound);
     ui->labelTip->setVisible(!pictureFound);
-    LoggerFor("SearchFrame")->error(fmt::runtime(pictureFound ? "{}, {} 图片存在" : "{}, {} 图片不存在"),
-                                    "SearchFrame::on_tableWidgetIncident_itemSelectionChanged", picture.toStdString());
+    // A picture that is there is no error; one that is gone is.
+    LoggerFor("SearchFrame")->log(pictureFound ? spdlog::level::info : spdlog::level::err,
+                                  fmt::runtime(pictureFound ? "{}, {} 图片存在" : "{}, {} 图片不存在"),
+                                  "SearchFrame::on_tableWidgetIncident_itemSelectionChanged", picture.toStdString());
     if (previewTimer.isActive())
         previewTimer.stop();
     if (videoManager)
@@ -716,14 +718,18 @@ void SearchFrame::ReloadChannels(QComboBox* device, QComboBox* channel, const ch
     ImplementInstance* instance = ImplementInstance::GetInstance();
     if (!instance)
         return;
+    channel->clear();
+    channel->addItem(tr("全部"));
+    // "All devices" (the first entry) has no channels of its own to offer, and
+    // it is chosen while the page is built, before the database is open.
+    if (device->currentIndex() <= 0)
+        return;
     const QString deviceIp = device->currentText();
     QStringList channelIps;
     if (!instance->GetDatabase()->GetChannelIpByDevIp(deviceIp, channelIps)) {
         LoggerFor("Corvane")->error("{}, get {} channel falied", method, deviceIp);
         return;
     }
-    channel->clear();
-    channel->addItem(tr("全部"));
     channel->addItems(channelIps);
 }
 

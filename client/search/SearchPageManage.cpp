@@ -35,6 +35,9 @@ void SearchPageManage::SetSearchPageManageSlot(int nTotalNum, int nPage, int nCu
     ui->labelTotalNum->setNum(nTotalNum);
     ui->labelTotalPage->setNum(nPage);
     ui->labelCurrentPage->setNum(nCurrentPage);
+    // A result of one page offers no next or last page to go to.
+    EnableBackward(nCurrentPage > 1);
+    EnableForward(nCurrentPage < nPage);
 }
 
 void SearchPageManage::RefreshPageSlot()

@@ -97,6 +97,16 @@ private slots:
         QCOMPARE(picture.devicePixelRatioF(), 1.0);
     }
 
+    // A button whose picture is not named yet (as forms set its properties
+    // in any order) has no size rather than an undefined one.
+    void missingPictureHasNoSize()
+    {
+        const QPixmap missing = ScaledPicture::load(QString(), 2.0);
+        QVERIFY(missing.isNull());
+        QCOMPARE(ScaledPicture::logicalSize(missing), QSize(0, 0));
+        QCOMPARE(ScaledPicture::logicalSize(QPixmap()), QSize(0, 0));
+    }
+
     void iconButtonPaintsPixelForPixel_data()
     {
         QTest::addColumn<QString>("picName");

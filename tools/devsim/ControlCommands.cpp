@@ -10,7 +10,8 @@ namespace devsim {
 
 const char* const kControlHelp =
     "commands (one a line; <device> is an address such as 127.0.10.1, or 'all'):\n"
-    "  list                                  devices and cameras with their state\n"
+    "  list                                  devices and cameras with their state (and\n"
+    "                                        RTSP URLs when served)\n"
     "  streams                               live video streams open, over all devices\n"
     "  fire <device> incident|traffic|violation [count]\n"
     "  rate <device> <alarms per second>     0 stops timed alarms\n"
@@ -74,7 +75,10 @@ std::string list(Simulator& simulator) {
       SimDevice* served = simulator.find(camera.address);
       out << "  camera " << camera.address << ":" << camera.port << " user " << camera.user
           << " password " << camera.password << (camera.enabled ? "" : " disabled")
-          << (served && served->isDropped() ? " dropped" : "") << "\n";
+          << (served && served->isDropped() ? " dropped" : "");
+      const std::string url = simulator.rtsp().urlOf(camera.address);
+      if (!url.empty()) out << " rtsp " << url;
+      out << "\n";
     }
   }
   return out.str();

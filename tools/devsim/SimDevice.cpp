@@ -351,7 +351,7 @@ void SimDevice::servePlay(Connection& connection, const Frame& open) {
   int64_t second = QDateTime::currentSecsSinceEpoch();
   auto next = steady_clock::now();
   while (!stopping_) {
-    const std::vector<uint8_t>& piece = clip_.pieceAt(second);
+    const std::vector<uint8_t> piece = clip_.timedPieceAt(second);
     const std::vector<size_t>& starts = clip_.pictureStartsAt(second++);
     const auto interval = microseconds(1000000 / static_cast<int64_t>(starts.size()));
     for (size_t i = 0; i < starts.size() && !stopping_; ++i) {
@@ -402,11 +402,11 @@ void SimDevice::serveDownload(Connection& connection, const Frame& open) {
   if (start < recordingSince_) start = recordingSince_;
   if (end <= start) return (void)replyError(connection, WireError::NoVideo, "no recording in the range");
 
-  std::vector<const std::vector<uint8_t>*> pieces;
+  std::vector<std::vector<uint8_t>> pieces;
   uint64_t total = 0;
   for (int64_t s = start.toSecsSinceEpoch(); s < end.toSecsSinceEpoch(); ++s) {
-    pieces.push_back(&clip_.pieceAt(s));
-    total += pieces.back()->size();
+    pieces.push_back(clip_.timedPieceAt(s));
+    total += pieces.back().size();
   }
   ByteWriter size;
   size.u64(total);
@@ -428,11 +428,11 @@ void SimDevice::serveDownload(Connection& connection, const Frame& open) {
     chunk.clear();
     return !stopping_;
   };
-  for (const auto* piece : pieces) {
-    for (size_t at = 0; at < piece->size();) {
-      size_t n = std::min(kDownloadChunk - chunk.size(), piece->size() - at);
-      chunk.insert(chunk.end(), piece->begin() + static_cast<long>(at),
-                   piece->begin() + static_cast<long>(at + n));
+  for (const auto& piece : pieces) {
+    for (size_t at = 0; at < piece.size();) {
+      size_t n = std::min(kDownloadChunk - chunk.size(), piece.size() - at);
+      chunk.insert(chunk.end(), piece.begin() + static_cast<long>(at),
+                   piece.begin() + static_cast<long>(at + n));
       at += n;
       if (chunk.size() == kDownloadChunk && !flush()) return;
     }

@@ -74,7 +74,16 @@ bool Simulator::start(std::vector<DeviceSpec> devices, const std::string& clipPa
   return true;
 }
 
+bool Simulator::serveRtsp(uint16_t port, std::string& error) {
+  std::vector<CameraSpec> cameras;
+  for (SimDevice* device : devices_)
+    for (const CameraSpec& camera : device->spec().cameras)
+      if (camera.enabled) cameras.push_back(camera);
+  return rtsp_.start(cameras, port, error);
+}
+
 void Simulator::stop() {
+  rtsp_.stop();
   for (auto& device : all_) device->stop();
   devices_.clear();
   all_.clear();

@@ -4,6 +4,7 @@
 
 #include "DeviceSpec.h"
 #include "PictureBank.h"
+#include "RtspService.h"
 #include "SimDevice.h"
 #include "VideoClip.h"
 
@@ -44,6 +45,9 @@ public:
   void setClipSize(uint16_t width, uint16_t height) { clip_.setSize(width, height); }
   bool start(std::vector<DeviceSpec> devices, const std::string& clipPath, std::string& error);
   void stop();
+  // Serves every enabled camera over RTSP on this port as well; call after start.
+  bool serveRtsp(uint16_t port, std::string& error);
+  const RtspService& rtsp() const { return rtsp_; }
 
   // Devices with alarms and configurations (not their cameras), in start order.
   const std::vector<SimDevice*>& devices() const { return devices_; }
@@ -62,6 +66,7 @@ private:
   QDateTime recordingSince_;
   std::vector<std::unique_ptr<SimDevice>> all_;
   std::vector<SimDevice*> devices_;
+  RtspService rtsp_;
 };
 
 }  // namespace devsim

@@ -1,5 +1,7 @@
 #include "VideoClip.h"
 
+#include "TsTimeShift.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -113,6 +115,15 @@ const std::vector<uint8_t>& VideoClip::pieceAt(int64_t epochSecond) const {
 
 const std::vector<size_t>& VideoClip::pictureStartsAt(int64_t epochSecond) const {
   return pictureStarts_[indexAt(epochSecond)];
+}
+
+std::vector<uint8_t> VideoClip::timedPieceAt(int64_t epochSecond) const {
+  const int64_t n = static_cast<int64_t>(pieces_.size());
+  const int64_t index = ((epochSecond % n) + n) % n;
+  std::vector<uint8_t> piece = pieces_[static_cast<size_t>(index)];
+  // Piece k stamps second k of the clip; second s is piece k of loop (s - k) / n.
+  shiftTimestamps(piece, (epochSecond - index) * 90000);
+  return piece;
 }
 
 }  // namespace devsim

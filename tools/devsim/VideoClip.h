@@ -20,6 +20,9 @@ public:
 
   size_t pieceCount() const { return pieces_.size(); }
   const std::vector<uint8_t>& pieceAt(int64_t epochSecond) const;
+  // The piece of that second with its time stamps moved on by the loops
+  // before it, so consecutive seconds play as one continuous recording.
+  std::vector<uint8_t> timedPieceAt(int64_t epochSecond) const;
   // Byte offsets in pieceAt(epochSecond) where its pictures start, so live
   // play can send one picture at a time; the first is 0 (the tables go with
   // the first picture).

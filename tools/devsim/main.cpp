@@ -81,7 +81,8 @@ int main(int argc, char* argv[]) {
       "its IP-channel configuration listens on a loopback address of its own (device i at\n"
       "127.0.<subnet+i>.1, its cameras at .2, .3, ...) and serves logins, the channel\n"
       "configuration, live H.264 video and downloads by time; devices push incident,\n"
-      "traffic-parameter and violation alarms to the alarm listener.\n\n" +
+      "traffic-parameter and violation alarms to the alarm listener. With --rtsp-port every\n"
+      "camera also serves its live picture over RTSP at rtsp://<camera>:<port>/live.\n\n" +
       QString::fromUtf8(devsim::kControlHelp));
   parser.addHelpOption();
   QCommandLineOption demo("demo", "A few devices with alarms for the client on this machine: "
@@ -100,11 +101,13 @@ int main(int argc, char* argv[]) {
   QCommandLineOption clipSize("clip-size", "Picture size of the clip, as made when missing and as "
                                            "announced to players.", "WxH", "640x360");
   QCommandLineOption control("control-port", "Port of the control interface on 127.0.0.1; 0 for none.", "port", "0");
+  QCommandLineOption rtspPort("rtsp-port", "Serve every camera over RTSP on this port of its address, "
+                                           "Digest login as the camera's (0: no RTSP; --demo: 8554).", "port", "0");
   QCommandLineOption makeClip("make-clip", "Only make the video clip at this path and exit "
                                           "(given alone).", "file");
   QCommandLineOption clientDb("client-db", "Add the devices to this Corvane.db (with --demo: the one next to this program).", "file");
   parser.addOptions({demo, devices, cameras, port, subnet, user, devicePassword, cameraPassword,
-                     alarmHost, alarmPort, alarmRate, clip, clipSize, control, clientDb, makeClip});
+                     alarmHost, alarmPort, alarmRate, clip, clipSize, control, clientDb, rtspPort, makeClip});
   parser.process(app);
   if (parser.isSet(makeClip)) {
     std::cerr << "corvane-devsim: --make-clip is given alone\n";
@@ -128,6 +131,7 @@ int main(int argc, char* argv[]) {
   layout.firstSubnet = number(subnet, 1, 254);
   layout.alarmPort = static_cast<uint16_t>(number(alarmPort, 0, 65535));
   int controlPort = number(control, 0, 65535);
+  int rtsp = number(rtspPort, 0, 65535);
   layout.user = parser.value(user).toStdString();
   layout.devicePassword = parser.value(devicePassword).toStdString();
   layout.cameraPassword = parser.value(cameraPassword).toStdString();
@@ -145,6 +149,7 @@ int main(int argc, char* argv[]) {
   QString database = parser.value(clientDb);
   if (parser.isSet(demo)) {
     if (controlPort == 0) controlPort = 5651;
+    if (!parser.isSet(rtspPort)) rtsp = 8554;
     if (database.isEmpty()) database = QCoreApplication::applicationDirPath() + "/Corvane.db";
   }
 
@@ -166,6 +171,10 @@ int main(int argc, char* argv[]) {
     std::cerr << "corvane-devsim: " << error << "\n";
     return 1;
   }
+  if (rtsp && !simulator.serveRtsp(static_cast<uint16_t>(rtsp), error)) {
+    std::cerr << "corvane-devsim: " << error << "\n";
+    return 1;
+  }
   devsim::ControlServer controlServer(simulator);
   if (controlPort && !controlServer.start("127.0.0.1", static_cast<uint16_t>(controlPort), error)) {
     std::cerr << "corvane-devsim: control port " << controlPort << ": " << error << "\n";
@@ -176,6 +185,12 @@ int main(int argc, char* argv[]) {
   for (const auto& d : specs) {
     std::printf("device %s:%u user %s password %s, %zu cameras\n", d.address.c_str(), d.port,
                 d.user.c_str(), d.password.c_str(), d.cameras.size());
+    for (const auto& camera : d.cameras) {
+      const std::string url = simulator.rtsp().urlOf(camera.address);
+      if (!url.empty())
+        std::printf("  camera %s RTSP %s user %s password %s\n", camera.address.c_str(), url.c_str(),
+                    camera.user.c_str(), camera.password.c_str());
+    }
   }
   if (layout.alarmPort)
     std::printf("alarms go to %s:%u\n", layout.alarmHost.c_str(), layout.alarmPort);

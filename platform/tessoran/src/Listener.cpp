@@ -49,7 +49,9 @@ bool Listener::start(const std::string& address, uint16_t port, std::string& err
   auto self = shared_from_this();
   try {
     ioThread_ = std::thread([self] { self->runLoop(); });
-    dispatchThread_ = std::thread([self] { self->dispatchLoop(); });
+    // The callback may clean the SDK up from this very thread; the SDK it
+    // releases alarm bytes to must outlive the round that called it.
+    dispatchThread_ = std::thread([self, sdk = Sdk::current()] { self->dispatchLoop(); });
   } catch (...) {
     stop();
     throw;

@@ -4,6 +4,7 @@
 // list rows and the prompt window; hostile alarms are dropped.
 
 #include "ClientFolder.h"
+#include "DatabaseRows.h"
 
 #include "ControlCommands.h"
 
@@ -40,44 +41,6 @@
 #include <thread>
 
 namespace {
-
-// Rows of a table, read through a connection of the test's own.
-int RowCount(const QString& databasePath, const QString& table)
-{
-    int count = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test-reader"));
-        db.setDatabaseName(databasePath);
-        if (db.open()) {
-            QSqlQuery query(db);
-            if (query.exec(QStringLiteral("select count(*) from %1").arg(table)) && query.next())
-                count = query.value(0).toInt();
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("test-reader"));
-    return count;
-}
-
-QList<QStringList> Rows(const QString& databasePath, const QString& sql)
-{
-    QList<QStringList> rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test-reader"));
-        db.setDatabaseName(databasePath);
-        if (db.open()) {
-            QSqlQuery query(db);
-            if (query.exec(sql))
-                while (query.next()) {
-                    QStringList row;
-                    for (int i = 0; i < query.record().count(); ++i)
-                        row << query.value(i).toString();
-                    rows << row;
-                }
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("test-reader"));
-    return rows;
-}
 
 QStringList FilesBelow(const QString& folder, const QString& pattern)
 {

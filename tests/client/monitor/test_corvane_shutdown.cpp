@@ -4,6 +4,7 @@
 // process (this executable with --client), started as `main` starts it.
 
 #include "ClientFolder.h"
+#include "ClosingWatch.h"
 
 #include "monitor/ClientStartup.h"
 #include "monitor/Corvane.h"
@@ -82,30 +83,13 @@ TEST_P(CorvaneShutdownTest, ClosingEndsTheProcessWithinTwoSeconds)
     client.start(QCoreApplication::applicationFilePath(), arguments);
     ASSERT_TRUE(client.waitForStarted());
 
-    QByteArray output;
-    QElapsedTimer sinceClosing;
-    QElapsedTimer sinceStart;
-    sinceStart.start();
-    while (client.state() != QProcess::NotRunning && sinceStart.elapsed() < 60000) {
-        client.waitForReadyRead(10);
-        output += client.readAllStandardOutput();
-        if (!sinceClosing.isValid() && output.contains("@@closing"))
-            sinceClosing.start();
-        if (sinceClosing.isValid() && sinceClosing.elapsed() > 2000)
-            break;
-    }
-    const bool ended = client.state() == QProcess::NotRunning;
-    const qint64 shutdownMs = sinceClosing.isValid() ? sinceClosing.elapsed() : -1;
-    if (!ended) {
-        client.kill();
-        client.waitForFinished();
-    }
-    output += client.readAllStandardOutput();
+    const ClosingWatch watch = WatchUntilEnd(client, 60000);
+    const QByteArray& output = watch.output;
     simulator.stop();
 
-    ASSERT_TRUE(sinceClosing.isValid()) << "the client never got to close:\n" << output.right(2000).constData();
-    EXPECT_TRUE(ended) << "still running 2 s after the window closed";
-    EXPECT_LE(shutdownMs, 2000);
+    ASSERT_TRUE(watch.closed) << "the client never got to close:\n" << output.right(2000).constData();
+    EXPECT_TRUE(watch.ended) << "still running 2 s after the window closed";
+    EXPECT_LE(watch.shutdownMs, 2000);
     EXPECT_EQ(client.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(client.exitCode(), 0);
     EXPECT_TRUE(output.contains("@@closed workers=0")) << output.right(2000).constData();

@@ -8,15 +8,20 @@
 #include "core/FontSubstitution.h"
 #include "core/ImplementInstance.h"
 #include "core/LanguageManage.h"
+#include "core/SettingsStore.h"
 #include "core/SharedRecords.h"
+#include "dialogs/ConfigDialog.h"
 #include "monitor/ClientStartup.h"
 #include "monitor/Corvane.h"
+#include "monitor/KvorSplitWndsCtrl.h"
 #include "monitor/QWinNativeEventFilter.h"
+#include "monitor/SplitScreen.h"
 #include "search/SearchFrame.h"
 
 #include "QRangeDateTimeEditWithPopup.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -92,6 +97,8 @@ private slots:
     void resizesFromItsEdges();
     void maximiseAndRestoreChangeTheMargin();
     void titleBarDragsAndDoubleClickMaximises();
+    void mainStreamBringsBackFourPanes_data();
+    void mainStreamBringsBackFourPanes();
     void screenshots();
     void searchPageSearchesTheDatabase();
     void closingDuringASearchEndsPromptly();
@@ -114,6 +121,8 @@ private:
 void CorvaneWindowTest::initTestCase()
 {
     folder.PrepareApplication();
+    // Saving the settings writes or removes the autostart entry: keep it in the test's folder.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.Path() + QStringLiteral("/xdg-config")));
     qApp->installEventFilter(new QWinNativeEventFilter(qApp));
     alarmPort = testsupport::freePort();
     devices = SimulatedDevices(2, 1, alarmPort);
@@ -255,7 +264,12 @@ void CorvaneWindowTest::clockShowsWeekdayAndTime()
 void CorvaneWindowTest::navigationShowsSearchPage()
 {
     QSignalSpy conditions(window.get(), &Corvane::InsertConditionSig);
+    // The layout chooser, left open on the preview, does not follow to the search page.
+    QTest::mouseClick(window->Form().pictureBtnSplitScreen, Qt::LeftButton);
+    QWidget* chooser = window->findChild<SplitScreen*>();
+    QVERIFY(chooser && chooser->isVisible());
     window->Form().topSliderNavigation->setCurrentIndex(1);
+    QVERIFY(!chooser->isVisible());
     QCOMPARE(window->Form().stackedWidget->currentIndex(), 1);
     QCOMPARE(conditions.count(), 1);
     window->Form().topSliderNavigation->setCurrentIndex(0);
@@ -365,6 +379,42 @@ void CorvaneWindowTest::titleBarDragsAndDoubleClickMaximises()
     QTRY_VERIFY(window->isMaximized());
     QTest::mouseDClick(handle, Qt::LeftButton, {}, title->mapTo(window.get(), QPoint(window->Form().frameTime->x() - 30, 20)));
     QTRY_VERIFY(!window->isMaximized());
+}
+
+void CorvaneWindowTest::mainStreamBringsBackFourPanes_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("Chinese") << int(LanguageManage::Chinese);
+    QTest::newRow("English") << int(LanguageManage::English);
+}
+
+void CorvaneWindowTest::mainStreamBringsBackFourPanes()
+{
+    QFETCH(int, language);
+    LanguageManage::GetInstance()->SwitchLanguage(language);
+    SettingsStore* settings = ImplementInstance::GetInstance()->GetConfig();
+    QVERIFY(settings->SetValue(QStringLiteral("Param/StreamType"), 1));
+    // Nine panes need the sub stream; the layout is chosen by its shown name.
+    window->ShowSplitScreenSLot(Corvane::tr("9分屏"));
+    QCOMPARE(int(window->Form().widgetPreview->WindowNums()), 9);
+
+    // Saving the main stream in the settings dialog returns to four panes.
+    bool saved = false;
+    QTimer look;
+    connect(&look, &QTimer::timeout, this, [&] {
+        auto* dialog = window->findChild<ConfigDialog*>();
+        if (!dialog || !dialog->isVisible())
+            return;
+        look.stop();
+        dialog->findChild<QComboBox*>(QStringLiteral("cBbStreamType"))->setCurrentIndex(0);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("pBtnConfigSave")), Qt::LeftButton);
+        saved = !dialog->isVisible();
+    });
+    look.start(20);
+    QTest::mouseClick(window->Form().qIconPtnSet, Qt::LeftButton);
+    QVERIFY(saved);
+    QCOMPARE(settings->GetValue(QStringLiteral("Param/StreamType"), true).toInt(), 0);
+    QCOMPARE(int(window->Form().widgetPreview->WindowNums()), 4);
 }
 
 void CorvaneWindowTest::screenshots()

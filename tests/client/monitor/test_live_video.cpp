@@ -2,6 +2,7 @@
 // against the device simulator's H.264 cameras, on an X server.
 
 #include "ClientFolder.h"
+#include "PaneColours.h"
 
 #include "core/FontSubstitution.h"
 #include "core/ImplementInstance.h"
@@ -41,15 +42,6 @@ stu_DeviceChannelInfo ChannelOf(const devsim::DeviceSpec& device, size_t camera)
     return channel;
 }
 
-// Colours that differ from the idle pane's background: video was drawn.
-int DistinctColours(const QImage& image)
-{
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 4)
-        for (int x = 0; x < image.width(); x += 4)
-            colours.insert(image.pixel(x, y));
-    return colours.size();
-}
 
 } // namespace
 

@@ -11,15 +11,16 @@
 #include <string>
 #include <vector>
 
-// Lines of one logger from the moment of construction.
+// Lines of one logger from the moment of construction, as `pattern` formats
+// them (spdlog's flags: "%l %v" puts the level before the message).
 class LogLines
 {
 public:
-    explicit LogLines(const std::string& loggerName)
+    explicit LogLines(const std::string& loggerName, const std::string& pattern = "%v")
         : logger(LoggerFor(loggerName))
         , sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(512))
     {
-        sink->set_pattern("%v");
+        sink->set_pattern(pattern);
         logger->sinks().push_back(sink);
     }
     ~LogLines()

@@ -110,6 +110,34 @@ private slots:
         QCOMPARE(Text(bar, "labelTotalPage"), QStringLiteral("4"));
     }
 
+    void resultOffersOnlyThePagesItHas_data()
+    {
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<bool>("backward");
+        QTest::addColumn<bool>("forward");
+        QTest::newRow("one page") << 24 << 1 << false << false;
+        QTest::newRow("first of four") << 95 << 1 << false << true;
+        QTest::newRow("middle of four") << 95 << 2 << true << true;
+        QTest::newRow("last of four") << 95 << 4 << true << false;
+        QTest::newRow("nothing found") << 0 << 1 << false << false;
+    }
+
+    void resultOffersOnlyThePagesItHas()
+    {
+        QFETCH(int, total);
+        QFETCH(int, page);
+        QFETCH(bool, backward);
+        QFETCH(bool, forward);
+        SearchPageManage bar;
+        bar.RefreshPageSlot();
+        bar.SetSearchPageManageSlot(total, (total + 29) / 30, page);
+        QCOMPARE(Button(bar, "pBtnFirstPage")->isEnabled(), backward);
+        QCOMPARE(Button(bar, "pBtnPrePage")->isEnabled(), backward);
+        QCOMPARE(Button(bar, "pBtnNextPage")->isEnabled(), forward);
+        QCOMPARE(Button(bar, "pBtnLastPage")->isEnabled(), forward);
+    }
+
     void languageSwitchKeepsTheFigures()
     {
         SearchPageManage bar;

@@ -159,16 +159,20 @@ private slots:
 
     void missingPictureShowsItsPlaceholder()
     {
-        LogLines log("SearchFrame");
+        LogLines log("SearchFrame", "%l %v");
         Select(1);
         QCOMPARE(Child<QLabel>("labelIndex")->text(), QStringLiteral("序号：2"));
         QVERIFY(Shows("labelPic"));
         QVERIFY(Shows("labelTip"));
         QVERIFY(!Child<QPictureFrame>("framePic")->hasImage());
         QVERIFY(log.Contains("missing.jpeg 图片不存在"));
+        QVERIFY(log.Contains("error SearchFrame::on_tableWidgetIncident_itemSelectionChanged"));
         Select(0);
         QVERIFY(!Shows("labelPic"));
         QVERIFY(log.Contains("incident.jpeg 图片存在"));
+        // Finding the picture is no error.
+        QCOMPARE(log.Count("error SearchFrame::on_tableWidgetIncident_itemSelectionChanged"), 1);
+        QCOMPARE(log.Count("info SearchFrame::on_tableWidgetIncident_itemSelectionChanged"), 1);
     }
 
     // No clip to loop: the placeholder shows, the previous clip is unloaded and

@@ -1,6 +1,7 @@
 // The simulator's clip: one-second pieces that each play from their first byte.
 
 #include "Simulator.h"
+#include "TsTimeShift.h"
 #include "VideoClip.h"
 
 #include "../../platform/tessoran/TestSupport.h"
@@ -89,6 +90,69 @@ TEST_F(VideoClipTest, AnyRunOfPiecesPlaysFromItsFirstByte) {
   EXPECT_EQ(fields[0], "h264");
   EXPECT_EQ(fields[1].toInt(), 5 * 25);
 }
+
+double probeDuration(const QString& path) {
+  QProcess ffprobe;
+  ffprobe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
+  ffprobe.waitForFinished(60000);
+  return ffprobe.readAllStandardOutput().trimmed().toDouble();
+}
+
+// Downloads and live play span the clip's loops: seconds 7 to 11 of a
+// 10-second clip, with their time stamps moved on, are five seconds long.
+TEST_F(VideoClipTest, TimedPiecesPlayAsOneRecordingAcrossTheLoop) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath("timed.ts"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  for (int64_t second = 1'700'000'007; second < 1'700'000'012; ++second) {
+    const std::vector<uint8_t> piece = clip_.timedPieceAt(second);
+    EXPECT_EQ(piece.size(), clip_.pieceAt(second).size());
+    file.write(reinterpret_cast<const char*>(piece.data()), static_cast<qint64>(piece.size()));
+  }
+  file.close();
+  EXPECT_NEAR(probeDuration(file.fileName()), 5.0, 0.2);
+  QStringList fields = probeFrames(file.fileName());
+  ASSERT_EQ(fields.size(), 2);
+  EXPECT_EQ(fields[1].toInt(), 5 * 25);
+}
+
+struct StampCase {
+  const char* name;
+  uint64_t value;
+  int64_t shift;
+  uint64_t expected;
+};
+
+void PrintTo(const StampCase& c, std::ostream* os) { *os << c.name; }
+
+class TimeStampTest : public ::testing::TestWithParam<StampCase> {};
+
+// The field keeps its prefix nibble and marker bits; values wrap at 2^33.
+TEST_P(TimeStampTest, ShiftsTheFieldOnly) {
+  const StampCase& c = GetParam();
+  // A packet with a PES header carrying PTS and DTS.
+  std::vector<uint8_t> ts(188, 0xFF);
+  const uint8_t head[] = {0x47, 0x41, 0x00, 0x10, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x00, 0x80, 0xC0, 0x0A,
+                          0x31, 0x00, 0x01, 0x00, 0x01, 0x11, 0x00, 0x01, 0x00, 0x01};
+  std::copy(std::begin(head), std::end(head), ts.begin());
+  devsim::writeTimestamp(ts.data() + 13, c.value);
+  devsim::writeTimestamp(ts.data() + 18, c.value);
+  devsim::shiftTimestamps(ts, c.shift);
+  EXPECT_EQ(devsim::readTimestamp(ts.data() + 13), c.expected);
+  EXPECT_EQ(devsim::readTimestamp(ts.data() + 18), c.expected);
+  EXPECT_EQ(ts[13] & 0xF1, 0x31);
+  EXPECT_EQ(ts[18] & 0xF1, 0x11);
+  for (int marker : {15, 17, 20, 22}) EXPECT_EQ(ts[marker] & 0x01, 1) << marker;
+  EXPECT_EQ(ts[23], 0xFF) << "the payload after the header stays";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stamps, TimeStampTest,
+    ::testing::Values(StampCase{"plainShift", 126000, 900000, 1026000},
+                      StampCase{"highBits", (uint64_t(1) << 32) + 5, 90000, (uint64_t(1) << 32) + 90005},
+                      StampCase{"wrapsAt33Bits", (uint64_t(1) << 33) - 10, 20, 10},
+                      StampCase{"backwards", 100, -200, (uint64_t(1) << 33) - 100}),
+    [](const ::testing::TestParamInfo<StampCase>& info) { return info.param.name; });
 
 TEST(VideoClipMake, MakesAClipWithFfmpegAndKeepsAnExistingOne) {
   QTemporaryDir dir;
