@@ -203,14 +203,12 @@ bool RtspPlayTest::StartGStreamer(int port)
 
 bool RtspPlayTest::WaitPlaying(KvorPlayWindow* pane)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 15000) {
-        if (pane->IsRtspPlaying() && pane->PlayerPort() >= 0 && Mavro_GetShownFrameCount(pane->PlayerPort()) >= 10)
-            return true;
-        QTest::qWait(20);
-    }
-    return false;
+    return QTest::qWaitFor(
+        [pane] {
+            return pane->IsRtspPlaying() && pane->PlayerPort() >= 0 &&
+                   Mavro_GetShownFrameCount(pane->PlayerPort()) >= 10;
+        },
+        15000);
 }
 
 QAction* RtspPlayTest::OpenContextMenu(KvorPlayWindow* pane)
