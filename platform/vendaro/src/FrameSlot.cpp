@@ -74,11 +74,18 @@ void FrameSlot::offer(QImage image)
         return;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_pending = std::move(image);
-        if (m_deliveryQueued)
+        m_pending.push_back(std::move(image));
+        if (m_pending.size() > kQueuedPictures)
+            m_pending.pop_front();
+        if (m_delivery != Delivery::None)
             return;
-        m_deliveryQueued = true;
+        m_delivery = Delivery::Queued;
     }
+    queueDelivery();
+}
+
+void FrameSlot::queueDelivery()
+{
     std::weak_ptr<FrameSlot> weak = shared_from_this();
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [weak] {
@@ -91,14 +98,33 @@ void FrameSlot::offer(QImage image)
 void FrameSlot::deliver()
 {
     QImage image;
+    const bool drawing = m_presenter && !m_detached;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        image = std::move(m_pending);
-        m_pending = QImage();
-        m_deliveryQueued = false;
+        if (drawing && !m_pending.empty()) {
+            image = std::move(m_pending.front());
+            m_pending.pop_front();
+        } else {
+            m_pending.clear();
+        }
+        m_delivery = image.isNull() ? Delivery::None : Delivery::Painting;
     }
-    if (m_presenter && !m_detached && !image.isNull())
+    if (!image.isNull())
         m_presenter->show(image);
+}
+
+void FrameSlot::pictureShown()
+{
+    ++m_shown;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_delivery != Delivery::Painting)
+            return; // a repaint of a picture painted before
+        m_delivery = m_pending.empty() ? Delivery::None : Delivery::Queued;
+        if (m_delivery == Delivery::None)
+            return;
+    }
+    queueDelivery();
 }
 
 QSize FrameSlot::targetSize() const

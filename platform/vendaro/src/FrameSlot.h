@@ -7,6 +7,7 @@
 #include <QSize>
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <mutex>
 
@@ -15,9 +16,11 @@ namespace vendaro {
 class WidgetPresenter;
 
 // The meeting point of a port's decoding thread and the GUI thread. The
-// decoding thread offers finished pictures and never waits; at most one
-// delivery is queued to the GUI thread at a time, and it takes the newest
-// picture, so a slow GUI skips pictures instead of piling them up.
+// decoding thread offers finished pictures and never waits. Pictures that
+// arrive together (a network burst, a GUI busy for a moment) are drawn one
+// paint each rather than only the last; beyond a few the oldest go, so a
+// slow GUI skips pictures instead of piling them up. At most one delivery is
+// under way to the GUI thread at a time: the next one follows the paint.
 class FrameSlot : public std::enable_shared_from_this<FrameSlot>
 {
 public:
@@ -38,13 +41,17 @@ public:
 
     // Called by the presenter on the GUI thread.
     void setTargetSize(const QSize& size);
-    void countShown() { ++m_shown; }
+    void pictureShown();
+
+    // Pictures waiting for the GUI thread beyond the one it is drawing.
+    static constexpr size_t kQueuedPictures = 3;
 
 private:
     static bool onGuiThread();
     bool attachOnGuiThread();
     void detachOnGuiThread();
     void deliver();
+    void queueDelivery();
 
     const MAVRO_HWND m_window;
     std::atomic<int> m_targetWidth{0};
@@ -53,8 +60,8 @@ private:
     std::atomic<bool> m_detached{false};
 
     std::mutex m_mutex; // guards the two members below
-    QImage m_pending;
-    bool m_deliveryQueued = false;
+    std::deque<QImage> m_pending;
+    enum class Delivery { None, Queued, Painting } m_delivery = Delivery::None;
 
     QPointer<WidgetPresenter> m_presenter; // GUI thread only
 };

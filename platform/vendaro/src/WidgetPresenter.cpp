@@ -58,7 +58,7 @@ bool WidgetPresenter::eventFilter(QObject* watched, QEvent* event)
         if (auto slot = m_slot.lock()) {
             QPainter painter(m_widget);
             painter.drawImage(m_widget->rect(), m_image);
-            slot->countShown();
+            slot->pictureShown();
             return true;
         }
         deleteLater(); // the port is gone: the widget paints itself again

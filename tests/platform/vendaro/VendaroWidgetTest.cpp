@@ -189,6 +189,30 @@ TEST_F(VendaroWidgetTest, AWindowThatIsNoWidgetIsRefusedOnTheGuiThread)
     EXPECT_EQ(Mavro_GetLastError(m_port), unsigned(MAVRO_ERR_INVALID_WINDOW));
 }
 
+TEST_F(VendaroWidgetTest, PicturesDecodedWhileTheGuiIsBusyAreDrawnOneEachUpToAFew)
+{
+    ASSERT_TRUE(Mavro_CloseFile(m_port));
+    const std::vector<uint8_t> header(40, 1);
+    MAVRO_SESSION_INFO info{MAVRO_SESSION_HEADER, int32_t(header.size()), header.data()};
+    ASSERT_TRUE(Mavro_OpenStreamAdvanced(m_port, 1, &info, 6291456));
+    ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
+    // The whole clip arrives and is decoded while this GUI thread runs no events.
+    const auto bytes = s_clip->bytes();
+    for (size_t offset = 0; offset < bytes.size(); offset += 1316)
+        ASSERT_TRUE(feedBlock(m_port, std::vector<uint8_t>(bytes.begin() + long(offset),
+                                                           bytes.begin() + long(std::min(bytes.size(), offset + 1316)))));
+    // A live demuxer holds the last picture until the next one starts.
+    const unsigned int frames = unsigned(s_clip->frameCount());
+    ASSERT_TRUE(waitUntil([&] { return Mavro_GetDecodedFrameCount(m_port) >= frames - 1; }));
+    ASSERT_EQ(Mavro_GetShownFrameCount(m_port), 0u);
+
+    // The newest three get a paint each, the older ones are skipped.
+    EXPECT_TRUE(waitWithEvents([&] { return Mavro_GetShownFrameCount(m_port) >= 3; }));
+    for (int i = 0; i < 50; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(Mavro_GetShownFrameCount(m_port), 3u);
+}
+
 TEST_F(VendaroWidgetTest, AStreamPlayedFromAFeedingThreadReachesTheWidget)
 {
     ASSERT_TRUE(Mavro_CloseFile(m_port));
