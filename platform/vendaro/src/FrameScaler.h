@@ -12,7 +12,7 @@ struct SwsContext;
 namespace vendaro {
 
 // Converts decoded pictures to 32-bit RGB images of a given size, keeping
-// the conversion context while the sizes stay the same.
+// the conversion contexts while the sizes stay the same.
 class FrameScaler
 {
 public:
@@ -25,7 +25,12 @@ public:
     QImage toImage(const AVFrame* frame, QSize size);
 
 private:
+    bool shrinkInItsOwnFormat(const AVFrame* frame, QSize size);
+    QImage convert(const AVFrame* frame, QSize size, int filter);
+
     SwsContext* m_context = nullptr;
+    SwsContext* m_shrinkContext = nullptr;
+    AVFrame* m_shrunk = nullptr;
 };
 
 } // namespace vendaro

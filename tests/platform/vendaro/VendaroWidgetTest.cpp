@@ -79,6 +79,24 @@ protected:
         return waitWithEvents([&] { return Mavro_GetShownFrameCount(m_port) >= target; });
     }
 
+    // Feeds the whole clip as a live stream and waits for its decoding while
+    // this GUI thread runs no events, as a busy one would.
+    void decodeTheClipAsAStreamWithoutEvents()
+    {
+        ASSERT_TRUE(Mavro_CloseFile(m_port));
+        const std::vector<uint8_t> header(40, 1);
+        MAVRO_SESSION_INFO info{MAVRO_SESSION_HEADER, int32_t(header.size()), header.data()};
+        ASSERT_TRUE(Mavro_OpenStreamAdvanced(m_port, 1, &info, 6291456));
+        ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
+        const auto bytes = s_clip->bytes();
+        for (size_t offset = 0; offset < bytes.size(); offset += 1316)
+            ASSERT_TRUE(feedBlock(m_port, std::vector<uint8_t>(bytes.begin() + long(offset),
+                                                               bytes.begin() + long(std::min(bytes.size(), offset + 1316)))));
+        // A live demuxer holds the last picture until the next one starts.
+        const unsigned int frames = unsigned(s_clip->frameCount());
+        ASSERT_TRUE(waitUntil([&] { return Mavro_GetDecodedFrameCount(m_port) >= frames - 1; }));
+    }
+
     static int distinctColours(const QImage& image)
     {
         QSet<QRgb> colours;
@@ -191,19 +209,7 @@ TEST_F(VendaroWidgetTest, AWindowThatIsNoWidgetIsRefusedOnTheGuiThread)
 
 TEST_F(VendaroWidgetTest, PicturesDecodedWhileTheGuiIsBusyAreDrawnOneEachUpToAFew)
 {
-    ASSERT_TRUE(Mavro_CloseFile(m_port));
-    const std::vector<uint8_t> header(40, 1);
-    MAVRO_SESSION_INFO info{MAVRO_SESSION_HEADER, int32_t(header.size()), header.data()};
-    ASSERT_TRUE(Mavro_OpenStreamAdvanced(m_port, 1, &info, 6291456));
-    ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
-    // The whole clip arrives and is decoded while this GUI thread runs no events.
-    const auto bytes = s_clip->bytes();
-    for (size_t offset = 0; offset < bytes.size(); offset += 1316)
-        ASSERT_TRUE(feedBlock(m_port, std::vector<uint8_t>(bytes.begin() + long(offset),
-                                                           bytes.begin() + long(std::min(bytes.size(), offset + 1316)))));
-    // A live demuxer holds the last picture until the next one starts.
-    const unsigned int frames = unsigned(s_clip->frameCount());
-    ASSERT_TRUE(waitUntil([&] { return Mavro_GetDecodedFrameCount(m_port) >= frames - 1; }));
+    ASSERT_NO_FATAL_FAILURE(decodeTheClipAsAStreamWithoutEvents());
     ASSERT_EQ(Mavro_GetShownFrameCount(m_port), 0u);
 
     // The newest three get a paint each, the older ones are skipped.
@@ -212,6 +218,47 @@ TEST_F(VendaroWidgetTest, PicturesDecodedWhileTheGuiIsBusyAreDrawnOneEachUpToAFe
         QCoreApplication::processEvents();
     EXPECT_EQ(Mavro_GetShownFrameCount(m_port), 3u);
 }
+
+// Widths the colour conversion does not cover in whole blocks, and odd
+// sizes, whose colour planes have half the picture's size, rounded.
+class VendaroShrinkTest : public VendaroWidgetTest, public ::testing::WithParamInterface<QSize>
+{
+protected:
+    static std::vector<uint8_t> bytesOf(const QImage& image)
+    {
+        std::vector<uint8_t> bytes;
+        for (int y = 0; y < image.height(); ++y)
+            bytes.insert(bytes.end(), image.constScanLine(y), image.constScanLine(y) + image.width() * 4);
+        return bytes;
+    }
+};
+
+TEST_P(VendaroShrinkTest, APictureShrunkForASmallWidgetIsTheDecodedPictureMadeSmallerToItsLastColumn)
+{
+    const QSize size = GetParam();
+    m_widget->resize(size);
+    ASSERT_TRUE(waitWithEvents([&] { return m_widget->size() == size; }));
+    ASSERT_NO_FATAL_FAILURE(decodeTheClipAsAStreamWithoutEvents());
+    ASSERT_TRUE(waitWithEvents([&] { return Mavro_GetShownFrameCount(m_port) >= 3; }));
+
+    // The last picture shown is the last one decoded.
+    std::vector<uint8_t> decoded = lastFrame(m_port);
+    ASSERT_EQ(decoded.size(), size_t(TestClip::kWidth) * TestClip::kHeight * 4);
+    const QImage expected = QImage(decoded.data(), TestClip::kWidth, TestClip::kHeight, QImage::Format_RGB32)
+                                .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage shown = m_widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), size);
+    EXPECT_LT(TestClip::meanDifference(bytesOf(shown), bytesOf(expected)), 12.0);
+    const QRect lastColumns(size.width() - 8, 0, 8, size.height());
+    EXPECT_LT(TestClip::meanDifference(bytesOf(shown.copy(lastColumns)), bytesOf(expected.copy(lastColumns))), 12.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, VendaroShrinkTest,
+                         ::testing::Values(QSize(157, 117), QSize(161, 120), QSize(233, 120), QSize(250, 120),
+                                           QSize(310, 120), QSize(160, 120)),
+                         [](const ::testing::TestParamInfo<QSize>& info) {
+                             return QStringLiteral("%1x%2").arg(info.param.width()).arg(info.param.height()).toStdString();
+                         });
 
 TEST_F(VendaroWidgetTest, AStreamPlayedFromAFeedingThreadReachesTheWidget)
 {
