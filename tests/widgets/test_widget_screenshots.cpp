@@ -43,6 +43,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QTreeWidget>
@@ -329,7 +330,8 @@ private slots:
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
         PromptTip::showText(PromptTip::MsgType(type), text, &host, QPoint(), 10000);
-        QWidget* tip = nullptr;
+        // Guarded: the tip deletes itself once it has closed.
+        QPointer<QWidget> tip;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->objectName() == QLatin1String("qprompt_tip") && window->isVisible())
                 tip = window;
@@ -337,7 +339,7 @@ private slots:
         QVERIFY(tip);
         shootOpen(host, tip, QStringLiteral("PromptTip-") + QLatin1String(QTest::currentDataTag()));
         PromptTip::showText(PromptTip::MsgType(type), QString(), &host, QPoint(), 0);
-        QTRY_VERIFY(!tip->isVisible());
+        QTRY_VERIFY(tip.isNull());
     }
 
     void dateTimePicker()

@@ -77,6 +77,11 @@ TEST_F(ListenerLimitsTest, ConnectionsDoNotEachTakeAThread) {
 // Out of descriptors, accepting fails: one log line, and the connections
 // waiting are served once descriptors are free again.
 TEST_F(ListenerLimitsTest, AcceptFailureIsLoggedAndTheListenerGoesOn) {
+#ifdef __SANITIZE_ADDRESS__
+  // The listener logs while no descriptor is free; a vtable check the runtime
+  // has not cached then fails to read the vtable through its pipe.
+  GTEST_SKIP() << "the sanitizers check memory through a pipe, so they misreport with no descriptor free";
+#endif
   loginDeviceOrFail();
   listen();
   std::vector<int> sockets;
