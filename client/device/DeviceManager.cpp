@@ -171,8 +171,7 @@ DeviceManager::~DeviceManager()
     // Alarms first, as they queue clip jobs; then the jobs, then the recordings.
     for (long handle : listenHandles)
         TSR_StopListen(static_cast<int32_t>(handle));
-    clipShutdown->Raise();
-    clipPool.waitForDone(10000);
+    StopClipJobs(10000);
     StopRecording();
     {
         QMutexLocker gate(&exceptionGate);
@@ -390,6 +389,12 @@ void DeviceManager::DownloadVideo(const int& startOffsetSecs, const int& endOffs
 
 bool DeviceManager::WaitForClipJobs(int msecs)
 {
+    return clipPool.waitForDone(msecs);
+}
+
+bool DeviceManager::StopClipJobs(int msecs)
+{
+    clipShutdown->Raise();
     return clipPool.waitForDone(msecs);
 }
 

@@ -119,6 +119,9 @@ public:
                        const QString& file);
     // Waits up to `msecs` for every queued and running clip job; true when none is left.
     bool WaitForClipJobs(int msecs);
+    // Cuts the clip jobs' waits short, queues no more, and waits up to `msecs`
+    // for those under way: before the SDK is cleaned up, which they use.
+    bool StopClipJobs(int msecs);
 
     // Time source of the recording slots and the clip waits, and the clip jobs'
     // pacing. Set them before recordings or downloads start (tests do).

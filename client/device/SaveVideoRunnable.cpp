@@ -34,12 +34,25 @@ TSR_TIME ToDeviceTime(const QDateTime& time)
     return out;
 }
 
+// A failure once the program is closing is the clean-up ending the job, no fault.
+template <typename... Args>
+void LogFailure(const ShutdownSignal& shutdown, const char* format, const Args&... args)
+{
+    if (shutdown.IsRaised())
+        Log()->info(fmt::runtime(format), args...);
+    else
+        Log()->error(fmt::runtime(format), args...);
+}
+
 // Ends a download whatever way the job leaves: the SDK keeps a connection and a
 // file open for every handle until it is stopped.
 class DownloadHandle
 {
 public:
-    DownloadHandle(int handle, long lUserID) : handle(handle), lUserID(lUserID) {}
+    DownloadHandle(int handle, long lUserID, const ShutdownSignal& shutdown)
+        : handle(handle), lUserID(lUserID), shutdown(shutdown)
+    {
+    }
     ~DownloadHandle() { Stop(); }
     DownloadHandle(const DownloadHandle&) = delete;
     DownloadHandle& operator=(const DownloadHandle&) = delete;
@@ -52,13 +65,14 @@ public:
             return true;
         const bool stopped = TSR_StopGetFile(std::exchange(handle, -1)) != 0;
         if (!stopped)
-            Log()->error("{}, 设备{}停止获取录像失败, 错误码：{}", kMethod, lUserID, TSR_GetLastError());
+            LogFailure(shutdown, "{}, 设备{}停止获取录像失败, 错误码：{}", kMethod, lUserID, TSR_GetLastError());
         return stopped;
     }
 
 private:
     int handle;
     long lUserID;
+    const ShutdownSignal& shutdown;
 };
 
 }  // namespace
@@ -96,12 +110,12 @@ void SaveVideoRunnable::run()
     const int handle =
         TSR_GetFileByTime(static_cast<int32_t>(lUserID), QFile::encodeName(file).constData(), &condition);
     if (handle < 0) {
-        Log()->error("{}, 设备{}获取录像失败, 错误码：{}", kMethod, lUserID, TSR_GetLastError());
+        LogFailure(*shutdown, "{}, 设备{}获取录像失败, 错误码：{}", kMethod, lUserID, TSR_GetLastError());
         return;
     }
-    DownloadHandle download(handle, lUserID);
+    DownloadHandle download(handle, lUserID, *shutdown);
     if (!TSR_PlayBackControl(handle, TSR_PLAYSTART, nullptr, 0, nullptr, nullptr)) {
-        Log()->error("{}, 设备{}下载录像失败, 错误码：{}", kMethod, lUserID, TSR_GetLastError());
+        LogFailure(*shutdown, "{}, 设备{}下载录像失败, 错误码：{}", kMethod, lUserID, TSR_GetLastError());
         return;
     }
     const int position = WatchDownload(handle);

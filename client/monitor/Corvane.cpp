@@ -188,11 +188,15 @@ void Corvane::StopBackgroundWork()
     ui.widgetPreview->StopAll();
 
     const long listenHandle = lListenHandle;
-    RunWhileReleasingHandOvers([listenHandle] {
+    DeviceManager* devices = DeviceManager::GetInstance();
+    RunWhileReleasingHandOvers([listenHandle, devices] {
         // Stopping the listener waits for the alarm being handled, and
         // cleaning up ends the logins under way, which the passes wait for.
         if (!TSR_StopListen(static_cast<int32_t>(listenHandle)))
             Log()->error("{}, TSR_StopListen failed", "Corvane::~Corvane");
+        // Clip downloads stop while the SDK they use is still there; one
+        // stuck on a silent device is ended by the clean-up instead.
+        devices->StopClipJobs(1000);
         TSR_Cleanup();
         // Cleaning up ends the logins and plays that starts wait for, so they
         // finish at once; none may still use the device link when it goes.

@@ -86,6 +86,42 @@ TEST_F(ClipDownloadTest, ShutdownCutsTheWaitShort)
     EXPECT_FALSE(QFile::exists(file));
 }
 
+// The program closing: the clip jobs stop, then the SDK is cleaned up.
+TEST_F(ClipDownloadTest, ADownloadUnderWayAtCloseStopsBeforeTheCleanUpWithoutAnError)
+{
+    LogCapture log("SaveVideoRunnable", "%l %v");
+    Device().setDownloadRate(4000);
+    const QString file = ClipFile(QStringLiteral("closing.mp4"));
+    Download(QDateTime::currentDateTime().addSecs(-300), file);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(file) > 0; }));
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(manager->StopClipJobs(5000));
+    EXPECT_LT(timer.elapsed(), 2000);
+    TSR_Cleanup();
+    // Stopped: the file does not grow any more, and nothing was reported as failed.
+    const qint64 size = FileSize(file);
+    std::this_thread::sleep_for(600ms);
+    EXPECT_EQ(FileSize(file), size);
+    EXPECT_EQ(log.Count("error "), 0);
+}
+
+TEST_F(ClipDownloadTest, AJobTheCleanUpEndsAfterTheCloseIsNoFailure)
+{
+    LogCapture log("SaveVideoRunnable", "%l %v");
+    Device().setDownloadRate(4000);
+    const QString file = ClipFile(QStringLiteral("cut.mp4"));
+    Download(QDateTime::currentDateTime().addSecs(-300), file);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(file) > 0; }));
+
+    // No time given to stop: the clean-up may end the download first.
+    manager->StopClipJobs(0);
+    TSR_Cleanup();
+    ASSERT_TRUE(manager->WaitForClipJobs(10000));
+    EXPECT_EQ(log.Count("error "), 0);
+}
+
 TEST_F(ClipDownloadTest, EndlessDownloadIsGivenUpAndStopped)
 {
     LogCapture log("SaveVideoRunnable");
