@@ -35,6 +35,13 @@ protected:
         manager->DownloadVideo(-15, 15, DeviceIp(), DeviceSpec().port, 1,
                                alarm.toString(QString::fromLatin1(kTimeFormat)), file);
     }
+    // A download that is still writing `file` when this returns.
+    void StartSlowDownload(const QString& file)
+    {
+        Device().setDownloadRate(4000);
+        Download(QDateTime::currentDateTime().addSecs(-300), file);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(file) > 0; }));
+    }
     long deviceId = -1;
 };
 
@@ -90,10 +97,8 @@ TEST_F(ClipDownloadTest, ShutdownCutsTheWaitShort)
 TEST_F(ClipDownloadTest, ADownloadUnderWayAtCloseStopsBeforeTheCleanUpWithoutAnError)
 {
     LogCapture log("SaveVideoRunnable", "%l %v");
-    Device().setDownloadRate(4000);
     const QString file = ClipFile(QStringLiteral("closing.mp4"));
-    Download(QDateTime::currentDateTime().addSecs(-300), file);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(file) > 0; }));
+    ASSERT_NO_FATAL_FAILURE(StartSlowDownload(file));
 
     QElapsedTimer timer;
     timer.start();
@@ -110,10 +115,8 @@ TEST_F(ClipDownloadTest, ADownloadUnderWayAtCloseStopsBeforeTheCleanUpWithoutAnE
 TEST_F(ClipDownloadTest, AJobTheCleanUpEndsAfterTheCloseIsNoFailure)
 {
     LogCapture log("SaveVideoRunnable", "%l %v");
-    Device().setDownloadRate(4000);
     const QString file = ClipFile(QStringLiteral("cut.mp4"));
-    Download(QDateTime::currentDateTime().addSecs(-300), file);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(file) > 0; }));
+    ASSERT_NO_FATAL_FAILURE(StartSlowDownload(file));
 
     // No time given to stop: the clean-up may end the download first.
     manager->StopClipJobs(0);
