@@ -120,9 +120,11 @@ void FrameSlot::pictureShown()
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_delivery != Delivery::Painting)
             return; // a repaint of a picture painted before
-        m_delivery = m_pending.empty() ? Delivery::None : Delivery::Queued;
-        if (m_delivery == Delivery::None)
+        if (m_pending.empty()) {
+            m_delivery = Delivery::None;
             return;
+        }
+        m_delivery = Delivery::Queued;
     }
     queueDelivery();
 }

@@ -43,10 +43,10 @@ public:
     void setTargetSize(const QSize& size);
     void pictureShown();
 
+private:
     // Pictures waiting for the GUI thread beyond the one it is drawing.
     static constexpr size_t kQueuedPictures = 3;
 
-private:
     static bool onGuiThread();
     bool attachOnGuiThread();
     void detachOnGuiThread();
