@@ -96,6 +96,10 @@ void SimDevice::sendForged(const std::string& otherAddress) {
   pusher_.sendRaw(tessoran::wire::encodeFrame(Kind::Alarm, 0, body), false);
 }
 
+void SimDevice::sendNumbered(uint32_t number, AlarmKind kind) {
+  pusher_.sendRaw(tessoran::wire::encodeFrame(Kind::Alarm, number, makeAlarm(kind)), false);
+}
+
 std::vector<uint8_t> SimDevice::makeAlarm(AlarmKind kind) {
   std::lock_guard<std::mutex> lock(factoryMutex_);
   return factory_.make(kind, QDateTime::currentDateTime());

@@ -87,6 +87,9 @@ public:
   bool isImpostor() const { return impostor_; }
   // An alarm on the device's proven connection whose sender names another device.
   void sendForged(const std::string& otherAddress);
+  // One alarm under a number of the caller's choice, outside the device's own
+  // numbering (it is not kept for sending again).
+  void sendNumbered(uint32_t number, AlarmKind kind);
   // Attacks on the listener this device sends its alarms to.
   ListenerAttacks& attacks() { return attacks_; }
   // The body of an alarm as this device would make it.

@@ -359,8 +359,11 @@ TSR_STATIC_ASSERT(sizeof(TSR_PLAYCOND) == 116, "play-condition size");
 /* ---- Callbacks -------------------------------------------------------------- */
 /* Alarm pushed to a listener: lCommand is TSR_ALARM_*, pAlarmInfo the body record
  * of that command, dwBufLen its size. Runs on the listener's dispatch thread.
- * Picture pointers in the body point into the same short-lived buffer. The result
- * is ignored. */
+ * Picture pointers in the body point into the same short-lived buffer. Return 1
+ * once the alarm is stored (or deliberately not kept); return 0 when it could not
+ * be stored: the SDK then neither acknowledges it nor counts it delivered, and the
+ * device sends it again after its connection was closed (see
+ * TSR_GetDeliveredAlarm for the alarm's identity). */
 typedef TSR_BOOL (*TSR_MSGCALLBACK)(int32_t lCommand, const TSR_ALARMER* pAlarmer,
                                     const char* pAlarmInfo, uint32_t dwBufLen, void* pUser);
 /* Device dropped or restored: dwType TSR_EXCEPTION_*, lUserID the login, lHandle -1.
@@ -382,6 +385,18 @@ typedef void (*TSR_REALDATACALLBACK)(int32_t lRealHandle, uint32_t dwDataType,
 #define TSR_LOG_ERROR 4
 #define TSR_LOG_CRITICAL 5
 typedef void (*TSR_LOGCALLBACK)(uint32_t dwLevel, const char* sText, void* pUser);
+
+/* Identity of a pushed alarm: the device that proved itself ("address:port"), the
+ * device's alarm run and the alarm's number in that run (from 1). An application
+ * that stores (run, number) with the alarm in one transaction can tell an alarm
+ * sent again from a new one even when the SDK's ledger is behind its store. */
+typedef struct {
+  char sDevice[48];
+  uint64_t qwRunId;
+  uint32_t dwNumber;
+  uint8_t byRes[4];
+} TSR_ALARM_IDENTITY;
+TSR_STATIC_ASSERT(sizeof(TSR_ALARM_IDENTITY) == 64, "alarm-identity size");
 
 /* ---- Functions ------------------------------------------------------------------ */
 TSR_API TSR_BOOL TSR_Init(void);
@@ -435,6 +450,10 @@ TSR_API TSR_BOOL TSR_SetLogCallBack(TSR_LOGCALLBACK fLogCallBack, void* pUser);
 TSR_API int32_t TSR_StartListen(const char* sLocalIP, uint16_t wLocalPort,
                                 TSR_MSGCALLBACK fMessageCallBack, void* pUser);
 TSR_API TSR_BOOL TSR_StopListen(int32_t lListenHandle);
+/* Inside an alarm callback, on the thread that runs it: fills pIdentity with the
+ * identity of the alarm being delivered. 0 (TSR_ERR_INVALID_ARGUMENT) when
+ * pIdentity is NULL or the calling thread is delivering no alarm. */
+TSR_API TSR_BOOL TSR_GetDeliveredAlarm(TSR_ALARM_IDENTITY* pIdentity);
 TSR_API TSR_BOOL TSR_SetMessageCallBack(TSR_MSGCALLBACK fMessageCallBack, void* pUser);
 /* nMessage and hWnd are unused (pass 0 and NULL). */
 TSR_API TSR_BOOL TSR_SetExceptionCallBack(uint32_t nMessage, void* hWnd,

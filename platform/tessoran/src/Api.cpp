@@ -215,6 +215,12 @@ TSR_BOOL TSR_StopListen(int32_t lListenHandle) {
   });
 }
 
+TSR_BOOL TSR_GetDeliveredAlarm(TSR_ALARM_IDENTITY* pIdentity) {
+  // Answered from the calling thread alone: the callback asking holds no SDK lock.
+  if (!pIdentity || !Listener::deliveringNow(*pIdentity)) return fail(TSR_ERR_INVALID_ARGUMENT);
+  return 1;
+}
+
 TSR_BOOL TSR_SetMessageCallBack(TSR_MSGCALLBACK fMessageCallBack, void* pUser) {
   return withSdk<TSR_BOOL>(0, [&](Sdk& sdk) -> TSR_BOOL {
     sdk.setMessageCallback(fMessageCallBack, pUser);

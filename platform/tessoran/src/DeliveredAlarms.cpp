@@ -69,7 +69,7 @@ uint32_t DeliveredAlarms::last(const std::string& device, uint64_t runId) const 
 }
 
 bool DeliveredAlarms::isNew(const std::string& device, uint64_t runId, uint32_t number) const {
-  return number == 0 || number > last(device, runId);
+  return number != 0 && number > last(device, runId);
 }
 
 void DeliveredAlarms::markDelivered(const std::string& device, uint64_t runId, uint32_t number) {

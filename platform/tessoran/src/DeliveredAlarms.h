@@ -27,7 +27,7 @@ public:
 
   // The last number delivered in this run of the device, 0 for none.
   uint32_t last(const std::string& device, uint64_t runId) const;
-  // False when the alarm was delivered already. Number 0 is unnumbered: always new.
+  // False when the alarm was delivered already. Numbers start at 1: 0 is never new.
   bool isNew(const std::string& device, uint64_t runId, uint32_t number) const;
   void markDelivered(const std::string& device, uint64_t runId, uint32_t number);
   // Waits until the records written since the last call are on the disk; true

@@ -7,6 +7,7 @@
 
 #include <boost/asio/post.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -72,6 +73,7 @@ void Listener::stop() {
   boost::system::error_code ignored;
   if (acceptor_) acceptor_->close(ignored);
   if (acceptRetry_) acceptRetry_->cancel();
+  for (auto& pause : std::vector<std::shared_ptr<asio::steady_timer>>(refusalPauses_)) pause->cancel();
   auto connections = connections_;
   for (auto& connection : connections) connection->close("");
   connections_.clear();
@@ -201,17 +203,11 @@ void Listener::dispatchLoop() {
       }
     }
     resumeWaiting();
-    for (Queued& item : batch) {
-      if (item.deliver && delivered_.isNew(item.device, item.runId, item.number)) {
-        deliver(item);
-        delivered_.markDelivered(item.device, item.runId, item.number);
-      } else if (item.deliver) {
-        sdkLog().info("alarm {} from device {} was delivered before; acknowledged again",
-                      item.number, item.device);
-      }
-      item.alarm = {};
-      releaseBytes(std::exchange(item.reserved, 0));
-      if (stopping_) break;
+    std::vector<bool> settled(batch.size(), false);
+    for (size_t i = 0; i < batch.size() && !stopping_; ++i) {
+      settled[i] = settle(batch[i]);
+      batch[i].alarm = {};
+      releaseBytes(std::exchange(batch[i].reserved, 0));
     }
     // Alarms of a round cut short by a stop leave the budget they held.
     for (Queued& item : batch) releaseBytes(std::exchange(item.reserved, 0));
@@ -224,15 +220,94 @@ void Listener::dispatchLoop() {
       sdkLog().error("alarm ledger {} cannot be synced ({}); alarms delivered before a power "
                      "loss may be delivered again", ledgerPath_, error);
     if (stopping_) return;  // stopped from inside the callback: no acknowledgement
-    for (Queued& item : batch) {
-      asio::post(io_, [from = item.from, number = item.number] {
-        if (auto connection = from.lock()) connection->acknowledge(number);
-      });
-    }
+    acknowledgeRound(batch, settled);
+    forgetClosedRefusals();
   }
 }
 
-void Listener::deliver(Queued& item) {
+void Listener::forgetClosedRefusals() {
+  if (refused_.empty()) return;
+  std::lock_guard<std::mutex> lock(queueMutex_);
+  for (auto it = refused_.begin(); it != refused_.end();) {
+    // A closed connection adds no alarm, but those it queued are still refused.
+    const bool queued = std::any_of(queue_.begin(), queue_.end(), [&](const Queued& item) {
+      return !it->owner_before(item.from) && !item.from.owner_before(*it);
+    });
+    it = it->expired() && !queued ? refused_.erase(it) : std::next(it);
+  }
+}
+
+bool Listener::settle(Queued& item) {
+  if (refusedFrom(item)) return false;
+  if (!item.deliver) return true;
+  if (item.number == 0) {
+    // Numbers start at 1: a 0 can never be told apart from its own repeat.
+    sdkLog().warn("alarm 0 from device {} ({}) dropped: alarms are numbered from 1", item.device,
+                  item.peer);
+    return true;
+  }
+  if (!delivered_.isNew(item.device, item.runId, item.number)) {
+    sdkLog().info("alarm {} from device {} was delivered before; acknowledged again", item.number,
+                  item.device);
+    return true;
+  }
+  if (!deliver(item)) {
+    refuseConnection(item);
+    return false;
+  }
+  delivered_.markDelivered(item.device, item.runId, item.number);
+  return true;
+}
+
+bool Listener::refusedFrom(const Queued& item) { return refused_.count(item.from) != 0; }
+
+void Listener::refuseConnection(const Queued& item) {
+  refused_.insert(item.from);
+  sdkLog().warn("alarm {} from device {} ({}) was not stored by the application; it and the "
+                "alarms behind it stay unacknowledged, and the connection is closed in {} ms so "
+                "that the device sends them again",
+                item.number, item.device, item.peer, kRefusalPauseMs);
+  asio::post(io_, [self = shared_from_this(), from = item.from] {
+    if (self->stopping_) return;
+    auto pause = std::make_shared<asio::steady_timer>(self->io_);
+    self->refusalPauses_.push_back(pause);
+    pause->expires_after(std::chrono::milliseconds(kRefusalPauseMs));
+    pause->async_wait([self, from, pause](const boost::system::error_code& e) {
+      auto& pauses = self->refusalPauses_;
+      pauses.erase(std::remove(pauses.begin(), pauses.end(), pause), pauses.end());
+      if (e || self->stopping_) return;
+      if (auto connection = from.lock()) connection->close("the application did not store an alarm");
+    });
+  });
+}
+
+void Listener::acknowledgeRound(const std::vector<Queued>& batch, const std::vector<bool>& settled) {
+  for (size_t i = 0; i < batch.size(); ++i) {
+    if (!settled[i]) continue;
+    asio::post(io_, [from = batch[i].from, number = batch[i].number] {
+      if (auto connection = from.lock()) connection->acknowledge(number);
+    });
+  }
+}
+
+namespace {
+
+// The alarm the calling dispatch thread is delivering; null outside a callback.
+thread_local const Listener::Queued* tlsDelivering = nullptr;
+
+}  // namespace
+
+bool Listener::deliveringNow(TSR_ALARM_IDENTITY& identity) {
+  const Queued* item = tlsDelivering;
+  if (!item) return false;
+  identity = TSR_ALARM_IDENTITY{};
+  std::snprintf(identity.sDevice, sizeof identity.sDevice, "%s", item->device.c_str());
+  identity.qwRunId = item->runId;
+  identity.dwNumber = item->number;
+  return true;
+}
+
+bool Listener::deliver(Queued& item) {
   TSR_ALARMER& alarmer = item.alarm.alarmer;
   alarmer.bySerialValid = alarmer.byVersionValid = alarmer.byDeviceNameValid = 1;
   alarmer.byMacAddrValid = alarmer.byLinkPortValid = alarmer.byDeviceIPValid = 1;
@@ -244,8 +319,13 @@ void Listener::deliver(Queued& item) {
   TSR_MSGCALLBACK callback = callback_;
   void* user = user_;
   if (!callback) std::tie(callback, user) = sdk_.messageCallback();
-  if (callback)
-    callback(item.alarm.command, &alarmer, item.alarm.bodyData(), item.alarm.bodySize(), user);
+  // With no callback at all nobody could ever store it: it is dropped, as before.
+  if (!callback) return true;
+  tlsDelivering = &item;
+  const TSR_BOOL taken =
+      callback(item.alarm.command, &alarmer, item.alarm.bodyData(), item.alarm.bodySize(), user);
+  tlsDelivering = nullptr;
+  return taken != 0;
 }
 
 }  // namespace tessoran

@@ -36,6 +36,10 @@ public:
   static constexpr size_t kQueueAlarms = 256;
   // Alarms delivered between two ledger syncs at most.
   static constexpr size_t kDispatchRound = 64;
+  // A connection whose alarm the application refused stays open this long
+  // before it is closed, so a device that reconnects at once is not served in
+  // a tight loop while the application cannot store.
+  static constexpr int kRefusalPauseMs = 1000;
 
   struct Limits {
     size_t maxConnections;
@@ -76,6 +80,8 @@ public:
   void enqueue(Queued&& item);
   void waitForRoom(const std::shared_ptr<AlarmConnection>& connection);
   void releaseBytes(size_t bytes);
+  // On the dispatch thread inside the callback: the alarm being delivered.
+  static bool deliveringNow(TSR_ALARM_IDENTITY& identity);
   uint32_t lastDelivered(const std::string& device, uint64_t runId) const {
     return delivered_.last(device, runId);
   }
@@ -88,7 +94,17 @@ private:
   void onAccepted(const boost::system::error_code& error, boost::asio::ip::tcp::socket socket);
   void runLoop();
   void dispatchLoop();
-  void deliver(Queued& item);
+  // Delivers or skips the item; false when it must not be acknowledged.
+  bool settle(Queued& item);
+  // The callback's result: true when the application took the alarm.
+  bool deliver(Queued& item);
+  void acknowledgeRound(const std::vector<Queued>& batch, const std::vector<bool>& settled);
+  // The application refused an alarm of this connection: it and the alarms
+  // behind it stay unacknowledged, and the connection is closed after a pause
+  // so that its device sends them again once it reconnected.
+  void refuseConnection(const Queued& item);
+  bool refusedFrom(const Queued& item);
+  void forgetClosedRefusals();
 
   Sdk& sdk_;
   const TSR_MSGCALLBACK callback_;
@@ -102,6 +118,10 @@ private:
   std::set<std::shared_ptr<AlarmConnection>> connections_;
   std::vector<std::weak_ptr<AlarmConnection>> waiting_;
   std::string lastAcceptError_;
+  std::vector<std::shared_ptr<boost::asio::steady_timer>> refusalPauses_;
+
+  // The dispatch thread's own: connections whose alarms are no longer delivered.
+  std::set<std::weak_ptr<AlarmConnection>, std::owner_less<std::weak_ptr<AlarmConnection>>> refused_;
 
   std::mutex queueMutex_;
   std::condition_variable queueChanged_;

@@ -53,7 +53,16 @@ protected:
     return sent_;
   }
 
+  // The identities the callback was given, in the order of its calls.
+  std::vector<TSR_ALARM_IDENTITY> identities() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return identities_;
+  }
+
   std::atomic<bool> gateOpen_{true};
+  // While above 0, the callback refuses (returns 0) and counts down.
+  std::atomic<int> refuseNext_{0};
+  std::atomic<int> callbackCalls_{0};
   testsupport::SdkLogLines log_;
 
 private:
@@ -61,12 +70,21 @@ private:
                        void* user) {
     auto* self = static_cast<ListenerFixture*>(user);
     while (!self->gateOpen_) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ++self->callbackCalls_;
+    TSR_ALARM_IDENTITY identity{};
+    const bool known = TSR_GetDeliveredAlarm(&identity);
     std::lock_guard<std::mutex> lock(self->mutex_);
+    if (known) self->identities_.push_back(identity);
+    if (self->refuseNext_ > 0) {
+      --self->refuseNext_;
+      return 0;
+    }
     self->received_.push_back(tessoran::wire::encodeAlarm(command, *alarmer, body));
     return 1;
   }
 
   std::mutex mutex_;
+  std::vector<TSR_ALARM_IDENTITY> identities_;
   std::vector<std::vector<uint8_t>> sent_;
   std::vector<std::vector<uint8_t>> received_;
 };

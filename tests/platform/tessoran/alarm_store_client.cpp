@@ -1,7 +1,9 @@
-// A client for the kill -9 test: logs into one device, listens for alarms and
-// stores each in an SQLite file (with SQLite's defaults, as the real client's
-// database) before its callback returns. Prints "ready <process id>" once
-// listening; runs until killed.
+// A client for the kill -9 tests: logs into one device, listens for alarms and
+// stores each in an SQLite file before its callback returns, as the real client
+// does: the row and the device's (run, last number) in one transaction, synced
+// at the commit, and an alarm whose number is stored already is acknowledged
+// without a second row. Prints "ready <process id>" once listening; runs until
+// killed.
 //
 //   alarm_store_client <database> <listen port> <device ip> <device port> <user> <password> <ledger>
 
@@ -30,16 +32,44 @@ QSqlDatabase dispatchDatabase() {
   if (QSqlDatabase::contains("dispatch")) return QSqlDatabase::database("dispatch");
   QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "dispatch");
   db.setDatabaseName(g_path);
-  db.open();
+  if (db.open()) QSqlQuery(db).exec("PRAGMA synchronous=FULL");
   return db;
 }
 
+bool storedBefore(QSqlDatabase& db, const TSR_ALARM_IDENTITY& identity) {
+  QSqlQuery query(db);
+  query.prepare("select lastNumber from ledger where device = ? and runId = ?");
+  query.addBindValue(QString::fromLatin1(identity.sDevice));
+  query.addBindValue(static_cast<qint64>(identity.qwRunId));
+  return query.exec() && query.next() && query.value(0).toLongLong() >= identity.dwNumber;
+}
+
 TSR_BOOL store(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t, void*) {
+  TSR_ALARM_IDENTITY identity{};
+  if (!TSR_GetDeliveredAlarm(&identity)) {
+    std::fprintf(stderr, "no identity inside the callback\n");
+    return 0;
+  }
   std::vector<uint8_t> bytes = tessoran::wire::encodeAlarm(command, *alarmer, body);
-  QSqlQuery insert(dispatchDatabase());
+  QSqlDatabase db = dispatchDatabase();
+  if (!db.transaction()) return 0;
+  if (storedBefore(db, identity)) {
+    db.rollback();
+    return 1;
+  }
+  QSqlQuery insert(db);
   insert.prepare("insert into alarms(body) values (?)");
   insert.addBindValue(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
-  if (!insert.exec()) std::fprintf(stderr, "insert failed: %s\n", qPrintable(insert.lastError().text()));
+  QSqlQuery mark(db);
+  mark.prepare("insert or replace into ledger(device, runId, lastNumber) values (?, ?, ?)");
+  mark.addBindValue(QString::fromLatin1(identity.sDevice));
+  mark.addBindValue(static_cast<qint64>(identity.qwRunId));
+  mark.addBindValue(static_cast<qint64>(identity.dwNumber));
+  if (!insert.exec() || !mark.exec() || !db.commit()) {
+    std::fprintf(stderr, "store failed: %s\n", qPrintable(db.lastError().text()));
+    db.rollback();
+    return 0;
+  }
   return 1;
 }
 
@@ -57,6 +87,7 @@ int main(int argc, char** argv) {
     db.setDatabaseName(g_path);
     if (!db.open()) return 1;
     QSqlQuery(db).exec("create table if not exists alarms(id integer primary key, body blob)");
+    QSqlQuery(db).exec("create table if not exists ledger(device text primary key, runId integer, lastNumber integer)");
   }
 
   TSR_Init();
