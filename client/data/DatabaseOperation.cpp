@@ -70,27 +70,39 @@ TableShapes ShapesOf(sqlite3* handle)
     return shapes;
 }
 
-// Every index by name with the statement that makes it (SQLite keeps the
-// statement without an "IF NOT EXISTS").
+// Every index (or table) by name with the statement that makes it (SQLite
+// keeps the statement without an "IF NOT EXISTS").
 using IndexStatements = QMap<QString, QString>;
+
+IndexStatements StatementsOf(sqlite3* handle, const char* type)
+{
+    IndexStatements statements;
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(handle, "select name, sql from sqlite_master where type = ? and sql is not null", -1,
+                       &query, nullptr);
+    if (query)
+        sqlite3_bind_text(query, 1, type, -1, SQLITE_STATIC);
+    while (query && sqlite3_step(query) == SQLITE_ROW)
+        statements.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0))),
+                          QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 1))));
+    sqlite3_finalize(query);
+    return statements;
+}
 
 IndexStatements IndexesOf(sqlite3* handle)
 {
-    IndexStatements indexes;
-    sqlite3_stmt* query = nullptr;
-    sqlite3_prepare_v2(handle, "select name, sql from sqlite_master where type = 'index' and sql is not null", -1,
-                       &query, nullptr);
-    while (query && sqlite3_step(query) == SQLITE_ROW)
-        indexes.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0))),
-                       QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 1))));
-    sqlite3_finalize(query);
-    return indexes;
+    return StatementsOf(handle, "index");
 }
+
+// Tables newer than the files already in use: a file without them is still the
+// client's, and opening it adds them (a read-only file goes on without them).
+const QStringList kTablesAddedAtOpen = {QStringLiteral("AlarmLedger")};
 
 // The tables and indexes the schema script makes, read from a database built in memory.
 struct SchemaObjects
 {
     TableShapes tables;
+    IndexStatements tableStatements;
     IndexStatements indexes;
 };
 
@@ -102,6 +114,7 @@ const SchemaObjects& Schema()
         if (sqlite3_open(":memory:", &memory) == SQLITE_OK
             && sqlite3_exec(memory, kDatabaseSchemaSql, nullptr, nullptr, nullptr) == SQLITE_OK) {
             made.tables = ShapesOf(memory);
+            made.tableStatements = StatementsOf(memory, "table");
             made.indexes = IndexesOf(memory);
         }
         sqlite3_close(memory);
@@ -117,9 +130,10 @@ QString SchemaDifference(sqlite3* handle)
     const TableShapes found = ShapesOf(handle);
     QStringList differences;
     for (auto table = expected.cbegin(); table != expected.cend(); ++table) {
-        if (!found.contains(table.key()))
-            differences << QStringLiteral("missing table %1").arg(table.key());
-        else if (found.value(table.key()) != table.value())
+        if (!found.contains(table.key())) {
+            if (!kTablesAddedAtOpen.contains(table.key()))
+                differences << QStringLiteral("missing table %1").arg(table.key());
+        } else if (found.value(table.key()) != table.value())
             differences << QStringLiteral("columns of %1 are (%2)").arg(table.key(), found.value(table.key()).join(", "));
     }
     for (auto table = found.cbegin(); table != found.cend(); ++table)
@@ -165,6 +179,7 @@ bool DatabaseOperation::ConnectDatabase(const QString& path)
     if (!make)
         RestrictToOwner(path);
     EnableWriteAheadLog();
+    AddMissingTables();
     AddMissingIndexes();
     return true;
 }
@@ -244,6 +259,21 @@ void DatabaseOperation::EnableWriteAheadLog()
     // file keeps its journal mode and still serves searches.
     Run("DatabaseOperation::ConnectDatabase", "{}, 无法切换到WAL日志模式，失败原因：{}",
         QStringLiteral("PRAGMA journal_mode=WAL"));
+}
+
+void DatabaseOperation::AddMissingTables()
+{
+    constexpr const char* method = "DatabaseOperation::ConnectDatabase";
+    sqlite3* handle = SqliteHandle(connections->ForCurrentThread());
+    if (!handle)
+        return;
+    const TableShapes present = ShapesOf(handle);
+    for (const QString& table : kTablesAddedAtOpen) {
+        if (present.contains(table))
+            continue;
+        LogWarn(kDatabaseLogger, "{}, 数据库缺少表{}，正在建立", method, table);
+        Run(method, "{}, 建立表失败，失败原因：{}", Schema().tableStatements.value(table));
+    }
 }
 
 void DatabaseOperation::AddMissingIndexes()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AlarmOrigin.h"
 #include "SearchClause.h"
 
 #include "core/SharedRecords.h"
@@ -57,10 +58,18 @@ public:
     bool AddChannelInfo(const stu_DeviceChannelInfo& channel);
     bool GetChannelIpByDevIp(const QString& deviceIp, QStringList& channelIps);
 
-    // Alarm records, one statement per call.
-    bool InsertIncidentInfo(const TrafficIncident& incident);
-    bool InsertForensicsInfo(const TrafficForensics& forensics);
+    // Alarm records. With a known origin the rows and the origin's number go
+    // into one transaction, and an alarm whose number is stored already is not
+    // stored again (reported as stored). After a failed write the thread's
+    // connection is opened afresh for the next one, so storing resumes by
+    // itself once the file is writable again.
+    bool InsertIncidentInfo(const TrafficIncident& incident, const AlarmOrigin& origin = {});
+    bool InsertForensicsInfo(const TrafficForensics& forensics, const AlarmOrigin& origin = {});
     bool InsertTrafficParamInfo(const TrafficParam& param);
+    // The lanes of one traffic-parameter alarm: all of them or none.
+    bool InsertTrafficParamInfos(const QList<TrafficParam>& params, const AlarmOrigin& origin = {});
+    // True when the origin's alarm, or a later one of its run, is stored.
+    bool IsAlarmStored(const AlarmOrigin& origin);
 
     // History of the device search box: one row per text, stamped with its last search.
     bool InsertSearchRecord(const QString& time, const QString& text);
@@ -85,6 +94,8 @@ private:
     void RestrictToOwner(const QString& path);
     bool CheckIsDatabase(const QString& path);
     void EnableWriteAheadLog();
+    // Makes the tables added since a file was made.
+    void AddMissingTables();
     // Makes the schema's indexes a file lacks.
     void AddMissingIndexes();
 
@@ -92,6 +103,15 @@ private:
     AddResult AddChannel(const stu_DeviceChannelInfo& channel);
     bool DeleteDeviceRows(const char* method, const QString& deviceIp);
     bool BeginTransaction(const char* method, const SqlSavepoint& transaction);
+    // Runs `insertRows` and records the origin in one transaction, unless the
+    // origin's alarm is stored already; without an origin only `insertRows`.
+    template <class InsertRows>
+    bool StoreAlarm(const char* method, const AlarmOrigin& origin, InsertRows insertRows);
+    std::optional<quint32> StoredAlarmNumber(const char* method, const AlarmOrigin& origin);
+    bool RecordAlarmOrigin(const char* method, const AlarmOrigin& origin);
+    bool InsertIncidentRow(const TrafficIncident& incident);
+    bool InsertForensicsRow(const TrafficForensics& forensics);
+    bool InsertTrafficParamRow(const TrafficParam& param);
     bool CommitTransaction(const char* method, SqlSavepoint& transaction);
 
     // Runs `sql` with `values` bound in order on the calling thread's connection.

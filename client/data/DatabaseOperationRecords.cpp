@@ -4,9 +4,12 @@
 #include "ColumnReader.h"
 #include "DatabaseLog.h"
 #include "LikePattern.h"
+#include "SqlSavepoint.h"
 #include "ThreadConnections.h"
 
 #include <QMutexLocker>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,9 +22,86 @@ double StoredRatio(float ratio)
 
 } // namespace
 
-bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident)
+bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident, const AlarmOrigin& origin)
+{
+    return StoreAlarm("DatabaseOperation::InsertIncidentInfo", origin, [&] { return InsertIncidentRow(incident); });
+}
+
+bool DatabaseOperation::InsertForensicsInfo(const TrafficForensics& forensics, const AlarmOrigin& origin)
+{
+    return StoreAlarm("DatabaseOperation::InsertForensicsInfo", origin,
+                      [&] { return InsertForensicsRow(forensics); });
+}
+
+bool DatabaseOperation::InsertTrafficParamInfo(const TrafficParam& param)
+{
+    return InsertTrafficParamInfos({param});
+}
+
+bool DatabaseOperation::InsertTrafficParamInfos(const QList<TrafficParam>& params, const AlarmOrigin& origin)
+{
+    return StoreAlarm("DatabaseOperation::InsertTrafficParamInfo", origin, [&] {
+        return std::all_of(params.begin(), params.end(), [&](const TrafficParam& param) {
+            return InsertTrafficParamRow(param);
+        });
+    });
+}
+
+bool DatabaseOperation::IsAlarmStored(const AlarmOrigin& origin)
+{
+    if (!origin.IsKnown())
+        return false;
+    const ThreadConnections::ReadLock lock(*connections);
+    const std::optional<quint32> stored = StoredAlarmNumber("DatabaseOperation::IsAlarmStored", origin);
+    return stored && *stored >= origin.number;
+}
+
+template <class InsertRows>
+bool DatabaseOperation::StoreAlarm(const char* method, const AlarmOrigin& origin, InsertRows insertRows)
 {
     const ThreadConnections::WriteLock lock(*connections);
+    bool stored = false;
+    if (!origin.IsKnown()) {
+        stored = insertRows();
+    } else {
+        SqlSavepoint transaction(connections->ForCurrentThread());
+        if (BeginTransaction(method, transaction)) {
+            const std::optional<quint32> before = StoredAlarmNumber(method, origin);
+            if (before && *before >= origin.number)
+                return true;
+            stored = before && insertRows() && RecordAlarmOrigin(method, origin)
+                && CommitTransaction(method, transaction);
+        }
+    }
+    // A connection SQLite opened read-only stays so: the next write opens anew,
+    // and finds the file writable once someone mended it.
+    if (!stored)
+        connections->ReleaseCurrentThread();
+    return stored;
+}
+
+std::optional<quint32> DatabaseOperation::StoredAlarmNumber(const char* method, const AlarmOrigin& origin)
+{
+    std::optional<QSqlQuery> query = Run(method, "{}, 读取报警台账失败，失败原因：{}",
+        QStringLiteral("select runId, lastNumber from AlarmLedger where device = ?"), {origin.device});
+    if (!query)
+        return std::nullopt;
+    if (!query->next() || query->value(0).toLongLong() != static_cast<qint64>(origin.runId))
+        return 0;
+    return static_cast<quint32>(query->value(1).toLongLong());
+}
+
+bool DatabaseOperation::RecordAlarmOrigin(const char* method, const AlarmOrigin& origin)
+{
+    // The run id is a random 64-bit number: kept as its signed bit pattern.
+    return Run(method, "{}, 写入报警台账失败，失败原因：{}",
+               QStringLiteral("insert or replace into AlarmLedger(device, runId, lastNumber) values (?, ?, ?)"),
+               {origin.device, static_cast<qint64>(origin.runId), static_cast<qint64>(origin.number)})
+        .has_value();
+}
+
+bool DatabaseOperation::InsertIncidentRow(const TrafficIncident& incident)
+{
     return Run("DatabaseOperation::InsertIncidentInfo", "{}, 插入事件失败，失败原因：{}",
         QStringLiteral("insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, "
                        "picPath, videoPath) Values (?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -30,9 +110,8 @@ bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident)
         .has_value();
 }
 
-bool DatabaseOperation::InsertForensicsInfo(const TrafficForensics& forensics)
+bool DatabaseOperation::InsertForensicsRow(const TrafficForensics& forensics)
 {
-    const ThreadConnections::WriteLock lock(*connections);
     return Run("DatabaseOperation::InsertForensicsInfo", "{}, 插入取证失败，失败原因：{}",
         QStringLiteral("insert into ForensicsInfo(time, violationType, deviceIp, channelIp, channelNo, laneNo, "
                        "plateNo, picPath) Values(?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -41,9 +120,8 @@ bool DatabaseOperation::InsertForensicsInfo(const TrafficForensics& forensics)
         .has_value();
 }
 
-bool DatabaseOperation::InsertTrafficParamInfo(const TrafficParam& param)
+bool DatabaseOperation::InsertTrafficParamRow(const TrafficParam& param)
 {
-    const ThreadConnections::WriteLock lock(*connections);
     return Run("DatabaseOperation::InsertTrafficParamInfo", "{}, 插入交通参数失败，失败原因：{}",
         QStringLiteral("insert into TrafficParamInfo(startTime, endTime, channelIp, channelNo, laneNo, laneFlow, "
                        "lightVehicleNum, midVehicleNum, heavyVehicleNum, laneSpeed, spaceHeadWay, timeHeadWay, "

@@ -107,9 +107,10 @@ QSqlDatabase ThreadConnections::OpenForCurrentThread()
         database.setDatabaseName(path);
         database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
         if (database.open()) {
-            // With the WAL journal a commit only appends to the log: an alarm
-            // insert must not pay a full sync of the file each time.
-            QSqlQuery(database).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            // An alarm is acknowledged to its device once its row is committed:
+            // the commit must survive a power cut, so the log is synced at each
+            // one (with the WAL journal that is one sync of the appended pages).
+            QSqlQuery(database).exec(QStringLiteral("PRAGMA synchronous=FULL"));
             {
                 QMutexLocker lock(&connectionsMutex);
                 connections.insert(thread, database);

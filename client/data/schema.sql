@@ -65,6 +65,15 @@ CREATE TABLE TrafficParamInfo (
     deviceIp        TEXT
 );
 
+-- The last alarm stored per device and alarm run, written in the transaction of
+-- the alarm's rows: an alarm its device sends again is recognised, also after a
+-- killed client or a power cut. Opening a file made without it adds it.
+CREATE TABLE AlarmLedger (
+    device     TEXT PRIMARY KEY,
+    runId      INTEGER,
+    lastNumber INTEGER
+);
+
 CREATE TABLE searchRecordInfo (
     time         TEXT,
     searchRecord TEXT

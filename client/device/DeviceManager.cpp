@@ -6,6 +6,7 @@
 #include "ShutdownSignal.h"
 
 #include "core/ApplicationDir.h"
+#include "core/ImplementInstance.h"
 #include "core/Logging.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 std::atomic<DeviceManager*> DeviceManager::instance{nullptr};
 QMutex DeviceManager::linkMutex;
@@ -56,6 +58,15 @@ quintptr CurrentThreadId()
     return reinterpret_cast<quintptr>(QThread::currentThreadId());
 }
 
+// What the receiver of the alarm being handled on this thread reported.
+thread_local std::optional<bool> alarmStored;
+
+bool IsStoredAlready(const AlarmOrigin& origin)
+{
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    return instance && origin.IsKnown() && instance->GetDatabase()->IsAlarmStored(origin);
+}
+
 template <class Record, class Copy, class Signal>
 void DispatchAlarm(DeviceManager* manager, int32_t command, const TSR_ALARMER& alarmer,
                    const char* body, uint32_t length, Copy copy, Signal signal)
@@ -84,6 +95,15 @@ TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const ch
     Log()->info("********threadId:{}, lCommand:{}, DeviceIP: {}", CurrentThreadId(), command,
                 TextOf(alarmer->sDeviceIP));
     auto* manager = static_cast<DeviceManager*>(user);
+    // Stored before a kill that came ahead of the acknowledgement: the device
+    // sends it again, and it is acknowledged without a second row.
+    const AlarmOrigin origin = DeviceManager::CurrentAlarmOrigin();
+    if (IsStoredAlready(origin)) {
+        Log()->info("{}, alarm {} of device {} is stored already; acknowledged again", "ListenMsgCallBack",
+                    origin.number, origin.device);
+        return 1;
+    }
+    alarmStored.reset();
     switch (command) {
     case TSR_ALARM_VIOLATION:
         DispatchAlarm<TSR_TFS_ALARM>(manager, command, *alarmer, body, length, CopyViolationAlarm,
@@ -100,7 +120,28 @@ TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const ch
     default:
         break;
     }
-    return 1;
+    // Unreported (dropped on purpose) counts as handled and leaves the state be.
+    const std::optional<bool> reported = std::exchange(alarmStored, std::nullopt);
+    if (reported && manager->alarmStoreFailing.exchange(!*reported) != !*reported)
+        emit manager->AlarmStoreFailingSig(!*reported);
+    return reported == false ? 0 : 1;
+}
+
+AlarmOrigin DeviceManager::CurrentAlarmOrigin()
+{
+    TSR_ALARM_IDENTITY identity{};
+    AlarmOrigin origin;
+    if (!TSR_GetDeliveredAlarm(&identity))
+        return origin;
+    origin.device = TextOf(identity.sDevice);
+    origin.runId = identity.qwRunId;
+    origin.number = identity.dwNumber;
+    return origin;
+}
+
+void DeviceManager::ReportAlarmStored(bool stored)
+{
+    alarmStored = stored;
 }
 
 TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length,

@@ -5,6 +5,7 @@
 #include "stu_LoginInfo.h"
 
 #include "core/stu_DeviceChannelInfo.h"
+#include "data/AlarmOrigin.h"
 
 #include "tessoran.h"
 
@@ -123,6 +124,16 @@ public:
     // for those under way: before the SDK is cleaned up, which they use.
     bool StopClipJobs(int msecs);
 
+    // For the alarm receivers, on the listener's thread during an alarm signal.
+    // The origin of the alarm being handled (device, run, number): inserting
+    // the alarm's rows with it lets the database recognise an alarm sent again.
+    static AlarmOrigin CurrentAlarmOrigin();
+    // Whether the receiver stored the alarm it was handed. Not stored (closing,
+    // the database refused, the disk is full): the SDK keeps it unacknowledged
+    // and the device sends it again. An alarm the receiver drops on purpose
+    // (filtered, malformed) needs no report: it counts as handled.
+    static void ReportAlarmStored(bool stored);
+
     // Time source of the recording slots and the clip waits, and the clip jobs'
     // pacing. Set them before recordings or downloads start (tests do).
     void SetClock(Clock clock);
@@ -134,9 +145,14 @@ signals:
     void AlarmTfsResultSig(const TSR_ALARMER* pAlarmer, const TSR_TFS_ALARM* pStuTfsResult);
     // A logged-in device dropped (false) or came back (true).
     void DeviceStateSig(long lUserID, bool bState);
+    // Alarms could not be stored (true), once when that starts, and are stored
+    // again (false), once when that resumes. From the listener's thread.
+    void AlarmStoreFailingSig(bool failing);
 
 private:
     friend void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);
+    friend TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body,
+                                      uint32_t length, void* user);
 
     DeviceManager();
 
@@ -155,6 +171,8 @@ private:
 
     static std::atomic<DeviceManager*> instance;
     static QMutex linkMutex;  // singleton, login list, channel list, live-play starts
+    // Whether the last alarm store failed (listener threads).
+    std::atomic<bool> alarmStoreFailing{false};
 };
 
 // Callbacks given to the SDK; `user` is the manager.

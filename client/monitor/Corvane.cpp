@@ -180,7 +180,6 @@ void Corvane::StopBackgroundWork()
         return;
     backgroundStopped = true;
     constexpr const char* method = "Corvane::~Corvane";
-    closing = true;
     if (pTimer)
         pTimer->stop();
     // Live plays end before the SDK's logins do; a start still under way is
@@ -189,11 +188,13 @@ void Corvane::StopBackgroundWork()
 
     const long listenHandle = lListenHandle;
     DeviceManager* devices = DeviceManager::GetInstance();
-    RunWhileReleasingHandOvers([listenHandle, devices] {
+    RunWhileReleasingHandOvers([this, listenHandle, devices] {
         // Stopping the listener waits for the alarm being handled, and
         // cleaning up ends the logins under way, which the passes wait for.
         if (!TSR_StopListen(static_cast<int32_t>(listenHandle)))
             Log()->error("{}, TSR_StopListen failed", "Corvane::~Corvane");
+        // alarm store: only now do the slots turn alarms away; none comes any more
+        closing = true;
         // Clip downloads stop while the SDK they use is still there; one
         // stuck on a silent device is ended by the clean-up instead.
         devices->StopClipJobs(1000);
@@ -352,6 +353,11 @@ void Corvane::MakeConnections()
     connect(devices, &DeviceManager::AlarmAidSig, this, &Corvane::RecvAlarmAidSlot, Qt::DirectConnection);
     connect(devices, &DeviceManager::AlarmTpsSig, this, &Corvane::RecvAlarmTpsSlot, Qt::DirectConnection);
     connect(devices, &DeviceManager::AlarmTfsResultSig, this, &Corvane::RecvAlarmTfsSlot, Qt::DirectConnection);
+    // alarm store: one toast when storing starts failing, one when it resumes
+    connect(devices, &DeviceManager::AlarmStoreFailingSig, this, [this](bool failing) {
+        QPromptWidget::ShowPrompt(failing ? QPromptWidget::Fail : QPromptWidget::Succ,
+                                  failing ? tr("报警无法保存，设备将保留报警并重新发送") : tr("报警已恢复保存"), this, 5000);
+    });
     connect(this, &Corvane::DealIncidentPromptsSig, this, &Corvane::DealIncidentPromptsSlot,
             Qt::BlockingQueuedConnection);
     connect(this, &Corvane::DealIncidentTableSig, this, &Corvane::DealIncidentTableSlot,

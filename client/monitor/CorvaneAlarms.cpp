@@ -21,6 +21,9 @@
 #include <QTextCodec>
 #include <QTextToSpeech>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <sstream>
 #include <thread>
@@ -98,6 +101,16 @@ bool SpeechDispatcherRuns()
     return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/speech-dispatcher/speechd.sock"));
 }
 
+bool SyncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
 const quint32 kHandledViolations[] = {1039, 1301, 13451, 12301, 13453, 12303, 1018, 1044};
 
 } // namespace
@@ -146,8 +159,10 @@ bool Corvane::SaveToFile(const char* buf, int len, const char* path)
         return false;
     }
     const qint64 written = file.write(buf, len);
-    // A short write (full disk) leaves no half picture behind.
-    if (written != len || !file.flush()) {
+    // A short write (full disk) leaves no half picture behind. The alarm is
+    // acknowledged to its device once stored, so its picture must outlive a
+    // power cut: the file and its folder entry are synced.
+    if (written != len || !file.flush() || ::fdatasync(file.handle()) != 0 || !SyncFolder(QFileInfo(filePath).absolutePath())) {
         Log()->error("{}, write {} failed: {}", "Corvane::SaveToFile", filePath, file.errorString());
         file.close();
         file.remove();
@@ -160,8 +175,12 @@ bool Corvane::SaveToFile(const char* buf, int len, const char* path)
 void Corvane::RecvAlarmAidSlot(const TSR_ALARMER* pAlarmer, const TSR_AID_ALARM* pStuAlarmAid)
 {
     constexpr const char* method = "Corvane::RecvAlarmAidSlot";
-    if (closing || !pAlarmer || !pStuAlarmAid)
+    if (!pAlarmer || !pStuAlarmAid)
         return;
+    if (closing) {
+        DeviceManager::ReportAlarmStored(false);  // alarm store: the device sends it again
+        return;
+    }
     Log()->info("{}, threadId:{}", method, ThreadIdText());
 
     QList<int> filter;
@@ -198,30 +217,34 @@ void Corvane::RecvAlarmAidSlot(const TSR_ALARMER* pAlarmer, const TSR_AID_ALARM*
     const QString picturePath = FreePicturePath(pictureDir + QStringLiteral("incident_%1_%2_%3_%4.jpeg")
                                                                  .arg(QString::number(incident.incidentType),
                                                                       incident.deviceIp, incident.channelIp, incident.time));
-    if (SaveToFile(reinterpret_cast<const char*>(pStuAlarmAid->pImage), static_cast<int>(pStuAlarmAid->dwPicDataLen),
-                   picturePath.toUtf8().constData()))
+    if (pStuAlarmAid->dwPicDataLen > 0) {
+        if (!SaveToFile(reinterpret_cast<const char*>(pStuAlarmAid->pImage),
+                        static_cast<int>(pStuAlarmAid->dwPicDataLen), picturePath.toUtf8().constData())) {
+            Log()->error("{}, save {} failed", method, pictureDir);
+            DeviceManager::ReportAlarmStored(false);  // alarm store: the device sends it again
+            return;
+        }
         incident.picPath = picturePath;
-    else
-        // The row is stored all the same, without a path to a file that is not there.
-        Log()->error("{}, save {} failed", method, pictureDir);
-
-    DeviceManager* devices = DeviceManager::GetInstance();
-    if (!devices)
-        return;
-    if (bCutVideo) {
+    }
+    if (bCutVideo)
         incident.videoPath = clipDir + QStringLiteral("incident_%1_%2_%3.mp4")
                                            .arg(QString::number(incident.incidentType), incident.channelIp, incident.time);
-        devices->DownloadVideo(nVideoTimeBefore, nVideoTimeAfter, incident.deviceIp, incident.devicePort,
-                               static_cast<int>(incident.channelNo), incident.time, incident.videoPath);
-    }
 
     ImplementInstance* instance = ImplementInstance::GetInstance();
-    if (!instance) {
-        Log()->error("{}, pImplementInstance is NULL", method);
+    // alarm store: the row and the alarm's number in one transaction, or the device sends it again
+    if (!instance || !instance->GetDatabase()->InsertIncidentInfo(incident, DeviceManager::CurrentAlarmOrigin())) {
+        Log()->error("{}, insert incident failed", method);
+        if (!incident.picPath.isEmpty())
+            QFile::remove(incident.picPath);
+        DeviceManager::ReportAlarmStored(false);
         return;
     }
-    if (!instance->GetDatabase()->InsertIncidentInfo(incident))
-        Log()->error("{}, insert incident failed", method);
+    DeviceManager::ReportAlarmStored(true);  // alarm store
+
+    DeviceManager* devices = DeviceManager::GetInstance();
+    if (bCutVideo && devices)
+        devices->DownloadVideo(nVideoTimeBefore, nVideoTimeAfter, incident.deviceIp, incident.devicePort,
+                               static_cast<int>(incident.channelNo), incident.time, incident.videoPath);
 
     if (instance->GetConfig()->GetValue(QStringLiteral("Param/SpeakText"), true).toInt() == 0)
         SpeakIncidentLater(incident.incidentType);
@@ -240,8 +263,12 @@ void Corvane::RecvItsPlateResultSlot(const TSR_ALARMER*, const char*)
 void Corvane::RecvAlarmTfsSlot(const TSR_ALARMER* pAlarmer, const TSR_TFS_ALARM* pStuTfsResult)
 {
     constexpr const char* method = "Corvane::RecvAlarmTfsSlot";
-    if (closing || !pAlarmer || !pStuTfsResult)
+    if (!pAlarmer || !pStuTfsResult)
         return;
+    if (closing) {
+        DeviceManager::ReportAlarmStored(false);  // alarm store: the device sends it again
+        return;
+    }
     Log()->info("{}, threadId:{}", method, ThreadIdText());
     const quint32 code = pStuTfsResult->dwIllegalType;
     if (std::find(std::begin(kHandledViolations), std::end(kHandledViolations), code) == std::end(kHandledViolations)) {
@@ -280,24 +307,37 @@ void Corvane::RecvAlarmTfsSlot(const TSR_ALARMER* pAlarmer, const TSR_TFS_ALARM*
             continue;
         const QString picturePath = FreePicturePath(
             pictureDir + QStringLiteral("forensics_%1_%2_%3.jpeg").arg(QString::number(code), forensics.deviceIp, forensics.time));
-        if (SaveToFile(reinterpret_cast<const char*>(picture.pBuffer), static_cast<int>(picture.dwDataLen),
-                       picturePath.toUtf8().constData()))
-            forensics.picPath = picturePath;
-        else
+        if (!SaveToFile(reinterpret_cast<const char*>(picture.pBuffer), static_cast<int>(picture.dwDataLen),
+                        picturePath.toUtf8().constData())) {
             Log()->error("{}, save {} failed", method, pictureDir);
+            DeviceManager::ReportAlarmStored(false);  // alarm store: the device sends it again
+            return;
+        }
+        forensics.picPath = picturePath;
         break;
     }
 
-    if (ImplementInstance* instance = ImplementInstance::GetInstance())
-        if (!instance->GetDatabase()->InsertForensicsInfo(forensics))
-            Log()->error("{}, insert Forensics failed", method);
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    // alarm store: the row and the alarm's number in one transaction, or the device sends it again
+    const bool stored =
+        instance && instance->GetDatabase()->InsertForensicsInfo(forensics, DeviceManager::CurrentAlarmOrigin());
+    if (!stored) {
+        Log()->error("{}, insert Forensics failed", method);
+        if (!forensics.picPath.isEmpty())
+            QFile::remove(forensics.picPath);
+    }
+    DeviceManager::ReportAlarmStored(stored);
 }
 
 void Corvane::RecvAlarmTpsSlot(const TSR_ALARMER* pAlarmer, const TSR_TPS_ALARM* pStuAlarmTps)
 {
     constexpr const char* method = "Corvane::RecvAlarmTpsSlot";
-    if (closing || !pAlarmer || !pStuAlarmTps)
+    if (!pAlarmer || !pStuAlarmTps)
         return;
+    if (closing) {
+        DeviceManager::ReportAlarmStored(false);  // alarm store: the device sends it again
+        return;
+    }
     Log()->info("{}, threadId:{}", method, ThreadIdText());
 
     TrafficParam param;
@@ -312,7 +352,7 @@ void Corvane::RecvAlarmTpsSlot(const TSR_ALARMER* pAlarmer, const TSR_TPS_ALARM*
                      param.laneCount);
         return;
     }
-    ImplementInstance* instance = ImplementInstance::GetInstance();
+    QList<TrafficParam> lanes;
     for (int i = 0; i < param.laneCount; ++i) {
         const TSR_LANE_PARAM& lane = pStuAlarmTps->struLane[i];
         param.trafficState = lane.byTrafficState;
@@ -329,9 +369,15 @@ void Corvane::RecvAlarmTpsSlot(const TSR_ALARMER* pAlarmer, const TSR_TPS_ALARM*
         param.queueLength = static_cast<qint32>(lane.dwQueueLength);
         Log()->info("nVehFlow:{}, nLightVehicle:{}, nMidVehicle:{}, nHeavyVehicle:{}, nSpeed:{}", param.laneFlow,
                     param.lightVehicleNum, param.midVehicleNum, param.heavyVehicleNum, param.laneSpeed);
-        if (instance && !instance->GetDatabase()->InsertTrafficParamInfo(param))
-            Log()->error("{}, insert trafficParam failed", method);
+        lanes.append(param);
     }
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    // alarm store: every lane and the alarm's number in one transaction, or the device sends it again
+    const bool stored =
+        instance && instance->GetDatabase()->InsertTrafficParamInfos(lanes, DeviceManager::CurrentAlarmOrigin());
+    if (!stored)
+        Log()->error("{}, insert trafficParam failed", method);
+    DeviceManager::ReportAlarmStored(stored);
 }
 
 // ---- GUI thread: live list, prompt window, speech ----

@@ -323,6 +323,16 @@
     </message>
     <message>
         <location filename="../monitor/Corvane.cpp"/>
+        <source>报警无法保存，设备将保留报警并重新发送</source>
+        <translation>Alarms cannot be saved; the devices keep them and send them again</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>报警已恢复保存</source>
+        <translation>Alarms are saved again</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
         <source>设备登录成功</source>
         <translation>Devices logged in</translation>
     </message>

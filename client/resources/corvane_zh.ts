@@ -323,6 +323,16 @@
     </message>
     <message>
         <location filename="../monitor/Corvane.cpp"/>
+        <source>报警无法保存，设备将保留报警并重新发送</source>
+        <translation>报警无法保存，设备将保留报警并重新发送</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>报警已恢复保存</source>
+        <translation>报警已恢复保存</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
         <source>设备登录成功</source>
         <translation>设备登录成功</translation>
     </message>

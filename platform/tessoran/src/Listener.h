@@ -6,7 +6,7 @@
 // before they are read. A connection that finds the queue or the budget full
 // waits unread, so TCP pushes back on its device. Only devices the client has
 // logged into may send, and each alarm is acknowledged once its callback has
-// returned.
+// returned 1 (stored); one it refused is sent again by its device.
 
 #include "tessoran.h"
 #include "DeliveredAlarms.h"

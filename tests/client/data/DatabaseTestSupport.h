@@ -11,6 +11,8 @@
 #include "core/Logging.h"
 
 #include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -68,6 +70,22 @@ private:
     std::shared_ptr<spdlog::logger> logger;
     std::shared_ptr<spdlog::sinks::ringbuffer_sink_mt> sink;
 };
+
+// Runs statements through a connection of the test's own; false on the first failure.
+inline bool Change(const QString& path, const QStringList& statements)
+{
+    const QString name = QStringLiteral("test-changer");
+    bool done = true;
+    {
+        QSqlDatabase changer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        changer.setDatabaseName(path);
+        done = changer.open();
+        for (const QString& sql : statements)
+            done = done && QSqlQuery(changer).exec(sql);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return done;
+}
 
 // A DatabaseOperation connected to a new Corvane.db in a temporary folder.
 class DatabaseTest : public ::testing::Test

@@ -42,7 +42,7 @@ QStringList Query(const QString& path, const QString& sql, int column = 0)
     return rows;
 }
 
-const QStringList kTables{QStringLiteral("ChannelInfo"),      QStringLiteral("DeviceInfo"),
+const QStringList kTables{QStringLiteral("AlarmLedger"),      QStringLiteral("ChannelInfo"),      QStringLiteral("DeviceInfo"),
                           QStringLiteral("ForensicsInfo"),    QStringLiteral("TrafficParamInfo"),
                           QStringLiteral("incidentInfo"),     QStringLiteral("searchRecordInfo")};
 
@@ -77,6 +77,12 @@ class Opening : public ::testing::Test
 {
 protected:
     QString PathOf(const QString& name) const { return folder.filePath(name); }
+    // The file read-only for everyone, in a folder where anyone may make the journal.
+    void MakeReadOnly(const QString& path)
+    {
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(folder.path()).constData(), 0777), 0);
+    }
 
     QTemporaryDir folder;
     DatabaseOperation database;
@@ -151,21 +157,6 @@ TEST_F(Opening, ExistingFileBecomesTheOwnersOnly)
     EXPECT_EQ(Mode(path), 0600u);
 }
 
-// Runs statements through a connection of the test's own; false on the first failure.
-bool Change(const QString& path, const QStringList& statements)
-{
-    const QString name = QStringLiteral("test-changer");
-    bool done = true;
-    {
-        QSqlDatabase changer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        changer.setDatabaseName(path);
-        done = changer.open();
-        for (const QString& sql : statements)
-            done = done && QSqlQuery(changer).exec(sql);
-    }
-    QSqlDatabase::removeDatabase(name);
-    return done;
-}
 
 // `sql` with its placeholders replaced by `values`, for EXPLAIN in a connection
 // of the test's own.
@@ -274,14 +265,47 @@ void ExpectAsUnprivilegedUser(const std::function<int()>& check)
         ::testing::ExitedWithCode(0), "");
 }
 
+// A file an earlier client made lacks the alarm ledger: opening adds it; a
+// read-only one still opens for its searches, and alarms are refused.
+TEST_F(Opening, FileWithoutTheAlarmLedgerGetsItOrStaysReadable)
+{
+    const AlarmOrigin origin{QStringLiteral("10.0.0.1:8000"), 1, 1};
+    for (const bool writable : {true, false}) {
+        SCOPED_TRACE(writable ? "writable" : "read-only");
+        const QString path = PathOf(writable ? QStringLiteral("old.db") : QStringLiteral("old-read-only.db"));
+        ASSERT_TRUE(database.ConnectDatabase(path));
+        ASSERT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
+        database.CloseDatabase();
+        ASSERT_TRUE(Change(path, {QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("drop table AlarmLedger")}));
+        if (writable) {
+            ASSERT_TRUE(database.ConnectDatabase(path));
+            EXPECT_TRUE(Tables(path).contains(QStringLiteral("AlarmLedger")));
+            EXPECT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 2), origin));
+            EXPECT_TRUE(database.IsAlarmStored(origin));
+            database.CloseDatabase();
+            continue;
+        }
+        MakeReadOnly(path);
+        ExpectAsUnprivilegedUser([&] {
+            DatabaseOperation readOnly;
+            if (!readOnly.ConnectDatabase(path))
+                return 1;
+            if (Total(readOnly) != 1 || Tables(path).contains(QStringLiteral("AlarmLedger")))
+                return 2;
+            if (readOnly.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 2), origin) || readOnly.IsAlarmStored(origin))
+                return 3;
+            return 0;
+        });
+    }
+}
+
 TEST_F(Opening, ReadOnlyFileServesSearchesAndRefusesWrites)
 {
     const QString path = PathOf(QStringLiteral("Corvane.db"));
     ASSERT_TRUE(database.ConnectDatabase(path));
     ASSERT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
     database.CloseDatabase();
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(folder.path()).constData(), 0777), 0);
+    MakeReadOnly(path);
 
     ExpectAsUnprivilegedUser([&] {
         DatabaseOperation readOnly;

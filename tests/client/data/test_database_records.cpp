@@ -372,6 +372,66 @@ TEST_F(AlarmRows, ATrafficParameterAlarmOfFourLanesIsFourRows)
     }
 }
 
+// An alarm its device sends again (after a killed client) is recognised by its
+// origin: one row, and later numbers or another run of the device are new.
+TEST_F(AlarmRows, AnAlarmWithItsOriginIsStoredOnce)
+{
+    const AlarmOrigin first{QStringLiteral("10.0.0.1:8000"), 0xF000000000000007ull, 1};
+    AlarmOrigin second = first;
+    second.number = 2;
+    AlarmOrigin nextRun = first;
+    nextRun.runId = 8;
+    const TrafficIncident incident =
+        MakeIncident("20261201080000", 1, QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.2"), 1, 1, "origin");
+    EXPECT_FALSE(database.IsAlarmStored(first));
+    ASSERT_TRUE(database.InsertIncidentInfo(incident, first));
+    EXPECT_TRUE(database.IsAlarmStored(first));
+    EXPECT_FALSE(database.IsAlarmStored(second));
+    ASSERT_TRUE(database.InsertIncidentInfo(incident, first));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("incidentInfo")), 1);
+    ASSERT_TRUE(database.InsertIncidentInfo(incident, second));
+    // Once 2 is stored, 1 counts as stored too: numbers only grow within a run.
+    ASSERT_TRUE(database.InsertIncidentInfo(incident, first));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("incidentInfo")), 2);
+    ASSERT_TRUE(database.InsertIncidentInfo(incident, nextRun));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("incidentInfo")), 3);
+    EXPECT_FALSE(database.IsAlarmStored(second));
+
+    TrafficForensics violation;
+    violation.time = QStringLiteral("20261201080000");
+    AlarmOrigin third = nextRun;
+    third.number = 2;
+    ASSERT_TRUE(database.InsertForensicsInfo(violation, third));
+    ASSERT_TRUE(database.InsertForensicsInfo(violation, third));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("ForensicsInfo")), 1);
+}
+
+// The lanes of one traffic alarm and its number stand or fall together.
+TEST_F(AlarmRows, TheLanesOfOneAlarmAreStoredTogetherOnce)
+{
+    QList<TrafficParam> lanes;
+    for (int lane = 1; lane <= 3; ++lane) {
+        TrafficParam param;
+        param.startTime = QStringLiteral("20261201080000");
+        param.deviceIp = QStringLiteral("10.0.0.1");
+        param.laneNo = lane;
+        lanes << param;
+    }
+    const AlarmOrigin origin{QStringLiteral("10.0.0.1:8000"), 3, 5};
+    ASSERT_TRUE(database.InsertTrafficParamInfos(lanes, origin));
+    ASSERT_TRUE(database.InsertTrafficParamInfos(lanes, origin));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("TrafficParamInfo")), 3);
+
+    // A table that refuses the third lane: neither the first two nor the number stay.
+    ASSERT_TRUE(Change(DatabasePath(), {QStringLiteral("create trigger refuse before insert on TrafficParamInfo "
+                                                       "when new.laneNo = 3 begin select raise(abort, 'full'); end")}));
+    AlarmOrigin next = origin;
+    next.number = 6;
+    EXPECT_FALSE(database.InsertTrafficParamInfos(lanes, next));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("TrafficParamInfo")), 3);
+    EXPECT_FALSE(database.IsAlarmStored(next));
+}
+
 TEST_F(AlarmRows, AFailedInsertIsLoggedAndLeavesTheTableAsItWas)
 {
     database.CloseDatabase();

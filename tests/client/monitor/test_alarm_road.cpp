@@ -34,8 +34,16 @@
 #include <QTextToSpeech>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -67,6 +75,24 @@ quint32 PackedNow()
            (quint32(t.hour()) << 12) | (quint32(t.minute()) << 6) | quint32(t.second());
 }
 
+// Makes a file read-only also for root, who writes files whatever their mode:
+// root sets the immutable flag instead.
+bool SetReadOnly(const QString& path, bool readOnly)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::geteuid() != 0)
+        return ::chmod(name.constData(), readOnly ? 0400 : 0600) == 0;
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = readOnly ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
+
 const QByteArray kJpeg("\xFF\xD8\xFF\xE0 not much of a picture \xFF\xD9", 28);
 
 } // namespace
@@ -91,7 +117,10 @@ private slots:
     void hostileRecordsAreDroppedAndNothingLandsOutside();
     void changedDataPathTakesEffectAtTheNextAlarm();
     void incidentsOfOneSecondKeepTheirOwnPictures();
-    void unwritablePictureStillStoresTheRow();
+    void unwritablePictureKeepsTheAlarmUntilItCanBeWritten();
+    void closingDuringAFloodLosesNoAlarm();
+    void readOnlyDatabaseKeepsAlarmsUntilWritable();
+    void fullDiskKeepsAlarmsUntilThereIsRoom();
     void promptRestartsItsFadeAndOpensDetailsOnLeftDoubleClick();
     void spokenIncidentsUseAnEngineOnTheGuiThread();
     void detailDialogShowsTextsWithoutPicture();
@@ -99,6 +128,10 @@ private slots:
 
 private:
     QString Control(const std::string& command);
+    void OpenWindow();
+    void CloseWindow();
+    size_t AlarmsMade() const;
+    qint64 LedgerNumber();
     bool AllAlarmsAcknowledged() const;
     void SetSetting(const QString& key, const QVariant& value);
     int IncidentRows() { return RowCount(folder->DatabasePath(), QStringLiteral("incidentInfo")); }
@@ -132,6 +165,11 @@ void AlarmRoadTest::init()
     folder = std::make_unique<ClientFolder>();
     qputenv("CORVANE_APP_DIR", QFile::encodeName(folder->Path()));
     QVERIFY(folder->StoreDevices(devices));
+    OpenWindow();
+}
+
+void AlarmRoadTest::OpenWindow()
+{
     QVERIFY(TSR_Init());
     QVERIFY(ImplementInstance::CreateInstance());
     ImplementInstance::GetInstance()->InitImplementInstance();
@@ -153,9 +191,30 @@ void AlarmRoadTest::cleanup()
     // The simulator outlives each test and sends unacknowledged alarms again on
     // its next connection: let this test's alarms settle, or they land in the next one.
     QTRY_VERIFY_WITH_TIMEOUT(AllAlarmsAcknowledged(), 20000);
+    CloseWindow();
+    folder.reset();
+}
+
+void AlarmRoadTest::CloseWindow()
+{
+    if (!window)
+        return;
     window->close();
     window.reset();
-    folder.reset();
+}
+
+size_t AlarmRoadTest::AlarmsMade() const
+{
+    size_t made = 0;
+    for (const devsim::SimDevice* device : simulator.devices())
+        made += device->alarmsSent();
+    return made;
+}
+
+qint64 AlarmRoadTest::LedgerNumber()
+{
+    const QList<QStringList> rows = Rows(folder->DatabasePath(), QStringLiteral("select lastNumber from AlarmLedger"));
+    return rows.isEmpty() ? 0 : rows.at(0).at(0).toLongLong();
 }
 
 void AlarmRoadTest::cleanupTestCase()
@@ -426,18 +485,110 @@ void AlarmRoadTest::incidentsOfOneSecondKeepTheirOwnPictures()
     QCOMPARE(b.readAll(), second);
 }
 
-void AlarmRoadTest::unwritablePictureStillStoresTheRow()
+void AlarmRoadTest::unwritablePictureKeepsTheAlarmUntilItCanBeWritten()
 {
     // A file where the picture tree's folder should be: no picture can be written.
     QVERIFY(QDir().mkpath(DataPath()));
     QFile blocker(DataPath() + QStringLiteral("/data"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    QSignalSpy failing(DeviceManager::GetInstance(), &DeviceManager::AlarmStoreFailingSig);
     QCOMPARE(Control("fire " + devices.at(0).address + " incident 2"), QStringLiteral("ok"));
-    QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), 2, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(failing.count(), 1, 20000);
+    QCOMPARE(failing.at(0).at(0).toBool(), true);
+    QCOMPARE(IncidentRows(), 0);
+    QCOMPARE(simulator.devices().at(0)->alarmsUnacknowledged(), size_t(2));
+
+    // Room for the pictures again: the device's next try stores both, once.
+    QVERIFY(blocker.remove());
+    QTRY_VERIFY_WITH_TIMEOUT(AllAlarmsAcknowledged(), 20000);
+    QCOMPARE(IncidentRows(), 2);
     for (const QStringList& row : Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo")))
-        QCOMPARE(row.at(0), QString());
+        QVERIFY(QFileInfo(row.at(0)).size() > 0);
+    QCOMPARE(failing.count(), 2);
+    QCOMPARE(failing.at(1).at(0).toBool(), false);
     QTRY_COMPARE(window->Form().listViewIncident->model()->rowCount(), 2);
+}
+
+void AlarmRoadTest::closingDuringAFloodLosesNoAlarm()
+{
+    constexpr int kCloses = 5;
+    constexpr int kFlood = 150;
+    devsim::SimDevice& device = *simulator.devices().at(0);
+    const size_t madeBefore = AlarmsMade();
+    int closesMidFlood = 0;
+    for (int close = 0; close < kCloses; ++close) {
+        const int rowsBefore = IncidentRows();
+        device.fireAlarms(devsim::AlarmKind::Incident, kFlood);
+        QTRY_VERIFY_WITH_TIMEOUT(IncidentRows() >= rowsBefore + 10, 30000);
+        closesMidFlood += device.alarmsUnacknowledged() > 0;
+        CloseWindow();
+        OpenWindow();
+    }
+    QCOMPARE(closesMidFlood, kCloses);
+    QTRY_VERIFY_WITH_TIMEOUT(AllAlarmsAcknowledged() && AlarmsMade() == madeBefore + kCloses * kFlood, 120000);
+    // Every alarm the device made is a row, none twice.
+    QCOMPARE(IncidentRows(), kCloses * kFlood);
+    QCOMPARE(LedgerNumber(), qint64(device.alarmsSent()));
+}
+
+void AlarmRoadTest::readOnlyDatabaseKeepsAlarmsUntilWritable()
+{
+    CloseWindow();
+    const QString database = folder->DatabasePath();
+    QVERIFY(SetReadOnly(database, true));
+    // The folder must go even when a check below fails.
+    std::shared_ptr<void> writableAtTheEnd(nullptr, [&](void*) { SetReadOnly(database, false); });
+    OpenWindow();
+    QSignalSpy failing(DeviceManager::GetInstance(), &DeviceManager::AlarmStoreFailingSig);
+    const size_t madeBefore = AlarmsMade();
+    QCOMPARE(Control("fire " + devices.at(0).address + " incident 20"), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(AlarmsMade(), madeBefore + 20, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(failing.count(), 1, 20000);
+    QCOMPARE(failing.at(0).at(0).toBool(), true);
+    // The device tries again (a refusal closes its connection after a second):
+    // still one message for the operator, and nothing acknowledged.
+    const size_t resentBefore = simulator.devices().at(0)->alarmsResent();
+    QTRY_VERIFY_WITH_TIMEOUT(simulator.devices().at(0)->alarmsResent() >= resentBefore + 40, 30000);
+    QCOMPARE(failing.count(), 1);
+    QCOMPARE(simulator.devices().at(0)->alarmsUnacknowledged(), size_t(20));
+
+    // Writable again: the running client stores them by itself, each once.
+    QVERIFY(SetReadOnly(database, false));
+    QTRY_VERIFY_WITH_TIMEOUT(AllAlarmsAcknowledged(), 30000);
+    QCOMPARE(IncidentRows(), 20);
+    QCOMPARE(LedgerNumber(), qint64(simulator.devices().at(0)->alarmsSent()));
+    QCOMPARE(failing.count(), 2);
+    QCOMPARE(failing.at(1).at(0).toBool(), false);
+    QCOMPARE(FilesBelow(DataPath() + QStringLiteral("/data"), QStringLiteral("*.jpeg")).size(), 20);
+}
+
+void AlarmRoadTest::fullDiskKeepsAlarmsUntilThereIsRoom()
+{
+    // A file size limit of one byte: every write to a file (pictures, the
+    // database's log) fails as on a full disk.
+    rlimit unlimited{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = unlimited;
+    full.rlim_cur = 1;
+    QSignalSpy failing(DeviceManager::GetInstance(), &DeviceManager::AlarmStoreFailingSig);
+    const size_t madeBefore = AlarmsMade();
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+    QCOMPARE(Control("fire " + devices.at(0).address + " incident 10"), QStringLiteral("ok"));
+    const bool failed =
+        QTest::qWaitFor([&] { return failing.count() == 1 && AlarmsMade() == madeBefore + 10; }, 20000);
+    const size_t unacknowledged = simulator.devices().at(0)->alarmsUnacknowledged();
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    std::signal(SIGXFSZ, previousSignal);
+    QVERIFY(failed);
+    QCOMPARE(unacknowledged, size_t(10));
+
+    QTRY_VERIFY_WITH_TIMEOUT(AllAlarmsAcknowledged(), 30000);
+    QCOMPARE(IncidentRows(), 10);
+    QCOMPARE(LedgerNumber(), qint64(simulator.devices().at(0)->alarmsSent()));
+    QCOMPARE(FilesBelow(DataPath() + QStringLiteral("/data"), QStringLiteral("*.jpeg")).size(), 10);
+    QCOMPARE(failing.count(), 2);
 }
 
 void AlarmRoadTest::promptRestartsItsFadeAndOpensDetailsOnLeftDoubleClick()
