@@ -267,12 +267,14 @@ KillResult KillDuringFlood(devsim::SimDevice& device, uint16_t listenPort, const
     const QStringList arguments = {database, QString::number(listenPort), QString::fromStdString(spec.address),
                                    QString::number(spec.port), QString::fromStdString(spec.user),
                                    QString::fromStdString(spec.password), database + QStringLiteral(".ledger")};
-    const size_t flood = 3000, storedBetweenKills = 60;
+    // Each restart stores a burst before the next kill: a flood long enough
+    // that all ten land in it, also on a fast machine.
+    const size_t flood = 5000, storedBetweenKills = 30;
     const int kills = 10;
     auto waitFor = [](const std::function<bool()>& done) {
         const auto deadline = Clock::now() + std::chrono::minutes(3);
         while (!done() && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return done();
     };
     auto client = std::make_unique<QProcess>();
@@ -406,6 +408,7 @@ int main(int argc, char* argv[])
     // any alarm: mass deletions between rounds would slow the path measured.
     const QByteArray block(static_cast<int>(pictureBytes), 'x');
     const QString anchorFolder = folder.filePath(QStringLiteral("anchor"));
+    QDir().mkpath(anchorFolder);
     const double diskSeconds =
         SequentialWriteSeconds(anchorFolder + QStringLiteral("/sequential.bin"), block, incidents);
     const double filesSeconds = PictureFilesSeconds(anchorFolder + QStringLiteral("/pictures"), block, incidents, false);

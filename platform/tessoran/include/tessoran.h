@@ -428,8 +428,9 @@ TSR_API TSR_BOOL TSR_GetDeviceConfig(int32_t lUserID, uint32_t dwCommand, int32_
  * every address. fMessageCallBack NULL sends the alarms to the callback of
  * TSR_SetMessageCallBack instead. Result: listener handle, -1 on failure.
  * Only devices with a login of this SDK may send, each under its own address;
- * an alarm is acknowledged to its device when the callback has returned, and an
- * alarm the device sends again is not delivered twice. */
+ * an alarm is acknowledged to its device when the callback has returned 1 (a 0
+ * leaves it unacknowledged, to be sent again), and an alarm the device sends
+ * again is not delivered twice. */
 /* Limits of listeners started afterwards; 0 keeps a value. Connections above
  * dwMaxConnections are refused (default 300); a frame, and a device's proof on a
  * new connection, must arrive within dwFrameTimeoutMs (default 10000); the alarm
