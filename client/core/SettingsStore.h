@@ -30,18 +30,30 @@ public:
     // The stored value; when the file lacks the key, the registered default if
     // `useDefault` is set, else an invalid variant. Before Open: the int -1.
     QVariant GetValue(const QString& key, bool useDefault);
-    // False before Open. Whether the value reached the file is Sync()'s answer.
+    // False before Open. The value is pending until the next Sync(), which
+    // either writes it or takes it back.
     bool SetValue(const QString& key, const QVariant& value);
     void SetDefault(const QString& key, const QVariant& value);
     // Writes the default of every registered key the file lacks. False before Open.
     bool WriteMissingDefaults();
 
     // Writes pending changes to the file now and tells whether the file holds
-    // them; a dialog reports a save only when this returns true.
+    // them; a dialog reports a save only when this returns true. A refused
+    // write takes every pending change back, so memory keeps what the file
+    // holds and nothing refused is written by a later sync.
     bool Sync();
 
 private:
+    bool WriteFile();
+    void TakeBackPending();
+    void ReopenClearingStatus();
+
     QRecursiveMutex mutex;
     std::unique_ptr<QSettings> settings;
+    QString openedName;
+    QSettings::Format openedFormat = QSettings::IniFormat;
     QMap<QString, QVariant> defaults;
+    // What the file held for each key changed since the last sync; an invalid
+    // variant for a key the file lacked.
+    QMap<QString, QVariant> pendingWas;
 };

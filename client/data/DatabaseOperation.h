@@ -79,7 +79,9 @@ public:
     // Record searches, 30 rows a page in the search page. Pages are ordered by
     // time and then by row, so paging over equal times neither repeats nor skips.
     SearchClause GetSearchCondition(em_SearchType kind, const stu_SearchCondition& condition) const;
-    bool GetTotalNum(em_SearchType kind, const stu_SearchCondition& condition, int& total);
+    // `rowIdBound`, when given, gets the highest row id counted (0 for none).
+    bool GetTotalNum(em_SearchType kind, const stu_SearchCondition& condition, int& total,
+                     qint64* rowIdBound = nullptr);
     bool GetIncidentInfo(int offset, int count, const stu_SearchCondition& condition,
                          QList<TrafficIncident>& incidents);
     bool GetForensicsInfo(int offset, int count, const stu_SearchCondition& condition,
@@ -119,7 +121,7 @@ private:
     // unless it is null. The caller holds one of the connections' locks.
     std::optional<QSqlQuery> Run(const char* method, const char* failure, const QString& sql,
                                  const QVariantList& values = {});
-    std::optional<QSqlQuery> RunPage(int offset, int count, const SearchClause& clause);
+    std::optional<QSqlQuery> RunPage(int offset, int count, const SearchClause& clause, bool fromFarEnd);
     // One page of a search, a record per row made by `readRow`, numbered from offset + 1;
     // `logRead` writes the one log line of a page that had rows.
     template <class Record, class ReadRow, class LogRead>

@@ -9,6 +9,8 @@
 
 #include <QMutexLocker>
 
+#include <algorithm>
+
 namespace {
 
 struct SearchTable
@@ -81,6 +83,31 @@ void AddPlaceFilters(SearchClause& clause, const stu_SearchCondition& condition)
     }
 }
 
+// A page of a counted search read backwards: `offset` and `count` in the
+// reversed order; not used for a page in the first half.
+struct FarEndPage
+{
+    bool used = false;
+    int offset = 0;
+    int count = 0;
+};
+
+FarEndPage FarEndPageOf(int offset, int count, int counted)
+{
+    FarEndPage page;
+    if (counted <= 0 || offset < counted / 2 || offset >= counted)
+        return page;
+    page.used = true;
+    // The rows before the page's end, counted from the far end.
+    page.offset = counted - offset - count;
+    page.count = count;
+    if (page.offset < 0) {
+        page.count += page.offset;
+        page.offset = 0;
+    }
+    return page;
+}
+
 } // namespace
 
 SearchClause DatabaseOperation::GetSearchCondition(em_SearchType kind, const stu_SearchCondition& condition) const
@@ -95,16 +122,22 @@ SearchClause DatabaseOperation::GetSearchCondition(em_SearchType kind, const stu
     clause.values << SecondOf(condition.startTime) << SecondOf(condition.endTime);
     AddTypeFilter(clause, table->typeColumn, condition.types);
     AddPlaceFilters(clause, condition);
+    if (condition.rowIdBound > 0) {
+        clause.filter += QStringLiteral(" and rowid <= ?");
+        clause.values << condition.rowIdBound;
+    }
     if (kind == SEARCH_FORENSICS && !condition.plateNo.empty()) {
         clause.filter += QStringLiteral(" and plateNo like ? %1").arg(QLatin1String(kLikeEscapeClause));
         clause.values << LikeContainsPattern(QString::fromStdString(condition.plateNo));
     }
     // The row id breaks ties between equal times, so pages never overlap.
     clause.order = QStringLiteral("order by %1 ASC, rowid ASC").arg(timeColumn);
+    clause.reverseOrder = QStringLiteral("order by %1 DESC, rowid DESC").arg(timeColumn);
     return clause;
 }
 
-bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchCondition& condition, int& total)
+bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchCondition& condition, int& total,
+                                    qint64* rowIdBound)
 {
     const ThreadConnections::ReadLock lock(*connections);
     constexpr const char* method = "DatabaseOperation::GetTotalNum";
@@ -116,19 +149,21 @@ bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchConditio
     ColumnReader row(*query);
     if (query->next()) {
         total = row.Int("Num");
+        if (rowIdBound)
+            *rowIdBound = query->value(QStringLiteral("Bound")).toLongLong();
         LogInfo(kDatabaseLogger, "{}, 获取总数成功，总数为{}", method, total);
     }
     return true;
 }
 
-std::optional<QSqlQuery> DatabaseOperation::RunPage(int offset, int count, const SearchClause& clause)
+std::optional<QSqlQuery> DatabaseOperation::RunPage(int offset, int count, const SearchClause& clause, bool fromFarEnd)
 {
     if (clause.IsEmpty())
         return std::nullopt;
     QVariantList values = clause.values;
     values << count << offset;
     // The search page logs a failed page itself.
-    return Run("DatabaseOperation::RunPage", nullptr, clause.PageStatement(), values);
+    return Run("DatabaseOperation::RunPage", nullptr, clause.PageStatement(fromFarEnd), values);
 }
 
 template <class Record, class ReadRow, class LogRead>
@@ -136,16 +171,24 @@ bool DatabaseOperation::GetPage(int offset, int count, em_SearchType kind, const
                                 QList<Record>& records, ReadRow readRow, LogRead logRead)
 {
     const ThreadConnections::ReadLock lock(*connections);
-    std::optional<QSqlQuery> query = RunPage(offset, count, GetSearchCondition(kind, condition));
+    // A skipped row still costs a step through the index: a page in the second
+    // half is read backwards from the far end, where fewer rows lie before it.
+    const FarEndPage farEnd = FarEndPageOf(offset, count, condition.counted);
+    const SearchClause clause = GetSearchCondition(kind, condition);
+    std::optional<QSqlQuery> query
+        = farEnd.used ? RunPage(farEnd.offset, farEnd.count, clause, true) : RunPage(offset, count, clause, false);
     if (!query)
         return false;
     ColumnReader row(*query);
-    bool anyRow = false;
-    for (int position = 1; query->next(); ++position) {
-        Record record = readRow(row);
-        record.rowNo = offset + position;
-        records.append(record);
-        anyRow = true;
+    QList<Record> page;
+    while (query->next())
+        page.append(readRow(row));
+    if (farEnd.used)
+        std::reverse(page.begin(), page.end());
+    const bool anyRow = !page.isEmpty();
+    for (int position = 0; position < page.size(); ++position) {
+        page[position].rowNo = offset + position + 1;
+        records.append(page[position]);
     }
     // One line for the page, not one per row: a page of thirty rows, paged
     // through often, would otherwise fill the log files with the same line.

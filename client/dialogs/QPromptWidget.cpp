@@ -3,7 +3,9 @@
 #include "ui_QPromptWidget.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QMouseEvent>
+#include <QtMath>
 #include <QTextDocument>
 
 namespace {
@@ -12,6 +14,14 @@ QPromptWidget* g_pCurrentPrompt = nullptr;
 
 // A click on the kind picture closes the toast this long after.
 constexpr int kCloseDelayMs = 300;
+
+// The toast's frame; a text longer than one line wraps at word boundaries and
+// the toast grows downwards, so a failure is always read whole.
+constexpr int kWidth = 320;
+constexpr int kHeight = 60;
+constexpr int kTextLeft = 60;
+constexpr int kTextRight = 12;
+constexpr int kTextVerticalRoom = 30;
 
 const char* const kKindPictures[] = {"prompt_tips", "prompt_warm", "prompt_fail", "prompt_succ"};
 
@@ -84,12 +94,35 @@ QPromptWidget::~QPromptWidget()
 
 void QPromptWidget::UpdatePrompt(const MsgType& type, const QString& text, int ms)
 {
-    ui->labMsg->setWordWrap(Qt::mightBeRichText(text));
     ui->labMsg->setText(text);
     if (type >= Tips && type <= Succ)
         ui->labMsg->setStyleSheet(KindStyleSheet(type));
+    FitText(text);
     m_durationTimer.start(ms, this);
     m_closeTimer.stop();
+}
+
+void QPromptWidget::FitText(const QString& text)
+{
+    // The style sheet sets the font; it must be in effect before measuring.
+    ui->labMsg->ensurePolished();
+    const int room = kWidth - kTextLeft - kTextRight;
+    const bool rich = Qt::mightBeRichText(text);
+    const bool oneLine = !rich && QFontMetrics(ui->labMsg->font()).horizontalAdvance(text) <= room;
+    ui->labMsg->setWordWrap(!oneLine);
+    int height = kHeight;
+    if (!oneLine) {
+        QTextDocument layout;
+        layout.setDefaultFont(ui->labMsg->font());
+        layout.setDocumentMargin(0);
+        if (rich)
+            layout.setHtml(text);
+        else
+            layout.setPlainText(text);
+        layout.setTextWidth(room);
+        height = qMax(kHeight, qCeil(layout.size().height()) + kTextVerticalRoom);
+    }
+    setFixedSize(kWidth, height);
 }
 
 bool QPromptWidget::IsDifferent(const MsgType& type, const QString& text, QWidget* parent) const

@@ -38,6 +38,7 @@ protected:
 
 private:
     void StartCloseTimer();
+    void FitText(const QString& text);
 
     std::unique_ptr<Ui::PromptWidget> ui;
     // Watched: the asking window may be destroyed while its toast still shows.

@@ -3,7 +3,30 @@
 #include "ui_ExportDialog.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+QString ProposedFileName()
+{
+    return QStringLiteral("TrafficParam_%1.csv")
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmsszzz")));
+}
+
+// What the path field holds, as the file to write: a folder (an existing one,
+// or any text ending in a separator) gets the proposed file name.
+QString FileFromField(const QString& typed)
+{
+    const QString path = typed.trimmed();
+    if (path.isEmpty())
+        return {};
+    const bool namesFolder = path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator()) || QFileInfo(path).isDir();
+    return namesFolder ? QDir(path).filePath(ProposedFileName()) : path;
+}
+
+} // namespace
 
 ExportDialog::ExportDialog(QWidget* parent) : QBaseDialog(parent), ui(std::make_unique<Ui::ExportDialog>())
 {
@@ -27,9 +50,7 @@ void ExportDialog::reTranslateUI()
 void ExportDialog::on_pBtnExportPathBrowse_clicked()
 {
     exportPath.clear();
-    const QString proposed = QStringLiteral("TrafficParam_%1.csv")
-                                 .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmsszzz")));
-    const QString chosen = QFileDialog::getSaveFileName(this, QObject::tr("Save File"), proposed,
+    const QString chosen = QFileDialog::getSaveFileName(this, QObject::tr("Save File"), ProposedFileName(),
                                                         QObject::tr("file (*.csv)"));
     if (chosen.isEmpty())
         return;
@@ -39,6 +60,8 @@ void ExportDialog::on_pBtnExportPathBrowse_clicked()
 
 void ExportDialog::on_pBtnExport_clicked()
 {
+    // The field may have been typed into after browsing, or instead of it.
+    exportPath = FileFromField(ui->lineEditExportPath->text());
     // accept() rather than close(), so that the page can tell an export from a cancel.
     emit ExportTrafficParamSig(exportPath);
     accept();

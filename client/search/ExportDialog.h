@@ -11,7 +11,7 @@ class ExportDialog;
 }
 
 // Asks for the CSV file the checked traffic-parameter rows are appended to.
-// Only a path chosen with the browse button is used.
+// The path field is used as it stands at export, typed or browsed.
 class ExportDialog : public QBaseDialog
 {
     Q_OBJECT

@@ -26,6 +26,8 @@
 #include <QSet>
 #include <QThread>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kToastMs = 3000;
@@ -251,11 +253,20 @@ std::optional<stu_SearchCondition> SearchFrame::ConditionOf(em_SearchType kind)
     condition.channelIp
         = tab.channel->currentIndex() == 0 ? std::string() : tab.channel->currentText().toStdString();
     condition.channelNo = tab.channelNo->currentText().toInt(); // "全部" gives 0, any channel
-    if (kind != SEARCH_TRAFFIC_PARAM)
+    // Every type ticked needs no type condition, which would keep the search
+    // from walking the time index in order.
+    if (kind != SEARCH_TRAFFIC_PARAM && !AllTypesChecked(kind))
         condition.types = CheckedTypes(kind);
     if (kind == SEARCH_FORENSICS)
         condition.plateNo = ui->lineEditPlateNo->text().toStdString();
     return condition;
+}
+
+bool SearchFrame::AllTypesChecked(em_SearchType kind) const
+{
+    const QList<QCheckBox*> boxes = WidgetsOf(kind).typeFrame->findChildren<QCheckBox*>();
+    return !boxes.isEmpty()
+        && std::all_of(boxes.cbegin(), boxes.cend(), [](const QCheckBox* box) { return box->checkState() == Qt::Checked; });
 }
 
 QList<quint32> SearchFrame::CheckedTypes(em_SearchType kind) const
@@ -381,8 +392,11 @@ void SearchFrame::AcceptOutcome(const SearchRequest& request, const SearchOutcom
     if (!workers.IsLatest(request.kind, request.sequence))
         return;
     TabSearch& search = tabSearches[request.kind];
-    if (request.first && outcome.status != SearchOutcome::CountFailed && outcome.status != SearchOutcome::NoDatabase)
+    if (request.first && outcome.status != SearchOutcome::CountFailed && outcome.status != SearchOutcome::NoDatabase) {
         search.total = outcome.total;
+        search.condition.rowIdBound = outcome.rowIdBound;
+        search.condition.counted = outcome.total;
+    }
     switch (outcome.status) {
     case SearchOutcome::Rows:
         switch (request.kind) {

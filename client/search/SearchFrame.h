@@ -182,6 +182,7 @@ private:
     void SetShortCutItemText(QListWidgetItem* item, const int& index);
 
     TabWidgets WidgetsOf(em_SearchType kind) const;
+    bool AllTypesChecked(em_SearchType kind) const;
     QList<quint32> CheckedTypes(em_SearchType kind) const;
     void CheckAllTypes(QWidget* typeFrame);
     void ReloadChannels(QComboBox* device, QComboBox* channel, const char* method);

@@ -40,14 +40,18 @@ std::optional<SearchOutcome> RunSearch(DatabaseOperation& database, const Search
     if (!wanted())
         return std::nullopt;
     int total = request.knownTotal;
+    SearchRequest counted = request;
     if (total < 0) {
-        if (!database.GetTotalNum(request.kind, request.condition, total)) {
+        if (!database.GetTotalNum(request.kind, request.condition, total, &counted.condition.rowIdBound)) {
             LoggerFor("Corvane")->error("{}, get totalNum failed", kMethod);
             outcome.status = SearchOutcome::CountFailed;
             return outcome;
         }
     }
+    // The first page keeps to the count's rows, as the later page steps do.
+    counted.condition.counted = total;
     outcome.total = total;
+    outcome.rowIdBound = counted.condition.rowIdBound;
     outcome.pages = SearchPageCount(total);
     if (total == 0) {
         outcome.status = SearchOutcome::Empty;
@@ -55,6 +59,6 @@ std::optional<SearchOutcome> RunSearch(DatabaseOperation& database, const Search
     }
     if (!wanted())
         return std::nullopt;
-    outcome.status = FetchPage(database, request, outcome) ? SearchOutcome::Rows : SearchOutcome::FetchFailed;
+    outcome.status = FetchPage(database, counted, outcome) ? SearchOutcome::Rows : SearchOutcome::FetchFailed;
     return outcome;
 }

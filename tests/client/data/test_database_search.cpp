@@ -400,4 +400,53 @@ TEST_F(Paging, ViolationAndTrafficParameterPagesAreNumberedFromTheOffset)
     EXPECT_EQ(params.first().laneFlow, 60);
 }
 
+// Pages of a counted search, read with the bound the count took; rows stored
+// after the count, some of them earlier than every counted row, shift nothing.
+class CountedPaging : public DatabaseTest, public ::testing::WithParamInterface<int>
+{
+protected:
+    void Store(int rows, const QString& label, const QString& time)
+    {
+        for (int i = 0; i < rows; ++i) {
+            ASSERT_TRUE(database.InsertIncidentInfo(
+                MakeIncident(time, Congestion, kDeviceA, kChannelA1, 1, 0, label + QString::number(i))));
+        }
+    }
+};
+
+TEST_P(CountedPaging, EveryPageHoldsTheCountedRowsInOrderAsTheyWereAtTheCount)
+{
+    const int rows = GetParam();
+    // Equal times in the middle: only the row order tells those rows apart.
+    for (int i = 0; i < rows; ++i) {
+        const QString time = QStringLiteral("202612010800%1").arg(qMin(i, 40) / 2, 2, 10, QLatin1Char('0'));
+        ASSERT_TRUE(database.InsertIncidentInfo(
+            MakeIncident(time, Congestion, kDeviceA, kChannelA1, 1, 0, QString::number(i))));
+    }
+    stu_SearchCondition condition = WholeRange();
+    int total = 0;
+    ASSERT_TRUE(database.GetTotalNum(SEARCH_INCIDENT, condition, total, &condition.rowIdBound));
+    ASSERT_EQ(total, rows);
+    condition.counted = total;
+    Store(7, QStringLiteral("late"), QStringLiteral("20261201075900"));
+    Store(7, QStringLiteral("later"), QStringLiteral("20261201090000"));
+
+    QStringList labels;
+    for (int offset = 0; offset < total; offset += 30) {
+        QList<TrafficIncident> page;
+        ASSERT_TRUE(database.GetIncidentInfo(offset, 30, condition, page));
+        ASSERT_EQ(page.size(), qMin(30, total - offset)) << "offset " << offset;
+        for (int n = 0; n < page.size(); ++n) {
+            EXPECT_EQ(page.at(n).rowNo, offset + n + 1);
+            labels << page.at(n).picPath;
+        }
+    }
+    QStringList expected;
+    for (int i = 0; i < rows; ++i)
+        expected << QString::number(i);
+    EXPECT_EQ(labels, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Totals, CountedPaging, ::testing::Values(1, 29, 30, 31, 59, 60, 61, 75, 90, 121));
+
 } // namespace

@@ -319,11 +319,19 @@ private slots:
         }
     }
 
+    void aSwitchedOffClipLengthIsNotChecked_data()
+    {
+        QTest::addColumn<QString>("seconds");
+        QTest::newRow("empty") << "";
+        QTest::newRow("not a number") << "ten";
+        QTest::newRow("out of range") << "75";
+    }
     void aSwitchedOffClipLengthIsNotChecked()
     {
+        QFETCH(QString, seconds);
         auto dialog = Shown();
         SetSwitch(*dialog, "switchBtnCutVideo", QSwitchButton::off);
-        Child<QLineEdit>(*dialog, "lineEditCutVideoSeconds")->setText("");
+        Child<QLineEdit>(*dialog, "lineEditCutVideoSeconds")->setText(seconds);
         Save(*dialog);
         QCOMPARE(VisibleToast(), QString("保存配置参数成功"));
         QCOMPARE(m_sandbox->InFile("Param/CutVideo").toInt(), 1);
@@ -363,6 +371,28 @@ private slots:
             QCOMPARE(SettingsDialogSandbox::Store()->GetValue("Param/SpeakText", true).toInt(), 1);
             QCOMPARE(SettingsDialogSandbox::Store()->GetValue("Param/IllegalRecord", true).toInt(), 1);
         }
+    }
+
+    void aSaveAfterARefusedOneSucceeds()
+    {
+        const QByteArray before = m_sandbox->ConfigBytes();
+        auto dialog = Shown();
+        SetSwitch(*dialog, "switchBtnSpeak", QSwitchButton::on);
+        QVERIFY(QFile::remove(m_sandbox->ConfigFile()));
+        QVERIFY(QDir().mkdir(m_sandbox->ConfigFile()));
+        Save(*dialog);
+        QCOMPARE(VisibleToast(), QString("保存配置参数失败"));
+
+        QVERIFY(QDir().rmdir(m_sandbox->ConfigFile()));
+        QFile file(m_sandbox->ConfigFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+        file.close();
+        Save(*dialog);
+        QCOMPARE(VisibleToast(), QString("保存配置参数成功"));
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(m_sandbox->InFile("Param/SpeakText").toInt(), 0);
+        QCOMPARE(SettingsDialogSandbox::Store()->GetValue("Param/SpeakText", true).toInt(), 0);
     }
 
     void autostartFollowsTheSwitch()

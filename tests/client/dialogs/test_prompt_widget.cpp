@@ -138,6 +138,38 @@ private slots:
         }
     }
 
+    void aLongTextIsShownWhole_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Chinese with a path") << QStringLiteral(
+            "导出失败：0条导出成功30条导出失败 (no file chosen: /home/operator/交通参数/导出/TrafficParam_20261201080000123.csv)");
+        QTest::newRow("English") << QStringLiteral(
+            "Export failed: 0 rows exported, 30 rows failed (cannot open /srv/data/traffic/TrafficParam.csv: Permission denied)");
+    }
+    void aLongTextIsShownWhole()
+    {
+        QFETCH(QString, text);
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, text, m_window, 60000);
+        QPromptWidget* prompt = QPromptWidget::Current();
+        QVERIFY(prompt);
+        QLabel* label = messageLabel();
+        QVERIFY(label->wordWrap());
+        QCOMPARE(prompt->width(), 320);
+        QVERIFY(prompt->height() > 60);
+        // Every line of the wrapped text fits in the label's text area.
+        const QRect area = label->contentsRect();
+        const QRect needed = label->fontMetrics().boundingRect(area, Qt::TextWordWrap | int(label->alignment()), text);
+        QVERIFY2(area.contains(needed), qPrintable(QStringLiteral("needs %1x%2 at %3,%4, has %5x%6 at %7,%8")
+                                                      .arg(needed.width()).arg(needed.height()).arg(needed.x()).arg(needed.y())
+                                                      .arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y())));
+        const QString tag = QString::fromUtf8(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        QVERIFY(prompt->grab().save(QStringLiteral(CORVANE_BIN_DIR "/../prompt-long-%1.png").arg(tag)));
+        // A short text afterwards takes the toast back to its size.
+        QPromptWidget::ShowPrompt(QPromptWidget::Succ, QStringLiteral("保存配置参数成功"), m_window, 60000);
+        QCOMPARE(prompt->size(), QSize(320, 60));
+        QVERIFY(!label->wordWrap());
+    }
+
     void richTextWrapsPlainTextDoesNot()
     {
         QPromptWidget::ShowPrompt(QPromptWidget::Tips, QStringLiteral("plain"), m_window, 60000);

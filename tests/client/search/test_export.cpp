@@ -22,6 +22,7 @@
 #include <QTextCodec>
 #include <QTimer>
 #include <QTranslator>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <memory>
@@ -286,6 +287,41 @@ private slots:
         QCOMPARE(exported.at(0).at(0).toString(), QString());
         QTRY_VERIFY_WITH_TIMEOUT(ToastText().startsWith(QStringLiteral("导出失败")), 10000);
         QVERIFY(!Busy()->isVisible());
+    }
+
+    void aTypedPathIsUsed_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("folderGetsName");
+        QTest::newRow("file") << QStringLiteral("%1/typed.csv") << false;
+        QTest::newRow("folder") << QStringLiteral("%1") << true;
+        QTest::newRow("folder with separator") << QStringLiteral("%1/") << true;
+        QTest::newRow("spaces around") << QStringLiteral("  %1/padded.csv  ") << false;
+    }
+    void aTypedPathIsUsed()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, folderGetsName);
+        typed = typed.arg(folder->path());
+        ExportDialog& dialog = page->ExportDialogOf();
+        QSignalSpy exported(&dialog, &ExportDialog::ExportTrafficParamSig);
+        Check({1, 3});
+        QTimer::singleShot(0, &dialog, [&dialog, typed] {
+            QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("lineEditExportPath")), typed);
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("pBtnExport")), Qt::LeftButton);
+        });
+        CloseToasts();
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("pBtnTrafficParamExport")), Qt::LeftButton);
+        QCOMPARE(exported.count(), 1);
+        const QString path = exported.at(0).at(0).toString();
+        QVERIFY2(QFileInfo(path).absolutePath() == folder->path(), qPrintable(path));
+        if (folderGetsName)
+            QVERIFY2(QRegularExpression(QStringLiteral("^TrafficParam_\\d{17}\\.csv$")).match(QFileInfo(path).fileName()).hasMatch(),
+                     qPrintable(path));
+        else
+            QCOMPARE(path, typed.trimmed());
+        QTRY_COMPARE_WITH_TIMEOUT(ToastText(), QStringLiteral("2条导出成功0条导出失败"), 10000);
+        QCOMPARE(GbkLines(path).size(), 3);
     }
 
     void emptyPageRefusesExport()

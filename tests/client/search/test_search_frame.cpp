@@ -193,14 +193,25 @@ private slots:
         QVERIFY(incident->channelIp.empty());
         QCOMPARE(incident->channelNo, 0);
         QCOMPARE(incident->laneNo, -1);
-        // The 17 codes, in the order of the boxes under the type frame.
-        const QList<quint32> expected = {Congestion, Fire, TurnRound, VehicleViolation, Accident, IllegallyPark,
-                                         QueueJumping, ChangeLane, Smog, Construction, WrongWayDriving, Visibility,
-                                         RoadBlock, Pedestrian, LinePressing, ObjectsDroppedDown, LowSpeed};
-        QCOMPARE(incident->types, expected);
+        // Every box ticked: no type condition, so the time index serves the search.
+        QVERIFY(incident->types.isEmpty());
         const std::optional<stu_SearchCondition> violation = page->ConditionOf(SEARCH_FORENSICS);
         QVERIFY(violation);
-        QCOMPARE(violation->types, (QList<quint32>{1039, 1301, 12301, 13451, 12303, 13453, 1018, 1044}));
+        QVERIFY(violation->types.isEmpty());
+    }
+
+    void oneBoxUntickedNamesTheOthers()
+    {
+        for (QCheckBox* box : Child<QWidget>("frameIncidentType")->findChildren<QCheckBox*>())
+            box->setChecked(box->text() != QStringLiteral("火灾"));
+        // The other 16 codes, in the order of the boxes under the type frame.
+        const QList<quint32> expected = {Congestion, TurnRound, VehicleViolation, Accident, IllegallyPark,
+                                         QueueJumping, ChangeLane, Smog, Construction, WrongWayDriving, Visibility,
+                                         RoadBlock, Pedestrian, LinePressing, ObjectsDroppedDown, LowSpeed};
+        QCOMPARE(page->ConditionOf(SEARCH_INCIDENT)->types, expected);
+        for (QCheckBox* box : Child<QWidget>("qframeViolationType")->findChildren<QCheckBox*>())
+            box->setChecked(box->text() != QStringLiteral("违停"));
+        QCOMPARE(page->ConditionOf(SEARCH_FORENSICS)->types, (QList<quint32>{1301, 12301, 13451, 12303, 13453, 1018, 1044}));
     }
 
     void conditionFromWidgets_data()

@@ -262,6 +262,65 @@ TEST_F(Store, SavedTextsAreUtf8InTheFile)
     EXPECT_EQ(reopened.GetValue("Param/SaveDataPath", false).toString(), QStringLiteral("/数据/告警"));
 }
 
+// Replaces config.ini by a folder: no writer, root included, can write the file.
+void RefuseWrites(const QString& path)
+{
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkdir(path));
+}
+
+void AllowWrites(const QString& path, const QByteArray& content)
+{
+    ASSERT_TRUE(QDir().rmdir(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+TEST_F(Store, ARefusedSyncTakesBackEveryPendingValue)
+{
+    ASSERT_TRUE(store.Open(ConfigPath(), QSettings::IniFormat));
+    store.SetDefault("Param/VideoTime", 30);
+    ASSERT_TRUE(store.SetValue("Param/VideoTime", 20));
+    ASSERT_TRUE(store.Sync());
+    RefuseWrites(ConfigPath());
+
+    ASSERT_TRUE(store.SetValue("Param/VideoTime", 45));
+    ASSERT_TRUE(store.SetValue("Param/CutVideo", 1));
+    EXPECT_FALSE(store.Sync());
+    EXPECT_EQ(store.GetValue("Param/VideoTime", true).toInt(), 20) << "the value the file held";
+    EXPECT_FALSE(store.GetValue("Param/CutVideo", false).isValid()) << "a key the file lacked is not left pending";
+}
+
+TEST_F(Store, ASaveAfterARefusedOneReachesTheFileWithoutTheRefusedValues)
+{
+    ASSERT_TRUE(store.Open(ConfigPath(), QSettings::IniFormat));
+    ASSERT_TRUE(store.SetValue("Param/VideoTime", 20));
+    ASSERT_TRUE(store.Sync());
+    QFile written(ConfigPath());
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray before = written.readAll();
+    written.close();
+    RefuseWrites(ConfigPath());
+    ASSERT_TRUE(store.SetValue("Param/CutVideo", 1));
+    ASSERT_TRUE(store.SetValue("Param/VideoTime", 45));
+    ASSERT_FALSE(store.Sync());
+    AllowWrites(ConfigPath(), before);
+
+    for (int save = 0; save < 2; ++save) {
+        ASSERT_TRUE(store.SetValue("Param/SpeakText", save));
+        EXPECT_TRUE(store.Sync()) << "save " << save << " after the refused one";
+        const QSettings file(ConfigPath(), QSettings::IniFormat);
+        EXPECT_EQ(file.value("Param/SpeakText").toInt(), save);
+        EXPECT_EQ(file.value("Param/VideoTime").toInt(), 20);
+        EXPECT_FALSE(file.contains("Param/CutVideo"));
+        // Memory and file agree.
+        for (const QString& key : file.allKeys())
+            EXPECT_EQ(store.GetValue(key, false), file.value(key)) << key.toStdString();
+        EXPECT_FALSE(store.GetValue("Param/CutVideo", false).isValid());
+    }
+}
+
 TEST_F(Store, ThreadsReadAndWriteAtOnce)
 {
     ASSERT_TRUE(store.Open(ConfigPath(), QSettings::IniFormat));
