@@ -45,6 +45,22 @@ PreviewController* PreviewOf(Window&& window)
     return AsObject(window)->template findChild<PreviewController*>();
 }
 
-// The widget the form names `name`, with its type in the form.
+// The widget of the window's form called `name`. The search page is a form of
+// its own inside it, with names of its own (its pages too have a
+// "labelTotalPage"), so only its own name is looked for there.
+template <class Widget>
+Widget FormWidget(QObject* window, const QString& name)
+{
+    QObject* searchPage = window->findChild<QObject*>(QStringLiteral("frameSearchParam"));
+    for (Widget widget : window->findChildren<Widget>(name)) {
+        bool inSearchPage = false;
+        for (QObject* up = widget->parent(); up && !inSearchPage; up = up->parent())
+            inSearchPage = up == searchPage;
+        if (!inSearchPage)
+            return widget;
+    }
+    return nullptr;
+}
+
 #define FORM_WIDGET(window, name) \
-    (AsObject(window)->findChild<decltype(Ui_CorvaneClass::name)>(QStringLiteral(#name)))
+    (FormWidget<decltype(Ui_CorvaneClass::name)>(AsObject(window), QStringLiteral(#name)))
