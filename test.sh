@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and runs every test headless.
 #   ./test.sh              normal build in build/
 #   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+#   ./test.sh --tsan       ThreadSanitizer build in build-tsan/
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 build_dir=$top/build
@@ -9,6 +10,9 @@ cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 for arg in "$@"; do
   case $arg in
     --sanitize) build_dir=$top/build-sanitize; cmake_args+=(-DCORVANE_SANITIZE=ON) ;;
+    --tsan) build_dir=$top/build-tsan; cmake_args+=(-DCORVANE_TSAN=ON)
+      # Qt's and glib's own races are not ours; see the file.
+      export TSAN_OPTIONS="suppressions=$top/scripts/tsan.supp second_deadlock_stack=1 ${TSAN_OPTIONS:-}" ;;
     *) echo "unknown option: $arg" >&2; exit 2 ;;
   esac
 done

@@ -13,7 +13,7 @@
 #include "core/SharedRecords.h"
 #include "data/DatabaseOperation.h"
 #include "dialogs/QPromptWidget.h"
-#include "monitor/Corvane.h"
+#include "CorvaneParts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -51,7 +51,7 @@ double PlainLogins(const std::vector<devsim::DeviceSpec>& devices)
 
 bool TreeFull(Corvane& window, int devices, int cameras)
 {
-    QStandardItemModel* model = window.DeviceModel();
+    QStandardItemModel* model = TreeOf(window)->Model();
     if (model->rowCount() != devices)
         return false;
     for (int row = 0; row < devices; ++row)

@@ -21,7 +21,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedRecords.h"
 #include "monitor/ClientStartup.h"
-#include "monitor/Corvane.h"
+#include "CorvaneParts.h"
 #include "monitor/KvorPlayWindow.h"
 #include "monitor/KvorSplitWndsCtrl.h"
 
@@ -190,11 +190,11 @@ int main(int argc, char** argv)
         window->show();
         WaitFor([&] { return passes > 0; }, 60000);
         window->ShowSplitScreenSLot(QStringLiteral("16分屏"));
-        KvorSplitWndsCtrl* grid = window->Form().widgetPreview;
+        KvorSplitWndsCtrl* grid = FORM_WIDGET(window, widgetPreview);
         for (unsigned short i = 0; i < kPanes; ++i)
             paints.Watch(grid->GetPlayWindow(i)->findChild<QFrame*>(QStringLiteral("framePlay")), i);
         app.installEventFilter(&paints);
-        window->Form().qIconPBtnPlayAll->click();
+        FORM_WIDGET(window, qIconPBtnPlayAll)->click();
         auto allPlaying = [&] {
             playing = 0;
             for (unsigned short i = 0; i < kPanes; ++i)

@@ -1,6 +1,7 @@
 #include "AlarmValidation.h"
 
 #include "Ipv4Text.h"
+#include "SdkText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,7 +18,7 @@ void Terminate(char (&field)[N])
 template <size_t N>
 bool HoldsIpv4(const char (&field)[N], bool mayBeEmpty)
 {
-    const QString text = QString::fromLatin1(field, static_cast<int>(qstrnlen(field, N)));
+    const QString text = SdkText(field);
     return (mayBeEmpty && text.isEmpty()) || IsIpv4Text(text);
 }
 

@@ -3,6 +3,7 @@
 #include "AlarmValidation.h"
 #include "Ipv4Text.h"
 #include "SaveVideoRunnable.h"
+#include "SdkText.h"
 #include "ShutdownSignal.h"
 
 #include "core/ApplicationDir.h"
@@ -31,20 +32,6 @@ QMutex exceptionGate;
 std::shared_ptr<spdlog::logger> Log()
 {
     return LoggerFor("DeviceManager");
-}
-
-template <size_t N>
-void CopyText(char (&field)[N], const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::strncpy(field, bytes.constData(), N - 1);
-    field[N - 1] = '\0';
-}
-
-template <size_t N>
-QString TextOf(const char (&field)[N])
-{
-    return QString::fromUtf8(field, static_cast<int>(qstrnlen(field, N)));
 }
 
 // Passwords never reach the log files.
@@ -93,7 +80,7 @@ TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const ch
         return 0;
     }
     Log()->info("********threadId:{}, lCommand:{}, DeviceIP: {}", CurrentThreadId(), command,
-                TextOf(alarmer->sDeviceIP));
+                SdkText(alarmer->sDeviceIP));
     auto* manager = static_cast<DeviceManager*>(user);
     // Stored before a kill that came ahead of the acknowledgement: the device
     // sends it again, and it is acknowledged without a second row.
@@ -256,10 +243,10 @@ bool DeviceManager::DeviceLogin(const QString& ip, int port, const QString& user
 {
     constexpr const char* method = "DeviceManager::DeviceLogin";
     TSR_USER_LOGIN_INFO request{};
-    CopyText(request.sDeviceAddress, ip);
+    SetSdkText(request.sDeviceAddress, ip);
     request.wPort = static_cast<uint16_t>(port);
-    CopyText(request.sUserName, userName);
-    CopyText(request.sPassword, password);
+    SetSdkText(request.sUserName, userName);
+    SetSdkText(request.sPassword, password);
     TSR_DEVICEINFO device{};
     const long id = TSR_Login(&request, &device);
     std::memset(request.sPassword, 0, sizeof request.sPassword);
@@ -307,10 +294,10 @@ bool DeviceManager::GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
             continue;
         stu_DeviceChannelInfo channel;
         channel.deviceIp = deviceIp;
-        channel.channelIp = TextOf(entry.sIpV4);
+        channel.channelIp = SdkText(entry.sIpV4);
         channel.channelPort = entry.wPort;
-        channel.userName = TextOf(entry.sUserName);
-        channel.password = TextOf(entry.sPassword);
+        channel.userName = SdkText(entry.sUserName);
+        channel.password = SdkText(entry.sPassword);
         channel.channelNo = 0;
         // The address is logged into and names recording folders.
         if (!IsIpv4Text(channel.channelIp)) {

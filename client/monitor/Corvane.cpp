@@ -1,8 +1,13 @@
 #include "Corvane.h"
 
+#include "AlarmIntake.h"
+#include "DeviceTreeController.h"
+#include "MonitorLog.h"
+#include "PreviewController.h"
+#include "HintListWidget.h"
 #include "RequstRunables.h"
+#include "TreeViewDelegate.h"
 #include "RtspManager.h"
-#include "SplitScreen.h"
 
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
@@ -10,6 +15,7 @@
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/AddDeviceDlg.h"
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/QuickSetDialog.h"
 #include "dialogs/QPromptWidget.h"
@@ -32,23 +38,13 @@
 
 #include <condition_variable>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 namespace {
 
-const char* const kLogger = "Corvane";
-
 std::shared_ptr<spdlog::logger> Log()
 {
-    return LoggerFor(kLogger);
-}
-
-std::string CurrentThreadId()
-{
-    std::ostringstream id;
-    id << std::this_thread::get_id();
-    return id.str();
+    return CorvaneLog();
 }
 
 // Excluded from device search texts: quotes, blanks and the characters that
@@ -90,16 +86,11 @@ const IncidentTypeRow kIncidentTypes[] = {
     {260, QT_TRANSLATE_NOOP("Corvane", "低速行驶"), ":images/incidentType/lowSpeed.png"},
 };
 
-const char* const kTreeIcons[] = {
-    ":images/preview/centreDevice.png",   ":images/preview/crossDevice.png",
-    ":images/preview/generalChannel.png", ":images/preview/exceptionChannel.png",
-    ":images/preview/previewChannel.png",
-};
-
 } // namespace
 
 Corvane::Corvane(QWidget* parent, quint16 alarmPort)
     : QMainWindow(parent)
+    , alarmIntake(new AlarmIntake(this))
     , alarmPort(alarmPort)
 {
     ui.setupUi(this);
@@ -137,8 +128,8 @@ Corvane::Corvane(QWidget* parent, quint16 alarmPort)
     MakeConnections();
     if (!devices->StartListen(&lListenHandle, alarmPort))
         Log()->error("{}, listen failed", method);
-    LoginAllDevice();
-    Log()->info("{}, threadId:{}", method, CurrentThreadId());
+    deviceTree->LoginAllDevice();
+    Log()->info("{}, threadId:{}", method, ThreadIdText());
     StartDeleteDataThread();
 }
 
@@ -147,9 +138,9 @@ Corvane::~Corvane()
     constexpr const char* method = "Corvane::~Corvane";
     StopBackgroundWork();
 
-    for (long userId : qAsConst(qlistUserId))
+    for (long userId : deviceTree->LoggedInDevices())
         TSR_Logout(static_cast<int32_t>(userId));
-    for (long userId : qAsConst(qlistChannelUserId))
+    for (long userId : deviceTree->LoggedInChannels())
         TSR_Logout(static_cast<int32_t>(userId));
     TSR_Cleanup();
     Log()->info("{}, SDK end..", method);
@@ -206,9 +197,10 @@ void Corvane::StopBackgroundWork()
     lListenHandle = -1;
 
     Log()->info("{}, deleteDataThread start..", method);
-    workerThreads.InterruptAll();
-    while (!workerThreads.JoinAll(std::chrono::seconds(5), [this] { ReleaseHandOvers(); }))
-        Log()->error("{}, {} worker threads still running", method, workerThreads.Count());
+    WorkerThreads& workers = deviceTree->Workers();
+    workers.InterruptAll();
+    while (!workers.JoinAll(std::chrono::seconds(5), [this] { ReleaseHandOvers(); }))
+        Log()->error("{}, {} worker threads still running", method, workers.Count());
     Log()->info("{}, worker threads end..", method);
 }
 
@@ -238,7 +230,8 @@ void Corvane::ReleaseHandOvers()
     // A blocking queued call posts an event to the window and waits until the
     // event is gone; dropping it frees the waiting thread without running the
     // slot on a window that is shutting down.
-    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    for (QObject* receiver : {static_cast<QObject*>(this), static_cast<QObject*>(deviceTree)})
+        QCoreApplication::removePostedEvents(receiver, QEvent::MetaCall);
 }
 
 void Corvane::InitUi()
@@ -249,12 +242,11 @@ void Corvane::InitUi()
     ui.topSliderNavigation->addItem(tr("综合查询"));
     ui.topSliderNavigation->setCurrentIndex(0);
 
-    // The pane grid takes split mode 1 once the live-video grid is in the form.
-    ui.widgetPreview->SetSplitMode(1);
-
-    pixSplitScreen.load(QStringLiteral(":images/preview/splitscreen.png"));
-    const int band = pixSplitScreen.height() / 5;
-    ui.pictureBtnSplitScreen->setPixmap(pixSplitScreen.copy(0, 32, pixSplitScreen.width(), band));
+    deviceTree = new DeviceTreeController({this, ui.treeViewDevice, ui.lineEditSreachBox, ui.qIconPbtnRefresh}, this);
+    preview = new PreviewController({this, ui.widgetPreview, ui.frameTurnPage, ui.labelCurPage, ui.labelTotalPage,
+                                     ui.picBtnFirstPage, ui.picBtnPrePage, ui.picBtnNextPage, ui.picBtnLastPage,
+                                     ui.qIconPBtnPlayAll, ui.pictureBtnSplitScreen},
+                                    deviceTree->Model(), this);
 
     const QPixmap timeBackground(QStringLiteral(":images/preview/timeBg.png"));
     QPalette timePalette = ui.frameTime->palette();
@@ -272,13 +264,8 @@ void Corvane::InitUi()
     tree->setSelectionBehavior(QAbstractItemView::SelectItems);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree->setHeaderHidden(true);
-    pDeviceModel = new QStandardItemModel(tree);
-    tree->setModel(pDeviceModel);
     tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tree->setSelectionMode(QAbstractItemView::SingleSelection);
-
-    for (int key = 0; key < 5; ++key)
-        mapIcon.insert(key, QIcon(QString::fromLatin1(kTreeIcons[key])));
 
     pIncidentListModel = new QStandardItemModel(ui.listViewIncident);
     ui.listViewIncident->setModel(pIncidentListModel);
@@ -329,12 +316,9 @@ void Corvane::BuildIncidentTypeTables()
 
 void Corvane::ReadClipSettings()
 {
-    SettingsStore* settings = ImplementInstance::GetInstance()->GetConfig();
-    strSaveDataPath = settings->GetValue(QStringLiteral("Param/SaveDataPath"), true).toString();
-    bCutVideo = settings->GetValue(QStringLiteral("Param/CutVideo"), true).toInt() == 0;
-    const int videoTime = settings->GetValue(QStringLiteral("Param/VideoTime"), true).toInt();
-    nVideoTimeBefore = -(videoTime / 2);
-    nVideoTimeAfter = videoTime / 2 + videoTime % 2;
+    // Swapped whole: an alarm under way on the listener thread keeps the
+    // values it started with.
+    alarmIntake->SetClipSettings(ClipSettings::Read(*ImplementInstance::GetInstance()->GetConfig()));
 }
 
 void Corvane::MakeConnections()
@@ -344,11 +328,12 @@ void Corvane::MakeConnections()
     connect(ui.topSliderNavigation, SIGNAL(itemClicked(int)), this, SLOT(TopSliderNavigationItemClickedSlot(int)));
     // Owned by the window, so it can never fire into a destroyed one.
     pTimer = new QTimer(this);
+    pTimer->setObjectName(QStringLiteral("clockTimer"));
     pTimer->setInterval(1000);
     pTimer->start();
     connect(pTimer, &QTimer::timeout, this, [this] { ShowWeekAndTimeSlot(); });
     connect(ui.treeViewDevice, &QTreeView::doubleClicked, this, &Corvane::TreeDoubleClickedSlot);
-    CreateDeviceTreeParts();
+    deviceTree->MakeParts();
     connect(devices, &DeviceManager::DeviceStateSig, this, &Corvane::DeviceStateSlot);
     connect(devices, &DeviceManager::AlarmAidSig, this, &Corvane::RecvAlarmAidSlot, Qt::DirectConnection);
     connect(devices, &DeviceManager::AlarmTpsSig, this, &Corvane::RecvAlarmTpsSlot, Qt::DirectConnection);
@@ -362,7 +347,8 @@ void Corvane::MakeConnections()
             Qt::BlockingQueuedConnection);
     connect(this, &Corvane::DealIncidentTableSig, this, &Corvane::DealIncidentTableSlot,
             Qt::BlockingQueuedConnection);
-    ConnectDeviceTreeParts();
+    ConnectDeviceTree();
+    ConnectPreview();
     connect(this, &Corvane::InsertConditionSig, ui.frameSearchParam, &SearchFrame::InsertConditionSlot);
     connect(this, &Corvane::DeviceLoginFinishedSig, this, &Corvane::DeviceLoginFinishedSlot,
             Qt::BlockingQueuedConnection);
@@ -375,7 +361,7 @@ void Corvane::MakeConnections()
 void Corvane::StartDeleteDataThread()
 {
     try {
-        workerThreads.Start("deleteDataThread", [this] { DeleteDataThread(); });
+        deviceTree->Workers().Start("deleteDataThread", [this] { DeleteDataThread(); });
     } catch (const boost::thread_resource_error& error) {
         Log()->error("{}，delete data Thread exception : {}", "Corvane::Corvane", error.what());
     }
@@ -424,7 +410,7 @@ bool Corvane::eventFilter(QObject* watched, QEvent* event)
             break;
         }
     }
-    RepositionSplitScreen();
+    preview->RepositionLayoutChooser();
     emit UpdatePosSig();
     return QMainWindow::eventFilter(watched, event);
 }
@@ -441,7 +427,7 @@ void Corvane::StartTitleDrag(QMouseEvent* event)
 void Corvane::on_toolButton_min_clicked()
 {
     showMinimized();
-    RepositionSplitScreen();
+    preview->RepositionLayoutChooser();
     emit UpdatePosSig();
 }
 
@@ -451,7 +437,7 @@ void Corvane::on_toolButton_max_clicked()
         showNormal();
     else
         showMaximized();
-    RepositionSplitScreen();
+    preview->RepositionLayoutChooser();
     emit UpdatePosSig();
 }
 
@@ -475,7 +461,7 @@ void Corvane::showEvent(QShowEvent* event)
 
 void Corvane::keyPressEvent(QKeyEvent* event)
 {
-    if (!ForwardKeyToHintList(event))
+    if (!deviceTree->ForwardKeyToHintList(event))
         QMainWindow::keyPressEvent(event);
 }
 
@@ -483,8 +469,7 @@ void Corvane::TopSliderNavigationItemClickedSlot(int index)
 {
     // The layout chooser belongs to the video grid; left open, it would float
     // over the search page.
-    if (pSplitScreen)
-        pSplitScreen->close();
+    preview->CloseLayoutChooser();
     ui.stackedWidget->setCurrentIndex(index);
     if (index == 1)
         emit InsertConditionSig();
@@ -563,3 +548,187 @@ void Corvane::ErrMsgSlot(QString msg)
 {
     QPromptWidget::ShowPrompt(QPromptWidget::Fail, msg, this, 3000);
 }
+
+// ---- Device tree: the slots forward to the tree's controller ----
+
+void Corvane::ConnectDeviceTree()
+{
+    TreeViewDelegate* delegate = deviceTree->Delegate();
+    HintListWidget* hints = deviceTree->HintList();
+    AddDeviceDlg* addDialog = deviceTree->AddDialog();
+    connect(delegate, &TreeViewDelegate::playSig, this, &Corvane::PlaySlot);
+    connect(delegate, &TreeViewDelegate::closeSig, this, &Corvane::ClosePlaySlot);
+    connect(delegate, &TreeViewDelegate::editSig, this, &Corvane::EditSlot);
+    connect(delegate, &TreeViewDelegate::refreshSig, this, &Corvane::RefreshSlot);
+    connect(ui.lineEditSreachBox, &QSreachBox::searchTriggered, this, &Corvane::SearchDeviceSlot);
+    connect(ui.lineEditSreachBox, &QSreachBox::searchClear, this, &Corvane::ClearSearchInfo);
+    connect(ui.lineEditSreachBox, &QLineEdit::textChanged, this, &Corvane::FlushListWidget);
+    connect(hints, &QListWidget::clicked, this, &Corvane::ClickedListWidget);
+    connect(hints, &HintListWidget::SelectedSig, this, &Corvane::ChangeListWidgetText);
+    connect(addDialog, &AddDeviceDlg::AddContinueSig, this, &Corvane::AddDeviceContinueSlot);
+    connect(addDialog, &AddDeviceDlg::AddDeviceSig, this, &Corvane::AddDeviceSlot);
+    // The pass's thread emits; the window's signal hands the result over, blocking.
+    connect(deviceTree, &DeviceTreeController::LoginPassFinished, this, &Corvane::DeviceLoginFinishedSig,
+            Qt::DirectConnection);
+}
+
+void Corvane::on_qIconPBtnAddDevice_clicked()
+{
+    deviceTree->ShowAddDialog();
+}
+
+void Corvane::on_qIconPBtnDelDevice_clicked()
+{
+    deviceTree->DeleteSelected();
+}
+
+void Corvane::AddDeviceSlot(bool)
+{
+    deviceTree->AcceptDialog();
+}
+
+void Corvane::AddDeviceContinueSlot()
+{
+    deviceTree->AcceptDialogAndContinue();
+}
+
+void Corvane::EditSlot(const QModelIndex& index)
+{
+    deviceTree->Edit(index);
+}
+
+void Corvane::RefreshSlot(const QModelIndex& index)
+{
+    deviceTree->Refresh(index);
+}
+
+void Corvane::on_qIconPbtnRefresh_clicked()
+{
+    deviceTree->RefreshAll();
+}
+
+void Corvane::DeviceLoginFinishedSlot(QString strMsg)
+{
+    deviceTree->ShowLoginPassResult(strMsg);
+}
+
+void Corvane::DeviceStateSlot(long lUserId, bool bState)
+{
+    deviceTree->ShowDeviceState(lUserId, bState);
+}
+
+void Corvane::SearchDeviceSlot(QString text)
+{
+    deviceTree->Search(text);
+}
+
+void Corvane::ClearSearchInfo()
+{
+    deviceTree->ClearSearch();
+}
+
+void Corvane::FlushListWidget(const QString& text)
+{
+    deviceTree->ShowSearchHints(text);
+}
+
+void Corvane::ClickedListWidget(const QModelIndex& index)
+{
+    deviceTree->TakeSearchHint(index);
+}
+
+void Corvane::ChangeListWidgetText(QString text)
+{
+    deviceTree->TakeSearchHintText(text);
+}
+
+// ---- Live video: the slots forward to the grid's controller ----
+
+void Corvane::ConnectPreview()
+{
+    // Same thread, so the tree's row is still there while the pane stops.
+    connect(deviceTree, &DeviceTreeController::ClosePlayRequested, preview, &PreviewController::ClosePlay,
+            Qt::DirectConnection);
+    connect(deviceTree, &DeviceTreeController::CloseRetiredChannelRequested, preview,
+            &PreviewController::CloseRetiredChannel, Qt::DirectConnection);
+    connect(deviceTree, &DeviceTreeController::CloseAllRequested, preview, &PreviewController::CloseAll,
+            Qt::DirectConnection);
+    connect(preview, &PreviewController::TipClicked, this, &Corvane::TimesSlot);
+}
+
+void Corvane::PlaySlot(const QModelIndex& index)
+{
+    preview->Play(index);
+}
+
+void Corvane::ClosePlaySlot(const QModelIndex& index)
+{
+    preview->ClosePlay(index);
+}
+
+void Corvane::TreeDoubleClickedSlot(const QModelIndex& index)
+{
+    preview->PlayDoubleClicked(index);
+}
+
+void Corvane::on_qIconPBtnPlayAll_clicked()
+{
+    preview->FirstPage();
+}
+
+void Corvane::on_qIconPBtnCloseAll_clicked()
+{
+    preview->CloseAll();
+}
+
+void Corvane::on_picBtnFirstPage_clicked()
+{
+    preview->FirstPage();
+}
+
+void Corvane::on_picBtnPrePage_clicked()
+{
+    preview->PreviousPage();
+}
+
+void Corvane::on_picBtnNextPage_clicked()
+{
+    preview->NextPage();
+}
+
+void Corvane::on_picBtnLastPage_clicked()
+{
+    preview->LastPage();
+}
+
+void Corvane::on_pictureBtnSplitScreen_clicked()
+{
+    preview->ToggleLayoutChooser();
+}
+
+void Corvane::ShowSplitScreenSLot(QString text)
+{
+    preview->ShowLayout(text);
+}
+
+void Corvane::on_qIconPBtnExpandScreen_clicked()
+{
+    preview->ExpandScreen();
+}
+
+void Corvane::on_treeViewDevice_clicked(const QModelIndex& index)
+{
+    preview->RememberRecordingCamera(index);
+}
+
+void Corvane::OpenIllegalRecordSlot(int state)
+{
+    preview->SwitchRecording(state);
+}
+
+void Corvane::ChannelPreviewStateSlot(bool bPreviewSuccess, QString text)
+{
+    QPromptWidget::ShowPrompt(bPreviewSuccess ? QPromptWidget::Succ : QPromptWidget::Fail, text, this, 3000);
+}
+
+void Corvane::TimesSlot() {}

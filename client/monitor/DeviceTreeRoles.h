@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QtGlobal>
 #include <Qt>
+
+class QStandardItem;
 
 // Data roles of the device tree's items.
 namespace DeviceTreeRoles {
@@ -18,3 +21,7 @@ constexpr int Busy = Qt::UserRole + 5;
 // Channel rows that logged in: their stu_LoginInfo.
 constexpr int Login = Qt::UserRole + 6;
 } // namespace DeviceTreeRoles
+
+// Marks a camera's row with the pane that previews it and whether the preview
+// plays; callable from any thread (the change itself runs on the model's).
+void MarkChannelPane(QStandardItem* item, quint16 paneIndex, bool ok);

@@ -15,7 +15,7 @@
 #include "core/LanguageManage.h"
 #include "core/SharedRecords.h"
 #include "monitor/ClientStartup.h"
-#include "monitor/Corvane.h"
+#include "CorvaneParts.h"
 #include "monitor/IncidentDetailInfoDialog.h"
 #include "monitor/IncidentItem.h"
 #include "monitor/IncidentPromptsDialog.h"
@@ -183,7 +183,7 @@ void AlarmRoadTest::OpenWindow()
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     // Other tests share the X server: stay below their windows.
     window->lower();
-    QTRY_COMPARE_WITH_TIMEOUT(window->LoggedInDevices().size(), int(devices.size()), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(TreeOf(window)->LoggedInDevices().size(), int(devices.size()), 30000);
 }
 
 void AlarmRoadTest::cleanup()
@@ -278,9 +278,9 @@ void AlarmRoadTest::incidentGivesRowPictureClipListRowAndPrompt()
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(expectedClip).size() > 0, 30000);
 
     // One list row and the prompt window, both with this incident.
-    auto* model = qobject_cast<QStandardItemModel*>(window->Form().listViewIncident->model());
+    auto* model = qobject_cast<QStandardItemModel*>(FORM_WIDGET(window, listViewIncident)->model());
     QCOMPARE(model->rowCount(), 1);
-    auto* item = qobject_cast<IncidentItem*>(window->Form().listViewIncident->indexWidget(model->index(0, 0)));
+    auto* item = qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(0, 0)));
     QVERIFY(item);
     QCOMPARE(item->picPath, expectedPicture);
     QCOMPARE(item->typeName, window->IncidentNames().value(int(type)));
@@ -301,20 +301,20 @@ void AlarmRoadTest::sixIncidentsLeaveFiveRowsNewestOnTop()
 {
     QCOMPARE(Control("fire " + devices.at(0).address + " incident 6"), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), 6, 20000);
-    auto* model = qobject_cast<QStandardItemModel*>(window->Form().listViewIncident->model());
+    auto* model = qobject_cast<QStandardItemModel*>(FORM_WIDGET(window, listViewIncident)->model());
     const QList<QStringList> rows = Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo order by rowid"));
     // A row is stored before the list gets it, and the list holds five rows
     // from the fifth incident on: only the sixth incident's row on top shows
     // that the list has seen all six.
     const auto topPicture = [&] {
-        auto* item = qobject_cast<IncidentItem*>(window->Form().listViewIncident->indexWidget(model->index(0, 0)));
+        auto* item = qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(0, 0)));
         return item ? item->picPath : QString();
     };
     QTRY_COMPARE_WITH_TIMEOUT(topPicture(), rows.at(5).at(0), 20000);
     QCOMPARE(model->rowCount(), 5);
     // Newest on top: the stored pictures in reverse order of arrival.
     for (int i = 0; i < 5; ++i) {
-        auto* item = qobject_cast<IncidentItem*>(window->Form().listViewIncident->indexWidget(model->index(i, 0)));
+        auto* item = qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(i, 0)));
         QVERIFY(item);
         QCOMPARE(item->picPath, rows.at(5 - i).at(0));
     }
@@ -330,7 +330,7 @@ void AlarmRoadTest::filteredOutTypesLeaveNothing()
     QTRY_COMPARE_WITH_TIMEOUT(RowCount(folder->DatabasePath(), QStringLiteral("ForensicsInfo")), 1, 20000);
     QCOMPARE(IncidentRows(), 0);
     QVERIFY(FilesBelow(DataPath() + QStringLiteral("/data/IncidentImageDir"), QStringLiteral("*")).isEmpty());
-    QCOMPARE(window->Form().listViewIncident->model()->rowCount(), 0);
+    QCOMPARE(FORM_WIDGET(window, listViewIncident)->model()->rowCount(), 0);
     QVERIFY(!window->findChild<IncidentPromptsDialog*>());
 }
 
@@ -347,7 +347,7 @@ void AlarmRoadTest::violationGivesOnePictureAndOneRow()
     QCOMPARE(FilesBelow(DataPath(), QStringLiteral("*.jpeg")), QStringList{expected});
     QVERIFY(!row[4].isEmpty());
     QCOMPARE(IncidentRows(), 0);
-    QCOMPARE(window->Form().listViewIncident->model()->rowCount(), 0);
+    QCOMPARE(FORM_WIDGET(window, listViewIncident)->model()->rowCount(), 0);
 }
 
 void AlarmRoadTest::trafficParametersGiveOneRowPerLane()
@@ -507,7 +507,7 @@ void AlarmRoadTest::unwritablePictureKeepsTheAlarmUntilItCanBeWritten()
         QVERIFY(QFileInfo(row.at(0)).size() > 0);
     QCOMPARE(failing.count(), 2);
     QCOMPARE(failing.at(1).at(0).toBool(), false);
-    QTRY_COMPARE(window->Form().listViewIncident->model()->rowCount(), 2);
+    QTRY_COMPARE(FORM_WIDGET(window, listViewIncident)->model()->rowCount(), 2);
 }
 
 void AlarmRoadTest::closingDuringAFloodLosesNoAlarm()
@@ -630,7 +630,7 @@ void AlarmRoadTest::spokenIncidentsUseAnEngineOnTheGuiThread()
 {
     SetSetting(QStringLiteral("Param/SpeakText"), 0);
     QCOMPARE(Control("fire " + devices.at(0).address + " incident 2"), QStringLiteral("ok"));
-    QTRY_COMPARE_WITH_TIMEOUT(window->Form().listViewIncident->model()->rowCount(), 2, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(FORM_WIDGET(window, listViewIncident)->model()->rowCount(), 2, 20000);
     const QStringList engines = QTextToSpeech::availableEngines();
     if (!engines.contains(QStringLiteral("speechd")) && !engines.contains(QStringLiteral("flite"))) {
         // Without an engine the incidents are shown and stored all the same.
@@ -661,7 +661,7 @@ void AlarmRoadTest::screenshots()
     const QString dir = QStringLiteral(CORVANE_SCREENSHOT_DIR);
     QVERIFY(QDir().mkpath(dir));
     QCOMPARE(Control("fire " + devices.at(0).address + " incident 3"), QStringLiteral("ok"));
-    QTRY_COMPARE_WITH_TIMEOUT(window->Form().listViewIncident->model()->rowCount(), 3, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(FORM_WIDGET(window, listViewIncident)->model()->rowCount(), 3, 20000);
     auto* prompt = window->findChild<IncidentPromptsDialog*>();
     QVERIFY(prompt);
     const QString picture = Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo")).at(0).at(0);
@@ -678,7 +678,7 @@ void AlarmRoadTest::screenshots()
         prompt->show();
         QTest::qWait(100);  // the layouts settle after the new texts
         const QString suffix = language == LanguageManage::Chinese ? QStringLiteral("zh") : QStringLiteral("en");
-        QVERIFY(window->Form().listViewIncident->grab().save(dir + QStringLiteral("/incident_list_%1.png").arg(suffix)));
+        QVERIFY(FORM_WIDGET(window, listViewIncident)->grab().save(dir + QStringLiteral("/incident_list_%1.png").arg(suffix)));
         QVERIFY(prompt->grab().save(dir + QStringLiteral("/incident_prompt_%1.png").arg(suffix)));
         IncidentDetailInfoDialog details;
         details.SetInfo(QString(), window->IncidentNames().value(4), QStringLiteral("2024_05_01 13:45:02"),

@@ -7,7 +7,7 @@
 #include "ClosingWatch.h"
 
 #include "monitor/ClientStartup.h"
-#include "monitor/Corvane.h"
+#include "CorvaneParts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -37,14 +37,14 @@ int RunClosingClient(int argc, char** argv)
             QTimer::singleShot(0, &window, [&window] { window.lower(); });
             auto* poll = new QTimer(&window);
             QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, waitForPass] {
-                const bool passUnderWay = window.RunningWorkers() >= 2;  // cleaning worker + login pass
-                if (alarms < 200 || window.LoggedInDevices().isEmpty() || (waitForPass && !passUnderWay))
+                const bool passUnderWay = TreeOf(window)->Workers().Count() >= 2;  // cleaning worker + login pass
+                if (alarms < 200 || TreeOf(window)->LoggedInDevices().isEmpty() || (waitForPass && !passUnderWay))
                     return;
                 poll->stop();
                 std::printf("@@closing alarms=%d pass=%d\n", alarms.load(), passUnderWay ? 1 : 0);
                 std::fflush(stdout);
                 window.close();
-                std::printf("@@closed workers=%d\n", window.RunningWorkers());
+                std::printf("@@closed workers=%d\n", TreeOf(window)->Workers().Count());
                 std::fflush(stdout);
             });
             poll->start(20);

@@ -12,7 +12,7 @@
 #include "core/SharedRecords.h"
 #include "dialogs/ConfigDialog.h"
 #include "monitor/ClientStartup.h"
-#include "monitor/Corvane.h"
+#include "CorvaneParts.h"
 #include "monitor/KvorSplitWndsCtrl.h"
 #include "monitor/QWinNativeEventFilter.h"
 #include "monitor/SplitScreen.h"
@@ -163,9 +163,9 @@ void CorvaneWindowTest::cleanupTestCase()
 
 void CorvaneWindowTest::WaitForLogins()
 {
-    QTRY_COMPARE_WITH_TIMEOUT(window->LoggedInDevices().size(), int(devices.size()), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(TreeOf(window)->LoggedInDevices().size(), int(devices.size()), 30000);
     // The pass ends by enabling the refresh button on the GUI thread.
-    QTRY_VERIFY_WITH_TIMEOUT(window->Form().qIconPbtnRefresh->isEnabled(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(FORM_WIDGET(window, qIconPbtnRefresh)->isEnabled(), 30000);
 }
 
 void CorvaneWindowTest::DragWithLeftButton(const QPoint& press, const QPoint& drag)
@@ -180,7 +180,7 @@ void CorvaneWindowTest::DragWithLeftButton(const QPoint& press, const QPoint& dr
 void CorvaneWindowTest::startsWithStyleDatabaseListenerAndLogins()
 {
     // The style sheet paints the title bar dark.
-    const QImage title = window->Form().frameTitle->grab().toImage();
+    const QImage title = FORM_WIDGET(window, frameTitle)->grab().toImage();
     QCOMPARE(QColor(title.pixel(title.width() / 2, 2)), QColor(33, 43, 56));
 
     QList<stu_DeviceInfo> stored;
@@ -191,8 +191,8 @@ void CorvaneWindowTest::startsWithStyleDatabaseListenerAndLogins()
     QVERIFY(!PortIsFree(alarmPort));
 
     WaitForLogins();
-    QCOMPARE(window->ClockTimer()->parent(), window.get());
-    QVERIFY(window->ClockTimer()->isActive());
+    QCOMPARE(AsObject(window)->findChild<QTimer*>(QStringLiteral("clockTimer"))->parent(), window.get());
+    QVERIFY(AsObject(window)->findChild<QTimer*>(QStringLiteral("clockTimer"))->isActive());
 }
 
 void CorvaneWindowTest::handsIncidentsOverToTheWindow()
@@ -240,13 +240,13 @@ void CorvaneWindowTest::versionTextFromCompileDate()
     QFETCH(QString, compileDate);
     QFETCH(QString, version);
     QCOMPARE(Corvane::BuildVersionText(compileDate.toLatin1().constData()), version);
-    QVERIFY(window->VersionText().startsWith(QStringLiteral("V2.0.0 build20")));
+    QVERIFY(Corvane::BuildVersionText().startsWith(QStringLiteral("V2.0.0 build20")));
 }
 
 void CorvaneWindowTest::clockShowsWeekdayAndTime()
 {
     const QRegularExpression format(QStringLiteral("^\\S{1,3} \\d\\d:\\d\\d:\\d\\d$"));
-    QLabel* clock = window->Form().labelCurrentTime;
+    QLabel* clock = FORM_WIDGET(window, labelCurrentTime);
     QVERIFY2(format.match(clock->text()).hasMatch(), qPrintable(clock->text()));
     const QString first = clock->text();
     QTRY_VERIFY_WITH_TIMEOUT(clock->text() != first, 3000);
@@ -265,15 +265,15 @@ void CorvaneWindowTest::navigationShowsSearchPage()
 {
     QSignalSpy conditions(window.get(), &Corvane::InsertConditionSig);
     // The layout chooser, left open on the preview, does not follow to the search page.
-    QTest::mouseClick(window->Form().pictureBtnSplitScreen, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, pictureBtnSplitScreen), Qt::LeftButton);
     QWidget* chooser = window->findChild<SplitScreen*>();
     QVERIFY(chooser && chooser->isVisible());
-    window->Form().topSliderNavigation->setCurrentIndex(1);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
     QVERIFY(!chooser->isVisible());
-    QCOMPARE(window->Form().stackedWidget->currentIndex(), 1);
+    QCOMPARE(FORM_WIDGET(window, stackedWidget)->currentIndex(), 1);
     QCOMPARE(conditions.count(), 1);
-    window->Form().topSliderNavigation->setCurrentIndex(0);
-    QCOMPARE(window->Form().stackedWidget->currentIndex(), 0);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(0);
+    QCOMPARE(FORM_WIDGET(window, stackedWidget)->currentIndex(), 0);
     QCOMPARE(conditions.count(), 1);
 }
 
@@ -282,12 +282,12 @@ void CorvaneWindowTest::languageSwitchRetranslatesEveryText()
     const QMap<QString, QString> chinese = VisibleTexts(window.get());
     QCOMPARE(window->IncidentNames().value(260), QStringLiteral("低速行驶"));
     // A switch made on the search page brings the window back to the preview.
-    window->Form().topSliderNavigation->setCurrentIndex(1);
-    QPushButton* toggle = window->Form().pBnSwitchLanguage;
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
+    QPushButton* toggle = FORM_WIDGET(window, pBnSwitchLanguage);
 
     QTest::mouseClick(toggle, Qt::LeftButton);
     QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), LanguageManage::English);
-    QCOMPARE(window->Form().stackedWidget->currentIndex(), 0);
+    QCOMPARE(FORM_WIDGET(window, stackedWidget)->currentIndex(), 0);
     const QMap<QString, QString> english = VisibleTexts(window.get());
     int translated = 0;
     for (auto it = chinese.cbegin(); it != chinese.cend(); ++it) {
@@ -342,7 +342,7 @@ void CorvaneWindowTest::resizesFromItsEdges()
 
 void CorvaneWindowTest::maximiseAndRestoreChangeTheMargin()
 {
-    QToolButton* maximise = window->Form().toolButton_max;
+    QToolButton* maximise = FORM_WIDGET(window, toolButton_max);
     QCOMPARE(window->contentsMargins(), QMargins(12, 12, 12, 12));
     QTest::mouseClick(maximise, Qt::LeftButton);
     QVERIFY(window->isMaximized());
@@ -360,9 +360,9 @@ void CorvaneWindowTest::maximiseAndRestoreChangeTheMargin()
 
 void CorvaneWindowTest::titleBarDragsAndDoubleClickMaximises()
 {
-    QFrame* title = window->Form().frameTitle;
+    QFrame* title = FORM_WIDGET(window, frameTitle);
     // A free spot of the title bar, left of the clock.
-    const QPoint grip = title->mapTo(window.get(), QPoint(window->Form().frameTime->x() - 30, 20));
+    const QPoint grip = title->mapTo(window.get(), QPoint(FORM_WIDGET(window, frameTime)->x() - 30, 20));
     const QPoint before = window->pos();
     QWindow* handle = window->windowHandle();
     DragWithLeftButton(grip, QPoint(50, 30));
@@ -377,7 +377,7 @@ void CorvaneWindowTest::titleBarDragsAndDoubleClickMaximises()
 
     QTest::mouseDClick(handle, Qt::LeftButton, {}, grip);
     QTRY_VERIFY(window->isMaximized());
-    QTest::mouseDClick(handle, Qt::LeftButton, {}, title->mapTo(window.get(), QPoint(window->Form().frameTime->x() - 30, 20)));
+    QTest::mouseDClick(handle, Qt::LeftButton, {}, title->mapTo(window.get(), QPoint(FORM_WIDGET(window, frameTime)->x() - 30, 20)));
     QTRY_VERIFY(!window->isMaximized());
 }
 
@@ -396,7 +396,7 @@ void CorvaneWindowTest::mainStreamBringsBackFourPanes()
     QVERIFY(settings->SetValue(QStringLiteral("Param/StreamType"), 1));
     // Nine panes need the sub stream; the layout is chosen by its shown name.
     window->ShowSplitScreenSLot(Corvane::tr("9分屏"));
-    QCOMPARE(int(window->Form().widgetPreview->WindowNums()), 9);
+    QCOMPARE(int(FORM_WIDGET(window, widgetPreview)->WindowNums()), 9);
 
     // Saving the main stream in the settings dialog returns to four panes.
     bool saved = false;
@@ -411,10 +411,10 @@ void CorvaneWindowTest::mainStreamBringsBackFourPanes()
         saved = !dialog->isVisible();
     });
     look.start(20);
-    QTest::mouseClick(window->Form().qIconPtnSet, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, qIconPtnSet), Qt::LeftButton);
     QVERIFY(saved);
     QCOMPARE(settings->GetValue(QStringLiteral("Param/StreamType"), true).toInt(), 0);
-    QCOMPARE(int(window->Form().widgetPreview->WindowNums()), 4);
+    QCOMPARE(int(FORM_WIDGET(window, widgetPreview)->WindowNums()), 4);
 }
 
 void CorvaneWindowTest::screenshots()
@@ -433,8 +433,8 @@ void CorvaneWindowTest::screenshots()
 
 void CorvaneWindowTest::ShowSearchPeriod(const QDateTime& begin, const QDateTime& end)
 {
-    window->Form().topSliderNavigation->setCurrentIndex(1);
-    SearchFrame* page = window->Form().frameSearchParam;
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
+    SearchFrame* page = FORM_WIDGET(window, frameSearchParam);
     page->findChild<QRangeDateTimeEditWithPopup*>(QStringLiteral("qIncidentDateTime"))->setDateTime(begin, end);
 }
 
@@ -443,7 +443,7 @@ void CorvaneWindowTest::searchPageSearchesTheDatabase()
     const QDateTime start(QDate(2026, 11, 2), QTime(8, 0));
     QVERIFY(SearchDatabaseFill::InsertIncidents(folder.DatabasePath(), 40, QStringLiteral("10.9.0.1"), start));
     ShowSearchPeriod(start, start.addSecs(3600));
-    SearchFrame* page = window->Form().frameSearchParam;
+    SearchFrame* page = FORM_WIDGET(window, frameSearchParam);
     QVERIFY(page->isVisible());
     QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("pBtnIncidentSearch")), Qt::LeftButton);
     auto* table = page->findChild<QTableWidget*>(QStringLiteral("tableWidgetIncident"));
@@ -459,7 +459,7 @@ void CorvaneWindowTest::closingDuringASearchEndsPromptly()
     const QDateTime start(QDate(2026, 10, 1), QTime(0, 0));
     QVERIFY(SearchDatabaseFill::InsertIncidents(folder.DatabasePath(), 300000, QStringLiteral("10.9.0.2"), start));
     ShowSearchPeriod(start, start.addDays(5));
-    SearchFrame* page = window->Form().frameSearchParam;
+    SearchFrame* page = FORM_WIDGET(window, frameSearchParam);
     for (int i = 0; i < 3; ++i)
         QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("pBtnIncidentSearch")), Qt::LeftButton);
     QVERIFY(page->RunningSearches() > 0);

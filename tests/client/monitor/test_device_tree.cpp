@@ -13,7 +13,7 @@
 #include "dialogs/AddDeviceDlg.h"
 #include "dialogs/QPromptWidget.h"
 #include "monitor/ClientStartup.h"
-#include "monitor/Corvane.h"
+#include "CorvaneParts.h"
 #include "monitor/DeviceTreeRoles.h"
 #include "monitor/HintListWidget.h"
 #include "monitor/KvorPlayWindow.h"
@@ -197,12 +197,12 @@ void DeviceTreeTest::WaitForPass(int count)
 {
     QTRY_COMPARE_WITH_TIMEOUT(finishedOnGui, count, 30000);
     QCOMPARE(passes->count(), count);
-    QVERIFY(window->Form().qIconPbtnRefresh->isEnabled());
+    QVERIFY(FORM_WIDGET(window, qIconPbtnRefresh)->isEnabled());
 }
 
 QStandardItem* DeviceTreeTest::Row(const QString& ip) const
 {
-    QStandardItemModel* model = window->DeviceModel();
+    QStandardItemModel* model = TreeOf(window)->Model();
     for (int row = 0; row < model->rowCount(); ++row)
         if (DeviceOf(model->item(row)).deviceIp == ip)
             return model->item(row);
@@ -211,7 +211,7 @@ QStandardItem* DeviceTreeTest::Row(const QString& ip) const
 
 void DeviceTreeTest::WithDialog(const std::function<void()>& open, const std::function<void(AddDeviceDlg&)>& fill)
 {
-    AddDeviceDlg* dialog = window->AddDeviceDialog();
+    AddDeviceDlg* dialog = TreeOf(window)->AddDialog();
     bool ran = false;
     QTimer::singleShot(0, dialog, [&] {
         QTRY_VERIFY(dialog->isVisible());
@@ -244,7 +244,7 @@ void DeviceTreeTest::ExpectAgreement()
     DatabaseOperation* database = ImplementInstance::GetInstance()->GetDatabase();
     QStringList stored;
     QVERIFY(database->GetAllDeviceIp(stored));
-    QStandardItemModel* model = window->DeviceModel();
+    QStandardItemModel* model = TreeOf(window)->Model();
     QStringList shown;
     int cameras = 0;
     for (int row = 0; row < model->rowCount(); ++row) {
@@ -252,7 +252,7 @@ void DeviceTreeTest::ExpectAgreement()
         const stu_DeviceInfo info = DeviceOf(device);
         shown << info.deviceIp;
         QCOMPARE(LoginsTo(info.deviceIp), 1);
-        QVERIFY(window->IsDeviceExist(info.deviceIp));
+        QVERIFY(TreeOf(window)->IsDeviceExist(info.deviceIp));
         QStringList storedChannels;
         QVERIFY(database->GetChannelIpByDevIp(info.deviceIp, storedChannels));
         QStringList channels;
@@ -268,14 +268,14 @@ void DeviceTreeTest::ExpectAgreement()
     stored.sort();
     shown.sort();
     QCOMPARE(shown, stored);
-    QCOMPARE(window->KnownDevices().size(), shown.size());
+    QCOMPARE(TreeOf(window)->KnownDevices().size(), shown.size());
     // No login is left over: one per device and camera, each held by the window
     // and open on the simulator (where a logout arrives a moment later).
     QCOMPARE(DeviceManager::GetInstance()->GetLoginList().size(), shown.size() + cameras);
-    QCOMPARE(window->LoggedInDevices().size(), shown.size());
-    QCOMPARE(window->LoggedInChannels().size(), cameras);
+    QCOMPARE(TreeOf(window)->LoggedInDevices().size(), shown.size());
+    QCOMPARE(TreeOf(window)->LoggedInChannels().size(), cameras);
     QTRY_COMPARE_WITH_TIMEOUT(OpenSessions(), shown.size() + cameras, 10000);
-    QCOMPARE(window->KnownChannels().size(), cameras);
+    QCOMPARE(TreeOf(window)->KnownChannels().size(), cameras);
 }
 
 int DeviceTreeTest::OpenSessions()
@@ -306,7 +306,7 @@ void DeviceTreeTest::startUpShowsDevicesChannelsAndOneToast()
     QCOMPARE(passes->count(), 1);
     QCOMPARE(passes->at(0).at(0).toString(), QString());
     QCOMPARE(ToastText(), QStringLiteral("设备登录成功"));
-    QStandardItemModel* model = window->DeviceModel();
+    QStandardItemModel* model = TreeOf(window)->Model();
     QCOMPARE(model->rowCount(), 3);
     for (int i = 0; i < 3; ++i) {
         QStandardItem* row = Row(Ip(devices[i]));
@@ -324,12 +324,12 @@ void DeviceTreeTest::startUpShowsDevicesChannelsAndOneToast()
             QVERIFY(SameIcon(channel->icon(), ":images/preview/generalChannel.png"));
         }
     }
-    QVERIFY(window->Form().treeViewDevice->isExpanded(model->index(0, 0)));
+    QVERIFY(FORM_WIDGET(window, treeViewDevice)->isExpanded(model->index(0, 0)));
     // Whole addresses only: neither a longer address nor a part of one is a known device.
     const QString first = Ip(devices[0]);
-    QVERIFY(window->IsDeviceExist(first));
+    QVERIFY(TreeOf(window)->IsDeviceExist(first));
     for (const QString& other : {first + QLatin1Char('0'), first.mid(1), first.chopped(1)})
-        QVERIFY2(!window->IsDeviceExist(other), qPrintable(other));
+        QVERIFY2(!TreeOf(window)->IsDeviceExist(other), qPrintable(other));
     ExpectAgreement();
 }
 
@@ -357,7 +357,7 @@ void DeviceTreeTest::refusedLoginShowsItsFailure()
 {
     const devsim::DeviceSpec& refusing = devices[3];
     QCOMPARE(Control(QStringLiteral("refuse ") + Ip(refusing) + QStringLiteral(" on")), QStringLiteral("ok"));
-    WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+    WithDialog([&] { FORM_WIDGET(window, qIconPBtnAddDevice)->click(); },
                [&](AddDeviceDlg& dialog) {
                    Fill(dialog, QStringLiteral("拒绝"), Ip(refusing), refusing);
                    Click(dialog, "pBtnAdd");
@@ -367,7 +367,7 @@ void DeviceTreeTest::refusedLoginShowsItsFailure()
     QCOMPARE(passes->at(1).at(0).toString(), Ip(refusing) + QStringLiteral("登录失败"));
     QCOMPARE(ToastText(), Ip(refusing) + QStringLiteral("登录失败"));
     QVERIFY(!Row(Ip(refusing)));
-    QVERIFY(!window->IsDeviceExist(Ip(refusing)));
+    QVERIFY(!TreeOf(window)->IsDeviceExist(Ip(refusing)));
     ExpectAgreement();
 }
 
@@ -378,7 +378,7 @@ void DeviceTreeTest::addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing()
     const QString firstIp = Ip(devices[0]);
 
     // Add.
-    WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+    WithDialog([&] { FORM_WIDGET(window, qIconPBtnAddDevice)->click(); },
                [&](AddDeviceDlg& dialog) {
                    Fill(dialog, QStringLiteral("第四"), Ip(fourth), fourth);
                    Click(dialog, "pBtnAdd");
@@ -389,7 +389,7 @@ void DeviceTreeTest::addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing()
     ExpectAgreement();
 
     // Add and continue with a known address: refused, the dialog keeps the text.
-    WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+    WithDialog([&] { FORM_WIDGET(window, qIconPBtnAddDevice)->click(); },
                [&](AddDeviceDlg& dialog) {
                    Fill(dialog, QStringLiteral("重复"), firstIp, devices[0]);
                    Click(dialog, "pBtnAddAndContinue");
@@ -464,22 +464,22 @@ void DeviceTreeTest::addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing()
     ExpectAgreement();
 
     // Refresh all: the button waits for the pass.
-    window->Form().qIconPbtnRefresh->click();
-    QVERIFY(!window->Form().qIconPbtnRefresh->isEnabled());
+    FORM_WIDGET(window, qIconPbtnRefresh)->click();
+    QVERIFY(!FORM_WIDGET(window, qIconPbtnRefresh)->isEnabled());
     WaitForPass(7);
-    QCOMPARE(window->DeviceModel()->rowCount(), 4);
+    QCOMPARE(TreeOf(window)->Model()->rowCount(), 4);
     ExpectAgreement();
 
     // Delete: a channel row is refused, the device row goes with its logins.
-    QTreeView* tree = window->Form().treeViewDevice;
+    QTreeView* tree = FORM_WIDGET(window, treeViewDevice);
     tree->setCurrentIndex(Row(Ip(fifth))->child(0)->index());
-    window->Form().qIconPBtnDelDevice->click();
+    FORM_WIDGET(window, qIconPBtnDelDevice)->click();
     QCOMPARE(ToastText(), QStringLiteral("请选中要删除的服务器"));
     tree->setCurrentIndex(Row(Ip(fifth))->index());
-    window->Form().qIconPBtnDelDevice->click();
+    FORM_WIDGET(window, qIconPBtnDelDevice)->click();
     QVERIFY(!Row(Ip(fifth)));
     QCOMPARE(LoginsTo(Ip(fifth)), 0);
-    QCOMPARE(window->DeviceModel()->rowCount(), 3);
+    QCOMPARE(TreeOf(window)->Model()->rowCount(), 3);
     ExpectAgreement();
 }
 
@@ -487,19 +487,19 @@ void DeviceTreeTest::editToANewAddressLeavesNothingOfTheOld()
 {
     const devsim::DeviceSpec& old = devices[2];
     const devsim::DeviceSpec& moved = devices[3];
-    const int rows = window->DeviceModel()->rowCount();
+    const int rows = TreeOf(window)->Model()->rowCount();
     Edit(Ip(old), QStringLiteral("搬迁"), moved);
     WaitForPass(2);
     QCOMPARE(passes->at(1).at(0).toString(), QString());
     QVERIFY(!Row(Ip(old)));
     QVERIFY(Row(Ip(moved)));
     QCOMPARE(Row(Ip(moved))->text(), QStringLiteral("搬迁"));
-    QCOMPARE(window->DeviceModel()->rowCount(), rows);
-    QVERIFY(!window->IsDeviceExist(Ip(old)));
+    QCOMPARE(TreeOf(window)->Model()->rowCount(), rows);
+    QVERIFY(!TreeOf(window)->IsDeviceExist(Ip(old)));
     QStringList storedChannels;
     QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetChannelIpByDevIp(Ip(old), storedChannels));
     QVERIFY(storedChannels.isEmpty());
-    for (const stu_DeviceChannelInfo& channel : window->KnownChannels())
+    for (const stu_DeviceChannelInfo& channel : TreeOf(window)->KnownChannels())
         QVERIFY(channel.deviceIp != Ip(old));
     QTRY_COMPARE_WITH_TIMEOUT(Control(QStringLiteral("sessions ") + Ip(old)), QStringLiteral("ok 0"), 10000);
     for (const devsim::CameraSpec& camera : old.cameras)
@@ -529,10 +529,10 @@ void DeviceTreeTest::busyRowsRefuseEditDeleteAndRefresh()
     delete QPromptWidget::Current();
     window->EditSlot(row->index());
     QCOMPARE(ToastText(), busy);
-    QVERIFY(!window->AddDeviceDialog()->isVisible());
+    QVERIFY(!TreeOf(window)->AddDialog()->isVisible());
     delete QPromptWidget::Current();
-    window->Form().treeViewDevice->setCurrentIndex(row->index());
-    window->Form().qIconPBtnDelDevice->click();
+    FORM_WIDGET(window, treeViewDevice)->setCurrentIndex(row->index());
+    FORM_WIDGET(window, qIconPBtnDelDevice)->click();
     QCOMPARE(ToastText(), busy);
     QCOMPARE(Row(ip), row);
     WaitForPass(2);
@@ -562,7 +562,7 @@ void DeviceTreeTest::unreadableCamerasLeaveAnEmptyRowWithoutTheirLogins()
     QStringList storedChannels;
     QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetChannelIpByDevIp(ip, storedChannels));
     QVERIFY(storedChannels.isEmpty());
-    QCOMPARE(window->LoggedInChannels().size(), 4);
+    QCOMPARE(TreeOf(window)->LoggedInChannels().size(), 4);
 
     // Answering again, the device gets its cameras back once its link is up.
     QCOMPARE(Control(QStringLiteral("stall ") + ip + QStringLiteral(" off")), QStringLiteral("ok"));
@@ -583,13 +583,13 @@ void DeviceTreeTest::overlappingPassesKeepOneRowPerDevice()
     int expected = 1;
     for (int round = 0; round < 4; ++round) {
         // A single device, then everything, then (once) a new device, all at once.
-        QStandardItem* single = window->DeviceModel()->item(round % window->DeviceModel()->rowCount());
+        QStandardItem* single = TreeOf(window)->Model()->item(round % TreeOf(window)->Model()->rowCount());
         window->RefreshSlot(single->index());
         QCOMPARE(single->data(DeviceTreeRoles::Busy).toInt(), 1);
-        window->Form().qIconPbtnRefresh->click();
+        FORM_WIDGET(window, qIconPbtnRefresh)->click();
         expected += 2;
         if (round == 1) {
-            WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+            WithDialog([&] { FORM_WIDGET(window, qIconPBtnAddDevice)->click(); },
                        [&](AddDeviceDlg& dialog) {
                            Fill(dialog, QStringLiteral("并发"), Ip(added), added);
                            Click(dialog, "pBtnAdd");
@@ -602,8 +602,8 @@ void DeviceTreeTest::overlappingPassesKeepOneRowPerDevice()
         while (finishedOnGui < expected && running.elapsed() < 30000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             QSet<QString> shown;
-            for (int row = 0; row < window->DeviceModel()->rowCount(); ++row) {
-                QStandardItem* device = window->DeviceModel()->item(row);
+            for (int row = 0; row < TreeOf(window)->Model()->rowCount(); ++row) {
+                QStandardItem* device = TreeOf(window)->Model()->item(row);
                 QVERIFY(!shown.contains(DeviceOf(device).deviceIp));
                 shown.insert(DeviceOf(device).deviceIp);
                 QCOMPARE(device->rowCount(), 2);
@@ -611,10 +611,10 @@ void DeviceTreeTest::overlappingPassesKeepOneRowPerDevice()
         }
         WaitForPass(expected);
         const int devicesShown = round >= 1 ? 4 : 3;
-        QCOMPARE(window->DeviceModel()->rowCount(), devicesShown);
+        QCOMPARE(TreeOf(window)->Model()->rowCount(), devicesShown);
         QSet<QString> seen;
         for (int row = 0; row < devicesShown; ++row) {
-            QStandardItem* device = window->DeviceModel()->item(row);
+            QStandardItem* device = TreeOf(window)->Model()->item(row);
             QVERIFY(!seen.contains(DeviceOf(device).deviceIp));
             seen.insert(DeviceOf(device).deviceIp);
             QCOMPARE(device->data(DeviceTreeRoles::Busy).toInt(), 0);
@@ -629,13 +629,13 @@ void DeviceTreeTest::overlappingPassesKeepOneRowPerDevice()
 void DeviceTreeTest::deletingAPreviewedDeviceStopsItsPanes()
 {
     window->ShowSplitScreenSLot(QStringLiteral("4分屏"));
-    KvorSplitWndsCtrl* grid = window->Form().widgetPreview;
+    KvorSplitWndsCtrl* grid = FORM_WIDGET(window, widgetPreview);
     QCOMPARE(grid->WindowNums(), 4);
     const devsim::DeviceSpec& deleted = devices[0];
     const devsim::DeviceSpec& kept = devices[1];
     window->PlaySlot(Row(Ip(deleted))->index());
     window->PlaySlot(Row(Ip(kept))->index());
-    QCOMPARE(window->PreviewCount(), 4);
+    QCOMPARE(PreviewOf(window)->PreviewCount(), 4);
     auto playing = [&](const devsim::CameraSpec& camera) {
         KvorPlayWindow* pane = grid->FindPlayWindowByIp(QString::fromStdString(camera.address));
         return pane && pane->IsPlaying();
@@ -648,23 +648,23 @@ void DeviceTreeTest::deletingAPreviewedDeviceStopsItsPanes()
     // A database that refuses the delete: the device stays whole and the operator is told.
     QVERIFY(RunSql(folder.DatabasePath(), QStringLiteral("create trigger keep before delete on DeviceInfo "
                                                          "begin select raise(abort, 'kept'); end")));
-    window->Form().treeViewDevice->setCurrentIndex(Row(Ip(deleted))->index());
-    window->Form().qIconPBtnDelDevice->click();
+    FORM_WIDGET(window, treeViewDevice)->setCurrentIndex(Row(Ip(deleted))->index());
+    FORM_WIDGET(window, qIconPBtnDelDevice)->click();
     QCOMPARE(ToastText(), QStringLiteral("删除设备失败"));
     QVERIFY(Row(Ip(deleted)));
     QCOMPARE(Row(Ip(deleted))->rowCount(), 2);
-    QCOMPARE(window->PreviewCount(), 4);
+    QCOMPARE(PreviewOf(window)->PreviewCount(), 4);
     for (const devsim::CameraSpec& camera : deleted.cameras)
         QVERIFY(playing(camera));
     ExpectAgreement();
     QVERIFY(RunSql(folder.DatabasePath(), QStringLiteral("drop trigger keep")));
 
-    window->Form().treeViewDevice->setCurrentIndex(Row(Ip(deleted))->index());
-    window->Form().qIconPBtnDelDevice->click();
+    FORM_WIDGET(window, treeViewDevice)->setCurrentIndex(Row(Ip(deleted))->index());
+    FORM_WIDGET(window, qIconPBtnDelDevice)->click();
     QVERIFY(!Row(Ip(deleted)));
     for (const devsim::CameraSpec& camera : deleted.cameras)
         QVERIFY(!grid->FindPlayWindowByIp(QString::fromStdString(camera.address)));
-    QCOMPARE(window->PreviewCount(), 2);
+    QCOMPARE(PreviewOf(window)->PreviewCount(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(LiveStreamsOf(deleted), 0, 10000);
     for (const devsim::CameraSpec& camera : kept.cameras)
         QVERIFY(playing(camera));
@@ -677,13 +677,13 @@ void DeviceTreeTest::deletingAPreviewedDeviceStopsItsPanes()
 
 void DeviceTreeTest::rowButtonsEmitTheirSignals()
 {
-    TreeViewDelegate* delegate = window->DeviceTreeDelegate();
+    TreeViewDelegate* delegate = TreeOf(window)->Delegate();
     QSignalSpy refresh(delegate, &TreeViewDelegate::refreshSig);
     QSignalSpy play(delegate, &TreeViewDelegate::playSig);
     QSignalSpy close(delegate, &TreeViewDelegate::closeSig);
-    QTreeView* tree = window->Form().treeViewDevice;
+    QTreeView* tree = FORM_WIDGET(window, treeViewDevice);
     QWidget* viewport = tree->viewport();
-    QStandardItem* device = window->DeviceModel()->item(0);
+    QStandardItem* device = TreeOf(window)->Model()->item(0);
     const QRect deviceRect = tree->visualRect(device->index());
     const QRect channelRect = tree->visualRect(device->child(0)->index());
     auto centre = [](int button, const QRect& row) { return TreeViewDelegate::ButtonRect(button, row).center(); };
@@ -706,14 +706,14 @@ void DeviceTreeTest::rowButtonsEmitTheirSignals()
     QCOMPARE(refresh.count(), 1);
     window->EditSlot(device->child(0)->index());
     QCOMPARE(ToastText(), QStringLiteral("请选择待修改的设备！"));
-    QVERIFY(!window->AddDeviceDialog()->isVisible());
+    QVERIFY(!TreeOf(window)->AddDialog()->isVisible());
 }
 
 void DeviceTreeTest::searchMatchesFullNamesAndKeepsHistory()
 {
     const devsim::DeviceSpec& fourth = devices[3];
     const QString longName = QStringLiteral("北京市朝阳区东三环中路与建国路交叉口东北角检测器");
-    WithDialog([&] { window->Form().qIconPBtnAddDevice->click(); },
+    WithDialog([&] { FORM_WIDGET(window, qIconPBtnAddDevice)->click(); },
                [&](AddDeviceDlg& dialog) {
                    Fill(dialog, longName, Ip(fourth), fourth);
                    Click(dialog, "pBtnAdd");
@@ -726,11 +726,11 @@ void DeviceTreeTest::searchMatchesFullNamesAndKeepsHistory()
     QVERIFY(window->fontMetrics().horizontalAdvance(row->text()) <= 80);
 
     // The end of the name is not shown in the row; the search still finds it.
-    QTreeView* tree = window->Form().treeViewDevice;
-    QLineEdit* box = window->Form().lineEditSreachBox;
+    QTreeView* tree = FORM_WIDGET(window, treeViewDevice);
+    QLineEdit* box = FORM_WIDGET(window, lineEditSreachBox);
     box->setText(QStringLiteral("东北角检测器"));
     window->SearchDeviceSlot(box->text());
-    for (int i = 0; i < window->DeviceModel()->rowCount(); ++i)
+    for (int i = 0; i < TreeOf(window)->Model()->rowCount(); ++i)
         QCOMPARE(tree->isRowHidden(i, QModelIndex()), i != row->row());
 
     // A camera address keeps its device visible.
@@ -746,7 +746,7 @@ void DeviceTreeTest::searchMatchesFullNamesAndKeepsHistory()
     }
     box->setFocus();
     box->setText(QStringLiteral("路口"));
-    HintListWidget* hints = window->HintList();
+    HintListWidget* hints = TreeOf(window)->HintList();
     QTRY_VERIFY(hints->isVisible());
     QCOMPARE(hints->count(), 5);
     QCOMPARE(hints->height(), 160);
@@ -762,7 +762,7 @@ void DeviceTreeTest::searchMatchesFullNamesAndKeepsHistory()
     QVERIFY(!hints->isVisible());
     window->ClearSearchInfo();
     QVERIFY(box->text().isEmpty());
-    for (int i = 0; i < window->DeviceModel()->rowCount(); ++i)
+    for (int i = 0; i < TreeOf(window)->Model()->rowCount(); ++i)
         QVERIFY(!tree->isRowHidden(i, QModelIndex()));
 }
 
@@ -770,12 +770,12 @@ void DeviceTreeTest::screenshots()
 {
     const QDir dir(QStringLiteral(CORVANE_SCREENSHOT_DIR));
     QVERIFY(dir.mkpath(QStringLiteral(".")));
-    QWidget* panel = window->Form().treeViewDevice->parentWidget();
+    QWidget* panel = FORM_WIDGET(window, treeViewDevice)->parentWidget();
     for (const auto language : {LanguageManage::Chinese, LanguageManage::English}) {
         LanguageManage::GetInstance()->SwitchLanguage(language);
-        QStandardItem* device = window->DeviceModel()->item(0);
-        QTest::mouseMove(window->Form().treeViewDevice->viewport(),
-                         window->Form().treeViewDevice->visualRect(device->index()).center());
+        QStandardItem* device = TreeOf(window)->Model()->item(0);
+        QTest::mouseMove(FORM_WIDGET(window, treeViewDevice)->viewport(),
+                         FORM_WIDGET(window, treeViewDevice)->visualRect(device->index()).center());
         QCoreApplication::processEvents();
         const QString name = language == LanguageManage::Chinese ? QStringLiteral("zh") : QStringLiteral("en");
         QVERIFY(panel->grab().save(dir.filePath(QStringLiteral("device-tree-%1.png").arg(name))));

@@ -16,7 +16,7 @@
 #include "dialogs/OverTip.h"
 #include "dialogs/QPromptWidget.h"
 #include "monitor/ClientStartup.h"
-#include "monitor/Corvane.h"
+#include "CorvaneParts.h"
 #include "monitor/DeviceTreeRoles.h"
 #include "monitor/KvorPlayWindow.h"
 #include "monitor/KvorSplitWndsCtrl.h"
@@ -71,16 +71,16 @@ private slots:
 
 private:
     int Streams();
-    KvorSplitWndsCtrl* Grid() const { return window->Form().widgetPreview; }
+    KvorSplitWndsCtrl* Grid() const { return FORM_WIDGET(window, widgetPreview); }
     // Channel rows in tree order.
     QList<QStandardItem*> ChannelRows() const;
-    QStandardItem* DeviceRow(int i) const { return window->DeviceModel()->item(i); }
+    QStandardItem* DeviceRow(int i) const { return TreeOf(window)->Model()->item(i); }
     void ChooseLayout(const QString& text);
     // Panes 0 .. n-1 play `channels` in order; every other pane is idle.
     void ExpectPanesPlay(const QStringList& channels);
     QStringList ChannelIps(int first, int count) const;
-    QString CurrentPage() const { return window->Form().labelCurPage->text(); }
-    QString TotalPage() const { return window->Form().labelTotalPage->text(); }
+    QString CurrentPage() const { return FORM_WIDGET(window, labelCurPage)->text(); }
+    QString TotalPage() const { return FORM_WIDGET(window, labelTotalPage)->text(); }
 
     ClientFolder folder;
     devsim::Simulator simulator;
@@ -145,7 +145,7 @@ int PreviewControlTest::Streams()
 QList<QStandardItem*> PreviewControlTest::ChannelRows() const
 {
     QList<QStandardItem*> rows;
-    QStandardItemModel* model = window->DeviceModel();
+    QStandardItemModel* model = TreeOf(window)->Model();
     for (int d = 0; d < model->rowCount(); ++d)
         for (int c = 0; c < model->item(d)->rowCount(); ++c)
             rows << model->item(d)->child(c);
@@ -164,7 +164,7 @@ QStringList PreviewControlTest::ChannelIps(int first, int count) const
 void PreviewControlTest::ChooseLayout(const QString& text)
 {
     // Through the pop-up, as the operator does.
-    QTest::mouseClick(window->Form().pictureBtnSplitScreen, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, pictureBtnSplitScreen), Qt::LeftButton);
     QListWidget* list = window->findChild<QListWidget*>(QStringLiteral("listWidget"));
     QVERIFY(list && list->isVisible());
     const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
@@ -222,12 +222,12 @@ void PreviewControlTest::playAllFillsThePanesOfTheLayout()
     QCOMPARE(int(Grid()->WindowNums()), panes);
     // Selection left on a later pane does not shift what play-all fills.
     Grid()->OnWndClicked(static_cast<unsigned short>(panes));
-    window->Form().qIconPBtnPlayAll->click();
+    FORM_WIDGET(window, qIconPBtnPlayAll)->click();
     ExpectPanesPlay(ChannelIps(0, panes));
     QCOMPARE(CurrentPage(), QStringLiteral("1"));
     QCOMPARE(TotalPage(), QString::number((kChannels + panes - 1) / panes));
-    QVERIFY(!window->Form().picBtnPrePage->isEnabled());
-    QVERIFY(window->Form().picBtnNextPage->isEnabled());
+    QVERIFY(!FORM_WIDGET(window, picBtnPrePage)->isEnabled());
+    QVERIFY(FORM_WIDGET(window, picBtnNextPage)->isEnabled());
     // Video reaches the panes: the last pane of the layout draws more than its idle background.
     KvorPlayWindow* last = Grid()->GetPlayWindow(static_cast<unsigned short>(panes - 1));
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -246,28 +246,28 @@ void PreviewControlTest::pagesForwardAndBackThroughMoreChannelsThanPanes()
 {
     ChooseLayout(QStringLiteral("4分屏"));
     const int total = (kChannels + 3) / 4;  // 5 pages, the last with 2 channels
-    window->Form().qIconPBtnPlayAll->click();
+    FORM_WIDGET(window, qIconPBtnPlayAll)->click();
     ExpectPanesPlay(ChannelIps(0, 4));
     struct Step {
         QAbstractButton* button;
         int page;
     };
-    const Step steps[] = {{window->Form().picBtnNextPage, 2}, {window->Form().picBtnNextPage, 3},
-                          {window->Form().picBtnLastPage, total}, {window->Form().picBtnPrePage, total - 1},
-                          {window->Form().picBtnFirstPage, 1}};
+    const Step steps[] = {{FORM_WIDGET(window, picBtnNextPage), 2}, {FORM_WIDGET(window, picBtnNextPage), 3},
+                          {FORM_WIDGET(window, picBtnLastPage), total}, {FORM_WIDGET(window, picBtnPrePage), total - 1},
+                          {FORM_WIDGET(window, picBtnFirstPage), 1}};
     for (const Step& step : steps) {
         step.button->click();
         QCOMPARE(CurrentPage(), QString::number(step.page));
         QCOMPARE(TotalPage(), QString::number(total));
         ExpectPanesPlay(ChannelIps((step.page - 1) * 4, 4));
-        QCOMPARE(window->Form().picBtnNextPage->isEnabled(), step.page < total);
-        QCOMPARE(window->Form().picBtnLastPage->isEnabled(), step.page < total);
-        QCOMPARE(window->Form().picBtnFirstPage->isEnabled(), step.page > 1);
-        QCOMPARE(window->Form().picBtnPrePage->isEnabled(), step.page > 1);
+        QCOMPARE(FORM_WIDGET(window, picBtnNextPage)->isEnabled(), step.page < total);
+        QCOMPARE(FORM_WIDGET(window, picBtnLastPage)->isEnabled(), step.page < total);
+        QCOMPARE(FORM_WIDGET(window, picBtnFirstPage)->isEnabled(), step.page > 1);
+        QCOMPARE(FORM_WIDGET(window, picBtnPrePage)->isEnabled(), step.page > 1);
     }
     // Going past the last page stays on it.
-    window->Form().picBtnLastPage->click();
-    window->Form().picBtnNextPage->click();
+    FORM_WIDGET(window, picBtnLastPage)->click();
+    FORM_WIDGET(window, picBtnNextPage)->click();
     QCOMPARE(CurrentPage(), QString::number(total));
     ExpectPanesPlay(ChannelIps((total - 1) * 4, 4));
 }
@@ -275,7 +275,7 @@ void PreviewControlTest::pagesForwardAndBackThroughMoreChannelsThanPanes()
 void PreviewControlTest::mainStreamRefusesLargeLayoutsAndExpandNeedsPanes()
 {
     QVERIFY(ImplementInstance::GetInstance()->GetConfig()->SetValue(QStringLiteral("Param/StreamType"), 0));
-    const QImage fourPanes = window->Form().pictureBtnSplitScreen->pixmap()->toImage();
+    const QImage fourPanes = FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap()->toImage();
     QString message;
     QTimer::singleShot(0, this, [&] {
         QTRY_VERIFY(qobject_cast<MessageInfoDlg*>(QApplication::activeModalWidget()));
@@ -286,41 +286,41 @@ void PreviewControlTest::mainStreamRefusesLargeLayoutsAndExpandNeedsPanes()
     ChooseLayout(QStringLiteral("9分屏"));
     QCOMPARE(message, QStringLiteral("如需选择9分屏，请在 配置-码流类型 选择【子码流】！"));
     QCOMPARE(Grid()->SplitMode(), 1);
-    QCOMPARE(window->Form().pictureBtnSplitScreen->pixmap()->toImage(), fourPanes);
+    QCOMPARE(FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap()->toImage(), fourPanes);
     // The main stream still offers one pane; the expand button needs more than one.
     ChooseLayout(QStringLiteral("1分屏"));
     QCOMPARE(Grid()->SplitMode(), 0);
-    QVERIFY(window->Form().pictureBtnSplitScreen->pixmap()->toImage() != fourPanes);
-    window->Form().qIconPBtnExpandScreen->click();
+    QVERIFY(FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap()->toImage() != fourPanes);
+    FORM_WIDGET(window, qIconPBtnExpandScreen)->click();
     QVERIFY(!Grid()->isFullScreen());
     QVERIFY(!Grid()->GetPlayWindow(0)->IsPlayFrameFull());
     ChooseLayout(QStringLiteral("4分屏"));
-    window->Form().qIconPBtnExpandScreen->click();
+    FORM_WIDGET(window, qIconPBtnExpandScreen)->click();
     QTRY_VERIFY(Grid()->isFullScreen());
     QTest::keyClick(Grid(), Qt::Key_Escape);
     QTRY_VERIFY(!Grid()->isFullScreen());
     // The split button opens its pop-up and a second press closes it.
-    QTest::mouseClick(window->Form().pictureBtnSplitScreen, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, pictureBtnSplitScreen), Qt::LeftButton);
     QListWidget* list = window->findChild<QListWidget*>(QStringLiteral("listWidget"));
     QVERIFY(list->isVisible());
-    QTest::mouseClick(window->Form().pictureBtnSplitScreen, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, pictureBtnSplitScreen), Qt::LeftButton);
     QVERIFY(!list->isVisible());
 }
 
 void PreviewControlTest::closeAllStopsEveryStream()
 {
     ChooseLayout(QStringLiteral("16分屏"));
-    window->Form().qIconPBtnPlayAll->click();
+    FORM_WIDGET(window, qIconPBtnPlayAll)->click();
     ExpectPanesPlay(ChannelIps(0, 16));
-    window->Form().qIconPBtnCloseAll->click();
+    FORM_WIDGET(window, qIconPBtnCloseAll)->click();
     for (unsigned short i = 0; i < KvorSplitWndsCtrl::kPaneCount; ++i)
         QVERIFY(!Grid()->GetPlayWindow(i)->IsPlaying());
     QTRY_COMPARE_WITH_TIMEOUT(Streams(), 0, 10000);
     for (QStandardItem* row : ChannelRows())
         QCOMPARE(row->data(DeviceTreeRoles::PreviewState).toInt(), 0);
     // Closing right after starting stops the starts under way as well.
-    window->Form().qIconPBtnPlayAll->click();
-    window->Form().qIconPBtnCloseAll->click();
+    FORM_WIDGET(window, qIconPBtnPlayAll)->click();
+    FORM_WIDGET(window, qIconPBtnCloseAll)->click();
     QTRY_COMPARE_WITH_TIMEOUT(RequstRunables::PendingPreviews(), 0, 20000);
     QCoreApplication::processEvents();
     QTRY_COMPARE_WITH_TIMEOUT(Streams(), 0, 10000);
@@ -334,14 +334,14 @@ void PreviewControlTest::deviceRowPlaysIntoFreePanesAndCountsThem()
     QStandardItem* device = DeviceRow(0);
     window->PlaySlot(device->index());
     ExpectPanesPlay(ChannelIps(0, 4));
-    QCOMPARE(window->PreviewCount(), 4);
-    QVERIFY(window->Form().frameTurnPage->isEnabled());
+    QCOMPARE(PreviewOf(window)->PreviewCount(), 4);
+    QVERIFY(FORM_WIDGET(window, frameTurnPage)->isEnabled());
     // The layout is full: a second play starts nothing.
     window->PlaySlot(device->index());
     QCOMPARE(RequstRunables::PendingPreviews(), 0);
     QCOMPARE(Streams(), 4);
     window->ClosePlaySlot(device->index());
-    QCOMPARE(window->PreviewCount(), 0);
+    QCOMPARE(PreviewOf(window)->PreviewCount(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(Streams(), 0, 10000);
     for (QStandardItem* row : ChannelRows())
         QCOMPARE(row->data(DeviceTreeRoles::PreviewState).toInt(), 0);
@@ -350,7 +350,7 @@ void PreviewControlTest::deviceRowPlaysIntoFreePanesAndCountsThem()
 void PreviewControlTest::closingAChannelStopsOnlyItsPane()
 {
     ChooseLayout(QStringLiteral("4分屏"));
-    window->Form().qIconPBtnPlayAll->click();
+    FORM_WIDGET(window, qIconPBtnPlayAll)->click();
     ExpectPanesPlay(ChannelIps(0, 4));
     // A channel that plays nowhere stops nothing (no fallback to the first pane).
     QStandardItem* idle = ChannelRows().at(10);
@@ -471,15 +471,15 @@ void PreviewControlTest::recordingSwitchStartsAndStopsContinuousRecording()
 
 void PreviewControlTest::tipBoxCountsItsClicksAndHidesItsStrip()
 {
-    QVERIFY(!window->Tip());
+    QVERIFY(!PreviewOf(window)->Tip());
     QDir().mkpath(QStringLiteral(CORVANE_SCREENSHOT_DIR));
     int round = 0;
     for (const int language : {LanguageManage::Chinese, LanguageManage::English}) {
         LanguageManage::GetInstance()->SwitchLanguage(language);
         const bool chinese = language == LanguageManage::Chinese;
-        window->ShowTipBox(chinese ? QStringLiteral("通道已全部预览") : QStringLiteral("All cameras play"),
+        PreviewOf(window)->ShowTipBox(chinese ? QStringLiteral("通道已全部预览") : QStringLiteral("All cameras play"),
                            chinese ? QStringLiteral("知道了") : QStringLiteral("Got it"), QPoint(300, 300));
-        TipBox* tip = window->Tip();
+        TipBox* tip = PreviewOf(window)->Tip();
         QVERIFY(tip && tip->isVisible());
         QCOMPARE(tip->size(), QSize(168, 78));
         QCOMPARE(tip->pos(), QPoint(300, 300));
@@ -510,13 +510,13 @@ void PreviewControlTest::deletingADeviceUnderPreviewStopsItsPanes()
     QStandardItem* kept = DeviceRow(0)->child(0);
     window->TreeDoubleClickedSlot(kept->index());
     ExpectPanesPlay(playing + QStringList{kept->text()});
-    QCOMPARE(window->PreviewCount(), kCamerasPerDevice);
+    QCOMPARE(PreviewOf(window)->PreviewCount(), kCamerasPerDevice);
 
-    QTreeView* tree = window->Form().treeViewDevice;
+    QTreeView* tree = FORM_WIDGET(window, treeViewDevice);
     tree->setCurrentIndex(deleted->index());
-    window->Form().qIconPBtnDelDevice->click();
-    QCOMPARE(window->DeviceModel()->rowCount(), 1);
-    QCOMPARE(window->PreviewCount(), 0);
+    FORM_WIDGET(window, qIconPBtnDelDevice)->click();
+    QCOMPARE(TreeOf(window)->Model()->rowCount(), 1);
+    QCOMPARE(PreviewOf(window)->PreviewCount(), 0);
     for (int i = 0; i < kCamerasPerDevice; ++i)
         QVERIFY(!Grid()->GetPlayWindow(static_cast<unsigned short>(i))->IsPlaying());
     QVERIFY(Grid()->GetPlayWindow(kCamerasPerDevice)->IsPlaying());

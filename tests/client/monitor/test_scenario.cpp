@@ -22,7 +22,7 @@
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/QPictureFrame.h"
 #include "monitor/ClientStartup.h"
-#include "monitor/Corvane.h"
+#include "CorvaneParts.h"
 #include "monitor/IncidentPromptsDialog.h"
 #include "monitor/KvorPlayWindow.h"
 #include "monitor/KvorSplitWndsCtrl.h"
@@ -195,7 +195,7 @@ private:
     void ChooseLayout(int row);
     void Screenshot(const QString& step, QWidget* widget = nullptr);
     int StoredToday(const QString& table) const;
-    SearchFrame* Page() const { return window.Form().frameSearchParam; }
+    SearchFrame* Page() const { return FORM_WIDGET(window, frameSearchParam); }
     template <class T>
     T* PageChild(const char* name) const
     {
@@ -233,7 +233,7 @@ void Session::SearchToday(int tab, const char* period, const char* button)
 
 void Session::ChooseLayout(int row)
 {
-    QTest::mouseClick(window.Form().pictureBtnSplitScreen, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, pictureBtnSplitScreen), Qt::LeftButton);
     auto* chooser = window.findChild<SplitScreen*>();
     QVERIFY(chooser);
     QTRY_VERIFY(chooser->isVisible());
@@ -271,9 +271,9 @@ void Session::initTestCase()
 
 void Session::treeFillsWithTheThreeDevices()
 {
-    QTRY_COMPARE_WITH_TIMEOUT(window.LoggedInDevices().size(), kDevices, 30000);
-    QTRY_VERIFY_WITH_TIMEOUT(window.Form().qIconPbtnRefresh->isEnabled(), 30000);
-    QStandardItemModel* tree = window.DeviceModel();
+    QTRY_COMPARE_WITH_TIMEOUT(TreeOf(window)->LoggedInDevices().size(), kDevices, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(FORM_WIDGET(window, qIconPbtnRefresh)->isEnabled(), 30000);
+    QStandardItemModel* tree = TreeOf(window)->Model();
     QCOMPARE(tree->rowCount(), kDevices);
     QSet<QString> cameras;
     for (int d = 0; d < kDevices; ++d) {
@@ -286,13 +286,13 @@ void Session::treeFillsWithTheThreeDevices()
             QVERIFY2(std::any_of(cameras.cbegin(), cameras.cend(),
                                  [&](const QString& text) { return text.contains(plan.CameraIp(d, c)); }),
                      qPrintable(plan.CameraIp(d, c)));
-    window.Form().treeViewDevice->expandAll();
+    FORM_WIDGET(window, treeViewDevice)->expandAll();
     Screenshot(QStringLiteral("device-tree"));
 }
 
 void Session::playAllFillsTheFourPaneLayout()
 {
-    KvorSplitWndsCtrl* grid = window.Form().widgetPreview;
+    KvorSplitWndsCtrl* grid = FORM_WIDGET(window, widgetPreview);
     ChooseLayout(0);
     QCOMPARE(int(grid->WindowNums()), 1);
     ChooseLayout(1);
@@ -301,7 +301,7 @@ void Session::playAllFillsTheFourPaneLayout()
     for (quint16 i = 0; i < 4; ++i)
         idle << DistinctColours(grid->GetPlayWindow(i)->grab().toImage());
 
-    QTest::mouseClick(window.Form().qIconPBtnPlayAll, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, qIconPBtnPlayAll), Qt::LeftButton);
     for (quint16 i = 0; i < 4; ++i) {
         KvorPlayWindow* pane = grid->GetPlayWindow(i);
         QTRY_VERIFY2_WITH_TIMEOUT(pane->IsPlaying(), qPrintable(QString::number(i)), 20000);
@@ -309,7 +309,7 @@ void Session::playAllFillsTheFourPaneLayout()
                                   qPrintable(QString::number(i)), 20000);
     }
     // Six cameras on four panes: two pages.
-    QCOMPARE(window.Form().labelTotalPage->text(), QStringLiteral("2"));
+    QCOMPARE(FORM_WIDGET(window, labelTotalPage)->text(), QStringLiteral("2"));
     QSet<QString> playing;
     for (quint16 i = 0; i < 4; ++i)
         playing << grid->GetPlayWindow(i)->PlayingChannelIp();
@@ -320,9 +320,9 @@ void Session::playAllFillsTheFourPaneLayout()
 void Session::rtspStreamPlaysInAFreedPane()
 {
     // The operator closes the camera of the last pane through its row in the tree ...
-    KvorPlayWindow* pane = window.Form().widgetPreview->GetPlayWindow(3);
+    KvorPlayWindow* pane = FORM_WIDGET(window, widgetPreview)->GetPlayWindow(3);
     const QString closed = pane->PlayingChannelIp();
-    QStandardItemModel* tree = window.DeviceModel();
+    QStandardItemModel* tree = TreeOf(window)->Model();
     QModelIndex row;
     for (int d = 0; d < tree->rowCount(); ++d)
         for (int c = 0; c < tree->item(d)->rowCount(); ++c)
@@ -367,7 +367,7 @@ void Session::rtspStreamPlaysInAFreedPane()
 
 void Session::alarmsReachTheListThePromptAndTheDatabase()
 {
-    auto* list = window.Form().listViewIncident->model();
+    auto* list = FORM_WIDGET(window, listViewIncident)->model();
     const int listed = list->rowCount();
     QCOMPARE(Control(QStringLiteral("fire all incident 2")), QStringLiteral("ok"));
     QCOMPARE(Control(QStringLiteral("fire all violation 1")), QStringLiteral("ok"));
@@ -397,8 +397,8 @@ void Session::alarmsReachTheListThePromptAndTheDatabase()
 void Session::searchPageFindsTodaysIncidentsWithPictureAndClip()
 {
     CloseToasts();
-    window.Form().topSliderNavigation->setCurrentIndex(1);
-    QCOMPARE(window.Form().stackedWidget->currentIndex(), 1);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
+    QCOMPARE(FORM_WIDGET(window, stackedWidget)->currentIndex(), 1);
     SearchToday(0, "qIncidentDateTime", "pBtnIncidentSearch");
     auto* table = PageChild<QTableWidget>("tableWidgetIncident");
     const int stored = StoredToday(QStringLiteral("incidentInfo"));
@@ -523,7 +523,7 @@ void Session::trafficParametersExportToCsv()
 void Session::changedDataFolderTakesTheNextAlarm()
 {
     CloseToasts();
-    window.Form().topSliderNavigation->setCurrentIndex(0);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(0);
     const QString moved = ApplicationDirPath() + QStringLiteral("/moved-data");
     bool saved = false;
     WhileModal(this, 10000, [&] {
@@ -538,7 +538,7 @@ void Session::changedDataFolderTakesTheNextAlarm()
         saved = !dialog->isVisible();
         return true;
     });
-    QTest::mouseClick(window.Form().qIconPtnSet, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, qIconPtnSet), Qt::LeftButton);
     QVERIFY(saved);
     QCOMPARE(ToastText(), QStringLiteral("保存配置参数成功"));
 
@@ -554,7 +554,7 @@ void Session::changedDataFolderTakesTheNextAlarm()
 void Session::englishAndBack()
 {
     CloseToasts();
-    QPushButton* toggle = window.Form().pBnSwitchLanguage;
+    QPushButton* toggle = FORM_WIDGET(window, pBnSwitchLanguage);
     QTest::mouseClick(toggle, Qt::LeftButton);
     // The later steps read Chinese texts, whatever fails here.
     auto backToChinese = qScopeGuard([] { LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese); });
@@ -563,14 +563,14 @@ void Session::englishAndBack()
     // switch through posted events).
     QTRY_COMPARE(ChineseText(window), QString());
     Screenshot(QStringLiteral("english-preview"));
-    window.Form().topSliderNavigation->setCurrentIndex(1);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
     QTRY_COMPARE(ChineseText(window), QString());
     Screenshot(QStringLiteral("english-search-page"));
 
     QTest::mouseClick(toggle, Qt::LeftButton);
     QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), LanguageManage::Chinese);
-    QCOMPARE(window.Form().stackedWidget->currentIndex(), 0);
-    QVERIFY(HasChinese(window.Form().labelIncidentList->text()));
+    QCOMPARE(FORM_WIDGET(window, stackedWidget)->currentIndex(), 0);
+    QVERIFY(HasChinese(FORM_WIDGET(window, labelIncidentList)->text()));
 }
 
 void Session::droppedDeviceIsReportedAndComesBack()
@@ -601,7 +601,7 @@ void Session::closingDuringAnAlarmBurst()
     std::fflush(stdout);
     window.close();
     QVERIFY(!window.isVisible());
-    QCOMPARE(window.RunningWorkers(), 0);
+    QCOMPARE(TreeOf(window)->Workers().Count(), 0);
 }
 
 int RunSessionClient(int argc, char** argv)

@@ -1,51 +1,42 @@
-// The device panel of the main window: the login pass, the device tree, adding,
-// editing, deleting and refreshing devices, the tree's buttons and the device
-// search with its history.
-//
-// Threads: passes run on worker threads and make their device-link and
-// database calls there; every change to the tree and to the window's lists is
-// handed to the GUI thread and waited for. Rows are found again on the GUI
-// thread by their device address, never by a row number taken on a worker,
-// so passes that overlap (a full refresh and a single device) cannot corrupt
-// the model.
-
-#include "Corvane.h"
+#include "DeviceTreeController.h"
 
 #include "DeviceTreeRoles.h"
 #include "HintListWidget.h"
+#include "MonitorLog.h"
 #include "TreeViewDelegate.h"
 
 #include "core/ImplementInstance.h"
 #include "core/LanguageManage.h"
-#include "core/Logging.h"
+#include "device/DeviceManager.h"
+#include "device/stu_LoginInfo.h"
 #include "dialogs/AddDeviceDlg.h"
 #include "dialogs/QPromptWidget.h"
+#include "dialogs/QSreachBox.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QKeyEvent>
+#include <QAbstractButton>
 #include <QSet>
 #include <QStandardItemModel>
+#include <QTreeView>
 
 #include <boost/thread/thread.hpp>
 
 #include <algorithm>
 #include <iterator>
-#include <sstream>
-#include <thread>
 
 namespace {
 
 std::shared_ptr<spdlog::logger> Log()
 {
-    return LoggerFor("Corvane");
+    return CorvaneLog();
 }
 
-std::string ThreadIdText()
+// The texts keep the window's translation context.
+QString Text(const char* source)
 {
-    std::ostringstream id;
-    id << std::this_thread::get_id();
-    return id.str();
+    return QCoreApplication::translate("Corvane", source);
 }
 
 constexpr int kNameWidth = 80;
@@ -125,11 +116,17 @@ long ExistingLogin(DeviceManager* link, const QString& ip, int port, const QStri
     return link->GetUserIdByIpPortUser(ip, port, user, &userId) ? userId : -1;
 }
 
+const char* const kTreeIcons[] = {
+    ":images/preview/centreDevice.png",   ":images/preview/crossDevice.png",
+    ":images/preview/generalChannel.png", ":images/preview/exceptionChannel.png",
+    ":images/preview/previewChannel.png",
+};
+
 } // namespace
 
 // ---- Tree rows, GUI thread ----
 
-QStandardItem* Corvane::FindDeviceRow(const QString& deviceIp) const
+QStandardItem* DeviceTreeController::FindDeviceRow(const QString& deviceIp) const
 {
     for (int row = 0; row < pDeviceModel->rowCount(); ++row) {
         QStandardItem* item = pDeviceModel->item(row);
@@ -139,7 +136,7 @@ QStandardItem* Corvane::FindDeviceRow(const QString& deviceIp) const
     return nullptr;
 }
 
-QStandardItem* Corvane::ShowDeviceRow(const stu_DeviceInfo& device, int newRowAt)
+QStandardItem* DeviceTreeController::ShowDeviceRow(const stu_DeviceInfo& device, int newRowAt)
 {
     QStandardItem* item = FindDeviceRow(device.deviceIp);
     if (!item) {
@@ -148,7 +145,7 @@ QStandardItem* Corvane::ShowDeviceRow(const stu_DeviceInfo& device, int newRowAt
     }
     item->removeRows(0, item->rowCount());
     const QString name = DisplayName(device);
-    const QFontMetrics metrics(font());
+    const QFontMetrics metrics(ui.window->font());
     if (metrics.horizontalAdvance(name) > kNameWidth) {
         item->setText(metrics.elidedText(name, Qt::ElideRight, kNameWidth));
         item->setToolTip(name);
@@ -162,7 +159,7 @@ QStandardItem* Corvane::ShowDeviceRow(const stu_DeviceInfo& device, int newRowAt
     return item;
 }
 
-void Corvane::AppendChannelRow(QStandardItem* device, const stu_DeviceChannelInfo& channel, long userId)
+void DeviceTreeController::AppendChannelRow(QStandardItem* device, const stu_DeviceChannelInfo& channel, long userId)
 {
     auto* item = new QStandardItem(channel.channelIp);
     const bool loggedIn = userId != -1;
@@ -179,7 +176,7 @@ void Corvane::AppendChannelRow(QStandardItem* device, const stu_DeviceChannelInf
     device->appendRow(item);
 }
 
-void Corvane::RememberDevice(const stu_DeviceInfo& device)
+void DeviceTreeController::RememberDevice(const stu_DeviceInfo& device)
 {
     auto known = std::find_if(qlistDeviceInfo.begin(), qlistDeviceInfo.end(),
                               [&](const stu_DeviceInfo& d) { return d.deviceIp == device.deviceIp; });
@@ -190,13 +187,13 @@ void Corvane::RememberDevice(const stu_DeviceInfo& device)
         qlistDeviceInfo.append(device);
 }
 
-void Corvane::RememberLogin(QList<long>& logins, long userId)
+void DeviceTreeController::RememberLogin(QList<long>& logins, long userId)
 {
     if (userId != -1 && !logins.contains(userId))
         logins.append(userId);
 }
 
-void Corvane::ForgetDevice(const QString& deviceIp)
+void DeviceTreeController::ForgetDevice(const QString& deviceIp)
 {
     qlistDeviceInfo.erase(std::remove_if(qlistDeviceInfo.begin(), qlistDeviceInfo.end(),
                                          [&](const stu_DeviceInfo& d) { return d.deviceIp == deviceIp; }),
@@ -206,7 +203,7 @@ void Corvane::ForgetDevice(const QString& deviceIp)
                            qlistChannelInfo.end());
 }
 
-bool Corvane::LogoutOf(const QString& ip, int port, const QString& user)
+bool DeviceTreeController::LogoutOf(const QString& ip, int port, const QString& user)
 {
     DeviceManager* link = DeviceManager::GetInstance();
     const long userId = link ? ExistingLogin(link, ip, port, user) : -1;
@@ -217,27 +214,9 @@ bool Corvane::LogoutOf(const QString& ip, int port, const QString& user)
     return link->DeviceLogout(userId);
 }
 
-void Corvane::UpdateChannelIcon(QStandardItem* item, quint16 paneIndex, bool ok)
-{
-    if (!item)
-        return;
-    QStandardItemModel* model = item->model();
-    auto apply = [item, paneIndex, ok] {
-        item->setData(paneIndex, DeviceTreeRoles::PaneIndex);
-        item->setData(ok ? 1 : 2, DeviceTreeRoles::PreviewState);
-        item->setIcon(QIcon(ok ? QStringLiteral(":images/preview/previewChannel.png")
-                               : QStringLiteral(":images/preview/previewFailed.png")));
-    };
-    // Preview runnables call this from the pool; the model belongs to the GUI thread.
-    if (!model || model->thread() == QThread::currentThread())
-        apply();
-    else
-        QMetaObject::invokeMethod(model, apply, Qt::BlockingQueuedConnection);
-}
-
 // ---- The login pass: worker threads log in, the GUI thread builds rows ----
 
-void Corvane::LoginAllDevice()
+void DeviceTreeController::LoginAllDevice()
 {
     constexpr const char* method = "Corvane::LoginAllDevice";
     QList<stu_DeviceInfo> devices;
@@ -250,7 +229,7 @@ void Corvane::LoginAllDevice()
         StartLoginPass("loginDeviceThread", "{}，login device Thread exception : {}", devices, {});
 }
 
-void Corvane::StartLoginPass(const char* thread, const char* failureText, const QList<stu_DeviceInfo>& devices,
+void DeviceTreeController::StartLoginPass(const char* thread, const char* failureText, const QList<stu_DeviceInfo>& devices,
                              const std::optional<stu_DeviceInfo>& replaced)
 {
     // The rows of the devices under way refuse edits, deletes and refreshes
@@ -267,11 +246,11 @@ void Corvane::StartLoginPass(const char* thread, const char* failureText, const 
         Log()->error(failureText, "Corvane::StartLoginPass", error.what());
         for (const stu_DeviceInfo& device : devices)
             EndPendingLogin(device.deviceIp);
-        ui.qIconPbtnRefresh->setEnabled(true);
+        ui.refreshButton->setEnabled(true);
     }
 }
 
-void Corvane::LoginDevice(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced)
+void DeviceTreeController::LoginDevice(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced)
 {
     constexpr const char* method = "Corvane::LoginDevice";
     Log()->info("{}, threadId:{}", method, ThreadIdText());
@@ -311,10 +290,10 @@ void Corvane::LoginDevice(const std::shared_ptr<LoginPass>& pass, const std::opt
         StoreLoggedInDevices(*pass, batch);
     workers.join_all();
     OnGuiThread(this, [this, pass] { ApplyLoginOutcomes(*pass); });
-    emit DeviceLoginFinishedSig(pass->Summary());
+    emit LoginPassFinished(pass->Summary());
 }
 
-void Corvane::LoginDevices(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced)
+void DeviceTreeController::LoginDevices(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced)
 {
     int index = 0;
     stu_DeviceInfo device;
@@ -329,7 +308,7 @@ void Corvane::LoginDevices(const std::shared_ptr<LoginPass>& pass, const std::op
     }
 }
 
-LoginPass::Outcome Corvane::LoginOne(const stu_DeviceInfo& device, const std::optional<stu_DeviceInfo>& replaced)
+LoginPass::Outcome DeviceTreeController::LoginOne(const stu_DeviceInfo& device, const std::optional<stu_DeviceInfo>& replaced)
 {
     constexpr const char* method = "Corvane::LoginDevice";
     DeviceManager* link = DeviceManager::GetInstance();
@@ -342,7 +321,7 @@ LoginPass::Outcome Corvane::LoginOne(const stu_DeviceInfo& device, const std::op
     outcome.userId = loginGate.Login(*link, device.deviceIp, device.devicePort, device.userName, device.password,
                                      replaced.has_value());
     if (outcome.userId == -1) {
-        outcome.failure = QStringLiteral("%1%2").arg(device.deviceIp, tr("登录失败"));
+        outcome.failure = QStringLiteral("%1%2").arg(device.deviceIp, Text("登录失败"));
         Log()->error("{}, device {} login failed", method, device.deviceIp);
         return outcome;
     }
@@ -352,7 +331,7 @@ LoginPass::Outcome Corvane::LoginOne(const stu_DeviceInfo& device, const std::op
     long userId = outcome.userId;
     QList<stu_DeviceChannelInfo> channels;
     if (!link->GetDeviceChannelInfo(&userId, device.deviceIp, &channels)) {
-        outcome.failure = QStringLiteral("%1 %2").arg(device.deviceIp, tr("获取通道失败"));
+        outcome.failure = QStringLiteral("%1 %2").arg(device.deviceIp, Text("获取通道失败"));
         Log()->error("{}, device {} get channel failed", method, device.deviceIp);
         channels.clear();
     }
@@ -362,7 +341,7 @@ LoginPass::Outcome Corvane::LoginOne(const stu_DeviceInfo& device, const std::op
     return outcome;
 }
 
-void Corvane::StoreLoggedInDevices(LoginPass& pass, const QList<LoginPass::Outcome>& outcomes)
+void DeviceTreeController::StoreLoggedInDevices(LoginPass& pass, const QList<LoginPass::Outcome>& outcomes)
 {
     // In the order of the list, so the stored order (and the tree's at the
     // next start) stays the operator's; the devices of a batch in one
@@ -389,19 +368,19 @@ void Corvane::StoreLoggedInDevices(LoginPass& pass, const QList<LoginPass::Outco
     // One device the database refuses must not cost the others their rows.
     for (const LoginPass::Outcome& outcome : qAsConst(loggedIn)) {
         if (!database->ReplaceDeviceInfo(outcome.device, channelsOf(outcome))) {
-            pass.AddFailure(outcome.index, QStringLiteral("%1%2").arg(outcome.device.deviceIp, tr("保存失败")));
+            pass.AddFailure(outcome.index, QStringLiteral("%1%2").arg(outcome.device.deviceIp, Text("保存失败")));
             Log()->error("{}, store device {} failed", "Corvane::StoreLoggedInDevices", outcome.device.deviceIp);
         }
     }
 }
 
-void Corvane::ApplyLoginOutcomes(LoginPass& pass)
+void DeviceTreeController::ApplyLoginOutcomes(LoginPass& pass)
 {
     for (const LoginPass::Outcome& outcome : pass.TakeDelivered())
         ApplyLoginOutcome(pass, outcome);
 }
 
-void Corvane::ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome& outcome)
+void DeviceTreeController::ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome& outcome)
 {
     const QString& ip = outcome.device.deviceIp;
     EndPendingLogin(ip);
@@ -432,7 +411,7 @@ void Corvane::ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome&
     }
 }
 
-void Corvane::RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Channel>& channels)
+void DeviceTreeController::RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Channel>& channels)
 {
     // A camera the device no longer reports (or whose list could not be read)
     // leaves the tree: its pane stops and its login ends with its row.
@@ -444,14 +423,13 @@ void Corvane::RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Chann
         });
         if (kept)
             continue;
-        if (CloseChannelRow(row->child(i)->index()) && nPreviewCount > 0)
-            --nPreviewCount;
+        emit CloseRetiredChannelRequested(row->child(i)->index());
         if (!LogoutOf(old.channelIp, old.channelPort, old.userName))
             Log()->error("{}, channel {} logout failed", "Corvane::RetireCamerasGone", old.channelIp);
     }
 }
 
-void Corvane::EndPendingLogin(const QString& deviceIp)
+void DeviceTreeController::EndPendingLogin(const QString& deviceIp)
 {
     auto pending = pendingLogins.find(deviceIp);
     if (pending != pendingLogins.end() && --pending.value() <= 0)
@@ -460,7 +438,7 @@ void Corvane::EndPendingLogin(const QString& deviceIp)
         row->setData(pendingLogins.contains(deviceIp) ? 1 : 0, DeviceTreeRoles::Busy);
 }
 
-void Corvane::RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
+void DeviceTreeController::RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
                                    long newUserId)
 {
     // Runs once the edited device logged in: until then the old one stays
@@ -476,7 +454,7 @@ void Corvane::RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceIn
             return;
         // The cameras of the old address are no longer the operator's.
         if (QStandardItem* row = FindDeviceRow(old.deviceIp)) {
-            ClosePlaySlot(row->index());
+            emit ClosePlayRequested(row->index());
             for (int i = 0; i < row->rowCount(); ++i) {
                 const stu_DeviceChannelInfo channel = ChannelOf(row->child(i));
                 LogoutOf(channel.channelIp, channel.channelPort, channel.userName);
@@ -489,17 +467,17 @@ void Corvane::RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceIn
         Log()->error("{}, delete device {} failed", method, old.deviceIp);
 }
 
-void Corvane::DeviceLoginFinishedSlot(QString strMsg)
+void DeviceTreeController::ShowLoginPassResult(const QString& strMsg)
 {
-    ui.treeViewDevice->expandAll();
+    ui.tree->expandAll();
     if (strMsg.isEmpty())
-        QPromptWidget::ShowPrompt(QPromptWidget::Succ, tr("设备登录成功"), this, 3000);
+        QPromptWidget::ShowPrompt(QPromptWidget::Succ, Text("设备登录成功"), ui.window, 3000);
     else
-        QPromptWidget::ShowPrompt(QPromptWidget::Fail, strMsg, this, 3000);
-    ui.qIconPbtnRefresh->setEnabled(true);
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, strMsg, ui.window, 3000);
+    ui.refreshButton->setEnabled(true);
 }
 
-void Corvane::DeviceStateSlot(long lUserId, bool bState)
+void DeviceTreeController::ShowDeviceState(long lUserId, bool bState)
 {
     constexpr const char* method = "Corvane::DeviceStateSlot";
     DeviceManager* link = DeviceManager::GetInstance();
@@ -514,7 +492,7 @@ void Corvane::DeviceStateSlot(long lUserId, bool bState)
     }
     auto tellOperator = [&] {
         QPromptWidget::ShowPrompt(bState ? QPromptWidget::Succ : QPromptWidget::Warm,
-                                  login.deviceIp + (bState ? tr("恢复连接") : tr("异常掉线")), this, 3000);
+                                  login.deviceIp + (bState ? Text("恢复连接") : Text("异常掉线")), ui.window, 3000);
     };
     for (int row = 0; row < pDeviceModel->rowCount(); ++row) {
         QStandardItem* device = pDeviceModel->item(row);
@@ -529,12 +507,12 @@ void Corvane::DeviceStateSlot(long lUserId, bool bState)
                 // so the operator is told why; once back it plays on and shows so.
                 const bool previewed = channel->data(DeviceTreeRoles::PreviewState).toInt() == 1;
                 if (previewed && bState)
-                    UpdateChannelIcon(channel, channel->data(DeviceTreeRoles::PaneIndex).value<quint16>(), true);
+                    MarkChannelPane(channel, channel->data(DeviceTreeRoles::PaneIndex).value<quint16>(), true);
                 else
                     channel->setIcon(mapIcon.value(bState ? 2 : 3));
                 if (previewed)
                     tellOperator();
-                ui.treeViewDevice->viewport()->update();
+                ui.tree->viewport()->update();
                 return;
             }
         }
@@ -543,21 +521,21 @@ void Corvane::DeviceStateSlot(long lUserId, bool bState)
 
 // ---- Add, edit, delete, refresh: GUI thread ----
 
-bool Corvane::IsDeviceExist(const QString& deviceIp) const
+bool DeviceTreeController::IsDeviceExist(const QString& deviceIp) const
 {
     return std::any_of(qlistDeviceInfo.cbegin(), qlistDeviceInfo.cend(),
                        [&](const stu_DeviceInfo& d) { return d.deviceIp == deviceIp; });
 }
 
-bool Corvane::RefuseBusyRow(const QStandardItem* item)
+bool DeviceTreeController::RefuseBusyRow(const QStandardItem* item)
 {
     if (!IsBusy(item))
         return false;
-    QPromptWidget::ShowPrompt(QPromptWidget::Tips, tr("正在获取设备通道信息，请稍候..."), this, 3000);
+    QPromptWidget::ShowPrompt(QPromptWidget::Tips, Text("正在获取设备通道信息，请稍候..."), ui.window, 3000);
     return true;
 }
 
-void Corvane::on_qIconPBtnAddDevice_clicked()
+void DeviceTreeController::ShowAddDialog()
 {
     // Without the back end the window has no dialog (nothing could be stored).
     if (!pAddDeviceDlg)
@@ -565,26 +543,26 @@ void Corvane::on_qIconPBtnAddDevice_clicked()
     pAddDeviceDlg->ShowDialog(false, nullptr);
 }
 
-void Corvane::AddDeviceSlot(bool)
+void DeviceTreeController::AcceptDialog()
 {
     AddDevice(editingDevice.has_value());
 }
 
-void Corvane::AddDeviceContinueSlot()
+void DeviceTreeController::AcceptDialogAndContinue()
 {
     // The next device starts from empty fields only when this one was taken.
     if (AddDevice(false))
         pAddDeviceDlg->FillDeviceInfo(false, nullptr);
 }
 
-bool Corvane::AddDevice(bool bModify)
+bool DeviceTreeController::AddDevice(bool bModify)
 {
     stu_DeviceInfo device;
     if (!pAddDeviceDlg->CheckInput(&device))
         return false;
     const bool sameAddress = bModify && editingDevice && editingDevice->deviceIp == device.deviceIp;
     if (!sameAddress && IsDeviceExist(device.deviceIp)) {
-        QPromptWidget::ShowPrompt(QPromptWidget::Warm, tr("设备已存在"), pAddDeviceDlg, 3000);
+        QPromptWidget::ShowPrompt(QPromptWidget::Warm, Text("设备已存在"), pAddDeviceDlg, 3000);
         return false;
     }
     if (!ImplementInstance::GetInstance())
@@ -595,13 +573,13 @@ bool Corvane::AddDevice(bool bModify)
     return true;
 }
 
-void Corvane::EditSlot(const QModelIndex& index)
+void DeviceTreeController::Edit(const QModelIndex& index)
 {
     QStandardItem* item = index.isValid() ? pDeviceModel->itemFromIndex(index) : nullptr;
     if (!item || RefuseBusyRow(item))
         return;
     if (!IsDeviceRow(item)) {
-        QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("请选择待修改的设备！"), this, 3000);
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, Text("请选择待修改的设备！"), ui.window, 3000);
         return;
     }
     if (!pAddDeviceDlg)
@@ -612,18 +590,18 @@ void Corvane::EditSlot(const QModelIndex& index)
     editingDevice.reset();
 }
 
-void Corvane::on_qIconPBtnDelDevice_clicked()
+void DeviceTreeController::DeleteSelected()
 {
     constexpr const char* method = "Corvane::on_qIconPBtnDelDevice_clicked";
     ImplementInstance* instance = ImplementInstance::GetInstance();
     DeviceManager* link = DeviceManager::GetInstance();
     if (!instance || !link)
         return;
-    QStandardItem* item = pDeviceModel->itemFromIndex(ui.treeViewDevice->currentIndex().siblingAtColumn(0));
-    if (!item || !ui.treeViewDevice->selectionModel()->isSelected(item->index()) || RefuseBusyRow(item))
+    QStandardItem* item = pDeviceModel->itemFromIndex(ui.tree->currentIndex().siblingAtColumn(0));
+    if (!item || !ui.tree->selectionModel()->isSelected(item->index()) || RefuseBusyRow(item))
         return;
     if (!IsDeviceRow(item)) {
-        QPromptWidget::ShowPrompt(QPromptWidget::Tips, tr("请选中要删除的服务器"), this, 3000);
+        QPromptWidget::ShowPrompt(QPromptWidget::Tips, Text("请选中要删除的服务器"), ui.window, 3000);
         return;
     }
     const stu_DeviceInfo device = DeviceOf(item);
@@ -631,11 +609,11 @@ void Corvane::on_qIconPBtnDelDevice_clicked()
     // logins, panes) and the operator is told.
     if (!instance->GetDatabase()->DeleteDeviceInfoByIp(device.deviceIp)) {
         Log()->error("{}, delete device {} failed", method, device.deviceIp);
-        QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("删除设备失败"), this, 3000);
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, Text("删除设备失败"), ui.window, 3000);
         return;
     }
     // The panes showing the device's cameras stop before their logins end, with the preview count.
-    ClosePlaySlot(item->index());
+    emit ClosePlayRequested(item->index());
     // A failed logout is only logged: the device link forgets the login either way.
     for (int i = 0; i < item->rowCount(); ++i) {
         const stu_DeviceChannelInfo channel = ChannelOf(item->child(i));
@@ -650,10 +628,10 @@ void Corvane::on_qIconPBtnDelDevice_clicked()
     pDeviceModel->removeRow(item->row());
 }
 
-void Corvane::on_qIconPbtnRefresh_clicked()
+void DeviceTreeController::RefreshAll()
 {
-    ui.qIconPbtnRefresh->setEnabled(false);
-    on_qIconPBtnCloseAll_clicked();
+    ui.refreshButton->setEnabled(false);
+    emit CloseAllRequested();
     // The devices in the order the tree shows them, then the known and the
     // stored ones without a row (their logins failed so far): all are tried again.
     QList<stu_DeviceInfo> devices;
@@ -675,15 +653,15 @@ void Corvane::on_qIconPbtnRefresh_clicked()
         add(device);
     pDeviceModel->clear();
     if (devices.isEmpty()) {
-        ui.qIconPbtnRefresh->setEnabled(true);
+        ui.refreshButton->setEnabled(true);
         return;
     }
     StartLoginPass("refreshDeviceListThread", "{}，refresh device list Thread exception : {}", devices, {});
 }
 
-void Corvane::RefreshSlot(const QModelIndex& index)
+void DeviceTreeController::Refresh(const QModelIndex& index)
 {
-    ClosePlaySlot(index);
+    emit ClosePlayRequested(index);
     QStandardItem* item = index.isValid() ? pDeviceModel->itemFromIndex(index) : nullptr;
     if (!item || !IsDeviceRow(item) || RefuseBusyRow(item))
         return;
@@ -695,13 +673,13 @@ void Corvane::RefreshSlot(const QModelIndex& index)
 
 // ---- Device search ----
 
-void Corvane::ShowAllDeviceRows()
+void DeviceTreeController::ShowAllDeviceRows()
 {
     for (int row = 0; row < pDeviceModel->rowCount(); ++row)
-        ui.treeViewDevice->setRowHidden(row, QModelIndex(), false);
+        ui.tree->setRowHidden(row, QModelIndex(), false);
 }
 
-void Corvane::DealSearch(const QString& text)
+void DeviceTreeController::DealSearch(const QString& text)
 {
     if (text.isEmpty())
         return;
@@ -712,7 +690,7 @@ void Corvane::DealSearch(const QString& text)
         bool match = DisplayName(DeviceOf(device)).contains(text);
         for (int i = 0; !match && i < device->rowCount(); ++i)
             match = device->child(i)->text().contains(text);
-        ui.treeViewDevice->setRowHidden(row, QModelIndex(), !match);
+        ui.tree->setRowHidden(row, QModelIndex(), !match);
     }
     ImplementInstance* instance = ImplementInstance::GetInstance();
     if (!instance) {
@@ -724,26 +702,26 @@ void Corvane::DealSearch(const QString& text)
         Log()->error("{}, insert searchRecord failde", "Corvane::DealSearch");
 }
 
-void Corvane::SearchDeviceSlot(QString text)
+void DeviceTreeController::Search(const QString& text)
 {
     if (pHintListWidget && pHintListWidget->isVisible())
         pHintListWidget->close();
     DealSearch(text);
 }
 
-void Corvane::ClearSearchInfo()
+void DeviceTreeController::ClearSearch()
 {
-    ui.lineEditSreachBox->clear();
+    ui.searchBox->clear();
     if (pHintListWidget && pHintListWidget->isVisible())
         pHintListWidget->close();
     ShowAllDeviceRows();
 }
 
-void Corvane::FlushListWidget(const QString& text)
+void DeviceTreeController::ShowSearchHints(const QString& text)
 {
     constexpr const char* method = "Corvane::FlushListWidget";
     if (!pHintListWidget)
-        pHintListWidget = new HintListWidget(this);
+        pHintListWidget = new HintListWidget(ui.window);
     pHintListWidget->clear();
     pHintListWidget->setFocusPolicy(Qt::NoFocus);
     pHintListWidget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -766,36 +744,36 @@ void Corvane::FlushListWidget(const QString& text)
         return;
     }
     pHintListWidget->resize(HintListWidget::kWidth, HintListWidget::kItemHeight * pHintListWidget->count());
-    const QRect box = ui.lineEditSreachBox->geometry();
+    const QRect box = ui.searchBox->geometry();
     const QPoint corner(box.x() - 9, box.y() + box.height() - 12);
-    pHintListWidget->move(ui.lineEditSreachBox->mapTo(this, corner));
+    pHintListWidget->move(ui.searchBox->mapTo(ui.window, corner));
     pHintListWidget->setCurrentRow(0);
     pHintListWidget->show();
     pHintListWidget->raise();
 }
 
-void Corvane::ClickedListWidget(const QModelIndex& index)
+void DeviceTreeController::TakeSearchHint(const QModelIndex& index)
 {
     QListWidgetItem* item = pHintListWidget->item(index.row());
     if (!item)
         return;
     const QString text = item->text();
-    ui.lineEditSreachBox->setText(text);
+    ui.searchBox->setText(text);
     pHintListWidget->hide();
     DealSearch(text);
 }
 
-void Corvane::ChangeListWidgetText(QString text)
+void DeviceTreeController::TakeSearchHintText(const QString& text)
 {
-    ui.lineEditSreachBox->setText(text);
+    ui.searchBox->setText(text);
     pHintListWidget->hide();
 }
 
-bool Corvane::ForwardKeyToHintList(QKeyEvent* event)
+bool DeviceTreeController::ForwardKeyToHintList(QKeyEvent* event)
 {
     // The list takes no focus: the search box's arrows and Enter reach it from here.
     static const int keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Return, Qt::Key_Enter};
-    if (!pHintListWidget || !pHintListWidget->isVisible() || focusWidget() != ui.lineEditSreachBox
+    if (!pHintListWidget || !pHintListWidget->isVisible() || ui.window->focusWidget() != ui.searchBox
         || std::find(std::begin(keys), std::end(keys), event->key()) == std::end(keys))
         return false;
     QCoreApplication::sendEvent(pHintListWidget, event);
@@ -804,27 +782,23 @@ bool Corvane::ForwardKeyToHintList(QKeyEvent* event)
 
 // ---- Wiring, from the window's construction ----
 
-void Corvane::CreateDeviceTreeParts()
+DeviceTreeController::DeviceTreeController(const Widgets& widgets, QObject* parent)
+    : QObject(parent)
+    , ui(widgets)
 {
-    pTreeViewDelegate = new TreeViewDelegate(this);
-    ui.treeViewDevice->setItemDelegate(pTreeViewDelegate);
-    pAddDeviceDlg = new AddDeviceDlg(this);
-    pHintListWidget = new HintListWidget(this);
-    pHintListWidget->hide();
+    pDeviceModel = new QStandardItemModel(this);
+    ui.tree->setModel(pDeviceModel);
+    for (int key = 0; key < 5; ++key)
+        mapIcon.insert(key, QIcon(QString::fromLatin1(kTreeIcons[key])));
 }
 
-void Corvane::ConnectDeviceTreeParts()
+void DeviceTreeController::MakeParts()
 {
-    connect(pLanguageManage, &LanguageManage::languageChangeSig, pAddDeviceDlg, &AddDeviceDlg::reTranslateUI);
-    connect(pTreeViewDelegate, &TreeViewDelegate::playSig, this, &Corvane::PlaySlot);
-    connect(pTreeViewDelegate, &TreeViewDelegate::closeSig, this, &Corvane::ClosePlaySlot);
-    connect(pTreeViewDelegate, &TreeViewDelegate::editSig, this, &Corvane::EditSlot);
-    connect(pTreeViewDelegate, &TreeViewDelegate::refreshSig, this, &Corvane::RefreshSlot);
-    connect(ui.lineEditSreachBox, &QSreachBox::searchTriggered, this, &Corvane::SearchDeviceSlot);
-    connect(ui.lineEditSreachBox, &QSreachBox::searchClear, this, &Corvane::ClearSearchInfo);
-    connect(ui.lineEditSreachBox, &QLineEdit::textChanged, this, &Corvane::FlushListWidget);
-    connect(pHintListWidget, &QListWidget::clicked, this, &Corvane::ClickedListWidget);
-    connect(pHintListWidget, &HintListWidget::SelectedSig, this, &Corvane::ChangeListWidgetText);
-    connect(pAddDeviceDlg, &AddDeviceDlg::AddContinueSig, this, &Corvane::AddDeviceContinueSlot);
-    connect(pAddDeviceDlg, &AddDeviceDlg::AddDeviceSig, this, &Corvane::AddDeviceSlot);
+    pTreeViewDelegate = new TreeViewDelegate(ui.window);
+    ui.tree->setItemDelegate(pTreeViewDelegate);
+    pAddDeviceDlg = new AddDeviceDlg(ui.window);
+    pHintListWidget = new HintListWidget(ui.window);
+    pHintListWidget->hide();
+    connect(LanguageManage::GetInstance(), &LanguageManage::languageChangeSig, pAddDeviceDlg,
+            &AddDeviceDlg::reTranslateUI);
 }

@@ -1,23 +1,24 @@
-// The main window's live video: which channels of the device tree play in
-// which panes of the grid, paging, the split layouts, full screen and the
-// continuous-recording switch.
-#include "Corvane.h"
+#include "PreviewController.h"
 
 #include "DeviceTreeRoles.h"
 #include "KvorPlayWindow.h"
 #include "KvorSplitWndsCtrl.h"
+#include "MonitorLog.h"
 #include "RequstRunables.h"
 #include "SplitScreen.h"
 #include "TipBox.h"
 
 #include "core/ImplementInstance.h"
 #include "core/LanguageManage.h"
-#include "core/Logging.h"
 #include "core/SettingsStore.h"
+#include "core/stu_DeviceChannelInfo.h"
+#include "device/DeviceManager.h"
 #include "dialogs/MessageInfoDlg.h"
 #include "dialogs/OverTip.h"
 #include "dialogs/QPromptWidget.h"
 
+#include <QCoreApplication>
+#include <QLabel>
 #include <QPersistentModelIndex>
 #include <QStandardItemModel>
 
@@ -30,11 +31,16 @@ constexpr int kLoginStateRole = DeviceTreeRoles::LoginState;
 constexpr int kBusyRole = DeviceTreeRoles::Busy;
 constexpr int kLoginRole = DeviceTreeRoles::Login;
 enum PreviewState { Idle = 0, Playing = 1, Failed = 2 };
-enum TreeIcon { GeneralChannel = 2 };
 
 std::shared_ptr<spdlog::logger> Log()
 {
-    return LoggerFor("Corvane");
+    return CorvaneLog();
+}
+
+// The texts keep the window's translation context.
+QString Text(const char* source)
+{
+    return QCoreApplication::translate("Corvane", source);
 }
 
 int StreamType()
@@ -45,7 +51,31 @@ int StreamType()
 
 }  // namespace
 
-QList<QModelIndex> Corvane::ChannelRows() const
+PreviewController::PreviewController(const Widgets& widgets, QStandardItemModel* tree, QObject* parent)
+    : QObject(parent)
+    , ui(widgets)
+    , pDeviceModel(tree)
+{
+    // The pane grid takes split mode 1 once the live-video grid is in the form.
+    ui.grid->SetSplitMode(1);
+    pixSplitScreen.load(QStringLiteral(":images/preview/splitscreen.png"));
+    const int band = pixSplitScreen.height() / 5;
+    ui.splitScreenButton->setPixmap(pixSplitScreen.copy(0, 32, pixSplitScreen.width(), band));
+}
+
+void PreviewController::CloseRetiredChannel(const QModelIndex& channelRow)
+{
+    if (CloseChannelRow(channelRow) && nPreviewCount > 0)
+        --nPreviewCount;
+}
+
+void PreviewController::CloseLayoutChooser()
+{
+    if (pSplitScreen)
+        pSplitScreen->close();
+}
+
+QList<QModelIndex> PreviewController::ChannelRows() const
 {
     QList<QModelIndex> rows;
     if (!pDeviceModel)
@@ -58,31 +88,31 @@ QList<QModelIndex> Corvane::ChannelRows() const
     return rows;
 }
 
-bool Corvane::IsPlayableChannel(const QModelIndex& row) const
+bool PreviewController::IsPlayableChannel(const QModelIndex& row) const
 {
     const int state = row.data(kPreviewStateRole).toInt();
     const QVariant login = row.data(kLoginStateRole);
     return state != Playing && state != Failed && !(login.isValid() && login.toInt() == 0);
 }
 
-void Corvane::MarkChannelPreview(const QModelIndex& channelRow, int state)
+void PreviewController::MarkChannelPreview(const QModelIndex& channelRow, int state)
 {
     if (!pDeviceModel || !channelRow.isValid())
         return;
     QStandardItem* item = pDeviceModel->itemFromIndex(channelRow);
     if (state == Idle) {
-        item->setIcon(mapIcon.value(GeneralChannel));
+        item->setIcon(QIcon(QStringLiteral(":images/preview/generalChannel.png")));
         item->setData(state, kPreviewStateRole);
         return;
     }
     // A failed preview has a picture of its own: the camera's login is fine.
-    UpdateChannelIcon(item, channelRow.data(kPaneRole).value<quint16>(), state == Playing);
+    MarkChannelPane(item, channelRow.data(kPaneRole).value<quint16>(), state == Playing);
 }
 
-int Corvane::StartOnePreview(const QModelIndex& channelRow)
+int PreviewController::StartOnePreview(const QModelIndex& channelRow)
 {
     unsigned short paneIndex = 0;
-    KvorPlayWindow* pane = ui.widgetPreview->GetCurPlayWindow(paneIndex);
+    KvorPlayWindow* pane = ui.grid->GetCurPlayWindow(paneIndex);
     if (!pane)
         return -1;
     if (pane->IsPlaying() || pane->IsStarting()) {
@@ -103,16 +133,16 @@ int Corvane::StartOnePreview(const QModelIndex& channelRow)
         if (row.isValid())
             MarkChannelPreview(row, ok ? Playing : Failed);
     });
-    ui.widgetPreview->SelectNextWnd();
+    ui.grid->SelectNextWnd();
     return paneIndex;
 }
 
-void Corvane::PlaySlot(const QModelIndex& index)
+void PreviewController::Play(const QModelIndex& index)
 {
     if (!pDeviceModel || !pDeviceModel->itemFromIndex(index))
         return;
     if (index.data(kBusyRole).toInt() == 1) {
-        QPromptWidget::ShowPrompt(QPromptWidget::Tips, tr("正在获取设备通道信息，请稍候..."), this, 3000);
+        QPromptWidget::ShowPrompt(QPromptWidget::Tips, Text("正在获取设备通道信息，请稍候..."), ui.window, 3000);
         return;
     }
     if (index.parent().isValid()) {
@@ -122,13 +152,13 @@ void Corvane::PlaySlot(const QModelIndex& index)
     }
     const int rows = pDeviceModel->rowCount(index);
     for (int r = 0; r < rows; ++r) {
-        const int n = ui.widgetPreview->WindowNums();
+        const int n = ui.grid->WindowNums();
         if (n <= nPreviewCount) {
             Log()->error("{}, WindowNums:{}, AlreadyPreviewNums:{}", "Corvane::PlaySlot", n, nPreviewCount);
             return;
         }
         if (rows > n)
-            ui.frameTurnPage->setEnabled(true);
+            ui.turnPageFrame->setEnabled(true);
         const QModelIndex row = pDeviceModel->index(r, 0, index);
         if (!IsPlayableChannel(row))
             continue;
@@ -141,12 +171,12 @@ void Corvane::PlaySlot(const QModelIndex& index)
     }
 }
 
-bool Corvane::CloseChannelRow(const QModelIndex& channelRow)
+bool PreviewController::CloseChannelRow(const QModelIndex& channelRow)
 {
     // Only the pane that shows this channel stops; a row without a pane (or
     // whose pane now shows another camera) stops nothing.
     const auto channel = channelRow.data(kChannelRole).value<stu_DeviceChannelInfo>();
-    KvorPlayWindow* pane = ui.widgetPreview->FindPlayWindowByIp(channel.channelIp);
+    KvorPlayWindow* pane = ui.grid->FindPlayWindowByIp(channel.channelIp);
     const int state = channelRow.data(kPreviewStateRole).toInt();
     if (pane)
         pane->StopPlay();
@@ -155,12 +185,12 @@ bool Corvane::CloseChannelRow(const QModelIndex& channelRow)
     return pane != nullptr;
 }
 
-void Corvane::ClosePlaySlot(const QModelIndex& index)
+void PreviewController::ClosePlay(const QModelIndex& index)
 {
     if (!pDeviceModel || !pDeviceModel->itemFromIndex(index))
         return;
     if (index.data(kBusyRole).toInt() == 1) {
-        QPromptWidget::ShowPrompt(QPromptWidget::Tips, tr("正在获取设备通道信息，请稍候..."), this, 3000);
+        QPromptWidget::ShowPrompt(QPromptWidget::Tips, Text("正在获取设备通道信息，请稍候..."), ui.window, 3000);
         return;
     }
     if (index.parent().isValid()) {
@@ -173,46 +203,46 @@ void Corvane::ClosePlaySlot(const QModelIndex& index)
             --nPreviewCount;
 }
 
-void Corvane::TreeDoubleClickedSlot(const QModelIndex& index)
+void PreviewController::PlayDoubleClicked(const QModelIndex& index)
 {
     if (!index.parent().isValid() || !IsPlayableChannel(index))
         return;
     StartOnePreview(index);
 }
 
-void Corvane::on_qIconPBtnCloseAll_clicked()
+void PreviewController::CloseAll()
 {
     if (!pDeviceModel)
         return;
     for (int d = 0; d < pDeviceModel->rowCount(); ++d)
-        ClosePlaySlot(pDeviceModel->index(d, 0));
+        ClosePlay(pDeviceModel->index(d, 0));
 }
 
-void Corvane::StopAllPreviews()
+void PreviewController::StopAllPreviews()
 {
-    ui.qIconPBtnPlayAll->setEnabled(true);
-    ui.widgetPreview->StopAll();
+    ui.playAll->setEnabled(true);
+    ui.grid->StopAll();
     for (const QModelIndex& row : ChannelRows())
         if (row.data(kPreviewStateRole).toInt() != Idle)
             MarkChannelPreview(row, Idle);
-    ui.labelCurPage->setText(QStringLiteral("1"));
+    ui.currentPage->setText(QStringLiteral("1"));
     nPreviewCount = 0;
 }
 
-int Corvane::TotalPages() const
+int PreviewController::TotalPages() const
 {
     // A page shows as many channels as the layout has panes.
-    const int n = ui.widgetPreview->WindowNums();
+    const int n = ui.grid->WindowNums();
     const int channels = ChannelRows().size();
     return (channels + n - 1) / n;
 }
 
-void Corvane::PlayPage(int page)
+void PreviewController::PlayPage(int page)
 {
     // Page p shows the channels from (p - 1) x panes on, from the first pane.
-    const int n = ui.widgetPreview->WindowNums();
+    const int n = ui.grid->WindowNums();
     const QList<QModelIndex> rows = ChannelRows();
-    ui.widgetPreview->OnWndClicked(1);
+    ui.grid->OnWndClicked(1);
     int started = 0;
     for (int r = (page - 1) * n; r < rows.size() && r < page * n && started < n; ++r) {
         if (!IsPlayableChannel(rows[r]))
@@ -226,47 +256,42 @@ void Corvane::PlayPage(int page)
     }
 }
 
-void Corvane::ShowPage(int page, int total)
+void PreviewController::ShowPage(int page, int total)
 {
-    ui.labelCurPage->setText(QString::number(page));
-    ui.labelTotalPage->setText(QString::number(total));
-    ui.picBtnFirstPage->setEnabled(page > 1);
-    ui.picBtnPrePage->setEnabled(page > 1);
-    ui.picBtnNextPage->setEnabled(page < total);
-    ui.picBtnLastPage->setEnabled(page < total);
-    ui.frameTurnPage->setEnabled(total > 1);
+    ui.currentPage->setText(QString::number(page));
+    ui.totalPages->setText(QString::number(total));
+    ui.firstPage->setEnabled(page > 1);
+    ui.previousPage->setEnabled(page > 1);
+    ui.nextPage->setEnabled(page < total);
+    ui.lastPage->setEnabled(page < total);
+    ui.turnPageFrame->setEnabled(total > 1);
     PlayPage(page);
 }
 
-void Corvane::on_qIconPBtnPlayAll_clicked()
-{
-    on_picBtnFirstPage_clicked();
-}
-
-void Corvane::on_picBtnFirstPage_clicked()
+void PreviewController::FirstPage()
 {
     StopAllPreviews();
     ShowPage(1, TotalPages());
 }
 
-void Corvane::on_picBtnLastPage_clicked()
+void PreviewController::LastPage()
 {
     StopAllPreviews();
     const int total = TotalPages();
     ShowPage(qMax(total, 1), total);
 }
 
-void Corvane::on_picBtnNextPage_clicked()
+void PreviewController::NextPage()
 {
-    const int current = ui.labelCurPage->text().toInt();
+    const int current = ui.currentPage->text().toInt();
     StopAllPreviews();
     const int total = TotalPages();
     ShowPage(qBound(1, current + 1, qMax(total, 1)), total);
 }
 
-void Corvane::on_picBtnPrePage_clicked()
+void PreviewController::PreviousPage()
 {
-    const int current = ui.labelCurPage->text().toInt();
+    const int current = ui.currentPage->text().toInt();
     StopAllPreviews();
     const int total = TotalPages();
     if (total == 0)
@@ -274,80 +299,72 @@ void Corvane::on_picBtnPrePage_clicked()
     ShowPage(qMax(1, current - 1), total);
 }
 
-void Corvane::on_pictureBtnSplitScreen_clicked()
+void PreviewController::ToggleLayoutChooser()
 {
     if (!pSplitScreen) {
-        pSplitScreen = new SplitScreen(this);
+        pSplitScreen = new SplitScreen(ui.window);
         connect(pSplitScreen, &SplitScreen::ShowSplitScreenSig, this,
-                [this](QString& text) { ShowSplitScreenSLot(text); }, Qt::AutoConnection);
-        if (pLanguageManage)
-            connect(pLanguageManage, &LanguageManage::languageChangeSig, pSplitScreen, &SplitScreen::reTranslateUI);
+                [this](QString& text) { ShowLayout(text); }, Qt::AutoConnection);
+        connect(LanguageManage::GetInstance(), &LanguageManage::languageChangeSig, pSplitScreen, &SplitScreen::reTranslateUI);
     }
     if (pSplitScreen->isVisible()) {
         pSplitScreen->close();
         return;
     }
-    pSplitScreen->move(ui.widgetPreview->mapTo(this, QPoint(0, ui.widgetPreview->height() - pSplitScreen->height())));
+    pSplitScreen->move(ui.grid->mapTo(ui.window, QPoint(0, ui.grid->height() - pSplitScreen->height())));
     pSplitScreen->show();
     pSplitScreen->raise();
 }
 
-void Corvane::RepositionSplitScreen()
+void PreviewController::RepositionLayoutChooser()
 {
     if (pSplitScreen && pSplitScreen->isVisible()) {
-        pSplitScreen->move(ui.widgetPreview->mapTo(this, QPoint(0, ui.widgetPreview->height() - pSplitScreen->height())));
+        pSplitScreen->move(ui.grid->mapTo(ui.window, QPoint(0, ui.grid->height() - pSplitScreen->height())));
         pSplitScreen->show();
     }
 }
 
-void Corvane::ShowSplitScreenSLot(QString text)
+void PreviewController::ShowLayout(const QString& text)
 {
     struct Layout {
         QString name;
         int mode;
         bool needsSubStream;
     };
-    const Layout layouts[] = {{tr("1分屏"), 0, false}, {tr("4分屏"), 1, false}, {tr("6分屏"), 2, true},
-                              {tr("9分屏"), 5, true},  {tr("16分屏"), 8, true}};
+    const Layout layouts[] = {{Text("1分屏"), 0, false}, {Text("4分屏"), 1, false}, {Text("6分屏"), 2, true},
+                              {Text("9分屏"), 5, true},  {Text("16分屏"), 8, true}};
     const int band = pixSplitScreen.height() / 5;
     for (int frame = 0; frame < 5; ++frame) {
         const Layout& layout = layouts[frame];
         if (layout.name != text)
             continue;
         if (layout.needsSubStream && StreamType() == 0) {
-            const int mode = ui.widgetPreview->SplitMode();
-            ui.widgetPreview->SetSplitMode(mode);
-            ui.pictureBtnSplitScreen->setPixmap(pixSplitScreen.copy(0, 32 * (mode != 0 ? 1 : 0), pixSplitScreen.width(), band));
-            MessageInfoDlg message(this);
-            message.SetText(tr("如需选择") + text + tr("，请在 配置-码流类型 选择【子码流】！"));
+            const int mode = ui.grid->SplitMode();
+            ui.grid->SetSplitMode(mode);
+            ui.splitScreenButton->setPixmap(pixSplitScreen.copy(0, 32 * (mode != 0 ? 1 : 0), pixSplitScreen.width(), band));
+            MessageInfoDlg message(ui.window);
+            message.SetText(Text("如需选择") + text + Text("，请在 配置-码流类型 选择【子码流】！"));
             message.exec();
             return;
         }
-        ui.widgetPreview->SetSplitMode(layout.mode);
-        ui.pictureBtnSplitScreen->setPixmap(pixSplitScreen.copy(0, 32 * frame, pixSplitScreen.width(), band));
+        ui.grid->SetSplitMode(layout.mode);
+        ui.splitScreenButton->setPixmap(pixSplitScreen.copy(0, 32 * frame, pixSplitScreen.width(), band));
         return;
     }
 }
 
-void Corvane::on_qIconPBtnExpandScreen_clicked()
+void PreviewController::ExpandScreen()
 {
-    if (ui.widgetPreview->WindowNums() > 1)
-        ui.widgetPreview->SetFullScreen(true);
+    if (ui.grid->WindowNums() > 1)
+        ui.grid->SetFullScreen(true);
 }
 
-void Corvane::ChannelPreviewStateSlot(bool bPreviewSuccess, QString text)
-{
-    QPromptWidget::ShowPrompt(bPreviewSuccess ? QPromptWidget::Succ : QPromptWidget::Fail, text, this, 3000);
-}
-
-void Corvane::TimesSlot() {}
-
-void Corvane::ShowTipBox(const QString& text, const QString& buttonText, const QPoint& at)
+void PreviewController::ShowTipBox(const QString& text, const QString& buttonText, const QPoint& at)
 {
     if (!pTipBox) {
-        pTipBox = new TipBox(this);
-        connect(pTipBox, &TipBox::TimesSig, this, &Corvane::TimesSlot, Qt::AutoConnection);
-        pOverTip = new OverTip(this);
+        pTipBox = new TipBox(ui.window);
+        connect(pTipBox, &TipBox::TimesSig, this, &PreviewController::TipClicked);
+        pOverTip = new OverTip(ui.window);
         pTipBox->SetAttachedWidget(pOverTip);
     }
     pTipBox->SetText(text, buttonText);
@@ -360,7 +377,7 @@ void Corvane::ShowTipBox(const QString& text, const QString& buttonText, const Q
     pOverTip->raise();
 }
 
-void Corvane::on_treeViewDevice_clicked(const QModelIndex& index)
+void PreviewController::RememberRecordingCamera(const QModelIndex& index)
 {
     if (!pDeviceModel)
         return;
@@ -374,7 +391,7 @@ void Corvane::on_treeViewDevice_clicked(const QModelIndex& index)
     qlistRecordingLogin << login;
 }
 
-void Corvane::OpenIllegalRecordSlot(int state)
+void PreviewController::SwitchRecording(int state)
 {
     // The device link keeps the recording rules: one recording per camera, and
     // a stop that waits for the starts under way.
