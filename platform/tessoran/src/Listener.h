@@ -10,6 +10,7 @@
 
 #include "tessoran.h"
 #include "DeliveredAlarms.h"
+#include "RefusalLog.h"
 #include "WireRecords.h"
 
 #include <boost/asio/io_context.hpp>
@@ -19,6 +20,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -36,6 +38,9 @@ public:
   static constexpr size_t kQueueAlarms = 256;
   // Alarms delivered between two ledger syncs at most.
   static constexpr size_t kDispatchRound = 64;
+  // Connections one source address may hold before its device proves itself;
+  // addresses of devices the client has logged into are not held to it.
+  static constexpr size_t kUnprovenPerSource = 4;
 
   struct Limits {
     size_t maxConnections;
@@ -82,10 +87,15 @@ public:
   // A device proved itself: an older connection of the same device is closed.
   void authenticated(const std::shared_ptr<AlarmConnection>& connection);
   void closed(const std::shared_ptr<AlarmConnection>& connection);
+  // A refused or cut connection's line, rate-limited.
+  void refused(const std::string& kind, const std::string& line);
 
 private:
   void accept();
   void onAccepted(const boost::system::error_code& error, boost::asio::ip::tcp::socket socket);
+  bool admit(const std::string& peer);
+  bool makeRoomFor(const std::string& peer);
+  void unprovenGone(const std::string& peer);
   void runLoop();
   void dispatchLoop();
   void deliver(Queued& item);
@@ -102,6 +112,7 @@ private:
   std::set<std::shared_ptr<AlarmConnection>> connections_;
   std::vector<std::weak_ptr<AlarmConnection>> waiting_;
   std::string lastAcceptError_;
+  std::map<std::string, size_t> unproven_;  // per source address
 
   std::mutex queueMutex_;
   std::condition_variable queueChanged_;
@@ -113,6 +124,7 @@ private:
   boost::asio::io_context io_;
   std::unique_ptr<boost::asio::ip::tcp::acceptor> acceptor_;
   std::unique_ptr<boost::asio::steady_timer> acceptRetry_;
+  std::unique_ptr<RefusalLog> refusals_;
 };
 
 }  // namespace tessoran
