@@ -8,11 +8,18 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 using namespace std::chrono;
 using tessoran::wire::Kind;
 using testsupport::RawAlarmPeer;
+
+namespace tessoran_test {
+// The listener logs this many refusals of a kind per interval one by one.
+constexpr size_t kRefusalLinesPerKind = 5;
+}  // namespace tessoran_test
 
 namespace {
 
@@ -91,6 +98,43 @@ TEST_F(ListenerLimitsTest, HeartbeatFloodWithoutReadingStaysSmallAndIsCut) {
   EXPECT_LT(sent, size_t(32) << 20) << "the listener read every heartbeat";
   EXPECT_LT(grown, size_t(10) << 20) << grown / 1024 << " KiB after " << sent / 16 << " heartbeats";
   EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains("took none of its"); }));
+}
+
+// A thousand connections from 250 loopback addresses, each opened again as
+// soon as it is cut, once locked fresh device connections out. A device the
+// client has logged into now gets a slot at once and its alarms through.
+TEST_F(ListenerLimitsTest, LoggedInDeviceConnectsThroughAFloodOfReopenedConnections) {
+  loginDeviceOrFail();
+  listen();
+  std::atomic<bool> stop{false};
+  std::atomic<size_t> reopened{0};
+  std::thread flood([&] {
+    std::vector<RawAlarmPeer> peers(1000);
+    while (!stop) {
+      for (size_t i = 0; i < peers.size() && !stop; ++i) {
+        char sink[256];
+        const bool open = peers[i].socket.valid() &&
+                          (::recv(peers[i].socket.fd(), sink, sizeof sink, MSG_DONTWAIT) > 0 || errno == EAGAIN);
+        if (open) continue;
+        peers[i].connect(listenPort_, "127.0.0.1", testsupport::hostileSource(i / 4));
+        ++reopened;
+      }
+    }
+  });
+  ASSERT_TRUE(testsupport::waitUntil([&] { return reopened > 1100; }, milliseconds(60000))) << reopened;  // the flood is on
+  const auto fired = steady_clock::now();
+  device().fireAlarms(devsim::AlarmKind::Incident, 5);
+  const bool arrived = testsupport::waitUntil([&] { return receivedCount() == 5; }, milliseconds(20000));
+  const auto took = duration_cast<milliseconds>(steady_clock::now() - fired);
+  stop = true;
+  flood.join();
+  ASSERT_TRUE(arrived);
+  // Goal: connected within 2 s, alarms within 1 s more.
+  EXPECT_LT(took.count(), 3000) << reopened << " connections opened";
+  EXPECT_EQ(received(), sent());
+  // Counted per interval, not a line each: a few lines of each kind, then a sum.
+  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains("more connections"); }, milliseconds(20000)));
+  EXPECT_LE(log_.count("alarm connection from 127.200."), 4 * tessoran_test::kRefusalLinesPerKind) << reopened;
 }
 
 // A thread per connection is what a thread limit used to abort the process on.
