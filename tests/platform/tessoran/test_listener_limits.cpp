@@ -121,7 +121,7 @@ TEST_F(ListenerLimitsTest, LoggedInDeviceConnectsThroughAFloodOfReopenedConnecti
       }
     }
   });
-  ASSERT_TRUE(testsupport::waitUntil([&] { return reopened > 1100; }, milliseconds(60000))) << reopened;  // the flood is on
+  ASSERT_TRUE(testsupport::waitUntil([&] { return reopened >= 1000; }, milliseconds(120000))) << reopened;  // the flood is on
   const auto fired = steady_clock::now();
   device().fireAlarms(devsim::AlarmKind::Incident, 5);
   const bool arrived = testsupport::waitUntil([&] { return receivedCount() == 5; }, milliseconds(20000));
