@@ -5,8 +5,9 @@
 #include <memory>
 
 // Every log line: thread id, local date and time with milliseconds, level
-// (five characters) and logger name, then the message.
-inline constexpr const char* kLogLinePattern = "[%t %Y-%m-%d %H:%M:%S.%e]<%L|%n> %v";
+// (five characters) and logger name, then the message, escaped (%*) so that no
+// text from the network can end the line or reach the terminal raw.
+inline constexpr const char* kLogLinePattern = "[%t %Y-%m-%d %H:%M:%S.%e]<%L|%n> %*";
 // Lines end as they do in the files the client has always written.
 inline constexpr const char* kLogLineEnd = "\r\n";
 

@@ -120,7 +120,7 @@ AlarmOrigin DeviceManager::CurrentAlarmOrigin()
     AlarmOrigin origin;
     if (!TSR_GetDeliveredAlarm(&identity))
         return origin;
-    origin.device = TextOf(identity.sDevice);
+    origin.device = SdkText(identity.sDevice);
     origin.runId = identity.qwRunId;
     origin.number = identity.dwNumber;
     return origin;

@@ -57,6 +57,12 @@ int CRtpUdpTransSession::OpenPair(const char* localAddress, uint16_t localPort, 
     ZMR_Guard guard(m_cMutex);
     if (CreateRtpSession() != 0)
         return -1;
+    {
+        ZMR_Guard session(m_cSessionMutex);
+        m_uiLearnedSource = 0;
+        m_bHeardFromServer = false;
+        m_bLearnSource = joinOn == nullptr;  // a group's senders are named by its source only
+    }
     const char* remote = remoteAddress ? remoteAddress : "";
     if (!ResolveIPv4Address(remote, remotePort, m_stRemoteRtpAddr)) {
         TRANSPORT_LOG_ERROR("CRtpUdpTransSession Open Fail, destIp:%s, destPort:%d", remote, remotePort);
@@ -133,16 +139,52 @@ void CRtpUdpTransSession::HandleRecv(Socket& socket, int32_t result, uint32_t by
 
 void CRtpUdpTransSession::Take(Socket& socket, const ZMR_ADDR& from, uint32_t bytes, double arrival)
 {
-    // An empty datagram is legal UDP and must not silence the socket; and
-    // only the server's host, or the source its SETUP answer named, may
-    // feed the session.
-    const uint32_t sender = from.sin_addr.s_addr;
-    const bool fromServer = sender == m_stRemoteRtpAddr.sin_addr.s_addr ||
-                            (m_uiAnnouncedSource != 0 && sender == m_uiAnnouncedSource);
-    if (bytes == 0 || !fromServer)
+    // An empty datagram is legal UDP and must not silence the socket.
+    if (bytes == 0 || !FromMediaSender(socket, from, bytes))
         return;
     const rtpcore::RtpEndpoint endpoint{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
     Inject(socket.rtcp, socket.buffer, bytes, arrival, endpoint);
+}
+
+// Media may leave a server from another address than its RTSP one. Accepted:
+// the server's host, the source its SETUP answer named, and (as RFC 3550
+// receivers learn a source's transport address) the host the first
+// well-formed RTP packet on our port came from while the server itself had sent
+// nothing. Anything else is dropped.
+bool CRtpUdpTransSession::FromMediaSender(const Socket& socket, const ZMR_ADDR& from, uint32_t bytes)
+{
+    const uint32_t sender = from.sin_addr.s_addr;
+    if (sender == m_stRemoteRtpAddr.sin_addr.s_addr || (m_uiAnnouncedSource != 0 && sender == m_uiAnnouncedSource)) {
+        m_bHeardFromServer = true;
+        return true;
+    }
+    if (m_uiLearnedSource != 0)
+        return sender == m_uiLearnedSource;
+    // Once the server itself sends, nobody else is learned.
+    if (!m_bLearnSource || m_bHeardFromServer || socket.rtcp || !IsWellFormedRtp(socket.buffer, bytes))
+        return false;
+    m_uiLearnedSource = sender;
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
+    TRANSPORT_LOG_INFO("media of this session comes from %s, not from the server's address", text);
+    return true;
+}
+
+bool CRtpUdpTransSession::IsWellFormedRtp(const uint8_t* data, uint32_t bytes)
+{
+    constexpr uint32_t kFixedHeader = 12;
+    if (bytes < kFixedHeader || (data[0] >> 6) != 2)
+        return false;
+    const uint32_t payloadType = data[1] & 0x7F;
+    if (payloadType >= 72 && payloadType <= 76)
+        return false;  // RTCP sent to the RTP port
+    uint32_t header = kFixedHeader + 4u * (data[0] & 0x0F);
+    if (data[0] & 0x10) {
+        if (bytes < header + 4)
+            return false;
+        header += 4 + 4u * ((uint32_t(data[header + 2]) << 8) | data[header + 3]);
+    }
+    return bytes >= header;
 }
 
 bool CRtpUdpTransSession::SendRtp(const uint8_t* data, size_t size)

@@ -50,6 +50,8 @@ private:
     // One received datagram, injected when it comes from the server (under
     // the session mutex).
     void Take(Socket& socket, const ZMR_ADDR& from, uint32_t bytes, double arrival);
+    bool FromMediaSender(const Socket& socket, const ZMR_ADDR& from, uint32_t bytes);
+    static bool IsWellFormedRtp(const uint8_t* data, uint32_t bytes);
     int OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort, const char* remoteAddress,
                    uint16_t remotePort, const char* joinOn = nullptr);
     int OpenPair(const char* localAddress, uint16_t localPort, const char* remoteAddress, uint16_t remotePort,
@@ -60,5 +62,8 @@ private:
     ZMR_ADDR m_stRemoteRtpAddr{};
     ZMR_ADDR m_stRemoteRtcpAddr{};
     uint32_t m_uiAnnouncedSource = 0; // network order; 0: none
+    uint32_t m_uiLearnedSource = 0;   // network order; 0: none yet
+    bool m_bLearnSource = false;
+    bool m_bHeardFromServer = false;
     ZMR_Mutex m_cMutex;
 };

@@ -100,10 +100,18 @@ size_t AlarmPusher::unacknowledged() const {
   return kept_.size();
 }
 
+namespace {
+// A device connects from its own address, as real ones do, where it can: on
+// loopback, where the simulated addresses live.
+std::string sourceAddressFor(const DeviceSpec& spec) {
+  return spec.alarmHost.rfind("127.", 0) == 0 ? spec.address : std::string();
+}
+}  // namespace
+
 bool AlarmPusher::connectAndProve() {
   IoStatus status;
   tessoran::wire::Socket socket = tessoran::wire::Socket::connectTo(
-      spec_.alarmHost, spec_.alarmPort, 1000, {stopWaker_.fd()}, status);
+      spec_.alarmHost, spec_.alarmPort, 1000, {stopWaker_.fd()}, status, sourceAddressFor(spec_));
   if (!socket.valid()) return false;
   {
     std::lock_guard<std::mutex> lock(socketMutex_);

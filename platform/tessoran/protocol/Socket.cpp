@@ -77,7 +77,7 @@ Socket& Socket::operator=(Socket&& other) noexcept {
 }
 
 Socket Socket::connectTo(const std::string& ip, uint16_t port, int timeoutMs,
-                         const std::vector<int>& wakeFds, IoStatus& status) {
+                         const std::vector<int>& wakeFds, IoStatus& status, const std::string& fromIp) {
   sockaddr_in addr;
   if (!toAddress(ip, port, addr) || ip.empty()) {
     status = IoStatus::Failed;
@@ -90,6 +90,12 @@ Socket Socket::connectTo(const std::string& ip, uint16_t port, int timeoutMs,
   }
   int one = 1;
   setsockopt(s.fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  sockaddr_in local;
+  if (!fromIp.empty() && (!toAddress(fromIp, 0, local) ||
+                          ::bind(s.fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)) {
+    status = IoStatus::Failed;
+    return {};
+  }
   if (::connect(s.fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
     if (errno != EINPROGRESS) {
       status = IoStatus::Failed;

@@ -26,9 +26,11 @@ public:
 
   // Connects within timeoutMs. On failure the socket stays invalid and status
   // tells whether the peer refused (Failed), did not answer (Timeout) or a wake
-  // descriptor fired (Woken).
+  // descriptor fired (Woken). A non-empty `fromIp` is the local address the
+  // connection leaves from.
   static Socket connectTo(const std::string& ip, uint16_t port, int timeoutMs,
-                          const std::vector<int>& wakeFds, IoStatus& status);
+                          const std::vector<int>& wakeFds, IoStatus& status,
+                          const std::string& fromIp = {});
   // Listens on ip (empty: every address) and port; port 0 picks a free one.
   static Socket listenOn(const std::string& ip, uint16_t port, std::string& error);
 

@@ -16,6 +16,9 @@ using wire::WireError;
 
 namespace {
 constexpr size_t kReadChunk = 64 * 1024;
+// Answers waiting for a device that does not read them: past this many, its
+// connection is read no further until they have gone out.
+constexpr size_t kOutboxFrames = 64;
 }
 
 AlarmConnection::AlarmConnection(Listener& listener, asio::ip::tcp::socket socket, std::string peer)
@@ -34,7 +37,7 @@ void AlarmConnection::start() {
 }
 
 void AlarmConnection::resume() {
-  if (closed_) return;
+  if (closed_ || waiting_ == Waiting::Outbox) return;
   Waiting was = std::exchange(waiting_, Waiting::Nothing);
   if (was == Waiting::QueueRoom) {
     readHeader();
@@ -52,8 +55,10 @@ void AlarmConnection::close(const std::string& why) {
   if (closed_) return;
   closed_ = true;
   if (!why.empty()) {
-    sdkLog().warn("alarm connection from {}{}: {}; closed", peer_,
-                  device_.empty() ? "" : " (device " + device_ + ")", why);
+    const std::string line = "alarm connection from " + peer_ +
+                             (device_.empty() ? "" : " (device " + device_ + ")") + ": " + why + "; closed";
+    if (proven_) sdkLog().warn("{}", line);
+    else listener_.refused("closed before a device proved itself", line);  // anyone may cause these
   }
   boost::system::error_code ignored;
   socket_.shutdown(asio::socket_base::shutdown_both, ignored);
@@ -67,6 +72,13 @@ void AlarmConnection::close(const std::string& why) {
 
 void AlarmConnection::readHeader() {
   if (closed_ || closeAfterWrite_) return;
+  if (outbox_.size() >= kOutboxFrames) {
+    // Unread, so TCP holds the device back; it must take its answers within
+    // the frame deadline.
+    waiting_ = Waiting::Outbox;
+    armDeadline();
+    return;
+  }
   if (proven_ && !listener_.queueHasRoom()) {
     waiting_ = Waiting::QueueRoom;  // unread, so TCP holds the device back
     listener_.waitForRoom(shared_from_this());
@@ -218,8 +230,10 @@ void AlarmConnection::onAlarm() {
 }
 
 void AlarmConnection::refuse(WireError code, const std::string& why) {
-  sdkLog().warn("alarm connection from {}{}: {}; refused", peer_,
-                device_.empty() ? "" : " (device " + device_ + ")", why);
+  const std::string line = "alarm connection from " + peer_ +
+                           (device_.empty() ? "" : " (device " + device_ + ")") + ": " + why + "; refused";
+  if (proven_) sdkLog().warn("{}", line);
+  else listener_.refused("refused before a device proved itself", line);
   send(Kind::Error, header_.sequence, wire::errorBody(code, why.c_str()));
   closeAfterWrite_ = true;
   armDeadline();  // a peer that does not take the answer is cut at its deadline
@@ -245,8 +259,21 @@ void AlarmConnection::writeNext() {
                       if (self->closed_) return;
                       if (error) return self->close("write failed: " + error.message());
                       self->outbox_.pop_front();
+                      self->onAnswerSent();
                       self->writeNext();
                     });
+}
+
+void AlarmConnection::onAnswerSent() {
+  if (waiting_ != Waiting::Outbox) return;
+  if (outbox_.size() > kOutboxFrames / 2) {
+    armDeadline();  // it reads: the deadline counts from its latest answer taken
+    return;
+  }
+  waiting_ = Waiting::Nothing;
+  ++deadlineGeneration_;
+  deadline_.cancel();
+  readHeader();
 }
 
 // ---- deadlines ------------------------------------------------------------------
@@ -262,6 +289,8 @@ void AlarmConnection::armDeadline() {
 
 void AlarmConnection::cutShort(const char* how) {
   if (closeAfterWrite_) return close("");
+  if (waiting_ == Waiting::Outbox)
+    return close("it took none of its " + std::to_string(outbox_.size()) + " answers before " + how);
   if (!proven_) {
     return close(std::string("no device proved itself before ") + how + " (" + progress() + ")");
   }

@@ -33,9 +33,10 @@ public:
 
   const std::string& peer() const { return peer_; }
   const std::string& device() const { return device_; }
+  bool proven() const { return proven_; }
 
 private:
-  enum class Waiting { Nothing, QueueRoom, Budget };
+  enum class Waiting { Nothing, QueueRoom, Budget, Outbox };
 
   void readHeader();
   void onHeaderBytes(const boost::system::error_code& error, size_t bytes);
@@ -48,6 +49,7 @@ private:
   void refuse(wire::WireError code, const std::string& why);
   void send(wire::Kind kind, uint32_t sequence, std::vector<uint8_t> body);
   void writeNext();
+  void onAnswerSent();
   void armDeadline();
   void cutShort(const char* how);
   std::string progress() const;

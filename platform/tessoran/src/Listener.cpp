@@ -46,6 +46,7 @@ bool Listener::start(const std::string& address, uint16_t port, std::string& err
     sdkLog().warn("alarm ledger {} cannot be opened ({}); delivered alarms are remembered "
                   "only while this listener runs", ledgerPath_, ledgerError);
   acceptRetry_ = std::make_unique<asio::steady_timer>(io_);
+  refusals_ = std::make_unique<RefusalLog>(io_);
   accept();
   auto self = shared_from_this();
   try {
@@ -74,6 +75,7 @@ void Listener::stop() {
   if (acceptor_) acceptor_->close(ignored);
   if (acceptRetry_) acceptRetry_->cancel();
   for (auto& pause : std::vector<std::shared_ptr<asio::steady_timer>>(refusalPauses_)) pause->cancel();
+  if (refusals_) refusals_->stop();
   auto connections = connections_;
   for (auto& connection : connections) connection->close("");
   connections_.clear();
@@ -123,15 +125,14 @@ void Listener::onAccepted(const boost::system::error_code& error, tcp::socket so
   lastAcceptError_.clear();
   boost::system::error_code ec;
   std::string peer = socket.remote_endpoint(ec).address().to_string();
-  if (connections_.size() >= limits_.maxConnections) {
-    sdkLog().warn("alarm connection from {} refused: {} connections open, the limit", peer,
-                  connections_.size());
+  if (!admit(peer)) {
     socket.close(ec);
   } else {
     socket.set_option(tcp::no_delay(true), ec);
     try {
       auto connection = std::make_shared<AlarmConnection>(*this, std::move(socket), peer);
       connections_.insert(connection);
+      ++unproven_[peer];
       connection->start();
     } catch (const std::exception& e) {
       sdkLog().warn("alarm connection from {} cannot be served: {}; closed", peer, e.what());
@@ -140,7 +141,53 @@ void Listener::onAccepted(const boost::system::error_code& error, tcp::socket so
   accept();
 }
 
+// Fair to every source: one address holds a few unproven connections at most,
+// and a device the client has logged into gets a slot even when all are taken,
+// in place of an unproven connection of the source that holds the most.
+bool Listener::admit(const std::string& peer) {
+  const bool known = sdk_.isDeviceAddress(peer);
+  auto held = unproven_.find(peer);
+  if (!known && held != unproven_.end() && held->second >= kUnprovenPerSource) {
+    refused("refused for holding too many unproven connections from one address",
+            "alarm connection from " + peer + " refused: " + std::to_string(held->second) +
+            " connections from there have not proved a device yet");
+    return false;
+  }
+  if (connections_.size() < limits_.maxConnections) return true;
+  if (known && makeRoomFor(peer)) return true;
+  refused("refused at the connection limit",
+          "alarm connection from " + peer + " refused: " + std::to_string(connections_.size()) +
+          " connections open, the limit");
+  return false;
+}
+
+bool Listener::makeRoomFor(const std::string& peer) {
+  std::string crowded;
+  size_t most = 0;
+  for (const auto& [source, count] : unproven_)
+    if (count > most) std::tie(crowded, most) = std::tie(source, count);
+  if (most == 0) return false;
+  std::shared_ptr<AlarmConnection> victim;
+  for (const auto& connection : connections_)
+    if (!connection->proven() && connection->peer() == crowded) victim = connection;
+  if (!victim) return false;
+  refused("closed to make room for devices",
+          "alarm connection from " + crowded + " closed to make room for device address " + peer);
+  victim->close("");
+  return true;
+}
+
+void Listener::unprovenGone(const std::string& peer) {
+  auto held = unproven_.find(peer);
+  if (held != unproven_.end() && --held->second == 0) unproven_.erase(held);
+}
+
+void Listener::refused(const std::string& kind, const std::string& line) {
+  if (refusals_) refusals_->refused(kind, line);
+}
+
 void Listener::authenticated(const std::shared_ptr<AlarmConnection>& connection) {
+  unprovenGone(connection->peer());
   std::vector<std::shared_ptr<AlarmConnection>> older;
   for (auto& other : connections_)
     if (other != connection && other->device() == connection->device()) older.push_back(other);
@@ -148,7 +195,7 @@ void Listener::authenticated(const std::shared_ptr<AlarmConnection>& connection)
 }
 
 void Listener::closed(const std::shared_ptr<AlarmConnection>& connection) {
-  connections_.erase(connection);
+  if (connections_.erase(connection) && !connection->proven()) unprovenGone(connection->peer());
 }
 
 void Listener::waitForRoom(const std::shared_ptr<AlarmConnection>& connection) {

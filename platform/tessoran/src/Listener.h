@@ -10,6 +10,7 @@
 
 #include "tessoran.h"
 #include "DeliveredAlarms.h"
+#include "RefusalLog.h"
 #include "WireRecords.h"
 
 #include <boost/asio/io_context.hpp>
@@ -19,6 +20,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -40,6 +42,9 @@ public:
   // before it is closed, so a device that reconnects at once is not served in
   // a tight loop while the application cannot store.
   static constexpr int kRefusalPauseMs = 1000;
+  // Connections one source address may hold before its device proves itself;
+  // addresses of devices the client has logged into are not held to it.
+  static constexpr size_t kUnprovenPerSource = 4;
 
   struct Limits {
     size_t maxConnections;
@@ -88,10 +93,15 @@ public:
   // A device proved itself: an older connection of the same device is closed.
   void authenticated(const std::shared_ptr<AlarmConnection>& connection);
   void closed(const std::shared_ptr<AlarmConnection>& connection);
+  // A refused or cut connection's line, rate-limited.
+  void refused(const std::string& kind, const std::string& line);
 
 private:
   void accept();
   void onAccepted(const boost::system::error_code& error, boost::asio::ip::tcp::socket socket);
+  bool admit(const std::string& peer);
+  bool makeRoomFor(const std::string& peer);
+  void unprovenGone(const std::string& peer);
   void runLoop();
   void dispatchLoop();
   // Delivers or skips the item; false when it must not be acknowledged.
@@ -122,6 +132,7 @@ private:
 
   // The dispatch thread's own: connections whose alarms are no longer delivered.
   std::set<std::weak_ptr<AlarmConnection>, std::owner_less<std::weak_ptr<AlarmConnection>>> refused_;
+  std::map<std::string, size_t> unproven_;  // per source address
 
   std::mutex queueMutex_;
   std::condition_variable queueChanged_;
@@ -133,6 +144,7 @@ private:
   boost::asio::io_context io_;
   std::unique_ptr<boost::asio::ip::tcp::acceptor> acceptor_;
   std::unique_ptr<boost::asio::steady_timer> acceptRetry_;
+  std::unique_ptr<RefusalLog> refusals_;
 };
 
 }  // namespace tessoran

@@ -1,5 +1,6 @@
 #include "Log.h"
 
+#include <LogText.h>
 #include <spdlog/sinks/base_sink.h>
 #include <spdlog/sinks/stdout_color_sinks.h>
 
@@ -21,9 +22,14 @@ uint32_t toCallbackLevel(spdlog::level::level_enum level) {
   }
 }
 
-// Hands each line to the application's callback, or to standard error.
+// Hands each line to the application's callback, or to standard error. Texts
+// of the network (user names, addresses) are in the lines: they are escaped
+// here, so a NUL cannot cut the C string the callback gets, nor a line end or
+// ESC reach the application's log raw.
 class CallbackSink : public spdlog::sinks::base_sink<std::mutex> {
 public:
+  CallbackSink() { stderr_.set_formatter(logtext::makeEscapingFormatter("[%Y-%m-%d %H:%M:%S.%e] [%n] [%l] %*")); }
+
   void setCallback(TSR_LOGCALLBACK callback, void* user) {
     std::lock_guard<std::mutex> lock(mutex_);
     callback_ = callback;
@@ -33,7 +39,8 @@ public:
 protected:
   void sink_it_(const spdlog::details::log_msg& message) override {
     if (!callback_) return stderr_.log(message);
-    std::string text(message.payload.data(), message.payload.size());
+    const std::string text =
+        logtext::escaped(std::string_view(message.payload.data(), message.payload.size()));
     callback_(toCallbackLevel(message.level), text.c_str(), user_);
   }
   void flush_() override { stderr_.flush(); }

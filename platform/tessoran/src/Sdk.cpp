@@ -99,6 +99,10 @@ int32_t Sdk::loginIdFor(const char* ip, uint16_t port) const {
       [&](const LoginSession& login) { return login.port() == port && login.address() == ip; });
 }
 
+bool Sdk::isDeviceAddress(const std::string& ip) const {
+  return logins.findHandle([&](const LoginSession& login) { return login.address() == ip; }) >= 0;
+}
+
 void Sdk::alarmBytesReleased() {
   listeners.forEach([](Listener& listener) { listener.resumeWaiting(); });
 }

@@ -76,6 +76,8 @@ public:
 
   // The login to a device address and port, -1 for none.
   int32_t loginIdFor(const char* ip, uint16_t port) const;
+  // Whether the client is logged into a device at this address.
+  bool isDeviceAddress(const std::string& ip) const;
   // The password of a login to that address, port and user; false for none.
   bool passwordFor(const std::string& ip, uint16_t port, const std::string& user,
                    std::string& password) const;

@@ -1,5 +1,7 @@
 #include "WexlLogger.h"
 
+#include <LogText.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -74,7 +76,8 @@ std::shared_ptr<spdlog::logger> WexlLogger::makeLogger(std::shared_ptr<spdlog::s
     if (file)
         sinks.push_back(std::move(file));
     auto logger = std::make_shared<spdlog::logger>("wexl", sinks.begin(), sinks.end());
-    logger->set_pattern("[%Y-%m-%d %H:%M:%S.%e] [%t] [%l] %v");
+    // RTSP headers and server texts reach these lines: the message is escaped.
+    logger->set_formatter(logtext::makeEscapingFormatter("[%Y-%m-%d %H:%M:%S.%e] [%t] [%l] %*"));
     logger->set_level(spdlog::level::trace);
     logger->flush_on(spdlog::level::trace);
     return logger;

@@ -301,6 +301,76 @@ TEST_F(Logging, RotationAtTwoMebibytesKeepsAHundredFiles)
     EXPECT_GT(firstSize, 2 * 1024 * 1024 - 1100); // full up to the line that did not fit
 }
 
+// Texts from the network reach log lines: device and user names, plates,
+// addresses, RTSP headers. None may end the line, drive the terminal or cut the
+// line short; Chinese stays readable.
+struct HostileTextCase
+{
+    const char* name;
+    std::string raw;
+    const char* shown;
+};
+
+void PrintTo(const HostileTextCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class HostileText : public Logging, public testing::WithParamInterface<HostileTextCase>
+{
+};
+
+// Bytes no log line may hold: controls other than its own "\r\n" end, DEL.
+bool HasRawControl(const std::string& text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        const bool lineEnd = byte == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        const bool afterLineEnd = byte == '\n' && i > 0 && text[i - 1] == '\r';
+        if ((byte < 0x20 && !lineEnd && !afterLineEnd) || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+TEST_P(HostileText, IsEscapedInTheFileAndOnTheConsole)
+{
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(InitLogging(L"CorvaneLogs"));
+    LoggerFor("DeviceManager")->warn("{}, refused {} here", "DeviceManager::Hello", GetParam().raw);
+    LoggerFor("DeviceManager")->flush();
+    const std::string console = testing::internal::GetCapturedStdout();
+
+    const std::string expected = std::string("DeviceManager::Hello, refused ") + GetParam().shown + " here";
+    const std::vector<LogLine> lines = ReadLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].message.toStdString(), expected);
+    ASSERT_EQ(LogFiles().size(), 1);
+    QFile file(LogDir().filePath(LogFiles().first()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string content = file.readAll().toStdString();
+    EXPECT_FALSE(HasRawControl(content)) << content;
+    EXPECT_TRUE(QString::fromStdString(content).toStdString() == content) << "not valid UTF-8: " << content;
+
+    EXPECT_NE(console.find("<warn |DeviceManager> " + expected + "\r\n"), std::string::npos) << console;
+    EXPECT_FALSE(HasRawControl(console)) << console;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Network, HostileText,
+    testing::Values(
+        HostileTextCase{"ForgedLine", "u\r\n[99999 2026-12-11 02:00:00.000]<info |DeviceManager> FORGED",
+                        R"(u\r\n[99999 2026-12-11 02:00:00.000]<info |DeviceManager> FORGED)"},
+        HostileTextCase{"TerminalEscape", "\x1b[31mred\x1b[0m\x1b]0;title\x07", R"(\x1B[31mred\x1B[0m\x1B]0;title\x07)"},
+        HostileTextCase{"Nul", std::string("10.0.0.7\0 hidden reason", 23), R"(10.0.0.7\0 hidden reason)"},
+        HostileTextCase{"OtherControls", "a\tb\x08\x7f\x01", R"(a\tb\x08\x7F\x01)"},
+        HostileTextCase{"InvalidUtf8", "\xff\xc3(\xe4\xb8", R"(\xFF\xC3(\xE4\xB8)"},
+        HostileTextCase{"OverlongAndSurrogate", "\xc0\xaf\xed\xa0\x80", R"(\xC0\xAF\xED\xA0\x80)"},
+        HostileTextCase{"C1SeparatorsAndOverrides", "\xc2\x9b" "2J\xe2\x80\xa8\xe2\x80\xae",
+                        R"(\u{009B}2J\u{2028}\u{202E})"},
+        HostileTextCase{"ChineseStaysReadable", "北门 粤B12345 违停", "北门 粤B12345 违停"}),
+    [](const testing::TestParamInfo<HostileTextCase>& info) { return std::string(info.param.name); });
+
 struct BlockedFolderCase
 {
     const char* name;

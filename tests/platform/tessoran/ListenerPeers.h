@@ -64,12 +64,18 @@ inline int threadCount() {
   return count;
 }
 
+// The i-th of many hostile source addresses, all on loopback (127.200.x.y).
+inline std::string hostileSource(size_t i) {
+  return "127.200." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1);
+}
+
 // One connection to the listener, speaking the device's side by hand.
 class RawAlarmPeer {
 public:
-  bool connect(uint16_t port, const std::string& host = "127.0.0.1") {
+  // `from`: the local address to leave from (a loopback one), empty for any.
+  bool connect(uint16_t port, const std::string& host = "127.0.0.1", const std::string& from = {}) {
     tessoran::wire::IoStatus status;
-    socket = tessoran::wire::Socket::connectTo(host, port, 2000, {}, status);
+    socket = tessoran::wire::Socket::connectTo(host, port, 2000, {}, status, from);
     return socket.valid();
   }
   bool readChallenge() {

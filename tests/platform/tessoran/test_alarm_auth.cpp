@@ -79,6 +79,43 @@ INSTANTIATE_TEST_SUITE_P(
                       StrangerCase{"NoHello", nullptr, "starts with the device's hello"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Anyone who reaches the port may write a hello: its fields reach the log
+// escaped, so they forge no line, drive no terminal and a NUL hides no reason.
+struct HostileHelloCase {
+  const char* name;
+  std::string address;
+  std::string user;
+  const char* shown;  // how the hostile field appears in the refusal's line
+};
+void PrintTo(const HostileHelloCase& c, std::ostream* os) { *os << c.name; }
+
+class HostileHelloTest : public DeviceProofTest, public ::testing::WithParamInterface<HostileHelloCase> {};
+
+TEST_P(HostileHelloTest, FieldsAreEscapedInTheRefusal) {
+  listen();
+  RawAlarmPeer peer;
+  ASSERT_TRUE(peer.connect(listenPort_));
+  ASSERT_TRUE(peer.readChallenge());
+  EXPECT_EQ(peer.prove(GetParam().address, 8000, GetParam().user, "guessed"), Kind::Error);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return log_.contains("is no device the client has logged into"); }));
+  EXPECT_EQ(log_.count(std::string(GetParam().shown) + " is no device the client has logged into"), 1u);
+  for (const char raw : {'\r', '\n', '\x1b', '\x07'})
+    EXPECT_EQ(log_.count(std::string(1, raw)), 0u) << int(raw);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Network, HostileHelloTest,
+    ::testing::Values(
+        HostileHelloCase{"ForgedLineInUser", "10.9.9.9",
+                         "admin\r\n[99999 2026-12-11 02:00:00.000]<info |DeviceManager> FORGED \x1b[31m",
+                         R"(10.9.9.9:8000 user admin\r\n[99999 2026-12-11 02:00:00.000]<info |DeviceManager> FORGED \x1B[31m)"},
+        HostileHelloCase{"NulInAddress", std::string("10.9.9.9\0hidden", 15), "admin",
+                         R"(10.9.9.9\0hidden:8000 user admin)"},
+        HostileHelloCase{"BellAndBrokenUtf8", "10.9.9.9", "a\x07\xff\xfe",
+                         R"(10.9.9.9:8000 user a\x07\xFF\xFE)"},
+        HostileHelloCase{"ChineseUser", "10.9.9.9", "管理员", "10.9.9.9:8000 user 管理员"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The simulator's attack says what the listener answered.
 TEST_F(DeviceProofTest, SimulatedUnauthenticatedAlarmIsRefused) {
   loginDeviceOrFail();

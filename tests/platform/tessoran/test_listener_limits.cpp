@@ -4,14 +4,22 @@
 
 #include "ListenerFixture.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 using namespace std::chrono;
 using tessoran::wire::Kind;
 using testsupport::RawAlarmPeer;
+
+namespace tessoran_test {
+// The listener logs this many refusals of a kind per interval one by one.
+constexpr size_t kRefusalLinesPerKind = 5;
+}  // namespace tessoran_test
 
 namespace {
 
@@ -46,7 +54,8 @@ TEST_F(ListenerLimitsTest, ThousandHostileConnectionsStaySmallAndTheDeviceGetsTh
   const size_t before = testsupport::residentBytes();
   std::vector<RawAlarmPeer> hostile(1000);
   for (size_t i = 0; i < hostile.size(); ++i) {
-    ASSERT_TRUE(hostile[i].connect(listenPort_)) << i;
+    // Four from each address, the most one source may hold unproven.
+    ASSERT_TRUE(hostile[i].connect(listenPort_, "127.0.0.1", testsupport::hostileSource(i / 4))) << i;
     // Half announce the largest alarm, half a hello they never finish.
     hostile[i].send(i % 2 ? headerAnnouncing(Kind::Alarm, tessoran::wire::kMaxBody)
                           : headerAnnouncing(Kind::AlarmHello, tessoran::wire::kMaxHelloBody));
@@ -62,13 +71,80 @@ TEST_F(ListenerLimitsTest, ThousandHostileConnectionsStaySmallAndTheDeviceGetsTh
   EXPECT_TRUE(log_.contains("hello of 1024 bytes") || log_.contains("starts with the device's hello"));
 }
 
+// A proven device that sends heartbeats and never reads the answers once queued
+// an answer each without bound (hundreds of MiB). Now its connection is read
+// no further while its answers wait, and cut when it takes none of them.
+TEST_F(ListenerLimitsTest, HeartbeatFloodWithoutReadingStaysSmallAndIsCut) {
+  ASSERT_TRUE(TSR_SetListenLimits(0, 2000, 0));
+  RawAlarmPeer peer;
+  connectInPlaceOfTheDevice(peer, true);
+  const size_t before = testsupport::residentBytes();
+  const std::vector<uint8_t> heartbeat = tessoran::wire::encodeFrame(Kind::Heartbeat, 1, {});
+  std::vector<uint8_t> burst;
+  for (int i = 0; i < 4096; ++i) burst.insert(burst.end(), heartbeat.begin(), heartbeat.end());
+  // 32 MiB of heartbeats at most, until the listener stops taking them.
+  size_t sent = 0;
+  auto lastProgress = steady_clock::now();
+  while (sent < (size_t(32) << 20) && steady_clock::now() - lastProgress < seconds(1)) {
+    const ssize_t n = ::send(peer.socket.fd(), burst.data(), burst.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (n > 0) {
+      sent += size_t(n);
+      lastProgress = steady_clock::now();
+    } else {
+      std::this_thread::sleep_for(milliseconds(5));
+    }
+  }
+  const size_t grown = testsupport::residentBytes() - std::min(before, testsupport::residentBytes());
+  EXPECT_LT(sent, size_t(32) << 20) << "the listener read every heartbeat";
+  EXPECT_LT(grown, size_t(10) << 20) << grown / 1024 << " KiB after " << sent / 16 << " heartbeats";
+  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains("took none of its"); }));
+}
+
+// A thousand connections from 250 loopback addresses, each opened again as
+// soon as it is cut, once locked fresh device connections out. A device the
+// client has logged into now gets a slot at once and its alarms through.
+TEST_F(ListenerLimitsTest, LoggedInDeviceConnectsThroughAFloodOfReopenedConnections) {
+  loginDeviceOrFail();
+  listen();
+  std::atomic<bool> stop{false};
+  std::atomic<size_t> reopened{0};
+  std::thread flood([&] {
+    std::vector<RawAlarmPeer> peers(1000);
+    while (!stop) {
+      for (size_t i = 0; i < peers.size() && !stop; ++i) {
+        char sink[256];
+        const bool open = peers[i].socket.valid() &&
+                          (::recv(peers[i].socket.fd(), sink, sizeof sink, MSG_DONTWAIT) > 0 || errno == EAGAIN);
+        if (open) continue;
+        peers[i].connect(listenPort_, "127.0.0.1", testsupport::hostileSource(i / 4));
+        ++reopened;
+      }
+    }
+  });
+  ASSERT_TRUE(testsupport::waitUntil([&] { return reopened >= 1000; }, milliseconds(120000))) << reopened;  // the flood is on
+  const auto fired = steady_clock::now();
+  device().fireAlarms(devsim::AlarmKind::Incident, 5);
+  const bool arrived = testsupport::waitUntil([&] { return receivedCount() == 5; }, milliseconds(20000));
+  const auto took = duration_cast<milliseconds>(steady_clock::now() - fired);
+  stop = true;
+  flood.join();
+  ASSERT_TRUE(arrived);
+  // Goal: connected within 2 s, alarms within 1 s more.
+  EXPECT_LT(took.count(), 3000) << reopened << " connections opened";
+  EXPECT_EQ(received(), sent());
+  // Counted per interval, not a line each: a few lines of each kind, then a sum.
+  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains("more connections"); }, milliseconds(20000)));
+  EXPECT_LE(log_.count("alarm connection from 127.200."), 4 * tessoran_test::kRefusalLinesPerKind) << reopened;
+}
+
 // A thread per connection is what a thread limit used to abort the process on.
 TEST_F(ListenerLimitsTest, ConnectionsDoNotEachTakeAThread) {
   listen();
   const int before = testsupport::threadCount();
   std::vector<RawAlarmPeer> peers(200);
-  for (auto& peer : peers) {
-    ASSERT_TRUE(peer.connect(listenPort_));
+  for (size_t i = 0; i < peers.size(); ++i) {
+    RawAlarmPeer& peer = peers[i];
+    ASSERT_TRUE(peer.connect(listenPort_, "127.0.0.1", testsupport::hostileSource(i)));
     ASSERT_TRUE(peer.readChallenge());  // served, not only queued by the kernel
   }
   EXPECT_LE(testsupport::threadCount(), before + 1);
@@ -85,7 +161,14 @@ TEST_F(ListenerLimitsTest, AcceptFailureIsLoggedAndTheListenerGoesOn) {
   loginDeviceOrFail();
   listen();
   std::vector<int> sockets;
-  for (int i = 0; i < 20; ++i) sockets.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  for (int i = 0; i < 20; ++i) {
+    // Each from its own address: one address may hold only a few unproven.
+    sockets.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    inet_pton(AF_INET, testsupport::hostileSource(i).c_str(), &source.sin_addr);
+    ASSERT_EQ(::bind(sockets.back(), reinterpret_cast<sockaddr*>(&source), sizeof source), 0);
+  }
   // A new descriptor takes the lowest free number, which must stay below the
   // limit: with the limit at the lowest free one, none can be made.
   int lowestFree = 0;

@@ -316,19 +316,73 @@ TEST_F(UdpTransportTest, AnEmptyDatagramDoesNotSilenceTheSocket)
     ASSERT_TRUE(WaitFor([&] { return log.Count() == 1; }));
 }
 
+// Once the server's own media flows, another host cannot join in.
 TEST_F(UdpTransportTest, DatagramsFromAnotherHostAreNotInjected)
 {
+    ASSERT_TRUE(serverRtp->SendTo(clientPort, Packet(1)));
+    ASSERT_TRUE(WaitFor([&] { return log.Count() == 1; }));
     loopback::UdpSocket stranger(0, "127.0.0.2");
     ASSERT_TRUE(stranger.Bound());
     ASSERT_TRUE(stranger.SendTo(clientPort, Packet(7)));
     ASSERT_TRUE(stranger.SendTo(uint16_t(clientPort + 1), ByeCompound()));
-    ASSERT_TRUE(serverRtp->SendTo(clientPort, Packet(1)));
-    ASSERT_TRUE(WaitFor([&] { return log.Count() >= 1; }));
+    ASSERT_TRUE(serverRtp->SendTo(clientPort, Packet(2)));
+    ASSERT_TRUE(WaitFor([&] { return log.Count() >= 2; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const std::vector<Received> items = log.Items();
-    ASSERT_EQ(items.size(), 1u);
+    ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].bytes, Packet(1));
+    EXPECT_EQ(items[1].bytes, Packet(2));
 }
+
+// A server at one address whose media leaves from another (127.0.190.2 answers
+// RTSP, 127.0.0.1 sends): the first well-formed RTP packet names the media's
+// host, which then feeds the session; a third host does not.
+struct MediaSenderCase
+{
+    const char* name;
+    Bytes first;       // what reaches the RTP port first, from the media host
+    size_t delivered;  // of first, then Packet(1) from the media host
+};
+void PrintTo(const MediaSenderCase& c, std::ostream* os) { *os << c.name; }
+
+class MediaFromAnotherAddress : public testing::TestWithParam<MediaSenderCase> {};
+
+TEST_P(MediaFromAnotherAddress, IsLearnedFromTheFirstWellFormedRtp)
+{
+    const uint16_t clientPort = loopback::FreeUdpPortPair();
+    ASSERT_NE(clientPort, 0);
+    loopback::UdpSocket media(0, "127.0.0.1");
+    loopback::UdpSocket third(0, "127.0.0.3");
+    ASSERT_TRUE(media.Bound() && third.Bound());
+    DataLog log;
+    CRtpUdpTransSession session;
+    ASSERT_EQ(session.OpenUdp(nullptr, clientPort, "127.0.190.2", 40000), 0);
+    ASSERT_EQ(session.RecvData(DataLog::OnDelivery, &log, 1), 0);
+
+    ASSERT_TRUE(media.SendTo(clientPort, GetParam().first));
+    ASSERT_TRUE(media.SendTo(clientPort, Packet(1)));
+    ASSERT_TRUE(WaitFor([&] { return log.Count() >= GetParam().delivered; }));
+    ASSERT_TRUE(third.SendTo(clientPort, Packet(9)));
+    ASSERT_TRUE(media.SendTo(clientPort, Packet(2)));
+    ASSERT_TRUE(WaitFor([&] { return log.Count() >= GetParam().delivered + 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const std::vector<Received> items = log.Items();
+    ASSERT_EQ(items.size(), GetParam().delivered + 1) << "the third host's packet got in";
+    EXPECT_EQ(items[GetParam().delivered - 1].bytes, Packet(1));
+    EXPECT_EQ(items.back().bytes, Packet(2));
+    session.Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Udp, MediaFromAnotherAddress,
+    testing::Values(MediaSenderCase{"RtpFirst", Packet(0), 2},
+                    MediaSenderCase{"GarbageFirstTeachesNothing", Bytes{0x00, 0x01, 0x02}, 1},
+                    MediaSenderCase{"ShortHeaderFirstTeachesNothing", [] {
+                        Bytes cut = Packet(0);
+                        cut.resize(8);
+                        return cut;
+                    }(), 1}),
+    [](const testing::TestParamInfo<MediaSenderCase>& info) { return std::string(info.param.name); });
 
 TEST_F(UdpTransportTest, BackChannelGoesToTheServerRtpPort)
 {
