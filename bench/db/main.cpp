@@ -12,6 +12,7 @@
 // removed at the end); --reuse measures an existing DIR/Corvane.db without
 // generating; --scale shrinks the row counts; --without-index drops one of the
 // schema's indexes, to see what it is worth; --only picks searches by name.
+#include "../BenchExit.h"
 #include "BenchData.h"
 #include "SqliteCommand.h"
 
@@ -366,8 +367,10 @@ void MeasureInsertsDuringSearch(DatabaseOperation& database, const SqliteCommand
 bool Measure(const QCommandLineParser& parser, const QString& path, const SqliteCommand& shell,
              std::vector<Row>& rows);
 
-void Print(const std::vector<Row>& rows)
+// Prints the table; whether every goal in it was met.
+bool Print(const std::vector<Row>& rows)
 {
+    bool met = true;
     std::printf("wall time per run, best of five rounds; sqlite3: the sum of its per-statement timer\n");
     std::printf("%-78s %12s %12s %7s  %s\n", "measurement", "Corvane", "sqlite3", "ratio", "goal");
     for (const Row& row : rows) {
@@ -384,10 +387,12 @@ void Print(const std::vector<Row>& rows)
             goals << (r <= 1.3 ? QStringLiteral("ok (<= 1.3x)") : QStringLiteral("MISSED (<= 1.3x)"));
         }
         const QString goal = goals.join(QStringLiteral(", "));
+        met = met && !goal.contains(QLatin1String("MISSED"));
         std::printf("%-78s %12s %12s %7s  %s\n", row.name.toUtf8().constData(),
                     (QString::number(row.ours, 'f', 3) + unit).toUtf8().constData(), cli.toUtf8().constData(),
                     ratio.toUtf8().constData(), goal.toUtf8().constData());
     }
+    return met;
 }
 
 } // namespace
@@ -433,7 +438,7 @@ int main(int argc, char* argv[])
         if (!Measure(parser, path, shell, rows))
             return 1;
     }
-    Print(rows);
+    const bool met = Print(rows);
     ShutdownLogging();
     if (!g_failures.isEmpty()) {
         std::fprintf(stderr, "\nbench_db: wrong answers, the figures above do not count:\n");
@@ -442,7 +447,9 @@ int main(int argc, char* argv[])
         return 1;
     }
     std::printf("\nchecked: every count against sqlite3, every page's rows, %d inserts all stored\n", g_insertsMade);
-    return 0;
+    if (!met)
+        std::printf("goals MISSED: see the rows above\n");
+    return met ? 0 : kGoalMissed;
 }
 
 namespace {

@@ -3,10 +3,13 @@
 // clip in MPEG-TS as the device link records it. Anchor: libav in this
 // process opening the same file, reading its stream information and decoding
 // its first frame. Checks that the dialog played and drew the clip; a failed
-// check exits 1, a missed goal (under 200 ms) exits 3.
+// check exits 1, a missed goal (at most 1.3x the anchor and under 200 ms)
+// exits 3.
 //
 //   bench_playback        (on X11 or Xvfb)
 
+#include "../BenchExit.h"
+#include "../AfterPaint.h"
 #include "search/VideoDetailInfoDialog.h"
 #include "search/VideoManager.h"
 
@@ -98,7 +101,8 @@ double DialogFirstFrameMs(VideoDetailInfoDialog& dialog, const QString& path)
     timer.start();
     dialog.OpenVideo(path);
     const long port = dialog.Port();
-    const bool shown = QTest::qWaitFor([&] { return Mavro_GetShownFrameCount(port) > 0; }, 10000);
+    auto* video = dialog.findChild<QWidget*>(QStringLiteral("frameVideo"));
+    const bool shown = video && WaitForPaint(*video, [&] { return Mavro_GetShownFrameCount(port) > 0; }, 10000);
     const double ms = timer.nsecsElapsed() / 1e6;
     Check(shown, "the dialog draws a frame within 10 s");
     Check(dialog.DisplayTimer().isActive(), "the dialog plays");
@@ -134,14 +138,14 @@ int main(int argc, char** argv)
     }
     const double figure = Median(ours);
     const double base = Median(anchor);
-    const bool met = figure < 200;
+    const bool met = figure / base <= 1.3 && figure < 200;
     std::printf("playback dialog, OpenVideo to first frame drawn (1080p H.264 MPEG-TS, %dx%d frame), median of 7: "
                 "%.1f ms; anchor libav open + stream info + first decode in-process: %.1f ms; ratio %.2f "
-                "(goal < 200 ms: %s)\n",
+                "(goal <= 1.30 and < 200 ms: %s)\n",
                 dialog.findChild<QWidget*>(QStringLiteral("frameVideo"))->width(),
                 dialog.findChild<QWidget*>(QStringLiteral("frameVideo"))->height(), figure, base, figure / base,
                 met ? "met" : "MISSED");
     if (failedChecks > 0)
         return 1;
-    return met ? 0 : 3;
+    return met ? 0 : kGoalMissed;
 }

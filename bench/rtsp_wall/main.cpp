@@ -2,8 +2,9 @@
 // GStreamer's RTSP server, each decoded and drawn by the player. Figures:
 // pictures drawn per pane against the stream's 25 a second (goal: none
 // skipped), and the client's CPU time against its anchor measured in the
-// same run: 16 `ffmpeg -rtsp_transport tcp -i URL -f null -` decoding the
-// same stream over the same time (goal: at most 1.1 times theirs). A failed
+// same run: 16 `ffmpeg -threads 1 -rtsp_transport tcp -i URL -f null -`
+// decoding the same stream over the same time, one decoding thread each as
+// the player has per pane (goal: at most 1.1 times theirs). A failed
 // check exits 1, a missed goal exits 3.
 //
 //   bench_rtsp_wall [seconds]      (30 by default; on X11 or Xvfb)
@@ -130,7 +131,9 @@ double FfmpegCpu(const QString& url, int seconds, double& wallSeconds)
     for (int i = 0; i < kPanes; ++i) {
         auto process = std::make_unique<QProcess>();
         process->setProgram(QStringLiteral("ffmpeg"));
-        process->setArguments({"-nostdin", "-loglevel", "error", "-rtsp_transport", "tcp", "-i", url, "-f", "null", "-"});
+        // One decoding thread per stream, as the player's per pane.
+        process->setArguments({"-nostdin", "-loglevel", "error", "-threads", "1", "-rtsp_transport", "tcp", "-i", url,
+                               "-f", "null", "-"});
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start();
         decoders.push_back(std::move(process));
@@ -138,7 +141,17 @@ double FfmpegCpu(const QString& url, int seconds, double& wallSeconds)
     for (auto& process : decoders)
         if (!process->waitForStarted(10000))
             return -1.0;
-    // Past their start-up: each has used some CPU on decoding already.
+    // Past their start-up: each has used some CPU on decoding already. A
+    // fresh server may turn away some of 16 clients arriving at once; those
+    // come again, as a player would.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QTest::qWait(3000);
+        for (auto& process : decoders)
+            if (process->state() == QProcess::NotRunning) {
+                process->start();
+                process->waitForStarted(10000);
+            }
+    }
     QTest::qWait(3000);
     double before = 0.0;
     for (auto& process : decoders)
@@ -213,7 +226,7 @@ int main(int argc, char* argv[])
     }
     const double ours = wall.cpuSeconds / wall.wallSeconds;
     const double anchor = ffmpegCpu / ffmpegWall;
-    std::printf("CPU: client %.2f cores, 16 ffmpeg decoders %.2f cores, ratio %.2f (goal <= 1.1)\n", ours, anchor,
+    std::printf("CPU: client %.2f cores, 16 ffmpeg decoders (-threads 1) %.2f cores, ratio %.2f (goal <= 1.1)\n", ours, anchor,
                 ours / anchor);
     const bool goals = wall.skipped == 0 && lowest / kStreamRate >= 0.98 && ours / anchor <= 1.1;
     std::printf("%s\n", goals ? "goals met" : "GOAL MISSED");

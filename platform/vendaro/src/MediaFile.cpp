@@ -2,6 +2,7 @@
 
 #include "Vendaro.h"
 
+#include <algorithm>
 #include <fstream>
 #include <vector>
 
@@ -11,9 +12,14 @@ namespace {
 
 // Enough for the MPEG-TS probe to see many packets after a leading header.
 constexpr size_t kProbeBytes = 1 << 20;
+// The first look; each further one doubles it, as libav's own probe does.
+constexpr size_t kFirstProbeBytes = 2048;
 // Random bytes reach low scores with some formats; demand a real match.
 constexpr int kMinimumProbeScore = AVPROBE_SCORE_MAX / 4;
 
+// Every demuxer's probe scans the whole buffer it is given, so a recording
+// is named after a few kilobytes when a demuxer is certain of it; content
+// that leaves the demuxers in doubt is read further, up to kProbeBytes.
 const AVInputFormat* probeContent(const std::string& path, unsigned int& error)
 {
     std::ifstream file(path, std::ios::binary);
@@ -21,19 +27,29 @@ const AVInputFormat* probeContent(const std::string& path, unsigned int& error)
         error = MAVRO_ERR_OPEN_FILE;
         return nullptr;
     }
-    std::vector<uint8_t> buffer(kProbeBytes + AVPROBE_PADDING_SIZE, 0);
-    file.read(reinterpret_cast<char*>(buffer.data()), std::streamsize(kProbeBytes));
-    AVProbeData probe{};
-    probe.filename = "";
-    probe.buf = buffer.data();
-    probe.buf_size = int(file.gcount());
-    int score = 0;
-    const AVInputFormat* format = probe.buf_size > 0 ? av_probe_input_format3(&probe, 1, &score) : nullptr;
-    if (!format || score < kMinimumProbeScore) {
-        error = MAVRO_ERR_UNKNOWN_FORMAT;
-        return nullptr;
+    std::vector<uint8_t> buffer;
+    size_t read = 0;
+    for (size_t size = kFirstProbeBytes;; size = std::min(size * 2, kProbeBytes)) {
+        buffer.resize(size + AVPROBE_PADDING_SIZE, 0);
+        file.read(reinterpret_cast<char*>(buffer.data() + read), std::streamsize(size - read));
+        read += size_t(file.gcount());
+        std::fill(buffer.begin() + std::ptrdiff_t(read), buffer.end(), 0);
+        const bool last = read < size || size == kProbeBytes;
+        AVProbeData probe{};
+        probe.filename = "";
+        probe.buf = buffer.data();
+        probe.buf_size = int(read);
+        int score = 0;
+        const AVInputFormat* format = read > 0 ? av_probe_input_format3(&probe, 1, &score) : nullptr;
+        // Short of the end only a certain match counts: a long leading header
+        // lets another demuxer win a small look that more content overturns.
+        if (format && score >= (last ? kMinimumProbeScore : AVPROBE_SCORE_MAX))
+            return format;
+        if (last)
+            break;
     }
-    return format;
+    error = MAVRO_ERR_UNKNOWN_FORMAT;
+    return nullptr;
 }
 
 } // namespace
