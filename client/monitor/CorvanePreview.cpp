@@ -287,16 +287,13 @@ void Corvane::on_pictureBtnSplitScreen_clicked()
         pSplitScreen->close();
         return;
     }
-    pSplitScreen->move(ui.widgetPreview->mapTo(this, QPoint(0, ui.widgetPreview->height() - pSplitScreen->height())));
-    pSplitScreen->show();
-    pSplitScreen->raise();
+    pSplitScreen->PopUpOver(ui.widgetPreview, ui.pictureBtnSplitScreen);
 }
 
 void Corvane::RepositionSplitScreen()
 {
     if (pSplitScreen && pSplitScreen->isVisible()) {
-        pSplitScreen->move(ui.widgetPreview->mapTo(this, QPoint(0, ui.widgetPreview->height() - pSplitScreen->height())));
-        pSplitScreen->show();
+        pSplitScreen->PlaceOver(ui.widgetPreview);
     }
 }
 
