@@ -322,7 +322,7 @@ def picture_shown(desktop, rect, timeout=30):
     def showing():
         shot = desktop.capture()
         return (shot.share_of((0, 0, 0), *area) < 0.5 and shot.share_of(PANE_BACKGROUND, *area) < 0.5
-                and len(shot.colours(*area, step=8)) > 8)
+                and len(shot.colours(*area, step=8)) > 4)
     return wait_for(showing, timeout, "a picture in %s" % (rect,), interval=0.3)
 
 
@@ -356,7 +356,9 @@ class Cases:
         region = (left, bottom - 160, left + 120, bottom)
         before = self.desktop.capture()
         self.desktop.click(*self.session.layout_button())
-        opened = wait_for(lambda: (lambda s: s if s.differs(before, *region, step=2) > 0.3 else None)(
+        # Drawn, not only mapped: the list's rows, not a black rectangle.
+        opened = wait_for(lambda: (lambda s: s if s.differs(before, *region, step=2) > 0.3
+                                   and s.share_of((0, 0, 0), *region, step=2) < 0.3 else None)(
             self.desktop.capture()), 20, "the layout chooser to show")
         self.save(opened, "chooser-open")
         # Escape closes it and leaves the layout alone.
