@@ -165,7 +165,7 @@ class Desktop:
         self.env = dict(os.environ, DISPLAY=":" + number, QT_QPA_PLATFORM="xcb")
         self.env.pop("WAYLAND_DISPLAY", None)
         self.start(["openbox", "--sm-disable"], "openbox.log")
-        wait_for(lambda: b"_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.run(["xprop", "-root"]), 30,
+        wait_for(lambda: b"_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.run(["xprop", "-root"]), 120,
                  "openbox to manage the screen")
 
     def start(self, command, log_name, env=None):
