@@ -7,11 +7,11 @@
 
 #include "core/Logging.h"
 #include "device/DeviceManager.h"
+#include "dialogs/FullScreenHost.h"
 #include "dialogs/QPromptWidget.h"
 #include "search/VideoManager.h"
 
 #include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -45,7 +45,6 @@ KvorPlayWindow::KvorPlayWindow(QWidget* parent) : QWidget(parent), ui(new Ui::Kv
     ui->setupUi(this);
     setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    ui->framePlay->installEventFilter(this);
     ui->framePlay->setEnabled(false);
     ui->framePlay->setStyleSheet(QStringLiteral("background-color: rgb(47, 50, 55);"));
     pMenu = new QMenu(this);
@@ -58,6 +57,11 @@ KvorPlayWindow::~KvorPlayWindow()
 {
     // A start still waiting on its server is interrupted, not waited for.
     StopRtspPlay();
+    // The player's port goes back with the pane: every preview dialog has a
+    // pane of its own, and the player has only a few dozen ports for everyone.
+    if (lPlayerPort >= 0)
+        VideoManager::GetInstance()->FreeMavroPort(lPlayerPort);
+    fullScreen.reset();
     delete ui;
 }
 
@@ -213,25 +217,17 @@ void KvorPlayWindow::ApplyFillMode()
 void KvorPlayWindow::SetPlayFrameFull(bool full)
 {
     if (full) {
-        ui->framePlay->setWindowFlags(Qt::Window);
-        ui->framePlay->showFullScreen();
-    } else {
-        ui->framePlay->setWindowFlags(Qt::SubWindow);
-        ui->framePlay->showNormal();
+        if (!fullScreen)
+            fullScreen = std::make_unique<FullScreenHost>(ui->framePlay);
+        fullScreen->Enter();
+    } else if (fullScreen) {
+        fullScreen->Leave();
     }
 }
 
 bool KvorPlayWindow::IsPlayFrameFull() const
 {
-    return ui->framePlay->isWindow();
-}
-
-bool KvorPlayWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == ui->framePlay && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && ui->framePlay->isWindow())
-        SetPlayFrameFull(false);
-    return QWidget::eventFilter(watched, event);
+    return fullScreen && fullScreen->IsActive();
 }
 
 void KvorPlayWindow::paintEvent(QPaintEvent* event)
@@ -408,13 +404,4 @@ void KvorPlayWindow::StopRtspPlay()
     FrameLogoVisibleSlot(true);
     ui->framePlay->setUpdatesEnabled(true);
     ui->framePlay->update();
-}
-
-void KvorPlayWindow::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape && isFullScreen()) {
-        setWindowFlags(Qt::SubWindow);
-        showNormal();
-    }
-    QWidget::keyPressEvent(event);
 }

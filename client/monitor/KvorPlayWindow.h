@@ -12,6 +12,7 @@
 namespace Ui {
 class KvorPlayWindow;
 }
+class FullScreenHost;
 class QAction;
 class QMenu;
 class RtspStreamSink;
@@ -110,12 +111,10 @@ public slots:
     void ShowRtspDialogSlot(bool checked = false);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -150,4 +149,5 @@ private:
     QString strRtspUrl;
     QString strRtspUser;
     QString strRtspPasswd;
+    std::unique_ptr<FullScreenHost> fullScreen;
 };

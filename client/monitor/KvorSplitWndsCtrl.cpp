@@ -2,6 +2,8 @@
 
 #include "KvorPlayWindow.h"
 
+#include "dialogs/FullScreenHost.h"
+
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QStackedLayout>
@@ -77,7 +79,11 @@ KvorSplitWndsCtrl::KvorSplitWndsCtrl(QWidget* parent) : QWidget(parent)
     SetSplitMode(nMode);
 }
 
-KvorSplitWndsCtrl::~KvorSplitWndsCtrl() = default;
+KvorSplitWndsCtrl::~KvorSplitWndsCtrl()
+{
+    // The grid goes back home before the host goes, so it is never deleted twice.
+    fullScreen.reset();
+}
 
 void KvorSplitWndsCtrl::Place(QGridLayout* grid, int pane, int row, int column, int rows, int columns)
 {
@@ -202,18 +208,30 @@ void KvorSplitWndsCtrl::SetFullScreen(bool on)
     } else if (nMode == 0) {
         panes[0]->SetPlayFrameFull(on);
     } else if (on) {
-        setWindowFlags(Qt::Window);
-        showFullScreen();
-    } else {
-        setWindowFlags(Qt::SubWindow);
-        showNormal();
+        if (!fullScreen)
+            fullScreen = std::make_unique<FullScreenHost>(this);
+        fullScreen->Enter();
+    } else if (fullScreen) {
+        fullScreen->Leave();
     }
+}
+
+bool KvorSplitWndsCtrl::IsFullScreenShown() const
+{
+    if (fullScreen && fullScreen->IsActive())
+        return true;
+    for (const KvorPlayWindow* pane : panes)
+        if (pane->IsPlayFrameFull())
+            return true;
+    return false;
 }
 
 void KvorSplitWndsCtrl::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && isFullScreen())
+    if (event->key() == Qt::Key_Escape && IsFullScreenShown()) {
         SetFullScreen(false);
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 

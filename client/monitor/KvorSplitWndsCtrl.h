@@ -3,7 +3,9 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
+class FullScreenHost;
 class KvorPlayWindow;
 class QGridLayout;
 class QStackedLayout;
@@ -29,6 +31,8 @@ public:
     unsigned short GetCurWndIndex() const { return nSelected; }
     void SelectNextWnd();
     void SetFullScreen(bool on);
+    // Whether the grid, or one pane's video, is shown full screen.
+    bool IsFullScreenShown() const;
     bool IsExpanded() const { return bExpanded; }
     quint16 WindowNums() const { return nWindowNums; }
     // The pane whose channel IP is `ip`, or null.
@@ -50,6 +54,7 @@ private:
     std::array<QWidget*, kModeCount> pages{};
     std::array<QGridLayout*, kModeCount> grids{};
     std::array<KvorPlayWindow*, kPaneCount> panes{};
+    std::unique_ptr<FullScreenHost> fullScreen;
     int nMode = 1;
     unsigned short nSelected = 0;
     QStackedLayout* pStack = nullptr;

@@ -311,16 +311,13 @@ void PreviewController::ToggleLayoutChooser()
         pSplitScreen->close();
         return;
     }
-    pSplitScreen->move(ui.grid->mapTo(ui.window, QPoint(0, ui.grid->height() - pSplitScreen->height())));
-    pSplitScreen->show();
-    pSplitScreen->raise();
+    pSplitScreen->PopUpOver(ui.grid, ui.splitScreenButton);
 }
 
 void PreviewController::RepositionLayoutChooser()
 {
     if (pSplitScreen && pSplitScreen->isVisible()) {
-        pSplitScreen->move(ui.grid->mapTo(ui.window, QPoint(0, ui.grid->height() - pSplitScreen->height())));
-        pSplitScreen->show();
+        pSplitScreen->PlaceOver(ui.grid);
     }
 }
 

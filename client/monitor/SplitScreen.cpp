@@ -2,13 +2,31 @@
 
 #include "ui_SplitScreen.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 SplitScreen::SplitScreen(QWidget* parent) : QWidget(parent), ui(new Ui::SplitScreen)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
     FillList();
+}
+
+void SplitScreen::PopUpOver(QWidget* area, QWidget* toggle)
+{
+    // The press that closes the pop-up would otherwise reach the button again and reopen it.
+    if (toggle)
+        toggle->setAttribute(Qt::WA_NoMouseReplay);
+    PlaceOver(area);
+    show();
+    raise();
+    activateWindow();
+}
+
+void SplitScreen::PlaceOver(QWidget* area)
+{
+    if (area)
+        move(area->mapToGlobal(QPoint(0, area->height() - height())));
 }
 
 SplitScreen::~SplitScreen()
@@ -40,6 +58,15 @@ void SplitScreen::reTranslateUI()
 {
     ui->listWidget->clear();
     FillList();
+}
+
+void SplitScreen::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SplitScreen::paintEvent(QPaintEvent* event)

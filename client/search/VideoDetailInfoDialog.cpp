@@ -2,6 +2,7 @@
 
 #include "VideoManager.h"
 
+#include "dialogs/FullScreenHost.h"
 #include "dialogs/QPictureFrame.h"
 #include "dialogs/QPromptWidget.h"
 
@@ -52,6 +53,7 @@ VideoDetailInfoDialog::VideoDetailInfoDialog(QWidget* parent)
 VideoDetailInfoDialog::~VideoDetailInfoDialog()
 {
     QObject::disconnect(closeConnection);
+    fullScreen.reset();
     ReleasePort();
 }
 
@@ -262,23 +264,27 @@ void VideoDetailInfoDialog::on_SliVideoProcess_sliderPressed()
         manager->SetCurPlayTime(port, ui->SliVideoProcess->value() * 1000);
 }
 
+bool VideoDetailInfoDialog::IsVideoFullScreen() const
+{
+    return fullScreen && fullScreen->IsActive();
+}
+
 void VideoDetailInfoDialog::ToggleFullScreen()
 {
-    QWidget* video = ui->frameVideo;
-    if (video->isFullScreen()) {
-        video->setWindowFlags(Qt::SubWindow);
-        video->showNormal();
+    if (IsVideoFullScreen()) {
+        fullScreen->Leave();
         return;
     }
     if (ui->tBtnStart->isVisible())
         return;
-    video->setWindowFlags(Qt::Window);
-    video->showFullScreen();
+    if (!fullScreen)
+        fullScreen = std::make_unique<FullScreenHost>(ui->frameVideo);
+    fullScreen->Enter();
 }
 
 void VideoDetailInfoDialog::done(int result)
 {
-    if (ui->frameVideo->isFullScreen())
+    if (IsVideoFullScreen())
         ToggleFullScreen();
     // A hidden dialog that kept playing would decode on for nobody and hold its port.
     if (manager && port >= 0 && manager->HasVideoFile(port)) {

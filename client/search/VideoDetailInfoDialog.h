@@ -11,6 +11,7 @@
 namespace Ui {
 class VideoDetailInfoDialog;
 }
+class FullScreenHost;
 class VideoManager;
 
 // Plays one saved clip in a window of its own: play, pause, stop, frame steps
@@ -37,6 +38,7 @@ public:
     void reTranslateUI();
 
     long Port() const { return port; }
+    bool IsVideoFullScreen() const;
     int TimerInterval() const { return timerInterval; }
     const QTimer& DisplayTimer() const { return displayTimer; }
 
@@ -83,4 +85,5 @@ private:
     int fileTime = 0;        // seconds
     int timerInterval = 1000; // ms: halved by each step faster, doubled by each step slower
     QTimer displayTimer;
+    std::unique_ptr<FullScreenHost> fullScreen;
 };

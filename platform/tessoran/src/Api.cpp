@@ -145,6 +145,12 @@ TSR_BOOL TSR_Logout(int32_t lUserID) {
     auto session = sdk.logins.take(lUserID);
     if (!session) return fail(TSR_ERR_INVALID_HANDLE);
     session->stop(true);
+    // The device's alarm connection was admitted on this login; without it the
+    // device would go on delivering until the client restarts.
+    if (sdk.loginIdFor(session->address().c_str(), session->port()) < 0) {
+      const std::string device = session->address() + ":" + std::to_string(session->port());
+      sdk.listeners.forEach([&](Listener& listener) { listener.deviceLoggedOut(device); });
+    }
     return 1;
   });
 }

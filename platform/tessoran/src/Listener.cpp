@@ -213,6 +213,21 @@ void Listener::resumeWaiting() {
   });
 }
 
+void Listener::deviceLoggedOut(const std::string& device) {
+  {
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    for (Queued& item : queue_)
+      if (item.device == device) item.deliver = false;
+  }
+  if (stopping_) return;
+  asio::post(io_, [self = shared_from_this(), device] {
+    std::vector<std::shared_ptr<AlarmConnection>> gone;
+    for (auto& connection : self->connections_)
+      if (connection->device() == device) gone.push_back(connection);
+    for (auto& connection : gone) connection->close("the client logged out of the device");
+  });
+}
+
 void Listener::releaseBytes(size_t bytes) {
   if (bytes == 0) return;
   sdk_.alarmBytes.release(bytes);
@@ -362,6 +377,13 @@ bool Listener::deliver(Queued& item) {
   snprintf(alarmer.sSocketIP, sizeof alarmer.sSocketIP, "%s", item.peer.c_str());
   alarmer.lUserID = sdk_.loginIdFor(alarmer.sDeviceIP, alarmer.wLinkPort);
   alarmer.byUserIDValid = alarmer.lUserID >= 0;
+  // Logged out while this alarm was already on its way: the client no longer
+  // wants to hear from the device.
+  if (alarmer.lUserID < 0) {
+    sdkLog().info("alarm {} from device {} dropped: the client logged out of it", item.number,
+                  item.device);
+    return;
+  }
 
   TSR_MSGCALLBACK callback = callback_;
   void* user = user_;

@@ -75,6 +75,9 @@ public:
   void stop();
   // Budget or queue room came free: waiting connections try again.
   void resumeWaiting();
+  // The client's last login to `device` ("address:port") ended: its
+  // connections are closed and its queued alarms are not delivered.
+  void deviceLoggedOut(const std::string& device);
 
   // ---- for the connections, on the event loop ----
   boost::asio::io_context& io() { return io_; }

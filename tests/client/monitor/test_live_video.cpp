@@ -19,6 +19,9 @@
 #include "monitor/SplitScreen.h"
 
 #include <QElapsedTimer>
+#include <QApplication>
+#include <QVBoxLayout>
+#include <QLabel>
 #include <QFrame>
 #include <QGridLayout>
 #include <QListWidget>
@@ -70,6 +73,10 @@ private slots:
     void selectionFollowsClicksAndLayouts();
     void expandAndRestore();
     void fullScreenAndBack();
+    void fullScreenGridComesBackPlaying();
+    void fullScreenVideoKeepsItsNativeWindow();
+    void idlePaneIsOneEvenColour();
+    void chooserIsAPopUpAboveTheGrid();
     void findsOnlyThePaneOfTheChannel();
     void previewDialogPlaysAndStopsWhenClosedFromOutside();
     void chooserEmitsTheClickedLayout();
@@ -392,6 +399,149 @@ void LiveVideoTest::fullScreenAndBack()
     QVERIFY(!grid->isFullScreen());
     grid->SetFullScreen(false);
     QVERIFY(!grid->GetPlayWindow(0)->IsPlayFrameFull());
+}
+
+namespace {
+
+// The main window's part around the grid: the grid sits in a layout cell
+// between other widgets, as in the real window.
+struct GridHome {
+    GridHome()
+    {
+        auto* box = new QVBoxLayout(&window);
+        box->addWidget(new QLabel(QStringLiteral("above")));
+        grid = new KvorSplitWndsCtrl;
+        box->addWidget(grid, 1);
+        box->addWidget(new QLabel(QStringLiteral("below")));
+        window.resize(900, 700);
+        window.show();
+    }
+    ~GridHome() { grid->StopAll(); }
+    // Pane 0 of `mode` playing `channel`; null when it does not play.
+    KvorPlayWindow* PlayFirstPane(int mode, const stu_DeviceChannelInfo& channel)
+    {
+        if (!QTest::qWaitForWindowExposed(&window))
+            return nullptr;
+        grid->SetSplitMode(mode);
+        KvorPlayWindow* pane = grid->GetPlayWindow(0);
+        RequstRunables::RequestPreview(pane, channel, 0);
+        return QTest::qWaitFor([pane] { return pane->IsPlaying(); }, 10000) ? pane : nullptr;
+    }
+    QWidget window;
+    KvorSplitWndsCtrl* grid;
+};
+
+// Full-screen windows still shown.
+int FullScreenWindowsShown()
+{
+    int shown = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->isFullScreen())
+            ++shown;
+    return shown;
+}
+
+} // namespace
+
+// The grid used to be turned into a window of its own and back by its window
+// flags; under a window manager it was left unmapped or as a separate window.
+void LiveVideoTest::fullScreenGridComesBackPlaying()
+{
+    GridHome home;
+    KvorSplitWndsCtrl* wall = home.grid;
+    KvorPlayWindow* pane = home.PlayFirstPane(1, ChannelOf(devices[0], 0));
+    QVERIFY(pane);
+    const WId video = pane->GetPlayWndId();
+    QTRY_VERIFY(wall->geometry().height() > 400);
+    const QRect cell = wall->geometry();
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        wall->SetFullScreen(true);
+        QVERIFY(wall->IsFullScreenShown());
+        QVERIFY(wall->window() != &home.window);
+        QTRY_VERIFY(wall->window()->isFullScreen());
+        QVERIFY(QTest::qWaitForWindowExposed(wall->window()));
+        QTest::keyClick(wall, Qt::Key_Escape);
+        QVERIFY(!wall->IsFullScreenShown());
+        QCOMPARE(wall->window(), &home.window);
+        QTRY_COMPARE(wall->geometry(), cell);
+        QVERIFY(wall->isVisible());
+        QCOMPARE(FullScreenWindowsShown(), 0);
+        QVERIFY(pane->IsPlaying());
+        QCOMPARE(pane->GetPlayWndId(), video);
+    }
+    QCOMPARE(Camera(0, 0).liveStreams(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(DistinctColours(pane->grab().toImage()) > 20, 10000);
+    pane->StopPlay();
+    QTRY_COMPARE_WITH_TIMEOUT(Camera(0, 0).liveStreams(), 0, 10000);
+}
+
+// A pane's video shown full screen moves, native window and all: the player
+// keeps drawing into the window it was given.
+void LiveVideoTest::fullScreenVideoKeepsItsNativeWindow()
+{
+    GridHome home;
+    KvorSplitWndsCtrl* wall = home.grid;
+    KvorPlayWindow* pane = home.PlayFirstPane(0, ChannelOf(devices[0], 1));
+    QVERIFY(pane);
+    const WId video = pane->GetPlayWndId();
+    auto* frame = pane->findChild<QFrame*>(QStringLiteral("framePlay"));
+    QWidget* parent = frame->parentWidget();
+    wall->SetFullScreen(true);
+    QVERIFY(pane->IsPlayFrameFull());
+    QTRY_VERIFY(frame->window()->isFullScreen());
+    QCOMPARE(frame->winId(), video);
+    QTest::keyClick(frame->window(), Qt::Key_Escape);
+    QVERIFY(!pane->IsPlayFrameFull());
+    QCOMPARE(frame->parentWidget(), parent);
+    QCOMPARE(frame->winId(), video);
+    QCOMPARE(FullScreenWindowsShown(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(DistinctColours(pane->grab().toImage()) > 20, 10000);
+    pane->StopPlay();
+}
+
+// The empty logo frame used to draw a strip across the middle of every idle pane.
+void LiveVideoTest::idlePaneIsOneEvenColour()
+{
+    grid->SetSplitMode(1);
+    KvorPlayWindow* pane = grid->GetPlayWindow(2);
+    QCoreApplication::processEvents();
+    const QImage image = pane->grab().toImage();
+    const QRect video = pane->findChild<QFrame*>(QStringLiteral("frame"))->geometry();
+    QVERIFY(video.height() > 100);
+    QSet<QRgb> colours;
+    QRect odd;
+    for (int y = video.top(); y <= video.bottom(); ++y)
+        for (int x = video.left(); x <= video.right(); ++x) {
+            colours.insert(image.pixel(x, y));
+            if (QColor(image.pixel(x, y)) != QColor(47, 50, 55))
+                odd |= QRect(x, y, 1, 1);
+        }
+    QStringList names{QStringLiteral("%1,%2 %3x%4 in %5,%6 %7x%8").arg(odd.x()).arg(odd.y()).arg(odd.width()).arg(odd.height()).arg(video.x()).arg(video.y()).arg(video.width()).arg(video.height())};
+    for (QRgb colour : colours)
+        names << QColor(colour).name();
+    QVERIFY2(colours.size() == 1, qPrintable(names.join(QLatin1Char(' '))));
+    QCOMPARE(QColor(*colours.begin()), QColor(47, 50, 55));
+}
+
+// Drawn as a plain child, the chooser ended up under the native video windows.
+void LiveVideoTest::chooserIsAPopUpAboveTheGrid()
+{
+    GridHome home;
+    QVERIFY(QTest::qWaitForWindowExposed(&home.window));
+    RequstRunables::RequestPreview(home.grid->GetPlayWindow(0), ChannelOf(devices[0], 0), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(home.grid->GetPlayWindow(0)->IsPlaying(), 10000);
+    auto* chooser = new SplitScreen(&home.window);
+    auto* button = new QLabel(&home.window);
+    chooser->PopUpOver(home.grid, button);
+    QVERIFY(QTest::qWaitForWindowExposed(chooser));
+    QVERIFY(chooser->isWindow());
+    QCOMPARE(chooser->windowType(), Qt::Popup);
+    QCOMPARE(QApplication::activePopupWidget(), chooser);
+    QCOMPARE(chooser->geometry().bottomLeft(), home.grid->mapToGlobal(home.grid->rect().bottomLeft()));
+    QVERIFY(button->testAttribute(Qt::WA_NoMouseReplay));
+    QTest::keyClick(chooser, Qt::Key_Escape);
+    QVERIFY(!chooser->isVisible());
+    home.grid->StopAll();
 }
 
 void LiveVideoTest::findsOnlyThePaneOfTheChannel()

@@ -292,13 +292,16 @@ void PreviewControlTest::mainStreamRefusesLargeLayoutsAndExpandNeedsPanes()
     QCOMPARE(Grid()->SplitMode(), 0);
     QVERIFY(FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap()->toImage() != fourPanes);
     FORM_WIDGET(window, qIconPBtnExpandScreen)->click();
-    QVERIFY(!Grid()->isFullScreen());
+    QVERIFY(!Grid()->IsFullScreenShown());
     QVERIFY(!Grid()->GetPlayWindow(0)->IsPlayFrameFull());
     ChooseLayout(QStringLiteral("4分屏"));
     FORM_WIDGET(window, qIconPBtnExpandScreen)->click();
-    QTRY_VERIFY(Grid()->isFullScreen());
+    QVERIFY(Grid()->IsFullScreenShown());
+    QVERIFY(Grid()->window() != window.get());
+    QTRY_VERIFY(Grid()->window()->isFullScreen());
     QTest::keyClick(Grid(), Qt::Key_Escape);
-    QTRY_VERIFY(!Grid()->isFullScreen());
+    QVERIFY(!Grid()->IsFullScreenShown());
+    QCOMPARE(Grid()->window(), window.get());
     // The split button opens its pop-up and a second press closes it.
     QTest::mouseClick(FORM_WIDGET(window, pictureBtnSplitScreen), Qt::LeftButton);
     QListWidget* list = window->findChild<QListWidget*>(QStringLiteral("listWidget"));

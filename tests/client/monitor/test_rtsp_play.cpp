@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -141,6 +142,7 @@ private slots:
     void serverKilledMidStreamLeavesThePaneIdle();
     void serverGoodbyeLeavesThePaneIdle();
     void doubleClickPreviewsTheSameStreamOnItsOwnSession();
+    void previewDialogsGiveTheirPlayerPortsBack();
     void fourPanesOnFourSessionsThenCloseAll();
     void openDialogDoesNotKeepTheProgramRunning();
     void screenshots();
@@ -526,6 +528,31 @@ void RtspPlayTest::doubleClickPreviewsTheSameStreamOnItsOwnSession()
     QTRY_VERIFY(!window.pane->findChild<PreviewDialog*>());
     QVERIFY(window.pane->IsRtspPlaying());
     QCOMPARE(Manager()->Sessions(), QList<int>{window.pane->RtspSession()});
+    window.pane->StopPlay();
+}
+
+// Each dialog's pane took a player port and kept it: after some sixty dialogs
+// nothing could play anywhere until the program restarted.
+void RtspPlayTest::previewDialogsGiveTheirPlayerPortsBack()
+{
+    PaneWindow window;
+    QVERIFY(QTest::qWaitForWindowExposed(&window.window));
+    window.pane->StartRtspPlaySlot(server.Url("/live"), kUser, kPassword);
+    QVERIFY(WaitPlaying(window.pane));
+    for (int i = 0; i < 100; ++i) {
+        QTest::mouseDClick(window.pane, Qt::LeftButton);
+        QPointer<PreviewDialog> preview = window.pane->findChild<PreviewDialog*>();
+        QVERIFY(preview);
+        QVERIFY2(preview->Pane()->PlayerPort() >= 0, qPrintable(QStringLiteral("dialog %1 got no port").arg(i + 1)));
+        preview->close();
+        QTRY_VERIFY(!preview);
+    }
+    CloseToasts();
+    PaneWindow other;
+    QVERIFY(QTest::qWaitForWindowExposed(&other.window));
+    other.pane->StartRtspPlaySlot(server.Url("/live"), kUser, kPassword);
+    QVERIFY(WaitPlaying(other.pane));
+    other.pane->StopPlay();
     window.pane->StopPlay();
 }
 

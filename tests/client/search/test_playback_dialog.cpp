@@ -229,28 +229,66 @@ private slots:
         QCOMPARE(dialog->TimerInterval(), 1000);
     }
 
+    // The video is shown full screen by a window of its own and comes back
+    // into the dialog, in its own place, however often it goes.
+    bool VideoAtHome(QWidget* video) const
+    {
+        return !dialog->IsVideoFullScreen() && video->window() == dialog.get() && !video->isWindow()
+            && video->isVisible();
+    }
+
     void fullScreenOnlyWhilePlaying()
     {
         OpenAndWaitForPictures(recording);
-        DoubleClick(Video());
-        QTRY_VERIFY(Video()->isFullScreen());
-        DoubleClick(Video());
-        QTRY_VERIFY(!Video()->isFullScreen());
-        QVERIFY(!Video()->isWindow());
+        QWidget* video = Video();
+        const QRect home = video->geometry();
+        DoubleClick(video);
+        QTRY_VERIFY(dialog->IsVideoFullScreen());
+        QVERIFY(video->window() != dialog.get());
+        QTRY_VERIFY(video->window()->isFullScreen());
+        DoubleClick(video);
+        QTRY_VERIFY(VideoAtHome(video));
+        QTRY_COMPARE(video->geometry(), home);
         Click("tBtnPause");
-        DoubleClick(Video());
-        QVERIFY(!Video()->isFullScreen());
+        DoubleClick(video);
+        QVERIFY(VideoAtHome(video));
+    }
+
+    // Left over from a full-screen switch, a window kept the video after the
+    // dialog closed, and every later playback drew into it.
+    void fullScreenCyclesLeaveNoWindowBehind()
+    {
+        OpenAndWaitForPictures(recording);
+        QWidget* video = Video();
+        for (int cycle = 0; cycle < 5; ++cycle) {
+            DoubleClick(video);
+            QTRY_VERIFY(video->window()->isFullScreen());
+            DoubleClick(video);
+            QTRY_VERIFY(VideoAtHome(video));
+        }
+        DoubleClick(video);
+        QTRY_VERIFY(dialog->IsVideoFullScreen());
+        dialog->close();  // closed while full screen
+        QVERIFY(VideoAtHome(video) || !video->isVisible());
+        QCOMPARE(video->window(), dialog.get());
+        for (QWidget* top : QApplication::topLevelWidgets())
+            QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+        dialog->show();
+        OpenAndWaitForPictures(recording);
+        QCOMPARE(video->window(), dialog.get());
     }
 
     void endOfFileLeavesFullScreen()
     {
         OpenAndWaitForPictures(shortClip);
         QCOMPARE(TotalTime(), QStringLiteral("00:00:02"));
-        DoubleClick(Video());
-        QTRY_VERIFY(Video()->isFullScreen());
+        QWidget* video = Video();
+        DoubleClick(video);
+        QTRY_VERIFY(dialog->IsVideoFullScreen());
         QTRY_VERIFY_WITH_TIMEOUT(Stopped(), 10000);
-        QTRY_VERIFY(!Video()->isFullScreen());
-        QVERIFY(!Video()->isWindow());
+        QTRY_VERIFY(!dialog->IsVideoFullScreen());
+        QCOMPARE(video->window(), dialog.get());
+        QVERIFY(!video->isWindow());
     }
 
     void clipThatDoesNotOpenLeavesTheDialogIdle()

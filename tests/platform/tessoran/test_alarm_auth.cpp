@@ -43,6 +43,38 @@ TEST_F(DeviceProofTest, AlarmsWaitForTheLoginAndArriveOnce) {
   EXPECT_EQ(received(), sent());
 }
 
+// A logout used to leave the device's accepted alarm connection open, so a
+// deleted device went on delivering until the client restarted. Its alarms are
+// refused from the logout until it is logged into again.
+TEST_F(DeviceProofTest, LogoutEndsTheDevicesAlarms) {
+  listen();
+  const int32_t id = loginDeviceOrFail();
+  device().fireAlarms(devsim::AlarmKind::Incident, 2);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 2; }));
+  ASSERT_TRUE(TSR_Logout(id));
+  ASSERT_TRUE(testsupport::waitUntil([&] { return log_.contains("the client logged out of the device"); }));
+  device().fireAlarms(devsim::AlarmKind::Violation, 3);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return log_.contains("is no device the client has logged into"); }));
+  std::this_thread::sleep_for(milliseconds(300));  // nothing may come meanwhile
+  EXPECT_EQ(receivedCount(), 2u);
+  loginDeviceOrFail();
+  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 5; }));
+  EXPECT_EQ(received(), sent());
+}
+
+// A second login to the same device keeps its alarms coming when the first ends.
+TEST_F(DeviceProofTest, AlarmsGoOnWhileAnotherLoginRemains) {
+  listen();
+  const int32_t first = loginDeviceOrFail();
+  loginDeviceOrFail();
+  device().fireAlarms(devsim::AlarmKind::Incident, 1);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+  ASSERT_TRUE(TSR_Logout(first));
+  device().fireAlarms(devsim::AlarmKind::Incident, 2);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 3; }));
+  EXPECT_FALSE(log_.contains("the client logged out of the device"));
+}
+
 struct StrangerCase {
   const char* name;
   const char* password;  // of the hello; null sends an alarm without one
