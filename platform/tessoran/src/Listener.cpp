@@ -382,7 +382,7 @@ bool Listener::deliver(Queued& item) {
   if (alarmer.lUserID < 0) {
     sdkLog().info("alarm {} from device {} dropped: the client logged out of it", item.number,
                   item.device);
-    return;
+    return true;
   }
 
   TSR_MSGCALLBACK callback = callback_;
