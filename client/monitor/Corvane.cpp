@@ -7,6 +7,7 @@
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
 #include "core/ImplementInstance.h"
+#include "core/IncidentVocabulary.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "dialogs/AboutDialog.h"
@@ -321,7 +322,7 @@ QString Corvane::BuildVersionText(const char* compileDate)
 void Corvane::BuildIncidentTypeTables()
 {
     for (const IncidentTypeRow& row : kIncidentTypes) {
-        hashIncidentName.insert(row.code, tr(row.name));
+        hashIncidentName.insert(row.code, QString::fromStdString(IncidentTypeName(row.code)));
         hashIncidentIcon.insert(row.code, QString::fromLatin1(row.icon));
     }
 }
@@ -479,6 +480,8 @@ void Corvane::TopSliderNavigationItemClickedSlot(int index)
     // over the search page.
     if (pSplitScreen)
         pSplitScreen->close();
+    if (pHintListWidget)
+        pHintListWidget->hide();
     ui.stackedWidget->setCurrentIndex(index);
     if (index == 1)
         emit InsertConditionSig();
@@ -515,6 +518,7 @@ void Corvane::reTranslateUI()
     ui.retranslateUi(this);
     // The form puts back its placeholder; the clock should not wait a second.
     ShowWeekAndTimeSlot();
+    emit signalReTranslateUI();
 }
 
 // ---- Dialogs and tools ----

@@ -352,6 +352,7 @@ void Corvane::DealIncidentPromptsSlot(TrafficIncident incident)
     pIncidentPromptsDialog->SetInfo(iconPath, hashIncidentName.value(type), timeText, incident.deviceIp,
                                     incident.channelIp, static_cast<int>(incident.laneNo));
     pIncidentPromptsDialog->picPath = incident.picPath;
+    pIncidentPromptsDialog->SetIncidentType(incident.incidentType);
     pIncidentPromptsDialog->ShowAtCorner();
     emit signalReTranslateUI();
 }

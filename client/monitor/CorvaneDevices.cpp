@@ -795,6 +795,12 @@ bool Corvane::ForwardKeyToHintList(QKeyEvent* event)
 {
     // The list takes no focus: the search box's arrows and Enter reach it from here.
     static const int keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Return, Qt::Key_Enter};
+    // With no hint open, Enter searches what the box holds, as its search button does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && focusWidget() == ui.lineEditSreachBox && !(pHintListWidget && pHintListWidget->isVisible())) {
+        SearchDeviceSlot(ui.lineEditSreachBox->text());
+        return true;
+    }
     if (!pHintListWidget || !pHintListWidget->isVisible() || focusWidget() != ui.lineEditSreachBox
         || std::find(std::begin(keys), std::end(keys), event->key()) == std::end(keys))
         return false;
