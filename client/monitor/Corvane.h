@@ -35,7 +35,7 @@ class IncidentPromptsDialog;
 class LanguageManage;
 class QStandardItem;
 class QStandardItemModel;
-class QTextToSpeech;
+class IncidentSpeaker;
 class QTimer;
 class SplitScreen;
 class TipBox;
@@ -260,7 +260,7 @@ private:
     QFuture<void> futureIllegalRecord;
     qint64 llCleanSize = 0;
     ConfigDialog* pConfigDialog = nullptr;
-    QTextToSpeech* pTextToSpeech = nullptr;
+    IncidentSpeaker* pIncidentSpeaker = nullptr;
     // Set once no speech engine could be made, so the lack is logged once.
     bool bSpeechUnavailable = false;
     LanguageManage* pLanguageManage = nullptr;
