@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -41,6 +42,10 @@ int CollectSamples(short* wave, int count, espeak_EVENT* events)
         synthesis->samples.insert(synthesis->samples.end(), wave, wave + count);
     return synthesis->stopping->load() ? 1 : 0; // 1 asks espeak-ng to stop
 }
+
+// ALSA reports a machine without a sound card on stderr at every open; that
+// is an expected state here, not news.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 // A chunk of sound small enough for the close not to wait on it.
 constexpr int kChunksPerSecond = 20;
@@ -136,6 +141,8 @@ bool IncidentSpeaker::Play(const std::vector<short>& samples, int sampleRate)
 {
     // No sound device (a server, a test machine) is no fault: the incident is
     // shown and stored all the same.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { snd_lib_error_set_handler(QuietAlsa); });
     snd_pcm_t* pcm = nullptr;
     if (samples.empty() || snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
         return false;

@@ -34,6 +34,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,8 +48,10 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTextDocument>
+#include <QTreeView>
 #include <QWindow>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
