@@ -2,6 +2,7 @@
 
 #include "RequstRunables.h"
 #include "RtspManager.h"
+#include "HintListWidget.h"
 #include "SplitScreen.h"
 
 #include "core/ApplicationDir.h"

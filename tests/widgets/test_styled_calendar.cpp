@@ -87,7 +87,7 @@ private slots:
         QFETCH(QString, chineseMonth);
         QFETCH(QString, englishYear);
         QFETCH(QString, englishMonth);
-        Calendar calendar(QStyledCalendarWidget::CalendarType(type));
+        Calendar calendar{QStyledCalendarWidget::CalendarType(type)};
         calendar.show(2026, 12);
         calendar.widget.setSelectedDate(QDate(2026, 12, 3));
         const auto switchTo = [&](QLocale::Language language, QLocale::Country country) {

@@ -27,7 +27,6 @@
 #include "search/SearchFrame.h"
 #include "search/VideoDetailInfoDialog.h"
 
-#include "QRangeCalendarWidget.h"
 #include "QRangeDateTimeEditWithPopup.h"
 #include "QSimpleSliderNavigation.h"
 
@@ -43,6 +42,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QTableWidget>
@@ -299,7 +299,10 @@ void WindowTextsTest::WalkSearchPage(QStringList& faults)
         auto* opener = periods.at(0)->findChild<QAbstractButton*>(QStringLiteral("calendarButton"));
         QVERIFY(opener);
         QTest::mouseClick(opener, Qt::LeftButton);
-        auto* popup = periods.at(0)->findChild<QRangeCalendarWidget*>();
+        QWidget* popup = nullptr;
+        for (QWidget* child : periods.at(0)->findChildren<QWidget*>())
+            if (child->isWindow() && child->inherits("QRangeCalendarWidget"))
+                popup = child;
         QVERIFY(popup);
         QTRY_VERIFY(popup->isVisible());
         QCoreApplication::processEvents();

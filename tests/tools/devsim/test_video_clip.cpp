@@ -167,13 +167,14 @@ TEST(VideoClipMake, MakesAClipWithFfmpegKeepsAWholeOneAndRemakesACutOne) {
   EXPECT_EQ(clip.pieceCount(), 3u);
   const QString name = QString::fromStdString(path);
   // Whole: kept as it is.
-  QFile marker(name);
-  ASSERT_TRUE(marker.open(QIODevice::ReadWrite));
-  const QDateTime made = QFileInfo(name).lastModified();
-  marker.close();
-  ASSERT_TRUE(QFile::setFileTime(name, made.addSecs(-3600), QFileDevice::FileModificationTime));
+  const QDateTime earlier = QFileInfo(name).lastModified().addSecs(-3600);
+  {
+    QFile marker(name);
+    ASSERT_TRUE(marker.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(marker.setFileTime(earlier, QFileDevice::FileModificationTime));
+  }
   ASSERT_TRUE(devsim::VideoClip::make(path, 3, error)) << error;
-  EXPECT_EQ(QFileInfo(name).lastModified(), made.addSecs(-3600)) << "a whole clip is not made again";
+  EXPECT_EQ(QFileInfo(name).lastModified(), earlier) << "a whole clip is not made again";
   // Cut short, as by a run killed mid-write: made again.
   QFile::resize(name, 188 * 3);
   ASSERT_FALSE(clip.load(path, error));
