@@ -21,7 +21,7 @@
     </message>
     <message>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <source>行人</source>
@@ -53,7 +53,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Vehicle in bike lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <source>加塞</source>
@@ -224,7 +224,7 @@
     <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <location filename="../monitor/Corvane.cpp"/>
@@ -269,7 +269,7 @@
     <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>机占非</source>
-        <translation>Vehicle in bike lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <location filename="../monitor/Corvane.cpp"/>
@@ -459,7 +459,7 @@
     </message>
     <message>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <source>抛撒物</source>
@@ -495,7 +495,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Vehicle in bike lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <source>火灾</source>
@@ -554,7 +554,7 @@
     </message>
     <message>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <source>抛撒物</source>
@@ -590,7 +590,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Vehicle in bike lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <source>火灾</source>
@@ -1084,7 +1084,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Vehicle in bike lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <source>事故</source>
@@ -1112,7 +1112,7 @@
     </message>
     <message>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <source>能见度</source>
