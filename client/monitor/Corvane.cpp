@@ -1,8 +1,8 @@
 #include "Corvane.h"
 
+#include "HintListWidget.h"
 #include "RequstRunables.h"
 #include "RtspManager.h"
-#include "HintListWidget.h"
 #include "SplitScreen.h"
 
 #include "core/ApplicationDir.h"
