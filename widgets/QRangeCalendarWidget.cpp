@@ -13,6 +13,8 @@
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace {
 const QDate kWidestMinimum = QDate::fromJulianDay(1);
 const QDate kWidestMaximum = QDate(7999, 12, 31);
@@ -180,6 +182,25 @@ private:
         return edit;
     }
 
+public:
+    // The texts again in the language now installed; the shortcuts this widget
+    // put in (the owner's own may follow them) by their place and value.
+    void retranslateUi()
+    {
+        m_beginDateLineEdit->setPlaceholderText(tr("开始日期"));
+        m_beginTimeLineEdit->setPlaceholderText(tr("开始时间"));
+        m_endDateLineEdit->setPlaceholderText(tr("结束日期"));
+        m_endTimeLineEdit->setPlaceholderText(tr("结束时间"));
+        m_rangeCalendarClearBtn->setText(tr("清空"));
+        m_rangeCalendarConfirmBtn->setText(tr("确认"));
+        for (int row = 0; row < int(std::size(kShortcuts)) && row < listViewShortCut->count(); ++row) {
+            QListWidgetItem* item = listViewShortCut->item(row);
+            if (item->data(Qt::UserRole).toInt() == kShortcuts[row].value)
+                item->setText(tr(kShortcuts[row].text));
+        }
+    }
+
+private:
     QPushButton* button(const QString& name, const char* text)
     {
         auto* button = new QPushButton(tr(text), frameButtons);
@@ -223,6 +244,13 @@ QRangeCalendarWidget::QRangeCalendarWidget(QWidget* parent, Qt::WindowFlags flag
 }
 
 QRangeCalendarWidget::~QRangeCalendarWidget() = default;
+
+void QRangeCalendarWidget::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi();
+    QWidget::changeEvent(event);
+}
 
 bool QRangeCalendarWidget::hasTime() const
 {

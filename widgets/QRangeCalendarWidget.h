@@ -41,6 +41,9 @@ signals:
     void SignalDateTimeChanged(QDateTime dtBegin, QDateTime dtEnd);
     void SignalClickConfirmBtn();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private slots:
     void onConfirmBtnClicked();
     void onClearBtnClicked();

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLocale>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QSpacerItem>
@@ -442,20 +443,36 @@ void QStyledCalendarWidget::updateNavigationBar()
     ui->labelMonth->setVisible(days);
     ui->prevMonthBtn->setVisible(days);
     ui->nextMonthBtn->setVisible(days);
+    // Year and month are written the way the calendar's language writes them:
+    // "2026年" and "12月" in Chinese, "2026" and "Dec" in English.
+    const QLocale calendarLocale = locale();
+    const bool chinese = calendarLocale.language() == QLocale::Chinese;
+    const auto yearText = [chinese](int y) { return chinese ? QStringLiteral("%1年").arg(y) : QString::number(y); };
     switch (d->calendarType) {
     case DateCalendar:
-        ui->labelYear->setText(QStringLiteral("%1年").arg(year));
-        ui->labelMonth->setText(QStringLiteral("%1月").arg(d->model->shownMonth()));
+        ui->labelYear->setText(yearText(year));
+        ui->labelMonth->setText(calendarLocale.standaloneMonthName(d->model->shownMonth(), QLocale::ShortFormat));
         break;
     case MonthCalendar:
-        ui->labelYear->setText(QStringLiteral("%1年").arg(year));
+        ui->labelYear->setText(yearText(year));
         break;
     case YearCalendar: {
         const int decade = year / 10 * 10;
-        ui->labelYear->setText(QStringLiteral("%1年-%2年").arg(decade).arg(decade + 9));
+        ui->labelYear->setText(yearText(decade) + QLatin1Char('-') + yearText(decade + 9));
         break;
     }
     }
+}
+
+void QStyledCalendarWidget::changeEvent(QEvent* event)
+{
+    // The program sets the default locale with its language; a calendar made
+    // before the switch takes it over here. setLocale passes it on to the grid.
+    if (event->type() == QEvent::LanguageChange && locale() != QLocale())
+        setLocale(QLocale());
+    if (event->type() == QEvent::LocaleChange)
+        updateNavigationBar();
+    QFrame::changeEvent(event);
 }
 
 void QStyledCalendarWidget::adjustToolButtonGeometry()

@@ -3,6 +3,7 @@
 #include "ApplicationDir.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QTranslator>
 
 LanguageManage* LanguageManage::GetInstance()
@@ -36,6 +37,10 @@ void LanguageManage::SwitchLanguage(int language)
     if (!translator->load(TranslationFile(language)))
         return;
 
+    // Dates, month and day names follow the language: the calendars take the
+    // default locale over when the translator's change reaches them.
+    QLocale::setDefault(language == English ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                            : QLocale(QLocale::Chinese, QLocale::China));
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator.get());
     QCoreApplication::installTranslator(translator.get());

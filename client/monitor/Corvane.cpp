@@ -12,6 +12,7 @@
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
 #include "core/ImplementInstance.h"
+#include "core/IncidentVocabulary.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "dialogs/AboutDialog.h"
@@ -309,7 +310,7 @@ QString Corvane::BuildVersionText(const char* compileDate)
 void Corvane::BuildIncidentTypeTables()
 {
     for (const IncidentTypeRow& row : kIncidentTypes) {
-        hashIncidentName.insert(row.code, tr(row.name));
+        hashIncidentName.insert(row.code, QString::fromStdString(IncidentTypeName(row.code)));
         hashIncidentIcon.insert(row.code, QString::fromLatin1(row.icon));
     }
 }
@@ -470,6 +471,8 @@ void Corvane::TopSliderNavigationItemClickedSlot(int index)
     // The layout chooser belongs to the video grid; left open, it would float
     // over the search page.
     preview->CloseLayoutChooser();
+    if (HintListWidget* hints = deviceTree->HintList())
+        hints->hide();
     ui.stackedWidget->setCurrentIndex(index);
     if (index == 1)
         emit InsertConditionSig();
@@ -506,6 +509,7 @@ void Corvane::reTranslateUI()
     ui.retranslateUi(this);
     // The form puts back its placeholder; the clock should not wait a second.
     ShowWeekAndTimeSlot();
+    emit signalReTranslateUI();
 }
 
 // ---- Dialogs and tools ----

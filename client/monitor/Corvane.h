@@ -20,10 +20,10 @@ class ConfigDialog;
 class DeviceTreeController;
 class IncidentItem;
 class IncidentPromptsDialog;
+class IncidentSpeaker;
 class LanguageManage;
 class PreviewController;
 class QStandardItemModel;
-class QTextToSpeech;
 class QTimer;
 
 // The client's one main window: a frameless window with its own title bar,
@@ -166,7 +166,7 @@ private:
     QHash<int, QString> hashIncidentName;
     QHash<int, QString> hashIncidentIcon;
     ConfigDialog* pConfigDialog = nullptr;
-    QTextToSpeech* pTextToSpeech = nullptr;
+    IncidentSpeaker* pIncidentSpeaker = nullptr;
     // Set once no speech engine could be made, so the lack is logged once.
     bool bSpeechUnavailable = false;
     LanguageManage* pLanguageManage = nullptr;

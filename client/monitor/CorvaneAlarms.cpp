@@ -8,6 +8,7 @@
 #include "DataCleaner.h"
 #include "IncidentItem.h"
 #include "IncidentPromptsDialog.h"
+#include "IncidentSpeaker.h"
 #include "MonitorLog.h"
 
 #include "core/DeviceTime.h"
@@ -22,18 +23,6 @@ namespace {
 std::shared_ptr<spdlog::logger> Log()
 {
     return CorvaneLog();
-}
-
-// speech-dispatcher spawned by the client itself, where no session runs one
-// with a sound device, never answers; its engine then blocks the GUI thread
-// when it closes. Only a dispatcher that already listens is used.
-bool SpeechDispatcherRuns()
-{
-    const QString address = qEnvironmentVariable("SPEECHD_ADDRESS");
-    if (address.startsWith(QLatin1String("unix_socket:")))
-        return QFileInfo::exists(address.mid(int(qstrlen("unix_socket:"))));
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/speech-dispatcher/speechd.sock"));
 }
 
 } // namespace
@@ -104,6 +93,7 @@ void Corvane::DealIncidentPromptsSlot(TrafficIncident incident)
     pIncidentPromptsDialog->SetInfo(iconPath, hashIncidentName.value(type), timeText, incident.deviceIp,
                                     incident.channelIp, static_cast<int>(incident.laneNo));
     pIncidentPromptsDialog->picPath = incident.picPath;
+    pIncidentPromptsDialog->SetIncidentType(incident.incidentType);
     pIncidentPromptsDialog->ShowAtCorner();
     emit signalReTranslateUI();
 }
@@ -148,25 +138,16 @@ void Corvane::SpeechIncident(const QString& text)
     constexpr const char* method = "Corvane::SpeechIncident";
     if (bSpeechUnavailable)
         return;
-    if (!pTextToSpeech) {
-        // speech-dispatcher speaks Mandarin through espeak-ng; flite only English.
-        const QStringList engines = QTextToSpeech::availableEngines();
-        QString engine;
-        if (engines.contains(QStringLiteral("speechd")) && SpeechDispatcherRuns())
-            engine = QStringLiteral("speechd");
-        else if (engines.contains(QStringLiteral("flite")))
-            engine = QStringLiteral("flite");
-        if (engine.isEmpty()) {
+    if (!pIncidentSpeaker) {
+        if (!IncidentSpeaker::Available()) {
             bSpeechUnavailable = true;
             Log()->info("{}, no speech engine, incidents are not spoken", method);
             return;
         }
-        pTextToSpeech = new QTextToSpeech(engine, this);
-        const bool connected = static_cast<bool>(connect(pTextToSpeech, &QTextToSpeech::stateChanged, this,
-                                                         [this](QTextToSpeech::State state) { stateChanged(state); }));
-        Log()->info("{}, speech****************bRet:{} engine {}", method, connected, engine);
+        pIncidentSpeaker = new IncidentSpeaker(this);
+        Log()->info("{}, incidents are spoken with espeak-ng", method);
     }
-    pTextToSpeech->say(text);
+    pIncidentSpeaker->Say(text);
 }
 
 void Corvane::stateChanged(int state)

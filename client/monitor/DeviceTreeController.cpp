@@ -773,6 +773,13 @@ bool DeviceTreeController::ForwardKeyToHintList(QKeyEvent* event)
 {
     // The list takes no focus: the search box's arrows and Enter reach it from here.
     static const int keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Return, Qt::Key_Enter};
+    // With no hint open, Enter searches what the box holds, as its search button does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool hintsOpen = pHintListWidget && pHintListWidget->isVisible();
+    if (enter && ui.window->focusWidget() == ui.searchBox && !hintsOpen) {
+        Search(ui.searchBox->text());
+        return true;
+    }
     if (!pHintListWidget || !pHintListWidget->isVisible() || ui.window->focusWidget() != ui.searchBox
         || std::find(std::begin(keys), std::end(keys), event->key()) == std::end(keys))
         return false;

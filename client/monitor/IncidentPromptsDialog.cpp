@@ -4,7 +4,14 @@
 
 #include "ui_IncidentPromptsDialog.h"
 
+#include "core/IncidentVocabulary.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
 #include <QScreen>
@@ -55,11 +62,51 @@ QRect IncidentPromptsDialog::AvailableArea() const
     return screen ? screen->availableGeometry() : QRect();
 }
 
-void IncidentPromptsDialog::ShowAtCorner()
+void IncidentPromptsDialog::SetIncidentType(quint32 code)
+{
+    incidentType = code;
+}
+
+QList<QRect> IncidentPromptsDialog::HostControlsOnScreen() const
+{
+    QList<QRect> controls;
+    QWidget* host = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!host || !host->isVisible() || host->isMinimized())
+        return controls;
+    for (QWidget* child : host->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(child) || qobject_cast<QLineEdit*>(child)
+                             || qobject_cast<QComboBox*>(child) || qobject_cast<QAbstractSlider*>(child)
+                             || qobject_cast<QAbstractSpinBox*>(child);
+        if (control && child->window() == host && child->isVisible())
+            controls << QRect(child->mapToGlobal(QPoint(0, 0)), child->size());
+    }
+    return controls;
+}
+
+QPoint IncidentPromptsDialog::CornerPosition() const
 {
     const QRect area = AvailableArea();
     // The bottom shadow margin (12) may hang below the free area.
-    move(area.x() + area.width() - width(), area.y() + area.height() - height() + 12);
+    const QRect corner(QPoint(area.x() + area.width() - width(), area.y() + area.height() - height() + 12), size());
+    const QList<QRect> controls = HostControlsOnScreen();
+    QRect place = corner;
+    // Up past each control the place covers, until it covers none; a screen
+    // full of controls up to its top leaves the corner as it was.
+    for (bool moved = true; moved && place.top() >= area.top();) {
+        moved = false;
+        for (const QRect& control : controls) {
+            if (place.intersects(control)) {
+                place.moveBottom(control.top() - 1);
+                moved = true;
+            }
+        }
+    }
+    return place.top() >= area.top() ? place.topLeft() : corner.topLeft();
+}
+
+void IncidentPromptsDialog::ShowAtCorner()
+{
+    move(CornerPosition());
     setWindowOpacity(1.0);
     pAnimation->stop();
     pAnimation->start();
@@ -74,6 +121,11 @@ void IncidentPromptsDialog::reTranslateUI()
     ui->labelChannelNo->setText(tr("通道号"));
     ui->labelLaneNo->setText(tr("车道号"));
     ui->labelCheckDetailes->setText(tr("双击查看详情"));
+    const QString name = QString::fromStdString(IncidentTypeName(incidentType));
+    if (!name.isEmpty()) {
+        typeName = name;
+        ui->labelIncidentType->setText(name);
+    }
 }
 
 void IncidentPromptsDialog::mouseDoubleClickEvent(QMouseEvent* event)

@@ -2,6 +2,9 @@
 
 #include "dialogs/QBaseDialog.h"
 
+#include <QList>
+#include <QRect>
+
 #include <memory>
 
 class QPropertyAnimation;
@@ -26,8 +29,14 @@ public:
 
     void SetInfo(const QString& iconPath, const QString& typeName, const QString& timeText, const QString& deviceIp,
                  const QString& channelIp, int laneNo);
+    // The incident's type code: its name then follows a language switch.
+    void SetIncidentType(quint32 code);
     // Places the window at the corner, starts the fade and shows it.
     void ShowAtCorner();
+    // Where ShowAtCorner puts the window: the corner of the free screen area,
+    // raised above the main window's controls (paging bar, buttons, fields)
+    // that the corner would cover, so they stay within reach.
+    QPoint CornerPosition() const;
     QPropertyAnimation* FadeAnimation() const { return pAnimation; }
 
     QString iconPath;
@@ -46,6 +55,9 @@ protected:
 
 private:
     QRect AvailableArea() const;
+    QList<QRect> HostControlsOnScreen() const;
+
+    quint32 incidentType = 0;
 
     std::unique_ptr<Ui::IncidentPromptsDialog> ui;
     QPropertyAnimation* pAnimation = nullptr;

@@ -58,6 +58,13 @@ bool QWinNativeEventFilter::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
         break;
+    case QEvent::Leave:
+    case QEvent::Hide:
+        // The cursor is the application's: once the pointer has left the
+        // window's bands it must not stay over other windows.
+        if (watched->isWindowType() && !manualResize.window)
+            ShowResizeCursor({});
+        return false;
     case QEvent::WindowStateChange:
         if (auto* window = qobject_cast<QMainWindow*>(watched); window && window->isWindow()
             && (window->windowFlags() & Qt::FramelessWindowHint) && window->minimumSize() != window->maximumSize())
@@ -67,8 +74,13 @@ bool QWinNativeEventFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     QMainWindow* window = ManagedWindowOf(watched);
-    if (!window)
+    if (!window) {
+        // A move over another window of the program (a dialog, a pop-up) that
+        // came without a Leave of the main window.
+        if (watched->isWindowType() && !manualResize.window)
+            ShowResizeCursor({});
         return false;
+    }
     return HandleMouse(window, static_cast<QWindow*>(watched), static_cast<QMouseEvent*>(event));
 }
 

@@ -21,7 +21,7 @@
     </message>
     <message>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <source>行人</source>
@@ -53,7 +53,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Vehicle in non-motor lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <source>加塞</source>
@@ -61,7 +61,7 @@
     </message>
     <message>
         <source>路障</source>
-        <translation>Road block</translation>
+        <translation>Roadblock</translation>
     </message>
     <message>
         <source>施工</source>
@@ -224,7 +224,7 @@
     <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <location filename="../monitor/Corvane.cpp"/>
@@ -249,7 +249,7 @@
     <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>能见度</source>
-        <translation>Visibility</translation>
+        <translation>Low visibility</translation>
     </message>
     <message>
         <location filename="../monitor/Corvane.cpp"/>
@@ -269,7 +269,7 @@
     <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>机占非</source>
-        <translation>Vehicle in non-motor lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <location filename="../monitor/Corvane.cpp"/>
@@ -279,12 +279,12 @@
     <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>路障</source>
-        <translation>Road block</translation>
+        <translation>Roadblock</translation>
     </message>
     <message>
         <location filename="../monitor/Corvane.cpp"/>
         <source>交通事故</source>
-        <translation>Accident</translation>
+        <translation>Traffic accident</translation>
     </message>
     <message>
         <location filename="../monitor/Corvane.cpp"/>
@@ -497,7 +497,7 @@
     </message>
     <message>
         <source>路障</source>
-        <translation>Road block</translation>
+        <translation>Roadblock</translation>
     </message>
     <message>
         <source>事故</source>
@@ -505,7 +505,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Non-motor lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <source>火灾</source>
@@ -592,7 +592,7 @@
     </message>
     <message>
         <source>路障</source>
-        <translation>Road block</translation>
+        <translation>Roadblock</translation>
     </message>
     <message>
         <source>事故</source>
@@ -600,7 +600,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Non-motor lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <source>火灾</source>
@@ -998,7 +998,7 @@
     </message>
     <message>
         <source>最近三天</source>
-        <translation>Last three days</translation>
+        <translation>Last 3 days</translation>
     </message>
     <message>
         <source>最近一周</source>
@@ -1006,11 +1006,11 @@
     </message>
     <message>
         <source>最近两周</source>
-        <translation>Last two weeks</translation>
+        <translation>Last 2 weeks</translation>
     </message>
     <message>
         <source>最近三周</source>
-        <translation>Last three weeks</translation>
+        <translation>Last 3 weeks</translation>
     </message>
     <message>
         <source>最近一月</source>
@@ -1018,11 +1018,11 @@
     </message>
     <message>
         <source>最近两月</source>
-        <translation>Last two months</translation>
+        <translation>Last 2 months</translation>
     </message>
     <message>
         <source>最近三月</source>
-        <translation>Last three months</translation>
+        <translation>Last 3 months</translation>
     </message>
     <message>
         <source>当前无查询结果，将无法导出内容！</source>
@@ -1094,7 +1094,7 @@
     </message>
     <message>
         <source>机占非</source>
-        <translation>Vehicle in bike lane</translation>
+        <translation>Car in bike lane</translation>
     </message>
     <message>
         <source>事故</source>
@@ -1122,11 +1122,11 @@
     </message>
     <message>
         <source>逆行</source>
-        <translation>Wrong-way driving</translation>
+        <translation>Wrong way</translation>
     </message>
     <message>
         <source>能见度</source>
-        <translation>Visibility</translation>
+        <translation>Low visibility</translation>
     </message>
     <message>
         <source>路障</source>
@@ -1210,6 +1210,10 @@
     <message>
         <source>双击查看详情</source>
         <translation>Double-click for details</translation>
+    </message>
+    <message>
+        <source>通道号</source>
+        <translation>Channel</translation>
     </message>
 </context>
 <context>
@@ -1409,6 +1413,72 @@
         <location filename="../monitor/RtspDialog.cpp"/>
         <source>密码不能为空</source>
         <translation>The password must not be empty</translation>
+    </message>
+</context>
+<context>
+    <name>QRangeCalendarWidget</name>
+    <message>
+        <source>开始日期</source>
+        <translation>Start date</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Start time</translation>
+    </message>
+    <message>
+        <source>结束日期</source>
+        <translation>End date</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>End time</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>最近三天</source>
+        <translation>Last 3 days</translation>
+    </message>
+    <message>
+        <source>最近一周</source>
+        <translation>Last week</translation>
+    </message>
+    <message>
+        <source>最近两周</source>
+        <translation>Last 2 weeks</translation>
+    </message>
+    <message>
+        <source>最近三周</source>
+        <translation>Last 3 weeks</translation>
+    </message>
+    <message>
+        <source>最近一月</source>
+        <translation>Last month</translation>
+    </message>
+    <message>
+        <source>最近两月</source>
+        <translation>Last 2 months</translation>
+    </message>
+    <message>
+        <source>最近三月</source>
+        <translation>Last 3 months</translation>
+    </message>
+</context>
+<context>
+    <name>QScrollTime</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

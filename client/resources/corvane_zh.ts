@@ -1399,4 +1399,70 @@
         <translation>密码不能为空</translation>
     </message>
 </context>
+<context>
+    <name>QRangeCalendarWidget</name>
+    <message>
+        <source>开始日期</source>
+        <translation>开始日期</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>结束日期</source>
+        <translation>结束日期</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>结束时间</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>清空</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>最近三天</source>
+        <translation>最近三天</translation>
+    </message>
+    <message>
+        <source>最近一周</source>
+        <translation>最近一周</translation>
+    </message>
+    <message>
+        <source>最近两周</source>
+        <translation>最近两周</translation>
+    </message>
+    <message>
+        <source>最近三周</source>
+        <translation>最近三周</translation>
+    </message>
+    <message>
+        <source>最近一月</source>
+        <translation>最近一月</translation>
+    </message>
+    <message>
+        <source>最近两月</source>
+        <translation>最近两月</translation>
+    </message>
+    <message>
+        <source>最近三月</source>
+        <translation>最近三月</translation>
+    </message>
+</context>
+<context>
+    <name>QScrollTime</name>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>确认</translation>
+    </message>
+</context>
 </TS>

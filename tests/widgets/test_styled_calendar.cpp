@@ -58,6 +58,55 @@ private:
     };
 
 private slots:
+    void initTestCase()
+    {
+        // The texts below are the Chinese ones; the program sets the default
+        // locale with its language.
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    }
+
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+
+    // Year and month follow a language switch made while the calendar is up.
+    void namesFollowTheLanguage_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("chineseYear");
+        QTest::addColumn<QString>("chineseMonth");
+        QTest::addColumn<QString>("englishYear");
+        QTest::addColumn<QString>("englishMonth");
+        QTest::newRow("days") << int(QStyledCalendarWidget::DateCalendar) << "2026年" << "12月" << "2026" << "Dec";
+        QTest::newRow("decade") << int(QStyledCalendarWidget::YearCalendar) << "2020年-2029年" << QString()
+                                << "2020-2029" << QString();
+    }
+
+    void namesFollowTheLanguage()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, chineseYear);
+        QFETCH(QString, chineseMonth);
+        QFETCH(QString, englishYear);
+        QFETCH(QString, englishMonth);
+        Calendar calendar{QStyledCalendarWidget::CalendarType(type)};
+        calendar.show(2026, 12);
+        calendar.widget.setSelectedDate(QDate(2026, 12, 3));
+        const auto switchTo = [&](QLocale::Language language, QLocale::Country country) {
+            QLocale::setDefault(QLocale(language, country));
+            QEvent change(QEvent::LanguageChange);
+            QCoreApplication::sendEvent(&calendar.widget, &change);
+        };
+        const auto month = [&] { return chineseMonth.isEmpty() ? QString() : calendar.label("labelMonth"); };
+        QCOMPARE(calendar.label("labelYear"), chineseYear);
+        QCOMPARE(month(), chineseMonth);
+        switchTo(QLocale::English, QLocale::UnitedStates);
+        QCOMPARE(calendar.label("labelYear"), englishYear);
+        QCOMPARE(month(), englishMonth);
+        QCOMPARE(calendar.view()->locale().language(), QLocale::English);
+        switchTo(QLocale::Chinese, QLocale::China);
+        QCOMPARE(calendar.label("labelYear"), chineseYear);
+        QCOMPARE(month(), chineseMonth);
+    }
+
     void monthArrows_data()
     {
         QTest::addColumn<int>("month");

@@ -227,13 +227,18 @@ private slots:
 
     void calendars()
     {
+        // In Chinese, whatever the machine's own locale.
+        const QLocale chinese(QLocale::Chinese, QLocale::China);
         QStyledCalendarWidget days;
+        days.setLocale(chinese);
         days.setSelectedDate(QDate::currentDate());
         shoot(days, QStringLiteral("QStyledCalendarWidget-days"));
         QStyledCalendarWidget months(nullptr, QStyledCalendarWidget::MonthCalendar);
+        months.setLocale(chinese);
         months.setSelectedDate(QDate::currentDate());
         shoot(months, QStringLiteral("QStyledCalendarWidget-months"));
         QStyledCalendarWidget decade(nullptr, QStyledCalendarWidget::YearCalendar);
+        decade.setLocale(chinese);
         decade.setSelectedDate(QDate::currentDate());
         shoot(decade, QStringLiteral("QStyledCalendarWidget-decade"));
     }

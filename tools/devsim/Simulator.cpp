@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace devsim {
@@ -39,8 +40,11 @@ std::vector<DeviceSpec> Simulator::devicesFor(const Layout& layout) {
 }
 
 std::string Simulator::defaultClipPath() {
+  // Beside the program, also before a QCoreApplication exists: the shared
+  // temporary folder would collect one clip per machine and never lose it.
   QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                             : QDir::tempPath();
+                                             : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+  if (dir.isEmpty()) dir = QDir::tempPath();
   return QDir(dir).filePath("devsim-clip.ts").toStdString();
 }
 

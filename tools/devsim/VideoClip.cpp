@@ -40,7 +40,13 @@ std::vector<size_t> pictureStarts(const std::vector<uint8_t>& piece) {
 
 bool VideoClip::make(const std::string& path, int seconds, std::string& error, uint16_t width,
                      uint16_t height) {
-  if (QFileInfo::exists(QString::fromStdString(path))) return true;
+  // A clip left by an earlier run is kept only when it is whole: a run
+  // killed mid-write, or another file under the name, is made again.
+  if (QFileInfo::exists(QString::fromStdString(path))) {
+    VideoClip existing;
+    std::string unusable;
+    if (existing.load(path, unusable) && existing.pieceCount() == static_cast<size_t>(seconds)) return true;
+  }
   // A name of its own, so parallel test programs never write the same file.
   QString temp = QString::fromStdString(path) + "." + QString::number(QCoreApplication::applicationPid()) + ".part";
   // One key frame a second, parameter sets repeated at each, and the program

@@ -54,7 +54,6 @@ import socket
 import struct
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 
@@ -82,16 +81,26 @@ class SepKeys:
     """RSA key pair of the SEP challenge; decryption through the openssl tool."""
 
     def __init__(self, bits):
-        self.dir = tempfile.mkdtemp(prefix="scripted-rtsp-")
-        self.private = os.path.join(self.dir, "server.key")
-        subprocess.run(["openssl", "genpkey", "-algorithm", "RSA", "-pkeyopt", f"rsa_keygen_bits:{bits}",
-                        "-out", self.private], check=True, capture_output=True)
-        self.public_pem = subprocess.run(["openssl", "pkey", "-in", self.private, "-pubout"], check=True,
+        # The private key lives in this process only: the server is often
+        # killed, and a key file would outlive it.
+        self.private = subprocess.run(["openssl", "genpkey", "-algorithm", "RSA", "-pkeyopt",
+                                       f"rsa_keygen_bits:{bits}"], check=True, capture_output=True).stdout
+        self.public_pem = subprocess.run(["openssl", "pkey", "-pubout"], input=self.private, check=True,
                                          capture_output=True).stdout.decode().strip()
 
     def rsa_decrypt(self, data):
-        result = subprocess.run(["openssl", "pkeyutl", "-decrypt", "-inkey", self.private,
-                                 "-pkeyopt", "rsa_padding_mode:pkcs1"], input=data, capture_output=True)
+        # The key reaches openssl through a pipe of its own; the data goes to stdin.
+        read_end, write_end = os.pipe()
+        try:
+            os.write(write_end, self.private)
+        finally:
+            os.close(write_end)
+        try:
+            result = subprocess.run(["openssl", "pkeyutl", "-decrypt", "-inkey", f"/dev/fd/{read_end}",
+                                     "-pkeyopt", "rsa_padding_mode:pkcs1"], input=data, capture_output=True,
+                                    pass_fds=(read_end,))
+        finally:
+            os.close(read_end)
         return result.stdout if result.returncode == 0 else None
 
 

@@ -6,7 +6,10 @@
 
 #include "../../platform/tessoran/TestSupport.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -154,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StampCase{"backwards", 100, -200, (uint64_t(1) << 33) - 100}),
     [](const ::testing::TestParamInfo<StampCase>& info) { return info.param.name; });
 
-TEST(VideoClipMake, MakesAClipWithFfmpegAndKeepsAnExistingOne) {
+TEST(VideoClipMake, MakesAClipWithFfmpegKeepsAWholeOneAndRemakesACutOne) {
   QTemporaryDir dir;
   std::string path = dir.filePath("short.ts").toStdString();
   std::string error;
@@ -162,10 +165,28 @@ TEST(VideoClipMake, MakesAClipWithFfmpegAndKeepsAnExistingOne) {
   devsim::VideoClip clip;
   ASSERT_TRUE(clip.load(path, error)) << error;
   EXPECT_EQ(clip.pieceCount(), 3u);
-  QFile::resize(QString::fromStdString(path), 188 * 3);
-  ASSERT_TRUE(devsim::VideoClip::make(path, 3, error));
-  EXPECT_FALSE(clip.load(path, error)) << "an existing file is not replaced";
-  EXPECT_FALSE(error.empty());
+  const QString name = QString::fromStdString(path);
+  // Whole: kept as it is.
+  const QDateTime earlier = QFileInfo(name).lastModified().addSecs(-3600);
+  {
+    QFile marker(name);
+    ASSERT_TRUE(marker.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(marker.setFileTime(earlier, QFileDevice::FileModificationTime));
+  }
+  ASSERT_TRUE(devsim::VideoClip::make(path, 3, error)) << error;
+  EXPECT_EQ(QFileInfo(name).lastModified(), earlier) << "a whole clip is not made again";
+  // Cut short, as by a run killed mid-write: made again.
+  QFile::resize(name, 188 * 3);
+  ASSERT_FALSE(clip.load(path, error));
+  ASSERT_TRUE(devsim::VideoClip::make(path, 3, error)) << error;
+  ASSERT_TRUE(clip.load(path, error)) << error;
+  EXPECT_EQ(clip.pieceCount(), 3u);
+}
+
+TEST(VideoClipMake, DefaultClipLivesBesideTheProgramNotInTheSharedTemporaryFolder) {
+  const QString path = QString::fromStdString(devsim::Simulator::defaultClipPath());
+  EXPECT_FALSE(path.startsWith(QDir::tempPath() + '/')) << path.toStdString();
+  EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath());
 }
 
 TEST(VideoClipMake, MakesTheSizeAskedFor) {

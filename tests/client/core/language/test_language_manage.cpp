@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLocale>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -54,8 +55,11 @@ TEST_F(LanguageManageTest, SwitchesBackAndForthWithOneSignalEach)
 
     manager->SwitchLanguage(LanguageManage::English);
     EXPECT_EQ(Shown(), "Congestion");
+    // Month and day names follow too (the calendars read the default locale).
+    EXPECT_EQ(QLocale().standaloneMonthName(12, QLocale::ShortFormat), "Dec");
     manager->SwitchLanguage(LanguageManage::Chinese);
     EXPECT_EQ(Shown(), "拥堵");
+    EXPECT_EQ(QLocale().standaloneMonthName(12, QLocale::ShortFormat), "12月");
 
     EXPECT_EQ(changes.count(), 2);
     EXPECT_EQ(manager->CurrentLanguage(), LanguageManage::Chinese);
