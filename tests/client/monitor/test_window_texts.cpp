@@ -16,6 +16,7 @@
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/MessageInfoDlg.h"
 #include "dialogs/QuickSetDialog.h"
+#include "CorvaneParts.h"
 #include "monitor/Corvane.h"
 #include "monitor/HintListWidget.h"
 #include "monitor/IncidentDetailInfoDialog.h"
@@ -253,7 +254,7 @@ void WindowTextsTest::cleanupTestCase()
 
 void WindowTextsTest::SwitchToEnglishByTheButton()
 {
-    QTest::mouseClick(window->Form().pBnSwitchLanguage, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, pBnSwitchLanguage), Qt::LeftButton);
     QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), int(LanguageManage::English));
     // The widgets' own LanguageChange events are posted.
     QCoreApplication::processEvents();
@@ -341,7 +342,7 @@ void WindowTextsTest::everyWindowAndDialogInEnglishFits()
         WalkDialog(dialog, QStringLiteral("quick-settings"), faults);
     }
     {
-        AboutDialog dialog(window->VersionText(), window.get());
+        AboutDialog dialog(Corvane::BuildVersionText(), window.get());
         WalkDialog(dialog, QStringLiteral("about"), faults);
     }
     {
@@ -398,7 +399,7 @@ void WindowTextsTest::visiblePromptFollowsALanguageSwitch()
 
 void WindowTextsTest::promptLeavesTheMaximisedWindowsPagingBarReachable()
 {
-    QTest::mouseClick(window->Form().toolButton_max, Qt::LeftButton);
+    QTest::mouseClick(FORM_WIDGET(window, toolButton_max), Qt::LeftButton);
     QVERIFY(window->isMaximized());
     window->TopSliderNavigationItemClickedSlot(1);
     auto* tabs = window->findChild<QSimpleSliderNavigation*>(QStringLiteral("qSimpleSliderNavigation"));
@@ -457,35 +458,35 @@ void WindowTextsTest::resizeCursorGoesBackWhenThePointerMovesToAnotherWindow()
 
 void WindowTextsTest::enterInTheDeviceSearchBoxSearches()
 {
-    QTRY_COMPARE_WITH_TIMEOUT(window->LoggedInDevices().size(), int(devices.size()), 30000);
-    QLineEdit* box = window->Form().lineEditSreachBox;
+    QTRY_COMPARE_WITH_TIMEOUT(TreeOf(window)->LoggedInDevices().size(), int(devices.size()), 30000);
+    QLineEdit* box = FORM_WIDGET(window, lineEditSreachBox);
     window->activateWindow();
     box->setFocus();
     QCOMPARE(window->focusWidget(), box);
     // A text no device has: the search hides every row.
     box->setText(QStringLiteral("no-such-device"));
-    window->HintList()->hide();
-    QTreeView* tree = window->Form().treeViewDevice;
+    TreeOf(window)->HintList()->hide();
+    QTreeView* tree = FORM_WIDGET(window, treeViewDevice);
     QVERIFY(!tree->isRowHidden(0, QModelIndex()));
     QTest::keyClick(box, Qt::Key_Return);
     QTRY_VERIFY2(tree->isRowHidden(0, QModelIndex()), "Enter did not search");
     // The start of the device's name finds it again, with the keypad's Enter.
     box->setText(tree->model()->index(0, 0).data().toString().left(3));
-    window->HintList()->hide();
+    TreeOf(window)->HintList()->hide();
     QTest::keyClick(box, Qt::Key_Enter);
     QTRY_VERIFY(!tree->isRowHidden(0, QModelIndex()));
 }
 
 void WindowTextsTest::hintListClosesWhenTheSearchPageOpens()
 {
-    QLineEdit* box = window->Form().lineEditSreachBox;
+    QLineEdit* box = FORM_WIDGET(window, lineEditSreachBox);
     // A search stored earlier is offered as a hint for what is typed.
     window->SearchDeviceSlot(QStringLiteral("127.0"));
     box->clear();
     box->setText(QStringLiteral("127"));
-    QTRY_VERIFY(window->HintList()->isVisible());
+    QTRY_VERIFY(TreeOf(window)->HintList()->isVisible());
     window->TopSliderNavigationItemClickedSlot(1);
-    QVERIFY(!window->HintList()->isVisible());
+    QVERIFY(!TreeOf(window)->HintList()->isVisible());
 }
 
 QTEST_MAIN(WindowTextsTest)
