@@ -11,7 +11,7 @@
 #include "BenchData.h"
 #include "SqliteCommand.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "search/SearchFrame.h"
 #include "search/SearchPaging.h"
 

@@ -6,7 +6,7 @@
 
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "dialogs/AboutDialog.h"

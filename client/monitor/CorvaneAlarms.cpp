@@ -8,7 +8,7 @@
 #include "IncidentPromptsDialog.h"
 
 #include "core/DeviceTime.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/Logging.h"
 #include "device/AlarmValidation.h"

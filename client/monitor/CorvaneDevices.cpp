@@ -15,7 +15,7 @@
 #include "HintListWidget.h"
 #include "TreeViewDelegate.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "dialogs/AddDeviceDlg.h"

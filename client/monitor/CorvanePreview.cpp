@@ -10,7 +10,7 @@
 #include "SplitScreen.h"
 #include "TipBox.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"

@@ -40,7 +40,7 @@ protected:
     {
         Device().setDownloadRate(4000);
         Download(QDateTime::currentDateTime().addSecs(-300), file);
-        ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(file) > 0; }));
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return FileSize(file) > 0; }));
     }
     long deviceId = -1;
 };

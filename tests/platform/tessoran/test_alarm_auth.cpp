@@ -35,10 +35,10 @@ TEST_F(DeviceProofTest, WrongPasswordStillFailsAsBadCredentials) {
 TEST_F(DeviceProofTest, AlarmsWaitForTheLoginAndArriveOnce) {
   listen();
   device().fireAlarms(devsim::AlarmKind::Incident, 2);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return log_.contains("is no device the client has logged into"); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return log_.contains("is no device the client has logged into"); }));
   EXPECT_EQ(receivedCount(), 0u);
   loginDeviceOrFail();
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 2; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 2; }));
   std::this_thread::sleep_for(milliseconds(300));  // nothing more may come
   EXPECT_EQ(received(), sent());
 }
@@ -68,7 +68,7 @@ TEST_P(StrangerTest, IsRefusedAndDeliversNothing) {
     EXPECT_EQ(answer.header.kind, Kind::Error);
   }
   EXPECT_TRUE(peer.closedWithin(5000));
-  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains(GetParam().logged); }));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return log_.contains(GetParam().logged); }));
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_EQ(receivedCount(), 0u);
 }
@@ -84,7 +84,7 @@ TEST_F(DeviceProofTest, SimulatedUnauthenticatedAlarmIsRefused) {
   loginDeviceOrFail();
   listen();
   device().attacks().unauthenticatedAlarm(device().makeAlarm(devsim::AlarmKind::TrafficParams));
-  ASSERT_TRUE(testsupport::waitUntil([&] { return !device().attacks().results().empty(); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return !device().attacks().results().empty(); }));
   EXPECT_NE(device().attacks().results()[0].find("refused"), std::string::npos)
       << device().attacks().results()[0];
   EXPECT_EQ(receivedCount(), 0u);
@@ -96,7 +96,7 @@ TEST_F(DeviceProofTest, AlarmNamingAnotherDeviceIsDropped) {
   listen();
   device().sendForged("1.2.3.4");
   device().fireAlarms(devsim::AlarmKind::Incident);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 1; }));
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_EQ(received(), sent());
   EXPECT_TRUE(log_.contains("names device 1.2.3.4"));

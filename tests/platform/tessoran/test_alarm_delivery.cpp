@@ -33,11 +33,11 @@ TEST_F(AlarmDeliveryTest, AlarmsSentAgainAfterADropArriveOnceInOrder) {
   gateOpen_ = false;
   listen();
   device().fireAlarms(devsim::AlarmKind::Incident, kAlarms);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return device().alarmsUnacknowledged() >= 300; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return device().alarmsUnacknowledged() >= 300; }));
   device().drop();
   device().restore();
   gateOpen_ = true;
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == kAlarms && device().alarmsUnacknowledged() == 0; },
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == kAlarms && device().alarmsUnacknowledged() == 0; },
                                      seconds(120)))
       << receivedCount() << " received, " << device().alarmsUnacknowledged() << " unacknowledged";
   std::this_thread::sleep_for(milliseconds(300));
@@ -116,14 +116,14 @@ TEST_F(AlarmDeliveryTest, KilledClientStoresEveryAlarmExactlyOnce) {
   auto client = std::make_unique<StoreClient>(database, listenPort_, deviceSpec());
   ASSERT_TRUE(client->start());
   device().fireAlarms(devsim::AlarmKind::Incident, kAlarms);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return storedAlarms(database).size() >= 200; }, seconds(60)));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return storedAlarms(database).size() >= 200; }, seconds(60)));
   client->killHard();
   const size_t storedBeforeRestart = storedAlarms(database).size();
   EXPECT_LT(storedBeforeRestart, size_t(kAlarms)) << "the kill came after the flood";
 
   client = std::make_unique<StoreClient>(database, listenPort_, deviceSpec());
   ASSERT_TRUE(client->start());
-  ASSERT_TRUE(testsupport::waitUntil(
+  ASSERT_TRUE(testsupport::WaitUntil(
       [&] { return device().alarmsSent() == size_t(kAlarms) && device().alarmsUnacknowledged() == 0; },
       seconds(120)));
   client.reset();
@@ -200,7 +200,7 @@ TEST_F(AlarmDeliveryTest, LedgerRecordsAreOnTheDiskBeforeAcknowledgementsLeave) 
                   trace});
   ASSERT_TRUE(client->start());
   device().fireAlarms(devsim::AlarmKind::Incident, kAlarms);
-  ASSERT_TRUE(testsupport::waitUntil(
+  ASSERT_TRUE(testsupport::WaitUntil(
       [&] { return device().alarmsSent() == size_t(kAlarms) && device().alarmsUnacknowledged() == 0; },
       seconds(120)));
   client.reset();

@@ -56,7 +56,7 @@ TEST_F(ListenerLimitsTest, ThousandHostileConnectionsStaySmallAndTheDeviceGetsTh
   EXPECT_LT(grown, size_t(100) << 20) << grown / 1024 << " KiB";
 
   device().fireAlarms(devsim::AlarmKind::Incident);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 1; }));
   EXPECT_EQ(received(), sent());
   EXPECT_TRUE(log_.contains("connections open, the limit"));
   EXPECT_TRUE(log_.contains("hello of 1024 bytes") || log_.contains("starts with the device's hello"));
@@ -100,7 +100,7 @@ TEST_F(ListenerLimitsTest, AcceptFailureIsLoggedAndTheListenerGoesOn) {
   address.sin_port = htons(listenPort_);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   for (int fd : sockets) ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  bool logged = testsupport::waitUntil([&] { return log_.contains("cannot accept a connection"); });
+  bool logged = testsupport::WaitUntil([&] { return log_.contains("cannot accept a connection"); });
   setrlimit(RLIMIT_NOFILE, &original);
   ASSERT_TRUE(logged);
 
@@ -111,7 +111,7 @@ TEST_F(ListenerLimitsTest, AcceptFailureIsLoggedAndTheListenerGoesOn) {
     EXPECT_TRUE(peer.readChallenge()) << "a waiting connection was not served";
   }
   device().fireAlarms(devsim::AlarmKind::Violation);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 1; }));
 }
 
 // One deadline for a whole frame, not one per read: a byte every 300 ms used to
@@ -142,7 +142,7 @@ TEST_P(TrickleTest, IsCutAtTheFrameDeadline) {
   EXPECT_TRUE(cut);
   EXPECT_GE(held, 900);
   EXPECT_LT(held, 4000);
-  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains(GetParam().logged); }));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return log_.contains(GetParam().logged); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -170,7 +170,7 @@ TEST_P(CutFrameTest, IsLoggedThroughTheCallback) {
   frame.resize(GetParam().bytesBeforeClose);
   peer.send(frame);
   peer.socket.close();
-  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.count(GetParam().logged) == 1; }))
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return log_.count(GetParam().logged) == 1; }))
       << GetParam().logged;
 }
 
