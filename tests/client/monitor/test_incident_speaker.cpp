@@ -4,7 +4,7 @@
 #include "monitor/IncidentSpeaker.h"
 
 #include "../../platform/tessoran/TestSupport.h"
-#include "../../platform/tessoran/WaitUntil.h"
+#include "../../support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
