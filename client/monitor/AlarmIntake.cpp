@@ -3,7 +3,7 @@
 
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/SettingsStore.h"
 #include "core/TrafficForensics.h"

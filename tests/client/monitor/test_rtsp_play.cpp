@@ -6,7 +6,7 @@
 #include "UnstarvedClock.h"
 
 #include "core/FontSubstitution.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "device/DeviceManager.h"

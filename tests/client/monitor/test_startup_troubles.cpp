@@ -6,7 +6,7 @@
 #include "ClientFolder.h"
 #include "TestSupport.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "dialogs/MessageInfoDlg.h"
 #include "monitor/Corvane.h"
@@ -69,6 +69,8 @@ QString UnwritableFolder(const ClientFolder& folder)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Setup)
 
 class StartupTroublesTest : public QObject
 {
