@@ -37,7 +37,10 @@ int MakeFolders(const QString& folder)
             return error;
     if (::mkdir(QFile::encodeName(info.absoluteFilePath()).constData(), 0755) == 0)
         return 0;
-    return errno == EEXIST && QFileInfo(folder).isDir() ? 0 : errno;
+    if (errno != EEXIST)
+        return errno;
+    // Something that is no folder holds the name.
+    return QFileInfo(folder).isDir() ? 0 : ENOTDIR;
 }
 
 // Creates and removes a file in the folder; 0 or the errno of the failure.

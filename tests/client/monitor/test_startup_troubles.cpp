@@ -78,6 +78,7 @@ class StartupTroublesTest : public QObject
 
 private slots:
     void initTestCase();
+    void cleanup() { EndWindow(); }
     void troubleIsShownOnce_data();
     void troubleIsShownOnce();
     void aTableOfItsOwnIsNoTrouble();
@@ -182,14 +183,14 @@ void StartupTroublesTest::troubleIsShownOnce()
         QTRY_VERIFY_WITH_TIMEOUT(ShownMessage(), 10000);
         MessageInfoDlg* message = ShownMessage();
         const QString text = message->findChild<QLabel*>(QStringLiteral("labelText"))->text();
-        const bool english = language == LanguageManage::English;
-        QVERIFY2(text.contains(english ? english : chinese), qPrintable(text));
+        const bool inEnglish = language == LanguageManage::English;
+        QVERIFY2(text.contains(inEnglish ? english : chinese), qPrintable(text));
         // One trouble, one paragraph: the others found nothing.
         QCOMPARE(text.count(QStringLiteral("\n\n")), 0);
         QCOMPARE(window->findChildren<MessageInfoDlg*>(QStringLiteral("startupTroubleMessage")).size(), 1);
         QVERIFY(message->grab().save(QStringLiteral(CORVANE_SCREENSHOT_DIR "/startup-trouble-%1-%2.png")
                                          .arg(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'),
-                                              english ? QStringLiteral("en") : QStringLiteral("zh"))));
+                                              inEnglish ? QStringLiteral("en") : QStringLiteral("zh"))));
         EndWindow();
     }
 }
@@ -205,7 +206,6 @@ void StartupTroublesTest::aTableOfItsOwnIsNoTrouble()
     QVERIFY(!ShownMessage());
     QList<stu_DeviceInfo> stored;
     QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetAllDeviceInfo(stored));
-    EndWindow();
 }
 
 QTEST_MAIN(StartupTroublesTest)
