@@ -123,7 +123,9 @@ const SchemaObjects& Schema()
     return schema;
 }
 
-// Empty when the file's tables are the schema's; else which ones differ.
+// Empty when the file holds the schema's tables as the schema makes them; else
+// which ones differ. Tables of its own (a site's notes, a tool's bookkeeping)
+// harm nothing and stay.
 QString SchemaDifference(sqlite3* handle)
 {
     const TableShapes& expected = Schema().tables;
@@ -136,9 +138,6 @@ QString SchemaDifference(sqlite3* handle)
         } else if (found.value(table.key()) != table.value())
             differences << QStringLiteral("columns of %1 are (%2)").arg(table.key(), found.value(table.key()).join(", "));
     }
-    for (auto table = found.cbegin(); table != found.cend(); ++table)
-        if (!expected.contains(table.key()))
-            differences << QStringLiteral("unknown table %1").arg(table.key());
     if (expected.isEmpty())
         differences << QStringLiteral("the schema could not be read");
     return differences.isEmpty() ? QString()

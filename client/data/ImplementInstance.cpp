@@ -77,6 +77,8 @@ void ImplementInstance::InitImplementInstance()
     bool writeDefaults = true;
     if (!IsReadableConfig(path)) {
         const QString keptAs = MoveAside(path);
+        configUnreadable = true;
+        configKeptAs = keptAs;
         if (keptAs.isEmpty()) {
             LoggerFor("ImplementInstance")->error("{}, config.ini 无法读取，也无法改名保存，本次不写入: {}", method, path);
             writeDefaults = false;

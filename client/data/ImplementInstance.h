@@ -28,6 +28,11 @@ public:
     // writes the keys the file lacks.
     void InitImplementInstance();
 
+    // What InitImplementInstance found of an unreadable config.ini, for the
+    // operator: set aside under `ConfigKeptAs()`, or left alone and not written.
+    bool ConfigWasUnreadable() const { return configUnreadable; }
+    QString ConfigKeptAs() const { return configKeptAs; }
+
 private:
     ImplementInstance() = default;
     ~ImplementInstance() = default;
@@ -37,6 +42,8 @@ private:
     // Declared in this order so the database goes before the settings.
     SettingsStore config;
     DatabaseOperation database;
+    bool configUnreadable = false;
+    QString configKeptAs;
 
     static ImplementInstance* instance;
 };

@@ -1,6 +1,7 @@
 #include "AlarmIntake.h"
 #include "MonitorLog.h"
 
+#include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
 #include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
@@ -167,7 +168,16 @@ bool AlarmIntake::SaveToFile(const char* buf, int len, const char* path)
         return false;
     }
     const QString filePath = QString::fromUtf8(path);
-    QDir().mkpath(QFileInfo(filePath).absolutePath());
+    const QString folder = QFileInfo(filePath).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        // Made here, so that the log names the folder's own fault rather than
+        // the missing file's.
+        const QString problem = FolderWriteProblem(folder);
+        if (!problem.isEmpty()) {
+            Log()->error("{}, folder {} cannot be made: {}", "Corvane::SaveToFile", folder, problem);
+            return false;
+        }
+    }
     QFile file(filePath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         Log()->error("{}, open {} failed: {}", "Corvane::SaveToFile", filePath, file.errorString());

@@ -18,6 +18,7 @@
 #include "dialogs/AboutDialog.h"
 #include "dialogs/AddDeviceDlg.h"
 #include "dialogs/ConfigDialog.h"
+#include "dialogs/MessageInfoDlg.h"
 #include "dialogs/QuickSetDialog.h"
 #include "dialogs/QPromptWidget.h"
 #include "dialogs/QSreachBox.h"
@@ -26,6 +27,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLocale>
@@ -127,11 +129,48 @@ Corvane::Corvane(QWidget* parent, quint16 alarmPort)
     // Every receiver is connected before the listener and the first login pass
     // start, so no alarm or login result can come while nobody listens.
     MakeConnections();
-    if (!devices->StartListen(&lListenHandle, alarmPort))
+    if (!devices->StartListen(&lListenHandle, alarmPort)) {
         Log()->error("{}, listen failed", method);
+        startupTroubles << tr("报警端口%1无法监听（可能已被其他程序占用），本次运行收不到设备报警。"
+                              "请关闭占用该端口的程序后重新启动客户端。").arg(alarmPort);
+    }
+    CollectStartupTroubles();
     deviceTree->LoginAllDevice();
     Log()->info("{}, threadId:{}", method, ThreadIdText());
     StartDeleteDataThread();
+    // Queued: shown over the window, once it is on screen.
+    QTimer::singleShot(0, this, &Corvane::ShowStartupTroubles);
+}
+
+void Corvane::CollectStartupTroubles()
+{
+    ImplementInstance* instance = ImplementInstance::GetInstance();
+    if (instance->ConfigWasUnreadable()) {
+        const QString keptAs = instance->ConfigKeptAs();
+        startupTroubles << (keptAs.isEmpty()
+                                ? tr("配置文件config.ini无法读取，本次使用默认设置，且不会保存设置。")
+                                : tr("配置文件config.ini无法读取，已改名保存为%1，本次使用默认设置。")
+                                      .arg(QDir::toNativeSeparators(keptAs)));
+    }
+    const QString dataFolder = instance->GetConfig()->GetValue(QStringLiteral("Param/SaveDataPath"), true).toString();
+    const QString problem = FolderWriteProblem(dataFolder);
+    if (!problem.isEmpty()) {
+        Log()->error("{}, data folder {} cannot be written: {}", "Corvane::Corvane", dataFolder, problem);
+        startupTroubles << tr("数据保存目录%1无法写入（%2），报警图片和录像将无法保存。请在 配置 中选择可写入的目录。")
+                               .arg(QDir::toNativeSeparators(dataFolder), problem);
+    }
+}
+
+void Corvane::ShowStartupTroubles()
+{
+    if (startupTroubles.isEmpty())
+        return;
+    auto* message = new MessageInfoDlg(this);
+    message->setObjectName(QStringLiteral("startupTroubleMessage"));
+    message->setAttribute(Qt::WA_DeleteOnClose);
+    message->SetText(startupTroubles.join(QStringLiteral("\n\n")));
+    // Not modal: the window stays usable (the device list, the search) behind it.
+    message->show();
 }
 
 Corvane::~Corvane()
@@ -290,8 +329,11 @@ void Corvane::ConnectDatabase()
         // database layer makes the file from the schema.
         Log()->error("{}, Corvane.db is not exists", method);
     ImplementInstance* instance = ImplementInstance::GetInstance();
-    if (instance && !instance->GetDatabase()->ConnectDatabase(path))
+    if (instance && !instance->GetDatabase()->ConnectDatabase(path)) {
         Log()->error("{}, connect database failed", method);
+        startupTroubles << tr("数据库文件%1无法使用（已损坏或不是本程序的数据库），设备列表为空，本次运行的报警不会保存。"
+                              "文件未被改动，详情见日志。").arg(QDir::toNativeSeparators(path));
+    }
 }
 
 QString Corvane::BuildVersionText(const char* compileDate)

@@ -129,6 +129,10 @@ protected:
 private:
     void InitUi();
     void ConnectDatabase();
+    // What went wrong at start that the operator must know: the database, the
+    // settings file, the alarm port, the data folder. Told once the window is up.
+    void CollectStartupTroubles();
+    void ShowStartupTroubles();
     void BuildIncidentTypeTables();
     void ReadClipSettings();
     void MakeConnections();
@@ -160,6 +164,7 @@ private:
     QString strVersion;
     QTimer* pTimer = nullptr;
     long lListenHandle = -1;
+    QStringList startupTroubles;
     IncidentPromptsDialog* pIncidentPromptsDialog = nullptr;
     IncidentItem* pNewestIncidentItem = nullptr;
     QStandardItemModel* pIncidentListModel = nullptr;

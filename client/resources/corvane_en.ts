@@ -157,6 +157,31 @@
 <context>
     <name>Corvane</name>
     <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>报警端口%1无法监听（可能已被其他程序占用），本次运行收不到设备报警。请关闭占用该端口的程序后重新启动客户端。</source>
+        <translation>The alarm port %1 cannot be listened on (another program may be using it): no device alarms will arrive in this run. Close the program using the port and restart the client.</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>配置文件config.ini无法读取，本次使用默认设置，且不会保存设置。</source>
+        <translation>The settings file config.ini cannot be read: this run uses the default settings and does not save settings.</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>配置文件config.ini无法读取，已改名保存为%1，本次使用默认设置。</source>
+        <translation>The settings file config.ini cannot be read: it was kept as %1 and this run uses the default settings.</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>数据保存目录%1无法写入（%2），报警图片和录像将无法保存。请在 配置 中选择可写入的目录。</source>
+        <translation>The data folder %1 cannot be written (%2): alarm pictures and clips cannot be saved. Choose a writable folder in Settings.</translation>
+    </message>
+    <message>
+        <location filename="../monitor/Corvane.cpp"/>
+        <source>数据库文件%1无法使用（已损坏或不是本程序的数据库），设备列表为空，本次运行的报警不会保存。文件未被改动，详情见日志。</source>
+        <translation>The database file %1 cannot be used (it is damaged or not this program's database): the device list is empty and alarms of this run are not saved. The file was left unchanged; the log has the details.</translation>
+    </message>
+    <message>
         <location filename="../monitor/CorvanePreview.cpp"/>
         <source>正在获取设备通道信息，请稍候...</source>
         <translation>Reading the device&apos;s channels, please wait...</translation>

@@ -197,7 +197,6 @@ TEST_F(Opening, FileWhoseTablesDifferIsRefusedAndLeftUnchanged)
     } cases[] = {
         {"missing table", "drop table searchRecordInfo", "missing table searchRecordInfo"},
         {"extra column", "alter table DeviceInfo add column note TEXT", "columns of DeviceInfo are ("},
-        {"unknown table", "create table Notes(text TEXT)", "unknown table Notes"},
         {"another type", "create table T(x); drop table ChannelInfo; alter table T rename to ChannelInfo",
          "columns of ChannelInfo are (x )"},
     };
@@ -227,6 +226,21 @@ TEST_F(Opening, FileWhoseTablesDifferIsRefusedAndLeftUnchanged)
         EXPECT_EQ(Mode(path), 0644u);
         EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
     }
+}
+
+TEST_F(Opening, FileWithATableOfItsOwnIsUsedAndKeepsIt)
+{
+    const QString path = PathOf(QStringLiteral("extra.db"));
+    ASSERT_TRUE(database.ConnectDatabase(path));
+    database.CloseDatabase();
+    ASSERT_TRUE(Change(path, {QStringLiteral("create table Notes(text TEXT)"),
+                              QStringLiteral("insert into Notes values ('kept')")}));
+
+    ASSERT_TRUE(database.ConnectDatabase(path));
+    EXPECT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
+    EXPECT_EQ(Total(database), 1);
+    database.CloseDatabase();
+    EXPECT_EQ(Query(path, QStringLiteral("select text from Notes")), QStringList{QStringLiteral("kept")});
 }
 
 TEST_F(Opening, ReconnectingSwitchesFiles)

@@ -1,12 +1,15 @@
 // RTSP play of the live-video panes through the RTSP dialog, against
 // GStreamer's RTSP server and the scripted server, on an X server.
 
+#include "ClientFolder.h"
 #include "RtspPeer.h"
 #include "UnstarvedClock.h"
 
 #include "core/FontSubstitution.h"
 #include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
+#include "core/Logging.h"
+#include "device/DeviceManager.h"
 #include "dialogs/QPromptWidget.h"
 #include "monitor/ClientStartup.h"
 #include "monitor/KvorPlayWindow.h"
@@ -16,10 +19,12 @@
 #include "monitor/RtspManager.h"
 
 #include "Vendaro.h"
+#include "tessoran.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -36,6 +41,8 @@
 #include <QVBoxLayout>
 
 #include <memory>
+
+#include <spdlog/spdlog.h>
 
 namespace {
 
@@ -146,6 +153,7 @@ private slots:
     void previewDialogsGiveTheirPlayerPortsBack();
     void fourPanesOnFourSessionsThenCloseAll();
     void openDialogDoesNotKeepTheProgramRunning();
+    void wrongPasswordsNeverReachTheLogs();
     void screenshots();
     // Last: the manager is gone for the rest of the process.
     void destroyedManagerIsNotStartedAgain();
@@ -170,6 +178,8 @@ void RtspPlayTest::initTestCase()
     InstallFontSubstitutions();
     qApp->setStyleSheet(ClientStyleSheet());
     LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);
+    // Into the folder, as the client logs: a test reads the files.
+    InitLogging(L"CorvaneLogs");
     QVERIFY(ImplementInstance::CreateInstance());
     ImplementInstance::GetInstance()->InitImplementInstance();
     QVERIFY(StartGStreamer());
@@ -609,6 +619,58 @@ void RtspPlayTest::openDialogDoesNotKeepTheProgramRunning()
     QCOMPARE(QCoreApplication::exec(), 0);
     QCOMPARE(lastClosed.count(), 1);
     window.reset();
+}
+
+void RtspPlayTest::wrongPasswordsNeverReachTheLogs()
+{
+    // Both in the URL and in the password field; the right one is shown too.
+    const QString urlPassword = QStringLiteral("UrlPass-4417");
+    const QString fieldPassword = QStringLiteral("FieldPass-8823");
+    const QString devicePassword = QStringLiteral("DevicePass-5309");
+    PaneWindow window;
+    QVERIFY(QTest::qWaitForWindowExposed(&window.window));
+    QString url = server.Url("/live");
+    url.replace(QStringLiteral("rtsp://"), QStringLiteral("rtsp://%1:%2@").arg(kUser, urlPassword));
+    PlayThroughDialog(window.pane, url, kUser, fieldPassword);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.pane->IsRtspStarting(), 30000);
+    QVERIFY(!window.pane->IsRtspPlaying());
+    CloseToasts();
+
+    devsim::Simulator simulator;
+    const std::vector<devsim::DeviceSpec> devices = SimulatedDevices(1, 1, testsupport::freePort());
+    std::string error;
+    QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());
+    QVERIFY(TSR_Init());
+    long userId = -1;
+    QVERIFY(!DeviceManager::GetInstance()->DeviceLogin(QString::fromStdString(devices[0].address), devices[0].port,
+                                                       QString::fromStdString(devices[0].user), devicePassword,
+                                                       &userId));
+    DeviceManager::DestroyInstance();
+    TSR_Cleanup();
+    simulator.stop();
+
+    spdlog::apply_all([](const std::shared_ptr<spdlog::logger>& logger) { logger->flush(); });
+    QStringList logFiles;
+    for (QDirIterator file(folder.path(), QDir::Files, QDirIterator::Subdirectories); file.hasNext();) {
+        const QString path = file.next();
+        if (path.contains(QStringLiteral("CorvaneLogs")))
+            logFiles << path;
+    }
+    QVERIFY(!logFiles.isEmpty());
+    bool loginLogged = false;
+    bool playLogged = false;
+    for (const QString& path : logFiles) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        loginLogged = loginLogged || text.contains("DeviceManager::DeviceLogin");
+        playLogged = playLogged || text.contains("KvorPlayWindow::StartRtspPlaySlot");
+        for (const QString& secret : {urlPassword, fieldPassword, devicePassword, kPassword})
+            QVERIFY2(!text.contains(secret.toUtf8()), qPrintable(path + " holds " + secret));
+    }
+    // The failures were logged, only without their secrets.
+    QVERIFY(loginLogged);
+    QVERIFY(playLogged);
 }
 
 void RtspPlayTest::screenshots()
