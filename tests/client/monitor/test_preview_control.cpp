@@ -295,13 +295,15 @@ void PreviewControlTest::mainStreamRefusesLargeLayoutsAndExpandNeedsPanes()
     QVERIFY(!Grid()->IsFullScreenShown());
     QVERIFY(!Grid()->GetPlayWindow(0)->IsPlayFrameFull());
     ChooseLayout(QStringLiteral("4分屏"));
+    // Full screen moves the grid out of the window, where the form lookup cannot see it.
+    KvorSplitWndsCtrl* grid = Grid();
     FORM_WIDGET(window, qIconPBtnExpandScreen)->click();
-    QVERIFY(Grid()->IsFullScreenShown());
-    QVERIFY(Grid()->window() != window.get());
-    QTRY_VERIFY(Grid()->window()->isFullScreen());
-    QTest::keyClick(Grid(), Qt::Key_Escape);
-    QVERIFY(!Grid()->IsFullScreenShown());
-    QCOMPARE(Grid()->window(), window.get());
+    QVERIFY(grid->IsFullScreenShown());
+    QVERIFY(grid->window() != window.get());
+    QTRY_VERIFY(grid->window()->isFullScreen());
+    QTest::keyClick(grid, Qt::Key_Escape);
+    QVERIFY(!grid->IsFullScreenShown());
+    QCOMPARE(grid->window(), window.get());
     // The split button opens its pop-up and a second press closes it.
     QTest::mouseClick(FORM_WIDGET(window, pictureBtnSplitScreen), Qt::LeftButton);
     QListWidget* list = window->findChild<QListWidget*>(QStringLiteral("listWidget"));
