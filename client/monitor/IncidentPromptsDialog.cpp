@@ -106,7 +106,10 @@ QPoint IncidentPromptsDialog::CornerPosition() const
 
 void IncidentPromptsDialog::ShowAtCorner()
 {
-    move(CornerPosition());
+    // A prompt on screen takes the next incident where it is: finding the
+    // corner walks every control of the main window.
+    if (!isVisible())
+        move(CornerPosition());
     setWindowOpacity(1.0);
     pAnimation->stop();
     pAnimation->start();

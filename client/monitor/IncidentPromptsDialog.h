@@ -31,7 +31,8 @@ public:
                  const QString& channelIp, int laneNo);
     // The incident's type code: its name then follows a language switch.
     void SetIncidentType(quint32 code);
-    // Places the window at the corner, starts the fade and shows it.
+    // Shows the window at the corner (where it is when already shown) and
+    // starts the fade again.
     void ShowAtCorner();
     // Where ShowAtCorner puts the window: the corner of the free screen area,
     // raised above the main window's controls (paging bar, buttons, fields)
