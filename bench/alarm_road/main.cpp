@@ -188,7 +188,7 @@ int main(int argc, char** argv)
     std::printf("  rows stored        %d   lost %lld\n", stored, static_cast<long long>(sent) - stored);
     std::printf("  pictures written   %d   lost %lld\n", pictures, static_cast<long long>(sent) - pictures);
     std::printf("  drained after      %.1f s past the last send\n", drainSeconds);
-    std::printf("  GUI longest stall  %lld ms (goal < 100); anchor idle window %lld ms; ratio %.1f\n",
+    std::printf("  GUI longest stall  %lld ms (goal <= 50); anchor idle window %lld ms; ratio %.1f\n",
                 static_cast<long long>(busyStall), static_cast<long long>(idleStall),
                 double(busyStall) / double(std::max<qint64>(1, idleStall)));
     std::printf("  resident memory    start %lld KiB, end %lld KiB; ratio %.2f\n", static_cast<long long>(rssStart),
