@@ -106,10 +106,7 @@ QPoint IncidentPromptsDialog::CornerPosition() const
 
 void IncidentPromptsDialog::ShowAtCorner()
 {
-    // A prompt on screen takes the next incident where it is: finding the
-    // corner walks every control of the main window.
-    if (!isVisible())
-        move(CornerPosition());
+    move(CornerPosition());
     setWindowOpacity(1.0);
     pAnimation->stop();
     pAnimation->start();

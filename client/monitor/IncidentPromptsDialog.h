@@ -31,8 +31,7 @@ public:
                  const QString& channelIp, int laneNo);
     // The incident's type code: its name then follows a language switch.
     void SetIncidentType(quint32 code);
-    // Shows the window at the corner (where it is when already shown) and
-    // starts the fade again.
+    // Places the window at the corner, starts the fade and shows it.
     void ShowAtCorner();
     // Where ShowAtCorner puts the window: the corner of the free screen area,
     // raised above the main window's controls (paging bar, buttons, fields)
