@@ -3,9 +3,12 @@
 #include "QLightBoxWidget.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QMainWindow>
 #include <QPainter>
 #include <QToolButton>
+
+#include <array>
 
 namespace {
 
@@ -15,11 +18,23 @@ constexpr int kShadowTop = 5;
 constexpr int kShadowRight = 10;
 constexpr int kShadowBottom = 15;
 
-struct ShadowPiece
+// The eight shadow images in paint order, loaded once (as images, which
+// outlive the application object safely): a frameless dialog is
+// repainted for every incident it shows, and decoding a resource (which also
+// stats the time zone file) per paint made each repaint cost milliseconds.
+const std::array<QImage, 8>& ShadowImages()
 {
-    const char* resource;
-    QRectF rect;
-};
+    static const std::array<QImage, 8> pixmaps = [] {
+        const char* const names[] = {
+            "left_top", "top", "right_top", "left", "right", "left_bottom", "bottom", "right_bottom",
+        };
+        std::array<QImage, 8> loaded;
+        for (std::size_t i = 0; i < loaded.size(); ++i)
+            loaded[i] = QImage(QStringLiteral(":/images/shadow/%1.png").arg(QLatin1String(names[i])));
+        return loaded;
+    }();
+    return pixmaps;
+}
 
 } // namespace
 
@@ -86,21 +101,21 @@ void QBaseDialog::paintEvent(QPaintEvent* event)
     const qreal h = height();
     const qreal middleWidth = w - kShadowLeft - kShadowRight;
     const qreal middleHeight = h - kShadowTop - kShadowBottom;
-    const ShadowPiece pieces[] = {
-        {":/images/shadow/left_top.png", {0, 0, kShadowLeft, kShadowTop}},
-        {":/images/shadow/top.png", {kShadowLeft, 0, middleWidth, kShadowTop}},
-        {":/images/shadow/right_top.png", {w - kShadowRight, 0, kShadowRight, kShadowTop}},
-        {":/images/shadow/left.png", {0, kShadowTop, kShadowLeft, middleHeight}},
-        {":/images/shadow/right.png", {w - kShadowRight, kShadowTop, kShadowRight, middleHeight}},
-        {":/images/shadow/left_bottom.png", {0, h - kShadowBottom, kShadowLeft, kShadowBottom}},
-        {":/images/shadow/bottom.png", {kShadowLeft, h - kShadowBottom, middleWidth, kShadowBottom}},
-        {":/images/shadow/right_bottom.png", {w - kShadowRight, h - kShadowBottom, kShadowRight, kShadowBottom}},
+    const QRectF rects[] = {
+        {0, 0, kShadowLeft, kShadowTop},
+        {kShadowLeft, 0, middleWidth, kShadowTop},
+        {w - kShadowRight, 0, kShadowRight, kShadowTop},
+        {0, kShadowTop, kShadowLeft, middleHeight},
+        {w - kShadowRight, kShadowTop, kShadowRight, middleHeight},
+        {0, h - kShadowBottom, kShadowLeft, kShadowBottom},
+        {kShadowLeft, h - kShadowBottom, middleWidth, kShadowBottom},
+        {w - kShadowRight, h - kShadowBottom, kShadowRight, kShadowBottom},
     };
+    const std::array<QImage, 8>& pixmaps = ShadowImages();
     QPainter painter(this);
-    for (const ShadowPiece& piece : pieces) {
-        const QPixmap pixmap(QString::fromLatin1(piece.resource));
-        if (!pixmap.isNull())
-            painter.drawPixmap(piece.rect, pixmap, QRectF(pixmap.rect()));
+    for (std::size_t i = 0; i < pixmaps.size(); ++i) {
+        if (!pixmaps[i].isNull())
+            painter.drawImage(rects[i], pixmaps[i], QRectF(pixmaps[i].rect()));
     }
     painter.end();
     QWidget::paintEvent(event);

@@ -114,6 +114,11 @@ public slots:
     void DealIncidentPromptsSlot(TrafficIncident incident);
     void DealIncidentTableSlot(TrafficIncident incident);
     void RefreshIncidentListSlot();
+    // Puts the incidents taken since the last frame into the live list and the prompt.
+    void ShowNewestIncidents();
+    void ScheduleIncidentFrame();
+    void ShowPromptOf(const TrafficIncident& incident);
+    void ShowLiveRows();
     // Run on the device SDK's listener thread (direct connections).
     void RecvAlarmAidSlot(const TSR_ALARMER* pAlarmer, const TSR_AID_ALARM* pStuAlarmAid);
     void RecvItsPlateResultSlot(const TSR_ALARMER* pAlarmer, const char* pBody);
@@ -167,6 +172,13 @@ private:
     QStringList startupTroubles;
     IncidentPromptsDialog* pIncidentPromptsDialog = nullptr;
     IncidentItem* pNewestIncidentItem = nullptr;
+    // The newest incidents, newest first, at most as many as the list shows,
+    // and the one the prompt waits to show; painted once per frame.
+    QList<TrafficIncident> newestIncidents;
+    TrafficIncident promptIncident;
+    bool promptPending = false;
+    bool incidentFramePending = false;
+    QTimer* pIncidentFrameTimer = nullptr;
     QStandardItemModel* pIncidentListModel = nullptr;
     QHash<int, QString> hashIncidentName;
     QHash<int, QString> hashIncidentIcon;

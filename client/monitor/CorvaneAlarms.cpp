@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QStandardItemModel>
 #include <QTextToSpeech>
+#include <QTimer>
 
 namespace {
 
@@ -77,15 +78,75 @@ void Corvane::RecvAlarmTpsSlot(const TSR_ALARMER* pAlarmer, const TSR_TPS_ALARM*
 
 // ---- GUI thread: live list, prompt window, speech ----
 
+namespace {
+
+// Rows of the live list.
+constexpr int kLiveRows = 5;
+// How often the list and the prompt take the newest incidents: faster than a
+// person reads, slow enough that a flood costs the GUI thread a few
+// repaints a second rather than one per incident.
+constexpr int kIncidentFrameMs = 40;
+
+} // namespace
+
+// Both slots run while the dispatch thread waits, so they only take the
+// incident; ShowNewestIncidents paints what is newest once a frame, and the
+// incidents pushed out of sight in between are never painted.
 void Corvane::DealIncidentPromptsSlot(TrafficIncident incident)
 {
-    constexpr const char* method = "Corvane::DealIncidentPromptsSlot";
-    Log()->info("{}, ThreadId:{}", method, ThreadIdText());
+    promptIncident = std::move(incident);
+    promptPending = true;
+    ScheduleIncidentFrame();
+}
+
+void Corvane::DealIncidentTableSlot(TrafficIncident incident)
+{
+    newestIncidents.prepend(std::move(incident));
+    while (newestIncidents.size() > kLiveRows)
+        newestIncidents.removeLast();
+    ScheduleIncidentFrame();
+}
+
+void Corvane::ScheduleIncidentFrame()
+{
+    if (incidentFramePending)
+        return;
+    incidentFramePending = true;
+    if (!pIncidentFrameTimer) {
+        pIncidentFrameTimer = new QTimer(this);
+        pIncidentFrameTimer->setSingleShot(true);
+        pIncidentFrameTimer->setInterval(kIncidentFrameMs);
+        connect(pIncidentFrameTimer, &QTimer::timeout, this, [this] {
+            if (incidentFramePending)
+                ShowNewestIncidents();
+        });
+    }
+    // A quiet list shows an incident at once; during a frame's rest the
+    // newest waits for the frame's end.
+    if (!pIncidentFrameTimer->isActive())
+        QMetaObject::invokeMethod(this, &Corvane::ShowNewestIncidents, Qt::QueuedConnection);
+}
+
+void Corvane::ShowNewestIncidents()
+{
+    if (!incidentFramePending)
+        return;
+    incidentFramePending = false;
+    if (promptPending) {
+        promptPending = false;
+        ShowPromptOf(promptIncident);
+    }
+    ShowLiveRows();
+    pIncidentFrameTimer->start();
+}
+
+void Corvane::ShowPromptOf(const TrafficIncident& incident)
+{
     const int type = static_cast<int>(incident.incidentType);
     const QString timeText = FormatPackedTime(incident.absTime, QStringLiteral("%1_%2_%3 %4:%5:%6"));
     const QString iconPath = hashIncidentIcon.value(type);
     if (iconPath.isEmpty())
-        Log()->error("{}, nEventType:{}", method, type);
+        Log()->error("{}, nEventType:{}", "Corvane::ShowPromptOf", type);
     if (!pIncidentPromptsDialog) {
         pIncidentPromptsDialog = new IncidentPromptsDialog(this);
         connect(this, &Corvane::signalReTranslateUI, pIncidentPromptsDialog, &IncidentPromptsDialog::reTranslateUI);
@@ -94,31 +155,33 @@ void Corvane::DealIncidentPromptsSlot(TrafficIncident incident)
                                     incident.channelIp, static_cast<int>(incident.laneNo));
     pIncidentPromptsDialog->picPath = incident.picPath;
     pIncidentPromptsDialog->SetIncidentType(incident.incidentType);
+    pIncidentPromptsDialog->reTranslateUI();
     pIncidentPromptsDialog->ShowAtCorner();
-    emit signalReTranslateUI();
 }
 
-void Corvane::DealIncidentTableSlot(TrafficIncident incident)
+void Corvane::ShowLiveRows()
 {
-    const int type = static_cast<int>(incident.incidentType);
-    const QString timeText = FormatPackedTime(incident.absTime, QStringLiteral("%1_%2_%3 %4:%5:%6"));
-    const QString iconPath = hashIncidentIcon.value(type);
-    if (iconPath.isEmpty())
-        Log()->error("{}, nEventType:{}", "Corvane::DealIncidentTableSlot", type);
-
-    constexpr int kRows = 5;
-    while (pIncidentListModel->rowCount() >= kRows)
-        pIncidentListModel->removeRow(pIncidentListModel->rowCount() - 1);
-    pNewestIncidentItem = new IncidentItem(timeText, iconPath, incident.deviceIp, incident.channelIp);
-    pNewestIncidentItem->picPath = incident.picPath;
-    pNewestIncidentItem->laneNo = static_cast<int>(incident.laneNo);
-    pNewestIncidentItem->typeName = hashIncidentName.value(type);
-
-    auto* item = new QStandardItem;
-    item->setSizeHint(QSize(230, 94));
-    item->setTextAlignment(Qt::AlignLeft);
-    pIncidentListModel->insertRow(0, item);
-    ui.listViewIncident->setIndexWidget(item->index(), pNewestIncidentItem);
+    for (int row = 0; row < newestIncidents.size(); ++row) {
+        if (row >= pIncidentListModel->rowCount()) {
+            auto* item = new QStandardItem;
+            item->setSizeHint(QSize(230, 94));
+            item->setTextAlignment(Qt::AlignLeft);
+            pIncidentListModel->appendRow(item);
+            ui.listViewIncident->setIndexWidget(item->index(), new IncidentItem(QString(), QString(), QString(), QString()));
+        }
+        auto* rowItem = qobject_cast<IncidentItem*>(ui.listViewIncident->indexWidget(pIncidentListModel->index(row, 0)));
+        if (!rowItem)
+            continue;
+        const TrafficIncident& incident = newestIncidents.at(row);
+        const int type = static_cast<int>(incident.incidentType);
+        rowItem->ShowIncident(FormatPackedTime(incident.absTime, QStringLiteral("%1_%2_%3 %4:%5:%6")),
+                              hashIncidentIcon.value(type), incident.deviceIp, incident.channelIp);
+        rowItem->picPath = incident.picPath;
+        rowItem->laneNo = static_cast<int>(incident.laneNo);
+        rowItem->typeName = hashIncidentName.value(type);
+        if (row == 0)
+            pNewestIncidentItem = rowItem;
+    }
 }
 
 void Corvane::RefreshIncidentListSlot() {}

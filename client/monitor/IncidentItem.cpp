@@ -21,6 +21,16 @@ IncidentItem::IncidentItem(const QString& timeText, const QString& iconPath, con
 
 IncidentItem::~IncidentItem() = default;
 
+void IncidentItem::ShowIncident(const QString& timeText, const QString& iconPath, const QString& deviceIp,
+                                const QString& channelIp)
+{
+    this->timeText = timeText;
+    this->iconPath = iconPath;
+    this->deviceIp = deviceIp;
+    this->channelIp = channelIp;
+    ShowTexts();
+}
+
 void IncidentItem::ShowTexts()
 {
     ui->labelTime->setText(tr("时间") + QStringLiteral(" %1").arg(timeText));

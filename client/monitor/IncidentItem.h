@@ -20,6 +20,11 @@ public:
                  QWidget* parent = nullptr);
     ~IncidentItem() override;
 
+    // Shows another incident in this row: the live list keeps its rows and
+    // passes incidents down them instead of building a form per incident.
+    void ShowIncident(const QString& timeText, const QString& iconPath, const QString& deviceIp,
+                      const QString& channelIp);
+
     QString iconPath;
     QString timeText;
     QString deviceIp;

@@ -27,6 +27,7 @@
 #include <QSignalSpy>
 #include <QSqlRecord>
 #include <QLabel>
+#include <QPointer>
 #include <QPropertyAnimation>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -109,6 +110,7 @@ private slots:
 
     void incidentGivesRowPictureClipListRowAndPrompt();
     void sixIncidentsLeaveFiveRowsNewestOnTop();
+    void liveRowsAreReusedForNewerIncidents();
     void filteredOutTypesLeaveNothing();
     void violationGivesOnePictureAndOneRow();
     void trafficParametersGiveOneRowPerLane();
@@ -317,6 +319,36 @@ void AlarmRoadTest::sixIncidentsLeaveFiveRowsNewestOnTop()
         auto* item = qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(i, 0)));
         QVERIFY(item);
         QCOMPARE(item->picPath, rows.at(5 - i).at(0));
+    }
+}
+
+void AlarmRoadTest::liveRowsAreReusedForNewerIncidents()
+{
+    // A flood must not build a form per incident: the rows made for the first
+    // incidents show the later ones, newest on top.
+    auto* list = FORM_WIDGET(window, listViewIncident);
+    QCOMPARE(Control("fire " + devices.at(0).address + " incident"), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(list->model()->rowCount() == 1 && list->indexWidget(list->model()->index(0, 0)), 20000);
+    const QPointer<QWidget> firstRow = list->indexWidget(list->model()->index(0, 0));
+
+    QCOMPARE(Control("fire " + devices.at(0).address + " incident 9"), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), 10, 20000);
+    const QList<QStringList> rows =
+        Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo order by rowid"));
+    const auto topPicture = [&] {
+        auto* item = qobject_cast<IncidentItem*>(list->indexWidget(list->model()->index(0, 0)));
+        return item ? item->picPath : QString();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(topPicture(), rows.at(9).at(0), 20000);
+    QCOMPARE(list->model()->rowCount(), 5);
+    QVERIFY(firstRow);
+    QCOMPARE(list->indexWidget(list->model()->index(0, 0)), firstRow.data());
+    QCOMPARE(list->findChildren<IncidentItem*>().size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        auto* item = qobject_cast<IncidentItem*>(list->indexWidget(list->model()->index(i, 0)));
+        QVERIFY(item);
+        QCOMPARE(item->picPath, rows.at(9 - i).at(0));
+        QVERIFY(item->findChild<QLabel*>(QStringLiteral("labelTime"))->text().contains(QLatin1Char('_')));
     }
 }
 

@@ -262,8 +262,11 @@ void WindowTextsTest::SwitchToEnglishByTheButton()
 
 void WindowTextsTest::ShowPrompt(quint32 type)
 {
+    if (Prompt())
+        Prompt()->close();
     window->DealIncidentPromptsSlot(SampleIncident(type));
-    QVERIFY(Prompt());
+    // The window paints the newest incident at its next frame.
+    QTRY_VERIFY(Prompt() && Prompt()->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(Prompt()));
 }
 
