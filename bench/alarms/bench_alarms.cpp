@@ -385,9 +385,9 @@ int main(int argc, char* argv[])
     IncidentStore store(folder.filePath(QStringLiteral("data")), incidents);
     DeviceManager* manager = DeviceManager::GetInstance();
     QObject receiver;
-    QObject::connect(manager, &DeviceManager::AlarmAidSig, &receiver,
-                     [&](const TSR_ALARMER* alarmer, const TSR_AID_ALARM* alarm) { store.Store(*alarmer, *alarm); },
-                     Qt::DirectConnection);
+    DeviceManager::ConnectAlarms(
+        &receiver, [&](const TSR_ALARMER* alarmer, const TSR_AID_ALARM* alarm) { store.Store(*alarmer, *alarm); },
+        [](const TSR_ALARMER*, const TSR_TPS_ALARM*) {}, [](const TSR_ALARMER*, const TSR_TFS_ALARM*) {});
     // The listener takes alarms only from devices the client has logged into.
     const devsim::DeviceSpec& spec = device.spec();
     long loginId = -1;

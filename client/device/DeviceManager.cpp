@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMetaMethod>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -47,6 +48,17 @@ quintptr CurrentThreadId()
 
 // What the receiver of the alarm being handled on this thread reported.
 thread_local std::optional<bool> alarmStored;
+
+// Set while ConnectAlarms connects, on its thread.
+thread_local bool connectingAlarms = false;
+std::atomic<int> strayAlarmConnections{0};
+
+bool IsAlarmSignal(const QMetaMethod& signal)
+{
+    return signal == QMetaMethod::fromSignal(&DeviceManager::AlarmAidSig) ||
+           signal == QMetaMethod::fromSignal(&DeviceManager::AlarmTpsSig) ||
+           signal == QMetaMethod::fromSignal(&DeviceManager::AlarmTfsResultSig);
+}
 
 bool IsStoredAlready(const AlarmOrigin& origin)
 {
@@ -129,6 +141,31 @@ AlarmOrigin DeviceManager::CurrentAlarmOrigin()
 void DeviceManager::ReportAlarmStored(bool stored)
 {
     alarmStored = stored;
+}
+
+DeviceManager::AlarmConnecting::AlarmConnecting()
+{
+    connectingAlarms = true;
+}
+
+DeviceManager::AlarmConnecting::~AlarmConnecting()
+{
+    connectingAlarms = false;
+}
+
+int DeviceManager::StrayAlarmConnections()
+{
+    return strayAlarmConnections.load();
+}
+
+void DeviceManager::connectNotify(const QMetaMethod& signal)
+{
+    if (connectingAlarms || !IsAlarmSignal(signal))
+        return;
+    ++strayAlarmConnections;
+    Log()->error("{}, {} connected outside ConnectAlarms: its records live only during a direct emission",
+                 "DeviceManager::connectNotify", signal.methodSignature().toStdString());
+    Q_ASSERT_X(false, "DeviceManager::connectNotify", "alarm signals are connected through ConnectAlarms only");
 }
 
 TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length,

@@ -33,8 +33,9 @@ class ShutdownSignal;
 // threads; one static mutex guards the singleton's creation, the login list,
 // the channel list and every live-play start. The alarm signals are emitted on
 // the SDK's listener thread with pointers to copies that live only during the
-// emission, so receivers connect them with Qt::DirectConnection and keep
-// nothing. DeviceStateSig comes from the SDK's event thread.
+// emission, so receivers connect them through ConnectAlarms (always direct)
+// and keep nothing; any other connection to them is logged as an error.
+// DeviceStateSig comes from the SDK's event thread.
 class DeviceManager : public QObject
 {
     Q_OBJECT
@@ -52,6 +53,25 @@ public:
     static void DestroyInstance();
 
     ~DeviceManager() override;
+
+    // The one way to receive the alarm signals: each handler runs directly on
+    // the listener's thread, whatever thread `context` lives on, and reads the
+    // records before it returns (they are gone afterwards). Handlers are
+    // member functions of `context` or callables; the connections end with
+    // `context`.
+    template <class Context, class OnIncident, class OnTrafficParams, class OnViolation>
+    static QList<QMetaObject::Connection> ConnectAlarms(Context* context, OnIncident onIncident,
+                                                        OnTrafficParams onTrafficParams, OnViolation onViolation)
+    {
+        DeviceManager* devices = GetInstance();
+        const AlarmConnecting connecting;
+        return {connect(devices, &DeviceManager::AlarmAidSig, context, onIncident, Qt::DirectConnection),
+                connect(devices, &DeviceManager::AlarmTpsSig, context, onTrafficParams, Qt::DirectConnection),
+                connect(devices, &DeviceManager::AlarmTfsResultSig, context, onViolation, Qt::DirectConnection)};
+    }
+    // Connections made to the alarm signals other than through ConnectAlarms
+    // since start: each was logged as an error.
+    static int StrayAlarmConnections();
 
     // Registers the SDK's message and exception callbacks with this manager.
     void SetCallBack();
@@ -149,7 +169,20 @@ signals:
     // again (false), once when that resumes. From the listener's thread.
     void AlarmStoreFailingSig(bool failing);
 
+protected:
+    // A queued or automatic receiver would get dangling pointers (or, as the
+    // records are no registered types, nothing at all): such a connection is
+    // reported here, where it is made, not when alarms go missing.
+    void connectNotify(const QMetaMethod& signal) override;
+
 private:
+    // Marks the connections made on this thread meanwhile as ConnectAlarms's own.
+    struct AlarmConnecting
+    {
+        AlarmConnecting();
+        ~AlarmConnecting();
+    };
+
     friend void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);
     friend TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body,
                                       uint32_t length, void* user);

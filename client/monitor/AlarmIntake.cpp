@@ -142,14 +142,13 @@ QString AlarmIntake::CurrentDataPath() const
 
 QString AlarmIntake::DataPathOf(const ClipSettings& clip)
 {
-    // Read at every alarm, so a data path changed in the settings applies to
-    // the next alarm.
-    const QString& saved = clip.dataPath;
+    // The snapshot's own path, swapped with the clip values it was saved
+    // with: reading the settings here could pair a new path with the clip
+    // switch of the save before.
+    if (!clip.dataPath.isEmpty())
+        return clip.dataPath;
     ImplementInstance* instance = ImplementInstance::GetInstance();
-    if (!instance)
-        return saved;
-    const QString path = instance->GetConfig()->GetValue(QStringLiteral("Param/SaveDataPath"), true).toString();
-    return path.isEmpty() ? saved : path;
+    return instance ? instance->GetConfig()->GetValue(QStringLiteral("Param/SaveDataPath"), true).toString() : QString();
 }
 
 bool AlarmIntake::OnListenerThread(const char* method)

@@ -71,7 +71,7 @@ private:
     // direct one, and its file and database work would stall the window,
     // whose blocking hand-over to itself could never finish.
     bool OnListenerThread(const char* method);
-    // The settings' data path, or the snapshot's when the settings have none.
+    // The snapshot's data path, or the settings' when the snapshot has none.
     static QString DataPathOf(const ClipSettings& clip);
 
     mutable std::mutex settingsMutex;

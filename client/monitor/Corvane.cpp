@@ -378,9 +378,8 @@ void Corvane::MakeConnections()
     connect(ui.treeViewDevice, &QTreeView::doubleClicked, this, &Corvane::TreeDoubleClickedSlot);
     deviceTree->MakeParts();
     connect(devices, &DeviceManager::DeviceStateSig, this, &Corvane::DeviceStateSlot);
-    connect(devices, &DeviceManager::AlarmAidSig, this, &Corvane::RecvAlarmAidSlot, Qt::DirectConnection);
-    connect(devices, &DeviceManager::AlarmTpsSig, this, &Corvane::RecvAlarmTpsSlot, Qt::DirectConnection);
-    connect(devices, &DeviceManager::AlarmTfsResultSig, this, &Corvane::RecvAlarmTfsSlot, Qt::DirectConnection);
+    DeviceManager::ConnectAlarms(this, &Corvane::RecvAlarmAidSlot, &Corvane::RecvAlarmTpsSlot,
+                                 &Corvane::RecvAlarmTfsSlot);
     // alarm store: one toast when storing starts failing, one when it resumes
     connect(devices, &DeviceManager::AlarmStoreFailingSig, this, [this](bool failing) {
         QPromptWidget::ShowPrompt(failing ? QPromptWidget::Fail : QPromptWidget::Succ,

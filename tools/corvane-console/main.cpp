@@ -53,15 +53,11 @@ void QuitOnSignals(QCoreApplication& app)
 void ConnectPrinter(DeviceManager* devices, AlarmPrinter* printer)
 {
     // The pointers live only during the call: print on the SDK's thread.
-    QObject::connect(devices, &DeviceManager::AlarmAidSig, devices,
-                     [printer](auto* alarmer, auto* alarm) { printer->Incident(alarmer, alarm); },
-                     Qt::DirectConnection);
-    QObject::connect(devices, &DeviceManager::AlarmTpsSig, devices,
-                     [printer](auto* alarmer, auto* alarm) { printer->TrafficParameters(alarmer, alarm); },
-                     Qt::DirectConnection);
-    QObject::connect(devices, &DeviceManager::AlarmTfsResultSig, devices,
-                     [printer](auto* alarmer, auto* alarm) { printer->Violation(alarmer, alarm); },
-                     Qt::DirectConnection);
+    DeviceManager::ConnectAlarms(
+        devices,
+        [printer](const TSR_ALARMER* alarmer, const TSR_AID_ALARM* alarm) { printer->Incident(alarmer, alarm); },
+        [printer](const TSR_ALARMER* alarmer, const TSR_TPS_ALARM* alarm) { printer->TrafficParameters(alarmer, alarm); },
+        [printer](const TSR_ALARMER* alarmer, const TSR_TFS_ALARM* alarm) { printer->Violation(alarmer, alarm); });
     QObject::connect(devices, &DeviceManager::DeviceStateSig, devices,
                      [printer](long userId, bool online) { printer->DeviceState(userId, online); },
                      Qt::DirectConnection);

@@ -103,15 +103,10 @@ protected:
             deliveredAlarmer = *alarmer;
             deliveredRecord.assign(static_cast<const char*>(record), static_cast<const char*>(record) + size);
         };
-        QObject::connect(manager, &DeviceManager::AlarmAidSig, &context,
-                         [keep](const TSR_ALARMER* a, const TSR_AID_ALARM* r) { keep(a, r, sizeof *r); },
-                         Qt::DirectConnection);
-        QObject::connect(manager, &DeviceManager::AlarmTpsSig, &context,
-                         [keep](const TSR_ALARMER* a, const TSR_TPS_ALARM* r) { keep(a, r, sizeof *r); },
-                         Qt::DirectConnection);
-        QObject::connect(manager, &DeviceManager::AlarmTfsResultSig, &context,
-                         [keep](const TSR_ALARMER* a, const TSR_TFS_ALARM* r) { keep(a, r, sizeof *r); },
-                         Qt::DirectConnection);
+        DeviceManager::ConnectAlarms(
+            &context, [keep](const TSR_ALARMER* a, const TSR_AID_ALARM* r) { keep(a, r, sizeof *r); },
+            [keep](const TSR_ALARMER* a, const TSR_TPS_ALARM* r) { keep(a, r, sizeof *r); },
+            [keep](const TSR_ALARMER* a, const TSR_TFS_ALARM* r) { keep(a, r, sizeof *r); });
     }
     void TearDown() override { DeviceManager::DestroyInstance(); }
 

@@ -49,26 +49,20 @@ struct ReceivedAlarm
 class AlarmReceiver
 {
 public:
-    explicit AlarmReceiver(DeviceManager* manager)
+    AlarmReceiver()
     {
-        QObject::connect(manager, &DeviceManager::AlarmAidSig, &context,
-                         [this](const TSR_ALARMER* a, const TSR_AID_ALARM* r) {
-                             Keep(TSR_ALARM_INCIDENT, *a, *r, {Bytes(r->pImage, r->dwPicDataLen)});
-                         },
-                         Qt::DirectConnection);
-        QObject::connect(manager, &DeviceManager::AlarmTpsSig, &context,
-                         [this](const TSR_ALARMER* a, const TSR_TPS_ALARM* r) {
-                             Keep(TSR_ALARM_TRAFFIC_PARAMS, *a, *r, {});
-                         },
-                         Qt::DirectConnection);
-        QObject::connect(manager, &DeviceManager::AlarmTfsResultSig, &context,
-                         [this](const TSR_ALARMER* a, const TSR_TFS_ALARM* r) {
-                             std::vector<QByteArray> pictures;
-                             for (uint32_t i = 0; i < r->dwPicNum; ++i)
-                                 pictures.push_back(Bytes(r->struPicInfo[i].pBuffer, r->struPicInfo[i].dwDataLen));
-                             Keep(TSR_ALARM_VIOLATION, *a, *r, pictures);
-                         },
-                         Qt::DirectConnection);
+        DeviceManager::ConnectAlarms(
+            &context,
+            [this](const TSR_ALARMER* a, const TSR_AID_ALARM* r) {
+                Keep(TSR_ALARM_INCIDENT, *a, *r, {Bytes(r->pImage, r->dwPicDataLen)});
+            },
+            [this](const TSR_ALARMER* a, const TSR_TPS_ALARM* r) { Keep(TSR_ALARM_TRAFFIC_PARAMS, *a, *r, {}); },
+            [this](const TSR_ALARMER* a, const TSR_TFS_ALARM* r) {
+                std::vector<QByteArray> pictures;
+                for (uint32_t i = 0; i < r->dwPicNum; ++i)
+                    pictures.push_back(Bytes(r->struPicInfo[i].pBuffer, r->struPicInfo[i].dwDataLen));
+                Keep(TSR_ALARM_VIOLATION, *a, *r, pictures);
+            });
     }
 
     size_t Count()
@@ -109,7 +103,7 @@ protected:
             std::lock_guard<std::mutex> lock(sentMutex);
             sent.push_back(body);
         });
-        receiver = std::make_unique<AlarmReceiver>(manager);
+        receiver = std::make_unique<AlarmReceiver>();
         long handle = -1;
         ASSERT_TRUE(manager->StartListen(&handle, listenPort));
         ASSERT_GE(handle, 0);

@@ -34,9 +34,7 @@ protected:
         timing.pollInterval = 100ms;
         manager->SetClipTiming(timing);
         auto count = [this] { ++alarms; };
-        QObject::connect(manager, &DeviceManager::AlarmAidSig, &context, count, Qt::DirectConnection);
-        QObject::connect(manager, &DeviceManager::AlarmTpsSig, &context, count, Qt::DirectConnection);
-        QObject::connect(manager, &DeviceManager::AlarmTfsResultSig, &context, count, Qt::DirectConnection);
+        DeviceManager::ConnectAlarms(&context, count, count, count);
         QObject::connect(manager, &DeviceManager::DeviceStateSig, &context, [this] { ++states; },
                          Qt::DirectConnection);
         manager->SetCallBack();

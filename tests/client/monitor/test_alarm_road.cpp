@@ -20,6 +20,9 @@
 #include "monitor/IncidentItem.h"
 #include "monitor/IncidentPromptsDialog.h"
 #include "monitor/IncidentSpeaker.h"
+#include "dialogs/ConfigDialog.h"
+
+#include "QSwitchButton.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -27,6 +30,8 @@
 #include <QSignalSpy>
 #include <QSqlRecord>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QSqlDatabase>
@@ -118,6 +123,7 @@ private slots:
     void hostileRecordsAreDroppedAndNothingLandsOutside_data();
     void hostileRecordsAreDroppedAndNothingLandsOutside();
     void changedDataPathTakesEffectAtTheNextAlarm();
+    void savingSettingsDuringAFloodKeepsEachAlarmWhole();
     void incidentsOfOneSecondKeepTheirOwnPictures();
     void unwritablePictureKeepsTheAlarmUntilItCanBeWritten();
     void closingDuringAFloodLosesNoAlarm();
@@ -136,6 +142,9 @@ private:
     qint64 LedgerNumber();
     bool AllAlarmsAcknowledged() const;
     void SetSetting(const QString& key, const QVariant& value);
+    // Saves the configuration dialog as the operator does, from the window's
+    // settings button, with clips on (of `clipSeconds`) or off.
+    void SaveThroughDialog(const QString& dataPath, bool clips, int clipSeconds = 2);
     int IncidentRows() { return RowCount(folder->DatabasePath(), QStringLiteral("incidentInfo")); }
     // Sends one alarm on a thread of its own, as the SDK's listener does, so
     // blocking hand-overs to this (GUI) thread are served meanwhile.
@@ -166,6 +175,8 @@ void AlarmRoadTest::init()
 {
     folder = std::make_unique<ClientFolder>();
     qputenv("CORVANE_APP_DIR", QFile::encodeName(folder->Path()));
+    // A save of the configuration dialog writes the autostart entry there.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder->Path() + QStringLiteral("/config")));
     QVERIFY(folder->StoreDevices(devices));
     OpenWindow();
 }
@@ -482,15 +493,91 @@ void AlarmRoadTest::hostileRecordsAreDroppedAndNothingLandsOutside()
     QTRY_VERIFY_WITH_TIMEOUT(IncidentRows() > before, 20000);
 }
 
+void AlarmRoadTest::SaveThroughDialog(const QString& dataPath, bool clips, int clipSeconds)
+{
+    bool saved = false;
+    // The dialog runs modally inside the button's slot: it is filled and
+    // saved from the event loop that runs it.
+    QTimer::singleShot(0, window.get(), [&] {
+        auto* dialog = qobject_cast<ConfigDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        const auto setSwitch = [dialog](const char* name, QSwitchButton::StateFlag state) {
+            auto* button = dialog->findChild<QSwitchButton*>(QLatin1String(name));
+            if (button->switchState() != state)
+                QTest::mouseClick(button, Qt::LeftButton);
+        };
+        setSwitch("switchBtnAutoStart", QSwitchButton::off);
+        setSwitch("switchBtnCutVideo", clips ? QSwitchButton::on : QSwitchButton::off);
+        if (clips)
+            dialog->findChild<QLineEdit*>(QStringLiteral("lineEditCutVideoSeconds"))->setText(QString::number(clipSeconds));
+        dialog->findChild<QLineEdit*>(QStringLiteral("lineEditSavePath"))->setText(dataPath);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("pBtnConfigSave")), Qt::LeftButton);
+        saved = !dialog->isVisible();
+        if (!saved)
+            dialog->reject();
+    });
+    QVERIFY(QMetaObject::invokeMethod(window.get(), "on_qIconPtnSet_clicked"));
+    QVERIFY2(saved, qPrintable(dataPath));
+}
+
 void AlarmRoadTest::changedDataPathTakesEffectAtTheNextAlarm()
 {
     const QString moved = folder->Path() + QStringLiteral("/moved");
-    SetSetting(QStringLiteral("Param/SaveDataPath"), moved);
+    SaveThroughDialog(moved, false);
     QCOMPARE(Control("fire " + devices.at(0).address + " incident"), QStringLiteral("ok"));
     QTRY_VERIFY_WITH_TIMEOUT(IncidentRows() >= 1, 20000);
     // Every stored picture went to the new path (a late alarm of the previous case included).
     QTRY_COMPARE(FilesBelow(moved, QStringLiteral("*.jpeg")).size(), IncidentRows());
     QVERIFY(FilesBelow(DataPath(), QStringLiteral("*.jpeg")).isEmpty());
+}
+
+void AlarmRoadTest::savingSettingsDuringAFloodKeepsEachAlarmWhole()
+{
+    // Two saves alternate while the device floods the listener: clips into
+    // "cut", or no clips into "plain". An alarm that took the path of one save
+    // and the clip switch of the other is a row with a clip under "plain" or
+    // none under "cut". Run in the ThreadSanitizer build, this also shows that
+    // the dialog's saves and the alarms do not race.
+    DeviceManager::GetInstance()->SetClipTiming(ClipTiming{std::chrono::seconds(2), std::chrono::milliseconds(100), 20});
+    const QString cut = folder->Path() + QStringLiteral("/cut");
+    const QString plain = folder->Path() + QStringLiteral("/plain");
+    constexpr int kFlood = 150;
+    devsim::SimDevice& device = *simulator.devices().at(0);
+    const size_t madeBefore = AlarmsMade();
+    device.fireAlarms(devsim::AlarmKind::Incident, kFlood);
+    int saves = 0;
+    while (!(AlarmsMade() == madeBefore + kFlood && AllAlarmsAcknowledged()) || saves < 4) {
+        SaveThroughDialog(saves % 2 ? cut : plain, saves % 2 == 1);
+        ++saves;
+        QVERIFY2(saves < 2000, "the flood was not stored");
+    }
+
+    const QList<QStringList> rows = Rows(folder->DatabasePath(), QStringLiteral("select picPath, videoPath from incidentInfo"));
+    QCOMPARE(rows.size(), kFlood);
+    int underCut = 0;
+    for (const QStringList& row : rows) {
+        const bool inCut = row[0].startsWith(cut + QLatin1Char('/'));
+        QVERIFY2(inCut || row[0].startsWith(plain + QLatin1Char('/')) || row[0].startsWith(DataPath() + QLatin1Char('/')),
+                 qPrintable(row[0]));
+        QVERIFY(QFileInfo(row[0]).size() > 0);
+        if (row[0].startsWith(DataPath() + QLatin1Char('/')))
+            continue;  // stored before the first save
+        underCut += inCut;
+        QVERIFY2(row[1].isEmpty() != inCut, qPrintable(row.join(QLatin1Char(' '))));
+        if (inCut)
+            QVERIFY2(row[1].startsWith(cut + QStringLiteral("/video/")), qPrintable(row[1]));
+    }
+    QVERIFY(saves >= 4);
+    QVERIFY2(underCut > 0 && underCut < kFlood, qPrintable(QString::number(underCut)));
+    // The window keeps the last save for the next alarm.
+    const int before = IncidentRows();
+    QCOMPARE(Control("fire " + devices.at(0).address + " incident"), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), before + 1, 20000);
+    const QString last = saves % 2 ? plain : cut;
+    const QStringList newest =
+        Rows(folder->DatabasePath(), QStringLiteral("select picPath, videoPath from incidentInfo order by rowid desc limit 1")).at(0);
+    QVERIFY2(newest[0].startsWith(last + QLatin1Char('/')), qPrintable(newest[0]));
 }
 
 void AlarmRoadTest::incidentsOfOneSecondKeepTheirOwnPictures()
