@@ -315,7 +315,6 @@ void Corvane::InitUi()
     ui.lineEditSreachBox->setValidator(
         new QRegExpValidator(QRegExp(SearchTextPattern(), Qt::CaseSensitive, QRegExp::RegExp), this));
 
-    ui.frameTurnPage->hide();
     ui.qIconPbtnRefresh->setEnabled(false);
 }
 

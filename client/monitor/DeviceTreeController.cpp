@@ -397,8 +397,10 @@ void DeviceTreeController::ApplyLoginOutcome(const LoginPass& pass, const LoginP
             break;
         }
     }
-    if (QStandardItem* shown = FindDeviceRow(ip))
+    if (QStandardItem* shown = FindDeviceRow(ip)) {
         RetireCamerasGone(shown, outcome.channels);
+        StopCamerasShown(shown);
+    }
     QStandardItem* row = ShowDeviceRow(outcome.device, newRowAt);
     // The pass fetched the channels again; the old records go.
     qlistChannelInfo.erase(std::remove_if(qlistChannelInfo.begin(), qlistChannelInfo.end(),
@@ -427,6 +429,15 @@ void DeviceTreeController::RetireCamerasGone(QStandardItem* row, const QList<Log
         if (!LogoutOf(old.channelIp, old.channelPort, old.userName))
             Log()->error("{}, channel {} logout failed", "Corvane::RetireCamerasGone", old.channelIp);
     }
+}
+
+void DeviceTreeController::StopCamerasShown(QStandardItem* row)
+{
+    // The camera rows are built afresh and start idle: a pane left playing
+    // would be out of the tree's sight, and a double-click would open a
+    // second stream of its camera.
+    for (int i = 0; i < row->rowCount(); ++i)
+        emit CloseRetiredChannelRequested(row->child(i)->index());
 }
 
 void DeviceTreeController::EndPendingLogin(const QString& deviceIp)

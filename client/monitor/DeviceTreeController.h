@@ -118,6 +118,7 @@ private:
     void ApplyLoginOutcomes(LoginPass& pass);
     void ApplyLoginOutcome(const LoginPass& pass, const LoginPass::Outcome& outcome);
     void RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Channel>& channels);
+    void StopCamerasShown(QStandardItem* row);
     void EndPendingLogin(const QString& deviceIp);
     void RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
                               long newUserId);

@@ -77,7 +77,9 @@ bool KvorPlayWindow::HasNativeVideoWindow() const
 
 quint64 KvorPlayWindow::BeginRealPlay(const stu_DeviceChannelInfo& next)
 {
-    StopPlay();
+    // An RTSP stream keeps playing until the camera's picture is there: a
+    // start that fails leaves the pane as it was.
+    StopRealPlay();
     channel = next;
     bStarting = true;
     return ++nTicket;
@@ -120,11 +122,12 @@ bool KvorPlayWindow::FinishRealPlay(quint64 ticket, const RealPlayResult& result
     lLoginId = result.loginId;
     if (!result.ok) {
         channel = stu_DeviceChannelInfo();
-        FrameLogoVisibleSlot(true);
+        FrameLogoVisibleSlot(!bRtspPlaying && !bRtspStarting);
         // One message per failed start; the SDK and the log say why.
         QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("预览失败"), this, 3000);
         return false;
     }
+    StopRtspPlay();
     lRealHandle = result.handle;
     FrameLogoVisibleSlot(false);
     ui->framePlay->setUpdatesEnabled(false);
@@ -134,6 +137,11 @@ bool KvorPlayWindow::FinishRealPlay(quint64 ticket, const RealPlayResult& result
 void KvorPlayWindow::StopPlay()
 {
     StopRtspPlay();
+    StopRealPlay();
+}
+
+void KvorPlayWindow::StopRealPlay()
+{
     if (bStarting) {
         // The start under way is stopped when its result arrives.
         bStarting = false;
@@ -145,6 +153,8 @@ void KvorPlayWindow::StopPlay()
         lRealHandle = -1;
     }
     channel = stu_DeviceChannelInfo();
+    if (bRtspPlaying || bRtspStarting)
+        return;  // the stream's picture stays
     FrameLogoVisibleSlot(true);
     ui->framePlay->setUpdatesEnabled(true);
     ui->framePlay->update();
@@ -307,8 +317,12 @@ void KvorPlayWindow::StartRtspPlaySlot(QString strUrl, QString strUserName, QStr
 {
     constexpr const char* method = "KvorPlayWindow::StartRtspPlaySlot";
     SetRtspParam(strUrl, strUserName, strPasswd);
-    // One play at a time: whatever plays now makes way.
+    // One play at a time: whatever plays now makes way, and the tree hears
+    // that its camera no longer plays here.
+    const QString displaced = PlayingChannelIp();
     StopPlay();
+    if (!displaced.isEmpty())
+        emit RealPlayDisplaced(displaced);
     RtspManager* manager = RtspManager::instance();
     if (!manager)
         return;

@@ -98,6 +98,8 @@ public:
 signals:
     void sendPressWndNo(quint16 number);
     void sendDoubleClickWndNo(quint16 number);
+    // An RTSP start from this pane's dialog stopped the camera it played.
+    void RealPlayDisplaced(const QString& channelIp);
 
 public slots:
     void FrameLogoVisibleSlot(bool visible);
@@ -116,6 +118,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // The SDK play and a start of it under way; an RTSP stream is left alone.
+    void StopRealPlay();
     void ApplyFillMode();
     void UpdateMargins();
     void OpenPreviewDialog();

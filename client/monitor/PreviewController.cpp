@@ -61,6 +61,39 @@ PreviewController::PreviewController(const Widgets& widgets, QStandardItemModel*
     pixSplitScreen.load(QStringLiteral(":images/preview/splitscreen.png"));
     const int band = pixSplitScreen.height() / 5;
     ui.splitScreenButton->setPixmap(pixSplitScreen.copy(0, 32, pixSplitScreen.width(), band));
+    for (unsigned short i = 0; i < KvorSplitWndsCtrl::kPaneCount; ++i)
+        connect(ui.grid->GetPlayWindow(i), &KvorPlayWindow::RealPlayDisplaced, this,
+                &PreviewController::MarkChannelIdle);
+    // The number of pages follows the cameras in the tree and the layout.
+    if (pDeviceModel) {
+        connect(pDeviceModel, &QAbstractItemModel::rowsInserted, this, &PreviewController::UpdatePagingBar);
+        connect(pDeviceModel, &QAbstractItemModel::rowsRemoved, this, &PreviewController::UpdatePagingBar);
+        connect(pDeviceModel, &QAbstractItemModel::modelReset, this, &PreviewController::UpdatePagingBar);
+    }
+    UpdatePagingBar();
+}
+
+void PreviewController::MarkChannelIdle(const QString& channelIp)
+{
+    for (const QModelIndex& row : ChannelRows())
+        if (row.data(kChannelRole).value<stu_DeviceChannelInfo>().channelIp == channelIp)
+            MarkChannelPreview(row, Idle);
+}
+
+void PreviewController::UpdatePagingBar()
+{
+    // The bar is there only when there is somewhere to turn to.
+    const int total = TotalPages();
+    ui.turnPageFrame->setVisible(total > 1);
+    if (total < 1)
+        return;
+    const int current = qBound(1, ui.currentPage->text().toInt(), total);
+    ui.currentPage->setText(QString::number(current));
+    ui.totalPages->setText(QString::number(total));
+    ui.nextPage->setEnabled(current < total);
+    ui.lastPage->setEnabled(current < total);
+    ui.firstPage->setEnabled(current > 1);
+    ui.previousPage->setEnabled(current > 1);
 }
 
 void PreviewController::CloseRetiredChannel(const QModelIndex& channelRow)
@@ -115,13 +148,9 @@ int PreviewController::StartOnePreview(const QModelIndex& channelRow)
     KvorPlayWindow* pane = ui.grid->GetCurPlayWindow(paneIndex);
     if (!pane)
         return -1;
-    if (pane->IsPlaying() || pane->IsStarting()) {
+    if (pane->IsPlaying() || pane->IsStarting())
         // The pane shows another channel: that channel's row goes back to idle.
-        const QString ip = pane->PlayingChannelIp();
-        for (const QModelIndex& row : ChannelRows())
-            if (row.data(kChannelRole).value<stu_DeviceChannelInfo>().channelIp == ip)
-                MarkChannelPreview(row, Idle);
-    }
+        MarkChannelIdle(pane->PlayingChannelIp());
     const auto channel = channelRow.data(kChannelRole).value<stu_DeviceChannelInfo>();
     pDeviceModel->setData(channelRow, QVariant::fromValue<quint16>(paneIndex), kPaneRole);
     // Marked at once, so the row cannot be started twice while it starts.
@@ -265,6 +294,7 @@ void PreviewController::ShowPage(int page, int total)
     ui.nextPage->setEnabled(page < total);
     ui.lastPage->setEnabled(page < total);
     ui.turnPageFrame->setEnabled(total > 1);
+    ui.turnPageFrame->setVisible(total > 1);
     PlayPage(page);
 }
 
@@ -346,6 +376,7 @@ void PreviewController::ShowLayout(const QString& text)
         }
         ui.grid->SetSplitMode(layout.mode);
         ui.splitScreenButton->setPixmap(pixSplitScreen.copy(0, 32 * frame, pixSplitScreen.width(), band));
+        UpdatePagingBar();
         return;
     }
 }

@@ -79,6 +79,9 @@ signals:
     void TipClicked();
 
 private:
+    void MarkChannelIdle(const QString& channelIp);
+    // Shown while the cameras fill more than one page of the layout.
+    void UpdatePagingBar();
     bool IsPlayableChannel(const QModelIndex& row) const;
     int StartOnePreview(const QModelIndex& channelRow);
     void MarkChannelPreview(const QModelIndex& channelRow, int state);

@@ -101,6 +101,7 @@ private slots:
     void unreadableCamerasLeaveAnEmptyRowWithoutTheirLogins();
     void overlappingPassesKeepOneRowPerDevice();
     void deletingAPreviewedDeviceStopsItsPanes();
+    void editingAPreviewedDeviceKeepsTreeAndPanesAgreeing();
     void rowButtonsEmitTheirSignals();
     void searchMatchesFullNamesAndKeepsHistory();
     void screenshots();
@@ -624,6 +625,43 @@ void DeviceTreeTest::overlappingPassesKeepOneRowPerDevice()
             QCOMPARE(pass.at(0).toString(), QString());
         ExpectAgreement();
     }
+}
+
+void DeviceTreeTest::editingAPreviewedDeviceKeepsTreeAndPanesAgreeing()
+{
+    window->ShowSplitScreenSLot(QStringLiteral("4分屏"));
+    KvorSplitWndsCtrl* grid = FORM_WIDGET(window, widgetPreview);
+    const devsim::DeviceSpec& edited = devices[1];
+    const devsim::DeviceSpec& other = devices[0];
+    window->PlaySlot(Row(Ip(edited))->index());
+    window->PlaySlot(Row(Ip(other))->index());
+    QCOMPARE(PreviewOf(window)->PreviewCount(), 4);
+    QTRY_COMPARE_WITH_TIMEOUT(LiveStreamsOf(edited), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(LiveStreamsOf(other), 2, 10000);
+
+    Edit(Ip(edited), QStringLiteral("改名"), edited);
+    WaitForPass(2);
+    QCOMPARE(Row(Ip(edited))->text(), QStringLiteral("改名"));
+    // The rebuilt rows are idle, so no pane may still show their cameras.
+    QStandardItem* device = Row(Ip(edited));
+    QCOMPARE(device->rowCount(), 2);
+    for (int c = 0; c < device->rowCount(); ++c) {
+        QCOMPARE(device->child(c)->data(DeviceTreeRoles::PreviewState).toInt(), 0);
+        QVERIFY(!grid->FindPlayWindowByIp(device->child(c)->text()));
+    }
+    QCOMPARE(PreviewOf(window)->PreviewCount(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(LiveStreamsOf(edited), 0, 10000);
+    QCOMPARE(LiveStreamsOf(other), 2);
+
+    // Played again, each camera has one stream, not a second one.
+    window->TreeDoubleClickedSlot(device->child(0)->index());
+    window->TreeDoubleClickedSlot(device->child(0)->index());
+    QTRY_VERIFY_WITH_TIMEOUT(grid->FindPlayWindowByIp(device->child(0)->text())
+                                 && grid->FindPlayWindowByIp(device->child(0)->text())->IsPlaying(),
+                             10000);
+    QTRY_COMPARE_WITH_TIMEOUT(LiveStreamsOf(edited), 1, 10000);
+    QCOMPARE(device->child(0)->data(DeviceTreeRoles::PreviewState).toInt(), 1);
+    ExpectAgreement();
 }
 
 void DeviceTreeTest::deletingAPreviewedDeviceStopsItsPanes()

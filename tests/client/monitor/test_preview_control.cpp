@@ -67,6 +67,9 @@ private slots:
     void windowClosesPromptlyWhileAStartWaitsForACamera();
     void recordingSwitchStartsAndStopsContinuousRecording();
     void tipBoxCountsItsClicksAndHidesItsStrip();
+    void rtspStartOverACameraLeavesItsRowIdle();
+    void pagingBarShowsWhileCamerasFillMoreThanOnePage();
+    // Last but one: deletes a stored device and stores it again.
     void deletingADeviceUnderPreviewStopsItsPanes();
 
 private:
@@ -295,7 +298,7 @@ void PreviewControlTest::mainStreamRefusesLargeLayoutsAndExpandNeedsPanes()
     QVERIFY(!Grid()->IsFullScreenShown());
     QVERIFY(!Grid()->GetPlayWindow(0)->IsPlayFrameFull());
     ChooseLayout(QStringLiteral("4分屏"));
-    // Full screen moves the grid out of the window, where the form lookup cannot see it.
+    // Full screen takes the grid out of the window for a while.
     KvorSplitWndsCtrl* grid = Grid();
     FORM_WIDGET(window, qIconPBtnExpandScreen)->click();
     QVERIFY(grid->IsFullScreenShown());
@@ -501,6 +504,85 @@ void PreviewControlTest::tipBoxCountsItsClicksAndHidesItsStrip()
         QVERIFY(!strip->isVisible());
     }
     LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);
+}
+
+void PreviewControlTest::rtspStartOverACameraLeavesItsRowIdle()
+{
+    QStandardItem* camera = ChannelRows().at(0);
+    window->TreeDoubleClickedSlot(camera->index());
+    auto paneOf = [&] { return Grid()->FindPlayWindowByIp(camera->text()); };
+    QTRY_VERIFY_WITH_TIMEOUT(paneOf() && paneOf()->IsPlaying(), 20000);
+    KvorPlayWindow* pane = paneOf();
+    QTRY_COMPARE_WITH_TIMEOUT(Streams(), 1, 10000);
+
+    // The pane's RTSP dialog starts a stream (that nobody serves): the camera makes way.
+    const quint16 port = testsupport::freePort();
+    pane->StartRtspPlaySlot(QStringLiteral("rtsp://127.0.0.1:%1/live").arg(port), QStringLiteral("admin"),
+                            QStringLiteral("none"));
+    QVERIFY(!pane->IsPlaying());
+    QCOMPARE(camera->data(DeviceTreeRoles::PreviewState).toInt(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(Streams(), 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!pane->IsRtspStarting(), 20000);
+
+    // Played again from the tree, the camera has one stream.
+    window->TreeDoubleClickedSlot(camera->index());
+    QTRY_VERIFY_WITH_TIMEOUT(paneOf() && paneOf()->IsPlaying(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(Streams(), 1, 10000);
+    QCOMPARE(camera->data(DeviceTreeRoles::PreviewState).toInt(), 1);
+    QCOMPARE(simulator.find(camera->text().toStdString())->liveStreams(), 1);
+}
+
+void PreviewControlTest::pagingBarShowsWhileCamerasFillMoreThanOnePage()
+{
+    QWidget* bar = FORM_WIDGET(window, frameTurnPage);
+    // Shown from the start; its buttons wait for play-all.
+    QVERIFY(bar->isVisible());
+    QVERIFY(!bar->isEnabled());
+    for (const char* layout : {"1分屏", "4分屏", "6分屏", "9分屏", "16分屏"}) {
+        ChooseLayout(QString::fromUtf8(layout));
+        QVERIFY2(bar->isVisible(), layout);
+    }
+
+    // With one device left, its nine cameras fit some layouts on one page.
+    struct StoredAgain {
+        ~StoredAgain() { folder.StoreDevices({device}); }
+        ClientFolder& folder;
+        devsim::DeviceSpec device;
+    } storedAgain{folder, devices[1]};
+    FORM_WIDGET(window, treeViewDevice)->setCurrentIndex(DeviceRow(1)->index());
+    FORM_WIDGET(window, qIconPBtnDelDevice)->click();
+    QCOMPARE(ChannelRows().size(), kCamerasPerDevice);
+    struct Case {
+        const char* layout;
+        bool shown;
+        int total;
+    };
+    const Case cases[] = {{"16分屏", false, 1}, {"9分屏", false, 1}, {"4分屏", true, 3}, {"6分屏", true, 2}};
+    for (const Case& c : cases) {
+        ChooseLayout(QString::fromUtf8(c.layout));
+        QCOMPARE(bar->isVisible(), c.shown);
+        if (c.shown)
+            QCOMPARE(TotalPage(), QString::number(c.total));
+    }
+
+    // Six panes: the second page plays the last three cameras.
+    FORM_WIDGET(window, qIconPBtnPlayAll)->click();
+    QVERIFY(bar->isEnabled());
+    ExpectPanesPlay(ChannelIps(0, 6));
+    FORM_WIDGET(window, picBtnNextPage)->click();
+    QCOMPARE(CurrentPage(), QStringLiteral("2"));
+    QVERIFY(bar->isVisible());
+    ExpectPanesPlay(ChannelIps(6, 3));
+    QVERIFY(!FORM_WIDGET(window, picBtnNextPage)->isEnabled());
+    QVERIFY(FORM_WIDGET(window, picBtnPrePage)->isEnabled());
+
+    QVERIFY(QDir().mkpath(QStringLiteral(CORVANE_SCREENSHOT_DIR)));
+    for (const auto language : {LanguageManage::English, LanguageManage::Chinese}) {
+        LanguageManage::GetInstance()->SwitchLanguage(language);
+        QCoreApplication::processEvents();
+        const char* name = language == LanguageManage::Chinese ? "zh" : "en";
+        QVERIFY(window->grab().save(QStringLiteral(CORVANE_SCREENSHOT_DIR "/paging-bar-page-2-%1.png").arg(name)));
+    }
 }
 
 void PreviewControlTest::deletingADeviceUnderPreviewStopsItsPanes()

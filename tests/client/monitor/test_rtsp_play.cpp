@@ -16,6 +16,7 @@
 #include "monitor/KvorSplitWndsCtrl.h"
 #include "monitor/PreviewDialog.h"
 #include "monitor/RtspDialog.h"
+#include "monitor/RequstRunables.h"
 #include "monitor/RtspManager.h"
 
 #include "Vendaro.h"
@@ -142,6 +143,7 @@ private slots:
     void dialogKeepsValuesAndDefaults();
     void dialogFollowsTheLanguage();
     void contextMenuOffersPullOnIdleAndCloseOnRtsp();
+    void failedCameraStartLeavesTheStreamPlaying();
     void playsWithDigestThroughTheDialog_data();
     void playsWithDigestThroughTheDialog();
     void failuresEndInOneToastAndThePaneIsReusable_data();
@@ -348,6 +350,36 @@ void RtspPlayTest::contextMenuOffersPullOnIdleAndCloseOnRtsp()
     window.pane->StartRtspPlaySlot(server.Url("/live"), kUser, kPassword);
     QVERIFY(WaitPlaying(window.pane));
     QCOMPARE(window.pane->PlayerPort(), port);
+    window.pane->StopPlay();
+}
+
+void RtspPlayTest::failedCameraStartLeavesTheStreamPlaying()
+{
+    PaneWindow window;
+    QVERIFY(QTest::qWaitForWindowExposed(&window.window));
+    window.pane->StartRtspPlaySlot(server.Url("/live"), kUser, kPassword);
+    QVERIFY(WaitPlaying(window.pane));
+    const int session = window.pane->RtspSession();
+    // A camera nobody answers for: its start fails.
+    stu_DeviceChannelInfo camera;
+    camera.channelIp = QStringLiteral("127.0.0.1");
+    camera.channelPort = ClosedPort();
+    camera.userName = QStringLiteral("admin");
+    camera.password = QStringLiteral("nobody-home");
+    bool finished = false;
+    bool started = true;
+    RequstRunables::RequestPreview(window.pane, camera, 1, [&](bool ok) {
+        finished = true;
+        started = ok;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(finished, 30000);
+    QVERIFY(!started);
+    QVERIFY(window.pane->IsRtspPlaying());
+    QCOMPARE(window.pane->RtspSession(), session);
+    QVERIFY(Manager()->Sessions().contains(session));
+    QVERIFY(!window.pane->IsLogoVisible());
+    QVERIFY(window.pane->PlayingChannelIp().isEmpty());
+    CloseToasts();
     window.pane->StopPlay();
 }
 
