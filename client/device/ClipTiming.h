@@ -10,9 +10,11 @@ struct ClipTiming
 {
     // A device stores its recording of an instant this long after it.
     std::chrono::seconds storeDelay{120};
-    std::chrono::milliseconds pollInterval{5000};
+    // A clip is a few seconds' transfer: polled finely, so the job's thread is
+    // free for the next clip as soon as one is written.
+    std::chrono::milliseconds pollInterval{200};
     // A download whose position never reaches 100 is given up after this many polls.
-    int maxPolls = 120;
+    int maxPolls = 3000;
 };
 
 // Seconds to wait before asking for a clip that ends at `end` when it is `now`:
