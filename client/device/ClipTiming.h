@@ -10,10 +10,9 @@ struct ClipTiming
 {
     // A device stores its recording of an instant this long after it.
     std::chrono::seconds storeDelay{120};
-    // A clip is a few seconds' transfer: polled finely, so the job's thread is
-    // free for the next clip as soon as one is written.
+    // The longest pause between two looks at a download's position.
     std::chrono::milliseconds pollInterval{200};
-    // A download whose position never reaches 100 is given up after this many polls.
+    // A download that has not reached 100 after pollInterval * maxPolls is given up.
     int maxPolls = 3000;
 };
 

@@ -8,6 +8,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -152,13 +153,21 @@ bool SaveVideoRunnable::WaitForRecording()
 
 int SaveVideoRunnable::WatchDownload(int handle)
 {
+    // A short clip is written in a few tens of milliseconds: looked at soon,
+    // then less often, so the thread is free for the next clip at once.
+    using std::chrono::milliseconds;
+    const milliseconds budget = timing.pollInterval * timing.maxPolls;
+    milliseconds step = std::min(milliseconds(10), timing.pollInterval);
+    milliseconds waited{0};
     int position = 0;
-    for (int poll = 0; poll < timing.maxPolls; ++poll) {
-        if (!shutdown->SleepFor(timing.pollInterval))
+    while (waited < budget) {
+        if (!shutdown->SleepFor(step))
             return position;
+        waited += step;
         position = TSR_GetDownloadPos(handle);
         if (position < 0 || position >= 100)
             return position;
+        step = std::min(step * 2, timing.pollInterval);
     }
     return position;
 }
