@@ -1,10 +1,24 @@
-# Adds the listed folders that exist and hold a CMakeLists.txt.
-function(corvane_add_optional_subdirs)
-  foreach(dir IN LISTS ARGN)
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
-    endif()
-  endforeach()
+# corvane_refresh_autogen(<target>)
+# With Ninja, AUTOMOC's build step re-runs only when a file it read last time
+# changes, so a header added in an incremental build would get no moc code and
+# the link would fail. Adding or removing a file re-runs CMake (the globs are
+# CONFIGURE_DEPENDS); when the target's list differs from the last run's, the
+# step's stamp is dropped so that the build goes on to run it. Called once the
+# target's sources are complete.
+function(corvane_refresh_autogen target)
+  set(autogen_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen)
+  set_target_properties(${target} PROPERTIES AUTOGEN_BUILD_DIR ${autogen_dir})
+  get_target_property(sources ${target} SOURCES)
+  list(JOIN sources "\n" sources)
+  set(source_list ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
+  set(previous_sources "")
+  if(EXISTS ${source_list})
+    file(READ ${source_list} previous_sources)
+  endif()
+  if(NOT sources STREQUAL previous_sources)
+    file(WRITE ${source_list} "${sources}")
+    file(REMOVE ${autogen_dir}/timestamp)
+  endif()
 endfunction()
 
 # Adds every folder below `root` that holds a CMakeLists.txt. Such folders

@@ -12,7 +12,7 @@
 #include "ConsoleSilencer.h"
 #include "TimerLateness.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/SharedRecords.h"
 #include "monitor/ClientStartup.h"
 #include "monitor/Corvane.h"

@@ -13,7 +13,7 @@
 #include "TestSupport.h"
 
 #include "core/DeviceTime.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/Logging.h"
 #include "device/DeviceManager.h"

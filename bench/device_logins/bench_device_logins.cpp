@@ -9,7 +9,7 @@
 #include "Simulator.h"
 #include "TestSupport.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/SharedRecords.h"
 #include "data/DatabaseOperation.h"

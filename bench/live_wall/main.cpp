@@ -19,7 +19,7 @@
 #include "ConsoleSilencer.h"
 #include "TimerLateness.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/SettingsStore.h"
 #include "core/SharedRecords.h"
 #include "monitor/ClientStartup.h"

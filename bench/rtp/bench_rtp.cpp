@@ -39,7 +39,7 @@
 #include "rtp/CRtpUdpTransSession.h"
 #include "rtp/CRtspClientMedia.h"
 #include "rtp/CreateTcpConnect.h"
-#include "rtsp/CRtspTransSession.h"
+#include "rtp/CRtspTransSession.h"
 #include "zmr.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "rtsp/CRtspStreamFramer.h"
+#include "rtp/CRtspStreamFramer.h"
 
 class WireProxy {
 public:

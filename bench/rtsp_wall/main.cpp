@@ -11,7 +11,7 @@
 
 #include "RtspPeer.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "monitor/KvorPlayWindow.h"
 #include "monitor/KvorSplitWndsCtrl.h"
 #include "monitor/RtspManager.h"

@@ -13,7 +13,7 @@
 #include "BenchData.h"
 #include "SqliteCommand.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "search/SearchFrame.h"
 #include "search/SearchPaging.h"

@@ -52,7 +52,6 @@ public:
     // A dump of the calling thread's current state; the next dump gets a new name.
     bool WriteDumpOfCurrentState();
 
-    const std::string& DumpFolder() const { return m_dumpFolder; }
     const std::string& NextDumpId() const { return m_nextDumpId; }
     const std::string& NextDumpPath() const { return m_nextDumpPath; }
 

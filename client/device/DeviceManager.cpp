@@ -7,7 +7,7 @@
 #include "ShutdownSignal.h"
 
 #include "core/ApplicationDir.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/Logging.h"
 
 #include <QDir>

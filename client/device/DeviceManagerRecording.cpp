@@ -4,7 +4,7 @@
 
 #include "Ipv4Text.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/Logging.h"
 
 #include <QDir>

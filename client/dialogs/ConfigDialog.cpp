@@ -6,7 +6,7 @@
 #include "ui_ConfigDialog.h"
 
 #include "core/AutoStartEntry.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/Logging.h"
 
 #include <QCoreApplication>

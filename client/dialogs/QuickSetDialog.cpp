@@ -5,7 +5,7 @@
 #include "dialogs/SettingsBatch.h"
 #include "ui_QuickSetDialog.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/Logging.h"
 
 namespace {

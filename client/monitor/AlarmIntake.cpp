@@ -2,7 +2,7 @@
 #include "MonitorLog.h"
 
 #include "core/DeviceTime.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/SettingsStore.h"
 #include "core/TrafficForensics.h"

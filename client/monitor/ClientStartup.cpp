@@ -6,7 +6,7 @@
 #include "core/ApplicationDir.h"
 #include "core/CrashDumpHandler.h"
 #include "core/FontSubstitution.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "core/SharedRecords.h"

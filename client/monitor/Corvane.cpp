@@ -11,7 +11,7 @@
 
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"

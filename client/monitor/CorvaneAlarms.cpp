@@ -12,7 +12,7 @@
 #include "MonitorLog.h"
 
 #include "core/DeviceTime.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 
 #include <QFileInfo>
 #include <QStandardItemModel>

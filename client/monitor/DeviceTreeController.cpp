@@ -5,7 +5,7 @@
 #include "MonitorLog.h"
 #include "TreeViewDelegate.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "device/DeviceManager.h"
 #include "device/stu_LoginInfo.h"

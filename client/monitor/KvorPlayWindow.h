@@ -51,7 +51,6 @@ public:
     ~KvorPlayWindow() override;
 
     void SetChanNo(quint16 number) { nWndNo = number; }
-    quint16 GetChanNo() const { return nWndNo; }
     // The native window of the video frame; created on the first call (GUI thread).
     WId GetPlayWndId();
     bool HasNativeVideoWindow() const;
@@ -85,7 +84,6 @@ public:
     // The channel shown (or being started); empty IP when idle.
     QString PlayingChannelIp() const;
     const stu_DeviceChannelInfo& Channel() const { return channel; }
-    long RealPlayHandle() const { return lRealHandle; }
 
     void SetHighLightPlayWndFrame();
     void SetGrayPlayWndFrame();

@@ -8,7 +8,7 @@
 #include "SplitScreen.h"
 #include "TipBox.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/SettingsStore.h"
 #include "core/stu_DeviceChannelInfo.h"

@@ -4,7 +4,7 @@
 #include "RequstRunables.h"
 #include "ui_PreviewDialog.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/SettingsStore.h"
 
 #include <QKeyEvent>

@@ -2,7 +2,7 @@
 
 #include "RtspStreamSink.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/Logging.h"
 
 #include <QCoreApplication>

@@ -107,9 +107,3 @@ void RtspStreamSink::Close()
         bStreamOpen = false;
     }
 }
-
-bool RtspStreamSink::IsStreamOpen() const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return bStreamOpen;
-}

@@ -38,7 +38,6 @@ public:
 
     // GUI thread: no block is fed after it returns.
     void Close();
-    bool IsStreamOpen() const;
     long PlayerPort() const { return lPlayerPort; }
 
 private:

@@ -7,7 +7,7 @@
 #include "VideoManager.h"
 
 #include "core/DeviceTime.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/Logging.h"
 #include "dialogs/DefaultNoDataPic.h"

@@ -4,7 +4,7 @@
 
 #include "ZMR_Guard.h"
 #include "rtsp/CRtspClientSession.h"
-#include "rtsp/PellmarLog.h"
+#include "common/PellmarLog.h"
 
 CRtspClientSessionMgr::CRtspClientSessionMgr()
 {

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "ZMR_Mutex.h"
-#include "shared_ref.h"
+#include "common/shared_ref.h"
 #include "zmr.h"
 
 class CRtspClientSession;

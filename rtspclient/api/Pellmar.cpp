@@ -4,15 +4,15 @@
 
 #include <string>
 
-#include "api/CConfig.h"
+#include "common/CConfig.h"
 #include "api/CRtspClientSessionMgr.h"
 #include "auth/Authorization.h"
 #include "rtp/CPortPool.h"
 #include "rtp/CRtpTransSessionMgr.h"
 #include "rtsp/CRtspClientSession.h"
 #include "rtsp/CTraceLibrary.h"
-#include "rtsp/PellmarLog.h"
-#include "singleton.h"
+#include "common/PellmarLog.h"
+#include "common/singleton.h"
 
 namespace {
 constexpr unsigned int kAllocLog = 0x02230804;

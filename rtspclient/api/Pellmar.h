@@ -24,9 +24,6 @@
 
 #include <stdint.h>
 
-#include "../rtp/PellmarStreamData.h"
-#include "../rtp/RTSP_MEDIA_DESC_T.h"
-
 #if defined(PELLMAR_BUILDING)
 #define PELLMAR_API __attribute__((visibility("default")))
 #else
@@ -38,6 +35,55 @@ extern "C" {
 #endif
 
 /* ---- Records ------------------------------------------------------------ */
+
+/* Data types of the data callback. */
+enum {
+    PELLMAR_DATA_MEDIA_INFO = 1,     /* the track's media-info header */
+    PELLMAR_DATA_RTP = 2,            /* one RTP packet, whole or payload */
+    PELLMAR_DATA_MEDIA_DESC = 10,    /* the track's media description record */
+    PELLMAR_DATA_SDP = 11,           /* SDP text of DESCRIBE or ANNOUNCE */
+    PELLMAR_DATA_DESTINATION = 26,   /* SETUP Transport "destination" */
+    PELLMAR_DATA_PORT = 27,          /* SETUP Transport "port" */
+    PELLMAR_DATA_END_OF_STREAM = 100 /* the stream has ended (RTCP BYE) */
+};
+
+/* One block of data. For data that is no RTP packet the last three fields
+ * are 0, 1, 0. Read the other way by the back-channel send: payload type
+ * (low byte), marker (non-zero = set), timestamp increment. */
+typedef struct STREAM_DATA_T {
+    unsigned char *pData;
+    uint32_t uiDataLen;
+    uint32_t uiPayloadType;
+    uint32_t uiMarker;
+    uint32_t uiTimeStamp;
+} STREAM_DATA_T;
+
+/* Runs on a library thread; must return quickly and must not call the same
+ * session back. The data is valid only during the call. Result ignored. */
+typedef int (*pfnStreamDataCB)(int iMediaIndex, int iDataType, STREAM_DATA_T *pData, void *pUser);
+
+/* The media description record the data callback receives once per track
+ * (data type 10). It holds no pointers, so its layout is the same on every
+ * build: 1612 bytes, little-endian integers, texts zero-terminated. */
+#define RTSP_MEDIA_MAX_FORMATS 4
+#define RTSP_MEDIA_HEADER_MAX 256
+
+typedef struct RTSP_MEDIA_FORMAT_T {
+    int32_t iPayloadType;
+    int32_t iClockRate;
+    char szEncodingName[32];   /* at most 31 characters */
+    char szEncodingParams[32]; /* at most 31 */
+    char szFmtp[256];          /* the "a=fmtp" parameters, at most 255 */
+} RTSP_MEDIA_FORMAT_T;
+
+typedef struct RTSP_MEDIA_DESC_T {
+    char szMediaType[32];                       /* such as "video", at most 31 */
+    uint8_t byMediaHeader[RTSP_MEDIA_HEADER_MAX]; /* the media-info header */
+    int32_t iMediaHeaderLen;                    /* 0 when longer than 256 */
+    RTSP_MEDIA_FORMAT_T stFormats[RTSP_MEDIA_MAX_FORMATS];
+    int32_t iFormatCount;
+    int32_t iSkip; /* 0 on delivery; the callback sets 1 to leave the track out of SETUP */
+} RTSP_MEDIA_DESC_T;
 
 /* Local port ranges: RTP uses an even port P and RTCP P + 1. */
 typedef struct PORT_POOL_T {
@@ -317,6 +363,15 @@ PELLMAR_API int Pellmar_GetBackChannelIndex(int hSession);
 
 #ifdef __cplusplus
 }
+
+#include <cstddef>
+static_assert(sizeof(RTSP_MEDIA_FORMAT_T) == 328, "format entry layout");
+static_assert(sizeof(RTSP_MEDIA_DESC_T) == 1612, "media description layout");
+static_assert(offsetof(RTSP_MEDIA_DESC_T, byMediaHeader) == 32, "media description layout");
+static_assert(offsetof(RTSP_MEDIA_DESC_T, iMediaHeaderLen) == 288, "media description layout");
+static_assert(offsetof(RTSP_MEDIA_DESC_T, stFormats) == 292, "media description layout");
+static_assert(offsetof(RTSP_MEDIA_DESC_T, iFormatCount) == 1604, "media description layout");
+static_assert(offsetof(RTSP_MEDIA_DESC_T, iSkip) == 1608, "media description layout");
 #endif
 
 #endif

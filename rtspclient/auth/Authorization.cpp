@@ -15,8 +15,8 @@
 #include "Base64.h"
 #include "CRsaPublicKey.h"
 #include "Md5.h"
-#include "rtsp/PellmarLog.h"
-#include "rtsp/RtspText.h"
+#include "common/PellmarLog.h"
+#include "common/RtspText.h"
 
 namespace {
 

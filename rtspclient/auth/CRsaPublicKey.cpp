@@ -84,8 +84,3 @@ bool CRsaPublicKey::Encrypt(const uint8_t *data, size_t length, std::vector<uint
     encrypted.resize(size);
     return true;
 }
-
-int CRsaPublicKey::Bits() const
-{
-    return EVP_PKEY_get_bits(m_key);
-}

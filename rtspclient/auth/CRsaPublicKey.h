@@ -25,7 +25,6 @@ public:
     static std::unique_ptr<CRsaPublicKey> FromPem(const std::string &pem);
 
     bool Encrypt(const uint8_t *data, size_t length, std::vector<uint8_t> &encrypted) const;
-    int Bits() const;
 
 private:
     explicit CRsaPublicKey(EVP_PKEY *key) : m_key(key) {}

@@ -32,7 +32,6 @@ public:
     virtual uint8_t* GetBuffer(size_t size);
 
     void SetQueue(ZMR_ASYNCIOQUEUE queue) { m_hAsyncIocpQueue = queue; }
-    ZMR_ASYNCIOQUEUE Queue() const { return m_hAsyncIocpQueue; }
     ZMR_SOCKET Socket() const { return m_iConnSocketFd; }
     bool IsOpen() const { return m_bOpen; }
     int PendingSends() const;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "rtsp/PellmarLog.h"
+#include "common/PellmarLog.h"
 #include "ZMR_Guard.h"
 #include "zmr.h"
 

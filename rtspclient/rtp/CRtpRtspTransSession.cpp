@@ -1,7 +1,7 @@
 #include "rtp/CRtpRtspTransSession.h"
 
 #include "rtp/CRtpTransSessionMgr.h"
-#include "rtsp/CRtspTransSession.h"
+#include "rtp/CRtspTransSession.h"
 #include "rtp/PellmarTransportLog.h"
 #include "ZMR_Guard.h"
 

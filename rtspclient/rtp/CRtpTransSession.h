@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "rtp/PellmarStreamData.h"
+#include "api/Pellmar.h"
 #include "ZMR_Mutex.h"
 #include "rtpcore/RtpSession.h"
 #include "zmr.h"
@@ -45,8 +45,6 @@ public:
     void SetReceiveClockRate(int clockRate);
     // One back-channel RTP packet of ours.
     int SendData(const void* data, size_t length, uint8_t payloadType, bool marker, uint32_t timestampIncrement);
-
-    ZMR_Mutex& SessionMutex() { return m_cSessionMutex; }
 
 protected:
     // Creates the RTP session; logs and returns -1 on failure.

@@ -5,7 +5,7 @@
 #include "rtp/CRtpTransSession.h"
 #include "rtp/PellmarTransportLog.h"
 #include "ZMR_Guard.h"
-#include "singleton.h"
+#include "common/singleton.h"
 
 namespace {
 constexpr int kSleepSlices = 10;

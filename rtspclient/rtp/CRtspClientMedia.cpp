@@ -8,7 +8,7 @@
 #include "rtp/CreateTcpConnect.h"
 #include "rtp/PellmarTransportLog.h"
 #include "rtp/CPortPool.h"
-#include "singleton.h"
+#include "common/singleton.h"
 #include "ZMR_Guard.h"
 
 CRtspClientMedia::CRtspClientMedia() = default;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "rtp/PellmarStreamData.h"
+#include "api/Pellmar.h"
 #include "ZMR_Mutex.h"
 #include "zmr.h"
 
@@ -53,7 +53,6 @@ public:
     // The SETUP answer's "source=" address: UDP media from it are accepted too.
     void SetAnnouncedSource(const std::string& address) { m_strAnnouncedSource = address; }
     int TransMethod() const { return m_eRtpTransMethod; }
-    int RtpPack() const { return m_bRtpPack; }
     int RtpPackApplied() const { return m_bRtpPackApplied; }
     int MediaIndex() const { return m_iMediaIndex; }
     uint16_t LocalPort() const { return m_usLocalPort; }

@@ -1,7 +1,7 @@
 #pragma once
 // Log lines of the transport layer. Socket and queue failures carry the
 // runtime's last system error code, so the line says why the call failed.
-#include "rtsp/PellmarLog.h"
+#include "common/PellmarLog.h"
 #include "zmr.h"
 
 #define TRANSPORT_LOG_ERROR_IN(function, format, ...)                                                              \

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "PellmarLog.h"
+#include "common/PellmarLog.h"
 #include "auth/Authorization.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "RtspMessageText.h"
-#include "RtspText.h"
+#include "common/RtspText.h"
 #include "RtspVocabulary.h"
 
 using rtsp_message::GetHeader;

@@ -1,7 +1,7 @@
 #include "COptionsRsp.h"
 
 #include "RtspMessageText.h"
-#include "RtspText.h"
+#include "common/RtspText.h"
 #include "RtspVocabulary.h"
 
 bool COptionsRsp::ParseOwn(const std::string &text)

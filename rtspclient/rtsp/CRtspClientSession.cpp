@@ -6,9 +6,9 @@
 #include <map>
 
 #include "ZMR_Guard.h"
-#include "api/CConfig.h"
+#include "common/CConfig.h"
 #include "auth/Authorization.h"
-#include "rtp/CSdpTrackInfo.h"
+#include "rtsp/CSdpTrackInfo.h"
 #include "rtp/CreateTcpConnect.h"
 #include "rtsp/CCommonReq.h"
 #include "rtsp/CCommonRsp.h"
@@ -23,7 +23,7 @@
 #include "rtsp/CTeardownReq.h"
 #include "rtsp/CTraceLibrary.h"
 #include "rtsp/CUriParser.h"
-#include "rtsp/PellmarLog.h"
+#include "common/PellmarLog.h"
 #include "rtsp/RtspVocabulary.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include "api/Pellmar.h"
 #include "rtp/CRtspClientMedia.h"
 #include "rtsp/CRtspResponseMap.h"
-#include "rtsp/CRtspTransSession.h"
+#include "rtp/CRtspTransSession.h"
 #include "rtsp/CSdp.h"
 #include "rtsp/CSessionContextMap.h"
-#include "shared_object.h"
+#include "common/shared_object.h"
 
 class CCommonReq;
 class CCommonRsp;
@@ -106,7 +106,6 @@ public:
     void EnableBackChannel() { m_bBackChannel = 1; }
     int BackChannelIndex() const { return m_iBackChannelIndex; }
     uint32_t LastError() const { return m_uiLastError; }
-    bool IsClosed() const { return m_bClosed != 0; }
     bool IsPlaying() const { return m_bPlaying != 0; }
     // Heartbeat checks while a keep-alive waited for its answer.
     int UnansweredKeepAlives() const { return m_iUnansweredKeepAlive.load(); }

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "ZMR_Guard.h"
-#include "rtp/CSdpTrackInfo.h"
+#include "rtsp/CSdpTrackInfo.h"
 #include "rtsp/CAnnounceReq.h"
 #include "rtsp/CCommonRsp.h"
 #include "rtsp/CPauseReq.h"
@@ -12,7 +12,7 @@
 #include "rtsp/CPtzRsp.h"
 #include "rtsp/CRtspClientSession.h"
 #include "rtsp/CUriParser.h"
-#include "rtsp/PellmarLog.h"
+#include "common/PellmarLog.h"
 #include "rtsp/RtspMessageText.h"
 
 namespace {

@@ -2,13 +2,13 @@
 #include <cstring>
 
 #include "ZMR_Guard.h"
-#include "api/CConfig.h"
+#include "common/CConfig.h"
 #include "auth/Authorization.h"
-#include "rtp/CSdpTrackInfo.h"
+#include "rtsp/CSdpTrackInfo.h"
 #include "rtsp/CCommonRsp.h"
 #include "rtsp/CRtspClientSession.h"
 #include "rtsp/CUriParser.h"
-#include "rtsp/PellmarLog.h"
+#include "common/PellmarLog.h"
 #include "rtsp/RtspMessageText.h"
 #include "rtsp/RtspVocabulary.h"
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "PellmarLog.h"
+#include "common/PellmarLog.h"
 #include "RtspMessageText.h"
-#include "RtspText.h"
+#include "common/RtspText.h"
 #include "SdpLines.h"
 
 void CSdp::parseSession(const std::string &section)

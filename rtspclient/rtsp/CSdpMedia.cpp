@@ -6,7 +6,7 @@
 
 #include "CCommonReq.h"
 #include "RtspMessageText.h"
-#include "RtspText.h"
+#include "common/RtspText.h"
 #include "SdpLines.h"
 #include "auth/Base64.h"
 

@@ -4,7 +4,7 @@
 
 #include "CSetupReq.h"
 #include "RtspMessageText.h"
-#include "RtspText.h"
+#include "common/RtspText.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "PellmarLog.h"
+#include "common/PellmarLog.h"
 #include "zmr.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <vector>
 
-#include "PellmarLog.h"
-#include "RtspText.h"
+#include "common/PellmarLog.h"
+#include "common/RtspText.h"
 #include "zmr.h"
 
 using rtsp_text::Contains;

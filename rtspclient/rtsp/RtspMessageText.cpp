@@ -1,6 +1,6 @@
 #include "RtspMessageText.h"
 
-#include "RtspText.h"
+#include "common/RtspText.h"
 #include "zmr.h"
 
 namespace rtsp_message {

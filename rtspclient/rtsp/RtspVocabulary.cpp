@@ -1,6 +1,6 @@
 #include "RtspVocabulary.h"
 
-#include "RtspText.h"
+#include "common/RtspText.h"
 
 namespace {
 

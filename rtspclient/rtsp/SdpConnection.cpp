@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "RtspMessageText.h"
-#include "RtspText.h"
+#include "common/RtspText.h"
 
 bool SdpConnection::Parse(const std::string &value)
 {

@@ -1,6 +1,6 @@
 #include "SdpLines.h"
 
-#include "RtspText.h"
+#include "common/RtspText.h"
 
 namespace sdp_line {
 

@@ -28,15 +28,12 @@ public:
     // Fills a report block and starts the next reporting interval.
     RtcpReportBlock MakeReportBlock(double nowSeconds);
 
-    uint32_t Ssrc() const { return m_ssrc; }
     bool IsValidated() const { return m_probation == 0 && m_seenRtp; }
     uint32_t ExtendedHighestSequence() const { return m_cycles + m_maxSeq; }
     uint32_t Expected() const { return ExtendedHighestSequence() - m_baseSeq + 1; }
     uint32_t Received() const { return m_received; }
     int32_t CumulativeLost() const;
     double Jitter() const { return m_jitter; }
-    bool HasSenderReport() const { return m_hasSenderReport; }
-    uint32_t LastSenderReportMiddle() const { return m_lastSrMiddle; }
 
     // Bookkeeping for the session: activity, RTCP identity and departure.
     double lastRtpSeconds = -1;

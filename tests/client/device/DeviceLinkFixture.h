@@ -8,7 +8,7 @@
 #include "Simulator.h"
 #include "TestSupport.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "device/DeviceManager.h"
 
 #include <QDateTime>

@@ -152,7 +152,7 @@ TEST_F(AlarmDispatchTest, EachKindArrivesOnceInOrderOnTheListenerThread)
                                        devsim::AlarmKind::Violation, devsim::AlarmKind::TrafficParams};
     for (devsim::AlarmKind kind : kinds)
         Device().fireAlarms(kind);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return receiver->Count() == 6; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return receiver->Count() == 6; }));
     std::this_thread::sleep_for(300ms);  // nothing more may come
 
     const std::vector<ReceivedAlarm> got = receiver->Alarms();
@@ -215,7 +215,7 @@ TEST_P(MalformedFrameDispatchTest, IsDroppedAndTheNextAlarmStillArrives)
     LoginDevice();
     Device().sendMalformed(GetParam());
     Device().fireAlarms(devsim::AlarmKind::Incident);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return receiver->Count() >= 1; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return receiver->Count() >= 1; }));
     std::this_thread::sleep_for(300ms);
     const std::vector<ReceivedAlarm> got = receiver->Alarms();
     ASSERT_EQ(got.size(), 1u);

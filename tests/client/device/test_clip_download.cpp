@@ -40,7 +40,7 @@ protected:
     {
         Device().setDownloadRate(4000);
         Download(QDateTime::currentDateTime().addSecs(-300), file);
-        ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(file) > 0; }));
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return FileSize(file) > 0; }));
     }
     long deviceId = -1;
 };
@@ -84,7 +84,7 @@ TEST_F(ClipDownloadTest, RecentAlarmWaitsUntilTheDeviceStoredItsEnd)
     manager->DownloadVideo(-15, 15, DeviceIp(), DeviceSpec().port, 1, alarmText, file);
     // The download itself takes about as long as the wait: the file's first
     // appearance, not the end of the job, tells whether the client waited.
-    ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(file); }, std::chrono::seconds(60)));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return QFile::exists(file); }, std::chrono::seconds(60)));
     const qint64 startedMs = timer.elapsed();
     ASSERT_TRUE(manager->WaitForClipJobs(60000));
     // Whole seconds round the wait up, never down; a few ms of slack for the sleep's clock.

@@ -26,11 +26,11 @@ protected:
     }
     bool WaitForClock(const QDateTime& time)
     {
-        return testsupport::waitUntil([&] { return Now() >= time; }, 60s);
+        return testsupport::WaitUntil([&] { return Now() >= time; }, 60s);
     }
     bool WaitForHandles(int count)
     {
-        return testsupport::waitUntil([&] { return manager->RecordingHandles().size() == count; });
+        return testsupport::WaitUntil([&] { return manager->RecordingHandles().size() == count; });
     }
     QString FileOf(const QString& ip, const QTime& time)
     {
@@ -114,14 +114,14 @@ TEST_F(ContinuousRecordingTest, StalledStreamResumesInTheSlotOfItsNewBlocks)
     SetClockTo(QDateTime(kDay, QTime(10, 2, 0)));
     ASSERT_TRUE(manager->ChannelPreview(camera.lUserID, camera.deviceIp));
     const QString first = FileOf(camera.deviceIp, QTime(10, 2, 0));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(first) > 0; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return FileSize(first) > 0; }));
 
     Camera(0).stall(true);
     std::this_thread::sleep_for(200ms);
     clockOffsetMs += (2 * 3600 + 10 * 60) * 1000;  // blocks come again at 12:12
     Camera(0).stall(false);
     const QString resumed = FileOf(camera.deviceIp, QTime(12, 12, 0));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(resumed) > 0; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return FileSize(resumed) > 0; }));
     manager->StopRecording();
 
     EXPECT_EQ(FilesUnder(DataPath()).keys(), (QStringList{first, resumed}));

@@ -137,7 +137,7 @@ TEST_F(DeviceLoginTest, OfflineDeviceFailsLoginAndChannelRead)
     EXPECT_FALSE(manager->DeviceLogin(DeviceIp(), DeviceSpec().port, QString::fromStdString(DeviceSpec().user),
                                       QString::fromStdString(DeviceSpec().password), &again));
     EXPECT_EQ(again, -1);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return stateCount() >= 1; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return stateCount() >= 1; }));
     QList<stu_DeviceChannelInfo> channels;
     EXPECT_FALSE(manager->GetDeviceChannelInfo(&id, DeviceIp(), &channels));
     EXPECT_TRUE(channels.isEmpty());
@@ -145,7 +145,7 @@ TEST_F(DeviceLoginTest, OfflineDeviceFailsLoginAndChannelRead)
     EXPECT_TRUE(log.Contains("获取通道信息失败，错误码:"));
 
     Device().restore();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return stateCount() >= 2; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return stateCount() >= 2; }));
     std::lock_guard<std::mutex> lock(mutex);
     EXPECT_EQ(states[0], std::make_pair(id, false));
     EXPECT_EQ(states[1], std::make_pair(id, true));

@@ -50,7 +50,7 @@ protected:
         const long deviceId = LoginDevice();
         ASSERT_GE(deviceId, 0);
         manager->StartRecording({LoginCamera(0), LoginCamera(1)});
-        ASSERT_TRUE(testsupport::waitUntil([&] { return manager->RecordingHandles().size() == 2; }));
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return manager->RecordingHandles().size() == 2; }));
 
         const QString folder = DataPath() + QStringLiteral("/video/clips/");
         ASSERT_TRUE(QDir().mkpath(folder));
@@ -60,7 +60,7 @@ protected:
                                QDateTime::currentDateTime().toString(format), folder + "waiting.mp4");
         manager->DownloadVideo(-15, 15, DeviceIp(), DeviceSpec().port, 1,
                                QDateTime::currentDateTime().addSecs(-300).toString(format), folder + "slow.mp4");
-        ASSERT_TRUE(testsupport::waitUntil([&] { return FileSize(folder + "slow.mp4") > 0; }));
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return FileSize(folder + "slow.mp4") > 0; }));
 
         Camera(2).stall(true);
         loginPass = std::thread([this] {
@@ -69,7 +69,7 @@ protected:
                                  QString::fromStdString(CameraSpec(2).password), &id);
         });
         Device().setAlarmRate(200);
-        ASSERT_TRUE(testsupport::waitUntil([&] { return alarms > 0; }));
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return alarms > 0; }));
         std::this_thread::sleep_for(200ms);  // the login is waiting for its answer
     }
 

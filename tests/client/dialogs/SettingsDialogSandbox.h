@@ -4,7 +4,7 @@
 // the real config.ini the back end writes at start, both translations, and a
 // temporary XDG_CONFIG_HOME for the autostart entry.
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "dialogs/QPromptWidget.h"
 

@@ -4,7 +4,7 @@
 #include "ClientFolder.h"
 #include "DatabaseRows.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/SettingsStore.h"
 #include "device/DeviceManager.h"

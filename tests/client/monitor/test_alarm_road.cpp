@@ -10,7 +10,7 @@
 
 #include "core/DeviceTime.h"
 #include "core/FontSubstitution.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/LanguageManage.h"
 #include "core/SharedRecords.h"

@@ -6,7 +6,7 @@
 #include "SearchDatabaseFill.h"
 
 #include "core/FontSubstitution.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/SettingsStore.h"
 #include "core/SharedRecords.h"

@@ -7,7 +7,7 @@
 
 #include "ControlCommands.h"
 #include "core/FontSubstitution.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/SharedRecords.h"
 #include "dialogs/AddDeviceDlg.h"

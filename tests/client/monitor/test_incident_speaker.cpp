@@ -107,7 +107,7 @@ TEST(IncidentSpeakerTest, ANewNameReplacesOnesStillWaiting)
     for (int i = 0; i < 50; ++i)
         speaker.Say(QStringLiteral("拥堵事件报警%1").arg(i));
     speaker.Say(QStringLiteral("火灾事件报警"));
-    ASSERT_TRUE(testsupport::waitUntil([&] {
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
         QCoreApplication::processEvents();
         return !spoken.isEmpty() && spoken.last().at(0).value<IncidentSpeaker::Utterance>().text == QStringLiteral("火灾事件报警");
     }, std::chrono::seconds(60)));

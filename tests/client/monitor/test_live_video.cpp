@@ -5,7 +5,7 @@
 #include "PaneColours.h"
 
 #include "core/FontSubstitution.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "core/Logging.h"
 #include "core/SharedRecords.h"

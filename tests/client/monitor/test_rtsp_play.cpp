@@ -5,7 +5,7 @@
 #include "UnstarvedClock.h"
 
 #include "core/FontSubstitution.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "dialogs/QPromptWidget.h"
 #include "monitor/ClientStartup.h"

@@ -16,7 +16,7 @@
 #include "PageTestSupport.h"
 
 #include "core/ApplicationDir.h"
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
 #include "device/DeviceManager.h"
 #include "dialogs/ConfigDialog.h"

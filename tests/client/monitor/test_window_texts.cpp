@@ -7,7 +7,7 @@
 
 #include "ClientFolder.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/LanguageManage.h"
 #include "core/TrafficIncident.h"

@@ -9,7 +9,7 @@
 #include "search/SearchFrame.h"
 #include "search/SearchPageManage.h"
 
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/Logging.h"
 #include "dialogs/BusyWaitDialog.h"

@@ -3,7 +3,7 @@
 // loopback subnet per test process, waiting on conditions, and a main that
 // gives the simulator's picture drawing a (headless) GUI application.
 
-#include "WaitUntil.h"
+#include "../../support/WaitUntil.h"
 
 #include <QGuiApplication>
 

@@ -35,10 +35,10 @@ TEST_F(DeviceProofTest, WrongPasswordStillFailsAsBadCredentials) {
 TEST_F(DeviceProofTest, AlarmsWaitForTheLoginAndArriveOnce) {
   listen();
   device().fireAlarms(devsim::AlarmKind::Incident, 2);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return log_.contains("is no device the client has logged into"); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return log_.contains("is no device the client has logged into"); }));
   EXPECT_EQ(receivedCount(), 0u);
   loginDeviceOrFail();
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 2; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 2; }));
   std::this_thread::sleep_for(milliseconds(300));  // nothing more may come
   EXPECT_EQ(received(), sent());
 }
@@ -50,15 +50,15 @@ TEST_F(DeviceProofTest, LogoutEndsTheDevicesAlarms) {
   listen();
   const int32_t id = loginDeviceOrFail();
   device().fireAlarms(devsim::AlarmKind::Incident, 2);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 2; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 2; }));
   ASSERT_TRUE(TSR_Logout(id));
-  ASSERT_TRUE(testsupport::waitUntil([&] { return log_.contains("the client logged out of the device"); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return log_.contains("the client logged out of the device"); }));
   device().fireAlarms(devsim::AlarmKind::Violation, 3);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return log_.contains("is no device the client has logged into"); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return log_.contains("is no device the client has logged into"); }));
   std::this_thread::sleep_for(milliseconds(300));  // nothing may come meanwhile
   EXPECT_EQ(receivedCount(), 2u);
   loginDeviceOrFail();
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 5; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 5; }));
   EXPECT_EQ(received(), sent());
 }
 
@@ -68,10 +68,10 @@ TEST_F(DeviceProofTest, AlarmsGoOnWhileAnotherLoginRemains) {
   const int32_t first = loginDeviceOrFail();
   loginDeviceOrFail();
   device().fireAlarms(devsim::AlarmKind::Incident, 1);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 1; }));
   ASSERT_TRUE(TSR_Logout(first));
   device().fireAlarms(devsim::AlarmKind::Incident, 2);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 3; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 3; }));
   EXPECT_FALSE(log_.contains("the client logged out of the device"));
 }
 
@@ -100,7 +100,7 @@ TEST_P(StrangerTest, IsRefusedAndDeliversNothing) {
     EXPECT_EQ(answer.header.kind, Kind::Error);
   }
   EXPECT_TRUE(peer.closedWithin(5000));
-  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains(GetParam().logged); }));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return log_.contains(GetParam().logged); }));
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_EQ(receivedCount(), 0u);
 }
@@ -129,7 +129,7 @@ TEST_P(HostileHelloTest, FieldsAreEscapedInTheRefusal) {
   ASSERT_TRUE(peer.connect(listenPort_));
   ASSERT_TRUE(peer.readChallenge());
   EXPECT_EQ(peer.prove(GetParam().address, 8000, GetParam().user, "guessed"), Kind::Error);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return log_.contains("is no device the client has logged into"); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return log_.contains("is no device the client has logged into"); }));
   EXPECT_EQ(log_.count(std::string(GetParam().shown) + " is no device the client has logged into"), 1u);
   for (const char raw : {'\r', '\n', '\x1b', '\x07'})
     EXPECT_EQ(log_.count(std::string(1, raw)), 0u) << int(raw);
@@ -153,7 +153,7 @@ TEST_F(DeviceProofTest, SimulatedUnauthenticatedAlarmIsRefused) {
   loginDeviceOrFail();
   listen();
   device().attacks().unauthenticatedAlarm(device().makeAlarm(devsim::AlarmKind::TrafficParams));
-  ASSERT_TRUE(testsupport::waitUntil([&] { return !device().attacks().results().empty(); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return !device().attacks().results().empty(); }));
   EXPECT_NE(device().attacks().results()[0].find("refused"), std::string::npos)
       << device().attacks().results()[0];
   EXPECT_EQ(receivedCount(), 0u);
@@ -165,7 +165,7 @@ TEST_F(DeviceProofTest, AlarmNamingAnotherDeviceIsDropped) {
   listen();
   device().sendForged("1.2.3.4");
   device().fireAlarms(devsim::AlarmKind::Incident);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 1; }));
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_EQ(received(), sent());
   EXPECT_TRUE(log_.contains("names device 1.2.3.4"));

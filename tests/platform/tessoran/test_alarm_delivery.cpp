@@ -33,11 +33,11 @@ TEST_F(AlarmDeliveryTest, AlarmsSentAgainAfterADropArriveOnceInOrder) {
   gateOpen_ = false;
   listen();
   device().fireAlarms(devsim::AlarmKind::Incident, kAlarms);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return device().alarmsUnacknowledged() >= 300; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return device().alarmsUnacknowledged() >= 300; }));
   device().drop();
   device().restore();
   gateOpen_ = true;
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == kAlarms && device().alarmsUnacknowledged() == 0; },
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == kAlarms && device().alarmsUnacknowledged() == 0; },
                                      seconds(120)))
       << receivedCount() << " received, " << device().alarmsUnacknowledged() << " unacknowledged";
   std::this_thread::sleep_for(milliseconds(300));
@@ -122,7 +122,7 @@ TEST_F(AlarmDeliveryTest, KilledClientStoresEveryAlarmExactlyOnce) {
   int killsMidFlood = 0;
   for (int kill = 0; kill < kKills; ++kill) {
     const size_t before = storedAlarms(database).size();
-    ASSERT_TRUE(testsupport::waitUntil(
+    ASSERT_TRUE(testsupport::WaitUntil(
         [&] { return storedAlarms(database).size() >= std::min(before + kStoredBetweenKills, size_t(kAlarms)); },
         seconds(60)));
     client->killHard();
@@ -131,7 +131,7 @@ TEST_F(AlarmDeliveryTest, KilledClientStoresEveryAlarmExactlyOnce) {
     ASSERT_TRUE(client->start());
   }
   EXPECT_EQ(killsMidFlood, kKills) << "a kill came after the flood";
-  ASSERT_TRUE(testsupport::waitUntil(
+  ASSERT_TRUE(testsupport::WaitUntil(
       [&] { return device().alarmsSent() == size_t(kAlarms) && device().alarmsUnacknowledged() == 0; },
       seconds(180)));
   client.reset();
@@ -206,7 +206,7 @@ TEST_F(AlarmDeliveryTest, LedgerRecordsAreOnTheDiskBeforeAcknowledgementsLeave) 
                   trace});
   ASSERT_TRUE(client->start());
   device().fireAlarms(devsim::AlarmKind::Incident, kAlarms);
-  ASSERT_TRUE(testsupport::waitUntil(
+  ASSERT_TRUE(testsupport::WaitUntil(
       [&] { return device().alarmsSent() == size_t(kAlarms) && device().alarmsUnacknowledged() == 0; },
       seconds(120)));
   client.reset();

@@ -25,10 +25,10 @@ TEST_F(AlarmRefusalTest, RefusedAlarmsAreSentAgainAndDeliveredOnceInOrder) {
   listen();
   refuseNext_ = 2;
   device().fireAlarms(devsim::AlarmKind::Incident, kAlarms / 2);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == size_t(kAlarms / 2); }, seconds(60)));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == size_t(kAlarms / 2); }, seconds(60)));
   refuseNext_ = 1;
   device().fireAlarms(devsim::AlarmKind::Incident, kAlarms / 2);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return allAcknowledged(device(), kAlarms); }, seconds(60)));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return allAcknowledged(device(), kAlarms); }, seconds(60)));
 
   EXPECT_EQ(received(), sent());
   // Each refusal costs its alarm one more call, not a call per alarm behind it
@@ -53,7 +53,7 @@ TEST_F(AlarmRefusalTest, RefusedAlarmStaysUnacknowledgedUntilStored) {
   listen();
   refuseNext_ = 1000000;
   device().fireAlarms(devsim::AlarmKind::Incident, 3);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return callbackCalls_ >= 3; }, seconds(30)));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return callbackCalls_ >= 3; }, seconds(30)));
   EXPECT_EQ(device().alarmsUnacknowledged(), 3u);
   EXPECT_EQ(receivedCount(), 0u);
   // A second or more between two tries of the same alarm: no tight loop.
@@ -61,7 +61,7 @@ TEST_F(AlarmRefusalTest, RefusedAlarmStaysUnacknowledgedUntilStored) {
   std::this_thread::sleep_for(milliseconds(1500));
   EXPECT_LE(callbackCalls_ - calls, 3);
   refuseNext_ = 0;
-  ASSERT_TRUE(testsupport::waitUntil([&] { return allAcknowledged(device(), 3); }, seconds(30)));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return allAcknowledged(device(), 3); }, seconds(30)));
   EXPECT_EQ(received(), sent());
 }
 
@@ -75,7 +75,7 @@ TEST_F(AlarmRefusalTest, CallbackLearnsTheIdentityOfEachAlarm) {
   loginDeviceOrFail();
   listen();
   device().fireAlarms(devsim::AlarmKind::TrafficParams, 5);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return allAcknowledged(device(), 5); }, seconds(30)));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return allAcknowledged(device(), 5); }, seconds(30)));
   const std::vector<TSR_ALARM_IDENTITY> seen = identities();
   ASSERT_EQ(seen.size(), 5u);
   const std::string expected = deviceSpec().address + ":" + std::to_string(deviceSpec().port);
@@ -96,7 +96,7 @@ TEST_F(AlarmRefusalTest, AlarmNumberedZeroIsNeverDelivered) {
   device().sendNumbered(0, devsim::AlarmKind::Incident);
   device().fireAlarms(devsim::AlarmKind::Incident, 1);
   // Acknowledgements keep the order of the alarms: the zeros were handled first.
-  ASSERT_TRUE(testsupport::waitUntil([&] { return allAcknowledged(device(), 1); }, seconds(30)));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return allAcknowledged(device(), 1); }, seconds(30)));
   EXPECT_EQ(received(), sent());
   EXPECT_EQ(callbackCalls_.load(), 1);
   EXPECT_EQ(log_.count("alarms are numbered from 1"), 2u);

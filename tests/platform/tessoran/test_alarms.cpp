@@ -92,7 +92,7 @@ TEST_F(AlarmTest, ThreeKindsArriveOnceInOrderIntact) {
   device().fireAlarms(devsim::AlarmKind::Incident);
   device().fireAlarms(devsim::AlarmKind::TrafficParams);
   device().fireAlarms(devsim::AlarmKind::Violation);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return received_.count == 3; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return received_.count == 3; }));
   std::this_thread::sleep_for(milliseconds(300));  // nothing more may come
   EXPECT_EQ(received_.count, 3);
   EXPECT_EQ(received_.wrongSize, 0);
@@ -144,7 +144,7 @@ TEST_F(AlarmTest, RecordsCarryRealisticContent) {
   ASSERT_GE(handle, 0);
   for (auto kind : {devsim::AlarmKind::Incident, devsim::AlarmKind::TrafficParams, devsim::AlarmKind::Violation})
     device().fireAlarms(kind);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return records.count == 3; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return records.count == 3; }));
   TSR_StopListen(handle);
 
   QDateTime now = QDateTime::currentDateTime();
@@ -212,7 +212,7 @@ TEST_F(AlarmTest, FloodWithSlowCallbackLosesNothingAndStaysBounded) {
   EXPECT_LT(ahead, size_t(kAlarms / 4)) << "the listener kept reading while its callback stalled";
   received_.delayMicros = 20;
   received_.gateOpen = true;
-  ASSERT_TRUE(testsupport::waitUntil([&] { return received_.count == kAlarms; }, seconds(120)))
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return received_.count == kAlarms; }, seconds(120)))
       << received_.count;
   EXPECT_EQ(received(), sent());
 }
@@ -230,11 +230,11 @@ class MalformedAlarmTest : public AlarmTest, public ::testing::WithParamInterfac
 TEST_P(MalformedAlarmTest, IsDroppedAndLaterAlarmsStillArrive) {
   listen();
   device().fireAlarms(devsim::AlarmKind::Incident);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return received_.count == 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return received_.count == 1; }));
   device().sendMalformed(GetParam().kind);
   device().fireAlarms(devsim::AlarmKind::Violation);
   device().fireAlarms(devsim::AlarmKind::TrafficParams);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return received_.count == 3; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return received_.count == 3; }));
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_EQ(received_.count, 3);
   EXPECT_EQ(received(), sent());
@@ -282,7 +282,7 @@ TEST_F(ManyDevicesTest, CallbacksRunOneAtATimeInArrivalOrder) {
   ASSERT_GE(TSR_StartListen("127.0.0.1", listenPort_, callback, &seen), 0);
   constexpr int kEach = 200;
   for (devsim::SimDevice* d : sim_.devices()) d->fireAlarms(devsim::AlarmKind::Incident, kEach);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return seen.count == 3 * kEach; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return seen.count == 3 * kEach; }));
   EXPECT_EQ(seen.overlaps, 0);
   ASSERT_EQ(seen.order.size(), 3u);
   for (auto& [device, times] : seen.order) {
@@ -295,7 +295,7 @@ TEST_F(AlarmTest, StopListenFromInsideItsCallbackEndsDelivery) {
   int32_t handle = listen();
   received_.stopHandle = handle;
   device().fireAlarms(devsim::AlarmKind::Incident, 5);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return received_.stopResult != -1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return received_.stopResult != -1; }));
   EXPECT_EQ(received_.stopResult, 1);
   std::this_thread::sleep_for(milliseconds(500));
   EXPECT_EQ(received_.count, 1);
@@ -307,7 +307,7 @@ TEST_F(AlarmTest, ListenerWithoutCallbackUsesTheMessageCallback) {
   int32_t handle = TSR_StartListen(nullptr, listenPort_, nullptr, nullptr);
   ASSERT_GE(handle, 0);
   device().fireAlarms(devsim::AlarmKind::TrafficParams, 2);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return received_.count == 2; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return received_.count == 2; }));
   EXPECT_EQ(received(), sent());
 }
 

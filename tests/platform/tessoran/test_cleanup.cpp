@@ -56,7 +56,7 @@ TEST_F(CleanupTest, WithListenersPlaysAndDownloadsActiveReturnsAndSilencesEveryt
   int32_t download = TSR_GetFileByTime(deviceLogin, dir.filePath("c.mp4").toUtf8().constData(), &c);
   ASSERT_GE(download, 0);
   ASSERT_TRUE(TSR_PlayBackControl(download, TSR_PLAYSTART, nullptr, 0, nullptr, nullptr));
-  ASSERT_TRUE(testsupport::waitUntil([&] { return g_alarms > 5 && stream.countOf(TSR_DATA_STREAM) > 2; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return g_alarms > 5 && stream.countOf(TSR_DATA_STREAM) > 2; }));
 
   auto started = steady_clock::now();
   EXPECT_TRUE(TSR_Cleanup());
@@ -117,7 +117,7 @@ TEST_F(CleanupTest, RacingWithCallsOnOtherThreads) {
       }
     });
   }
-  ASSERT_TRUE(testsupport::waitUntil([&] { return plays >= 4; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return plays >= 4; }));
   EXPECT_TRUE(TSR_Cleanup());
   std::this_thread::sleep_for(milliseconds(200));
   done = true;
@@ -144,7 +144,7 @@ TEST_F(CleanupTest, FromInsideAListenerCallback) {
   ASSERT_GE(TSR_StartListen("127.0.0.1", listenPort_, countAlarm, nullptr), 0);
   g_cleanupInCallback = true;
   device().fireAlarms(devsim::AlarmKind::Incident, 20);
-  ASSERT_TRUE(testsupport::waitUntil([] { return g_alarms >= 1 && !g_cleanupInCallback; }));
+  ASSERT_TRUE(testsupport::WaitUntil([] { return g_alarms >= 1 && !g_cleanupInCallback; }));
   std::this_thread::sleep_for(milliseconds(700));
   EXPECT_EQ(g_alarms, 1);
   EXPECT_EQ(loginDevice(), -1);

@@ -38,7 +38,7 @@ protected:
   // Polls as the client does, only faster; returns the final position.
   int32_t pollToEnd(int32_t handle) {
     int32_t position = 0;
-    testsupport::waitUntil([&] {
+    testsupport::WaitUntil([&] {
       position = TSR_GetDownloadPos(handle);
       return position < 0 || position >= 100;
     }, seconds(60));
@@ -111,7 +111,7 @@ TEST_F(DownloadTest, DeviceDroppedMidDownloadEndsInFailure) {
   int32_t handle = TSR_GetFileByTime(loginId_, path.toUtf8().constData(), &c);
   ASSERT_GE(handle, 0);
   ASSERT_TRUE(TSR_PlayBackControl(handle, TSR_PLAYSTART, nullptr, 0, nullptr, nullptr));
-  ASSERT_TRUE(testsupport::waitUntil([&] { return TSR_GetDownloadPos(handle) > 0; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return TSR_GetDownloadPos(handle) > 0; }));
   device().drop();
   int32_t position = pollToEnd(handle);
   EXPECT_TRUE(position > 100 || position < 0) << position;
@@ -128,7 +128,7 @@ TEST_F(DownloadTest, StopBeforeTheEndLeavesNoThreadBehind) {
   int32_t handle = TSR_GetFileByTime(loginId_, dir_.filePath("partial.mp4").toUtf8().constData(), &c);
   ASSERT_GE(handle, 0);
   ASSERT_TRUE(TSR_PlayBackControl(handle, TSR_PLAYSTART, nullptr, 0, nullptr, nullptr));
-  ASSERT_TRUE(testsupport::waitUntil([&] { return TSR_GetDownloadPos(handle) > 0; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return TSR_GetDownloadPos(handle) > 0; }));
   auto started = steady_clock::now();
   EXPECT_TRUE(TSR_StopGetFile(handle));
   EXPECT_LT(steady_clock::now() - started, seconds(3));

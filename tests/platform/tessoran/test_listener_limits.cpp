@@ -65,7 +65,7 @@ TEST_F(ListenerLimitsTest, ThousandHostileConnectionsStaySmallAndTheDeviceGetsTh
   EXPECT_LT(grown, size_t(100) << 20) << grown / 1024 << " KiB";
 
   device().fireAlarms(devsim::AlarmKind::Incident);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 1; }));
   EXPECT_EQ(received(), sent());
   EXPECT_TRUE(log_.contains("connections open, the limit"));
   EXPECT_TRUE(log_.contains("hello of 1024 bytes") || log_.contains("starts with the device's hello"));
@@ -97,7 +97,7 @@ TEST_F(ListenerLimitsTest, HeartbeatFloodWithoutReadingStaysSmallAndIsCut) {
   const size_t grown = testsupport::residentBytes() - std::min(before, testsupport::residentBytes());
   EXPECT_LT(sent, size_t(32) << 20) << "the listener read every heartbeat";
   EXPECT_LT(grown, size_t(10) << 20) << grown / 1024 << " KiB after " << sent / 16 << " heartbeats";
-  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains("took none of its"); }));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return log_.contains("took none of its"); }));
 }
 
 // A thousand connections from 250 loopback addresses, each opened again as
@@ -121,10 +121,10 @@ TEST_F(ListenerLimitsTest, LoggedInDeviceConnectsThroughAFloodOfReopenedConnecti
       }
     }
   });
-  ASSERT_TRUE(testsupport::waitUntil([&] { return reopened >= 1000; }, milliseconds(120000))) << reopened;  // the flood is on
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return reopened >= 1000; }, milliseconds(120000))) << reopened;  // the flood is on
   const auto fired = steady_clock::now();
   device().fireAlarms(devsim::AlarmKind::Incident, 5);
-  const bool arrived = testsupport::waitUntil([&] { return receivedCount() == 5; }, milliseconds(20000));
+  const bool arrived = testsupport::WaitUntil([&] { return receivedCount() == 5; }, milliseconds(20000));
   const auto took = duration_cast<milliseconds>(steady_clock::now() - fired);
   stop = true;
   flood.join();
@@ -133,7 +133,7 @@ TEST_F(ListenerLimitsTest, LoggedInDeviceConnectsThroughAFloodOfReopenedConnecti
   EXPECT_LT(took.count(), 3000) << reopened << " connections opened";
   EXPECT_EQ(received(), sent());
   // Counted per interval, not a line each: a few lines of each kind, then a sum.
-  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains("more connections"); }, milliseconds(20000)));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return log_.contains("more connections"); }, milliseconds(20000)));
   EXPECT_LE(log_.count("alarm connection from 127.200."), 4 * tessoran_test::kRefusalLinesPerKind) << reopened;
 }
 
@@ -183,7 +183,7 @@ TEST_F(ListenerLimitsTest, AcceptFailureIsLoggedAndTheListenerGoesOn) {
   address.sin_port = htons(listenPort_);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   for (int fd : sockets) ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  bool logged = testsupport::waitUntil([&] { return log_.contains("cannot accept a connection"); });
+  bool logged = testsupport::WaitUntil([&] { return log_.contains("cannot accept a connection"); });
   setrlimit(RLIMIT_NOFILE, &original);
   ASSERT_TRUE(logged);
 
@@ -194,7 +194,7 @@ TEST_F(ListenerLimitsTest, AcceptFailureIsLoggedAndTheListenerGoesOn) {
     EXPECT_TRUE(peer.readChallenge()) << "a waiting connection was not served";
   }
   device().fireAlarms(devsim::AlarmKind::Violation);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return receivedCount() == 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return receivedCount() == 1; }));
 }
 
 // One deadline for a whole frame, not one per read: a byte every 300 ms used to
@@ -225,7 +225,7 @@ TEST_P(TrickleTest, IsCutAtTheFrameDeadline) {
   EXPECT_TRUE(cut);
   EXPECT_GE(held, 900);
   EXPECT_LT(held, 4000);
-  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.contains(GetParam().logged); }));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return log_.contains(GetParam().logged); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -253,7 +253,7 @@ TEST_P(CutFrameTest, IsLoggedThroughTheCallback) {
   frame.resize(GetParam().bytesBeforeClose);
   peer.send(frame);
   peer.socket.close();
-  EXPECT_TRUE(testsupport::waitUntil([&] { return log_.count(GetParam().logged) == 1; }))
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return log_.count(GetParam().logged) == 1; }))
       << GetParam().logged;
 }
 

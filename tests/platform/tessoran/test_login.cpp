@@ -220,10 +220,10 @@ TEST_F(SdkFixture, DroppedDeviceIsReportedAndRestored) {
     return false;
   };
   device().stall(true);  // heartbeats go unanswered
-  ASSERT_TRUE(testsupport::waitUntil([&] { return has(TSR_EXCEPTION_DEVICE_DROPPED); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return has(TSR_EXCEPTION_DEVICE_DROPPED); }));
   EXPECT_FALSE(has(TSR_EXCEPTION_DEVICE_RESTORED));
   device().stall(false);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return has(TSR_EXCEPTION_DEVICE_RESTORED); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return has(TSR_EXCEPTION_DEVICE_RESTORED); }));
   auto config = std::make_unique<TSR_IPPARACFG>();
   uint32_t returned = 0;
   EXPECT_TRUE(TSR_GetDeviceConfig(id, TSR_GET_IPPARACFG, 0, config.get(), sizeof *config, &returned))

@@ -55,7 +55,7 @@ TEST_F(RealPlayTest, DeliversHeaderFirstThenDataInOrderThatPlays) {
   StreamCollector collector;
   int32_t handle = playCamera(&collector);
   ASSERT_GE(handle, 0);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 30; }));  // a picture a block: over a second
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 30; }));  // a picture a block: over a second
   ASSERT_TRUE(TSR_StopRealPlay(handle));
 
   auto blocks = collector.snapshot();
@@ -92,7 +92,7 @@ TEST_F(RealPlayTest, CallbackSetLaterGetsTheHeaderFirst) {
   std::this_thread::sleep_for(milliseconds(500));  // data flows to nobody meanwhile
   StreamCollector collector;
   ASSERT_TRUE(TSR_SetRealDataCallBack(handle, StreamCollector::callback, &collector));
-  ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 2; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 2; }));
   EXPECT_EQ(collector.snapshot()[0].type, uint32_t(TSR_DATA_STREAM_HEADER));
   EXPECT_EQ(collector.countOf(TSR_DATA_STREAM_HEADER), 1);
   EXPECT_TRUE(TSR_StopRealPlay(handle));
@@ -102,7 +102,7 @@ TEST_F(RealPlayTest, StopWhileDataFlowsEndsTheCallbacks) {
   StreamCollector collector;
   int32_t handle = playCamera(&collector);
   ASSERT_GE(handle, 0);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 3; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 3; }));
   ASSERT_TRUE(TSR_StopRealPlay(handle));
   expectNoMoreBlocks(collector);
   EXPECT_FALSE(TSR_StopRealPlay(handle));
@@ -115,7 +115,7 @@ TEST_F(RealPlayTest, StopFromInsideTheDataCallback) {
   int32_t handle = playCamera(&collector);
   ASSERT_GE(handle, 0);
   collector.stopHandle = handle;
-  ASSERT_TRUE(testsupport::waitUntil([&] { return collector.stopResult != -1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return collector.stopResult != -1; }));
   EXPECT_EQ(collector.stopResult, 1);
   expectNoMoreBlocks(collector);
 }
@@ -138,12 +138,12 @@ TEST_F(RealPlayTest, DeviceDroppedMidStreamIsReportedAndTheStreamResumes) {
   StreamCollector collector;
   int32_t handle = playCamera(&collector);
   ASSERT_GE(handle, 0);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 3; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return collector.countOf(TSR_DATA_STREAM) >= 3; }));
 
   camera().drop();
-  ASSERT_TRUE(testsupport::waitUntil([&] { return seen(TSR_EXCEPTION_DEVICE_DROPPED); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return seen(TSR_EXCEPTION_DEVICE_DROPPED); }));
   camera().restore();
-  ASSERT_TRUE(testsupport::waitUntil([&] { return seen(TSR_EXCEPTION_DEVICE_RESTORED); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return seen(TSR_EXCEPTION_DEVICE_RESTORED); }));
   {
     std::lock_guard<std::mutex> lock(events.mutex);
     auto dropped = std::find(events.types.begin(), events.types.end(), uint32_t(TSR_EXCEPTION_DEVICE_DROPPED));
@@ -151,9 +151,9 @@ TEST_F(RealPlayTest, DeviceDroppedMidStreamIsReportedAndTheStreamResumes) {
     EXPECT_LT(dropped, restored);
   }
   // The stream comes back with a header of its own, then data again.
-  ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM_HEADER) >= 2; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return collector.countOf(TSR_DATA_STREAM_HEADER) >= 2; }));
   int dataBefore = collector.countOf(TSR_DATA_STREAM);
-  ASSERT_TRUE(testsupport::waitUntil([&] { return collector.countOf(TSR_DATA_STREAM) > dataBefore + 2; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return collector.countOf(TSR_DATA_STREAM) > dataBefore + 2; }));
   EXPECT_TRUE(TSR_StopRealPlay(handle));
 }
 
@@ -166,7 +166,7 @@ int distinctColours(const QImage& image) {
 
 // The player draws on the GUI thread, so the wait keeps its events flowing.
 bool waitWithEvents(const std::function<bool()>& condition) {
-  return testsupport::waitUntil([&] {
+  return testsupport::WaitUntil([&] {
     QCoreApplication::processEvents();
     return condition();
   });

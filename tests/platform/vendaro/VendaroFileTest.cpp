@@ -50,10 +50,10 @@ protected:
     void TearDown() override { Mavro_FreePort(m_port); }
 
     bool openClip() { return Mavro_OpenFile(m_port, s_clip->path().toLocal8Bit().constData()) != 0; }
-    bool waitForIndex() { return waitUntil([this] { return m_index.count == 1; }); }
+    bool waitForIndex() { return WaitUntil([this] { return m_index.count == 1; }); }
     bool waitForFrame(unsigned int frame)
     {
-        return waitUntil([&] { return Mavro_GetCurrentFrameNum(m_port) == frame; });
+        return WaitUntil([&] { return Mavro_GetCurrentFrameNum(m_port) == frame; });
     }
     double differenceFromSource(int frame) { return TestClip::meanDifference(lastFrame(m_port), s_clip->referenceFrame(frame)); }
 
@@ -83,7 +83,7 @@ TEST_F(VendaroFileTest, PlaysToTheEndAndReportsTheEndOnce)
     for (int i = 0; i < 4; ++i)
         ASSERT_TRUE(Mavro_Fast(m_port));
     ASSERT_TRUE(Mavro_Play(m_port, 0));
-    ASSERT_TRUE(waitUntil([this] { return m_end.count == 1; }));
+    ASSERT_TRUE(WaitUntil([this] { return m_end.count == 1; }));
     EXPECT_EQ(m_end.port.load(), m_port);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(m_end.count.load(), 1);
@@ -93,7 +93,7 @@ TEST_F(VendaroFileTest, PlaysToTheEndAndReportsTheEndOnce)
 
     // Playing again after the end starts over and ends again.
     ASSERT_TRUE(Mavro_Play(m_port, 0));
-    EXPECT_TRUE(waitUntil([this] { return m_end.count == 2; }));
+    EXPECT_TRUE(WaitUntil([this] { return m_end.count == 2; }));
 }
 
 TEST_F(VendaroFileTest, PauseHoldsThePositionAndResumeGoesOn)
@@ -102,14 +102,14 @@ TEST_F(VendaroFileTest, PauseHoldsThePositionAndResumeGoesOn)
     EXPECT_EQ(Mavro_Pause(m_port, 1), 0);
     EXPECT_EQ(Mavro_GetLastError(m_port), unsigned(MAVRO_ERR_ORDER));
     ASSERT_TRUE(Mavro_Play(m_port, 0));
-    ASSERT_TRUE(waitUntil([this] { return Mavro_GetPlayedTimeEx(m_port) >= 200; }));
+    ASSERT_TRUE(WaitUntil([this] { return Mavro_GetPlayedTimeEx(m_port) >= 200; }));
     ASSERT_TRUE(Mavro_Pause(m_port, 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(100)); // a picture in flight may still land
     const int paused = Mavro_GetPlayedTimeEx(m_port);
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     EXPECT_EQ(Mavro_GetPlayedTimeEx(m_port), paused);
     ASSERT_TRUE(Mavro_Pause(m_port, 0));
-    EXPECT_TRUE(waitUntil([&] { return Mavro_GetPlayedTimeEx(m_port) > paused; }));
+    EXPECT_TRUE(WaitUntil([&] { return Mavro_GetPlayedTimeEx(m_port) > paused; }));
 }
 
 TEST_F(VendaroFileTest, SpeedMovesByPowersOfTwoBetweenOneSixteenthAndSixteen)
@@ -161,7 +161,7 @@ TEST_F(VendaroFileTest, ABurstOfSeeksEndsAtTheNewest)
         ASSERT_TRUE(Mavro_SetPlayedTimeEx(m_port, unsigned((i * 7919) % (kSeconds * 1000))));
     ASSERT_TRUE(Mavro_SetPlayedTimeEx(m_port, 2500));
     const int frameAt2500 = 2500 * TestClip::kFrameRate / 1000;
-    ASSERT_TRUE(waitUntil([&] { return Mavro_GetPlayedTimeEx(m_port) == frameAt2500 * 1000 / TestClip::kFrameRate; }))
+    ASSERT_TRUE(WaitUntil([&] { return Mavro_GetPlayedTimeEx(m_port) == frameAt2500 * 1000 / TestClip::kFrameRate; }))
         << Mavro_GetPlayedTimeEx(m_port);
     EXPECT_LT(differenceFromSource(frameAt2500), kSamePicture);
 }
@@ -174,7 +174,7 @@ TEST_F(VendaroFileTest, SetPlayPosAcceptsTheWholeRangeOnly)
     EXPECT_EQ(Mavro_SetPlayPos(m_port, 1.01f), 0);
     EXPECT_EQ(Mavro_GetLastError(m_port), unsigned(MAVRO_ERR_PARAMETER));
     EXPECT_TRUE(Mavro_SetPlayPos(m_port, 0.5f));
-    EXPECT_TRUE(waitUntil([&] { return std::abs(Mavro_GetPlayPos(m_port) - 0.5f) < 0.02f; }));
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(Mavro_GetPlayPos(m_port) - 0.5f) < 0.02f; }));
 }
 
 TEST_F(VendaroFileTest, ACutShortFilePlaysWhatItHolds)
@@ -190,7 +190,7 @@ TEST_F(VendaroFileTest, ACutShortFilePlaysWhatItHolds)
     for (int i = 0; i < 4; ++i)
         ASSERT_TRUE(Mavro_Fast(m_port));
     ASSERT_TRUE(Mavro_Play(m_port, 0));
-    ASSERT_TRUE(waitUntil([this] { return m_end.count == 1; }));
+    ASSERT_TRUE(WaitUntil([this] { return m_end.count == 1; }));
     EXPECT_GT(Mavro_GetDecodedFrameCount(m_port), unsigned(kFrames / 2));
     EXPECT_LT(Mavro_GetDecodedFrameCount(m_port), unsigned(kFrames));
 }
@@ -239,7 +239,7 @@ TEST_F(VendaroFileTest, AFileStillBeingWrittenNeverCrashesThePlayer)
     }
     growing.close();
     ASSERT_TRUE(Mavro_Fast(m_port));
-    EXPECT_TRUE(waitUntil([this] { return m_end.count == 1; }));
+    EXPECT_TRUE(WaitUntil([this] { return m_end.count == 1; }));
     EXPECT_GT(Mavro_GetDecodedFrameCount(m_port), 0u);
 }
 
@@ -257,7 +257,7 @@ TEST_F(VendaroFileTest, TheSameFilePlaysOnTwoPorts)
     }
     ASSERT_TRUE(Mavro_Play(m_port, 0));
     ASSERT_TRUE(Mavro_Play(second, 0));
-    EXPECT_TRUE(waitUntil([&] { return m_end.count == 1 && secondEnd.count == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return m_end.count == 1 && secondEnd.count == 1; }));
     EXPECT_EQ(m_end.port.load(), m_port);
     EXPECT_EQ(secondEnd.port.load(), second);
     EXPECT_EQ(Mavro_GetDecodedFrameCount(second), unsigned(kFrames));

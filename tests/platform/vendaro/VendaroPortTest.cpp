@@ -145,7 +145,7 @@ TEST_F(VendaroCallbackRaceTest, FreePortWaitsForARunningCallbackAndNoneRunsAfter
     for (int i = 0; i < 4; ++i)
         ASSERT_TRUE(Mavro_Fast(port));
     ASSERT_TRUE(Mavro_Play(port, 0));
-    ASSERT_TRUE(waitUntil([&] { return state.inCallback.load(); }));
+    ASSERT_TRUE(WaitUntil([&] { return state.inCallback.load(); }));
     EXPECT_TRUE(Mavro_FreePort(port));
     EXPECT_TRUE(state.callbackDone.load());
 }
@@ -187,7 +187,7 @@ TEST_F(VendaroCallbackRaceTest, ACallbackMayFreeItsOwnPort)
     for (int i = 0; i < 4; ++i)
         ASSERT_TRUE(Mavro_Fast(own.port));
     ASSERT_TRUE(Mavro_Play(own.port, 0));
-    ASSERT_TRUE(waitUntil([&] { return own.freed.load() != -1; }));
+    ASSERT_TRUE(WaitUntil([&] { return own.freed.load() != -1; }));
     EXPECT_EQ(own.freed.load(), 1);
     EXPECT_EQ(Mavro_GetLastError(own.port), unsigned(MAVRO_ERR_INVALID_PORT));
 }

@@ -61,7 +61,7 @@ TEST_F(VendaroSoundTest, PlaysTheFilesSoundOnTheDevice)
     ASSERT_TRUE(Mavro_OpenFile(m_port, s_withSound.toLocal8Bit().constData()));
     ASSERT_TRUE(Mavro_PlaySoundShare(m_port));
     ASSERT_TRUE(Mavro_Play(m_port, 0));
-    EXPECT_TRUE(waitUntil([this] { return Mavro_GetPlayedSoundFrameCount(m_port) >= kSampleRate / 2; }));
+    EXPECT_TRUE(WaitUntil([this] { return Mavro_GetPlayedSoundFrameCount(m_port) >= kSampleRate / 2; }));
     EXPECT_TRUE(Mavro_StopSoundShare(m_port));
     EXPECT_EQ(Mavro_StopSoundShare(m_port), 0);
     EXPECT_EQ(Mavro_GetLastError(m_port), unsigned(MAVRO_ERR_ORDER));
@@ -73,7 +73,7 @@ TEST_F(VendaroSoundTest, OtherSpeedsAreSilent)
     ASSERT_TRUE(Mavro_PlaySoundShare(m_port));
     ASSERT_TRUE(Mavro_Fast(m_port));
     ASSERT_TRUE(Mavro_Play(m_port, 0));
-    ASSERT_TRUE(waitUntil([this] { return Mavro_GetPlayedTimeEx(m_port) >= 1000; }));
+    ASSERT_TRUE(WaitUntil([this] { return Mavro_GetPlayedTimeEx(m_port) >= 1000; }));
     EXPECT_EQ(Mavro_GetPlayedSoundFrameCount(m_port), 0u);
 }
 

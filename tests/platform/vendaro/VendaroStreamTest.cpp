@@ -75,7 +75,7 @@ TEST_P(VendaroRtpStreamTest, DecodesEveryPictureAndTheLastMatchesTheSource)
         ASSERT_TRUE(feedBlock(port, libraryRecords()[2]));
     }
 
-    ASSERT_TRUE(waitUntil([&] { return Mavro_GetDecodedFrameCount(port) == pictures.size(); }))
+    ASSERT_TRUE(WaitUntil([&] { return Mavro_GetDecodedFrameCount(port) == pictures.size(); }))
         << Mavro_GetDecodedFrameCount(port) << " of " << pictures.size();
     EXPECT_LT(TestClip::meanDifference(lastFrame(port), clip.referenceFrame(int(pictures.size()) - 1)), kSamePicture);
     EXPECT_TRUE(Mavro_FreePort(port));
@@ -101,7 +101,7 @@ TEST(VendaroStreamTest, AnSdpArrivingLaterRestartsWithTheNewTrack)
     for (const auto& picture : firstPictures)
         for (const auto& packet : picture)
             ASSERT_TRUE(feedBlock(port, packet));
-    ASSERT_TRUE(waitUntil([&] { return Mavro_GetDecodedFrameCount(port) == firstPictures.size(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Mavro_GetDecodedFrameCount(port) == firstPictures.size(); }));
 
     ASSERT_TRUE(feedBlock(port, textBlock(h265.sdp(second.bytes()))));
     const auto secondPictures = h265.packetize(second.bytes());
@@ -109,7 +109,7 @@ TEST(VendaroStreamTest, AnSdpArrivingLaterRestartsWithTheNewTrack)
         for (const auto& packet : picture)
             ASSERT_TRUE(feedBlock(port, packet));
     const size_t total = firstPictures.size() + secondPictures.size();
-    ASSERT_TRUE(waitUntil([&] { return Mavro_GetDecodedFrameCount(port) == total; }));
+    ASSERT_TRUE(WaitUntil([&] { return Mavro_GetDecodedFrameCount(port) == total; }));
     EXPECT_LT(TestClip::meanDifference(lastFrame(port), second.referenceFrame(int(secondPictures.size()) - 1)),
               kSamePicture);
     Mavro_FreePort(port);
@@ -152,9 +152,9 @@ TEST_P(VendaroMalformedRtpTest, NeverCrashesAndResumesAtTheNextKeyFrame)
     }
 
     const unsigned int cleanPictures = kDamaged + TestClip::kKeyInterval;
-    ASSERT_TRUE(waitUntil([&] { return Mavro_GetDecodedFrameCount(port) >= cleanPictures; }));
+    ASSERT_TRUE(WaitUntil([&] { return Mavro_GetDecodedFrameCount(port) >= cleanPictures; }));
     // Let anything still queued come out before counting exactly.
-    EXPECT_TRUE(waitUntil([&] { return lastFrame(port).size() > 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return lastFrame(port).size() > 0; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     if (GetParam().losesPictures) {
         EXPECT_EQ(Mavro_GetDecodedFrameCount(port), cleanPictures);
@@ -251,7 +251,7 @@ TEST(VendaroStreamTest, DecodesMpegTsBlocksAfterTheDeviceHeader)
 
     // A live demuxer holds the last picture until the next one starts.
     const int frames = clip.frameCount();
-    ASSERT_TRUE(waitUntil([&] { return int(Mavro_GetDecodedFrameCount(port)) >= frames - 1; }))
+    ASSERT_TRUE(WaitUntil([&] { return int(Mavro_GetDecodedFrameCount(port)) >= frames - 1; }))
         << Mavro_GetDecodedFrameCount(port);
     const int decoded = int(Mavro_GetDecodedFrameCount(port));
     EXPECT_LT(TestClip::meanDifference(lastFrame(port), clip.referenceFrame(decoded - 1)), kSamePicture);
@@ -279,7 +279,7 @@ TEST(VendaroStreamTest, TwoThreadsFeedingOnePortDoNotDisturbEachOther)
             EXPECT_TRUE(feedBlock(port, packet));
     videoDone = true;
     audio.join();
-    EXPECT_TRUE(waitUntil([&] { return Mavro_GetDecodedFrameCount(port) == pictures.size(); }));
+    EXPECT_TRUE(WaitUntil([&] { return Mavro_GetDecodedFrameCount(port) == pictures.size(); }));
     Mavro_FreePort(port);
 }
 

@@ -1,17 +1,17 @@
 #pragma once
 
 #include "Vendaro.h"
-#include "../tessoran/WaitUntil.h"
+#include "../../support/WaitUntil.h"
 
 #include <cstdint>
 #include <vector>
 
-using testsupport::waitUntil;
+using testsupport::WaitUntil;
 
 // Feeds a block as a live source would, trying again while the buffer is full.
 inline bool feedBlock(long port, const std::vector<uint8_t>& block)
 {
-    return waitUntil([&] { return Mavro_InputData(port, block.data(), unsigned(block.size())) != 0; });
+    return WaitUntil([&] { return Mavro_InputData(port, block.data(), unsigned(block.size())) != 0; });
 }
 
 inline std::vector<uint8_t> lastFrame(long port)

@@ -94,7 +94,7 @@ protected:
                                                                bytes.begin() + long(std::min(bytes.size(), offset + 1316)))));
         // A live demuxer holds the last picture until the next one starts.
         const unsigned int frames = unsigned(s_clip->frameCount());
-        ASSERT_TRUE(waitUntil([&] { return Mavro_GetDecodedFrameCount(m_port) >= frames - 1; }));
+        ASSERT_TRUE(WaitUntil([&] { return Mavro_GetDecodedFrameCount(m_port) >= frames - 1; }));
     }
 
     static int distinctColours(const QImage& image)

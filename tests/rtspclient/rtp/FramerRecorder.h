@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "LoopbackPeer.h"
-#include "rtsp/CRtspStreamFramer.h"
+#include "rtp/CRtspStreamFramer.h"
 #include "rtp/CRtpStreamFramer.h"
 
 using loopback::InterleavedFrame;

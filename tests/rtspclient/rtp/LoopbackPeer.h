@@ -16,7 +16,7 @@
 #include "Fd.h"
 #include "TcpListener.h"
 #include "UdpSocket.h"
-#include "../session/WaitUntil.h"
+#include "../../support/WaitUntil.h"
 
 namespace loopback {
 
@@ -24,7 +24,7 @@ using Bytes = std::vector<uint8_t>;
 
 inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
 {
-    return WaitUntil(condition, std::chrono::milliseconds(timeoutMs), std::chrono::milliseconds(2));
+    return testsupport::WaitUntil(condition, std::chrono::milliseconds(timeoutMs), std::chrono::milliseconds(2));
 }
 
 inline Fd ConnectTcp(uint16_t port)

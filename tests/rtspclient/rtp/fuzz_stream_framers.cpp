@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "rtp/CRtpStreamFramer.h"
-#include "rtsp/CRtspStreamFramer.h"
+#include "rtp/CRtspStreamFramer.h"
 
 namespace {
 

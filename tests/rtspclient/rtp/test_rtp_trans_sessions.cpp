@@ -7,7 +7,7 @@
 #include "rtp/CRtpTcpTransSession.h"
 #include "rtp/CRtpUdpTransSession.h"
 #include "rtp/CRtspClientMedia.h"
-#include "rtsp/CRtspTransSession.h"
+#include "rtp/CRtspTransSession.h"
 #include "rtp/CreateTcpConnect.h"
 #include "LoopbackPeer.h"
 #include "TransportEnvironment.h"

@@ -7,7 +7,7 @@
 #include "TransportEnvironment.h"
 #include "rtp/CRtspClientMedia.h"
 #include "rtp/CPortPool.h"
-#include "singleton.h"
+#include "common/singleton.h"
 
 using loopback::Fd;
 using loopback::SendAll;

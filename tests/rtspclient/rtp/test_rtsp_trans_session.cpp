@@ -3,7 +3,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "rtsp/CRtspTransSession.h"
+#include "rtp/CRtspTransSession.h"
 #include "rtp/CreateTcpConnect.h"
 #include "LoopbackPeer.h"
 #include "TransportEnvironment.h"

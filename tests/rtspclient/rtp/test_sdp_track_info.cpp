@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "rtp/CSdpTrackInfo.h"
+#include "rtsp/CSdpTrackInfo.h"
 #include "rtsp/CSdp.h"
 
 TEST(CSdpTrackInfo, RecordHoldsTheFieldsCutToTheirSizes)

@@ -1,7 +1,7 @@
 // Splitting, trimming and hexadecimal decoding.
 #include <gtest/gtest.h>
 
-#include "rtsp/RtspText.h"
+#include "common/RtspText.h"
 
 namespace {
 

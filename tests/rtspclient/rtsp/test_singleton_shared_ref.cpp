@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "shared_object.h"
-#include "shared_ref.h"
-#include "singleton.h"
+#include "common/shared_object.h"
+#include "common/shared_ref.h"
+#include "common/singleton.h"
 
 namespace {
 

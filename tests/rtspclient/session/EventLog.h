@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "WaitUntil.h"
+#include "../../support/WaitUntil.h"
 
 class EventLog {
 public:
@@ -44,7 +44,7 @@ public:
     bool WaitFor(std::initializer_list<std::string> fragments, size_t count = 1,
                  std::chrono::milliseconds timeout = std::chrono::seconds(20)) const
     {
-        return WaitUntil([&] { return Count(fragments) >= count; }, timeout, std::chrono::milliseconds(20));
+        return testsupport::WaitUntil([&] { return Count(fragments) >= count; }, timeout, std::chrono::milliseconds(20));
     }
 
 private:

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Pellmar.h"
-#include "WaitUntil.h"
+#include "../../support/WaitUntil.h"
 
 class StreamRecorder {
 public:
@@ -69,7 +69,7 @@ public:
     bool WaitUntil(const std::function<bool()>& condition,
                    std::chrono::milliseconds timeout = std::chrono::seconds(20))
     {
-        return ::WaitUntil(condition, timeout);
+        return testsupport::WaitUntil(condition, timeout);
     }
 
     bool WaitPackets(long count, std::chrono::milliseconds timeout = std::chrono::seconds(20))

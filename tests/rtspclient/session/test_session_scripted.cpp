@@ -19,10 +19,10 @@
 #include "ScriptedServer.h"
 #include "SessionHandle.h"
 #include "StreamRecorder.h"
-#include "api/CConfig.h"
+#include "common/CConfig.h"
 #include "api/CRtspClientSessionMgr.h"
 #include "rtsp/CRtspClientSession.h"
-#include "singleton.h"
+#include "common/singleton.h"
 #include "wexl.h"
 
 namespace {

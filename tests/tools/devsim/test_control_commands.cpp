@@ -132,10 +132,10 @@ TEST_F(ControlTest, SessionsCountTheOpenLoginsOfADeviceOrOfAll) {
 
   // A logout closes the session on the device's side shortly after.
   ASSERT_TRUE(TSR_Logout(again));
-  EXPECT_TRUE(testsupport::waitUntil([&] { return run("sessions " + first_) == "ok 1"; }));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return run("sessions " + first_) == "ok 1"; }));
   ASSERT_TRUE(TSR_Logout(device));
   ASSERT_TRUE(TSR_Logout(cameraLogin));
-  EXPECT_TRUE(testsupport::waitUntil([&] { return run("sessions all") == "ok 0"; }));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return run("sessions all") == "ok 0"; }));
   TSR_Cleanup();
 }
 

@@ -1,6 +1,6 @@
 // config.ini through SettingsStore and the back-end singleton, in temporary
 // application folders.
-#include "core/ImplementInstance.h"
+#include "data/ImplementInstance.h"
 #include "core/Logging.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "rtp/CSdpTrackInfo.h"
+#include "rtsp/CSdpTrackInfo.h"
 
 #include <algorithm>
 #include <cstring>

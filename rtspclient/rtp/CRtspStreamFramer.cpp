@@ -1,4 +1,4 @@
-#include "rtsp/CRtspStreamFramer.h"
+#include "rtp/CRtspStreamFramer.h"
 
 #include <strings.h>
 

@@ -1,4 +1,4 @@
-#include "api/CConfig.h"
+#include "common/CConfig.h"
 
 CConfig& CConfig::Instance()
 {

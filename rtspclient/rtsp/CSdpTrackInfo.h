@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "rtp/RTSP_MEDIA_DESC_T.h"
+#include "api/Pellmar.h"
 
 class CSdpMedia;
 

@@ -1,8 +1,8 @@
 #include "ImplementInstance.h"
 
-#include "ApplicationDir.h"
-#include "IncidentVocabulary.h"
-#include "Logging.h"
+#include "core/ApplicationDir.h"
+#include "core/IncidentVocabulary.h"
+#include "core/Logging.h"
 
 #include <QDateTime>
 #include <QFile>

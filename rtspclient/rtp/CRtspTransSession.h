@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "rtp/CIocpTcpTransmitter.h"
-#include "rtsp/CRtspStreamFramer.h"
+#include "rtp/CRtspStreamFramer.h"
 #include "ZMR_Mutex.h"
 
 // Receives the text messages of the connection: (text, length, user). A

@@ -1,4 +1,4 @@
-#include "rtsp/CRtspTransSession.h"
+#include "rtp/CRtspTransSession.h"
 
 #include "rtp/PellmarTransportLog.h"
 #include "rtpcore/NtpTime.h"

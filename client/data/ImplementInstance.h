@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SettingsStore.h"
+#include "DatabaseOperation.h"
 
-#include "data/DatabaseOperation.h"
+#include "core/SettingsStore.h"
 
 // The process-wide back end: the settings of config.ini and the database object.
 // `main` creates and configures it before the main window exists and the main
