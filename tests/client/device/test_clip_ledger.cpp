@@ -98,7 +98,7 @@ TEST_F(ClipLedgerTest, ClipsPendingAtCloseAreOnDiskAfterTheNextStart)
     clockOffsetMs = 120 * 1000;
     UseManager(120s);
     ASSERT_GE(LoginDevice(), 0);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return OpenRequests() == 0; }, 90s));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return OpenRequests() == 0; }, 90s));
     ASSERT_TRUE(manager->WaitForClipJobs(30000));
     EXPECT_EQ(ClipsOnDisk(files), files.size());
 }
@@ -111,7 +111,7 @@ TEST_F(ClipLedgerTest, ARequestOfADeviceLoggedOutIsFetchedAtItsNextLogin)
     EXPECT_EQ(ClipsOnDisk(files), 0);
 
     ASSERT_GE(LoginDevice(), 0);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return OpenRequests() == 0; }, 60s));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return OpenRequests() == 0; }, 60s));
     ASSERT_TRUE(manager->WaitForClipJobs(30000));
     EXPECT_EQ(ClipsOnDisk(files), files.size());
 }
@@ -128,7 +128,7 @@ TEST_F(ClipLedgerTest, ARequestLostToADroppedDeviceIsFetchedWhenItComesBack)
     EXPECT_EQ(OpenRequests(), files.size());
 
     Device().restore();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return OpenRequests() == 0; }, 60s));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return OpenRequests() == 0; }, 60s));
     ASSERT_TRUE(manager->WaitForClipJobs(30000));
     EXPECT_EQ(ClipsOnDisk(files), files.size());
 }
@@ -144,8 +144,7 @@ TEST_F(ClipLedgerTest, AClipTheDeviceNoLongerHoldsIsGivenUpAndTheRowKeepsNoPath)
     EXPECT_EQ(OpenRequests(), 0);
     EXPECT_EQ(log.Count("不再下载"), 1);
     QList<TrafficIncident> incidents;
-    stu_SearchCondition condition;
-    ASSERT_TRUE(Database().GetIncidentInfo(0, 10, condition, incidents));
+    ASSERT_TRUE(Database().GetIncidentInfo(0, 10, WholeRange(), incidents));
     ASSERT_EQ(incidents.size(), 1);
     EXPECT_TRUE(incidents[0].videoPath.isEmpty());
 }
@@ -173,7 +172,7 @@ qint64 OneDownloadMs(long userId, const QDateTime& start, int seconds, const QSt
     const int handle = TSR_GetFileByTime(static_cast<int32_t>(userId), QFile::encodeName(file).constData(), &condition);
     if (handle < 0 || !TSR_PlayBackControl(handle, TSR_PLAYSTART, nullptr, 0, nullptr, nullptr))
         return -1;
-    const bool done = testsupport::waitUntil([&] { return TSR_GetDownloadPos(handle) == 100; }, 60s);
+    const bool done = testsupport::WaitUntil([&] { return TSR_GetDownloadPos(handle) == 100; }, 60s);
     const qint64 took = timer.elapsed();
     TSR_StopGetFile(handle);
     return done ? took : -1;
@@ -194,8 +193,15 @@ TEST_F(ClipLedgerTest, ABurstOf1500GetsAllItsClipsWithinTheStoreDelayPlusTheDown
 
     const QDateTime alarm = QDateTime::currentDateTime().addSecs(-2);
     const QDateTime start = alarm.addSecs(-kClipSeconds / 2);
-    const qint64 oneClipMs = OneDownloadMs(userId, alarm.addSecs(-120), kClipSeconds, ClipFolder() + "anchor.mp4");
-    ASSERT_GT(oneClipMs, -1);
+    // Ten in a row, so one lucky or unlucky download does not set the bound.
+    qint64 anchorMs = 0;
+    for (int i = 0; i < 10; ++i) {
+        const qint64 took = OneDownloadMs(userId, alarm.addSecs(-120 - i), kClipSeconds,
+                                          ClipFolder() + QStringLiteral("anchor_%1.mp4").arg(i));
+        ASSERT_GT(took, -1);
+        anchorMs += took;
+    }
+    const double oneClipMs = anchorMs / 10.0;
 
     QStringList files;
     for (int i = 0; i < kBurst; ++i)
@@ -205,11 +211,12 @@ TEST_F(ClipLedgerTest, ABurstOf1500GetsAllItsClipsWithinTheStoreDelayPlusTheDown
     for (const QString& file : files)
         manager->DownloadClip(ClipRequest{file, DeviceIp(), DeviceSpec().port, 1, start, start.addSecs(kClipSeconds)});
     // Every clip downloaded one after the other once the store delay is over.
-    const qint64 boundMs = std::chrono::milliseconds(kStoreDelay).count() + kBurst * std::max<qint64>(oneClipMs, 1);
+    const qint64 boundMs =
+        std::chrono::milliseconds(kStoreDelay).count() + static_cast<qint64>(kBurst * std::max(oneClipMs, 1.0));
     ASSERT_TRUE(manager->WaitForClipJobs(static_cast<int>(boundMs) + 60000));
     const qint64 tookMs = timer.elapsed();
-    std::printf("burst of %d clips: %lld ms; one clip alone %lld ms; bound %lld ms\n", kBurst,
-                static_cast<long long>(tookMs), static_cast<long long>(oneClipMs), static_cast<long long>(boundMs));
+    std::printf("burst of %d clips: %lld ms; one clip alone %.1f ms; bound %lld ms\n", kBurst,
+                static_cast<long long>(tookMs), oneClipMs, static_cast<long long>(boundMs));
     EXPECT_EQ(ClipsOnDisk(files), kBurst);
     EXPECT_LE(tookMs, boundMs);
 }
