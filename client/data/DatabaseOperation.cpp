@@ -96,7 +96,7 @@ IndexStatements IndexesOf(sqlite3* handle)
 
 // Tables newer than the files already in use: a file without them is still the
 // client's, and opening it adds them (a read-only file goes on without them).
-const QStringList kTablesAddedAtOpen = {QStringLiteral("AlarmLedger")};
+const QStringList kTablesAddedAtOpen = {QStringLiteral("AlarmLedger"), QStringLiteral("ClipRequest")};
 
 // The tables and indexes the schema script makes, read from a database built in memory.
 struct SchemaObjects

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AlarmOrigin.h"
+#include "ClipRequest.h"
 #include "SearchClause.h"
 
 #include "core/SharedRecords.h"
@@ -64,12 +65,23 @@ public:
     // connection is opened afresh for the next one, so storing resumes by
     // itself once the file is writable again.
     bool InsertIncidentInfo(const TrafficIncident& incident, const AlarmOrigin& origin = {});
+    // The incident row and its clip request in one transaction (no request
+    // when `clip` is not valid).
+    bool InsertIncidentInfo(const TrafficIncident& incident, const AlarmOrigin& origin, const ClipRequest& clip);
     bool InsertForensicsInfo(const TrafficForensics& forensics, const AlarmOrigin& origin = {});
     bool InsertTrafficParamInfo(const TrafficParam& param);
     // The lanes of one traffic-parameter alarm: all of them or none.
     bool InsertTrafficParamInfos(const QList<TrafficParam>& params, const AlarmOrigin& origin = {});
     // True when the origin's alarm, or a later one of its run, is stored.
     bool IsAlarmStored(const AlarmOrigin& origin);
+
+    // Clip requests of the device at that address and port, oldest first.
+    bool GetClipRequests(const QString& deviceIp, int devicePort, QList<ClipRequest>& requests);
+    // The clip is on disk: its request goes.
+    bool FinishClipRequest(const QString& file);
+    // The device can no longer serve the clip: its request goes, and the
+    // incident row keeps no clip path.
+    bool GiveUpClipRequest(const QString& file);
 
     // History of the device search box: one row per text, stamped with its last search.
     bool InsertSearchRecord(const QString& time, const QString& text);
@@ -112,6 +124,7 @@ private:
     std::optional<quint32> StoredAlarmNumber(const char* method, const AlarmOrigin& origin);
     bool RecordAlarmOrigin(const char* method, const AlarmOrigin& origin);
     bool InsertIncidentRow(const TrafficIncident& incident);
+    bool InsertClipRequestRow(const ClipRequest& clip);
     bool InsertForensicsRow(const TrafficForensics& forensics);
     bool InsertTrafficParamRow(const TrafficParam& param);
     bool CommitTransaction(const char* method, SqlSavepoint& transaction);

@@ -20,11 +20,74 @@ double StoredRatio(float ratio)
     return QString::number(static_cast<double>(ratio), 'g', 6).toDouble();
 }
 
+const QString kClipTimeFormat = QStringLiteral("yyyyMMddHHmmss");
+
 } // namespace
 
 bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident, const AlarmOrigin& origin)
 {
     return StoreAlarm("DatabaseOperation::InsertIncidentInfo", origin, [&] { return InsertIncidentRow(incident); });
+}
+
+bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident, const AlarmOrigin& origin,
+                                           const ClipRequest& clip)
+{
+    if (!clip.IsValid())
+        return InsertIncidentInfo(incident, origin);
+    constexpr const char* method = "DatabaseOperation::InsertIncidentInfo";
+    if (origin.IsKnown())
+        return StoreAlarm(method, origin, [&] { return InsertIncidentRow(incident) && InsertClipRequestRow(clip); });
+    // Without an origin the two rows still go together.
+    const ThreadConnections::WriteLock lock(*connections);
+    SqlSavepoint transaction(connections->ForCurrentThread());
+    const bool stored = BeginTransaction(method, transaction) && InsertIncidentRow(incident)
+        && InsertClipRequestRow(clip) && CommitTransaction(method, transaction);
+    if (!stored)
+        connections->ReleaseCurrentThread();
+    return stored;
+}
+
+bool DatabaseOperation::GetClipRequests(const QString& deviceIp, int devicePort, QList<ClipRequest>& requests)
+{
+    const ThreadConnections::ReadLock lock(*connections);
+    std::optional<QSqlQuery> query = Run("DatabaseOperation::GetClipRequests", "{}, 读取待下载录像失败，失败原因：{}",
+        QStringLiteral("select file, channel, startTime, endTime from ClipRequest "
+                       "where deviceIp = ? and devicePort = ? order by rowid"),
+        {deviceIp, devicePort});
+    if (!query)
+        return false;
+    while (query->next()) {
+        ClipRequest request;
+        request.file = query->value(0).toString();
+        request.deviceIp = deviceIp;
+        request.devicePort = devicePort;
+        request.channel = query->value(1).toInt();
+        request.start = QDateTime::fromString(query->value(2).toString(), kClipTimeFormat);
+        request.end = QDateTime::fromString(query->value(3).toString(), kClipTimeFormat);
+        requests << request;
+    }
+    return true;
+}
+
+bool DatabaseOperation::FinishClipRequest(const QString& file)
+{
+    const ThreadConnections::WriteLock lock(*connections);
+    return Run("DatabaseOperation::FinishClipRequest", "{}, 删除待下载录像失败，失败原因：{}",
+               QStringLiteral("delete from ClipRequest where file = ?"), {file})
+        .has_value();
+}
+
+bool DatabaseOperation::GiveUpClipRequest(const QString& file)
+{
+    constexpr const char* method = "DatabaseOperation::GiveUpClipRequest";
+    const ThreadConnections::WriteLock lock(*connections);
+    SqlSavepoint transaction(connections->ForCurrentThread());
+    return BeginTransaction(method, transaction)
+        && Run(method, "{}, 删除待下载录像失败，失败原因：{}", QStringLiteral("delete from ClipRequest where file = ?"),
+               {file})
+        && Run(method, "{}, 清除事件录像路径失败，失败原因：{}",
+               QStringLiteral("update incidentInfo set videoPath = '' where videoPath = ?"), {file})
+        && CommitTransaction(method, transaction);
 }
 
 bool DatabaseOperation::InsertForensicsInfo(const TrafficForensics& forensics, const AlarmOrigin& origin)
@@ -107,6 +170,16 @@ bool DatabaseOperation::InsertIncidentRow(const TrafficIncident& incident)
                        "picPath, videoPath) Values (?, ?, ?, ?, ?, ?, ?, ?)"),
         {incident.time, qint64(incident.incidentType), incident.deviceIp, incident.channelIp,
          qint64(incident.channelNo), qint64(incident.laneNo), incident.picPath, incident.videoPath})
+        .has_value();
+}
+
+bool DatabaseOperation::InsertClipRequestRow(const ClipRequest& clip)
+{
+    return Run("DatabaseOperation::InsertIncidentInfo", "{}, 插入待下载录像失败，失败原因：{}",
+        QStringLiteral("insert or replace into ClipRequest(file, deviceIp, devicePort, channel, startTime, endTime) "
+                       "values (?, ?, ?, ?, ?, ?)"),
+        {clip.file, clip.deviceIp, clip.devicePort, clip.channel, clip.start.toString(kClipTimeFormat),
+         clip.end.toString(kClipTimeFormat)})
         .has_value();
 }
 

@@ -74,6 +74,18 @@ CREATE TABLE AlarmLedger (
     lastNumber INTEGER
 );
 
+-- Incident clips not yet on disk, written in the transaction of their incident
+-- row and removed once the clip is fetched or the device can no longer serve
+-- it. Opening a file made without it adds it.
+CREATE TABLE ClipRequest (
+    file       TEXT PRIMARY KEY,
+    deviceIp   TEXT,
+    devicePort INTEGER,
+    channel    INTEGER,
+    startTime  TEXT,
+    endTime    TEXT
+);
+
 CREATE TABLE searchRecordInfo (
     time         TEXT,
     searchRecord TEXT

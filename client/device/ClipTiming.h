@@ -10,9 +10,10 @@ struct ClipTiming
 {
     // A device stores its recording of an instant this long after it.
     std::chrono::seconds storeDelay{120};
-    std::chrono::milliseconds pollInterval{5000};
-    // A download whose position never reaches 100 is given up after this many polls.
-    int maxPolls = 120;
+    // The longest pause between two looks at a download's position.
+    std::chrono::milliseconds pollInterval{200};
+    // A download that has not reached 100 after pollInterval * maxPolls is given up.
+    int maxPolls = 3000;
 };
 
 // Seconds to wait before asking for a clip that ends at `end` when it is `now`:

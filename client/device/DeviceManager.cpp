@@ -187,8 +187,12 @@ void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t, void* user)
         return;
     if (type == TSR_EXCEPTION_DEVICE_DROPPED)
         emit manager->DeviceStateSig(lUserID, false);
-    else if (type == TSR_EXCEPTION_DEVICE_RESTORED)
+    else if (type == TSR_EXCEPTION_DEVICE_RESTORED) {
         emit manager->DeviceStateSig(lUserID, true);
+        stu_LoginInfo login;
+        if (manager->GetLoginInfoByUserId(lUserID, &login))
+            manager->ResumeClips(login.deviceIp, login.port);
+    }
 }
 
 namespace {
@@ -294,8 +298,11 @@ bool DeviceManager::DeviceLogin(const QString& ip, int port, const QString& user
         return false;
     }
     Log()->info("{}, 服务器设备{}登录成功，ID：{}", method, ip, id);
-    QMutexLocker lock(&linkMutex);
-    loginList.append(stu_LoginInfo{ip, port, userName, id});
+    {
+        QMutexLocker lock(&linkMutex);
+        loginList.append(stu_LoginInfo{ip, port, userName, id});
+    }
+    ResumeClips(ip, port);
     return true;
 }
 
@@ -433,23 +440,69 @@ void DeviceManager::DownloadVideo(const int& startOffsetSecs, const int& endOffs
                                   const QString& alarmTime, const QString& file)
 {
     constexpr const char* method = "DeviceManager::DownloadVideo";
-    const long lUserID = GetUserIdByIpPort(deviceIp, port);
-    if (lUserID == -1)
-        return;
     const QDateTime time = QDateTime::fromString(alarmTime.left(14), QStringLiteral("yyyyMMddHHmmss"));
     if (!time.isValid()) {
         Log()->error("{}, 报警时间{}无效，不下载录像", method, alarmTime);
         return;
     }
-    if (file.isEmpty() || QDir::fromNativeSeparators(file).split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
-        Log()->error("{}, 录像路径{}无效，不下载录像", method, file);
+    DownloadClip(ClipRequest{file, deviceIp, port, channel, time.addSecs(startOffsetSecs), time.addSecs(endOffsetSecs)});
+}
+
+void DeviceManager::DownloadClip(const ClipRequest& request)
+{
+    constexpr const char* method = "DeviceManager::DownloadVideo";
+    if (GetUserIdByIpPort(request.deviceIp, request.devicePort) == -1)
+        return;
+    if (!request.IsValid()
+        || QDir::fromNativeSeparators(request.file).split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
+        Log()->error("{}, 录像路径{}无效，不下载录像", method, request.file);
         return;
     }
     if (clipShutdown->IsRaised())
         return;
-    clipPool.start(new SaveVideoRunnable(lUserID, channel, file, time.addSecs(startOffsetSecs),
-                                         time.addSecs(endOffsetSecs), clock, clipTiming, clipShutdown),
+    {
+        QMutexLocker lock(&clipMutex);
+        if (clipsUnderWay.contains(request.file))
+            return;
+        clipsUnderWay.insert(request.file);
+    }
+    const QString ip = request.deviceIp;
+    const int port = request.devicePort;
+    const QString file = request.file;
+    clipPool.start(new SaveVideoRunnable(request, [this, ip, port] { return GetUserIdByIpPort(ip, port); }, clock,
+                                         clipTiming, clipShutdown,
+                                         [this, file](ClipOutcome outcome) { ClipEnded(file, outcome); }),
                    0);
+}
+
+void DeviceManager::ClipEnded(const QString& file, ClipOutcome outcome)
+{
+    QMutexLocker lock(&clipMutex);
+    clipsUnderWay.remove(file);
+    if (outcome == ClipOutcome::Fetched && clipLedger.fetched)
+        clipLedger.fetched(file);
+    else if (outcome == ClipOutcome::GivenUp && clipLedger.givenUp)
+        clipLedger.givenUp(file);
+}
+
+void DeviceManager::SetClipLedger(const ClipLedger& ledger)
+{
+    QMutexLocker lock(&clipMutex);
+    clipLedger = ledger;
+}
+
+void DeviceManager::ResumeClips(const QString& deviceIp, int port)
+{
+    QList<ClipRequest> requests;
+    {
+        QMutexLocker lock(&clipMutex);
+        if (clipLedger.pending)
+            requests = clipLedger.pending(deviceIp, port);
+    }
+    if (!requests.isEmpty())
+        Log()->info("DeviceManager::ResumeClips, 设备{}有{}段录像待下载", deviceIp, requests.size());
+    for (const ClipRequest& request : requests)
+        DownloadClip(request);
 }
 
 bool DeviceManager::WaitForClipJobs(int msecs)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClipLedger.h"
 #include "ClipTiming.h"
 #include "RecordingRegistry.h"
 #include "stu_LoginInfo.h"
@@ -12,6 +13,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QObject>
 #include <QThreadPool>
 #include <QVector>
@@ -138,6 +140,14 @@ public:
     void DownloadVideo(const int& startOffsetSecs, const int& endOffsetSecs, const QString& deviceIp,
                        const int& port, const int& channel, const QString& alarmTime,
                        const QString& file);
+    // The clip of an incident. A request under way already is not queued
+    // twice; one of a device without a login waits in the ledger for its login.
+    void DownloadClip(const ClipRequest& request);
+    // The ledger told how each clip job ended. Set it before devices log in:
+    // every login and every device that comes back fetches its open requests.
+    void SetClipLedger(const ClipLedger& ledger);
+    // Queues the ledger's open requests of the device.
+    void ResumeClips(const QString& deviceIp, int port);
     // Waits up to `msecs` for every queued and running clip job; true when none is left.
     bool WaitForClipJobs(int msecs);
     // Cuts the clip jobs' waits short, queues no more, and waits up to `msecs`
@@ -197,8 +207,13 @@ private:
     QVector<long> listenHandles;
     RecordingRegistry recordings;
 
+    void ClipEnded(const QString& file, ClipOutcome outcome);
+
     Clock clock;
     ClipTiming clipTiming;
+    ClipLedger clipLedger;
+    QMutex clipMutex;  // clipLedger, clipsUnderWay
+    QSet<QString> clipsUnderWay;
     std::shared_ptr<ShutdownSignal> clipShutdown;
     QThreadPool clipPool;
 

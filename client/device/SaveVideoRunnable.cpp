@@ -8,6 +8,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -77,17 +78,20 @@ private:
 
 }  // namespace
 
-SaveVideoRunnable::SaveVideoRunnable(long lUserID, int channel, const QString& file,
-                                     const QDateTime& start, const QDateTime& end, Clock clock,
-                                     ClipTiming timing, std::shared_ptr<ShutdownSignal> shutdown)
-    : lUserID(lUserID)
-    , channel(channel)
-    , file(file)
-    , start(start)
-    , end(end)
+// Errors by which the device says it cannot serve the clip, now or later.
+bool RecordingIsGone(uint32_t error)
+{
+    return error == TSR_ERR_NO_VIDEO || error == TSR_ERR_CHANNEL || error == TSR_ERR_INVALID_ARGUMENT;
+}
+
+SaveVideoRunnable::SaveVideoRunnable(const ClipRequest& request, LoginLookup login, Clock clock,
+                                     ClipTiming timing, std::shared_ptr<ShutdownSignal> shutdown, Ended ended)
+    : request(request)
+    , login(std::move(login))
     , clock(std::move(clock))
     , timing(timing)
     , shutdown(std::move(shutdown))
+    , ended(std::move(ended))
 {
     setAutoDelete(true);
 }
@@ -96,65 +100,90 @@ SaveVideoRunnable::~SaveVideoRunnable() = default;
 
 void SaveVideoRunnable::run()
 {
-    if (lUserID < 0)
-        return;
+    const ClipOutcome outcome = Fetch();
+    if (ended)
+        ended(outcome);
+}
+
+ClipOutcome SaveVideoRunnable::Fetch()
+{
     if (!WaitForRecording()) {
-        Log()->info("{}, 设备{}录像下载在等待中取消：{}", kMethod, lUserID, file);
-        return;
+        Log()->info("{}, 录像下载在等待中取消，留待下次启动：{}", kMethod, request.file);
+        return ClipOutcome::Kept;
+    }
+    lUserID = login ? login() : -1;
+    if (lUserID < 0) {
+        Log()->info("{}, 设备{}未登录，录像留待其登录：{}", kMethod, request.deviceIp, request.file);
+        return ClipOutcome::Kept;
     }
 
     TSR_PLAYCOND condition{};
-    condition.dwChannel = static_cast<uint32_t>(channel);
-    condition.struStartTime = ToDeviceTime(start);
-    condition.struStopTime = ToDeviceTime(end);
-    const int handle =
-        TSR_GetFileByTime(static_cast<int32_t>(lUserID), QFile::encodeName(file).constData(), &condition);
-    if (handle < 0) {
-        LogFailure(*shutdown, "{}, 设备{}获取录像失败, 错误码：{}", kMethod, lUserID, TSR_GetLastError());
-        return;
-    }
+    condition.dwChannel = static_cast<uint32_t>(request.channel);
+    condition.struStartTime = ToDeviceTime(request.start);
+    condition.struStopTime = ToDeviceTime(request.end);
+    const int handle = TSR_GetFileByTime(static_cast<int32_t>(lUserID), QFile::encodeName(request.file).constData(),
+                                         &condition);
+    if (handle < 0)
+        return Failed("获取录像失败");
     DownloadHandle download(handle, lUserID, *shutdown);
-    if (!TSR_PlayBackControl(handle, TSR_PLAYSTART, nullptr, 0, nullptr, nullptr)) {
-        LogFailure(*shutdown, "{}, 设备{}下载录像失败, 错误码：{}", kMethod, lUserID, TSR_GetLastError());
-        return;
-    }
+    if (!TSR_PlayBackControl(handle, TSR_PLAYSTART, nullptr, 0, nullptr, nullptr))
+        return Failed("下载录像失败");
     const int position = WatchDownload(handle);
     if (!download.Stop())
-        return;
-    ReportResult(position);
+        return ClipOutcome::Kept;
+    return ReportResult(position);
+}
+
+ClipOutcome SaveVideoRunnable::Failed(const char* what)
+{
+    const uint32_t error = TSR_GetLastError();
+    if (RecordingIsGone(error)) {
+        Log()->warn("{}, 设备{}{}, 错误码：{}，不再下载：{}", kMethod, lUserID, what, error, request.file);
+        return ClipOutcome::GivenUp;
+    }
+    LogFailure(*shutdown, "{}, 设备{}{}, 错误码：{}，留待设备恢复：{}", kMethod, lUserID, what, error, request.file);
+    return ClipOutcome::Kept;
 }
 
 bool SaveVideoRunnable::WaitForRecording()
 {
-    const qint64 seconds = ClipWaitSeconds(end, clock(), timing.storeDelay);
+    const qint64 seconds = ClipWaitSeconds(request.end, clock(), timing.storeDelay);
     return shutdown->SleepFor(std::chrono::seconds(seconds));
 }
 
 int SaveVideoRunnable::WatchDownload(int handle)
 {
+    // A short clip is written in a few tens of milliseconds: looked at soon,
+    // then less often, so the thread is free for the next clip at once.
+    using std::chrono::milliseconds;
+    const milliseconds budget = timing.pollInterval * timing.maxPolls;
+    milliseconds step = std::min(milliseconds(10), timing.pollInterval);
+    milliseconds waited{0};
     int position = 0;
-    for (int poll = 0; poll < timing.maxPolls; ++poll) {
-        if (!shutdown->SleepFor(timing.pollInterval))
+    while (waited < budget) {
+        if (!shutdown->SleepFor(step))
             return position;
+        waited += step;
         position = TSR_GetDownloadPos(handle);
         if (position < 0 || position >= 100)
             return position;
+        step = std::min(step * 2, timing.pollInterval);
     }
     return position;
 }
 
-void SaveVideoRunnable::ReportResult(int position)
+ClipOutcome SaveVideoRunnable::ReportResult(int position)
 {
     if (position == 100)
-        return;
+        return ClipOutcome::Fetched;
     if (position < 0 || position > 100) {
-        const uint32_t error = TSR_GetLastError();
-        std::printf("download err [%d]\n", static_cast<int>(error));
+        std::printf("download err [%d]\n", static_cast<int>(TSR_GetLastError()));
         std::fflush(stdout);
-        Log()->error("{}, 设备{}下载失败, 错误码：{}", kMethod, lUserID, error);
-    } else if (shutdown->IsRaised()) {
-        Log()->info("{}, 设备{}录像下载因退出而停止，进度{}：{}", kMethod, lUserID, position, file);
-    } else {
-        Log()->error("{}, 设备{}录像下载超时，进度{}：{}", kMethod, lUserID, position, file);
+        return Failed("下载失败");
     }
+    if (shutdown->IsRaised())
+        Log()->info("{}, 设备{}录像下载因退出而停止，进度{}：{}", kMethod, lUserID, position, request.file);
+    else
+        Log()->error("{}, 设备{}录像下载超时，进度{}：{}", kMethod, lUserID, position, request.file);
+    return ClipOutcome::Kept;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClipLedger.h"
 #include "ClipTiming.h"
 
 #include <QDateTime>
@@ -12,33 +13,38 @@
 class ShutdownSignal;
 
 // One incident clip: waits until the device has stored the recording, then has
-// the device SDK write it into the file and watches the download to its end.
+// the device SDK write it into the file and watches the download to its end,
+// and reports how it ended. The device's login is looked up when the download
+// starts, so a device logged in anew meanwhile is still asked.
 // Runs on DeviceManager's clip pool, which deletes it after run().
 class SaveVideoRunnable : public QRunnable
 {
 public:
     using Clock = std::function<QDateTime()>;
+    using LoginLookup = std::function<long()>;
+    using Ended = std::function<void(ClipOutcome)>;
 
-    SaveVideoRunnable(long lUserID, int channel, const QString& file, const QDateTime& start,
-                      const QDateTime& end, Clock clock, ClipTiming timing,
-                      std::shared_ptr<ShutdownSignal> shutdown);
+    SaveVideoRunnable(const ClipRequest& request, LoginLookup login, Clock clock, ClipTiming timing,
+                      std::shared_ptr<ShutdownSignal> shutdown, Ended ended);
     ~SaveVideoRunnable() override;
 
     void run() override;
 
 private:
+    ClipOutcome Fetch();
     bool WaitForRecording();
     // Polls the download until it ends, fails, is given up or shutdown comes;
     // the last position read.
     int WatchDownload(int handle);
-    void ReportResult(int position);
+    ClipOutcome ReportResult(int position);
+    // A failed SDK call: given up only when the device says the recording is gone.
+    ClipOutcome Failed(const char* what);
 
-    long lUserID;
-    int channel;
-    QString file;
-    QDateTime start;
-    QDateTime end;
+    ClipRequest request;
+    LoginLookup login;
+    long lUserID = -1;
     Clock clock;
     ClipTiming timing;
     std::shared_ptr<ShutdownSignal> shutdown;
+    Ended ended;
 };

@@ -249,13 +249,20 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
         }
         incident.picPath = picturePath;
     }
-    if (clip->cutVideo)
+    ClipRequest clipRequest;
+    if (clip->cutVideo) {
         incident.videoPath = clipDir + QStringLiteral("incident_%1_%2_%3.mp4")
                                            .arg(QString::number(incident.incidentType), incident.channelIp, incident.time);
+        const QDateTime alarmTime = QDateTime::fromString(incident.time, QStringLiteral("yyyyMMddHHmmss"));
+        clipRequest = ClipRequest{incident.videoPath, incident.deviceIp, incident.devicePort,
+                                  static_cast<int>(incident.channelNo), alarmTime.addSecs(clip->secondsBefore),
+                                  alarmTime.addSecs(clip->secondsAfter)};
+    }
 
     // The row and the alarm's number in one transaction, or the device sends it again.
     ImplementInstance* instance = ImplementInstance::GetInstance();
-    if (!instance || !instance->GetDatabase()->InsertIncidentInfo(incident, DeviceManager::CurrentAlarmOrigin())) {
+    if (!instance || !instance->GetDatabase()->InsertIncidentInfo(incident, DeviceManager::CurrentAlarmOrigin(),
+                                                                 clipRequest)) {
         Log()->error("{}, insert incident failed", method);
         if (!incident.picPath.isEmpty())
             QFile::remove(incident.picPath);
@@ -265,9 +272,8 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
     DeviceManager::ReportAlarmStored(true);
 
     DeviceManager* devices = DeviceManager::GetInstance();
-    if (clip->cutVideo && devices)
-        devices->DownloadVideo(clip->secondsBefore, clip->secondsAfter, incident.deviceIp, incident.devicePort,
-                               static_cast<int>(incident.channelNo), incident.time, incident.videoPath);
+    if (clipRequest.IsValid() && devices)
+        devices->DownloadClip(clipRequest);
 
     const bool speak = instance->GetConfig()->GetValue(QStringLiteral("Param/SpeakText"), true).toInt() == 0;
     return Incident{incident, speak};

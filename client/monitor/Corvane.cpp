@@ -126,6 +126,8 @@ Corvane::Corvane(QWidget* parent, quint16 alarmPort)
     if (!devices)
         return;
     devices->SetCallBack();
+    // Before the first login, which fetches the clips a former run left open.
+    devices->SetClipLedger(ClipLedgerIn(*ImplementInstance::GetInstance()->GetDatabase()));
     // Every receiver is connected before the listener and the first login pass
     // start, so no alarm or login result can come while nobody listens.
     MakeConnections();

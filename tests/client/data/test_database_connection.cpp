@@ -42,7 +42,7 @@ QStringList Query(const QString& path, const QString& sql, int column = 0)
     return rows;
 }
 
-const QStringList kTables{QStringLiteral("AlarmLedger"),      QStringLiteral("ChannelInfo"),      QStringLiteral("DeviceInfo"),
+const QStringList kTables{QStringLiteral("AlarmLedger"),      QStringLiteral("ChannelInfo"),      QStringLiteral("ClipRequest"),      QStringLiteral("DeviceInfo"),
                           QStringLiteral("ForensicsInfo"),    QStringLiteral("TrafficParamInfo"),
                           QStringLiteral("incidentInfo"),     QStringLiteral("searchRecordInfo")};
 
@@ -290,10 +290,12 @@ TEST_F(Opening, FileWithoutTheAlarmLedgerGetsItOrStaysReadable)
         ASSERT_TRUE(database.ConnectDatabase(path));
         ASSERT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
         database.CloseDatabase();
-        ASSERT_TRUE(Change(path, {QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("drop table AlarmLedger")}));
+        ASSERT_TRUE(Change(path, {QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("drop table AlarmLedger"),
+                                 QStringLiteral("drop table ClipRequest")}));
         if (writable) {
             ASSERT_TRUE(database.ConnectDatabase(path));
             EXPECT_TRUE(Tables(path).contains(QStringLiteral("AlarmLedger")));
+            EXPECT_TRUE(Tables(path).contains(QStringLiteral("ClipRequest")));
             EXPECT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 2), origin));
             EXPECT_TRUE(database.IsAlarmStored(origin));
             database.CloseDatabase();

@@ -443,6 +443,55 @@ TEST_F(AlarmRows, AFailedInsertIsLoggedAndLeavesTheTableAsItWas)
     EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("ForensicsInfo")), 0);
 }
 
+// A clip request lives with its incident row until the clip is fetched or given up.
+TEST_F(AlarmRows, AClipRequestIsStoredWithItsIncidentUntilFetchedOrGivenUp)
+{
+    const QDateTime start = QDateTime::fromString(QStringLiteral("20261201075945"), QStringLiteral("yyyyMMddHHmmss"));
+    const QStringList files{QStringLiteral("/clips/a.mp4"), QStringLiteral("/clips/b.mp4")};
+    for (const QString& file : files) {
+        TrafficIncident incident =
+            MakeIncident("20261201080000", 1, QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.2"), 1, 1, "clip");
+        incident.videoPath = file;
+        ASSERT_TRUE(database.InsertIncidentInfo(incident, {}, ClipRequest{file, incident.deviceIp, 8000, 2, start,
+                                                                          start.addSecs(30)}));
+    }
+    QList<ClipRequest> open;
+    ASSERT_TRUE(database.GetClipRequests(QStringLiteral("10.0.0.1"), 8000, open));
+    ASSERT_EQ(open.size(), 2);
+    EXPECT_EQ(open[0].file, files[0]);
+    EXPECT_EQ(open[0].channel, 2);
+    EXPECT_EQ(open[0].start, start);
+    EXPECT_EQ(open[0].end, start.addSecs(30));
+    QList<ClipRequest> otherPort;
+    ASSERT_TRUE(database.GetClipRequests(QStringLiteral("10.0.0.1"), 8001, otherPort));
+    EXPECT_TRUE(otherPort.isEmpty());
+
+    ASSERT_TRUE(database.FinishClipRequest(files[0]));
+    ASSERT_TRUE(database.GiveUpClipRequest(files[1]));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("ClipRequest")), 0);
+    QList<TrafficIncident> rows;
+    ASSERT_TRUE(database.GetIncidentInfo(0, 30, WholeRange(), rows));
+    ASSERT_EQ(rows.size(), 2);
+    QStringList paths{rows[0].videoPath, rows[1].videoPath};
+    paths.sort();
+    EXPECT_EQ(paths, (QStringList{QString(), files[0]}));
+}
+
+// A request whose row cannot be written is not kept alone, nor the row without it.
+TEST_F(AlarmRows, AnIncidentAndItsClipRequestStandOrFallTogether)
+{
+    ASSERT_TRUE(Change(DatabasePath(), {QStringLiteral("create trigger refuse before insert on ClipRequest "
+                                                       "begin select raise(abort, 'full'); end")}));
+    const QDateTime start = QDateTime::fromString(QStringLiteral("20261201075945"), QStringLiteral("yyyyMMddHHmmss"));
+    TrafficIncident incident =
+        MakeIncident("20261201080000", 1, QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.2"), 1, 1, "clip");
+    incident.videoPath = QStringLiteral("/clips/c.mp4");
+    const ClipRequest clip{incident.videoPath, incident.deviceIp, 8000, 1, start, start.addSecs(30)};
+    EXPECT_FALSE(database.InsertIncidentInfo(incident, {}, clip));
+    EXPECT_FALSE(database.InsertIncidentInfo(incident, AlarmOrigin{QStringLiteral("10.0.0.1:8000"), 1, 1}, clip));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("incidentInfo")), 0);
+}
+
 using SearchHistory = DatabaseTest;
 
 TEST_F(SearchHistory, HintsAreLimitedAndNewestFirst)
