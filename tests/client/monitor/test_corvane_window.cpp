@@ -13,7 +13,9 @@
 #include "dialogs/ConfigDialog.h"
 #include "monitor/ClientStartup.h"
 #include "CorvaneParts.h"
+#include "monitor/KvorPlayWindow.h"
 #include "monitor/KvorSplitWndsCtrl.h"
+#include "monitor/RtspDialog.h"
 #include "monitor/QWinNativeEventFilter.h"
 #include "monitor/SplitScreen.h"
 #include "search/SearchFrame.h"
@@ -21,6 +23,7 @@
 #include "QRangeDateTimeEditWithPopup.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDate>
 #include <QElapsedTimer>
@@ -92,6 +95,7 @@ private slots:
     void versionTextFromCompileDate();
     void clockShowsWeekdayAndTime();
     void navigationShowsSearchPage();
+    void pagesAndDialogsOffTheFirstScreenAreBuiltWhenOpened();
     void languageSwitchRetranslatesEveryText();
     void resizesFromItsEdges_data();
     void resizesFromItsEdges();
@@ -275,6 +279,41 @@ void CorvaneWindowTest::navigationShowsSearchPage()
     FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(0);
     QCOMPARE(FORM_WIDGET(window, stackedWidget)->currentIndex(), 0);
     QCOMPARE(conditions.count(), 1);
+}
+
+void CorvaneWindowTest::pagesAndDialogsOffTheFirstScreenAreBuiltWhenOpened()
+{
+    const auto rtspDialogs = [] {
+        int count = 0;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            count += qobject_cast<RtspDialog*>(top) != nullptr;
+        return count;
+    };
+    SearchFrame* page = FORM_WIDGET(window, frameSearchParam);
+    QVERIFY(page);
+    QVERIFY(!page->findChild<QPushButton*>(QStringLiteral("pBtnIncidentSearch")));
+    QCOMPARE(rtspDialogs(), 0);
+
+    // Texts switched before the page and the dialog exist reach them when built.
+    QTest::mouseClick(FORM_WIDGET(window, pBnSwitchLanguage), Qt::LeftButton);
+    QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), LanguageManage::English);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
+    auto* search = page->findChild<QPushButton*>(QStringLiteral("pBtnIncidentSearch"));
+    QVERIFY(search);
+    QVERIFY(search->isVisible());
+    QVERIFY2(!search->text().isEmpty() && !HasChinese(search->text()), qPrintable(search->text()));
+    auto* devices = page->findChild<QComboBox*>(QStringLiteral("comIncidentDevIp"));
+    QVERIFY(devices && devices->count() >= 1);
+    QVERIFY2(!HasChinese(devices->itemText(0)), qPrintable(devices->itemText(0)));
+
+    auto* pane = window->findChild<KvorPlayWindow*>();
+    QVERIFY(pane);
+    RtspDialog* dialog = pane->GetRtspDialog();
+    QCOMPARE(pane->GetRtspDialog(), dialog);
+    QCOMPARE(rtspDialogs(), 1);
+    auto* play = dialog->findChild<QPushButton*>(QStringLiteral("pBtnPlay"));
+    QVERIFY(play);
+    QVERIFY2(!HasChinese(play->text()), qPrintable(play->text()));
 }
 
 void CorvaneWindowTest::languageSwitchRetranslatesEveryText()
