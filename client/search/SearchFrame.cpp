@@ -59,32 +59,15 @@ SearchFrame::SearchFrame(QWidget* parent)
     , exportDialog(this)
 {
     RegisterSharedRecordTypes();
-    // The main window's destructor closes the database after the event loop
-    // ends, before its children go: no search may still be reading by then.
-    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &SearchFrame::StopSearches,
-            Qt::DirectConnection);
-    if (!parent)
-        Build();
-}
-
-void SearchFrame::setVisible(bool visible)
-{
-    // Built before the frame shows, so its new children show with it.
-    if (visible && !built)
-        Build();
-    QFrame::setVisible(visible);
-}
-
-void SearchFrame::Build()
-{
-    built = true;
     ui->setupUi(this);
     InitUI();
     InitTypeTable();
     InitVideo();
     ConnectSignals();
-    if (translateWhenBuilt)
-        reTranslateUI();
+    // The main window's destructor closes the database after the event loop
+    // ends, before its children go: no search may still be reading by then.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &SearchFrame::StopSearches,
+            Qt::DirectConnection);
 }
 
 SearchFrame::~SearchFrame()
@@ -725,8 +708,6 @@ void SearchFrame::on_pBtnViolationReset_clicked()
 
 void SearchFrame::InsertConditionSlot()
 {
-    if (!built)
-        return; // the page fills its lists when it is opened
     QComboBox* devices[] = {ui->comIncidentDevIp, ui->comViolationDevIp, ui->comTrafficParamDevIp};
     for (QComboBox* combo : devices) {
         combo->clear();
@@ -791,8 +772,6 @@ void SearchFrame::on_qSimpleSliderNavigation_currentChanged(int nIndex)
 
 void SearchFrame::UpdatePosSlot()
 {
-    if (!built)
-        return;
     if (!noDataPic) {
         noDataPic = new DefaultNoDataPic(this);
         for (auto refresh : {&SearchFrame::RefreshIncidentPage, &SearchFrame::RefreshViolationPage,
@@ -823,10 +802,6 @@ void SearchFrame::SetShortCutItemText(QListWidgetItem* item, const int& index)
 
 void SearchFrame::reTranslateUI()
 {
-    if (!built) {
-        translateWhenBuilt = true;
-        return;
-    }
     InitTypeTable();
     for (QComboBox* combo : {ui->comIncidentDevIp, ui->comIncidentChannel, ui->comViolationDevIp,
                              ui->comViolationChannel, ui->comTrafficParamDevIp, ui->comTrafficParamChannelNo}) {

@@ -49,8 +49,6 @@ class SearchFrame : public QFrame
     Q_OBJECT
 
 public:
-    // On its own the page is built at once; inside a window, which may never
-    // open it, it is built when first shown.
     explicit SearchFrame(QWidget* parent = nullptr);
     ~SearchFrame() override;
 
@@ -147,8 +145,6 @@ public slots:
     void StartForensicsSearch(int nIndex, bool bFirst);
     void StartTrafficParamSearch(int nIndex, bool bFirst);
 
-    void setVisible(bool visible) override;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -173,7 +169,6 @@ private:
         int total = -1; // -1: not counted yet
     };
 
-    void Build();
     void InitUI();
     void InitTypeTable();
     void InitTables();
@@ -202,8 +197,6 @@ private:
     void SetCell(QCustomTableWidget* table, int row, int column, const QString& text);
 
     std::unique_ptr<Ui::SearchFrame> ui;
-    bool built = false;
-    bool translateWhenBuilt = false; // the language changed before the page was built
     // A child of the page, so that a search still running never keeps the
     // application from quitting when the main window closes.
     BusyWaitDialog busyDialog;
