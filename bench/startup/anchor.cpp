@@ -4,12 +4,15 @@
 // client start pays. Prints the first-paint line at its first paint and quits.
 #include "FirstPaintProbe.h"
 
+#include "core/RasterOnlyWindows.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QMainWindow>
 
 int main(int argc, char** argv)
 {
+    UseRasterOnlyWindows(); // as the client does, so both pay the same
     QApplication application(argc, argv);
     QFile styleSheet(QStringLiteral(":/stylesheet.css"));
     if (!styleSheet.open(QIODevice::ReadOnly))

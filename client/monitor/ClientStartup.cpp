@@ -5,6 +5,7 @@
 
 #include "core/ApplicationDir.h"
 #include "core/CrashDumpHandler.h"
+#include "core/RasterOnlyWindows.h"
 #include "core/FontSubstitution.h"
 #include "data/ImplementInstance.h"
 #include "core/LanguageManage.h"
@@ -88,6 +89,7 @@ int RunClient(int argc, char* argv[], const std::function<ClientStartOptions(con
     // Live-video panes get native windows when they first play; their
     // siblings must not get one each.
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    UseRasterOnlyWindows();
     QApplication application(argc, argv);
     const ClientStartOptions options = makeOptions(QCoreApplication::arguments());
     InstallFontSubstitutions();

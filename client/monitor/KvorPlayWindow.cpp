@@ -50,7 +50,16 @@ KvorPlayWindow::KvorPlayWindow(QWidget* parent) : QWidget(parent), ui(new Ui::Kv
     pMenu = new QMenu(this);
     pAction = pMenu->addAction(QString());
     connect(pAction, &QAction::triggered, this, &KvorPlayWindow::ShowRtspDialogSlot, Qt::AutoConnection);
-    connect(&rtspDialog, &RtspDialog::StartRtspPlaySig, this, &KvorPlayWindow::StartRtspPlaySlot, Qt::AutoConnection);
+}
+
+RtspDialog* KvorPlayWindow::GetRtspDialog()
+{
+    if (!rtspDialog) {
+        rtspDialog = std::make_unique<RtspDialog>();
+        connect(rtspDialog.get(), &RtspDialog::StartRtspPlaySig, this, &KvorPlayWindow::StartRtspPlaySlot,
+                Qt::AutoConnection);
+    }
+    return rtspDialog.get();
 }
 
 KvorPlayWindow::~KvorPlayWindow()
@@ -301,9 +310,10 @@ void KvorPlayWindow::ShowRtspDialogSlot(bool /*checked*/)
         StopRtspPlay();
         return;
     }
-    rtspDialog.show();
-    rtspDialog.raise();
-    rtspDialog.activateWindow();
+    RtspDialog* dialog = GetRtspDialog();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void KvorPlayWindow::SetRtspParam(const QString& url, const QString& user, const QString& password)

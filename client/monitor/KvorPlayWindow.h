@@ -78,7 +78,8 @@ public:
     // The parameters of the last RTSP start.
     void SetRtspParam(const QString& url, const QString& user, const QString& password);
     QString RtspUrl() const { return strRtspUrl; }
-    RtspDialog* GetRtspDialog() { return &rtspDialog; }
+    // Built when first asked for: most panes never show it.
+    RtspDialog* GetRtspDialog();
     QMenu* ContextMenu() const { return pMenu; }
     bool IsStarting() const { return bStarting; }
     // The channel shown (or being started); empty IP when idle.
@@ -141,7 +142,7 @@ private:
 
     QMenu* pMenu = nullptr;
     QAction* pAction = nullptr;
-    RtspDialog rtspDialog;
+    std::unique_ptr<RtspDialog> rtspDialog;
     long lPlayerPort = -1;
     bool bRtspPlaying = false;
     bool bRtspStarting = false;

@@ -19,6 +19,8 @@ RtspDialog::RtspDialog(QWidget* parent) : QBaseDialog(parent), ui(std::make_uniq
     // The dialog has no parent window; left open, it must not keep the
     // program running once the main window has closed.
     setAttribute(Qt::WA_QuitOnClose, false);
+    // Built on first use, perhaps after the language was switched.
+    reTranslateUI();
     connect(LanguageManage::GetInstance(), &LanguageManage::languageChangeSig, this, &RtspDialog::reTranslateUI,
             Qt::AutoConnection);
 }

@@ -13,7 +13,9 @@
 #include "dialogs/ConfigDialog.h"
 #include "monitor/ClientStartup.h"
 #include "CorvaneParts.h"
+#include "monitor/KvorPlayWindow.h"
 #include "monitor/KvorSplitWndsCtrl.h"
+#include "monitor/RtspDialog.h"
 #include "monitor/QWinNativeEventFilter.h"
 #include "monitor/SplitScreen.h"
 #include "search/SearchFrame.h"
@@ -21,6 +23,7 @@
 #include "QRangeDateTimeEditWithPopup.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDate>
 #include <QElapsedTimer>
@@ -92,6 +95,7 @@ private slots:
     void versionTextFromCompileDate();
     void clockShowsWeekdayAndTime();
     void navigationShowsSearchPage();
+    void rtspDialogIsBuiltWhenFirstOpened();
     void languageSwitchRetranslatesEveryText();
     void resizesFromItsEdges_data();
     void resizesFromItsEdges();
@@ -275,6 +279,29 @@ void CorvaneWindowTest::navigationShowsSearchPage()
     FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(0);
     QCOMPARE(FORM_WIDGET(window, stackedWidget)->currentIndex(), 0);
     QCOMPARE(conditions.count(), 1);
+}
+
+void CorvaneWindowTest::rtspDialogIsBuiltWhenFirstOpened()
+{
+    const auto rtspDialogs = [] {
+        int count = 0;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            count += qobject_cast<RtspDialog*>(top) != nullptr;
+        return count;
+    };
+    QCOMPARE(rtspDialogs(), 0);
+
+    // Texts switched before the dialog exists reach it when it is built.
+    QTest::mouseClick(FORM_WIDGET(window, pBnSwitchLanguage), Qt::LeftButton);
+    QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), LanguageManage::English);
+    auto* pane = window->findChild<KvorPlayWindow*>();
+    QVERIFY(pane);
+    RtspDialog* dialog = pane->GetRtspDialog();
+    QCOMPARE(pane->GetRtspDialog(), dialog);
+    QCOMPARE(rtspDialogs(), 1);
+    auto* play = dialog->findChild<QPushButton*>(QStringLiteral("pBtnPlay"));
+    QVERIFY(play);
+    QVERIFY2(!HasChinese(play->text()), qPrintable(play->text()));
 }
 
 void CorvaneWindowTest::languageSwitchRetranslatesEveryText()
