@@ -185,7 +185,8 @@ TEST(VideoClipMake, MakesAClipWithFfmpegKeepsAWholeOneAndRemakesACutOne) {
 
 TEST(VideoClipMake, DefaultClipLivesBesideTheProgramNotInTheSharedTemporaryFolder) {
   const QString path = QString::fromStdString(devsim::Simulator::defaultClipPath());
-  EXPECT_FALSE(path.startsWith(QDir::tempPath() + '/')) << path.toStdString();
+  // The program itself may live below the temporary folder (a clone there).
+  EXPECT_NE(path, QDir::tempPath() + QStringLiteral("/devsim-clip.ts")) << path.toStdString();
   EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath());
 }
 
