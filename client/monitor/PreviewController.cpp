@@ -166,14 +166,21 @@ int PreviewController::StartOnePreview(const QModelIndex& channelRow)
     return paneIndex;
 }
 
-void PreviewController::Play(const QModelIndex& index)
+bool PreviewController::IsRowReady(const QModelIndex& index) const
 {
     if (!pDeviceModel || !pDeviceModel->itemFromIndex(index))
-        return;
+        return false;
     if (index.data(kBusyRole).toInt() == 1) {
         QPromptWidget::ShowPrompt(QPromptWidget::Tips, Text("正在获取设备通道信息，请稍候..."), ui.window, 3000);
-        return;
+        return false;
     }
+    return true;
+}
+
+void PreviewController::Play(const QModelIndex& index)
+{
+    if (!IsRowReady(index))
+        return;
     if (index.parent().isValid()) {
         if (IsPlayableChannel(index))
             StartOnePreview(index);
@@ -216,12 +223,8 @@ bool PreviewController::CloseChannelRow(const QModelIndex& channelRow)
 
 void PreviewController::ClosePlay(const QModelIndex& index)
 {
-    if (!pDeviceModel || !pDeviceModel->itemFromIndex(index))
+    if (!IsRowReady(index))
         return;
-    if (index.data(kBusyRole).toInt() == 1) {
-        QPromptWidget::ShowPrompt(QPromptWidget::Tips, Text("正在获取设备通道信息，请稍候..."), ui.window, 3000);
-        return;
-    }
     if (index.parent().isValid()) {
         CloseChannelRow(index);
         nPreviewCount = 0;

@@ -79,6 +79,9 @@ signals:
     void TipClicked();
 
 private:
+    // A row of the tree that play and close may act on: one that exists and is
+    // not being refreshed (a busy row tells the operator to wait).
+    bool IsRowReady(const QModelIndex& index) const;
     void MarkChannelIdle(const QString& channelIp);
     // Shown while the cameras fill more than one page of the layout.
     void UpdatePagingBar();
