@@ -12,9 +12,7 @@
 class AfterPaint : public QObject
 {
 public:
-    AfterPaint(QWidget& widget, std::function<bool()> done, QEventLoop& loop)
-        : m_done(std::move(done))
-        , m_loop(loop)
+    AfterPaint(QWidget& widget, std::function<bool()> done, QEventLoop& loop) : m_done(std::move(done)), m_loop(loop)
     {
         widget.installEventFilter(this);
     }

@@ -9,8 +9,8 @@ namespace CheckStateToggle {
 bool isToggleable(const QAbstractItemModel* model, const QStyleOptionViewItem& option, const QModelIndex& index)
 {
     const Qt::ItemFlags flags = model->flags(index);
-    return (flags & Qt::ItemIsUserCheckable) && (flags & Qt::ItemIsEnabled) && (option.state & QStyle::State_Enabled)
-           && index.data(Qt::CheckStateRole).isValid();
+    return (flags & Qt::ItemIsUserCheckable) && (flags & Qt::ItemIsEnabled) && (option.state & QStyle::State_Enabled) &&
+           index.data(Qt::CheckStateRole).isValid();
 }
 
 bool isToggleKey(const QEvent* event)

@@ -14,4 +14,4 @@ bool isToggleKey(const QEvent* event);
 // Writes the state after the current one: tristate items go round all three,
 // others between checked and unchecked.
 bool toggle(QAbstractItemModel* model, const QModelIndex& index);
-}
+} // namespace CheckStateToggle

@@ -33,9 +33,7 @@ bool FrameEditFocus::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ContextMenu:
     case QEvent::DragEnter:
     case QEvent::DragMove:
-    case QEvent::Drop:
-        event->ignore();
-        return true;
+    case QEvent::Drop: event->ignore(); return true;
     case QEvent::FocusIn: {
         // Given focus in code (setFocus, a buddy): the first field takes it,
         // the last one when coming back with Shift+Tab.
@@ -44,8 +42,7 @@ bool FrameEditFocus::eventFilter(QObject* watched, QEvent* event)
             focusField(reason == Qt::BacktabFocusReason ? m_fields.last() : m_fields.first(), reason);
         return false;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

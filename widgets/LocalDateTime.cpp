@@ -18,4 +18,4 @@ QDateTime at(const QDate& date, const QTime& time)
     return QDateTime();
 }
 
-}
+} // namespace LocalDateTime

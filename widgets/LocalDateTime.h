@@ -7,4 +7,4 @@ namespace LocalDateTime {
 // change at midnight makes 00:00:00 of that day not exist) it is the first
 // moment after the gap instead of an invalid value. Invalid when either part is.
 QDateTime at(const QDate& date, const QTime& time);
-}
+} // namespace LocalDateTime

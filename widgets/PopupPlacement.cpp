@@ -32,4 +32,4 @@ QPoint belowOrAbove(const QWidget* anchor, const QSize& size, const QPoint& offs
     return QPoint(x, y);
 }
 
-}
+} // namespace PopupPlacement

@@ -11,4 +11,4 @@ namespace PopupPlacement {
 // there is no room below; always inside the available geometry of the screen
 // under that point, or of the anchor's own screen when no screen lies there.
 QPoint belowOrAbove(const QWidget* anchor, const QSize& size, const QPoint& offset = QPoint(0, 3));
-}
+} // namespace PopupPlacement

@@ -16,4 +16,4 @@ QRect onScreen(const QWidget* widget, const QRect& rect)
     return QRect(widget->mapToGlobal(rect.topLeft()), rect.size());
 }
 
-}
+} // namespace PopupPress

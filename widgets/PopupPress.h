@@ -14,4 +14,4 @@ void keepFromReopening(QWidget* popup, const QMouseEvent* event, const QRect& op
 
 // `rect`, given in `widget`'s coordinates, in global coordinates.
 QRect onScreen(const QWidget* widget, const QRect& rect);
-}
+} // namespace PopupPress

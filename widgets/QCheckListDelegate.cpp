@@ -23,8 +23,7 @@ bool QCheckListDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, c
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+    case QEvent::MouseButtonDblClick: return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
     case QEvent::MouseButtonRelease: {
         // Anywhere on the cell, not only on the indicator.
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -32,7 +31,6 @@ bool QCheckListDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, c
             return false;
         return CheckStateToggle::toggle(model, index);
     }
-    default:
-        return CheckStateToggle::isToggleKey(event) && CheckStateToggle::toggle(model, index);
+    default: return CheckStateToggle::isToggleKey(event) && CheckStateToggle::toggle(model, index);
     }
 }

@@ -20,7 +20,7 @@ constexpr int kPanelMargin = 5;
 class QCheckListWidgetPrivate
 {
 public:
-    QCheckListWidgetPrivate(QCheckListWidget* panel, QWidget* ownerWidget) : q(panel), owner(ownerWidget) {}
+    QCheckListWidgetPrivate(QCheckListWidget* panel, QWidget* ownerWidget) : q(panel), owner(ownerWidget) { }
 
     void setupForm();
     void connectItemHandler();

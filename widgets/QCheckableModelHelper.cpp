@@ -10,8 +10,7 @@
 class QCheckableModelHelperPrivate
 {
 public:
-    QCheckableModelHelperPrivate(QCheckableModelHelper* owner, Qt::Orientation orient)
-        : q(owner), orientation(orient)
+    QCheckableModelHelperPrivate(QCheckableModelHelper* owner, Qt::Orientation orient) : q(owner), orientation(orient)
     {
     }
 

@@ -8,8 +8,7 @@ QCustomTableWidget::QCustomTableWidget(QWidget* parent) : QTableWidget(parent)
     init();
 }
 
-QCustomTableWidget::QCustomTableWidget(int rows, int columns, QWidget* parent)
-    : QTableWidget(rows, columns, parent)
+QCustomTableWidget::QCustomTableWidget(int rows, int columns, QWidget* parent) : QTableWidget(rows, columns, parent)
 {
     init();
 }

@@ -123,8 +123,7 @@ QDateTimeCalendarWidget::QDateTimeCalendarWidget(QWidget* parent, Qt::WindowFlag
     connect(ui->pushButtonConfirm, &QPushButton::clicked, this, &QDateTimeCalendarWidget::SignalDateConfirm);
     connect(ui->pushButtonCurrentDateTime, &QPushButton::clicked, this,
             &QDateTimeCalendarWidget::OnClickedCurrentDateTimeBtn);
-    connect(ui->lineEditDate, &QDateLineEdit::dateChanged, ui->calendarWidget,
-            &QStyledCalendarWidget::setSelectedDate);
+    connect(ui->lineEditDate, &QDateLineEdit::dateChanged, ui->calendarWidget, &QStyledCalendarWidget::setSelectedDate);
     connect(ui->calendarWidget, &QStyledCalendarWidget::selectionChanged, this,
             [this] { ui->lineEditDate->setDate(ui->calendarWidget->selectedDate()); });
     connect(ui->calendarWidget, &QStyledCalendarWidget::dateSubmited, this, &QDateTimeCalendarWidget::onDateSubmitted);

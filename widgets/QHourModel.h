@@ -8,5 +8,5 @@ class QHourModel : public QTimeModel
     Q_OBJECT
 
 public:
-    explicit QHourModel(QObject* parent) : QTimeModel(24, parent) {}
+    explicit QHourModel(QObject* parent) : QTimeModel(24, parent) { }
 };

@@ -22,7 +22,7 @@ const QString kOctetPattern = QStringLiteral("0|[1-9][0-9]?|1[0-9]{2}|2[0-4][0-9
 class QIP4LineEditPrivate
 {
 public:
-    explicit QIP4LineEditPrivate(QIP4LineEdit* owner) : q(owner) {}
+    explicit QIP4LineEditPrivate(QIP4LineEdit* owner) : q(owner) { }
 
     void createOctets();
     int octetIndex(QObject* object) const;
@@ -142,11 +142,8 @@ bool QIP4LineEdit::eventFilter(QObject* watched, QEvent* event)
         setFocusProxy(nullptr);
         update();
         break;
-    case QEvent::KeyPress:
-        d->handleKey(index, static_cast<QKeyEvent*>(event));
-        break;
-    default:
-        break;
+    case QEvent::KeyPress: d->handleKey(index, static_cast<QKeyEvent*>(event)); break;
+    default: break;
     }
     return false;
 }

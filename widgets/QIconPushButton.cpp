@@ -8,12 +8,12 @@
 namespace {
 enum LookState { Normal = 0, Hover = 1, Pressed = 2, Disabled = 3 };
 const char* const kSuffixes[] = {"", "_hover", "_pressed", "_disabled"};
-}
+} // namespace
 
 class QIconPushButtonPrivate
 {
 public:
-    explicit QIconPushButtonPrivate(QIconPushButton* owner) : q(owner) {}
+    explicit QIconPushButtonPrivate(QIconPushButton* owner) : q(owner) { }
 
     QPixmap load(const QString& path) const { return ScaledPicture::load(path, q); }
 

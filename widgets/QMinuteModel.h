@@ -8,5 +8,5 @@ class QMinuteModel : public QTimeModel
     Q_OBJECT
 
 public:
-    explicit QMinuteModel(QObject* parent) : QTimeModel(60, parent) {}
+    explicit QMinuteModel(QObject* parent) : QTimeModel(60, parent) { }
 };

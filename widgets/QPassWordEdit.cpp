@@ -37,16 +37,11 @@ std::array<const char*, 4> segmentColours(QPassWordEdit::Level level)
 {
     constexpr const char* grey = "#E6E6E6";
     switch (level) {
-    case QPassWordEdit::Weak:
-        return {"#F98185", grey, grey, grey};
-    case QPassWordEdit::Average:
-        return {"#FFC26A", "#FFC26A", grey, grey};
-    case QPassWordEdit::Strong:
-        return {"#F8DD58", "#F8DD58", "#F8DD58", grey};
-    case QPassWordEdit::Secure:
-        return {"#7FE37F", "#7FE37F", "#7FE37F", "#7FE37F"};
-    case QPassWordEdit::None:
-        break;
+    case QPassWordEdit::Weak: return {"#F98185", grey, grey, grey};
+    case QPassWordEdit::Average: return {"#FFC26A", "#FFC26A", grey, grey};
+    case QPassWordEdit::Strong: return {"#F8DD58", "#F8DD58", "#F8DD58", grey};
+    case QPassWordEdit::Secure: return {"#7FE37F", "#7FE37F", "#7FE37F", "#7FE37F"};
+    case QPassWordEdit::None: break;
     }
     return {grey, grey, grey, grey};
 }
@@ -148,14 +143,10 @@ QPassWordEdit::Level QPassWordEdit::rate(const QString& password)
             other = true;
     }
     switch (int(lower) + int(upper) + int(digit) + int(other)) {
-    case 4:
-        return Secure;
-    case 3:
-        return Strong;
-    case 2:
-        return Average;
-    default:
-        return Weak;
+    case 4: return Secure;
+    case 3: return Strong;
+    case 2: return Average;
+    default: return Weak;
     }
 }
 
@@ -179,11 +170,11 @@ bool QPassWordEdit::eventFilter(QObject* watched, QEvent* event)
     if (watched == ui->lineEdit) {
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Copy)
-                || key->matches(QKeySequence::Cut))
+            if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Copy) ||
+                key->matches(QKeySequence::Cut))
                 return true;
-        } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove
-                   || event->type() == QEvent::Drop) {
+        } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+                   event->type() == QEvent::Drop) {
             event->ignore();
             return true;
         } else if (event->type() == QEvent::MouseButtonRelease) {

@@ -13,12 +13,12 @@ const QColor kButtonDisabled(242, 242, 242);
 const QColor kButtonNormalReset(242, 242, 242, 0);
 constexpr int kIconSpaceReset = 4;
 constexpr int kTextSpaceDefault = 4;
-}
+} // namespace
 
 class QPictureButtonPrivate
 {
 public:
-    explicit QPictureButtonPrivate(QPictureButton* owner) : q(owner) {}
+    explicit QPictureButtonPrivate(QPictureButton* owner) : q(owner) { }
 
     // Stores the value and repaints, only when it changes.
     template <typename T>
@@ -67,71 +67,251 @@ QPictureButton::QPictureButton(QWidget* parent)
 
 QPictureButton::~QPictureButton() = default;
 
-QColor QPictureButton::textColorNormal() const { return d->textColorNormal; }
-void QPictureButton::SetTextColorNormal(const QColor& color) { d->change(d->textColorNormal, color); }
-void QPictureButton::ResetTextColorNormal() { d->change(d->textColorNormal, kWhite); }
-QColor QPictureButton::textColorHot() const { return d->textColorHot; }
-void QPictureButton::SetTextColorHot(const QColor& color) { d->change(d->textColorHot, color); }
-void QPictureButton::ResetTextColorHot() { d->change(d->textColorHot, kWhite); }
-QColor QPictureButton::textColorPushed() const { return d->textColorPushed; }
-void QPictureButton::SetTextColorPushed(const QColor& color) { d->change(d->textColorPushed, color); }
-void QPictureButton::ResetTextColorPushed() { d->change(d->textColorPushed, kWhite); }
-QColor QPictureButton::textColorDisabled() const { return d->textColorDisabled; }
-void QPictureButton::SetTextColorDisabled(const QColor& color) { d->change(d->textColorDisabled, color); }
-void QPictureButton::ResetTextColorDisabled() { d->change(d->textColorDisabled, kTextDisabled); }
+QColor QPictureButton::textColorNormal() const
+{
+    return d->textColorNormal;
+}
+void QPictureButton::SetTextColorNormal(const QColor& color)
+{
+    d->change(d->textColorNormal, color);
+}
+void QPictureButton::ResetTextColorNormal()
+{
+    d->change(d->textColorNormal, kWhite);
+}
+QColor QPictureButton::textColorHot() const
+{
+    return d->textColorHot;
+}
+void QPictureButton::SetTextColorHot(const QColor& color)
+{
+    d->change(d->textColorHot, color);
+}
+void QPictureButton::ResetTextColorHot()
+{
+    d->change(d->textColorHot, kWhite);
+}
+QColor QPictureButton::textColorPushed() const
+{
+    return d->textColorPushed;
+}
+void QPictureButton::SetTextColorPushed(const QColor& color)
+{
+    d->change(d->textColorPushed, color);
+}
+void QPictureButton::ResetTextColorPushed()
+{
+    d->change(d->textColorPushed, kWhite);
+}
+QColor QPictureButton::textColorDisabled() const
+{
+    return d->textColorDisabled;
+}
+void QPictureButton::SetTextColorDisabled(const QColor& color)
+{
+    d->change(d->textColorDisabled, color);
+}
+void QPictureButton::ResetTextColorDisabled()
+{
+    d->change(d->textColorDisabled, kTextDisabled);
+}
 
-bool QPictureButton::borderEnabled() const { return d->borderEnabled; }
-void QPictureButton::SetBorderEnabled(bool enabled) { d->change(d->borderEnabled, enabled); }
-void QPictureButton::ResetBorderEnabled() { d->change(d->borderEnabled, false); }
-QColor QPictureButton::borderColor() const { return d->borderColor; }
-void QPictureButton::SetBorderColor(const QColor& color) { d->change(d->borderColor, color); }
-void QPictureButton::ResetBorderColor() { d->change(d->borderColor, kWhite); }
+bool QPictureButton::borderEnabled() const
+{
+    return d->borderEnabled;
+}
+void QPictureButton::SetBorderEnabled(bool enabled)
+{
+    d->change(d->borderEnabled, enabled);
+}
+void QPictureButton::ResetBorderEnabled()
+{
+    d->change(d->borderEnabled, false);
+}
+QColor QPictureButton::borderColor() const
+{
+    return d->borderColor;
+}
+void QPictureButton::SetBorderColor(const QColor& color)
+{
+    d->change(d->borderColor, color);
+}
+void QPictureButton::ResetBorderColor()
+{
+    d->change(d->borderColor, kWhite);
+}
 
-QColor QPictureButton::buttonColorNormal() const { return d->buttonColorNormal; }
-void QPictureButton::SetButtonColorNormal(const QColor& color) { d->change(d->buttonColorNormal, color); }
+QColor QPictureButton::buttonColorNormal() const
+{
+    return d->buttonColorNormal;
+}
+void QPictureButton::SetButtonColorNormal(const QColor& color)
+{
+    d->change(d->buttonColorNormal, color);
+}
 // Reset means "no background": forms that reset it want the parent to show through.
-void QPictureButton::ResetButtonColorNormal() { d->change(d->buttonColorNormal, kButtonNormalReset); }
-QColor QPictureButton::buttonColorPushed() const { return d->buttonColorPushed; }
-void QPictureButton::SetButtonColorPushed(const QColor& color) { d->change(d->buttonColorPushed, color); }
-void QPictureButton::ResetButtonColorPushed() { d->change(d->buttonColorPushed, kButtonPushed); }
-QColor QPictureButton::buttonColorHot() const { return d->buttonColorHot; }
-void QPictureButton::SetButtonColorHot(const QColor& color) { d->change(d->buttonColorHot, color); }
-void QPictureButton::ResetButtonColorHot() { d->change(d->buttonColorHot, kButtonHot); }
-QColor QPictureButton::buttonColorCheckedHot() const { return d->buttonColorCheckedHot; }
-void QPictureButton::SetButtonColorCheckedHot(const QColor& color) { d->change(d->buttonColorCheckedHot, color); }
-void QPictureButton::ResetButtonColorCheckedHot() { d->change(d->buttonColorCheckedHot, kButtonHot); }
-QColor QPictureButton::buttonColorDisabled() const { return d->buttonColorDisabled; }
-void QPictureButton::SetButtonColorDisabled(const QColor& color) { d->change(d->buttonColorDisabled, color); }
-void QPictureButton::ResetButtonColorDisabled() { d->change(d->buttonColorDisabled, kButtonDisabled); }
+void QPictureButton::ResetButtonColorNormal()
+{
+    d->change(d->buttonColorNormal, kButtonNormalReset);
+}
+QColor QPictureButton::buttonColorPushed() const
+{
+    return d->buttonColorPushed;
+}
+void QPictureButton::SetButtonColorPushed(const QColor& color)
+{
+    d->change(d->buttonColorPushed, color);
+}
+void QPictureButton::ResetButtonColorPushed()
+{
+    d->change(d->buttonColorPushed, kButtonPushed);
+}
+QColor QPictureButton::buttonColorHot() const
+{
+    return d->buttonColorHot;
+}
+void QPictureButton::SetButtonColorHot(const QColor& color)
+{
+    d->change(d->buttonColorHot, color);
+}
+void QPictureButton::ResetButtonColorHot()
+{
+    d->change(d->buttonColorHot, kButtonHot);
+}
+QColor QPictureButton::buttonColorCheckedHot() const
+{
+    return d->buttonColorCheckedHot;
+}
+void QPictureButton::SetButtonColorCheckedHot(const QColor& color)
+{
+    d->change(d->buttonColorCheckedHot, color);
+}
+void QPictureButton::ResetButtonColorCheckedHot()
+{
+    d->change(d->buttonColorCheckedHot, kButtonHot);
+}
+QColor QPictureButton::buttonColorDisabled() const
+{
+    return d->buttonColorDisabled;
+}
+void QPictureButton::SetButtonColorDisabled(const QColor& color)
+{
+    d->change(d->buttonColorDisabled, color);
+}
+void QPictureButton::ResetButtonColorDisabled()
+{
+    d->change(d->buttonColorDisabled, kButtonDisabled);
+}
 
-QPixmap QPictureButton::iconNormal() const { return d->iconNormal; }
-void QPictureButton::SetIconNormal(const QPixmap& icon) { d->replace(d->iconNormal, icon); }
-void QPictureButton::ResetIconNormal() { d->replace(d->iconNormal, QPixmap()); }
-QPixmap QPictureButton::iconPushed() const { return d->iconPushed; }
-void QPictureButton::SetIconPushed(const QPixmap& icon) { d->replace(d->iconPushed, icon); }
-void QPictureButton::ResetIconPushed() { d->replace(d->iconPushed, QPixmap()); }
-QPixmap QPictureButton::iconHot() const { return d->iconHot; }
-void QPictureButton::SetIconHot(const QPixmap& icon) { d->replace(d->iconHot, icon); }
-void QPictureButton::ResetIconHot() { d->replace(d->iconHot, QPixmap()); }
-QPixmap QPictureButton::iconCheckedHot() const { return d->iconCheckedHot; }
-void QPictureButton::SetIconCheckedHot(const QPixmap& icon) { d->replace(d->iconCheckedHot, icon); }
-void QPictureButton::ResetIconCheckedHot() { d->replace(d->iconCheckedHot, QPixmap()); }
-QPixmap QPictureButton::iconDisabled() const { return d->iconDisabled; }
-void QPictureButton::SetIconDisabled(const QPixmap& icon) { d->replace(d->iconDisabled, icon); }
-void QPictureButton::ResetIconDisabled() { d->replace(d->iconDisabled, QPixmap()); }
+QPixmap QPictureButton::iconNormal() const
+{
+    return d->iconNormal;
+}
+void QPictureButton::SetIconNormal(const QPixmap& icon)
+{
+    d->replace(d->iconNormal, icon);
+}
+void QPictureButton::ResetIconNormal()
+{
+    d->replace(d->iconNormal, QPixmap());
+}
+QPixmap QPictureButton::iconPushed() const
+{
+    return d->iconPushed;
+}
+void QPictureButton::SetIconPushed(const QPixmap& icon)
+{
+    d->replace(d->iconPushed, icon);
+}
+void QPictureButton::ResetIconPushed()
+{
+    d->replace(d->iconPushed, QPixmap());
+}
+QPixmap QPictureButton::iconHot() const
+{
+    return d->iconHot;
+}
+void QPictureButton::SetIconHot(const QPixmap& icon)
+{
+    d->replace(d->iconHot, icon);
+}
+void QPictureButton::ResetIconHot()
+{
+    d->replace(d->iconHot, QPixmap());
+}
+QPixmap QPictureButton::iconCheckedHot() const
+{
+    return d->iconCheckedHot;
+}
+void QPictureButton::SetIconCheckedHot(const QPixmap& icon)
+{
+    d->replace(d->iconCheckedHot, icon);
+}
+void QPictureButton::ResetIconCheckedHot()
+{
+    d->replace(d->iconCheckedHot, QPixmap());
+}
+QPixmap QPictureButton::iconDisabled() const
+{
+    return d->iconDisabled;
+}
+void QPictureButton::SetIconDisabled(const QPixmap& icon)
+{
+    d->replace(d->iconDisabled, icon);
+}
+void QPictureButton::ResetIconDisabled()
+{
+    d->replace(d->iconDisabled, QPixmap());
+}
 
-QPictureButton::EIconPosition QPictureButton::iconPosition() const { return d->iconPosition; }
-void QPictureButton::SetIconPosition(EIconPosition position) { d->change(d->iconPosition, position); }
-void QPictureButton::ResetIconPosition() { d->change(d->iconPosition, Left); }
-int QPictureButton::iconSpace() const { return d->iconSpace; }
-void QPictureButton::SetIconSpace(int space) { d->change(d->iconSpace, space); }
-void QPictureButton::ResetIconSpace() { d->change(d->iconSpace, kIconSpaceReset); }
-int QPictureButton::textSpace() const { return d->textSpace; }
-void QPictureButton::SetTextSpace(int space) { d->change(d->textSpace, space); }
-void QPictureButton::ResetTextSpace() { d->change(d->textSpace, kTextSpaceDefault); }
-bool QPictureButton::isTextPushedBold() const { return d->isTextPushedBold; }
-void QPictureButton::SetTextPushedBold(bool bold) { d->change(d->isTextPushedBold, bold); }
-void QPictureButton::ResetTextPushedBold() { d->change(d->isTextPushedBold, true); }
+QPictureButton::EIconPosition QPictureButton::iconPosition() const
+{
+    return d->iconPosition;
+}
+void QPictureButton::SetIconPosition(EIconPosition position)
+{
+    d->change(d->iconPosition, position);
+}
+void QPictureButton::ResetIconPosition()
+{
+    d->change(d->iconPosition, Left);
+}
+int QPictureButton::iconSpace() const
+{
+    return d->iconSpace;
+}
+void QPictureButton::SetIconSpace(int space)
+{
+    d->change(d->iconSpace, space);
+}
+void QPictureButton::ResetIconSpace()
+{
+    d->change(d->iconSpace, kIconSpaceReset);
+}
+int QPictureButton::textSpace() const
+{
+    return d->textSpace;
+}
+void QPictureButton::SetTextSpace(int space)
+{
+    d->change(d->textSpace, space);
+}
+void QPictureButton::ResetTextSpace()
+{
+    d->change(d->textSpace, kTextSpaceDefault);
+}
+bool QPictureButton::isTextPushedBold() const
+{
+    return d->isTextPushedBold;
+}
+void QPictureButton::SetTextPushedBold(bool bold)
+{
+    d->change(d->isTextPushedBold, bold);
+}
+void QPictureButton::ResetTextPushedBold()
+{
+    d->change(d->isTextPushedBold, true);
+}
 
 void QPictureButton::getCurrentIcon(QColor& textColor, QColor& buttonColor, QPixmap& icon) const
 {

@@ -22,8 +22,10 @@ class FERROWIX_EXPORT QPictureButton : public QAbstractButton
     Q_PROPERTY(QColor buttonColorNormal READ buttonColorNormal WRITE SetButtonColorNormal RESET ResetButtonColorNormal)
     Q_PROPERTY(QColor buttonColorPushed READ buttonColorPushed WRITE SetButtonColorPushed RESET ResetButtonColorPushed)
     Q_PROPERTY(QColor buttonColorHot READ buttonColorHot WRITE SetButtonColorHot RESET ResetButtonColorHot)
-    Q_PROPERTY(QColor buttonColorCheckedHot READ buttonColorCheckedHot WRITE SetButtonColorCheckedHot RESET ResetButtonColorCheckedHot)
-    Q_PROPERTY(QColor buttonColorDisabled READ buttonColorDisabled WRITE SetButtonColorDisabled RESET ResetButtonColorDisabled)
+    Q_PROPERTY(QColor buttonColorCheckedHot READ buttonColorCheckedHot WRITE SetButtonColorCheckedHot RESET
+                   ResetButtonColorCheckedHot)
+    Q_PROPERTY(
+        QColor buttonColorDisabled READ buttonColorDisabled WRITE SetButtonColorDisabled RESET ResetButtonColorDisabled)
     Q_PROPERTY(QPixmap iconNormal READ iconNormal WRITE SetIconNormal RESET ResetIconNormal)
     Q_PROPERTY(QPixmap iconPushed READ iconPushed WRITE SetIconPushed RESET ResetIconPushed)
     Q_PROPERTY(QPixmap iconHot READ iconHot WRITE SetIconHot RESET ResetIconHot)

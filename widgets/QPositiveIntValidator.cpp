@@ -1,9 +1,10 @@
 #include "QPositiveIntValidator.h"
 
-QPositiveIntValidator::QPositiveIntValidator(QObject* parent) : QIntValidator(parent) {}
+QPositiveIntValidator::QPositiveIntValidator(QObject* parent) : QIntValidator(parent)
+{
+}
 
-QPositiveIntValidator::QPositiveIntValidator(int bottom, int top, QObject* parent)
-    : QIntValidator(bottom, top, parent)
+QPositiveIntValidator::QPositiveIntValidator(int bottom, int top, QObject* parent) : QIntValidator(bottom, top, parent)
 {
 }
 

@@ -19,14 +19,10 @@ QPromptWidget* g_currentTip = nullptr;
 QString backgroundPicture(PromptTip::MsgType type)
 {
     switch (type) {
-    case PromptTip::Warning:
-        return QStringLiteral(":/images/prompt_warm.png");
-    case PromptTip::Failure:
-        return QStringLiteral(":/images/prompt_fail.png");
-    case PromptTip::Success:
-        return QStringLiteral(":/images/prompt_succ.png");
-    case PromptTip::Tip:
-        break;
+    case PromptTip::Warning: return QStringLiteral(":/images/prompt_warm.png");
+    case PromptTip::Failure: return QStringLiteral(":/images/prompt_fail.png");
+    case PromptTip::Success: return QStringLiteral(":/images/prompt_succ.png");
+    case PromptTip::Tip: break;
     }
     return QStringLiteral(":/images/prompt_tips.png");
 }

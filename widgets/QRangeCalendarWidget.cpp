@@ -36,24 +36,23 @@ const Shortcut kShortcuts[] = {
     {QT_TRANSLATE_NOOP("QRangeCalendarWidget", "最近三月"), 768},
 };
 
-const char* const kStyleSheet =
-    "#m_beginCalendarWidget {border-left:1px solid #D1D1D1;border-top:1px solid #D1D1D1;"
-    "border-right:1px solid #EAEEFB;border-bottom:1px solid #EAEEFB;}"
-    "#m_endCalendarWidget {border-top:1px solid #D1D1D1;border-right:1px solid #D1D1D1;"
-    "border-bottom:1px solid #EAEEFB;}"
-    "#frameEditRangeCalendar {border:1px solid #D1D1D1;border-bottom:none;}"
-    "#frameButtons {border:1px solid #D1D1D1;border-top:none;}"
-    "#m_rangeCalendarClearBtn {border:1px solid #D1D1D1;border-radius: 2px;color:#333333;}"
-    "#m_rangeCalendarClearBtn:hover {background-color:#F98185;color:#FFFFFF;}"
-    "#m_rangeCalendarClearBtn:pressed {background-color:#F5656A;color:#FFFFFF;}"
-    "#m_rangeCalendarConfirmBtn {border-radius: 2px;color:white;background-color:#58BBE4;}"
-    "#m_rangeCalendarConfirmBtn:hover {background-color:#79C8E9;}"
-    "#m_rangeCalendarConfirmBtn:pressed {background-color:#4695B6;}"
-    "#m_rangeCalendarConfirmBtn:disabled {background-color:#DDF1F9}"
-    "QListWidget {border:1px solid #D1D1D1;border-left:none;padding-top:10px;}"
-    "QLineEdit{ border:1px solid #D3DCE6;padding:3px;border-radius:2px;}"
-    "QLineEdit:hover{  border:1px solid #58BBE4; }"
-    "QLineEdit:focus{ border:1px solid #4695B6; }";
+const char* const kStyleSheet = "#m_beginCalendarWidget {border-left:1px solid #D1D1D1;border-top:1px solid #D1D1D1;"
+                                "border-right:1px solid #EAEEFB;border-bottom:1px solid #EAEEFB;}"
+                                "#m_endCalendarWidget {border-top:1px solid #D1D1D1;border-right:1px solid #D1D1D1;"
+                                "border-bottom:1px solid #EAEEFB;}"
+                                "#frameEditRangeCalendar {border:1px solid #D1D1D1;border-bottom:none;}"
+                                "#frameButtons {border:1px solid #D1D1D1;border-top:none;}"
+                                "#m_rangeCalendarClearBtn {border:1px solid #D1D1D1;border-radius: 2px;color:#333333;}"
+                                "#m_rangeCalendarClearBtn:hover {background-color:#F98185;color:#FFFFFF;}"
+                                "#m_rangeCalendarClearBtn:pressed {background-color:#F5656A;color:#FFFFFF;}"
+                                "#m_rangeCalendarConfirmBtn {border-radius: 2px;color:white;background-color:#58BBE4;}"
+                                "#m_rangeCalendarConfirmBtn:hover {background-color:#79C8E9;}"
+                                "#m_rangeCalendarConfirmBtn:pressed {background-color:#4695B6;}"
+                                "#m_rangeCalendarConfirmBtn:disabled {background-color:#DDF1F9}"
+                                "QListWidget {border:1px solid #D1D1D1;border-left:none;padding-top:10px;}"
+                                "QLineEdit{ border:1px solid #D3DCE6;padding:3px;border-radius:2px;}"
+                                "QLineEdit:hover{  border:1px solid #58BBE4; }"
+                                "QLineEdit:focus{ border:1px solid #4695B6; }";
 
 // Texts are marked with QT_TRANSLATE_NOOP where they stand, so lupdate finds them.
 QString tr(const char* text)
@@ -61,7 +60,7 @@ QString tr(const char* text)
     return QCoreApplication::translate("QRangeCalendarWidget", text);
 }
 
-}
+} // namespace
 
 class QRangeCalendarWidgetForm
 {
@@ -87,14 +86,18 @@ public:
         horizontalLayout_5->setContentsMargins(11, 11, 11, 11);
         frame_2 = frame(frameEditRangeCalendar, QStringLiteral("frame_2"), QFrame::NoFrame);
         auto* horizontalLayout_3 = fieldRow(frame_2);
-        m_beginDateLineEdit = field<QDateLineEdit>(frame_2, QStringLiteral("m_beginDateLineEdit"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "开始日期"));
-        m_beginTimeLineEdit = field<QTimeLineEdit>(frame_2, QStringLiteral("m_beginTimeLineEdit"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "开始时间"));
+        m_beginDateLineEdit = field<QDateLineEdit>(frame_2, QStringLiteral("m_beginDateLineEdit"),
+                                                   QT_TRANSLATE_NOOP("QRangeCalendarWidget", "开始日期"));
+        m_beginTimeLineEdit = field<QTimeLineEdit>(frame_2, QStringLiteral("m_beginTimeLineEdit"),
+                                                   QT_TRANSLATE_NOOP("QRangeCalendarWidget", "开始时间"));
         horizontalLayout_3->addWidget(m_beginDateLineEdit);
         horizontalLayout_3->addWidget(m_beginTimeLineEdit);
         frame_3 = frame(frameEditRangeCalendar, QStringLiteral("frame_3"), QFrame::NoFrame);
         auto* horizontalLayout_4 = fieldRow(frame_3);
-        m_endDateLineEdit = field<QDateLineEdit>(frame_3, QStringLiteral("m_endDateLineEdit"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "结束日期"));
-        m_endTimeLineEdit = field<QTimeLineEdit>(frame_3, QStringLiteral("m_endTimeLineEdit"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "结束时间"));
+        m_endDateLineEdit = field<QDateLineEdit>(frame_3, QStringLiteral("m_endDateLineEdit"),
+                                                 QT_TRANSLATE_NOOP("QRangeCalendarWidget", "结束日期"));
+        m_endTimeLineEdit = field<QTimeLineEdit>(frame_3, QStringLiteral("m_endTimeLineEdit"),
+                                                 QT_TRANSLATE_NOOP("QRangeCalendarWidget", "结束时间"));
         horizontalLayout_4->addWidget(m_endDateLineEdit);
         horizontalLayout_4->addWidget(m_endTimeLineEdit);
         horizontalLayout_5->addWidget(frame_2);
@@ -117,8 +120,10 @@ public:
         horizontalLayout_2->setSpacing(6);
         horizontalLayout_2->setContentsMargins(11, 11, 11, 11);
         horizontalLayout_2->addItem(new QSpacerItem(189, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
-        m_rangeCalendarClearBtn = button(QStringLiteral("m_rangeCalendarClearBtn"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "清空"));
-        m_rangeCalendarConfirmBtn = button(QStringLiteral("m_rangeCalendarConfirmBtn"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "确认"));
+        m_rangeCalendarClearBtn =
+            button(QStringLiteral("m_rangeCalendarClearBtn"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "清空"));
+        m_rangeCalendarConfirmBtn =
+            button(QStringLiteral("m_rangeCalendarConfirmBtn"), QT_TRANSLATE_NOOP("QRangeCalendarWidget", "确认"));
         horizontalLayout_2->addWidget(m_rangeCalendarClearBtn);
         horizontalLayout_2->addWidget(m_rangeCalendarConfirmBtn);
         verticalLayout->addWidget(frameButtons);
@@ -211,9 +216,7 @@ private:
 };
 
 QRangeCalendarWidget::QRangeCalendarWidget(QWidget* parent, Qt::WindowFlags flags, QFlags<RangeCalendarMode> mode)
-    : QWidget(parent, flags),
-      ui(std::make_unique<QRangeCalendarWidgetForm>()),
-      m_mode(mode),
+    : QWidget(parent, flags), ui(std::make_unique<QRangeCalendarWidgetForm>()), m_mode(mode),
       m_now(&QDateTime::currentDateTime)
 {
     ui->setupUi(this);

@@ -24,7 +24,8 @@ public:
     Q_FLAG(RangeCalendarModes)
 
     explicit QRangeCalendarWidget(QWidget* parent = nullptr, Qt::WindowFlags flags = {},
-                                  QFlags<RangeCalendarMode> mode = QFlags<RangeCalendarMode>(TimeEditMode | ShortCutMode));
+                                  QFlags<RangeCalendarMode> mode = QFlags<RangeCalendarMode>(TimeEditMode |
+                                                                                             ShortCutMode));
     ~QRangeCalendarWidget() override;
 
     void setDate(const QDate& begin, const QDate& end);

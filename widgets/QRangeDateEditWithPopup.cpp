@@ -2,7 +2,9 @@
 
 #include <QDateTimeEdit>
 
-QRangeDateEditWithPopup::QRangeDateEditWithPopup(QWidget* parent) : QRangeEditWithPopupBase(parent, false) {}
+QRangeDateEditWithPopup::QRangeDateEditWithPopup(QWidget* parent) : QRangeEditWithPopupBase(parent, false)
+{
+}
 
 QRangeDateEditWithPopup::~QRangeDateEditWithPopup() = default;
 

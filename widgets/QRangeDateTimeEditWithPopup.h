@@ -10,7 +10,7 @@ class FERROWIX_EXPORT QRangeDateTimeEditWithPopup : public QRangeEditWithPopupBa
     Q_OBJECT
 
 public:
-    explicit QRangeDateTimeEditWithPopup(QWidget* parent = nullptr) : QRangeEditWithPopupBase(parent, true) {}
+    explicit QRangeDateTimeEditWithPopup(QWidget* parent = nullptr) : QRangeEditWithPopupBase(parent, true) { }
     ~QRangeDateTimeEditWithPopup() override;
 
     void getDateTime(QDateTime& begin, QDateTime& end);

@@ -11,11 +11,10 @@
 #include <QLabel>
 
 namespace {
-const char* const kStyleSheet =
-    "QLineEdit {border:1px solid #D3DCE6;border-radius:2px;padding-left:11px;}"
-    "QLineEdit:hover {border:1px solid #79C8E9;}"
-    "QLineEdit:pressed {border:1px solid #4695B6;}"
-    "QDateTimeEdit,QLabel {border:none;margin-top:1px;margin-bottom:1px;}";
+const char* const kStyleSheet = "QLineEdit {border:1px solid #D3DCE6;border-radius:2px;padding-left:11px;}"
+                                "QLineEdit:hover {border:1px solid #79C8E9;}"
+                                "QLineEdit:pressed {border:1px solid #4695B6;}"
+                                "QDateTimeEdit,QLabel {border:none;margin-top:1px;margin-bottom:1px;}";
 
 QDateTimeEdit* plainField()
 {
@@ -23,7 +22,7 @@ QDateTimeEdit* plainField()
     field->setButtonSymbols(QAbstractSpinBox::NoButtons);
     return field;
 }
-}
+} // namespace
 
 QRangeEditWithPopupBase::QRangeEditWithPopupBase(QWidget* parent, bool withTime)
     : QLineEdit(parent), m_withTime(withTime)
@@ -96,9 +95,9 @@ void QRangeEditWithPopupBase::initCalendarPopup()
 {
     if (!m_popup) {
         using Mode = QRangeCalendarWidget::RangeCalendarMode;
-        const QFlags<Mode> mode = m_withTime ? QFlags<Mode>(QRangeCalendarWidget::TimeEditMode |
-                                                            QRangeCalendarWidget::ShortCutMode)
-                                             : QFlags<Mode>(QRangeCalendarWidget::ShortCutMode);
+        const QFlags<Mode> mode =
+            m_withTime ? QFlags<Mode>(QRangeCalendarWidget::TimeEditMode | QRangeCalendarWidget::ShortCutMode)
+                       : QFlags<Mode>(QRangeCalendarWidget::ShortCutMode);
         m_popup = new QRangeCalendarPopup(this, mode);
         if (m_withTime) {
             connect(m_popup, &QRangeCalendarWidget::SignalDateTimeChanged, this,

@@ -26,14 +26,13 @@ constexpr int kBandOffset = 87;
 constexpr int kRowHeight = QScrollTimeDelegate::kRowHeight;
 const QColor kBandColor(88, 187, 228);
 
-const char* const kStyleSheet =
-    "#frameScroll,#listViewHour,#listViewMinute,#listViewSecond {background:transparent;}"
-    "#frame {border-top:1px solid #D1D1D1;}"
-    "#pBScrollCancel{border:none;}"
-    "#pBScrollConfirm {border:none;color:#58BBE4;}"
-    "#pBScrollConfirm:hover {color:#79C8E9;}"
-    "#pBScrollConfirm:pressed {color:#4695B6;}";
-}
+const char* const kStyleSheet = "#frameScroll,#listViewHour,#listViewMinute,#listViewSecond {background:transparent;}"
+                                "#frame {border-top:1px solid #D1D1D1;}"
+                                "#pBScrollCancel{border:none;}"
+                                "#pBScrollConfirm {border:none;color:#58BBE4;}"
+                                "#pBScrollConfirm:hover {color:#79C8E9;}"
+                                "#pBScrollConfirm:pressed {color:#4695B6;}";
+} // namespace
 
 class QScrollTimeForm
 {
@@ -229,8 +228,7 @@ bool QScrollTime::eventFilter(QObject* watched, QEvent* event)
             return true;
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QFrame::eventFilter(watched, event);
 }
@@ -239,7 +237,8 @@ void QScrollTime::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     TranslucentWindow::fillWhereOpaque(this, painter, Qt::white);
-    qDrawBorderPixmap(&painter, rect(), QMargins(), ScaledPicture::load(QStringLiteral(":/images/Calendar/timeBorder.png"), this));
+    qDrawBorderPixmap(&painter, rect(), QMargins(),
+                      ScaledPicture::load(QStringLiteral(":/images/Calendar/timeBorder.png"), this));
     painter.fillRect(m_bandRect, kBandColor);
     painter.setPen(Qt::white);
     for (const QListView* left : {ui->listViewHour, ui->listViewMinute}) {

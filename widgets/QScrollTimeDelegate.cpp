@@ -7,15 +7,16 @@ namespace {
 const QColor kHoverFill(214, 238, 248);
 }
 
-QScrollTimeDelegate::QScrollTimeDelegate(QObject* parent) : QItemDelegate(parent) {}
+QScrollTimeDelegate::QScrollTimeDelegate(QObject* parent) : QItemDelegate(parent)
+{
+}
 
 QSize QScrollTimeDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const
 {
     return QSize(0, index.row() == 1 ? 17 : kRowHeight);
 }
 
-void QScrollTimeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                                const QModelIndex& index) const
+void QScrollTimeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const QString text = index.data(Qt::DisplayRole).toString();
     if (text.isEmpty())

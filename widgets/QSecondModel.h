@@ -8,5 +8,5 @@ class QSecondModel : public QTimeModel
     Q_OBJECT
 
 public:
-    explicit QSecondModel(QObject* parent) : QTimeModel(60, parent) {}
+    explicit QSecondModel(QObject* parent) : QTimeModel(60, parent) { }
 };

@@ -2,10 +2,11 @@
 
 #include <QPainter>
 
-QShortCutListDelegate::QShortCutListDelegate(QObject* parent) : QItemDelegate(parent) {}
+QShortCutListDelegate::QShortCutListDelegate(QObject* parent) : QItemDelegate(parent)
+{
+}
 
-void QShortCutListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                                  const QModelIndex& index) const
+void QShortCutListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     painter->save();
     if (option.state & QStyle::State_MouseOver)

@@ -8,17 +8,16 @@
 #include <QTabBar>
 
 namespace {
-const char* const kStyleSheet =
-    "QTabWidget {background-color: rgb(238, 243, 250);} \t\t\t\t  "
-    "QTabWidget::pane {border: none;position: relative;top:2px;} \t\t\t\t  "
-    "QTabWidget::tab-bar {border: none;} \t\t\t\t  "
-    "QTabBar::tab {border: none;min-height: 28px;min-width: 85px;} \t\t\t\t  "
-    "QTabBar::tab:hover,QTabBar::tab:selected {color: rgb(88, 187, 228);} \t\t\t\t  "
-    "QTabBar::tab:!enabled {background-color: rgb(180, 180, 180);}";
+const char* const kStyleSheet = "QTabWidget {background-color: rgb(238, 243, 250);} \t\t\t\t  "
+                                "QTabWidget::pane {border: none;position: relative;top:2px;} \t\t\t\t  "
+                                "QTabWidget::tab-bar {border: none;} \t\t\t\t  "
+                                "QTabBar::tab {border: none;min-height: 28px;min-width: 85px;} \t\t\t\t  "
+                                "QTabBar::tab:hover,QTabBar::tab:selected {color: rgb(88, 187, 228);} \t\t\t\t  "
+                                "QTabBar::tab:!enabled {background-color: rgb(180, 180, 180);}";
 const QColor kBaselineColor(228, 231, 237);
 const QColor kUnderlineColor(88, 187, 228);
 constexpr int kSlideMs = 250;
-}
+} // namespace
 
 QSimpleSliderNavigation::QSimpleSliderNavigation(QWidget* parent) : QTabWidget(parent)
 {

@@ -11,9 +11,9 @@ namespace {
 const QString kPhonePattern = QStringLiteral("^1[34578]\\d{9}$");
 
 // 15-digit (old) and 18-digit numbers, each with a real month (01-12) and day (01-31).
-const QString kIdCardPattern = QStringLiteral(
-    "^[1-9]\\d{7}(?:0[1-9]|1[0-2])(?:0[1-9]|[12]\\d|3[01])\\d{3}$"
-    "|^[1-9]\\d{5}[1-9]\\d{3}(?:0[1-9]|1[0-2])(?:0[1-9]|[12]\\d|3[01])\\d{3}[0-9X]$");
+const QString kIdCardPattern =
+    QStringLiteral("^[1-9]\\d{7}(?:0[1-9]|1[0-2])(?:0[1-9]|[12]\\d|3[01])\\d{3}$"
+                   "|^[1-9]\\d{5}[1-9]\\d{3}(?:0[1-9]|1[0-2])(?:0[1-9]|[12]\\d|3[01])\\d{3}[0-9X]$");
 } // namespace
 
 class QSpecificLineEditPrivate
@@ -24,10 +24,7 @@ public:
     int bottom = -1;
     int top = -1;
 
-    QPositiveIntValidator* integerValidator() const
-    {
-        return qobject_cast<QPositiveIntValidator*>(validator.get());
-    }
+    QPositiveIntValidator* integerValidator() const { return qobject_cast<QPositiveIntValidator*>(validator.get()); }
 };
 
 QSpecificLineEdit::QSpecificLineEdit(QWidget* parent)
@@ -49,9 +46,7 @@ void QSpecificLineEdit::setEditerType(Type type)
 {
     std::unique_ptr<QValidator> validator;
     switch (type) {
-    case Port:
-        validator = std::make_unique<QPositiveIntValidator>(1, 65535);
-        break;
+    case Port: validator = std::make_unique<QPositiveIntValidator>(1, 65535); break;
     case PositiveInt: {
         auto integer = std::make_unique<QPositiveIntValidator>(1, INT_MAX);
         if (d->bottom > 0)
@@ -61,14 +56,9 @@ void QSpecificLineEdit::setEditerType(Type type)
         validator = std::move(integer);
         break;
     }
-    case PhoneNo:
-        validator = std::make_unique<QRegularExpressionValidator>(QRegularExpression(kPhonePattern));
-        break;
-    case IDCard:
-        validator = std::make_unique<QRegularExpressionValidator>(QRegularExpression(kIdCardPattern));
-        break;
-    case None:
-        break;
+    case PhoneNo: validator = std::make_unique<QRegularExpressionValidator>(QRegularExpression(kPhonePattern)); break;
+    case IDCard: validator = std::make_unique<QRegularExpressionValidator>(QRegularExpression(kIdCardPattern)); break;
+    case None: break;
     }
     setValidator(validator.get());
     d->validator = std::move(validator);

@@ -16,7 +16,7 @@
 namespace {
 constexpr int kNavigationBarHeight = 32;
 const QColor kDefaultHover(88, 187, 228);
-}
+} // namespace
 
 // The widgets of the calendar, built as a designer form would build them.
 class QStyledCalendarWidgetForm
@@ -27,8 +27,7 @@ public:
         if (calendar->objectName().isEmpty())
             calendar->setObjectName(QStringLiteral("QStyledCalendarWidget"));
         calendar->resize(305, 299);
-        calendar->setWindowTitle(
-            QCoreApplication::translate("QStyledCalendarWidget", "QStyledCalendarWidget"));
+        calendar->setWindowTitle(QCoreApplication::translate("QStyledCalendarWidget", "QStyledCalendarWidget"));
 
         verticalLayout = new QVBoxLayout(calendar);
         verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
@@ -139,8 +138,7 @@ public:
 };
 
 QStyledCalendarWidget::QStyledCalendarWidget(QWidget* parent, CalendarType type)
-    : QFrame(parent),
-      ui(std::make_unique<QStyledCalendarWidgetForm>()),
+    : QFrame(parent), ui(std::make_unique<QStyledCalendarWidgetForm>()),
       d(std::make_unique<QStyledCalendarWidgetPrivate>(this, type))
 {
     ui->setupUi(this);
@@ -153,8 +151,7 @@ QStyledCalendarWidget::QStyledCalendarWidget(QWidget* parent, CalendarType type)
     connect(ui->labelYear, &QClickableLabel::clicked, this, &QStyledCalendarWidget::_q_YearLabelClicked);
     connect(ui->labelMonth, &QClickableLabel::clicked, this, &QStyledCalendarWidget::_q_MonthLabelClicked);
     connect(d->view, &QAbstractItemView::clicked, this, &QStyledCalendarWidget::_q_cellClicked);
-    connect(this, &QStyledCalendarWidget::calendarTypeChanged, d->view,
-            &QYearMonthCalendarView::slotCalendarChanged);
+    connect(this, &QStyledCalendarWidget::calendarTypeChanged, d->view, &QYearMonthCalendarView::slotCalendarChanged);
     connect(ui->prevMonthBtn, &QAbstractButton::clicked, this, &QStyledCalendarWidget::_q_prevMonthClicked);
     connect(ui->nextMonthBtn, &QAbstractButton::clicked, this, &QStyledCalendarWidget::_q_nextMonthClicked);
     connect(ui->prevYearBtn, &QAbstractButton::clicked, this, &QStyledCalendarWidget::_q_prevYearClicked);
@@ -170,18 +167,54 @@ QStyledCalendarWidget::QStyledCalendarWidget(QWidget* parent, CalendarType type)
 
 QStyledCalendarWidget::~QStyledCalendarWidget() = default;
 
-QDate QStyledCalendarWidget::selectedDate() const { return d->model->selectedDate(); }
-QDate QStyledCalendarWidget::minimumDate() const { return d->model->minimumDate(); }
-QDate QStyledCalendarWidget::maximumDate() const { return d->model->maximumDate(); }
-int QStyledCalendarWidget::yearShown() const { return d->model->shownYear(); }
-int QStyledCalendarWidget::monthShown() const { return d->model->shownMonth(); }
-Qt::DayOfWeek QStyledCalendarWidget::firstDayOfWeek() const { return d->model->firstDayOfWeek(); }
-bool QStyledCalendarWidget::isGridVisible() const { return d->view->showGrid(); }
-QStyledCalendarWidget::CalendarType QStyledCalendarWidget::calendarType() const { return d->calendarType; }
-bool QStyledCalendarWidget::isSwitchMode() const { return d->switchMode; }
-QStyledCalendarWidget::FacadeFormat QStyledCalendarWidget::facadeFormat() const { return d->facadeFormat; }
-void QStyledCalendarWidget::setFacadeFormat(FacadeFormat format) { d->facadeFormat = format; }
-QColor QStyledCalendarWidget::textColorHover() const { return d->hoverColor; }
+QDate QStyledCalendarWidget::selectedDate() const
+{
+    return d->model->selectedDate();
+}
+QDate QStyledCalendarWidget::minimumDate() const
+{
+    return d->model->minimumDate();
+}
+QDate QStyledCalendarWidget::maximumDate() const
+{
+    return d->model->maximumDate();
+}
+int QStyledCalendarWidget::yearShown() const
+{
+    return d->model->shownYear();
+}
+int QStyledCalendarWidget::monthShown() const
+{
+    return d->model->shownMonth();
+}
+Qt::DayOfWeek QStyledCalendarWidget::firstDayOfWeek() const
+{
+    return d->model->firstDayOfWeek();
+}
+bool QStyledCalendarWidget::isGridVisible() const
+{
+    return d->view->showGrid();
+}
+QStyledCalendarWidget::CalendarType QStyledCalendarWidget::calendarType() const
+{
+    return d->calendarType;
+}
+bool QStyledCalendarWidget::isSwitchMode() const
+{
+    return d->switchMode;
+}
+QStyledCalendarWidget::FacadeFormat QStyledCalendarWidget::facadeFormat() const
+{
+    return d->facadeFormat;
+}
+void QStyledCalendarWidget::setFacadeFormat(FacadeFormat format)
+{
+    d->facadeFormat = format;
+}
+QColor QStyledCalendarWidget::textColorHover() const
+{
+    return d->hoverColor;
+}
 
 void QStyledCalendarWidget::clearSelection()
 {
@@ -453,9 +486,7 @@ void QStyledCalendarWidget::updateNavigationBar()
         ui->labelYear->setText(yearText(year));
         ui->labelMonth->setText(calendarLocale.standaloneMonthName(d->model->shownMonth(), QLocale::ShortFormat));
         break;
-    case MonthCalendar:
-        ui->labelYear->setText(yearText(year));
-        break;
+    case MonthCalendar: ui->labelYear->setText(yearText(year)); break;
     case YearCalendar: {
         const int decade = year / 10 * 10;
         ui->labelYear->setText(yearText(decade) + QLatin1Char('-') + yearText(decade + 9));

@@ -47,8 +47,7 @@ QPainterPath capsulePath(const QRectF& box)
 }
 } // namespace
 
-QSwitchButton::QSwitchButton(QWidget* parent)
-    : QWidget(parent), d(std::make_unique<QSwitchButtonPrivate>(this))
+QSwitchButton::QSwitchButton(QWidget* parent) : QWidget(parent), d(std::make_unique<QSwitchButtonPrivate>(this))
 {
     setCursor(Qt::PointingHandCursor);
     // Reached with Tab like any other control of a settings form; Space toggles it.
@@ -65,7 +64,10 @@ void QSwitchButton::setSwitchState(QSwitchButton::StateFlag state)
     update();
 }
 
-QSwitchButton::StateFlag QSwitchButton::switchState() const { return d->state; }
+QSwitchButton::StateFlag QSwitchButton::switchState() const
+{
+    return d->state;
+}
 
 void QSwitchButton::setShowText(bool show)
 {
@@ -73,7 +75,10 @@ void QSwitchButton::setShowText(bool show)
         update();
 }
 
-bool QSwitchButton::isShowText() const { return d->showText; }
+bool QSwitchButton::isShowText() const
+{
+    return d->showText;
+}
 
 void QSwitchButton::setStateOnColor(const QColor& color)
 {
@@ -81,7 +86,10 @@ void QSwitchButton::setStateOnColor(const QColor& color)
         update();
 }
 
-QColor QSwitchButton::stateOnColor() const { return d->onColor; }
+QColor QSwitchButton::stateOnColor() const
+{
+    return d->onColor;
+}
 
 void QSwitchButton::setStateOffColor(const QColor& color)
 {
@@ -89,7 +97,10 @@ void QSwitchButton::setStateOffColor(const QColor& color)
         update();
 }
 
-QColor QSwitchButton::stateOffColor() const { return d->offColor; }
+QColor QSwitchButton::stateOffColor() const
+{
+    return d->offColor;
+}
 
 void QSwitchButton::setSlideBtnColor(const QColor& color)
 {
@@ -97,7 +108,10 @@ void QSwitchButton::setSlideBtnColor(const QColor& color)
         update();
 }
 
-QColor QSwitchButton::slideBtnColor() const { return d->knobColor; }
+QColor QSwitchButton::slideBtnColor() const
+{
+    return d->knobColor;
+}
 
 void QSwitchButton::setCrack(int crack)
 {
@@ -107,7 +121,10 @@ void QSwitchButton::setCrack(int crack)
         update();
 }
 
-int QSwitchButton::crack() const { return d->crack; }
+int QSwitchButton::crack() const
+{
+    return d->crack;
+}
 
 void QSwitchButton::setFont(const QFont& font)
 {
@@ -115,9 +132,15 @@ void QSwitchButton::setFont(const QFont& font)
         update();
 }
 
-QFont QSwitchButton::font() const { return d->font; }
+QFont QSwitchButton::font() const
+{
+    return d->font;
+}
 
-QSize QSwitchButton::sizeHint() const { return QSize(64, 32); }
+QSize QSwitchButton::sizeHint() const
+{
+    return QSize(64, 32);
+}
 
 void QSwitchButton::mousePressEvent(QMouseEvent* event)
 {

@@ -22,12 +22,9 @@ const QStyle* styleFor(const QStyleOptionViewItem& option)
 QStyle::State indicatorState(int checkState)
 {
     switch (checkState) {
-    case Qt::Checked:
-        return QStyle::State_On;
-    case Qt::PartiallyChecked:
-        return QStyle::State_NoChange;
-    default:
-        return QStyle::State_Off;
+    case Qt::Checked: return QStyle::State_On;
+    case Qt::PartiallyChecked: return QStyle::State_NoChange;
+    default: return QStyle::State_Off;
     }
 }
 } // namespace
@@ -68,7 +65,6 @@ bool QTableItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, c
             return true;
         return CheckStateToggle::toggle(model, index);
     }
-    default:
-        return CheckStateToggle::isToggleKey(event) && CheckStateToggle::toggle(model, index);
+    default: return CheckStateToggle::isToggleKey(event) && CheckStateToggle::toggle(model, index);
     }
 }

@@ -1,6 +1,8 @@
 #include "QTimeModel.h"
 
-QTimeModel::QTimeModel(int count, QObject* parent) : QAbstractListModel(parent), m_count(count) {}
+QTimeModel::QTimeModel(int count, QObject* parent) : QAbstractListModel(parent), m_count(count)
+{
+}
 
 int QTimeModel::rowCount(const QModelIndex& parent) const
 {

@@ -16,12 +16,12 @@ struct NavigationItem
     int index = 0;
     bool visible = true;
 };
-}
+} // namespace
 
 class QTopSliderNavigationPrivate
 {
 public:
-    explicit QTopSliderNavigationPrivate(QTopSliderNavigation* owner) : q(owner) {}
+    explicit QTopSliderNavigationPrivate(QTopSliderNavigation* owner) : q(owner) { }
 
     // Runs once the owner can answer for its property: the animation reads it.
     void createAnimation()

@@ -14,7 +14,7 @@ const QColor kMenuBackground(64, 71, 83);
 class QTreeNavigationPrivate
 {
 public:
-    explicit QTreeNavigationPrivate(QTreeNavigation* owner) : q(owner) {}
+    explicit QTreeNavigationPrivate(QTreeNavigation* owner) : q(owner) { }
 
     void setupForm();
     void configureTree();
@@ -57,8 +57,7 @@ void QTreeNavigationPrivate::configureTree()
     tree->setItemDelegate(new TreeNavigationDelegate(tree));
 }
 
-QTreeNavigation::QTreeNavigation(QWidget* parent)
-    : QWidget(parent), d(std::make_unique<QTreeNavigationPrivate>(this))
+QTreeNavigation::QTreeNavigation(QWidget* parent) : QWidget(parent), d(std::make_unique<QTreeNavigationPrivate>(this))
 {
     d->setupForm();
     d->configureTree();

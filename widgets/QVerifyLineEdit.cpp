@@ -91,8 +91,7 @@ void QVerifyLineEdit::updateResultState(InputState state)
         setStyleSheet(QStringLiteral("QLineEdit{border:1px solid #F98185;}"));
         ui->label->setPixmap(ScaledPicture::load(QStringLiteral(":/images/wrong.png"), this));
         break;
-    default:
-        return;
+    default: return;
     }
     m_state = state;
 }

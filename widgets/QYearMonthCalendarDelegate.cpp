@@ -119,8 +119,8 @@ void QYearMonthCalendarDelegate::paintMonthOrYear(QPainter* painter, const QStyl
     QItemDelegate::paint(painter, plain, index);
 }
 
-void QYearMonthCalendarDelegate::drawDisplay(QPainter* painter, const QStyleOptionViewItem& option,
-                                             const QRect& rect, const QString& text) const
+void QYearMonthCalendarDelegate::drawDisplay(QPainter* painter, const QStyleOptionViewItem& option, const QRect& rect,
+                                             const QString& text) const
 {
     if (m_view->calendarType() != CalendarGrid::Months) {
         QItemDelegate::drawDisplay(painter, option, rect, text);

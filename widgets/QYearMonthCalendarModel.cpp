@@ -11,14 +11,11 @@ constexpr int kDayColumns = 7;
 constexpr int kSmallRows = 3;
 constexpr int kSmallColumns = 4;
 constexpr int kYearsInDecade = 10;
-}
+} // namespace
 
 QYearMonthCalendarModel::QYearMonthCalendarModel(QYearMonthCalendarView* view, QObject* parent)
-    : QAbstractTableModel(parent),
-      m_shownYear(QDate::currentDate().year()),
-      m_shownMonth(QDate::currentDate().month()),
-      m_firstDay(QLocale().firstDayOfWeek()),
-      m_view(view)
+    : QAbstractTableModel(parent), m_shownYear(QDate::currentDate().year()), m_shownMonth(QDate::currentDate().month()),
+      m_firstDay(QLocale().firstDayOfWeek()), m_view(view)
 {
 }
 
@@ -96,8 +93,7 @@ Qt::ItemFlags QYearMonthCalendarModel::flags(const QModelIndex& index) const
         if (index.row() * kSmallColumns + index.column() >= kYearsInDecade)
             return Qt::NoItemFlags;
         break;
-    default:
-        break;
+    default: break;
     }
     return QAbstractTableModel::flags(index);
 }
@@ -186,8 +182,7 @@ void QYearMonthCalendarModel::cellForDate(const QDate& date, int* row, int* colu
         *row = (date.month() - 1) / kSmallColumns;
         *column = (date.month() - 1) % kSmallColumns;
         return;
-    default:
-        break;
+    default: break;
     }
 
     const QDate reference = referenceDate();

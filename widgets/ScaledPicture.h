@@ -21,4 +21,4 @@ QPixmap load(const QString& path, const QPaintDevice* device);
 // The size in points at which `picture` covers its pixels one to one.
 QSize logicalSize(const QPixmap& picture);
 
-}
+} // namespace ScaledPicture

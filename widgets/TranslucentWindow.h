@@ -21,4 +21,4 @@ bool enable(QWidget* window);
 // colour instead of black.
 void fillWhereOpaque(QWidget* window, QPainter& painter, const QColor& colour);
 
-}
+} // namespace TranslucentWindow

@@ -44,8 +44,7 @@ void drawDecoration(QPainter* painter, const QRect& area, const QVariant& decora
 }
 } // namespace
 
-TreeNavigationDelegate::TreeNavigationDelegate(QTreeView* view)
-    : QStyledItemDelegate(view), m_view(view)
+TreeNavigationDelegate::TreeNavigationDelegate(QTreeView* view) : QStyledItemDelegate(view), m_view(view)
 {
 }
 

@@ -14,13 +14,11 @@ public:
     // The view is also the delegate's Qt parent.
     explicit TreeNavigationDelegate(QTreeView* view);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
-    void paintBackground(QPainter* painter, const QStyleOptionViewItem& option,
-                         const QModelIndex& index) const;
+    void paintBackground(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
     QTreeView* m_view;
 };

@@ -11,4 +11,4 @@ bool assign(T& field, const T& value)
     field = value;
     return true;
 }
-}
+} // namespace ValueChange

@@ -94,8 +94,8 @@ double DiskPicturesPerSecond(const QString& folder, int pictureBytes, int count)
 int PicturesBelow(const QString& folder)
 {
     int count = 0;
-    for (QDirIterator it(folder, {QStringLiteral("*.jpeg")}, QDir::Files, QDirIterator::Subdirectories);
-         it.hasNext(); it.next())
+    for (QDirIterator it(folder, {QStringLiteral("*.jpeg")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();
+         it.next())
         ++count;
     return count;
 }
@@ -140,7 +140,7 @@ int main(int argc, char** argv)
         settings->SetValue(QStringLiteral("Param/SpeakText"), 1);
         auto window = std::make_unique<Corvane>(nullptr, alarmPort);
         window->show();
-        WorstTimerLatenessMs(1000);  // settle: first paints, logins
+        WorstTimerLatenessMs(1000); // settle: first paints, logins
         rssStart = ResidentKiB();
         idleStall = WorstTimerLatenessMs(2000);
 

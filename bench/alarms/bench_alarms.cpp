@@ -174,8 +174,8 @@ struct Phase
 
 // Incidents `from` to `to` (in push order, which is also the order of storing):
 // their rate from the first push to the last stored row, and their latencies.
-Phase Measure(const std::vector<Clock::time_point>& sent, const std::vector<Clock::time_point>& stored,
-              size_t from, size_t to)
+Phase Measure(const std::vector<Clock::time_point>& sent, const std::vector<Clock::time_point>& stored, size_t from,
+              size_t to)
 {
     Phase phase;
     to = std::min({to, sent.size(), stored.size()});
@@ -197,10 +197,10 @@ struct KillResult
     size_t sent = 0;
     int kills = 0;
     int killsMidFlood = 0;
-    size_t stored = 0;    // rows, repeats included
-    size_t repeated = 0;  // rows beyond the first of the same alarm
-    size_t missing = 0;   // alarms sent without a row
-    size_t extra = 0;     // distinct rows of no alarm sent in this run
+    size_t stored = 0;   // rows, repeats included
+    size_t repeated = 0; // rows beyond the first of the same alarm
+    size_t missing = 0;  // alarms sent without a row
+    size_t extra = 0;    // distinct rows of no alarm sent in this run
     // stored = (sent - missing + extra) + repeated
     bool AddsUp() const { return stored == sent - missing + extra + repeated; }
     bool Clean() const { return sent > 0 && killsMidFlood == kills && repeated == 0 && missing == 0 && extra == 0; }
@@ -264,9 +264,13 @@ KillResult KillDuringFlood(devsim::SimDevice& device, uint16_t listenPort, const
     std::shared_ptr<void> unhook(nullptr, [&](void*) { device.setAlarmSentHook({}); });
     const devsim::DeviceSpec& spec = device.spec();
     const QString database = folder + QStringLiteral("/alarms.db");
-    const QStringList arguments = {database, QString::number(listenPort), QString::fromStdString(spec.address),
-                                   QString::number(spec.port), QString::fromStdString(spec.user),
-                                   QString::fromStdString(spec.password), database + QStringLiteral(".ledger")};
+    const QStringList arguments = {database,
+                                   QString::number(listenPort),
+                                   QString::fromStdString(spec.address),
+                                   QString::number(spec.port),
+                                   QString::fromStdString(spec.user),
+                                   QString::fromStdString(spec.password),
+                                   database + QStringLiteral(".ledger")};
     // Each restart stores a burst before the next kill: a flood long enough
     // that all ten land in it, also on a fast machine.
     const size_t flood = 5000, storedBetweenKills = 30;
@@ -308,8 +312,7 @@ KillResult KillDuringFlood(devsim::SimDevice& device, uint16_t listenPort, const
     std::vector<QByteArray> missing, extra;
     std::set_difference(sentBodies.begin(), sentBodies.end(), unique.begin(), unique.end(),
                         std::back_inserter(missing));
-    std::set_difference(unique.begin(), unique.end(), sentBodies.begin(), sentBodies.end(),
-                        std::back_inserter(extra));
+    std::set_difference(unique.begin(), unique.end(), sentBodies.begin(), sentBodies.end(), std::back_inserter(extra));
     result.missing = missing.size();
     result.extra = extra.size();
     return result;
@@ -326,7 +329,7 @@ int CountRows()
     return total;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -411,7 +414,8 @@ int main(int argc, char* argv[])
     QDir().mkpath(anchorFolder);
     const double diskSeconds =
         SequentialWriteSeconds(anchorFolder + QStringLiteral("/sequential.bin"), block, incidents);
-    const double filesSeconds = PictureFilesSeconds(anchorFolder + QStringLiteral("/pictures"), block, incidents, false);
+    const double filesSeconds =
+        PictureFilesSeconds(anchorFolder + QStringLiteral("/pictures"), block, incidents, false);
     const double syncedFilesSeconds =
         PictureFilesSeconds(anchorFolder + QStringLiteral("/synced"), block, incidents, true);
 
@@ -490,9 +494,10 @@ int main(int argc, char* argv[])
                 store.Failures());
     std::printf("disk sequential write      %.0f MiB/s, %.0f pictures per second\n", diskMiBs, diskBound);
     std::printf("disk, one file a picture   %.0f pictures per second (%.0f each synced)\n", filesBound, syncedBound);
-    std::printf("burst to disk bound        %.2f (sequential), %.2f (one file a picture), %.2f (one synced file a picture)\n",
-                diskBound > 0 ? burst.perSecond / diskBound : 0, filesBound > 0 ? burst.perSecond / filesBound : 0,
-                syncedBound > 0 ? burst.perSecond / syncedBound : 0);
+    std::printf(
+        "burst to disk bound        %.2f (sequential), %.2f (one file a picture), %.2f (one synced file a picture)\n",
+        diskBound > 0 ? burst.perSecond / diskBound : 0, filesBound > 0 ? burst.perSecond / filesBound : 0,
+        syncedBound > 0 ? burst.perSecond / syncedBound : 0);
     std::printf("kill -9 mid-flood          %d of %d kills mid-flood; sent %zu, stored %zu = %zu sent - %zu missing + "
                 "%zu extra + %zu repeated (%s)\n",
                 killed.killsMidFlood, killed.kills, killed.sent, killed.stored, killed.sent, killed.missing,

@@ -22,7 +22,8 @@ QString Literal(const QVariant& value)
 // Processor time of the child processes that have ended and been waited for.
 double ChildrenProcessorSeconds()
 {
-    struct rusage usage{};
+    struct rusage usage
+    { };
     ::getrusage(RUSAGE_CHILDREN, &usage);
     const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
@@ -31,13 +32,11 @@ double ChildrenProcessorSeconds()
 } // namespace
 
 SqliteCommand::SqliteCommand(QString databasePath)
-    : program(QStandardPaths::findExecutable(QStringLiteral("sqlite3")))
-    , databasePath(std::move(databasePath))
+    : program(QStandardPaths::findExecutable(QStringLiteral("sqlite3"))), databasePath(std::move(databasePath))
 {
 }
 
-QString SqliteCommand::Script(const QString& statements, const QVariantList& values, int repeat, bool timed,
-                              bool quiet)
+QString SqliteCommand::Script(const QString& statements, const QVariantList& values, int repeat, bool timed, bool quiet)
 {
     // The client's connections run with synchronous=NORMAL; the shell does too.
     QString script = quiet ? QStringLiteral(".output /dev/null\n") : QString();

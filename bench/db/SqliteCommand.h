@@ -5,9 +5,9 @@
 
 // Times SQL run by the sqlite3 command line on a file: per statement with the
 // shell's own timer, or as the time of a shell that runs a statement `repeat`
-// times, less that of a shell that only starts and binds, divided by `repeat`. Processor time (user and system) is what the
-// searches are compared on, as it holds still on a loaded machine; wall time
-// is what the inserts are compared on, as it includes the writes.
+// times, less that of a shell that only starts and binds, divided by `repeat`. Processor time (user and system) is what
+// the searches are compared on, as it holds still on a loaded machine; wall time is what the inserts are compared on,
+// as it includes the writes.
 class SqliteCommand
 {
 public:
@@ -31,8 +31,8 @@ public:
     QString Answer(const QString& statements, const QVariantList& values) const;
 
     // Script for a shell that binds `values` and runs `statements` `repeat` times.
-    static QString Script(const QString& statements, const QVariantList& values, int repeat,
-                          bool timed = false, bool quiet = true);
+    static QString Script(const QString& statements, const QVariantList& values, int repeat, bool timed = false,
+                          bool quiet = true);
 
     QString Program() const { return program; }
     QString DatabasePath() const { return databasePath; }

@@ -49,8 +49,8 @@ struct Row
     double ours;
     double cli; // < 0: no figure
     QString unit;
-    QString goal;             // a goal of its own, judged where the row is made
-    bool sameWork = true;     // both columns time the same SQL: the ratio counts
+    QString goal;         // a goal of its own, judged where the row is made
+    bool sameWork = true; // both columns time the same SQL: the ratio counts
 };
 
 // Wrong answers seen during the run; any makes the benchmark fail.
@@ -112,8 +112,8 @@ double Percentile(std::vector<double> samples, double fraction)
 
 QString Stamp(qint64 secondsFromStart, const char* millis)
 {
-    return QDateTime::fromSecsSinceEpoch(BenchPeriodStart() + secondsFromStart, Qt::UTC).toString("yyyyMMddHHmmss")
-        + QLatin1String(millis);
+    return QDateTime::fromSecsSinceEpoch(BenchPeriodStart() + secondsFromStart, Qt::UTC).toString("yyyyMMddHHmmss") +
+           QLatin1String(millis);
 }
 
 struct Search
@@ -212,8 +212,8 @@ void MeasureSearch(DatabaseOperation& database, const SqliteCommand& shell, cons
               search.name + ": count changed or failed");
         Check(FetchPage(database, search, 0) == ExpectedPageRows(total, 0), search.name + ": first page wrong");
     };
-    const Pair first = Compare(countAndFirst, shell, clause.CountStatement() + ";\n" + clause.PageStatement(),
-                               PageValues(clause, 0));
+    const Pair first =
+        Compare(countAndFirst, shell, clause.CountStatement() + ";\n" + clause.PageStatement(), PageValues(clause, 0));
     rows.push_back({QStringLiteral("%1 (%2 rows): count + first page").arg(search.name).arg(total), first.ours,
                     first.cli, "ms", ""});
     for (const auto& [label, offset] : {std::pair<const char*, int>{"middle page", middleOffset},
@@ -260,8 +260,14 @@ const QString kInsertIncident = QStringLiteral(
 
 QVariantList InsertValues(const TrafficIncident& incident)
 {
-    return {incident.time, qint64(incident.incidentType), incident.deviceIp, incident.channelIp,
-            qint64(incident.channelNo), qint64(incident.laneNo), incident.picPath, incident.videoPath};
+    return {incident.time,
+            qint64(incident.incidentType),
+            incident.deviceIp,
+            incident.channelIp,
+            qint64(incident.channelNo),
+            qint64(incident.laneNo),
+            incident.picPath,
+            incident.videoPath};
 }
 
 std::vector<double> InsertLatencies(DatabaseOperation& database, int count, int pauseMs)
@@ -364,8 +370,7 @@ void MeasureInsertsDuringSearch(DatabaseOperation& database, const SqliteCommand
                     false});
 }
 
-bool Measure(const QCommandLineParser& parser, const QString& path, const SqliteCommand& shell,
-             std::vector<Row>& rows);
+bool Measure(const QCommandLineParser& parser, const QString& path, const SqliteCommand& shell, std::vector<Row>& rows);
 
 // Prints the table; whether every goal in it was met.
 bool Print(const std::vector<Row>& rows)
@@ -419,8 +424,7 @@ int main(int argc, char* argv[])
     }
 
     if (!parser.isSet("reuse")) {
-        const QString error
-            = MakeBenchDatabase(path, parser.value("scale").toDouble(), parser.values("without-index"));
+        const QString error = MakeBenchDatabase(path, parser.value("scale").toDouble(), parser.values("without-index"));
         if (!error.isEmpty()) {
             std::fprintf(stderr, "generating rows failed: %s\n", error.toUtf8().constData());
             return 1;
@@ -463,8 +467,9 @@ bool Measure(const QCommandLineParser& parser, const QString& path, const Sqlite
     for (const QString& index : parser.values("without-index"))
         shell.Answer(QStringLiteral("drop index if exists %1").arg(index), {});
     // A reused file holds the live rows of earlier runs.
-    const int storedBefore = shell.Answer(
-        QStringLiteral("select count(*) from incidentInfo where deviceIp = '%1'").arg(kLiveDevice), {}).toInt();
+    const int storedBefore =
+        shell.Answer(QStringLiteral("select count(*) from incidentInfo where deviceIp = '%1'").arg(kLiveDevice), {})
+            .toInt();
     const std::vector<Search> searches = Searches();
     for (const Search& search : searches) {
         if (search.name.contains(parser.value("only")))

@@ -84,8 +84,9 @@ PassFigures WindowPass(quint16 alarmPort, int devices, int cameras)
         Corvane window(nullptr, alarmPort);
         figures.constructionMs = timer.nsecsElapsed() / 1e6;
         bool toastShown = false;
-        QObject::connect(&window, &Corvane::DeviceLoginFinishedSig, &window,
-                         [&](const QString& message) { toastShown = message.isEmpty(); }, Qt::DirectConnection);
+        QObject::connect(
+            &window, &Corvane::DeviceLoginFinishedSig, &window,
+            [&](const QString& message) { toastShown = message.isEmpty(); }, Qt::DirectConnection);
         window.show();
         QElapsedTimer sinceLoop;
         bool firstTurn = true;
@@ -179,8 +180,7 @@ int main(int argc, char** argv)
     const double anchor = Median(anchors);
     std::printf("device login pass, %d devices x %d cameras (median of %d runs)\n", count, kCameras, runs);
     std::printf("  ours:   login pass until the tree is full and the summary toast shows  %7.1f ms\n", pass);
-    std::printf("  anchor: %d plain TSR_Login calls in a loop                             %7.1f ms\n", count,
-                anchor);
+    std::printf("  anchor: %d plain TSR_Login calls in a loop                             %7.1f ms\n", count, anchor);
     const bool met = pass / anchor <= kGoalRatio;
     std::printf("  ratio:  %.2fx (goal at most %.1fx): %s\n", pass / anchor, kGoalRatio, met ? "met" : "MISSED");
     std::printf("  with the window's construction before the pass: %.1f ms (%.2fx)\n", whole, whole / anchor);

@@ -118,10 +118,17 @@ double FfmpegCpuSeconds(const QString& clip, int seconds)
 {
     QStringList args{"-hide_banner", "-loglevel", "error", "-nostdin"};
     for (int i = 0; i < kPanes; ++i)
-        args << "-threads" << "1" << "-re" << "-stream_loop" << "-1" << "-i" << clip;
+        args << "-threads"
+             << "1"
+             << "-re"
+             << "-stream_loop"
+             << "-1"
+             << "-i" << clip;
     for (int i = 0; i < kPanes; ++i)
         args << "-map" << QStringLiteral("%1:v").arg(i);
-    args << "-t" << QString::number(seconds) << "-f" << "null" << "-";
+    args << "-t" << QString::number(seconds) << "-f"
+         << "null"
+         << "-";
     const double before = CpuSeconds(RUSAGE_CHILDREN);
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"), args);
@@ -145,11 +152,42 @@ bool MakeCameraClip(const QString& path, int seconds, std::string& error)
     const QString bits = QStringLiteral("%1k").arg(kBitRateKbps);
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-v", "error", "-y", "-f", "lavfi", "-i",
+                 {"-v",
+                  "error",
+                  "-y",
+                  "-f",
+                  "lavfi",
+                  "-i",
                   QStringLiteral("testsrc2=size=%1x%2:rate=%3,noise=alls=16:allf=t").arg(kWidth).arg(kHeight).arg(rate),
-                  "-t", QString::number(seconds), "-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p",
-                  "-b:v", bits, "-maxrate", bits, "-bufsize", bits, "-g", rate, "-keyint_min", rate, "-sc_threshold",
-                  "0", "-bf", "0", "-x264-params", "repeat-headers=1", "-pat_period", "3600", "-f", "mpegts", temp});
+                  "-t",
+                  QString::number(seconds),
+                  "-c:v",
+                  "libx264",
+                  "-preset",
+                  "veryfast",
+                  "-pix_fmt",
+                  "yuv420p",
+                  "-b:v",
+                  bits,
+                  "-maxrate",
+                  bits,
+                  "-bufsize",
+                  bits,
+                  "-g",
+                  rate,
+                  "-keyint_min",
+                  rate,
+                  "-sc_threshold",
+                  "0",
+                  "-bf",
+                  "0",
+                  "-x264-params",
+                  "repeat-headers=1",
+                  "-pat_period",
+                  "3600",
+                  "-f",
+                  "mpegts",
+                  temp});
     if (!ffmpeg.waitForFinished(300000) || ffmpeg.exitCode() != 0) {
         error = "ffmpeg failed: " + ffmpeg.readAllStandardError().toStdString();
         QFile::remove(temp);
@@ -198,8 +236,8 @@ int main(int argc, char** argv)
     QProcess simulator;
     simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     simulator.start(QStringLiteral(CORVANE_BIN_DIR "/corvane-devsim"),
-                    {"--devices", "4", "--cameras", "4", "--port", QString::number(devices[0].port),
-                     "--first-subnet", QString::number(testsupport::privateSubnet()), "--alarm-port", "0", "--clip", clip, "--clip-size",
+                    {"--devices", "4", "--cameras", "4", "--port", QString::number(devices[0].port), "--first-subnet",
+                     QString::number(testsupport::privateSubnet()), "--alarm-port", "0", "--clip", clip, "--clip-size",
                      QStringLiteral("%1x%2").arg(kWidth).arg(kHeight)});
     if (!simulator.waitForStarted() ||
         !WaitFor([&] { return simulator.readAllStandardOutput().contains("device "); }, 30000)) {
@@ -243,7 +281,7 @@ int main(int argc, char** argv)
             return playing == kPanes;
         };
         WaitFor(allPlaying, 60000);
-        WorstTimerLatenessMs(3000);  // settle: first key frames, buffers
+        WorstTimerLatenessMs(3000); // settle: first key frames, buffers
 
         paints.Reset();
         const auto countersBefore = PlayerCounters();
@@ -292,9 +330,10 @@ int main(int argc, char** argv)
                 "not shown %ld\n",
                 counters.first, counters.second, counters.second / wall / kPanes,
                 static_cast<long>(counters.first) - static_cast<long>(counters.second));
-    std::printf("  process CPU                       %.2f s (%.0f%% of a core); anchor ffmpeg -threads 1 -f null "
-                "on the same 16 streams %.2f s (%.0f%%; runs before and after %.2f s, %.2f s); ratio %.2f (goal <= 1.2)\n",
-                cpu, 100 * cpu / wall, ffmpegCpu, 100 * ffmpegCpu / seconds, ffmpegBefore, ffmpegAfter, cpuRatio);
+    std::printf(
+        "  process CPU                       %.2f s (%.0f%% of a core); anchor ffmpeg -threads 1 -f null "
+        "on the same 16 streams %.2f s (%.0f%%; runs before and after %.2f s, %.2f s); ratio %.2f (goal <= 1.2)\n",
+        cpu, 100 * cpu / wall, ffmpegCpu, 100 * ffmpegCpu / seconds, ffmpegBefore, ffmpegAfter, cpuRatio);
     std::printf("  of which the GUI thread           %.2f s (drawing the pictures)\n", guiCpu);
     std::printf("  GUI thread worst stall            %lld ms (goal < 50)\n", static_cast<long long>(stall));
 

@@ -101,22 +101,20 @@ int main(int argc, char** argv)
         if (!InitLogging(L"CorvaneLogs"))
             return 1;
     }
-    auto stock = std::make_shared<spdlog::logger>(
-        "stock", std::make_shared<spdlog::sinks::rotating_file_sink_mt>(folder + "/stock/stock.log", kMaxFileSize,
-                                                                        kMaxFiles));
+    auto stock = std::make_shared<spdlog::logger>("stock", std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
+                                                               folder + "/stock/stock.log", kMaxFileSize, kMaxFiles));
     stock->set_formatter(MakeLogLineFormatter());
     stock->flush_on(spdlog::level::trace);
     auto fileOnly = std::make_shared<spdlog::logger>(
         "fileOnly", std::make_shared<spdlog::sinks::rotating_file_mod_sink_mt>("CorvaneLogs", "log", folder + "/own",
-                                                                             kMaxFileSize, kMaxFiles, true));
+                                                                               kMaxFileSize, kMaxFiles, true));
     fileOnly->set_formatter(MakeLogLineFormatter());
     // The same two flushed writes a line as the client's files and console, in
     // stock spdlog: shows what the second write costs on this machine.
     auto stockWithConsole = std::make_shared<spdlog::logger>(
-        "stockWithConsole",
-        spdlog::sinks_init_list{std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
-                                    folder + "/stock-console/stock.log", kMaxFileSize, kMaxFiles),
-                                std::make_shared<spdlog::sinks::stdout_sink_mt>()});
+        "stockWithConsole", spdlog::sinks_init_list{std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
+                                                        folder + "/stock-console/stock.log", kMaxFileSize, kMaxFiles),
+                                                    std::make_shared<spdlog::sinks::stdout_sink_mt>()});
     stockWithConsole->set_formatter(MakeLogLineFormatter());
     stockWithConsole->flush_on(spdlog::level::trace);
     const QString clientFolder = dir.path() + "/CorvaneLogs";

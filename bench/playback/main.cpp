@@ -51,10 +51,27 @@ double Median(std::vector<double> values)
 bool MakeClip(const QString& path)
 {
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=1920x1080:rate=25",
-                  "-t", "5", "-pix_fmt", "yuv420p", "-c:v", "libx264", "-preset", "veryfast", "-g", "25", "-f",
-                  "mpegts", path});
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-hide_banner",
+                                            "-loglevel",
+                                            "error",
+                                            "-y",
+                                            "-f",
+                                            "lavfi",
+                                            "-i",
+                                            "testsrc=size=1920x1080:rate=25",
+                                            "-t",
+                                            "5",
+                                            "-pix_fmt",
+                                            "yuv420p",
+                                            "-c:v",
+                                            "libx264",
+                                            "-preset",
+                                            "veryfast",
+                                            "-g",
+                                            "25",
+                                            "-f",
+                                            "mpegts",
+                                            path});
     return ffmpeg.waitForFinished(300000) && ffmpeg.exitStatus() == QProcess::NormalExit && ffmpeg.exitCode() == 0;
 }
 
@@ -102,7 +119,8 @@ double DialogFirstFrameMs(VideoDetailInfoDialog& dialog, const QString& path)
     dialog.OpenVideo(path);
     const long port = dialog.Port();
     auto* video = dialog.findChild<QWidget*>(QStringLiteral("frameVideo"));
-    const bool shown = video && WaitForPaint(*video, [&] { return Mavro_GetShownFrameCount(port) > 0; }, 10000);
+    const bool shown = video && WaitForPaint(
+                                    *video, [&] { return Mavro_GetShownFrameCount(port) > 0; }, 10000);
     const double ms = timer.nsecsElapsed() / 1e6;
     Check(shown, "the dialog draws a frame within 10 s");
     Check(dialog.DisplayTimer().isActive(), "the dialog plays");

@@ -314,7 +314,8 @@ double LayerFirstFrameMs(const QString& clip, QWidget& widget, bool compare)
     QElapsedTimer timer;
     timer.start();
     const bool opened = Mavro_OpenFile(port, clip.toLocal8Bit().constData()) && Mavro_Play(port, widget.winId());
-    const bool shown = opened && WaitForPaint(widget, [&] { return Mavro_GetShownFrameCount(port) > 0; }, 10000);
+    const bool shown = opened && WaitForPaint(
+                                     widget, [&] { return Mavro_GetShownFrameCount(port) > 0; }, 10000);
     const double ms = timer.nsecsElapsed() / 1e6;
     Check(opened, "the layer opens and plays the clip");
     Check(shown, "the layer draws a frame within 10 s");
@@ -324,9 +325,9 @@ double LayerFirstFrameMs(const QString& clip, QWidget& widget, bool compare)
         int width = 0, height = 0;
         Mavro_GetLastFrameImage(port, nullptr, 0, &width, &height);
         QByteArray image(width * height * 4, '\0');
-        const bool got = width > 0 && height > 0
-                         && Mavro_GetLastFrameImage(port, reinterpret_cast<unsigned char*>(image.data()),
-                                                    unsigned(image.size()), &width, &height);
+        const bool got = width > 0 && height > 0 &&
+                         Mavro_GetLastFrameImage(port, reinterpret_cast<unsigned char*>(image.data()),
+                                                 unsigned(image.size()), &width, &height);
         Check(got, "the layer hands out its last frame");
         // Pausing may let one more frame through: the closest of the frames
         // around the decoded count is the one shown.
@@ -356,7 +357,8 @@ double LayerLiveFirstFrameMs(const QByteArray& start, QWidget& widget)
     const bool playing = port >= 0 && Mavro_Play(port, widget.winId());
     if (playing)
         feed(port, start, 64 * 1024, std::chrono::microseconds(0));
-    const bool shown = playing && WaitForPaint(widget, [&] { return Mavro_GetShownFrameCount(port) > 0; }, 10000);
+    const bool shown = playing && WaitForPaint(
+                                      widget, [&] { return Mavro_GetShownFrameCount(port) > 0; }, 10000);
     const double ms = timer.nsecsElapsed() / 1e6;
     Check(shown, "the layer draws a live frame within 10 s");
     Mavro_FreePort(port);

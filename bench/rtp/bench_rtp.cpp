@@ -72,7 +72,8 @@ double ProcessCpuSeconds()
 
 // Checks every packet: consecutive sequence numbers from 0, and a payload of
 // the right length whose every byte is the sequence number's low byte.
-class PacketCheck {
+class PacketCheck
+{
 public:
     explicit PacketCheck(size_t payload) : m_payload(payload), m_patterns(256 * payload)
     {
@@ -232,7 +233,8 @@ void SendDatagrams(int fd, uint16_t port, long packets, size_t payload, const Pa
     cpu = ThreadCpuSeconds() - cpuStart;
 }
 
-struct Run {
+struct Run
+{
     long packets = 0;
     long errors = 0;
     double seconds = 0;
@@ -328,8 +330,8 @@ Run LibraryTcp(long packets, size_t payload, PacketCheck& check)
     CRtspTransSession connection;
     CRtspClientMedia track;
     if (connection.Open(socket) != 0 || track.Init(CRtspClientMedia::kRtpOverRtsp, 1, 0) != 0 ||
-        track.Open(&connection, 0, "127.0.0.1", 0, 0, nullptr) != 0 ||
-        track.RecvData(CountMediaPacket, nullptr) != 0 || connection.StartRecv() != 0) {
+        track.Open(&connection, 0, "127.0.0.1", 0, 0, nullptr) != 0 || track.RecvData(CountMediaPacket, nullptr) != 0 ||
+        connection.StartRecv() != 0) {
         std::fprintf(stderr, "bench_rtp: could not open the interleaved path\n");
         std::exit(1);
     }
@@ -423,7 +425,8 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-struct Figures {
+struct Figures
+{
     double minRate;
     double medianRate;
     double medianCpuNs; // receive CPU per packet
@@ -441,8 +444,8 @@ Figures Summarise(const std::vector<Run>& runs)
 
 void PrintFigures(const char* name, const Figures& figures)
 {
-    std::printf("  %-26s min %10.0f  median %10.0f packets/s   receive CPU %7.0f ns/packet\n", name,
-                figures.minRate, figures.medianRate, figures.medianCpuNs);
+    std::printf("  %-26s min %10.0f  median %10.0f packets/s   receive CPU %7.0f ns/packet\n", name, figures.minRate,
+                figures.medianRate, figures.medianCpuNs);
 }
 
 using Path = std::function<Run(long, size_t, PacketCheck&)>;
@@ -455,8 +458,8 @@ bool Compare(const char* title, const Path& limit, const Path& library, long pac
     std::vector<Run> limitRuns, libraryRuns;
     bool complete = true;
     for (int i = 0; i < runs; ++i) {
-        for (auto [path, into, name] : {std::make_tuple(&limit, &limitRuns, "limit"),
-                                        std::make_tuple(&library, &libraryRuns, "library")}) {
+        for (auto [path, into, name] :
+             {std::make_tuple(&limit, &limitRuns, "limit"), std::make_tuple(&library, &libraryRuns, "library")}) {
             const Run run = (*path)(packets, payload, check);
             if (run.packets != packets || run.errors != 0) {
                 std::printf("  %s run %d of %s: %ld of %ld packets, %ld wrong: CUT SHORT\n", title, i + 1, name,

@@ -18,11 +18,13 @@
 
 #include "rtp/CRtspStreamFramer.h"
 
-class WireProxy {
+class WireProxy
+{
 public:
     using Clock = std::chrono::steady_clock;
 
-    struct Connection {
+    struct Connection
+    {
         Clock::time_point accepted;
         std::atomic<Clock::rep> firstFrame{0}; // 0 until a '$' frame passed
         std::atomic<long> toClient{0};         // bytes the server sent the client
@@ -30,9 +32,10 @@ public:
         double FirstFrameMs() const
         {
             const Clock::rep at = firstFrame.load();
-            return at == 0 ? -1
-                           : std::chrono::duration<double, std::milli>(Clock::time_point(Clock::duration(at)) - accepted)
-                                 .count();
+            return at == 0
+                       ? -1
+                       : std::chrono::duration<double, std::milli>(Clock::time_point(Clock::duration(at)) - accepted)
+                             .count();
         }
     };
 
@@ -81,7 +84,8 @@ public:
     }
 
 private:
-    struct Pair {
+    struct Pair
+    {
         int client = -1;
         int server = -1;
         std::shared_ptr<Connection> state = std::make_shared<Connection>();
@@ -90,10 +94,11 @@ private:
     };
 
     // Watches the server's stream until the first interleaved frame.
-    class FirstFrame : public CRtspStreamFramer::Sink {
+    class FirstFrame : public CRtspStreamFramer::Sink
+    {
     public:
-        explicit FirstFrame(Connection& state) : m_state(state) {}
-        void OnRtspMessage(const char*, size_t) override {}
+        explicit FirstFrame(Connection& state) : m_state(state) { }
+        void OnRtspMessage(const char*, size_t) override { }
         void OnInterleavedFrame(uint8_t, const uint8_t*, size_t) override
         {
             Clock::rep none = 0;

@@ -47,7 +47,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Counter {
+struct Counter
+{
     std::atomic<long> packets{0};
     std::atomic<long> bytes{0};
     std::atomic<long> lost{0};
@@ -179,8 +180,9 @@ double ProgramFirstFrameMs(WireProxy& proxy, const std::vector<std::string>& com
     return connections.size() > before ? connections[before]->FirstFrameMs() : -1;
 }
 
-struct Usage {
-    double cpu = 0;  // seconds
+struct Usage
+{
+    double cpu = 0; // seconds
     double bytes = 0;
     double PerMegabyte() const { return bytes > 0 ? cpu / (bytes / 1e6) : -1; }
 };
@@ -233,7 +235,8 @@ Usage ProgramPlays(WireProxy& proxy, const std::vector<std::string>& full, const
 
 // The median of each client's CPU per megabyte over its rounds; bytes of the
 // round with the fewest, so a round that received too little shows.
-struct Rounds {
+struct Rounds
+{
     std::vector<double> perMegabyte;
     double fewestBytes = -1;
 
@@ -245,7 +248,8 @@ struct Rounds {
     double MedianPerMegabyte() const { return Median(perMegabyte); }
 };
 
-struct ManyResult {
+struct ManyResult
+{
     int started = 0;
     long lost = 0;
     Usage usage;
@@ -310,7 +314,10 @@ bool Check(const char* what, double ours, double anchor, double atMost, const ch
     const bool measured = ours > 0 && anchor > 0;
     const bool met = measured && ours <= anchor * atMost;
     std::printf("  %-44s %9.4f %s vs %9.4f: ratio %5.2f (goal <= %.2f: %s)\n", what, ours, unit, anchor,
-                measured ? ours / anchor : -1.0, atMost, !measured ? "NOT MEASURED" : met ? "met" : "MISSED");
+                measured ? ours / anchor : -1.0, atMost,
+                !measured ? "NOT MEASURED"
+                : met     ? "met"
+                          : "MISSED");
     return met;
 }
 
@@ -346,8 +353,8 @@ int main(int argc, char** argv)
     std::vector<double> ours, ffmpeg, gst;
     for (int i = 0; i < 5; ++i) {
         ours.push_back(LibraryFirstFrameMs(proxy, "/live"));
-        ffmpeg.push_back(ProgramFirstFrameMs(proxy, {"ffmpeg", "-rtsp_transport", "tcp", "-i", proxy.Url("/live"),
-                                                     "-c", "copy", "-frames:v", "1", "-f", "null", "-"}));
+        ffmpeg.push_back(ProgramFirstFrameMs(proxy, {"ffmpeg", "-rtsp_transport", "tcp", "-i", proxy.Url("/live"), "-c",
+                                                     "copy", "-frames:v", "1", "-f", "null", "-"}));
         gst.push_back(ProgramFirstFrameMs(proxy, {"gst-launch-1.0", "-q", "rtspsrc", "location=" + proxy.Url("/live"),
                                                   "protocols=tcp", "!", "fakesink", "num-buffers=1"}));
     }
@@ -373,7 +380,8 @@ int main(int argc, char** argv)
                 {"ffmpeg", "-rtsp_transport", transport, "-i", url, "-c", "copy", "-frames:v", "1", "-f", "null", "-"},
                 limit, udpBytes));
             gstRounds.Add(ProgramPlays(
-                proxy, {"gst-launch-1.0", "-q", "rtspsrc", "location=" + url, "protocols=" + transport, "!", "fakesink"},
+                proxy,
+                {"gst-launch-1.0", "-q", "rtspsrc", "location=" + url, "protocols=" + transport, "!", "fakesink"},
                 {"gst-launch-1.0", "-q", "rtspsrc", "location=" + url, "protocols=" + transport, "!", "fakesink",
                  "num-buffers=1"},
                 limit, udpBytes));
@@ -387,8 +395,7 @@ int main(int argc, char** argv)
                        library.MedianPerMegabyte(), ff.MedianPerMegabyte(), 0.5, "s/MB");
         Compare("Pellmar CPU/MB / gst-launch's", library.MedianPerMegabyte(), gstRounds.MedianPerMegabyte(), "s/MB");
         if (!udp) {
-            std::printf("== sessions in one process on the same %d Mbit/s mount (%d s each)\n", kClipMegabits,
-                        seconds);
+            std::printf("== sessions in one process on the same %d Mbit/s mount (%d s each)\n", kClipMegabits, seconds);
             const ManyResult sixteen = ManySessions(server.Url("/clip"), 16, seconds, transCode);
             goals &= Check("16 TCP sessions CPU/MB / ffmpeg's (one session)", sixteen.usage.PerMegabyte(),
                            ff.MedianPerMegabyte(), 0.5, "s/MB");

@@ -61,7 +61,8 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-struct WallFigures {
+struct WallFigures
+{
     std::vector<double> ratePerPane;
     // Pictures decoded but never drawn, over all panes.
     long skipped = 0;
@@ -74,7 +75,7 @@ bool PlayWall(const QString& url, int seconds, WallFigures& figures)
 {
     KvorSplitWndsCtrl grid;
     grid.resize(1600, 900);
-    grid.SetSplitMode(8);  // 4 x 4
+    grid.SetSplitMode(8); // 4 x 4
     grid.show();
     if (!QTest::qWaitForWindowExposed(&grid))
         return false;
@@ -226,8 +227,8 @@ int main(int argc, char* argv[])
     }
     const double ours = wall.cpuSeconds / wall.wallSeconds;
     const double anchor = ffmpegCpu / ffmpegWall;
-    std::printf("CPU: client %.2f cores, 16 ffmpeg decoders (-threads 1) %.2f cores, ratio %.2f (goal <= 1.1)\n", ours, anchor,
-                ours / anchor);
+    std::printf("CPU: client %.2f cores, 16 ffmpeg decoders (-threads 1) %.2f cores, ratio %.2f (goal <= 1.1)\n", ours,
+                anchor, ours / anchor);
     const bool goals = wall.skipped == 0 && lowest / kStreamRate >= 0.98 && ours / anchor <= 1.1;
     std::printf("%s\n", goals ? "goals met" : "GOAL MISSED");
     return goals ? 0 : 3;

@@ -60,8 +60,7 @@ struct Row
 class Bench
 {
 public:
-    explicit Bench(const QString& path)
-        : shell(path)
+    explicit Bench(const QString& path) : shell(path)
     {
         page.resize(1351, 869);
         page.show();
@@ -211,11 +210,11 @@ bool Print(const std::vector<Row>& rows)
                      .arg(row.goalMs);
         if (row.goalMs >= 100 && measurable)
             goals << (ratio <= 1.5 ? QStringLiteral("ok (<= 1.5x)") : QStringLiteral("MISSED (<= 1.5x)"));
-        const QString cli = measurable ? QString::number(row.cli, 'f', 3) + QStringLiteral(" ms") : QStringLiteral("< 0.5 ms");
+        const QString cli =
+            measurable ? QString::number(row.cli, 'f', 3) + QStringLiteral(" ms") : QStringLiteral("< 0.5 ms");
         const QString ratioText = measurable ? QString::number(ratio, 'f', 2) : QStringLiteral("-");
-        std::printf("%-72s %8.3f ms %11s %7s  %s\n", row.name.toUtf8().constData(), row.ours,
-                    cli.toUtf8().constData(), ratioText.toUtf8().constData(),
-                    goals.join(QStringLiteral(", ")).toUtf8().constData());
+        std::printf("%-72s %8.3f ms %11s %7s  %s\n", row.name.toUtf8().constData(), row.ours, cli.toUtf8().constData(),
+                    ratioText.toUtf8().constData(), goals.join(QStringLiteral(", ")).toUtf8().constData());
     }
     return allMet;
 }

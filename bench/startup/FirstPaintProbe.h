@@ -13,12 +13,7 @@ class FirstPaintProbe : public QObject
 public:
     static constexpr const char* kPainted = "@@painted";
 
-    explicit FirstPaintProbe(QWidget* window)
-        : QObject(window)
-        , m_window(window)
-    {
-        window->installEventFilter(this);
-    }
+    explicit FirstPaintProbe(QWidget* window) : QObject(window), m_window(window) { window->installEventFilter(this); }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {

@@ -99,8 +99,8 @@ int main(int argc, char** argv)
     std::vector<devsim::DeviceSpec> devices = SimulatedDevices(3, 2, alarmPort);
     devsim::Simulator simulator;
     std::string error;
-    if (!emptyFolder.StoreDevices({}) || !incidentsFolder.StoreDevices({}) || !devicesFolder.StoreDevices(devices)
-        || !fullFolder.StoreDevices(devices) || !simulator.start(devices, devsim::Simulator::defaultClipPath(), error)) {
+    if (!emptyFolder.StoreDevices({}) || !incidentsFolder.StoreDevices({}) || !devicesFolder.StoreDevices(devices) ||
+        !fullFolder.StoreDevices(devices) || !simulator.start(devices, devsim::Simulator::defaultClipPath(), error)) {
         std::fprintf(stderr, "cannot prepare the client folders: %s\n", error.c_str());
         return 1;
     }

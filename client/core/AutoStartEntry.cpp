@@ -86,7 +86,8 @@ bool AutoStartEntry::IsEnabledFor(const QString& programPath)
 bool AutoStartEntry::Enable(const QString& programPath)
 {
     if (!QFileInfo(programPath).isAbsolute()) {
-        LoggerFor(kLogger)->error("{}, program path {} is not absolute", "AutoStartEntry::Enable", programPath.toStdString());
+        LoggerFor(kLogger)->error("{}, program path {} is not absolute", "AutoStartEntry::Enable",
+                                  programPath.toStdString());
         return false;
     }
     const QByteArray wanted = ContentFor(programPath);
@@ -126,7 +127,8 @@ bool AutoStartEntry::Write(const QByteArray& content)
     // Written aside and renamed, so a session starting meanwhile never reads half an entry.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
-        LoggerFor(kLogger)->error("{}, writing {} failed: {}", method, path.toStdString(), file.errorString().toStdString());
+        LoggerFor(kLogger)->error("{}, writing {} failed: {}", method, path.toStdString(),
+                                  file.errorString().toStdString());
         return false;
     }
     return true;

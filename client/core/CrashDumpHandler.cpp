@@ -118,7 +118,7 @@ AssertionRecord MakeAssertion(uint32_t type, const char* expression, const char*
 class DumpWriter
 {
 public:
-    explicit DumpWriter(int fd) : m_fd(fd) {}
+    explicit DumpWriter(int fd) : m_fd(fd) { }
     ~DumpWriter() { Flush(); }
 
     DumpWriter& Text(const char* text)
@@ -238,13 +238,10 @@ private:
 
 } // namespace
 
-CrashDumpHandler::CrashDumpHandler(const std::string& dumpFolder, Filter filter, Completion completion,
-                                   void* context, int handlerTypes)
-    : m_filter(filter)
-    , m_completion(completion)
-    , m_context(context)
-    , m_dumpFolder(dumpFolder)
-    , m_handlerTypes(handlerTypes)
+CrashDumpHandler::CrashDumpHandler(const std::string& dumpFolder, Filter filter, Completion completion, void* context,
+                                   int handlerTypes)
+    : m_filter(filter), m_completion(completion), m_context(context), m_dumpFolder(dumpFolder),
+      m_handlerTypes(handlerTypes)
 {
     while (m_dumpFolder.size() > 1 && m_dumpFolder.back() == '/')
         m_dumpFolder.pop_back();
@@ -351,8 +348,7 @@ void CrashDumpHandler::DumpThreadMain()
 {
     m_dumpThreadId = CurrentThreadId();
     for (;;) {
-        while (sem_wait(&m_startSignal) == -1 && errno == EINTR) {
-        }
+        while (sem_wait(&m_startSignal) == -1 && errno == EINTR) { }
         if (m_quit)
             return;
         if (!TakeRequest(m_working))

@@ -19,20 +19,19 @@
 class CrashDumpHandler
 {
 public:
-    enum HandlerType
-    {
+    enum HandlerType {
         HandlerNone = 0,
-        HandlerFatalSignals = 1,  // SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT; SIGTRAP (breakpoints,
-                                  // single steps) goes to the previous handler without a dump
-        HandlerTerminate = 2,     // std::terminate: uncaught exceptions, noexcept violations
-        HandlerPureCall = 4,      // pure virtual calls
+        HandlerFatalSignals = 1, // SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT; SIGTRAP (breakpoints,
+                                 // single steps) goes to the previous handler without a dump
+        HandlerTerminate = 2,    // std::terminate: uncaught exceptions, noexcept violations
+        HandlerPureCall = 4,     // pure virtual calls
     };
 
     // Both callbacks are optional and run on the dump thread: async-signal-safe code only.
     // A filter returning false writes no dump; the completion's result replaces the dump's.
     using Filter = bool (*)(void* context, const CrashContext* crash, const AssertionRecord* assertion);
-    using Completion = bool (*)(const char* folder, const char* dumpId, void* context,
-                                const CrashContext* crash, const AssertionRecord* assertion, bool succeeded);
+    using Completion = bool (*)(const char* folder, const char* dumpId, void* context, const CrashContext* crash,
+                                const AssertionRecord* assertion, bool succeeded);
 
     CrashDumpHandler(const std::string& dumpFolder, Filter filter, Completion completion, void* context,
                      int handlerTypes);
@@ -77,8 +76,7 @@ private:
         char dumpId[48] = {};
         char dumpPath[4096] = {};
     };
-    enum SlotState
-    {
+    enum SlotState {
         SlotEmpty,
         SlotFull,
         SlotTaking,

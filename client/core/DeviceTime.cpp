@@ -11,7 +11,7 @@ struct PackedFields
 
 PackedFields Unpack(quint32 packed)
 {
-    return {int(packed >> 26) + 2000,  int((packed >> 22) & 0xF), int((packed >> 17) & 0x1F),
+    return {int(packed >> 26) + 2000,   int((packed >> 22) & 0xF), int((packed >> 17) & 0x1F),
             int((packed >> 12) & 0x1F), int((packed >> 6) & 0x3F), int(packed & 0x3F)};
 }
 
@@ -43,9 +43,10 @@ QString FormatPackedTime(quint32 packed, const QString& format, const QDateTime&
     // time inside a daylight-saving gap is shown as the device sent it.
     PackedFields f = Unpack(packed);
     if (!IsValid(f)) {
-        LoggerFor("Corvane")->warn("{}, 设备时间无效: 0x{:08x} ({:04d}-{:02d}-{:02d} {:02d}:{:02d}:{:02d}), 使用接收时间 {}",
-                                   "FormatPackedTime", packed, f.year, f.month, f.day, f.hour, f.minute, f.second,
-                                   received.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        LoggerFor("Corvane")->warn(
+            "{}, 设备时间无效: 0x{:08x} ({:04d}-{:02d}-{:02d} {:02d}:{:02d}:{:02d}), 使用接收时间 {}",
+            "FormatPackedTime", packed, f.year, f.month, f.day, f.hour, f.minute, f.second,
+            received.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         f = FieldsOf(received);
     }
     const QChar zero('0');

@@ -38,9 +38,7 @@ auto Log()
 
 } // namespace
 
-ExternalProcessManage::ExternalProcessManage(QObject* parent)
-    : QObject(parent)
-    , m_process(new QProcess(this))
+ExternalProcessManage::ExternalProcessManage(QObject* parent) : QObject(parent), m_process(new QProcess(this))
 {
     connect(m_process, &QProcess::started, this, &ExternalProcessManage::ProcessStartedSlot);
     connect(m_process, &QProcess::errorOccurred, this, &ExternalProcessManage::ProcessErrorSlot);

@@ -8,8 +8,7 @@
 // Codes of incidents as the devices send them and the incidentType column
 // stores them. The enumerator names are the keys of the "Incident" settings
 // group. LowSpeed is 260 (bits 2 and 8), not 256; bits 65536 and 262144 are unused.
-enum IncidentType : quint32
-{
+enum IncidentType : quint32 {
     Congestion = 1,
     IllegallyPark = 2,
     WrongWayDriving = 4,
@@ -30,8 +29,7 @@ enum IncidentType : quint32
 };
 
 // Traffic state of a lane in a traffic-parameter record.
-enum TrafficState : quint32
-{
+enum TrafficState : quint32 {
     TrafficStateInvalid = 0,
     TrafficStateFree = 1,
     TrafficStateCrowded = 2,

@@ -43,8 +43,8 @@ LogState& State()
 // Opens the folder and the first file; the reason when that fails, else empty.
 std::string AddFileSink(LogState& state, const QString& folderName)
 {
-    const QString path = QDir::toNativeSeparators(
-        QDir::cleanPath(ApplicationDirPath() + QDir::separator() + folderName));
+    const QString path =
+        QDir::toNativeSeparators(QDir::cleanPath(ApplicationDirPath() + QDir::separator() + folderName));
     state.directory = path.toLocal8Bit().toStdString();
     if (!QDir().mkpath(path))
         return "cannot create the log folder " + path.toStdString();

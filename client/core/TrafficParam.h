@@ -7,13 +7,13 @@
 // TrafficParamInfo table. A traffic-parameter alarm yields one per lane.
 struct TrafficParam
 {
-    qint32 rowNo = 0;       // 1-based position in a search result; 0 for a live alarm
-    QString startTime;      // "yyyyMMddHHmmss"
-    QString endTime;        // "yyyyMMddHHmmss"
+    qint32 rowNo = 0;  // 1-based position in a search result; 0 for a live alarm
+    QString startTime; // "yyyyMMddHHmmss"
+    QString endTime;   // "yyyyMMddHHmmss"
     QString deviceIp;
     QString channelIp;
     qint32 channelNo = 0;
-    qint32 laneCount = 0;   // lanes in the originating alarm; not stored
+    qint32 laneCount = 0; // lanes in the originating alarm; not stored
     qint32 laneNo = 0;
     qint32 laneFlow = 0;
     qint32 lightVehicleNum = 0;
@@ -25,7 +25,7 @@ struct TrafficParam
     float timeRation = 0.0f;  // time occupancy ratio
     float spaceRation = 0.0f; // space occupancy ratio
     qint32 queueLength = 0;
-    qint32 trafficState = 0;  // a TrafficState code
+    qint32 trafficState = 0; // a TrafficState code
 };
 
 Q_DECLARE_METATYPE(TrafficParam)

@@ -33,7 +33,7 @@ public:
 
 protected:
     void sink_it_(const details::log_msg& msg) override;
-    void flush_() override {}
+    void flush_() override { }
 
 private:
     // A ring: once full, the oldest slot is overwritten in place.

@@ -8,18 +8,12 @@ namespace spdlog {
 namespace sinks {
 
 template <typename Mutex>
-rotating_file_mod_sink<Mutex>::rotating_file_mod_sink(const std::string& baseFileName,
-                                                      const std::string& extension,
+rotating_file_mod_sink<Mutex>::rotating_file_mod_sink(const std::string& baseFileName, const std::string& extension,
                                                       const std::string& directory, std::uint32_t maxSize,
                                                       std::uint32_t maxFiles, bool flushEveryLine, clock now)
-    : baseFileName_(baseFileName)
-    , extension_(extension)
-    , maxSize_(maxSize)
-    , maxFiles_(maxFiles)
-    , directory_(directory)
-    , flushEveryLine_(flushEveryLine)
-    , now_(now ? std::move(now) : clock(&QDateTime::currentDateTime))
-    , file_(std::make_unique<details::file_helper>())
+    : baseFileName_(baseFileName), extension_(extension), maxSize_(maxSize), maxFiles_(maxFiles), directory_(directory),
+      flushEveryLine_(flushEveryLine), now_(now ? std::move(now) : clock(&QDateTime::currentDateTime)),
+      file_(std::make_unique<details::file_helper>())
 {
     file_->open(nextFilePath());
     currentSize_ = file_->size();
@@ -103,8 +97,8 @@ std::string rotating_file_mod_sink<Mutex>::nextFilePath()
     const QDate date = stamp.date();
     const QTime time = stamp.time();
     const std::string name =
-        fmt::format("{}_{:04d}-{:02d}-{:02d}_{:02d}-{:02d}-{:02d}_{:03d}.{}", baseFileName_, date.year(),
-                    date.month(), date.day(), time.hour(), time.minute(), time.second(), time.msec(), extension_);
+        fmt::format("{}_{:04d}-{:02d}-{:02d}_{:02d}-{:02d}-{:02d}_{:03d}.{}", baseFileName_, date.year(), date.month(),
+                    date.day(), time.hour(), time.minute(), time.second(), time.msec(), extension_);
     return directory_ + "/" + name;
 }
 

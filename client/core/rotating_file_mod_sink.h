@@ -31,9 +31,8 @@ public:
 
     // Opens the first file; throws spdlog_ex when it cannot. `now` gives the
     // local time for the names (the system clock when empty).
-    rotating_file_mod_sink(const std::string& baseFileName, const std::string& extension,
-                           const std::string& directory, std::uint32_t maxSize, std::uint32_t maxFiles,
-                           bool flushEveryLine, clock now = {});
+    rotating_file_mod_sink(const std::string& baseFileName, const std::string& extension, const std::string& directory,
+                           std::uint32_t maxSize, std::uint32_t maxFiles, bool flushEveryLine, clock now = {});
 
     std::string current_filename();
 
@@ -55,9 +54,9 @@ private:
     const std::string directory_; // native separators, local 8-bit encoding
     const bool flushEveryLine_;
     const clock now_;
-    size_t currentSize_ = 0; // bytes the current file holds, never those that failed to arrive
+    size_t currentSize_ = 0;       // bytes the current file holds, never those that failed to arrive
     bool oldFilesPending_ = false; // a rotation's deletions wait for the new file's first line
-    QDateTime lastStamp_; // wall-clock fields of the newest name, held as UTC to compare them plainly
+    QDateTime lastStamp_;          // wall-clock fields of the newest name, held as UTC to compare them plainly
     std::unique_ptr<details::file_helper> file_;
 };
 

@@ -10,7 +10,7 @@ namespace sinks {
 namespace {
 constexpr int kUtf8Mib = 106;
 constexpr std::chrono::seconds kProbeInterval(1);
-}
+} // namespace
 
 bool DebuggerAttached()
 {
@@ -26,9 +26,8 @@ bool DebuggerAttached()
 
 template <typename Mutex>
 vs_sink<Mutex>::vs_sink(std::FILE* out, probe attached)
-    : out_(out)
-    , localIsUtf8_(QTextCodec::codecForLocale()->mibEnum() == kUtf8Mib)
-    , attached_(attached ? std::move(attached) : probe(&DebuggerAttached))
+    : out_(out), localIsUtf8_(QTextCodec::codecForLocale()->mibEnum() == kUtf8Mib),
+      attached_(attached ? std::move(attached) : probe(&DebuggerAttached))
 {
 }
 

@@ -14,11 +14,7 @@
 class ColumnReader
 {
 public:
-    explicit ColumnReader(const QSqlQuery& query)
-        : query(query)
-        , record(query.record())
-    {
-    }
+    explicit ColumnReader(const QSqlQuery& query) : query(query), record(query.record()) { }
 
     QString Text(const char* name) { return Value(name).toString(); }
     qint32 Int(const char* name) { return Value(name).toInt(); }

@@ -61,8 +61,8 @@ TableShapes ShapesOf(sqlite3* handle)
         sqlite3_bind_text(columns, 1, reinterpret_cast<const char*>(sqlite3_column_text(tables, 0)), -1,
                           SQLITE_TRANSIENT);
         while (sqlite3_step(columns) == SQLITE_ROW)
-            shape << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 0))) + ' '
-                         + QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 1)));
+            shape << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 0))) + ' ' +
+                         QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 1)));
         sqlite3_reset(columns);
     }
     sqlite3_finalize(tables);
@@ -78,8 +78,8 @@ IndexStatements StatementsOf(sqlite3* handle, const char* type)
 {
     IndexStatements statements;
     sqlite3_stmt* query = nullptr;
-    sqlite3_prepare_v2(handle, "select name, sql from sqlite_master where type = ? and sql is not null", -1,
-                       &query, nullptr);
+    sqlite3_prepare_v2(handle, "select name, sql from sqlite_master where type = ? and sql is not null", -1, &query,
+                       nullptr);
     if (query)
         sqlite3_bind_text(query, 1, type, -1, SQLITE_STATIC);
     while (query && sqlite3_step(query) == SQLITE_ROW)
@@ -111,8 +111,8 @@ const SchemaObjects& Schema()
     static const SchemaObjects schema = [] {
         sqlite3* memory = nullptr;
         SchemaObjects made;
-        if (sqlite3_open(":memory:", &memory) == SQLITE_OK
-            && sqlite3_exec(memory, kDatabaseSchemaSql, nullptr, nullptr, nullptr) == SQLITE_OK) {
+        if (sqlite3_open(":memory:", &memory) == SQLITE_OK &&
+            sqlite3_exec(memory, kDatabaseSchemaSql, nullptr, nullptr, nullptr) == SQLITE_OK) {
             made.tables = ShapesOf(memory);
             made.tableStatements = StatementsOf(memory, "table");
             made.indexes = IndexesOf(memory);
@@ -136,7 +136,8 @@ QString SchemaDifference(sqlite3* handle)
             if (!kTablesAddedAtOpen.contains(table.key()))
                 differences << QStringLiteral("missing table %1").arg(table.key());
         } else if (found.value(table.key()) != table.value())
-            differences << QStringLiteral("columns of %1 are (%2)").arg(table.key(), found.value(table.key()).join(", "));
+            differences
+                << QStringLiteral("columns of %1 are (%2)").arg(table.key(), found.value(table.key()).join(", "));
     }
     if (expected.isEmpty())
         differences << QStringLiteral("the schema could not be read");
@@ -154,8 +155,7 @@ bool IsEmptyDatabaseFile(const QFileInfo& file)
 
 } // namespace
 
-DatabaseOperation::DatabaseOperation()
-    : connections(ThreadConnections::Create())
+DatabaseOperation::DatabaseOperation() : connections(ThreadConnections::Create())
 {
 }
 
@@ -200,8 +200,9 @@ bool DatabaseOperation::CreateDatabaseFile(const QString& path, bool existsEmpty
     constexpr const char* method = "DatabaseOperation::ConnectDatabase";
     QFile file(path);
     // Owner-only before the first byte is written: the file holds passwords.
-    if (!file.open(existsEmpty ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::WriteOnly | QIODevice::NewOnly)
-        || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+    if (!file.open(existsEmpty ? QIODevice::WriteOnly | QIODevice::Append
+                               : QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         LogError(kDatabaseLogger, "{}, 创建数据库文件{}失败，失败原因：{}", method, path, file.errorString());
         return false;
     }
@@ -291,9 +292,9 @@ void DatabaseOperation::AddMissingIndexes()
             continue;
         LogWarn(kDatabaseLogger, "{}, 数据库缺少索引{}，正在建立", method, index.key());
         QString statement = index.value();
-        statement.replace(QRegularExpression(QStringLiteral("^CREATE INDEX "),
-                                             QRegularExpression::CaseInsensitiveOption),
-                          QStringLiteral("CREATE INDEX IF NOT EXISTS "));
+        statement.replace(
+            QRegularExpression(QStringLiteral("^CREATE INDEX "), QRegularExpression::CaseInsensitiveOption),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS "));
         Run(method, "{}, 建立索引失败，失败原因：{}", statement);
     }
 }
@@ -338,12 +339,12 @@ bool DatabaseOperation::AddDeviceInfo(const stu_DeviceInfo& device)
 DatabaseOperation::AddResult DatabaseOperation::AddDevice(const stu_DeviceInfo& device)
 {
     constexpr const char* method = "DatabaseOperation::AddDeviceInfo";
-    const QVariantList values{device.deviceName, device.deviceIp, device.devicePort, device.userName,
-                              device.password};
-    std::optional<QSqlQuery> existing = Run(method, "{}, 查询设备失败，失败原因：{}",
-        QStringLiteral("select deviceIp from DeviceInfo where deviceName = ? and deviceIp = ? and devicePort = ? "
-                       "and userName = ? and password = ?"),
-        values);
+    const QVariantList values{device.deviceName, device.deviceIp, device.devicePort, device.userName, device.password};
+    std::optional<QSqlQuery> existing =
+        Run(method, "{}, 查询设备失败，失败原因：{}",
+            QStringLiteral("select deviceIp from DeviceInfo where deviceName = ? and deviceIp = ? and devicePort = ? "
+                           "and userName = ? and password = ?"),
+            values);
     if (!existing)
         return AddResult::Failed;
     ColumnReader row(*existing);
@@ -353,10 +354,12 @@ DatabaseOperation::AddResult DatabaseOperation::AddDevice(const stu_DeviceInfo& 
             return AddResult::Exists;
         }
     }
-    const bool added = Run(method, "{}, 添加设备失败，失败原因：{}",
-        QStringLiteral("insert into DeviceInfo(deviceName, deviceIp, devicePort, userName, password) "
-                       "Values (?, ?, ?, ?, ?)"),
-        values).has_value();
+    const bool added =
+        Run(method, "{}, 添加设备失败，失败原因：{}",
+            QStringLiteral("insert into DeviceInfo(deviceName, deviceIp, devicePort, userName, password) "
+                           "Values (?, ?, ?, ?, ?)"),
+            values)
+            .has_value();
     return added ? AddResult::Added : AddResult::Failed;
 }
 
@@ -367,8 +370,8 @@ bool DatabaseOperation::DeleteDeviceInfoByIp(const QString& deviceIp)
     // A device without its channels, or channels without their device, would
     // be left behind by a half-done delete; both go or neither does.
     SqlSavepoint transaction(connections->ForCurrentThread());
-    return BeginTransaction(method, transaction) && DeleteDeviceRows(method, deviceIp)
-        && CommitTransaction(method, transaction);
+    return BeginTransaction(method, transaction) && DeleteDeviceRows(method, deviceIp) &&
+           CommitTransaction(method, transaction);
 }
 
 bool DatabaseOperation::BeginTransaction(const char* method, const SqlSavepoint& transaction)
@@ -392,8 +395,8 @@ bool DatabaseOperation::CommitTransaction(const char* method, SqlSavepoint& tran
 bool DatabaseOperation::DeleteDeviceRows(const char* method, const QString& deviceIp)
 {
     return Run(method, "{}, 删除设备失败，失败原因：{}", QStringLiteral("delete from DeviceInfo where deviceIp = ?"),
-               {deviceIp})
-        && Run(method, "{}, 删除通道失败，失败原因：{}", QStringLiteral("delete from ChannelInfo where deviceIp = ?"),
+               {deviceIp}) &&
+           Run(method, "{}, 删除通道失败，失败原因：{}", QStringLiteral("delete from ChannelInfo where deviceIp = ?"),
                {deviceIp});
 }
 
@@ -431,8 +434,9 @@ bool DatabaseOperation::ReplaceDevicesInfo(const QList<stu_DeviceInfo>& devices,
 bool DatabaseOperation::GetAllDeviceInfo(QList<stu_DeviceInfo>& devices)
 {
     const ThreadConnections::ReadLock lock(*connections);
-    std::optional<QSqlQuery> query = Run("DatabaseOperation::GetAllDeviceInfo", "{}, 获取设备ip失败，失败原因：{}",
-        QStringLiteral("select deviceName, deviceIp, devicePort, userName, password from DeviceInfo"));
+    std::optional<QSqlQuery> query =
+        Run("DatabaseOperation::GetAllDeviceInfo", "{}, 获取设备ip失败，失败原因：{}",
+            QStringLiteral("select deviceName, deviceIp, devicePort, userName, password from DeviceInfo"));
     if (!query)
         return false;
     ColumnReader row(*query);
@@ -470,7 +474,8 @@ bool DatabaseOperation::AddChannelInfo(const stu_DeviceChannelInfo& channel)
 DatabaseOperation::AddResult DatabaseOperation::AddChannel(const stu_DeviceChannelInfo& channel)
 {
     constexpr const char* method = "DatabaseOperation::AddChannelInfo";
-    std::optional<QSqlQuery> existing = Run(method, "{}, 获取设备通道失败，失败原因：{}",
+    std::optional<QSqlQuery> existing = Run(
+        method, "{}, 获取设备通道失败，失败原因：{}",
         QStringLiteral("select deviceIp, channelIp, channelPort from ChannelInfo where deviceIp = ? and channelIp = ?"),
         {channel.deviceIp, channel.channelIp});
     if (!existing)
@@ -486,19 +491,22 @@ DatabaseOperation::AddResult DatabaseOperation::AddChannel(const stu_DeviceChann
             return AddResult::Exists;
         }
     }
-    const bool added = Run(method, "{}, 插入通道失败，失败原因：{}",
-        QStringLiteral("insert into ChannelInfo(deviceIp, channelNo, channelIp, channelPort, userName, password) "
-                       "Values (?, ?, ?, ?, ?, ?)"),
-        {channel.deviceIp, channel.channelNo, channel.channelIp, channel.channelPort, channel.userName,
-         channel.password}).has_value();
+    const bool added =
+        Run(method, "{}, 插入通道失败，失败原因：{}",
+            QStringLiteral("insert into ChannelInfo(deviceIp, channelNo, channelIp, channelPort, userName, password) "
+                           "Values (?, ?, ?, ?, ?, ?)"),
+            {channel.deviceIp, channel.channelNo, channel.channelIp, channel.channelPort, channel.userName,
+             channel.password})
+            .has_value();
     return added ? AddResult::Added : AddResult::Failed;
 }
 
 bool DatabaseOperation::GetChannelIpByDevIp(const QString& deviceIp, QStringList& channelIps)
 {
     const ThreadConnections::ReadLock lock(*connections);
-    std::optional<QSqlQuery> query = Run("DatabaseOperation::GetChannelIpByDevIp", "{}, 获取通道失败，失败原因：{}",
-        QStringLiteral("select channelIp from ChannelInfo where deviceIp = ?"), {deviceIp});
+    std::optional<QSqlQuery> query =
+        Run("DatabaseOperation::GetChannelIpByDevIp", "{}, 获取通道失败，失败原因：{}",
+            QStringLiteral("select channelIp from ChannelInfo where deviceIp = ?"), {deviceIp});
     if (!query)
         return false;
     ColumnReader row(*query);

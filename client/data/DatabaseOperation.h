@@ -98,8 +98,7 @@ public:
                          QList<TrafficIncident>& incidents);
     bool GetForensicsInfo(int offset, int count, const stu_SearchCondition& condition,
                           QList<TrafficForensics>& forensics);
-    bool GetTrafficParamInfo(int offset, int count, const stu_SearchCondition& condition,
-                             QList<TrafficParam>& params);
+    bool GetTrafficParamInfo(int offset, int count, const stu_SearchCondition& condition, QList<TrafficParam>& params);
 
 private:
     enum class AddResult { Added, Exists, Failed };

@@ -40,8 +40,8 @@ bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident, cons
     // Without an origin the two rows still go together.
     const ThreadConnections::WriteLock lock(*connections);
     SqlSavepoint transaction(connections->ForCurrentThread());
-    const bool stored = BeginTransaction(method, transaction) && InsertIncidentRow(incident)
-        && InsertClipRequestRow(clip) && CommitTransaction(method, transaction);
+    const bool stored = BeginTransaction(method, transaction) && InsertIncidentRow(incident) &&
+                        InsertClipRequestRow(clip) && CommitTransaction(method, transaction);
     if (!stored)
         connections->ReleaseCurrentThread();
     return stored;
@@ -51,9 +51,9 @@ bool DatabaseOperation::GetClipRequests(const QString& deviceIp, int devicePort,
 {
     const ThreadConnections::ReadLock lock(*connections);
     std::optional<QSqlQuery> query = Run("DatabaseOperation::GetClipRequests", "{}, 读取待下载录像失败，失败原因：{}",
-        QStringLiteral("select file, channel, startTime, endTime from ClipRequest "
-                       "where deviceIp = ? and devicePort = ? order by rowid"),
-        {deviceIp, devicePort});
+                                         QStringLiteral("select file, channel, startTime, endTime from ClipRequest "
+                                                        "where deviceIp = ? and devicePort = ? order by rowid"),
+                                         {deviceIp, devicePort});
     if (!query)
         return false;
     while (query->next()) {
@@ -82,18 +82,17 @@ bool DatabaseOperation::GiveUpClipRequest(const QString& file)
     constexpr const char* method = "DatabaseOperation::GiveUpClipRequest";
     const ThreadConnections::WriteLock lock(*connections);
     SqlSavepoint transaction(connections->ForCurrentThread());
-    return BeginTransaction(method, transaction)
-        && Run(method, "{}, 删除待下载录像失败，失败原因：{}", QStringLiteral("delete from ClipRequest where file = ?"),
-               {file})
-        && Run(method, "{}, 清除事件录像路径失败，失败原因：{}",
-               QStringLiteral("update incidentInfo set videoPath = '' where videoPath = ?"), {file})
-        && CommitTransaction(method, transaction);
+    return BeginTransaction(method, transaction) &&
+           Run(method, "{}, 删除待下载录像失败，失败原因：{}", QStringLiteral("delete from ClipRequest where file = ?"),
+               {file}) &&
+           Run(method, "{}, 清除事件录像路径失败，失败原因：{}",
+               QStringLiteral("update incidentInfo set videoPath = '' where videoPath = ?"), {file}) &&
+           CommitTransaction(method, transaction);
 }
 
 bool DatabaseOperation::InsertForensicsInfo(const TrafficForensics& forensics, const AlarmOrigin& origin)
 {
-    return StoreAlarm("DatabaseOperation::InsertForensicsInfo", origin,
-                      [&] { return InsertForensicsRow(forensics); });
+    return StoreAlarm("DatabaseOperation::InsertForensicsInfo", origin, [&] { return InsertForensicsRow(forensics); });
 }
 
 bool DatabaseOperation::InsertTrafficParamInfo(const TrafficParam& param)
@@ -104,9 +103,8 @@ bool DatabaseOperation::InsertTrafficParamInfo(const TrafficParam& param)
 bool DatabaseOperation::InsertTrafficParamInfos(const QList<TrafficParam>& params, const AlarmOrigin& origin)
 {
     return StoreAlarm("DatabaseOperation::InsertTrafficParamInfo", origin, [&] {
-        return std::all_of(params.begin(), params.end(), [&](const TrafficParam& param) {
-            return InsertTrafficParamRow(param);
-        });
+        return std::all_of(params.begin(), params.end(),
+                           [&](const TrafficParam& param) { return InsertTrafficParamRow(param); });
     });
 }
 
@@ -132,8 +130,8 @@ bool DatabaseOperation::StoreAlarm(const char* method, const AlarmOrigin& origin
             const std::optional<quint32> before = StoredAlarmNumber(method, origin);
             if (before && *before >= origin.number)
                 return true;
-            stored = before && insertRows() && RecordAlarmOrigin(method, origin)
-                && CommitTransaction(method, transaction);
+            stored =
+                before && insertRows() && RecordAlarmOrigin(method, origin) && CommitTransaction(method, transaction);
         }
     }
     // A connection SQLite opened read-only stays so: the next write opens anew,
@@ -145,8 +143,9 @@ bool DatabaseOperation::StoreAlarm(const char* method, const AlarmOrigin& origin
 
 std::optional<quint32> DatabaseOperation::StoredAlarmNumber(const char* method, const AlarmOrigin& origin)
 {
-    std::optional<QSqlQuery> query = Run(method, "{}, 读取报警台账失败，失败原因：{}",
-        QStringLiteral("select runId, lastNumber from AlarmLedger where device = ?"), {origin.device});
+    std::optional<QSqlQuery> query =
+        Run(method, "{}, 读取报警台账失败，失败原因：{}",
+            QStringLiteral("select runId, lastNumber from AlarmLedger where device = ?"), {origin.device});
     if (!query)
         return std::nullopt;
     if (!query->next() || query->value(0).toLongLong() != static_cast<qint64>(origin.runId))
@@ -166,44 +165,46 @@ bool DatabaseOperation::RecordAlarmOrigin(const char* method, const AlarmOrigin&
 bool DatabaseOperation::InsertIncidentRow(const TrafficIncident& incident)
 {
     return Run("DatabaseOperation::InsertIncidentInfo", "{}, 插入事件失败，失败原因：{}",
-        QStringLiteral("insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, "
-                       "picPath, videoPath) Values (?, ?, ?, ?, ?, ?, ?, ?)"),
-        {incident.time, qint64(incident.incidentType), incident.deviceIp, incident.channelIp,
-         qint64(incident.channelNo), qint64(incident.laneNo), incident.picPath, incident.videoPath})
+               QStringLiteral("insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, "
+                              "picPath, videoPath) Values (?, ?, ?, ?, ?, ?, ?, ?)"),
+               {incident.time, qint64(incident.incidentType), incident.deviceIp, incident.channelIp,
+                qint64(incident.channelNo), qint64(incident.laneNo), incident.picPath, incident.videoPath})
         .has_value();
 }
 
 bool DatabaseOperation::InsertClipRequestRow(const ClipRequest& clip)
 {
     return Run("DatabaseOperation::InsertIncidentInfo", "{}, 插入待下载录像失败，失败原因：{}",
-        QStringLiteral("insert or replace into ClipRequest(file, deviceIp, devicePort, channel, startTime, endTime) "
-                       "values (?, ?, ?, ?, ?, ?)"),
-        {clip.file, clip.deviceIp, clip.devicePort, clip.channel, clip.start.toString(kClipTimeFormat),
-         clip.end.toString(kClipTimeFormat)})
+               QStringLiteral(
+                   "insert or replace into ClipRequest(file, deviceIp, devicePort, channel, startTime, endTime) "
+                   "values (?, ?, ?, ?, ?, ?)"),
+               {clip.file, clip.deviceIp, clip.devicePort, clip.channel, clip.start.toString(kClipTimeFormat),
+                clip.end.toString(kClipTimeFormat)})
         .has_value();
 }
 
 bool DatabaseOperation::InsertForensicsRow(const TrafficForensics& forensics)
 {
     return Run("DatabaseOperation::InsertForensicsInfo", "{}, 插入取证失败，失败原因：{}",
-        QStringLiteral("insert into ForensicsInfo(time, violationType, deviceIp, channelIp, channelNo, laneNo, "
-                       "plateNo, picPath) Values(?, ?, ?, ?, ?, ?, ?, ?)"),
-        {forensics.time, qint64(forensics.violationType), forensics.deviceIp, forensics.channelIp,
-         qint64(forensics.channelNo), qint64(forensics.laneNo), forensics.plateNo, forensics.picPath})
+               QStringLiteral("insert into ForensicsInfo(time, violationType, deviceIp, channelIp, channelNo, laneNo, "
+                              "plateNo, picPath) Values(?, ?, ?, ?, ?, ?, ?, ?)"),
+               {forensics.time, qint64(forensics.violationType), forensics.deviceIp, forensics.channelIp,
+                qint64(forensics.channelNo), qint64(forensics.laneNo), forensics.plateNo, forensics.picPath})
         .has_value();
 }
 
 bool DatabaseOperation::InsertTrafficParamRow(const TrafficParam& param)
 {
     return Run("DatabaseOperation::InsertTrafficParamInfo", "{}, 插入交通参数失败，失败原因：{}",
-        QStringLiteral("insert into TrafficParamInfo(startTime, endTime, channelIp, channelNo, laneNo, laneFlow, "
-                       "lightVehicleNum, midVehicleNum, heavyVehicleNum, laneSpeed, spaceHeadWay, timeHeadWay, "
-                       "timeRation, spaceRation, queueLength, trafficState, deviceIp) "
-                       "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        {param.startTime, param.endTime, param.channelIp, param.channelNo, param.laneNo, param.laneFlow,
-         param.lightVehicleNum, param.midVehicleNum, param.heavyVehicleNum, param.laneSpeed, param.spaceHeadWay,
-         param.timeHeadWay, StoredRatio(param.timeRation), StoredRatio(param.spaceRation), param.queueLength,
-         param.trafficState, param.deviceIp})
+               QStringLiteral(
+                   "insert into TrafficParamInfo(startTime, endTime, channelIp, channelNo, laneNo, laneFlow, "
+                   "lightVehicleNum, midVehicleNum, heavyVehicleNum, laneSpeed, spaceHeadWay, timeHeadWay, "
+                   "timeRation, spaceRation, queueLength, trafficState, deviceIp) "
+                   "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+               {param.startTime, param.endTime, param.channelIp, param.channelNo, param.laneNo, param.laneFlow,
+                param.lightVehicleNum, param.midVehicleNum, param.heavyVehicleNum, param.laneSpeed, param.spaceHeadWay,
+                param.timeHeadWay, StoredRatio(param.timeRation), StoredRatio(param.spaceRation), param.queueLength,
+                param.trafficState, param.deviceIp})
         .has_value();
 }
 
@@ -211,8 +212,9 @@ bool DatabaseOperation::InsertSearchRecord(const QString& time, const QString& t
 {
     const ThreadConnections::WriteLock lock(*connections);
     constexpr const char* method = "DatabaseOperation::InsertSearchRecord";
-    std::optional<QSqlQuery> known = Run(method, "{}, 查询搜索记录内容失败，失败原因：{}",
-        QStringLiteral("select searchRecord from searchRecordInfo where searchRecord = ?"), {text});
+    std::optional<QSqlQuery> known =
+        Run(method, "{}, 查询搜索记录内容失败，失败原因：{}",
+            QStringLiteral("select searchRecord from searchRecordInfo where searchRecord = ?"), {text});
     if (!known)
         return false;
     bool isKnown = false;
@@ -233,10 +235,12 @@ bool DatabaseOperation::InsertSearchRecord(const QString& time, const QString& t
 bool DatabaseOperation::GetSearchRecord(const QString& fragment, int count, QStringList& texts)
 {
     const ThreadConnections::ReadLock lock(*connections);
-    std::optional<QSqlQuery> query = Run("DatabaseOperation::GetSearchRecord", "{}, 查询搜索记录失败，失败原因：{}",
-        QStringLiteral("select time, searchRecord from searchRecordInfo where searchRecord like ? %1 "
-                       "order by time DESC, rowid DESC limit ?").arg(QLatin1String(kLikeEscapeClause)),
-        {LikeContainsPattern(fragment), count});
+    std::optional<QSqlQuery> query =
+        Run("DatabaseOperation::GetSearchRecord", "{}, 查询搜索记录失败，失败原因：{}",
+            QStringLiteral("select time, searchRecord from searchRecordInfo where searchRecord like ? %1 "
+                           "order by time DESC, rowid DESC limit ?")
+                .arg(QLatin1String(kLikeEscapeClause)),
+            {LikeContainsPattern(fragment), count});
     if (!query)
         return false;
     ColumnReader row(*query);

@@ -21,12 +21,10 @@ struct SearchTable
     const char* columns;
 };
 
-constexpr SearchTable kIncidentTable{
-    "incidentInfo", "time", "incidentType",
-    "time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, videoPath"};
-constexpr SearchTable kForensicsTable{
-    "ForensicsInfo", "time", "violationType",
-    "time, violationType, deviceIp, channelIp, channelNo, laneNo, plateNo, picPath"};
+constexpr SearchTable kIncidentTable{"incidentInfo", "time", "incidentType",
+                                     "time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, videoPath"};
+constexpr SearchTable kForensicsTable{"ForensicsInfo", "time", "violationType",
+                                      "time, violationType, deviceIp, channelIp, channelNo, laneNo, plateNo, picPath"};
 constexpr SearchTable kTrafficParamTable{
     "TrafficParamInfo", "startTime", nullptr,
     "startTime, endTime, deviceIp, channelNo, channelIp, laneNo, laneFlow, lightVehicleNum, midVehicleNum, "
@@ -142,8 +140,8 @@ bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchConditio
     const ThreadConnections::ReadLock lock(*connections);
     constexpr const char* method = "DatabaseOperation::GetTotalNum";
     const SearchClause clause = GetSearchCondition(kind, condition);
-    std::optional<QSqlQuery> query
-        = Run(method, "{}, 获取总数失败，失败原因：{}", clause.CountStatement(), clause.values);
+    std::optional<QSqlQuery> query =
+        Run(method, "{}, 获取总数失败，失败原因：{}", clause.CountStatement(), clause.values);
     if (!query)
         return false;
     ColumnReader row(*query);
@@ -175,8 +173,8 @@ bool DatabaseOperation::GetPage(int offset, int count, em_SearchType kind, const
     // half is read backwards from the far end, where fewer rows lie before it.
     const FarEndPage farEnd = FarEndPageOf(offset, count, condition.counted);
     const SearchClause clause = GetSearchCondition(kind, condition);
-    std::optional<QSqlQuery> query
-        = farEnd.used ? RunPage(farEnd.offset, farEnd.count, clause, true) : RunPage(offset, count, clause, false);
+    std::optional<QSqlQuery> query =
+        farEnd.used ? RunPage(farEnd.offset, farEnd.count, clause, true) : RunPage(offset, count, clause, false);
     if (!query)
         return false;
     ColumnReader row(*query);
@@ -233,7 +231,9 @@ bool DatabaseOperation::GetForensicsInfo(int offset, int count, const stu_Search
         record.picPath = row.Text("picPath");
         return record;
     };
-    const auto logRead = [](spdlog::logger& log) { log.info("{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo"); };
+    const auto logRead = [](spdlog::logger& log) {
+        log.info("{}, 获取取证成功", "DatabaseOperation::GetForensicsInfo");
+    };
     return GetPage(offset, count, SEARCH_FORENSICS, condition, forensics, readRow, logRead);
 }
 

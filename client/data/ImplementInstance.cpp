@@ -37,8 +37,8 @@ bool IsReadableConfig(const QString& path)
 // ... when taken); the new name, or empty when it could not be moved.
 QString MoveAside(const QString& path)
 {
-    const QString dated =
-        path + QStringLiteral(".unreadable_") + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+    const QString dated = path + QStringLiteral(".unreadable_") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
     for (int attempt = 1; attempt < 100; ++attempt) {
         const QString name = attempt == 1 ? dated : dated + QStringLiteral("_%1").arg(attempt);
         if (!QFile::exists(name))
@@ -80,10 +80,12 @@ void ImplementInstance::InitImplementInstance()
         configUnreadable = true;
         configKeptAs = keptAs;
         if (keptAs.isEmpty()) {
-            LoggerFor("ImplementInstance")->error("{}, config.ini 无法读取，也无法改名保存，本次不写入: {}", method, path);
+            LoggerFor("ImplementInstance")
+                ->error("{}, config.ini 无法读取，也无法改名保存，本次不写入: {}", method, path);
             writeDefaults = false;
         } else {
-            LoggerFor("ImplementInstance")->error("{}, config.ini 无法读取，已改名保存为 {}，使用默认设置", method, keptAs);
+            LoggerFor("ImplementInstance")
+                ->error("{}, config.ini 无法读取，已改名保存为 {}，使用默认设置", method, keptAs);
         }
     }
     if (!config.Open(path, QSettings::IniFormat))

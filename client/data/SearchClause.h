@@ -8,9 +8,9 @@
 // and the ordering of the pages.
 struct SearchClause
 {
-    QString columns; // selected columns of one record
-    QString filter;  // "<table> where ..." with "?" placeholders
-    QString order;   // "order by ..."
+    QString columns;      // selected columns of one record
+    QString filter;       // "<table> where ..." with "?" placeholders
+    QString order;        // "order by ..."
     QString reverseOrder; // `order` with every direction turned
     QVariantList values;
 
@@ -18,10 +18,14 @@ struct SearchClause
 
     // Takes `values`.
     // Also answers the highest row id counted, the bound of the search's pages.
-    QString CountStatement() const { return QStringLiteral("select count(*) as Num, max(rowid) as Bound from ") + filter; }
+    QString CountStatement() const
+    {
+        return QStringLiteral("select count(*) as Num, max(rowid) as Bound from ") + filter;
+    }
     // Takes `values`, then the page size and the row offset.
     QString PageStatement(bool fromFarEnd = false) const
     {
-        return QStringLiteral("select %1 from %2 %3 limit ? offset ?").arg(columns, filter, fromFarEnd ? reverseOrder : order);
+        return QStringLiteral("select %1 from %2 %3 limit ? offset ?")
+            .arg(columns, filter, fromFarEnd ? reverseOrder : order);
     }
 };

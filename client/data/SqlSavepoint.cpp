@@ -2,8 +2,7 @@
 
 #include <QSqlQuery>
 
-SqlSavepoint::SqlSavepoint(const QSqlDatabase& database)
-    : database(database)
+SqlSavepoint::SqlSavepoint(const QSqlDatabase& database) : database(database)
 {
     open = Run(QStringLiteral("SAVEPOINT corvane"));
 }

@@ -56,8 +56,7 @@ std::shared_ptr<ThreadConnections> ThreadConnections::Create()
     return std::shared_ptr<ThreadConnections>(new ThreadConnections());
 }
 
-ThreadConnections::ThreadConnections()
-    : namePrefix(NextNamePrefix())
+ThreadConnections::ThreadConnections() : namePrefix(NextNamePrefix())
 {
 }
 

@@ -29,7 +29,7 @@ public:
     class ReadLock
     {
     public:
-        explicit ReadLock(ThreadConnections& c) : open(&c.openLock) {}
+        explicit ReadLock(ThreadConnections& c) : open(&c.openLock) { }
 
     private:
         QReadLocker open;
@@ -37,7 +37,7 @@ public:
     class WriteLock
     {
     public:
-        explicit WriteLock(ThreadConnections& c) : write(&c.writeMutex), open(&c.openLock) {}
+        explicit WriteLock(ThreadConnections& c) : write(&c.writeMutex), open(&c.openLock) { }
 
     private:
         QMutexLocker write;
@@ -46,7 +46,7 @@ public:
     class ExclusiveLock
     {
     public:
-        explicit ExclusiveLock(ThreadConnections& c) : write(&c.writeMutex), open(&c.openLock) {}
+        explicit ExclusiveLock(ThreadConnections& c) : write(&c.writeMutex), open(&c.openLock) { }
 
     private:
         QMutexLocker write;

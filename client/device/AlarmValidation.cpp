@@ -61,7 +61,7 @@ bool CopyChannel(TSR_VCA_DEV_INFO& channel, std::string& why)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool CopyAlarmer(const TSR_ALARMER& alarmer, TSR_ALARMER& out, std::string& why)
 {

@@ -67,8 +67,8 @@ bool IsStoredAlready(const AlarmOrigin& origin)
 }
 
 template <class Record, class Copy, class Signal>
-void DispatchAlarm(DeviceManager* manager, int32_t command, const TSR_ALARMER& alarmer,
-                   const char* body, uint32_t length, Copy copy, Signal signal)
+void DispatchAlarm(DeviceManager* manager, int32_t command, const TSR_ALARMER& alarmer, const char* body,
+                   uint32_t length, Copy copy, Signal signal)
 {
     // Zeroed, whole copies: receivers read them by field and must not keep them.
     TSR_ALARMER sender{};
@@ -78,13 +78,12 @@ void DispatchAlarm(DeviceManager* manager, int32_t command, const TSR_ALARMER& a
         Log()->error("{}, 丢弃报警 lCommand:{}，原因：{}", "ListenMsgCallBack", command, why);
         return;
     }
-    emit (manager->*signal)(&sender, &record);
+    emit(manager->*signal)(&sender, &record);
 }
 
-}  // namespace
+} // namespace
 
-TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body,
-                           uint32_t length, void* user)
+TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length, void* user)
 {
     if (!alarmer || !body || length == 0 || !user) {
         Log()->error("{}, nullptr == pAlarmer || nullptr == pAlarmInfo || 0 == dwBufLen || nullptr == pUser",
@@ -116,8 +115,7 @@ TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const ch
         DispatchAlarm<TSR_AID_ALARM>(manager, command, *alarmer, body, length, CopyIncidentAlarm,
                                      &DeviceManager::AlarmAidSig);
         break;
-    default:
-        break;
+    default: break;
     }
     // Unreported (dropped on purpose) counts as handled and leaves the state be.
     const std::optional<bool> reported = std::exchange(alarmStored, std::nullopt);
@@ -168,8 +166,7 @@ void DeviceManager::connectNotify(const QMetaMethod& signal)
     Q_ASSERT_X(false, "DeviceManager::connectNotify", "alarm signals are connected through ConnectAlarms only");
 }
 
-TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length,
-                         void* user)
+TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length, void* user)
 {
     if (alarmer && body && length != 0 && user)
         Log()->error("{}, lCommand:{}", "MessageCallback", command);
@@ -207,7 +204,7 @@ void SdkLogLine(uint32_t level, const char* text, void*)
     LoggerFor("Tessoran")->log(levels[std::min<uint32_t>(level, TSR_LOG_CRITICAL)], "{}, {}", "Tessoran", text);
 }
 
-}  // namespace
+} // namespace
 
 DeviceManager* DeviceManager::GetInstance()
 {
@@ -228,11 +225,10 @@ void DeviceManager::DestroyInstance()
 }
 
 DeviceManager::DeviceManager()
-    : clock([] { return QDateTime::currentDateTime(); })
-    , clipShutdown(std::make_shared<ShutdownSignal>())
+    : clock([] { return QDateTime::currentDateTime(); }), clipShutdown(std::make_shared<ShutdownSignal>())
 {
     qRegisterMetaType<stu_LoginInfo>("LoginInfo");
-    TimeSlots();  // built now, not on the first stream thread
+    TimeSlots(); // built now, not on the first stream thread
 }
 
 DeviceManager::~DeviceManager()
@@ -270,8 +266,7 @@ bool DeviceManager::StartListen(long* handle, quint16 port, const QString& addre
     if (handle)
         *handle = result;
     if (result < 0) {
-        Log()->error("{}, 报警监听端口{}打开失败，错误码：{}", "DeviceManager::StartListen", port,
-                     TSR_GetLastError());
+        Log()->error("{}, 报警监听端口{}打开失败，错误码：{}", "DeviceManager::StartListen", port, TSR_GetLastError());
         return false;
     }
     QMutexLocker lock(&linkMutex);
@@ -279,8 +274,8 @@ bool DeviceManager::StartListen(long* handle, quint16 port, const QString& addre
     return true;
 }
 
-bool DeviceManager::DeviceLogin(const QString& ip, int port, const QString& userName,
-                                const QString& password, long* lUserID)
+bool DeviceManager::DeviceLogin(const QString& ip, int port, const QString& userName, const QString& password,
+                                long* lUserID)
 {
     constexpr const char* method = "DeviceManager::DeviceLogin";
     TSR_USER_LOGIN_INFO request{};
@@ -318,8 +313,7 @@ bool DeviceManager::DeviceLogout(long lUserID)
     return false;
 }
 
-bool DeviceManager::GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
-                                         QList<stu_DeviceChannelInfo>* channels)
+bool DeviceManager::GetDeviceChannelInfo(long* lUserID, const QString& deviceIp, QList<stu_DeviceChannelInfo>* channels)
 {
     constexpr const char* method = "DeviceManager::GetDeviceChannelInfo";
     if (!lUserID || !channels)
@@ -327,8 +321,8 @@ bool DeviceManager::GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
     auto config = std::make_unique<TSR_IPPARACFG>();
     std::memset(config.get(), 0, sizeof *config);
     uint32_t returned = 0;
-    if (!TSR_GetDeviceConfig(static_cast<int32_t>(*lUserID), TSR_GET_IPPARACFG, 0, config.get(),
-                             sizeof *config, &returned)) {
+    if (!TSR_GetDeviceConfig(static_cast<int32_t>(*lUserID), TSR_GET_IPPARACFG, 0, config.get(), sizeof *config,
+                             &returned)) {
         const QString reason = QString::fromUtf8(TSR_GetErrorMsg(nullptr));
         Log()->error("{}, 获取通道信息失败，错误码:{}, 错误原因:{}", method, TSR_GetLastError(), reason);
         return false;
@@ -353,8 +347,8 @@ bool DeviceManager::GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
             QMutexLocker lock(&linkMutex);
             channelList.append(channel);
         }
-        Log()->info("{}, 通道：{}， {}， {}， {}", method, channel.channelIp, channel.channelPort,
-                    channel.userName, Masked(channel.password));
+        Log()->info("{}, 通道：{}， {}， {}， {}", method, channel.channelIp, channel.channelPort, channel.userName,
+                    Masked(channel.password));
     }
     return true;
 }
@@ -381,8 +375,7 @@ long DeviceManager::GetUserIdByIpPort(const QString& ip, int port)
     return -1;
 }
 
-bool DeviceManager::GetUserIdByIpPortUser(const QString& ip, int port, const QString& userName,
-                                          long* lUserID)
+bool DeviceManager::GetUserIdByIpPortUser(const QString& ip, int port, const QString& userName, long* lUserID)
 {
     QMutexLocker lock(&linkMutex);
     for (const stu_LoginInfo& entry : qAsConst(loginList)) {
@@ -435,9 +428,8 @@ bool DeviceManager::StopRealPlay(long handle)
     return TSR_StopRealPlay(static_cast<int32_t>(handle)) != 0;
 }
 
-void DeviceManager::DownloadVideo(const int& startOffsetSecs, const int& endOffsetSecs,
-                                  const QString& deviceIp, const int& port, const int& channel,
-                                  const QString& alarmTime, const QString& file)
+void DeviceManager::DownloadVideo(const int& startOffsetSecs, const int& endOffsetSecs, const QString& deviceIp,
+                                  const int& port, const int& channel, const QString& alarmTime, const QString& file)
 {
     constexpr const char* method = "DeviceManager::DownloadVideo";
     const QDateTime time = QDateTime::fromString(alarmTime.left(14), QStringLiteral("yyyyMMddHHmmss"));
@@ -445,7 +437,8 @@ void DeviceManager::DownloadVideo(const int& startOffsetSecs, const int& endOffs
         Log()->error("{}, 报警时间{}无效，不下载录像", method, alarmTime);
         return;
     }
-    DownloadClip(ClipRequest{file, deviceIp, port, channel, time.addSecs(startOffsetSecs), time.addSecs(endOffsetSecs)});
+    DownloadClip(
+        ClipRequest{file, deviceIp, port, channel, time.addSecs(startOffsetSecs), time.addSecs(endOffsetSecs)});
 }
 
 void DeviceManager::DownloadClip(const ClipRequest& request)
@@ -453,8 +446,8 @@ void DeviceManager::DownloadClip(const ClipRequest& request)
     constexpr const char* method = "DeviceManager::DownloadVideo";
     if (GetUserIdByIpPort(request.deviceIp, request.devicePort) == -1)
         return;
-    if (!request.IsValid()
-        || QDir::fromNativeSeparators(request.file).split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
+    if (!request.IsValid() ||
+        QDir::fromNativeSeparators(request.file).split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
         Log()->error("{}, 录像路径{}无效，不下载录像", method, request.file);
         return;
     }
@@ -469,9 +462,9 @@ void DeviceManager::DownloadClip(const ClipRequest& request)
     const QString ip = request.deviceIp;
     const int port = request.devicePort;
     const QString file = request.file;
-    clipPool.start(new SaveVideoRunnable(request, [this, ip, port] { return GetUserIdByIpPort(ip, port); }, clock,
-                                         clipTiming, clipShutdown,
-                                         [this, file](ClipOutcome outcome) { ClipEnded(file, outcome); }),
+    clipPool.start(new SaveVideoRunnable(
+                       request, [this, ip, port] { return GetUserIdByIpPort(ip, port); }, clock, clipTiming,
+                       clipShutdown, [this, file](ClipOutcome outcome) { ClipEnded(file, outcome); }),
                    0);
 }
 

@@ -85,15 +85,13 @@ public:
 
     // Synchronous login; the login ID (-1 on failure) goes to `lUserID`, and a
     // success is appended to the login list.
-    bool DeviceLogin(const QString& ip, int port, const QString& userName, const QString& password,
-                     long* lUserID);
+    bool DeviceLogin(const QString& ip, int port, const QString& userName, const QString& password, long* lUserID);
     // Removes the first login with that ID and logs it out; false (and no SDK
     // call) when the list has none.
     bool DeviceLogout(long lUserID);
     // Reads the device's enabled IP channels into `channels` and appends them
     // to the channel list.
-    bool GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
-                              QList<stu_DeviceChannelInfo>* channels);
+    bool GetDeviceChannelInfo(long* lUserID, const QString& deviceIp, QList<stu_DeviceChannelInfo>* channels);
     bool GetLoginInfoByUserId(long lUserID, stu_LoginInfo* login);
     // The first login to that address and port; -1 when none.
     long GetUserIdByIpPort(const QString& ip, int port);
@@ -129,17 +127,16 @@ public:
     // Appends the buffer to the file (path in UTF-8), creating folders as needed.
     static bool SaveFile(const char* buffer, unsigned length, const char* path);
     // The SDK's data callback of recording plays; `user` is the manager.
-    static void RecordDataCallBack(int32_t handle, uint32_t dataType, const uint8_t* buffer,
-                                   uint32_t length, void* user);
+    static void RecordDataCallBack(int32_t handle, uint32_t dataType, const uint8_t* buffer, uint32_t length,
+                                   void* user);
 
     // ---- Incident clips ----
     // Queues a download of the clip [alarm time + startOffsetSecs, alarm time +
     // endOffsetSecs] of the device's channel into `file` (in an existing folder)
     // and returns at once. Nothing is queued for a device without a login, an
     // alarm time that is not "yyyyMMddHHmmss" or a path that climbs with "..".
-    void DownloadVideo(const int& startOffsetSecs, const int& endOffsetSecs, const QString& deviceIp,
-                       const int& port, const int& channel, const QString& alarmTime,
-                       const QString& file);
+    void DownloadVideo(const int& startOffsetSecs, const int& endOffsetSecs, const QString& deviceIp, const int& port,
+                       const int& channel, const QString& alarmTime, const QString& file);
     // The clip of an incident. A request under way already is not queued
     // twice; one of a device without a login waits in the ledger for its login.
     void DownloadClip(const ClipRequest& request);
@@ -194,8 +191,8 @@ private:
     };
 
     friend void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);
-    friend TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body,
-                                      uint32_t length, void* user);
+    friend TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length,
+                                      void* user);
 
     DeviceManager();
 
@@ -212,20 +209,18 @@ private:
     Clock clock;
     ClipTiming clipTiming;
     ClipLedger clipLedger;
-    QMutex clipMutex;  // clipLedger, clipsUnderWay
+    QMutex clipMutex; // clipLedger, clipsUnderWay
     QSet<QString> clipsUnderWay;
     std::shared_ptr<ShutdownSignal> clipShutdown;
     QThreadPool clipPool;
 
     static std::atomic<DeviceManager*> instance;
-    static QMutex linkMutex;  // singleton, login list, channel list, live-play starts
+    static QMutex linkMutex; // singleton, login list, channel list, live-play starts
     // Whether the last alarm store failed (listener threads).
     std::atomic<bool> alarmStoreFailing{false};
 };
 
 // Callbacks given to the SDK; `user` is the manager.
-TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body,
-                           uint32_t length, void* user);
-TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body,
-                         uint32_t length, void* user);
+TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length, void* user);
+TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length, void* user);
 void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);

@@ -24,7 +24,7 @@ QString SaveDataPath(ImplementInstance& backEnd)
     return backEnd.GetConfig()->GetValue(QStringLiteral("Param/SaveDataPath"), true).toString();
 }
 
-}  // namespace
+} // namespace
 
 const QVector<QString>& DeviceManager::TimeSlots()
 {
@@ -63,8 +63,7 @@ QString DeviceManager::RecordingFilePath(const QString& dataPath, const QString&
     GetTimeSlotIndex(time.toString(QStringLiteral("mmsszzz")), &slot, nullptr);
     return QDir::cleanPath(QStringLiteral("%1/video/%2/%3/%4/%5/%6/%7.mp4")
                                .arg(dataPath, ip, time.toString(QStringLiteral("yyyy")),
-                                    time.toString(QStringLiteral("yyyyMM")),
-                                    time.toString(QStringLiteral("yyyyMMdd")),
+                                    time.toString(QStringLiteral("yyyyMM")), time.toString(QStringLiteral("yyyyMMdd")),
                                     time.toString(QStringLiteral("yyyyMMddHH")), slot));
 }
 
@@ -79,8 +78,8 @@ bool DeviceManager::SaveFile(const char* buffer, unsigned length, const char* pa
     QFile file(filePath);
     // The write only fills the file object's buffer; a full disk shows in the
     // flush or the close, so each of the three is checked.
-    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Append)
-                       && file.write(buffer, length) == static_cast<qint64>(length) && file.flush();
+    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Append) &&
+                       file.write(buffer, length) == static_cast<qint64>(length) && file.flush();
     if (file.isOpen())
         file.close();
     if (saved && file.error() == QFileDevice::NoError)
@@ -89,8 +88,7 @@ bool DeviceManager::SaveFile(const char* buffer, unsigned length, const char* pa
     return false;
 }
 
-void DeviceManager::RecordDataCallBack(int32_t handle, uint32_t, const uint8_t* buffer, uint32_t length,
-                                       void* user)
+void DeviceManager::RecordDataCallBack(int32_t handle, uint32_t, const uint8_t* buffer, uint32_t length, void* user)
 {
     if (!buffer) {
         RecordingLog()->error("{}, pBuffer 存放数据的缓冲区指针为空", "DeviceManager::RecordDataCallBack");
@@ -161,13 +159,11 @@ bool DeviceManager::StartRecordingOf(long lUserID, const QString& ip, quint64 ge
         return false;
     }
     switch (recordings.Reserve(ip, generation)) {
-    case RecordingRegistry::Reservation::Reserved:
-        break;
+    case RecordingRegistry::Reservation::Reserved: break;
     case RecordingRegistry::Reservation::AlreadyRecording:
         RecordingLog()->info("{}, 设备{}已在录像", method, ip);
         return true;
-    case RecordingRegistry::Reservation::Cancelled:
-        return false;
+    case RecordingRegistry::Reservation::Cancelled: return false;
     }
     // Channel 0 (the camera's first), sub stream, no window.
     TSR_PREVIEWINFO preview{};

@@ -20,7 +20,7 @@ public:
     struct Target
     {
         QString ip;
-        QString path;  // of the block before
+        QString path; // of the block before
         int slotIndex = 0;
     };
 
@@ -54,7 +54,7 @@ private:
     QWaitCondition startsDone;
     QVector<long> handles;
     QHash<long, Target> targets;
-    QSet<QString> ips;  // recorded or being started
+    QSet<QString> ips; // recorded or being started
     int pendingStarts = 0;
     quint64 generation = 0;
 };

@@ -76,7 +76,7 @@ private:
     const ShutdownSignal& shutdown;
 };
 
-}  // namespace
+} // namespace
 
 // Errors by which the device says it cannot serve the clip, now or later.
 bool RecordingIsGone(uint32_t error)
@@ -84,14 +84,10 @@ bool RecordingIsGone(uint32_t error)
     return error == TSR_ERR_NO_VIDEO || error == TSR_ERR_CHANNEL || error == TSR_ERR_INVALID_ARGUMENT;
 }
 
-SaveVideoRunnable::SaveVideoRunnable(const ClipRequest& request, LoginLookup login, Clock clock,
-                                     ClipTiming timing, std::shared_ptr<ShutdownSignal> shutdown, Ended ended)
-    : request(request)
-    , login(std::move(login))
-    , clock(std::move(clock))
-    , timing(timing)
-    , shutdown(std::move(shutdown))
-    , ended(std::move(ended))
+SaveVideoRunnable::SaveVideoRunnable(const ClipRequest& request, LoginLookup login, Clock clock, ClipTiming timing,
+                                     std::shared_ptr<ShutdownSignal> shutdown, Ended ended)
+    : request(request), login(std::move(login)), clock(std::move(clock)), timing(timing), shutdown(std::move(shutdown)),
+      ended(std::move(ended))
 {
     setAutoDelete(true);
 }
@@ -121,8 +117,8 @@ ClipOutcome SaveVideoRunnable::Fetch()
     condition.dwChannel = static_cast<uint32_t>(request.channel);
     condition.struStartTime = ToDeviceTime(request.start);
     condition.struStopTime = ToDeviceTime(request.end);
-    const int handle = TSR_GetFileByTime(static_cast<int32_t>(lUserID), QFile::encodeName(request.file).constData(),
-                                         &condition);
+    const int handle =
+        TSR_GetFileByTime(static_cast<int32_t>(lUserID), QFile::encodeName(request.file).constData(), &condition);
     if (handle < 0)
         return Failed("获取录像失败");
     DownloadHandle download(handle, lUserID, *shutdown);

@@ -9,9 +9,8 @@
 
 namespace {
 
-const char* const kIpPattern =
-    "^(([0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])\\.){3}"
-    "([0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])$";
+const char* const kIpPattern = "^(([0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])\\.){3}"
+                               "([0-9]|[1-9][0-9]|1[0-9]{2}|2[0-4][0-9]|25[0-5])$";
 
 bool IsValidPort(const QString& text)
 {
@@ -22,8 +21,7 @@ bool IsValidPort(const QString& text)
 
 } // namespace
 
-AddDeviceDlg::AddDeviceDlg(QWidget* parent)
-    : QBaseDialog(parent), ui(std::make_unique<Ui::AddDeviceDlg>())
+AddDeviceDlg::AddDeviceDlg(QWidget* parent) : QBaseDialog(parent), ui(std::make_unique<Ui::AddDeviceDlg>())
 {
     ui->setupUi(this);
     SetTitleBar(ui->frameTitle);

@@ -56,9 +56,7 @@ bool FolderIsUsable(const QString& folder)
 
 } // namespace
 
-ConfigDialog::ConfigDialog(QWidget* parent)
-    : QBaseDialog(parent)
-    , ui(std::make_unique<Ui::ConfigDialog>())
+ConfigDialog::ConfigDialog(QWidget* parent) : QBaseDialog(parent), ui(std::make_unique<Ui::ConfigDialog>())
 {
     ui->setupUi(this);
     SetTitleBar(ui->frameTitle);
@@ -69,7 +67,8 @@ ConfigDialog::ConfigDialog(QWidget* parent)
         QRegularExpression(QStringLiteral("[1-9]|[1-4][0-9]|50")), ui->lineEditCutVideoSeconds));
     m_incidentBoxes = std::make_unique<IncidentTypeBoxes>(ui->frameIncidentType, ui->checkBoxAll);
     for (QCheckBox* box : m_incidentBoxes->TypeBoxes())
-        connect(box, &QCheckBox::stateChanged, this, [this, box] { CheckedSlot(box); }, Qt::DirectConnection);
+        connect(
+            box, &QCheckBox::stateChanged, this, [this, box] { CheckedSlot(box); }, Qt::DirectConnection);
     LoadSettings();
 }
 
@@ -142,8 +141,8 @@ void ConfigDialog::on_pBtnPathBrowse_clicked()
 {
     const QString current = ui->lineEditSavePath->text();
     const QString start = QFileInfo(current).isDir() ? current : QDir::homePath();
-    const QString chosen = QFileDialog::getExistingDirectory(this, tr("选择保存路径"), start,
-                                                             QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, tr("选择保存路径"), start, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     ui->lineEditSavePath->setText(chosen.isEmpty() ? current : chosen);
 }
 

@@ -5,8 +5,8 @@
 #include <QLayout>
 #include <QVBoxLayout>
 
-FullScreenHost::FullScreenHost(QWidget* guestWidget) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-    guest(guestWidget)
+FullScreenHost::FullScreenHost(QWidget* guestWidget)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), guest(guestWidget)
 {
     setObjectName(QStringLiteral("fullScreenHost"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -74,8 +74,8 @@ void FullScreenHost::ReturnGuest()
         layout()->removeWidget(guest);
         guest->setParent(home);
         QLayout* homeLayout = home->layout();
-        QLayoutItem* replaced = homeLayout ? homeLayout->replaceWidget(stand, guest, Qt::FindChildrenRecursively)
-                                           : nullptr;
+        QLayoutItem* replaced =
+            homeLayout ? homeLayout->replaceWidget(stand, guest, Qt::FindChildrenRecursively) : nullptr;
         if (!replaced)
             guest->setGeometry(homeGeometry);
         delete replaced;

@@ -12,15 +12,15 @@
 
 #include <algorithm>
 
-IncidentTypeBoxes::IncidentTypeBoxes(QWidget* frame, QCheckBox* allBox)
-    : m_allBox(allBox)
+IncidentTypeBoxes::IncidentTypeBoxes(QWidget* frame, QCheckBox* allBox) : m_allBox(allBox)
 {
     for (QCheckBox* box : frame->findChildren<QCheckBox*>()) {
         if (box == m_allBox)
             continue;
         if (IncidentBoxKeys::KeyOfBox(box->objectName()).isEmpty()) {
-            LoggerFor("IncidentTypeBoxes")->error("{}, check box {} has no settings key", "IncidentTypeBoxes::IncidentTypeBoxes",
-                                                  box->objectName().toStdString());
+            LoggerFor("IncidentTypeBoxes")
+                ->error("{}, check box {} has no settings key", "IncidentTypeBoxes::IncidentTypeBoxes",
+                        box->objectName().toStdString());
             continue;
         }
         m_typeBoxes.append(box);
@@ -35,7 +35,8 @@ void IncidentTypeBoxes::SetAllChecked(bool checked)
 
 void IncidentTypeBoxes::UpdateAllBox()
 {
-    const bool allChecked = std::all_of(m_typeBoxes.cbegin(), m_typeBoxes.cend(), [](const QCheckBox* box) { return box->isChecked(); });
+    const bool allChecked =
+        std::all_of(m_typeBoxes.cbegin(), m_typeBoxes.cend(), [](const QCheckBox* box) { return box->isChecked(); });
     const QSignalBlocker blocker(m_allBox);
     m_allBox->setCheckState(allChecked && !m_typeBoxes.isEmpty() ? Qt::Checked : Qt::Unchecked);
 }

@@ -28,10 +28,13 @@ void MessageInfoDlg::StartCloseTimer()
     m_pCloseTimer->setSingleShot(true);
     m_pCloseTimer->setInterval(3000);
     QTimer* timer = m_pCloseTimer;
-    connect(timer, &QTimer::timeout, this, [this, timer] {
-        close();
-        timer->stop();
-    }, Qt::AutoConnection);
+    connect(
+        timer, &QTimer::timeout, this,
+        [this, timer] {
+            close();
+            timer->stop();
+        },
+        Qt::AutoConnection);
     timer->start();
 }
 

@@ -16,4 +16,4 @@ constexpr qint64 kMaxPixels = 40LL * 1000 * 1000;
 // picture, too large or a truncated JPEG.
 QImage Load(const QString& path);
 
-}
+} // namespace PictureLoader

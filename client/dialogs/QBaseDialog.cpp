@@ -69,7 +69,8 @@ void QBaseDialog::SetTitleBar(QWidget* titleBar)
     if (closeButtons.isEmpty())
         return;
     if (auto* button = qobject_cast<QToolButton*>(closeButtons.first()))
-        m_closeConnection = connect(button, &QToolButton::clicked, this, [this] { close(); }, Qt::AutoConnection);
+        m_closeConnection = connect(
+            button, &QToolButton::clicked, this, [this] { close(); }, Qt::AutoConnection);
 }
 
 void QBaseDialog::EnableLightBox(QWidget* host)

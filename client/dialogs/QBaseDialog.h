@@ -32,7 +32,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-
     QWidget* m_pHostWidget = nullptr;
     QWidget* m_pTitleBar = nullptr;
     QScopedPointer<QLightBoxWidget> m_pLightBox;

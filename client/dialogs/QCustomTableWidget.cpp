@@ -32,12 +32,15 @@ void QCustomTableWidget::init()
     // Clickable as the header the table makes for itself.
     header->setSectionsClickable(true);
     setHorizontalHeader(header);
-    connect(header, &QClickabledHeaderView::headerCheckBoxToggled, this,
-            [this](bool checked) { SetAllRowsChecked(checked); }, Qt::AutoConnection);
-    connect(verticalHeader(), &QHeaderView::sectionCountChanged, this,
-            [this](int, int newCount) { m_checkedRows.resize(newCount); }, Qt::AutoConnection);
-    connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) { TrackRowCheck(item); },
-            Qt::AutoConnection);
+    connect(
+        header, &QClickabledHeaderView::headerCheckBoxToggled, this,
+        [this](bool checked) { SetAllRowsChecked(checked); }, Qt::AutoConnection);
+    connect(
+        verticalHeader(), &QHeaderView::sectionCountChanged, this,
+        [this](int, int newCount) { m_checkedRows.resize(newCount); }, Qt::AutoConnection);
+    connect(
+        this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) { TrackRowCheck(item); },
+        Qt::AutoConnection);
 
     // Inserting, removing or sorting rows moves them away from their bits:
     // the bits are read again from the items so that they keep naming rows.
@@ -55,8 +58,8 @@ void QCustomTableWidget::RereadRowChecks()
     m_checkedRows.fill(false, rowCount());
     for (int row = 0; row < rowCount(); ++row) {
         const QTableWidgetItem* first = item(row, 0);
-        m_checkedRows.setBit(row, first && first->data(Qt::CheckStateRole).toInt() == Qt::Checked
-                                      && !first->data(Qt::CheckStateRole).isNull());
+        m_checkedRows.setBit(row, first && first->data(Qt::CheckStateRole).toInt() == Qt::Checked &&
+                                      !first->data(Qt::CheckStateRole).isNull());
     }
     // An emptied table (a new search) starts with the header box clear.
     if (auto* header = qobject_cast<QClickabledHeaderView*>(horizontalHeader()))

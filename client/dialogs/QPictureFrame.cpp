@@ -152,8 +152,8 @@ void QPictureFrame::PlaceDetachedMagnifier()
 
 void QPictureFrame::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_bMagnifierEnabled || m_fullPixmap.width() == 0 || m_fullPixmap.height() == 0
-        || m_displayPixmap.width() == 0 || m_displayPixmap.height() == 0)
+    if (!m_bMagnifierEnabled || m_fullPixmap.width() == 0 || m_fullPixmap.height() == 0 ||
+        m_displayPixmap.width() == 0 || m_displayPixmap.height() == 0)
         return;
     m_nPointerX = event->pos().x();
     m_nPointerY = event->pos().y();

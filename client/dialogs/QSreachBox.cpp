@@ -27,6 +27,8 @@ QSreachBox::QSreachBox(QWidget* parent) : QLineEdit(parent)
     clear->setIcon(ActionIcon(QStringLiteral("clear")));
     addAction(clear, QLineEdit::TrailingPosition);
 
-    connect(search, &QAction::triggered, this, [this] { emit searchTriggered(text()); }, Qt::AutoConnection);
-    connect(clear, &QAction::triggered, this, [this] { emit searchClear(); }, Qt::AutoConnection);
+    connect(
+        search, &QAction::triggered, this, [this] { emit searchTriggered(text()); }, Qt::AutoConnection);
+    connect(
+        clear, &QAction::triggered, this, [this] { emit searchClear(); }, Qt::AutoConnection);
 }

@@ -7,7 +7,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-QTableItemDelegate::QTableItemDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+QTableItemDelegate::QTableItemDelegate(QObject* parent) : QStyledItemDelegate(parent)
+{
+}
 
 QRect QTableItemDelegate::checkBoxRect(const QRect& cellRect) const
 {
@@ -31,8 +33,8 @@ bool QTableItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, c
                                      const QModelIndex& index)
 {
     const Qt::ItemFlags flags = model->flags(index);
-    if (!(flags & Qt::ItemIsUserCheckable) || !(flags & Qt::ItemIsEnabled) || !(option.state & QStyle::State_Enabled)
-        || !index.data(Qt::CheckStateRole).isValid())
+    if (!(flags & Qt::ItemIsUserCheckable) || !(flags & Qt::ItemIsEnabled) || !(option.state & QStyle::State_Enabled) ||
+        !index.data(Qt::CheckStateRole).isValid())
         return QStyledItemDelegate::editorEvent(event, model, option, index);
 
     switch (event->type()) {
@@ -56,8 +58,7 @@ bool QTableItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, c
             return false;
         return Toggle(model, index);
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -67,8 +68,8 @@ void QTableItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     plain.state &= ~QStyle::State_HasFocus;
 
     const QVariant check = index.data(Qt::CheckStateRole);
-    const bool checkCell = index.column() == 0 && (index.flags() & Qt::ItemIsUserCheckable) && check.isValid()
-                           && !check.isNull();
+    const bool checkCell =
+        index.column() == 0 && (index.flags() & Qt::ItemIsUserCheckable) && check.isValid() && !check.isNull();
     if (!checkCell) {
         QStyledItemDelegate::paint(painter, plain, index);
         return;

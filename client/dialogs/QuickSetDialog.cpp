@@ -14,15 +14,14 @@ constexpr int kPromptMs = 3000;
 
 } // namespace
 
-QuickSetDialog::QuickSetDialog(QWidget* parent)
-    : QBaseDialog(parent)
-    , ui(std::make_unique<Ui::QuickSetDialog>())
+QuickSetDialog::QuickSetDialog(QWidget* parent) : QBaseDialog(parent), ui(std::make_unique<Ui::QuickSetDialog>())
 {
     ui->setupUi(this);
     SetTitleBar(ui->frameTitle);
     m_incidentBoxes = std::make_unique<IncidentTypeBoxes>(ui->frameIncidentType, ui->checkBoxAll);
     for (QCheckBox* box : m_incidentBoxes->TypeBoxes())
-        connect(box, &QCheckBox::stateChanged, this, [this, box] { CheckedSlot(box); }, Qt::DirectConnection);
+        connect(
+            box, &QCheckBox::stateChanged, this, [this, box] { CheckedSlot(box); }, Qt::DirectConnection);
     if (ImplementInstance* instance = ImplementInstance::GetInstance())
         m_incidentBoxes->Load(*instance->GetConfig());
 }

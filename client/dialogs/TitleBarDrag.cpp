@@ -30,7 +30,6 @@ bool TitleBarDrag::HandleTitleEvent(QWidget* window, QEvent* event)
             return false;
         manual = false;
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }

@@ -91,12 +91,23 @@ void GetFilterIncident(QList<int>& out)
         Log()->error("{}, pImplementInstance is NULL", "Corvane::GetFilterIncident");
         return;
     }
-    static const char* const kKeys[] = {
-        "Incident/Congestion",   "Incident/IllegallyPark", "Incident/WrongWayDriving", "Incident/Pedestrian",
-        "Incident/ObjectsDroppedDown", "Incident/Smog",    "Incident/LinePressing",    "Incident/Visibility",
-        "Incident/Construction", "Incident/ChangeLane",    "Incident/TurnRound",       "Incident/VehicleViolation",
-        "Incident/QueueJumping", "Incident/RoadBlock",     "Incident/Accident",        "Incident/Fire",
-        "Incident/LowSpeed"};
+    static const char* const kKeys[] = {"Incident/Congestion",
+                                        "Incident/IllegallyPark",
+                                        "Incident/WrongWayDriving",
+                                        "Incident/Pedestrian",
+                                        "Incident/ObjectsDroppedDown",
+                                        "Incident/Smog",
+                                        "Incident/LinePressing",
+                                        "Incident/Visibility",
+                                        "Incident/Construction",
+                                        "Incident/ChangeLane",
+                                        "Incident/TurnRound",
+                                        "Incident/VehicleViolation",
+                                        "Incident/QueueJumping",
+                                        "Incident/RoadBlock",
+                                        "Incident/Accident",
+                                        "Incident/Fire",
+                                        "Incident/LowSpeed"};
     SettingsStore* settings = instance->GetConfig();
     for (const char* key : kKeys)
         if (settings->GetValue(QString::fromLatin1(key), true).toInt() == 1)
@@ -116,9 +127,7 @@ ClipSettings ClipSettings::Read(SettingsStore& settings)
     return clip;
 }
 
-AlarmIntake::AlarmIntake(QObject* parent)
-    : QObject(parent)
-    , clipSettings(std::make_shared<const ClipSettings>())
+AlarmIntake::AlarmIntake(QObject* parent) : QObject(parent), clipSettings(std::make_shared<const ClipSettings>())
 {
 }
 
@@ -148,7 +157,8 @@ QString AlarmIntake::DataPathOf(const ClipSettings& clip)
     if (!clip.dataPath.isEmpty())
         return clip.dataPath;
     ImplementInstance* instance = ImplementInstance::GetInstance();
-    return instance ? instance->GetConfig()->GetValue(QStringLiteral("Param/SaveDataPath"), true).toString() : QString();
+    return instance ? instance->GetConfig()->GetValue(QStringLiteral("Param/SaveDataPath"), true).toString()
+                    : QString();
 }
 
 bool AlarmIntake::OnListenerThread(const char* method)
@@ -163,7 +173,8 @@ bool AlarmIntake::OnListenerThread(const char* method)
 bool AlarmIntake::SaveToFile(const char* buf, int len, const char* path)
 {
     if (!buf || len <= 0 || !path) {
-        LoggerFor("DeviceManage")->error("{}, nullptr == pBuff || 0 == nLen || nullptr == pPath", "Corvane::SaveToFile");
+        LoggerFor("DeviceManage")
+            ->error("{}, nullptr == pBuff || 0 == nLen || nullptr == pPath", "Corvane::SaveToFile");
         return false;
     }
     const QString filePath = QString::fromUtf8(path);
@@ -220,8 +231,8 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
     incident.time = FormatPackedTime(incident.absTime, QStringLiteral("%1%2%3%4%5%6"));
     if (!AddressesAreSafe(incident.deviceIp, incident.channelIp) || incident.time.isEmpty() ||
         !PictureFits(alarm.dwPicDataLen, alarm.pImage)) {
-        Log()->error("{}, dropped incident from {}: bad address, time or picture length {}", method,
-                     incident.deviceIp, alarm.dwPicDataLen);
+        Log()->error("{}, dropped incident from {}: bad address, time or picture length {}", method, incident.deviceIp,
+                     alarm.dwPicDataLen);
         return std::nullopt;
     }
     Log()->info("{}, pStuAlarmAid->dwAbsTime:{}", method, incident.absTime);
@@ -230,16 +241,18 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
     const std::shared_ptr<const ClipSettings> clip = CurrentClipSettings();
     const QString dataPath = DataPathOf(*clip);
     const QString day = incident.time.left(8);
-    const QString pictureDir = QStringLiteral("%1/data/IncidentImageDir/%2/%3/%4/")
-                                   .arg(dataPath, TypeFolder(IncidentTypeName(incident.incidentType), incident.incidentType),
-                                        day, incident.time.mid(8, 2));
+    const QString pictureDir =
+        QStringLiteral("%1/data/IncidentImageDir/%2/%3/%4/")
+            .arg(dataPath, TypeFolder(IncidentTypeName(incident.incidentType), incident.incidentType), day,
+                 incident.time.mid(8, 2));
     const QString clipDir = QStringLiteral("%1/video/%2/").arg(dataPath, day);
     if (!QDir(clipDir).exists())
         QDir().mkpath(clipDir);
 
-    const QString picturePath = FreePicturePath(pictureDir + QStringLiteral("incident_%1_%2_%3_%4.jpeg")
-                                                                 .arg(QString::number(incident.incidentType),
-                                                                      incident.deviceIp, incident.channelIp, incident.time));
+    const QString picturePath =
+        FreePicturePath(pictureDir + QStringLiteral("incident_%1_%2_%3_%4.jpeg")
+                                         .arg(QString::number(incident.incidentType), incident.deviceIp,
+                                              incident.channelIp, incident.time));
     if (alarm.dwPicDataLen > 0) {
         if (!SaveToFile(reinterpret_cast<const char*>(alarm.pImage), static_cast<int>(alarm.dwPicDataLen),
                         picturePath.toUtf8().constData())) {
@@ -251,18 +264,22 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
     }
     ClipRequest clipRequest;
     if (clip->cutVideo) {
-        incident.videoPath = clipDir + QStringLiteral("incident_%1_%2_%3.mp4")
-                                           .arg(QString::number(incident.incidentType), incident.channelIp, incident.time);
+        incident.videoPath =
+            clipDir + QStringLiteral("incident_%1_%2_%3.mp4")
+                          .arg(QString::number(incident.incidentType), incident.channelIp, incident.time);
         const QDateTime alarmTime = QDateTime::fromString(incident.time, QStringLiteral("yyyyMMddHHmmss"));
-        clipRequest = ClipRequest{incident.videoPath, incident.deviceIp, incident.devicePort,
-                                  static_cast<int>(incident.channelNo), alarmTime.addSecs(clip->secondsBefore),
+        clipRequest = ClipRequest{incident.videoPath,
+                                  incident.deviceIp,
+                                  incident.devicePort,
+                                  static_cast<int>(incident.channelNo),
+                                  alarmTime.addSecs(clip->secondsBefore),
                                   alarmTime.addSecs(clip->secondsAfter)};
     }
 
     // The row and the alarm's number in one transaction, or the device sends it again.
     ImplementInstance* instance = ImplementInstance::GetInstance();
-    if (!instance || !instance->GetDatabase()->InsertIncidentInfo(incident, DeviceManager::CurrentAlarmOrigin(),
-                                                                 clipRequest)) {
+    if (!instance ||
+        !instance->GetDatabase()->InsertIncidentInfo(incident, DeviceManager::CurrentAlarmOrigin(), clipRequest)) {
         Log()->error("{}, insert incident failed", method);
         if (!incident.picPath.isEmpty())
             QFile::remove(incident.picPath);
@@ -321,7 +338,8 @@ void AlarmIntake::TakeViolation(const TSR_ALARMER& alarmer, const TSR_TFS_ALARM&
         if (picture.dwDataLen == 0 || !picture.pBuffer)
             continue;
         const QString picturePath = FreePicturePath(
-            pictureDir + QStringLiteral("forensics_%1_%2_%3.jpeg").arg(QString::number(code), forensics.deviceIp, forensics.time));
+            pictureDir +
+            QStringLiteral("forensics_%1_%2_%3.jpeg").arg(QString::number(code), forensics.deviceIp, forensics.time));
         if (!SaveToFile(reinterpret_cast<const char*>(picture.pBuffer), static_cast<int>(picture.dwDataLen),
                         picturePath.toUtf8().constData())) {
             Log()->error("{}, save {} failed", method, pictureDir);

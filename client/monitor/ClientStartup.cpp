@@ -36,8 +36,8 @@ std::unique_ptr<CrashDumpHandler> CreateCrashHandler()
         return std::make_unique<CrashDumpHandler>(dumpPath.toLocal8Bit().toStdString(), nullptr, nullptr, nullptr,
                                                   CrashDumpHandler::HandlerFatalSignals);
     } catch (...) {
-        QMessageBox::warning(nullptr, QObject::tr("Corvane"), QObject::tr("Corvane崩溃捕获模块失败。"),
-                             QMessageBox::Ok, QMessageBox::Ok);
+        QMessageBox::warning(nullptr, QObject::tr("Corvane"), QObject::tr("Corvane崩溃捕获模块失败。"), QMessageBox::Ok,
+                             QMessageBox::Ok);
         LogWideF(L"", L"main", L"", 63, 5, L"【崩溃捕获】申请内存失败");
         return nullptr;
     }

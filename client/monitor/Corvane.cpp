@@ -92,9 +92,7 @@ const IncidentTypeRow kIncidentTypes[] = {
 } // namespace
 
 Corvane::Corvane(QWidget* parent, quint16 alarmPort)
-    : QMainWindow(parent)
-    , alarmIntake(new AlarmIntake(this))
-    , alarmPort(alarmPort)
+    : QMainWindow(parent), alarmIntake(new AlarmIntake(this)), alarmPort(alarmPort)
 {
     ui.setupUi(this);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
@@ -134,7 +132,8 @@ Corvane::Corvane(QWidget* parent, quint16 alarmPort)
     if (!devices->StartListen(&lListenHandle, alarmPort)) {
         Log()->error("{}, listen failed", method);
         startupTroubles << tr("报警端口%1无法监听（可能已被其他程序占用），本次运行收不到设备报警。"
-                              "请关闭占用该端口的程序后重新启动客户端。").arg(alarmPort);
+                              "请关闭占用该端口的程序后重新启动客户端。")
+                               .arg(alarmPort);
     }
     CollectStartupTroubles();
     deviceTree->LoginAllDevice();
@@ -149,10 +148,9 @@ void Corvane::CollectStartupTroubles()
     ImplementInstance* instance = ImplementInstance::GetInstance();
     if (instance->ConfigWasUnreadable()) {
         const QString keptAs = instance->ConfigKeptAs();
-        startupTroubles << (keptAs.isEmpty()
-                                ? tr("配置文件config.ini无法读取，本次使用默认设置，且不会保存设置。")
-                                : tr("配置文件config.ini无法读取，已改名保存为%1，本次使用默认设置。")
-                                      .arg(QDir::toNativeSeparators(keptAs)));
+        startupTroubles << (keptAs.isEmpty() ? tr("配置文件config.ini无法读取，本次使用默认设置，且不会保存设置。")
+                                             : tr("配置文件config.ini无法读取，已改名保存为%1，本次使用默认设置。")
+                                                   .arg(QDir::toNativeSeparators(keptAs)));
     }
     const QString dataFolder = instance->GetConfig()->GetValue(QStringLiteral("Param/SaveDataPath"), true).toString();
     const QString problem = FolderWriteProblem(dataFolder);
@@ -292,8 +290,9 @@ void Corvane::InitUi()
 
     const QPixmap timeBackground(QStringLiteral(":images/preview/timeBg.png"));
     QPalette timePalette = ui.frameTime->palette();
-    timePalette.setBrush(ui.frameTime->backgroundRole(),
-                         QBrush(timeBackground.scaled(ui.frameTime->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    timePalette.setBrush(
+        ui.frameTime->backgroundRole(),
+        QBrush(timeBackground.scaled(ui.frameTime->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
     ui.frameTime->setPalette(timePalette);
     ui.frameTime->setAutoFillBackground(true);
 
@@ -332,8 +331,10 @@ void Corvane::ConnectDatabase()
     ImplementInstance* instance = ImplementInstance::GetInstance();
     if (instance && !instance->GetDatabase()->ConnectDatabase(path)) {
         Log()->error("{}, connect database failed", method);
-        startupTroubles << tr("数据库文件%1无法使用（已损坏或不是本程序的数据库），设备列表为空，本次运行的报警不会保存。"
-                              "文件未被改动，详情见日志。").arg(QDir::toNativeSeparators(path));
+        startupTroubles
+            << tr("数据库文件%1无法使用（已损坏或不是本程序的数据库），设备列表为空，本次运行的报警不会保存。"
+                  "文件未被改动，详情见日志。")
+                   .arg(QDir::toNativeSeparators(path));
     }
 }
 
@@ -384,12 +385,12 @@ void Corvane::MakeConnections()
     // alarm store: one toast when storing starts failing, one when it resumes
     connect(devices, &DeviceManager::AlarmStoreFailingSig, this, [this](bool failing) {
         QPromptWidget::ShowPrompt(failing ? QPromptWidget::Fail : QPromptWidget::Succ,
-                                  failing ? tr("报警无法保存，设备将保留报警并重新发送") : tr("报警已恢复保存"), this, 5000);
+                                  failing ? tr("报警无法保存，设备将保留报警并重新发送") : tr("报警已恢复保存"), this,
+                                  5000);
     });
     connect(this, &Corvane::DealIncidentPromptsSig, this, &Corvane::DealIncidentPromptsSlot,
             Qt::BlockingQueuedConnection);
-    connect(this, &Corvane::DealIncidentTableSig, this, &Corvane::DealIncidentTableSlot,
-            Qt::BlockingQueuedConnection);
+    connect(this, &Corvane::DealIncidentTableSig, this, &Corvane::DealIncidentTableSlot, Qt::BlockingQueuedConnection);
     ConnectDeviceTree();
     ConnectPreview();
     connect(this, &Corvane::InsertConditionSig, ui.frameSearchParam, &SearchFrame::InsertConditionSlot);
@@ -418,9 +419,8 @@ void Corvane::StartDeleteDataThread()
 bool Corvane::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    const bool mouseEvent =
-        type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease
-        || type == QEvent::MouseButtonDblClick;
+    const bool mouseEvent = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                            type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick;
     if (watched == ui.frameTitle && mouseEvent) {
         // Only mouse events are cast: the title sees every other kind too.
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -449,8 +449,7 @@ bool Corvane::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
             break;
-        default:
-            break;
+        default: break;
         }
     }
     preview->RepositionLayoutChooser();
@@ -465,7 +464,6 @@ void Corvane::StartTitleDrag(QMouseEvent* event)
     titleDragByHand = !(windowHandle() && windowHandle()->startSystemMove());
     titleDragOffset = event->globalPos() - frameGeometry().topLeft();
 }
-
 
 void Corvane::on_toolButton_min_clicked()
 {
@@ -524,7 +522,7 @@ void Corvane::ShowWeekAndTimeSlot()
 {
     // The day name follows the interface language, not the machine's locale.
     const QLocale locale(pLanguageManage->CurrentLanguage() == LanguageManage::English ? QLocale::English
-                                                                                        : QLocale::Chinese);
+                                                                                       : QLocale::Chinese);
     const QString now = locale.toString(QDateTime::currentDateTime(), QStringLiteral("yyyy-MM-dd hh:mm:ss ddd"));
     const QString time = now.mid(11, 8);
     const QString weekday = now.mid(20, 3);
@@ -571,7 +569,7 @@ void Corvane::on_qIconPtnSet_clicked()
         connect(pLanguageManage, &LanguageManage::languageChangeSig, pConfigDialog, &ConfigDialog::reTranslateUI);
         connect(pConfigDialog, &ConfigDialog::SigStreamTypeChange, this, [this](int streamType) {
             if (streamType == 0)
-                ShowSplitScreenSLot(tr("4分屏"));  // layouts are named in the interface language
+                ShowSplitScreenSLot(tr("4分屏")); // layouts are named in the interface language
         });
     }
     pConfigDialog->exec();
@@ -777,4 +775,6 @@ void Corvane::ChannelPreviewStateSlot(bool bPreviewSuccess, QString text)
     QPromptWidget::ShowPrompt(bPreviewSuccess ? QPromptWidget::Succ : QPromptWidget::Fail, text, this, 3000);
 }
 
-void Corvane::TimesSlot() {}
+void Corvane::TimesSlot()
+{
+}

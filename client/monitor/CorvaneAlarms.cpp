@@ -167,9 +167,11 @@ void Corvane::ShowLiveRows()
             item->setSizeHint(QSize(230, 94));
             item->setTextAlignment(Qt::AlignLeft);
             pIncidentListModel->appendRow(item);
-            ui.listViewIncident->setIndexWidget(item->index(), new IncidentItem(QString(), QString(), QString(), QString()));
+            ui.listViewIncident->setIndexWidget(item->index(),
+                                                new IncidentItem(QString(), QString(), QString(), QString()));
         }
-        auto* rowItem = qobject_cast<IncidentItem*>(ui.listViewIncident->indexWidget(pIncidentListModel->index(row, 0)));
+        auto* rowItem =
+            qobject_cast<IncidentItem*>(ui.listViewIncident->indexWidget(pIncidentListModel->index(row, 0)));
         if (!rowItem)
             continue;
         const TrafficIncident& incident = newestIncidents.at(row);
@@ -184,7 +186,9 @@ void Corvane::ShowLiveRows()
     }
 }
 
-void Corvane::RefreshIncidentListSlot() {}
+void Corvane::RefreshIncidentListSlot()
+{
+}
 
 void Corvane::SpeakIncidentLater(quint32 incidentType)
 {
@@ -192,7 +196,9 @@ void Corvane::SpeakIncidentLater(quint32 incidentType)
     // listener thread only asks for the words.
     QMetaObject::invokeMethod(
         this,
-        [this, incidentType] { SpeechIncident(hashIncidentName.value(static_cast<int>(incidentType)) + tr("事件报警")); },
+        [this, incidentType] {
+            SpeechIncident(hashIncidentName.value(static_cast<int>(incidentType)) + tr("事件报警"));
+        },
         Qt::QueuedConnection);
 }
 
@@ -218,18 +224,10 @@ void Corvane::stateChanged(int state)
     constexpr const char* method = "Corvane::stateChanged";
     Log()->info("{}, State****************", method);
     switch (state) {
-    case QTextToSpeech::Speaking:
-        Log()->info("{}, Speech started...............", method);
-        break;
-    case QTextToSpeech::Ready:
-        Log()->info("{}, Speech stopped...............", method);
-        break;
-    case QTextToSpeech::Paused:
-        Log()->info("{}, Speech paused...............", method);
-        break;
-    default:
-        Log()->info("{}, Speech error...............", method);
-        break;
+    case QTextToSpeech::Speaking: Log()->info("{}, Speech started...............", method); break;
+    case QTextToSpeech::Ready: Log()->info("{}, Speech stopped...............", method); break;
+    case QTextToSpeech::Paused: Log()->info("{}, Speech paused...............", method); break;
+    default: Log()->info("{}, Speech error...............", method); break;
     }
 }
 

@@ -21,14 +21,13 @@ const QString kPictureSuffix = QStringLiteral("jpeg");
 } // namespace
 
 DataCleaner::DataCleaner()
-    : clock([] { return QDateTime::currentDateTime(); })
-    , spaceProbe([](const QString& path) {
-        // The file system that holds the data path, whatever its mount point.
-        const QStorageInfo storage(path);
-        if (!storage.isValid())
-            return SpaceFigures{};
-        return SpaceFigures{storage.bytesTotal(), storage.bytesAvailable()};
-    })
+    : clock([] { return QDateTime::currentDateTime(); }), spaceProbe([](const QString& path) {
+          // The file system that holds the data path, whatever its mount point.
+          const QStorageInfo storage(path);
+          if (!storage.isValid())
+              return SpaceFigures{};
+          return SpaceFigures{storage.bytesTotal(), storage.bytesAvailable()};
+      })
 {
 }
 
@@ -132,15 +131,15 @@ void DataCleaner::CollectHourDirs(const QString& dir, QMultiMap<QDateTime, QStri
 qint64 DataCleaner::RemovePictures(const QString& dir, int& count, qint64 stopAt)
 {
     qint64 removed = 0;
-    const QFileInfoList files = QDir(dir).entryInfoList(QDir::Files | QDir::NoDotAndDotDot | QDir::NoSymLinks,
-                                                        QDir::Name);
+    const QFileInfoList files =
+        QDir(dir).entryInfoList(QDir::Files | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name);
     for (const QFileInfo& file : files) {
         if (stopAt >= 0 && removed >= stopAt)
             break;
         // Exactly "jpeg": the alarm pictures; never clips, recordings or other files.
         if (file.suffix() != kPictureSuffix)
             continue;
-        const qint64 size = file.size();  // before the file is gone
+        const qint64 size = file.size(); // before the file is gone
         if (QFile::remove(file.filePath())) {
             removed += size;
             ++count;

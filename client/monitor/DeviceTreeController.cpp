@@ -57,7 +57,7 @@ void OnGuiThread(QObject* context, std::function<void()> change)
 class JoinOnExit
 {
 public:
-    explicit JoinOnExit(boost::thread_group& threads) : threads(threads) {}
+    explicit JoinOnExit(boost::thread_group& threads) : threads(threads) { }
     JoinOnExit(const JoinOnExit&) = delete;
     JoinOnExit& operator=(const JoinOnExit&) = delete;
     ~JoinOnExit()
@@ -75,7 +75,7 @@ private:
 class WorkerEnd
 {
 public:
-    explicit WorkerEnd(LoginPass& pass) : pass(pass) {}
+    explicit WorkerEnd(LoginPass& pass) : pass(pass) { }
     WorkerEnd(const WorkerEnd&) = delete;
     WorkerEnd& operator=(const WorkerEnd&) = delete;
     ~WorkerEnd() { pass.WorkerEnded(); }
@@ -117,9 +117,8 @@ long ExistingLogin(DeviceManager* link, const QString& ip, int port, const QStri
 }
 
 const char* const kTreeIcons[] = {
-    ":images/preview/centreDevice.png",   ":images/preview/crossDevice.png",
-    ":images/preview/generalChannel.png", ":images/preview/exceptionChannel.png",
-    ":images/preview/previewChannel.png",
+    ":images/preview/centreDevice.png",     ":images/preview/crossDevice.png",    ":images/preview/generalChannel.png",
+    ":images/preview/exceptionChannel.png", ":images/preview/previewChannel.png",
 };
 
 } // namespace
@@ -168,8 +167,9 @@ void DeviceTreeController::AppendChannelRow(QStandardItem* device, const stu_Dev
     item->setData(loggedIn ? 1 : 0, DeviceTreeRoles::LoginState);
     if (loggedIn) {
         item->setCheckable(true);
-        item->setData(QVariant::fromValue(stu_LoginInfo{channel.channelIp, channel.channelPort, channel.userName, userId}),
-                      DeviceTreeRoles::Login);
+        item->setData(
+            QVariant::fromValue(stu_LoginInfo{channel.channelIp, channel.channelPort, channel.userName, userId}),
+            DeviceTreeRoles::Login);
     } else {
         item->setEnabled(false);
     }
@@ -229,8 +229,9 @@ void DeviceTreeController::LoginAllDevice()
         StartLoginPass("loginDeviceThread", "{}，login device Thread exception : {}", devices, {});
 }
 
-void DeviceTreeController::StartLoginPass(const char* thread, const char* failureText, const QList<stu_DeviceInfo>& devices,
-                             const std::optional<stu_DeviceInfo>& replaced)
+void DeviceTreeController::StartLoginPass(const char* thread, const char* failureText,
+                                          const QList<stu_DeviceInfo>& devices,
+                                          const std::optional<stu_DeviceInfo>& replaced)
 {
     // The rows of the devices under way refuse edits, deletes and refreshes
     // until the pass has rebuilt them.
@@ -250,7 +251,8 @@ void DeviceTreeController::StartLoginPass(const char* thread, const char* failur
     }
 }
 
-void DeviceTreeController::LoginDevice(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced)
+void DeviceTreeController::LoginDevice(const std::shared_ptr<LoginPass>& pass,
+                                       const std::optional<stu_DeviceInfo>& replaced)
 {
     constexpr const char* method = "Corvane::LoginDevice";
     Log()->info("{}, threadId:{}", method, ThreadIdText());
@@ -293,7 +295,8 @@ void DeviceTreeController::LoginDevice(const std::shared_ptr<LoginPass>& pass, c
     emit LoginPassFinished(pass->Summary());
 }
 
-void DeviceTreeController::LoginDevices(const std::shared_ptr<LoginPass>& pass, const std::optional<stu_DeviceInfo>& replaced)
+void DeviceTreeController::LoginDevices(const std::shared_ptr<LoginPass>& pass,
+                                        const std::optional<stu_DeviceInfo>& replaced)
 {
     int index = 0;
     stu_DeviceInfo device;
@@ -303,12 +306,14 @@ void DeviceTreeController::LoginDevices(const std::shared_ptr<LoginPass>& pass, 
         LoginPass::Outcome outcome = LoginOne(device, replaced);
         outcome.index = index;
         if (pass->Deliver(std::move(outcome)))
-            QMetaObject::invokeMethod(this, [this, pass] { ApplyLoginOutcomes(*pass); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, pass] { ApplyLoginOutcomes(*pass); }, Qt::QueuedConnection);
         boost::this_thread::interruption_point();
     }
 }
 
-LoginPass::Outcome DeviceTreeController::LoginOne(const stu_DeviceInfo& device, const std::optional<stu_DeviceInfo>& replaced)
+LoginPass::Outcome DeviceTreeController::LoginOne(const stu_DeviceInfo& device,
+                                                  const std::optional<stu_DeviceInfo>& replaced)
 {
     constexpr const char* method = "Corvane::LoginDevice";
     DeviceManager* link = DeviceManager::GetInstance();
@@ -385,7 +390,7 @@ void DeviceTreeController::ApplyLoginOutcome(const LoginPass& pass, const LoginP
     const QString& ip = outcome.device.deviceIp;
     EndPendingLogin(ip);
     if (outcome.userId == -1)
-        return;  // a row it had stays as it was
+        return; // a row it had stays as it was
     RememberDevice(outcome.device);
     RememberLogin(qlistUserId, outcome.userId);
     // A new row goes before the rows of devices later in the pass's list, so
@@ -420,8 +425,8 @@ void DeviceTreeController::RetireCamerasGone(QStandardItem* row, const QList<Log
     for (int i = 0; i < row->rowCount(); ++i) {
         const stu_DeviceChannelInfo old = ChannelOf(row->child(i));
         const bool kept = std::any_of(channels.cbegin(), channels.cend(), [&](const LoginPass::Channel& channel) {
-            return channel.info.channelIp == old.channelIp && channel.info.channelPort == old.channelPort
-                   && channel.info.userName == old.userName;
+            return channel.info.channelIp == old.channelIp && channel.info.channelPort == old.channelPort &&
+                   channel.info.userName == old.userName;
         });
         if (kept)
             continue;
@@ -450,7 +455,7 @@ void DeviceTreeController::EndPendingLogin(const QString& deviceIp)
 }
 
 void DeviceTreeController::RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
-                                   long newUserId)
+                                                long newUserId)
 {
     // Runs once the edited device logged in: until then the old one stays
     // as it was, so a failed edit loses nothing.
@@ -680,8 +685,6 @@ void DeviceTreeController::Refresh(const QModelIndex& index)
     StartLoginPass("refreshDeviceThread", "{}，refresh device Thread exception : {}", {DeviceOf(item)}, {});
 }
 
-
-
 // ---- Device search ----
 
 void DeviceTreeController::ShowAllDeviceRows()
@@ -791,8 +794,8 @@ bool DeviceTreeController::ForwardKeyToHintList(QKeyEvent* event)
         Search(ui.searchBox->text());
         return true;
     }
-    if (!pHintListWidget || !pHintListWidget->isVisible() || ui.window->focusWidget() != ui.searchBox
-        || std::find(std::begin(keys), std::end(keys), event->key()) == std::end(keys))
+    if (!pHintListWidget || !pHintListWidget->isVisible() || ui.window->focusWidget() != ui.searchBox ||
+        std::find(std::begin(keys), std::end(keys), event->key()) == std::end(keys))
         return false;
     QCoreApplication::sendEvent(pHintListWidget, event);
     return true;
@@ -800,9 +803,7 @@ bool DeviceTreeController::ForwardKeyToHintList(QKeyEvent* event)
 
 // ---- Wiring, from the window's construction ----
 
-DeviceTreeController::DeviceTreeController(const Widgets& widgets, QObject* parent)
-    : QObject(parent)
-    , ui(widgets)
+DeviceTreeController::DeviceTreeController(const Widgets& widgets, QObject* parent) : QObject(parent), ui(widgets)
 {
     pDeviceModel = new QStandardItemModel(this);
     ui.tree->setModel(pDeviceModel);

@@ -47,7 +47,7 @@ class DeviceTreeController : public QObject
 public:
     struct Widgets
     {
-        QWidget* window = nullptr;  // parent of the prompts, the dialog and the hint list
+        QWidget* window = nullptr; // parent of the prompts, the dialog and the hint list
         QTreeView* tree = nullptr;
         QSreachBox* searchBox = nullptr;
         QAbstractButton* refreshButton = nullptr;
@@ -120,8 +120,7 @@ private:
     void RetireCamerasGone(QStandardItem* row, const QList<LoginPass::Channel>& channels);
     void StopCamerasShown(QStandardItem* row);
     void EndPendingLogin(const QString& deviceIp);
-    void RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId,
-                              long newUserId);
+    void RetireReplacedDevice(const stu_DeviceInfo& old, const stu_DeviceInfo& device, long oldUserId, long newUserId);
     QStandardItem* FindDeviceRow(const QString& deviceIp) const;
     // Rebuilds the device's row, made at `newRowAt` when there is none.
     QStandardItem* ShowDeviceRow(const stu_DeviceInfo& device, int newRowAt);

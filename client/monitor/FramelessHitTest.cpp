@@ -4,7 +4,7 @@ Qt::Edges FramelessHitTest(const QRect& window, const QPoint& point, const Frame
 {
     const int left = window.x();
     const int top = window.y();
-    const int right = window.x() + window.width();  // exclusive
+    const int right = window.x() + window.width();   // exclusive
     const int bottom = window.y() + window.height(); // exclusive
     const int inner = bands.shadowMargin;
     const int outer = bands.shadowMargin + bands.bandWidth;

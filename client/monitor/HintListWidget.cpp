@@ -2,8 +2,7 @@
 
 #include <QKeyEvent>
 
-HintListWidget::HintListWidget(QWidget* parent)
-    : QListWidget(parent)
+HintListWidget::HintListWidget(QWidget* parent) : QListWidget(parent)
 {
     resize(kWidth, 160);
     setStyleSheet(QStringLiteral("QListView {border: 1px solid #D3DCE6;}"));
@@ -27,8 +26,7 @@ void HintListWidget::keyPressEvent(QKeyEvent* event)
             emit SelectedSig(item->text());
         close();
         break;
-    default:
-        break;
+    default: break;
     }
     // Every key ends here: the list is no input field.
     event->accept();

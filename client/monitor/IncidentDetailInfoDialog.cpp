@@ -3,8 +3,7 @@
 #include "ui_IncidentDetailInfoDialog.h"
 
 IncidentDetailInfoDialog::IncidentDetailInfoDialog(QWidget* parent)
-    : QBaseDialog(parent)
-    , ui(std::make_unique<Ui::IncidentDetailInfoDialog>())
+    : QBaseDialog(parent), ui(std::make_unique<Ui::IncidentDetailInfoDialog>())
 {
     ui->setupUi(this);
     SetTitleBar(ui->frameTitle);

@@ -8,12 +8,8 @@
 
 IncidentItem::IncidentItem(const QString& timeText, const QString& iconPath, const QString& deviceIp,
                            const QString& channelIp, QWidget* parent)
-    : QWidget(parent)
-    , iconPath(iconPath)
-    , timeText(timeText)
-    , deviceIp(deviceIp)
-    , channelIp(channelIp)
-    , ui(std::make_unique<Ui::IncidentItem>())
+    : QWidget(parent), iconPath(iconPath), timeText(timeText), deviceIp(deviceIp), channelIp(channelIp),
+      ui(std::make_unique<Ui::IncidentItem>())
 {
     ui->setupUi(this);
     ShowTexts();

@@ -17,8 +17,7 @@
 #include <QScreen>
 
 IncidentPromptsDialog::IncidentPromptsDialog(QWidget* parent)
-    : QBaseDialog(parent)
-    , ui(std::make_unique<Ui::IncidentPromptsDialog>())
+    : QBaseDialog(parent), ui(std::make_unique<Ui::IncidentPromptsDialog>())
 {
     ui->setupUi(this);
     SetTitleBar(ui->frameTitle);
@@ -74,9 +73,9 @@ QList<QRect> IncidentPromptsDialog::HostControlsOnScreen() const
     if (!host || !host->isVisible() || host->isMinimized())
         return controls;
     for (QWidget* child : host->findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QAbstractButton*>(child) || qobject_cast<QLineEdit*>(child)
-                             || qobject_cast<QComboBox*>(child) || qobject_cast<QAbstractSlider*>(child)
-                             || qobject_cast<QAbstractSpinBox*>(child);
+        const bool control = qobject_cast<QAbstractButton*>(child) || qobject_cast<QLineEdit*>(child) ||
+                             qobject_cast<QComboBox*>(child) || qobject_cast<QAbstractSlider*>(child) ||
+                             qobject_cast<QAbstractSpinBox*>(child);
         if (control && child->window() == host && child->isVisible())
             controls << QRect(child->mapToGlobal(QPoint(0, 0)), child->size());
     }

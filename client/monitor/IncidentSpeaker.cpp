@@ -45,15 +45,16 @@ int CollectSamples(short* wave, int count, espeak_EVENT* events)
 
 // ALSA reports a machine without a sound card on stderr at every open; that
 // is an expected state here, not news.
-void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void QuietAlsa(const char*, int, const char*, int, const char*, ...)
+{
+}
 
 // A chunk of sound small enough for the close not to wait on it.
 constexpr int kChunksPerSecond = 20;
 
 } // namespace
 
-IncidentSpeaker::IncidentSpeaker(QObject* parent)
-    : QObject(parent)
+IncidentSpeaker::IncidentSpeaker(QObject* parent) : QObject(parent)
 {
     qRegisterMetaType<IncidentSpeaker::Utterance>();
     worker = std::thread([this] { Run(); });
@@ -103,7 +104,8 @@ void IncidentSpeaker::Run()
             pending.reset();
         }
         const Utterance utterance = Speak(text);
-        QMetaObject::invokeMethod(this, [this, utterance] { emit Spoken(utterance); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, utterance] { emit Spoken(utterance); }, Qt::QueuedConnection);
     }
 }
 
@@ -122,8 +124,8 @@ IncidentSpeaker::Utterance IncidentSpeaker::Speak(const QString& text)
         espeak_SetVoiceByName(VoiceFor(text).constData());
         if (const espeak_VOICE* voice = espeak_GetCurrentVoice()) {
             // The list of languages starts with a priority byte.
-            utterance.voiceLanguage = voice->languages && voice->languages[0] ? QString::fromUtf8(voice->languages + 1)
-                                                                              : QString();
+            utterance.voiceLanguage =
+                voice->languages && voice->languages[0] ? QString::fromUtf8(voice->languages + 1) : QString();
             utterance.voiceName = QString::fromUtf8(voice->name ? voice->name : "");
         }
         const QByteArray utf8 = text.toUtf8();
@@ -146,9 +148,9 @@ bool IncidentSpeaker::Play(const std::vector<short>& samples, int sampleRate)
     snd_pcm_t* pcm = nullptr;
     if (samples.empty() || snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
         return false;
-    bool played = snd_pcm_nonblock(pcm, 0) == 0
-                  && snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1, unsigned(sampleRate),
-                                        1, 200000) == 0;
+    bool played =
+        snd_pcm_nonblock(pcm, 0) == 0 && snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1,
+                                                            unsigned(sampleRate), 1, 200000) == 0;
     const size_t chunk = size_t(sampleRate / kChunksPerSecond);
     for (size_t at = 0; played && at < samples.size() && !stopping;) {
         const size_t count = std::min(chunk, samples.size() - at);

@@ -38,12 +38,12 @@ QSize FitAspect(int w, int h, int num, int den)
     return {fitted, den * fitted / num};
 }
 
-}  // namespace
+} // namespace
 
 KvorPlayWindow::KvorPlayWindow(QWidget* parent) : QWidget(parent), ui(new Ui::KvorPlayWindow)
 {
     ui->setupUi(this);
-    setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel
+    setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent covers every pixel
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     ui->framePlay->setEnabled(false);
     ui->framePlay->setStyleSheet(QStringLiteral("background-color: rgb(47, 50, 55);"));
@@ -104,9 +104,9 @@ KvorPlayWindow::RealPlayResult KvorPlayWindow::OpenRealPlay(const stu_DeviceChan
         return result;
     // A camera keeps one login for all its plays: logging in again for every
     // preview would pile up logins on the camera that are never logged out.
-    if (!devices->GetUserIdByIpPortUser(channel.channelIp, channel.channelPort, channel.userName, &result.loginId)
-        && !devices->DeviceLogin(channel.channelIp, channel.channelPort, channel.userName, channel.password,
-                                 &result.loginId)) {
+    if (!devices->GetUserIdByIpPortUser(channel.channelIp, channel.channelPort, channel.userName, &result.loginId) &&
+        !devices->DeviceLogin(channel.channelIp, channel.channelPort, channel.userName, channel.password,
+                              &result.loginId)) {
         Log()->error("{}, 通道{}登录失败", method, channel.channelIp);
         result.loginFailed = true;
         result.loginId = -1;
@@ -163,7 +163,7 @@ void KvorPlayWindow::StopRealPlay()
     }
     channel = stu_DeviceChannelInfo();
     if (bRtspPlaying || bRtspStarting)
-        return;  // the stream's picture stays
+        return; // the stream's picture stays
     FrameLogoVisibleSlot(true);
     ui->framePlay->setUpdatesEnabled(true);
     ui->framePlay->update();
@@ -346,8 +346,8 @@ void KvorPlayWindow::StartRtspPlaySlot(QString strUrl, QString strUserName, QStr
     }
     // The native window exists before the library's thread hands it to the player.
     rtspSink = std::make_shared<RtspStreamSink>(lPlayerPort, GetPlayWndId());
-    nRtspSession = manager->StartPlay(strUrl.toStdString(), strUserName.toStdString(), strPasswd.toStdString(),
-                                      rtspSink);
+    nRtspSession =
+        manager->StartPlay(strUrl.toStdString(), strUserName.toStdString(), strPasswd.toStdString(), rtspSink);
     if (nRtspSession == 0) {
         rtspSink.reset();
         QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("预览失败"), this, 3000);
@@ -388,15 +388,11 @@ QString KvorPlayWindow::RtspFailureText(int result) const
     // The server's 401 sits at position 11 of the library's status table.
     constexpr int kUnauthorized = 11;
     switch (result) {
-    case kUnauthorized:
-        return tr("RTSP用户名或密码错误");
-    case PELLMAR_ERR_CONNECT:
-        return tr("无法连接RTSP服务器");
+    case kUnauthorized: return tr("RTSP用户名或密码错误");
+    case PELLMAR_ERR_CONNECT: return tr("无法连接RTSP服务器");
     case PELLMAR_ERR_TIMEOUT:
-    case PELLMAR_ERR_RECV:
-        return tr("RTSP服务器无应答");
-    default:
-        return tr("预览失败");
+    case PELLMAR_ERR_RECV: return tr("RTSP服务器无应答");
+    default: return tr("预览失败");
     }
 }
 

@@ -40,7 +40,8 @@ class KvorPlayWindow : public QWidget
 
 public:
     // What a start on a pool thread found.
-    struct RealPlayResult {
+    struct RealPlayResult
+    {
         bool ok = false;
         long loginId = -1;
         long handle = -1;

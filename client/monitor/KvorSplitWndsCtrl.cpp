@@ -10,7 +10,8 @@
 
 namespace {
 
-struct Cell {
+struct Cell
+{
     int row, column, rows, columns;
 };
 
@@ -55,7 +56,7 @@ std::vector<Cell> CellsOf(int mode)
     }
 }
 
-}  // namespace
+} // namespace
 
 KvorSplitWndsCtrl::KvorSplitWndsCtrl(QWidget* parent) : QWidget(parent)
 {

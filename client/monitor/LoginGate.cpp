@@ -2,8 +2,8 @@
 
 #include "device/DeviceManager.h"
 
-long LoginGate::Login(DeviceManager& link, const QString& ip, int port, const QString& user,
-                      const QString& password, bool fresh)
+long LoginGate::Login(DeviceManager& link, const QString& ip, int port, const QString& user, const QString& password,
+                      bool fresh)
 {
     const QString key = QStringLiteral("%1:%2 %3").arg(ip).arg(port).arg(user);
     {

@@ -4,8 +4,7 @@
 
 using Lock = boost::unique_lock<boost::mutex>;
 
-LoginPass::LoginPass(QList<stu_DeviceInfo> devices)
-    : devices(std::move(devices))
+LoginPass::LoginPass(QList<stu_DeviceInfo> devices) : devices(std::move(devices))
 {
     for (int i = 0; i < this->devices.size(); ++i) {
         order.insert(this->devices.at(i).deviceIp, i);

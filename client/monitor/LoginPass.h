@@ -23,15 +23,15 @@ public:
     struct Channel
     {
         stu_DeviceChannelInfo info;
-        long userId = -1;  // -1: the camera's own login failed
+        long userId = -1; // -1: the camera's own login failed
     };
     struct Outcome
     {
-        int index = -1;  // of the device in the pass's list
+        int index = -1; // of the device in the pass's list
         stu_DeviceInfo device;
-        long userId = -1;  // -1: the device's login failed
+        long userId = -1; // -1: the device's login failed
         QList<Channel> channels;
-        QString failure;  // what the summary says of this device; empty when all went well
+        QString failure; // what the summary says of this device; empty when all went well
     };
 
     explicit LoginPass(QList<stu_DeviceInfo> devices);
@@ -74,7 +74,7 @@ private:
     int workers = 0;
     QList<Outcome> delivered;
     bool handOverWaiting = false;
-    QList<Outcome> byIndex;  // index -1 where nothing was delivered yet
-    int inOrder = 0;         // outcomes returned by NextInOrder
+    QList<Outcome> byIndex; // index -1 where nothing was delivered yet
+    int inOrder = 0;        // outcomes returned by NextInOrder
     QStringList failures;
 };

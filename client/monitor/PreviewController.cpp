@@ -49,12 +49,10 @@ int StreamType()
     return instance ? instance->GetConfig()->GetValue(QStringLiteral("Param/StreamType"), true).toInt() : 0;
 }
 
-}  // namespace
+} // namespace
 
 PreviewController::PreviewController(const Widgets& widgets, QStandardItemModel* tree, QObject* parent)
-    : QObject(parent)
-    , ui(widgets)
-    , pDeviceModel(tree)
+    : QObject(parent), ui(widgets), pDeviceModel(tree)
 {
     // The pane grid takes split mode 1 once the live-video grid is in the form.
     ui.grid->SetSplitMode(1);
@@ -336,9 +334,11 @@ void PreviewController::ToggleLayoutChooser()
 {
     if (!pSplitScreen) {
         pSplitScreen = new SplitScreen(ui.window);
-        connect(pSplitScreen, &SplitScreen::ShowSplitScreenSig, this,
-                [this](QString& text) { ShowLayout(text); }, Qt::AutoConnection);
-        connect(LanguageManage::GetInstance(), &LanguageManage::languageChangeSig, pSplitScreen, &SplitScreen::reTranslateUI);
+        connect(
+            pSplitScreen, &SplitScreen::ShowSplitScreenSig, this, [this](QString& text) { ShowLayout(text); },
+            Qt::AutoConnection);
+        connect(LanguageManage::GetInstance(), &LanguageManage::languageChangeSig, pSplitScreen,
+                &SplitScreen::reTranslateUI);
     }
     if (pSplitScreen->isVisible()) {
         pSplitScreen->close();
@@ -356,13 +356,17 @@ void PreviewController::RepositionLayoutChooser()
 
 void PreviewController::ShowLayout(const QString& text)
 {
-    struct Layout {
+    struct Layout
+    {
         QString name;
         int mode;
         bool needsSubStream;
     };
-    const Layout layouts[] = {{Text("1分屏"), 0, false}, {Text("4分屏"), 1, false}, {Text("6分屏"), 2, true},
-                              {Text("9分屏"), 5, true},  {Text("16分屏"), 8, true}};
+    const Layout layouts[] = {{Text("1分屏"), 0, false},
+                              {Text("4分屏"), 1, false},
+                              {Text("6分屏"), 2, true},
+                              {Text("9分屏"), 5, true},
+                              {Text("16分屏"), 8, true}};
     const int band = pixSplitScreen.height() / 5;
     for (int frame = 0; frame < 5; ++frame) {
         const Layout& layout = layouts[frame];
@@ -371,7 +375,8 @@ void PreviewController::ShowLayout(const QString& text)
         if (layout.needsSubStream && StreamType() == 0) {
             const int mode = ui.grid->SplitMode();
             ui.grid->SetSplitMode(mode);
-            ui.splitScreenButton->setPixmap(pixSplitScreen.copy(0, 32 * (mode != 0 ? 1 : 0), pixSplitScreen.width(), band));
+            ui.splitScreenButton->setPixmap(
+                pixSplitScreen.copy(0, 32 * (mode != 0 ? 1 : 0), pixSplitScreen.width(), band));
             MessageInfoDlg message(ui.window);
             message.SetText(Text("如需选择") + text + Text("，请在 配置-码流类型 选择【子码流】！"));
             message.exec();

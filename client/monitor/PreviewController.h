@@ -28,7 +28,7 @@ class PreviewController : public QObject
 public:
     struct Widgets
     {
-        QWidget* window = nullptr;  // parent of the prompts, the layout chooser and the tip
+        QWidget* window = nullptr; // parent of the prompts, the layout chooser and the tip
         KvorSplitWndsCtrl* grid = nullptr;
         QWidget* turnPageFrame = nullptr;
         QLabel* currentPage = nullptr;

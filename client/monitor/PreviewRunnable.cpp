@@ -20,7 +20,7 @@ QMutex pendingMutex;
 QWaitCondition pendingChanged;
 int pendingStarts = 0;
 
-}  // namespace
+} // namespace
 
 PreviewRunnable::PreviewRunnable(KvorPlayWindow* target, const stu_DeviceChannelInfo& what, WId wnd, int type,
                                  Done onDone)

@@ -16,8 +16,7 @@ class PreviewRunnable : public QRunnable
 public:
     using Done = std::function<void(bool ok)>;
 
-    PreviewRunnable(KvorPlayWindow* pane, const stu_DeviceChannelInfo& channel, WId window, int streamType,
-                    Done done);
+    PreviewRunnable(KvorPlayWindow* pane, const stu_DeviceChannelInfo& channel, WId window, int streamType, Done done);
     ~PreviewRunnable() override;
 
     void run() override;

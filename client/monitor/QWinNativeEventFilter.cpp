@@ -23,13 +23,15 @@ Qt::CursorShape CursorFor(Qt::Edges edges)
 
 bool IsResizable(const QMainWindow* window)
 {
-    return (window->windowFlags() & Qt::FramelessWindowHint) && window->minimumSize() != window->maximumSize()
-           && !(window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    return (window->windowFlags() & Qt::FramelessWindowHint) && window->minimumSize() != window->maximumSize() &&
+           !(window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
 }
 
 } // namespace
 
-QWinNativeEventFilter::QWinNativeEventFilter(QObject* parent) : QObject(parent) {}
+QWinNativeEventFilter::QWinNativeEventFilter(QObject* parent) : QObject(parent)
+{
+}
 
 QWinNativeEventFilter::~QWinNativeEventFilter()
 {
@@ -56,8 +58,7 @@ bool QWinNativeEventFilter::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-        break;
+    case QEvent::MouseButtonRelease: break;
     case QEvent::Leave:
     case QEvent::Hide:
         // The cursor is the application's: once the pointer has left the
@@ -66,12 +67,12 @@ bool QWinNativeEventFilter::eventFilter(QObject* watched, QEvent* event)
             ShowResizeCursor({});
         return false;
     case QEvent::WindowStateChange:
-        if (auto* window = qobject_cast<QMainWindow*>(watched); window && window->isWindow()
-            && (window->windowFlags() & Qt::FramelessWindowHint) && window->minimumSize() != window->maximumSize())
+        if (auto* window = qobject_cast<QMainWindow*>(watched); window && window->isWindow() &&
+                                                                (window->windowFlags() & Qt::FramelessWindowHint) &&
+                                                                window->minimumSize() != window->maximumSize())
             UpdateMaximizedState(window);
         return false;
-    default:
-        return false;
+    default: return false;
     }
     QMainWindow* window = ManagedWindowOf(watched);
     if (!window) {

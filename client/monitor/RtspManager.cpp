@@ -81,7 +81,7 @@ int StartStream(int session, const std::string& url, const std::string& user, co
     return Pellmar_StartStream(session, &param);
 }
 
-}  // namespace
+} // namespace
 
 QMutex RtspManager::instanceMutex;
 RtspManager* RtspManager::pInstance = nullptr;

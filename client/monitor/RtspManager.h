@@ -64,7 +64,8 @@ signals:
     void StreamEndedSig(int session);
 
 private:
-    struct Starting {
+    struct Starting
+    {
         std::shared_ptr<RtspStreamSink> sink;
         bool bCancelled = false;
         bool bEnded = false;

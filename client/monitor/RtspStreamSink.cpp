@@ -21,7 +21,7 @@ constexpr const char* kDataMethod = "KvorPlayWindow::RealDataSlot";
 constexpr unsigned int kStreamBufferSize = 6291456;
 constexpr int kInputAttempts = 5;
 
-}  // namespace
+} // namespace
 
 int RealDataCallback(int /*mediaIndex*/, int dataType, STREAM_DATA_T* block, void* user)
 {
@@ -31,7 +31,9 @@ int RealDataCallback(int /*mediaIndex*/, int dataType, STREAM_DATA_T* block, voi
     return 0;
 }
 
-RtspStreamSink::RtspStreamSink(long playerPort, WId window) : lPlayerPort(playerPort), nWindow(window) {}
+RtspStreamSink::RtspStreamSink(long playerPort, WId window) : lPlayerPort(playerPort), nWindow(window)
+{
+}
 
 void RtspStreamSink::Attach(RtspManager* manager, int session)
 {

@@ -26,8 +26,7 @@ const char* const kSprites[TreeViewDelegate::ButtonCount] = {
 
 } // namespace
 
-TreeViewDelegate::TreeViewDelegate(QObject* parent)
-    : QStyledItemDelegate(parent)
+TreeViewDelegate::TreeViewDelegate(QObject* parent) : QStyledItemDelegate(parent)
 {
     for (int i = 0; i < ButtonCount; ++i) {
         buttons[i] = std::make_unique<QPushButton>();
@@ -39,8 +38,8 @@ TreeViewDelegate::~TreeViewDelegate() = default;
 
 QRect TreeViewDelegate::ButtonRect(int button, const QRect& row)
 {
-    return QRect(kFirstButtonLeft + kButtonSize * button, row.top() + (row.height() - kButtonSize) / 2,
-                 kButtonSize, kButtonSize);
+    return QRect(kFirstButtonLeft + kButtonSize * button, row.top() + (row.height() - kButtonSize) / 2, kButtonSize,
+                 kButtonSize);
 }
 
 int TreeViewDelegate::FirstButtonOf(const QModelIndex& index)
@@ -75,8 +74,8 @@ bool TreeViewDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, con
         return false;
     mouseState = -1;
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove
-        || type == QEvent::MouseButtonDblClick) {
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ||
+        type == QEvent::MouseButtonDblClick) {
         mousePos = static_cast<QMouseEvent*>(event)->pos();
         for (int i = FirstButtonOf(index); i < ButtonCount; ++i) {
             if (!ButtonRect(i, option.rect).contains(mousePos))

@@ -42,7 +42,7 @@ protected:
 private:
     void EmitButton(int button, const QModelIndex& index);
 
-    int mouseState = -1;  // -1 none, 0 over a button, 1 pressed on a button
+    int mouseState = -1; // -1 none, 0 over a button, 1 pressed on a button
     QPoint mousePos;
     // Only lend their style sheets to the drawing; never shown.
     std::unique_ptr<QPushButton> buttons[ButtonCount];

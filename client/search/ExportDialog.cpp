@@ -22,7 +22,8 @@ QString FileFromField(const QString& typed)
     const QString path = typed.trimmed();
     if (path.isEmpty())
         return {};
-    const bool namesFolder = path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator()) || QFileInfo(path).isDir();
+    const bool namesFolder =
+        path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator()) || QFileInfo(path).isDir();
     return namesFolder ? QDir(path).filePath(ProposedFileName()) : path;
 }
 
@@ -50,8 +51,8 @@ void ExportDialog::reTranslateUI()
 void ExportDialog::on_pBtnExportPathBrowse_clicked()
 {
     exportPath.clear();
-    const QString chosen = QFileDialog::getSaveFileName(this, QObject::tr("Save File"), ProposedFileName(),
-                                                        QObject::tr("file (*.csv)"));
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, QObject::tr("Save File"), ProposedFileName(), QObject::tr("file (*.csv)"));
     if (chosen.isEmpty())
         return;
     exportPath = chosen;

@@ -37,8 +37,8 @@ constexpr Qt::Alignment kCellAlignment = Qt::AlignHCenter | Qt::AlignVCenter;
 // field and, past nine digits, would not even parse as an int.
 const QString kLanePattern = QStringLiteral("[0-9]{1,3}");
 // Refuses blanks and ASCII and full-width punctuation in a plate.
-const QString kPlatePattern = QStringLiteral(
-    "^[^\"^\\[^\\]^`^(^)^{^}^-^ ^:^'^：^*^?^＊^？^<^>^|^/^%^\\\\^&^“^”^~^!^@^#^$^;^,^.^-^=^_^+]+$");
+const QString kPlatePattern =
+    QStringLiteral("^[^\"^\\[^\\]^`^(^)^{^}^-^ ^:^'^：^*^?^＊^？^<^>^|^/^%^\\\\^&^“^”^~^!^@^#^$^;^,^.^-^=^_^+]+$");
 
 quintptr CurrentThreadId()
 {
@@ -53,10 +53,7 @@ QString Utf8(const std::string& text)
 } // namespace
 
 SearchFrame::SearchFrame(QWidget* parent)
-    : QFrame(parent)
-    , ui(std::make_unique<Ui::SearchFrame>())
-    , busyDialog(this)
-    , exportDialog(this)
+    : QFrame(parent), ui(std::make_unique<Ui::SearchFrame>()), busyDialog(this), exportDialog(this)
 {
     RegisterSharedRecordTypes();
     ui->setupUi(this);
@@ -155,22 +152,31 @@ void SearchFrame::InitTypeTable()
 {
     incidentTypeTable.clear();
     // Keys are the check boxes' texts in the current language.
-    const std::pair<const char*, int> incidents[] = {
-        {QT_TR_NOOP("拥堵"), Congestion},     {QT_TR_NOOP("违停"), IllegallyPark},
-        {QT_TR_NOOP("逆行"), WrongWayDriving}, {QT_TR_NOOP("行人"), Pedestrian},
-        {QT_TR_NOOP("抛撒物"), ObjectsDroppedDown}, {QT_TR_NOOP("烟雾"), Smog},
-        {QT_TR_NOOP("压线"), LinePressing},   {QT_TR_NOOP("低速行驶"), LowSpeed},
-        {QT_TR_NOOP("变道"), ChangeLane},     {QT_TR_NOOP("掉头"), TurnRound},
-        {QT_TR_NOOP("机占非"), VehicleViolation}, {QT_TR_NOOP("加塞"), QueueJumping},
-        {QT_TR_NOOP("路障"), RoadBlock},      {QT_TR_NOOP("施工"), Construction},
-        {QT_TR_NOOP("事故"), Accident},       {QT_TR_NOOP("能见度"), Visibility},
-        {QT_TR_NOOP("火灾"), Fire}};
+    const std::pair<const char*, int> incidents[] = {{QT_TR_NOOP("拥堵"), Congestion},
+                                                     {QT_TR_NOOP("违停"), IllegallyPark},
+                                                     {QT_TR_NOOP("逆行"), WrongWayDriving},
+                                                     {QT_TR_NOOP("行人"), Pedestrian},
+                                                     {QT_TR_NOOP("抛撒物"), ObjectsDroppedDown},
+                                                     {QT_TR_NOOP("烟雾"), Smog},
+                                                     {QT_TR_NOOP("压线"), LinePressing},
+                                                     {QT_TR_NOOP("低速行驶"), LowSpeed},
+                                                     {QT_TR_NOOP("变道"), ChangeLane},
+                                                     {QT_TR_NOOP("掉头"), TurnRound},
+                                                     {QT_TR_NOOP("机占非"), VehicleViolation},
+                                                     {QT_TR_NOOP("加塞"), QueueJumping},
+                                                     {QT_TR_NOOP("路障"), RoadBlock},
+                                                     {QT_TR_NOOP("施工"), Construction},
+                                                     {QT_TR_NOOP("事故"), Accident},
+                                                     {QT_TR_NOOP("能见度"), Visibility},
+                                                     {QT_TR_NOOP("火灾"), Fire}};
     for (const auto& [name, code] : incidents)
         incidentTypeTable.insert(tr(name), code);
     forensicsTypeTable.clear();
-    const std::pair<const char*, int> forensics[] = {
-        {QT_TR_NOOP("违停"), 1039}, {QT_TR_NOOP("逆行"), 1301}, {QT_TR_NOOP("机占非"), 1018},
-        {QT_TR_NOOP("掉头"), 1044}, {QT_TR_NOOP("低速行驶"), 260}};
+    const std::pair<const char*, int> forensics[] = {{QT_TR_NOOP("违停"), 1039},
+                                                     {QT_TR_NOOP("逆行"), 1301},
+                                                     {QT_TR_NOOP("机占非"), 1018},
+                                                     {QT_TR_NOOP("掉头"), 1044},
+                                                     {QT_TR_NOOP("低速行驶"), 260}};
     for (const auto& [name, code] : forensics)
         forensicsTypeTable.insert(tr(name), code);
 }
@@ -191,26 +197,24 @@ void SearchFrame::ConnectSignals()
             &SearchPageManage::SetSearchPageManageSlot, Qt::AutoConnection);
     connect(ui->widgetIncidentPage, &SearchPageManage::SetSearchIndexNumSig, this, &SearchFrame::StartIncidentSearch,
             Qt::AutoConnection);
-    connect(ui->widgetViolationPage, &SearchPageManage::SetSearchIndexNumSig, this,
-            &SearchFrame::StartForensicsSearch, Qt::AutoConnection);
+    connect(ui->widgetViolationPage, &SearchPageManage::SetSearchIndexNumSig, this, &SearchFrame::StartForensicsSearch,
+            Qt::AutoConnection);
     connect(ui->widgetTrafficParamPage, &SearchPageManage::SetSearchIndexNumSig, this,
             &SearchFrame::StartTrafficParamSearch, Qt::AutoConnection);
     connect(this, &SearchFrame::RefreshIncidentPage, ui->widgetIncidentPage, &SearchPageManage::RefreshPageSlot,
             Qt::AutoConnection);
     connect(this, &SearchFrame::RefreshViolationPage, ui->widgetViolationPage, &SearchPageManage::RefreshPageSlot,
             Qt::AutoConnection);
-    connect(this, &SearchFrame::RefreshTrafficParamPage, ui->widgetTrafficParamPage,
-            &SearchPageManage::RefreshPageSlot, Qt::AutoConnection);
+    connect(this, &SearchFrame::RefreshTrafficParamPage, ui->widgetTrafficParamPage, &SearchPageManage::RefreshPageSlot,
+            Qt::AutoConnection);
     // The worker hands its page back through SearchWorkers, which waits as a
     // blocking queued call does; these signals are then emitted on the GUI thread.
     connect(this, &SearchFrame::SearchIncidentFinished, this,
             qOverload<QList<TrafficIncident>, int, int, bool>(&SearchFrame::ShowIncidentInfo), Qt::DirectConnection);
     connect(this, &SearchFrame::SearchForensicsFinished, this,
-            qOverload<QList<TrafficForensics>, int, int, bool>(&SearchFrame::ShowForensicsInfo),
-            Qt::DirectConnection);
+            qOverload<QList<TrafficForensics>, int, int, bool>(&SearchFrame::ShowForensicsInfo), Qt::DirectConnection);
     connect(this, &SearchFrame::SearchTrafficParamFinished, this,
-            qOverload<QList<TrafficParam>, int, int, bool>(&SearchFrame::ShowTrafficParamInfo),
-            Qt::DirectConnection);
+            qOverload<QList<TrafficParam>, int, int, bool>(&SearchFrame::ShowTrafficParamInfo), Qt::DirectConnection);
     connect(this, &SearchFrame::SearchResultIsEmptySig, this, &SearchFrame::SearchResultIsEmptySlot,
             Qt::DirectConnection);
 }
@@ -219,17 +223,18 @@ SearchFrame::TabWidgets SearchFrame::WidgetsOf(em_SearchType kind) const
 {
     switch (kind) {
     case SEARCH_FORENSICS:
-        return {ui->tableWidgetViolation, ui->widgetViolationPage, ui->qViolateDateTime, ui->comViolationDevIp,
-                ui->comViolationChannel, ui->combTfsChanNo, ui->lineEditViolationLaneNo, ui->qframeViolationType};
+        return {ui->tableWidgetViolation,    ui->widgetViolationPage, ui->qViolateDateTime,
+                ui->comViolationDevIp,       ui->comViolationChannel, ui->combTfsChanNo,
+                ui->lineEditViolationLaneNo, ui->qframeViolationType};
     case SEARCH_TRAFFIC_PARAM:
-        return {ui->tableWidgetTrafficParam, ui->widgetTrafficParamPage, ui->qTrafficParamDateTime,
-                ui->comTrafficParamDevIp, ui->comTrafficParamChannelNo, ui->combTpsChanNo,
+        return {ui->tableWidgetTrafficParam,    ui->widgetTrafficParamPage,
+                ui->qTrafficParamDateTime,      ui->comTrafficParamDevIp,
+                ui->comTrafficParamChannelNo,   ui->combTpsChanNo,
                 ui->lineEditTrafficParamLaneNo, nullptr};
-    case SEARCH_INCIDENT:
-        break;
+    case SEARCH_INCIDENT: break;
     }
-    return {ui->tableWidgetIncident, ui->widgetIncidentPage, ui->qIncidentDateTime, ui->comIncidentDevIp,
-            ui->comIncidentChannel, ui->combIncidentChanNo, ui->lineEditIncidentLaneNo, ui->frameIncidentType};
+    return {ui->tableWidgetIncident, ui->widgetIncidentPage, ui->qIncidentDateTime,      ui->comIncidentDevIp,
+            ui->comIncidentChannel,  ui->combIncidentChanNo, ui->lineEditIncidentLaneNo, ui->frameIncidentType};
 }
 
 std::optional<stu_SearchCondition> SearchFrame::ConditionOf(em_SearchType kind)
@@ -250,8 +255,7 @@ std::optional<stu_SearchCondition> SearchFrame::ConditionOf(em_SearchType kind)
     condition.startTime = begin.toString(QStringLiteral("yyyyMMddHHmmsszzz")).toStdString();
     condition.endTime = end.toString(QStringLiteral("yyyyMMddHHmmsszzz")).toStdString();
     condition.deviceIp = tab.device->currentIndex() == 0 ? std::string() : tab.device->currentText().toStdString();
-    condition.channelIp
-        = tab.channel->currentIndex() == 0 ? std::string() : tab.channel->currentText().toStdString();
+    condition.channelIp = tab.channel->currentIndex() == 0 ? std::string() : tab.channel->currentText().toStdString();
     condition.channelNo = tab.channelNo->currentText().toInt(); // "全部" gives 0, any channel
     // Every type ticked needs no type condition, which would keep the search
     // from walking the time index in order.
@@ -265,8 +269,8 @@ std::optional<stu_SearchCondition> SearchFrame::ConditionOf(em_SearchType kind)
 bool SearchFrame::AllTypesChecked(em_SearchType kind) const
 {
     const QList<QCheckBox*> boxes = WidgetsOf(kind).typeFrame->findChildren<QCheckBox*>();
-    return !boxes.isEmpty()
-        && std::all_of(boxes.cbegin(), boxes.cend(), [](const QCheckBox* box) { return box->checkState() == Qt::Checked; });
+    return !boxes.isEmpty() && std::all_of(boxes.cbegin(), boxes.cend(),
+                                           [](const QCheckBox* box) { return box->checkState() == Qt::Checked; });
 }
 
 QList<quint32> SearchFrame::CheckedTypes(em_SearchType kind) const
@@ -411,12 +415,8 @@ void SearchFrame::AcceptOutcome(const SearchRequest& request, const SearchOutcom
             break;
         }
         break;
-    case SearchOutcome::Empty:
-        emit SearchResultIsEmptySig(tr("在查询条件内，无数据！"));
-        break;
-    case SearchOutcome::CountFailed:
-        emit SearchResultIsEmptySig(tr("Search failed!"));
-        break;
+    case SearchOutcome::Empty: emit SearchResultIsEmptySig(tr("在查询条件内，无数据！")); break;
+    case SearchOutcome::CountFailed: emit SearchResultIsEmptySig(tr("Search failed!")); break;
     case SearchOutcome::FetchFailed:
     case SearchOutcome::NoDatabase:
         // Logged by the worker; the operator sees the empty table.
@@ -454,8 +454,7 @@ void SearchFrame::SetCell(QCustomTableWidget* table, int row, int column, const 
     table->setItem(row, column, item);
 }
 
-void SearchFrame::ShowIncidentInfo(QList<TrafficIncident> qlistTrafficIncident, int nTotalNum, int nPage,
-                                   bool bFirst)
+void SearchFrame::ShowIncidentInfo(QList<TrafficIncident> qlistTrafficIncident, int nTotalNum, int nPage, bool bFirst)
 {
     LoggerFor("SearchFrame")->info("{}, threadId:{}", "SearchFrame::ShowIncidentInfo", CurrentThreadId());
     busyDialog.close();
@@ -564,9 +563,10 @@ void SearchFrame::on_tableWidgetIncident_itemSelectionChanged()
     ui->labelPic->setVisible(!pictureFound);
     ui->labelTip->setVisible(!pictureFound);
     // A picture that is there is no error; one that is gone is.
-    LoggerFor("SearchFrame")->log(pictureFound ? spdlog::level::info : spdlog::level::err,
-                                  fmt::runtime(pictureFound ? "{}, {} 图片存在" : "{}, {} 图片不存在"),
-                                  "SearchFrame::on_tableWidgetIncident_itemSelectionChanged", picture.toStdString());
+    LoggerFor("SearchFrame")
+        ->log(pictureFound ? spdlog::level::info : spdlog::level::err,
+              fmt::runtime(pictureFound ? "{}, {} 图片存在" : "{}, {} 图片不存在"),
+              "SearchFrame::on_tableWidgetIncident_itemSelectionChanged", picture.toStdString());
     if (previewTimer.isActive())
         previewTimer.stop();
     if (videoManager)
@@ -632,8 +632,8 @@ void SearchFrame::videoTimeout()
         return;
     videoManager->StopVideoPlay(previewPort);
     const int seconds = ui->frameVideo->property("time").toInt();
-    if (ui->frameVideo->property("play").toBool() && seconds > 0
-        && videoManager->StartVideoPlay(previewPort, ui->frameVideo->winId()))
+    if (ui->frameVideo->property("play").toBool() && seconds > 0 &&
+        videoManager->StartVideoPlay(previewPort, ui->frameVideo->winId()))
         previewTimer.start(seconds * 1000);
 }
 
@@ -660,8 +660,8 @@ void SearchFrame::videoReplay()
 
 bool SearchFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui->frameVideo && event->type() == QEvent::MouseButtonDblClick
-        && ui->frameVideo->property("play").toBool())
+    if (watched == ui->frameVideo && event->type() == QEvent::MouseButtonDblClick &&
+        ui->frameVideo->property("play").toBool())
         OpenDetailDialog();
     return QObject::eventFilter(watched, event);
 }
@@ -749,7 +749,8 @@ void SearchFrame::ReloadChannels(QComboBox* device, QComboBox* channel, const ch
 
 void SearchFrame::on_comIncidentDevIp_currentIndexChanged(int)
 {
-    ReloadChannels(ui->comIncidentDevIp, ui->comIncidentChannel, "SearchFrame::on_comIncidentDevIp_currentIndexChanged");
+    ReloadChannels(ui->comIncidentDevIp, ui->comIncidentChannel,
+                   "SearchFrame::on_comIncidentDevIp_currentIndexChanged");
 }
 
 void SearchFrame::on_comViolationDevIp_currentIndexChanged(int)
@@ -808,7 +809,8 @@ void SearchFrame::reTranslateUI()
         combo->clear();
         combo->addItem(tr("全部"));
     }
-    for (QRangeDateTimeEditWithPopup* period : {ui->qIncidentDateTime, ui->qViolateDateTime, ui->qTrafficParamDateTime}) {
+    for (QRangeDateTimeEditWithPopup* period :
+         {ui->qIncidentDateTime, ui->qViolateDateTime, ui->qTrafficParamDateTime}) {
         QList<QListWidgetItem*> items;
         period->getShortCutDateItem(items);
         for (int i = 0; i < items.size(); ++i)
@@ -857,7 +859,8 @@ void SearchFrame::ExportTrafficParamSlot(QString strExportPath)
     // Shown only for an export that runs, and before it starts, so its end
     // always finds the indicator up and closes it; a cancel shows nothing.
     ShowBusy();
-    workers.Start([this, strExportPath, rows, checkedIds] { ExportTrafficParamThread(strExportPath, rows, checkedIds); });
+    workers.Start(
+        [this, strExportPath, rows, checkedIds] { ExportTrafficParamThread(strExportPath, rows, checkedIds); });
 }
 
 void SearchFrame::ExportTrafficParamThread(const QString& path, const QList<TrafficParam>& rows,
@@ -873,15 +876,15 @@ void SearchFrame::ExportTrafficParamThread(const QString& path, const QList<Traf
 
 void SearchFrame::ExportTrafficParamFinishedSlot(int nSucceedNums, int nFailedNums)
 {
-    EndExport(QPromptWidget::Tips, QStringLiteral("%1").arg(nSucceedNums) + tr("条导出成功")
-                                       + QStringLiteral("%1").arg(nFailedNums) + tr("条导出失败"));
+    EndExport(QPromptWidget::Tips, QStringLiteral("%1").arg(nSucceedNums) + tr("条导出成功") +
+                                       QStringLiteral("%1").arg(nFailedNums) + tr("条导出失败"));
 }
 
 void SearchFrame::ExportTrafficParamFailedSlot(int nSucceedNums, int nFailedNums, QString strError)
 {
-    EndExport(QPromptWidget::Fail, tr("导出失败：") + QStringLiteral("%1").arg(nSucceedNums) + tr("条导出成功")
-                                       + QStringLiteral("%1").arg(nFailedNums) + tr("条导出失败") + QStringLiteral(" (")
-                                       + strError + QLatin1Char(')'));
+    EndExport(QPromptWidget::Fail, tr("导出失败：") + QStringLiteral("%1").arg(nSucceedNums) + tr("条导出成功") +
+                                       QStringLiteral("%1").arg(nFailedNums) + tr("条导出失败") + QStringLiteral(" (") +
+                                       strError + QLatin1Char(')'));
 }
 
 void SearchFrame::EndExport(QPromptWidget::MsgType type, const QString& message)

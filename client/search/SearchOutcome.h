@@ -16,7 +16,7 @@ struct SearchOutcome
     };
 
     Status status = NoDatabase;
-    int total = 0; // rows the condition selects
+    int total = 0;         // rows the condition selects
     qint64 rowIdBound = 0; // the highest row id counted; the search's pages keep to it
     int pages = 1;
     // The rows of the page, in the list of the request's kind.

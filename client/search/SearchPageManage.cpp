@@ -4,9 +4,7 @@
 
 #include "ui_SearchPageManage.h"
 
-SearchPageManage::SearchPageManage(QWidget* parent)
-    : QWidget(parent)
-    , ui(std::make_unique<Ui::SearchPageManage>())
+SearchPageManage::SearchPageManage(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPageManage>())
 {
     ui->setupUi(this);
     ui->labelShowNum->setNum(kSearchPageSize);

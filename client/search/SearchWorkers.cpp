@@ -14,7 +14,7 @@
 struct SearchWorkers::State
 {
     std::mutex mutex;
-    std::condition_variable changed; // a worker returned, a hand-back ran, or cancel
+    std::condition_variable changed;    // a worker returned, a hand-back ran, or cancel
     std::atomic<bool> cancelled{false}; // written under the mutex, so waits see it
     int running = 0;
     std::array<std::atomic<quint64>, 3> latest{};
@@ -29,8 +29,7 @@ std::size_t TabOf(em_SearchType kind)
 
 } // namespace
 
-SearchWorkers::SearchWorkers()
-    : state(std::make_shared<State>())
+SearchWorkers::SearchWorkers() : state(std::make_shared<State>())
 {
 }
 

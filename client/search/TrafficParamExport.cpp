@@ -55,10 +55,11 @@ QString Failure(const QFile& file, const char* what)
 
 QString TrafficParamExport::HeaderLine()
 {
-    return QCoreApplication::translate("SearchFrame",
-                                       "序号,开始时间,结束时间,设备IP,通道,车道号,车道流量（辆/分）,小型车流量,中型车流量,"
-                                       "大型车流量,车道速度（Km/h）,车头间距（m）,车头时距（m）,时间占有率,空间占有率,通行状态")
-        + QLatin1Char('\n');
+    return QCoreApplication::translate(
+               "SearchFrame",
+               "序号,开始时间,结束时间,设备IP,通道,车道号,车道流量（辆/分）,小型车流量,中型车流量,"
+               "大型车流量,车道速度（Km/h）,车头间距（m）,车头时距（m）,时间占有率,空间占有率,通行状态") +
+           QLatin1Char('\n');
 }
 
 QStringList TrafficParamExport::FieldsOf(const TrafficParam& row)

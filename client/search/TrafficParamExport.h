@@ -21,9 +21,9 @@ public:
     struct Outcome
     {
         bool ok = false;
-        int written = 0;  // rows whose lines are wholly in the file
-        int failed = 0;   // rows meant for the file and not in it
-        QString error;    // the file's error text when not ok
+        int written = 0; // rows whose lines are wholly in the file
+        int failed = 0;  // rows meant for the file and not in it
+        QString error;   // the file's error text when not ok
     };
 
     // The rows of `rows` whose row number is in `checkedRowNos`, in list order.

@@ -36,8 +36,7 @@ void ShowTime(QLabel* hours, QLabel* minutes, QLabel* secs, int seconds)
 } // namespace
 
 VideoDetailInfoDialog::VideoDetailInfoDialog(QWidget* parent)
-    : QDialog(parent, Qt::WindowFlags())
-    , ui(std::make_unique<Ui::VideoDetailInfoDialog>())
+    : QDialog(parent, Qt::WindowFlags()), ui(std::make_unique<Ui::VideoDetailInfoDialog>())
 {
     ui->setupUi(this);
     SetTitleBar(ui->frameTitle);
@@ -89,8 +88,8 @@ void VideoDetailInfoDialog::OpenVideo(const QString& path)
         manager->SetVideoFile(port, QString());
         ShowIdle();
         ui->frameVideo->clearImage();
-        QPromptWidget::ShowPrompt(QPromptWidget::Fail,
-                                  tr("录像文件无法打开：") + QFileInfo(path).fileName(), this, kToastMs);
+        QPromptWidget::ShowPrompt(QPromptWidget::Fail, tr("录像文件无法打开：") + QFileInfo(path).fileName(), this,
+                                  kToastMs);
         return;
     }
     StartPlay();

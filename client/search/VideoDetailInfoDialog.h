@@ -82,7 +82,7 @@ private:
     TitleBarDrag titleDrag;
     VideoManager* manager = nullptr;
     long port = -1;
-    int fileTime = 0;        // seconds
+    int fileTime = 0;         // seconds
     int timerInterval = 1000; // ms: halved by each step faster, doubled by each step slower
     QTimer displayTimer;
     std::unique_ptr<FullScreenHost> fullScreen;

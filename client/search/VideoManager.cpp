@@ -194,8 +194,8 @@ bool VideoManager::SetCurPlayTime(long& port, int milliseconds)
     constexpr const char* method = "VideoManager::SetCurPlayTime";
     if (!PortValid(port, method))
         return false;
-    return Mavro_SetPlayedTimeEx(port, static_cast<unsigned int>(qMax(0, milliseconds)))
-           || Failed(port, method, "{},设置当前播放位置失败，错误码：{}");
+    return Mavro_SetPlayedTimeEx(port, static_cast<unsigned int>(qMax(0, milliseconds))) ||
+           Failed(port, method, "{},设置当前播放位置失败，错误码：{}");
 }
 
 bool VideoManager::SetCurPlayPos(long& port, float position)

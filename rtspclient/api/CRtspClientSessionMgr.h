@@ -16,7 +16,8 @@ using SessionRef = shared_ref<CRtspClientSession>;
 // keep-alive every four seconds. Handles are recycled first in, first out.
 // The handle map and the idle list share one mutex, the session set has its
 // own; no other lock is taken while either is held.
-class CRtspClientSessionMgr {
+class CRtspClientSessionMgr
+{
 public:
     static constexpr int kMaxHandle = 9999;
     static constexpr unsigned int kSleepMs = 100;

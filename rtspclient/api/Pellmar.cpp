@@ -108,11 +108,10 @@ PELLMAR_API int Pellmar_InitLib(const PORT_POOL_T* pstPortPool)
     if (LoadTraceLibrary(g_localIp.empty() ? "127.0.0.1" : g_localIp.c_str()) != 0)
         PELLMAR_LOG_ERROR(pellmar_log::kTrace, "Pellmar_InitLib, KvorLogTraceEnable Fail");
     if (pstPortPool) {
-        const char* refused = !RangeFits(pstPortPool->usTcpStartPort, pstPortPool->usTcpPortCount)
-                                  ? "PORT_POOL_T tcp port range Fail"
-                              : !RangeFits(pstPortPool->usUdpStartPort, pstPortPool->usUdpPortCount)
-                                  ? "PORT_POOL_T udp port range Fail"
-                                  : nullptr;
+        const char* refused =
+            !RangeFits(pstPortPool->usTcpStartPort, pstPortPool->usTcpPortCount)   ? "PORT_POOL_T tcp port range Fail"
+            : !RangeFits(pstPortPool->usUdpStartPort, pstPortPool->usUdpPortCount) ? "PORT_POOL_T udp port range Fail"
+                                                                                   : nullptr;
         if (refused) {
             PELLMAR_LOG_ERROR(pellmar_log::kBadArgument, "%s", refused);
             UndoInit(kPortPoolStarted);

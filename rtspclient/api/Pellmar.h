@@ -50,8 +50,9 @@ enum {
 /* One block of data. For data that is no RTP packet the last three fields
  * are 0, 1, 0. Read the other way by the back-channel send: payload type
  * (low byte), marker (non-zero = set), timestamp increment. */
-typedef struct STREAM_DATA_T {
-    unsigned char *pData;
+typedef struct STREAM_DATA_T
+{
+    unsigned char* pData;
     uint32_t uiDataLen;
     uint32_t uiPayloadType;
     uint32_t uiMarker;
@@ -60,7 +61,7 @@ typedef struct STREAM_DATA_T {
 
 /* Runs on a library thread; must return quickly and must not call the same
  * session back. The data is valid only during the call. Result ignored. */
-typedef int (*pfnStreamDataCB)(int iMediaIndex, int iDataType, STREAM_DATA_T *pData, void *pUser);
+typedef int (*pfnStreamDataCB)(int iMediaIndex, int iDataType, STREAM_DATA_T* pData, void* pUser);
 
 /* The media description record the data callback receives once per track
  * (data type 10). It holds no pointers, so its layout is the same on every
@@ -68,7 +69,8 @@ typedef int (*pfnStreamDataCB)(int iMediaIndex, int iDataType, STREAM_DATA_T *pD
 #define RTSP_MEDIA_MAX_FORMATS 4
 #define RTSP_MEDIA_HEADER_MAX 256
 
-typedef struct RTSP_MEDIA_FORMAT_T {
+typedef struct RTSP_MEDIA_FORMAT_T
+{
     int32_t iPayloadType;
     int32_t iClockRate;
     char szEncodingName[32];   /* at most 31 characters */
@@ -76,17 +78,19 @@ typedef struct RTSP_MEDIA_FORMAT_T {
     char szFmtp[256];          /* the "a=fmtp" parameters, at most 255 */
 } RTSP_MEDIA_FORMAT_T;
 
-typedef struct RTSP_MEDIA_DESC_T {
-    char szMediaType[32];                       /* such as "video", at most 31 */
+typedef struct RTSP_MEDIA_DESC_T
+{
+    char szMediaType[32];                         /* such as "video", at most 31 */
     uint8_t byMediaHeader[RTSP_MEDIA_HEADER_MAX]; /* the media-info header */
-    int32_t iMediaHeaderLen;                    /* 0 when longer than 256 */
+    int32_t iMediaHeaderLen;                      /* 0 when longer than 256 */
     RTSP_MEDIA_FORMAT_T stFormats[RTSP_MEDIA_MAX_FORMATS];
     int32_t iFormatCount;
     int32_t iSkip; /* 0 on delivery; the callback sets 1 to leave the track out of SETUP */
 } RTSP_MEDIA_DESC_T;
 
 /* Local port ranges: RTP uses an even port P and RTCP P + 1. */
-typedef struct PORT_POOL_T {
+typedef struct PORT_POOL_T
+{
     uint16_t usTcpStartPort;
     uint16_t usTcpPortCount;
     uint16_t usUdpStartPort;
@@ -94,7 +98,8 @@ typedef struct PORT_POOL_T {
 } PORT_POOL_T;
 
 /* Rendered as YYYYMMDDTHHMMSSZ. */
-typedef struct ABS_TIME_T {
+typedef struct ABS_TIME_T
+{
     uint32_t uiYear;
     uint32_t uiMonth;
     uint32_t uiDay;
@@ -105,74 +110,79 @@ typedef struct ABS_TIME_T {
 
 /* Transport codes of the stream parameters. */
 enum {
-    PELLMAR_TRANS_UDP = 0,         /* RTP over UDP */
-    PELLMAR_TRANS_RTSP = 1,        /* RTP interleaved in the RTSP connection */
-    PELLMAR_TRANS_TCP = 2,         /* RTP over its own TCP connection */
+    PELLMAR_TRANS_UDP = 0,          /* RTP over UDP */
+    PELLMAR_TRANS_RTSP = 1,         /* RTP interleaved in the RTSP connection */
+    PELLMAR_TRANS_TCP = 2,          /* RTP over its own TCP connection */
     PELLMAR_TRANS_TCP_VARIANT1 = 3, /* as 2, Transport with ActiveConnVal=1 */
     PELLMAR_TRANS_TCP_VARIANT2 = 4, /* as 2, Transport with ActiveConnVal=2 */
-    PELLMAR_TRANS_CASCADE = 6      /* as 2, frame lengths in 4-byte words */
+    PELLMAR_TRANS_CASCADE = 6       /* as 2, frame lengths in 4-byte words */
 };
 
 /* Playback block: range and scale sent with the first PLAY. */
-typedef struct PLAYBACK_PARAM_T {
-    int iPlayBackMode;  /* sent with DESCRIBE as "StandardStream" */
-    int bRelRange;      /* 1: npt range from iRelFrom to iRelTo (seconds) */
+typedef struct PLAYBACK_PARAM_T
+{
+    int iPlayBackMode; /* sent with DESCRIBE as "StandardStream" */
+    int bRelRange;     /* 1: npt range from iRelFrom to iRelTo (seconds) */
     int iRelFrom;
     int iRelTo;
-    int bAbsRange;      /* 1: clock range from stAbsFrom to stAbsTo */
+    int bAbsRange; /* 1: clock range from stAbsFrom to stAbsTo */
     ABS_TIME_T stAbsFrom;
     ABS_TIME_T stAbsTo;
-    int bScale;         /* 1: send dScale */
+    int bScale; /* 1: send dScale */
     double dScale;
 } PLAYBACK_PARAM_T;
 
 /* Message callback: iMsgType PELLMAR_MSG_*, pMsg points to a PELLMAR_MSG_T. */
-typedef void (*pfnStreamMsgCB)(int iMsgType, void *pMsg, void *pUser);
+typedef void (*pfnStreamMsgCB)(int iMsgType, void* pMsg, void* pUser);
 /* Kept for the caller; the library never calls it. */
-typedef void (*pfnLogCB)(int iLevel, const char *pszModule, const char *pszMessage);
+typedef void (*pfnLogCB)(int iLevel, const char* pszModule, const char* pszMessage);
 
-typedef struct STREAM_PARAM_T {
-    const char *pszUrl;       /* rtsp://[user:password@]host[:port]/path */
-    const char *pszUserName;
-    const char *pszPassword;
-    const char *pszUserAgent;
-    int bRtpPack;             /* 1: data callback gets whole RTP packets; 0: payloads */
-    int iTransCode;           /* PELLMAR_TRANS_* */
-    const char *pszDestAddr;  /* SETUP "destination" (optional) */
-    uint16_t usDestPort;      /* non-zero: SETUP client_port, and no local ports are opened */
+typedef struct STREAM_PARAM_T
+{
+    const char* pszUrl; /* rtsp://[user:password@]host[:port]/path */
+    const char* pszUserName;
+    const char* pszPassword;
+    const char* pszUserAgent;
+    int bRtpPack;            /* 1: data callback gets whole RTP packets; 0: payloads */
+    int iTransCode;          /* PELLMAR_TRANS_* */
+    const char* pszDestAddr; /* SETUP "destination" (optional) */
+    uint16_t usDestPort;     /* non-zero: SETUP client_port, and no local ports are opened */
     pfnStreamMsgCB pfnMsgCB;
     pfnStreamDataCB pfnDataCB;
-    void *pUser;              /* handed back to both callbacks */
+    void* pUser; /* handed back to both callbacks */
     PLAYBACK_PARAM_T stPlayBack;
-    uint8_t bOwnQueue;        /* UDP tracks get completion threads of their own */
-    uint8_t bNoTraceUrl;      /* 1: trace ids are not appended to the URL */
+    uint8_t bOwnQueue;   /* UDP tracks get completion threads of their own */
+    uint8_t bNoTraceUrl; /* 1: trace ids are not appended to the URL */
 } STREAM_PARAM_T;
 
 /* For Pellmar_StartStreamEx: resumes a server-side session by its id. */
-typedef struct STREAM_PARAM_EX_T {
-    const char *pszUrl;
-    const char *pszUserName;
-    const char *pszPassword;
-    const char *pszUserAgent;
-    const char *pszSessionId;
+typedef struct STREAM_PARAM_EX_T
+{
+    const char* pszUrl;
+    const char* pszUserName;
+    const char* pszPassword;
+    const char* pszUserAgent;
+    const char* pszSessionId;
     int bRtpPack;
     int iTransCode;
-    const char *pszDestAddr;
+    const char* pszDestAddr;
     uint16_t usDestPort;
     pfnStreamMsgCB pfnMsgCB;
     pfnStreamDataCB pfnDataCB;
-    void *pUser;
+    void* pUser;
     PLAYBACK_PARAM_T stPlayBack;
 } STREAM_PARAM_EX_T;
 
-typedef struct RESUME_PARAM_T {
-    const char *pszUrl;
-    const char *pszSessionId;
+typedef struct RESUME_PARAM_T
+{
+    const char* pszUrl;
+    const char* pszSessionId;
     pfnStreamMsgCB pfnMsgCB;
-    void *pUser;
+    void* pUser;
 } RESUME_PARAM_T;
 
-typedef struct PTZ_CTRL_T {
+typedef struct PTZ_CTRL_T
+{
     int iCommand;
     int iParam1;
     int iParam2;
@@ -180,7 +190,8 @@ typedef struct PTZ_CTRL_T {
     int iParam4;
 } PTZ_CTRL_T;
 
-typedef struct VIDEO_PARAM_T {
+typedef struct VIDEO_PARAM_T
+{
     int iBrightness;
     int iContrast;
     int iSaturation;
@@ -188,7 +199,8 @@ typedef struct VIDEO_PARAM_T {
 } VIDEO_PARAM_T;
 
 /* For Pellmar_StreamControl: one PLAY with Scale, ModeChange and DrawFrame. */
-typedef struct STREAM_CONTROL_T {
+typedef struct STREAM_CONTROL_T
+{
     float fScale;
     int iModeChange;
     int iDrawFrame;
@@ -197,17 +209,19 @@ typedef struct STREAM_CONTROL_T {
 } STREAM_CONTROL_T;
 
 #define PELLMAR_CONTEXT_NAME_SIZE 1280
-typedef struct Session_Context_T {
+typedef struct Session_Context_T
+{
     char szName[PELLMAR_CONTEXT_NAME_SIZE]; /* at most 1279 characters */
     int iValueLen;                          /* bytes of pValue, its terminating zero included */
-    void *pValue;
+    void* pValue;
     uint8_t byReserved[128];
 } Session_Context_T;
 
 /* What pMsg of the message callback points to. */
-typedef struct PELLMAR_MSG_T {
+typedef struct PELLMAR_MSG_T
+{
     int iCode;           /* trace kind, exception code or notification value */
-    const char *pszText; /* valid only during the call; may be null */
+    const char* pszText; /* valid only during the call; may be null */
     int iLength;
 } PELLMAR_MSG_T;
 
@@ -287,9 +301,9 @@ enum {
 /* ---- Library ------------------------------------------------------------ */
 
 PELLMAR_API void Pellmar_SetLogCB(pfnLogCB pfnLog);
-PELLMAR_API void Pellmar_SetLocalIP(const char *pszLocalIp);
+PELLMAR_API void Pellmar_SetLocalIP(const char* pszLocalIp);
 /* Counted; null pool: tracks that need local ports (UDP, TCP) cannot open. */
-PELLMAR_API int Pellmar_InitLib(const PORT_POOL_T *pstPortPool);
+PELLMAR_API int Pellmar_InitLib(const PORT_POOL_T* pstPortPool);
 PELLMAR_API void Pellmar_FiniLib(void);
 /* 5000 to 120000 ms; default 15000. */
 PELLMAR_API int Pellmar_SetDescribeTimeout(unsigned int uiMilliseconds);
@@ -303,23 +317,23 @@ PELLMAR_API int Pellmar_SetMediaSilenceTimeout(unsigned int uiMilliseconds);
 PELLMAR_API int Pellmar_CreateSession(void);
 PELLMAR_API void Pellmar_DestroySession(int hSession);
 
-PELLMAR_API int Pellmar_StartStream(int hSession, const STREAM_PARAM_T *pstStreamParam);
-PELLMAR_API int Pellmar_StartStreamEx(int hSession, const STREAM_PARAM_EX_T *pstStreamParam);
-PELLMAR_API int Pellmar_ResumeStream(int hSession, const RESUME_PARAM_T *pstResumeParam);
+PELLMAR_API int Pellmar_StartStream(int hSession, const STREAM_PARAM_T* pstStreamParam);
+PELLMAR_API int Pellmar_StartStreamEx(int hSession, const STREAM_PARAM_EX_T* pstStreamParam);
+PELLMAR_API int Pellmar_ResumeStream(int hSession, const RESUME_PARAM_T* pstResumeParam);
 PELLMAR_API int Pellmar_StopStream(int hSession);
 PELLMAR_API int Pellmar_StopStreamEx(int hSession);
 /* Multicast: uses fields pszUrl to pUser of the record. The group and port
  * reach the data callback (PELLMAR_DATA_DESTINATION, PELLMAR_DATA_PORT); each
  * track joins the group the SETUP answer names (on the interface of
  * Pellmar_BindLocalIP, else the system's choice) and receives on its port. */
-PELLMAR_API int Pellmar_StartMulticast(int hSession, const STREAM_PARAM_T *pstStreamParam, int iMulticastPort);
+PELLMAR_API int Pellmar_StartMulticast(int hSession, const STREAM_PARAM_T* pstStreamParam, int iMulticastPort);
 PELLMAR_API int Pellmar_StopMulticast(int hSession);
 /* OPTIONS-less DESCRIBE; the SDP reaches the data callback as PELLMAR_DATA_SDP. */
-PELLMAR_API int Pellmar_ProbeByDescribe(int hSession, const char *pszUrl, const char *pszUserName,
-                                        const char *pszPassword, const char *pszUserAgent, int iTransMethod);
+PELLMAR_API int Pellmar_ProbeByDescribe(int hSession, const char* pszUrl, const char* pszUserName,
+                                        const char* pszPassword, const char* pszUserAgent, int iTransMethod);
 /* *ppszRedirectUrl: the OPTIONS redirect target or null; owned by the session,
  * valid until its next start or query. */
-PELLMAR_API int Pellmar_QueryRedirectUrl(int hSession, const char *pszUrl, const char **ppszRedirectUrl);
+PELLMAR_API int Pellmar_QueryRedirectUrl(int hSession, const char* pszUrl, const char** ppszRedirectUrl);
 
 /* ---- Play control ------------------------------------------------------- */
 
@@ -327,37 +341,36 @@ PELLMAR_API int Pellmar_Pause(int hSession);
 PELLMAR_API int Pellmar_Resume(int hSession);
 PELLMAR_API int Pellmar_SetScale(int hSession, double dScale);
 PELLMAR_API int Pellmar_SeekByRelTime(int hSession, int iFrom, int iTo);
-PELLMAR_API int Pellmar_SeekByAbsTime(int hSession, const ABS_TIME_T *pstFrom, const ABS_TIME_T *pstTo);
-PELLMAR_API int Pellmar_SeekByAbsTimeEx(int hSession, const char *pszFrom, const char *pszTo);
-PELLMAR_API int Pellmar_StreamControl(int hSession, const STREAM_CONTROL_T *pstControl);
+PELLMAR_API int Pellmar_SeekByAbsTime(int hSession, const ABS_TIME_T* pstFrom, const ABS_TIME_T* pstTo);
+PELLMAR_API int Pellmar_SeekByAbsTimeEx(int hSession, const char* pszFrom, const char* pszTo);
+PELLMAR_API int Pellmar_StreamControl(int hSession, const STREAM_CONTROL_T* pstControl);
 
 /* ---- Side requests ------------------------------------------------------ */
 
-PELLMAR_API int Pellmar_PTZControl(int hSession, const PTZ_CTRL_T *pstPtz);
-PELLMAR_API int Pellmar_GetVideoParam(int hSession, VIDEO_PARAM_T *pstVideoParam);
-PELLMAR_API int Pellmar_SetVideoParam(int hSession, const VIDEO_PARAM_T *pstVideoParam);
+PELLMAR_API int Pellmar_PTZControl(int hSession, const PTZ_CTRL_T* pstPtz);
+PELLMAR_API int Pellmar_GetVideoParam(int hSession, VIDEO_PARAM_T* pstVideoParam);
+PELLMAR_API int Pellmar_SetVideoParam(int hSession, const VIDEO_PARAM_T* pstVideoParam);
 PELLMAR_API int Pellmar_ForceIFrame(int hSession);
 /* Back channel: iMediaIndex 0 to 3; pData is read as data, length, payload
  * type, marker and timestamp increment, and sent in RTP packets of at most
  * 8192 bytes of payload. */
-PELLMAR_API int Pellmar_SendData(int hSession, int iMediaIndex, const STREAM_DATA_T *pstData);
+PELLMAR_API int Pellmar_SendData(int hSession, int iMediaIndex, const STREAM_DATA_T* pstData);
 /* iKind PELLMAR_SEND_ANNOUNCE*: pData (at most 256 bytes) is the track's
  * media-info header, announced to the server; any other kind: Pellmar_SendData. */
-PELLMAR_API int Pellmar_SendDataEx(int hSession, int iMediaIndex, int iKind, const STREAM_DATA_T *pstData);
-PELLMAR_API int Pellmar_SetContext(int hSession, const Session_Context_T *pstContext);
-PELLMAR_API int Pellmar_SetContextEx(int hSession, const char *pszName, const void *pValue, int iLength);
+PELLMAR_API int Pellmar_SendDataEx(int hSession, int iMediaIndex, int iKind, const STREAM_DATA_T* pstData);
+PELLMAR_API int Pellmar_SetContext(int hSession, const Session_Context_T* pstContext);
+PELLMAR_API int Pellmar_SetContextEx(int hSession, const char* pszName, const void* pValue, int iLength);
 /* Copies the entry's value into pBuffer of iBufferSize bytes and its length
  * into *piLength. When the buffer is too small nothing is copied, *piLength
  * gets the length needed and -1 is returned. */
-PELLMAR_API int Pellmar_GetContext(int hSession, const char *pszName, void *pBuffer, int iBufferSize,
-                                   int *piLength);
+PELLMAR_API int Pellmar_GetContext(int hSession, const char* pszName, void* pBuffer, int iBufferSize, int* piLength);
 /* ANNOUNCE that fetches the server's session information into pBuffer
  * (iBufferSize > 0; always terminated); *piLength = the bytes copied. */
-PELLMAR_API int Pellmar_PrepareSessionInfo(int hSession, const char *pszUri, char *pBuffer, int iBufferSize,
-                                           int *piLength);
+PELLMAR_API int Pellmar_PrepareSessionInfo(int hSession, const char* pszUri, char* pBuffer, int iBufferSize,
+                                           int* piLength);
 /* Cancels the operation under way (or the next one) of the session. */
 PELLMAR_API int Pellmar_Interrupt(int hSession);
-PELLMAR_API int Pellmar_BindLocalIP(int hSession, const char *pszLocalIp);
+PELLMAR_API int Pellmar_BindLocalIP(int hSession, const char* pszLocalIp);
 PELLMAR_API int Pellmar_EnableBackChannel(int hSession);
 PELLMAR_API int Pellmar_GetBackChannelIndex(int hSession);
 

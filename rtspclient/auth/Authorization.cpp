@@ -48,16 +48,15 @@ std::shared_ptr<CRsaPublicKey> libraryKey()
     return g_libraryKey;
 }
 
-bool randomBytes(uint8_t *bytes, size_t count)
+bool randomBytes(uint8_t* bytes, size_t count)
 {
     return RAND_bytes(bytes, static_cast<int>(count)) == 1;
 }
 
 // `plain` must be a whole number of blocks: there is no cipher padding.
-bool aesEncrypt(const EVP_CIPHER *cipher, const uint8_t *key, const uint8_t *iv, const Bytes &plain, Bytes &encrypted)
+bool aesEncrypt(const EVP_CIPHER* cipher, const uint8_t* key, const uint8_t* iv, const Bytes& plain, Bytes& encrypted)
 {
-    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(EVP_CIPHER_CTX_new(),
-                                                                          EVP_CIPHER_CTX_free);
+    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
     encrypted.assign(plain.size() + kAesBlock, 0);
     int written = 0;
     int tail = 0;
@@ -72,7 +71,7 @@ bool aesEncrypt(const EVP_CIPHER *cipher, const uint8_t *key, const uint8_t *iv,
 }
 
 // Zero padding to whole blocks, at least one block.
-Bytes zeroPaddedToBlocks(const Bytes &text)
+Bytes zeroPaddedToBlocks(const Bytes& text)
 {
     Bytes padded(text);
     padded.resize(std::max<size_t>(1, (text.size() + kAesBlock - 1) / kAesBlock) * kAesBlock, 0);
@@ -81,14 +80,14 @@ Bytes zeroPaddedToBlocks(const Bytes &text)
 
 // Zero padding up to the next multiple of 16 above the length, so at least
 // one zero byte follows the text.
-Bytes zeroPaddedAbove(const Bytes &text)
+Bytes zeroPaddedAbove(const Bytes& text)
 {
     Bytes padded(text);
     padded.resize((text.size() / kAesBlock + 1) * kAesBlock, 0);
     return padded;
 }
 
-Bytes bytesOf(const std::string &text)
+Bytes bytesOf(const std::string& text)
 {
     return Bytes(text.begin(), text.end());
 }
@@ -97,7 +96,7 @@ Bytes bytesOf(const std::string &text)
 // after the word Digest, values quoted or plain tokens (some servers send
 // "Digest realm=r, nonce=n"). An unterminated quote ends the reading: what
 // it started is not taken.
-std::map<std::string, std::string> digestParameters(const std::string &challenge)
+std::map<std::string, std::string> digestParameters(const std::string& challenge)
 {
     std::map<std::string, std::string> parameters;
     const size_t digest = challenge.find("Digest");
@@ -133,14 +132,14 @@ std::map<std::string, std::string> digestParameters(const std::string &challenge
     return parameters;
 }
 
-std::string parameterOf(const std::map<std::string, std::string> &parameters, const std::string &name)
+std::string parameterOf(const std::map<std::string, std::string>& parameters, const std::string& name)
 {
     const auto found = parameters.find(name);
     return found == parameters.end() ? std::string() : found->second;
 }
 
 // RFC 7616: "auth" among the qop options the server offers.
-bool offersQopAuth(const std::string &qop)
+bool offersQopAuth(const std::string& qop)
 {
     std::vector<std::string> options;
     rtsp_text::Split(qop, {","}, options);
@@ -166,7 +165,7 @@ std::string randomHex(size_t bytes)
     return text;
 }
 
-bool rsaEncryptBase64(const CRsaPublicKey &key, const Bytes &plain, std::string &text)
+bool rsaEncryptBase64(const CRsaPublicKey& key, const Bytes& plain, std::string& text)
 {
     Bytes encrypted;
     if (!key.Encrypt(plain.data(), plain.size(), encrypted))
@@ -177,7 +176,7 @@ bool rsaEncryptBase64(const CRsaPublicKey &key, const Bytes &plain, std::string 
 
 } // namespace
 
-int AuthModeFromSupportAuth(const std::string &supportAuth)
+int AuthModeFromSupportAuth(const std::string& supportAuth)
 {
     int mode = AUTH_MODE_NONE;
     if (rtsp_text::Contains("BASE64", supportAuth))
@@ -189,14 +188,14 @@ int AuthModeFromSupportAuth(const std::string &supportAuth)
     return mode;
 }
 
-std::string BuildBasicCredentials(const std::string &user, const std::string &password)
+std::string BuildBasicCredentials(const std::string& user, const std::string& password)
 {
     return base64::Encode(user + ":" + password);
 }
 
-std::string BuildDigestAuthorization(const std::string &method, const std::string &uri, const std::string &challenge,
-                                     const std::string &user, const std::string &password, unsigned int nonceCount,
-                                     const std::string &cnonce)
+std::string BuildDigestAuthorization(const std::string& method, const std::string& uri, const std::string& challenge,
+                                     const std::string& user, const std::string& password, unsigned int nonceCount,
+                                     const std::string& cnonce)
 {
     const std::map<std::string, std::string> parameters = digestParameters(challenge);
     const std::string realm = parameterOf(parameters, "realm");
@@ -231,13 +230,13 @@ std::string BuildDigestAuthorization(const std::string &method, const std::strin
     return value;
 }
 
-bool DigestChallengeIsStale(const std::string &challenge)
+bool DigestChallengeIsStale(const std::string& challenge)
 {
     return strcasecmp(parameterOf(digestParameters(challenge), "stale").c_str(), "true") == 0;
 }
 
-std::string BuildAuthorization(const std::string &method, const std::string &uri, const std::string &challenge,
-                               const std::string &user, const std::string &password, unsigned int nonceCount)
+std::string BuildAuthorization(const std::string& method, const std::string& uri, const std::string& challenge,
+                               const std::string& user, const std::string& password, unsigned int nonceCount)
 {
     if (rtsp_text::Contains("Digest", challenge))
         return BuildDigestAuthorization(method, uri, challenge, user, password, nonceCount, randomHex(8));
@@ -247,7 +246,7 @@ std::string BuildAuthorization(const std::string &method, const std::string &uri
     return std::string();
 }
 
-int GenerateAuthAES(const std::string &user, const std::string &password, std::string &value)
+int GenerateAuthAES(const std::string& user, const std::string& password, std::string& value)
 {
     value.clear();
     if (user.empty() || password.empty()) {
@@ -289,9 +288,9 @@ int GenerateAuthAES(const std::string &user, const std::string &password, std::s
     return 0;
 }
 
-int GenerateAuthWithSuite_0(const std::string &password, const std::string &serverPublicKey,
-                            const std::string &user, const std::string &serverRandom, const std::string &token,
-                            std::string &value, std::string &keyText, std::string &identification)
+int GenerateAuthWithSuite_0(const std::string& password, const std::string& serverPublicKey, const std::string& user,
+                            const std::string& serverRandom, const std::string& token, std::string& value,
+                            std::string& keyText, std::string& identification)
 {
     value.clear();
     keyText.clear();
@@ -352,8 +351,8 @@ int GenerateAuthWithSuite_0(const std::string &password, const std::string &serv
     return 0;
 }
 
-bool ParseSepChallenge(const std::string &wwwAuthenticate, const std::string &pkd, std::string &cipherSuite,
-                       std::string &serverRandom, std::string &serverPublicKey)
+bool ParseSepChallenge(const std::string& wwwAuthenticate, const std::string& pkd, std::string& cipherSuite,
+                       std::string& serverRandom, std::string& serverPublicKey)
 {
     if (wwwAuthenticate.compare(0, 4, "SEP ") != 0) {
         PELLMAR_LOG_ERROR(pellmar_log::kAuth, "Must Be SEP mode");
@@ -395,12 +394,12 @@ bool ParseSepChallenge(const std::string &wwwAuthenticate, const std::string &pk
     return true;
 }
 
-std::unique_ptr<CRsaPublicKey> Get_RSA_PublicKeyWithCert(const std::string &pem)
+std::unique_ptr<CRsaPublicKey> Get_RSA_PublicKeyWithCert(const std::string& pem)
 {
     return CRsaPublicKey::FromPem(pem);
 }
 
-int RSA_PublicKey_Init(const char *pem)
+int RSA_PublicKey_Init(const char* pem)
 {
     std::shared_ptr<CRsaPublicKey> key = CRsaPublicKey::FromPem(pem ? pem : kBuiltInPublicKey);
     if (!key) {

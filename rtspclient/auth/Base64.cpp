@@ -11,7 +11,7 @@ bool isAlphabet(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
 }
 
-size_t paddingOf(const std::string &text)
+size_t paddingOf(const std::string& text)
 {
     size_t padding = 0;
     while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=')
@@ -21,27 +21,27 @@ size_t paddingOf(const std::string &text)
 
 } // namespace
 
-std::string Encode(const uint8_t *data, size_t length)
+std::string Encode(const uint8_t* data, size_t length)
 {
     if (length == 0)
         return std::string();
     std::string text(4 * ((length + 2) / 3) + 1, '\0');
-    const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char *>(&text[0]), data, static_cast<int>(length));
+    const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(&text[0]), data, static_cast<int>(length));
     text.resize(static_cast<size_t>(written));
     return text;
 }
 
-std::string Encode(const std::string &text)
+std::string Encode(const std::string& text)
 {
-    return Encode(reinterpret_cast<const uint8_t *>(text.data()), text.size());
+    return Encode(reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
-std::string Encode(const std::vector<uint8_t> &bytes)
+std::string Encode(const std::vector<uint8_t>& bytes)
 {
     return Encode(bytes.data(), bytes.size());
 }
 
-bool Decode(const std::string &text, std::vector<uint8_t> &bytes)
+bool Decode(const std::string& text, std::vector<uint8_t>& bytes)
 {
     bytes.clear();
     if (text.size() % 4 != 0)
@@ -54,7 +54,7 @@ bool Decode(const std::string &text, std::vector<uint8_t> &bytes)
     if (text.empty())
         return true;
     bytes.resize(text.size() / 4 * 3);
-    const int decoded = EVP_DecodeBlock(bytes.data(), reinterpret_cast<const unsigned char *>(text.data()),
+    const int decoded = EVP_DecodeBlock(bytes.data(), reinterpret_cast<const unsigned char*>(text.data()),
                                         static_cast<int>(text.size()));
     if (decoded < 0) {
         bytes.clear();

@@ -17,19 +17,19 @@ public:
     static constexpr size_t kMaxPemLength = 8192;
 
     ~CRsaPublicKey();
-    CRsaPublicKey(const CRsaPublicKey &) = delete;
-    CRsaPublicKey &operator=(const CRsaPublicKey &) = delete;
+    CRsaPublicKey(const CRsaPublicKey&) = delete;
+    CRsaPublicKey& operator=(const CRsaPublicKey&) = delete;
 
     // Reads a "PUBLIC KEY", "RSA PUBLIC KEY" or "CERTIFICATE" block, with
     // CRLF or bare LF line ends. Null when none is found or it is no RSA key.
-    static std::unique_ptr<CRsaPublicKey> FromPem(const std::string &pem);
+    static std::unique_ptr<CRsaPublicKey> FromPem(const std::string& pem);
 
-    bool Encrypt(const uint8_t *data, size_t length, std::vector<uint8_t> &encrypted) const;
+    bool Encrypt(const uint8_t* data, size_t length, std::vector<uint8_t>& encrypted) const;
 
 private:
-    explicit CRsaPublicKey(EVP_PKEY *key) : m_key(key) {}
+    explicit CRsaPublicKey(EVP_PKEY* key) : m_key(key) { }
 
-    EVP_PKEY *m_key;
+    EVP_PKEY* m_key;
 };
 
 #endif

@@ -2,7 +2,7 @@
 
 #include <openssl/evp.h>
 
-std::string Md5Hex(const std::string &text)
+std::string Md5Hex(const std::string& text)
 {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;

@@ -4,6 +4,6 @@
 #include <string>
 
 // RFC 1321 MD5 of `text` as 32 lower-case hexadecimal digits.
-std::string Md5Hex(const std::string &text);
+std::string Md5Hex(const std::string& text);
 
 #endif

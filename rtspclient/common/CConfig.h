@@ -2,7 +2,8 @@
 #include <atomic>
 
 // Library-wide settings the caller may change at any time.
-class CConfig {
+class CConfig
+{
 public:
     static constexpr unsigned int kMinDescribeTimeoutMs = 5000;
     static constexpr unsigned int kMaxDescribeTimeoutMs = 120000;

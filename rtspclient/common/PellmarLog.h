@@ -8,15 +8,15 @@
 // only the function and line.
 #define PELLMAR_LOG_MODULE "PELLMAR"
 
-#define PELLMAR_LOG_INFO(format, ...)                                                                              \
+#define PELLMAR_LOG_INFO(format, ...)                                                                                  \
     Wexl_Log(WEXL_LEVEL_INFO, PELLMAR_LOG_MODULE, "[%s(%d)] - " format, __FUNCTION__, __LINE__, ##__VA_ARGS__)
 
-#define PELLMAR_LOG_ERROR(code, format, ...)                                                                       \
-    Wexl_Log(WEXL_LEVEL_ERROR, PELLMAR_LOG_MODULE, "[%s(%d)] [0x%08x] - " format, __FUNCTION__, __LINE__,         \
+#define PELLMAR_LOG_ERROR(code, format, ...)                                                                           \
+    Wexl_Log(WEXL_LEVEL_ERROR, PELLMAR_LOG_MODULE, "[%s(%d)] [0x%08x] - " format, __FUNCTION__, __LINE__,              \
              static_cast<unsigned int>(code), ##__VA_ARGS__)
 
-#define PELLMAR_LOG_ALLOC(code, format, ...)                                                                       \
-    Wexl_Log(WEXL_LEVEL_ALLOC, PELLMAR_LOG_MODULE, "[%s(%d)] [0x%08x] - " format, __FUNCTION__, __LINE__,         \
+#define PELLMAR_LOG_ALLOC(code, format, ...)                                                                           \
+    Wexl_Log(WEXL_LEVEL_ALLOC, PELLMAR_LOG_MODULE, "[%s(%d)] [0x%08x] - " format, __FUNCTION__, __LINE__,              \
              static_cast<unsigned int>(code), ##__VA_ARGS__)
 
 // Log codes of the library's own sites (never returned to callers).

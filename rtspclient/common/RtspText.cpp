@@ -4,7 +4,7 @@ namespace rtsp_text {
 
 namespace {
 
-void trimCharacter(std::string &text, char character)
+void trimCharacter(std::string& text, char character)
 {
     const size_t first = text.find_first_not_of(character);
     if (first == std::string::npos) {
@@ -28,7 +28,7 @@ int hexValue(char digit)
 
 } // namespace
 
-void Trim(std::string &text)
+void Trim(std::string& text)
 {
     if (text.empty() || text == " ")
         return;
@@ -36,17 +36,17 @@ void Trim(std::string &text)
     trimCharacter(text, '\r');
 }
 
-void TrimQuotes(std::string &text)
+void TrimQuotes(std::string& text)
 {
     trimCharacter(text, '"');
 }
 
-bool Contains(const std::string &needle, const std::string &text)
+bool Contains(const std::string& needle, const std::string& text)
 {
     return text.find(needle) != std::string::npos;
 }
 
-int Split(const std::string &text, const std::vector<std::string> &separators, std::vector<std::string> &parts,
+int Split(const std::string& text, const std::vector<std::string>& separators, std::vector<std::string>& parts,
           int maxSplits)
 {
     parts.clear();
@@ -56,7 +56,7 @@ int Split(const std::string &text, const std::vector<std::string> &separators, s
     for (int splits = 0; splits < maxSplits; ++splits) {
         size_t found = std::string::npos;
         size_t separatorLength = 0;
-        for (const std::string &separator : separators) {
+        for (const std::string& separator : separators) {
             if (separator.empty())
                 continue;
             found = text.find(separator, position);
@@ -74,10 +74,10 @@ int Split(const std::string &text, const std::vector<std::string> &separators, s
     return static_cast<int>(parts.size());
 }
 
-void SplitKeyValue(const std::vector<std::string> &parts, const std::string &separator,
-                   std::map<std::string, std::string> &values)
+void SplitKeyValue(const std::vector<std::string>& parts, const std::string& separator,
+                   std::map<std::string, std::string>& values)
 {
-    for (const std::string &part : parts) {
+    for (const std::string& part : parts) {
         const size_t cut = separator.empty() ? std::string::npos : part.find(separator);
         std::string name = part.substr(0, cut);
         Trim(name);
@@ -85,7 +85,7 @@ void SplitKeyValue(const std::vector<std::string> &parts, const std::string &sep
     }
 }
 
-bool HexDecode(const std::string &text, std::vector<uint8_t> &bytes)
+bool HexDecode(const std::string& text, std::vector<uint8_t>& bytes)
 {
     if (text.size() % 2 != 0)
         return false;

@@ -12,8 +12,8 @@ class shared_object
 {
 public:
     shared_object() = default;
-    shared_object(const shared_object &) = delete;
-    shared_object &operator=(const shared_object &) = delete;
+    shared_object(const shared_object&) = delete;
+    shared_object& operator=(const shared_object&) = delete;
     virtual ~shared_object() = default;
 
     void add_ref() { ZMR_AtomicInc(&m_refCount); }

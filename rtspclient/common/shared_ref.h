@@ -14,24 +14,24 @@ class shared_ref
 {
 public:
     shared_ref() = default;
-    explicit shared_ref(T *object) : m_object(object)
+    explicit shared_ref(T* object) : m_object(object)
     {
         if (m_object)
             m_object->add_ref();
     }
-    shared_ref(const shared_ref &other) : m_object(other.acquire()) {}
+    shared_ref(const shared_ref& other) : m_object(other.acquire()) { }
     ~shared_ref() { reset(); }
 
-    shared_ref &operator=(const shared_ref &other)
+    shared_ref& operator=(const shared_ref& other)
     {
         if (this == &other || other.get() == get())
             return *this;
-        T *incoming = other.acquire();
+        T* incoming = other.acquire();
         swapIn(incoming);
         return *this;
     }
 
-    shared_ref &operator=(T *object)
+    shared_ref& operator=(T* object)
     {
         if (object)
             object->add_ref();
@@ -41,18 +41,18 @@ public:
 
     void reset() { swapIn(nullptr); }
 
-    T *get() const
+    T* get() const
     {
         std::lock_guard<zmr::zmr_mutex> lock(m_mutex);
         return m_object;
     }
-    T *operator->() const { return get(); }
-    T &operator*() const { return *get(); }
+    T* operator->() const { return get(); }
+    T& operator*() const { return *get(); }
     explicit operator bool() const { return get() != nullptr; }
 
 private:
     // The pointer with one more count on it, taken under this reference's lock.
-    T *acquire() const
+    T* acquire() const
     {
         std::lock_guard<zmr::zmr_mutex> lock(m_mutex);
         if (m_object)
@@ -62,9 +62,9 @@ private:
 
     // Takes over one count on `incoming` and drops the count of the old object.
     // Assigning the object already held leaves its count unchanged overall.
-    void swapIn(T *incoming)
+    void swapIn(T* incoming)
     {
-        T *old = nullptr;
+        T* old = nullptr;
         {
             std::lock_guard<zmr::zmr_mutex> lock(m_mutex);
             old = std::exchange(m_object, incoming);
@@ -73,7 +73,7 @@ private:
             old->release();
     }
 
-    T *m_object = nullptr;
+    T* m_object = nullptr;
     mutable zmr::zmr_mutex m_mutex;
 };
 

@@ -15,9 +15,9 @@ class singleton
 {
 public:
     // Null only when T could not be allocated.
-    static T *instance()
+    static T* instance()
     {
-        T *current = s_instance.load(std::memory_order_acquire);
+        T* current = s_instance.load(std::memory_order_acquire);
         if (current)
             return current;
         std::lock_guard<zmr::zmr_mutex> lock(s_mutex);
@@ -42,7 +42,7 @@ public:
     static bool destroyed() { return s_destroyed; }
 
 private:
-    static inline std::atomic<T *> s_instance{nullptr};
+    static inline std::atomic<T*> s_instance{nullptr};
     static inline zmr::zmr_mutex s_mutex;
     static inline std::atomic<bool> s_destroyed{false};
 };

@@ -26,8 +26,7 @@ int CIocpTcpTransmitter::SendData(const void* header, uint32_t headerLength, con
     return PostSend(data, length, nullptr, callback, user, kOwner);
 }
 
-int CIocpTcpTransmitter::SendData(const void* data, uint32_t length, IOCP_CALLBACK callback, void* user,
-                                  int limitFlag)
+int CIocpTcpTransmitter::SendData(const void* data, uint32_t length, IOCP_CALLBACK callback, void* user, int limitFlag)
 {
     return SendData(nullptr, 0, data, length, callback, user, limitFlag);
 }

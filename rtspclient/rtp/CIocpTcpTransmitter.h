@@ -3,7 +3,8 @@
 
 // One connected TCP socket on a completion queue: whole, ordered sends and
 // posted receives.
-class CIocpTcpTransmitter : public CIocpTransmitter {
+class CIocpTcpTransmitter : public CIocpTransmitter
+{
 public:
     using CIocpTransmitter::CIocpTransmitter;
 

@@ -4,13 +4,24 @@
 #include "rtp/PellmarTransportLog.h"
 #include "ZMR_Guard.h"
 
-CIocpTransmitter::CIocpTransmitter(ZMR_ASYNCIOQUEUE queue) : m_hAsyncIocpQueue(queue) {}
+CIocpTransmitter::CIocpTransmitter(ZMR_ASYNCIOQUEUE queue) : m_hAsyncIocpQueue(queue)
+{
+}
 
-CIocpTransmitter::~CIocpTransmitter() { CIocpTransmitter::Close(); }
+CIocpTransmitter::~CIocpTransmitter()
+{
+    CIocpTransmitter::Close();
+}
 
-int CIocpTransmitter::PendingSends() const { return m_pSendData ? m_pSendData->Pending() : 0; }
+int CIocpTransmitter::PendingSends() const
+{
+    return m_pSendData ? m_pSendData->Pending() : 0;
+}
 
-bool CIocpTransmitter::OverLimit(int limitFlag) const { return limitFlag == 1 && PendingSends() > m_iMaxPending; }
+bool CIocpTransmitter::OverLimit(int limitFlag) const
+{
+    return limitFlag == 1 && PendingSends() > m_iMaxPending;
+}
 
 int CIocpTransmitter::Attach(ZMR_SOCKET socket, const char* owner)
 {
@@ -120,10 +131,9 @@ int CIocpTransmitter::PostReceive(void* buffer, uint32_t size, bool withSender, 
         m_pRecvData->user = user;
     }
     m_pRecvData->AddRef();
-    const int result =
-        withSender
-            ? ZMR_AsyncIO_RecvFromEx(m_iConnSocketFd, buffer, size, m_pRecvData, &m_pRecvData->from, IocpCompletion)
-            : ZMR_AsyncIO_RecvEx(m_iConnSocketFd, buffer, size, m_pRecvData, IocpCompletion);
+    const int result = withSender ? ZMR_AsyncIO_RecvFromEx(m_iConnSocketFd, buffer, size, m_pRecvData,
+                                                           &m_pRecvData->from, IocpCompletion)
+                                  : ZMR_AsyncIO_RecvEx(m_iConnSocketFd, buffer, size, m_pRecvData, IocpCompletion);
     if (result != 0) {
         IOCP_DATA::Release(m_pRecvData);
         if (withSender)

@@ -11,7 +11,8 @@
 // queue, a send and a receive context, sends serialised by a mutex and
 // limited by the number still pending. Completion callbacks run on the
 // queue's threads; after Close returns none runs again.
-class CIocpTransmitter {
+class CIocpTransmitter
+{
 public:
     static constexpr int kMaxPendingSends = 5000;
     static constexpr int kOverLimit = -180;
@@ -53,7 +54,7 @@ protected:
     // Keeps a header and its data adjacent, and guards the socket and the
     // contexts against Close for every post.
     ZMR_Mutex m_cSendMutex;
-    std::atomic<bool> m_bOpen{false};  // read without the mutex by IsOpen
+    std::atomic<bool> m_bOpen{false}; // read without the mutex by IsOpen
     int m_iMaxPending = kMaxPendingSends;
 
 private:

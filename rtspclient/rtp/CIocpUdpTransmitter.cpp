@@ -6,7 +6,7 @@
 namespace {
 const char kOwner[] = "CIocpUdpTransmitter";
 constexpr uint64_t kOverLimitLogSpacingMs = 1000;
-}  // namespace
+} // namespace
 
 int CIocpUdpTransmitter::Open(const char* localAddress, uint16_t localPort, bool shared)
 {

@@ -4,7 +4,8 @@
 #include "rtp/CIocpTransmitter.h"
 
 // One UDP socket on a completion queue: send-to and posted receive-from.
-class CIocpUdpTransmitter : public CIocpTransmitter {
+class CIocpUdpTransmitter : public CIocpTransmitter
+{
 public:
     using CIocpTransmitter::CIocpTransmitter;
 

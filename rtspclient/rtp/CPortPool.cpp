@@ -13,7 +13,7 @@ bool CPortPool::rangeFits(uint16_t start, uint16_t count)
     return count == 0 || (start > 0 && static_cast<uint32_t>(start) + 2U * (count - 1U) + 1U <= 65535U);
 }
 
-void CPortPool::fill(CandidateList &candidates, uint16_t start, uint16_t count)
+void CPortPool::fill(CandidateList& candidates, uint16_t start, uint16_t count)
 {
     ZMR_Guard guard(candidates.mutex);
     candidates.start = start;
@@ -59,7 +59,7 @@ int CPortPool::CheckPortUsable(uint16_t port, int udp)
     return usable;
 }
 
-uint16_t CPortPool::takeFront(CandidateList &candidates)
+uint16_t CPortPool::takeFront(CandidateList& candidates)
 {
     ZMR_Guard guard(candidates.mutex);
     if (candidates.ports.empty())
@@ -69,7 +69,7 @@ uint16_t CPortPool::takeFront(CandidateList &candidates)
     return port;
 }
 
-void CPortPool::giveBack(CandidateList &candidates, uint16_t port)
+void CPortPool::giveBack(CandidateList& candidates, uint16_t port)
 {
     if (port == 0)
         return;
@@ -78,7 +78,7 @@ void CPortPool::giveBack(CandidateList &candidates, uint16_t port)
         candidates.ports.push_back(port);
 }
 
-uint16_t CPortPool::draw(CandidateList &candidates, int udp)
+uint16_t CPortPool::draw(CandidateList& candidates, int udp)
 {
     for (uint32_t attempt = 0; attempt <= candidates.count; ++attempt) {
         const uint16_t port = takeFront(candidates);
@@ -113,7 +113,7 @@ void CPortPool::ReleaseUdpPort(uint16_t port)
 
 std::vector<uint16_t> CPortPool::Candidates(int udp)
 {
-    CandidateList &list = udp ? m_udp : m_tcp;
+    CandidateList& list = udp ? m_udp : m_tcp;
     ZMR_Guard guard(list.mutex);
     return std::vector<uint16_t>(list.ports.begin(), list.ports.end());
 }

@@ -44,10 +44,10 @@ private:
     };
 
     static bool rangeFits(uint16_t start, uint16_t count);
-    static void fill(CandidateList &candidates, uint16_t start, uint16_t count);
-    static uint16_t takeFront(CandidateList &candidates);
-    static void giveBack(CandidateList &candidates, uint16_t port);
-    static uint16_t draw(CandidateList &candidates, int udp);
+    static void fill(CandidateList& candidates, uint16_t start, uint16_t count);
+    static uint16_t takeFront(CandidateList& candidates);
+    static void giveBack(CandidateList& candidates, uint16_t port);
+    static uint16_t draw(CandidateList& candidates, int udp);
 
     CandidateList m_tcp;
     CandidateList m_udp;

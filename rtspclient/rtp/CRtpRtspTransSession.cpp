@@ -5,7 +5,10 @@
 #include "rtp/PellmarTransportLog.h"
 #include "ZMR_Guard.h"
 
-CRtpRtspTransSession::~CRtpRtspTransSession() { CRtpRtspTransSession::Close(); }
+CRtpRtspTransSession::~CRtpRtspTransSession()
+{
+    CRtpRtspTransSession::Close();
+}
 
 int CRtpRtspTransSession::OpenRtsp(CRtspTransSession* connection, int channel)
 {
@@ -24,7 +27,7 @@ int CRtpRtspTransSession::OpenRtsp(CRtspTransSession* connection, int channel)
         DestroyRtpSession();
         return -1;
     }
-    guard.Release();  // the manager steps us under its mutex, then takes ours
+    guard.Release(); // the manager steps us under its mutex, then takes ours
     CRtpTransSessionMgr::Instance().Register(this);
     return 0;
 }
@@ -55,7 +58,7 @@ void CRtpRtspTransSession::OnChannelData(int channel, const uint8_t* data, int l
     CRtpRtspTransSession* self = static_cast<CRtpRtspTransSession*>(user);
     ZMR_Guard guard(self->m_cSessionMutex);
     if (length < 0) {
-        self->PollSession();  // the periodic event
+        self->PollSession(); // the periodic event
         return;
     }
     const double arrival = self->m_pRtspTransSession->ReceiveTime();
@@ -71,7 +74,10 @@ bool CRtpRtspTransSession::SendFramed(int channel, const uint8_t* data, size_t s
     return m_pRtspTransSession->SendData(header, sizeof header, data, uint32_t(size), nullptr, nullptr, 1) == 0;
 }
 
-bool CRtpRtspTransSession::SendRtp(const uint8_t* data, size_t size) { return SendFramed(m_iChannel, data, size); }
+bool CRtpRtspTransSession::SendRtp(const uint8_t* data, size_t size)
+{
+    return SendFramed(m_iChannel, data, size);
+}
 
 bool CRtpRtspTransSession::SendRtcp(const uint8_t* data, size_t size)
 {

@@ -6,7 +6,8 @@ class CRtspTransSession;
 
 // RTP and RTCP interleaved in the RTSP connection: RTP on an even channel,
 // RTCP on the next one.
-class CRtpRtspTransSession : public CRtpTransSession {
+class CRtpRtspTransSession : public CRtpTransSession
+{
 public:
     using CRtpTransSession::CRtpTransSession;
     ~CRtpRtspTransSession() override;

@@ -7,7 +7,9 @@ namespace {
 constexpr size_t kFrameHeaderSize = 4;
 }
 
-CRtpStreamFramer::CRtpStreamFramer(bool cascade) : m_cascade(cascade) {}
+CRtpStreamFramer::CRtpStreamFramer(bool cascade) : m_cascade(cascade)
+{
+}
 
 size_t CRtpStreamFramer::FrameLength(const uint8_t* header) const
 {
@@ -29,7 +31,7 @@ void CRtpStreamFramer::Commit(size_t bytes, Sink& sink)
         }
         const size_t length = FrameLength(p);
         if (kFrameHeaderSize + length > kBufferSize) {
-            offset = m_fill;  // can never be held: start over with the next data
+            offset = m_fill; // can never be held: start over with the next data
             break;
         }
         if (m_fill - offset < kFrameHeaderSize + length)

@@ -7,11 +7,13 @@
 // cascade mode the length field is little-endian and counts 4-byte words.
 // Bytes before a '$' are skipped one at a time; an incomplete frame waits
 // for the next receive into FreeSpace(). Pure code, parsed in place.
-class CRtpStreamFramer {
+class CRtpStreamFramer
+{
 public:
     static constexpr size_t kBufferSize = 262144;
 
-    class Sink {
+    class Sink
+    {
     public:
         virtual ~Sink() = default;
         // `data` points into the framer's buffer and is valid during the call.

@@ -8,7 +8,10 @@ namespace {
 constexpr int32_t kPollEvent = 0xFFFFFF;
 }
 
-CRtpTcpTransSession::~CRtpTcpTransSession() { CRtpTcpTransSession::Close(); }
+CRtpTcpTransSession::~CRtpTcpTransSession()
+{
+    CRtpTcpTransSession::Close();
+}
 
 int CRtpTcpTransSession::OpenConnection(Connection& connection, ZMR_SOCKET socket, const char* openFail,
                                         const char* bufferFail, const char* recvFail)
@@ -58,7 +61,7 @@ int CRtpTcpTransSession::OpenTcp(ZMR_SOCKET rtpSocket, ZMR_SOCKET rtcpSocket, in
         // RTCP is worth having but not worth the stream: it travels on the RTP connection.
         m_bSharedConnection = true;
     }
-    guard.Release();  // the manager steps us under its mutex, then takes ours
+    guard.Release(); // the manager steps us under its mutex, then takes ours
     CRtpTransSessionMgr::Instance().Register(this);
     return 0;
 }
@@ -103,7 +106,7 @@ void CRtpTcpTransSession::HandleRecv(Connection& connection, int32_t result, uin
         return;
     }
     if (result != 0 || bytes == 0)
-        return;  // failed or closed by the peer: this connection receives no more
+        return; // failed or closed by the peer: this connection receives no more
     {
         ZMR_Guard guard(m_cSessionMutex);
         connection.arrival = ReceiveTime();
@@ -137,7 +140,7 @@ bool CRtpTcpTransSession::SendRtcp(const uint8_t* data, size_t size)
 {
     if (m_bSharedConnection) {
         if (m_iChannel < 0)
-            return true;  // a bare stream has no place for RTCP: nothing to send
+            return true; // a bare stream has no place for RTCP: nothing to send
         return SendOn(m_cIocpTcpRtp.transmitter, m_iChannel + 1, data, size);
     }
     return SendOn(m_cIocpTcpRtcp.transmitter, m_iChannel < 0 ? -1 : m_iChannel + 1, data, size);

@@ -7,7 +7,8 @@
 // RTP over TCP connections of the track's own: '$' frames on the RTP
 // connection (RTCP on the odd channel when it has no connection of its own,
 // or in cascade mode), and a separate RTCP connection when the server gave one.
-class CRtpTcpTransSession : public CRtpTransSession {
+class CRtpTcpTransSession : public CRtpTransSession
+{
 public:
     using CRtpTransSession::CRtpTransSession;
     ~CRtpTcpTransSession() override;
@@ -24,7 +25,8 @@ public:
 private:
     // One connection's receive side: its transmitter, framer and what its
     // frames are injected as.
-    struct Connection : CRtpStreamFramer::Sink {
+    struct Connection : CRtpStreamFramer::Sink
+    {
         Connection(CRtpTcpTransSession& owner, ZMR_ASYNCIOQUEUE queue, bool rtcpOnly)
             : owner(owner), transmitter(queue), rtcpOnly(rtcpOnly)
         {
@@ -36,7 +38,7 @@ private:
         CIocpTcpTransmitter transmitter;
         CRtpStreamFramer framer;
         const bool rtcpOnly;
-        double arrival = 0;  // of the receive being parsed
+        double arrival = 0; // of the receive being parsed
     };
 
     static void OnRecvComplete(int32_t result, uint32_t bytes, void* user);

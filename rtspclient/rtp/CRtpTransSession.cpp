@@ -13,15 +13,26 @@ namespace {
 constexpr uint8_t kEndOfStreamPayloadType = 96;
 }
 
-CRtpTransSession::CRtpTransSession(ZMR_ASYNCIOQUEUE queue, int cascade) : m_hQueue(queue), m_bCascade(cascade) {}
+CRtpTransSession::CRtpTransSession(ZMR_ASYNCIOQUEUE queue, int cascade) : m_hQueue(queue), m_bCascade(cascade)
+{
+}
 
 CRtpTransSession::~CRtpTransSession() = default;
 
-int CRtpTransSession::OpenTcp(ZMR_SOCKET, ZMR_SOCKET, int) { return -2; }
+int CRtpTransSession::OpenTcp(ZMR_SOCKET, ZMR_SOCKET, int)
+{
+    return -2;
+}
 
-int CRtpTransSession::OpenRtsp(CRtspTransSession*, int) { return -2; }
+int CRtpTransSession::OpenRtsp(CRtspTransSession*, int)
+{
+    return -2;
+}
 
-int CRtpTransSession::OpenUdp(const char*, uint16_t, const char*, uint16_t) { return -2; }
+int CRtpTransSession::OpenUdp(const char*, uint16_t, const char*, uint16_t)
+{
+    return -2;
+}
 
 void CRtpTransSession::SetReceiveClockRate(int clockRate)
 {
@@ -78,7 +89,10 @@ int CRtpTransSession::SendData(const void* data, size_t length, uint8_t payloadT
     return 0;
 }
 
-double CRtpTransSession::ReceiveTime() { return rtpcore::NtpTime::Now().ToSeconds(); }
+double CRtpTransSession::ReceiveTime()
+{
+    return rtpcore::NtpTime::Now().ToSeconds();
+}
 
 void CRtpTransSession::Inject(bool rtcp, const uint8_t* data, size_t length, double arrival,
                               const rtpcore::RtpEndpoint& from)

@@ -17,7 +17,8 @@ typedef int (*pfnRtpDeliveryCB)(STREAM_DATA_T* data, void* context);
 // through our completion-queue transmitters; the RTP layer parses them in
 // place, keeps the source statistics and answers with RTCP. Injection,
 // polling and sending are serialised by the session mutex.
-class CRtpTransSession : public rtpcore::RtpSession, public rtpcore::RtpPacketSender {
+class CRtpTransSession : public rtpcore::RtpSession, public rtpcore::RtpPacketSender
+{
 public:
     static constexpr size_t kMaxPacketSize = 10000;
     static constexpr int kDefaultClockRate = 90000;
@@ -52,8 +53,7 @@ protected:
     // Under the session mutex: ends the RTP session.
     void DestroyRtpSession();
     // Both run with the session mutex held.
-    void Inject(bool rtcp, const uint8_t* data, size_t length, double arrival,
-                const rtpcore::RtpEndpoint& from = {});
+    void Inject(bool rtcp, const uint8_t* data, size_t length, double arrival, const rtpcore::RtpEndpoint& from = {});
     // Wall clock of a receive completion, read once for all its packets.
     static double ReceiveTime();
     void PollSession(double now = -1);

@@ -10,9 +10,12 @@
 namespace {
 constexpr int kSleepSlices = 10;
 constexpr unsigned int kSliceMs = 100;
-}  // namespace
+} // namespace
 
-CRtpTransSessionMgr& CRtpTransSessionMgr::Instance() { return *singleton<CRtpTransSessionMgr>::instance(); }
+CRtpTransSessionMgr& CRtpTransSessionMgr::Instance()
+{
+    return *singleton<CRtpTransSessionMgr>::instance();
+}
 
 int CRtpTransSessionMgr::Init()
 {

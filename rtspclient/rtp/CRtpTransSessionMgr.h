@@ -10,7 +10,8 @@ class CRtpTransSession;
 // Owns the completion queue the transports share and a thread that gives
 // every registered transport session its periodic step about once a second.
 // Lives from library initialisation to its end.
-class CRtpTransSessionMgr {
+class CRtpTransSessionMgr
+{
 public:
     static constexpr int kSharedQueueThreads = 16;
 

@@ -11,7 +11,10 @@ namespace {
 constexpr int32_t kPollEvent = 0xFFFFFF;
 }
 
-CRtpUdpTransSession::~CRtpUdpTransSession() { CRtpUdpTransSession::Close(); }
+CRtpUdpTransSession::~CRtpUdpTransSession()
+{
+    CRtpUdpTransSession::Close();
+}
 
 int CRtpUdpTransSession::OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort,
                                     const char* remoteAddress, uint16_t remotePort, const char* joinOn)
@@ -61,7 +64,7 @@ int CRtpUdpTransSession::OpenPair(const char* localAddress, uint16_t localPort, 
         ZMR_Guard session(m_cSessionMutex);
         m_uiLearnedSource = 0;
         m_bHeardFromServer = false;
-        m_bLearnSource = joinOn == nullptr;  // a group's senders are named by its source only
+        m_bLearnSource = joinOn == nullptr; // a group's senders are named by its source only
     }
     const char* remote = remoteAddress ? remoteAddress : "";
     if (!ResolveIPv4Address(remote, remotePort, m_stRemoteRtpAddr)) {
@@ -79,7 +82,7 @@ int CRtpUdpTransSession::OpenPair(const char* localAddress, uint16_t localPort, 
         DestroyRtpSession();
         return -1;
     }
-    guard.Release();  // the manager steps us under its mutex, then takes ours
+    guard.Release(); // the manager steps us under its mutex, then takes ours
     CRtpTransSessionMgr::Instance().Register(this);
     return 0;
 }
@@ -100,9 +103,15 @@ int CRtpUdpTransSession::Close()
     return 0;
 }
 
-int CRtpUdpTransSession::PeriodicStep() { return m_cIocpUdpRtcp.transmitter.PostIoEvent(kPollEvent, 1); }
+int CRtpUdpTransSession::PeriodicStep()
+{
+    return m_cIocpUdpRtcp.transmitter.PostIoEvent(kPollEvent, 1);
+}
 
-int CRtpUdpTransSession::Socket::PostRecv() { return transmitter.RecvData(buffer, kReceiveSize, OnRecvComplete, this); }
+int CRtpUdpTransSession::Socket::PostRecv()
+{
+    return transmitter.RecvData(buffer, kReceiveSize, OnRecvComplete, this);
+}
 
 void CRtpUdpTransSession::OnRecvComplete(int32_t result, uint32_t bytes, void* user)
 {
@@ -115,10 +124,10 @@ void CRtpUdpTransSession::HandleRecv(Socket& socket, int32_t result, uint32_t by
     if (result == kPollEvent && bytes == 1) {
         ZMR_Guard guard(m_cSessionMutex);
         PollSession();
-        return;  // an event, not the receive: that one is still pending
+        return; // an event, not the receive: that one is still pending
     }
     if (result != 0 && result != ZMR_ASYNCIO_ABORTED)
-        return;  // the socket failed: it receives no more
+        return; // the socket failed: it receives no more
     if (result == 0) {
         ZMR_Guard guard(m_cSessionMutex);
         const double arrival = ReceiveTime();
@@ -126,8 +135,7 @@ void CRtpUdpTransSession::HandleRecv(Socket& socket, int32_t result, uint32_t by
         // What else already waits is read here, without a hand-off each.
         ZMR_ADDR from{};
         for (int drained = 0; drained < kDrainPerCompletion; ++drained) {
-            const int length =
-                ZMR_RecvFromNoWait(socket.transmitter.Socket(), socket.buffer, kReceiveSize, &from);
+            const int length = ZMR_RecvFromNoWait(socket.transmitter.Socket(), socket.buffer, kReceiveSize, &from);
             if (length < 0)
                 break;
             Take(socket, from, uint32_t(length), arrival);
@@ -177,7 +185,7 @@ bool CRtpUdpTransSession::IsWellFormedRtp(const uint8_t* data, uint32_t bytes)
         return false;
     const uint32_t payloadType = data[1] & 0x7F;
     if (payloadType >= 72 && payloadType <= 76)
-        return false;  // RTCP sent to the RTP port
+        return false; // RTCP sent to the RTP port
     uint32_t header = kFixedHeader + 4u * (data[0] & 0x0F);
     if (data[0] & 0x10) {
         if (bytes < header + 4)

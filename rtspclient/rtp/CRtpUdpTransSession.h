@@ -5,7 +5,8 @@
 
 // RTP over a UDP socket pair: local ports P and P + 1 towards the server's
 // RTP port R and R + 1. Only datagrams from the server's host are taken.
-class CRtpUdpTransSession : public CRtpTransSession {
+class CRtpUdpTransSession : public CRtpTransSession
+{
 public:
     static constexpr uint32_t kReceiveSize = 65536;
     static constexpr size_t kBufferSize = 65540;
@@ -32,7 +33,8 @@ public:
     bool SendRtcp(const uint8_t* data, size_t size) override;
 
 private:
-    struct Socket {
+    struct Socket
+    {
         Socket(CRtpUdpTransSession& owner, ZMR_ASYNCIOQUEUE queue, bool rtcp)
             : owner(owner), transmitter(queue), rtcp(rtcp)
         {

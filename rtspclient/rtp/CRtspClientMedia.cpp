@@ -13,12 +13,15 @@
 
 CRtspClientMedia::CRtspClientMedia() = default;
 
-CRtspClientMedia::~CRtspClientMedia() { Close(); }
+CRtspClientMedia::~CRtspClientMedia()
+{
+    Close();
+}
 
 int CRtspClientMedia::Init(int transMethod, int rtpPack, int mediaIndex)
 {
     ZMR_Guard guard(m_cMutex);
-    ReleasePort();  // to the list it came from, before the method changes
+    ReleasePort(); // to the list it came from, before the method changes
     m_eRtpTransMethod = transMethod;
     m_bRtpPack = rtpPack;
     m_iMediaIndex = mediaIndex;
@@ -84,8 +87,8 @@ void CRtspClientMedia::SetFirstSend(const std::string& text)
     m_strFirstSend = text;
 }
 
-int CRtspClientMedia::Open(CRtspTransSession* connection, int channel, const char* serverHost,
-                           uint16_t serverRtpPort, uint16_t serverRtcpPort, const char* bindAddress)
+int CRtspClientMedia::Open(CRtspTransSession* connection, int channel, const char* serverHost, uint16_t serverRtpPort,
+                           uint16_t serverRtcpPort, const char* bindAddress)
 {
     ZMR_Guard guard(m_cMutex);
     CloseTransport();
@@ -94,9 +97,7 @@ int CRtspClientMedia::Open(CRtspTransSession* connection, int channel, const cha
     case kRtpOverRtsp: result = OpenInterleaved(connection, channel); break;
     case kRtpOverTcp: result = OpenTcp(channel, serverHost, serverRtpPort, serverRtcpPort, bindAddress); break;
     case kRtpOverUdp: result = OpenUdp(serverHost, serverRtpPort); break;
-    default:
-        TRANSPORT_LOG_ERROR("m_eRtpTransMethod == <%d> && m_bRtpPack == %d", m_eRtpTransMethod, m_bRtpPack);
-        break;
+    default: TRANSPORT_LOG_ERROR("m_eRtpTransMethod == <%d> && m_bRtpPack == %d", m_eRtpTransMethod, m_bRtpPack); break;
     }
     if (result != 0)
         Close();
@@ -161,14 +162,14 @@ int CRtspClientMedia::OpenTcp(int channel, const char* serverHost, uint16_t serv
     }
     ZMR_SOCKET rtcpSocket = rtpSocket;
     if (serverRtcpPort != serverRtpPort && !m_bCascade) {
-        rtcpSocket = CreateTcpConnect(bindAddress, host, uint16_t(m_usLocalPort + 1), serverRtcpPort,
-                                      kRtcpConnectTimeoutMs);
+        rtcpSocket =
+            CreateTcpConnect(bindAddress, host, uint16_t(m_usLocalPort + 1), serverRtcpPort, kRtcpConnectTimeoutMs);
         if (rtcpSocket != ZMR_INVALID_SOCKET && !WriteFirstSend(rtcpSocket)) {
             ZMR_CloseSocket(rtcpSocket, 0);
             rtcpSocket = ZMR_INVALID_SOCKET;
         }
         if (rtcpSocket == ZMR_INVALID_SOCKET)
-            rtcpSocket = rtpSocket;  // RTCP then travels on the RTP connection
+            rtcpSocket = rtpSocket; // RTCP then travels on the RTP connection
     }
     auto closeSockets = [&] {
         if (rtcpSocket != rtpSocket)

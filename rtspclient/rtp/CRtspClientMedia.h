@@ -13,7 +13,8 @@ class CRtspTransSession;
 // One track of a session: its local port, its RTP transport session and the
 // caller's data callback. Every operation takes the track mutex; delivery
 // (OnData) runs on completion threads without it.
-class CRtspClientMedia {
+class CRtspClientMedia
+{
 public:
     enum TransMethod { kRtpOverUdp = 0, kRtpOverRtsp = 1, kRtpOverTcp = 2 };
     static constexpr unsigned int kTcpConnectTimeoutMs = 4000;

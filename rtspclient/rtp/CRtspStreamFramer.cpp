@@ -55,9 +55,12 @@ long ContentLength(std::string_view header, bool& invalid)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-void CRtspStreamFramer::Reset() { m_fill = 0; }
+void CRtspStreamFramer::Reset()
+{
+    m_fill = 0;
+}
 
 long CRtspStreamFramer::MessageSize(const char* text, size_t available)
 {
@@ -80,7 +83,7 @@ CRtspStreamFramer::Result CRtspStreamFramer::Commit(size_t bytes, Sink& sink)
     while (offset < m_fill) {
         const uint8_t* p = m_data + offset;
         const size_t available = m_fill - offset;
-        if (*p == 0) {  // stray terminators between messages
+        if (*p == 0) { // stray terminators between messages
             ++offset;
             continue;
         }

@@ -8,11 +8,13 @@
 // bytes are received straight into its buffer and parsed in place; whatever
 // is incomplete stays for the next receive, so the reader resumes wherever
 // the stream was cut. Pure code: no sockets, no locks, no logging.
-class CRtspStreamFramer {
+class CRtspStreamFramer
+{
 public:
     static constexpr size_t kBufferSize = 262144;
 
-    class Sink {
+    class Sink
+    {
     public:
         virtual ~Sink() = default;
         // `text` points into the framer's buffer and is valid during the
@@ -22,9 +24,9 @@ public:
     };
 
     enum class Result {
-        NeedMore,      // everything whole was delivered; receive into FreeSpace()
-        BufferFull,    // one message fills the buffer without ending: the stream is unusable
-        TooLarge,      // a message announces more than the buffer holds: the stream is unusable
+        NeedMore,   // everything whole was delivered; receive into FreeSpace()
+        BufferFull, // one message fills the buffer without ending: the stream is unusable
+        TooLarge,   // a message announces more than the buffer holds: the stream is unusable
     };
 
     CRtspStreamFramer() = default;

@@ -8,9 +8,12 @@ namespace {
 // Channels 20 and above are the same pairs again: some servers number the
 // channels of a second stream from 20.
 constexpr int kSecondChannelBase = 20;
-}  // namespace
+} // namespace
 
-CRtspTransSession::~CRtspTransSession() { CRtspTransSession::Close(); }
+CRtspTransSession::~CRtspTransSession()
+{
+    CRtspTransSession::Close();
+}
 
 int CRtspTransSession::Open(ZMR_SOCKET socket)
 {
@@ -58,7 +61,10 @@ int CRtspTransSession::RecvMediaData(int channel, pfnRtspMediaDataCB hook, void*
     return 0;
 }
 
-int CRtspTransSession::RemoveMediaData(int channel) { return RecvMediaData(channel, nullptr, nullptr); }
+int CRtspTransSession::RemoveMediaData(int channel)
+{
+    return RecvMediaData(channel, nullptr, nullptr);
+}
 
 int CRtspTransSession::PostChannelEvent(int channel)
 {
@@ -89,7 +95,7 @@ void CRtspTransSession::HandleRecv(int32_t result, uint32_t bytes)
     m_dReceiveTime = rtpcore::NtpTime::Now().ToSeconds();
     const CRtspStreamFramer::Result framed = m_cFramer.Commit(bytes, *this);
     if (!IsOpen())
-        return;  // a callback closed the connection: nothing more to report
+        return; // a callback closed the connection: nothing more to report
     if (framed == CRtspStreamFramer::Result::BufferFull) {
         // Text that never ends its header: no receive could make progress.
         TRANSPORT_LOG_ERROR("CRtspTransSession RecvData Fail, message over %d bytes without end, socketFd:%d",
@@ -136,7 +142,7 @@ void CRtspTransSession::DeliverToPair(int channel, const uint8_t* data, int leng
 {
     const int pairIndex = (channel >= kSecondChannelBase ? channel - kSecondChannelBase : channel) / 2;
     if (pairIndex < 0 || pairIndex >= kChannelPairs)
-        return;  // no track on it: consumed and dropped
+        return; // no track on it: consumed and dropped
     ChannelPair& pair = m_stPairs[pairIndex];
     ZMR_Guard guard(pair.mutex);
     if (pair.hook)

@@ -20,7 +20,8 @@ typedef void (*pfnRtspMediaDataCB)(int channel, const uint8_t* data, int length,
 // the stream into text messages and '$' interleaved frames. Both callbacks run
 // on a queue thread; the message callback without any lock of ours, a frame
 // hook under its pair's mutex. Once Close returns neither runs again.
-class CRtspTransSession : public CIocpTcpTransmitter, private CRtspStreamFramer::Sink {
+class CRtspTransSession : public CIocpTcpTransmitter, private CRtspStreamFramer::Sink
+{
 public:
     static constexpr int kChannelPairs = 4;
     static constexpr int kMaxChannel = 7;
@@ -53,7 +54,8 @@ public:
     double ReceiveTime() const { return m_dReceiveTime; }
 
 private:
-    struct ChannelPair {
+    struct ChannelPair
+    {
         pfnRtspMediaDataCB hook = nullptr;
         void* user = nullptr;
         ZMR_Mutex mutex;

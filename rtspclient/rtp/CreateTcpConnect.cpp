@@ -14,7 +14,7 @@ ZMR_SOCKET Fail(ZMR_SOCKET socket)
     return ZMR_INVALID_SOCKET;
 }
 
-}  // namespace
+} // namespace
 
 ZMR_SOCKET CreateTcpConnect(const char* sourceAddress, const char* destinationAddress, uint16_t sourcePort,
                             uint16_t destinationPort, unsigned int timeoutMs)

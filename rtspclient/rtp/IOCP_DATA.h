@@ -12,10 +12,11 @@ typedef void (*IOCP_CALLBACK)(int32_t result, uint32_t bytes, void* user);
 // The I/O context of one direction of a transmitter. Every posted operation
 // holds a reference, so the context (and the receive buffer it owns) outlives
 // the transmitter's Close until the last completion has run.
-struct IOCP_DATA {
+struct IOCP_DATA
+{
     enum Direction { kSend = 0, kReceive = 1 };
 
-    explicit IOCP_DATA(Direction direction) : direction(direction) {}
+    explicit IOCP_DATA(Direction direction) : direction(direction) { }
 
     void AddRef() { references.fetch_add(1, std::memory_order_relaxed); }
     static void Release(IOCP_DATA* data)
@@ -35,7 +36,7 @@ struct IOCP_DATA {
     ZMR_Mutex mutex;
     bool closed = false;
     std::unique_ptr<uint8_t[]> buffer;
-    ZMR_ADDR from{};  // sender of the datagram under way (receive-from)
+    ZMR_ADDR from{}; // sender of the datagram under way (receive-from)
 };
 
 // Runs a completion: the context's callback unless closed, then drops the

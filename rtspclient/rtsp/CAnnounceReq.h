@@ -8,14 +8,14 @@
 class CAnnounceReq : public CCommonReq
 {
 public:
-    CAnnounceReq() : CCommonReq(RTSP_METHOD_ANNOUNCE) {}
+    CAnnounceReq() : CCommonReq(RTSP_METHOD_ANNOUNCE) { }
 
     std::string m_strBody;
     std::map<std::string, std::string> m_mapExtraHeaders;
 
 protected:
-    void AppendHeaders(std::string &text) override;
-    void AppendBody(std::string &text) override;
+    void AppendHeaders(std::string& text) override;
+    void AppendBody(std::string& text) override;
 };
 
 #endif

@@ -5,7 +5,6 @@
 
 // ANNOUNCE response: the common fields only.
 class CAnnounceRsp : public CCommonRsp
-{
-};
+{ };
 
 #endif

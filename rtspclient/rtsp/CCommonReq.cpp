@@ -11,7 +11,7 @@ namespace {
 
 // Only CRLF pairs, and no empty line: a value with a line break of its own
 // would otherwise smuggle headers or a second request onto the wire.
-bool wellFormedHeaderBlock(const std::string &head)
+bool wellFormedHeaderBlock(const std::string& head)
 {
     for (size_t i = 0; i < head.size(); ++i) {
         const bool pairedCr = head[i] == '\r' && i + 1 < head.size() && head[i + 1] == '\n';
@@ -24,7 +24,7 @@ bool wellFormedHeaderBlock(const std::string &head)
 
 } // namespace
 
-std::string RtspFormat(const char *format, ...)
+std::string RtspFormat(const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
@@ -40,12 +40,12 @@ std::string RtspFormat(const char *format, ...)
     return text;
 }
 
-bool CCommonReq::ParseMsg(const char *, int)
+bool CCommonReq::ParseMsg(const char*, int)
 {
     return false;
 }
 
-void CCommonReq::appendAuthorization(std::string &text) const
+void CCommonReq::appendAuthorization(std::string& text) const
 {
     if (!m_strAuthorization.empty()) {
         text += "Authorization: " + m_strAuthorization + "\r\n";
@@ -74,16 +74,19 @@ void CCommonReq::appendAuthorization(std::string &text) const
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
-void CCommonReq::AppendHeaders(std::string &) {}
+void CCommonReq::AppendHeaders(std::string&)
+{
+}
 
-void CCommonReq::AppendBody(std::string &) {}
+void CCommonReq::AppendBody(std::string&)
+{
+}
 
-void CCommonReq::AppendBackChannelRequire(std::string &text) const
+void CCommonReq::AppendBackChannelRequire(std::string& text) const
 {
     if (m_iBackChannel)
         text += "Require: www.onvif.org/ver20/backchannel\r\n";
@@ -109,7 +112,7 @@ std::string CCommonReq::Build()
     return text;
 }
 
-int CCommonReq::BuildMsg(char *buffer, int size)
+int CCommonReq::BuildMsg(char* buffer, int size)
 {
     if (!buffer || size <= 0)
         return -1;

@@ -13,15 +13,15 @@ public:
     // Size every caller gives BuildMsg.
     static constexpr int kBufferSize = 10240;
 
-    explicit CCommonReq(int methodKind = RTSP_METHOD_UNKNOWN) : m_iMethod(methodKind) {}
+    explicit CCommonReq(int methodKind = RTSP_METHOD_UNKNOWN) : m_iMethod(methodKind) { }
     virtual ~CCommonReq() = default;
 
     // The client only writes requests; reading one is not supported here.
-    virtual bool ParseMsg(const char *text, int length);
+    virtual bool ParseMsg(const char* text, int length);
     // Writes the request and a terminating zero into `buffer`; returns its
     // length. A request that does not fit, or whose header values hold a line
     // break, is not written cut: the result is -1.
-    virtual int BuildMsg(char *buffer, int size);
+    virtual int BuildMsg(char* buffer, int size);
     // The same text as a string; empty when it cannot be made.
     std::string Build();
 
@@ -43,16 +43,16 @@ public:
 
 protected:
     // Headers of the subclass, each ending in CRLF.
-    virtual void AppendHeaders(std::string &text);
+    virtual void AppendHeaders(std::string& text);
     // What follows the empty line.
-    virtual void AppendBody(std::string &text);
-    void AppendBackChannelRequire(std::string &text) const;
+    virtual void AppendBody(std::string& text);
+    void AppendBackChannelRequire(std::string& text) const;
 
 private:
-    void appendAuthorization(std::string &text) const;
+    void appendAuthorization(std::string& text) const;
 };
 
 // printf into a string, for the fixed header formats.
-std::string RtspFormat(const char *format, ...) __attribute__((format(printf, 1, 2)));
+std::string RtspFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 #endif

@@ -10,19 +10,19 @@
 using rtsp_message::GetHeader;
 using rtsp_message::GetParam;
 
-int CCommonRsp::BuildMsg(char *buffer, int size)
+int CCommonRsp::BuildMsg(char* buffer, int size)
 {
     if (buffer && size > 0)
         buffer[0] = '\0';
     return -1;
 }
 
-bool CCommonRsp::ParseOwn(const std::string &)
+bool CCommonRsp::ParseOwn(const std::string&)
 {
     return true;
 }
 
-bool CCommonRsp::parseStatusLine(const std::string &text)
+bool CCommonRsp::parseStatusLine(const std::string& text)
 {
     const size_t lineEnd = text.find("\r\n");
     if (lineEnd == std::string::npos)
@@ -34,7 +34,7 @@ bool CCommonRsp::parseStatusLine(const std::string &text)
     return true;
 }
 
-void CCommonRsp::parseSession(const std::string &text)
+void CCommonRsp::parseSession(const std::string& text)
 {
     std::string value;
     if (!GetHeader(text, "Session", value))
@@ -53,7 +53,7 @@ void CCommonRsp::parseSession(const std::string &text)
     }
 }
 
-void CCommonRsp::parseChallenge(const std::string &text)
+void CCommonRsp::parseChallenge(const std::string& text)
 {
     std::string value;
     for (int n = 0; GetHeader(text, "WWW-Authenticate", value, n); ++n) {
@@ -66,7 +66,7 @@ void CCommonRsp::parseChallenge(const std::string &text)
     }
 }
 
-void CCommonRsp::parseExtErrInfo(const std::string &text)
+void CCommonRsp::parseExtErrInfo(const std::string& text)
 {
     std::string value;
     if (!GetHeader(text, "ExtErrInfo", value))
@@ -79,7 +79,7 @@ void CCommonRsp::parseExtErrInfo(const std::string &text)
         m_strErrDescription = field;
 }
 
-bool CCommonRsp::ParseMsg(const char *text, int length)
+bool CCommonRsp::ParseMsg(const char* text, int length)
 {
     if (!text || length <= 0)
         return false;

@@ -14,11 +14,11 @@ public:
     // Reads the response from `text` up to `length` or its first zero byte.
     // Fails only when the status line is malformed; an unknown status code
     // leaves the status position at -1.
-    virtual bool ParseMsg(const char *text, int length);
+    virtual bool ParseMsg(const char* text, int length);
     // The client never writes responses.
-    virtual int BuildMsg(char *buffer, int size);
+    virtual int BuildMsg(char* buffer, int size);
 
-    bool ParseMsg(const std::string &text) { return ParseMsg(text.data(), static_cast<int>(text.size())); }
+    bool ParseMsg(const std::string& text) { return ParseMsg(text.data(), static_cast<int>(text.size())); }
 
     int m_iCSeq = 0;
     std::string m_strServer;
@@ -34,13 +34,13 @@ public:
 
 protected:
     // The subclass's own fields, from the whole text; false fails the parse.
-    virtual bool ParseOwn(const std::string &text);
+    virtual bool ParseOwn(const std::string& text);
 
 private:
-    bool parseStatusLine(const std::string &text);
-    void parseSession(const std::string &text);
-    void parseChallenge(const std::string &text);
-    void parseExtErrInfo(const std::string &text);
+    bool parseStatusLine(const std::string& text);
+    void parseSession(const std::string& text);
+    void parseChallenge(const std::string& text);
+    void parseExtErrInfo(const std::string& text);
 };
 
 #endif

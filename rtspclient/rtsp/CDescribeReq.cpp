@@ -2,7 +2,7 @@
 
 #include "auth/Authorization.h"
 
-void CDescribeReq::AppendHeaders(std::string &text)
+void CDescribeReq::AppendHeaders(std::string& text)
 {
     text += "Accept: application/sdp\r\n";
     if (m_iAuthMode == AUTH_MODE_SEP)
@@ -13,7 +13,7 @@ void CDescribeReq::AppendHeaders(std::string &text)
         text += RtspFormat("Device-PushData: %d\r\n", m_iDevicePushData);
     if (m_iDownload != -1)
         text += RtspFormat("Download: %d\r\n", m_iDownload);
-    for (const auto &[name, value] : m_mapExtraHeaders)
+    for (const auto& [name, value] : m_mapExtraHeaders)
         text += name + ": " + value + "\r\n";
     m_mapExtraHeaders.clear();
     AppendBackChannelRequire(text);

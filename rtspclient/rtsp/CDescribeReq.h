@@ -8,7 +8,7 @@
 class CDescribeReq : public CCommonReq
 {
 public:
-    CDescribeReq() : CCommonReq(RTSP_METHOD_DESCRIBE) {}
+    CDescribeReq() : CCommonReq(RTSP_METHOD_DESCRIBE) { }
 
     int m_iStandardStream = -1;
     int m_iDevicePushData = -1;
@@ -17,7 +17,7 @@ public:
     std::map<std::string, std::string> m_mapExtraHeaders;
 
 protected:
-    void AppendHeaders(std::string &text) override;
+    void AppendHeaders(std::string& text) override;
 };
 
 #endif

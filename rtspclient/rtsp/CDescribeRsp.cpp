@@ -2,7 +2,7 @@
 
 #include "RtspMessageText.h"
 
-bool CDescribeRsp::ParseOwn(const std::string &text)
+bool CDescribeRsp::ParseOwn(const std::string& text)
 {
     rtsp_message::GetHeader(text, "Content-Base", m_strContentBase);
     m_strBody.clear();

@@ -11,7 +11,7 @@ public:
     std::string m_strContentBase;
 
 protected:
-    bool ParseOwn(const std::string &text) override;
+    bool ParseOwn(const std::string& text) override;
 };
 
 #endif

@@ -7,7 +7,7 @@
 class CHeartBeatReq : public CCommonReq
 {
 public:
-    CHeartBeatReq() : CCommonReq(RTSP_METHOD_HEARTBEAT) {}
+    CHeartBeatReq() : CCommonReq(RTSP_METHOD_HEARTBEAT) { }
 };
 
 #endif

@@ -7,7 +7,7 @@
 class COptionsReq : public CCommonReq
 {
 public:
-    COptionsReq() : CCommonReq(RTSP_METHOD_OPTIONS) {}
+    COptionsReq() : CCommonReq(RTSP_METHOD_OPTIONS) { }
 };
 
 #endif

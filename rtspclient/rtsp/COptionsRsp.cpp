@@ -4,7 +4,7 @@
 #include "common/RtspText.h"
 #include "RtspVocabulary.h"
 
-bool COptionsRsp::ParseOwn(const std::string &text)
+bool COptionsRsp::ParseOwn(const std::string& text)
 {
     rtsp_message::GetHeader(text, "Range", m_strRange);
     std::string value;
@@ -12,7 +12,7 @@ bool COptionsRsp::ParseOwn(const std::string &text)
     if (rtsp_message::GetHeader(text, "Public", value)) {
         std::vector<std::string> names;
         rtsp_text::Split(value, {","}, names);
-        for (std::string &name : names) {
+        for (std::string& name : names) {
             rtsp_text::Trim(name);
             m_vecPublic.push_back(GetRtspMethodKind(name));
         }

@@ -14,7 +14,7 @@ public:
     std::vector<int> m_vecPublic;
 
 protected:
-    bool ParseOwn(const std::string &text) override;
+    bool ParseOwn(const std::string& text) override;
 };
 
 #endif

@@ -7,7 +7,7 @@
 class CPauseReq : public CCommonReq
 {
 public:
-    CPauseReq() : CCommonReq(RTSP_METHOD_PAUSE) {}
+    CPauseReq() : CCommonReq(RTSP_METHOD_PAUSE) { }
 };
 
 #endif

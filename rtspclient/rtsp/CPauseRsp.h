@@ -5,7 +5,6 @@
 
 // PAUSE response: the common fields only.
 class CPauseRsp : public CCommonRsp
-{
-};
+{ };
 
 #endif

@@ -1,6 +1,6 @@
 #include "CPlayReq.h"
 
-void CPlayReq::AppendHeaders(std::string &text)
+void CPlayReq::AppendHeaders(std::string& text)
 {
     if (m_dScale != 0.0)
         text += RtspFormat("Scale: %f\r\n", m_dScale);

@@ -6,7 +6,7 @@
 class CPlayReq : public CCommonReq
 {
 public:
-    CPlayReq() : CCommonReq(RTSP_METHOD_PLAY) {}
+    CPlayReq() : CCommonReq(RTSP_METHOD_PLAY) { }
 
     std::string m_strRange;
     double m_dScale = 0.0; // 0: no Scale header
@@ -16,7 +16,7 @@ public:
     int m_iDrawFrameType = 0;
 
 protected:
-    void AppendHeaders(std::string &text) override;
+    void AppendHeaders(std::string& text) override;
 };
 
 #endif

@@ -12,7 +12,7 @@ public:
     double m_dScale = 0.0;
 
 protected:
-    bool ParseOwn(const std::string &text) override
+    bool ParseOwn(const std::string& text) override
     {
         std::string value;
         if (rtsp_message::GetHeader(text, "Scale", value))

@@ -8,7 +8,7 @@
 class CPtzReq : public CCommonReq
 {
 public:
-    explicit CPtzReq(int kind = RTSP_METHOD_PTZ) : CCommonReq(kind) {}
+    explicit CPtzReq(int kind = RTSP_METHOD_PTZ) : CCommonReq(kind) { }
 
     int m_iBri = -1;
     int m_iCon = -1;
@@ -23,7 +23,7 @@ public:
     int m_iGetParam = -1;
 
 protected:
-    void AppendHeaders(std::string &text) override;
+    void AppendHeaders(std::string& text) override;
 };
 
 #endif

@@ -14,7 +14,7 @@ public:
     int m_iHue = -1;
 
 protected:
-    bool ParseOwn(const std::string &text) override
+    bool ParseOwn(const std::string& text) override
     {
         m_iBri = rtsp_message::GetIntHeader(text, "bri", -1);
         m_iCon = rtsp_message::GetIntHeader(text, "con", -1);

@@ -6,12 +6,12 @@
 class CRedirectReq : public CCommonReq
 {
 public:
-    CRedirectReq() : CCommonReq(RTSP_METHOD_REDIRECT) {}
+    CRedirectReq() : CCommonReq(RTSP_METHOD_REDIRECT) { }
 
     std::string m_strLocation;
 
 protected:
-    void AppendHeaders(std::string &text) override
+    void AppendHeaders(std::string& text) override
     {
         if (!m_strLocation.empty())
             text += "Location: " + m_strLocation + "\r\n";

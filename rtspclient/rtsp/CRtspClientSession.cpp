@@ -48,7 +48,9 @@ std::string ResolveControl(const std::string& base, const std::string& control)
 
 } // namespace
 
-CRtspClientSession::CRtspClientSession() : m_cResponses(Now()) {}
+CRtspClientSession::CRtspClientSession() : m_cResponses(Now())
+{
+}
 
 CRtspClientSession::~CRtspClientSession()
 {
@@ -186,21 +188,15 @@ int CRtspClientSession::MapTransCode(int transCode, bool withCascade)
     switch (transCode) {
     case PELLMAR_TRANS_UDP:
     case PELLMAR_TRANS_RTSP:
-    case PELLMAR_TRANS_TCP:
-        return transCode;
-    case PELLMAR_TRANS_TCP_VARIANT1:
-        m_iTransVariant = 1;
-        return CRtspClientMedia::kRtpOverTcp;
-    case PELLMAR_TRANS_TCP_VARIANT2:
-        m_iTransVariant = 2;
-        return CRtspClientMedia::kRtpOverTcp;
+    case PELLMAR_TRANS_TCP: return transCode;
+    case PELLMAR_TRANS_TCP_VARIANT1: m_iTransVariant = 1; return CRtspClientMedia::kRtpOverTcp;
+    case PELLMAR_TRANS_TCP_VARIANT2: m_iTransVariant = 2; return CRtspClientMedia::kRtpOverTcp;
     case PELLMAR_TRANS_CASCADE:
         if (!withCascade)
             break;
         m_bCascade = 1;
         return CRtspClientMedia::kRtpOverTcp;
-    default:
-        break;
+    default: break;
     }
     return -1;
 }
@@ -853,8 +849,8 @@ int CRtspClientSession::OpenMulticastTrack(const CSetupRsp& response, int track)
     CRtspClientMedia& media = m_cClientMediaArray[track];
     if (group.empty() || port <= 0 || port >= 65535 ||
         media.OpenMulticast(group.c_str(), static_cast<uint16_t>(port), source.c_str(), bind) != 0) {
-        PELLMAR_LOG_ERROR(kSessionLog, "m_cClientMediaArray[%d] OpenMulticast Fail, Group<%s:%d>", track,
-                          group.c_str(), port);
+        PELLMAR_LOG_ERROR(kSessionLog, "m_cClientMediaArray[%d] OpenMulticast Fail, Group<%s:%d>", track, group.c_str(),
+                          port);
         return -1;
     }
     if (media.RecvData(m_pfnDataCB, m_pDataUser) != 0) {

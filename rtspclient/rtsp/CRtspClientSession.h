@@ -30,7 +30,8 @@ class CPtzReq;
 // thread (OnRtspMessage) never takes that mutex: it only stores responses in
 // the response map and raises reports. The heartbeat thread runs
 // CheckHeartBeat, which skips a session whose mutex is held by a request.
-class CRtspClientSession : public shared_object {
+class CRtspClientSession : public shared_object
+{
 public:
     static constexpr int kMaxMediaCount = 4;
     static constexpr int kMaxRedirects = 5;
@@ -55,7 +56,8 @@ public:
     // stopped), under the session mutex: a refused start leaves the running
     // stream's callbacks and options alone, and no queue thread reads them
     // while they change, as no connection or track is open then.
-    struct StreamSetup {
+    struct StreamSetup
+    {
         pfnStreamMsgCB msgCB = nullptr;
         pfnStreamDataCB dataCB = nullptr;
         void* user = nullptr;
@@ -125,7 +127,8 @@ public:
     static uint64_t Now();
 
 private:
-    struct TrackRecord {
+    struct TrackRecord
+    {
         std::string control;
         int skip = 0;
         int backChannel = 0;
@@ -279,8 +282,8 @@ private:
     std::string m_strStaleChallenge;
     int m_iSessionTimeout = 60;
     int m_iKeepAlivePass = 0;
-    uint32_t m_uiLastDelivered = 0;     // media packets at the last check
-    uint64_t m_ullLastMediaMs = 0;      // when they last changed (or play began)
+    uint32_t m_uiLastDelivered = 0; // media packets at the last check
+    uint64_t m_ullLastMediaMs = 0;  // when they last changed (or play began)
     bool m_bSilenceReported = false;
     int m_iTransVariant = 0;
     CSessionContextMap m_cContexts;

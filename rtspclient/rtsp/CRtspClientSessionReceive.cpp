@@ -153,7 +153,8 @@ int CRtspClientSession::CheckHeartBeat()
     // waited for, so one slow server never delays the other sessions' keep-alives.
     if (!m_cMutex.TryLock())
         return 0;
-    struct Unlocker {
+    struct Unlocker
+    {
         ZMR_Mutex& mutex;
         ~Unlocker() { mutex.Unlock(); }
     } unlocker{m_cMutex};

@@ -2,7 +2,9 @@
 
 #include "ZMR_Guard.h"
 
-CRtspResponseMap::CRtspResponseMap(uint64_t nowMs) : m_ullLastSweepMs(nowMs) {}
+CRtspResponseMap::CRtspResponseMap(uint64_t nowMs) : m_ullLastSweepMs(nowMs)
+{
+}
 
 void CRtspResponseMap::Expect(int cseq)
 {

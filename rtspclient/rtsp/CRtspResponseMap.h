@@ -14,7 +14,8 @@
 // entries nobody takes are swept: at most once every 25 s, everything older
 // than 50 s goes. Times are milliseconds of the caller's clock, so tests can
 // drive them.
-class CRtspResponseMap {
+class CRtspResponseMap
+{
 public:
     static constexpr uint64_t kSweepIntervalMs = 25000;
     static constexpr uint64_t kMaxAgeMs = 50000;
@@ -43,7 +44,8 @@ public:
     void Clear();
 
 private:
-    struct Entry {
+    struct Entry
+    {
         std::string text;
         uint64_t storedMs;
     };

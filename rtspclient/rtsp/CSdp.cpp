@@ -8,7 +8,7 @@
 #include "common/RtspText.h"
 #include "SdpLines.h"
 
-void CSdp::parseSession(const std::string &section)
+void CSdp::parseSession(const std::string& section)
 {
     std::string value;
     if (sdp_line::Find(section, "v=", value))
@@ -39,7 +39,7 @@ void CSdp::parseSession(const std::string &section)
     sdp_line::FindAttribute(section, "a=control", m_strControl);
 }
 
-bool CSdp::ParseSdp(const char *text, int length)
+bool CSdp::ParseSdp(const char* text, int length)
 {
     if (!text || length <= 0)
         return false;
@@ -105,7 +105,7 @@ std::string CSdp::BuildSdp() const
     return text;
 }
 
-int CSdp::BuildSdp(char *buffer, int capacity) const
+int CSdp::BuildSdp(char* buffer, int capacity) const
 {
     if (!buffer || capacity <= 0)
         return 0;

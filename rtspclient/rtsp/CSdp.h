@@ -17,12 +17,12 @@ public:
     static constexpr int kMaxSdpLength = 10240;
 
     // Media sections past the fourth are ignored.
-    bool ParseSdp(const char *text, int length);
-    bool ParseSdp(const std::string &text) { return ParseSdp(text.data(), static_cast<int>(text.size())); }
+    bool ParseSdp(const char* text, int length);
+    bool ParseSdp(const std::string& text) { return ParseSdp(text.data(), static_cast<int>(text.size())); }
     // Writes the text and a terminating zero into `buffer` of `capacity`
     // bytes; returns its length, or 0 without a buffer or when the text is
     // not shorter than both the capacity and kMaxSdpLength.
-    int BuildSdp(char *buffer, int capacity) const;
+    int BuildSdp(char* buffer, int capacity) const;
     std::string BuildSdp() const;
 
     int m_iVersion = -1;
@@ -47,7 +47,7 @@ public:
     CSdpMedia m_media[kMaxMedia];
 
 private:
-    void parseSession(const std::string &section);
+    void parseSession(const std::string& section);
     bool originSet() const;
 };
 

@@ -23,7 +23,7 @@ CSdpMedia::CSdpMedia()
     m_connection.address = "0.0.0.0";
 }
 
-SdpRtpMap *CSdpMedia::FindFormat(int payloadType)
+SdpRtpMap* CSdpMedia::FindFormat(int payloadType)
 {
     for (int i = 0; i < m_iFormatCount; ++i) {
         if (static_cast<uint16_t>(m_rtpMaps[i].payloadType) == static_cast<uint16_t>(payloadType))
@@ -32,7 +32,7 @@ SdpRtpMap *CSdpMedia::FindFormat(int payloadType)
     return nullptr;
 }
 
-void CSdpMedia::parseMediaLine(const std::string &value)
+void CSdpMedia::parseMediaLine(const std::string& value)
 {
     std::vector<std::string> parts;
     if (rtsp_text::Split(value, {" "}, parts) <= 3)
@@ -47,14 +47,14 @@ void CSdpMedia::parseMediaLine(const std::string &value)
         m_rtpMaps[m_iFormatCount++].payloadType = rtsp_message::DecimalOf(parts[i]);
 }
 
-void CSdpMedia::parseRtpMap(const std::string &value)
+void CSdpMedia::parseRtpMap(const std::string& value)
 {
     std::vector<std::string> head;
     if (rtsp_text::Split(value, {" "}, head, 1) != 2)
         return;
     std::vector<std::string> encoding;
     const int parts = rtsp_text::Split(head[1], {"/"}, encoding);
-    SdpRtpMap *format = FindFormat(rtsp_message::DecimalOf(head[0]));
+    SdpRtpMap* format = FindFormat(rtsp_message::DecimalOf(head[0]));
     if ((parts != 2 && parts != 3) || !format)
         return;
     format->encodingName = encoding[0];
@@ -62,16 +62,16 @@ void CSdpMedia::parseRtpMap(const std::string &value)
     format->encodingParameters = parts == 3 ? encoding[2] : std::string();
 }
 
-void CSdpMedia::parseFmtp(const std::string &value)
+void CSdpMedia::parseFmtp(const std::string& value)
 {
     std::vector<std::string> head;
     if (rtsp_text::Split(value, {" "}, head, 1) != 2)
         return;
-    if (SdpRtpMap *format = FindFormat(rtsp_message::DecimalOf(head[0])))
+    if (SdpRtpMap* format = FindFormat(rtsp_message::DecimalOf(head[0])))
         format->formatParameters = head[1];
 }
 
-void CSdpMedia::parseMediaInfo(const std::string &section)
+void CSdpMedia::parseMediaInfo(const std::string& section)
 {
     std::vector<uint8_t> header;
     std::string encoded;
@@ -93,7 +93,7 @@ void CSdpMedia::parseMediaInfo(const std::string &section)
     }
 }
 
-void CSdpMedia::Parse(const std::string &section)
+void CSdpMedia::Parse(const std::string& section)
 {
     std::string value;
     if (sdp_line::Find(section, "m=", value))
@@ -102,9 +102,9 @@ void CSdpMedia::Parse(const std::string &section)
         m_connection.Parse(value);
     if (sdp_line::Find(section, "b=", value))
         m_strBandwidth = value;
-    for (const std::string &line : sdp_line::FindAll(section, "a=rtpmap:"))
+    for (const std::string& line : sdp_line::FindAll(section, "a=rtpmap:"))
         parseRtpMap(line);
-    for (const std::string &line : sdp_line::FindAll(section, "a=fmtp:"))
+    for (const std::string& line : sdp_line::FindAll(section, "a=fmtp:"))
         parseFmtp(line);
     sdp_line::FindAttribute(section, "a=control", m_strControl);
     if (sdp_line::FindAttribute(section, "a=framerate", value))
@@ -131,7 +131,7 @@ std::string CSdpMedia::Build() const
     if (!m_strBandwidth.empty())
         text += "b=" + m_strBandwidth + "\r\n";
     for (int i = 0; i < m_iFormatCount; ++i) {
-        const SdpRtpMap &format = m_rtpMaps[i];
+        const SdpRtpMap& format = m_rtpMaps[i];
         if (format.encodingName.empty())
             continue;
         text += "a=rtpmap:" + std::to_string(format.payloadType) + " " + format.encodingName + "/" +

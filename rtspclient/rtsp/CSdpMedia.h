@@ -17,10 +17,10 @@ public:
     CSdpMedia();
 
     // Formats past the fourth are ignored.
-    void Parse(const std::string &section);
+    void Parse(const std::string& section);
     // The section's text; empty when its "m=" line cannot be written.
     std::string Build() const;
-    SdpRtpMap *FindFormat(int payloadType);
+    SdpRtpMap* FindFormat(int payloadType);
 
     std::string m_strMediaType = "video";
     int m_iPort = 0;
@@ -38,10 +38,10 @@ public:
     SdpRtpMap m_rtpMaps[kMaxFormats];
 
 private:
-    void parseMediaLine(const std::string &value);
-    void parseRtpMap(const std::string &value);
-    void parseFmtp(const std::string &value);
-    void parseMediaInfo(const std::string &section);
+    void parseMediaLine(const std::string& value);
+    void parseRtpMap(const std::string& value);
+    void parseFmtp(const std::string& value);
+    void parseMediaInfo(const std::string& section);
 };
 
 #endif

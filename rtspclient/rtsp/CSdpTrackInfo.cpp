@@ -18,9 +18,12 @@ void CopyText(char (&field)[N], const std::string& text)
     field[n] = '\0';
 }
 
-bool StartsWith(const uint8_t* header, const char* tag) { return std::memcmp(header, tag, 4) == 0; }
+bool StartsWith(const uint8_t* header, const char* tag)
+{
+    return std::memcmp(header, tag, 4) == 0;
+}
 
-}  // namespace
+} // namespace
 
 RTSP_MEDIA_DESC_T CSdpTrackInfo::MakeRecord(const std::string& mediaType, const std::vector<uint8_t>& header,
                                             const std::vector<Format>& formats)
@@ -50,8 +53,8 @@ RTSP_MEDIA_DESC_T CSdpTrackInfo::MakeRecord(const CSdpMedia& media)
     std::vector<Format> formats;
     for (int i = 0; i < media.m_iFormatCount && i < CSdpMedia::kMaxFormats; ++i) {
         const SdpRtpMap& map = media.m_rtpMaps[i];
-        formats.push_back({map.payloadType, map.clockRate, map.encodingName, map.encodingParameters,
-                           map.formatParameters});
+        formats.push_back(
+            {map.payloadType, map.clockRate, map.encodingName, map.encodingParameters, map.formatParameters});
     }
     const std::vector<uint8_t> header(media.m_mediaInfo, media.m_mediaInfo + std::max(0, media.m_iMediaInfoLength));
     return MakeRecord(media.m_strMediaType, header, formats);
@@ -85,20 +88,20 @@ int CSdpTrackInfo::ChooseRtpPack(const uint8_t* header, size_t length, int defau
 
 std::string CSdpTrackInfo::FallbackSdp(const std::string& requestUrl)
 {
-    std::string head =
-        "v=0\r\n"
-        "o=(null) 16 0 IN IP4 0.0.0.0\r\n"
-        "s=A basic audio and video presentation\r\n"
-        "c=IN IP4 0.0.0.0\r\n"
-        "t=0 0\r\n"
-        "a=range:npt=now-\r\n"
-        "a=control:*\r\n"
-        "m=video 0 RTP/AVP 96\r\n"
-        "c=IN IP4 0.0.0.0\r\n";
-    const std::string tail =
-        "a=rtpmap:96 MP4V-ES/90000\r\n"
-        "a=fmtp:96 " + std::string(kMpeg4Fmtp) + "\r\n"
-        "a=range:npt=now-";
+    std::string head = "v=0\r\n"
+                       "o=(null) 16 0 IN IP4 0.0.0.0\r\n"
+                       "s=A basic audio and video presentation\r\n"
+                       "c=IN IP4 0.0.0.0\r\n"
+                       "t=0 0\r\n"
+                       "a=range:npt=now-\r\n"
+                       "a=control:*\r\n"
+                       "m=video 0 RTP/AVP 96\r\n"
+                       "c=IN IP4 0.0.0.0\r\n";
+    const std::string tail = "a=rtpmap:96 MP4V-ES/90000\r\n"
+                             "a=fmtp:96 " +
+                             std::string(kMpeg4Fmtp) +
+                             "\r\n"
+                             "a=range:npt=now-";
     const std::string control = "a=control:" + requestUrl + "\r\n";
     // A very long URL is left out rather than let the text reach 8 KiB.
     if (head.size() + control.size() + tail.size() < kFallbackSdpLimit)

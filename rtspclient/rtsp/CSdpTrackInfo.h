@@ -11,9 +11,11 @@ class CSdpMedia;
 // What a session needs to turn one SDP media description into a track: the
 // record handed to the caller, the packing flag some devices need, and the
 // description used when a server's SDP cannot be parsed.
-class CSdpTrackInfo {
+class CSdpTrackInfo
+{
 public:
-    struct Format {
+    struct Format
+    {
         int payloadType = 0;
         int clockRate = 0;
         std::string encodingName;

@@ -7,7 +7,8 @@
 // stores for later requests ("token" for SEP, "StopStream" for TEARDOWN ...).
 // Every stored value is followed by a terminating zero, whatever length the
 // caller gave, so a value read as text never runs past its end.
-class CSessionContextMap {
+class CSessionContextMap
+{
 public:
     static constexpr size_t kMaxNameLength = 1279;
 

@@ -5,7 +5,6 @@
 
 // SET_PARAMETER response: the common fields only.
 class CSetParameterRsp : public CCommonRsp
-{
-};
+{ };
 
 #endif

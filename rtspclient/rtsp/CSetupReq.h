@@ -11,7 +11,7 @@ enum RtspLowerTransport { RTSP_TRANSPORT_UDP = 0, RTSP_TRANSPORT_INTERLEAVED = 1
 class CSetupReq : public CCommonReq
 {
 public:
-    CSetupReq() : CCommonReq(RTSP_METHOD_SETUP) {}
+    CSetupReq() : CCommonReq(RTSP_METHOD_SETUP) { }
 
     uint16_t m_usClientPort = 0;
     // 0 means the port above the client port.
@@ -26,7 +26,7 @@ public:
     int m_iMulticastPort = -1;
 
 protected:
-    void AppendHeaders(std::string &text) override;
+    void AppendHeaders(std::string& text) override;
 
 private:
     std::string transport() const;

@@ -9,7 +9,7 @@
 namespace {
 
 // "a-b" with both numbers present; gives the first.
-bool portPair(const std::string &transport, const std::string &name, uint16_t &first, uint16_t *second = nullptr)
+bool portPair(const std::string& transport, const std::string& name, uint16_t& first, uint16_t* second = nullptr)
 {
     std::string value;
     if (!rtsp_message::GetParam(transport, name, value))
@@ -25,7 +25,7 @@ bool portPair(const std::string &transport, const std::string &name, uint16_t &f
 
 } // namespace
 
-void CSetupRsp::copyBody(const std::string &text)
+void CSetupRsp::copyBody(const std::string& text)
 {
     const size_t headerEnd = text.find("\r\n\r\n");
     const std::string body = headerEnd == std::string::npos ? std::string() : text.substr(headerEnd + 4);
@@ -35,7 +35,7 @@ void CSetupRsp::copyBody(const std::string &text)
     m_szBody[m_iBodyLength] = '\0';
 }
 
-bool CSetupRsp::ParseOwn(const std::string &text)
+bool CSetupRsp::ParseOwn(const std::string& text)
 {
     std::string transport;
     rtsp_message::GetHeader(text, "Transport", transport);

@@ -24,10 +24,10 @@ public:
     char m_szBody[kBodySize] = {};
 
 protected:
-    bool ParseOwn(const std::string &text) override;
+    bool ParseOwn(const std::string& text) override;
 
 private:
-    void copyBody(const std::string &text);
+    void copyBody(const std::string& text);
 };
 
 #endif

@@ -6,12 +6,12 @@
 class CTeardownReq : public CCommonReq
 {
 public:
-    CTeardownReq() : CCommonReq(RTSP_METHOD_TEARDOWN) {}
+    CTeardownReq() : CCommonReq(RTSP_METHOD_TEARDOWN) { }
 
     std::string m_strStopStream;
 
 protected:
-    void AppendHeaders(std::string &text) override
+    void AppendHeaders(std::string& text) override
     {
         if (!m_strStopStream.empty())
             text += "StopStream: " + m_strStopStream + "\r\n";

@@ -5,7 +5,6 @@
 
 // TEARDOWN response: the common fields only.
 class CTeardownRsp : public CCommonRsp
-{
-};
+{ };
 
 #endif

@@ -7,12 +7,12 @@
 
 namespace {
 
-using InitFunction = int (*)(const char *service, const char *localIp);
+using InitFunction = int (*)(const char* service, const char* localIp);
 using TraceStartFunction = int (*)();
-using IdsFunction = int (*)(char *traceId, char *spanId);
+using IdsFunction = int (*)(char* traceId, char* spanId);
 
 // Resolved in this order; the positions name the ones the library calls.
-const char *const kSymbols[] = {
+const char* const kSymbols[] = {
     "pirlek_init",
     "pirlek_trace_start",
     "pirlek_trace_end",
@@ -42,18 +42,18 @@ struct TraceTable
 {
     std::mutex mutex;
     ZMR_DSO handle = nullptr;
-    void *functions[kSymbolCount] = {};
+    void* functions[kSymbolCount] = {};
 };
 
-TraceTable &table()
+TraceTable& table()
 {
     static TraceTable instance;
     return instance;
 }
 
-void clearLocked(TraceTable &trace)
+void clearLocked(TraceTable& trace)
 {
-    for (void *&function : trace.functions)
+    for (void*& function : trace.functions)
         function = nullptr;
     if (trace.handle) {
         ZMR_UnloadDSo(trace.handle);
@@ -63,9 +63,9 @@ void clearLocked(TraceTable &trace)
 
 } // namespace
 
-int CTraceLibrary::Load(const std::string &localIp, const char *file)
+int CTraceLibrary::Load(const std::string& localIp, const char* file)
 {
-    TraceTable &trace = table();
+    TraceTable& trace = table();
     std::lock_guard<std::mutex> lock(trace.mutex);
     clearLocked(trace);
     trace.handle = ZMR_LoadDSo(file);
@@ -91,21 +91,21 @@ int CTraceLibrary::Load(const std::string &localIp, const char *file)
 
 void CTraceLibrary::Unload()
 {
-    TraceTable &trace = table();
+    TraceTable& trace = table();
     std::lock_guard<std::mutex> lock(trace.mutex);
     clearLocked(trace);
 }
 
 bool CTraceLibrary::IsLoaded()
 {
-    TraceTable &trace = table();
+    TraceTable& trace = table();
     std::lock_guard<std::mutex> lock(trace.mutex);
     return trace.handle != nullptr;
 }
 
-bool CTraceLibrary::GetTraceIds(std::string &traceId, std::string &spanId)
+bool CTraceLibrary::GetTraceIds(std::string& traceId, std::string& spanId)
 {
-    TraceTable &trace = table();
+    TraceTable& trace = table();
     std::lock_guard<std::mutex> lock(trace.mutex);
     auto ids = reinterpret_cast<IdsFunction>(trace.functions[kClientIds]);
     if (!ids)
@@ -124,13 +124,13 @@ bool CTraceLibrary::GetTraceIds(std::string &traceId, std::string &spanId)
 
 void CTraceLibrary::TraceStart()
 {
-    TraceTable &trace = table();
+    TraceTable& trace = table();
     std::lock_guard<std::mutex> lock(trace.mutex);
     if (auto start = reinterpret_cast<TraceStartFunction>(trace.functions[kTraceStart]))
         start();
 }
 
-int LoadTraceLibrary(const char *localIp)
+int LoadTraceLibrary(const char* localIp)
 {
     return CTraceLibrary::Load(localIp && *localIp ? localIp : "127.0.0.1");
 }

@@ -15,7 +15,7 @@ namespace {
 constexpr uint16_t kDefaultRtspPort = 554;
 }
 
-bool CUriParser::parsePort(const std::string &text, uint16_t &port)
+bool CUriParser::parsePort(const std::string& text, uint16_t& port)
 {
     if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
@@ -26,14 +26,14 @@ bool CUriParser::parsePort(const std::string &text, uint16_t &port)
     return true;
 }
 
-std::string CUriParser::ResolveHost(const std::string &host, bool &resolved)
+std::string CUriParser::ResolveHost(const std::string& host, bool& resolved)
 {
     resolved = false;
-    ZMR_ADDRINFO *list = nullptr;
+    ZMR_ADDRINFO* list = nullptr;
     if (ZMR_GetAddressInfo(host.c_str(), nullptr, 0, &list) != 0)
         return host;
     std::string chosen = host;
-    for (ZMR_ADDRINFO *entry = list; entry; entry = entry->ai_next) {
+    for (ZMR_ADDRINFO* entry = list; entry; entry = entry->ai_next) {
         char text[256] = {};
         if (ZMR_GetAddrStringEx(entry, text, sizeof text) != 0)
             continue;
@@ -46,7 +46,7 @@ std::string CUriParser::ResolveHost(const std::string &host, bool &resolved)
     return chosen;
 }
 
-void CUriParser::splitQuery(const std::string &pathBase, std::string &path, std::map<std::string, std::string> &query)
+void CUriParser::splitQuery(const std::string& pathBase, std::string& path, std::map<std::string, std::string>& query)
 {
     std::vector<std::string> parts;
     if (Split(pathBase, {"?"}, parts) != 2) {
@@ -56,14 +56,14 @@ void CUriParser::splitQuery(const std::string &pathBase, std::string &path, std:
     path = parts[0];
     std::vector<std::string> pairs;
     Split(parts[1], {"&"}, pairs);
-    for (const std::string &pair : pairs) {
+    for (const std::string& pair : pairs) {
         const size_t equals = pair.find('=');
         if (equals != std::string::npos)
             query[pair.substr(0, equals)] = pair.substr(equals + 1);
     }
 }
 
-void CUriParser::splitScheme(std::string &path, std::string &scheme, int &marker)
+void CUriParser::splitScheme(std::string& path, std::string& scheme, int& marker)
 {
     std::vector<std::string> parts;
     if (Split(path, {"://", ":/"}, parts, 1) != 2) {
@@ -78,7 +78,7 @@ void CUriParser::splitScheme(std::string &path, std::string &scheme, int &marker
         path = "rtsp://" + path;
         return;
     }
-    for (const char *mark : {":TCP", ":UDP", ":MAIN:", ":SUB:", ":SUB"}) {
+    for (const char* mark : {":TCP", ":UDP", ":MAIN:", ":SUB:", ":SUB"}) {
         if (Contains(mark, path)) {
             marker = 1;
             break;
@@ -87,13 +87,14 @@ void CUriParser::splitScheme(std::string &path, std::string &scheme, int &marker
 }
 
 namespace {
-std::string PercentDecoded(const std::string &text)
+std::string PercentDecoded(const std::string& text)
 {
     std::string decoded;
     for (size_t i = 0; i < text.size(); ++i) {
         std::vector<uint8_t> byte;
         if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(text[i + 2])) && rtsp_text::HexDecode(text.substr(i + 1, 2), byte)) {
+            std::isxdigit(static_cast<unsigned char>(text[i + 2])) &&
+            rtsp_text::HexDecode(text.substr(i + 1, 2), byte)) {
             decoded += static_cast<char>(byte[0]);
             i += 2;
         } else {
@@ -104,7 +105,7 @@ std::string PercentDecoded(const std::string &text)
 }
 } // namespace
 
-std::string CUriParser::TakeCredentials(const std::string &url, std::string &user, std::string &password)
+std::string CUriParser::TakeCredentials(const std::string& url, std::string& user, std::string& password)
 {
     user.clear();
     password.clear();
@@ -135,7 +136,7 @@ bool EndsUrl(char c)
 // (the position of its '@'), or npos. The last '@' before the path counts,
 // as in TakeCredentials; a password with an unescaped '/' still ends at the
 // first '@' of the URL when a ':' comes before it.
-size_t UserInfoEnd(const std::string &text, size_t start, size_t urlEnd)
+size_t UserInfoEnd(const std::string& text, size_t start, size_t urlEnd)
 {
     const size_t pathStart = std::min(text.find('/', start), urlEnd);
     const size_t at = text.rfind('@', pathStart == 0 ? 0 : pathStart - 1);
@@ -148,7 +149,7 @@ size_t UserInfoEnd(const std::string &text, size_t start, size_t urlEnd)
 }
 } // namespace
 
-std::string CUriParser::Redacted(const std::string &text)
+std::string CUriParser::Redacted(const std::string& text)
 {
     static const std::string kMask = "***";
     std::string shown = text;
@@ -167,8 +168,8 @@ std::string CUriParser::Redacted(const std::string &text)
     return shown;
 }
 
-int CUriParser::ParseUri(int &marker, std::map<std::string, std::string> &query, const std::string &url,
-                         std::string &host, uint16_t &port, std::string &path, std::string &scheme)
+int CUriParser::ParseUri(int& marker, std::map<std::string, std::string>& query, const std::string& url,
+                         std::string& host, uint16_t& port, std::string& path, std::string& scheme)
 {
     host.clear();
     port = 0;
@@ -188,8 +189,7 @@ int CUriParser::ParseUri(int &marker, std::map<std::string, std::string> &query,
     host = authority.substr(0, colon);
     port = kDefaultRtspPort;
     if (host.empty() || (colon != std::string::npos && !parsePort(authority.substr(colon + 1), port))) {
-        PELLMAR_LOG_ERROR(pellmar_log::kUri, "ParseUri Fail, bad host or port in url<%s>",
-                          Redacted(url).c_str());
+        PELLMAR_LOG_ERROR(pellmar_log::kUri, "ParseUri Fail, bad host or port in url<%s>", Redacted(url).c_str());
         host.clear();
         port = 0;
         return 0;

@@ -5,7 +5,7 @@
 
 namespace rtsp_message {
 
-bool GetHeader(const std::string &text, const std::string &name, std::string &value, int n)
+bool GetHeader(const std::string& text, const std::string& name, std::string& value, int n)
 {
     const std::string key = name + ":";
     size_t at = text.find(key);
@@ -20,13 +20,13 @@ bool GetHeader(const std::string &text, const std::string &name, std::string &va
     return true;
 }
 
-int GetIntHeader(const std::string &text, const std::string &name, int fallback)
+int GetIntHeader(const std::string& text, const std::string& name, int fallback)
 {
     std::string value;
     return GetHeader(text, name, value) ? DecimalOf(value) : fallback;
 }
 
-bool GetParam(const std::string &text, const std::string &name, std::string &value)
+bool GetParam(const std::string& text, const std::string& name, std::string& value)
 {
     const std::string key = name + "=";
     const size_t at = text.find(key);
@@ -39,12 +39,12 @@ bool GetParam(const std::string &text, const std::string &name, std::string &val
     return true;
 }
 
-bool HasToken(const std::string &text, const std::string &token)
+bool HasToken(const std::string& text, const std::string& token)
 {
     return text.find(token + ";") != std::string::npos || text.find(token + "\r\n") != std::string::npos;
 }
 
-int DecimalOf(const std::string &text)
+int DecimalOf(const std::string& text)
 {
     return ZMR_Atoi32(text.c_str());
 }

@@ -4,15 +4,15 @@
 
 namespace {
 
-const char *const kMethodNames[] = {"OPTIONS",  "DESCRIBE", "SETUP",     "PLAY",    "PAUSE",
+const char* const kMethodNames[] = {"OPTIONS",  "DESCRIBE",      "SETUP",         "PLAY",     "PAUSE",
                                     "TEARDOWN", "GET_PARAMETER", "SET_PARAMETER", "ANNOUNCE", "REDIRECT",
-                                    "RECORD",   "HEARTBEAT", "OPTIONS",  "OPTIONS", "OPTIONS"};
+                                    "RECORD",   "HEARTBEAT",     "OPTIONS",       "OPTIONS",  "OPTIONS"};
 constexpr int kMethodNameCount = sizeof kMethodNames / sizeof kMethodNames[0];
 
 struct Status
 {
-    const char *code;
-    const char *reason;
+    const char* code;
+    const char* reason;
 };
 
 const Status kStatuses[kRtspStatusCount] = {
@@ -63,11 +63,11 @@ const Status kStatuses[kRtspStatusCount] = {
 };
 
 // The programs whose requests the peer check recognises.
-const char *const kKnownPeers[] = {"Kvorplayer\r\n", "tarnuvex\r\n", "selbrino\r\n"};
+const char* const kKnownPeers[] = {"Kvorplayer\r\n", "tarnuvex\r\n", "selbrino\r\n"};
 
 } // namespace
 
-int GetRtspMethodKind(const std::string &name)
+int GetRtspMethodKind(const std::string& name)
 {
     for (int kind = 0; kind < kMethodNameCount; ++kind) {
         if (name == kMethodNames[kind])
@@ -76,12 +76,12 @@ int GetRtspMethodKind(const std::string &name)
     return RTSP_METHOD_UNKNOWN;
 }
 
-const char *GetRtspMethodName(int kind)
+const char* GetRtspMethodName(int kind)
 {
     return kind >= 0 && kind < kMethodNameCount ? kMethodNames[kind] : "";
 }
 
-int GetRtspStatusText(const std::string &code)
+int GetRtspStatusText(const std::string& code)
 {
     for (int position = 0; position < kRtspStatusCount; ++position) {
         if (code == kStatuses[position].code)
@@ -90,21 +90,21 @@ int GetRtspStatusText(const std::string &code)
     return -1;
 }
 
-const char *GetRtspStatusCode(int position)
+const char* GetRtspStatusCode(int position)
 {
     return position >= 0 && position < kRtspStatusCount ? kStatuses[position].code : "";
 }
 
-const char *GetRtspStatusReason(int position)
+const char* GetRtspStatusReason(int position)
 {
     return position >= 0 && position < kRtspStatusCount ? kStatuses[position].reason : "";
 }
 
-bool ClassifyRtspMessage(int &peerCheck, const std::string &text, int &kind)
+bool ClassifyRtspMessage(int& peerCheck, const std::string& text, int& kind)
 {
     if (peerCheck == 2) {
         peerCheck = 0;
-        for (const char *peer : kKnownPeers) {
+        for (const char* peer : kKnownPeers) {
             if (rtsp_text::Contains(peer, text))
                 peerCheck = 1;
         }

@@ -25,23 +25,23 @@ enum RtspMethodKind {
 };
 
 // The first kind 0..14 whose name equals `name` exactly, else 16.
-int GetRtspMethodKind(const std::string &name);
+int GetRtspMethodKind(const std::string& name);
 // The name written for a kind; empty for 16 and unknown kinds.
-const char *GetRtspMethodName(int kind);
+const char* GetRtspMethodName(int kind);
 
 constexpr int kRtspStatusCount = 44;
 constexpr int kRtspStatusOk = 1;
 constexpr int kRtspStatusUnauthorized = 11;
 // Position of the exact status code text in the status table, -1 if absent.
-int GetRtspStatusText(const std::string &code);
+int GetRtspStatusText(const std::string& code);
 // Code text and reason phrase of a position; empty outside the table.
-const char *GetRtspStatusCode(int position);
-const char *GetRtspStatusReason(int position);
+const char* GetRtspStatusCode(int position);
+const char* GetRtspStatusReason(int position);
 
 // Tells an incoming request from a response. A request (first word without
 // "RTSP") gives true and its method kind, OPTIONS refined to 13 ("GetParam"),
 // 14 ("bri") or 12 ("command"). With `peerCheck` 2 on entry it is set to 1
 // when the text names one of the known peer programs, else 0.
-bool ClassifyRtspMessage(int &peerCheck, const std::string &text, int &kind);
+bool ClassifyRtspMessage(int& peerCheck, const std::string& text, int& kind);
 
 #endif

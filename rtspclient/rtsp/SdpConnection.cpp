@@ -5,7 +5,7 @@
 #include "RtspMessageText.h"
 #include "common/RtspText.h"
 
-bool SdpConnection::Parse(const std::string &value)
+bool SdpConnection::Parse(const std::string& value)
 {
     std::vector<std::string> fields;
     if (rtsp_text::Split(value, {" "}, fields) != 3)

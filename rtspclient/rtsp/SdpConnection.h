@@ -14,7 +14,7 @@ struct SdpConnection
     int count = -1;
 
     // Only a value of exactly three blank-separated fields is taken.
-    bool Parse(const std::string &value);
+    bool Parse(const std::string& value);
     bool IsSet() const { return !netType.empty() && !addrType.empty() && !address.empty(); }
     // "c=..." with its line end; `positiveOnly` writes TTL and count only
     // when above 0 (media level) instead of when not negative (session level).

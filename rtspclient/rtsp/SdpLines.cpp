@@ -6,7 +6,7 @@ namespace sdp_line {
 
 namespace {
 
-size_t findAtLineStart(const std::string &section, const std::string &prefix, size_t from)
+size_t findAtLineStart(const std::string& section, const std::string& prefix, size_t from)
 {
     for (size_t at = section.find(prefix, from); at != std::string::npos; at = section.find(prefix, at + 1)) {
         if (at == 0 || section[at - 1] == '\n')
@@ -15,7 +15,7 @@ size_t findAtLineStart(const std::string &section, const std::string &prefix, si
     return std::string::npos;
 }
 
-std::string lineFrom(const std::string &section, size_t start)
+std::string lineFrom(const std::string& section, size_t start)
 {
     const size_t end = std::min(section.find("\r\n", start), section.find('\n', start));
     std::string line = section.substr(start, end == std::string::npos ? std::string::npos : end - start);
@@ -25,7 +25,7 @@ std::string lineFrom(const std::string &section, size_t start)
 
 } // namespace
 
-bool Find(const std::string &section, const std::string &prefix, std::string &value)
+bool Find(const std::string& section, const std::string& prefix, std::string& value)
 {
     const size_t at = findAtLineStart(section, prefix, 0);
     if (at == std::string::npos)
@@ -34,7 +34,7 @@ bool Find(const std::string &section, const std::string &prefix, std::string &va
     return true;
 }
 
-std::vector<std::string> FindAll(const std::string &section, const std::string &prefix)
+std::vector<std::string> FindAll(const std::string& section, const std::string& prefix)
 {
     std::vector<std::string> values;
     for (size_t at = findAtLineStart(section, prefix, 0); at != std::string::npos;
@@ -43,7 +43,7 @@ std::vector<std::string> FindAll(const std::string &section, const std::string &
     return values;
 }
 
-bool FindAttribute(const std::string &section, const std::string &prefix, std::string &value)
+bool FindAttribute(const std::string& section, const std::string& prefix, std::string& value)
 {
     std::string line;
     if (!Find(section, prefix, line))

@@ -9,12 +9,12 @@
 // at the nearer of CRLF and LF; values are trimmed.
 namespace sdp_line {
 
-bool Find(const std::string &section, const std::string &prefix, std::string &value);
+bool Find(const std::string& section, const std::string& prefix, std::string& value);
 // Every line with the prefix, in order.
-std::vector<std::string> FindAll(const std::string &section, const std::string &prefix);
+std::vector<std::string> FindAll(const std::string& section, const std::string& prefix);
 // An attribute line such as "a=range": the value follows its first ":"; a
 // line without ":" is present with an empty value.
-bool FindAttribute(const std::string &section, const std::string &prefix, std::string &value);
+bool FindAttribute(const std::string& section, const std::string& prefix, std::string& value);
 
 } // namespace sdp_line
 

@@ -22,4 +22,4 @@ inline bool WaitUntil(const std::function<bool()>& condition,
     return true;
 }
 
-}  // namespace testsupport
+} // namespace testsupport

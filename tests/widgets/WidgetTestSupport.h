@@ -38,4 +38,4 @@ inline void leave(QWidget& widget)
     QCoreApplication::sendEvent(&widget, &event);
 }
 
-}
+} // namespace WidgetTestSupport

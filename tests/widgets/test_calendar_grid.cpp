@@ -16,7 +16,7 @@ namespace {
 class TextRecorder : public QPaintDevice
 {
 public:
-    explicit TextRecorder(const QSize& size) : m_size(size), m_engine(this) {}
+    explicit TextRecorder(const QSize& size) : m_size(size), m_engine(this) { }
 
     QPaintEngine* paintEngine() const override { return &m_engine; }
     QStringList texts;
@@ -25,27 +25,18 @@ protected:
     int metric(PaintDeviceMetric metric) const override
     {
         switch (metric) {
-        case PdmWidth:
-            return m_size.width();
-        case PdmHeight:
-            return m_size.height();
-        case PdmDepth:
-            return 32;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return int(devicePixelRatioFScale());
+        case PdmWidth: return m_size.width();
+        case PdmHeight: return m_size.height();
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
         case PdmDpiX:
         case PdmDpiY:
         case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return kDpi;
-        case PdmWidthMM:
-            return m_size.width() * 254 / (kDpi * 10);
-        case PdmHeightMM:
-            return m_size.height() * 254 / (kDpi * 10);
-        default:
-            return 0;
+        case PdmPhysicalDpiY: return kDpi;
+        case PdmWidthMM: return m_size.width() * 254 / (kDpi * 10);
+        case PdmHeightMM: return m_size.height() * 254 / (kDpi * 10);
+        default: return 0;
         }
     }
 
@@ -55,12 +46,12 @@ private:
     class Engine : public QPaintEngine
     {
     public:
-        explicit Engine(TextRecorder* device) : m_device(device) {}
+        explicit Engine(TextRecorder* device) : m_device(device) { }
         bool begin(QPaintDevice*) override { return true; }
         bool end() override { return true; }
-        void updateState(const QPaintEngineState&) override {}
-        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void updateState(const QPaintEngineState&) override { }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override { }
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override { }
         void drawTextItem(const QPointF&, const QTextItem& item) override { m_device->texts << item.text(); }
         Type type() const override { return User; }
 
@@ -129,14 +120,18 @@ private slots:
                             QFAIL("the oracle shows no day number");
                         if (date.day() != day)
                             QFAIL(qPrintable(QStringLiteral("%1-%2 cell %3,%4: %5 instead of %6")
-                                                 .arg(year).arg(month).arg(row).arg(column)
-                                                 .arg(date.toString(Qt::ISODate)).arg(day)));
+                                                 .arg(year)
+                                                 .arg(month)
+                                                 .arg(row)
+                                                 .arg(column)
+                                                 .arg(date.toString(Qt::ISODate))
+                                                 .arg(day)));
                         int r;
                         int c;
                         model->cellForDate(date, &r, &c);
                         if (r != row || c != column)
-                            QFAIL(qPrintable(QStringLiteral("cell of %1 is %2,%3").arg(date.toString(Qt::ISODate))
-                                                 .arg(r).arg(c)));
+                            QFAIL(qPrintable(
+                                QStringLiteral("cell of %1 is %2,%3").arg(date.toString(Qt::ISODate)).arg(r).arg(c)));
                     }
                 }
             }

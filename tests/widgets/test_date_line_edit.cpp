@@ -21,13 +21,20 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("changes");
-        QTest::newRow("digits only") << "20260305" << "2026-03-05" << 1;
-        QTest::newRow("dashes") << "2026-03-05" << "2026-03-05" << 1;
-        QTest::newRow("slashes, one-digit month and day") << "2026/3/5" << "2026-03-05" << 1;
-        QTest::newRow("dashes, one-digit month") << "2026-3-05" << "2026-03-05" << 1;
-        QTest::newRow("dots") << "2026.12.31" << "2026-12-31" << 1;
-        QTest::newRow("no such day") << "2026-02-30" << "" << 0;
-        QTest::newRow("ambiguous digits") << "2026111" << "" << 0;
+        QTest::newRow("digits only") << "20260305"
+                                     << "2026-03-05" << 1;
+        QTest::newRow("dashes") << "2026-03-05"
+                                << "2026-03-05" << 1;
+        QTest::newRow("slashes, one-digit month and day") << "2026/3/5"
+                                                          << "2026-03-05" << 1;
+        QTest::newRow("dashes, one-digit month") << "2026-3-05"
+                                                 << "2026-03-05" << 1;
+        QTest::newRow("dots") << "2026.12.31"
+                              << "2026-12-31" << 1;
+        QTest::newRow("no such day") << "2026-02-30"
+                                     << "" << 0;
+        QTest::newRow("ambiguous digits") << "2026111"
+                                          << "" << 0;
     }
 
     void commit()

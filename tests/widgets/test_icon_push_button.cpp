@@ -36,8 +36,7 @@ private:
     QString separate()
     {
         const QString base = path(QStringLiteral("close"));
-        const std::pair<const char*, QColor> files[] = {
-            {"", Qt::red}, {"_hover", Qt::green}, {"_disabled", Qt::gray}};
+        const std::pair<const char*, QColor> files[] = {{"", Qt::red}, {"_hover", Qt::green}, {"_disabled", Qt::gray}};
         for (const auto& [suffix, colour] : files) {
             QImage image(24, 16, QImage::Format_ARGB32);
             image.fill(colour);

@@ -18,9 +18,7 @@ namespace {
 QImage onScreen(const QWidget* window)
 {
     const QRect area = window->geometry();
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-        .toImage();
+    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
 }
 
 // The corners are where a see-through window shows black without a compositor.

@@ -32,7 +32,7 @@ protected:
         return false;
     }
 };
-}
+} // namespace
 
 class TestPictureButton : public QObject
 {
@@ -55,8 +55,7 @@ private slots:
         QCOMPARE(meta.propertyCount() - meta.propertyOffset(), 20);
         for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i) {
             const QMetaProperty property = meta.property(i);
-            QVERIFY2(property.isResettable() && property.isWritable() && !property.hasNotifySignal(),
-                     property.name());
+            QVERIFY2(property.isResettable() && property.isWritable() && !property.hasNotifySignal(), property.name());
         }
         QCOMPARE(QString::fromLatin1(meta.property(meta.propertyOffset()).name()), QStringLiteral("textColorNormal"));
         QCOMPARE(QString::fromLatin1(meta.property(meta.propertyCount() - 1).name()),
@@ -72,10 +71,9 @@ private slots:
             << QByteArray("buttonColorNormal") << QVariant(QColor(Qt::red)) << QVariant(QColor(242, 242, 242, 0));
         QTest::newRow("iconSpace becomes 4") << QByteArray("iconSpace") << QVariant(9) << QVariant(4);
         QTest::newRow("textSpace") << QByteArray("textSpace") << QVariant(9) << QVariant(4);
-        QTest::newRow("textColorDisabled") << QByteArray("textColorDisabled") << QVariant(QColor(Qt::red))
-                                           << QVariant(QColor(204, 204, 204));
-        QTest::newRow("buttonColorHot") << QByteArray("buttonColorHot") << QVariant(QColor(Qt::red))
-                                        << QVariant(kHot);
+        QTest::newRow("textColorDisabled")
+            << QByteArray("textColorDisabled") << QVariant(QColor(Qt::red)) << QVariant(QColor(204, 204, 204));
+        QTest::newRow("buttonColorHot") << QByteArray("buttonColorHot") << QVariant(QColor(Qt::red)) << QVariant(kHot);
         QTest::newRow("borderEnabled") << QByteArray("borderEnabled") << QVariant(true) << QVariant(false);
         QTest::newRow("isTextPushedBold") << QByteArray("isTextPushedBold") << QVariant(false) << QVariant(true);
         QTest::newRow("iconPosition") << QByteArray("iconPosition") << QVariant(int(QPictureButton::Top))
@@ -234,9 +232,9 @@ private slots:
         const QFontMetrics metrics = button.fontMetrics();
         const QSize textSize = metrics.size(Qt::TextSingleLine, text);
         const int space = metrics.horizontalAdvance(QLatin1Char(' '));
-        const QSize expected = horizontal
-            ? QSize(textSize.width() + 5 + 20 + 3 + qMax(space, 8), qMax(textSize.height(), 20) + 8)
-            : QSize(qMax(textSize.width() + 2 * space, 20), textSize.height() + 3 + 5 + 20);
+        const QSize expected =
+            horizontal ? QSize(textSize.width() + 5 + 20 + 3 + qMax(space, 8), qMax(textSize.height(), 20) + 8)
+                       : QSize(qMax(textSize.width() + 2 * space, 20), textSize.height() + 3 + 5 + 20);
         QCOMPARE(WidgetTestSupport::sizeHintOf(button), expected);
         button.setText(QString());
         QCOMPARE(WidgetTestSupport::sizeHintOf(button), QSize(20, 20));

@@ -20,8 +20,7 @@ private:
 
     struct Range
     {
-        explicit Range(QFlags<Mode> mode)
-            : widget(nullptr, {}, mode)
+        explicit Range(QFlags<Mode> mode) : widget(nullptr, {}, mode)
         {
             begin()->setFirstDayOfWeek(Qt::Monday);
             end()->setFirstDayOfWeek(Qt::Monday);
@@ -158,15 +157,15 @@ private slots:
                                          << QDateTime(QDate(2026, 3, 28), QTime(10, 20, 30));
         QTest::newRow("last week") << QDateTime(QDate(2026, 1, 3), QTime(10, 0)) << 1
                                    << QDateTime(QDate(2025, 12, 27), QTime(10, 0));
-        QTest::newRow("last month from the 31st") << QDateTime(QDate(2026, 3, 31), QTime(10, 0)) << 4
-                                                  << QDateTime(QDate(2026, 2, 28), QTime(10, 0));
-        QTest::newRow("last month in a leap year") << QDateTime(QDate(2024, 3, 31), QTime(10, 0)) << 4
-                                                   << QDateTime(QDate(2024, 2, 29), QTime(10, 0));
-        QTest::newRow("last three months") << QDateTime(QDate(2026, 5, 31), QTime(10, 0)) << 6
-                                           << QDateTime(QDate(2026, 2, 28), QTime(10, 0));
+        QTest::newRow("last month from the 31st")
+            << QDateTime(QDate(2026, 3, 31), QTime(10, 0)) << 4 << QDateTime(QDate(2026, 2, 28), QTime(10, 0));
+        QTest::newRow("last month in a leap year")
+            << QDateTime(QDate(2024, 3, 31), QTime(10, 0)) << 4 << QDateTime(QDate(2024, 2, 29), QTime(10, 0));
+        QTest::newRow("last three months")
+            << QDateTime(QDate(2026, 5, 31), QTime(10, 0)) << 6 << QDateTime(QDate(2026, 2, 28), QTime(10, 0));
         // Three days before 7 November 2018, 00:30 did not exist: the clocks skipped to 01:00.
-        QTest::newRow("into a midnight clock change") << QDateTime(QDate(2018, 11, 7), QTime(0, 30)) << 0
-                                                      << QDateTime(QDate(2018, 11, 4), QTime(1, 0));
+        QTest::newRow("into a midnight clock change")
+            << QDateTime(QDate(2018, 11, 7), QTime(0, 30)) << 0 << QDateTime(QDate(2018, 11, 4), QTime(1, 0));
     }
 
     void shortcuts()
@@ -188,7 +187,8 @@ private slots:
     void midnightThatDidNotExist()
     {
         Range range(QRangeCalendarWidget::TimeEditMode);
-        range.widget.setDateTime(QDateTime(QDate(2018, 11, 2), QTime(8, 0)), QDateTime(QDate(2018, 11, 6), QTime(9, 0)));
+        range.widget.setDateTime(QDateTime(QDate(2018, 11, 2), QTime(8, 0)),
+                                 QDateTime(QDate(2018, 11, 6), QTime(9, 0)));
         QTest::mouseClick(range.child<QPushButton>("m_rangeCalendarClearBtn"), Qt::LeftButton);
         range.begin()->setSelectedDate(QDate(2018, 11, 4));
         range.end()->setSelectedDate(QDate(2018, 11, 5));
@@ -210,7 +210,8 @@ private slots:
         QStringList texts;
         for (const QListWidgetItem* item : items)
             texts << item->text();
-        QCOMPARE(texts, QStringList({"最近三天", "最近一周", "最近两周", "最近三周", "最近一月", "最近两月", "最近三月"}));
+        QCOMPARE(texts,
+                 QStringList({"最近三天", "最近一周", "最近两周", "最近三周", "最近一月", "最近两月", "最近三月"}));
         QCOMPARE(items.at(6)->data(Qt::UserRole).toInt(), 768);
         range.widget.insertShortCutDate(QStringLiteral("最近一年"), 1 << 16);
         items.clear();

@@ -34,19 +34,13 @@ private:
             window.show();
             exposed = QTest::qWaitForWindowExposed(&window);
         }
-        QIconPushButton* button() const
-        {
-            return edit->findChild<QIconPushButton*>(QStringLiteral("calendarButton"));
-        }
+        QIconPushButton* button() const { return edit->findChild<QIconPushButton*>(QStringLiteral("calendarButton")); }
         QRangeCalendarPopup* popup() const { return edit->findChild<QRangeCalendarPopup*>(); }
         QStyledCalendarWidget* calendar(const char* name) const
         {
             return popup()->findChild<QStyledCalendarWidget*>(QString::fromLatin1(name));
         }
-        void open()
-        {
-            QTest::mouseClick(button(), Qt::LeftButton, {}, QPoint(2, 2));
-        }
+        void open() { QTest::mouseClick(button(), Qt::LeftButton, {}, QPoint(2, 2)); }
         void confirm()
         {
             QTest::mouseClick(popup()->findChild<QPushButton*>(QStringLiteral("m_rangeCalendarConfirmBtn")),
@@ -129,9 +123,9 @@ private slots:
         QCOMPARE(fields.size(), 2);
         const auto rightEdge = [&](int i) { return fields[i]->geometry().right(); };
         const int y = box.edit->height() / 2;
-        const QPoint at = where == QLatin1String("left margin") ? QPoint(3, y)
+        const QPoint at = where == QLatin1String("left margin")   ? QPoint(3, y)
                           : where == QLatin1String("after begin") ? QPoint(rightEdge(0) + 2, y)
-                                                                   : QPoint(rightEdge(1) + 3, y);
+                                                                  : QPoint(rightEdge(1) + 3, y);
         QTest::mouseClick(box.edit, Qt::LeftButton, {}, at);
         QDateTimeEdit* expected = fields[beginField ? 0 : 1];
         QTRY_VERIFY(expected->hasFocus());

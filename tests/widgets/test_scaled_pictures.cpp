@@ -18,8 +18,8 @@ int largestDifference(const QImage& a, const QImage& b)
         for (int x = 0; x < a.width(); ++x) {
             const QColor p = a.pixelColor(x, y);
             const QColor q = b.pixelColor(x, y);
-            largest = std::max({largest, std::abs(p.red() - q.red()), std::abs(p.green() - q.green()),
-                                std::abs(p.blue() - q.blue())});
+            largest = std::max(
+                {largest, std::abs(p.red() - q.red()), std::abs(p.green() - q.green()), std::abs(p.blue() - q.blue())});
         }
     }
     return largest;
@@ -47,7 +47,8 @@ private slots:
     void everyPictureHasADoubleSizeDrawing()
     {
         int pictures = 0;
-        QDirIterator it(QStringLiteral(":/images"), {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(QStringLiteral(":/images"), {QStringLiteral("*.png")}, QDir::Files,
+                        QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
             if (path.contains(QLatin1String("@2x")))
@@ -69,9 +70,11 @@ private slots:
         QTest::addColumn<QSize>("pixels");
         QTest::addColumn<QSize>("points");
         QTest::newRow("with extension, ratio 2") << ":/images/correct.png" << 2.0 << QSize(28, 28) << QSize(14, 14);
-        QTest::newRow("without extension, ratio 2") << ":/images/Calendar/calendar" << 2.0 << QSize(40, 40) << QSize(20, 20);
+        QTest::newRow("without extension, ratio 2")
+            << ":/images/Calendar/calendar" << 2.0 << QSize(40, 40) << QSize(20, 20);
         QTest::newRow("ratio 1") << ":/images/correct.png" << 1.0 << QSize(14, 14) << QSize(14, 14);
-        QTest::newRow("ratio 1.5 takes the sharper one") << ":/images/wrong.png" << 1.5 << QSize(28, 28) << QSize(14, 14);
+        QTest::newRow("ratio 1.5 takes the sharper one")
+            << ":/images/wrong.png" << 1.5 << QSize(28, 28) << QSize(14, 14);
     }
 
     void loadsTheDrawingForTheRatio()

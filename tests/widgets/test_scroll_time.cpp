@@ -21,10 +21,7 @@ private:
             exposed = QTest::qWaitForWindowExposed(&widget);
         }
 
-        QListView* list(const char* name) const
-        {
-            return widget.findChild<QListView*>(QString::fromLatin1(name));
-        }
+        QListView* list(const char* name) const { return widget.findChild<QListView*>(QString::fromLatin1(name)); }
         QString inBand(const char* name) const
         {
             QListView* view = list(name);

@@ -10,7 +10,7 @@
 namespace {
 const QColor kUnderline(88, 187, 228);
 const QColor kBaseline(228, 231, 237);
-}
+} // namespace
 
 class TestSimpleSliderNavigation : public QObject
 {
@@ -31,10 +31,7 @@ private:
         return tabs.tabBar()->pos().y() + tabs.tabBar()->tabRect(tabs.currentIndex()).bottom() + 2;
     }
 
-    static QPoint tabCentre(QSimpleSliderNavigation& tabs, int index)
-    {
-        return tabs.tabBar()->tabRect(index).center();
-    }
+    static QPoint tabCentre(QSimpleSliderNavigation& tabs, int index) { return tabs.tabBar()->tabRect(index).center(); }
 
 private slots:
     void underlineStartsUnderCurrentTab()
@@ -60,8 +57,8 @@ private slots:
         QCOMPARE(tabs.currentIndex(), 2);
         // Once the slide ends the underline sits under the new tab, as wide as it.
         const QRect tab = tabs.tabBar()->tabRect(2).translated(tabs.tabBar()->pos());
-        QTRY_COMPARE_WITH_TIMEOUT(WidgetTestSupport::pixel(tabs, QPoint(tab.left() + 1, underlineY(tabs))),
-                                  kUnderline, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(WidgetTestSupport::pixel(tabs, QPoint(tab.left() + 1, underlineY(tabs))), kUnderline,
+                                  5000);
         const QRect first = tabs.tabBar()->tabRect(0).translated(tabs.tabBar()->pos());
         QCOMPARE(WidgetTestSupport::pixel(tabs, QPoint(first.center().x(), underlineY(tabs) - 1)), kBaseline);
     }

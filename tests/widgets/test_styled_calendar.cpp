@@ -75,7 +75,10 @@ private slots:
         QTest::addColumn<QString>("chineseMonth");
         QTest::addColumn<QString>("englishYear");
         QTest::addColumn<QString>("englishMonth");
-        QTest::newRow("days") << int(QStyledCalendarWidget::DateCalendar) << "2026年" << "12月" << "2026" << "Dec";
+        QTest::newRow("days") << int(QStyledCalendarWidget::DateCalendar) << "2026年"
+                              << "12月"
+                              << "2026"
+                              << "Dec";
         QTest::newRow("decade") << int(QStyledCalendarWidget::YearCalendar) << "2020年-2029年" << QString()
                                 << "2020-2029" << QString();
     }
@@ -113,11 +116,21 @@ private slots:
         QTest::addColumn<QString>("arrow");
         QTest::addColumn<QString>("year");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("November forward") << 11 << "nextMonthBtn" << "2026年" << "12月";
-        QTest::newRow("December forward") << 12 << "nextMonthBtn" << "2027年" << "1月";
-        QTest::newRow("January back") << 1 << "prevMonthBtn" << "2025年" << "12月";
-        QTest::newRow("year forward") << 3 << "nextYearBtn" << "2027年" << "3月";
-        QTest::newRow("year back") << 3 << "prevYearBtn" << "2025年" << "3月";
+        QTest::newRow("November forward") << 11 << "nextMonthBtn"
+                                          << "2026年"
+                                          << "12月";
+        QTest::newRow("December forward") << 12 << "nextMonthBtn"
+                                          << "2027年"
+                                          << "1月";
+        QTest::newRow("January back") << 1 << "prevMonthBtn"
+                                      << "2025年"
+                                      << "12月";
+        QTest::newRow("year forward") << 3 << "nextYearBtn"
+                                      << "2027年"
+                                      << "3月";
+        QTest::newRow("year back") << 3 << "prevYearBtn"
+                                   << "2025年"
+                                   << "3月";
     }
 
     void monthArrows()
@@ -140,8 +153,8 @@ private slots:
         const auto* next = calendar.widget.findChild<QIconPushButton*>(QStringLiteral("nextYearBtn"));
         const auto offset = [&] {
             const QPoint cell = grid->visualRect(grid->model()->index(0, 6)).center();
-            return next->mapTo(&calendar.widget, next->rect().center()).x()
-                   - grid->viewport()->mapTo(&calendar.widget, cell).x();
+            return next->mapTo(&calendar.widget, next->rect().center()).x() -
+                   grid->viewport()->mapTo(&calendar.widget, cell).x();
         };
         // Centres of even-sized boxes differ by rounding only.
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(offset()) <= 1, 5000);

@@ -8,7 +8,7 @@
 namespace {
 const QColor kOn(88, 187, 228);
 const QColor kOff(191, 203, 217);
-}
+} // namespace
 
 class TestSwitchButton : public QObject
 {

@@ -88,7 +88,9 @@ private:
 
     static QImage onScreen(const QRect& area)
     {
-        return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+            .toImage();
     }
 
     // The window `host` with its open pop-up `popup`, as the screen shows them
@@ -116,7 +118,8 @@ private:
 private slots:
     void initTestCase()
     {
-        const QString dir = qEnvironmentVariable("FERROWIX_SCREENSHOT_DIR", QDir::current().filePath(QStringLiteral("widget-screenshots")));
+        const QString dir = qEnvironmentVariable("FERROWIX_SCREENSHOT_DIR",
+                                                 QDir::current().filePath(QStringLiteral("widget-screenshots")));
         QVERIFY(QDir().mkpath(dir));
         m_dir = QDir(dir);
     }
@@ -374,7 +377,8 @@ private slots:
     void customTable()
     {
         QCustomTableWidget table(5, 4);
-        table.setHorizontalHeaderLabels({QString(), QStringLiteral("设备名称"), QStringLiteral("IP地址"), QStringLiteral("状态")});
+        table.setHorizontalHeaderLabels(
+            {QString(), QStringLiteral("设备名称"), QStringLiteral("IP地址"), QStringLiteral("状态")});
         table.setFirstColCheckable(true);
         const char* const names[] = {"东门卡口", "西环高架", "南湖隧道", "北站匝道", "中山路口"};
         for (int row = 0; row < 5; ++row) {
@@ -396,7 +400,8 @@ private slots:
         QWidget host;
         prepareHost(host, QSize(620, 260));
         auto* styled = new QStyledComboBox(&host);
-        styled->addItems({QStringLiteral("全部"), QStringLiteral("事件"), QStringLiteral("违法"), QStringLiteral("交通参数")});
+        styled->addItems(
+            {QStringLiteral("全部"), QStringLiteral("事件"), QStringLiteral("违法"), QStringLiteral("交通参数")});
         styled->setGeometry(10, 10, 180, 30);
         auto* checkable = new QCheckableComboBox(&host);
         auto* model = new QStandardItemModel(checkable);

@@ -56,17 +56,18 @@ void ConnectPrinter(DeviceManager* devices, AlarmPrinter* printer)
     DeviceManager::ConnectAlarms(
         devices,
         [printer](const TSR_ALARMER* alarmer, const TSR_AID_ALARM* alarm) { printer->Incident(alarmer, alarm); },
-        [printer](const TSR_ALARMER* alarmer, const TSR_TPS_ALARM* alarm) { printer->TrafficParameters(alarmer, alarm); },
+        [printer](const TSR_ALARMER* alarmer, const TSR_TPS_ALARM* alarm) {
+            printer->TrafficParameters(alarmer, alarm);
+        },
         [printer](const TSR_ALARMER* alarmer, const TSR_TFS_ALARM* alarm) { printer->Violation(alarmer, alarm); });
-    QObject::connect(devices, &DeviceManager::DeviceStateSig, devices,
-                     [printer](long userId, bool online) { printer->DeviceState(userId, online); },
-                     Qt::DirectConnection);
+    QObject::connect(
+        devices, &DeviceManager::DeviceStateSig, devices,
+        [printer](long userId, bool online) { printer->DeviceState(userId, online); }, Qt::DirectConnection);
 }
 
 // The option's value when it is a whole number from `low` to `high`; else
 // says so on standard error and gives nothing.
-std::optional<int> NumberOption(const QCommandLineParser& parser, const QCommandLineOption& option, int low,
-                                int high)
+std::optional<int> NumberOption(const QCommandLineParser& parser, const QCommandLineOption& option, int low, int high)
 {
     const QString text = parser.value(option);
     bool ok = false;
@@ -105,13 +106,13 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription("The Corvane client core without windows: prints the alarms of the stored devices.");
+    parser.setApplicationDescription(
+        "The Corvane client core without windows: prints the alarms of the stored devices.");
     parser.addHelpOption();
     const QCommandLineOption portOption("port", "Alarm listener port.", "port", "5650");
     const QCommandLineOption secondsOption("seconds", "Stop after this many seconds.", "seconds");
     const QCommandLineOption addressOption("listen-address",
-                                           "Local IPv4 address of the alarm listener (default: every address).",
-                                           "ip");
+                                           "Local IPv4 address of the alarm listener (default: every address).", "ip");
     parser.addOptions({portOption, secondsOption, addressOption});
     parser.process(app);
     const std::optional<int> port = NumberOption(parser, portOption, 1, 65535);

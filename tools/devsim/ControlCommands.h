@@ -12,4 +12,4 @@ extern const char* const kControlHelp;
 // Runs one command; the answer starts with "ok" or "error:".
 std::string executeControl(Simulator& simulator, const std::string& line);
 
-}  // namespace devsim
+} // namespace devsim

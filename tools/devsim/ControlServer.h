@@ -13,22 +13,23 @@ namespace devsim {
 
 class Simulator;
 
-class ControlServer {
+class ControlServer
+{
 public:
-  explicit ControlServer(Simulator& simulator) : simulator_(simulator) {}
-  ~ControlServer() { stop(); }
+    explicit ControlServer(Simulator& simulator) : simulator_(simulator) { }
+    ~ControlServer() { stop(); }
 
-  bool start(const std::string& address, uint16_t port, std::string& error);
-  void stop();
+    bool start(const std::string& address, uint16_t port, std::string& error);
+    void stop();
 
 private:
-  void run();
-  void serve(tessoran::wire::Socket& client);
+    void run();
+    void serve(tessoran::wire::Socket& client);
 
-  Simulator& simulator_;
-  tessoran::wire::Socket server_;
-  tessoran::wire::Waker stopWaker_;
-  std::thread thread_;
+    Simulator& simulator_;
+    tessoran::wire::Socket server_;
+    tessoran::wire::Waker stopWaker_;
+    std::thread thread_;
 };
 
-}  // namespace devsim
+} // namespace devsim

@@ -10,16 +10,17 @@
 
 namespace devsim {
 
-class PictureBank {
+class PictureBank
+{
 public:
-  // With `minimumBytes` each picture is padded to at least that size with JPEG
-  // comment segments, which decoders skip (load tests with camera-sized pictures).
-  explicit PictureBank(const QString& caption, int count = 8, size_t minimumBytes = 0);
-  const QByteArray& picture(size_t index) const { return pictures_[index % pictures_.size()]; }
-  size_t size() const { return pictures_.size(); }
+    // With `minimumBytes` each picture is padded to at least that size with JPEG
+    // comment segments, which decoders skip (load tests with camera-sized pictures).
+    explicit PictureBank(const QString& caption, int count = 8, size_t minimumBytes = 0);
+    const QByteArray& picture(size_t index) const { return pictures_[index % pictures_.size()]; }
+    size_t size() const { return pictures_.size(); }
 
 private:
-  std::vector<QByteArray> pictures_;
+    std::vector<QByteArray> pictures_;
 };
 
-}  // namespace devsim
+} // namespace devsim

@@ -13,27 +13,28 @@ namespace devsim {
 
 struct CameraSpec;
 
-class RtspService {
+class RtspService
+{
 public:
-  RtspService();
-  ~RtspService();
-  RtspService(const RtspService&) = delete;
-  RtspService& operator=(const RtspService&) = delete;
+    RtspService();
+    ~RtspService();
+    RtspService(const RtspService&) = delete;
+    RtspService& operator=(const RtspService&) = delete;
 
-  // Listens on port of every camera's address; false with the reason when one
-  // cannot listen (nothing is served then).
-  bool start(const std::vector<CameraSpec>& cameras, uint16_t port, std::string& error);
-  // Ends every session and stops listening; returns once no server thread runs.
-  void stop();
-  bool isRunning() const;
+    // Listens on port of every camera's address; false with the reason when one
+    // cannot listen (nothing is served then).
+    bool start(const std::vector<CameraSpec>& cameras, uint16_t port, std::string& error);
+    // Ends every session and stops listening; returns once no server thread runs.
+    void stop();
+    bool isRunning() const;
 
-  // The URL a client plays for a camera; empty when it is not served.
-  std::string urlOf(const std::string& cameraAddress) const;
-  static std::string urlFor(const std::string& address, uint16_t port);
+    // The URL a client plays for a camera; empty when it is not served.
+    std::string urlOf(const std::string& cameraAddress) const;
+    static std::string urlFor(const std::string& address, uint16_t port);
 
 private:
-  struct Private;
-  std::unique_ptr<Private> d;
+    struct Private;
+    std::unique_ptr<Private> d;
 };
 
-}  // namespace devsim
+} // namespace devsim

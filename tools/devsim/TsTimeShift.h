@@ -19,4 +19,4 @@ void shiftTimestamps(std::vector<uint8_t>& ts, int64_t ticks90k);
 uint64_t readTimestamp(const uint8_t* field);
 void writeTimestamp(uint8_t* field, uint64_t value);
 
-}  // namespace devsim
+} // namespace devsim

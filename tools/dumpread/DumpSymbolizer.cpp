@@ -17,7 +17,10 @@ bool IsFixedAddressExecutable(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray header = file.read(18);
-    return header.size() == 18 && header.startsWith("\x7f" "ELF") && header[16] == 2 && header[17] == 0;
+    return header.size() == 18 &&
+           header.startsWith("\x7f"
+                             "ELF") &&
+           header[16] == 2 && header[17] == 0;
 }
 
 } // namespace
@@ -41,10 +44,9 @@ namespace {
 
 const QByteArray kFirstLine = "CORVANE CRASH DUMP 1";
 const QByteArrayList kRequiredKeys{"dump-id", "process", "requesting-thread", "dump-thread"};
-const QByteArrayList kNumberKeys{"process",  "requesting-thread", "dump-thread", "signal", "code",
-                                 "crashing-thread", "assertion-type", "assertion-line", "frames"};
-const QByteArrayList kTextKeys{"dump-id", "address", "assertion-expression", "assertion-function",
-                               "assertion-file"};
+const QByteArrayList kNumberKeys{"process",         "requesting-thread", "dump-thread",    "signal", "code",
+                                 "crashing-thread", "assertion-type",    "assertion-line", "frames"};
+const QByteArrayList kTextKeys{"dump-id", "address", "assertion-expression", "assertion-function", "assertion-file"};
 
 bool IsNumber(const QByteArray& text)
 {
@@ -142,7 +144,9 @@ QString DumpSymbolizer::Parse(const QByteArray& content)
     if (part != Maps)
         return "malformed crash dump: no process maps";
     if (framesExpected >= 0 && m_frames.size() != framesExpected)
-        return QString("malformed crash dump: %1 frames announced, %2 present").arg(framesExpected).arg(m_frames.size());
+        return QString("malformed crash dump: %1 frames announced, %2 present")
+            .arg(framesExpected)
+            .arg(m_frames.size());
     return QString();
 }
 

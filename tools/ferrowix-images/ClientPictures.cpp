@@ -29,11 +29,14 @@ const QColor kDisabled = kButtonStates[3];
 class Painter
 {
 public:
-    explicit Painter(const QDir& dir) : m_dir(dir) {}
+    explicit Painter(const QDir& dir) : m_dir(dir) { }
 
     bool ok() const { return m_ok; }
 
-    void draw(const QString& name, const QSize& size, const Paint& paint) { m_ok = ::draw(m_dir, name, size, paint) && m_ok; }
+    void draw(const QString& name, const QSize& size, const Paint& paint)
+    {
+        m_ok = ::draw(m_dir, name, size, paint) && m_ok;
+    }
 
     // One file per state: base, base_hover, base_pressed, base_disabled.
     void drawStates(const QString& base, const QSize& size, const std::function<Paint(const QColor&)>& look)
@@ -324,8 +327,12 @@ Paint lightning(const QColor& colour)
         const qreal s = r.width();
         p.setPen(Qt::NoPen);
         p.setBrush(colour);
-        p.drawPolygon(QPolygonF(QVector<QPointF>{{s * 0.58, s * 0.12}, {s * 0.28, s * 0.55}, {s * 0.48, s * 0.55},
-                                                 {s * 0.40, s * 0.88}, {s * 0.72, s * 0.42}, {s * 0.52, s * 0.42}}));
+        p.drawPolygon(QPolygonF(QVector<QPointF>{{s * 0.58, s * 0.12},
+                                                 {s * 0.28, s * 0.55},
+                                                 {s * 0.48, s * 0.55},
+                                                 {s * 0.40, s * 0.88},
+                                                 {s * 0.72, s * 0.42},
+                                                 {s * 0.52, s * 0.42}}));
     };
 }
 
@@ -335,8 +342,11 @@ Paint pencil(const QColor& colour)
         const qreal s = r.width();
         p.setPen(roundPen(colour, 1.8));
         p.setBrush(Qt::NoBrush);
-        p.drawPolygon(QPolygonF(QVector<QPointF>{{s * 0.25, s * 0.75}, {s * 0.3, s * 0.58}, {s * 0.65, s * 0.23},
-                                                 {s * 0.77, s * 0.35}, {s * 0.42, s * 0.7}}));
+        p.drawPolygon(QPolygonF(QVector<QPointF>{{s * 0.25, s * 0.75},
+                                                 {s * 0.3, s * 0.58},
+                                                 {s * 0.65, s * 0.23},
+                                                 {s * 0.77, s * 0.35},
+                                                 {s * 0.42, s * 0.7}}));
     };
 }
 
@@ -368,9 +378,8 @@ Paint camera(const QColor& body, const QColor& lens)
         p.setPen(Qt::NoPen);
         p.setBrush(body);
         p.drawRoundedRect(QRectF(1, 4, r.width() * 0.7, r.height() - 8), 2, 2);
-        p.drawPolygon(QPolygonF(QVector<QPointF>{{r.width() * 0.72, r.height() * 0.5},
-                                                 {r.width() - 1, 3},
-                                                 {r.width() - 1, r.height() - 3}}));
+        p.drawPolygon(QPolygonF(QVector<QPointF>{
+            {r.width() * 0.72, r.height() * 0.5}, {r.width() - 1, 3}, {r.width() - 1, r.height() - 3}}));
         p.setBrush(lens);
         p.drawEllipse(QPointF(r.width() * 0.36, r.height() / 2), 2.5, 2.5);
     };
@@ -478,7 +487,9 @@ struct Badge
 
 Paint badge(const Badge& b)
 {
-    return [b](QPainter& p, const QRectF& r) { roundSymbol(p, r.adjusted(1, 1, -1, -1), b.colour, QString::fromUtf8(b.glyph)); };
+    return [b](QPainter& p, const QRectF& r) {
+        roundSymbol(p, r.adjusted(1, 1, -1, -1), b.colour, QString::fromUtf8(b.glyph));
+    };
 }
 
 Paint logo()
@@ -510,9 +521,9 @@ Paint windowButton(const QColor& colour, int kind)
             p.drawRect(box);
         } else {
             p.drawRect(box.adjusted(0, 3, -3, 0));
-            p.drawPolyline(QPolygonF(QVector<QPointF>{box.topLeft() + QPointF(3, 3), box.topLeft() + QPointF(3, 0),
-                                                      box.topRight(), box.bottomRight() - QPointF(0, 3),
-                                                      box.bottomRight() - QPointF(3, 3)}));
+            p.drawPolyline(
+                QPolygonF(QVector<QPointF>{box.topLeft() + QPointF(3, 3), box.topLeft() + QPointF(3, 0), box.topRight(),
+                                           box.bottomRight() - QPointF(0, 3), box.bottomRight() - QPointF(3, 3)}));
         }
     };
 }
@@ -527,11 +538,14 @@ void drawButtons(Painter& out)
     out.drawStates(QStringLiteral("preview/button/quickConfig"), {24, 24}, lightning);
     out.drawStates(QStringLiteral("preview/button/addDevice"), {24, 24}, plus);
     out.drawStates(QStringLiteral("preview/button/deleteDevice"), {24, 24}, minus);
-    out.drawStates(QStringLiteral("preview/button/playAll"), {24, 24}, [](const QColor& c) { return playTriangle(c, true); });
-    out.drawStates(QStringLiteral("preview/button/closeAll"), {24, 24}, [](const QColor& c) { return stopSquare(c, true); });
+    out.drawStates(QStringLiteral("preview/button/playAll"), {24, 24},
+                   [](const QColor& c) { return playTriangle(c, true); });
+    out.drawStates(QStringLiteral("preview/button/closeAll"), {24, 24},
+                   [](const QColor& c) { return stopSquare(c, true); });
     out.drawComposite(QStringLiteral("preview/button/version.png"), {24, 24}, infoMark);
     out.drawComposite(QStringLiteral("preview/refreshDevice.png"), {24, 24}, refreshArrow);
-    drawSprite(out, QStringLiteral("preview/leftNavigationPlay.png"), [](const QColor& c) { return playTriangle(c, false); });
+    drawSprite(out, QStringLiteral("preview/leftNavigationPlay.png"),
+               [](const QColor& c) { return playTriangle(c, false); });
     drawSprite(out, QStringLiteral("preview/closeAll.png"), [](const QColor& c) { return stopSquare(c, false); });
     drawSprite(out, QStringLiteral("preview/leftNavigationEdit.png"), pencil);
     drawSprite(out, QStringLiteral("preview/singleRefreshDevice.png"), refreshArrow);
@@ -590,8 +604,8 @@ void drawPlaybackButtons(Painter& out)
     };
     for (const auto& [name, look] : buttons)
         for (int i = 0; i < 3; ++i)
-            out.draw(QStringLiteral("palyVideo/%1%2.png").arg(QLatin1String(name), QLatin1String(suffixes[i])), {36, 36},
-                     look(looks[i]));
+            out.draw(QStringLiteral("palyVideo/%1%2.png").arg(QLatin1String(name), QLatin1String(suffixes[i])),
+                     {36, 36}, look(looks[i]));
 }
 
 void drawTreeIcons(Painter& out)
@@ -599,10 +613,12 @@ void drawTreeIcons(Painter& out)
     out.draw(QStringLiteral("preview/centreDevice.png"), {16, 16}, deviceBox(kAccent));
     out.draw(QStringLiteral("preview/crossDevice.png"), {16, 16}, deviceBox(QColor(234, 84, 89)));
     out.draw(QStringLiteral("preview/generalChannel.png"), {16, 16}, camera(QColor(120, 132, 148), Qt::white));
-    out.draw(QStringLiteral("preview/exceptionChannel.png"), {16, 16}, camera(QColor(190, 198, 208), QColor(234, 84, 89)));
+    out.draw(QStringLiteral("preview/exceptionChannel.png"), {16, 16},
+             camera(QColor(190, 198, 208), QColor(234, 84, 89)));
     out.draw(QStringLiteral("preview/previewChannel.png"), {16, 16}, camera(kAccent, QColor(63, 186, 63)));
     out.draw(QStringLiteral("preview/previewFailed.png"), {16, 16}, camera(QColor(234, 84, 89), Qt::white));
-    out.draw(QStringLiteral("preview/titlemark.png"), {4, 16}, [](QPainter& p, const QRectF& r) { p.fillRect(r, kAccent); });
+    out.draw(QStringLiteral("preview/titlemark.png"), {4, 16},
+             [](QPainter& p, const QRectF& r) { p.fillRect(r, kAccent); });
     out.draw(QStringLiteral("preview/splitscreen.png"), {32, 160}, splitLayouts());
     out.draw(QStringLiteral("preview/timeBg.png"), {120, 24}, [](QPainter& p, const QRectF& r) {
         p.setPen(Qt::NoPen);
@@ -618,14 +634,22 @@ void drawTreeIcons(Painter& out)
 void drawIncidentTypes(Painter& out)
 {
     const Badge badges[] = {
-        {"Congestion", QColor(234, 84, 89), "堵"},        {"illegallyPark", QColor(255, 140, 0), "停"},
-        {"WrongWayDriving", QColor(220, 60, 60), "逆"},   {"pedestrian", QColor(63, 160, 230), "人"},
-        {"ObjectsDroppedDown", QColor(150, 110, 80), "抛"}, {"smog", QColor(128, 128, 140), "烟"},
-        {"LinePressing", QColor(255, 170, 60), "压"},     {"visibility", QColor(110, 150, 190), "能"},
-        {"construction", QColor(240, 150, 30), "施"},     {"changeLane", QColor(90, 170, 120), "变"},
-        {"turnRound", QColor(140, 100, 200), "掉"},       {"vehicleViolation", QColor(200, 90, 150), "占"},
-        {"QueueJumping", QColor(230, 120, 80), "塞"},     {"roadBlock", QColor(180, 70, 70), "障"},
-        {"accident", QColor(210, 40, 40), "事"},          {"fire", QColor(240, 80, 20), "火"},
+        {"Congestion", QColor(234, 84, 89), "堵"},
+        {"illegallyPark", QColor(255, 140, 0), "停"},
+        {"WrongWayDriving", QColor(220, 60, 60), "逆"},
+        {"pedestrian", QColor(63, 160, 230), "人"},
+        {"ObjectsDroppedDown", QColor(150, 110, 80), "抛"},
+        {"smog", QColor(128, 128, 140), "烟"},
+        {"LinePressing", QColor(255, 170, 60), "压"},
+        {"visibility", QColor(110, 150, 190), "能"},
+        {"construction", QColor(240, 150, 30), "施"},
+        {"changeLane", QColor(90, 170, 120), "变"},
+        {"turnRound", QColor(140, 100, 200), "掉"},
+        {"vehicleViolation", QColor(200, 90, 150), "占"},
+        {"QueueJumping", QColor(230, 120, 80), "塞"},
+        {"roadBlock", QColor(180, 70, 70), "障"},
+        {"accident", QColor(210, 40, 40), "事"},
+        {"fire", QColor(240, 80, 20), "火"},
         {"lowSpeed", QColor(70, 140, 200), "慢"},
     };
     for (const Badge& b : badges)
@@ -640,7 +664,8 @@ Paint chevronDown(const QColor& colour)
     return [=](QPainter& p, const QRectF& r) {
         p.setPen(roundPen(colour, 1.6));
         const QPointF c = r.center();
-        p.drawPolyline(QPolygonF({QPointF(c.x() - 4, c.y() - 2), QPointF(c.x(), c.y() + 2), QPointF(c.x() + 4, c.y() - 2)}));
+        p.drawPolyline(
+            QPolygonF({QPointF(c.x() - 4, c.y() - 2), QPointF(c.x(), c.y() + 2), QPointF(c.x() + 4, c.y() - 2)}));
     };
 }
 
@@ -649,7 +674,8 @@ bool drawClientPictures(const QDir& imagesDir)
     Painter out(imagesDir);
     drawShadow(out);
     out.draw(QStringLiteral("PromptTip/prompt_tips.png"), {320, 60}, promptCard(kAccent, QStringLiteral("i")));
-    out.draw(QStringLiteral("PromptTip/prompt_warm.png"), {320, 60}, promptCard(QColor(255, 170, 60), QStringLiteral("!")));
+    out.draw(QStringLiteral("PromptTip/prompt_warm.png"), {320, 60},
+             promptCard(QColor(255, 170, 60), QStringLiteral("!")));
     out.draw(QStringLiteral("PromptTip/prompt_fail.png"), {320, 60},
              promptCard(QColor(234, 84, 89), QStringLiteral("\u00d7")));
     out.draw(QStringLiteral("PromptTip/prompt_succ.png"), {320, 60},

@@ -49,7 +49,8 @@ bool drawStates(const QDir& dir, const QString& base, const QSize& size,
 {
     bool ok = true;
     for (int state = 0; state < 4; ++state)
-        ok = draw(dir, base + QLatin1String(kStateSuffixes[state]) + QStringLiteral(".png"), size, look(colours[state]))
-             && ok;
+        ok = draw(dir, base + QLatin1String(kStateSuffixes[state]) + QStringLiteral(".png"), size,
+                  look(colours[state])) &&
+             ok;
     return ok;
 }

@@ -106,8 +106,8 @@ Drawing compositeClose(const StateColours& colours, qreal penWidth, qreal inset)
 Drawing sortArrow(bool descending)
 {
     return [descending](QPainter& p, const QRectF& r) {
-        const QPolygonF up(QVector<QPointF>{
-            {r.center().x(), 1}, {r.right() - 1, r.center().y() - 1}, {1, r.center().y() - 1}});
+        const QPolygonF up(
+            QVector<QPointF>{{r.center().x(), 1}, {r.right() - 1, r.center().y() - 1}, {1, r.center().y() - 1}});
         const QPolygonF down(QVector<QPointF>{
             {1, r.center().y() + 1}, {r.right() - 1, r.center().y() + 1}, {r.center().x(), r.bottom() - 1}});
         const QColor faint(200, 200, 210);
@@ -227,14 +227,14 @@ bool drawPictures(const QDir& dir)
     ok = draw(dir, QStringLiteral("wrong.png"), {14, 14}, wrong) && ok;
     ok = draw(dir, QStringLiteral("prompt_tips.png"), {320, 60}, promptBackground(kPrimary, QStringLiteral("i"))) && ok;
     ok = draw(dir, QStringLiteral("prompt_warm.png"), {320, 60},
-              promptBackground(QColor(255, 170, 60), QStringLiteral("!")))
-         && ok;
+              promptBackground(QColor(255, 170, 60), QStringLiteral("!"))) &&
+         ok;
     ok = draw(dir, QStringLiteral("prompt_fail.png"), {320, 60},
-              promptBackground(QColor(234, 84, 89), QStringLiteral("\u00d7")))
-         && ok;
+              promptBackground(QColor(234, 84, 89), QStringLiteral("\u00d7"))) &&
+         ok;
     ok = draw(dir, QStringLiteral("prompt_succ.png"), {320, 60},
-              promptBackground(QColor(63, 186, 63), QStringLiteral("\u2713")))
-         && ok;
+              promptBackground(QColor(63, 186, 63), QStringLiteral("\u2713"))) &&
+         ok;
     ok = draw(dir, QStringLiteral("picturebutton.png"), {24, 24}, pictureButtonIcon) && ok;
     ok = draw(dir, QStringLiteral("switchbutton.png"), {24, 24}, switchButtonIcon) && ok;
     return draw(dir, QStringLiteral("TopSlideNavigation.png"), {24, 24}, topNavigationIcon) && ok;
@@ -256,8 +256,7 @@ int main(int argc, char* argv[])
     }
     const bool pictures = drawPictures(images);
     const bool calendarPictures = drawCalendarPictures(QDir(images.filePath(QStringLiteral("Calendar"))));
-    const bool clientPictures = argc < 3
-                                || (drawClientPictures(QDir(QString::fromLocal8Bit(argv[2])))
-                                    & drawMainWindowPictures(QDir(QString::fromLocal8Bit(argv[2]))));
+    const bool clientPictures = argc < 3 || (drawClientPictures(QDir(QString::fromLocal8Bit(argv[2]))) &
+                                             drawMainWindowPictures(QDir(QString::fromLocal8Bit(argv[2]))));
     return pictures && calendarPictures && clientPictures ? 0 : 1;
 }

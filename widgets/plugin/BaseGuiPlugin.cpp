@@ -12,30 +12,28 @@ QString lowerFirst(QString text)
 } // namespace
 
 BaseGuiPlugin::BaseGuiPlugin(const QString& className, const QString& extraXml)
-    : m_className(className),
-      m_domXml(QStringLiteral("<ui language=\"c++\"><widget class=\"%1\" name=\"%2\"/>%3</ui>")
-                   .arg(className, lowerFirst(className), extraXml))
+    : m_className(className), m_domXml(QStringLiteral("<ui language=\"c++\"><widget class=\"%1\" name=\"%2\"/>%3</ui>")
+                                           .arg(className, lowerFirst(className), extraXml))
 {
 }
 
 BaseGuiPlugin::BaseGuiPlugin(const QString& className, const QString& objectName, const QSize& size,
                              const QString& iconFile)
-    : m_className(className),
-      m_domXml(QStringLiteral("<ui language=\"c++\">\n"
-                              " <widget class=\"%1\" name=\"%2\">\n"
-                              "  <property name=\"geometry\">\n"
-                              "   <rect>\n"
-                              "    <x>0</x>\n"
-                              "    <y>0</y>\n"
-                              "    <width>%3</width>\n"
-                              "    <height>%4</height>\n"
-                              "   </rect>\n"
-                              "  </property>\n"
-                              " </widget>\n"
-                              "</ui>")
-                   .arg(className, objectName)
-                   .arg(size.width())
-                   .arg(size.height())),
+    : m_className(className), m_domXml(QStringLiteral("<ui language=\"c++\">\n"
+                                                      " <widget class=\"%1\" name=\"%2\">\n"
+                                                      "  <property name=\"geometry\">\n"
+                                                      "   <rect>\n"
+                                                      "    <x>0</x>\n"
+                                                      "    <y>0</y>\n"
+                                                      "    <width>%3</width>\n"
+                                                      "    <height>%4</height>\n"
+                                                      "   </rect>\n"
+                                                      "  </property>\n"
+                                                      " </widget>\n"
+                                                      "</ui>")
+                                           .arg(className, objectName)
+                                           .arg(size.width())
+                                           .arg(size.height())),
       m_iconFile(iconFile)
 {
 }

@@ -25,31 +25,30 @@
 
 // A plug-in names the widget's class and public header and creates the widget;
 // `creation` is an expression over the form's `parent`.
-#define FERROWIX_PLUGIN(Plugin, widgetClass, header, creation)                                 \
-    class Plugin : public QObject, public BaseGuiPlugin                                       \
-    {                                                                                         \
-        Q_OBJECT                                                                              \
-    public:                                                                                   \
-        explicit Plugin(QObject* owner) : QObject(owner), BaseGuiPlugin(QStringLiteral(widgetClass)) {} \
-        QString includeFile() const override { return QStringLiteral(header ".h"); }          \
-        QWidget* createWidget(QWidget* parent) override { return creation; }                  \
+#define FERROWIX_PLUGIN(Plugin, widgetClass, header, creation)                                                         \
+    class Plugin : public QObject, public BaseGuiPlugin                                                                \
+    {                                                                                                                  \
+        Q_OBJECT                                                                                                       \
+    public:                                                                                                            \
+        explicit Plugin(QObject* owner) : QObject(owner), BaseGuiPlugin(QStringLiteral(widgetClass)) { }               \
+        QString includeFile() const override { return QStringLiteral(header ".h"); }                                   \
+        QWidget* createWidget(QWidget* parent) override { return creation; }                                           \
     };
 
 // The first widgets offered show a picture in the widget box and start with a set size.
-#define FERROWIX_ICON_PLUGIN(Plugin, widgetClass, objectName, width, height, iconFile)         \
-    class Plugin : public QObject, public BaseGuiPlugin                                       \
-    {                                                                                         \
-        Q_OBJECT                                                                              \
-        Q_INTERFACES(QDesignerCustomWidgetInterface)                                          \
-    public:                                                                                   \
-        explicit Plugin(QObject* owner)                                                       \
-            : QObject(owner),                                                                 \
-              BaseGuiPlugin(QStringLiteral(#widgetClass), QStringLiteral(objectName), QSize(width, height), \
-                            QStringLiteral(iconFile))                                         \
-        {                                                                                     \
-        }                                                                                     \
-        QString includeFile() const override { return QStringLiteral(#widgetClass ".h"); }   \
-        QWidget* createWidget(QWidget* parent) override { return new widgetClass(parent); }   \
+#define FERROWIX_ICON_PLUGIN(Plugin, widgetClass, objectName, width, height, iconFile)                                 \
+    class Plugin : public QObject, public BaseGuiPlugin                                                                \
+    {                                                                                                                  \
+        Q_OBJECT                                                                                                       \
+        Q_INTERFACES(QDesignerCustomWidgetInterface)                                                                   \
+    public:                                                                                                            \
+        explicit Plugin(QObject* owner)                                                                                \
+            : QObject(owner), BaseGuiPlugin(QStringLiteral(#widgetClass), QStringLiteral(objectName),                  \
+                                            QSize(width, height), QStringLiteral(iconFile))                            \
+        {                                                                                                              \
+        }                                                                                                              \
+        QString includeFile() const override { return QStringLiteral(#widgetClass ".h"); }                             \
+        QWidget* createWidget(QWidget* parent) override { return new widgetClass(parent); }                            \
     };
 
 FERROWIX_ICON_PLUGIN(QTopSliderNavigationPlugin, QTopSliderNavigation, "topSliderNavigation", 300, 48,
@@ -88,16 +87,26 @@ FERROWIX_PLUGIN(QSpecificLineEditPlugin, "QSpecificLineEdit", "QSpecificLineEdit
 FerrowixWidgetList::FerrowixWidgetList(QObject* parent) : QObject(parent)
 {
     m_widgets = {
-        new QTopSliderNavigationPlugin(this),   new QSwitchButtonPlugin(this),
-        new QPictureButtonPlugin(this),         new QVerifyLineEditPlugin(this),
-        new QPassWordEditPlugin(this),          new QStyledComboBoxPlugin(this),
-        new QSerachBoxPlugin(this),             new QCheckableComboBoxPlugin(this),
-        new QStyledCalendarWidgetPlugin(this),  new QDateTimeEditWithPopupPlugin(this),
-        new QCustomTableWidgetPlugin(this),     new QRangeDateEditPlugin(this),
-        new QRangeDateTimeEditPlugin(this),     new QRangeCalendarWidgetPlugin(this),
-        new QIP4LineEditPlugin(this),           new QTreeNavigationPlugin(this),
-        new QSimpleSliderNavigationPlugin(this), new QIconPushButtonPlugin(this),
-        new QYearMonthCalendarViewPlugin(this), new QCheckListComboBoxPlugin(this),
+        new QTopSliderNavigationPlugin(this),
+        new QSwitchButtonPlugin(this),
+        new QPictureButtonPlugin(this),
+        new QVerifyLineEditPlugin(this),
+        new QPassWordEditPlugin(this),
+        new QStyledComboBoxPlugin(this),
+        new QSerachBoxPlugin(this),
+        new QCheckableComboBoxPlugin(this),
+        new QStyledCalendarWidgetPlugin(this),
+        new QDateTimeEditWithPopupPlugin(this),
+        new QCustomTableWidgetPlugin(this),
+        new QRangeDateEditPlugin(this),
+        new QRangeDateTimeEditPlugin(this),
+        new QRangeCalendarWidgetPlugin(this),
+        new QIP4LineEditPlugin(this),
+        new QTreeNavigationPlugin(this),
+        new QSimpleSliderNavigationPlugin(this),
+        new QIconPushButtonPlugin(this),
+        new QYearMonthCalendarViewPlugin(this),
+        new QCheckListComboBoxPlugin(this),
         new QSpecificLineEditPlugin(this),
     };
 }

@@ -8,7 +8,7 @@
 
 namespace tessoran::wire {
 
-constexpr uint32_t kMagic = 0x50525354;  // "TSRP" on the wire
+constexpr uint32_t kMagic = 0x50525354; // "TSRP" on the wire
 constexpr uint8_t kVersion = 2;
 constexpr size_t kHeaderSize = 16;
 constexpr uint32_t kMaxBody = 16u << 20;
@@ -17,48 +17,49 @@ constexpr uint32_t kMaxBody = 16u << 20;
 constexpr uint32_t kMaxHelloBody = 1024;
 
 enum class Kind : uint8_t {
-  Error = 0x01,
-  LoginHello = 0x10,
-  LoginChallenge = 0x11,
-  LoginProof = 0x12,
-  LoginAccepted = 0x13,
-  Logout = 0x14,
-  Heartbeat = 0x20,
-  HeartbeatAck = 0x21,
-  ConfigQuery = 0x30,
-  ConfigReply = 0x31,
-  PlayOpen = 0x40,
-  PlayHeader = 0x41,
-  PlayData = 0x42,
-  DownloadOpen = 0x50,
-  DownloadInfo = 0x51,
-  DownloadStart = 0x52,
-  DownloadData = 0x53,
-  DownloadEnd = 0x54,
-  Alarm = 0x60,
-  AlarmChallenge = 0x61,
-  AlarmHello = 0x62,
-  AlarmAccepted = 0x63,
-  AlarmAck = 0x64,
+    Error = 0x01,
+    LoginHello = 0x10,
+    LoginChallenge = 0x11,
+    LoginProof = 0x12,
+    LoginAccepted = 0x13,
+    Logout = 0x14,
+    Heartbeat = 0x20,
+    HeartbeatAck = 0x21,
+    ConfigQuery = 0x30,
+    ConfigReply = 0x31,
+    PlayOpen = 0x40,
+    PlayHeader = 0x41,
+    PlayData = 0x42,
+    DownloadOpen = 0x50,
+    DownloadInfo = 0x51,
+    DownloadStart = 0x52,
+    DownloadData = 0x53,
+    DownloadEnd = 0x54,
+    Alarm = 0x60,
+    AlarmChallenge = 0x61,
+    AlarmHello = 0x62,
+    AlarmAccepted = 0x63,
+    AlarmAck = 0x64,
 };
 
 // Error codes carried by Error frames (see PROTOCOL.md).
 enum class WireError : uint32_t {
-  BadFrame = 1,
-  BadCredentials = 2,
-  LoginRefused = 3,
-  NotLoggedIn = 4,
-  Unsupported = 5,
-  NoChannel = 6,
-  NoVideo = 7,
-  Busy = 8,
+    BadFrame = 1,
+    BadCredentials = 2,
+    LoginRefused = 3,
+    NotLoggedIn = 4,
+    Unsupported = 5,
+    NoChannel = 6,
+    NoVideo = 7,
+    Busy = 8,
 };
 
-struct FrameHeader {
-  uint8_t version = kVersion;
-  Kind kind = Kind::Error;
-  uint32_t sequence = 0;
-  uint32_t length = 0;
+struct FrameHeader
+{
+    uint8_t version = kVersion;
+    Kind kind = Kind::Error;
+    uint32_t sequence = 0;
+    uint32_t length = 0;
 };
 
 enum class HeaderStatus { Ok, NeedMore, BadMagic, BadVersion, TooLong };
@@ -75,4 +76,4 @@ std::vector<uint8_t> encodeFrame(Kind kind, uint32_t sequence, const uint8_t* bo
 std::vector<uint8_t> errorBody(WireError code, const char* text);
 bool parseErrorBody(const std::vector<uint8_t>& body, WireError& code, std::string& text);
 
-}  // namespace tessoran::wire
+} // namespace tessoran::wire

@@ -10,9 +10,10 @@
 
 namespace tessoran::wire {
 
-struct Frame {
-  FrameHeader header;
-  std::vector<uint8_t> body;
+struct Frame
+{
+    FrameHeader header;
+    std::vector<uint8_t> body;
 };
 
 enum class ReadStatus { Ok, Timeout, Woken, Closed, Malformed };
@@ -24,10 +25,10 @@ enum class ReadStatus { Ok, Timeout, Woken, Closed, Malformed };
 // version or length, with the reason in `why`; the caller answers with an Error
 // frame and closes. A frame cut by close or silence is logged by the caller
 // (`why` says how far it got).
-ReadStatus readFrame(Socket& socket, int firstByteMs, int frameMs, const std::vector<int>& wakeFds,
-                     Frame& out, std::string& why);
+ReadStatus readFrame(Socket& socket, int firstByteMs, int frameMs, const std::vector<int>& wakeFds, Frame& out,
+                     std::string& why);
 
-IoStatus writeFrame(Socket& socket, Kind kind, uint32_t sequence, const std::vector<uint8_t>& body,
-                    int timeoutMs, const std::vector<int>& wakeFds);
+IoStatus writeFrame(Socket& socket, Kind kind, uint32_t sequence, const std::vector<uint8_t>& body, int timeoutMs,
+                    const std::vector<int>& wakeFds);
 
-}  // namespace tessoran::wire
+} // namespace tessoran::wire

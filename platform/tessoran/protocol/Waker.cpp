@@ -8,20 +8,27 @@
 
 namespace tessoran::wire {
 
-Waker::Waker() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-  if (fd_ < 0) throw std::runtime_error("eventfd failed");
+Waker::Waker() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+    if (fd_ < 0)
+        throw std::runtime_error("eventfd failed");
 }
 
-Waker::~Waker() { close(fd_); }
-
-void Waker::signal() {
-  uint64_t one = 1;
-  [[maybe_unused]] ssize_t n = write(fd_, &one, sizeof one);
+Waker::~Waker()
+{
+    close(fd_);
 }
 
-void Waker::clear() {
-  uint64_t value;
-  [[maybe_unused]] ssize_t n = read(fd_, &value, sizeof value);
+void Waker::signal()
+{
+    uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = write(fd_, &one, sizeof one);
 }
 
-}  // namespace tessoran::wire
+void Waker::clear()
+{
+    uint64_t value;
+    [[maybe_unused]] ssize_t n = read(fd_, &value, sizeof value);
+}
+
+} // namespace tessoran::wire

@@ -4,19 +4,20 @@
 
 namespace tessoran::wire {
 
-class Waker {
+class Waker
+{
 public:
-  Waker();
-  ~Waker();
-  Waker(const Waker&) = delete;
-  Waker& operator=(const Waker&) = delete;
+    Waker();
+    ~Waker();
+    Waker(const Waker&) = delete;
+    Waker& operator=(const Waker&) = delete;
 
-  void signal();
-  void clear();
-  int fd() const { return fd_; }
+    void signal();
+    void clear();
+    int fd() const { return fd_; }
 
 private:
-  int fd_;
+    int fd_;
 };
 
-}  // namespace tessoran::wire
+} // namespace tessoran::wire

@@ -17,140 +17,157 @@
 namespace tessoran::wire {
 
 template <class Io>
-void visit(Io& io, TSR_VCA_DEV_INFO& r) {
-  io.ipv4(r.sIpV4);
-  io.text(r.sIpV6);
-  io.u16(r.wPort);
-  io.u8(r.byLocalChannel);
-  io.u8(r.byChannel);
+void visit(Io& io, TSR_VCA_DEV_INFO& r)
+{
+    io.ipv4(r.sIpV4);
+    io.text(r.sIpV6);
+    io.u16(r.wPort);
+    io.u8(r.byLocalChannel);
+    io.u8(r.byChannel);
 }
 
 template <class Io>
-void visit(Io& io, TSR_ALARMER& r) {
-  io.text(r.sSerialNumber);
-  io.u32(r.dwDeviceVersion);
-  io.text(r.sDeviceName);
-  for (auto& b : r.byMacAddr) io.u8(b);
-  io.u16(r.wLinkPort);
-  io.ipv4(r.sDeviceIP);
+void visit(Io& io, TSR_ALARMER& r)
+{
+    io.text(r.sSerialNumber);
+    io.u32(r.dwDeviceVersion);
+    io.text(r.sDeviceName);
+    for (auto& b : r.byMacAddr)
+        io.u8(b);
+    io.u16(r.wLinkPort);
+    io.ipv4(r.sDeviceIP);
 }
 
 template <class Io>
-void visit(Io& io, TSR_AID_ALARM& r) {
-  io.u32(r.dwRelativeTime);
-  io.u32(r.dwAbsTime);
-  visit(io, r.struDevInfo);
-  io.u8(r.byRuleID);
-  io.text(r.sRuleName);
-  io.u32(r.dwIncidentType);
-  io.i32(r.nSpeed);
-  io.u8(r.byDirection);
-  io.u8(r.byDataType);
-  io.u8(r.byLaneNo);
-  io.picture(r.dwPicDataLen, r.pImage);
+void visit(Io& io, TSR_AID_ALARM& r)
+{
+    io.u32(r.dwRelativeTime);
+    io.u32(r.dwAbsTime);
+    visit(io, r.struDevInfo);
+    io.u8(r.byRuleID);
+    io.text(r.sRuleName);
+    io.u32(r.dwIncidentType);
+    io.i32(r.nSpeed);
+    io.u8(r.byDirection);
+    io.u8(r.byDataType);
+    io.u8(r.byLaneNo);
+    io.picture(r.dwPicDataLen, r.pImage);
 }
 
 template <class Io>
-void visit(Io& io, TSR_LANE_PARAM& r) {
-  io.u8(r.byRuleID);
-  io.u8(r.byTrafficState);
-  io.u8(r.byLaneNo);
-  io.u32(r.dwPeriod);
-  io.u32(r.dwLaneFlow);
-  io.u32(r.dwLaneSpeed);
-  io.u32(r.dwTimeHeadway);
-  io.u32(r.dwSpaceHeadway);
-  io.f32(r.fSpaceOccupancy);
-  io.f32(r.fTimeOccupancy);
-  io.u32(r.dwLightVehicle);
-  io.u32(r.dwMidVehicle);
-  io.u32(r.dwHeavyVehicle);
-  io.u32(r.dwQueueLength);
+void visit(Io& io, TSR_LANE_PARAM& r)
+{
+    io.u8(r.byRuleID);
+    io.u8(r.byTrafficState);
+    io.u8(r.byLaneNo);
+    io.u32(r.dwPeriod);
+    io.u32(r.dwLaneFlow);
+    io.u32(r.dwLaneSpeed);
+    io.u32(r.dwTimeHeadway);
+    io.u32(r.dwSpaceHeadway);
+    io.f32(r.fSpaceOccupancy);
+    io.f32(r.fTimeOccupancy);
+    io.u32(r.dwLightVehicle);
+    io.u32(r.dwMidVehicle);
+    io.u32(r.dwHeavyVehicle);
+    io.u32(r.dwQueueLength);
 }
 
 template <class Io>
-void visit(Io& io, TSR_TPS_ALARM& r) {
-  io.u32(r.dwRelativeTime);
-  io.u32(r.dwAbsTime);
-  visit(io, r.struDevInfo);
-  io.i32(r.nLaneNum);
-  for (auto& lane : r.struLane) visit(io, lane);
-  io.u32(r.dwStartTime);
-  io.u32(r.dwStopTime);
+void visit(Io& io, TSR_TPS_ALARM& r)
+{
+    io.u32(r.dwRelativeTime);
+    io.u32(r.dwAbsTime);
+    visit(io, r.struDevInfo);
+    io.i32(r.nLaneNum);
+    for (auto& lane : r.struLane)
+        visit(io, lane);
+    io.u32(r.dwStartTime);
+    io.u32(r.dwStopTime);
 }
 
 template <class Io>
-void visit(Io& io, TSR_PIC_INFO& r) {
-  io.u8(r.byType);
-  io.u32(r.dwRedLightTime);
-  io.text(r.sAbsTime);
-  io.f32(r.fPlateX);
-  io.f32(r.fPlateY);
-  io.f32(r.fPlateW);
-  io.f32(r.fPlateH);
-  io.picture(r.dwDataLen, r.pBuffer);
+void visit(Io& io, TSR_PIC_INFO& r)
+{
+    io.u8(r.byType);
+    io.u32(r.dwRedLightTime);
+    io.text(r.sAbsTime);
+    io.f32(r.fPlateX);
+    io.f32(r.fPlateY);
+    io.f32(r.fPlateW);
+    io.f32(r.fPlateH);
+    io.picture(r.dwDataLen, r.pBuffer);
 }
 
 template <class Io>
-void visit(Io& io, TSR_TFS_ALARM& r) {
-  io.u32(r.dwRelativeTime);
-  io.u32(r.dwAbsTime);
-  io.u32(r.dwIllegalType);
-  io.u32(r.dwIllegalDuration);
-  visit(io, r.struDevInfo);
-  io.u8(r.byPlateColor);
-  io.u8(r.byVehicleType);
-  io.text(r.sLicense);
-  io.u32(r.dwPicNum);
-  for (auto& pic : r.struPicInfo) visit(io, pic);
-  io.u8(r.byLaneNo);
+void visit(Io& io, TSR_TFS_ALARM& r)
+{
+    io.u32(r.dwRelativeTime);
+    io.u32(r.dwAbsTime);
+    io.u32(r.dwIllegalType);
+    io.u32(r.dwIllegalDuration);
+    visit(io, r.struDevInfo);
+    io.u8(r.byPlateColor);
+    io.u8(r.byVehicleType);
+    io.text(r.sLicense);
+    io.u32(r.dwPicNum);
+    for (auto& pic : r.struPicInfo)
+        visit(io, pic);
+    io.u8(r.byLaneNo);
 }
 
 template <class Io>
-void visit(Io& io, TSR_IPDEVINFO& r) {
-  io.u8(r.byEnable);
-  io.text(r.sUserName);
-  io.text(r.sPassword);
-  io.text(r.sDomain);
-  io.ipv4(r.sIpV4);
-  io.text(r.sIpV6);
-  io.u16(r.wPort);
+void visit(Io& io, TSR_IPDEVINFO& r)
+{
+    io.u8(r.byEnable);
+    io.text(r.sUserName);
+    io.text(r.sPassword);
+    io.text(r.sDomain);
+    io.ipv4(r.sIpV4);
+    io.text(r.sIpV6);
+    io.u16(r.wPort);
 }
 
 template <class Io>
-void visit(Io& io, TSR_IPCHANINFO& r) {
-  io.u8(r.byEnable);
-  io.u8(r.byIPID);
-  io.u8(r.byChannel);
+void visit(Io& io, TSR_IPCHANINFO& r)
+{
+    io.u8(r.byEnable);
+    io.u8(r.byIPID);
+    io.u8(r.byChannel);
 }
 
 template <class Io>
-void visit(Io& io, TSR_IPPARACFG& r) {
-  io.u32(r.dwAnalogChanNum);
-  io.u32(r.dwIPChanNum);
-  for (auto& dev : r.struIPDevInfo) visit(io, dev);
-  for (auto& chan : r.struIPChanInfo) visit(io, chan);
+void visit(Io& io, TSR_IPPARACFG& r)
+{
+    io.u32(r.dwAnalogChanNum);
+    io.u32(r.dwIPChanNum);
+    for (auto& dev : r.struIPDevInfo)
+        visit(io, dev);
+    for (auto& chan : r.struIPChanInfo)
+        visit(io, chan);
 }
 
 template <class Io>
-void visit(Io& io, TSR_DEVICEINFO& r) {
-  io.text(r.sSerialNumber);
-  io.text(r.sDeviceName);
-  io.u32(r.dwSoftwareVersion);
-  io.u16(r.wDevType);
-  io.u8(r.byChanNum);
-  io.u8(r.byStartChan);
-  io.u16(r.wIPChanNum);
+void visit(Io& io, TSR_DEVICEINFO& r)
+{
+    io.text(r.sSerialNumber);
+    io.text(r.sDeviceName);
+    io.u32(r.dwSoftwareVersion);
+    io.u16(r.wDevType);
+    io.u8(r.byChanNum);
+    io.u8(r.byStartChan);
+    io.u16(r.wIPChanNum);
 }
 
 template <class Io>
-void visit(Io& io, TSR_TIME& r) {
-  io.u32(r.dwYear);
-  io.u32(r.dwMonth);
-  io.u32(r.dwDay);
-  io.u32(r.dwHour);
-  io.u32(r.dwMinute);
-  io.u32(r.dwSecond);
+void visit(Io& io, TSR_TIME& r)
+{
+    io.u32(r.dwYear);
+    io.u32(r.dwMonth);
+    io.u32(r.dwDay);
+    io.u32(r.dwHour);
+    io.u32(r.dwMinute);
+    io.u32(r.dwSecond);
 }
 
 // Bytes of a record's fixed part on the wire.
@@ -175,13 +192,12 @@ std::vector<uint8_t> encodeConfigReply(uint32_t command, const TSR_IPPARACFG& co
 // IPv4) does not spoil the others: it is left empty and disabled, as is a
 // channel entry that refers to it or to no entry, and the reason for each goes
 // into `dropped`.
-bool decodeConfigReply(const std::vector<uint8_t>& body, uint32_t command, TSR_IPPARACFG& out,
-                       std::string& why, std::vector<std::string>& dropped);
+bool decodeConfigReply(const std::vector<uint8_t>& body, uint32_t command, TSR_IPPARACFG& out, std::string& why,
+                       std::vector<std::string>& dropped);
 
 // Body of a LoginAccepted: the session token, then the device information.
 std::vector<uint8_t> encodeLoginAccepted(const Token& token, const TSR_DEVICEINFO& info);
-bool decodeLoginAccepted(const std::vector<uint8_t>& body, Token& token, TSR_DEVICEINFO& info,
-                         std::string& why);
+bool decodeLoginAccepted(const std::vector<uint8_t>& body, Token& token, TSR_DEVICEINFO& info, std::string& why);
 
 // ---- Alarms -------------------------------------------------------------------
 
@@ -189,20 +205,22 @@ using AlarmBody = std::variant<TSR_AID_ALARM, TSR_TPS_ALARM, TSR_TFS_ALARM>;
 
 // An alarm decoded from a frame body. The picture pointers of `body` point into
 // `bytes`, which the alarm owns; moving the alarm keeps them valid.
-struct DecodedAlarm {
-  int32_t command = 0;
-  TSR_ALARMER alarmer{};
-  AlarmBody body;
-  std::vector<uint8_t> bytes;
+struct DecodedAlarm
+{
+    int32_t command = 0;
+    TSR_ALARMER alarmer{};
+    AlarmBody body;
+    std::vector<uint8_t> bytes;
 
-  const char* bodyData() const;
-  uint32_t bodySize() const;
+    const char* bodyData() const;
+    uint32_t bodySize() const;
 };
 
 // Deliberate faults for the simulator's malformed-frame tests.
-struct AlarmFaults {
-  int recordSizeAdjust = 0;     // declare a record size this far off
-  size_t missingPictureBytes = 0;  // send this many picture bytes fewer
+struct AlarmFaults
+{
+    int recordSizeAdjust = 0;       // declare a record size this far off
+    size_t missingPictureBytes = 0; // send this many picture bytes fewer
 };
 
 // Body of an Alarm frame: command, alarmer, record size, record, pictures.
@@ -219,14 +237,15 @@ uint32_t alarmRecordSize(int32_t command);
 
 // ---- Stream header ---------------------------------------------------------------
 
-struct StreamInfo {
-  uint16_t width = 0;
-  uint16_t height = 0;
-  uint16_t framesPerSecond = 0;
+struct StreamInfo
+{
+    uint16_t width = 0;
+    uint16_t height = 0;
+    uint16_t framesPerSecond = 0;
 };
 
 // The TSR_STREAM_HEADER_SIZE block: an MPEG-TS null packet carrying StreamInfo.
 std::vector<uint8_t> makeStreamHeader(const StreamInfo& info);
 bool parseStreamHeader(const uint8_t* data, size_t size, StreamInfo& out);
 
-}  // namespace tessoran::wire
+} // namespace tessoran::wire

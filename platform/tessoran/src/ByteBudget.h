@@ -9,26 +9,31 @@
 
 namespace tessoran {
 
-class ByteBudget {
+class ByteBudget
+{
 public:
-  bool tryReserve(size_t bytes, size_t limit) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (used_ != 0 && used_ + bytes > limit) return false;
-    used_ += bytes;
-    return true;
-  }
-  void release(size_t bytes) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    used_ -= bytes;
-  }
-  size_t used() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return used_;
-  }
+    bool tryReserve(size_t bytes, size_t limit)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (used_ != 0 && used_ + bytes > limit)
+            return false;
+        used_ += bytes;
+        return true;
+    }
+    void release(size_t bytes)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        used_ -= bytes;
+    }
+    size_t used() const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return used_;
+    }
 
 private:
-  mutable std::mutex mutex_;
-  size_t used_ = 0;
+    mutable std::mutex mutex_;
+    size_t used_ = 0;
 };
 
-}  // namespace tessoran
+} // namespace tessoran

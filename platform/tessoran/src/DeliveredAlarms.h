@@ -15,39 +15,41 @@
 
 namespace tessoran {
 
-class DeliveredAlarms {
+class DeliveredAlarms
+{
 public:
-  DeliveredAlarms() = default;
-  ~DeliveredAlarms();
-  DeliveredAlarms(const DeliveredAlarms&) = delete;
-  DeliveredAlarms& operator=(const DeliveredAlarms&) = delete;
+    DeliveredAlarms() = default;
+    ~DeliveredAlarms();
+    DeliveredAlarms(const DeliveredAlarms&) = delete;
+    DeliveredAlarms& operator=(const DeliveredAlarms&) = delete;
 
-  // Loads and then keeps the numbers in `path`; false with the reason.
-  bool openLedger(const std::string& path, std::string& error);
+    // Loads and then keeps the numbers in `path`; false with the reason.
+    bool openLedger(const std::string& path, std::string& error);
 
-  // The last number delivered in this run of the device, 0 for none.
-  uint32_t last(const std::string& device, uint64_t runId) const;
-  // False when the alarm was delivered already. Numbers start at 1: 0 is never new.
-  bool isNew(const std::string& device, uint64_t runId, uint32_t number) const;
-  void markDelivered(const std::string& device, uint64_t runId, uint32_t number);
-  // Waits until the records written since the last call are on the disk; true
-  // also when there is nothing to sync (or no ledger). False with the reason.
-  bool sync(std::string& error);
+    // The last number delivered in this run of the device, 0 for none.
+    uint32_t last(const std::string& device, uint64_t runId) const;
+    // False when the alarm was delivered already. Numbers start at 1: 0 is never new.
+    bool isNew(const std::string& device, uint64_t runId, uint32_t number) const;
+    void markDelivered(const std::string& device, uint64_t runId, uint32_t number);
+    // Waits until the records written since the last call are on the disk; true
+    // also when there is nothing to sync (or no ledger). False with the reason.
+    bool sync(std::string& error);
 
 private:
-  struct Run {
-    uint64_t id = 0;
-    uint32_t last = 0;
-    int64_t offset = -1;  // of its record in the ledger
-  };
-  void write(const std::string& device, Run& run);
+    struct Run
+    {
+        uint64_t id = 0;
+        uint32_t last = 0;
+        int64_t offset = -1; // of its record in the ledger
+    };
+    void write(const std::string& device, Run& run);
 
-  mutable std::mutex mutex_;
-  std::map<std::string, Run> runs_;
-  int ledger_ = -1;
-  int64_t ledgerSize_ = 0;
-  bool unsynced_ = false;
-  std::string writeError_;  // of a record written since the last sync
+    mutable std::mutex mutex_;
+    std::map<std::string, Run> runs_;
+    int ledger_ = -1;
+    int64_t ledgerSize_ = 0;
+    bool unsynced_ = false;
+    std::string writeError_; // of a record written since the last sync
 };
 
-}  // namespace tessoran
+} // namespace tessoran

@@ -7,12 +7,19 @@ namespace {
 thread_local uint32_t t_lastError = TSR_ERR_NONE;
 }
 
-void setLastError(uint32_t code) { t_lastError = code; }
+void setLastError(uint32_t code)
+{
+    t_lastError = code;
+}
 
-uint32_t lastError() { return t_lastError; }
+uint32_t lastError()
+{
+    return t_lastError;
+}
 
-const char* errorText(uint32_t code) {
-  switch (code) {
+const char* errorText(uint32_t code)
+{
+    switch (code) {
     case TSR_ERR_NONE: return "no error";
     case TSR_ERR_NOT_INITIALISED: return "the SDK is not initialised";
     case TSR_ERR_INVALID_ARGUMENT: return "invalid argument";
@@ -35,7 +42,7 @@ const char* errorText(uint32_t code) {
     case TSR_ERR_DEVICE_OFFLINE: return "the device is offline";
     case TSR_ERR_ORDER: return "call made in the wrong state";
     default: return "unknown error";
-  }
+    }
 }
 
-}  // namespace tessoran
+} // namespace tessoran

@@ -10,9 +10,10 @@ uint32_t lastError();
 const char* errorText(uint32_t code);
 
 // Records the code and returns the failure value of the calling function.
-inline int32_t fail(uint32_t code, int32_t result = 0) {
-  setLastError(code);
-  return result;
+inline int32_t fail(uint32_t code, int32_t result = 0)
+{
+    setLastError(code);
+    return result;
 }
 
-}  // namespace tessoran
+} // namespace tessoran

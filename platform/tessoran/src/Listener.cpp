@@ -16,340 +16,407 @@ namespace tessoran {
 namespace asio = boost::asio;
 using asio::ip::tcp;
 
-Listener::Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits,
-                   std::string ledgerPath)
-    : sdk_(sdk), callback_(callback), user_(user), limits_(limits), ledgerPath_(std::move(ledgerPath)) {}
+Listener::Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits, std::string ledgerPath)
+    : sdk_(sdk), callback_(callback), user_(user), limits_(limits), ledgerPath_(std::move(ledgerPath))
+{
+}
 
 Listener::~Listener() = default;
 
-bool Listener::start(const std::string& address, uint16_t port, std::string& error) {
-  boost::system::error_code ec;
-  asio::ip::address_v4 ip =
-      address.empty() ? asio::ip::address_v4::any() : asio::ip::make_address_v4(address, ec);
-  if (ec) {
-    error = "not an IPv4 address: " + address;
-    return false;
-  }
-  tcp::endpoint endpoint(ip, port);
-  acceptor_ = std::make_unique<tcp::acceptor>(io_);
-  acceptor_->open(endpoint.protocol(), ec);
-  if (!ec) acceptor_->set_option(asio::socket_base::reuse_address(true), ec);
-  if (!ec) acceptor_->bind(endpoint, ec);
-  if (!ec) acceptor_->listen(asio::socket_base::max_listen_connections, ec);
-  if (ec) {
-    error = ec.message();
-    acceptor_.reset();
-    return false;
-  }
-  std::string ledgerError;
-  if (!ledgerPath_.empty() && !delivered_.openLedger(ledgerPath_, ledgerError))
-    sdkLog().warn("alarm ledger {} cannot be opened ({}); delivered alarms are remembered "
-                  "only while this listener runs", ledgerPath_, ledgerError);
-  acceptRetry_ = std::make_unique<asio::steady_timer>(io_);
-  refusals_ = std::make_unique<RefusalLog>(io_);
-  accept();
-  auto self = shared_from_this();
-  try {
-    ioThread_ = std::thread([self] { self->runLoop(); });
-    // The callback may clean the SDK up from this very thread; the SDK it
-    // releases alarm bytes to must outlive the round that called it.
-    dispatchThread_ = std::thread([self, sdk = Sdk::current()] { self->dispatchLoop(); });
-  } catch (...) {
-    stop();
-    throw;
-  }
-  return true;
-}
-
-void Listener::stop() {
-  {
-    std::lock_guard<std::mutex> lock(queueMutex_);
-    if (stopping_.exchange(true)) return;
-    queue_.clear();
-  }
-  queueChanged_.notify_all();
-  io_.stop();
-  if (ioThread_.joinable()) ioThread_.join();
-  // The loop has ended: its state is this thread's now.
-  boost::system::error_code ignored;
-  if (acceptor_) acceptor_->close(ignored);
-  if (acceptRetry_) acceptRetry_->cancel();
-  for (auto& pause : std::vector<std::shared_ptr<asio::steady_timer>>(refusalPauses_)) pause->cancel();
-  if (refusals_) refusals_->stop();
-  auto connections = connections_;
-  for (auto& connection : connections) connection->close("");
-  connections_.clear();
-  waiting_.clear();
-  // Runs the handlers the closing aborted, so none keeps this listener alive.
-  io_.restart();
-  io_.poll();
-  joinOrRelease(dispatchThread_);
-}
-
-void Listener::runLoop() {
-  for (;;) {
-    try {
-      io_.run();
-      return;
-    } catch (const std::exception& e) {
-      // Out of memory serving one connection: that connection is dropped (its
-      // handler is gone), the others go on.
-      sdkLog().error("alarm listener: {}; the connection concerned is dropped", e.what());
+bool Listener::start(const std::string& address, uint16_t port, std::string& error)
+{
+    boost::system::error_code ec;
+    asio::ip::address_v4 ip = address.empty() ? asio::ip::address_v4::any() : asio::ip::make_address_v4(address, ec);
+    if (ec) {
+        error = "not an IPv4 address: " + address;
+        return false;
     }
-  }
+    tcp::endpoint endpoint(ip, port);
+    acceptor_ = std::make_unique<tcp::acceptor>(io_);
+    acceptor_->open(endpoint.protocol(), ec);
+    if (!ec)
+        acceptor_->set_option(asio::socket_base::reuse_address(true), ec);
+    if (!ec)
+        acceptor_->bind(endpoint, ec);
+    if (!ec)
+        acceptor_->listen(asio::socket_base::max_listen_connections, ec);
+    if (ec) {
+        error = ec.message();
+        acceptor_.reset();
+        return false;
+    }
+    std::string ledgerError;
+    if (!ledgerPath_.empty() && !delivered_.openLedger(ledgerPath_, ledgerError))
+        sdkLog().warn("alarm ledger {} cannot be opened ({}); delivered alarms are remembered "
+                      "only while this listener runs",
+                      ledgerPath_, ledgerError);
+    acceptRetry_ = std::make_unique<asio::steady_timer>(io_);
+    refusals_ = std::make_unique<RefusalLog>(io_);
+    accept();
+    auto self = shared_from_this();
+    try {
+        ioThread_ = std::thread([self] { self->runLoop(); });
+        // The callback may clean the SDK up from this very thread; the SDK it
+        // releases alarm bytes to must outlive the round that called it.
+        dispatchThread_ = std::thread([self, sdk = Sdk::current()] { self->dispatchLoop(); });
+    } catch (...) {
+        stop();
+        throw;
+    }
+    return true;
+}
+
+void Listener::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        if (stopping_.exchange(true))
+            return;
+        queue_.clear();
+    }
+    queueChanged_.notify_all();
+    io_.stop();
+    if (ioThread_.joinable())
+        ioThread_.join();
+    // The loop has ended: its state is this thread's now.
+    boost::system::error_code ignored;
+    if (acceptor_)
+        acceptor_->close(ignored);
+    if (acceptRetry_)
+        acceptRetry_->cancel();
+    for (auto& pause : std::vector<std::shared_ptr<asio::steady_timer>>(refusalPauses_))
+        pause->cancel();
+    if (refusals_)
+        refusals_->stop();
+    auto connections = connections_;
+    for (auto& connection : connections)
+        connection->close("");
+    connections_.clear();
+    waiting_.clear();
+    // Runs the handlers the closing aborted, so none keeps this listener alive.
+    io_.restart();
+    io_.poll();
+    joinOrRelease(dispatchThread_);
+}
+
+void Listener::runLoop()
+{
+    for (;;) {
+        try {
+            io_.run();
+            return;
+        } catch (const std::exception& e) {
+            // Out of memory serving one connection: that connection is dropped (its
+            // handler is gone), the others go on.
+            sdkLog().error("alarm listener: {}; the connection concerned is dropped", e.what());
+        }
+    }
 }
 
 // ---- connections (event loop) ------------------------------------------------------
 
-void Listener::accept() {
-  acceptor_->async_accept(
-      [self = shared_from_this()](const boost::system::error_code& error, tcp::socket socket) {
+void Listener::accept()
+{
+    acceptor_->async_accept([self = shared_from_this()](const boost::system::error_code& error, tcp::socket socket) {
         self->onAccepted(error, std::move(socket));
-      });
+    });
 }
 
-void Listener::onAccepted(const boost::system::error_code& error, tcp::socket socket) {
-  if (stopping_ || error == asio::error::operation_aborted) return;
-  if (error) {
-    // Out of descriptors or memory: the connection waits in the backlog until
-    // there is room; one line per kind of trouble, not one per attempt.
-    if (error.message() != lastAcceptError_)
-      sdkLog().warn("alarm listener cannot accept a connection: {}; trying again", error.message());
-    lastAcceptError_ = error.message();
-    acceptRetry_->expires_after(std::chrono::milliseconds(100));
-    acceptRetry_->async_wait([self = shared_from_this()](const boost::system::error_code& e) {
-      if (!e && !self->stopping_) self->accept();
-    });
-    return;
-  }
-  lastAcceptError_.clear();
-  boost::system::error_code ec;
-  std::string peer = socket.remote_endpoint(ec).address().to_string();
-  if (!admit(peer)) {
-    socket.close(ec);
-  } else {
-    socket.set_option(tcp::no_delay(true), ec);
-    try {
-      auto connection = std::make_shared<AlarmConnection>(*this, std::move(socket), peer);
-      connections_.insert(connection);
-      ++unproven_[peer];
-      connection->start();
-    } catch (const std::exception& e) {
-      sdkLog().warn("alarm connection from {} cannot be served: {}; closed", peer, e.what());
+void Listener::onAccepted(const boost::system::error_code& error, tcp::socket socket)
+{
+    if (stopping_ || error == asio::error::operation_aborted)
+        return;
+    if (error) {
+        // Out of descriptors or memory: the connection waits in the backlog until
+        // there is room; one line per kind of trouble, not one per attempt.
+        if (error.message() != lastAcceptError_)
+            sdkLog().warn("alarm listener cannot accept a connection: {}; trying again", error.message());
+        lastAcceptError_ = error.message();
+        acceptRetry_->expires_after(std::chrono::milliseconds(100));
+        acceptRetry_->async_wait([self = shared_from_this()](const boost::system::error_code& e) {
+            if (!e && !self->stopping_)
+                self->accept();
+        });
+        return;
     }
-  }
-  accept();
+    lastAcceptError_.clear();
+    boost::system::error_code ec;
+    std::string peer = socket.remote_endpoint(ec).address().to_string();
+    if (!admit(peer)) {
+        socket.close(ec);
+    } else {
+        socket.set_option(tcp::no_delay(true), ec);
+        try {
+            auto connection = std::make_shared<AlarmConnection>(*this, std::move(socket), peer);
+            connections_.insert(connection);
+            ++unproven_[peer];
+            connection->start();
+        } catch (const std::exception& e) {
+            sdkLog().warn("alarm connection from {} cannot be served: {}; closed", peer, e.what());
+        }
+    }
+    accept();
 }
 
 // Fair to every source: one address holds a few unproven connections at most,
 // and a device the client has logged into gets a slot even when all are taken,
 // in place of an unproven connection of the source that holds the most.
-bool Listener::admit(const std::string& peer) {
-  const bool known = sdk_.isDeviceAddress(peer);
-  auto held = unproven_.find(peer);
-  if (!known && held != unproven_.end() && held->second >= kUnprovenPerSource) {
-    refused("refused for holding too many unproven connections from one address",
-            "alarm connection from " + peer + " refused: " + std::to_string(held->second) +
-            " connections from there have not proved a device yet");
+bool Listener::admit(const std::string& peer)
+{
+    const bool known = sdk_.isDeviceAddress(peer);
+    auto held = unproven_.find(peer);
+    if (!known && held != unproven_.end() && held->second >= kUnprovenPerSource) {
+        refused("refused for holding too many unproven connections from one address",
+                "alarm connection from " + peer + " refused: " + std::to_string(held->second) +
+                    " connections from there have not proved a device yet");
+        return false;
+    }
+    if (connections_.size() < limits_.maxConnections)
+        return true;
+    if (known && makeRoomFor(peer))
+        return true;
+    refused("refused at the connection limit", "alarm connection from " + peer +
+                                                   " refused: " + std::to_string(connections_.size()) +
+                                                   " connections open, the limit");
     return false;
-  }
-  if (connections_.size() < limits_.maxConnections) return true;
-  if (known && makeRoomFor(peer)) return true;
-  refused("refused at the connection limit",
-          "alarm connection from " + peer + " refused: " + std::to_string(connections_.size()) +
-          " connections open, the limit");
-  return false;
 }
 
-bool Listener::makeRoomFor(const std::string& peer) {
-  std::string crowded;
-  size_t most = 0;
-  for (const auto& [source, count] : unproven_)
-    if (count > most) std::tie(crowded, most) = std::tie(source, count);
-  if (most == 0) return false;
-  std::shared_ptr<AlarmConnection> victim;
-  for (const auto& connection : connections_)
-    if (!connection->proven() && connection->peer() == crowded) victim = connection;
-  if (!victim) return false;
-  refused("closed to make room for devices",
-          "alarm connection from " + crowded + " closed to make room for device address " + peer);
-  victim->close("");
-  return true;
+bool Listener::makeRoomFor(const std::string& peer)
+{
+    std::string crowded;
+    size_t most = 0;
+    for (const auto& [source, count] : unproven_)
+        if (count > most)
+            std::tie(crowded, most) = std::tie(source, count);
+    if (most == 0)
+        return false;
+    std::shared_ptr<AlarmConnection> victim;
+    for (const auto& connection : connections_)
+        if (!connection->proven() && connection->peer() == crowded)
+            victim = connection;
+    if (!victim)
+        return false;
+    refused("closed to make room for devices",
+            "alarm connection from " + crowded + " closed to make room for device address " + peer);
+    victim->close("");
+    return true;
 }
 
-void Listener::unprovenGone(const std::string& peer) {
-  auto held = unproven_.find(peer);
-  if (held != unproven_.end() && --held->second == 0) unproven_.erase(held);
+void Listener::unprovenGone(const std::string& peer)
+{
+    auto held = unproven_.find(peer);
+    if (held != unproven_.end() && --held->second == 0)
+        unproven_.erase(held);
 }
 
-void Listener::refused(const std::string& kind, const std::string& line) {
-  if (refusals_) refusals_->refused(kind, line);
+void Listener::refused(const std::string& kind, const std::string& line)
+{
+    if (refusals_)
+        refusals_->refused(kind, line);
 }
 
-void Listener::authenticated(const std::shared_ptr<AlarmConnection>& connection) {
-  unprovenGone(connection->peer());
-  std::vector<std::shared_ptr<AlarmConnection>> older;
-  for (auto& other : connections_)
-    if (other != connection && other->device() == connection->device()) older.push_back(other);
-  for (auto& other : older) other->close("replaced by a new connection of the same device");
+void Listener::authenticated(const std::shared_ptr<AlarmConnection>& connection)
+{
+    unprovenGone(connection->peer());
+    std::vector<std::shared_ptr<AlarmConnection>> older;
+    for (auto& other : connections_)
+        if (other != connection && other->device() == connection->device())
+            older.push_back(other);
+    for (auto& other : older)
+        other->close("replaced by a new connection of the same device");
 }
 
-void Listener::closed(const std::shared_ptr<AlarmConnection>& connection) {
-  if (connections_.erase(connection) && !connection->proven()) unprovenGone(connection->peer());
+void Listener::closed(const std::shared_ptr<AlarmConnection>& connection)
+{
+    if (connections_.erase(connection) && !connection->proven())
+        unprovenGone(connection->peer());
 }
 
-void Listener::waitForRoom(const std::shared_ptr<AlarmConnection>& connection) {
-  waiting_.push_back(connection);
+void Listener::waitForRoom(const std::shared_ptr<AlarmConnection>& connection)
+{
+    waiting_.push_back(connection);
 }
 
-void Listener::resumeWaiting() {
-  if (stopping_) return;
-  asio::post(io_, [self = shared_from_this()] {
-    if (self->stopping_) return;
-    auto waiting = std::move(self->waiting_);
-    self->waiting_.clear();
-    for (auto& weak : waiting)
-      if (auto connection = weak.lock()) connection->resume();
-  });
+void Listener::resumeWaiting()
+{
+    if (stopping_)
+        return;
+    asio::post(io_, [self = shared_from_this()] {
+        if (self->stopping_)
+            return;
+        auto waiting = std::move(self->waiting_);
+        self->waiting_.clear();
+        for (auto& weak : waiting)
+            if (auto connection = weak.lock())
+                connection->resume();
+    });
 }
 
-void Listener::deviceLoggedOut(const std::string& device) {
-  {
-    std::lock_guard<std::mutex> lock(queueMutex_);
-    for (Queued& item : queue_)
-      if (item.device == device) item.deliver = false;
-  }
-  if (stopping_) return;
-  asio::post(io_, [self = shared_from_this(), device] {
-    std::vector<std::shared_ptr<AlarmConnection>> gone;
-    for (auto& connection : self->connections_)
-      if (connection->device() == device) gone.push_back(connection);
-    for (auto& connection : gone) connection->close("the client logged out of the device");
-  });
+void Listener::deviceLoggedOut(const std::string& device)
+{
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        for (Queued& item : queue_)
+            if (item.device == device)
+                item.deliver = false;
+    }
+    if (stopping_)
+        return;
+    asio::post(io_, [self = shared_from_this(), device] {
+        std::vector<std::shared_ptr<AlarmConnection>> gone;
+        for (auto& connection : self->connections_)
+            if (connection->device() == device)
+                gone.push_back(connection);
+        for (auto& connection : gone)
+            connection->close("the client logged out of the device");
+    });
 }
 
-void Listener::releaseBytes(size_t bytes) {
-  if (bytes == 0) return;
-  sdk_.alarmBytes.release(bytes);
-  sdk_.alarmBytesReleased();
+void Listener::releaseBytes(size_t bytes)
+{
+    if (bytes == 0)
+        return;
+    sdk_.alarmBytes.release(bytes);
+    sdk_.alarmBytesReleased();
 }
 
 // ---- queue and dispatch ------------------------------------------------------------
 
-bool Listener::queueHasRoom() {
-  std::lock_guard<std::mutex> lock(queueMutex_);
-  return queue_.size() < kQueueAlarms;
-}
-
-void Listener::enqueue(Queued&& item) {
-  {
+bool Listener::queueHasRoom()
+{
     std::lock_guard<std::mutex> lock(queueMutex_);
-    if (stopping_) return;
-    queue_.push_back(std::move(item));
-  }
-  queueChanged_.notify_all();
+    return queue_.size() < kQueueAlarms;
 }
 
-void Listener::dispatchLoop() {
-  for (;;) {
-    std::vector<Queued> batch;
+void Listener::enqueue(Queued&& item)
+{
     {
-      std::unique_lock<std::mutex> lock(queueMutex_);
-      queueChanged_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-      if (stopping_) return;
-      // What queued up meanwhile goes in one round with one ledger sync, so a
-      // flood pays a sync per round instead of one per alarm.
-      while (!queue_.empty() && batch.size() < kDispatchRound) {
-        batch.push_back(std::move(queue_.front()));
-        queue_.pop_front();
-      }
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        if (stopping_)
+            return;
+        queue_.push_back(std::move(item));
     }
-    resumeWaiting();
-    std::vector<bool> settled(batch.size(), false);
-    for (size_t i = 0; i < batch.size() && !stopping_; ++i) {
-      settled[i] = settle(batch[i]);
-      batch[i].alarm = {};
-      releaseBytes(std::exchange(batch[i].reserved, 0));
+    queueChanged_.notify_all();
+}
+
+void Listener::dispatchLoop()
+{
+    for (;;) {
+        std::vector<Queued> batch;
+        {
+            std::unique_lock<std::mutex> lock(queueMutex_);
+            queueChanged_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+            if (stopping_)
+                return;
+            // What queued up meanwhile goes in one round with one ledger sync, so a
+            // flood pays a sync per round instead of one per alarm.
+            while (!queue_.empty() && batch.size() < kDispatchRound) {
+                batch.push_back(std::move(queue_.front()));
+                queue_.pop_front();
+            }
+        }
+        resumeWaiting();
+        std::vector<bool> settled(batch.size(), false);
+        for (size_t i = 0; i < batch.size() && !stopping_; ++i) {
+            settled[i] = settle(batch[i]);
+            batch[i].alarm = {};
+            releaseBytes(std::exchange(batch[i].reserved, 0));
+        }
+        // Alarms of a round cut short by a stop leave the budget they held.
+        for (Queued& item : batch)
+            releaseBytes(std::exchange(item.reserved, 0));
+        // The round's records go to the disk at once, before its acknowledgements:
+        // an alarm stored but not yet acknowledged when the power goes is sent
+        // again by its device, and only a record on the disk keeps the restarted
+        // client from storing it twice.
+        std::string error;
+        if (!delivered_.sync(error))
+            sdkLog().error("alarm ledger {} cannot be synced ({}); alarms delivered before a power "
+                           "loss may be delivered again",
+                           ledgerPath_, error);
+        if (stopping_)
+            return; // stopped from inside the callback: no acknowledgement
+        acknowledgeRound(batch, settled);
+        forgetClosedRefusals();
     }
-    // Alarms of a round cut short by a stop leave the budget they held.
-    for (Queued& item : batch) releaseBytes(std::exchange(item.reserved, 0));
-    // The round's records go to the disk at once, before its acknowledgements:
-    // an alarm stored but not yet acknowledged when the power goes is sent
-    // again by its device, and only a record on the disk keeps the restarted
-    // client from storing it twice.
-    std::string error;
-    if (!delivered_.sync(error))
-      sdkLog().error("alarm ledger {} cannot be synced ({}); alarms delivered before a power "
-                     "loss may be delivered again", ledgerPath_, error);
-    if (stopping_) return;  // stopped from inside the callback: no acknowledgement
-    acknowledgeRound(batch, settled);
-    forgetClosedRefusals();
-  }
 }
 
-void Listener::forgetClosedRefusals() {
-  if (refused_.empty()) return;
-  std::lock_guard<std::mutex> lock(queueMutex_);
-  for (auto it = refused_.begin(); it != refused_.end();) {
-    // A closed connection adds no alarm, but those it queued are still refused.
-    const bool queued = std::any_of(queue_.begin(), queue_.end(), [&](const Queued& item) {
-      return !it->owner_before(item.from) && !item.from.owner_before(*it);
-    });
-    it = it->expired() && !queued ? refused_.erase(it) : std::next(it);
-  }
+void Listener::forgetClosedRefusals()
+{
+    if (refused_.empty())
+        return;
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    for (auto it = refused_.begin(); it != refused_.end();) {
+        // A closed connection adds no alarm, but those it queued are still refused.
+        const bool queued = std::any_of(queue_.begin(), queue_.end(), [&](const Queued& item) {
+            return !it->owner_before(item.from) && !item.from.owner_before(*it);
+        });
+        it = it->expired() && !queued ? refused_.erase(it) : std::next(it);
+    }
 }
 
-bool Listener::settle(Queued& item) {
-  if (refusedFrom(item)) return false;
-  if (!item.deliver) return true;
-  if (item.number == 0) {
-    // Numbers start at 1: a 0 can never be told apart from its own repeat.
-    sdkLog().warn("alarm 0 from device {} ({}) dropped: alarms are numbered from 1", item.device,
-                  item.peer);
+bool Listener::settle(Queued& item)
+{
+    if (refusedFrom(item))
+        return false;
+    if (!item.deliver)
+        return true;
+    if (item.number == 0) {
+        // Numbers start at 1: a 0 can never be told apart from its own repeat.
+        sdkLog().warn("alarm 0 from device {} ({}) dropped: alarms are numbered from 1", item.device, item.peer);
+        return true;
+    }
+    if (!delivered_.isNew(item.device, item.runId, item.number)) {
+        sdkLog().info("alarm {} from device {} was delivered before; acknowledged again", item.number, item.device);
+        return true;
+    }
+    if (!deliver(item)) {
+        refuseConnection(item);
+        return false;
+    }
+    delivered_.markDelivered(item.device, item.runId, item.number);
     return true;
-  }
-  if (!delivered_.isNew(item.device, item.runId, item.number)) {
-    sdkLog().info("alarm {} from device {} was delivered before; acknowledged again", item.number,
-                  item.device);
-    return true;
-  }
-  if (!deliver(item)) {
-    refuseConnection(item);
-    return false;
-  }
-  delivered_.markDelivered(item.device, item.runId, item.number);
-  return true;
 }
 
-bool Listener::refusedFrom(const Queued& item) { return refused_.count(item.from) != 0; }
-
-void Listener::refuseConnection(const Queued& item) {
-  refused_.insert(item.from);
-  sdkLog().warn("alarm {} from device {} ({}) was not stored by the application; it and the "
-                "alarms behind it stay unacknowledged, and the connection is closed in {} ms so "
-                "that the device sends them again",
-                item.number, item.device, item.peer, kRefusalPauseMs);
-  asio::post(io_, [self = shared_from_this(), from = item.from] {
-    if (self->stopping_) return;
-    auto pause = std::make_shared<asio::steady_timer>(self->io_);
-    self->refusalPauses_.push_back(pause);
-    pause->expires_after(std::chrono::milliseconds(kRefusalPauseMs));
-    pause->async_wait([self, from, pause](const boost::system::error_code& e) {
-      auto& pauses = self->refusalPauses_;
-      pauses.erase(std::remove(pauses.begin(), pauses.end(), pause), pauses.end());
-      if (e || self->stopping_) return;
-      if (auto connection = from.lock()) connection->close("the application did not store an alarm");
-    });
-  });
+bool Listener::refusedFrom(const Queued& item)
+{
+    return refused_.count(item.from) != 0;
 }
 
-void Listener::acknowledgeRound(const std::vector<Queued>& batch, const std::vector<bool>& settled) {
-  for (size_t i = 0; i < batch.size(); ++i) {
-    if (!settled[i]) continue;
-    asio::post(io_, [from = batch[i].from, number = batch[i].number] {
-      if (auto connection = from.lock()) connection->acknowledge(number);
+void Listener::refuseConnection(const Queued& item)
+{
+    refused_.insert(item.from);
+    sdkLog().warn("alarm {} from device {} ({}) was not stored by the application; it and the "
+                  "alarms behind it stay unacknowledged, and the connection is closed in {} ms so "
+                  "that the device sends them again",
+                  item.number, item.device, item.peer, kRefusalPauseMs);
+    asio::post(io_, [self = shared_from_this(), from = item.from] {
+        if (self->stopping_)
+            return;
+        auto pause = std::make_shared<asio::steady_timer>(self->io_);
+        self->refusalPauses_.push_back(pause);
+        pause->expires_after(std::chrono::milliseconds(kRefusalPauseMs));
+        pause->async_wait([self, from, pause](const boost::system::error_code& e) {
+            auto& pauses = self->refusalPauses_;
+            pauses.erase(std::remove(pauses.begin(), pauses.end(), pause), pauses.end());
+            if (e || self->stopping_)
+                return;
+            if (auto connection = from.lock())
+                connection->close("the application did not store an alarm");
+        });
     });
-  }
+}
+
+void Listener::acknowledgeRound(const std::vector<Queued>& batch, const std::vector<bool>& settled)
+{
+    for (size_t i = 0; i < batch.size(); ++i) {
+        if (!settled[i])
+            continue;
+        asio::post(io_, [from = batch[i].from, number = batch[i].number] {
+            if (auto connection = from.lock())
+                connection->acknowledge(number);
+        });
+    }
 }
 
 namespace {
@@ -357,44 +424,47 @@ namespace {
 // The alarm the calling dispatch thread is delivering; null outside a callback.
 thread_local const Listener::Queued* tlsDelivering = nullptr;
 
-}  // namespace
+} // namespace
 
-bool Listener::deliveringNow(TSR_ALARM_IDENTITY& identity) {
-  const Queued* item = tlsDelivering;
-  if (!item) return false;
-  identity = TSR_ALARM_IDENTITY{};
-  std::snprintf(identity.sDevice, sizeof identity.sDevice, "%s", item->device.c_str());
-  identity.qwRunId = item->runId;
-  identity.dwNumber = item->number;
-  return true;
-}
-
-bool Listener::deliver(Queued& item) {
-  TSR_ALARMER& alarmer = item.alarm.alarmer;
-  alarmer.bySerialValid = alarmer.byVersionValid = alarmer.byDeviceNameValid = 1;
-  alarmer.byMacAddrValid = alarmer.byLinkPortValid = alarmer.byDeviceIPValid = 1;
-  alarmer.bySocketIPValid = 1;
-  snprintf(alarmer.sSocketIP, sizeof alarmer.sSocketIP, "%s", item.peer.c_str());
-  alarmer.lUserID = sdk_.loginIdFor(alarmer.sDeviceIP, alarmer.wLinkPort);
-  alarmer.byUserIDValid = alarmer.lUserID >= 0;
-  // Logged out while this alarm was already on its way: the client no longer
-  // wants to hear from the device.
-  if (alarmer.lUserID < 0) {
-    sdkLog().info("alarm {} from device {} dropped: the client logged out of it", item.number,
-                  item.device);
+bool Listener::deliveringNow(TSR_ALARM_IDENTITY& identity)
+{
+    const Queued* item = tlsDelivering;
+    if (!item)
+        return false;
+    identity = TSR_ALARM_IDENTITY{};
+    std::snprintf(identity.sDevice, sizeof identity.sDevice, "%s", item->device.c_str());
+    identity.qwRunId = item->runId;
+    identity.dwNumber = item->number;
     return true;
-  }
-
-  TSR_MSGCALLBACK callback = callback_;
-  void* user = user_;
-  if (!callback) std::tie(callback, user) = sdk_.messageCallback();
-  // With no callback at all nobody could ever store it: it is dropped, as before.
-  if (!callback) return true;
-  tlsDelivering = &item;
-  const TSR_BOOL taken =
-      callback(item.alarm.command, &alarmer, item.alarm.bodyData(), item.alarm.bodySize(), user);
-  tlsDelivering = nullptr;
-  return taken != 0;
 }
 
-}  // namespace tessoran
+bool Listener::deliver(Queued& item)
+{
+    TSR_ALARMER& alarmer = item.alarm.alarmer;
+    alarmer.bySerialValid = alarmer.byVersionValid = alarmer.byDeviceNameValid = 1;
+    alarmer.byMacAddrValid = alarmer.byLinkPortValid = alarmer.byDeviceIPValid = 1;
+    alarmer.bySocketIPValid = 1;
+    snprintf(alarmer.sSocketIP, sizeof alarmer.sSocketIP, "%s", item.peer.c_str());
+    alarmer.lUserID = sdk_.loginIdFor(alarmer.sDeviceIP, alarmer.wLinkPort);
+    alarmer.byUserIDValid = alarmer.lUserID >= 0;
+    // Logged out while this alarm was already on its way: the client no longer
+    // wants to hear from the device.
+    if (alarmer.lUserID < 0) {
+        sdkLog().info("alarm {} from device {} dropped: the client logged out of it", item.number, item.device);
+        return true;
+    }
+
+    TSR_MSGCALLBACK callback = callback_;
+    void* user = user_;
+    if (!callback)
+        std::tie(callback, user) = sdk_.messageCallback();
+    // With no callback at all nobody could ever store it: it is dropped, as before.
+    if (!callback)
+        return true;
+    tlsDelivering = &item;
+    const TSR_BOOL taken = callback(item.alarm.command, &alarmer, item.alarm.bodyData(), item.alarm.bodySize(), user);
+    tlsDelivering = nullptr;
+    return taken != 0;
+}
+
+} // namespace tessoran

@@ -33,121 +33,122 @@ namespace tessoran {
 class Sdk;
 class AlarmConnection;
 
-class Listener : public std::enable_shared_from_this<Listener> {
+class Listener : public std::enable_shared_from_this<Listener>
+{
 public:
-  static constexpr size_t kQueueAlarms = 256;
-  // Alarms delivered between two ledger syncs at most.
-  static constexpr size_t kDispatchRound = 64;
-  // A connection whose alarm the application refused stays open this long
-  // before it is closed, so a device that reconnects at once is not served in
-  // a tight loop while the application cannot store.
-  static constexpr int kRefusalPauseMs = 1000;
-  // Connections one source address may hold before its device proves itself;
-  // addresses of devices the client has logged into are not held to it.
-  static constexpr size_t kUnprovenPerSource = 4;
+    static constexpr size_t kQueueAlarms = 256;
+    // Alarms delivered between two ledger syncs at most.
+    static constexpr size_t kDispatchRound = 64;
+    // A connection whose alarm the application refused stays open this long
+    // before it is closed, so a device that reconnects at once is not served in
+    // a tight loop while the application cannot store.
+    static constexpr int kRefusalPauseMs = 1000;
+    // Connections one source address may hold before its device proves itself;
+    // addresses of devices the client has logged into are not held to it.
+    static constexpr size_t kUnprovenPerSource = 4;
 
-  struct Limits {
-    size_t maxConnections;
-    int frameTimeoutMs;
-    size_t maxBufferedBytes;
-  };
+    struct Limits
+    {
+        size_t maxConnections;
+        int frameTimeoutMs;
+        size_t maxBufferedBytes;
+    };
 
-  // One alarm on its way to the callback, or a refused one that is only
-  // acknowledged (so acknowledgements stay in the order of the alarms).
-  struct Queued {
-    bool deliver = true;
-    wire::DecodedAlarm alarm;
-    std::string peer;
-    std::string device;  // "address:port" of the device that proved itself
-    uint64_t runId = 0;
-    uint32_t number = 0;
-    size_t reserved = 0;  // bytes of the budget this alarm holds
-    std::weak_ptr<AlarmConnection> from;
-  };
+    // One alarm on its way to the callback, or a refused one that is only
+    // acknowledged (so acknowledgements stay in the order of the alarms).
+    struct Queued
+    {
+        bool deliver = true;
+        wire::DecodedAlarm alarm;
+        std::string peer;
+        std::string device; // "address:port" of the device that proved itself
+        uint64_t runId = 0;
+        uint32_t number = 0;
+        size_t reserved = 0; // bytes of the budget this alarm holds
+        std::weak_ptr<AlarmConnection> from;
+    };
 
-  // ledgerPath: where delivered alarm numbers are kept across runs; empty keeps
-  // them in memory only.
-  Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits, std::string ledgerPath);
-  ~Listener();
+    // ledgerPath: where delivered alarm numbers are kept across runs; empty keeps
+    // them in memory only.
+    Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits, std::string ledgerPath);
+    ~Listener();
 
-  // Binds and starts the threads; false with the reason in `error`.
-  bool start(const std::string& address, uint16_t port, std::string& error);
-  void stop();
-  // Budget or queue room came free: waiting connections try again.
-  void resumeWaiting();
-  // The client's last login to `device` ("address:port") ended: its
-  // connections are closed and its queued alarms are not delivered.
-  void deviceLoggedOut(const std::string& device);
+    // Binds and starts the threads; false with the reason in `error`.
+    bool start(const std::string& address, uint16_t port, std::string& error);
+    void stop();
+    // Budget or queue room came free: waiting connections try again.
+    void resumeWaiting();
+    // The client's last login to `device` ("address:port") ended: its
+    // connections are closed and its queued alarms are not delivered.
+    void deviceLoggedOut(const std::string& device);
 
-  // ---- for the connections, on the event loop ----
-  boost::asio::io_context& io() { return io_; }
-  const Limits& limits() const { return limits_; }
-  Sdk& sdk() { return sdk_; }
-  bool stopping() const { return stopping_; }
-  bool queueHasRoom();
-  void enqueue(Queued&& item);
-  void waitForRoom(const std::shared_ptr<AlarmConnection>& connection);
-  void releaseBytes(size_t bytes);
-  // On the dispatch thread inside the callback: the alarm being delivered.
-  static bool deliveringNow(TSR_ALARM_IDENTITY& identity);
-  uint32_t lastDelivered(const std::string& device, uint64_t runId) const {
-    return delivered_.last(device, runId);
-  }
-  // A device proved itself: an older connection of the same device is closed.
-  void authenticated(const std::shared_ptr<AlarmConnection>& connection);
-  void closed(const std::shared_ptr<AlarmConnection>& connection);
-  // A refused or cut connection's line, rate-limited.
-  void refused(const std::string& kind, const std::string& line);
+    // ---- for the connections, on the event loop ----
+    boost::asio::io_context& io() { return io_; }
+    const Limits& limits() const { return limits_; }
+    Sdk& sdk() { return sdk_; }
+    bool stopping() const { return stopping_; }
+    bool queueHasRoom();
+    void enqueue(Queued&& item);
+    void waitForRoom(const std::shared_ptr<AlarmConnection>& connection);
+    void releaseBytes(size_t bytes);
+    // On the dispatch thread inside the callback: the alarm being delivered.
+    static bool deliveringNow(TSR_ALARM_IDENTITY& identity);
+    uint32_t lastDelivered(const std::string& device, uint64_t runId) const { return delivered_.last(device, runId); }
+    // A device proved itself: an older connection of the same device is closed.
+    void authenticated(const std::shared_ptr<AlarmConnection>& connection);
+    void closed(const std::shared_ptr<AlarmConnection>& connection);
+    // A refused or cut connection's line, rate-limited.
+    void refused(const std::string& kind, const std::string& line);
 
 private:
-  void accept();
-  void onAccepted(const boost::system::error_code& error, boost::asio::ip::tcp::socket socket);
-  bool admit(const std::string& peer);
-  bool makeRoomFor(const std::string& peer);
-  void unprovenGone(const std::string& peer);
-  void runLoop();
-  void dispatchLoop();
-  // Delivers or skips the item; false when it must not be acknowledged.
-  bool settle(Queued& item);
-  // The callback's result: true when the application took the alarm.
-  bool deliver(Queued& item);
-  void acknowledgeRound(const std::vector<Queued>& batch, const std::vector<bool>& settled);
-  // The application refused an alarm of this connection: it and the alarms
-  // behind it stay unacknowledged, and the connection is closed after a pause
-  // so that its device sends them again once it reconnected.
-  void refuseConnection(const Queued& item);
-  bool refusedFrom(const Queued& item);
-  void forgetClosedRefusals();
+    void accept();
+    void onAccepted(const boost::system::error_code& error, boost::asio::ip::tcp::socket socket);
+    bool admit(const std::string& peer);
+    bool makeRoomFor(const std::string& peer);
+    void unprovenGone(const std::string& peer);
+    void runLoop();
+    void dispatchLoop();
+    // Delivers or skips the item; false when it must not be acknowledged.
+    bool settle(Queued& item);
+    // The callback's result: true when the application took the alarm.
+    bool deliver(Queued& item);
+    void acknowledgeRound(const std::vector<Queued>& batch, const std::vector<bool>& settled);
+    // The application refused an alarm of this connection: it and the alarms
+    // behind it stay unacknowledged, and the connection is closed after a pause
+    // so that its device sends them again once it reconnected.
+    void refuseConnection(const Queued& item);
+    bool refusedFrom(const Queued& item);
+    void forgetClosedRefusals();
 
-  Sdk& sdk_;
-  const TSR_MSGCALLBACK callback_;
-  void* const user_;
-  const Limits limits_;
-  const std::string ledgerPath_;
-  std::atomic<bool> stopping_{false};
-  DeliveredAlarms delivered_;
+    Sdk& sdk_;
+    const TSR_MSGCALLBACK callback_;
+    void* const user_;
+    const Limits limits_;
+    const std::string ledgerPath_;
+    std::atomic<bool> stopping_{false};
+    DeliveredAlarms delivered_;
 
-  // The event loop's state: touched on its thread only.
-  std::set<std::shared_ptr<AlarmConnection>> connections_;
-  std::vector<std::weak_ptr<AlarmConnection>> waiting_;
-  std::string lastAcceptError_;
-  std::vector<std::shared_ptr<boost::asio::steady_timer>> refusalPauses_;
+    // The event loop's state: touched on its thread only.
+    std::set<std::shared_ptr<AlarmConnection>> connections_;
+    std::vector<std::weak_ptr<AlarmConnection>> waiting_;
+    std::string lastAcceptError_;
+    std::vector<std::shared_ptr<boost::asio::steady_timer>> refusalPauses_;
 
-  // The dispatch thread's own: connections whose alarms are no longer delivered.
-  std::set<std::weak_ptr<AlarmConnection>, std::owner_less<std::weak_ptr<AlarmConnection>>> refused_;
-  std::map<std::string, size_t> unproven_;  // per source address
+    // The dispatch thread's own: connections whose alarms are no longer delivered.
+    std::set<std::weak_ptr<AlarmConnection>, std::owner_less<std::weak_ptr<AlarmConnection>>> refused_;
+    std::map<std::string, size_t> unproven_; // per source address
 
-  std::mutex queueMutex_;
-  std::condition_variable queueChanged_;
-  std::deque<Queued> queue_;
+    std::mutex queueMutex_;
+    std::condition_variable queueChanged_;
+    std::deque<Queued> queue_;
 
-  std::thread ioThread_;
-  std::thread dispatchThread_;
-  // Last, so it goes first: its handlers still see the members above.
-  boost::asio::io_context io_;
-  std::unique_ptr<boost::asio::ip::tcp::acceptor> acceptor_;
-  std::unique_ptr<boost::asio::steady_timer> acceptRetry_;
-  std::unique_ptr<RefusalLog> refusals_;
+    std::thread ioThread_;
+    std::thread dispatchThread_;
+    // Last, so it goes first: its handlers still see the members above.
+    boost::asio::io_context io_;
+    std::unique_ptr<boost::asio::ip::tcp::acceptor> acceptor_;
+    std::unique_ptr<boost::asio::steady_timer> acceptRetry_;
+    std::unique_ptr<RefusalLog> refusals_;
 };
 
-}  // namespace tessoran
+} // namespace tessoran

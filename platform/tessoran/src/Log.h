@@ -16,4 +16,4 @@ namespace tessoran {
 spdlog::logger& sdkLog();
 void setLogCallback(TSR_LOGCALLBACK callback, void* user);
 
-}  // namespace tessoran
+} // namespace tessoran

@@ -14,27 +14,29 @@
 
 namespace tessoran {
 
-class RefusalLog {
+class RefusalLog
+{
 public:
-  static constexpr size_t kLinesPerInterval = 5;
-  static constexpr std::chrono::seconds kInterval{10};
+    static constexpr size_t kLinesPerInterval = 5;
+    static constexpr std::chrono::seconds kInterval{10};
 
-  explicit RefusalLog(boost::asio::io_context& io) : timer_(io) {}
+    explicit RefusalLog(boost::asio::io_context& io) : timer_(io) { }
 
-  // On the listener's event loop only.
-  void refused(const std::string& kind, const std::string& line);
-  void stop() { timer_.cancel(); }
+    // On the listener's event loop only.
+    void refused(const std::string& kind, const std::string& line);
+    void stop() { timer_.cancel(); }
 
 private:
-  void report();
+    void report();
 
-  boost::asio::steady_timer timer_;
-  bool timing_ = false;
-  struct Tally {
-    size_t logged = 0;
-    size_t counted = 0;
-  };
-  std::map<std::string, Tally> kinds_;
+    boost::asio::steady_timer timer_;
+    bool timing_ = false;
+    struct Tally
+    {
+        size_t logged = 0;
+        size_t counted = 0;
+    };
+    std::map<std::string, Tally> kinds_;
 };
 
-}  // namespace tessoran
+} // namespace tessoran

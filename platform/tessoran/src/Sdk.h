@@ -26,91 +26,94 @@ class RealPlay;
 class Download;
 
 // Process-wide time limits (TSR_SetNetworkTimes).
-struct NetworkTimes {
-  static std::atomic<int> connectMs;
-  static std::atomic<int> replyMs;
-  static std::atomic<int> heartbeatMs;
+struct NetworkTimes
+{
+    static std::atomic<int> connectMs;
+    static std::atomic<int> replyMs;
+    static std::atomic<int> heartbeatMs;
 };
 
 // Limits of alarm listeners started from now on (TSR_SetListenLimits).
-struct ListenLimits {
-  static std::atomic<uint32_t> maxConnections;   // refused above it
-  static std::atomic<uint32_t> frameTimeoutMs;   // a frame, or the device's proof, within this
-  static std::atomic<uint32_t> maxBufferedBytes; // alarm bytes held by all listeners together
-  // File of the delivered alarm numbers (TSR_SetAlarmLedger); empty: memory only.
-  static std::string ledgerPath();
-  static void setLedgerPath(std::string path);
+struct ListenLimits
+{
+    static std::atomic<uint32_t> maxConnections;   // refused above it
+    static std::atomic<uint32_t> frameTimeoutMs;   // a frame, or the device's proof, within this
+    static std::atomic<uint32_t> maxBufferedBytes; // alarm bytes held by all listeners together
+    // File of the delivered alarm numbers (TSR_SetAlarmLedger); empty: memory only.
+    static std::string ledgerPath();
+    static void setLedgerPath(std::string path);
 };
 
 // Handles are never reused within the process.
 int32_t nextLoginId();
 int32_t nextHandle();
 
-class Sdk {
+class Sdk
+{
 public:
-  Sdk();
-  ~Sdk();
-  Sdk(const Sdk&) = delete;
-  Sdk& operator=(const Sdk&) = delete;
+    Sdk();
+    ~Sdk();
+    Sdk(const Sdk&) = delete;
+    Sdk& operator=(const Sdk&) = delete;
 
-  // The current SDK, or null before TSR_Init / after TSR_Cleanup.
-  static std::shared_ptr<Sdk> current();
-  static bool init();
-  static void cleanup();
+    // The current SDK, or null before TSR_Init / after TSR_Cleanup.
+    static std::shared_ptr<Sdk> current();
+    static bool init();
+    static void cleanup();
 
-  // Signalled once at clean-up; every blocking wait of the SDK watches it.
-  int stopFd() const { return stopWaker_.fd(); }
-  bool stopping() const { return stopping_; }
+    // Signalled once at clean-up; every blocking wait of the SDK watches it.
+    int stopFd() const { return stopWaker_.fd(); }
+    bool stopping() const { return stopping_; }
 
-  // Everything the SDK runs, by handle; clean-up closes them.
-  Registry<LoginSession> logins;
-  Registry<Listener> listeners;
-  Registry<RealPlay> plays;
-  Registry<Download> downloads;
+    // Everything the SDK runs, by handle; clean-up closes them.
+    Registry<LoginSession> logins;
+    Registry<Listener> listeners;
+    Registry<RealPlay> plays;
+    Registry<Download> downloads;
 
-  // Alarm bytes held by every listener together (ListenLimits::maxBufferedBytes).
-  ByteBudget alarmBytes;
-  // Tells every listener that alarm bytes were released, so connections that
-  // waited for room read on.
-  void alarmBytesReleased();
+    // Alarm bytes held by every listener together (ListenLimits::maxBufferedBytes).
+    ByteBudget alarmBytes;
+    // Tells every listener that alarm bytes were released, so connections that
+    // waited for room read on.
+    void alarmBytesReleased();
 
-  // The login to a device address and port, -1 for none.
-  int32_t loginIdFor(const char* ip, uint16_t port) const;
-  // Whether the client is logged into a device at this address.
-  bool isDeviceAddress(const std::string& ip) const;
-  // The password of a login to that address, port and user; false for none.
-  bool passwordFor(const std::string& ip, uint16_t port, const std::string& user,
-                   std::string& password) const;
+    // The login to a device address and port, -1 for none.
+    int32_t loginIdFor(const char* ip, uint16_t port) const;
+    // Whether the client is logged into a device at this address.
+    bool isDeviceAddress(const std::string& ip) const;
+    // The password of a login to that address, port and user; false for none.
+    bool passwordFor(const std::string& ip, uint16_t port, const std::string& user, std::string& password) const;
 
-  void setMessageCallback(TSR_MSGCALLBACK callback, void* user);
-  std::pair<TSR_MSGCALLBACK, void*> messageCallback() const;
-  void setExceptionCallback(TSR_EXCEPTIONCALLBACK callback, void* user);
-  // Queues an exception report for the event thread; never blocks.
-  void postException(uint32_t type, int32_t loginId);
+    void setMessageCallback(TSR_MSGCALLBACK callback, void* user);
+    std::pair<TSR_MSGCALLBACK, void*> messageCallback() const;
+    void setExceptionCallback(TSR_EXCEPTIONCALLBACK callback, void* user);
+    // Queues an exception report for the event thread; never blocks.
+    void postException(uint32_t type, int32_t loginId);
 
 private:
-  void shutdown();
-  void eventLoop();
+    void shutdown();
+    void eventLoop();
 
-  struct ExceptionEvent {
-    uint32_t type;
-    int32_t loginId;
-  };
+    struct ExceptionEvent
+    {
+        uint32_t type;
+        int32_t loginId;
+    };
 
-  wire::Waker stopWaker_;
-  std::atomic<bool> stopping_{false};
+    wire::Waker stopWaker_;
+    std::atomic<bool> stopping_{false};
 
-  mutable std::mutex mutex_;  // guards the callbacks
-  TSR_MSGCALLBACK messageCallback_ = nullptr;
-  void* messageUser_ = nullptr;
-  TSR_EXCEPTIONCALLBACK exceptionCallback_ = nullptr;
-  void* exceptionUser_ = nullptr;
+    mutable std::mutex mutex_; // guards the callbacks
+    TSR_MSGCALLBACK messageCallback_ = nullptr;
+    void* messageUser_ = nullptr;
+    TSR_EXCEPTIONCALLBACK exceptionCallback_ = nullptr;
+    void* exceptionUser_ = nullptr;
 
-  std::mutex eventMutex_;
-  std::condition_variable eventReady_;
-  std::deque<ExceptionEvent> events_;
-  bool eventsStopped_ = false;
-  std::thread eventThread_;
+    std::mutex eventMutex_;
+    std::condition_variable eventReady_;
+    std::deque<ExceptionEvent> events_;
+    bool eventsStopped_ = false;
+    std::thread eventThread_;
 };
 
-}  // namespace tessoran
+} // namespace tessoran

@@ -11,23 +11,24 @@
 
 namespace tessoran {
 
-class WindowPlayer {
+class WindowPlayer
+{
 public:
-  explicit WindowPlayer(TSR_HWND window) : window_(window) {}
-  ~WindowPlayer();
-  WindowPlayer(const WindowPlayer&) = delete;
-  WindowPlayer& operator=(const WindowPlayer&) = delete;
+    explicit WindowPlayer(TSR_HWND window) : window_(window) { }
+    ~WindowPlayer();
+    WindowPlayer(const WindowPlayer&) = delete;
+    WindowPlayer& operator=(const WindowPlayer&) = delete;
 
-  // Takes a port, opens its stream with the stream header and starts drawing;
-  // false when the window cannot be drawn into.
-  bool openStream(const uint8_t* header, uint32_t size);
-  // False when the player's buffer is full: the block is dropped and live video
-  // goes on with the next.
-  bool input(const uint8_t* data, uint32_t size);
+    // Takes a port, opens its stream with the stream header and starts drawing;
+    // false when the window cannot be drawn into.
+    bool openStream(const uint8_t* header, uint32_t size);
+    // False when the player's buffer is full: the block is dropped and live video
+    // goes on with the next.
+    bool input(const uint8_t* data, uint32_t size);
 
 private:
-  const TSR_HWND window_;
-  long port_ = -1;
+    const TSR_HWND window_;
+    long port_ = -1;
 };
 
-}  // namespace tessoran
+} // namespace tessoran

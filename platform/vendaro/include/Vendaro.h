@@ -38,36 +38,31 @@ extern "C" {
 typedef uintptr_t MAVRO_HWND;
 
 /* Error codes of Mavro_GetLastError. */
-enum
-{
+enum {
     MAVRO_NOERROR = 0,
-    MAVRO_ERR_INVALID_PORT = 1,      /* port not handed out, or already freed */
-    MAVRO_ERR_PARAMETER = 2,         /* null pointer, value out of range */
-    MAVRO_ERR_ORDER = 3,             /* call not valid in the port's state */
-    MAVRO_ERR_NO_FREE_PORT = 4,      /* pool exhausted */
-    MAVRO_ERR_OPEN_FILE = 5,         /* file missing or unreadable */
-    MAVRO_ERR_UNKNOWN_FORMAT = 6,    /* content is no container we read */
-    MAVRO_ERR_NO_VIDEO = 7,          /* no decodable video stream */
-    MAVRO_ERR_BUFFER_FULL = 8,       /* input buffer full: feed again later */
-    MAVRO_ERR_INDEX_NOT_READY = 9,   /* frame index not built yet */
-    MAVRO_ERR_LIMIT = 10,            /* speed or step beyond its limit */
-    MAVRO_ERR_NO_SOUND = 11,         /* no audio track or no sound device */
-    MAVRO_ERR_INVALID_WINDOW = 12,   /* window is not a widget of this process */
-    MAVRO_ERR_RESOURCE = 13          /* out of memory or threads */
+    MAVRO_ERR_INVALID_PORT = 1,    /* port not handed out, or already freed */
+    MAVRO_ERR_PARAMETER = 2,       /* null pointer, value out of range */
+    MAVRO_ERR_ORDER = 3,           /* call not valid in the port's state */
+    MAVRO_ERR_NO_FREE_PORT = 4,    /* pool exhausted */
+    MAVRO_ERR_OPEN_FILE = 5,       /* file missing or unreadable */
+    MAVRO_ERR_UNKNOWN_FORMAT = 6,  /* content is no container we read */
+    MAVRO_ERR_NO_VIDEO = 7,        /* no decodable video stream */
+    MAVRO_ERR_BUFFER_FULL = 8,     /* input buffer full: feed again later */
+    MAVRO_ERR_INDEX_NOT_READY = 9, /* frame index not built yet */
+    MAVRO_ERR_LIMIT = 10,          /* speed or step beyond its limit */
+    MAVRO_ERR_NO_SOUND = 11,       /* no audio track or no sound device */
+    MAVRO_ERR_INVALID_WINDOW = 12, /* window is not a widget of this process */
+    MAVRO_ERR_RESOURCE = 13        /* out of memory or threads */
 };
 
 /* Stream open modes of Mavro_SetStreamOpenMode. */
-enum
-{
+enum {
     MAVRO_STREAM_REALTIME = 0, /* live: pictures are shown as soon as they are decoded */
     MAVRO_STREAM_FILE = 1      /* a stored stream pushed in: decoded and shown the same way */
 };
 
 /* Header types of MAVRO_SESSION_INFO. */
-enum
-{
-    MAVRO_SESSION_HEADER = 1
-};
+enum { MAVRO_SESSION_HEADER = 1 };
 
 /* The stream's session header: the device's stream header (MPEG-TS follows)
  * or SDP text (whole RTP packets follow). Copied during the call. */
@@ -117,9 +112,9 @@ MAVRO_API int Mavro_OneByOneBack(long port);
 MAVRO_API int Mavro_SetPlayedTimeEx(long port, unsigned int milliseconds);
 MAVRO_API int Mavro_SetPlayPos(long port, float position);
 MAVRO_API float Mavro_GetPlayPos(long port);
-MAVRO_API unsigned int Mavro_GetFileTime(long port);          /* seconds */
-MAVRO_API int Mavro_GetPlayedTime(long port);                 /* seconds, -1 unknown */
-MAVRO_API int Mavro_GetPlayedTimeEx(long port);               /* milliseconds, -1 unknown */
+MAVRO_API unsigned int Mavro_GetFileTime(long port); /* seconds */
+MAVRO_API int Mavro_GetPlayedTime(long port);        /* seconds, -1 unknown */
+MAVRO_API int Mavro_GetPlayedTimeEx(long port);      /* milliseconds, -1 unknown */
 MAVRO_API unsigned int Mavro_GetFileTotalFrames(long port);
 MAVRO_API unsigned int Mavro_GetCurrentFrameNum(long port);
 
@@ -136,8 +131,8 @@ MAVRO_API int Mavro_StopSoundShare(long port);
 MAVRO_API unsigned int Mavro_GetDecodedFrameCount(long port);
 MAVRO_API unsigned int Mavro_GetShownFrameCount(long port);
 MAVRO_API unsigned int Mavro_GetPlayedSoundFrameCount(long port); /* sample frames written to the device */
-MAVRO_API int Mavro_GetLastFrameImage(long port, unsigned char* buffer, unsigned int bufferSize,
-                                      int* width, int* height);
+MAVRO_API int Mavro_GetLastFrameImage(long port, unsigned char* buffer, unsigned int bufferSize, int* width,
+                                      int* height);
 
 #ifdef __cplusplus
 }

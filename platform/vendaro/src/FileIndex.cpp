@@ -20,8 +20,7 @@ bool FileIndex::build(MediaFile& file, const std::atomic<bool>& stop)
         av_packet_unref(packet);
     }
     av_packet_free(&packet);
-    std::stable_sort(m_entries.begin(), m_entries.end(),
-                     [](const Entry& a, const Entry& b) { return a.pts < b.pts; });
+    std::stable_sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) { return a.pts < b.pts; });
     return !stop;
 }
 

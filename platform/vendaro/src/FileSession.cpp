@@ -55,16 +55,11 @@ std::shared_ptr<FileSession> FileSession::open(const std::string& path, std::sha
     return session;
 }
 
-FileSession::FileSession(MediaFile file, std::shared_ptr<VideoOutput> output,
-                         std::shared_ptr<PortCallbacks> callbacks, std::string path)
-    : m_path(std::move(path))
-    , m_file(std::move(file))
-    , m_output(std::move(output))
-    , m_callbacks(std::move(callbacks))
-    , m_startPts(m_file.startPts())
-    , m_timeBase(m_file.videoStream()->time_base)
-    , m_durationMs(m_file.durationMs())
-    , m_framesPerSecond(m_file.framesPerSecond())
+FileSession::FileSession(MediaFile file, std::shared_ptr<VideoOutput> output, std::shared_ptr<PortCallbacks> callbacks,
+                         std::string path)
+    : m_path(std::move(path)), m_file(std::move(file)), m_output(std::move(output)), m_callbacks(std::move(callbacks)),
+      m_startPts(m_file.startPts()), m_timeBase(m_file.videoStream()->time_base), m_durationMs(m_file.durationMs()),
+      m_framesPerSecond(m_file.framesPerSecond())
 {
     m_file.context()->interrupt_callback = AVIOInterruptCB{interruptWhenStopping, &m_stop};
 }
@@ -180,9 +175,7 @@ unsigned int FileSession::requestFrame(int delta)
             return MAVRO_ERR_INDEX_NOT_READY;
         // Steps count from the newest frame asked for, shown or not, so quick
         // steps never repeat a frame.
-        const long base = m_frameRequest ? *m_frameRequest
-                          : m_frameInFlight ? *m_frameInFlight
-                                            : m_currentFrame.load();
+        const long base = m_frameRequest ? *m_frameRequest : m_frameInFlight ? *m_frameInFlight : m_currentFrame.load();
         const long target = base < 0 && delta > 0 ? 0 : base + delta;
         if (target < 0 || size_t(target) >= m_index->size())
             return MAVRO_ERR_LIMIT;
@@ -451,7 +444,8 @@ bool FileSession::waitUntilDue(const AVFrame* frame, bool& late)
     }
     const auto due = dueTime(frame->pts);
     late = now - due > kLateLimit;
-    return !m_wake.wait_until(lock, due, [this] { return m_stop || m_frameRequest || m_seekMs || m_state != State::Playing; });
+    return !m_wake.wait_until(lock, due,
+                              [this] { return m_stop || m_frameRequest || m_seekMs || m_state != State::Playing; });
 }
 
 void FileSession::showFrame(const AVFrame* frame, bool draw)

@@ -107,10 +107,10 @@ private:
     State m_state = State::Stopped;
     int m_speedLevel = 0;
     bool m_ended = false;
-    bool m_rewind = false;              // play from the start at the next play()
+    bool m_rewind = false; // play from the start at the next play()
     bool m_resetClock = true;
-    std::optional<int64_t> m_seekMs;    // newest seek wins
-    std::optional<long> m_frameRequest; // newest step wins
+    std::optional<int64_t> m_seekMs;     // newest seek wins
+    std::optional<long> m_frameRequest;  // newest step wins
     std::optional<long> m_frameInFlight; // taken by the player thread, not shown yet
     std::shared_ptr<const FileIndex> m_index;
     std::shared_ptr<SoundOutput> m_sound;

@@ -71,16 +71,15 @@ bool FrameScaler::shrinkInItsOwnFormat(const AVFrame* frame, QSize size)
     }
     m_shrinkContext = sws_getCachedContext(m_shrinkContext, frame->width, frame->height, format, size.width(),
                                            size.height(), format, SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
-    return m_shrinkContext &&
-           sws_scale(m_shrinkContext, frame->data, frame->linesize, 0, frame->height, m_shrunk->data,
-                     m_shrunk->linesize) > 0;
+    return m_shrinkContext && sws_scale(m_shrinkContext, frame->data, frame->linesize, 0, frame->height, m_shrunk->data,
+                                        m_shrunk->linesize) > 0;
 }
 
 QImage FrameScaler::convert(const AVFrame* frame, QSize size, int filter)
 {
     // QImage::Format_RGB32 keeps 0xffRRGGBB words: B, G, R, A bytes in memory.
-    m_context = sws_getCachedContext(m_context, frame->width, frame->height, AVPixelFormat(frame->format),
-                                     size.width(), size.height(), AV_PIX_FMT_BGRA, filter, nullptr, nullptr, nullptr);
+    m_context = sws_getCachedContext(m_context, frame->width, frame->height, AVPixelFormat(frame->format), size.width(),
+                                     size.height(), AV_PIX_FMT_BGRA, filter, nullptr, nullptr, nullptr);
     if (!m_context)
         return {};
     QImage image = paddedImage(size);

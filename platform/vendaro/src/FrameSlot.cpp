@@ -8,8 +8,7 @@
 
 namespace vendaro {
 
-FrameSlot::FrameSlot(MAVRO_HWND window)
-    : m_window(window)
+FrameSlot::FrameSlot(MAVRO_HWND window) : m_window(window)
 {
 }
 
@@ -29,7 +28,8 @@ bool FrameSlot::attach()
         return attachOnGuiThread();
     std::weak_ptr<FrameSlot> weak = shared_from_this();
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [weak] {
+        QCoreApplication::instance(),
+        [weak] {
             if (auto slot = weak.lock())
                 slot->attachOnGuiThread();
         },
@@ -88,7 +88,8 @@ void FrameSlot::queueDelivery()
 {
     std::weak_ptr<FrameSlot> weak = shared_from_this();
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [weak] {
+        QCoreApplication::instance(),
+        [weak] {
             if (auto slot = weak.lock())
                 slot->deliver();
         },

@@ -2,8 +2,7 @@
 
 namespace vendaro {
 
-InputBuffer::InputBuffer(size_t capacity)
-    : m_capacity(capacity)
+InputBuffer::InputBuffer(size_t capacity) : m_capacity(capacity)
 {
 }
 

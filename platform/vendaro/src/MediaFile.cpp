@@ -60,9 +60,7 @@ MediaFile::~MediaFile()
 }
 
 MediaFile::MediaFile(MediaFile&& other) noexcept
-    : m_context(other.m_context)
-    , m_videoStream(other.m_videoStream)
-    , m_audioStream(other.m_audioStream)
+    : m_context(other.m_context), m_videoStream(other.m_videoStream), m_audioStream(other.m_audioStream)
 {
     other.m_context = nullptr;
 }

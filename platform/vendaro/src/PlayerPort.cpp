@@ -10,8 +10,7 @@
 namespace vendaro {
 
 PlayerPort::PlayerPort(long number)
-    : m_output(std::make_shared<VideoOutput>())
-    , m_callbacks(std::make_shared<PortCallbacks>(number))
+    : m_output(std::make_shared<VideoOutput>()), m_callbacks(std::make_shared<PortCallbacks>(number))
 {
 }
 
@@ -40,7 +39,7 @@ std::shared_ptr<StreamSession> PlayerPort::streamSession() const
 }
 
 // Takes the session out under the lock and shuts it down outside it.
-template<typename Session>
+template <typename Session>
 unsigned int PlayerPort::endSession(std::shared_ptr<Session>& current)
 {
     std::shared_ptr<Session> ended;
@@ -77,8 +76,8 @@ unsigned int PlayerPort::openStream(int /*protocolType*/, const MAVRO_SESSION_IN
     if (m_stream || m_file)
         return MAVRO_ERR_ORDER;
     unsigned int error = MAVRO_NOERROR;
-    m_stream = StreamSession::open(static_cast<const uint8_t*>(info->data), size_t(info->length), bufferSize,
-                                   m_output, error);
+    m_stream =
+        StreamSession::open(static_cast<const uint8_t*>(info->data), size_t(info->length), bufferSize, m_output, error);
     if (m_stream)
         m_output->resetCounters();
     return error;

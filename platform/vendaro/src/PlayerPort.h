@@ -61,7 +61,7 @@ public:
 private:
     std::shared_ptr<FileSession> fileSession() const;
     std::shared_ptr<StreamSession> streamSession() const;
-    template<typename Session>
+    template <typename Session>
     unsigned int endSession(std::shared_ptr<Session>& current);
 
     const std::shared_ptr<VideoOutput> m_output;

@@ -14,10 +14,7 @@ public:
     enum Event { FileEnded, FileIndexed, EventCount };
     using Callback = void (*)(long port, void* user); // both callback types of the header
 
-    explicit PortCallbacks(long port)
-        : m_port(port)
-    {
-    }
+    explicit PortCallbacks(long port) : m_port(port) { }
 
     void set(Event event, Callback callback, void* user)
     {

@@ -5,15 +5,24 @@ namespace vendaro {
 namespace {
 constexpr uint8_t kStartCode[] = {0, 0, 0, 1};
 
-uint16_t readUint16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+uint16_t readUint16(const uint8_t* p)
+{
+    return uint16_t(p[0] << 8 | p[1]);
+}
 
 enum H264NalType { H264Idr = 5, H264Sps = 7, H264Pps = 8, H264StapA = 24, H264FuA = 28 };
-enum H265NalType { H265IrapFirst = 16, H265IrapLast = 21, H265Vps = 32, H265Sps = 33, H265Pps = 34,
-                   H265Aggregation = 48, H265Fragment = 49 };
+enum H265NalType {
+    H265IrapFirst = 16,
+    H265IrapLast = 21,
+    H265Vps = 32,
+    H265Sps = 33,
+    H265Pps = 34,
+    H265Aggregation = 48,
+    H265Fragment = 49
+};
 } // namespace
 
-RtpDepacketizer::RtpDepacketizer(const SdpVideoTrack& track)
-    : m_track(track)
+RtpDepacketizer::RtpDepacketizer(const SdpVideoTrack& track) : m_track(track)
 {
     for (const auto& set : track.parameterSets)
         if (set.size() > sizeof kStartCode)
@@ -234,8 +243,7 @@ bool RtpDepacketizer::isKeyNal(int type) const
 
 bool RtpDepacketizer::isParameterSet(int type) const
 {
-    return m_track.codec == VideoCodec::H264 ? type == H264Sps || type == H264Pps
-                                             : type >= H265Vps && type <= H265Pps;
+    return m_track.codec == VideoCodec::H264 ? type == H264Sps || type == H264Pps : type >= H265Vps && type <= H265Pps;
 }
 
 } // namespace vendaro

@@ -12,8 +12,14 @@ RtpParseResult failure(RtpParseError error)
     return result;
 }
 
-uint16_t readUint16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
-uint32_t readUint32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+uint16_t readUint16(const uint8_t* p)
+{
+    return uint16_t(p[0] << 8 | p[1]);
+}
+uint32_t readUint32(const uint8_t* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
 } // namespace
 
 RtpParseResult parseRtpPacket(const uint8_t* data, size_t size)

@@ -18,8 +18,7 @@ struct RtpPacket
     size_t payloadSize = 0;
 };
 
-enum class RtpParseError
-{
+enum class RtpParseError {
     TooShort,
     NotVersion2,
     CsrcPastEnd,

@@ -7,8 +7,7 @@
 
 namespace vendaro {
 
-enum class VideoCodec
-{
+enum class VideoCodec {
     H264,
     H265,
 };

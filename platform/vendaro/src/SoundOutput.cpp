@@ -39,9 +39,7 @@ std::unique_ptr<SoundOutput> SoundOutput::open(int sampleRate, int channels)
 }
 
 SoundOutput::SoundOutput(snd_pcm_t* device, int sampleRate, int channels)
-    : m_device(device)
-    , m_sampleRate(sampleRate)
-    , m_channels(channels)
+    : m_device(device), m_sampleRate(sampleRate), m_channels(channels)
 {
 }
 
@@ -66,9 +64,9 @@ void SoundOutput::play(const AVFrame* frame)
         AVChannelLayout inputLayout; // this FFmpeg takes the layouts as non-const
         if (av_channel_layout_copy(&inputLayout, &frame->ch_layout) < 0)
             return;
-        const int result = swr_alloc_set_opts2(&m_converter, &outputLayout, AV_SAMPLE_FMT_S16, m_sampleRate,
-                                               &inputLayout, AVSampleFormat(frame->format), frame->sample_rate, 0,
-                                               nullptr);
+        const int result =
+            swr_alloc_set_opts2(&m_converter, &outputLayout, AV_SAMPLE_FMT_S16, m_sampleRate, &inputLayout,
+                                AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&inputLayout);
         av_channel_layout_uninit(&outputLayout);
         if (result < 0)

@@ -74,8 +74,7 @@ std::shared_ptr<StreamSession> StreamSession::open(const uint8_t* header, size_t
 }
 
 StreamSession::StreamSession(size_t bufferSize, std::shared_ptr<VideoOutput> output)
-    : m_input(bufferSize)
-    , m_output(std::move(output))
+    : m_input(bufferSize), m_output(std::move(output))
 {
 }
 
@@ -206,9 +205,9 @@ int StreamSession::readTransportStream(void* opaque, uint8_t* buffer, int size)
 void StreamSession::runTransportStream()
 {
     auto* readBuffer = static_cast<uint8_t*>(av_malloc(kReadBufferSize));
-    AVIOContext* io = readBuffer ? avio_alloc_context(readBuffer, kReadBufferSize, 0, this, readTransportStream,
-                                                      nullptr, nullptr)
-                                 : nullptr;
+    AVIOContext* io =
+        readBuffer ? avio_alloc_context(readBuffer, kReadBufferSize, 0, this, readTransportStream, nullptr, nullptr)
+                   : nullptr;
     AVFormatContext* context = io ? avformat_alloc_context() : nullptr;
     if (!context) {
         if (io)

@@ -13,7 +13,7 @@ using vendaro::PortRegistry;
 
 namespace {
 
-template<typename Operation>
+template <typename Operation>
 int onPort(long port, Operation operation)
 {
     const auto player = PortRegistry::instance().find(port);
@@ -25,7 +25,7 @@ int onPort(long port, Operation operation)
     return error == MAVRO_NOERROR ? 1 : 0;
 }
 
-template<typename Result, typename Query>
+template <typename Result, typename Query>
 Result queryPort(long port, Result invalid, Query query)
 {
     const auto player = PortRegistry::instance().find(port);
@@ -217,7 +217,7 @@ int Mavro_GetLastFrameImage(long port, unsigned char* buffer, unsigned int buffe
 {
     return onPort(port, [&](PlayerPort& p) {
         return p.output().lastFrameImage(buffer, bufferSize, width, height) ? unsigned(MAVRO_NOERROR)
-                                                                              : unsigned(MAVRO_ERR_PARAMETER);
+                                                                            : unsigned(MAVRO_ERR_PARAMETER);
     });
 }
 

@@ -6,8 +6,7 @@
 
 namespace vendaro {
 
-VideoOutput::VideoOutput()
-    : m_lastFrame(av_frame_alloc())
+VideoOutput::VideoOutput() : m_lastFrame(av_frame_alloc())
 {
 }
 
@@ -103,7 +102,8 @@ bool VideoOutput::lastFrameImage(unsigned char* buffer, unsigned int bufferSize,
             const QImage image = ok ? scaler.toImage(frame, size) : QImage();
             ok = ok && !image.isNull();
             for (int row = 0; ok && row < size.height(); ++row)
-                std::memcpy(buffer + size_t(row) * size.width() * 4, image.constScanLine(row), size_t(size.width()) * 4);
+                std::memcpy(buffer + size_t(row) * size.width() * 4, image.constScanLine(row),
+                            size_t(size.width()) * 4);
         }
     }
     av_frame_free(&frame);

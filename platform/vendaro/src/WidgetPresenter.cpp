@@ -8,9 +8,7 @@
 namespace vendaro {
 
 WidgetPresenter::WidgetPresenter(QWidget* widget, std::weak_ptr<FrameSlot> slot)
-    : QObject(widget)
-    , m_widget(widget)
-    , m_slot(std::move(slot))
+    : QObject(widget), m_widget(widget), m_slot(std::move(slot))
 {
     widget->installEventFilter(this);
     reportSize();
@@ -49,9 +47,7 @@ bool WidgetPresenter::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::Resize:
     case QEvent::WinIdChange:
-    case QEvent::Show:
-        reportSize();
-        break;
+    case QEvent::Show: reportSize(); break;
     case QEvent::Paint:
         if (m_image.isNull())
             break;
@@ -63,8 +59,7 @@ bool WidgetPresenter::eventFilter(QObject* watched, QEvent* event)
         }
         deleteLater(); // the port is gone: the widget paints itself again
         break;
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -24,13 +24,12 @@ extern "C" {
 #define WEXL_LEVEL_ERROR 5
 #define WEXL_LEVEL_ALLOC 6
 
-WEXL_API void Wexl_Log(int level, const char *module, const char *format, ...)
-    __attribute__((format(printf, 3, 4)));
-WEXL_API void Wexl_LogV(int level, const char *module, const char *format, va_list arguments)
+WEXL_API void Wexl_Log(int level, const char* module, const char* format, ...) __attribute__((format(printf, 3, 4)));
+WEXL_API void Wexl_LogV(int level, const char* module, const char* format, va_list arguments)
     __attribute__((format(printf, 3, 0)));
 /* Sends later lines to `path` (folders are created); 0 on success, -1 when
  * the file cannot be opened, in which case the previous file stays. */
-WEXL_API int Wexl_SetLogFile(const char *path);
+WEXL_API int Wexl_SetLogFile(const char* path);
 /* Lines below `level` are dropped everywhere (default: 0, nothing dropped);
  * a level above 6 drops every line. */
 WEXL_API void Wexl_SetLevel(int level);

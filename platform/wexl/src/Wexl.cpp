@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string formatted(const char *format, va_list arguments)
+std::string formatted(const char* format, va_list arguments)
 {
     va_list measuring;
     va_copy(measuring, arguments);
@@ -27,7 +27,7 @@ std::string formatted(const char *format, va_list arguments)
 
 } // namespace
 
-void Wexl_LogV(int level, const char *module, const char *format, va_list arguments)
+void Wexl_LogV(int level, const char* module, const char* format, va_list arguments)
 {
     if (!format || !wexl::WexlLogger::instance().wants(level))
         return;
@@ -38,7 +38,7 @@ void Wexl_LogV(int level, const char *module, const char *format, va_list argume
     }
 }
 
-void Wexl_Log(int level, const char *module, const char *format, ...)
+void Wexl_Log(int level, const char* module, const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
@@ -46,7 +46,7 @@ void Wexl_Log(int level, const char *module, const char *format, ...)
     va_end(arguments);
 }
 
-int Wexl_SetLogFile(const char *path)
+int Wexl_SetLogFile(const char* path)
 {
     if (!path || !*path)
         return -1;

@@ -12,12 +12,12 @@ namespace {
 constexpr size_t kFileBytes = 10 * 1024 * 1024;
 constexpr size_t kFiles = 5;
 
-std::shared_ptr<spdlog::sinks::sink> openFile(const std::string &path)
+std::shared_ptr<spdlog::sinks::sink> openFile(const std::string& path)
 {
     try {
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         return std::make_shared<spdlog::sinks::rotating_file_sink_mt>(path, kFileBytes, kFiles);
-    } catch (const std::exception &) {
+    } catch (const std::exception&) {
         return nullptr;
     }
 }
@@ -25,26 +25,20 @@ std::shared_ptr<spdlog::sinks::sink> openFile(const std::string &path)
 spdlog::level::level_enum levelOf(int level)
 {
     switch (level) {
-    case 0:
-        return spdlog::level::trace;
-    case 1:
-        return spdlog::level::debug;
-    case 2:
-        return spdlog::level::info;
+    case 0: return spdlog::level::trace;
+    case 1: return spdlog::level::debug;
+    case 2: return spdlog::level::info;
     case 3:
-    case 4:
-        return spdlog::level::warn;
-    case 5:
-        return spdlog::level::err;
-    default:
-        return level < 0 ? spdlog::level::trace : spdlog::level::critical;
+    case 4: return spdlog::level::warn;
+    case 5: return spdlog::level::err;
+    default: return level < 0 ? spdlog::level::trace : spdlog::level::critical;
     }
 }
 
 std::string defaultLogFile()
 {
     std::filesystem::path directory;
-    if (const char *appDir = std::getenv("CORVANE_APP_DIR"); appDir && *appDir) {
+    if (const char* appDir = std::getenv("CORVANE_APP_DIR"); appDir && *appDir) {
         directory = appDir;
     } else {
         std::error_code error;
@@ -57,10 +51,10 @@ std::string defaultLogFile()
 
 } // namespace
 
-WexlLogger &WexlLogger::instance()
+WexlLogger& WexlLogger::instance()
 {
     // Never destroyed: the library may log from threads that outlive main().
-    static auto *logger = new WexlLogger;
+    static auto* logger = new WexlLogger;
     return *logger;
 }
 
@@ -96,12 +90,12 @@ std::shared_ptr<spdlog::logger> WexlLogger::current()
     return m_logger;
 }
 
-void WexlLogger::log(int level, const char *module, const std::string &text)
+void WexlLogger::log(int level, const char* module, const std::string& text)
 {
     current()->log(levelOf(level), "[{}] {}", module ? module : "", text);
 }
 
-bool WexlLogger::setFile(const std::string &path)
+bool WexlLogger::setFile(const std::string& path)
 {
     auto file = openFile(path);
     if (!file)

@@ -18,10 +18,10 @@ namespace wexl {
 class WexlLogger
 {
 public:
-    static WexlLogger &instance();
+    static WexlLogger& instance();
 
-    void log(int level, const char *module, const std::string &text);
-    bool setFile(const std::string &path);
+    void log(int level, const char* module, const std::string& text);
+    bool setFile(const std::string& path);
     void setStderrLevel(int level);
     void setLevel(int level) { m_minimumLevel = level; }
     // Lets callers skip formatting a line that would be dropped.

@@ -7,10 +7,10 @@
 class ZMR_Guard
 {
 public:
-    explicit ZMR_Guard(ZMR_Mutex &mutex) : m_mutex(&mutex) { m_mutex->Lock(); }
+    explicit ZMR_Guard(ZMR_Mutex& mutex) : m_mutex(&mutex) { m_mutex->Lock(); }
     ~ZMR_Guard() { Release(); }
-    ZMR_Guard(const ZMR_Guard &) = delete;
-    ZMR_Guard &operator=(const ZMR_Guard &) = delete;
+    ZMR_Guard(const ZMR_Guard&) = delete;
+    ZMR_Guard& operator=(const ZMR_Guard&) = delete;
 
     void Release()
     {
@@ -21,7 +21,7 @@ public:
     }
 
 private:
-    ZMR_Mutex *m_mutex;
+    ZMR_Mutex* m_mutex;
 };
 
 #endif

@@ -11,8 +11,8 @@ class ZMR_API ZMR_Mutex
 {
 public:
     ZMR_Mutex() = default;
-    ZMR_Mutex(const ZMR_Mutex &) = delete;
-    ZMR_Mutex &operator=(const ZMR_Mutex &) = delete;
+    ZMR_Mutex(const ZMR_Mutex&) = delete;
+    ZMR_Mutex& operator=(const ZMR_Mutex&) = delete;
 
     void Lock() { m_mutex.lock(); }
     void Unlock() { m_mutex.unlock(); }

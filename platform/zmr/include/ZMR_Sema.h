@@ -11,8 +11,8 @@ class ZMR_API ZMR_Sema
 {
 public:
     ZMR_Sema(unsigned int initial, unsigned int maximum);
-    ZMR_Sema(const ZMR_Sema &) = delete;
-    ZMR_Sema &operator=(const ZMR_Sema &) = delete;
+    ZMR_Sema(const ZMR_Sema&) = delete;
+    ZMR_Sema& operator=(const ZMR_Sema&) = delete;
 
     // 0 on success; non-zero when the count is already at its maximum.
     int Post();

@@ -32,15 +32,14 @@ ZMR_API int ZMR_GetSystemLastError(void);
 
 typedef uintptr_t ZMR_THREAD;
 #define ZMR_INVALID_THREAD ((ZMR_THREAD)0)
-typedef unsigned int (*ZMR_THREAD_ROUTINE)(void *argument);
+typedef unsigned int (*ZMR_THREAD_ROUTINE)(void* argument);
 
 /* Starts `routine(argument)` on a new thread. The last four arguments exist
  * for source compatibility (stack size, flags, priority, reserved) and must be
  * 0 or are ignored. Returns 0 on failure. Every handle must be passed to
  * ZMR_Thread_Wait exactly once, which joins the thread and frees the handle. */
-ZMR_API ZMR_THREAD ZMR_Thread_Create(ZMR_THREAD_ROUTINE routine, void *argument,
-                                     unsigned int stackSize, unsigned int flags,
-                                     int priority, void *reserved);
+ZMR_API ZMR_THREAD ZMR_Thread_Create(ZMR_THREAD_ROUTINE routine, void* argument, unsigned int stackSize,
+                                     unsigned int flags, int priority, void* reserved);
 ZMR_API int ZMR_Thread_Wait(ZMR_THREAD thread);
 ZMR_API void ZMR_Sleep(unsigned int milliseconds);
 /* Milliseconds of a monotonic clock; only differences are meaningful. */
@@ -49,12 +48,12 @@ ZMR_API uint64_t ZMR_GetTimeTick(void);
 /* ---- Atomics on 32-bit integers (sequentially consistent) ------------- */
 
 /* Returns the value held before the addition; adding 0 reads it. */
-ZMR_API int32_t ZMR_AtomicAdd(volatile int32_t *value, int32_t delta);
+ZMR_API int32_t ZMR_AtomicAdd(volatile int32_t* value, int32_t delta);
 /* Return the value after the change, so `ZMR_AtomicDec(&refs) == 0` frees. */
-ZMR_API int32_t ZMR_AtomicInc(volatile int32_t *value);
-ZMR_API int32_t ZMR_AtomicDec(volatile int32_t *value);
+ZMR_API int32_t ZMR_AtomicInc(volatile int32_t* value);
+ZMR_API int32_t ZMR_AtomicDec(volatile int32_t* value);
 /* Returns the value held before. */
-ZMR_API int32_t ZMR_AtomicSet(volatile int32_t *value, int32_t newValue);
+ZMR_API int32_t ZMR_AtomicSet(volatile int32_t* value, int32_t newValue);
 
 /* ---- IPv4 sockets ------------------------------------------------------ */
 
@@ -83,40 +82,40 @@ typedef struct addrinfo ZMR_ADDRINFO;
 ZMR_API ZMR_SOCKET ZMR_CreateSocket(int family, int type, int protocol);
 /* Fills `address` from a dotted IPv4 text and a port in host order; a null or
  * empty text means any address. Host names are not resolved here. */
-ZMR_API int ZMR_MakeAddrByString(int family, const char *text, uint16_t port, ZMR_ADDR *address);
-ZMR_API int ZMR_Bind(ZMR_SOCKET socket, const ZMR_ADDR *address);
+ZMR_API int ZMR_MakeAddrByString(int family, const char* text, uint16_t port, ZMR_ADDR* address);
+ZMR_API int ZMR_Bind(ZMR_SOCKET socket, const ZMR_ADDR* address);
 /* Connects within `milliseconds`; the socket stays blocking afterwards. */
-ZMR_API int ZMR_ConnectWithTimeOut(ZMR_SOCKET socket, const ZMR_ADDR *address, unsigned int milliseconds);
+ZMR_API int ZMR_ConnectWithTimeOut(ZMR_SOCKET socket, const ZMR_ADDR* address, unsigned int milliseconds);
 ZMR_API int ZMR_SetReuseAddr(ZMR_SOCKET socket, int on);
 ZMR_API int ZMR_SetBuffSize(ZMR_SOCKET socket, int sendBytes, int receiveBytes);
 /* Joins the IPv4 multicast group `group` on the interface of `localAddress`
  * (null or empty: the one the system chooses) and stops the socket hearing
  * its own multicast sends. 0 on success, -1 for texts that are no IPv4
  * address, a group outside 224.0.0.0/4 or a refused join. */
-ZMR_API int ZMR_JoinMulticastGroup(ZMR_SOCKET socket, const char *group, const char *localAddress);
+ZMR_API int ZMR_JoinMulticastGroup(ZMR_SOCKET socket, const char* group, const char* localAddress);
 ZMR_API int ZMR_ShutDown(ZMR_SOCKET socket, int how);
 /* Unbinds the socket from its completion queue first (pending operations
  * complete with ZMR_ASYNCIO_ABORTED), then closes it. `flags` is unused. */
 ZMR_API int ZMR_CloseSocket(ZMR_SOCKET socket, int flags);
 /* Blocking send of the whole buffer; never raises SIGPIPE. Returns the number
  * of bytes sent, or -1. */
-ZMR_API int ZMR_Send(ZMR_SOCKET socket, const void *data, size_t length);
+ZMR_API int ZMR_Send(ZMR_SOCKET socket, const void* data, size_t length);
 /* One datagram already waiting on `socket`, without waiting for one: its
  * length (0 for an empty datagram) with the sender in `from` (may be null),
  * or -1 when none waits (errno EAGAIN) or on failure. For a receiver that
  * drains a socket inside its completion before posting the next receive. */
-ZMR_API int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void *buffer, size_t length, ZMR_ADDR *from);
-ZMR_API int ZMR_Ioctl(ZMR_SOCKET socket, unsigned int control, void *value);
+ZMR_API int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void* buffer, size_t length, ZMR_ADDR* from);
+ZMR_API int ZMR_Ioctl(ZMR_SOCKET socket, unsigned int control, void* value);
 /* Writes the dotted text of `address` into `buffer` (ZMR_ADDR_STRING_MAX is
  * enough); returns `buffer`, or null when it does not fit. */
-ZMR_API char *ZMR_GetAddrString(const ZMR_ADDR *address, char *buffer, size_t size);
+ZMR_API char* ZMR_GetAddrString(const ZMR_ADDR* address, char* buffer, size_t size);
 /* The port in host order. */
-ZMR_API uint16_t ZMR_GetAddrPort(const ZMR_ADDR *address);
+ZMR_API uint16_t ZMR_GetAddrPort(const ZMR_ADDR* address);
 /* Resolves `host` to IPv4 addresses only. `service` may be null; `flags` is
  * unused. The list must be freed with ZMR_FreeAddressInfo. */
-ZMR_API int ZMR_GetAddressInfo(const char *host, const char *service, int flags, ZMR_ADDRINFO **list);
-ZMR_API int ZMR_GetAddrStringEx(const ZMR_ADDRINFO *entry, char *buffer, size_t size);
-ZMR_API void ZMR_FreeAddressInfo(ZMR_ADDRINFO *list);
+ZMR_API int ZMR_GetAddressInfo(const char* host, const char* service, int flags, ZMR_ADDRINFO** list);
+ZMR_API int ZMR_GetAddrStringEx(const ZMR_ADDRINFO* entry, char* buffer, size_t size);
+ZMR_API void ZMR_FreeAddressInfo(ZMR_ADDRINFO* list);
 ZMR_API uint16_t ZMR_Htons(uint16_t value);
 ZMR_API uint16_t ZMR_Ntohs(uint16_t value);
 
@@ -140,10 +139,10 @@ ZMR_API uint16_t ZMR_Ntohs(uint16_t value);
  * receive buffers must live until then. Once ZMR_AsyncIO_DestroyQueueEx
  * returned, no callback of that queue runs again.
  */
-typedef void *ZMR_ASYNCIOQUEUE;
+typedef void* ZMR_ASYNCIOQUEUE;
 #define ZMR_INVALID_ASYNCIOQUEUE ((ZMR_ASYNCIOQUEUE)0)
 #define ZMR_ASYNCIO_ABORTED 995
-typedef void (*ZMR_ASYNCIO_CALLBACK)(int32_t result, uint32_t bytes, void *context);
+typedef void (*ZMR_ASYNCIO_CALLBACK)(int32_t result, uint32_t bytes, void* context);
 
 /* Starts `threads` threads (1 to 256); returns null on failure. */
 ZMR_API ZMR_ASYNCIOQUEUE ZMR_AsyncIO_CreateQueueEx_New(int threads);
@@ -157,38 +156,37 @@ ZMR_API int ZMR_AsyncIO_BindCallBackToIOHandleEx(ZMR_SOCKET socket, ZMR_ASYNCIO_
 /* Pending operations complete with ZMR_ASYNCIO_ABORTED; the socket stays open
  * and returns to blocking mode. */
 ZMR_API int ZMR_AsyncIO_UnBindIOHandleEx(ZMR_SOCKET socket, ZMR_ASYNCIOQUEUE queue);
-ZMR_API int ZMR_AsyncIO_RecvEx(ZMR_SOCKET socket, void *buffer, uint32_t length, void *context,
+ZMR_API int ZMR_AsyncIO_RecvEx(ZMR_SOCKET socket, void* buffer, uint32_t length, void* context,
                                ZMR_ASYNCIO_CALLBACK callback);
 /* `from` receives the sender's address and must stay valid until completion. */
-ZMR_API int ZMR_AsyncIO_RecvFromEx(ZMR_SOCKET socket, void *buffer, uint32_t length, void *context,
-                                   ZMR_ADDR *from, ZMR_ASYNCIO_CALLBACK callback);
-ZMR_API int ZMR_AsyncIO_SendEx(ZMR_SOCKET socket, const void *data, uint32_t length, void *context,
+ZMR_API int ZMR_AsyncIO_RecvFromEx(ZMR_SOCKET socket, void* buffer, uint32_t length, void* context, ZMR_ADDR* from,
+                                   ZMR_ASYNCIO_CALLBACK callback);
+ZMR_API int ZMR_AsyncIO_SendEx(ZMR_SOCKET socket, const void* data, uint32_t length, void* context,
                                ZMR_ASYNCIO_CALLBACK callback);
-ZMR_API int ZMR_AsyncIO_SendToEx(ZMR_SOCKET socket, const void *data, uint32_t length, void *context,
-                                 const ZMR_ADDR *to, ZMR_ASYNCIO_CALLBACK callback);
+ZMR_API int ZMR_AsyncIO_SendToEx(ZMR_SOCKET socket, const void* data, uint32_t length, void* context,
+                                 const ZMR_ADDR* to, ZMR_ASYNCIO_CALLBACK callback);
 /* Queues a completion carrying (result, bytes, context) without any I/O.
  * `socket` may be ZMR_INVALID_SOCKET; otherwise it must be bound to `queue`,
  * and a null callback means the socket's bound callback. */
-ZMR_API int ZMR_AsyncIO_PostQueuedCompleteStatusEx(ZMR_ASYNCIOQUEUE queue, ZMR_SOCKET socket,
-                                                   int32_t result, uint32_t bytes, void *context,
-                                                   ZMR_ASYNCIO_CALLBACK callback);
+ZMR_API int ZMR_AsyncIO_PostQueuedCompleteStatusEx(ZMR_ASYNCIOQUEUE queue, ZMR_SOCKET socket, int32_t result,
+                                                   uint32_t bytes, void* context, ZMR_ASYNCIO_CALLBACK callback);
 
 /* ---- Dynamic libraries ------------------------------------------------- */
 
-typedef void *ZMR_DSO;
-ZMR_API ZMR_DSO ZMR_LoadDSo(const char *file);
-ZMR_API void *ZMR_GetDsoSym(ZMR_DSO handle, const char *name);
+typedef void* ZMR_DSO;
+ZMR_API ZMR_DSO ZMR_LoadDSo(const char* file);
+ZMR_API void* ZMR_GetDsoSym(ZMR_DSO handle, const char* name);
 ZMR_API int ZMR_UnloadDSo(ZMR_DSO handle);
 
 /* ---- Text -------------------------------------------------------------- */
 
 /* Decimal with optional sign and leading blanks; stops at the first other
  * character; saturates at the 32-bit limits; null gives 0. */
-ZMR_API int32_t ZMR_Atoi32(const char *text);
+ZMR_API int32_t ZMR_Atoi32(const char* text);
 /* 0 when the first `count` characters are equal. */
-ZMR_API int ZMR_Strncmp(const char *a, const char *b, size_t count);
+ZMR_API int ZMR_Strncmp(const char* a, const char* b, size_t count);
 /* Copies at most count - 1 characters and always terminates (count > 0). */
-ZMR_API char *ZMR_Strncpy(char *destination, const char *source, size_t count);
+ZMR_API char* ZMR_Strncpy(char* destination, const char* source, size_t count);
 
 #ifdef __cplusplus
 }

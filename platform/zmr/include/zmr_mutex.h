@@ -12,8 +12,8 @@ class zmr_mutex
 {
 public:
     zmr_mutex() = default;
-    zmr_mutex(const zmr_mutex &) = delete;
-    zmr_mutex &operator=(const zmr_mutex &) = delete;
+    zmr_mutex(const zmr_mutex&) = delete;
+    zmr_mutex& operator=(const zmr_mutex&) = delete;
 
     void lock() { m_mutex.lock(); }
     void unlock() { m_mutex.unlock(); }

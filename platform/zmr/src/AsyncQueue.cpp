@@ -12,7 +12,7 @@ AsyncQueue::AsyncQueue(int threads)
     try {
         for (int i = 0; i < threads; ++i) {
             m_lanes.push_back(std::make_unique<Lane>());
-            Lane *lane = m_lanes.back().get();
+            Lane* lane = m_lanes.back().get();
             // asio makes a context's reactor (three descriptors) with its
             // first socket; made now, a queue's descriptors stay constant
             // however its sockets come and go.
@@ -31,7 +31,7 @@ AsyncQueue::~AsyncQueue()
     drainAndJoin();
 }
 
-boost::asio::io_context &AsyncQueue::nextContext()
+boost::asio::io_context& AsyncQueue::nextContext()
 {
     return m_lanes[m_next.fetch_add(1, std::memory_order_relaxed) % m_lanes.size()]->context;
 }
@@ -40,14 +40,14 @@ bool AsyncQueue::runsOnCurrentThread() const
 {
     const auto self = std::this_thread::get_id();
     return std::any_of(m_lanes.begin(), m_lanes.end(),
-                       [self](const std::unique_ptr<Lane> &lane) { return lane->thread.get_id() == self; });
+                       [self](const std::unique_ptr<Lane>& lane) { return lane->thread.get_id() == self; });
 }
 
 void AsyncQueue::drainAndJoin()
 {
-    for (auto &lane : m_lanes)
+    for (auto& lane : m_lanes)
         lane->work.reset();
-    for (auto &lane : m_lanes) {
+    for (auto& lane : m_lanes) {
         if (lane->thread.joinable())
             lane->thread.join();
     }

@@ -23,11 +23,11 @@ class AsyncQueue
 public:
     explicit AsyncQueue(int threads);
     ~AsyncQueue();
-    AsyncQueue(const AsyncQueue &) = delete;
-    AsyncQueue &operator=(const AsyncQueue &) = delete;
+    AsyncQueue(const AsyncQueue&) = delete;
+    AsyncQueue& operator=(const AsyncQueue&) = delete;
 
     // The context of the next socket or posted completion, in turn.
-    boost::asio::io_context &nextContext();
+    boost::asio::io_context& nextContext();
     bool runsOnCurrentThread() const;
     // Lets the threads finish every queued and pending completion, then joins
     // them. Nothing may be started on the queue afterwards.

@@ -10,14 +10,14 @@
 
 namespace zmr::detail {
 
-AsyncRegistry &AsyncRegistry::instance()
+AsyncRegistry& AsyncRegistry::instance()
 {
     // Never destroyed: sockets may be closed from static destructors.
-    static auto *registry = new AsyncRegistry;
+    static auto* registry = new AsyncRegistry;
     return *registry;
 }
 
-int AsyncRegistry::createQueue(int threads, AsyncQueue **queue)
+int AsyncRegistry::createQueue(int threads, AsyncQueue** queue)
 {
     if (threads < 1 || threads > 256 || !queue)
         return EINVAL;
@@ -28,7 +28,7 @@ int AsyncRegistry::createQueue(int threads, AsyncQueue **queue)
     return 0;
 }
 
-int AsyncRegistry::destroyQueue(AsyncQueue *queue)
+int AsyncRegistry::destroyQueue(AsyncQueue* queue)
 {
     std::vector<std::shared_ptr<AsyncSocket>> bound;
     {
@@ -50,14 +50,14 @@ int AsyncRegistry::destroyQueue(AsyncQueue *queue)
             }
         }
     }
-    for (const auto &socket : bound)
+    for (const auto& socket : bound)
         socket->detach();
     queue->drainAndJoin();
     delete queue;
     return 0;
 }
 
-int AsyncRegistry::bind(int descriptor, AsyncQueue *queue)
+int AsyncRegistry::bind(int descriptor, AsyncQueue* queue)
 {
     if (descriptor < 0)
         return EBADF;
@@ -74,7 +74,7 @@ int AsyncRegistry::bind(int descriptor, AsyncQueue *queue)
     return 0;
 }
 
-int AsyncRegistry::unbind(int descriptor, AsyncQueue *queue)
+int AsyncRegistry::unbind(int descriptor, AsyncQueue* queue)
 {
     std::shared_ptr<AsyncSocket> socket;
     {
@@ -96,7 +96,7 @@ std::shared_ptr<AsyncSocket> AsyncRegistry::find(int descriptor)
     return it == m_sockets.end() ? nullptr : it->second;
 }
 
-int AsyncRegistry::post(AsyncQueue *queue, int descriptor, int32_t result, uint32_t bytes, void *context,
+int AsyncRegistry::post(AsyncQueue* queue, int descriptor, int32_t result, uint32_t bytes, void* context,
                         ZMR_ASYNCIO_CALLBACK callback)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -111,7 +111,7 @@ int AsyncRegistry::post(AsyncQueue *queue, int descriptor, int32_t result, uint3
     if (!callback)
         return EINVAL;
     // A socket's posted completion runs on its thread, in order with its I/O.
-    boost::asio::io_context &target =
+    boost::asio::io_context& target =
         descriptor != ZMR_INVALID_SOCKET ? m_sockets.find(descriptor)->second->context() : queue->nextContext();
     boost::asio::post(target, [=] { callback(result, bytes, context); });
     return 0;

@@ -19,28 +19,28 @@ class AsyncSocket;
 class AsyncRegistry
 {
 public:
-    static AsyncRegistry &instance();
+    static AsyncRegistry& instance();
 
     // Each returns 0 or an errno; a failure to get descriptors, threads or
     // memory throws, and the C entry points turn it into its errno.
-    int createQueue(int threads, AsyncQueue **queue);
-    int destroyQueue(AsyncQueue *queue);
-    int bind(int descriptor, AsyncQueue *queue);
+    int createQueue(int threads, AsyncQueue** queue);
+    int destroyQueue(AsyncQueue* queue);
+    int bind(int descriptor, AsyncQueue* queue);
     // A null queue unbinds from whichever queue the socket is bound to;
     // returns ENOENT when it is not bound (there).
-    int unbind(int descriptor, AsyncQueue *queue);
+    int unbind(int descriptor, AsyncQueue* queue);
     std::shared_ptr<AsyncSocket> find(int descriptor);
-    int post(AsyncQueue *queue, int descriptor, int32_t result, uint32_t bytes, void *context,
+    int post(AsyncQueue* queue, int descriptor, int32_t result, uint32_t bytes, void* context,
              ZMR_ASYNCIO_CALLBACK callback);
 
 private:
     AsyncRegistry() = default;
 
-    bool isOpenLocked(AsyncQueue *queue) const { return queue && m_openQueues.count(queue) != 0; }
+    bool isOpenLocked(AsyncQueue* queue) const { return queue && m_openQueues.count(queue) != 0; }
 
     std::mutex m_mutex;
     // Queues that accept work; a queue being destroyed has already left it.
-    std::set<AsyncQueue *> m_openQueues;
+    std::set<AsyncQueue*> m_openQueues;
     std::map<int, std::shared_ptr<AsyncSocket>> m_sockets;
 };
 

@@ -14,7 +14,7 @@ namespace zmr::detail {
 
 namespace asio = boost::asio;
 
-int32_t completionCode(const boost::system::error_code &error)
+int32_t completionCode(const boost::system::error_code& error)
 {
     if (!error || error == asio::error::eof)
         return 0;
@@ -23,7 +23,7 @@ int32_t completionCode(const boost::system::error_code &error)
     return error.category() == boost::system::system_category() ? error.value() : EIO;
 }
 
-AsyncSocket::AsyncSocket(int descriptor, AsyncQueue &queue)
+AsyncSocket::AsyncSocket(int descriptor, AsyncQueue& queue)
     : m_descriptor(descriptor), m_queue(queue), m_context(&queue.nextContext())
 {
 }
@@ -85,7 +85,7 @@ ZMR_ASYNCIO_CALLBACK AsyncSocket::callbackOr(ZMR_ASYNCIO_CALLBACK callback)
     return callback ? callback : m_defaultCallback;
 }
 
-int AsyncSocket::startableLocked(ZMR_ASYNCIO_CALLBACK &callback) const
+int AsyncSocket::startableLocked(ZMR_ASYNCIO_CALLBACK& callback) const
 {
     callback = callback ? callback : m_defaultCallback;
     if (!callback)
@@ -93,15 +93,14 @@ int AsyncSocket::startableLocked(ZMR_ASYNCIO_CALLBACK &callback) const
     return attachedLocked() ? 0 : EBADF;
 }
 
-int AsyncSocket::receive(void *buffer, uint32_t length, void *context, ZMR_ASYNCIO_CALLBACK callback)
+int AsyncSocket::receive(void* buffer, uint32_t length, void* context, ZMR_ASYNCIO_CALLBACK callback)
 {
     if (!buffer || length == 0)
         return EINVAL;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (const int error = startableLocked(callback))
         return error;
-    auto done = [self = shared_from_this(), context, callback](const boost::system::error_code &error,
-                                                               size_t bytes) {
+    auto done = [self = shared_from_this(), context, callback](const boost::system::error_code& error, size_t bytes) {
         callback(completionCode(error), static_cast<uint32_t>(bytes), context);
     };
     if (m_tcp)
@@ -111,7 +110,7 @@ int AsyncSocket::receive(void *buffer, uint32_t length, void *context, ZMR_ASYNC
     return 0;
 }
 
-int AsyncSocket::receiveFrom(void *buffer, uint32_t length, void *context, ZMR_ADDR *from,
+int AsyncSocket::receiveFrom(void* buffer, uint32_t length, void* context, ZMR_ADDR* from,
                              ZMR_ASYNCIO_CALLBACK callback)
 {
     if (!buffer || length == 0)
@@ -122,29 +121,28 @@ int AsyncSocket::receiveFrom(void *buffer, uint32_t length, void *context, ZMR_A
     if (!m_udp)
         return EOPNOTSUPP;
     auto sender = std::make_shared<asio::ip::udp::endpoint>();
-    m_udp->async_receive_from(
-        asio::buffer(buffer, length), *sender,
-        [self = shared_from_this(), sender, from, context, callback](const boost::system::error_code &error,
-                                                                     size_t bytes) {
-            if (!error && from && sender->size() <= sizeof *from)
-                std::memcpy(from, sender->data(), sender->size());
-            callback(completionCode(error), static_cast<uint32_t>(bytes), context);
-        });
+    m_udp->async_receive_from(asio::buffer(buffer, length), *sender,
+                              [self = shared_from_this(), sender, from, context,
+                               callback](const boost::system::error_code& error, size_t bytes) {
+                                  if (!error && from && sender->size() <= sizeof *from)
+                                      std::memcpy(from, sender->data(), sender->size());
+                                  callback(completionCode(error), static_cast<uint32_t>(bytes), context);
+                              });
     return 0;
 }
 
-int AsyncSocket::send(const void *data, uint32_t length, void *context, ZMR_ASYNCIO_CALLBACK callback)
+int AsyncSocket::send(const void* data, uint32_t length, void* context, ZMR_ASYNCIO_CALLBACK callback)
 {
     if (!data && length > 0)
         return EINVAL;
-    const char *bytes = static_cast<const char *>(data);
+    const char* bytes = static_cast<const char*>(data);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (const int error = startableLocked(callback))
         return error;
     if (m_udp) {
         auto copy = std::make_shared<std::vector<char>>(bytes, bytes + length);
-        m_udp->async_send(asio::buffer(*copy), [self = shared_from_this(), copy, context, callback](
-                                                   const boost::system::error_code &error, size_t sent) {
+        m_udp->async_send(asio::buffer(*copy), [self = shared_from_this(), copy, context,
+                                                callback](const boost::system::error_code& error, size_t sent) {
             callback(completionCode(error), static_cast<uint32_t>(sent), context);
         });
         return 0;
@@ -157,12 +155,12 @@ int AsyncSocket::send(const void *data, uint32_t length, void *context, ZMR_ASYN
     return 0;
 }
 
-int AsyncSocket::sendTo(const void *data, uint32_t length, void *context, const ZMR_ADDR &to,
+int AsyncSocket::sendTo(const void* data, uint32_t length, void* context, const ZMR_ADDR& to,
                         ZMR_ASYNCIO_CALLBACK callback)
 {
     if ((!data && length > 0) || to.sin_family != AF_INET)
         return EINVAL;
-    const char *bytes = static_cast<const char *>(data);
+    const char* bytes = static_cast<const char*>(data);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (const int error = startableLocked(callback))
         return error;
@@ -171,11 +169,11 @@ int AsyncSocket::sendTo(const void *data, uint32_t length, void *context, const 
     asio::ip::udp::endpoint destination;
     std::memcpy(destination.data(), &to, sizeof to);
     auto copy = std::make_shared<std::vector<char>>(bytes, bytes + length);
-    m_udp->async_send_to(asio::buffer(*copy), destination,
-                         [self = shared_from_this(), copy, context, callback](const boost::system::error_code &error,
-                                                                              size_t sent) {
-                             callback(completionCode(error), static_cast<uint32_t>(sent), context);
-                         });
+    m_udp->async_send_to(
+        asio::buffer(*copy), destination,
+        [self = shared_from_this(), copy, context, callback](const boost::system::error_code& error, size_t sent) {
+            callback(completionCode(error), static_cast<uint32_t>(sent), context);
+        });
     return 0;
 }
 
@@ -183,17 +181,17 @@ int AsyncSocket::sendTo(const void *data, uint32_t length, void *context, const 
 // partial write continues from where it stopped, so each send goes out whole.
 void AsyncSocket::writeFrontLocked()
 {
-    const PendingSend &front = m_sends.front();
+    const PendingSend& front = m_sends.front();
     m_tcp->async_write_some(asio::buffer(front.data.data() + front.written, front.data.size() - front.written),
-                            [self = shared_from_this()](const boost::system::error_code &error, size_t bytes) {
+                            [self = shared_from_this()](const boost::system::error_code& error, size_t bytes) {
                                 self->onWritten(error, bytes);
                             });
 }
 
-void AsyncSocket::onWritten(const boost::system::error_code &error, size_t bytes)
+void AsyncSocket::onWritten(const boost::system::error_code& error, size_t bytes)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    PendingSend &front = m_sends.front();
+    PendingSend& front = m_sends.front();
     front.written += bytes;
     const bool whole = front.written == front.data.size();
     if (!error && !whole && m_tcp) {
@@ -216,13 +214,13 @@ void AsyncSocket::onWritten(const boost::system::error_code &error, size_t bytes
         writeFrontLocked();
 }
 
-void AsyncSocket::abortSendsLocked(std::unique_lock<std::mutex> &lock)
+void AsyncSocket::abortSendsLocked(std::unique_lock<std::mutex>& lock)
 {
     // Detached: nothing new can be queued, so the queue empties for good.
     std::deque<PendingSend> aborted;
     aborted.swap(m_sends);
     lock.unlock();
-    for (const PendingSend &send : aborted)
+    for (const PendingSend& send : aborted)
         send.callback(ZMR_ASYNCIO_ABORTED, 0, send.context);
     lock.lock();
 }

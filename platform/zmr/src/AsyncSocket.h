@@ -24,47 +24,47 @@ class AsyncQueue;
 class AsyncSocket : public std::enable_shared_from_this<AsyncSocket>
 {
 public:
-    AsyncSocket(int descriptor, AsyncQueue &queue);
-    AsyncSocket(const AsyncSocket &) = delete;
-    AsyncSocket &operator=(const AsyncSocket &) = delete;
+    AsyncSocket(int descriptor, AsyncQueue& queue);
+    AsyncSocket(const AsyncSocket&) = delete;
+    AsyncSocket& operator=(const AsyncSocket&) = delete;
 
     // 0, or the errno why the descriptor cannot be driven by the queue.
     int attach();
     void detach();
-    AsyncQueue &queue() const { return m_queue; }
+    AsyncQueue& queue() const { return m_queue; }
     // The queue thread's context the socket's completions run on.
-    boost::asio::io_context &context() const { return *m_context; }
+    boost::asio::io_context& context() const { return *m_context; }
 
     void setDefaultCallback(ZMR_ASYNCIO_CALLBACK callback);
     // The given callback, else the socket's default one (may be null).
     ZMR_ASYNCIO_CALLBACK callbackOr(ZMR_ASYNCIO_CALLBACK callback);
 
     // Each returns 0 when the operation started, else an errno.
-    int receive(void *buffer, uint32_t length, void *context, ZMR_ASYNCIO_CALLBACK callback);
-    int receiveFrom(void *buffer, uint32_t length, void *context, ZMR_ADDR *from, ZMR_ASYNCIO_CALLBACK callback);
-    int send(const void *data, uint32_t length, void *context, ZMR_ASYNCIO_CALLBACK callback);
-    int sendTo(const void *data, uint32_t length, void *context, const ZMR_ADDR &to, ZMR_ASYNCIO_CALLBACK callback);
+    int receive(void* buffer, uint32_t length, void* context, ZMR_ASYNCIO_CALLBACK callback);
+    int receiveFrom(void* buffer, uint32_t length, void* context, ZMR_ADDR* from, ZMR_ASYNCIO_CALLBACK callback);
+    int send(const void* data, uint32_t length, void* context, ZMR_ASYNCIO_CALLBACK callback);
+    int sendTo(const void* data, uint32_t length, void* context, const ZMR_ADDR& to, ZMR_ASYNCIO_CALLBACK callback);
 
 private:
     struct PendingSend
     {
         std::vector<char> data;
         size_t written = 0;
-        void *context = nullptr;
+        void* context = nullptr;
         ZMR_ASYNCIO_CALLBACK callback = nullptr;
     };
 
     bool attachedLocked() const { return m_tcp.has_value() || m_udp.has_value(); }
     // Resolves the callback (the socket's default when null); 0 when an
     // operation can start, else the errno.
-    int startableLocked(ZMR_ASYNCIO_CALLBACK &callback) const;
+    int startableLocked(ZMR_ASYNCIO_CALLBACK& callback) const;
     void writeFrontLocked();
-    void onWritten(const boost::system::error_code &error, size_t bytes);
-    void abortSendsLocked(std::unique_lock<std::mutex> &lock);
+    void onWritten(const boost::system::error_code& error, size_t bytes);
+    void abortSendsLocked(std::unique_lock<std::mutex>& lock);
 
     const int m_descriptor;
-    AsyncQueue &m_queue;
-    boost::asio::io_context *const m_context;
+    AsyncQueue& m_queue;
+    boost::asio::io_context* const m_context;
     std::mutex m_mutex;
     std::optional<boost::asio::ip::tcp::socket> m_tcp;
     std::optional<boost::asio::ip::udp::socket> m_udp;
@@ -78,7 +78,7 @@ private:
 };
 
 // The completion code of an asio result: 0, ZMR_ASYNCIO_ABORTED, or an errno.
-int32_t completionCode(const boost::system::error_code &error);
+int32_t completionCode(const boost::system::error_code& error);
 
 } // namespace zmr::detail
 

@@ -37,11 +37,11 @@ int guarded(Call call) noexcept
 {
     try {
         return report(call());
-    } catch (const boost::system::system_error &error) {
+    } catch (const boost::system::system_error& error) {
         return report(codeOr(error.code().value(), EIO));
-    } catch (const std::system_error &error) {
+    } catch (const std::system_error& error) {
         return report(codeOr(error.code().value(), EIO));
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         return report(ENOMEM);
     } catch (...) {
         return report(EIO);
@@ -57,16 +57,16 @@ int onBoundSocket(ZMR_SOCKET socket, Operation operation)
     });
 }
 
-AsyncQueue *queueOf(ZMR_ASYNCIOQUEUE queue)
+AsyncQueue* queueOf(ZMR_ASYNCIOQUEUE queue)
 {
-    return static_cast<AsyncQueue *>(queue);
+    return static_cast<AsyncQueue*>(queue);
 }
 
 } // namespace
 
 ZMR_ASYNCIOQUEUE ZMR_AsyncIO_CreateQueueEx_New(int threads)
 {
-    AsyncQueue *queue = nullptr;
+    AsyncQueue* queue = nullptr;
     guarded([&] { return AsyncRegistry::instance().createQueue(threads, &queue); });
     return queue;
 }
@@ -83,7 +83,7 @@ int ZMR_AsyncIO_BindIOHandleToQueueEx(ZMR_SOCKET socket, ZMR_ASYNCIOQUEUE queue)
 
 int ZMR_AsyncIO_BindCallBackToIOHandleEx(ZMR_SOCKET socket, ZMR_ASYNCIO_CALLBACK callback)
 {
-    return onBoundSocket(socket, [&](AsyncSocket &bound) {
+    return onBoundSocket(socket, [&](AsyncSocket& bound) {
         bound.setDefaultCallback(callback);
         return 0;
     });
@@ -96,37 +96,35 @@ int ZMR_AsyncIO_UnBindIOHandleEx(ZMR_SOCKET socket, ZMR_ASYNCIOQUEUE queue)
     return guarded([&] { return AsyncRegistry::instance().unbind(socket, queueOf(queue)); });
 }
 
-int ZMR_AsyncIO_RecvEx(ZMR_SOCKET socket, void *buffer, uint32_t length, void *context,
-                       ZMR_ASYNCIO_CALLBACK callback)
+int ZMR_AsyncIO_RecvEx(ZMR_SOCKET socket, void* buffer, uint32_t length, void* context, ZMR_ASYNCIO_CALLBACK callback)
 {
-    return onBoundSocket(socket,
-                         [&](AsyncSocket &bound) { return bound.receive(buffer, length, context, callback); });
+    return onBoundSocket(socket, [&](AsyncSocket& bound) { return bound.receive(buffer, length, context, callback); });
 }
 
-int ZMR_AsyncIO_RecvFromEx(ZMR_SOCKET socket, void *buffer, uint32_t length, void *context, ZMR_ADDR *from,
+int ZMR_AsyncIO_RecvFromEx(ZMR_SOCKET socket, void* buffer, uint32_t length, void* context, ZMR_ADDR* from,
                            ZMR_ASYNCIO_CALLBACK callback)
 {
     return onBoundSocket(
-        socket, [&](AsyncSocket &bound) { return bound.receiveFrom(buffer, length, context, from, callback); });
+        socket, [&](AsyncSocket& bound) { return bound.receiveFrom(buffer, length, context, from, callback); });
 }
 
-int ZMR_AsyncIO_SendEx(ZMR_SOCKET socket, const void *data, uint32_t length, void *context,
+int ZMR_AsyncIO_SendEx(ZMR_SOCKET socket, const void* data, uint32_t length, void* context,
                        ZMR_ASYNCIO_CALLBACK callback)
 {
-    return onBoundSocket(socket, [&](AsyncSocket &bound) { return bound.send(data, length, context, callback); });
+    return onBoundSocket(socket, [&](AsyncSocket& bound) { return bound.send(data, length, context, callback); });
 }
 
-int ZMR_AsyncIO_SendToEx(ZMR_SOCKET socket, const void *data, uint32_t length, void *context, const ZMR_ADDR *to,
+int ZMR_AsyncIO_SendToEx(ZMR_SOCKET socket, const void* data, uint32_t length, void* context, const ZMR_ADDR* to,
                          ZMR_ASYNCIO_CALLBACK callback)
 {
     if (!to)
         return report(EINVAL);
     return onBoundSocket(socket,
-                         [&](AsyncSocket &bound) { return bound.sendTo(data, length, context, *to, callback); });
+                         [&](AsyncSocket& bound) { return bound.sendTo(data, length, context, *to, callback); });
 }
 
-int ZMR_AsyncIO_PostQueuedCompleteStatusEx(ZMR_ASYNCIOQUEUE queue, ZMR_SOCKET socket, int32_t result,
-                                           uint32_t bytes, void *context, ZMR_ASYNCIO_CALLBACK callback)
+int ZMR_AsyncIO_PostQueuedCompleteStatusEx(ZMR_ASYNCIOQUEUE queue, ZMR_SOCKET socket, int32_t result, uint32_t bytes,
+                                           void* context, ZMR_ASYNCIO_CALLBACK callback)
 {
     return guarded(
         [&] { return AsyncRegistry::instance().post(queueOf(queue), socket, result, bytes, context, callback); });

@@ -21,7 +21,7 @@ int fail(int error)
     return -1;
 }
 
-bool validAddress(const ZMR_ADDR *address)
+bool validAddress(const ZMR_ADDR* address)
 {
     return address && address->sin_family == AF_INET;
 }
@@ -68,7 +68,7 @@ ZMR_SOCKET ZMR_CreateSocket(int family, int type, int protocol)
     return socket(AF_INET, (tcp ? SOCK_STREAM : SOCK_DGRAM) | SOCK_CLOEXEC, tcp ? IPPROTO_TCP : IPPROTO_UDP);
 }
 
-int ZMR_MakeAddrByString(int family, const char *text, uint16_t port, ZMR_ADDR *address)
+int ZMR_MakeAddrByString(int family, const char* text, uint16_t port, ZMR_ADDR* address)
 {
     if (family != ZMR_AF_INET || !address)
         return fail(EINVAL);
@@ -83,20 +83,20 @@ int ZMR_MakeAddrByString(int family, const char *text, uint16_t port, ZMR_ADDR *
     return 0;
 }
 
-int ZMR_Bind(ZMR_SOCKET socket, const ZMR_ADDR *address)
+int ZMR_Bind(ZMR_SOCKET socket, const ZMR_ADDR* address)
 {
     if (!validAddress(address))
         return fail(EINVAL);
-    return bind(socket, reinterpret_cast<const sockaddr *>(address), sizeof *address) == 0 ? 0 : -1;
+    return bind(socket, reinterpret_cast<const sockaddr*>(address), sizeof *address) == 0 ? 0 : -1;
 }
 
-int ZMR_ConnectWithTimeOut(ZMR_SOCKET socket, const ZMR_ADDR *address, unsigned int milliseconds)
+int ZMR_ConnectWithTimeOut(ZMR_SOCKET socket, const ZMR_ADDR* address, unsigned int milliseconds)
 {
     if (!validAddress(address))
         return fail(EINVAL);
     if (setBlocking(socket, false) != 0)
         return -1;
-    int result = connect(socket, reinterpret_cast<const sockaddr *>(address), sizeof *address);
+    int result = connect(socket, reinterpret_cast<const sockaddr*>(address), sizeof *address);
     if (result != 0 && (errno == EINPROGRESS || errno == EINTR))
         result = waitForConnect(socket, milliseconds);
     const int error = errno;
@@ -111,10 +111,11 @@ int ZMR_SetReuseAddr(ZMR_SOCKET socket, int on)
     return setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &value, sizeof value) == 0 ? 0 : -1;
 }
 
-int ZMR_JoinMulticastGroup(ZMR_SOCKET socket, const char *group, const char *localAddress)
+int ZMR_JoinMulticastGroup(ZMR_SOCKET socket, const char* group, const char* localAddress)
 {
     ip_mreq request{};
-    if (!group || inet_pton(AF_INET, group, &request.imr_multiaddr) != 1 || !IN_MULTICAST(ntohl(request.imr_multiaddr.s_addr)))
+    if (!group || inet_pton(AF_INET, group, &request.imr_multiaddr) != 1 ||
+        !IN_MULTICAST(ntohl(request.imr_multiaddr.s_addr)))
         return fail(EINVAL);
     request.imr_interface.s_addr = htonl(INADDR_ANY);
     if (localAddress && *localAddress && inet_pton(AF_INET, localAddress, &request.imr_interface) != 1)
@@ -150,7 +151,7 @@ int ZMR_CloseSocket(ZMR_SOCKET socket, int)
     return close(socket) == 0 ? 0 : -1;
 }
 
-int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void *buffer, size_t length, ZMR_ADDR *from)
+int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void* buffer, size_t length, ZMR_ADDR* from)
 {
     if (!buffer || length == 0)
         return fail(EINVAL);
@@ -158,7 +159,7 @@ int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void *buffer, size_t length, ZMR_ADDR 
     socklen_t size = sizeof sender;
     ssize_t received;
     do {
-        received = recvfrom(socket, buffer, length, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&sender), &size);
+        received = recvfrom(socket, buffer, length, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &size);
     } while (received < 0 && errno == EINTR);
     if (received < 0)
         return -1;
@@ -167,11 +168,11 @@ int ZMR_RecvFromNoWait(ZMR_SOCKET socket, void *buffer, size_t length, ZMR_ADDR 
     return static_cast<int>(received);
 }
 
-int ZMR_Send(ZMR_SOCKET socket, const void *data, size_t length)
+int ZMR_Send(ZMR_SOCKET socket, const void* data, size_t length)
 {
     if (!data && length > 0)
         return fail(EINVAL);
-    const char *bytes = static_cast<const char *>(data);
+    const char* bytes = static_cast<const char*>(data);
     size_t sent = 0;
     while (sent < length) {
         const ssize_t written = send(socket, bytes + sent, length - sent, MSG_NOSIGNAL);
@@ -185,7 +186,7 @@ int ZMR_Send(ZMR_SOCKET socket, const void *data, size_t length)
     return static_cast<int>(sent);
 }
 
-int ZMR_Ioctl(ZMR_SOCKET socket, unsigned int control, void *value)
+int ZMR_Ioctl(ZMR_SOCKET socket, unsigned int control, void* value)
 {
     if (!value)
         return fail(EINVAL);
@@ -193,21 +194,19 @@ int ZMR_Ioctl(ZMR_SOCKET socket, unsigned int control, void *value)
     case ZMR_SIO_UDP_CONNRESET:
         // Still check that the socket exists, so a bad handle is reported.
         return fcntl(socket, F_GETFL) < 0 ? -1 : 0;
-    case ZMR_FIONBIO:
-        return setBlocking(socket, *static_cast<const uint32_t *>(value) == 0);
+    case ZMR_FIONBIO: return setBlocking(socket, *static_cast<const uint32_t*>(value) == 0);
     case ZMR_FIONREAD: {
         int available = 0;
         if (ioctl(socket, FIONREAD, &available) != 0)
             return -1;
-        *static_cast<uint32_t *>(value) = static_cast<uint32_t>(available);
+        *static_cast<uint32_t*>(value) = static_cast<uint32_t>(available);
         return 0;
     }
-    default:
-        return fail(EINVAL);
+    default: return fail(EINVAL);
     }
 }
 
-char *ZMR_GetAddrString(const ZMR_ADDR *address, char *buffer, size_t size)
+char* ZMR_GetAddrString(const ZMR_ADDR* address, char* buffer, size_t size)
 {
     if (!validAddress(address) || !buffer || size == 0) {
         errno = EINVAL;
@@ -216,12 +215,12 @@ char *ZMR_GetAddrString(const ZMR_ADDR *address, char *buffer, size_t size)
     return inet_ntop(AF_INET, &address->sin_addr, buffer, static_cast<socklen_t>(size)) ? buffer : nullptr;
 }
 
-uint16_t ZMR_GetAddrPort(const ZMR_ADDR *address)
+uint16_t ZMR_GetAddrPort(const ZMR_ADDR* address)
 {
     return address ? ntohs(address->sin_port) : 0;
 }
 
-int ZMR_GetAddressInfo(const char *host, const char *service, int, ZMR_ADDRINFO **list)
+int ZMR_GetAddressInfo(const char* host, const char* service, int, ZMR_ADDRINFO** list)
 {
     if (!host || !*host || !list)
         return fail(EINVAL);
@@ -236,15 +235,15 @@ int ZMR_GetAddressInfo(const char *host, const char *service, int, ZMR_ADDRINFO 
     return 0;
 }
 
-int ZMR_GetAddrStringEx(const ZMR_ADDRINFO *entry, char *buffer, size_t size)
+int ZMR_GetAddrStringEx(const ZMR_ADDRINFO* entry, char* buffer, size_t size)
 {
     if (!entry || !entry->ai_addr || entry->ai_family != AF_INET)
         return fail(EINVAL);
-    const auto *address = reinterpret_cast<const ZMR_ADDR *>(entry->ai_addr);
+    const auto* address = reinterpret_cast<const ZMR_ADDR*>(entry->ai_addr);
     return ZMR_GetAddrString(address, buffer, size) ? 0 : -1;
 }
 
-void ZMR_FreeAddressInfo(ZMR_ADDRINFO *list)
+void ZMR_FreeAddressInfo(ZMR_ADDRINFO* list)
 {
     if (list)
         freeaddrinfo(list);

@@ -18,7 +18,7 @@ std::atomic<int> g_initCount{0};
 struct ThreadStart
 {
     ZMR_THREAD_ROUTINE routine;
-    void *argument;
+    void* argument;
 };
 
 struct ThreadHandle
@@ -26,10 +26,10 @@ struct ThreadHandle
     pthread_t thread;
 };
 
-void *runThread(void *start)
+void* runThread(void* start)
 {
-    const ThreadStart copy = *static_cast<ThreadStart *>(start);
-    delete static_cast<ThreadStart *>(start);
+    const ThreadStart copy = *static_cast<ThreadStart*>(start);
+    delete static_cast<ThreadStart*>(start);
     copy.routine(copy.argument);
     return nullptr;
 }
@@ -45,8 +45,7 @@ int ZMR_InitEx(void)
 int ZMR_FiniEx(void)
 {
     int count = g_initCount.load();
-    while (count > 0 && !g_initCount.compare_exchange_weak(count, count - 1)) {
-    }
+    while (count > 0 && !g_initCount.compare_exchange_weak(count, count - 1)) { }
     if (count <= 0) {
         errno = EINVAL;
         return -1;
@@ -59,15 +58,14 @@ int ZMR_GetSystemLastError(void)
     return errno;
 }
 
-ZMR_THREAD ZMR_Thread_Create(ZMR_THREAD_ROUTINE routine, void *argument, unsigned int, unsigned int, int,
-                             void *)
+ZMR_THREAD ZMR_Thread_Create(ZMR_THREAD_ROUTINE routine, void* argument, unsigned int, unsigned int, int, void*)
 {
     if (!routine) {
         errno = EINVAL;
         return ZMR_INVALID_THREAD;
     }
-    auto *start = new (std::nothrow) ThreadStart{routine, argument};
-    auto *handle = new (std::nothrow) ThreadHandle;
+    auto* start = new (std::nothrow) ThreadStart{routine, argument};
+    auto* handle = new (std::nothrow) ThreadHandle;
     if (!start || !handle) {
         delete start;
         delete handle;
@@ -86,7 +84,7 @@ ZMR_THREAD ZMR_Thread_Create(ZMR_THREAD_ROUTINE routine, void *argument, unsigne
 
 int ZMR_Thread_Wait(ZMR_THREAD thread)
 {
-    auto *handle = reinterpret_cast<ThreadHandle *>(thread);
+    auto* handle = reinterpret_cast<ThreadHandle*>(thread);
     if (!handle) {
         errno = EINVAL;
         return -1;
@@ -103,8 +101,7 @@ int ZMR_Thread_Wait(ZMR_THREAD thread)
 void ZMR_Sleep(unsigned int milliseconds)
 {
     timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) { }
 }
 
 uint64_t ZMR_GetTimeTick(void)
@@ -114,39 +111,39 @@ uint64_t ZMR_GetTimeTick(void)
     return static_cast<uint64_t>(now.tv_sec) * 1000U + static_cast<uint64_t>(now.tv_nsec) / 1000000U;
 }
 
-int32_t ZMR_AtomicAdd(volatile int32_t *value, int32_t delta)
+int32_t ZMR_AtomicAdd(volatile int32_t* value, int32_t delta)
 {
     return __atomic_fetch_add(value, delta, __ATOMIC_SEQ_CST);
 }
 
-int32_t ZMR_AtomicInc(volatile int32_t *value)
+int32_t ZMR_AtomicInc(volatile int32_t* value)
 {
     return __atomic_add_fetch(value, 1, __ATOMIC_SEQ_CST);
 }
 
-int32_t ZMR_AtomicDec(volatile int32_t *value)
+int32_t ZMR_AtomicDec(volatile int32_t* value)
 {
     return __atomic_sub_fetch(value, 1, __ATOMIC_SEQ_CST);
 }
 
-int32_t ZMR_AtomicSet(volatile int32_t *value, int32_t newValue)
+int32_t ZMR_AtomicSet(volatile int32_t* value, int32_t newValue)
 {
     return __atomic_exchange_n(value, newValue, __ATOMIC_SEQ_CST);
 }
 
-ZMR_DSO ZMR_LoadDSo(const char *file)
+ZMR_DSO ZMR_LoadDSo(const char* file)
 {
     if (!file || !*file) {
         errno = EINVAL;
         return nullptr;
     }
-    void *handle = dlopen(file, RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(file, RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         errno = ENOENT;
     return handle;
 }
 
-void *ZMR_GetDsoSym(ZMR_DSO handle, const char *name)
+void* ZMR_GetDsoSym(ZMR_DSO handle, const char* name)
 {
     if (!handle || !name) {
         errno = EINVAL;
@@ -164,7 +161,7 @@ int ZMR_UnloadDSo(ZMR_DSO handle)
     return 0;
 }
 
-int32_t ZMR_Atoi32(const char *text)
+int32_t ZMR_Atoi32(const char* text)
 {
     if (!text)
         return 0;
@@ -185,14 +182,14 @@ int32_t ZMR_Atoi32(const char *text)
     return static_cast<int32_t>(negative ? -value : value);
 }
 
-int ZMR_Strncmp(const char *a, const char *b, size_t count)
+int ZMR_Strncmp(const char* a, const char* b, size_t count)
 {
     if (!a || !b)
         return a == b ? 0 : 1;
     return std::strncmp(a, b, count);
 }
 
-char *ZMR_Strncpy(char *destination, const char *source, size_t count)
+char* ZMR_Strncpy(char* destination, const char* source, size_t count)
 {
     if (!destination || count == 0)
         return destination;

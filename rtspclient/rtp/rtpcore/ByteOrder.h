@@ -4,7 +4,10 @@
 
 namespace rtpcore {
 
-inline uint16_t ReadBe16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
+inline uint16_t ReadBe16(const uint8_t* p)
+{
+    return uint16_t((p[0] << 8) | p[1]);
+}
 
 inline uint32_t ReadBe32(const uint8_t* p)
 {
@@ -25,4 +28,4 @@ inline void WriteBe32(uint8_t* p, uint32_t v)
     p[3] = uint8_t(v);
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

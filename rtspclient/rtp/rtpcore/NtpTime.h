@@ -5,7 +5,8 @@
 namespace rtpcore {
 
 // Wall-clock time in the 64-bit NTP format RTCP carries (seconds since 1900).
-struct NtpTime {
+struct NtpTime
+{
     uint32_t seconds = 0;
     uint32_t fraction = 0;
 
@@ -30,4 +31,4 @@ struct NtpTime {
     uint32_t Middle32() const { return (seconds << 16) | (fraction >> 16); }
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

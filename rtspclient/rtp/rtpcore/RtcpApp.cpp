@@ -16,4 +16,4 @@ bool RtcpApp::Parse(const RtcpPacket& packet, RtcpApp& app)
     return true;
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

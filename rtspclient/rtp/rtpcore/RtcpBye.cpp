@@ -29,4 +29,4 @@ uint32_t RtcpBye::Source(uint8_t index) const
     return index < sourceCount ? ReadBe32(m_sources + size_t(index) * 4) : 0;
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

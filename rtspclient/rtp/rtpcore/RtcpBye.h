@@ -7,7 +7,8 @@
 namespace rtpcore {
 
 // Goodbye (type 203): the leaving sources and an optional reason.
-class RtcpBye {
+class RtcpBye
+{
 public:
     static bool Parse(const RtcpPacket& packet, RtcpBye& bye);
 
@@ -20,4 +21,4 @@ private:
     const uint8_t* m_sources = nullptr;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -9,10 +9,16 @@
 namespace rtpcore {
 
 namespace {
-void SetLength(uint8_t* header, size_t packetSize) { WriteBe16(header + 2, uint16_t(packetSize / 4 - 1)); }
-}  // namespace
+void SetLength(uint8_t* header, size_t packetSize)
+{
+    WriteBe16(header + 2, uint16_t(packetSize / 4 - 1));
+}
+} // namespace
 
-RtcpCompoundBuilder::RtcpCompoundBuilder(size_t maxSize) : m_maxSize(maxSize) { m_buffer.reserve(maxSize); }
+RtcpCompoundBuilder::RtcpCompoundBuilder(size_t maxSize) : m_maxSize(maxSize)
+{
+    m_buffer.reserve(maxSize);
+}
 
 uint8_t* RtcpCompoundBuilder::BeginPacket(uint8_t type, uint8_t count, size_t size)
 {
@@ -92,4 +98,4 @@ bool RtcpCompoundBuilder::AddBye(uint32_t ssrc, std::string_view reason)
     return true;
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

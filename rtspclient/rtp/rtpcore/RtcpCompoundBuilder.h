@@ -12,7 +12,8 @@ namespace rtpcore {
 // Builds one RTCP compound packet: a sender or receiver report with its
 // blocks, then SDES CNAME and optionally BYE. Every Add fails (false) rather
 // than outgrow the maximum size.
-class RtcpCompoundBuilder {
+class RtcpCompoundBuilder
+{
 public:
     static constexpr int kMaxReportBlocks = 31;
 
@@ -37,4 +38,4 @@ private:
     size_t m_reportOffset = 0;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

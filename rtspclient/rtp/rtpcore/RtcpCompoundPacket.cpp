@@ -7,8 +7,11 @@ namespace rtpcore {
 namespace {
 constexpr size_t kCommonHeaderSize = 4;
 
-size_t PacketSize(const uint8_t* header) { return (size_t(ReadBe16(header + 2)) + 1) * 4; }
-}  // namespace
+size_t PacketSize(const uint8_t* header)
+{
+    return (size_t(ReadBe16(header + 2)) + 1) * 4;
+}
+} // namespace
 
 const char* RtcpParseErrorText(RtcpParseError error)
 {
@@ -77,4 +80,4 @@ RtcpCompoundPacket::Iterator& RtcpCompoundPacket::Iterator::operator++()
     return *this;
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

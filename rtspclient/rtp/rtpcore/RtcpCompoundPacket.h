@@ -8,25 +8,27 @@ namespace rtpcore {
 
 enum class RtcpParseError {
     None,
-    TooShort,        // less than one common header
-    BadVersion,      // a packet whose version is not 2
-    FirstNotReport,  // the compound does not begin with SR or RR
-    LengthPastEnd,   // a length field runs past the end
-    PaddingNotLast,  // padding set on a packet other than the last
-    BadPadding,      // padding count 0 or longer than the packet body
+    TooShort,       // less than one common header
+    BadVersion,     // a packet whose version is not 2
+    FirstNotReport, // the compound does not begin with SR or RR
+    LengthPastEnd,  // a length field runs past the end
+    PaddingNotLast, // padding set on a packet other than the last
+    BadPadding,     // padding count 0 or longer than the packet body
 };
 
 const char* RtcpParseErrorText(RtcpParseError error);
 
 // A validated RTCP compound packet over the caller's buffer (RFC 3550 A.2),
 // iterated packet by packet without copying.
-class RtcpCompoundPacket {
+class RtcpCompoundPacket
+{
 public:
     static RtcpParseError Parse(const uint8_t* data, size_t size, RtcpCompoundPacket& compound);
 
-    class Iterator {
+    class Iterator
+    {
     public:
-        Iterator(const uint8_t* position, const uint8_t* end) : m_position(position), m_end(end) {}
+        Iterator(const uint8_t* position, const uint8_t* end) : m_position(position), m_end(end) { }
         RtcpPacket operator*() const;
         Iterator& operator++();
         bool operator!=(const Iterator& other) const { return m_position != other.m_position; }
@@ -47,4 +49,4 @@ private:
     size_t m_size = 0;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -22,4 +22,4 @@ RtcpReportBlock RtcpReceiverReport::Block(uint8_t index) const
                               : RtcpReportBlock();
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -7,7 +7,8 @@
 namespace rtpcore {
 
 // Receiver report (type 201) read from a packet of a validated compound.
-class RtcpReceiverReport {
+class RtcpReceiverReport
+{
 public:
     static bool Parse(const RtcpPacket& packet, RtcpReceiverReport& report);
 
@@ -20,4 +21,4 @@ private:
     const uint8_t* m_blocks = nullptr;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -11,7 +11,7 @@ RtcpReportBlock RtcpReportBlock::Read(const uint8_t* p)
     block.fractionLost = p[4];
     uint32_t lost = (uint32_t(p[5]) << 16) | (uint32_t(p[6]) << 8) | p[7];
     if (lost & 0x800000)
-        lost |= 0xFF000000u;  // sign-extend the 24-bit count
+        lost |= 0xFF000000u; // sign-extend the 24-bit count
     block.cumulativeLost = int32_t(lost);
     block.extendedHighestSequence = ReadBe32(p + 8);
     block.jitter = ReadBe32(p + 12);
@@ -34,4 +34,4 @@ void RtcpReportBlock::Write(uint8_t* p) const
     WriteBe32(p + 20, delaySinceLastSenderReport);
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -5,12 +5,13 @@
 namespace rtpcore {
 
 // One reception report block of an SR or RR (24 bytes on the wire).
-struct RtcpReportBlock {
+struct RtcpReportBlock
+{
     static constexpr size_t kSize = 24;
 
     uint32_t ssrc = 0;
     uint8_t fractionLost = 0;
-    int32_t cumulativeLost = 0;  // signed 24-bit on the wire
+    int32_t cumulativeLost = 0; // signed 24-bit on the wire
     uint32_t extendedHighestSequence = 0;
     uint32_t jitter = 0;
     uint32_t lastSenderReport = 0;
@@ -20,4 +21,4 @@ struct RtcpReportBlock {
     void Write(uint8_t* p) const;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

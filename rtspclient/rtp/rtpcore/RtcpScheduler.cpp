@@ -67,11 +67,14 @@ void RtcpScheduler::OnReportSent(double now, size_t packetSize, int members, int
     m_next = now + RandomInterval(members, senders, weSent);
 }
 
-void RtcpScheduler::OnReportReceived(size_t packetSize) { AddToAverage(packetSize); }
+void RtcpScheduler::OnReportReceived(size_t packetSize)
+{
+    AddToAverage(packetSize);
+}
 
 void RtcpScheduler::AddToAverage(size_t packetSize)
 {
     m_averageSize += (double(packetSize + kUdpIpOverhead) - m_averageSize) / 16.0;
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

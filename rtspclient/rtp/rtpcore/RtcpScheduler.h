@@ -7,12 +7,13 @@ namespace rtpcore {
 
 // When to send the next RTCP report: the interval computation and timer
 // reconsideration of RFC 3550 section 6.3 (algorithm of A.7).
-class RtcpScheduler {
+class RtcpScheduler
+{
 public:
     static constexpr double kMinInterval = 5.0;
     static constexpr double kSenderFraction = 0.25;
     static constexpr double kReceiverFraction = 1.0 - kSenderFraction;
-    static constexpr double kCompensation = 2.71828 - 1.5;  // e - 3/2
+    static constexpr double kCompensation = 2.71828 - 1.5; // e - 3/2
     static constexpr size_t kUdpIpOverhead = 28;
 
     // The interval before randomisation, in seconds.
@@ -44,4 +45,4 @@ private:
     RtpRandom m_random;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

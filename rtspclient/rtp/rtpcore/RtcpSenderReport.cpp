@@ -5,7 +5,7 @@
 namespace rtpcore {
 
 namespace {
-constexpr size_t kSenderInfoSize = 24;  // SSRC + NTP + RTP timestamp + two counts
+constexpr size_t kSenderInfoSize = 24; // SSRC + NTP + RTP timestamp + two counts
 }
 
 bool RtcpSenderReport::Parse(const RtcpPacket& packet, RtcpSenderReport& report)
@@ -32,4 +32,4 @@ RtcpReportBlock RtcpSenderReport::Block(uint8_t index) const
                               : RtcpReportBlock();
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

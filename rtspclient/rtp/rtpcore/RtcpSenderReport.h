@@ -8,7 +8,8 @@
 namespace rtpcore {
 
 // Sender report (type 200) read from a packet of a validated compound.
-class RtcpSenderReport {
+class RtcpSenderReport
+{
 public:
     static bool Parse(const RtcpPacket& packet, RtcpSenderReport& report);
 
@@ -25,4 +26,4 @@ private:
     const uint8_t* m_blocks = nullptr;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -36,4 +36,4 @@ bool RtcpSourceDescription::VisitItems(const RtcpPacket& packet, const ItemVisit
     return true;
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

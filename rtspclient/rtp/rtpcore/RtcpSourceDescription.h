@@ -20,7 +20,8 @@ enum SdesItemType : uint8_t {
 };
 
 // Source description (type 202): chunks of items walked in place.
-class RtcpSourceDescription {
+class RtcpSourceDescription
+{
 public:
     using ItemVisitor = std::function<void(uint32_t ssrc, uint8_t type, std::string_view text)>;
 
@@ -29,4 +30,4 @@ public:
     static bool VisitItems(const RtcpPacket& packet, const ItemVisitor& visitor);
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -7,7 +7,7 @@ namespace rtpcore {
 namespace {
 constexpr size_t kFixedHeaderSize = 12;
 constexpr uint8_t kRtpVersion = 2;
-}  // namespace
+} // namespace
 
 const char* RtpParseErrorText(RtpParseError error)
 {
@@ -73,4 +73,4 @@ uint32_t RtpPacket::Csrc(size_t index) const
     return index < csrcCount ? ReadBe32(data + 12 + index * 4) : 0;
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

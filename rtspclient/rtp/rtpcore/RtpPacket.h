@@ -6,22 +6,23 @@ namespace rtpcore {
 
 enum class RtpParseError {
     None,
-    TooShort,           // fewer than the 12 bytes of the fixed header
-    BadVersion,         // version is not 2
-    CsrcPastEnd,        // the CSRC list runs past the end
-    ExtensionPastEnd,   // the header extension runs past the end
-    BadPadding,         // padding count 0 or longer than the payload
-    RtcpPayloadType,    // second byte 200..204: an RTCP packet sent to the RTP port
+    TooShort,         // fewer than the 12 bytes of the fixed header
+    BadVersion,       // version is not 2
+    CsrcPastEnd,      // the CSRC list runs past the end
+    ExtensionPastEnd, // the header extension runs past the end
+    BadPadding,       // padding count 0 or longer than the payload
+    RtcpPayloadType,  // second byte 200..204: an RTCP packet sent to the RTP port
 };
 
 const char* RtpParseErrorText(RtpParseError error);
 
 // A parsed RTP packet: a view into the caller's buffer, valid while it lives.
-class RtpPacket {
+class RtpPacket
+{
 public:
     static RtpParseError Parse(const uint8_t* data, size_t size, RtpPacket& packet);
 
-    const uint8_t* data = nullptr;  // whole packet
+    const uint8_t* data = nullptr; // whole packet
     size_t size = 0;
     bool padding = false;
     bool extension = false;
@@ -32,7 +33,7 @@ public:
     uint32_t ssrc = 0;
     uint8_t csrcCount = 0;
     uint16_t extensionProfile = 0;
-    const uint8_t* extensionData = nullptr;  // the extension's words, after its 4-byte head
+    const uint8_t* extensionData = nullptr; // the extension's words, after its 4-byte head
     size_t extensionSize = 0;
     const uint8_t* payload = nullptr;
     size_t payloadSize = 0;
@@ -41,4 +42,4 @@ public:
     uint32_t Csrc(size_t index) const;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -14,4 +14,4 @@ double RtpRandom::Uniform(double low, double high)
     return std::uniform_real_distribution<double>(low, high)(m_engine);
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

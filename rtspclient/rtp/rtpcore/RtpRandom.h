@@ -6,7 +6,8 @@ namespace rtpcore {
 
 // Source of the random initial SSRC, sequence number and timestamp, and of
 // the report-interval jitter. Seeded from the system's entropy source.
-class RtpRandom {
+class RtpRandom
+{
 public:
     RtpRandom();
 
@@ -19,4 +20,4 @@ private:
     std::mt19937 m_engine;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

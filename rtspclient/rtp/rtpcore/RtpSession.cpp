@@ -18,7 +18,7 @@ constexpr size_t kRtpHeaderSize = 12;
 constexpr double kMemberTimeoutIntervals = 5;
 constexpr double kSenderTimeoutSeconds = 2 * RtcpScheduler::kMinInterval;
 constexpr double kSweepSpacingSeconds = 1.0;
-}  // namespace
+} // namespace
 
 RtpSession::RtpSession() = default;
 
@@ -62,9 +62,13 @@ const RtpSourceState* RtpSession::Source(uint32_t ssrc) const
     return it == m_sources.end() ? nullptr : &it->second;
 }
 
-void RtpSession::OnRtpPacket(const RtpPacket&, const RtpSourceState&) {}
+void RtpSession::OnRtpPacket(const RtpPacket&, const RtpSourceState&)
+{
+}
 
-void RtpSession::OnRtcpCompoundPacket(const RtcpCompoundPacket&, const RtpEndpoint&) {}
+void RtpSession::OnRtcpCompoundPacket(const RtcpCompoundPacket&, const RtpEndpoint&)
+{
+}
 
 RtpSourceState& RtpSession::SourceFor(uint32_t ssrc, double now)
 {
@@ -154,8 +158,7 @@ void RtpSession::TakeRtcpPacket(const RtcpPacket& packet, double now)
         }
         break;
     }
-    default:
-        break;  // APP and unknown types carry nothing the session keeps
+    default: break; // APP and unknown types carry nothing the session keeps
     }
 }
 
@@ -222,7 +225,7 @@ RtpStatus RtpSession::SendReport(bool asSender, double now)
         if (!source.IsValidated() || source.sentBye)
             continue;
         if (!builder.AddReportBlock(source.MakeReportBlock(now)))
-            break;  // more sources than one report holds: the rest wait for the next one
+            break; // more sources than one report holds: the rest wait for the next one
     }
     if (!builder.AddCname(m_ssrc, m_params.cname))
         return RtpStatus::PacketTooLarge;
@@ -259,4 +262,4 @@ RtpStatus RtpSession::SendPacket(const void* payload, size_t size, uint8_t paylo
     return RtpStatus::Ok;
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -22,7 +22,8 @@ namespace rtpcore {
 // parsed in place and handed to the hooks at once, so nothing is queued or
 // copied. Not thread-safe: the owner serialises every call (the hooks and the
 // sender run inside them).
-class RtpSession {
+class RtpSession
+{
 public:
     static constexpr size_t kMaxSources = 256;
 
@@ -95,4 +96,4 @@ private:
     double m_nextSweep = 0;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

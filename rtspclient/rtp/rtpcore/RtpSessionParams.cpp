@@ -30,8 +30,11 @@ std::string HostName()
     return host;
 }
 
-}  // namespace
+} // namespace
 
-std::string DefaultCname() { return UserName() + "@" + HostName(); }
+std::string DefaultCname()
+{
+    return UserName() + "@" + HostName();
+}
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -26,7 +26,7 @@ void RtpSourceState::InitSequence(uint16_t sequence)
 {
     m_baseSeq = sequence;
     m_maxSeq = sequence;
-    m_badSeq = kSeqMod + 1;  // so that sequence == m_badSeq is false
+    m_badSeq = kSeqMod + 1; // so that sequence == m_badSeq is false
     m_cycles = 0;
     m_received = 0;
     m_receivedPrior = 0;
@@ -54,7 +54,7 @@ bool RtpSourceState::UpdateSequence(uint16_t sequence)
     }
     if (delta < kMaxDropout) {
         if (sequence < m_maxSeq)
-            m_cycles += kSeqMod;  // wrapped
+            m_cycles += kSeqMod; // wrapped
         m_maxSeq = sequence;
     } else if (delta <= kSeqMod - kMaxMisorder) {
         // A large jump: believe it only when the next packet follows it,
@@ -127,4 +127,4 @@ RtcpReportBlock RtpSourceState::MakeReportBlock(double nowSeconds)
     return block;
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -10,13 +10,14 @@ namespace rtpcore {
 // What a receiver knows of one remote source: sequence tracking with wrap and
 // probation, loss and interarrival jitter (RFC 3550 A.1, A.3, A.8), and the
 // last sender report for the LSR and DLSR of our reception reports.
-class RtpSourceState {
+class RtpSourceState
+{
 public:
     static constexpr uint32_t kMaxDropout = 3000;
     static constexpr uint32_t kMaxMisorder = 100;
     static constexpr int kMinSequential = 2;
 
-    explicit RtpSourceState(uint32_t ssrc = 0) : m_ssrc(ssrc) {}
+    explicit RtpSourceState(uint32_t ssrc = 0) : m_ssrc(ssrc) { }
 
     // Takes one RTP packet; `arrival` is its arrival time in the source's
     // timestamp units. False while the source is on probation or when the
@@ -64,4 +65,4 @@ private:
     double m_lastSrReceivedAt = 0;
 };
 
-}  // namespace rtpcore
+} // namespace rtpcore

@@ -18,4 +18,4 @@ const char* RtpStatusText(RtpStatus status)
     return "unknown RTP session error";
 }
 
-}  // namespace rtpcore
+} // namespace rtpcore

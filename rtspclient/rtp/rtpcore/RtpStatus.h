@@ -16,4 +16,4 @@ enum class RtpStatus {
 
 const char* RtpStatusText(RtpStatus status);
 
-}  // namespace rtpcore
+} // namespace rtpcore

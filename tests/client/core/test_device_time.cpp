@@ -29,20 +29,13 @@ class LoggerLines
 {
 public:
     explicit LoggerLines(const std::string& name)
-        : logger(LoggerFor(name))
-        , sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(64))
+        : logger(LoggerFor(name)), sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(64))
     {
         sink->set_pattern("%v");
         logger->sinks().push_back(sink);
     }
-    ~LoggerLines()
-    {
-        logger->sinks().pop_back();
-    }
-    std::vector<std::string> Lines() const
-    {
-        return sink->last_formatted();
-    }
+    ~LoggerLines() { logger->sinks().pop_back(); }
+    std::vector<std::string> Lines() const { return sink->last_formatted(); }
 
 private:
     std::shared_ptr<spdlog::logger> logger;
@@ -55,8 +48,7 @@ void PrintTo(const PackedCase& c, std::ostream* os)
 }
 
 class PackedTimeTable : public testing::TestWithParam<PackedCase>
-{
-};
+{ };
 
 TEST_P(PackedTimeTable, FormatsValidFieldsAndRejectsOthers)
 {
@@ -86,25 +78,24 @@ TEST_P(PackedTimeTable, FormatsValidFieldsAndRejectsOthers)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, PackedTimeTable,
-    testing::Values(PackedCase{"Example", Pack(2026, 12, 9, 9, 5, 7), "20261209090507"},
-                    PackedCase{"EarliestYear", Pack(2000, 1, 1, 0, 0, 0), "20000101000000"},
-                    PackedCase{"LatestYear", Pack(2063, 12, 31, 23, 59, 59), "20631231235959"},
-                    PackedCase{"LeapDay", Pack(2024, 2, 29, 12, 0, 0), "20240229120000"},
-                    PackedCase{"Zero", 0, ""},
-                    PackedCase{"MonthZero", Pack(2026, 0, 9, 9, 5, 7), ""},
-                    PackedCase{"Month13", Pack(2026, 13, 9, 9, 5, 7), ""},
-                    PackedCase{"Month15", Pack(2026, 15, 9, 9, 5, 7), ""},
-                    PackedCase{"DayZero", Pack(2026, 12, 0, 9, 5, 7), ""},
-                    PackedCase{"April31", Pack(2026, 4, 31, 9, 5, 7), ""},
-                    PackedCase{"February29NotLeap", Pack(2026, 2, 29, 9, 5, 7), ""},
-                    PackedCase{"Hour24", Pack(2026, 12, 9, 24, 5, 7), ""},
-                    PackedCase{"Hour31", Pack(2026, 12, 9, 31, 5, 7), ""},
-                    PackedCase{"Minute60", Pack(2026, 12, 9, 9, 60, 7), ""},
-                    PackedCase{"Second60", Pack(2026, 12, 9, 9, 5, 60), ""},
-                    PackedCase{"Second63", Pack(2026, 12, 9, 9, 5, 63), ""}),
-    [](const testing::TestParamInfo<PackedCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Fields, PackedTimeTable,
+                         testing::Values(PackedCase{"Example", Pack(2026, 12, 9, 9, 5, 7), "20261209090507"},
+                                         PackedCase{"EarliestYear", Pack(2000, 1, 1, 0, 0, 0), "20000101000000"},
+                                         PackedCase{"LatestYear", Pack(2063, 12, 31, 23, 59, 59), "20631231235959"},
+                                         PackedCase{"LeapDay", Pack(2024, 2, 29, 12, 0, 0), "20240229120000"},
+                                         PackedCase{"Zero", 0, ""},
+                                         PackedCase{"MonthZero", Pack(2026, 0, 9, 9, 5, 7), ""},
+                                         PackedCase{"Month13", Pack(2026, 13, 9, 9, 5, 7), ""},
+                                         PackedCase{"Month15", Pack(2026, 15, 9, 9, 5, 7), ""},
+                                         PackedCase{"DayZero", Pack(2026, 12, 0, 9, 5, 7), ""},
+                                         PackedCase{"April31", Pack(2026, 4, 31, 9, 5, 7), ""},
+                                         PackedCase{"February29NotLeap", Pack(2026, 2, 29, 9, 5, 7), ""},
+                                         PackedCase{"Hour24", Pack(2026, 12, 9, 24, 5, 7), ""},
+                                         PackedCase{"Hour31", Pack(2026, 12, 9, 31, 5, 7), ""},
+                                         PackedCase{"Minute60", Pack(2026, 12, 9, 9, 60, 7), ""},
+                                         PackedCase{"Second60", Pack(2026, 12, 9, 9, 5, 60), ""},
+                                         PackedCase{"Second63", Pack(2026, 12, 9, 9, 5, 63), ""}),
+                         [](const testing::TestParamInfo<PackedCase>& info) { return std::string(info.param.name); });
 
 TEST(DeviceTime, DisplayFormat)
 {

@@ -16,8 +16,8 @@ TEST(FontSubstitution, ChineseUiFamilyResolvesToWenQuanYi)
 
     InstallFontSubstitutions();
 
-    EXPECT_EQ(QFont::substitute(QStringLiteral("微软雅黑")).compare(QStringLiteral("WenQuanYi Micro Hei"),
-                                                               Qt::CaseInsensitive),
+    EXPECT_EQ(QFont::substitute(QStringLiteral("微软雅黑"))
+                  .compare(QStringLiteral("WenQuanYi Micro Hei"), Qt::CaseInsensitive),
               0);
     EXPECT_EQ(QFontInfo(QFont(QStringLiteral("微软雅黑"), 12)).family(), QStringLiteral("WenQuanYi Micro Hei"));
 }

@@ -21,8 +21,7 @@ void PrintTo(const IncidentCase& c, std::ostream* os)
 }
 
 class IncidentTypeTable : public testing::TestWithParam<IncidentCase>
-{
-};
+{ };
 
 TEST_P(IncidentTypeTable, NameKeyAndCodeMatch)
 {
@@ -34,23 +33,16 @@ TEST_P(IncidentTypeTable, NameKeyAndCodeMatch)
 
 INSTANTIATE_TEST_SUITE_P(
     EveryIncidentType, IncidentTypeTable,
-    testing::Values(IncidentCase{1, "Incident/Congestion", "拥堵"},
-                    IncidentCase{2, "Incident/IllegallyPark", "违停"},
-                    IncidentCase{4, "Incident/WrongWayDriving", "逆行"},
-                    IncidentCase{8, "Incident/Pedestrian", "行人"},
-                    IncidentCase{16, "Incident/ObjectsDroppedDown", "抛撒物"},
-                    IncidentCase{32, "Incident/Smog", "烟雾"},
-                    IncidentCase{64, "Incident/LinePressing", "压线"},
-                    IncidentCase{260, "Incident/LowSpeed", "低速行驶"},
-                    IncidentCase{512, "Incident/ChangeLane", "变道"},
-                    IncidentCase{1024, "Incident/TurnRound", "掉头"},
-                    IncidentCase{2048, "Incident/VehicleViolation", "机占非"},
-                    IncidentCase{4096, "Incident/QueueJumping", "加塞"},
-                    IncidentCase{8192, "Incident/RoadBlock", "路障"},
-                    IncidentCase{16384, "Incident/Construction", "施工"},
-                    IncidentCase{32768, "Incident/Accident", "交通事故"},
-                    IncidentCase{131072, "Incident/Visibility", "能见度"},
-                    IncidentCase{524288, "Incident/Fire", "火灾"}),
+    testing::Values(
+        IncidentCase{1, "Incident/Congestion", "拥堵"}, IncidentCase{2, "Incident/IllegallyPark", "违停"},
+        IncidentCase{4, "Incident/WrongWayDriving", "逆行"}, IncidentCase{8, "Incident/Pedestrian", "行人"},
+        IncidentCase{16, "Incident/ObjectsDroppedDown", "抛撒物"}, IncidentCase{32, "Incident/Smog", "烟雾"},
+        IncidentCase{64, "Incident/LinePressing", "压线"}, IncidentCase{260, "Incident/LowSpeed", "低速行驶"},
+        IncidentCase{512, "Incident/ChangeLane", "变道"}, IncidentCase{1024, "Incident/TurnRound", "掉头"},
+        IncidentCase{2048, "Incident/VehicleViolation", "机占非"}, IncidentCase{4096, "Incident/QueueJumping", "加塞"},
+        IncidentCase{8192, "Incident/RoadBlock", "路障"}, IncidentCase{16384, "Incident/Construction", "施工"},
+        IncidentCase{32768, "Incident/Accident", "交通事故"}, IncidentCase{131072, "Incident/Visibility", "能见度"},
+        IncidentCase{524288, "Incident/Fire", "火灾"}),
     [](const testing::TestParamInfo<IncidentCase>& info) { return info.param.key.substr(9); });
 
 TEST(IncidentVocabulary, TableListsSeventeenDistinctCodesInAscendingOrder)
@@ -76,8 +68,8 @@ TEST(IncidentVocabulary, CodesWithoutTypeHaveNoNameOrKey)
 TEST(IncidentVocabulary, KeyMatchIsExactAndCaseSensitive)
 {
     EXPECT_EQ(IncidentTypeFromKey("Incident/RoadBlock"), 8192u);
-    for (const char* key : {"Incident/Roadblock", "Incident/CheckeAll", "RoadBlock", "Incident/RoadBlock ",
-                            "Param/RoadBlock", ""})
+    for (const char* key :
+         {"Incident/Roadblock", "Incident/CheckeAll", "RoadBlock", "Incident/RoadBlock ", "Param/RoadBlock", ""})
         EXPECT_EQ(IncidentTypeFromKey(key), 0u) << key;
 }
 
@@ -92,10 +84,8 @@ void PrintTo(const ViolationCase& c, std::ostream* os)
     *os << c.code;
 }
 
-
 class ViolationTypeTable : public testing::TestWithParam<ViolationCase>
-{
-};
+{ };
 
 TEST_P(ViolationTypeTable, Name)
 {
@@ -107,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(EveryViolationCode, ViolationTypeTable,
                                          ViolationCase{1044, "掉头"}, ViolationCase{1301, "逆行"},
                                          ViolationCase{12301, "压线"}, ViolationCase{13451, "压线"},
                                          ViolationCase{12303, "变道"}, ViolationCase{13453, "变道"},
-                                         ViolationCase{1045, ""}, ViolationCase{1148, ""},
-                                         ViolationCase{0, ""}),
+                                         ViolationCase{1045, ""}, ViolationCase{1148, ""}, ViolationCase{0, ""}),
                          [](const testing::TestParamInfo<ViolationCase>& info) {
                              return "code" + std::to_string(info.param.code);
                          });

@@ -23,8 +23,7 @@ void WriteNumbered(list_sink_st& sink, int from, int to)
 }
 
 class ListSinkWrap : public testing::TestWithParam<int>
-{
-};
+{ };
 
 TEST_P(ListSinkWrap, KeepsTheNewestCapacityMessagesOldestFirst)
 {
@@ -45,7 +44,8 @@ INSTANTIATE_TEST_SUITE_P(Counts, ListSinkWrap, testing::Values(0, 1, 1001, 1002,
 TEST(ListSink, KeepsOwnedCopiesOfTheWholeMessage)
 {
     list_sink_st sink;
-    sink.set_formatter(std::make_unique<spdlog::pattern_formatter>("<%n|%l> %v", spdlog::pattern_time_type::local, "\r\n"));
+    sink.set_formatter(
+        std::make_unique<spdlog::pattern_formatter>("<%n|%l> %v", spdlog::pattern_time_type::local, "\r\n"));
     std::string name = "DeviceManager";
     std::string text = "设备登录失败";
     spdlog::details::log_msg msg(name, spdlog::level::err, text);

@@ -91,10 +91,9 @@ TEST_F(Logging, LinesReachTheLogFolderWithTheClientPattern)
     {
         ConsoleSilencer quiet;
         ASSERT_TRUE(InitLogging(L"CorvaneLogs"));
-        LoggerFor("ImplementInstance")
-            ->error("{}, Read config.ini Error!", "ImplementInstance::InitImplementInstance");
-        LoggerFor("DatabaseOperation")->info("{}, device {} ({}) added", "DatabaseOperation::AddDevice",
-                                             QStringLiteral("北门"), 8000);
+        LoggerFor("ImplementInstance")->error("{}, Read config.ini Error!", "ImplementInstance::InitImplementInstance");
+        LoggerFor("DatabaseOperation")
+            ->info("{}, device {} ({}) added", "DatabaseOperation::AddDevice", QStringLiteral("北门"), 8000);
     }
     const QDateTime after = QDateTime::currentDateTime().addMSecs(1);
 
@@ -127,8 +126,7 @@ void PrintTo(const LevelCase& c, std::ostream* os)
 }
 
 class WideLevels : public Logging, public testing::WithParamInterface<LevelCase>
-{
-};
+{ };
 
 TEST_P(WideLevels, MapToTheFiveCharacterLevelOrNothing)
 {
@@ -317,8 +315,7 @@ void PrintTo(const HostileTextCase& c, std::ostream* os)
 }
 
 class HostileText : public Logging, public testing::WithParamInterface<HostileTextCase>
-{
-};
+{ };
 
 // Bytes no log line may hold: controls other than its own "\r\n" end, DEL.
 bool HasRawControl(const std::string& text)
@@ -358,23 +355,25 @@ TEST_P(HostileText, IsEscapedInTheFileAndOnTheConsole)
 
 INSTANTIATE_TEST_SUITE_P(
     Network, HostileText,
-    testing::Values(
-        HostileTextCase{"ForgedLine", "u\r\n[99999 2026-12-11 02:00:00.000]<info |DeviceManager> FORGED",
-                        R"(u\r\n[99999 2026-12-11 02:00:00.000]<info |DeviceManager> FORGED)"},
-        HostileTextCase{"TerminalEscape", "\x1b[31mred\x1b[0m\x1b]0;title\x07", R"(\x1B[31mred\x1B[0m\x1B]0;title\x07)"},
-        HostileTextCase{"Nul", std::string("10.0.0.7\0 hidden reason", 23), R"(10.0.0.7\0 hidden reason)"},
-        HostileTextCase{"OtherControls", "a\tb\x08\x7f\x01", R"(a\tb\x08\x7F\x01)"},
-        HostileTextCase{"InvalidUtf8", "\xff\xc3(\xe4\xb8", R"(\xFF\xC3(\xE4\xB8)"},
-        HostileTextCase{"OverlongAndSurrogate", "\xc0\xaf\xed\xa0\x80", R"(\xC0\xAF\xED\xA0\x80)"},
-        HostileTextCase{"C1SeparatorsAndOverrides", "\xc2\x9b" "2J\xe2\x80\xa8\xe2\x80\xae",
-                        R"(\u{009B}2J\u{2028}\u{202E})"},
-        HostileTextCase{"ChineseStaysReadable", "北门 粤B12345 违停", "北门 粤B12345 违停"}),
+    testing::Values(HostileTextCase{"ForgedLine", "u\r\n[99999 2026-12-11 02:00:00.000]<info |DeviceManager> FORGED",
+                                    R"(u\r\n[99999 2026-12-11 02:00:00.000]<info |DeviceManager> FORGED)"},
+                    HostileTextCase{"TerminalEscape", "\x1b[31mred\x1b[0m\x1b]0;title\x07",
+                                    R"(\x1B[31mred\x1B[0m\x1B]0;title\x07)"},
+                    HostileTextCase{"Nul", std::string("10.0.0.7\0 hidden reason", 23), R"(10.0.0.7\0 hidden reason)"},
+                    HostileTextCase{"OtherControls", "a\tb\x08\x7f\x01", R"(a\tb\x08\x7F\x01)"},
+                    HostileTextCase{"InvalidUtf8", "\xff\xc3(\xe4\xb8", R"(\xFF\xC3(\xE4\xB8)"},
+                    HostileTextCase{"OverlongAndSurrogate", "\xc0\xaf\xed\xa0\x80", R"(\xC0\xAF\xED\xA0\x80)"},
+                    HostileTextCase{"C1SeparatorsAndOverrides",
+                                    "\xc2\x9b"
+                                    "2J\xe2\x80\xa8\xe2\x80\xae",
+                                    R"(\u{009B}2J\u{2028}\u{202E})"},
+                    HostileTextCase{"ChineseStaysReadable", "北门 粤B12345 违停", "北门 粤B12345 违停"}),
     [](const testing::TestParamInfo<HostileTextCase>& info) { return std::string(info.param.name); });
 
 struct BlockedFolderCase
 {
     const char* name;
-    const char* blocker; // a plain file at this path inside the application folder
+    const char* blocker;   // a plain file at this path inside the application folder
     const char* appSubdir; // the application folder below the temporary one
 };
 
@@ -384,8 +383,7 @@ void PrintTo(const BlockedFolderCase& c, std::ostream* os)
 }
 
 class UnwritableLogFolder : public Logging, public testing::WithParamInterface<BlockedFolderCase>
-{
-};
+{ };
 
 TEST_P(UnwritableLogFolder, InitReturnsFalseAndConsoleLoggingGoesOn)
 {

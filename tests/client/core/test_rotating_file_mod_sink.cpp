@@ -46,10 +46,7 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    static QString NameOf(Sink& sink)
-    {
-        return QFileInfo(QString::fromStdString(sink.current_filename())).fileName();
-    }
+    static QString NameOf(Sink& sink) { return QFileInfo(QString::fromStdString(sink.current_filename())).fileName(); }
 
     QTemporaryDir dir;
 };
@@ -68,8 +65,7 @@ void PrintTo(const SizeCase& c, std::ostream* os)
 }
 
 class RotationBySize : public RotatingFileModSink, public testing::WithParamInterface<SizeCase>
-{
-};
+{ };
 
 TEST_P(RotationBySize, LineThatWouldPassTheLimitStartsTheNextFile)
 {
@@ -158,8 +154,7 @@ TEST_F(RotatingFileModSink, FilesFromALaterClockNeverCostTheOpenFile)
 TEST_F(RotatingFileModSink, OnlyMatchingNamesAreDeleted)
 {
     const QStringList foreign = {QStringLiteral("Other_2000-01-01_00-00-00_000.log"),
-                                 QStringLiteral("CorvaneLogs_2000-01-01_00-00-00_000.txt"),
-                                 QStringLiteral("AAA.log")};
+                                 QStringLiteral("CorvaneLogs_2000-01-01_00-00-00_000.txt"), QStringLiteral("AAA.log")};
     for (const QString& name : foreign) {
         QFile file(QDir(dir.path()).filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -201,9 +196,9 @@ TEST_F(RotatingFileModSink, FirstFileThatCannotBeOpenedThrows)
         Sink sink("CorvaneLogs", "log", blocker.fileName().toStdString(), 100, 3, true);
         FAIL() << "opened a file below a plain file";
     } catch (const spdlog::spdlog_ex& e) {
-        EXPECT_NE(std::string(e.what()).find("Failed opening file " + blocker.fileName().toStdString() +
-                                             "/CorvaneLogs_"),
-                  std::string::npos)
+        EXPECT_NE(
+            std::string(e.what()).find("Failed opening file " + blocker.fileName().toStdString() + "/CorvaneLogs_"),
+            std::string::npos)
             << e.what();
     }
 }

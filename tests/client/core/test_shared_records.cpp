@@ -11,8 +11,8 @@ namespace {
 
 auto Fields(const TrafficIncident& r)
 {
-    return std::tie(r.rowNo, r.absTime, r.time, r.deviceIp, r.devicePort, r.channelIp, r.channelNo, r.extNo,
-                    r.extText, r.incidentType, r.laneNo, r.extValue, r.extCode, r.picPath, r.videoPath);
+    return std::tie(r.rowNo, r.absTime, r.time, r.deviceIp, r.devicePort, r.channelIp, r.channelNo, r.extNo, r.extText,
+                    r.incidentType, r.laneNo, r.extValue, r.extCode, r.picPath, r.videoPath);
 }
 auto Fields(const TrafficForensics& r)
 {
@@ -22,8 +22,8 @@ auto Fields(const TrafficForensics& r)
 auto Fields(const TrafficParam& r)
 {
     return std::tie(r.rowNo, r.startTime, r.endTime, r.deviceIp, r.channelIp, r.channelNo, r.laneCount, r.laneNo,
-                    r.laneFlow, r.lightVehicleNum, r.midVehicleNum, r.heavyVehicleNum, r.laneSpeed,
-                    r.spaceHeadWay, r.timeHeadWay, r.timeRation, r.spaceRation, r.queueLength, r.trafficState);
+                    r.laneFlow, r.lightVehicleNum, r.midVehicleNum, r.heavyVehicleNum, r.laneSpeed, r.spaceHeadWay,
+                    r.timeHeadWay, r.timeRation, r.spaceRation, r.queueLength, r.trafficState);
 }
 auto Fields(const stu_DeviceInfo& r)
 {

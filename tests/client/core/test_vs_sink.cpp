@@ -24,7 +24,6 @@ void PrintTo(const CodecCase& c, std::ostream* os)
     *os << c.name;
 }
 
-
 class VsSinkEncoding : public testing::TestWithParam<CodecCase>
 {
 protected:
@@ -70,7 +69,8 @@ TEST(VsSink, WritesOnlyWhileADebuggerListens)
                 ++probes;
                 return attached;
             });
-            sink.set_formatter(std::make_unique<spdlog::pattern_formatter>("%v", spdlog::pattern_time_type::local, "\n"));
+            sink.set_formatter(
+                std::make_unique<spdlog::pattern_formatter>("%v", spdlog::pattern_time_type::local, "\n"));
             for (int i = 0; i < 100; ++i)
                 sink.log(spdlog::details::log_msg("Corvane", spdlog::level::info, "line"));
             sink.flush();

@@ -45,8 +45,7 @@ class LogCapture
 public:
     // `pattern` as spdlog's: "%l %v" puts the level before each text.
     explicit LogCapture(const std::string& loggerName, const std::string& pattern = "%v")
-        : logger(LoggerFor(loggerName))
-        , sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(256))
+        : logger(LoggerFor(loggerName)), sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(256))
     {
         sink->set_pattern(pattern);
         logger->sinks().push_back(sink);

@@ -10,8 +10,7 @@
 #include <QString>
 
 inline TrafficIncident MakeIncident(const QString& time, quint32 type, const QString& deviceIp,
-                                    const QString& channelIp, quint32 channelNo, quint32 laneNo,
-                                    const QString& label)
+                                    const QString& channelIp, quint32 channelNo, quint32 laneNo, const QString& label)
 {
     TrafficIncident incident;
     incident.time = time;
@@ -26,7 +25,7 @@ inline TrafficIncident MakeIncident(const QString& time, quint32 type, const QSt
 }
 
 inline TrafficForensics MakeViolation(const QString& time, quint32 type, const QString& deviceIp, quint32 laneNo,
-                                       const QString& plate)
+                                      const QString& plate)
 {
     TrafficForensics record;
     record.time = time;
@@ -52,4 +51,3 @@ inline TrafficParam MakeParam(const QString& start, const QString& deviceIp, qin
     param.laneFlow = flow;
     return param;
 }
-

@@ -42,9 +42,10 @@ QStringList Query(const QString& path, const QString& sql, int column = 0)
     return rows;
 }
 
-const QStringList kTables{QStringLiteral("AlarmLedger"),      QStringLiteral("ChannelInfo"),      QStringLiteral("ClipRequest"),      QStringLiteral("DeviceInfo"),
-                          QStringLiteral("ForensicsInfo"),    QStringLiteral("TrafficParamInfo"),
-                          QStringLiteral("incidentInfo"),     QStringLiteral("searchRecordInfo")};
+const QStringList kTables{QStringLiteral("AlarmLedger"),   QStringLiteral("ChannelInfo"),
+                          QStringLiteral("ClipRequest"),   QStringLiteral("DeviceInfo"),
+                          QStringLiteral("ForensicsInfo"), QStringLiteral("TrafficParamInfo"),
+                          QStringLiteral("incidentInfo"),  QStringLiteral("searchRecordInfo")};
 
 QStringList Tables(const QString& path)
 {
@@ -55,7 +56,8 @@ QStringList Tables(const QString& path)
 
 mode_t Mode(const QString& path)
 {
-    struct stat status{};
+    struct stat status
+    { };
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? (status.st_mode & 0777) : 0;
 }
 
@@ -120,11 +122,13 @@ TEST_F(Opening, FileThatIsNotADatabaseIsRefusedAndKept)
     }
     LogCapture connectLog("Corvane");
     EXPECT_FALSE(database.ConnectDatabase(path));
-    EXPECT_TRUE(connectLog.Contains("DatabaseOperation::ConnectDatabase, Corvane.db open failed,file is not a database"));
+    EXPECT_TRUE(
+        connectLog.Contains("DatabaseOperation::ConnectDatabase, Corvane.db open failed,file is not a database"));
 
     LogCapture statementLog("DatabaseOperation");
     EXPECT_FALSE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
-    EXPECT_TRUE(statementLog.Contains("DatabaseOperation::InsertIncidentInfo, 插入事件失败，失败原因：database is not open"));
+    EXPECT_TRUE(
+        statementLog.Contains("DatabaseOperation::InsertIncidentInfo, 插入事件失败，失败原因：database is not open"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), text);
@@ -157,15 +161,13 @@ TEST_F(Opening, ExistingFileBecomesTheOwnersOnly)
     EXPECT_EQ(Mode(path), 0600u);
 }
 
-
 // `sql` with its placeholders replaced by `values`, for EXPLAIN in a connection
 // of the test's own.
 QString WithValues(QString sql, const QVariantList& values)
 {
     for (const QVariant& value : values) {
-        const QString text = value.type() == QVariant::String
-            ? QStringLiteral("'%1'").arg(value.toString())
-            : value.toString();
+        const QString text =
+            value.type() == QVariant::String ? QStringLiteral("'%1'").arg(value.toString()) : value.toString();
         sql.replace(sql.indexOf(QLatin1Char('?')), 1, text);
     }
     return sql;
@@ -176,9 +178,9 @@ void MakeFileWithoutTypeIndex(DatabaseOperation& database, const QString& path)
 {
     ASSERT_TRUE(database.ConnectDatabase(path));
     for (int i = 0; i < 40; ++i) {
-        ASSERT_TRUE(database.InsertIncidentInfo(MakeIncident(QStringLiteral("202612010800%1").arg(i % 60, 2, 10, QLatin1Char('0')),
-                                                             i % 4 == 0 ? 260 : 1, QStringLiteral("10.0.0.1"),
-                                                             QStringLiteral("10.0.1.1"), 1, 0, QString::number(i))));
+        ASSERT_TRUE(database.InsertIncidentInfo(
+            MakeIncident(QStringLiteral("202612010800%1").arg(i % 60, 2, 10, QLatin1Char('0')), i % 4 == 0 ? 260 : 1,
+                         QStringLiteral("10.0.0.1"), QStringLiteral("10.0.1.1"), 1, 0, QString::number(i))));
     }
     database.CloseDatabase();
     ASSERT_TRUE(Change(path, {QStringLiteral("drop index incidentInfo_type_time")}));
@@ -218,7 +220,7 @@ TEST_F(Opening, FileWhoseTablesDifferIsRefusedAndLeftUnchanged)
         LogCapture log("Corvane");
         EXPECT_FALSE(database.ConnectDatabase(path));
         EXPECT_TRUE(log.Contains(std::string("DatabaseOperation::ConnectDatabase, Corvane.db open failed,"
-                                             "tables differ from the schema: ") ));
+                                             "tables differ from the schema: ")));
         EXPECT_TRUE(log.Contains(c.reason));
         EXPECT_FALSE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -233,8 +235,8 @@ TEST_F(Opening, FileWithATableOfItsOwnIsUsedAndKeepsIt)
     const QString path = PathOf(QStringLiteral("extra.db"));
     ASSERT_TRUE(database.ConnectDatabase(path));
     database.CloseDatabase();
-    ASSERT_TRUE(Change(path, {QStringLiteral("create table Notes(text TEXT)"),
-                              QStringLiteral("insert into Notes values ('kept')")}));
+    ASSERT_TRUE(Change(
+        path, {QStringLiteral("create table Notes(text TEXT)"), QStringLiteral("insert into Notes values ('kept')")}));
 
     ASSERT_TRUE(database.ConnectDatabase(path));
     EXPECT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
@@ -290,8 +292,8 @@ TEST_F(Opening, FileWithoutTheAlarmLedgerGetsItOrStaysReadable)
         ASSERT_TRUE(database.ConnectDatabase(path));
         ASSERT_TRUE(database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 1)));
         database.CloseDatabase();
-        ASSERT_TRUE(Change(path, {QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("drop table AlarmLedger"),
-                                 QStringLiteral("drop table ClipRequest")}));
+        ASSERT_TRUE(Change(path, {QStringLiteral("PRAGMA journal_mode=DELETE"),
+                                  QStringLiteral("drop table AlarmLedger"), QStringLiteral("drop table ClipRequest")}));
         if (writable) {
             ASSERT_TRUE(database.ConnectDatabase(path));
             EXPECT_TRUE(Tables(path).contains(QStringLiteral("AlarmLedger")));
@@ -308,7 +310,8 @@ TEST_F(Opening, FileWithoutTheAlarmLedgerGetsItOrStaysReadable)
                 return 1;
             if (Total(readOnly) != 1 || Tables(path).contains(QStringLiteral("AlarmLedger")))
                 return 2;
-            if (readOnly.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 2), origin) || readOnly.IsAlarmStored(origin))
+            if (readOnly.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 2), origin) ||
+                readOnly.IsAlarmStored(origin))
                 return 3;
             return 0;
         });
@@ -381,8 +384,8 @@ TEST_F(Opening, FileWithoutAnIndexOfTheSchemaGainsItAndSearchesByTypeUseIt)
     const SearchClause clause = database.GetSearchCondition(SEARCH_INCIDENT, condition);
     QVariantList pageValues = clause.values;
     pageValues << 30 << 0;
-    for (const QString& statement : {WithValues(clause.CountStatement(), clause.values),
-                                     WithValues(clause.PageStatement(), pageValues)}) {
+    for (const QString& statement :
+         {WithValues(clause.CountStatement(), clause.values), WithValues(clause.PageStatement(), pageValues)}) {
         SCOPED_TRACE(statement.toStdString());
         const QStringList plan = Query(path, QStringLiteral("explain query plan ") + statement, 3);
         ASSERT_FALSE(plan.isEmpty());
@@ -449,8 +452,8 @@ TEST_F(Opening, WritesWaitForAnotherProcessAndFailWhenItHoldsTheLockTooLong)
     EXPECT_EQ(Total(database), 0) << "readers go on beside a writer and see committed rows only";
 
     // A lock released within the busy timeout only delays the insert.
-    QFuture<bool> insert = QtConcurrent::run(
-        [&] { return database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 2)); });
+    QFuture<bool> insert =
+        QtConcurrent::run([&] { return database.InsertIncidentInfo(Incident(QStringLiteral("10.0.0.1"), 2)); });
     QThread::msleep(300);
     shell.Send("commit;");
     EXPECT_TRUE(insert.result());
@@ -458,8 +461,7 @@ TEST_F(Opening, WritesWaitForAnotherProcessAndFailWhenItHoldsTheLockTooLong)
 }
 
 class Threads : public DatabaseTest
-{
-};
+{ };
 
 TEST_F(Threads, GuiPoolAndPlainThreadsUseTheDatabaseAtOnce)
 {
@@ -502,7 +504,7 @@ TEST_F(Threads, GuiPoolAndPlainThreadsUseTheDatabaseAtOnce)
 class GateSink : public spdlog::sinks::sink
 {
 public:
-    explicit GateSink(std::string text) : text(std::move(text)) {}
+    explicit GateSink(std::string text) : text(std::move(text)) { }
 
     void log(const spdlog::details::log_msg& message) override
     {
@@ -513,9 +515,9 @@ public:
         changed.notify_all();
         changed.wait(lock, [this] { return released; });
     }
-    void flush() override {}
-    void set_pattern(const std::string&) override {}
-    void set_formatter(std::unique_ptr<spdlog::formatter>) override {}
+    void flush() override { }
+    void set_pattern(const std::string&) override { }
+    void set_formatter(std::unique_ptr<spdlog::formatter>) override { }
 
     bool WaitUntilHeld()
     {
@@ -570,7 +572,6 @@ TEST_F(Threads, InsertsGoOnWhileASearchReads)
     EXPECT_TRUE(inserted);
     EXPECT_EQ(Total(database), 2);
 }
-
 
 TEST_F(Threads, AnEndedThreadLeavesNoConnectionBehind)
 {

@@ -299,9 +299,9 @@ TEST_F(DeviceRows, AFailedReplacementLeavesTheOldRowsWhole)
             QSqlDatabase writer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
             writer.setDatabaseName(DatabasePath());
             ASSERT_TRUE(writer.open());
-            ASSERT_TRUE(QSqlQuery(writer).exec(QStringLiteral(
-                "create trigger refuse before insert on ChannelInfo when new.channelIp = '10.0.1.3' "
-                "begin select raise(abort, 'refused'); end")));
+            ASSERT_TRUE(QSqlQuery(writer).exec(
+                QStringLiteral("create trigger refuse before insert on ChannelInfo when new.channelIp = '10.0.1.3' "
+                               "begin select raise(abort, 'refused'); end")));
         }
         QSqlDatabase::removeDatabase(name);
     }
@@ -452,8 +452,8 @@ TEST_F(AlarmRows, AClipRequestIsStoredWithItsIncidentUntilFetchedOrGivenUp)
         TrafficIncident incident =
             MakeIncident("20261201080000", 1, QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.2"), 1, 1, "clip");
         incident.videoPath = file;
-        ASSERT_TRUE(database.InsertIncidentInfo(incident, {}, ClipRequest{file, incident.deviceIp, 8000, 2, start,
-                                                                          start.addSecs(30)}));
+        ASSERT_TRUE(database.InsertIncidentInfo(
+            incident, {}, ClipRequest{file, incident.deviceIp, 8000, 2, start, start.addSecs(30)}));
     }
     QList<ClipRequest> open;
     ASSERT_TRUE(database.GetClipRequests(QStringLiteral("10.0.0.1"), 8000, open));
@@ -497,7 +497,8 @@ using SearchHistory = DatabaseTest;
 TEST_F(SearchHistory, HintsAreLimitedAndNewestFirst)
 {
     for (int i = 0; i < 8; ++i)
-        ASSERT_TRUE(database.InsertSearchRecord(QStringLiteral("2026120108000000%1").arg(i), QStringLiteral("10.0.0.%1").arg(i)));
+        ASSERT_TRUE(database.InsertSearchRecord(QStringLiteral("2026120108000000%1").arg(i),
+                                                QStringLiteral("10.0.0.%1").arg(i)));
     ASSERT_TRUE(database.InsertSearchRecord(QStringLiteral("20261201090000000"), QStringLiteral("10.0.0.2")));
     QStringList hints;
     ASSERT_TRUE(database.GetSearchRecord(QStringLiteral("10.0"), 5, hints));

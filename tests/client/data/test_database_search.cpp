@@ -153,16 +153,16 @@ std::vector<SearchCase> PlaceAndTimeCases()
 {
     return {
         {"wholeFirstDay", FirstDay(), Expected({"r1", "r2", "r3", "r4"})},
-        {"startBoundIsInsideItsSecond",
-         FirstDayWith([](stu_SearchCondition& c) { c.startTime = "20261201080000999"; }), Expected({"r1", "r2", "r3", "r4"})},
+        {"startBoundIsInsideItsSecond", FirstDayWith([](stu_SearchCondition& c) { c.startTime = "20261201080000999"; }),
+         Expected({"r1", "r2", "r3", "r4"})},
         {"startAfterARowsSecond", FirstDayWith([](stu_SearchCondition& c) { c.startTime = "20261201080001000"; }),
          Expected({"r3", "r4"})},
         {"endBoundIncludesItsSecond", FirstDayWith([](stu_SearchCondition& c) { c.endTime = "20261201235959000"; }),
          Expected({"r1", "r2", "r3", "r4"})},
         {"endBeforeARowsSecond", FirstDayWith([](stu_SearchCondition& c) { c.endTime = "20261201235958999"; }),
          Expected({"r1", "r2", "r3"})},
-        {"startAfterEnd",
-         FirstDayWith([](stu_SearchCondition& c) { std::swap(c.startTime, c.endTime); }), QStringList()},
+        {"startAfterEnd", FirstDayWith([](stu_SearchCondition& c) { std::swap(c.startTime, c.endTime); }),
+         QStringList()},
         {"laneZeroIsALane", FirstDayWith([](stu_SearchCondition& c) { c.laneNo = 0; }), Expected({"r1", "r4"})},
         {"laneTwo", FirstDayWith([](stu_SearchCondition& c) { c.laneNo = 2; }), Expected({"r3"})},
         {"channelNumberTwo", FirstDayWith([](stu_SearchCondition& c) { c.channelNo = 2; }), Expected({"r2"})},
@@ -182,8 +182,8 @@ std::vector<SearchCase> PlaceAndTimeCases()
              c.laneNo = 0;
          }),
          Expected({"r4"})},
-        {"quotedDeviceSelectsNothing",
-         FirstDayWith([](stu_SearchCondition& c) { c.deviceIp = "x' or '1'='1"; }), QStringList()},
+        {"quotedDeviceSelectsNothing", FirstDayWith([](stu_SearchCondition& c) { c.deviceIp = "x' or '1'='1"; }),
+         QStringList()},
         {"secondDay", FirstDayWith([](stu_SearchCondition& c) {
              c.startTime = "20261202000000000";
              c.endTime = "20261202235959999";
@@ -193,8 +193,7 @@ std::vector<SearchCase> PlaceAndTimeCases()
 }
 
 class PlaceAndTime : public SearchFixture, public ::testing::WithParamInterface<SearchCase>
-{
-};
+{ };
 
 TEST_P(PlaceAndTime, IncidentsViolationsAndTrafficParametersAgree)
 {
@@ -231,8 +230,7 @@ std::vector<SearchCase> IncidentTypeCases()
 }
 
 class IncidentTypeFilter : public SearchFixture, public ::testing::WithParamInterface<SearchCase>
-{
-};
+{ };
 
 TEST_P(IncidentTypeFilter, SelectIncidentsAndAreIgnoredByTrafficParameters)
 {
@@ -274,8 +272,7 @@ std::vector<SearchCase> PlateCases()
 }
 
 class PlateFragments : public SearchFixture, public ::testing::WithParamInterface<SearchCase>
-{
-};
+{ };
 
 TEST_P(PlateFragments, SelectViolationsOnly)
 {

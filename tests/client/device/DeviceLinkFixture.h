@@ -64,7 +64,7 @@ protected:
         ImplementInstance::DestroyInstance();
     }
 
-    virtual void Customize(std::vector<devsim::DeviceSpec>&) {}
+    virtual void Customize(std::vector<devsim::DeviceSpec>&) { }
 
     devsim::SimDevice& Device() { return *simulator.devices().at(0); }
     const devsim::DeviceSpec& DeviceSpec() { return Device().spec(); }
@@ -79,8 +79,7 @@ protected:
     {
         const devsim::DeviceSpec& d = DeviceSpec();
         long id = -1;
-        EXPECT_TRUE(manager->DeviceLogin(QString::fromStdString(d.address), d.port,
-                                         QString::fromStdString(d.user),
+        EXPECT_TRUE(manager->DeviceLogin(QString::fromStdString(d.address), d.port, QString::fromStdString(d.user),
                                          QString::fromStdString(d.password), &id));
         return id;
     }
@@ -88,8 +87,8 @@ protected:
     {
         const devsim::CameraSpec& c = CameraSpec(i);
         stu_LoginInfo login{QString::fromStdString(c.address), c.port, QString::fromStdString(c.user), -1};
-        EXPECT_TRUE(manager->DeviceLogin(login.deviceIp, login.port, login.userName,
-                                         QString::fromStdString(c.password), &login.lUserID));
+        EXPECT_TRUE(manager->DeviceLogin(login.deviceIp, login.port, login.userName, QString::fromStdString(c.password),
+                                         &login.lUserID));
         return login;
     }
 

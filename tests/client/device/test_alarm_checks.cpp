@@ -80,7 +80,7 @@ struct HostileCase
     std::string name;
     int32_t command;
     std::function<void(TSR_ALARMER&, std::vector<char>&)> spoil;
-    int lengthChange;  // added to the record size as the length handed over
+    int lengthChange; // added to the record size as the length handed over
     bool delivered;
     // Checks the copy the receiver got.
     std::function<void(const TSR_ALARMER&, const std::vector<char>&)> verify;
@@ -125,7 +125,7 @@ TEST_P(HostileAlarmTest, IsDroppedOrDeliveredChecked)
     const size_t recordSize = record.size();
     if (c.spoil)
         c.spoil(alarmer, record);
-    record.resize(recordSize + 256);  // room for a length that claims more
+    record.resize(recordSize + 256); // room for a length that claims more
     const uint32_t length = static_cast<uint32_t>(static_cast<int>(recordSize) + c.lengthChange);
 
     ListenMsgCallBack(c.command, &alarmer, record.data(), length, manager);
@@ -142,7 +142,11 @@ const auto kTfs = TSR_ALARM_VIOLATION;
 std::vector<HostileCase> HostileCases()
 {
     return {
-        {"GoodIncident", kAid, {}, 0, true,
+        {"GoodIncident",
+         kAid,
+         {},
+         0,
+         true,
          [](const TSR_ALARMER& a, const std::vector<char>& r) {
              EXPECT_STREQ(a.sDeviceIP, "192.0.2.10");
              EXPECT_EQ(As<TSR_AID_ALARM>(r).dwIncidentType, 4u);
@@ -152,30 +156,66 @@ std::vector<HostileCase> HostileCases()
         {"ShortIncidentBody", kAid, {}, -1, false, {}},
         {"ShortTrafficBody", kTps, {}, -8, false, {}},
         {"ShortViolationBody", kTfs, {}, -static_cast<int>(sizeof(TSR_TFS_ALARM)) + 4, false, {}},
-        {"DeviceAddressClimbsFolders", kAid, [](TSR_ALARMER& a, std::vector<char>&) { SetText(a.sDeviceIP, "../../../tmp"); },
-         0, false, {}},
-        {"DeviceAddressEmpty", kTfs, [](TSR_ALARMER& a, std::vector<char>&) { SetText(a.sDeviceIP, ""); }, 0, false, {}},
-        {"DeviceAddressUnterminated", kAid,
-         [](TSR_ALARMER& a, std::vector<char>&) { std::memset(a.sDeviceIP, '1', sizeof a.sDeviceIP); }, 0, false, {}},
-        {"ChannelAddressWithSeparator", kAid,
+        {"DeviceAddressClimbsFolders",
+         kAid,
+         [](TSR_ALARMER& a, std::vector<char>&) { SetText(a.sDeviceIP, "../../../tmp"); },
+         0,
+         false,
+         {}},
+        {"DeviceAddressEmpty",
+         kTfs,
+         [](TSR_ALARMER& a, std::vector<char>&) { SetText(a.sDeviceIP, ""); },
+         0,
+         false,
+         {}},
+        {"DeviceAddressUnterminated",
+         kAid,
+         [](TSR_ALARMER& a, std::vector<char>&) { std::memset(a.sDeviceIP, '1', sizeof a.sDeviceIP); },
+         0,
+         false,
+         {}},
+        {"ChannelAddressWithSeparator",
+         kAid,
          [](TSR_ALARMER&, std::vector<char>& r) { SetText(As<TSR_AID_ALARM>(r).struDevInfo.sIpV4, "1.2.3.4/.."); },
-         0, false, {}},
-        {"ChannelAddressFiveParts", kTfs,
+         0,
+         false,
+         {}},
+        {"ChannelAddressFiveParts",
+         kTfs,
          [](TSR_ALARMER&, std::vector<char>& r) { SetText(As<TSR_TFS_ALARM>(r).struDevInfo.sIpV4, "1.2.3.4.5"); },
-         0, false, {}},
-        {"ChannelAddressPartOver255", kTps,
+         0,
+         false,
+         {}},
+        {"ChannelAddressPartOver255",
+         kTps,
          [](TSR_ALARMER&, std::vector<char>& r) { SetText(As<TSR_TPS_ALARM>(r).struDevInfo.sIpV4, "1.2.3.256"); },
-         0, false, {}},
-        {"ChannelAddressEmptyIsAllowed", kAid,
-         [](TSR_ALARMER&, std::vector<char>& r) { SetText(As<TSR_AID_ALARM>(r).struDevInfo.sIpV4, ""); }, 0, true, {}},
-        {"IncidentPictureWithoutData", kAid,
-         [](TSR_ALARMER&, std::vector<char>& r) { As<TSR_AID_ALARM>(r).pImage = nullptr; }, 0, false, {}},
-        {"IncidentPictureLongerThanAnyFrame", kAid,
+         0,
+         false,
+         {}},
+        {"ChannelAddressEmptyIsAllowed",
+         kAid,
+         [](TSR_ALARMER&, std::vector<char>& r) { SetText(As<TSR_AID_ALARM>(r).struDevInfo.sIpV4, ""); },
+         0,
+         true,
+         {}},
+        {"IncidentPictureWithoutData",
+         kAid,
+         [](TSR_ALARMER&, std::vector<char>& r) { As<TSR_AID_ALARM>(r).pImage = nullptr; },
+         0,
+         false,
+         {}},
+        {"IncidentPictureLongerThanAnyFrame",
+         kAid,
          [](TSR_ALARMER&, std::vector<char>& r) { As<TSR_AID_ALARM>(r).dwPicDataLen = kMaxAlarmPictureBytes + 1; },
-         0, false, {}},
-        {"ViolationPictureWithoutData", kTfs,
-         [](TSR_ALARMER&, std::vector<char>& r) { As<TSR_TFS_ALARM>(r).struPicInfo[1].pBuffer = nullptr; }, 0,
-         false, {}},
+         0,
+         false,
+         {}},
+        {"ViolationPictureWithoutData",
+         kTfs,
+         [](TSR_ALARMER&, std::vector<char>& r) { As<TSR_TFS_ALARM>(r).struPicInfo[1].pBuffer = nullptr; },
+         0,
+         false,
+         {}},
         {"ViolationPictureBeyondCountIsCleared", kTfs,
          [](TSR_ALARMER&, std::vector<char>& r) { As<TSR_TFS_ALARM>(r).struPicInfo[5].pBuffer = nullptr; }, 0, true,
          [](const TSR_ALARMER&, const std::vector<char>& r) {
@@ -183,8 +223,7 @@ std::vector<HostileCase> HostileCases()
              EXPECT_EQ(As<TSR_TFS_ALARM>(r).struPicInfo[1].pBuffer, kPicture);
          }},
         {"LaneCountNineIsClamped", kTps, [](TSR_ALARMER&, std::vector<char>& r) { As<TSR_TPS_ALARM>(r).nLaneNum = 9; },
-         0, true,
-         [](const TSR_ALARMER&, const std::vector<char>& r) { EXPECT_EQ(As<TSR_TPS_ALARM>(r).nLaneNum, 8); }},
+         0, true, [](const TSR_ALARMER&, const std::vector<char>& r) { EXPECT_EQ(As<TSR_TPS_ALARM>(r).nLaneNum, 8); }},
         {"NegativeLaneCountIsClamped", kTps,
          [](TSR_ALARMER&, std::vector<char>& r) { As<TSR_TPS_ALARM>(r).nLaneNum = -3; }, 0, true,
          [](const TSR_ALARMER&, const std::vector<char>& r) { EXPECT_EQ(As<TSR_TPS_ALARM>(r).nLaneNum, 0); }},
@@ -237,8 +276,7 @@ void PrintTo(const AddressCase& c, std::ostream* out)
 }
 
 class Ipv4TextTest : public ::testing::TestWithParam<AddressCase>
-{
-};
+{ };
 
 TEST_P(Ipv4TextTest, AcceptsDottedQuadsOnly)
 {
@@ -258,4 +296,4 @@ INSTANTIATE_TEST_SUITE_P(
                       AddressCase{"FullWidthDigit", "\xEF\xBC\x91.2.3.4", false}, AddressCase{"Ipv6", "::1", false}),
     [](const ::testing::TestParamInfo<AddressCase>& info) { return std::string(info.param.name); });
 
-}  // namespace
+} // namespace

@@ -62,9 +62,15 @@ TEST_F(AlarmConnectionTest, ReceiverOnAnotherThreadIsCalledDirectlyOnTheListener
     Seen seen[3];
     DeviceManager::ConnectAlarms(
         &receiver,
-        [&](const TSR_ALARMER* a, const TSR_AID_ALARM* r) { seen[0] = {std::this_thread::get_id(), a->sDeviceIP, r->dwIncidentType}; },
-        [&](const TSR_ALARMER* a, const TSR_TPS_ALARM* r) { seen[1] = {std::this_thread::get_id(), a->sDeviceIP, uint32_t(r->nLaneNum)}; },
-        [&](const TSR_ALARMER* a, const TSR_TFS_ALARM* r) { seen[2] = {std::this_thread::get_id(), a->sDeviceIP, r->dwIllegalType}; });
+        [&](const TSR_ALARMER* a, const TSR_AID_ALARM* r) {
+            seen[0] = {std::this_thread::get_id(), a->sDeviceIP, r->dwIncidentType};
+        },
+        [&](const TSR_ALARMER* a, const TSR_TPS_ALARM* r) {
+            seen[1] = {std::this_thread::get_id(), a->sDeviceIP, uint32_t(r->nLaneNum)};
+        },
+        [&](const TSR_ALARMER* a, const TSR_TFS_ALARM* r) {
+            seen[2] = {std::this_thread::get_id(), a->sDeviceIP, r->dwIllegalType};
+        });
 
     // Read during the emission, not later on the receiver's own thread.
     const std::thread::id listener = EmitFromListenerThread();
@@ -97,8 +103,7 @@ TEST_F(AlarmConnectionTest, ConnectionsEndWithTheirContext)
 }
 
 class StrayAlarmConnectionTest : public AlarmConnectionTest, public ::testing::WithParamInterface<Qt::ConnectionType>
-{
-};
+{ };
 
 // A connection of any type made past ConnectAlarms is counted and logged when
 // it is made (and stops a debug build there).
@@ -111,17 +116,19 @@ TEST_P(StrayAlarmConnectionTest, IsReportedWhereItIsMade)
     DeviceManager* devices = DeviceManager::GetInstance();
     QObject receiver;
     const int strayBefore = DeviceManager::StrayAlarmConnections();
-    QObject::connect(devices, &DeviceManager::AlarmAidSig, &receiver, [](const TSR_ALARMER*, const TSR_AID_ALARM*) {},
-                     GetParam());
-    QObject::connect(devices, &DeviceManager::AlarmTfsResultSig, &receiver,
-                     [](const TSR_ALARMER*, const TSR_TFS_ALARM*) {}, GetParam());
+    QObject::connect(
+        devices, &DeviceManager::AlarmAidSig, &receiver, [](const TSR_ALARMER*, const TSR_AID_ALARM*) {}, GetParam());
+    QObject::connect(
+        devices, &DeviceManager::AlarmTfsResultSig, &receiver, [](const TSR_ALARMER*, const TSR_TFS_ALARM*) {},
+        GetParam());
     EXPECT_EQ(DeviceManager::StrayAlarmConnections(), strayBefore + 2);
     EXPECT_EQ(log.Count("connected outside ConnectAlarms"), 2);
     EXPECT_TRUE(log.Contains("AlarmAidSig"));
     EXPECT_TRUE(log.Contains("AlarmTfsResultSig"));
 
     // Other signals of the manager are free to connect as their receivers like.
-    QObject::connect(devices, &DeviceManager::DeviceStateSig, &receiver, [](long, bool) {}, GetParam());
+    QObject::connect(
+        devices, &DeviceManager::DeviceStateSig, &receiver, [](long, bool) {}, GetParam());
     EXPECT_EQ(DeviceManager::StrayAlarmConnections(), strayBefore + 2);
 }
 

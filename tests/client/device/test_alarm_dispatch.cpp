@@ -14,13 +14,13 @@ namespace {
 
 const char* MalformedName(devsim::Malformed kind)
 {
-    static const char* const names[] = {"BadMagic",        "BadVersion",       "LengthOverCap",
-                                        "Truncated",       "WrongRecordSize",  "LaneCountNine",
-                                        "PictureLongerThanSent", "UnterminatedText", "NonIpv4Text"};
+    static const char* const names[] = {"BadMagic",        "BadVersion",    "LengthOverCap",         "Truncated",
+                                        "WrongRecordSize", "LaneCountNine", "PictureLongerThanSent", "UnterminatedText",
+                                        "NonIpv4Text"};
     return names[static_cast<int>(kind)];
 }
 
-}  // namespace
+} // namespace
 
 namespace devsim {
 
@@ -30,7 +30,7 @@ void PrintTo(Malformed kind, std::ostream* out)
     *out << MalformedName(kind);
 }
 
-}  // namespace devsim
+} // namespace devsim
 
 namespace {
 
@@ -141,13 +141,13 @@ QByteArray PictureOf(const uint8_t* data, uint32_t size)
 TEST_F(AlarmDispatchTest, EachKindArrivesOnceInOrderOnTheListenerThread)
 {
     LoginDevice();
-    const devsim::AlarmKind kinds[] = {devsim::AlarmKind::Incident, devsim::AlarmKind::TrafficParams,
+    const devsim::AlarmKind kinds[] = {devsim::AlarmKind::Incident,  devsim::AlarmKind::TrafficParams,
                                        devsim::AlarmKind::Violation, devsim::AlarmKind::Incident,
                                        devsim::AlarmKind::Violation, devsim::AlarmKind::TrafficParams};
     for (devsim::AlarmKind kind : kinds)
         Device().fireAlarms(kind);
     ASSERT_TRUE(testsupport::WaitUntil([&] { return receiver->Count() == 6; }));
-    std::this_thread::sleep_for(300ms);  // nothing more may come
+    std::this_thread::sleep_for(300ms); // nothing more may come
 
     const std::vector<ReceivedAlarm> got = receiver->Alarms();
     const std::vector<tessoran::wire::DecodedAlarm> expected = Sent();
@@ -201,8 +201,7 @@ TEST_F(AlarmDispatchTest, EachKindArrivesOnceInOrderOnTheListenerThread)
 // Frames the SDK must refuse; each is followed by a good alarm, which alone
 // may come through.
 class MalformedFrameDispatchTest : public AlarmDispatchTest, public ::testing::WithParamInterface<devsim::Malformed>
-{
-};
+{ };
 
 TEST_P(MalformedFrameDispatchTest, IsDroppedAndTheNextAlarmStillArrives)
 {
@@ -230,6 +229,6 @@ INSTANTIATE_TEST_SUITE_P(Frames, MalformedFrameDispatchTest,
                                            devsim::Malformed::UnterminatedText, devsim::Malformed::NonIpv4Text),
                          NameOf);
 
-}  // namespace
+} // namespace
 
 CORVANE_GTEST_MAIN_WITH_GUI

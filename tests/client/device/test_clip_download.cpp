@@ -96,7 +96,7 @@ TEST_F(ClipDownloadTest, ShutdownCutsTheWaitShort)
 {
     const QString file = ClipFile(QStringLiteral("now.mp4"));
     Download(QDateTime::currentDateTime(), file);
-    std::this_thread::sleep_for(200ms);  // the job is waiting
+    std::this_thread::sleep_for(200ms); // the job is waiting
     QElapsedTimer timer;
     timer.start();
     DeviceManager::DestroyInstance();
@@ -171,7 +171,7 @@ struct RefusedRequest
     const char* deviceIp;  // null: the simulated device
     const char* alarmTime; // null: five minutes ago
     const char* file;
-    const char* logText;   // null: refused silently
+    const char* logText; // null: refused silently
 };
 
 // Cases print as their names in test listings.
@@ -181,15 +181,15 @@ void PrintTo(const RefusedRequest& c, std::ostream* out)
 }
 
 class RefusedClipTest : public ClipDownloadTest, public ::testing::WithParamInterface<RefusedRequest>
-{
-};
+{ };
 
 TEST_P(RefusedClipTest, QueuesNothing)
 {
     const RefusedRequest& r = GetParam();
     LogCapture log("DeviceManager");
-    const QString time = r.alarmTime ? QString::fromLatin1(r.alarmTime)
-                                     : QDateTime::currentDateTime().addSecs(-300).toString(QString::fromLatin1(kTimeFormat));
+    const QString time = r.alarmTime
+                             ? QString::fromLatin1(r.alarmTime)
+                             : QDateTime::currentDateTime().addSecs(-300).toString(QString::fromLatin1(kTimeFormat));
     const QString file = DataPath() + QString::fromUtf8(r.file);
     manager->DownloadVideo(-15, 15, r.deviceIp ? QString::fromLatin1(r.deviceIp) : DeviceIp(), DeviceSpec().port, 1,
                            time, file);
@@ -202,11 +202,12 @@ TEST_P(RefusedClipTest, QueuesNothing)
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, RefusedClipTest,
-    ::testing::Values(
-        RefusedRequest{"DeviceWithoutLogin", "127.0.0.77", nullptr, "/video/20260501/a.mp4", nullptr},
-        RefusedRequest{"MonthThirteen", nullptr, "20261345120000", "/video/20260501/b.mp4", "报警时间20261345120000无效"},
-        RefusedRequest{"TooShortTime", nullptr, "2026050112", "/video/20260501/c.mp4", "无效，不下载录像"},
-        RefusedRequest{"PathClimbsOut", nullptr, nullptr, "/video/20260501/../../../d.mp4", "录像路径"}),
+    ::testing::Values(RefusedRequest{"DeviceWithoutLogin", "127.0.0.77", nullptr, "/video/20260501/a.mp4", nullptr},
+                      RefusedRequest{"MonthThirteen", nullptr, "20261345120000", "/video/20260501/b.mp4",
+                                     "报警时间20261345120000无效"},
+                      RefusedRequest{"TooShortTime", nullptr, "2026050112", "/video/20260501/c.mp4",
+                                     "无效，不下载录像"},
+                      RefusedRequest{"PathClimbsOut", nullptr, nullptr, "/video/20260501/../../../d.mp4", "录像路径"}),
     [](const ::testing::TestParamInfo<RefusedRequest>& info) { return std::string(info.param.name); });
 
 struct WaitCase
@@ -223,8 +224,7 @@ void PrintTo(const WaitCase& c, std::ostream* out)
 }
 
 class ClipWaitTest : public ::testing::TestWithParam<WaitCase>
-{
-};
+{ };
 
 TEST_P(ClipWaitTest, FollowsTheStoreDelay)
 {
@@ -239,6 +239,6 @@ INSTANTIATE_TEST_SUITE_P(Times, ClipWaitTest,
                                            WaitCase{"JustStored", 120, 0}, WaitCase{"LongAgo", 200, 0}),
                          [](const ::testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.name); });
 
-}  // namespace
+} // namespace
 
 CORVANE_GTEST_MAIN_WITH_GUI

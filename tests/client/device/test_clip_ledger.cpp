@@ -53,7 +53,8 @@ protected:
             incident.channelNo = 1;
             incident.incidentType = 4;
             incident.videoPath = ClipFolder() + QStringLiteral("incident_%1.mp4").arg(i);
-            const ClipRequest clip{incident.videoPath, incident.deviceIp, incident.devicePort, 1,
+            const ClipRequest clip{incident.videoPath,          incident.deviceIp,
+                                   incident.devicePort,         1,
                                    alarm.addSecs(-seconds / 2), alarm.addSecs(seconds - seconds / 2)};
             EXPECT_TRUE(Database().InsertIncidentInfo(incident, {}, clip));
             files << incident.videoPath;
@@ -70,7 +71,8 @@ protected:
 
     int ClipsOnDisk(const QStringList& files)
     {
-        return static_cast<int>(std::count_if(files.begin(), files.end(), [](const QString& f) { return FileSize(f) > 0; }));
+        return static_cast<int>(
+            std::count_if(files.begin(), files.end(), [](const QString& f) { return FileSize(f) > 0; }));
     }
 
     void QueueAll(const QStringList& files)
@@ -106,7 +108,7 @@ TEST_F(ClipLedgerTest, ClipsPendingAtCloseAreOnDiskAfterTheNextStart)
 TEST_F(ClipLedgerTest, ARequestOfADeviceLoggedOutIsFetchedAtItsNextLogin)
 {
     const QStringList files = StoreIncidents(3, QDateTime::currentDateTime().addSecs(-300));
-    QueueAll(files);  // no login: nothing is asked yet
+    QueueAll(files); // no login: nothing is asked yet
     ASSERT_TRUE(manager->WaitForClipJobs(5000));
     EXPECT_EQ(ClipsOnDisk(files), 0);
 
@@ -221,4 +223,4 @@ TEST_F(ClipLedgerTest, ABurstOf1500GetsAllItsClipsWithinTheStoreDelayPlusTheDown
     EXPECT_LE(tookMs, boundMs);
 }
 
-}  // namespace
+} // namespace

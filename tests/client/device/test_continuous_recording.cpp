@@ -3,7 +3,6 @@
 
 #include "DeviceLinkFixture.h"
 
-
 #include <thread>
 
 namespace {
@@ -15,15 +14,9 @@ const QDate kDay(2026, 5, 1);
 class ContinuousRecordingTest : public DeviceLinkTest
 {
 protected:
-    QList<stu_LoginInfo> LoginCameras()
-    {
-        return {LoginCamera(0), LoginCamera(1)};
-    }
+    QList<stu_LoginInfo> LoginCameras() { return {LoginCamera(0), LoginCamera(1)}; }
     // From now on the manager's clock reads `time`, and runs on from there.
-    void SetClockTo(const QDateTime& time)
-    {
-        clockOffsetMs = QDateTime::currentDateTime().msecsTo(time);
-    }
+    void SetClockTo(const QDateTime& time) { clockOffsetMs = QDateTime::currentDateTime().msecsTo(time); }
     bool WaitForClock(const QDateTime& time)
     {
         return testsupport::WaitUntil([&] { return Now() >= time; }, 60s);
@@ -56,8 +49,10 @@ TEST_F(ContinuousRecordingTest, TwoCamerasGoOnInTheNextSlotAndHourFolder)
     for (const stu_LoginInfo& camera : logins) {
         const QString before = FileOf(camera.deviceIp, QTime(13, 59, 59));
         const QString after = FileOf(camera.deviceIp, QTime(14, 0, 0));
-        EXPECT_EQ(before, DataPath() + "/video/" + camera.deviceIp + "/2026/202605/20260501/2026050113/5500000-5959000.mp4");
-        EXPECT_EQ(after, DataPath() + "/video/" + camera.deviceIp + "/2026/202605/20260501/2026050114/0000000-0459000.mp4");
+        EXPECT_EQ(before,
+                  DataPath() + "/video/" + camera.deviceIp + "/2026/202605/20260501/2026050113/5500000-5959000.mp4");
+        EXPECT_EQ(after,
+                  DataPath() + "/video/" + camera.deviceIp + "/2026/202605/20260501/2026050114/0000000-0459000.mp4");
         ASSERT_TRUE(QFile::exists(before)) << before.toStdString();
         ASSERT_TRUE(QFile::exists(after)) << after.toStdString();
         ExpectPlayable(before);
@@ -118,7 +113,7 @@ TEST_F(ContinuousRecordingTest, StalledStreamResumesInTheSlotOfItsNewBlocks)
 
     Camera(0).stall(true);
     std::this_thread::sleep_for(200ms);
-    clockOffsetMs += (2 * 3600 + 10 * 60) * 1000;  // blocks come again at 12:12
+    clockOffsetMs += (2 * 3600 + 10 * 60) * 1000; // blocks come again at 12:12
     Camera(0).stall(false);
     const QString resumed = FileOf(camera.deviceIp, QTime(12, 12, 0));
     ASSERT_TRUE(testsupport::WaitUntil([&] { return FileSize(resumed) > 0; }));
@@ -164,8 +159,7 @@ void PrintTo(const SlotCase& c, std::ostream* out)
 }
 
 class TimeSlotTest : public ::testing::TestWithParam<SlotCase>
-{
-};
+{ };
 
 TEST_P(TimeSlotTest, HoldsTheTime)
 {
@@ -232,6 +226,6 @@ TEST(SaveFileTest, ReportsAFullDevice)
     EXPECT_TRUE(log.Contains("保存录像失败"));
 }
 
-}  // namespace
+} // namespace
 
 CORVANE_GTEST_MAIN_WITH_GUI

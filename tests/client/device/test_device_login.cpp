@@ -17,8 +17,8 @@ TEST_F(DeviceLoginTest, LoginPassReadsEveryChannelAndStoresIt)
     LogCapture log("DeviceManager");
     long id = LoginDevice();
     ASSERT_GE(id, 0);
-    EXPECT_TRUE(log.Contains("DeviceManager::DeviceLogin, 服务器设备" + DeviceIp().toStdString() +
-                             "登录成功，ID：" + std::to_string(id)));
+    EXPECT_TRUE(log.Contains("DeviceManager::DeviceLogin, 服务器设备" + DeviceIp().toStdString() + "登录成功，ID：" +
+                             std::to_string(id)));
 
     QList<stu_DeviceChannelInfo> channels;
     ASSERT_TRUE(manager->GetDeviceChannelInfo(&id, DeviceIp(), &channels));
@@ -103,8 +103,8 @@ TEST_F(DeviceLoginTest, WrongChannelPasswordFailsAndListsNothing)
 {
     LogCapture log("DeviceManager");
     long id = 7;
-    EXPECT_FALSE(manager->DeviceLogin(CameraIp(0), CameraSpec(0).port,
-                                      QString::fromStdString(CameraSpec(0).user), QStringLiteral("wrong"), &id));
+    EXPECT_FALSE(manager->DeviceLogin(CameraIp(0), CameraSpec(0).port, QString::fromStdString(CameraSpec(0).user),
+                                      QStringLiteral("wrong"), &id));
     EXPECT_EQ(id, -1);
     EXPECT_TRUE(log.Contains("服务器设备" + CameraSpec(0).address + "登录失败，错误码：" +
                              std::to_string(TSR_ERR_BAD_CREDENTIALS)));
@@ -119,12 +119,13 @@ TEST_F(DeviceLoginTest, OfflineDeviceFailsLoginAndChannelRead)
     std::mutex mutex;
     std::vector<std::pair<long, bool>> states;
     QObject receiver;
-    QObject::connect(manager, &DeviceManager::DeviceStateSig, &receiver,
-                     [&](long lUserID, bool state) {
-                         std::lock_guard<std::mutex> lock(mutex);
-                         states.emplace_back(lUserID, state);
-                     },
-                     Qt::DirectConnection);
+    QObject::connect(
+        manager, &DeviceManager::DeviceStateSig, &receiver,
+        [&](long lUserID, bool state) {
+            std::lock_guard<std::mutex> lock(mutex);
+            states.emplace_back(lUserID, state);
+        },
+        Qt::DirectConnection);
     manager->SetCallBack();
     auto stateCount = [&] {
         std::lock_guard<std::mutex> lock(mutex);
@@ -183,6 +184,6 @@ TEST_F(DeviceLoginTest, LivePlayIntoNoWindowStartsAndStops)
     EXPECT_EQ(handle, -1);
 }
 
-}  // namespace
+} // namespace
 
 CORVANE_GTEST_MAIN_WITH_GUI

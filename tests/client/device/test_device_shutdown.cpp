@@ -35,8 +35,8 @@ protected:
         manager->SetClipTiming(timing);
         auto count = [this] { ++alarms; };
         DeviceManager::ConnectAlarms(&context, count, count, count);
-        QObject::connect(manager, &DeviceManager::DeviceStateSig, &context, [this] { ++states; },
-                         Qt::DirectConnection);
+        QObject::connect(
+            manager, &DeviceManager::DeviceStateSig, &context, [this] { ++states; }, Qt::DirectConnection);
         manager->SetCallBack();
         ASSERT_TRUE(manager->StartListen(&listenHandle, listenPort));
     }
@@ -54,8 +54,8 @@ protected:
         ASSERT_TRUE(QDir().mkpath(folder));
         const QString format = QStringLiteral("yyyyMMddHHmmss");
         Device().setDownloadRate(20000);
-        manager->DownloadVideo(-15, 15, DeviceIp(), DeviceSpec().port, 1,
-                               QDateTime::currentDateTime().toString(format), folder + "waiting.mp4");
+        manager->DownloadVideo(-15, 15, DeviceIp(), DeviceSpec().port, 1, QDateTime::currentDateTime().toString(format),
+                               folder + "waiting.mp4");
         manager->DownloadVideo(-15, 15, DeviceIp(), DeviceSpec().port, 1,
                                QDateTime::currentDateTime().addSecs(-300).toString(format), folder + "slow.mp4");
         ASSERT_TRUE(testsupport::WaitUntil([&] { return FileSize(folder + "slow.mp4") > 0; }));
@@ -68,9 +68,8 @@ protected:
         });
         Device().setAlarmRate(200);
         ASSERT_TRUE(testsupport::WaitUntil([&] { return alarms > 0; }));
-        std::this_thread::sleep_for(200ms);  // the login is waiting for its answer
+        std::this_thread::sleep_for(200ms); // the login is waiting for its answer
     }
-
 
     // Nothing reaches the receivers or the files once shutdown returned.
     void ExpectSilence()
@@ -119,6 +118,6 @@ TEST_F(DeviceShutdownTest, DestroyingTheManagerStopsWhatItRuns)
     loginPass.join();
 }
 
-}  // namespace
+} // namespace
 
 CORVANE_GTEST_MAIN_WITH_GUI

@@ -82,4 +82,4 @@ TEST(RecordingRegistry, StopWaitsForTheStartUnderWayAndTakesItsHandle)
     EXPECT_EQ(taken, QVector<long>{9});
 }
 
-}  // namespace
+} // namespace

@@ -47,4 +47,4 @@ inline void sendMouse(QWidget* target, QEvent::Type type, Qt::MouseButton button
     QApplication::sendEvent(target, &event);
 }
 
-}
+} // namespace DialogTestSupport

@@ -76,12 +76,14 @@ private slots:
     {
         DefaultNoDataPic placeholder;
         auto* message = placeholder.findChild<QLabel*>(QStringLiteral("labelDefualt"));
-        const qint64 picture = placeholder.findChild<QLabel*>(QStringLiteral("label"))->pixmap(Qt::ReturnByValue).cacheKey();
+        const qint64 picture =
+            placeholder.findChild<QLabel*>(QStringLiteral("label"))->pixmap(Qt::ReturnByValue).cacheKey();
         std::unique_ptr<QTranslator> english = installEnglish();
         QVERIFY(english);
         placeholder.reTranslateUI();
         QCOMPARE(message->text(), QStringLiteral("No data"));
-        QCOMPARE(placeholder.findChild<QLabel*>(QStringLiteral("label"))->pixmap(Qt::ReturnByValue).cacheKey(), picture);
+        QCOMPARE(placeholder.findChild<QLabel*>(QStringLiteral("label"))->pixmap(Qt::ReturnByValue).cacheKey(),
+                 picture);
         QCoreApplication::removeTranslator(english.get());
         placeholder.reTranslateUI();
         QCOMPARE(message->text(), QStringLiteral("无列表数据"));

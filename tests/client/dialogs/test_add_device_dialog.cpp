@@ -84,27 +84,85 @@ void TestAddDeviceDialog::checksTheFields_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("problem");  // empty: accepted
+    QTest::addColumn<QString>("problem"); // empty: accepted
 
-    const QString chinese21 = QString(21, QChar(0x8DEF));  // 63 bytes of UTF-8
-    const QString chinese22 = QString(22, QChar(0x8DEF));  // 66 bytes
-    QTest::newRow("valid") << "192.168.1.10" << "8000" << "admin" << "pw" << "";
-    QTest::newRow("leading zero") << "192.168.01.10" << "8000" << "admin" << "pw" << "设备IP无效";
-    QTest::newRow("octet above 255") << "256.1.1.1" << "8000" << "admin" << "pw" << "设备IP无效";
-    QTest::newRow("three octets") << "1.2.3" << "8000" << "admin" << "pw" << "设备IP无效";
-    QTest::newRow("leading blank") << " 10.0.0.1" << "8000" << "admin" << "pw" << "设备IP无效";
-    QTest::newRow("empty ip and password") << "" << "8000" << "admin" << "" << "设备IP不能为空";
-    QTest::newRow("port 0") << "10.0.0.1" << "0" << "admin" << "pw" << "设备端口无效";
-    QTest::newRow("port 1") << "10.0.0.1" << "1" << "admin" << "pw" << "";
-    QTest::newRow("port 65535") << "10.0.0.1" << "65535" << "admin" << "pw" << "";
-    QTest::newRow("port 65536") << "10.0.0.1" << "65536" << "admin" << "pw" << "设备端口无效";
-    QTest::newRow("empty port") << "10.0.0.1" << "" << "admin" << "pw" << "设备端口不能为空";
-    QTest::newRow("empty user") << "10.0.0.1" << "8000" << "" << "pw" << "用户名不能为空";
-    QTest::newRow("63-byte Chinese user") << "10.0.0.1" << "8000" << chinese21 << "pw" << "";
-    QTest::newRow("66-byte Chinese user") << "10.0.0.1" << "8000" << chinese22 << "pw" << "用户名过长";
-    QTest::newRow("63-byte password") << "10.0.0.1" << "8000" << "admin" << QString(63, 'p') << "";
-    QTest::newRow("64-byte password") << "10.0.0.1" << "8000" << "admin" << QString(64, 'p') << "密码过长";
-    QTest::newRow("66-byte Chinese password") << "10.0.0.1" << "8000" << "admin" << chinese22 << "密码过长";
+    const QString chinese21 = QString(21, QChar(0x8DEF)); // 63 bytes of UTF-8
+    const QString chinese22 = QString(22, QChar(0x8DEF)); // 66 bytes
+    QTest::newRow("valid") << "192.168.1.10"
+                           << "8000"
+                           << "admin"
+                           << "pw"
+                           << "";
+    QTest::newRow("leading zero") << "192.168.01.10"
+                                  << "8000"
+                                  << "admin"
+                                  << "pw"
+                                  << "设备IP无效";
+    QTest::newRow("octet above 255") << "256.1.1.1"
+                                     << "8000"
+                                     << "admin"
+                                     << "pw"
+                                     << "设备IP无效";
+    QTest::newRow("three octets") << "1.2.3"
+                                  << "8000"
+                                  << "admin"
+                                  << "pw"
+                                  << "设备IP无效";
+    QTest::newRow("leading blank") << " 10.0.0.1"
+                                   << "8000"
+                                   << "admin"
+                                   << "pw"
+                                   << "设备IP无效";
+    QTest::newRow("empty ip and password") << ""
+                                           << "8000"
+                                           << "admin"
+                                           << ""
+                                           << "设备IP不能为空";
+    QTest::newRow("port 0") << "10.0.0.1"
+                            << "0"
+                            << "admin"
+                            << "pw"
+                            << "设备端口无效";
+    QTest::newRow("port 1") << "10.0.0.1"
+                            << "1"
+                            << "admin"
+                            << "pw"
+                            << "";
+    QTest::newRow("port 65535") << "10.0.0.1"
+                                << "65535"
+                                << "admin"
+                                << "pw"
+                                << "";
+    QTest::newRow("port 65536") << "10.0.0.1"
+                                << "65536"
+                                << "admin"
+                                << "pw"
+                                << "设备端口无效";
+    QTest::newRow("empty port") << "10.0.0.1"
+                                << ""
+                                << "admin"
+                                << "pw"
+                                << "设备端口不能为空";
+    QTest::newRow("empty user") << "10.0.0.1"
+                                << "8000"
+                                << ""
+                                << "pw"
+                                << "用户名不能为空";
+    QTest::newRow("63-byte Chinese user") << "10.0.0.1"
+                                          << "8000" << chinese21 << "pw"
+                                          << "";
+    QTest::newRow("66-byte Chinese user") << "10.0.0.1"
+                                          << "8000" << chinese22 << "pw"
+                                          << "用户名过长";
+    QTest::newRow("63-byte password") << "10.0.0.1"
+                                      << "8000"
+                                      << "admin" << QString(63, 'p') << "";
+    QTest::newRow("64-byte password") << "10.0.0.1"
+                                      << "8000"
+                                      << "admin" << QString(64, 'p') << "密码过长";
+    QTest::newRow("66-byte Chinese password") << "10.0.0.1"
+                                              << "8000"
+                                              << "admin" << chinese22 << "密码过长";
 }
 
 void TestAddDeviceDialog::checksTheFields()
@@ -145,12 +203,18 @@ void TestAddDeviceDialog::portFieldTakesOnlyPorts_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("1") << "1" << "1" << true;
-    QTest::newRow("65535") << "65535" << "65535" << true;
-    QTest::newRow("65536") << "65536" << "65536" << false;
-    QTest::newRow("0") << "0" << "0" << false;
-    QTest::newRow("letters dropped") << "80a0" << "800" << true;
-    QTest::newRow("sign dropped") << "-80" << "80" << true;
+    QTest::newRow("1") << "1"
+                       << "1" << true;
+    QTest::newRow("65535") << "65535"
+                           << "65535" << true;
+    QTest::newRow("65536") << "65536"
+                           << "65536" << false;
+    QTest::newRow("0") << "0"
+                       << "0" << false;
+    QTest::newRow("letters dropped") << "80a0"
+                                     << "800" << true;
+    QTest::newRow("sign dropped") << "-80"
+                                  << "80" << true;
 }
 
 void TestAddDeviceDialog::portFieldTakesOnlyPorts()
@@ -279,7 +343,8 @@ void TestAddDeviceDialog::screenshots()
     QCOMPARE(title == QStringLiteral("修改服务器设备") || title == QStringLiteral("添加服务器设备"), !english);
     const QDir dir(qEnvironmentVariable("CORVANE_SCREENSHOT_DIR", QDir::tempPath()));
     QVERIFY(dir.mkpath(QStringLiteral(".")));
-    QVERIFY(picture.save(dir.filePath(QStringLiteral("add-device-%1.png").arg(QString::fromLatin1(QTest::currentDataTag())))));
+    QVERIFY(picture.save(
+        dir.filePath(QStringLiteral("add-device-%1.png").arg(QString::fromLatin1(QTest::currentDataTag())))));
     if (translator)
         QCoreApplication::removeTranslator(translator.get());
 }

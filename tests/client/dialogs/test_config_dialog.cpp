@@ -28,18 +28,27 @@ const QStringList kSwitchKeys{"Param/AutoStart", "Param/SpeakText", "Param/CutVi
 
 // The 17 type boxes of the form with their keys.
 const QList<QPair<QString, QString>> kTypeBoxes{
-    {"checkBoxPedestrian", "Incident/Pedestrian"},     {"checkBoxCongestion", "Incident/Congestion"},
-    {"checkBoxSmog", "Incident/Smog"},                 {"checkBoxIllegallyPark", "Incident/IllegallyPark"},
-    {"checkBoxLinePressing", "Incident/LinePressing"}, {"checkBoxWrongWayDriving", "Incident/WrongWayDriving"},
-    {"checkBoxObjectsDroppedDown", "Incident/ObjectsDroppedDown"}, {"checkBoxVisibility", "Incident/Visibility"},
-    {"checkBoxConstruction", "Incident/Construction"}, {"checkBoxChangeLane", "Incident/ChangeLane"},
-    {"checkBoxTurnRound", "Incident/TurnRound"},       {"checkBoxQueueJumping", "Incident/QueueJumping"},
-    {"checkBoxRoadblock", "Incident/RoadBlock"},       {"checkBoxAccident", "Incident/Accident"},
-    {"checkBoxVehicleViolation", "Incident/VehicleViolation"}, {"checkBoxFire", "Incident/Fire"},
+    {"checkBoxPedestrian", "Incident/Pedestrian"},
+    {"checkBoxCongestion", "Incident/Congestion"},
+    {"checkBoxSmog", "Incident/Smog"},
+    {"checkBoxIllegallyPark", "Incident/IllegallyPark"},
+    {"checkBoxLinePressing", "Incident/LinePressing"},
+    {"checkBoxWrongWayDriving", "Incident/WrongWayDriving"},
+    {"checkBoxObjectsDroppedDown", "Incident/ObjectsDroppedDown"},
+    {"checkBoxVisibility", "Incident/Visibility"},
+    {"checkBoxConstruction", "Incident/Construction"},
+    {"checkBoxChangeLane", "Incident/ChangeLane"},
+    {"checkBoxTurnRound", "Incident/TurnRound"},
+    {"checkBoxQueueJumping", "Incident/QueueJumping"},
+    {"checkBoxRoadblock", "Incident/RoadBlock"},
+    {"checkBoxAccident", "Incident/Accident"},
+    {"checkBoxVehicleViolation", "Incident/VehicleViolation"},
+    {"checkBoxFire", "Incident/Fire"},
     {"checkBoxLowSpeed", "Incident/LowSpeed"},
 };
 
-template <typename T> T* Child(QWidget& dialog, const QString& name)
+template <typename T>
+T* Child(QWidget& dialog, const QString& name)
 {
     T* child = dialog.findChild<T*>(name);
     if (!child)
@@ -93,7 +102,6 @@ class TestConfigDialog : public SettingsDialogTest
     Q_OBJECT
 
 private:
-
     std::unique_ptr<ConfigDialog> Shown()
     {
         auto dialog = std::make_unique<ConfigDialog>();
@@ -127,7 +135,8 @@ private:
         QCOMPARE(Child<QLineEdit>(dialog, "lineEditSavePath")->text(), values.path);
         QCOMPARE(Child<QComboBox>(dialog, "cBbStreamType")->currentIndex(), values.streamType);
         for (const auto& box : kTypeBoxes)
-            QVERIFY2(Child<QCheckBox>(dialog, box.first)->isChecked() == values.checkedBoxes.contains(box.first), qPrintable(box.first));
+            QVERIFY2(Child<QCheckBox>(dialog, box.first)->isChecked() == values.checkedBoxes.contains(box.first),
+                     qPrintable(box.first));
         QCOMPARE(Child<QCheckBox>(dialog, "checkBoxAll")->checkState(),
                  values.checkedBoxes.size() == kTypeBoxes.size() ? Qt::Checked : Qt::Unchecked);
     }
@@ -141,8 +150,10 @@ private:
         QCOMPARE(m_sandbox->InFile("Param/SaveDataPath").toString(), values.path);
         QCOMPARE(m_sandbox->InFile("Param/StreamType").toInt(), values.streamType);
         for (const auto& box : kTypeBoxes)
-            QVERIFY2(m_sandbox->InFile(box.second).toInt() == (values.checkedBoxes.contains(box.first) ? 1 : 0), qPrintable(box.second));
-        QCOMPARE(m_sandbox->InFile("Incident/CheckeAll").toInt(), values.checkedBoxes.size() == kTypeBoxes.size() ? 1 : 0);
+            QVERIFY2(m_sandbox->InFile(box.second).toInt() == (values.checkedBoxes.contains(box.first) ? 1 : 0),
+                     qPrintable(box.second));
+        QCOMPARE(m_sandbox->InFile("Incident/CheckeAll").toInt(),
+                 values.checkedBoxes.size() == kTypeBoxes.size() ? 1 : 0);
     }
 
     QString DataFolder(const QString& name) const { return m_sandbox->AppDir() + "/" + name; }
@@ -160,12 +171,11 @@ private slots:
             << Values{{off, off, off, off}, "30", "@/corvane data 1", 1, {}};
         QTest::newRow("switches on, main stream, every incident")
             << Values{{on, on, on, on}, "50", "@/corvane-data-2", 0, all};
-        QTest::newRow("mixed switches, a few incidents (全部 stays clear)")
-            << Values{{off, on, on, off}, "1", "@/数据/3", 1, {"checkBoxRoadblock", "checkBoxFire", "checkBoxPedestrian"}};
+        QTest::newRow("mixed switches, a few incidents (全部 stays clear)") << Values{
+            {off, on, on, off}, "1", "@/数据/3", 1, {"checkBoxRoadblock", "checkBoxFire", "checkBoxPedestrian"}};
         QSet<QString> allButOne = all;
         allButOne.remove("checkBoxLowSpeed");
-        QTest::newRow("every incident but one")
-            << Values{{on, off, on, on}, "17", "@/corvane-data-4", 0, allButOne};
+        QTest::newRow("every incident but one") << Values{{on, off, on, on}, "17", "@/corvane-data-4", 0, allButOne};
     }
     void everyFieldSurvivesARestart()
     {
@@ -217,7 +227,7 @@ private slots:
     {
         auto dialog = Shown();
         auto* edit = Child<QLineEdit>(*dialog, "lineEditCutVideoSeconds");
-        const QPair<QString, QString> typedAndKept[] = {{"abc", ""}, {"0", ""}, {"75", "7"}, {"51", "5"},
+        const QPair<QString, QString> typedAndKept[] = {{"abc", ""}, {"0", ""},     {"75", "7"},   {"51", "5"},
                                                         {"-3", "3"}, {"2.5", "25"}, {"500", "50"}, {"1", "1"}};
         for (const auto& entry : typedAndKept) {
             Retype(edit, entry.first);
@@ -230,18 +240,37 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("toast");
-        QTest::newRow("clip length 0") << "lineEditCutVideoSeconds" << "0" << "截取短录像时间须为1-50秒";
-        QTest::newRow("clip length 51") << "lineEditCutVideoSeconds" << "51" << "截取短录像时间须为1-50秒";
-        QTest::newRow("clip length text") << "lineEditCutVideoSeconds" << "ten" << "截取短录像时间须为1-50秒";
-        QTest::newRow("clip length empty") << "lineEditCutVideoSeconds" << "" << "截取短录像时间不能为空";
-        QTest::newRow("data folder empty") << "lineEditSavePath" << "" << "保存路径不能为空";
-        QTest::newRow("data folder relative") << "lineEditSavePath" << "data/alarms" << "数据存储路径须为绝对路径";
-        QTest::newRow("data folder in the home shorthand") << "lineEditSavePath" << "~/data" << "数据存储路径须为绝对路径";
+        QTest::newRow("clip length 0") << "lineEditCutVideoSeconds"
+                                       << "0"
+                                       << "截取短录像时间须为1-50秒";
+        QTest::newRow("clip length 51") << "lineEditCutVideoSeconds"
+                                        << "51"
+                                        << "截取短录像时间须为1-50秒";
+        QTest::newRow("clip length text") << "lineEditCutVideoSeconds"
+                                          << "ten"
+                                          << "截取短录像时间须为1-50秒";
+        QTest::newRow("clip length empty") << "lineEditCutVideoSeconds"
+                                           << ""
+                                           << "截取短录像时间不能为空";
+        QTest::newRow("data folder empty") << "lineEditSavePath"
+                                           << ""
+                                           << "保存路径不能为空";
+        QTest::newRow("data folder relative") << "lineEditSavePath"
+                                              << "data/alarms"
+                                              << "数据存储路径须为绝对路径";
+        QTest::newRow("data folder in the home shorthand") << "lineEditSavePath"
+                                                           << "~/data"
+                                                           << "数据存储路径须为绝对路径";
         // No user, root included, can make files in /proc.
-        QTest::newRow("data folder unwritable") << "lineEditSavePath" << "/proc" << "数据存储路径无法创建或不可写";
-        QTest::newRow("data folder missing, cannot be made") << "lineEditSavePath" << "/proc/corvane/data"
+        QTest::newRow("data folder unwritable") << "lineEditSavePath"
+                                                << "/proc"
+                                                << "数据存储路径无法创建或不可写";
+        QTest::newRow("data folder missing, cannot be made") << "lineEditSavePath"
+                                                             << "/proc/corvane/data"
                                                              << "数据存储路径无法创建或不可写";
-        QTest::newRow("data folder below a file") << "lineEditSavePath" << "@/config.ini/data" << "数据存储路径无法创建或不可写";
+        QTest::newRow("data folder below a file") << "lineEditSavePath"
+                                                  << "@/config.ini/data"
+                                                  << "数据存储路径无法创建或不可写";
     }
     void badInputsAreRefusedAndChangeNothing()
     {
@@ -449,9 +478,12 @@ private slots:
         struct Step
         {
             std::optional<QSwitchButton::StateFlag> set; // the switch before the save; none: left alone
-            int emitted;                                  // SigOpenIllegalRecord so far
+            int emitted;                                 // SigOpenIllegalRecord so far
         };
-        const Step steps[] = {{std::nullopt, 0}, {QSwitchButton::on, 1}, {std::nullopt, 1}, {QSwitchButton::on, 1},
+        const Step steps[] = {{std::nullopt, 0},
+                              {QSwitchButton::on, 1},
+                              {std::nullopt, 1},
+                              {QSwitchButton::on, 1},
                               {QSwitchButton::off, 2}};
         auto dialog = Shown();
         QSignalSpy recording(dialog.get(), &ConfigDialog::SigOpenIllegalRecord);
@@ -472,7 +504,8 @@ private slots:
     void streamTypeKeepsItsIndexAcrossALanguageChange()
     {
         auto dialog = Shown();
-        connect(LanguageManage::GetInstance(), &LanguageManage::languageChangeSig, dialog.get(), &ConfigDialog::reTranslateUI);
+        connect(LanguageManage::GetInstance(), &LanguageManage::languageChangeSig, dialog.get(),
+                &ConfigDialog::reTranslateUI);
         auto* combo = Child<QComboBox>(*dialog, "cBbStreamType");
         QTest::keyClick(combo, Qt::Key_Down);
         QCOMPARE(combo->currentIndex(), 1);

@@ -122,7 +122,8 @@ private slots:
             QWidget owner;
             owner.resize(361, 261);
             BusyWaitDialog busy(&owner);
-            busy.SetTipText(english ? QStringLiteral("Searching, please wait...") : QStringLiteral("正在查询，请稍候..."));
+            busy.SetTipText(english ? QStringLiteral("Searching, please wait...")
+                                    : QStringLiteral("正在查询，请稍候..."));
             shoot(busy, QStringLiteral("busy-indicator"), [&] {
                 for (int i = 0; i < 12; ++i)
                     busy.UpdateStatePic();
@@ -138,7 +139,8 @@ private slots:
         const QString texts[] = {english ? QStringLiteral("Fetching the device's channels, please wait...")
                                          : QStringLiteral("正在获取设备通道信息，请稍候..."),
                                  english ? QStringLiteral("The device already exists") : QStringLiteral("设备已存在"),
-                                 english ? QStringLiteral("Please enter a valid IP address") : QStringLiteral("请输入正确的IP地址"),
+                                 english ? QStringLiteral("Please enter a valid IP address")
+                                         : QStringLiteral("请输入正确的IP地址"),
                                  english ? QStringLiteral("Settings saved") : QStringLiteral("保存配置参数成功")};
         for (int kind = 0; kind < 4; ++kind) {
             QPromptWidget::ShowPrompt(QPromptWidget::MsgType(kind), texts[kind], nullptr, 60000);
@@ -180,7 +182,8 @@ private slots:
             QPictureFrame frame;
             frame.resize(480, 270);
             frame.setPixmap(QPixmap::fromImage(samplePicture(QSize(1920, 1080))), false);
-            shoot(frame, QStringLiteral("picture-frame-magnifier"), [&] { sendMouse(&frame, QEvent::MouseMove, Qt::NoButton, Qt::NoButton, QPoint(180, 160)); });
+            shoot(frame, QStringLiteral("picture-frame-magnifier"),
+                  [&] { sendMouse(&frame, QEvent::MouseMove, Qt::NoButton, Qt::NoButton, QPoint(180, 160)); });
         }
         {
             QPayPictureFrame frame;
@@ -192,7 +195,8 @@ private slots:
             QWidget host;
             host.resize(400, 300);
             auto* layout = new QVBoxLayout(&host);
-            auto* text = new QLabel(english ? QStringLiteral("Window behind the dialog") : QStringLiteral("对话框后面的窗口"), &host);
+            auto* text = new QLabel(
+                english ? QStringLiteral("Window behind the dialog") : QStringLiteral("对话框后面的窗口"), &host);
             layout->addWidget(text);
             host.setStyleSheet(QStringLiteral("background:#ffffff; font-size: 20px;"));
             auto* lightBox = new QLightBoxWidget(&host, false);

@@ -80,8 +80,8 @@ private slots:
         const QByteArray good = jpegBytes(QSize(640, 360));
         QTest::newRow("good JPEG") << write("good.jpg", good) << QSize(640, 360);
         QTest::newRow("1x1 JPEG") << write("one.jpg", jpegBytes(QSize(1, 1))) << QSize(1, 1);
-        QTest::newRow("good JPEG with padding after its end") << write("padded.jpg", good + QByteArray(3, '\0'))
-                                                               << QSize(640, 360);
+        QTest::newRow("good JPEG with padding after its end")
+            << write("padded.jpg", good + QByteArray(3, '\0')) << QSize(640, 360);
         QTest::newRow("truncated JPEG") << write("cut.jpg", good.left(good.size() / 2)) << QSize();
         QTest::newRow("JPEG cut after its header") << write("header.jpg", good.left(400)) << QSize();
         QTest::newRow("empty file") << write("empty.jpg", QByteArray()) << QSize();

@@ -21,10 +21,7 @@ class TestPromptWidget : public QObject
 private:
     QWidget* m_window = nullptr;
 
-    static void waitUntilGone()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(QPromptWidget::Current() == nullptr, 5000);
-    }
+    static void waitUntilGone() { QTRY_VERIFY_WITH_TIMEOUT(QPromptWidget::Current() == nullptr, 5000); }
 
 private slots:
     void init()
@@ -78,7 +75,8 @@ private slots:
 
     void newTextChangesTheSameWindowAndRestartsTheTime()
     {
-        QPromptWidget::ShowPrompt(QPromptWidget::Tips, QStringLiteral("正在获取设备通道信息，请稍候..."), m_window, 300);
+        QPromptWidget::ShowPrompt(QPromptWidget::Tips, QStringLiteral("正在获取设备通道信息，请稍候..."), m_window,
+                                  300);
         QPointer<QPromptWidget> first = QPromptWidget::Current();
         QWidget other;
         other.setGeometry(500, 400, 400, 300);
@@ -141,10 +139,11 @@ private slots:
     void aLongTextIsShownWhole_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("Chinese with a path") << QStringLiteral(
-            "导出失败：0条导出成功30条导出失败 (no file chosen: /home/operator/交通参数/导出/TrafficParam_20261201080000123.csv)");
-        QTest::newRow("English") << QStringLiteral(
-            "Export failed: 0 rows exported, 30 rows failed (cannot open /srv/data/traffic/TrafficParam.csv: Permission denied)");
+        QTest::newRow("Chinese with a path")
+            << QStringLiteral("导出失败：0条导出成功30条导出失败 (no file chosen: "
+                              "/home/operator/交通参数/导出/TrafficParam_20261201080000123.csv)");
+        QTest::newRow("English") << QStringLiteral("Export failed: 0 rows exported, 30 rows failed (cannot open "
+                                                   "/srv/data/traffic/TrafficParam.csv: Permission denied)");
     }
     void aLongTextIsShownWhole()
     {
@@ -160,8 +159,14 @@ private slots:
         const QRect area = label->contentsRect();
         const QRect needed = label->fontMetrics().boundingRect(area, Qt::TextWordWrap | int(label->alignment()), text);
         QVERIFY2(area.contains(needed), qPrintable(QStringLiteral("needs %1x%2 at %3,%4, has %5x%6 at %7,%8")
-                                                      .arg(needed.width()).arg(needed.height()).arg(needed.x()).arg(needed.y())
-                                                      .arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y())));
+                                                       .arg(needed.width())
+                                                       .arg(needed.height())
+                                                       .arg(needed.x())
+                                                       .arg(needed.y())
+                                                       .arg(area.width())
+                                                       .arg(area.height())
+                                                       .arg(area.x())
+                                                       .arg(area.y())));
         const QString tag = QString::fromUtf8(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
         QVERIFY(prompt->grab().save(QStringLiteral(CORVANE_BIN_DIR "/../prompt-long-%1.png").arg(tag)));
         // A short text afterwards takes the toast back to its size.

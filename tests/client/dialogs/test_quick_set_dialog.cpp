@@ -17,14 +17,22 @@ struct TypeBox
     quint32 code;
 };
 const TypeBox kTypeBoxes[] = {
-    {"checkBoxCongestion", "Incident/Congestion", 1},       {"checkBoxIllegallyPark", "Incident/IllegallyPark", 2},
-    {"checkBoxPedestrian", "Incident/Pedestrian", 8},       {"checkBoxSmog", "Incident/Smog", 32},
-    {"checkBoxObjectsDroppedDown", "Incident/ObjectsDroppedDown", 16}, {"checkBoxVisibility", "Incident/Visibility", 0x20000},
-    {"checkBoxConstruction", "Incident/Construction", 16384}, {"checkBoxChangeLane", "Incident/ChangeLane", 512},
-    {"checkBoxFire", "Incident/Fire", 0x80000},             {"checkBoxRoadBlock", "Incident/RoadBlock", 8192},
-    {"checkBoxQueueJumping", "Incident/QueueJumping", 4096}, {"checkBoxTurnRound", "Incident/TurnRound", 1024},
-    {"checkBoxAccident", "Incident/Accident", 32768},       {"checkBoxVehicleViolation", "Incident/VehicleViolation", 2048},
-    {"checkBoxLinePressing", "Incident/LinePressing", 64},  {"checkBoxLowSpeed", "Incident/LowSpeed", 260},
+    {"checkBoxCongestion", "Incident/Congestion", 1},
+    {"checkBoxIllegallyPark", "Incident/IllegallyPark", 2},
+    {"checkBoxPedestrian", "Incident/Pedestrian", 8},
+    {"checkBoxSmog", "Incident/Smog", 32},
+    {"checkBoxObjectsDroppedDown", "Incident/ObjectsDroppedDown", 16},
+    {"checkBoxVisibility", "Incident/Visibility", 0x20000},
+    {"checkBoxConstruction", "Incident/Construction", 16384},
+    {"checkBoxChangeLane", "Incident/ChangeLane", 512},
+    {"checkBoxFire", "Incident/Fire", 0x80000},
+    {"checkBoxRoadBlock", "Incident/RoadBlock", 8192},
+    {"checkBoxQueueJumping", "Incident/QueueJumping", 4096},
+    {"checkBoxTurnRound", "Incident/TurnRound", 1024},
+    {"checkBoxAccident", "Incident/Accident", 32768},
+    {"checkBoxVehicleViolation", "Incident/VehicleViolation", 2048},
+    {"checkBoxLinePressing", "Incident/LinePressing", 64},
+    {"checkBoxLowSpeed", "Incident/LowSpeed", 260},
     {"checkBoxWrongWayDriving", "Incident/WrongWayDriving", 4},
 };
 

@@ -65,8 +65,8 @@ private slots:
             QVERIFY(action->text().isEmpty());
             QVERIFY(!action->icon().pixmap(16, 16, QIcon::Normal).isNull());
             QVERIFY(!action->icon().pixmap(16, 16, QIcon::Active).isNull());
-            QVERIFY(action->icon().pixmap(16, 16, QIcon::Active).toImage()
-                    != action->icon().pixmap(16, 16, QIcon::Normal).toImage());
+            QVERIFY(action->icon().pixmap(16, 16, QIcon::Active).toImage() !=
+                    action->icon().pixmap(16, 16, QIcon::Normal).toImage());
         }
     }
 };

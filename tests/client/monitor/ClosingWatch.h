@@ -11,20 +11,20 @@
 
 struct ClosingWatch
 {
-    QByteArray output;         // standard output, and standard error when merged
-    QByteArray errors;         // standard error when kept apart
-    bool closed = false;       // "@@closing" was printed
-    bool returned = false;     // "@@returning" followed it
-    bool ended = false;        // the process ended by itself
-    qint64 shutdownMs = -1;    // from "@@closing" to "@@returning"
+    QByteArray output;      // standard output, and standard error when merged
+    QByteArray errors;      // standard error when kept apart
+    bool closed = false;    // "@@closing" was printed
+    bool returned = false;  // "@@returning" followed it
+    bool ended = false;     // the process ended by itself
+    qint64 shutdownMs = -1; // from "@@closing" to "@@returning"
 
     // The lines a sanitizer reports with: a leak, a memory error, undefined behaviour.
     QList<QByteArray> SanitizerReports() const
     {
         QList<QByteArray> found;
         for (const QByteArray& line : (output + '\n' + errors).split('\n'))
-            if (line.contains("ERROR: LeakSanitizer") || line.contains("ERROR: AddressSanitizer")
-                || line.contains("runtime error:") || (line.startsWith("SUMMARY: ") && line.contains("Sanitizer")))
+            if (line.contains("ERROR: LeakSanitizer") || line.contains("ERROR: AddressSanitizer") ||
+                line.contains("runtime error:") || (line.startsWith("SUMMARY: ") && line.contains("Sanitizer")))
                 found << line;
         return found;
     }
@@ -50,8 +50,8 @@ inline ClosingWatch WatchUntilEnd(QProcess& client, qint64 limitMs)
         read();
         if (!sinceClosing.isValid() && watch.output.contains("@@closing"))
             sinceClosing.start();
-        if (sinceClosing.isValid() && !sinceReturning.isValid()
-            && watch.output.indexOf("@@returning", watch.output.indexOf("@@closing")) >= 0) {
+        if (sinceClosing.isValid() && !sinceReturning.isValid() &&
+            watch.output.indexOf("@@returning", watch.output.indexOf("@@closing")) >= 0) {
             watch.shutdownMs = sinceClosing.elapsed();
             sinceReturning.start();
         }

@@ -62,5 +62,4 @@ Widget FormWidget(QObject* window, const QString& name)
     return nullptr;
 }
 
-#define FORM_WIDGET(window, name) \
-    (FormWidget<decltype(Ui_CorvaneClass::name)>(AsObject(window), QStringLiteral(#name)))
+#define FORM_WIDGET(window, name) (FormWidget<decltype(Ui_CorvaneClass::name)>(AsObject(window), QStringLiteral(#name)))

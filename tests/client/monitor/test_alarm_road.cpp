@@ -266,13 +266,15 @@ void AlarmRoadTest::SendFromListenerThread(const TSR_ALARMER& alarmer, const Rec
 
 void AlarmRoadTest::incidentGivesRowPictureClipListRowAndPrompt()
 {
-    DeviceManager::GetInstance()->SetClipTiming(ClipTiming{std::chrono::seconds(2), std::chrono::milliseconds(200), 50});
+    DeviceManager::GetInstance()->SetClipTiming(
+        ClipTiming{std::chrono::seconds(2), std::chrono::milliseconds(200), 50});
     const std::string device = devices.at(0).address;
     QCOMPARE(Control("fire " + device + " incident"), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), 1, 20000);
 
-    const QList<QStringList> rows = Rows(folder->DatabasePath(),
-        QStringLiteral("select time, incidentType, deviceIp, channelIp, picPath, videoPath from incidentInfo"));
+    const QList<QStringList> rows =
+        Rows(folder->DatabasePath(),
+             QStringLiteral("select time, incidentType, deviceIp, channelIp, picPath, videoPath from incidentInfo"));
     const QStringList row = rows.at(0);
     const QString time = row[0];
     const quint32 type = row[1].toUInt();
@@ -315,19 +317,22 @@ void AlarmRoadTest::sixIncidentsLeaveFiveRowsNewestOnTop()
     QCOMPARE(Control("fire " + devices.at(0).address + " incident 6"), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), 6, 20000);
     auto* model = qobject_cast<QStandardItemModel*>(FORM_WIDGET(window, listViewIncident)->model());
-    const QList<QStringList> rows = Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo order by rowid"));
+    const QList<QStringList> rows =
+        Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo order by rowid"));
     // A row is stored before the list gets it, and the list holds five rows
     // from the fifth incident on: only the sixth incident's row on top shows
     // that the list has seen all six.
     const auto topPicture = [&] {
-        auto* item = qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(0, 0)));
+        auto* item =
+            qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(0, 0)));
         return item ? item->picPath : QString();
     };
     QTRY_COMPARE_WITH_TIMEOUT(topPicture(), rows.at(5).at(0), 20000);
     QCOMPARE(model->rowCount(), 5);
     // Newest on top: the stored pictures in reverse order of arrival.
     for (int i = 0; i < 5; ++i) {
-        auto* item = qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(i, 0)));
+        auto* item =
+            qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(i, 0)));
         QVERIFY(item);
         QCOMPARE(item->picPath, rows.at(5 - i).at(0));
     }
@@ -381,8 +386,10 @@ void AlarmRoadTest::violationGivesOnePictureAndOneRow()
 {
     QCOMPARE(Control("fire " + devices.at(0).address + " violation"), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(RowCount(folder->DatabasePath(), QStringLiteral("ForensicsInfo")), 1, 20000);
-    const QStringList row = Rows(folder->DatabasePath(),
-        QStringLiteral("select time, violationType, deviceIp, picPath, plateNo from ForensicsInfo")).at(0);
+    const QStringList row =
+        Rows(folder->DatabasePath(),
+             QStringLiteral("select time, violationType, deviceIp, picPath, plateNo from ForensicsInfo"))
+            .at(0);
     const QString expected = QStringLiteral("%1/data/ForensicsImageDir/%2/%3/%4/forensics_%5_%6_%7.jpeg")
                                  .arg(DataPath(), QString::fromStdString(ViolationTypeName(row[1].toUInt())),
                                       row[0].left(8), row[0].mid(8, 2), row[1], row[2], row[0]);
@@ -402,7 +409,8 @@ void AlarmRoadTest::trafficParametersGiveOneRowPerLane()
     const QList<QStringList> rows =
         Rows(folder->DatabasePath(), QStringLiteral("select distinct startTime, deviceIp from TrafficParamInfo"));
     QCOMPARE(rows.size(), 1);
-    QCOMPARE(Rows(folder->DatabasePath(), QStringLiteral("select distinct laneNo from TrafficParamInfo")).size(), lanes);
+    QCOMPARE(Rows(folder->DatabasePath(), QStringLiteral("select distinct laneNo from TrafficParamInfo")).size(),
+             lanes);
     QVERIFY(FilesBelow(DataPath(), QStringLiteral("*")).isEmpty());
 }
 
@@ -428,14 +436,30 @@ void AlarmRoadTest::hostileRecordsAreDroppedAndNothingLandsOutside_data()
     QTest::addColumn<QString>("channelIp");
     QTest::addColumn<qint64>("count");
     QTest::addColumn<qint64>("pictureLength");
-    QTest::newRow("climbing device address") << "incident" << "../../../evil" << "127.0.0.2" << 0LL << 28LL;
-    QTest::newRow("channel address with a separator") << "incident" << "127.0.0.1" << "a/../../b" << 0LL << 28LL;
-    QTest::newRow("picture longer than an alarm can carry") << "incident" << "127.0.0.1" << "" << 0LL << (64LL << 20);
-    QTest::newRow("violation from a climbing address") << "violation" << ".." << "127.0.0.2" << 1LL << 28LL;
-    QTest::newRow("nine violation pictures") << "violation" << "127.0.0.1" << "" << 9LL << 28LL;
-    QTest::newRow("nine lanes") << "traffic" << "127.0.0.1" << "" << 9LL << 0LL;
-    QTest::newRow("negative lanes") << "traffic" << "127.0.0.1" << "" << -1LL << 0LL;
-    QTest::newRow("lanes from a climbing address") << "traffic" << "../x" << "" << 2LL << 0LL;
+    QTest::newRow("climbing device address") << "incident"
+                                             << "../../../evil"
+                                             << "127.0.0.2" << 0LL << 28LL;
+    QTest::newRow("channel address with a separator") << "incident"
+                                                      << "127.0.0.1"
+                                                      << "a/../../b" << 0LL << 28LL;
+    QTest::newRow("picture longer than an alarm can carry") << "incident"
+                                                            << "127.0.0.1"
+                                                            << "" << 0LL << (64LL << 20);
+    QTest::newRow("violation from a climbing address") << "violation"
+                                                       << ".."
+                                                       << "127.0.0.2" << 1LL << 28LL;
+    QTest::newRow("nine violation pictures") << "violation"
+                                             << "127.0.0.1"
+                                             << "" << 9LL << 28LL;
+    QTest::newRow("nine lanes") << "traffic"
+                                << "127.0.0.1"
+                                << "" << 9LL << 0LL;
+    QTest::newRow("negative lanes") << "traffic"
+                                    << "127.0.0.1"
+                                    << "" << -1LL << 0LL;
+    QTest::newRow("lanes from a climbing address") << "traffic"
+                                                   << "../x"
+                                                   << "" << 2LL << 0LL;
 }
 
 void AlarmRoadTest::hostileRecordsAreDroppedAndNothingLandsOutside()
@@ -455,7 +479,7 @@ void AlarmRoadTest::hostileRecordsAreDroppedAndNothingLandsOutside()
         Put(record.struDevInfo.sIpV4, channelIp.toLatin1().constData());
         record.dwIncidentType = 4;
         record.dwPicDataLen = static_cast<uint32_t>(pictureLength);
-        record.pImage = reinterpret_cast<uint8_t*>(picture.data());  // shorter than claimed: must not be read
+        record.pImage = reinterpret_cast<uint8_t*>(picture.data()); // shorter than claimed: must not be read
         SendFromListenerThread(alarmer, record, &DeviceManager::AlarmAidSig);
     } else if (kind == QLatin1String("violation")) {
         TSR_TFS_ALARM record{};
@@ -479,10 +503,11 @@ void AlarmRoadTest::hostileRecordsAreDroppedAndNothingLandsOutside()
     // case can arrive here): nothing of the hostile record.
     const QString simulated = QString::fromStdString(devices.at(0).address);
     for (const char* table : {"incidentInfo", "ForensicsInfo", "TrafficParamInfo"})
-        QVERIFY2(Rows(folder->DatabasePath(), QStringLiteral("select deviceIp from %1 where deviceIp <> '%2'")
-                                                  .arg(QLatin1String(table), simulated))
-                     .isEmpty(),
-                 table);
+        QVERIFY2(
+            Rows(folder->DatabasePath(),
+                 QStringLiteral("select deviceIp from %1 where deviceIp <> '%2'").arg(QLatin1String(table), simulated))
+                .isEmpty(),
+            table);
     QVERIFY(FilesBelow(folder->Path(), QStringLiteral("*evil*")).isEmpty());
     for (const QString& file : FilesBelow(folder->Path(), QStringLiteral("*.jpeg")))
         QVERIFY2(file.contains(simulated + QLatin1Char('_')), qPrintable(file));
@@ -510,7 +535,8 @@ void AlarmRoadTest::SaveThroughDialog(const QString& dataPath, bool clips, int c
         setSwitch("switchBtnAutoStart", QSwitchButton::off);
         setSwitch("switchBtnCutVideo", clips ? QSwitchButton::on : QSwitchButton::off);
         if (clips)
-            dialog->findChild<QLineEdit*>(QStringLiteral("lineEditCutVideoSeconds"))->setText(QString::number(clipSeconds));
+            dialog->findChild<QLineEdit*>(QStringLiteral("lineEditCutVideoSeconds"))
+                ->setText(QString::number(clipSeconds));
         dialog->findChild<QLineEdit*>(QStringLiteral("lineEditSavePath"))->setText(dataPath);
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("pBtnConfigSave")), Qt::LeftButton);
         saved = !dialog->isVisible();
@@ -539,7 +565,8 @@ void AlarmRoadTest::savingSettingsDuringAFloodKeepsEachAlarmWhole()
     // and the clip switch of the other is a row with a clip under "plain" or
     // none under "cut". Run in the ThreadSanitizer build, this also shows that
     // the dialog's saves and the alarms do not race.
-    DeviceManager::GetInstance()->SetClipTiming(ClipTiming{std::chrono::seconds(2), std::chrono::milliseconds(100), 20});
+    DeviceManager::GetInstance()->SetClipTiming(
+        ClipTiming{std::chrono::seconds(2), std::chrono::milliseconds(100), 20});
     const QString cut = folder->Path() + QStringLiteral("/cut");
     const QString plain = folder->Path() + QStringLiteral("/plain");
     constexpr int kFlood = 150;
@@ -553,16 +580,18 @@ void AlarmRoadTest::savingSettingsDuringAFloodKeepsEachAlarmWhole()
         QVERIFY2(saves < 2000, "the flood was not stored");
     }
 
-    const QList<QStringList> rows = Rows(folder->DatabasePath(), QStringLiteral("select picPath, videoPath from incidentInfo"));
+    const QList<QStringList> rows =
+        Rows(folder->DatabasePath(), QStringLiteral("select picPath, videoPath from incidentInfo"));
     QCOMPARE(rows.size(), kFlood);
     int underCut = 0;
     for (const QStringList& row : rows) {
         const bool inCut = row[0].startsWith(cut + QLatin1Char('/'));
-        QVERIFY2(inCut || row[0].startsWith(plain + QLatin1Char('/')) || row[0].startsWith(DataPath() + QLatin1Char('/')),
+        QVERIFY2(inCut || row[0].startsWith(plain + QLatin1Char('/')) ||
+                     row[0].startsWith(DataPath() + QLatin1Char('/')),
                  qPrintable(row[0]));
         QVERIFY(QFileInfo(row[0]).size() > 0);
         if (row[0].startsWith(DataPath() + QLatin1Char('/')))
-            continue;  // stored before the first save
+            continue; // stored before the first save
         underCut += inCut;
         QVERIFY2(row[1].isEmpty() != inCut, qPrintable(row.join(QLatin1Char(' '))));
         if (inCut)
@@ -576,7 +605,9 @@ void AlarmRoadTest::savingSettingsDuringAFloodKeepsEachAlarmWhole()
     QTRY_COMPARE_WITH_TIMEOUT(IncidentRows(), before + 1, 20000);
     const QString last = saves % 2 ? plain : cut;
     const QStringList newest =
-        Rows(folder->DatabasePath(), QStringLiteral("select picPath, videoPath from incidentInfo order by rowid desc limit 1")).at(0);
+        Rows(folder->DatabasePath(),
+             QStringLiteral("select picPath, videoPath from incidentInfo order by rowid desc limit 1"))
+            .at(0);
     QVERIFY2(newest[0].startsWith(last + QLatin1Char('/')), qPrintable(newest[0]));
 }
 
@@ -695,8 +726,7 @@ void AlarmRoadTest::fullDiskKeepsAlarmsUntilThereIsRoom()
     const size_t madeBefore = AlarmsMade();
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
     QCOMPARE(Control("fire " + devices.at(0).address + " incident 10"), QStringLiteral("ok"));
-    const bool failed =
-        QTest::qWaitFor([&] { return failing.count() == 1 && AlarmsMade() == madeBefore + 10; }, 20000);
+    const bool failed = QTest::qWaitFor([&] { return failing.count() == 1 && AlarmsMade() == madeBefore + 10; }, 20000);
     const size_t unacknowledged = simulator.devices().at(0)->alarmsUnacknowledged();
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
     std::signal(SIGXFSZ, previousSignal);
@@ -786,7 +816,8 @@ void AlarmRoadTest::screenshots()
     QTRY_COMPARE_WITH_TIMEOUT(FORM_WIDGET(window, listViewIncident)->model()->rowCount(), 3, 20000);
     auto* prompt = window->findChild<IncidentPromptsDialog*>();
     QVERIFY(prompt);
-    const QString picture = Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo")).at(0).at(0);
+    const QString picture =
+        Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo")).at(0).at(0);
     for (const auto language : {LanguageManage::Chinese, LanguageManage::English}) {
         LanguageManage::GetInstance()->SwitchLanguage(language);
         // Rows keep the language they were made in: a fresh one on top.
@@ -798,9 +829,11 @@ void AlarmRoadTest::screenshots()
                  language == LanguageManage::English ? QStringLiteral("Channel") : QStringLiteral("通道号"));
         prompt->setWindowOpacity(1.0);
         prompt->show();
-        QTest::qWait(100);  // the layouts settle after the new texts
+        QTest::qWait(100); // the layouts settle after the new texts
         const QString suffix = language == LanguageManage::Chinese ? QStringLiteral("zh") : QStringLiteral("en");
-        QVERIFY(FORM_WIDGET(window, listViewIncident)->grab().save(dir + QStringLiteral("/incident_list_%1.png").arg(suffix)));
+        QVERIFY(FORM_WIDGET(window, listViewIncident)
+                    ->grab()
+                    .save(dir + QStringLiteral("/incident_list_%1.png").arg(suffix)));
         QVERIFY(prompt->grab().save(dir + QStringLiteral("/incident_prompt_%1.png").arg(suffix)));
         IncidentDetailInfoDialog details;
         details.SetInfo(QString(), window->IncidentNames().value(4), QStringLiteral("2024_05_01 13:45:02"),

@@ -31,13 +31,13 @@ int RunClosingClient(int argc, char** argv)
         ClientStartOptions options = ParseClientOptions(arguments);
         const bool waitForPass = arguments.contains(QStringLiteral("--wait-for-pass"));
         options.onWindowBuilt = [waitForPass](Corvane& window) {
-            QObject::connect(&window, &Corvane::DealIncidentTableSig, &window, [] { ++alarms; },
-                             Qt::DirectConnection);
+            QObject::connect(
+                &window, &Corvane::DealIncidentTableSig, &window, [] { ++alarms; }, Qt::DirectConnection);
             // Other tests share the X server; stay below their windows.
             QTimer::singleShot(0, &window, [&window] { window.lower(); });
             auto* poll = new QTimer(&window);
             QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, waitForPass] {
-                const bool passUnderWay = TreeOf(window)->Workers().Count() >= 2;  // cleaning worker + login pass
+                const bool passUnderWay = TreeOf(window)->Workers().Count() >= 2; // cleaning worker + login pass
                 if (alarms < 200 || TreeOf(window)->LoggedInDevices().isEmpty() || (waitForPass && !passUnderWay))
                     return;
                 poll->stop();
@@ -54,8 +54,7 @@ int RunClosingClient(int argc, char** argv)
 }
 
 class CorvaneShutdownTest : public ::testing::TestWithParam<bool>
-{
-};
+{ };
 
 TEST_P(CorvaneShutdownTest, ClosingEndsTheProcessWithinTwoSeconds)
 {
@@ -69,7 +68,7 @@ TEST_P(CorvaneShutdownTest, ClosingEndsTheProcessWithinTwoSeconds)
     ASSERT_TRUE(folder.StoreDevices(devices));
     simulator.devices().at(0)->setAlarmRate(500);
     if (duringLoginPass)
-        simulator.devices().at(1)->stall(true);  // its login waits for an answer that never comes
+        simulator.devices().at(1)->stall(true); // its login waits for an answer that never comes
 
     QProcess client;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -59,7 +59,7 @@ QMap<QString, QString> VisibleTexts(QWidget* window)
     for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
         if (button->window() == window)
             texts.insert(button->objectName(), button->text());
-    texts.remove(QStringLiteral("labelCurrentTime"));  // the clock ticks on its own
+    texts.remove(QStringLiteral("labelCurrentTime")); // the clock ticks on its own
     return texts;
 }
 
@@ -203,7 +203,8 @@ void CorvaneWindowTest::handsIncidentsOverToTheWindow()
 {
     WaitForLogins();
     std::atomic<int> handedOver{0};
-    connect(window.get(), &Corvane::DealIncidentTableSig, this, [&] { ++handedOver; }, Qt::DirectConnection);
+    connect(
+        window.get(), &Corvane::DealIncidentTableSig, this, [&] { ++handedOver; }, Qt::DirectConnection);
     simulator.devices().at(0)->fireAlarms(devsim::AlarmKind::Incident, 3);
     QTRY_COMPARE_WITH_TIMEOUT(handedOver.load(), 3, 30000);
 }
@@ -224,7 +225,7 @@ void CorvaneWindowTest::failureExitWhenTheFolderIsUnusable()
     client.start(QStringLiteral(CORVANE_PROGRAM), {QStringLiteral("--alarm-port"), QString::number(port)});
     QVERIFY(client.waitForFinished(30000));
     QCOMPARE(client.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(client.exitCode(), 255);  // -1
+    QCOMPARE(client.exitCode(), 255); // -1
     QVERIFY(QString::fromUtf8(client.readAllStandardError() + client.readAllStandardOutput())
                 .contains(QStringLiteral("创建实例失败")));
     QVERIFY(PortIsFree(port));
@@ -234,9 +235,12 @@ void CorvaneWindowTest::versionTextFromCompileDate_data()
 {
     QTest::addColumn<QString>("compileDate");
     QTest::addColumn<QString>("version");
-    QTest::newRow("single-digit day") << "Mar  5 2024" << "V2.0.0 build20240305";
-    QTest::newRow("last month") << "Dec 31 2026" << "V2.0.0 build20261231";
-    QTest::newRow("first month") << "Jan 10 2025" << "V2.0.0 build20250110";
+    QTest::newRow("single-digit day") << "Mar  5 2024"
+                                      << "V2.0.0 build20240305";
+    QTest::newRow("last month") << "Dec 31 2026"
+                                << "V2.0.0 build20261231";
+    QTest::newRow("first month") << "Jan 10 2025"
+                                 << "V2.0.0 build20250110";
 }
 
 void CorvaneWindowTest::versionTextFromCompileDate()
@@ -338,9 +342,9 @@ void CorvaneWindowTest::languageSwitchRetranslatesEveryText()
 
 void CorvaneWindowTest::resizesFromItsEdges_data()
 {
-    QTest::addColumn<QString>("grip");  // where the press lands, from the window's edges
+    QTest::addColumn<QString>("grip"); // where the press lands, from the window's edges
     QTest::addColumn<QPoint>("drag");
-    QTest::addColumn<QRect>("change");  // of x, y, width, height
+    QTest::addColumn<QRect>("change"); // of x, y, width, height
     QTest::newRow("right band") << "right" << QPoint(60, 0) << QRect(0, 0, 60, 0);
     QTest::newRow("left band") << "left" << QPoint(-40, 0) << QRect(-40, 0, 40, 0);
     QTest::newRow("bottom band") << "bottom" << QPoint(0, 50) << QRect(0, 0, 0, 50);
@@ -404,7 +408,8 @@ void CorvaneWindowTest::titleBarDragsAndDoubleClickMaximises()
 
     QTest::mouseDClick(handle, Qt::LeftButton, {}, grip);
     QTRY_VERIFY(window->isMaximized());
-    QTest::mouseDClick(handle, Qt::LeftButton, {}, title->mapTo(window.get(), QPoint(FORM_WIDGET(window, frameTime)->x() - 30, 20)));
+    QTest::mouseDClick(handle, Qt::LeftButton, {},
+                       title->mapTo(window.get(), QPoint(FORM_WIDGET(window, frameTime)->x() - 30, 20)));
     QTRY_VERIFY(!window->isMaximized());
 }
 

@@ -45,8 +45,8 @@ protected:
     // The hour folder of an instant in a picture tree.
     static QString HourDir(const QString& tree, const QDateTime& at)
     {
-        return QStringLiteral("data/%1/逆行/%2/%3").arg(tree, at.toString(QStringLiteral("yyyyMMdd")),
-                                                         at.toString(QStringLiteral("HH")));
+        return QStringLiteral("data/%1/逆行/%2/%3")
+            .arg(tree, at.toString(QStringLiteral("yyyyMMdd")), at.toString(QStringLiteral("HH")));
     }
 
     bool Exists(const QString& relative) const { return QFileInfo::exists(Path(relative)); }
@@ -118,8 +118,7 @@ struct SpaceCase
 };
 
 class SpaceRuleTest : public DataCleanerTest, public ::testing::WithParamInterface<SpaceCase>
-{
-};
+{ };
 
 TEST_P(SpaceRuleTest, FreesUpToOneFifthWhenBelowOneTenth)
 {

@@ -124,7 +124,7 @@ private:
 
     ClientFolder folder;
     devsim::Simulator simulator;
-    std::vector<devsim::DeviceSpec> devices;  // the first three are stored
+    std::vector<devsim::DeviceSpec> devices; // the first three are stored
     quint16 alarmPort = 0;
     std::unique_ptr<Corvane> window;
     std::unique_ptr<QSignalSpy> passes;
@@ -165,7 +165,8 @@ void DeviceTreeTest::init()
     passes = std::make_unique<QSignalSpy>(window.get(), &Corvane::DeviceLoginFinishedSig);
     // Queued behind the window's own (blocking) hand-over: counts passes whose toast showed.
     finishedOnGui = 0;
-    connect(window.get(), &Corvane::DeviceLoginFinishedSig, this, [this] { ++finishedOnGui; }, Qt::QueuedConnection);
+    connect(
+        window.get(), &Corvane::DeviceLoginFinishedSig, this, [this] { ++finishedOnGui; }, Qt::QueuedConnection);
     window->move(40, 40);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -397,7 +398,7 @@ void DeviceTreeTest::addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing()
                    QCOMPARE(ToastText(), QStringLiteral("设备已存在"));
                    QVERIFY(dialog.isVisible());
                    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("LineEditIp"))->text(), firstIp);
-                   Click(dialog, "pBtnAdd");  // the confirm button too
+                   Click(dialog, "pBtnAdd"); // the confirm button too
                    QVERIFY(dialog.isVisible());
                });
     QTest::qWait(200);
@@ -414,7 +415,8 @@ void DeviceTreeTest::addEditRefreshDeleteKeepTreeDatabaseAndLoginsAgreeing()
     QCOMPARE(Row(Ip(fourth))->text(), QStringLiteral("四号"));
     QList<stu_DeviceInfo> stored;
     QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetAllDeviceInfo(stored));
-    QVERIFY(std::any_of(stored.cbegin(), stored.cend(), [](const stu_DeviceInfo& d) { return d.deviceName == QStringLiteral("四号"); }));
+    QVERIFY(std::any_of(stored.cbegin(), stored.cend(),
+                        [](const stu_DeviceInfo& d) { return d.deviceName == QStringLiteral("四号"); }));
     ExpectAgreement();
 
     // Edit to an address already in the tree: refused, nothing changes.
@@ -656,8 +658,8 @@ void DeviceTreeTest::editingAPreviewedDeviceKeepsTreeAndPanesAgreeing()
     // Played again, each camera has one stream, not a second one.
     window->TreeDoubleClickedSlot(device->child(0)->index());
     window->TreeDoubleClickedSlot(device->child(0)->index());
-    QTRY_VERIFY_WITH_TIMEOUT(grid->FindPlayWindowByIp(device->child(0)->text())
-                                 && grid->FindPlayWindowByIp(device->child(0)->text())->IsPlaying(),
+    QTRY_VERIFY_WITH_TIMEOUT(grid->FindPlayWindowByIp(device->child(0)->text()) &&
+                                 grid->FindPlayWindowByIp(device->child(0)->text())->IsPlaying(),
                              10000);
     QTRY_COMPARE_WITH_TIMEOUT(LiveStreamsOf(edited), 1, 10000);
     QCOMPARE(device->child(0)->data(DeviceTreeRoles::PreviewState).toInt(), 1);
@@ -780,7 +782,7 @@ void DeviceTreeTest::searchMatchesFullNamesAndKeepsHistory()
     // History: six matching searches, the five newest offered.
     for (int i = 1; i <= 6; ++i) {
         window->SearchDeviceSlot(QStringLiteral("路口%1").arg(i));
-        QTest::qWait(2);  // distinct milliseconds
+        QTest::qWait(2); // distinct milliseconds
     }
     box->setFocus();
     box->setText(QStringLiteral("路口"));

@@ -38,8 +38,7 @@ struct VoiceCase
 };
 
 class VoiceChoice : public testing::TestWithParam<VoiceCase>
-{
-};
+{ };
 
 TEST_P(VoiceChoice, FollowsTheScriptOfTheText)
 {
@@ -107,10 +106,13 @@ TEST(IncidentSpeakerTest, ANewNameReplacesOnesStillWaiting)
     for (int i = 0; i < 50; ++i)
         speaker.Say(QStringLiteral("拥堵事件报警%1").arg(i));
     speaker.Say(QStringLiteral("火灾事件报警"));
-    ASSERT_TRUE(testsupport::WaitUntil([&] {
-        QCoreApplication::processEvents();
-        return !spoken.isEmpty() && spoken.last().at(0).value<IncidentSpeaker::Utterance>().text == QStringLiteral("火灾事件报警");
-    }, std::chrono::seconds(60)));
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] {
+            QCoreApplication::processEvents();
+            return !spoken.isEmpty() &&
+                   spoken.last().at(0).value<IncidentSpeaker::Utterance>().text == QStringLiteral("火灾事件报警");
+        },
+        std::chrono::seconds(60)));
     EXPECT_LE(spoken.size(), 3);
 }
 

@@ -45,7 +45,6 @@ stu_DeviceChannelInfo ChannelOf(const devsim::DeviceSpec& device, size_t camera)
     return channel;
 }
 
-
 } // namespace
 
 class LiveVideoTest : public QObject
@@ -219,7 +218,7 @@ void LiveVideoTest::panesGoAtOnceWhileTheirStartsWait()
     QCOMPARE(RequstRunables::PendingPreviews(), 2);
     Camera(1, 3).stall(false);
     QTRY_COMPARE_WITH_TIMEOUT(RequstRunables::PendingPreviews(), 0, 20000);
-    QCoreApplication::processEvents();  // the late results find no pane
+    QCoreApplication::processEvents(); // the late results find no pane
     QTRY_COMPARE_WITH_TIMEOUT(Camera(1, 3).liveStreams(), 0, 10000);
     QVERIFY(TSR_SetNetworkTimes(0, 5000, 0));
 }
@@ -359,7 +358,7 @@ void LiveVideoTest::selectionFollowsClicksAndLayouts()
     QVERIFY(!pane->IsHighlighted());
     grid->OnWndClicked(4);
     grid->SelectNextWnd();
-    QCOMPARE(int(grid->GetCurWndIndex()), 3);  // the last pane of the layout stays selected
+    QCOMPARE(int(grid->GetCurWndIndex()), 3); // the last pane of the layout stays selected
     grid->SetSplitMode(5);
     QCOMPARE(int(grid->GetCurWndIndex()), 3);
     grid->OnWndClicked(49);
@@ -405,7 +404,8 @@ namespace {
 
 // The main window's part around the grid: the grid sits in a layout cell
 // between other widgets, as in the real window.
-struct GridHome {
+struct GridHome
+{
     GridHome()
     {
         auto* box = new QVBoxLayout(&window);
@@ -516,7 +516,15 @@ void LiveVideoTest::idlePaneIsOneEvenColour()
             if (QColor(image.pixel(x, y)) != QColor(47, 50, 55))
                 odd |= QRect(x, y, 1, 1);
         }
-    QStringList names{QStringLiteral("%1,%2 %3x%4 in %5,%6 %7x%8").arg(odd.x()).arg(odd.y()).arg(odd.width()).arg(odd.height()).arg(video.x()).arg(video.y()).arg(video.width()).arg(video.height())};
+    QStringList names{QStringLiteral("%1,%2 %3x%4 in %5,%6 %7x%8")
+                          .arg(odd.x())
+                          .arg(odd.y())
+                          .arg(odd.width())
+                          .arg(odd.height())
+                          .arg(video.x())
+                          .arg(video.y())
+                          .arg(video.width())
+                          .arg(video.height())};
     for (QRgb colour : colours)
         names << QColor(colour).name();
     QVERIFY2(colours.size() == 1, qPrintable(names.join(QLatin1Char(' '))));
@@ -574,10 +582,10 @@ void LiveVideoTest::previewDialogPlaysAndStopsWhenClosedFromOutside()
     QTRY_COMPARE_WITH_TIMEOUT(Camera(0, 3).liveStreams(), 2, 10000);
     QTest::keyClick(dialog.data(), Qt::Key_Escape);
     QVERIFY(dialog && dialog->isVisible());
-    dialog->close();  // as the window manager does
+    dialog->close(); // as the window manager does
     QTRY_COMPARE_WITH_TIMEOUT(Camera(0, 3).liveStreams(), 1, 10000);
     QVERIFY(pane->IsPlaying());
-    QTRY_VERIFY(!dialog);  // deleted once closed
+    QTRY_VERIFY(!dialog); // deleted once closed
     // An idle pane opens no dialog.
     KvorPlayWindow* idle = grid->GetPlayWindow(1);
     QTest::mouseDClick(idle, Qt::LeftButton, {}, QPoint(10, 10));
@@ -594,7 +602,7 @@ void LiveVideoTest::chooserEmitsTheClickedLayout()
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
     QStringList texts;
     connect(chooser, &SplitScreen::ShowSplitScreenSig, this, [&](QString& text) {
-        QVERIFY(!chooser->isVisible());  // closed before it reports
+        QVERIFY(!chooser->isVisible()); // closed before it reports
         texts << text;
     });
     auto* list = chooser->findChild<QListWidget*>();

@@ -18,8 +18,8 @@ QList<stu_DeviceInfo> Devices(int count)
 {
     QList<stu_DeviceInfo> devices;
     for (int i = 0; i < count; ++i)
-        devices.append({QStringLiteral("d%1").arg(i), QStringLiteral("10.0.%1.1").arg(i), 8000,
-                        QStringLiteral("admin"), QStringLiteral("pw")});
+        devices.append({QStringLiteral("d%1").arg(i), QStringLiteral("10.0.%1.1").arg(i), 8000, QStringLiteral("admin"),
+                        QStringLiteral("pw")});
     return devices;
 }
 

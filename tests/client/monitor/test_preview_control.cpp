@@ -248,15 +248,18 @@ void PreviewControlTest::playAllFillsThePanesOfTheLayout()
 void PreviewControlTest::pagesForwardAndBackThroughMoreChannelsThanPanes()
 {
     ChooseLayout(QStringLiteral("4分屏"));
-    const int total = (kChannels + 3) / 4;  // 5 pages, the last with 2 channels
+    const int total = (kChannels + 3) / 4; // 5 pages, the last with 2 channels
     FORM_WIDGET(window, qIconPBtnPlayAll)->click();
     ExpectPanesPlay(ChannelIps(0, 4));
-    struct Step {
+    struct Step
+    {
         QAbstractButton* button;
         int page;
     };
-    const Step steps[] = {{FORM_WIDGET(window, picBtnNextPage), 2}, {FORM_WIDGET(window, picBtnNextPage), 3},
-                          {FORM_WIDGET(window, picBtnLastPage), total}, {FORM_WIDGET(window, picBtnPrePage), total - 1},
+    const Step steps[] = {{FORM_WIDGET(window, picBtnNextPage), 2},
+                          {FORM_WIDGET(window, picBtnNextPage), 3},
+                          {FORM_WIDGET(window, picBtnLastPage), total},
+                          {FORM_WIDGET(window, picBtnPrePage), total - 1},
                           {FORM_WIDGET(window, picBtnFirstPage), 1}};
     for (const Step& step : steps) {
         step.button->click();
@@ -456,11 +459,11 @@ void PreviewControlTest::recordingSwitchStartsAndStopsContinuousRecording()
     for (QStandardItem* row : ticked) {
         row->setCheckState(Qt::Checked);
         window->on_treeViewDevice_clicked(row->index());
-        window->on_treeViewDevice_clicked(row->index());  // ticked twice, recorded once
+        window->on_treeViewDevice_clicked(row->index()); // ticked twice, recorded once
     }
     DeviceManager* link = DeviceManager::GetInstance();
     window->OpenIllegalRecordSlot(0);
-    window->OpenIllegalRecordSlot(0);  // the switch turned on twice records each camera once
+    window->OpenIllegalRecordSlot(0); // the switch turned on twice records each camera once
     QTRY_COMPARE_WITH_TIMEOUT(link->RecordingHandles().size(), 2, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(Streams(), 2, 10000);
     for (QStandardItem* row : ticked)
@@ -486,7 +489,7 @@ void PreviewControlTest::tipBoxCountsItsClicksAndHidesItsStrip()
         LanguageManage::GetInstance()->SwitchLanguage(language);
         const bool chinese = language == LanguageManage::Chinese;
         PreviewOf(window)->ShowTipBox(chinese ? QStringLiteral("通道已全部预览") : QStringLiteral("All cameras play"),
-                           chinese ? QStringLiteral("知道了") : QStringLiteral("Got it"), QPoint(300, 300));
+                                      chinese ? QStringLiteral("知道了") : QStringLiteral("Got it"), QPoint(300, 300));
         TipBox* tip = PreviewOf(window)->Tip();
         QVERIFY(tip && tip->isVisible());
         QCOMPARE(tip->size(), QSize(168, 78));
@@ -544,7 +547,8 @@ void PreviewControlTest::pagingBarShowsWhileCamerasFillMoreThanOnePage()
     }
 
     // With one device left, its nine cameras fit some layouts on one page.
-    struct StoredAgain {
+    struct StoredAgain
+    {
         ~StoredAgain() { folder.StoreDevices({device}); }
         ClientFolder& folder;
         devsim::DeviceSpec device;
@@ -552,7 +556,8 @@ void PreviewControlTest::pagingBarShowsWhileCamerasFillMoreThanOnePage()
     FORM_WIDGET(window, treeViewDevice)->setCurrentIndex(DeviceRow(1)->index());
     FORM_WIDGET(window, qIconPBtnDelDevice)->click();
     QCOMPARE(ChannelRows().size(), kCamerasPerDevice);
-    struct Case {
+    struct Case
+    {
         const char* layout;
         bool shown;
         int total;

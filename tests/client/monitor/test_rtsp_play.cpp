@@ -112,7 +112,8 @@ void SetSetting(const QString& key, const QVariant& value)
 }
 
 // A pane in a window of its own, as the grid holds it.
-struct PaneWindow {
+struct PaneWindow
+{
     PaneWindow()
     {
         auto* layout = new QVBoxLayout(&window);
@@ -262,10 +263,22 @@ void RtspPlayTest::dialogChecksItsFieldsInOrder_data()
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("toast");
-    QTest::newRow("no URL") << "" << "" << "" << "取流URL不能为空";
-    QTest::newRow("no user, no password") << "rtsp://127.0.0.1/x" << "" << "" << "用户名不能为空";
-    QTest::newRow("no password") << "rtsp://127.0.0.1/x" << "u" << "" << "密码不能为空";
-    QTest::newRow("spaces pass") << " " << " " << " " << "";
+    QTest::newRow("no URL") << ""
+                            << ""
+                            << ""
+                            << "取流URL不能为空";
+    QTest::newRow("no user, no password") << "rtsp://127.0.0.1/x"
+                                          << ""
+                                          << ""
+                                          << "用户名不能为空";
+    QTest::newRow("no password") << "rtsp://127.0.0.1/x"
+                                 << "u"
+                                 << ""
+                                 << "密码不能为空";
+    QTest::newRow("spaces pass") << " "
+                                 << " "
+                                 << " "
+                                 << "";
 }
 
 void RtspPlayTest::dialogChecksItsFieldsInOrder()
@@ -427,9 +440,12 @@ void RtspPlayTest::failuresEndInOneToastAndThePaneIsReusable_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("toast");
-    QTest::newRow("wrong password") << "password" << "RTSP用户名或密码错误";
-    QTest::newRow("closed port") << "closed" << "无法连接RTSP服务器";
-    QTest::newRow("server answers nothing") << "silent" << "RTSP服务器无应答";
+    QTest::newRow("wrong password") << "password"
+                                    << "RTSP用户名或密码错误";
+    QTest::newRow("closed port") << "closed"
+                                 << "无法连接RTSP服务器";
+    QTest::newRow("server answers nothing") << "silent"
+                                            << "RTSP服务器无应答";
 }
 
 void RtspPlayTest::failuresEndInOneToastAndThePaneIsReusable()
@@ -537,9 +553,9 @@ void RtspPlayTest::serverGoodbyeLeavesThePaneIdle()
 {
     // A three-second clip that the server plays once and ends with an RTCP BYE.
     const QString clip = folder.filePath("clip.ts");
-    QCOMPARE(QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                          "testsrc=duration=3:size=320x240:rate=25", "-c:v", "libx264", "-g", "25",
-                                          "-pix_fmt", "yuv420p", "-f", "mpegts", clip}),
+    QCOMPARE(QProcess::execute("ffmpeg",
+                               {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=duration=3:size=320x240:rate=25",
+                                "-c:v", "libx264", "-g", "25", "-pix_fmt", "yuv420p", "-f", "mpegts", clip}),
              0);
     RtspPeer ending;
     QVERIFY(ending.Start(QStringLiteral(GSTREAMER_SERVER), {"--clip", clip}));
@@ -559,7 +575,7 @@ void RtspPlayTest::doubleClickPreviewsTheSameStreamOnItsOwnSession()
     PaneWindow window;
     QVERIFY(QTest::qWaitForWindowExposed(&window.window));
     QTest::mouseDClick(window.pane, Qt::LeftButton);
-    QVERIFY(!window.pane->findChild<PreviewDialog*>());  // idle: nothing to preview
+    QVERIFY(!window.pane->findChild<PreviewDialog*>()); // idle: nothing to preview
     window.pane->StartRtspPlaySlot(server.Url("/live"), kUser, kPassword);
     QVERIFY(WaitPlaying(window.pane));
     QTest::mouseDClick(window.pane, Qt::LeftButton);
@@ -606,7 +622,7 @@ void RtspPlayTest::fourPanesOnFourSessionsThenCloseAll()
     const int teardowns = server.Count("TEARDOWN");
     KvorSplitWndsCtrl grid;
     grid.resize(800, 600);
-    grid.SetSplitMode(1);  // 2 x 2
+    grid.SetSplitMode(1); // 2 x 2
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
     QList<KvorPlayWindow*> panes;

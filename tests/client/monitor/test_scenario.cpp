@@ -137,7 +137,6 @@ QString ChineseText(QWidget& window)
     return QString();
 }
 
-
 // Calls `look` every 20 ms until it returns true; meant for dialogs that run
 // modally inside the click that opens them. After `ms` it gives up and closes
 // every modal dialog, so a step that went wrong fails instead of hanging.
@@ -171,7 +170,7 @@ class Session : public QObject
     Q_OBJECT
 
 public:
-    explicit Session(Corvane& window) : window(window), plan(SessionPlan::FromEnvironment()) {}
+    explicit Session(Corvane& window) : window(window), plan(SessionPlan::FromEnvironment()) { }
 
 private slots:
     void initTestCase();
@@ -255,10 +254,10 @@ void Session::Screenshot(const QString& step, QWidget* widget)
 int Session::StoredToday(const QString& table) const
 {
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
-    const QString column = table == QLatin1String("TrafficParamInfo") ? QStringLiteral("startTime")
-                                                                       : QStringLiteral("time");
-    const QList<QStringList> rows = Rows(
-        DatabasePath(), QStringLiteral("select count(*) from %1 where %2 like '%3%'").arg(table, column, today));
+    const QString column =
+        table == QLatin1String("TrafficParamInfo") ? QStringLiteral("startTime") : QStringLiteral("time");
+    const QList<QStringList> rows =
+        Rows(DatabasePath(), QStringLiteral("select count(*) from %1 where %2 like '%3%'").arg(table, column, today));
     return rows.isEmpty() ? -1 : rows.first().first().toInt();
 }
 
@@ -358,9 +357,8 @@ void Session::rtspStreamPlaysInAFreedPane()
     Screenshot(QStringLiteral("rtsp-dialog"), dialog);
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("pBtnPlay")), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(pane->IsRtspPlaying() && pane->PlayerPort() >= 0 &&
-                                 Mavro_GetShownFrameCount(pane->PlayerPort()) >= 10,
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        pane->IsRtspPlaying() && pane->PlayerPort() >= 0 && Mavro_GetShownFrameCount(pane->PlayerPort()) >= 10, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(DistinctColours(pane->grab().toImage()) > idle + 20, 10000);
     Screenshot(QStringLiteral("rtsp-pane"));
 }
@@ -546,7 +544,9 @@ void Session::changedDataFolderTakesTheNextAlarm()
     QCOMPARE(Control(QStringLiteral("fire %1 incident").arg(plan.DeviceIp(0))), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(StoredToday(QStringLiteral("incidentInfo")), before + 1, 20000);
     const QString picture =
-        Rows(DatabasePath(), QStringLiteral("select picPath from incidentInfo order by rowid desc limit 1")).at(0).at(0);
+        Rows(DatabasePath(), QStringLiteral("select picPath from incidentInfo order by rowid desc limit 1"))
+            .at(0)
+            .at(0);
     QVERIFY2(picture.startsWith(moved + QLatin1Char('/')), qPrintable(picture));
     QVERIFY(QFileInfo(picture).size() > 0);
 }
@@ -675,8 +675,8 @@ protected:
         simulator.start(QStringLiteral(CORVANE_BIN_DIR "/corvane-devsim"),
                         {"--devices", QString::number(kDevices), "--cameras", QString::number(kCamerasPerDevice),
                          "--port", QString::number(plan.devicePort), "--first-subnet",
-                         QString::number(plan.firstSubnet), "--alarm-port", QString::number(alarmPort),
-                         "--alarm-rate", "0", "--control-port", QString::number(plan.controlPort), "--rtsp-port",
+                         QString::number(plan.firstSubnet), "--alarm-port", QString::number(alarmPort), "--alarm-rate",
+                         "0", "--control-port", QString::number(plan.controlPort), "--rtsp-port",
                          QString::number(plan.rtspPort), "--client-db", database});
         QElapsedTimer clock;
         clock.start();
@@ -697,7 +697,7 @@ TEST_F(ScenarioTest, AnOperatorsSession)
 {
     QDir(QStringLiteral(CORVANE_SCREENSHOT_DIR "/scenario")).removeRecursively();
     ClientFolder folder;
-    ASSERT_TRUE(folder.StoreDevices({}));  // an empty database the simulator adds its devices to
+    ASSERT_TRUE(folder.StoreDevices({})); // an empty database the simulator adds its devices to
     {
         // Short incident clips, so they are stored seconds after the incident.
         QSettings config(folder.Path() + QStringLiteral("/config.ini"), QSettings::IniFormat);

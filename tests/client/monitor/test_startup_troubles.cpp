@@ -132,37 +132,25 @@ void StartupTroublesTest::troubleIsShownOnce_data()
     QTest::addColumn<QString>("chinese");
     QTest::addColumn<QString>("english");
 
-    QTest::newRow("wrong-schema database")
-        << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
-               return RunSql(folder.DatabasePath(), {QStringLiteral("create table DeviceInfo(name TEXT)")});
-           })
-        << QStringLiteral("数据库文件") << QStringLiteral("cannot be used");
-    QTest::newRow("database that is no database")
-        << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
-               return WriteFile(folder.DatabasePath(), QByteArray(4096, 'x'));
-           })
-        << QStringLiteral("数据库文件") << QStringLiteral("cannot be used");
-    QTest::newRow("corrupt config.ini")
-        << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
-               return WriteFile(folder.Path() + QStringLiteral("/config.ini"), QByteArray("[Param]\nA=\xff\xfe\0\x01", 14));
-           })
-        << QStringLiteral("已改名保存为") << QStringLiteral("it was kept as");
-    QTest::newRow("alarm port taken")
-        << Setup([](const ClientFolder&, QTcpServer& holder, quint16 port) {
-               return holder.listen(QHostAddress::Any, port);
-           })
-        << QStringLiteral("无法监听") << QStringLiteral("cannot be listened on");
-    QTest::newRow("read-only data folder")
-        << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
-               return SetDataFolder(folder, UnwritableFolder(folder));
-           })
-        << QStringLiteral("无法写入") << QStringLiteral("cannot be written");
-    QTest::newRow("data folder below a file")
-        << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
-               return WriteFile(folder.Path() + QStringLiteral("/file"), "x")
-                   && SetDataFolder(folder, folder.Path() + QStringLiteral("/file/data"));
-           })
-        << QStringLiteral("Not a directory") << QStringLiteral("Not a directory");
+    QTest::newRow("wrong-schema database") << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
+        return RunSql(folder.DatabasePath(), {QStringLiteral("create table DeviceInfo(name TEXT)")});
+    }) << QStringLiteral("数据库文件") << QStringLiteral("cannot be used");
+    QTest::newRow("database that is no database") << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
+        return WriteFile(folder.DatabasePath(), QByteArray(4096, 'x'));
+    }) << QStringLiteral("数据库文件") << QStringLiteral("cannot be used");
+    QTest::newRow("corrupt config.ini") << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
+        return WriteFile(folder.Path() + QStringLiteral("/config.ini"), QByteArray("[Param]\nA=\xff\xfe\0\x01", 14));
+    }) << QStringLiteral("已改名保存为") << QStringLiteral("it was kept as");
+    QTest::newRow("alarm port taken") << Setup([](const ClientFolder&, QTcpServer& holder, quint16 port) {
+        return holder.listen(QHostAddress::Any, port);
+    }) << QStringLiteral("无法监听") << QStringLiteral("cannot be listened on");
+    QTest::newRow("read-only data folder") << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
+        return SetDataFolder(folder, UnwritableFolder(folder));
+    }) << QStringLiteral("无法写入") << QStringLiteral("cannot be written");
+    QTest::newRow("data folder below a file") << Setup([](const ClientFolder& folder, QTcpServer&, quint16) {
+        return WriteFile(folder.Path() + QStringLiteral("/file"), "x") &&
+               SetDataFolder(folder, folder.Path() + QStringLiteral("/file/data"));
+    }) << QStringLiteral("Not a directory") << QStringLiteral("Not a directory");
 }
 
 void StartupTroublesTest::troubleIsShownOnce()

@@ -92,11 +92,11 @@ int ButtonContentWidth(const QAbstractButton* button)
         width += button->iconSize().width() + 4;
     QStyle* style = button->style();
     if (qobject_cast<const QCheckBox*>(button))
-        width += style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button)
-                 + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button);
+        width += style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button) +
+                 style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button);
     else if (qobject_cast<const QRadioButton*>(button))
-        width += style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button)
-                 + style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button);
+        width += style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button) +
+                 style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button);
     return width;
 }
 
@@ -119,16 +119,20 @@ QStringList TextFaults(QWidget* root, const std::function<bool(QWidget*)>& skip 
         chinese(label, QStringLiteral("text"), label->text());
         const int needed = LabelTextWidth(label);
         if (!label->wordWrap() && needed > label->contentsRect().width() + 1)
-            faults << QStringLiteral("%1: \"%2\" needs %3 px, has %4").arg(NameOf(label), label->text())
-                          .arg(needed).arg(label->contentsRect().width());
+            faults << QStringLiteral("%1: \"%2\" needs %3 px, has %4")
+                          .arg(NameOf(label), label->text())
+                          .arg(needed)
+                          .arg(label->contentsRect().width());
     }
     for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
         if (!shown(button) || button->text().isEmpty())
             continue;
         chinese(button, QStringLiteral("text"), button->text());
         if (ButtonContentWidth(button) > button->width())
-            faults << QStringLiteral("%1: \"%2\" needs %3 px, has %4").arg(NameOf(button), button->text())
-                          .arg(ButtonContentWidth(button)).arg(button->width());
+            faults << QStringLiteral("%1: \"%2\" needs %3 px, has %4")
+                          .arg(NameOf(button), button->text())
+                          .arg(ButtonContentWidth(button))
+                          .arg(button->width());
     }
     for (QLineEdit* edit : root->findChildren<QLineEdit*>())
         if (shown(edit))
@@ -158,8 +162,10 @@ QStringList TextFaults(QWidget* root, const std::function<bool(QWidget*)>& skip 
             // The rows of the date pop-up's shortcut list start 15 px in.
             const int needed = list->fontMetrics().horizontalAdvance(text) + 15;
             if (cell.width() > 0 && needed > list->viewport()->width())
-                faults << QStringLiteral("%1: item \"%2\" needs %3 px, has %4").arg(NameOf(list), text)
-                              .arg(needed).arg(list->viewport()->width());
+                faults << QStringLiteral("%1: item \"%2\" needs %3 px, has %4")
+                              .arg(NameOf(list), text)
+                              .arg(needed)
+                              .arg(list->viewport()->width());
         }
     }
     return faults;
@@ -295,10 +301,11 @@ void WindowTextsTest::WalkSearchPage(QStringList& faults)
         QCoreApplication::processEvents();
         for (const QString& fault : TextFaults(window.get()))
             faults << QStringLiteral("search page %1: %2").arg(names.value(tab), fault);
-        QVERIFY(window->grab().save(
-            QStringLiteral(CORVANE_SCREENSHOT_DIR "/english-search-%1.png").arg(names.value(tab))));
+        QVERIFY(
+            window->grab().save(QStringLiteral(CORVANE_SCREENSHOT_DIR "/english-search-%1.png").arg(names.value(tab))));
         // The period's pop-up, opened as the operator does.
-        const QList<QRangeDateTimeEditWithPopup*> periods = tabs->currentWidget()->findChildren<QRangeDateTimeEditWithPopup*>();
+        const QList<QRangeDateTimeEditWithPopup*> periods =
+            tabs->currentWidget()->findChildren<QRangeDateTimeEditWithPopup*>();
         QCOMPARE(periods.size(), 1);
         auto* opener = periods.at(0)->findChild<QAbstractButton*>(QStringLiteral("calendarButton"));
         QVERIFY(opener);
@@ -312,7 +319,8 @@ void WindowTextsTest::WalkSearchPage(QStringList& faults)
         QCoreApplication::processEvents();
         for (const QString& fault : TextFaults(popup))
             faults << QStringLiteral("date pop-up %1: %2").arg(names.value(tab), fault);
-        QVERIFY(popup->grab().save(QStringLiteral(CORVANE_SCREENSHOT_DIR "/english-date-popup-%1.png").arg(names.value(tab))));
+        QVERIFY(popup->grab().save(
+            QStringLiteral(CORVANE_SCREENSHOT_DIR "/english-date-popup-%1.png").arg(names.value(tab))));
         popup->hide();
     }
     tabs->setCurrentIndex(0);
@@ -424,12 +432,13 @@ void WindowTextsTest::promptLeavesTheMaximisedWindowsPagingBarReachable()
         for (QWidget* control : window->findChildren<QWidget*>()) {
             if (!control->isVisible() || control->window() != window.get())
                 continue;
-            if ((qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control)
-                 || qobject_cast<QComboBox*>(control))
-                && prompt.intersects(GlobalRect(control)))
+            if ((qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+                 qobject_cast<QComboBox*>(control)) &&
+                prompt.intersects(GlobalRect(control)))
                 covered << NameOf(control);
         }
-        QVERIFY2(covered.isEmpty(), qPrintable(QStringLiteral("tab %1: ").arg(tab) + covered.join(QStringLiteral(", "))));
+        QVERIFY2(covered.isEmpty(),
+                 qPrintable(QStringLiteral("tab %1: ").arg(tab) + covered.join(QStringLiteral(", "))));
         // Still at the screen's right edge, as near the corner as the controls allow.
         const QRect area = window->screen()->availableGeometry();
         QCOMPARE(prompt.right(), area.right());

@@ -17,8 +17,7 @@ class LogLines
 {
 public:
     explicit LogLines(const std::string& loggerName, const std::string& pattern = "%v")
-        : logger(LoggerFor(loggerName))
-        , sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(512))
+        : logger(LoggerFor(loggerName)), sink(std::make_shared<spdlog::sinks::ringbuffer_sink_mt>(512))
     {
         sink->set_pattern(pattern);
         logger->sinks().push_back(sink);
@@ -31,8 +30,8 @@ public:
     int Count(const std::string& text) const
     {
         const std::vector<std::string> lines = sink->last_formatted();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(),
-                                              [&](const std::string& line) { return line.find(text) != std::string::npos; }));
+        return static_cast<int>(std::count_if(
+            lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; }));
     }
     bool Contains(const std::string& text) const { return Count(text) > 0; }
 
@@ -40,4 +39,3 @@ private:
     std::shared_ptr<spdlog::logger> logger;
     std::shared_ptr<spdlog::sinks::ringbuffer_sink_mt> sink;
 };
-

@@ -37,8 +37,8 @@ inline void CloseToasts()
 inline void DoubleClick(QWidget* widget)
 {
     const QPoint centre = widget->rect().center();
-    QMouseEvent event(QEvent::MouseButtonDblClick, centre, widget->mapToGlobal(centre), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent event(QEvent::MouseButtonDblClick, centre, widget->mapToGlobal(centre), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
 
@@ -58,8 +58,8 @@ class Language
 public:
     explicit Language(const QString& language)
     {
-        loaded = translator.load(QCoreApplication::applicationDirPath()
-                                 + QStringLiteral("/corvane_%1.qm").arg(language));
+        loaded =
+            translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/corvane_%1.qm").arg(language));
         if (loaded)
             QCoreApplication::installTranslator(&translator);
     }

@@ -17,11 +17,29 @@ namespace PlaybackTestSupport {
 inline bool MakeClip(const QString& path, double seconds, const QString& format, int rate = 10)
 {
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                  QStringLiteral("testsrc=size=320x240:rate=%1").arg(rate), "-t", QString::number(seconds),
-                  "-pix_fmt", "yuv420p", "-c:v", "libx264", "-preset", "ultrafast", "-bf", "0", "-g",
-                  QString::number(rate), "-f", format, path});
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-hide_banner",
+                                            "-loglevel",
+                                            "error",
+                                            "-y",
+                                            "-f",
+                                            "lavfi",
+                                            "-i",
+                                            QStringLiteral("testsrc=size=320x240:rate=%1").arg(rate),
+                                            "-t",
+                                            QString::number(seconds),
+                                            "-pix_fmt",
+                                            "yuv420p",
+                                            "-c:v",
+                                            "libx264",
+                                            "-preset",
+                                            "ultrafast",
+                                            "-bf",
+                                            "0",
+                                            "-g",
+                                            QString::number(rate),
+                                            "-f",
+                                            format,
+                                            path});
     return ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit && ffmpeg.exitCode() == 0;
 }
 

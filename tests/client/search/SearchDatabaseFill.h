@@ -22,10 +22,9 @@ inline bool InsertIncidents(const QString& databasePath, int count, const QStrin
         bulk.setDatabaseName(databasePath);
         ok = bulk.open() && bulk.transaction();
         QSqlQuery insert(bulk);
-        ok = ok
-             && insert.prepare(QStringLiteral(
-                 "insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, "
-                 "videoPath) values (?, 1, ?, '', 1, 1, '', '')"));
+        ok = ok && insert.prepare(QStringLiteral(
+                       "insert into incidentInfo(time, incidentType, deviceIp, channelIp, channelNo, laneNo, picPath, "
+                       "videoPath) values (?, 1, ?, '', 1, 1, '', '')"));
         for (int i = 0; ok && i < count; ++i) {
             insert.addBindValue(start.addSecs(i).toString(QStringLiteral("yyyyMMddHHmmss")));
             insert.addBindValue(deviceIp);

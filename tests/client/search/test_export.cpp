@@ -68,13 +68,24 @@ QStringList FieldsOf(const TrafficParam& row)
 {
     static const char* states[] = {"无效", "畅通", "拥挤", "堵塞"};
     auto time = [](const QString& compact) {
-        return QDateTime::fromString(compact, QStringLiteral("yyyyMMddHHmmss")).toString(QStringLiteral("yyyy_MM_dd HH:mm:ss"));
+        return QDateTime::fromString(compact, QStringLiteral("yyyyMMddHHmmss"))
+            .toString(QStringLiteral("yyyy_MM_dd HH:mm:ss"));
     };
-    return {QString::number(row.rowNo), time(row.startTime), time(row.endTime), row.deviceIp, row.channelIp,
-            QString::number(row.laneNo), QString::number(row.laneFlow), QString::number(row.lightVehicleNum),
-            QString::number(row.midVehicleNum), QString::number(row.heavyVehicleNum), QString::number(row.laneSpeed),
-            QString::number(row.spaceHeadWay), QString::number(row.timeHeadWay),
-            QString::number(row.timeRation, 'g', 6), QString::number(row.spaceRation, 'g', 6),
+    return {QString::number(row.rowNo),
+            time(row.startTime),
+            time(row.endTime),
+            row.deviceIp,
+            row.channelIp,
+            QString::number(row.laneNo),
+            QString::number(row.laneFlow),
+            QString::number(row.lightVehicleNum),
+            QString::number(row.midVehicleNum),
+            QString::number(row.heavyVehicleNum),
+            QString::number(row.laneSpeed),
+            QString::number(row.spaceHeadWay),
+            QString::number(row.timeHeadWay),
+            QString::number(row.timeRation, 'g', 6),
+            QString::number(row.spaceRation, 'g', 6),
             QString::fromUtf8(states[row.trafficState])};
 }
 
@@ -104,10 +115,9 @@ class SmallFileSystem
 public:
     SmallFileSystem(const QString& folder, int kilobytes) : mountPoint(folder)
     {
-        mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                              QStringLiteral("-o"), QStringLiteral("size=%1k").arg(kilobytes),
-                                                              QStringLiteral("tmpfs"), folder})
-                  == 0;
+        mounted = QProcess::execute(QStringLiteral("mount"),
+                                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                     QStringLiteral("size=%1k").arg(kilobytes), QStringLiteral("tmpfs"), folder}) == 0;
     }
     ~SmallFileSystem()
     {
@@ -316,7 +326,9 @@ private slots:
         const QString path = exported.at(0).at(0).toString();
         QVERIFY2(QFileInfo(path).absolutePath() == folder->path(), qPrintable(path));
         if (folderGetsName)
-            QVERIFY2(QRegularExpression(QStringLiteral("^TrafficParam_\\d{17}\\.csv$")).match(QFileInfo(path).fileName()).hasMatch(),
+            QVERIFY2(QRegularExpression(QStringLiteral("^TrafficParam_\\d{17}\\.csv$"))
+                         .match(QFileInfo(path).fileName())
+                         .hasMatch(),
                      qPrintable(path));
         else
             QCOMPARE(path, typed.trimmed());

@@ -82,13 +82,13 @@ private:
     }
     bool Playing() const
     {
-        return Button("tBtnStart")->isHidden() && !Button("tBtnPause")->isHidden() && !Paused()
-               && dialog->DisplayTimer().isActive() && ControlsEnabled();
+        return Button("tBtnStart")->isHidden() && !Button("tBtnPause")->isHidden() && !Paused() &&
+               dialog->DisplayTimer().isActive() && ControlsEnabled();
     }
     bool Stopped() const
     {
-        return !Button("tBtnStart")->isHidden() && Button("tBtnPause")->isHidden() && !Paused()
-               && !dialog->DisplayTimer().isActive() && ControlsDisabled();
+        return !Button("tBtnStart")->isHidden() && Button("tBtnPause")->isHidden() && !Paused() &&
+               !dialog->DisplayTimer().isActive() && ControlsDisabled();
     }
     void Click(const char* button) { QTest::mouseClick(Button(button), Qt::LeftButton); }
     // Drags the slider to `seconds` as the operator does.
@@ -233,8 +233,8 @@ private slots:
     // into the dialog, in its own place, however often it goes.
     bool VideoAtHome(QWidget* video) const
     {
-        return !dialog->IsVideoFullScreen() && video->window() == dialog.get() && !video->isWindow()
-            && video->isVisible();
+        return !dialog->IsVideoFullScreen() && video->window() == dialog.get() && !video->isWindow() &&
+               video->isVisible();
     }
 
     void fullScreenOnlyWhilePlaying()
@@ -268,7 +268,7 @@ private slots:
         }
         DoubleClick(video);
         QTRY_VERIFY(dialog->IsVideoFullScreen());
-        dialog->close();  // closed while full screen
+        dialog->close(); // closed while full screen
         QVERIFY(VideoAtHome(video) || !video->isVisible());
         QCOMPARE(video->window(), dialog.get());
         for (QWidget* top : QApplication::topLevelWidgets())
@@ -357,7 +357,8 @@ private slots:
         OpenAndWaitForPictures(recording);
         QTRY_VERIFY_WITH_TIMEOUT(Slider()->value() >= 2, 5000);
         Click("tBtnPause");
-        const QString expectedTitle = language == QLatin1String("en") ? QStringLiteral("Playback") : QStringLiteral("录像查看");
+        const QString expectedTitle =
+            language == QLatin1String("en") ? QStringLiteral("Playback") : QStringLiteral("录像查看");
         QCOMPARE(Child<QLabel>("labelVideoDetailDlgName")->text(), expectedTitle);
         const QDir out = ScreenshotFolder();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); // the buttons' row without pause

@@ -48,7 +48,6 @@ QDateTime At(const QString& compact)
     return QDateTime::fromString(compact, QStringLiteral("yyyyMMddHHmmss"));
 }
 
-
 } // namespace
 
 class TestSearchFrame : public QObject
@@ -99,10 +98,7 @@ private:
         for (const char* editor : {"qIncidentDateTime", "qViolateDateTime", "qTrafficParamDateTime"})
             SetPeriod(editor, kDay + "080000", kDay + "095959");
     }
-    void ShowTab(int index)
-    {
-        Child<QSimpleSliderNavigation>("qSimpleSliderNavigation")->setCurrentIndex(index);
-    }
+    void ShowTab(int index) { Child<QSimpleSliderNavigation>("qSimpleSliderNavigation")->setCurrentIndex(index); }
 
     void InsertKnownRows()
     {
@@ -205,13 +201,15 @@ private slots:
         for (QCheckBox* box : Child<QWidget>("frameIncidentType")->findChildren<QCheckBox*>())
             box->setChecked(box->text() != QStringLiteral("火灾"));
         // The other 16 codes, in the order of the boxes under the type frame.
-        const QList<quint32> expected = {Congestion, TurnRound, VehicleViolation, Accident, IllegallyPark,
-                                         QueueJumping, ChangeLane, Smog, Construction, WrongWayDriving, Visibility,
-                                         RoadBlock, Pedestrian, LinePressing, ObjectsDroppedDown, LowSpeed};
+        const QList<quint32> expected = {Congestion,    TurnRound,       VehicleViolation,   Accident,
+                                         IllegallyPark, QueueJumping,    ChangeLane,         Smog,
+                                         Construction,  WrongWayDriving, Visibility,         RoadBlock,
+                                         Pedestrian,    LinePressing,    ObjectsDroppedDown, LowSpeed};
         QCOMPARE(page->ConditionOf(SEARCH_INCIDENT)->types, expected);
         for (QCheckBox* box : Child<QWidget>("qframeViolationType")->findChildren<QCheckBox*>())
             box->setChecked(box->text() != QStringLiteral("违停"));
-        QCOMPARE(page->ConditionOf(SEARCH_FORENSICS)->types, (QList<quint32>{1301, 12301, 13451, 12303, 13453, 1018, 1044}));
+        QCOMPARE(page->ConditionOf(SEARCH_FORENSICS)->types,
+                 (QList<quint32>{1301, 12301, 13451, 12303, 13453, 1018, 1044}));
     }
 
     void conditionFromWidgets_data()
@@ -221,8 +219,7 @@ private slots:
         QTest::addColumn<int>("laneNo");
         QTest::addColumn<QList<quint32>>("types");
         QTest::newRow("lane 007 is lane 7") << "007" << QStringList{"违停"} << 7 << QList<quint32>{1039};
-        QTest::newRow("line pressing is two codes") << "" << QStringList{"压线"} << -1
-                                                    << QList<quint32>{12301, 13451};
+        QTest::newRow("line pressing is two codes") << "" << QStringList{"压线"} << -1 << QList<quint32>{12301, 13451};
         QTest::newRow("lane change is two codes") << "0" << QStringList{"变道"} << 0 << QList<quint32>{12303, 13453};
         QTest::newRow("no box checked: any type") << "12" << QStringList{} << 12 << QList<quint32>{};
     }
@@ -314,8 +311,10 @@ private slots:
     {
         QTest::addColumn<QString>("fragment");
         QTest::addColumn<QString>("plate");
-        QTest::newRow("percent") << "1%" << "A1%B";
-        QTest::newRow("underscore") << "1_" << "A1_B";
+        QTest::newRow("percent") << "1%"
+                                 << "A1%B";
+        QTest::newRow("underscore") << "1_"
+                                    << "A1_B";
     }
 
     void plateWithPercentAndUnderscore()
@@ -366,7 +365,8 @@ private slots:
             ClickPager("widgetIncidentPage", step.button);
             QTRY_COMPARE_WITH_TIMEOUT(Cell("tableWidgetIncident", 0, 0), step.firstRow, 10000);
             QCOMPARE(Table("tableWidgetIncident")->rowCount(), step.rows);
-            QCOMPARE(Cell("tableWidgetIncident", step.rows - 1, 0), QString::number(step.firstRow.toInt() + step.rows - 1));
+            QCOMPARE(Cell("tableWidgetIncident", step.rows - 1, 0),
+                     QString::number(step.firstRow.toInt() + step.rows - 1));
             QCOMPARE(Cell("tableWidgetIncident", 0, 3), QStringLiteral("10.0.0.9"));
             QCOMPARE(PagerText("widgetIncidentPage", "labelCurrentPage"), step.page);
             QCOMPARE(PagerText("widgetIncidentPage", "labelTotalNum"), QStringLiteral("95"));
@@ -487,7 +487,8 @@ private slots:
             const QString file = out.filePath(QStringLiteral("search-%1-%2.png").arg(names[tab], language));
             QVERIFY(page->grab().save(file));
         }
-        const QString expectedTab = language == QLatin1String("en") ? QStringLiteral("Incidents") : QStringLiteral("事件查询");
+        const QString expectedTab =
+            language == QLatin1String("en") ? QStringLiteral("Incidents") : QStringLiteral("事件查询");
         QCOMPARE(Child<QSimpleSliderNavigation>("qSimpleSliderNavigation")->tabText(0), expectedTab);
     }
 };

@@ -47,17 +47,14 @@ private slots:
     {
         QTest::addColumn<int>("total");
         QTest::addColumn<std::vector<Step>>("steps");
-        QTest::newRow("95 records: last, previous, first")
-            << 95
-            << std::vector<Step>{{"pBtnLastPage", 4, 90, true, false},
-                                 {"pBtnPrePage", 3, 60, true, true},
-                                 {"pBtnFirstPage", 1, 0, false, true}};
+        QTest::newRow("95 records: last, previous, first") << 95
+                                                           << std::vector<Step>{{"pBtnLastPage", 4, 90, true, false},
+                                                                                {"pBtnPrePage", 3, 60, true, true},
+                                                                                {"pBtnFirstPage", 1, 0, false, true}};
         QTest::newRow("next on the last page stays there")
-            << 95
-            << std::vector<Step>{{"pBtnLastPage", 4, 90, true, false}, {"pBtnNextPage", 4, 90, true, false}};
+            << 95 << std::vector<Step>{{"pBtnLastPage", 4, 90, true, false}, {"pBtnNextPage", 4, 90, true, false}};
         QTest::newRow("next through every page")
-            << 61
-            << std::vector<Step>{{"pBtnNextPage", 2, 30, true, true}, {"pBtnNextPage", 3, 60, true, false}};
+            << 61 << std::vector<Step>{{"pBtnNextPage", 2, 30, true, true}, {"pBtnNextPage", 3, 60, true, false}};
         QTest::newRow("previous on page 1 stays at offset 0")
             << 95 << std::vector<Step>{{"pBtnPrePage", 1, 0, false, true}};
         QTest::newRow("one page: next asks page 1 again, then both off")

@@ -59,7 +59,7 @@ private:
     bool Shows(const char* label) const
     {
         const QWidget* details = Child<QWidget>(QByteArray(label).startsWith("labelViolation") ? "frameViolationDetail"
-                                                                                                : "frameIncidentDetail");
+                                                                                               : "frameIncidentDetail");
         const QLabel* child = details->findChild<QLabel*>(QLatin1String(label));
         if (!child)
             qFatal("no detail label %s", label);
@@ -77,8 +77,8 @@ private:
     {
         const QString missing = folder.filePath(QStringLiteral("missing"));
         const std::pair<QString, QString> files[] = {
-            {picture, clip},  {missing + ".jpeg", clip}, {picture, missing + ".mp4"},
-            {picture, noLength}, {picture, broken},     {picture, otherClip}};
+            {picture, clip},     {missing + ".jpeg", clip}, {picture, missing + ".mp4"},
+            {picture, noLength}, {picture, broken},         {picture, otherClip}};
         QList<TrafficIncident> records;
         int rowNo = 0;
         for (const auto& [pic, video] : files) {

@@ -125,38 +125,81 @@ const stu_SearchCondition kMorning = Range("20261201080000000", "202612010959599
 INSTANTIATE_TEST_SUITE_P(
     Tabs, SearchConditionTest,
     ::testing::Values(
-        ConditionCase{"incidents in the range, start and end second included", SEARCH_INCIDENT, kMorning,
+        ConditionCase{"incidents in the range, start and end second included",
+                      SEARCH_INCIDENT,
+                      kMorning,
                       {"start-second", "fire", "low-speed", "end-second"}},
-        ConditionCase{"range starting at a row's second with milliseconds", SEARCH_INCIDENT,
-                      Range("20261201080000500", "20261201080000999"), {"start-second"}},
-        ConditionCase{"start after end selects nothing", SEARCH_INCIDENT,
-                      Range("20261201100000000", "20261201080000000"), {}},
-        ConditionCase{"one device", SEARCH_INCIDENT,
-                      With(kMorning, [](auto& c) { c.deviceIp = "10.0.0.2"; }), {"low-speed", "end-second"}},
-        ConditionCase{"one device and channel", SEARCH_INCIDENT,
-                      With(kMorning, [](auto& c) { c.deviceIp = "10.0.0.1"; c.channelIp = "10.0.0.12"; }), {"fire"}},
-        ConditionCase{"channel number", SEARCH_INCIDENT, With(kMorning, [](auto& c) { c.channelNo = 1; }),
-                      {"start-second", "low-speed"}},
-        ConditionCase{"types", SEARCH_INCIDENT, With(kMorning, [](auto& c) { c.types = {Fire, LowSpeed}; }),
-                      {"fire", "low-speed"}},
-        ConditionCase{"lane 0 is a lane", SEARCH_INCIDENT, With(kMorning, [](auto& c) { c.laneNo = 0; }),
+        ConditionCase{"range starting at a row's second with milliseconds",
+                      SEARCH_INCIDENT,
+                      Range("20261201080000500", "20261201080000999"),
                       {"start-second"}},
-        ConditionCase{"lane 2", SEARCH_INCIDENT, With(kMorning, [](auto& c) { c.laneNo = 2; }),
+        ConditionCase{
+            "start after end selects nothing", SEARCH_INCIDENT, Range("20261201100000000", "20261201080000000"), {}},
+        ConditionCase{"one device",
+                      SEARCH_INCIDENT,
+                      With(kMorning, [](auto& c) { c.deviceIp = "10.0.0.2"; }),
+                      {"low-speed", "end-second"}},
+        ConditionCase{"one device and channel",
+                      SEARCH_INCIDENT,
+                      With(kMorning,
+                           [](auto& c) {
+                               c.deviceIp = "10.0.0.1";
+                               c.channelIp = "10.0.0.12";
+                           }),
+                      {"fire"}},
+        ConditionCase{"channel number",
+                      SEARCH_INCIDENT,
+                      With(kMorning, [](auto& c) { c.channelNo = 1; }),
+                      {"start-second", "low-speed"}},
+        ConditionCase{"types",
+                      SEARCH_INCIDENT,
+                      With(kMorning,
+                           [](auto& c) {
+                               c.types = {Fire, LowSpeed};
+                           }),
                       {"fire", "low-speed"}},
-        ConditionCase{"plate fragment with percent", SEARCH_FORENSICS, With(kMorning, [](auto& c) { c.plateNo = "1%"; }),
+        ConditionCase{
+            "lane 0 is a lane", SEARCH_INCIDENT, With(kMorning, [](auto& c) { c.laneNo = 0; }), {"start-second"}},
+        ConditionCase{"lane 2", SEARCH_INCIDENT, With(kMorning, [](auto& c) { c.laneNo = 2; }), {"fire", "low-speed"}},
+        ConditionCase{"plate fragment with percent",
+                      SEARCH_FORENSICS,
+                      With(kMorning, [](auto& c) { c.plateNo = "1%"; }),
                       {"A1%B"}},
-        ConditionCase{"plate fragment with underscore", SEARCH_FORENSICS, With(kMorning, [](auto& c) { c.plateNo = "1_"; }),
+        ConditionCase{"plate fragment with underscore",
+                      SEARCH_FORENSICS,
+                      With(kMorning, [](auto& c) { c.plateNo = "1_"; }),
                       {"A1_B"}},
-        ConditionCase{"plate fragment", SEARCH_FORENSICS, With(kMorning, [](auto& c) { c.plateNo = "A1"; }),
+        ConditionCase{"plate fragment",
+                      SEARCH_FORENSICS,
+                      With(kMorning, [](auto& c) { c.plateNo = "A1"; }),
                       {"A1%B", "A1_B", "A1xB", "A12B"}},
-        ConditionCase{"line pressing is two violation codes", SEARCH_FORENSICS,
-                      With(kMorning, [](auto& c) { c.types = {12301, 13451}; }), {"A1_B", "A1xB"}},
-        ConditionCase{"violations of a device on a lane", SEARCH_FORENSICS,
-                      With(kMorning, [](auto& c) { c.deviceIp = "10.0.0.2"; c.laneNo = 2; }), {"A1xB"}},
-        ConditionCase{"traffic parameters by start time", SEARCH_TRAFFIC_PARAM,
-                      Range("20261201080500000", "20261201081000999"), {"12", "13"}},
-        ConditionCase{"traffic parameters ignore a type list and plate left by another tab", SEARCH_TRAFFIC_PARAM,
-                      With(kMorning, [](auto& c) { c.types = {Fire}; c.plateNo = "zz"; c.laneNo = 2; }),
+        ConditionCase{"line pressing is two violation codes",
+                      SEARCH_FORENSICS,
+                      With(kMorning,
+                           [](auto& c) {
+                               c.types = {12301, 13451};
+                           }),
+                      {"A1_B", "A1xB"}},
+        ConditionCase{"violations of a device on a lane",
+                      SEARCH_FORENSICS,
+                      With(kMorning,
+                           [](auto& c) {
+                               c.deviceIp = "10.0.0.2";
+                               c.laneNo = 2;
+                           }),
+                      {"A1xB"}},
+        ConditionCase{"traffic parameters by start time",
+                      SEARCH_TRAFFIC_PARAM,
+                      Range("20261201080500000", "20261201081000999"),
+                      {"12", "13"}},
+        ConditionCase{"traffic parameters ignore a type list and plate left by another tab",
+                      SEARCH_TRAFFIC_PARAM,
+                      With(kMorning,
+                           [](auto& c) {
+                               c.types = {Fire};
+                               c.plateNo = "zz";
+                               c.laneNo = 2;
+                           }),
                       {"12", "14"}}),
     [](const ::testing::TestParamInfo<ConditionCase>& info) {
         std::string name;
@@ -184,7 +227,8 @@ TEST_F(SearchPagingTest, RowNumbersContinueAcrossPages)
 {
     QStringList seen;
     for (const int offset : {0, 30, 60}) {
-        const std::optional<SearchOutcome> outcome = RunSearch(database, Request(SEARCH_INCIDENT, WholeRange(), offset), kAlways);
+        const std::optional<SearchOutcome> outcome =
+            RunSearch(database, Request(SEARCH_INCIDENT, WholeRange(), offset), kAlways);
         ASSERT_TRUE(outcome);
         ASSERT_EQ(outcome->status, SearchOutcome::Rows);
         EXPECT_EQ(outcome->total, 70);

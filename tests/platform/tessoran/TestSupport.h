@@ -20,37 +20,49 @@ namespace testsupport {
 
 // A port the kernel just handed out on loopback; tests bind it on their own
 // 127.0.x.y addresses right after.
-inline uint16_t freePort() {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);
-  return ntohs(addr.sin_port);
+inline uint16_t freePort()
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    close(fd);
+    return ntohs(addr.sin_port);
 }
 
 // Third address byte for this process's devices, so parallel tests keep apart.
-inline int privateSubnet() { return 20 + static_cast<int>(getpid() % 200); }
+inline int privateSubnet()
+{
+    return 20 + static_cast<int>(getpid() % 200);
+}
 
 // Runs the tests with a (headless) application that lives until the process
 // ends: the offscreen platform of Qt 5.15 leaks its screen when the application
 // is destroyed, which the leak checker of sanitizer builds would report.
 template <class Application>
-int runTestsWithApplication(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int count = argc;
-  static Application* application = new Application(count, argv);
-  (void)application;
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+int runTestsWithApplication(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int count = argc;
+    static Application* application = new Application(count, argv);
+    (void)application;
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }
-}  // namespace testsupport
+} // namespace testsupport
 
-#define CORVANE_GTEST_MAIN_WITH_GUI \
-  int main(int argc, char** argv) { return testsupport::runTestsWithApplication<QGuiApplication>(argc, argv); }
+#define CORVANE_GTEST_MAIN_WITH_GUI                                                                                    \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        return testsupport::runTestsWithApplication<QGuiApplication>(argc, argv);                                      \
+    }
 
-#define CORVANE_GTEST_MAIN_WITH_WIDGETS \
-  int main(int argc, char** argv) { return testsupport::runTestsWithApplication<QApplication>(argc, argv); }
+#define CORVANE_GTEST_MAIN_WITH_WIDGETS                                                                                \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        return testsupport::runTestsWithApplication<QApplication>(argc, argv);                                         \
+    }

@@ -8,17 +8,28 @@
 TestClip::TestClip(Codec codec, Container container, int seconds, const QString& fileName)
 {
     const QString path = m_dir.filePath(fileName);
-    QStringList arguments{"-f", "lavfi", "-i",
-                          QString("testsrc=size=%1x%2:rate=%3").arg(kWidth).arg(kHeight).arg(kFrameRate),
-                          "-t", QString::number(seconds), "-pix_fmt", "yuv420p"};
+    QStringList arguments{"-f",       "lavfi",
+                          "-i",       QString("testsrc=size=%1x%2:rate=%3").arg(kWidth).arg(kHeight).arg(kFrameRate),
+                          "-t",       QString::number(seconds),
+                          "-pix_fmt", "yuv420p"};
     const QString keyFrames = QString("keyint=%1:min-keyint=%1:scenecut=0").arg(kKeyInterval);
     if (codec == Codec::H264)
-        arguments << "-c:v" << "libx264" << "-preset" << "veryfast" << "-bf" << "0" << "-x264-params" << keyFrames;
+        arguments << "-c:v"
+                  << "libx264"
+                  << "-preset"
+                  << "veryfast"
+                  << "-bf"
+                  << "0"
+                  << "-x264-params" << keyFrames;
     else
-        arguments << "-c:v" << "libx265" << "-preset" << "veryfast" << "-x265-params"
-                  << keyFrames + ":bframes=0:repeat-headers=1:log-level=error";
+        arguments << "-c:v"
+                  << "libx265"
+                  << "-preset"
+                  << "veryfast"
+                  << "-x265-params" << keyFrames + ":bframes=0:repeat-headers=1:log-level=error";
     if (container == Container::TransportStream)
-        arguments << "-f" << "mpegts";
+        arguments << "-f"
+                  << "mpegts";
     else
         arguments << "-f" << (codec == Codec::H264 ? "h264" : "hevc");
     arguments << path;

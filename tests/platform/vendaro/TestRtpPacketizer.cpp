@@ -3,10 +3,7 @@
 #include <QByteArray>
 
 TestRtpPacketizer::TestRtpPacketizer(bool h265, uint8_t payloadType, uint32_t ssrc, size_t maxPayload)
-    : m_h265(h265)
-    , m_payloadType(payloadType)
-    , m_ssrc(ssrc)
-    , m_maxPayload(maxPayload)
+    : m_h265(h265), m_payloadType(payloadType), m_ssrc(ssrc), m_maxPayload(maxPayload)
 {
 }
 
@@ -78,9 +75,18 @@ TestRtpPacketizer::Packet TestRtpPacketizer::rtpPacket(uint8_t payloadType, bool
                                                        uint32_t timestamp, uint32_t ssrc,
                                                        const std::vector<uint8_t>& payload)
 {
-    Packet packet{0x80, uint8_t((marker ? 0x80 : 0) | payloadType), uint8_t(sequence >> 8), uint8_t(sequence),
-                  uint8_t(timestamp >> 24), uint8_t(timestamp >> 16), uint8_t(timestamp >> 8), uint8_t(timestamp),
-                  uint8_t(ssrc >> 24), uint8_t(ssrc >> 16), uint8_t(ssrc >> 8), uint8_t(ssrc)};
+    Packet packet{0x80,
+                  uint8_t((marker ? 0x80 : 0) | payloadType),
+                  uint8_t(sequence >> 8),
+                  uint8_t(sequence),
+                  uint8_t(timestamp >> 24),
+                  uint8_t(timestamp >> 16),
+                  uint8_t(timestamp >> 8),
+                  uint8_t(timestamp),
+                  uint8_t(ssrc >> 24),
+                  uint8_t(ssrc >> 16),
+                  uint8_t(ssrc >> 8),
+                  uint8_t(ssrc)};
     packet.insert(packet.end(), payload.begin(), payload.end());
     return packet;
 }
@@ -157,12 +163,13 @@ std::string TestRtpPacketizer::sdp(const std::vector<uint8_t>& annexB) const
     const std::string pt = std::to_string(m_payloadType);
     std::string text = "v=0\r\no=- 0 0 IN IP4 127.0.0.1\r\ns=test\r\nt=0 0\r\n"
                        "m=audio 0 RTP/AVP 8\r\na=rtpmap:8 PCMA/8000\r\n"
-                       "m=video 0 RTP/AVP " + pt + "\r\n";
+                       "m=video 0 RTP/AVP " +
+                       pt + "\r\n";
     if (m_h265 && !sets[0].empty() && !sets[1].empty() && !sets[2].empty())
         text += "a=rtpmap:" + pt + " H265/90000\r\na=fmtp:" + pt + " sprop-vps=" + sets[0][0] +
                 ";sprop-sps=" + sets[1][0] + ";sprop-pps=" + sets[2][0] + "\r\n";
     else if (!m_h265 && !sets[1].empty() && !sets[2].empty())
-        text += "a=rtpmap:" + pt + " H264/90000\r\na=fmtp:" + pt + " packetization-mode=1;sprop-parameter-sets=" +
-                sets[1][0] + "," + sets[2][0] + "\r\n";
+        text += "a=rtpmap:" + pt + " H264/90000\r\na=fmtp:" + pt +
+                " packetization-mode=1;sprop-parameter-sets=" + sets[1][0] + "," + sets[2][0] + "\r\n";
     return text + "a=control:trackID=1\r\n";
 }

@@ -50,12 +50,18 @@ protected:
     void TearDown() override { Mavro_FreePort(m_port); }
 
     bool openClip() { return Mavro_OpenFile(m_port, s_clip->path().toLocal8Bit().constData()) != 0; }
-    bool waitForIndex() { return WaitUntil([this] { return m_index.count == 1; }); }
+    bool waitForIndex()
+    {
+        return WaitUntil([this] { return m_index.count == 1; });
+    }
     bool waitForFrame(unsigned int frame)
     {
         return WaitUntil([&] { return Mavro_GetCurrentFrameNum(m_port) == frame; });
     }
-    double differenceFromSource(int frame) { return TestClip::meanDifference(lastFrame(m_port), s_clip->referenceFrame(frame)); }
+    double differenceFromSource(int frame)
+    {
+        return TestClip::meanDifference(lastFrame(m_port), s_clip->referenceFrame(frame));
+    }
 
     static TestClip* s_clip;
     long m_port = -1;
@@ -234,7 +240,8 @@ TEST_F(VendaroFileTest, AFileStillBeingWrittenNeverCrashesThePlayer)
     ASSERT_TRUE(Mavro_OpenFile(m_port, path.toLocal8Bit().constData()));
     ASSERT_TRUE(Mavro_Play(m_port, 0));
     for (qint64 offset = half; offset < qint64(bytes.size()); offset += 4096) {
-        growing.write(reinterpret_cast<const char*>(bytes.data()) + offset, std::min<qint64>(4096, qint64(bytes.size()) - offset));
+        growing.write(reinterpret_cast<const char*>(bytes.data()) + offset,
+                      std::min<qint64>(4096, qint64(bytes.size()) - offset));
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     growing.close();
@@ -287,8 +294,7 @@ void PrintTo(const BadFileCase& row, std::ostream* out)
 }
 
 class VendaroBadFileTest : public ::testing::TestWithParam<BadFileCase>
-{
-};
+{ };
 
 TEST_P(VendaroBadFileTest, OpenFailsWithItsReason)
 {

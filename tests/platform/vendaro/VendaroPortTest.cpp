@@ -43,8 +43,7 @@ void PrintTo(const PortCall& row, std::ostream* out)
 }
 
 class VendaroInvalidPortTest : public ::testing::TestWithParam<PortCall>
-{
-};
+{ };
 
 TEST_P(VendaroInvalidPortTest, FailsWithInvalidPortOnUnknownAndFreedPorts)
 {
@@ -59,34 +58,36 @@ TEST_P(VendaroInvalidPortTest, FailsWithInvalidPortOnUnknownAndFreedPorts)
 
 const uint8_t kBlock[16] = {};
 const MAVRO_SESSION_INFO kHeader{MAVRO_SESSION_HEADER, 16, kBlock};
-void noCallback(long, void*) {}
+void noCallback(long, void*)
+{
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, VendaroInvalidPortTest,
-    ::testing::Values(PortCall{"FreePort", [](long p) { return Mavro_FreePort(p); }},
-                      PortCall{"SetStreamOpenMode", [](long p) { return Mavro_SetStreamOpenMode(p, 0); }},
-                      PortCall{"OpenStreamAdvanced", [](long p) { return Mavro_OpenStreamAdvanced(p, 1, &kHeader, 0); }},
-                      PortCall{"InputData", [](long p) { return Mavro_InputData(p, kBlock, 16); }},
-                      PortCall{"CloseStream", [](long p) { return Mavro_CloseStream(p); }},
-                      PortCall{"OpenFile", [](long p) { return Mavro_OpenFile(p, "/dev/null"); }},
-                      PortCall{"CloseFile", [](long p) { return Mavro_CloseFile(p); }},
-                      PortCall{"Play", [](long p) { return Mavro_Play(p, 0); }},
-                      PortCall{"Stop", [](long p) { return Mavro_Stop(p); }},
-                      PortCall{"Pause", [](long p) { return Mavro_Pause(p, 1); }},
-                      PortCall{"Fast", [](long p) { return Mavro_Fast(p); }},
-                      PortCall{"Slow", [](long p) { return Mavro_Slow(p); }},
-                      PortCall{"OneByOne", [](long p) { return Mavro_OneByOne(p); }},
-                      PortCall{"OneByOneBack", [](long p) { return Mavro_OneByOneBack(p); }},
-                      PortCall{"SetPlayedTimeEx", [](long p) { return Mavro_SetPlayedTimeEx(p, 0); }},
-                      PortCall{"SetPlayPos", [](long p) { return Mavro_SetPlayPos(p, 0.5f); }},
-                      PortCall{"SetFileRefCallBack", [](long p) { return Mavro_SetFileRefCallBack(p, noCallback, nullptr); }},
-                      PortCall{"SetFileEndCallback", [](long p) { return Mavro_SetFileEndCallback(p, noCallback, nullptr); }},
-                      PortCall{"PlaySoundShare", [](long p) { return Mavro_PlaySoundShare(p); }},
-                      PortCall{"StopSoundShare", [](long p) { return Mavro_StopSoundShare(p); }},
-                      PortCall{"GetLastFrameImage", [](long p) { return Mavro_GetLastFrameImage(p, nullptr, 0, nullptr, nullptr); }},
-                      PortCall{"GetFileTime", [](long p) { return int(Mavro_GetFileTime(p)); }},
-                      PortCall{"GetFileTotalFrames", [](long p) { return int(Mavro_GetFileTotalFrames(p)); }},
-                      PortCall{"GetPlayPos", [](long p) { return int(Mavro_GetPlayPos(p) * 100); }}),
+    ::testing::Values(
+        PortCall{"FreePort", [](long p) { return Mavro_FreePort(p); }},
+        PortCall{"SetStreamOpenMode", [](long p) { return Mavro_SetStreamOpenMode(p, 0); }},
+        PortCall{"OpenStreamAdvanced", [](long p) { return Mavro_OpenStreamAdvanced(p, 1, &kHeader, 0); }},
+        PortCall{"InputData", [](long p) { return Mavro_InputData(p, kBlock, 16); }},
+        PortCall{"CloseStream", [](long p) { return Mavro_CloseStream(p); }},
+        PortCall{"OpenFile", [](long p) { return Mavro_OpenFile(p, "/dev/null"); }},
+        PortCall{"CloseFile", [](long p) { return Mavro_CloseFile(p); }},
+        PortCall{"Play", [](long p) { return Mavro_Play(p, 0); }},
+        PortCall{"Stop", [](long p) { return Mavro_Stop(p); }},
+        PortCall{"Pause", [](long p) { return Mavro_Pause(p, 1); }},
+        PortCall{"Fast", [](long p) { return Mavro_Fast(p); }}, PortCall{"Slow", [](long p) { return Mavro_Slow(p); }},
+        PortCall{"OneByOne", [](long p) { return Mavro_OneByOne(p); }},
+        PortCall{"OneByOneBack", [](long p) { return Mavro_OneByOneBack(p); }},
+        PortCall{"SetPlayedTimeEx", [](long p) { return Mavro_SetPlayedTimeEx(p, 0); }},
+        PortCall{"SetPlayPos", [](long p) { return Mavro_SetPlayPos(p, 0.5f); }},
+        PortCall{"SetFileRefCallBack", [](long p) { return Mavro_SetFileRefCallBack(p, noCallback, nullptr); }},
+        PortCall{"SetFileEndCallback", [](long p) { return Mavro_SetFileEndCallback(p, noCallback, nullptr); }},
+        PortCall{"PlaySoundShare", [](long p) { return Mavro_PlaySoundShare(p); }},
+        PortCall{"StopSoundShare", [](long p) { return Mavro_StopSoundShare(p); }},
+        PortCall{"GetLastFrameImage", [](long p) { return Mavro_GetLastFrameImage(p, nullptr, 0, nullptr, nullptr); }},
+        PortCall{"GetFileTime", [](long p) { return int(Mavro_GetFileTime(p)); }},
+        PortCall{"GetFileTotalFrames", [](long p) { return int(Mavro_GetFileTotalFrames(p)); }},
+        PortCall{"GetPlayPos", [](long p) { return int(Mavro_GetPlayPos(p) * 100); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VendaroPortTest, QueriesOnAFreedPortSayUnknown)

@@ -20,10 +20,10 @@ protected:
     {
         s_dir = new QTemporaryDir;
         s_withSound = s_dir->filePath("with-sound.mp4");
-        const bool made = TestClip::runFfmpeg(
-            {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
-             QString("sine=frequency=440:sample_rate=%1").arg(kSampleRate), "-t", "3", "-c:v", "libx264", "-preset",
-             "veryfast", "-c:a", "mp2", "-f", "mpegts", s_withSound});
+        const bool made =
+            TestClip::runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
+                                 QString("sine=frequency=440:sample_rate=%1").arg(kSampleRate), "-t", "3", "-c:v",
+                                 "libx264", "-preset", "veryfast", "-c:a", "mp2", "-f", "mpegts", s_withSound});
         if (!made)
             s_withSound.clear();
         s_silent = new TestClip(TestClip::Codec::H264, TestClip::Container::TransportStream, 1, "silent.mp4");
@@ -90,8 +90,7 @@ void PrintTo(const NoSoundCase& row, std::ostream* out)
 }
 
 class VendaroNoSoundTest : public VendaroSoundTest, public ::testing::WithParamInterface<NoSoundCase>
-{
-};
+{ };
 
 TEST_P(VendaroNoSoundTest, FailsWithItsOwnCodeInsteadOfPretending)
 {

@@ -50,8 +50,7 @@ void PrintTo(const RtpCase& row, std::ostream* out)
 }
 
 class VendaroRtpStreamTest : public ::testing::TestWithParam<RtpCase>
-{
-};
+{ };
 
 TEST_P(VendaroRtpStreamTest, DecodesEveryPictureAndTheLastMatchesTheSource)
 {
@@ -130,8 +129,7 @@ void PrintTo(const MalformedCase& row, std::ostream* out)
 }
 
 class VendaroMalformedRtpTest : public ::testing::TestWithParam<MalformedCase>
-{
-};
+{ };
 
 TEST_P(VendaroMalformedRtpTest, NeverCrashesAndResumesAtTheNextKeyFrame)
 {

@@ -33,7 +33,8 @@ inline long openStreamPort(const std::vector<uint8_t>& header, unsigned int buff
     if (!Mavro_GetPort(&port))
         return -1;
     MAVRO_SESSION_INFO info{MAVRO_SESSION_HEADER, int32_t(header.size()), header.data()};
-    if (!Mavro_SetStreamOpenMode(port, MAVRO_STREAM_REALTIME) || !Mavro_OpenStreamAdvanced(port, 1, &info, bufferSize)) {
+    if (!Mavro_SetStreamOpenMode(port, MAVRO_STREAM_REALTIME) ||
+        !Mavro_OpenStreamAdvanced(port, 1, &info, bufferSize)) {
         Mavro_FreePort(port);
         return -1;
     }

@@ -55,7 +55,8 @@ protected:
         ASSERT_FALSE(s_clip->path().isEmpty());
         m_widget = new ClickCountingWidget;
         // Apart from other tests' windows on a shared X server, most of the time.
-        m_widget->setGeometry(QRandomGenerator::global()->bounded(1200), QRandomGenerator::global()->bounded(600), 320, 240);
+        m_widget->setGeometry(QRandomGenerator::global()->bounded(1200), QRandomGenerator::global()->bounded(600), 320,
+                              240);
         m_widget->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_widget));
         ASSERT_TRUE(Mavro_GetPort(&m_port));
@@ -68,10 +69,7 @@ protected:
     }
 
     // Runs the GUI event loop while waiting, as the client's GUI thread would.
-    static bool waitWithEvents(const std::function<bool()>& condition)
-    {
-        return QTest::qWaitFor(condition, 30000);
-    }
+    static bool waitWithEvents(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 30000); }
 
     bool waitForShownFrames(unsigned int more)
     {
@@ -90,8 +88,9 @@ protected:
         ASSERT_TRUE(Mavro_Play(m_port, m_widget->winId()));
         const auto bytes = s_clip->bytes();
         for (size_t offset = 0; offset < bytes.size(); offset += 1316)
-            ASSERT_TRUE(feedBlock(m_port, std::vector<uint8_t>(bytes.begin() + long(offset),
-                                                               bytes.begin() + long(std::min(bytes.size(), offset + 1316)))));
+            ASSERT_TRUE(
+                feedBlock(m_port, std::vector<uint8_t>(bytes.begin() + long(offset),
+                                                       bytes.begin() + long(std::min(bytes.size(), offset + 1316)))));
         // A live demuxer holds the last picture until the next one starts.
         const unsigned int frames = unsigned(s_clip->frameCount());
         ASSERT_TRUE(WaitUntil([&] { return Mavro_GetDecodedFrameCount(m_port) >= frames - 1; }));
@@ -148,7 +147,6 @@ TEST_F(VendaroWidgetTest, DrawingFollowsResizeAndARecreatedNativeWindow)
     ASSERT_TRUE(waitForShownFrames(3));
     const QImage bigger = m_widget->grab().toImage();
     EXPECT_GT(distinctColours(bigger.copy(240, 180, 240, 180)), 20); // the picture fills the new area
-
 }
 
 TEST_F(VendaroWidgetTest, DrawingFollowsAChildThatBecomesAWindowOfItsOwn)
@@ -253,12 +251,13 @@ TEST_P(VendaroShrinkTest, APictureShrunkForASmallWidgetIsTheDecodedPictureMadeSm
     EXPECT_LT(TestClip::meanDifference(bytesOf(shown.copy(lastColumns)), bytesOf(expected.copy(lastColumns))), 12.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, VendaroShrinkTest,
-                         ::testing::Values(QSize(157, 117), QSize(161, 120), QSize(233, 120), QSize(250, 120),
-                                           QSize(310, 120), QSize(160, 120)),
-                         [](const ::testing::TestParamInfo<QSize>& info) {
-                             return QStringLiteral("%1x%2").arg(info.param.width()).arg(info.param.height()).toStdString();
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, VendaroShrinkTest,
+    ::testing::Values(QSize(157, 117), QSize(161, 120), QSize(233, 120), QSize(250, 120), QSize(310, 120),
+                      QSize(160, 120)),
+    [](const ::testing::TestParamInfo<QSize>& info) {
+        return QStringLiteral("%1x%2").arg(info.param.width()).arg(info.param.height()).toStdString();
+    });
 
 TEST_F(VendaroWidgetTest, AStreamPlayedFromAFeedingThreadReachesTheWidget)
 {

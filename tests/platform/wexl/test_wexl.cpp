@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path &path)
+std::string readFile(const fs::path& path)
 {
     std::ifstream in(path);
     std::stringstream text;
@@ -40,25 +40,25 @@ protected:
 struct LevelCase
 {
     int level;
-    const char *name;
+    const char* name;
 };
 
 // Cases print as their level names in test listings.
-void PrintTo(const LevelCase &c, std::ostream *out)
+void PrintTo(const LevelCase& c, std::ostream* out)
 {
     *out << c.name;
 }
 
 class WexlLevels : public WexlTest, public ::testing::WithParamInterface<LevelCase>
-{
-};
+{ };
 
 TEST_P(WexlLevels, LineCarriesLevelModuleAndFormattedText)
 {
-    Wexl_Log(GetParam().level, "PELLMAR", "[%s(%d)] [0x%08x] - Connect Fail, errCode<%d>", "Connect", 42,
-             0x2231234, 111);
+    Wexl_Log(GetParam().level, "PELLMAR", "[%s(%d)] [0x%08x] - Connect Fail, errCode<%d>", "Connect", 42, 0x2231234,
+             111);
     const std::string text = readFile(m_file);
-    EXPECT_NE(text.find(std::string("[") + GetParam().name + "] [PELLMAR] [Connect(42)] [0x02231234] - "
+    EXPECT_NE(text.find(std::string("[") + GetParam().name +
+                        "] [PELLMAR] [Connect(42)] [0x02231234] - "
                         "Connect Fail, errCode<111>\n"),
               std::string::npos)
         << text;

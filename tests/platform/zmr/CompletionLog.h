@@ -16,7 +16,7 @@ class CompletionLog
 public:
     struct Operation
     {
-        CompletionLog *log = nullptr;
+        CompletionLog* log = nullptr;
         int id = 0;
         int completions = 0;
         int32_t result = -1;
@@ -24,16 +24,16 @@ public:
     };
 
     // A new operation context; the log keeps it alive.
-    Operation *operation(int id = 0)
+    Operation* operation(int id = 0)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_operations.push_back(Operation{this, id});
         return &m_operations.back();
     }
 
-    static void callback(int32_t result, uint32_t bytes, void *context)
+    static void callback(int32_t result, uint32_t bytes, void* context)
     {
-        auto *operation = static_cast<Operation *>(context);
+        auto* operation = static_cast<Operation*>(context);
         operation->log->record(*operation, result, bytes);
     }
 
@@ -63,7 +63,7 @@ public:
     }
 
 private:
-    void record(Operation &operation, int32_t result, uint32_t bytes)
+    void record(Operation& operation, int32_t result, uint32_t bytes)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         ++operation.completions;

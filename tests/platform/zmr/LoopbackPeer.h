@@ -28,7 +28,7 @@ inline uint16_t localPort(int socket)
 {
     sockaddr_in bound{};
     socklen_t length = sizeof bound;
-    getsockname(socket, reinterpret_cast<sockaddr *>(&bound), &length);
+    getsockname(socket, reinterpret_cast<sockaddr*>(&bound), &length);
     return ntohs(bound.sin_port);
 }
 
@@ -37,7 +37,7 @@ inline int listener()
 {
     const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in any = address(0);
-    bind(socket, reinterpret_cast<const sockaddr *>(&any), sizeof any);
+    bind(socket, reinterpret_cast<const sockaddr*>(&any), sizeof any);
     listen(socket, 16);
     return socket;
 }
@@ -46,7 +46,7 @@ inline int udpSocket()
 {
     const int socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     const sockaddr_in any = address(0);
-    bind(socket, reinterpret_cast<const sockaddr *>(&any), sizeof any);
+    bind(socket, reinterpret_cast<const sockaddr*>(&any), sizeof any);
     return socket;
 }
 
@@ -56,7 +56,7 @@ inline std::pair<int, int> tcpPair()
     const int listening = listener();
     const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in target = address(localPort(listening));
-    connect(client, reinterpret_cast<const sockaddr *>(&target), sizeof target);
+    connect(client, reinterpret_cast<const sockaddr*>(&target), sizeof target);
     const int server = accept(listening, nullptr, nullptr);
     close(listening);
     return {client, server};

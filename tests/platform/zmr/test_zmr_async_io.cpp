@@ -65,10 +65,10 @@ TEST_F(AsyncIOTest, TcpEchoThroughQueue)
         send(server, request.data(), request.size(), MSG_NOSIGNAL);
     });
 
-    auto *sent = m_log.operation(1);
+    auto* sent = m_log.operation(1);
     ASSERT_EQ(ZMR_AsyncIO_SendEx(client, "hello", 5, sent, CompletionLog::callback), 0);
     char reply[64] = {};
-    auto *received = m_log.operation(2);
+    auto* received = m_log.operation(2);
     ASSERT_EQ(ZMR_AsyncIO_RecvEx(client, reply, sizeof reply, received, CompletionLog::callback), 0);
     ASSERT_TRUE(m_log.waitForCount(2));
     echo.join();
@@ -96,18 +96,18 @@ TEST_F(AsyncIOTest, UdpEchoThroughQueue)
         char datagram[2048];
         sockaddr_in from{};
         socklen_t length = sizeof from;
-        const ssize_t n = recvfrom(peer, datagram, sizeof datagram, 0, reinterpret_cast<sockaddr *>(&from), &length);
+        const ssize_t n = recvfrom(peer, datagram, sizeof datagram, 0, reinterpret_cast<sockaddr*>(&from), &length);
         if (n > 0)
-            sendto(peer, datagram, static_cast<size_t>(n), 0, reinterpret_cast<sockaddr *>(&from), length);
+            sendto(peer, datagram, static_cast<size_t>(n), 0, reinterpret_cast<sockaddr*>(&from), length);
     });
 
     char reply[2048] = {};
     ZMR_ADDR sender{};
-    auto *received = m_log.operation(1);
+    auto* received = m_log.operation(1);
     ASSERT_EQ(ZMR_AsyncIO_RecvFromEx(socket, reply, sizeof reply, received, &sender, CompletionLog::callback), 0);
     const std::string datagram(1400, 'u');
     const ZMR_ADDR target = loopback::address(loopback::localPort(peer));
-    auto *sent = m_log.operation(2);
+    auto* sent = m_log.operation(2);
     ASSERT_EQ(ZMR_AsyncIO_SendToEx(socket, datagram.data(), 1400, sent, &target, CompletionLog::callback), 0);
     ASSERT_TRUE(m_log.waitForCount(2));
     echo.join();
@@ -136,11 +136,11 @@ TEST_F(AsyncIOTest, EverySocketKeepsToOneQueueThread)
     size_t expected = 0;
     for (int round = 0; round < 10; ++round) {
         for (ZMR_SOCKET socket : sockets) {
-            auto *received = m_log.operation(socket);
+            auto* received = m_log.operation(socket);
             ASSERT_EQ(ZMR_AsyncIO_RecvFromEx(socket, buffer, sizeof buffer, received, &sender, CompletionLog::callback),
                       0);
             const sockaddr_in target = loopback::address(loopback::localPort(socket));
-            ASSERT_EQ(sendto(peer, "x", 1, 0, reinterpret_cast<const sockaddr *>(&target), sizeof target), 1);
+            ASSERT_EQ(sendto(peer, "x", 1, 0, reinterpret_cast<const sockaddr*>(&target), sizeof target), 1);
             ASSERT_EQ(ZMR_AsyncIO_PostQueuedCompleteStatusEx(m_queue, socket, 0, 1, m_log.operation(socket),
                                                              CompletionLog::callback),
                       0);
@@ -187,7 +187,7 @@ TEST_F(AsyncIOTest, TenThousandSendsArriveWholeAndCompleteInOrder)
             }
         }
     });
-    std::vector<CompletionLog::Operation *> operations;
+    std::vector<CompletionLog::Operation*> operations;
     for (int i = 0; i < count; ++i) {
         const std::string bytes = record(static_cast<uint32_t>(i));
         operations.push_back(m_log.operation(i));
@@ -211,27 +211,26 @@ TEST_F(AsyncIOTest, TenThousandSendsArriveWholeAndCompleteInOrder)
 
 struct PeerEnding
 {
-    const char *name;
+    const char* name;
     void (*end)(int socket); // also closes the socket
     int32_t result;
 };
 
 // Cases print as their names in test listings.
-void PrintTo(const PeerEnding &ending, std::ostream *out)
+void PrintTo(const PeerEnding& ending, std::ostream* out)
 {
     *out << ending.name;
 }
 
 class PendingReceive : public AsyncIOTest, public ::testing::WithParamInterface<PeerEnding>
-{
-};
+{ };
 
 TEST_P(PendingReceive, CompletesWithHowThePeerEnded)
 {
     const auto [client, server] = boundTcpPair();
     m_sockets.pop_back();
     char buffer[16];
-    auto *received = m_log.operation();
+    auto* received = m_log.operation();
     ASSERT_EQ(ZMR_AsyncIO_RecvEx(client, buffer, sizeof buffer, received, CompletionLog::callback), 0);
     GetParam().end(server);
     ASSERT_TRUE(m_log.waitForCount(1));
@@ -249,15 +248,14 @@ void endOfStream(int socket)
 
 INSTANTIATE_TEST_SUITE_P(Endings, PendingReceive,
                          ::testing::Values(PeerEnding{"endOfStreamAsZeroBytes", endOfStream, 0},
-                                           PeerEnding{"resetAsTheSystemError", loopback::resetAndClose,
-                                                      ECONNRESET}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                                           PeerEnding{"resetAsTheSystemError", loopback::resetAndClose, ECONNRESET}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AsyncIOTest, CloseWithReceivePendingCompletesCancelledOnceAndNeverReachesTheNextSocket)
 {
     const auto [client, server] = boundTcpPair();
     char buffer[16];
-    auto *received = m_log.operation(1);
+    auto* received = m_log.operation(1);
     ASSERT_EQ(ZMR_AsyncIO_RecvEx(client, buffer, sizeof buffer, received, CompletionLog::callback), 0);
     ASSERT_EQ(ZMR_CloseSocket(client, 0), 0);
     ASSERT_TRUE(m_log.waitForCount(1));
@@ -266,7 +264,7 @@ TEST_F(AsyncIOTest, CloseWithReceivePendingCompletesCancelledOnceAndNeverReaches
     // Linux hands the lowest free number to the next socket: usually the same.
     const auto [reused, reusedPeer] = boundTcpPair();
     char other[16];
-    auto *next = m_log.operation(2);
+    auto* next = m_log.operation(2);
     ASSERT_EQ(ZMR_AsyncIO_RecvEx(reused, other, sizeof other, next, CompletionLog::callback), 0);
     send(reusedPeer, "x", 1, MSG_NOSIGNAL);
     ASSERT_TRUE(m_log.waitForCount(2));
@@ -281,7 +279,7 @@ TEST_F(AsyncIOTest, UnbindCancelsPendingWorkAndLeavesABlockingSocket)
 {
     const auto [client, server] = boundTcpPair();
     char buffer[16];
-    auto *received = m_log.operation();
+    auto* received = m_log.operation();
     ASSERT_EQ(ZMR_AsyncIO_RecvEx(client, buffer, sizeof buffer, received, CompletionLog::callback), 0);
     ASSERT_EQ(ZMR_AsyncIO_UnBindIOHandleEx(client, m_queue), 0);
     ASSERT_TRUE(m_log.waitForCount(1));
@@ -299,7 +297,7 @@ TEST_F(AsyncIOTest, BoundCallbackServesOperationsWithoutTheirOwn)
 {
     const auto [client, server] = boundTcpPair();
     char buffer[16];
-    auto *received = m_log.operation();
+    auto* received = m_log.operation();
     EXPECT_NE(ZMR_AsyncIO_RecvEx(client, buffer, sizeof buffer, received, nullptr), 0);
     ASSERT_EQ(ZMR_AsyncIO_BindCallBackToIOHandleEx(client, CompletionLog::callback), 0);
     ASSERT_EQ(ZMR_AsyncIO_RecvEx(client, buffer, sizeof buffer, received, nullptr), 0);
@@ -313,7 +311,7 @@ TEST_F(AsyncIOTest, PostedCompletionCarriesItsValuesToAQueueThread)
 {
     const auto [client, server] = boundTcpPair();
     ASSERT_EQ(ZMR_AsyncIO_BindCallBackToIOHandleEx(client, CompletionLog::callback), 0);
-    auto *posted = m_log.operation();
+    auto* posted = m_log.operation();
     ASSERT_EQ(ZMR_AsyncIO_PostQueuedCompleteStatusEx(m_queue, client, 0x1000002, 1, posted, nullptr), 0);
     ASSERT_TRUE(m_log.waitForCount(1));
     EXPECT_EQ(posted->result, 0x1000002);
@@ -328,7 +326,7 @@ TEST_F(AsyncIOTest, OperationsOnAnUnboundSocketAreRefusedWithoutCompletion)
 {
     const int socket = owned(loopback::udpSocket());
     char buffer[16];
-    auto *operation = m_log.operation();
+    auto* operation = m_log.operation();
     EXPECT_NE(ZMR_AsyncIO_RecvEx(socket, buffer, sizeof buffer, operation, CompletionLog::callback), 0);
     EXPECT_NE(ZMR_AsyncIO_SendEx(socket, "x", 1, operation, CompletionLog::callback), 0);
     EXPECT_NE(ZMR_AsyncIO_UnBindIOHandleEx(socket, m_queue), 0);
@@ -371,7 +369,7 @@ TEST_F(AsyncIOTest, BindNeedsNoFreeDescriptors)
         ASSERT_TRUE(exhausted.lowered());
         EXPECT_EQ(ZMR_AsyncIO_BindIOHandleToQueueEx(socket, m_queue), 0);
     }
-    auto *posted = m_log.operation();
+    auto* posted = m_log.operation();
     ASSERT_EQ(ZMR_AsyncIO_BindCallBackToIOHandleEx(socket, CompletionLog::callback), 0);
     ASSERT_EQ(ZMR_AsyncIO_PostQueuedCompleteStatusEx(m_queue, socket, 0, 3, posted, nullptr), 0);
     ASSERT_TRUE(m_log.waitForCount(1));
@@ -387,9 +385,9 @@ struct DestroyAttempt
     std::atomic<bool> done{false};
 };
 
-void destroyFromCompletion(int32_t, uint32_t, void *context)
+void destroyFromCompletion(int32_t, uint32_t, void* context)
 {
-    auto *attempt = static_cast<DestroyAttempt *>(context);
+    auto* attempt = static_cast<DestroyAttempt*>(context);
     attempt->result = ZMR_AsyncIO_DestroyQueueEx(attempt->queue);
     attempt->error = ZMR_GetSystemLastError();
     attempt->done = true;
@@ -399,9 +397,8 @@ TEST_F(AsyncIOTest, DestroyFromAQueueThreadIsRefused)
 {
     DestroyAttempt attempt;
     attempt.queue = m_queue;
-    ASSERT_EQ(ZMR_AsyncIO_PostQueuedCompleteStatusEx(m_queue, ZMR_INVALID_SOCKET, 0, 0, &attempt,
-                                                     destroyFromCompletion),
-              0);
+    ASSERT_EQ(
+        ZMR_AsyncIO_PostQueuedCompleteStatusEx(m_queue, ZMR_INVALID_SOCKET, 0, 0, &attempt, destroyFromCompletion), 0);
     for (int i = 0; i < 3000 && !attempt.done; ++i)
         ZMR_Sleep(10);
     ASSERT_TRUE(attempt.done);
@@ -414,8 +411,8 @@ TEST(AsyncIOQueue, DestroyedWithWorkInFlightCompletesEveryOperationOnce)
     ZMR_ASYNCIOQUEUE queue = ZMR_AsyncIO_CreateQueueEx_New(2);
     ASSERT_NE(queue, ZMR_INVALID_ASYNCIOQUEUE);
     CompletionLog log;
-    std::vector<CompletionLog::Operation *> receives;
-    std::vector<CompletionLog::Operation *> sends;
+    std::vector<CompletionLog::Operation*> receives;
+    std::vector<CompletionLog::Operation*> sends;
     std::vector<std::pair<int, int>> pairs;
     std::vector<char> buffers(4 * 64);
     const std::string big(256 * 1024, 'z');
@@ -423,8 +420,8 @@ TEST(AsyncIOQueue, DestroyedWithWorkInFlightCompletesEveryOperationOnce)
         pairs.push_back(loopback::tcpPair());
         ASSERT_EQ(ZMR_AsyncIO_BindIOHandleToQueueEx(pairs.back().first, queue), 0);
         receives.push_back(log.operation());
-        ASSERT_EQ(ZMR_AsyncIO_RecvEx(pairs.back().first, &buffers[static_cast<size_t>(i) * 64], 64,
-                                     receives.back(), CompletionLog::callback),
+        ASSERT_EQ(ZMR_AsyncIO_RecvEx(pairs.back().first, &buffers[static_cast<size_t>(i) * 64], 64, receives.back(),
+                                     CompletionLog::callback),
                   0);
         // The peer never reads, so most of these stay queued.
         for (int j = 0; j < 20; ++j) {
@@ -434,20 +431,19 @@ TEST(AsyncIOQueue, DestroyedWithWorkInFlightCompletesEveryOperationOnce)
                       0);
         }
     }
-    auto *posted = log.operation();
-    ASSERT_EQ(ZMR_AsyncIO_PostQueuedCompleteStatusEx(queue, ZMR_INVALID_SOCKET, 7, 9, posted,
-                                                     CompletionLog::callback),
+    auto* posted = log.operation();
+    ASSERT_EQ(ZMR_AsyncIO_PostQueuedCompleteStatusEx(queue, ZMR_INVALID_SOCKET, 7, 9, posted, CompletionLog::callback),
               0);
 
     ASSERT_EQ(ZMR_AsyncIO_DestroyQueueEx(queue), 0);
 
     EXPECT_EQ(log.count(), receives.size() + sends.size() + 1);
-    for (auto *receive : receives) {
+    for (auto* receive : receives) {
         EXPECT_EQ(receive->completions, 1);
         EXPECT_EQ(receive->result, ZMR_ASYNCIO_ABORTED);
     }
     int aborted = 0;
-    for (auto *send : sends) {
+    for (auto* send : sends) {
         EXPECT_EQ(send->completions, 1);
         EXPECT_TRUE(send->result == 0 || send->result == ZMR_ASYNCIO_ABORTED);
         aborted += send->result == ZMR_ASYNCIO_ABORTED;
@@ -457,7 +453,7 @@ TEST(AsyncIOQueue, DestroyedWithWorkInFlightCompletesEveryOperationOnce)
     EXPECT_EQ(posted->result, 7);
     EXPECT_EQ(posted->bytes, 9u);
     // The sockets were unbound, not closed, and the handle is gone.
-    for (const auto &pair : pairs) {
+    for (const auto& pair : pairs) {
         EXPECT_EQ(fcntl(pair.first, F_GETFL) & O_NONBLOCK, 0);
         EXPECT_EQ(close(pair.first), 0);
         close(pair.second);

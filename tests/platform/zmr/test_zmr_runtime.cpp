@@ -14,9 +14,9 @@
 
 namespace {
 
-unsigned int addThousand(void *argument)
+unsigned int addThousand(void* argument)
 {
-    auto *counter = static_cast<volatile int32_t *>(argument);
+    auto* counter = static_cast<volatile int32_t*>(argument);
     for (int i = 0; i < 1000; ++i)
         ZMR_AtomicInc(counter);
     return 0;
@@ -27,7 +27,7 @@ TEST(ZmrRuntime, ThreadsRunAndJoinWithAtomicCounting)
     volatile int32_t counter = 0;
     std::vector<ZMR_THREAD> threads;
     for (int i = 0; i < 8; ++i) {
-        threads.push_back(ZMR_Thread_Create(addThousand, const_cast<int32_t *>(&counter), 0, 0, 0, nullptr));
+        threads.push_back(ZMR_Thread_Create(addThousand, const_cast<int32_t*>(&counter), 0, 0, 0, nullptr));
         ASSERT_NE(threads.back(), ZMR_INVALID_THREAD);
     }
     for (ZMR_THREAD thread : threads)
@@ -104,19 +104,18 @@ TEST(ZmrRuntime, SemaphoreWaitsForPostOrTime)
 
 struct AtoiCase
 {
-    const char *text;
+    const char* text;
     int32_t expected;
 };
 
 // Cases print as their texts in test listings.
-void PrintTo(const AtoiCase &c, std::ostream *out)
+void PrintTo(const AtoiCase& c, std::ostream* out)
 {
     *out << '"' << (c.text ? c.text : "(null)") << '"';
 }
 
 class ZmrAtoi : public ::testing::TestWithParam<AtoiCase>
-{
-};
+{ };
 
 TEST_P(ZmrAtoi, ParsesLikeAtoiButSaturates)
 {
@@ -127,8 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ZmrAtoi,
                          ::testing::Values(AtoiCase{"554", 554}, AtoiCase{"  -12x", -12}, AtoiCase{"+7", 7},
                                            AtoiCase{"", 0}, AtoiCase{"abc", 0}, AtoiCase{nullptr, 0},
                                            AtoiCase{"2147483647", INT32_MAX}, AtoiCase{"99999999999", INT32_MAX},
-                                           AtoiCase{"-2147483648", INT32_MIN},
-                                           AtoiCase{"-99999999999", INT32_MIN}));
+                                           AtoiCase{"-2147483648", INT32_MIN}, AtoiCase{"-99999999999", INT32_MIN}));
 
 TEST(ZmrText, StrncpyAlwaysTerminatesAndStrncmpComparesPrefixes)
 {

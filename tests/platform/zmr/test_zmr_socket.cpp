@@ -17,20 +17,19 @@ namespace {
 
 struct AddressCase
 {
-    const char *text;
+    const char* text;
     bool valid;
-    const char *printed;
+    const char* printed;
 };
 
 // Cases print as their texts in test listings.
-void PrintTo(const AddressCase &c, std::ostream *out)
+void PrintTo(const AddressCase& c, std::ostream* out)
 {
     *out << '"' << (c.text ? c.text : "(null)") << '"';
 }
 
 class ZmrAddress : public ::testing::TestWithParam<AddressCase>
-{
-};
+{ };
 
 TEST_P(ZmrAddress, MakesOnlyIPv4Addresses)
 {
@@ -47,10 +46,8 @@ TEST_P(ZmrAddress, MakesOnlyIPv4Addresses)
 
 INSTANTIATE_TEST_SUITE_P(Cases, ZmrAddress,
                          ::testing::Values(AddressCase{"192.168.1.64", true, "192.168.1.64"},
-                                           AddressCase{nullptr, true, "0.0.0.0"},
-                                           AddressCase{"", true, "0.0.0.0"},
-                                           AddressCase{"::1", false, nullptr},
-                                           AddressCase{"localhost", false, nullptr},
+                                           AddressCase{nullptr, true, "0.0.0.0"}, AddressCase{"", true, "0.0.0.0"},
+                                           AddressCase{"::1", false, nullptr}, AddressCase{"localhost", false, nullptr},
                                            AddressCase{"256.1.1.1", false, nullptr},
                                            AddressCase{"1.2.3", false, nullptr}));
 
@@ -178,10 +175,10 @@ TEST(ZmrSocket, MulticastJoinRefusesWhatIsNoGroup)
 
 TEST(ZmrSocket, ResolvesHostNamesToIPv4Only)
 {
-    ZMR_ADDRINFO *list = nullptr;
+    ZMR_ADDRINFO* list = nullptr;
     ASSERT_EQ(ZMR_GetAddressInfo("localhost", nullptr, 0, &list), 0);
     int entries = 0;
-    for (ZMR_ADDRINFO *entry = list; entry; entry = entry->ai_next) {
+    for (ZMR_ADDRINFO* entry = list; entry; entry = entry->ai_next) {
         char text[256];
         ASSERT_EQ(ZMR_GetAddrStringEx(entry, text, sizeof text), 0);
         EXPECT_EQ(std::strncmp(text, "127.", 4), 0) << text;

@@ -3,7 +3,16 @@
 
 #include <stddef.h>
 
-size_t PellmarAloneMediaDescSize(void) { return sizeof(RTSP_MEDIA_DESC_T); }
-size_t PellmarAloneStreamDataSize(void) { return sizeof(STREAM_DATA_T); }
+size_t PellmarAloneMediaDescSize(void)
+{
+    return sizeof(RTSP_MEDIA_DESC_T);
+}
+size_t PellmarAloneStreamDataSize(void)
+{
+    return sizeof(STREAM_DATA_T);
+}
 
-int PellmarAloneStopNoSession(void) { return Pellmar_StopStream(0); }
+int PellmarAloneStopNoSession(void)
+{
+    return Pellmar_StopStream(0);
+}

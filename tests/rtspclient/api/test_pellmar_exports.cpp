@@ -16,7 +16,8 @@
 
 namespace {
 
-class Library : public testing::Test {
+class Library : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -75,12 +76,14 @@ TEST(LibraryStart, IsCountedAndChecksPortRanges)
     Pellmar_FiniLib();
 }
 
-struct TimeoutCase {
+struct TimeoutCase
+{
     unsigned int milliseconds;
     int result;
 };
 
-class DescribeTimeout : public testing::TestWithParam<TimeoutCase> {};
+class DescribeTimeout : public testing::TestWithParam<TimeoutCase>
+{ };
 
 TEST_P(DescribeTimeout, AcceptsFiveToHundredTwentySeconds)
 {
@@ -91,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(Bounds, DescribeTimeout,
                          testing::Values(TimeoutCase{4999, -1}, TimeoutCase{5000, 0}, TimeoutCase{120000, 0},
                                          TimeoutCase{120001, -1}, TimeoutCase{0, -1}));
 
-class MediaSilenceTimeout : public testing::TestWithParam<TimeoutCase> {};
+class MediaSilenceTimeout : public testing::TestWithParam<TimeoutCase>
+{ };
 
 TEST_P(MediaSilenceTimeout, AcceptsOneSecondToTenMinutesOrOff)
 {

@@ -12,14 +12,13 @@
 
 namespace {
 
-AuthTestPeer::Bytes aesDecrypt(const EVP_CIPHER *cipher, const uint8_t *key, const uint8_t *iv,
-                               const std::string &base64)
+AuthTestPeer::Bytes aesDecrypt(const EVP_CIPHER* cipher, const uint8_t* key, const uint8_t* iv,
+                               const std::string& base64)
 {
     AuthTestPeer::Bytes encrypted;
     if (!base64::Decode(base64, encrypted))
         return {};
-    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(EVP_CIPHER_CTX_new(),
-                                                                          EVP_CIPHER_CTX_free);
+    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
     AuthTestPeer::Bytes plain(encrypted.size() + 32);
     int written = 0;
     int tail = 0;
@@ -35,7 +34,7 @@ AuthTestPeer::Bytes aesDecrypt(const EVP_CIPHER *cipher, const uint8_t *key, con
 
 } // namespace
 
-std::string AuthTestPeer::readFile(const std::string &path)
+std::string AuthTestPeer::readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
@@ -43,10 +42,10 @@ std::string AuthTestPeer::readFile(const std::string &path)
     return text.str();
 }
 
-AuthTestPeer::AuthTestPeer(const std::string &privateKeyFile)
+AuthTestPeer::AuthTestPeer(const std::string& privateKeyFile)
 {
     const std::string pem = readFile(privateKeyFile);
-    BIO *bio = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
+    BIO* bio = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
     m_key = PEM_read_bio_PrivateKey(bio, nullptr, nullptr, nullptr);
     BIO_free(bio);
 }
@@ -56,13 +55,13 @@ AuthTestPeer::~AuthTestPeer()
     EVP_PKEY_free(m_key);
 }
 
-AuthTestPeer::Bytes AuthTestPeer::rsaDecrypt(const std::string &base64) const
+AuthTestPeer::Bytes AuthTestPeer::rsaDecrypt(const std::string& base64) const
 {
     Bytes encrypted;
     if (!base64::Decode(base64, encrypted))
         return {};
     std::unique_ptr<EVP_PKEY_CTX, decltype(&EVP_PKEY_CTX_free)> context(EVP_PKEY_CTX_new(m_key, nullptr),
-                                                                      EVP_PKEY_CTX_free);
+                                                                        EVP_PKEY_CTX_free);
     size_t size = 0;
     if (EVP_PKEY_decrypt_init(context.get()) <= 0 ||
         EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING) <= 0 ||
@@ -75,13 +74,12 @@ AuthTestPeer::Bytes AuthTestPeer::rsaDecrypt(const std::string &base64) const
     return plain;
 }
 
-AuthTestPeer::Bytes AuthTestPeer::aes128EcbDecrypt(const Bytes &key, const std::string &base64)
+AuthTestPeer::Bytes AuthTestPeer::aes128EcbDecrypt(const Bytes& key, const std::string& base64)
 {
     return key.size() == 16 ? aesDecrypt(EVP_aes_128_ecb(), key.data(), nullptr, base64) : Bytes{};
 }
 
-AuthTestPeer::Bytes AuthTestPeer::aes256CbcDecrypt(const Bytes &key, const Bytes &iv, const std::string &base64)
+AuthTestPeer::Bytes AuthTestPeer::aes256CbcDecrypt(const Bytes& key, const Bytes& iv, const std::string& base64)
 {
-    return key.size() == 32 && iv.size() == 16 ? aesDecrypt(EVP_aes_256_cbc(), key.data(), iv.data(), base64)
-                                               : Bytes{};
+    return key.size() == 32 && iv.size() == 16 ? aesDecrypt(EVP_aes_256_cbc(), key.data(), iv.data(), base64) : Bytes{};
 }

@@ -19,7 +19,7 @@ namespace {
 
 using Bytes = AuthTestPeer::Bytes;
 
-std::string keyFile(const std::string &name)
+std::string keyFile(const std::string& name)
 {
     return std::string(AUTH_KEY_DIR) + "/" + name;
 }
@@ -29,7 +29,7 @@ std::string publicKey(int bits)
     return AuthTestPeer::readFile(keyFile("rsa-" + std::to_string(bits) + ".pub.pem"));
 }
 
-std::string withoutTrailingZeros(const Bytes &bytes)
+std::string withoutTrailingZeros(const Bytes& bytes)
 {
     std::string text(bytes.begin(), bytes.end());
     text.erase(text.find_last_not_of('\0') + 1);
@@ -45,14 +45,13 @@ struct Base64Case
 };
 
 // Cases print as their plain texts in test listings.
-void PrintTo(const Base64Case &c, std::ostream *out)
+void PrintTo(const Base64Case& c, std::ostream* out)
 {
     *out << '"' << c.plain << '"';
 }
 
 class Base64Vectors : public ::testing::TestWithParam<Base64Case>
-{
-};
+{ };
 
 TEST_P(Base64Vectors, EncodeAndDecodeRfc4648)
 {
@@ -70,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Rfc4648, Base64Vectors,
 TEST(Base64Decode, RefusesMalformedText)
 {
     Bytes decoded;
-    for (const char *bad : {"Zm9", "Zm9v!A==", "Z===", "Zg=a", "Zm 9v", "=Zm9"})
+    for (const char* bad : {"Zm9", "Zm9v!A==", "Z===", "Zg=a", "Zm 9v", "=Zm9"})
         EXPECT_FALSE(base64::Decode(bad, decoded)) << bad;
 }
 
@@ -87,9 +86,9 @@ TEST(Basic, Rfc2617ExampleAndEmptyPassword)
 {
     EXPECT_EQ(BuildBasicCredentials("Aladdin", "open sesame"), "QWxhZGRpbjpvcGVuIHNlc2FtZQ==");
     EXPECT_EQ(BuildBasicCredentials("admin", ""), base64::Encode("admin:"));
-    EXPECT_EQ(BuildAuthorization("DESCRIBE", "rtsp://x/", "Basic realm=\"GStreamer RTSP Server\"", "Aladdin",
-                                 "open sesame"),
-              "Basic QWxhZGRpbjpvcGVuIHNlc2FtZQ==");
+    EXPECT_EQ(
+        BuildAuthorization("DESCRIBE", "rtsp://x/", "Basic realm=\"GStreamer RTSP Server\"", "Aladdin", "open sesame"),
+        "Basic QWxhZGRpbjpvcGVuIHNlc2FtZQ==");
 }
 
 TEST(Basic, LongCredentialsAreNeverCut)
@@ -102,7 +101,7 @@ TEST(Basic, LongCredentialsAreNeverCut)
 
 struct DigestCase
 {
-    const char *name;
+    const char* name;
     std::string method;
     std::string uri;
     std::string challenge;
@@ -113,18 +112,17 @@ struct DigestCase
 };
 
 // Cases print as their names in test listings.
-void PrintTo(const DigestCase &c, std::ostream *out)
+void PrintTo(const DigestCase& c, std::ostream* out)
 {
     *out << c.name;
 }
 
 class DigestVectors : public ::testing::TestWithParam<DigestCase>
-{
-};
+{ };
 
 TEST_P(DigestVectors, BuildsTheValue)
 {
-    const DigestCase &c = GetParam();
+    const DigestCase& c = GetParam();
     EXPECT_EQ(BuildDigestAuthorization(c.method, c.uri, c.challenge, c.user, c.password, 1, c.cnonce), c.expected);
 }
 
@@ -171,10 +169,10 @@ INSTANTIATE_TEST_SUITE_P(
         DigestCase{"noNonce", "DESCRIBE", "rtsp://x/", "Digest realm=\"r\"", "admin", "12345", ""},
         DigestCase{"unterminatedQuote", "DESCRIBE", "rtsp://x/", "Digest realm=\"r\", nonce=\"abc", "admin", "1", ""},
         // A broken Digest challenge never turns into Basic credentials.
-        DigestCase{"brokenDigestBesideBasic", "DESCRIBE", "rtsp://x/", "Digest realm=\"r\" Basic realm=\"r\"",
-                   "admin", "12345", ""},
+        DigestCase{"brokenDigestBesideBasic", "DESCRIBE", "rtsp://x/", "Digest realm=\"r\" Basic realm=\"r\"", "admin",
+                   "12345", ""},
         DigestCase{"unknownScheme", "DESCRIBE", "rtsp://x/", "Negotiate abc", "admin", "12345", ""}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Digest, NonceCountIsWrittenAsEightHexDigits)
 {
@@ -210,7 +208,7 @@ protected:
 };
 
 // The peer opens the value and finds the credentials, zero padded to blocks.
-void expectAesOpens(const AuthTestPeer &peer, const std::string &value, const std::string &credentials)
+void expectAesOpens(const AuthTestPeer& peer, const std::string& value, const std::string& credentials)
 {
     const size_t colon = value.find(':');
     ASSERT_NE(colon, std::string::npos);
@@ -269,8 +267,7 @@ TEST(AesSchemeLimits, KeyThatMakesTheValueTooLongIsRefused)
 class LogCapture
 {
 public:
-    LogCapture()
-        : m_path(std::filesystem::temp_directory_path() / ("auth-test-" + std::to_string(getpid()) + ".log"))
+    LogCapture() : m_path(std::filesystem::temp_directory_path() / ("auth-test-" + std::to_string(getpid()) + ".log"))
     {
         std::filesystem::remove(m_path);
         EXPECT_EQ(Wexl_SetLogFile(m_path.c_str()), 0);
@@ -294,30 +291,29 @@ private:
 
 struct AesRefusal
 {
-    const char *name;
+    const char* name;
     size_t userLength;
     size_t passwordLength;
     std::string logged;
 };
 
 // Cases print as their names in test listings.
-void PrintTo(const AesRefusal &c, std::ostream *out)
+void PrintTo(const AesRefusal& c, std::ostream* out)
 {
     *out << c.name;
 }
 
 class AesRefusals : public ::testing::TestWithParam<AesRefusal>
-{
-};
+{ };
 
 TEST_P(AesRefusals, AreLoggedWithTheirReason)
 {
     ASSERT_EQ(RSA_PublicKey_Init(), 0);
     LogCapture log;
     std::string value;
-    EXPECT_EQ(GenerateAuthAES(std::string(GetParam().userLength, 'u'), std::string(GetParam().passwordLength, 'p'),
-                              value),
-              -1);
+    EXPECT_EQ(
+        GenerateAuthAES(std::string(GetParam().userLength, 'u'), std::string(GetParam().passwordLength, 'p'), value),
+        -1);
     EXPECT_NE(log.errorLines().find("] - " + GetParam().logged + "\n"), std::string::npos) << log.errorLines();
 }
 
@@ -329,7 +325,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 64 together fit the limit, but with the colon they would be cut.
         AesRefusal{"cutByTheColon", 40, 24, "GenerateAuthAES userName:password len 65 is over maxlen 63"},
         AesRefusal{"cutAtSixtyFour", 40, 23, "GenerateAuthAES userName:password len 64 is over maxlen 63"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RsaKeyInit, TextWithoutAKeyIsRefusedAndLogged)
 {
@@ -344,26 +340,25 @@ TEST(RsaKeyInit, TextWithoutAKeyIsRefusedAndLogged)
 
 struct SepCase
 {
-    const char *name;
+    const char* name;
     std::string privateKey;
     std::string serverKey; // file name
     bool bareLineFeeds;
 };
 
 // Cases print as their names in test listings.
-void PrintTo(const SepCase &c, std::ostream *out)
+void PrintTo(const SepCase& c, std::ostream* out)
 {
     *out << c.name;
 }
 
 class SepScheme : public ::testing::TestWithParam<SepCase>
-{
-};
+{ };
 
 const Bytes kServerRandom = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
                              0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F};
 
-std::string withCrlf(const std::string &pem)
+std::string withCrlf(const std::string& pem)
 {
     std::string converted;
     for (char c : pem) {
@@ -396,27 +391,27 @@ TEST_P(SepScheme, PeerOpensDataKeyAndIdentification)
     const std::string prefix = "CIPHER_SUITE=\"0\",DATA=\"";
     ASSERT_EQ(value.compare(0, prefix.size(), prefix), 0);
     ASSERT_EQ(value.back(), '"');
-    const Bytes data = AuthTestPeer::aes256CbcDecrypt(key, iv, value.substr(prefix.size(), value.size() - prefix.size() - 1));
+    const Bytes data =
+        AuthTestPeer::aes256CbcDecrypt(key, iv, value.substr(prefix.size(), value.size() - prefix.size() - 1));
     const std::string expected = std::string(kServerRandom.begin(), kServerRandom.end()) + ":admin:12345";
     EXPECT_EQ(data.size(), (expected.size() / 16 + 1) * 16);
     EXPECT_EQ(std::string(data.begin(), data.begin() + static_cast<long>(expected.size())), expected);
-    EXPECT_TRUE(std::all_of(data.begin() + static_cast<long>(expected.size()), data.end(),
-                            [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(data.begin() + static_cast<long>(expected.size()), data.end(), [](uint8_t b) { return b == 0; }));
     EXPECT_EQ(withoutTrailingZeros(AuthTestPeer::aes256CbcDecrypt(key, iv, identification)), "token-42");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ServerKeys, SepScheme,
-    ::testing::Values(SepCase{"rsa1024", "rsa-1024.pem", "rsa-1024.pub.pem", false},
-                      SepCase{"rsa2048", "rsa-2048.pem", "rsa-2048.pub.pem", false},
-                      SepCase{"rsa4096", "rsa-4096.pem", "rsa-4096.pub.pem", false},
-                      SepCase{"bareLineFeeds", "rsa-2048.pem", "rsa-2048.pub.pem", true},
-                      SepCase{"certificate", "rsa-2048.pem", "cert-2048.pem", true}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ServerKeys, SepScheme,
+                         ::testing::Values(SepCase{"rsa1024", "rsa-1024.pem", "rsa-1024.pub.pem", false},
+                                           SepCase{"rsa2048", "rsa-2048.pem", "rsa-2048.pub.pem", false},
+                                           SepCase{"rsa4096", "rsa-4096.pem", "rsa-4096.pub.pem", false},
+                                           SepCase{"bareLineFeeds", "rsa-2048.pem", "rsa-2048.pub.pem", true},
+                                           SepCase{"certificate", "rsa-2048.pem", "cert-2048.pem", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct SepRefusal
 {
-    const char *name;
+    const char* name;
     std::string user;
     std::string password;
     std::string serverKey;
@@ -425,18 +420,17 @@ struct SepRefusal
 };
 
 // Cases print as their names in test listings.
-void PrintTo(const SepRefusal &c, std::ostream *out)
+void PrintTo(const SepRefusal& c, std::ostream* out)
 {
     *out << c.name;
 }
 
 class SepRefusals : public ::testing::TestWithParam<SepRefusal>
-{
-};
+{ };
 
 TEST_P(SepRefusals, GiveNoValue)
 {
-    const SepRefusal &c = GetParam();
+    const SepRefusal& c = GetParam();
     const std::string serverKey = c.serverKey == "key" ? publicKey(2048) : c.serverKey;
     std::string value = "stale", keyText = "stale", identification = "stale";
     EXPECT_EQ(GenerateAuthWithSuite_0(c.password, serverKey, c.user, c.random, c.token, value, keyText, identification),
@@ -453,11 +447,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SepRefusal{"emptyToken", "admin", "1", "key", kRandom, ""},
                       SepRefusal{"emptyKey", "admin", "1", "", kRandom, "t"},
                       SepRefusal{"emptyUser", "", "1", "key", kRandom, "t"},
-                      SepRefusal{"garbageKey", "admin", "1", "-----BEGIN PUBLIC KEY-----\nAAAA\n-----END PUBLIC KEY-----\n",
-                                 kRandom, "t"},
+                      SepRefusal{"garbageKey", "admin", "1",
+                                 "-----BEGIN PUBLIC KEY-----\nAAAA\n-----END PUBLIC KEY-----\n", kRandom, "t"},
                       SepRefusal{"keyOver8KiB", "admin", "1", std::string(9000, 'k'), kRandom, "t"},
                       SepRefusal{"authTextOver81", std::string(40, 'u'), std::string(24, 'p'), "key", kRandom, "t"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SepChallenge, ReadsSuiteRandomAndKey)
 {

@@ -24,7 +24,7 @@ public:
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
-        m_held = bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        m_held = bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     }
     ~HeldPort() { close(m_socket); }
     bool held() const { return m_held; }
@@ -72,8 +72,7 @@ struct RangeCase
 };
 
 class PortPoolRange : public ::testing::TestWithParam<RangeCase>
-{
-};
+{ };
 
 TEST_P(PortPoolRange, CandidatesMustStayBelow65536)
 {
@@ -155,7 +154,7 @@ TEST(PortPool, EightThreadsDrawingAtOnceGetDistinctPairs)
             }
         });
     }
-    for (auto &thread : threads)
+    for (auto& thread : threads)
         thread.join();
     const std::set<uint16_t> distinct(drawn.begin(), drawn.end());
     EXPECT_EQ(distinct.size(), drawn.size());

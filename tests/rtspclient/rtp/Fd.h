@@ -5,11 +5,12 @@
 
 namespace loopback {
 
-class Fd {
+class Fd
+{
 public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
+    explicit Fd(int fd = -1) : m_fd(fd) { }
     ~Fd() { Reset(); }
-    Fd(Fd&& other) noexcept : m_fd(other.Release()) {}
+    Fd(Fd&& other) noexcept : m_fd(other.Release()) { }
     Fd& operator=(Fd&& other) noexcept
     {
         Reset(other.Release());
@@ -40,4 +41,4 @@ inline bool Readable(int fd, int timeoutMs)
     return ::poll(&entry, 1, timeoutMs) == 1;
 }
 
-}  // namespace loopback
+} // namespace loopback

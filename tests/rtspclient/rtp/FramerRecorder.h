@@ -9,7 +9,8 @@
 
 using loopback::InterleavedFrame;
 
-struct FramerRecorder : CRtspStreamFramer::Sink, CRtpStreamFramer::Sink {
+struct FramerRecorder : CRtspStreamFramer::Sink, CRtpStreamFramer::Sink
+{
     std::vector<std::string> events;
 
     void OnRtspMessage(const char* text, size_t size) override

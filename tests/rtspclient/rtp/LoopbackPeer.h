@@ -51,7 +51,10 @@ inline bool SendAll(int fd, const void* data, size_t size)
     return true;
 }
 
-inline bool SendAll(int fd, const std::string& text) { return SendAll(fd, text.data(), text.size()); }
+inline bool SendAll(int fd, const std::string& text)
+{
+    return SendAll(fd, text.data(), text.size());
+}
 
 // Reads exactly `size` bytes or gives up after the timeout.
 inline Bytes ReadExactly(int fd, size_t size, int timeoutMs = 10000)
@@ -72,7 +75,8 @@ inline Bytes ReadExactly(int fd, size_t size, int timeoutMs = 10000)
 }
 
 // An interleaved frame as read from a stream: channel and payload.
-struct Frame {
+struct Frame
+{
     int channel = -1;
     Bytes payload;
 };
@@ -118,4 +122,4 @@ inline uint16_t FreeUdpPortPair()
     return 0;
 }
 
-}  // namespace loopback
+} // namespace loopback

@@ -7,9 +7,10 @@
 namespace loopback {
 
 // A listening TCP socket on a free loopback port.
-class TcpListener {
+class TcpListener
+{
 public:
-    TcpListener() : m_fd(listener()) {}
+    TcpListener() : m_fd(listener()) { }
     uint16_t Port() const { return localPort(m_fd.Get()); }
     Fd Accept(int timeoutMs = 10000)
     {
@@ -22,4 +23,4 @@ private:
     Fd m_fd;
 };
 
-}  // namespace loopback
+} // namespace loopback

@@ -6,7 +6,8 @@
 #include "rtp/CRtpTransSessionMgr.h"
 #include "zmr.h"
 
-class TransportEnvironment : public testing::Environment {
+class TransportEnvironment : public testing::Environment
+{
 public:
     void SetUp() override
     {
@@ -20,5 +21,4 @@ public:
     }
 };
 
-inline testing::Environment* const g_transportEnvironment =
-    testing::AddGlobalTestEnvironment(new TransportEnvironment);
+inline testing::Environment* const g_transportEnvironment = testing::AddGlobalTestEnvironment(new TransportEnvironment);

@@ -12,7 +12,8 @@ namespace loopback {
 using Bytes = std::vector<uint8_t>;
 
 // A UDP socket bound on loopback (port 0: any free one).
-class UdpSocket {
+class UdpSocket
+{
 public:
     explicit UdpSocket(uint16_t port = 0, const char* ip = "127.0.0.1")
     {
@@ -47,5 +48,4 @@ private:
     bool m_bound = false;
 };
 
-
-}  // namespace loopback
+} // namespace loopback

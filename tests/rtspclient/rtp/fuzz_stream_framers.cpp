@@ -18,11 +18,9 @@ void Touch(const uint8_t* data, size_t size)
         g_sink = data[i];
 }
 
-struct TouchingSink : CRtspStreamFramer::Sink, CRtpStreamFramer::Sink {
-    void OnRtspMessage(const char* text, size_t size) override
-    {
-        Touch(reinterpret_cast<const uint8_t*>(text), size);
-    }
+struct TouchingSink : CRtspStreamFramer::Sink, CRtpStreamFramer::Sink
+{
+    void OnRtspMessage(const char* text, size_t size) override { Touch(reinterpret_cast<const uint8_t*>(text), size); }
     void OnInterleavedFrame(uint8_t, const uint8_t* data, size_t size) override { Touch(data, size); }
     void OnStreamFrame(uint8_t, const uint8_t* data, size_t size) override { Touch(data, size); }
 };
@@ -45,7 +43,7 @@ void FeedInPieces(Framer& framer, const uint8_t* data, size_t size, uint8_t piec
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -16,7 +16,8 @@
 
 namespace {
 
-struct Packets {
+struct Packets
+{
     std::mutex mutex;
     std::vector<loopback::Bytes> items;
 
@@ -56,7 +57,7 @@ int WaitForExit(pid_t pid, int timeoutMs)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace
+} // namespace
 
 TEST(FfmpegRtpPeer, UdpSessionReceivesARealH264Stream)
 {
@@ -74,9 +75,28 @@ TEST(FfmpegRtpPeer, UdpSessionReceivesARealH264Stream)
 
     const std::string url = "rtp://127.0.0.1:" + std::to_string(ours) + "?localrtpport=" + std::to_string(theirs) +
                             "&localrtcpport=" + std::to_string(theirs + 1);
-    const pid_t ffmpeg = StartFfmpeg({"ffmpeg", "-hide_banner", "-loglevel", "error", "-re", "-f", "lavfi", "-i",
-                                      "testsrc=size=160x120:rate=25", "-t", "2", "-c:v", "libx264", "-preset",
-                                      "ultrafast", "-tune", "zerolatency", "-payload_type", "96", "-f", "rtp", url});
+    const pid_t ffmpeg = StartFfmpeg({"ffmpeg",
+                                      "-hide_banner",
+                                      "-loglevel",
+                                      "error",
+                                      "-re",
+                                      "-f",
+                                      "lavfi",
+                                      "-i",
+                                      "testsrc=size=160x120:rate=25",
+                                      "-t",
+                                      "2",
+                                      "-c:v",
+                                      "libx264",
+                                      "-preset",
+                                      "ultrafast",
+                                      "-tune",
+                                      "zerolatency",
+                                      "-payload_type",
+                                      "96",
+                                      "-f",
+                                      "rtp",
+                                      url});
     ASSERT_GT(ffmpeg, 0);
     EXPECT_EQ(WaitForExit(ffmpeg, 30000), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

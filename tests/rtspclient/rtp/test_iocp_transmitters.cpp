@@ -14,7 +14,8 @@ using namespace loopback;
 namespace {
 
 // Records receive completions: results, byte counts and the data.
-struct ReceiveLog {
+struct ReceiveLog
+{
     std::mutex mutex;
     std::vector<std::pair<int32_t, uint32_t>> completions;
     Bytes data;
@@ -40,7 +41,8 @@ struct ReceiveLog {
     }
 };
 
-struct ConnectedPair {
+struct ConnectedPair
+{
     TcpListener listener;
     Fd peer;
     CIocpTcpTransmitter transmitter;
@@ -54,7 +56,7 @@ struct ConnectedPair {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(CreateTcpConnect, ConnectsFromTheGivenSourcePort)
 {
@@ -141,7 +143,7 @@ TEST(CIocpTcpTransmitter, RefusesSendsBeyondTheLimitOfPendingOnes)
 
 TEST(CIocpTcpTransmitter, ReceivesAndReportsThePeerClosingAsZeroBytes)
 {
-    ReceiveLog log;  // outlives the transmitter and its pending receive
+    ReceiveLog log; // outlives the transmitter and its pending receive
     ConnectedPair pair;
     ASSERT_EQ(pair.transmitter.RecvData(log.buffer, sizeof log.buffer, ReceiveLog::OnComplete, &log), 0);
     ASSERT_TRUE(SendAll(pair.peer.Get(), "hello"));
@@ -156,7 +158,7 @@ TEST(CIocpTcpTransmitter, ReceivesAndReportsThePeerClosingAsZeroBytes)
 
 TEST(CIocpTcpTransmitter, NoCallbackRunsAfterClose)
 {
-    ReceiveLog log;  // outlives the transmitter and its pending receive
+    ReceiveLog log; // outlives the transmitter and its pending receive
     ConnectedPair pair;
     ASSERT_EQ(pair.transmitter.RecvData(log.buffer, sizeof log.buffer, ReceiveLog::OnComplete, &log), 0);
     EXPECT_EQ(pair.transmitter.Close(), 0);
@@ -171,7 +173,7 @@ TEST(CIocpTcpTransmitter, NoCallbackRunsAfterClose)
 
 TEST(CIocpTcpTransmitter, PostedEventsReachTheReceiveCallback)
 {
-    ReceiveLog log;  // outlives the transmitter and its pending receive
+    ReceiveLog log; // outlives the transmitter and its pending receive
     ConnectedPair pair;
     EXPECT_EQ(pair.transmitter.PostIoEvent(0xFFFFFF, 1), -1) << "no receive has been posted yet";
     ASSERT_EQ(pair.transmitter.RecvData(log.buffer, sizeof log.buffer, ReceiveLog::OnComplete, &log), 0);
@@ -198,7 +200,8 @@ TEST(CIocpUdpTransmitter, ReceivesWithTheSenderAndSendsToAnAddress)
 
     std::atomic<int> completions{0};
     std::atomic<uint32_t> lastBytes{99};
-    struct Context {
+    struct Context
+    {
         std::atomic<int>* completions;
         std::atomic<uint32_t>* lastBytes;
     } context{&completions, &lastBytes};

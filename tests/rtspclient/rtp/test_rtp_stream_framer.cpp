@@ -30,7 +30,7 @@ TEST(RtpStreamFramer, CascadeLengthIsLittleEndianInWords)
     CRtpStreamFramer framer(true);
     FramerRecorder recorder;
     const std::string payload(100, 'c');
-    std::string frame = std::string("$\x00", 2) + char(25) + char(0) + payload;  // 25 words = 100 bytes
+    std::string frame = std::string("$\x00", 2) + char(25) + char(0) + payload; // 25 words = 100 bytes
     Feed(framer, recorder, frame);
     ASSERT_EQ(recorder.events.size(), 1u);
     EXPECT_EQ(recorder.events[0], "frame:0:" + payload);
@@ -69,4 +69,4 @@ TEST(RtpStreamFramer, ZeroLengthFrameIsDelivered)
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"frame:4:"}));
 }
 
-}  // namespace
+} // namespace

@@ -11,7 +11,8 @@
 namespace {
 
 // A transport session that only counts its periodic steps.
-class CountingSession : public CRtpTransSession {
+class CountingSession : public CRtpTransSession
+{
 public:
     std::atomic<int> steps{0};
     int Close() override { return 0; }
@@ -24,7 +25,7 @@ public:
     bool SendRtcp(const uint8_t*, size_t) override { return true; }
 };
 
-}  // namespace
+} // namespace
 
 TEST(CRtpTransSessionMgr, StepsOnlyRegisteredSessions)
 {
@@ -55,7 +56,7 @@ TEST(CRtpTransSessionMgr, UnregisteringWhileTheThreadStepsIsSafe)
         CRtpTransSessionMgr::Instance().Register(session.get());
         std::thread stepper([] { CRtpTransSessionMgr::Instance().StepAll(); });
         CRtpTransSessionMgr::Instance().Unregister(session.get());
-        session.reset();  // a step after this would touch freed memory
+        session.reset(); // a step after this would touch freed memory
         stepper.join();
     }
 }

@@ -27,7 +27,8 @@ namespace {
 constexpr uint32_t kServerSsrc = 0x5E7E55;
 
 // What reached a data callback: (type, bytes, payload type, marker, timestamp).
-struct Received {
+struct Received
+{
     int type;
     Bytes bytes;
     uint32_t payloadType;
@@ -35,15 +36,16 @@ struct Received {
     uint32_t timestamp;
 };
 
-struct DataLog {
+struct DataLog
+{
     std::mutex mutex;
     std::vector<Received> items;
 
     void Add(int type, const STREAM_DATA_T* data)
     {
         std::lock_guard<std::mutex> lock(mutex);
-        items.push_back({type, Bytes(data->pData, data->pData + data->uiDataLen), data->uiPayloadType,
-                         data->uiMarker, data->uiTimeStamp});
+        items.push_back({type, Bytes(data->pData, data->pData + data->uiDataLen), data->uiPayloadType, data->uiMarker,
+                         data->uiTimeStamp});
     }
     static int OnStreamData(int, int type, STREAM_DATA_T* data, void* user)
     {
@@ -114,7 +116,8 @@ Bytes Packet(uint16_t sequence, const Bytes& payload = {1, 2, 3, 4}, bool marker
 }
 
 // A track playing interleaved over an RTSP connection whose server end is ours.
-class InterleavedTrackTest : public testing::Test {
+class InterleavedTrackTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -139,10 +142,10 @@ protected:
     loopback::TcpListener listener;
     Fd server;
     CRtspTransSession connection;
-    CRtspClientMedia track;  // closed before the connection goes
+    CRtspClientMedia track; // closed before the connection goes
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(InterleavedTrackTest, PacketsAreDeliveredWholeAndASenderReportIsAnswered)
 {
@@ -246,13 +249,15 @@ TEST(CRtspClientMediaOpen, RefusesWhatCannotWork)
     EXPECT_EQ(track.RecvData(DataLog::OnStreamData, nullptr), -1) << "no transport session";
 }
 
-struct EndMarkCase {
+struct EndMarkCase
+{
     const char* name;
     Bytes bytes;
     bool endOfStream;
 };
 
-class EndOfStreamMark : public testing::TestWithParam<EndMarkCase> {};
+class EndOfStreamMark : public testing::TestWithParam<EndMarkCase>
+{ };
 
 TEST_P(EndOfStreamMark, IsRecognisedOnlyWhenTheLastEightBytesMatch)
 {
@@ -261,18 +266,19 @@ TEST_P(EndOfStreamMark, IsRecognisedOnlyWhenTheLastEightBytesMatch)
     EXPECT_EQ(CRtspClientMedia::IsEndOfStream(&record), GetParam().endOfStream);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, EndOfStreamMark,
-    testing::Values(EndMarkCase{"exactly_the_mark", {'$', 'z', 'u', 'l', 4, 3, 2, 1}, true},
-                    EndMarkCase{"mark_at_the_end_of_more", {0, 0, '$', 'z', 'u', 'l', 4, 3, 2, 1}, true},
-                    EndMarkCase{"seven_bytes", {'z', 'u', 'l', 4, 3, 2, 1}, false},
-                    EndMarkCase{"other_last_byte", {'$', 'z', 'u', 'l', 4, 3, 2, 0}, false},
-                    EndMarkCase{"empty", {}, false}),
-    [](const testing::TestParamInfo<EndMarkCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, EndOfStreamMark,
+                         testing::Values(EndMarkCase{"exactly_the_mark", {'$', 'z', 'u', 'l', 4, 3, 2, 1}, true},
+                                         EndMarkCase{
+                                             "mark_at_the_end_of_more", {0, 0, '$', 'z', 'u', 'l', 4, 3, 2, 1}, true},
+                                         EndMarkCase{"seven_bytes", {'z', 'u', 'l', 4, 3, 2, 1}, false},
+                                         EndMarkCase{"other_last_byte", {'$', 'z', 'u', 'l', 4, 3, 2, 0}, false},
+                                         EndMarkCase{"empty", {}, false}),
+                         [](const testing::TestParamInfo<EndMarkCase>& info) { return std::string(info.param.name); });
 
 // --- UDP --------------------------------------------------------------------
 
-class UdpTransportTest : public testing::Test {
+class UdpTransportTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -340,12 +346,16 @@ TEST_F(UdpTransportTest, DatagramsFromAnotherHostAreNotInjected)
 struct MediaSenderCase
 {
     const char* name;
-    Bytes first;       // what reaches the RTP port first, from the media host
-    size_t delivered;  // of first, then Packet(1) from the media host
+    Bytes first;      // what reaches the RTP port first, from the media host
+    size_t delivered; // of first, then Packet(1) from the media host
 };
-void PrintTo(const MediaSenderCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const MediaSenderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
-class MediaFromAnotherAddress : public testing::TestWithParam<MediaSenderCase> {};
+class MediaFromAnotherAddress : public testing::TestWithParam<MediaSenderCase>
+{ };
 
 TEST_P(MediaFromAnotherAddress, IsLearnedFromTheFirstWellFormedRtp)
 {
@@ -373,16 +383,19 @@ TEST_P(MediaFromAnotherAddress, IsLearnedFromTheFirstWellFormedRtp)
     session.Close();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Udp, MediaFromAnotherAddress,
-    testing::Values(MediaSenderCase{"RtpFirst", Packet(0), 2},
-                    MediaSenderCase{"GarbageFirstTeachesNothing", Bytes{0x00, 0x01, 0x02}, 1},
-                    MediaSenderCase{"ShortHeaderFirstTeachesNothing", [] {
-                        Bytes cut = Packet(0);
-                        cut.resize(8);
-                        return cut;
-                    }(), 1}),
-    [](const testing::TestParamInfo<MediaSenderCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Udp, MediaFromAnotherAddress,
+                         testing::Values(MediaSenderCase{"RtpFirst", Packet(0), 2},
+                                         MediaSenderCase{"GarbageFirstTeachesNothing", Bytes{0x00, 0x01, 0x02}, 1},
+                                         MediaSenderCase{"ShortHeaderFirstTeachesNothing",
+                                                         [] {
+                                                             Bytes cut = Packet(0);
+                                                             cut.resize(8);
+                                                             return cut;
+                                                         }(),
+                                                         1}),
+                         [](const testing::TestParamInfo<MediaSenderCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(UdpTransportTest, BackChannelGoesToTheServerRtpPort)
 {
@@ -404,7 +417,8 @@ TEST(UdpTransportOpen, FailsWhenTheLocalPortIsTaken)
 
 // --- RTP over TCP ----------------------------------------------------------
 
-class TcpTransportTest : public testing::Test {
+class TcpTransportTest : public testing::Test
+{
 protected:
     void Open(bool separateRtcp, int cascade)
     {
@@ -438,8 +452,8 @@ protected:
 TEST_F(TcpTransportTest, SeparateRtcpConnectionCarriesTheReports)
 {
     Open(true, 0);
-    ASSERT_TRUE(SendAll(serverRtp.Get(), "xx" + loopback::InterleavedFrame(0, Packet(1)) +
-                                             loopback::InterleavedFrame(0, Packet(2))));
+    ASSERT_TRUE(SendAll(serverRtp.Get(),
+                        "xx" + loopback::InterleavedFrame(0, Packet(1)) + loopback::InterleavedFrame(0, Packet(2))));
     ASSERT_TRUE(WaitFor([&] { return log.Count() == 2; }));
     ASSERT_TRUE(SendAll(serverRtcp.Get(), loopback::InterleavedFrame(1, SenderReportCompound())));
     const loopback::Frame answer = ReadFrame(serverRtcp.Get());
@@ -451,7 +465,7 @@ TEST_F(TcpTransportTest, CascadeFramesCountWordsAndShareTheConnection)
 {
     Open(false, 1);
     for (uint16_t sequence = 1; sequence <= 2; ++sequence) {
-        const Bytes packet = Packet(sequence, Bytes(88, 0xAB));  // 12 + 88 = 100 bytes = 25 words
+        const Bytes packet = Packet(sequence, Bytes(88, 0xAB)); // 12 + 88 = 100 bytes = 25 words
         ASSERT_EQ(packet.size(), 100u);
         std::string frame = {'$', 0, 25, 0};
         frame.append(packet.begin(), packet.end());
@@ -513,7 +527,7 @@ TEST(InterleavedTeardown, ClosingWhileTheServerStreamsLeavesNothingRunning)
         track.reset();
         connection.reset();
         stop = true;
-        ::shutdown(server.Get(), SHUT_RDWR);  // unblocks the writer; closed after it ends
+        ::shutdown(server.Get(), SHUT_RDWR); // unblocks the writer; closed after it ends
         writer.join();
     }
 }

@@ -41,7 +41,8 @@ CPortPool* FreshPool(uint16_t tcpCount, uint16_t udpCount)
     return pool;
 }
 
-struct Counter {
+struct Counter
+{
     std::atomic<int> packets{0};
     std::atomic<int> lastIndex{-1};
     static int OnData(int index, int type, STREAM_DATA_T*, void* user)
@@ -55,7 +56,8 @@ struct Counter {
     }
 };
 
-class ClientMediaTest : public testing::Test {
+class ClientMediaTest : public testing::Test
+{
 protected:
     void SetUp() override { FreshPool(1, 1); }
     void TearDown() override
@@ -76,9 +78,12 @@ protected:
     CRtspClientMedia track;
 };
 
-Bytes Packet(uint16_t sequence) { return RtpBytes(sequence, sequence * 3000u, 0xC0FFEE); }
+Bytes Packet(uint16_t sequence)
+{
+    return RtpBytes(sequence, sequence * 3000u, 0xC0FFEE);
+}
 
-}  // namespace
+} // namespace
 
 TEST(ClientMediaWithoutPool, UdpAndTcpTracksFindNoPort)
 {
@@ -147,7 +152,8 @@ TEST_F(ClientMediaTest, TcpTrackConnectsBothWaysAndWritesTheFirstSendText)
     EXPECT_EQ(ntohs(peer.sin_port), port + 1) << "and RTCP from the next one";
 
     ASSERT_EQ(track.RecvData(Counter::OnData, &counter), 0);
-    ASSERT_TRUE(SendAll(rtp.Get(), loopback::InterleavedFrame(0, Packet(1)) + loopback::InterleavedFrame(0, Packet(2))));
+    ASSERT_TRUE(
+        SendAll(rtp.Get(), loopback::InterleavedFrame(0, Packet(1)) + loopback::InterleavedFrame(0, Packet(2))));
     ASSERT_TRUE(WaitFor([&] { return counter.packets == 2; }));
     // The server hangs up first, so that TIME_WAIT stays on its side and
     // the track's ports can be bound again at once.

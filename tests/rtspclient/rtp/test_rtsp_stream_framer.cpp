@@ -35,14 +35,16 @@ std::vector<std::string> Bytewise(const std::string& text)
     return chunks;
 }
 
-struct FramingCase {
+struct FramingCase
+{
     const char* name;
     std::vector<std::string> chunks;
     Events expected;
     size_t leftOver;
 };
 
-class RtspStreamFraming : public testing::TestWithParam<FramingCase> {};
+class RtspStreamFraming : public testing::TestWithParam<FramingCase>
+{ };
 
 TEST_P(RtspStreamFraming, DeliversWholeMessagesAndFramesInOrder)
 {
@@ -66,13 +68,12 @@ INSTANTIATE_TEST_SUITE_P(
                     {kDescribe.substr(0, kDescribe.size() - 4), kDescribe.substr(kDescribe.size() - 4)},
                     {"msg:" + kDescribe},
                     0},
-        FramingCase{"frames_on_channels_0_to_7",
-                    {InterleavedFrame(0, "a") + InterleavedFrame(1, "b") + InterleavedFrame(2, "c") +
-                     InterleavedFrame(3, "d") + InterleavedFrame(4, "e") + InterleavedFrame(5, "f") +
-                     InterleavedFrame(6, "g") + InterleavedFrame(7, "h")},
-                    {"frame:0:a", "frame:1:b", "frame:2:c", "frame:3:d", "frame:4:e", "frame:5:f", "frame:6:g",
-                     "frame:7:h"},
-                    0},
+        FramingCase{
+            "frames_on_channels_0_to_7",
+            {InterleavedFrame(0, "a") + InterleavedFrame(1, "b") + InterleavedFrame(2, "c") + InterleavedFrame(3, "d") +
+             InterleavedFrame(4, "e") + InterleavedFrame(5, "f") + InterleavedFrame(6, "g") + InterleavedFrame(7, "h")},
+            {"frame:0:a", "frame:1:b", "frame:2:c", "frame:3:d", "frame:4:e", "frame:5:f", "frame:6:g", "frame:7:h"},
+            0},
         FramingCase{"unknown_channel_passes_to_the_owner", {InterleavedFrame(200, "zz")}, {"frame:200:zz"}, 0},
         FramingCase{"zero_length_frame_alone", {InterleavedFrame(2, "")}, {"frame:2:"}, 0},
         FramingCase{"truncated_frame_waits", {InterleavedFrame(0, "abcdef").substr(0, 7)}, {}, 7},
@@ -167,4 +168,4 @@ TEST(RtspStreamFramer, MessageSizeCountsHeaderAndBody)
     EXPECT_EQ(CRtspStreamFramer::MessageSize(negative.data(), negative.size()), -1);
 }
 
-}  // namespace
+} // namespace

@@ -14,7 +14,8 @@ namespace {
 
 // What the connection delivered: messages (length 0 or less = connection
 // lost, and why) and frames per hook.
-struct Delivered {
+struct Delivered
+{
     std::mutex mutex;
     std::vector<std::string> messages;
     std::vector<std::pair<int, std::string>> frames;
@@ -35,8 +36,9 @@ struct Delivered {
     {
         Delivered* self = static_cast<Delivered*>(user);
         std::lock_guard<std::mutex> lock(self->mutex);
-        self->frames.emplace_back(channel, length < 0 ? std::string("<event>")
-                                                      : std::string(reinterpret_cast<const char*>(data), size_t(length)));
+        self->frames.emplace_back(channel, length < 0
+                                               ? std::string("<event>")
+                                               : std::string(reinterpret_cast<const char*>(data), size_t(length)));
     }
     size_t MessageCount()
     {
@@ -60,7 +62,8 @@ struct Delivered {
     }
 };
 
-class RtspTransSessionTest : public testing::Test {
+class RtspTransSessionTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -72,7 +75,7 @@ protected:
         connection.SetRecvMessageCallback(Delivered::OnMessage, &delivered);
     }
 
-    Delivered delivered;  // outlives the connection
+    Delivered delivered; // outlives the connection
     TcpListener listener;
     Fd server;
     CRtspTransSession connection;
@@ -80,7 +83,7 @@ protected:
 
 const std::string kResponse = "RTSP/1.0 200 OK\r\nCSeq: 3\r\nContent-Length: 5\r\n\r\nhello";
 
-}  // namespace
+} // namespace
 
 TEST_F(RtspTransSessionTest, AResponseSentByteByByteIsDeliveredOnceWhole)
 {
@@ -153,8 +156,8 @@ TEST_F(RtspTransSessionTest, TextThatNeverEndsItsHeaderClosesTheConnectionWithAn
 TEST_F(RtspTransSessionTest, MessageLongerThanTheBufferClosesTheConnectionWithItsCause)
 {
     ASSERT_EQ(connection.StartRecv(), 0);
-    ASSERT_TRUE(SendAll(server.Get(), "RTSP/1.0 200 OK\r\nCSeq: 1\r\nContent-Length: 300000\r\n\r\n" +
-                                          std::string(1000, 'b')));
+    ASSERT_TRUE(
+        SendAll(server.Get(), "RTSP/1.0 200 OK\r\nCSeq: 1\r\nContent-Length: 300000\r\n\r\n" + std::string(1000, 'b')));
     ASSERT_TRUE(WaitFor([&] { return delivered.Lost() == 1; }));
     EXPECT_EQ(delivered.LostCause(), CRtspTransSession::kLostTooLarge);
     EXPECT_EQ(delivered.MessageCount(), 0u);
@@ -163,7 +166,8 @@ TEST_F(RtspTransSessionTest, MessageLongerThanTheBufferClosesTheConnectionWithIt
 
 TEST_F(RtspTransSessionTest, HookRemovedWhileFramesArriveIsNeverCalledAgain)
 {
-    struct Probe {
+    struct Probe
+    {
         std::atomic<bool> removed{false};
         std::atomic<int> calls{0};
         std::atomic<int> lateCalls{0};
@@ -179,8 +183,7 @@ TEST_F(RtspTransSessionTest, HookRemovedWhileFramesArriveIsNeverCalledAgain)
     std::atomic<bool> stop{false};
     std::thread writer([&] {
         const std::string frame = InterleavedFrame(0, Bytes(200, 7));
-        while (!stop && SendAll(server.Get(), frame)) {
-        }
+        while (!stop && SendAll(server.Get(), frame)) { }
     });
     // Removed while frames are being delivered, not before the first one.
     const bool flowing = WaitFor([&] { return probe.calls > 0; });
@@ -204,7 +207,8 @@ TEST_F(RtspTransSessionTest, RequestsGoOutWhole)
 
 TEST(RtspTransSessionClose, ACallbackThatClosesTheConnectionGetsNothingMore)
 {
-    struct Closer {
+    struct Closer
+    {
         CRtspTransSession* connection;
         std::atomic<int> messages{0};
         std::atomic<int> lost{0};

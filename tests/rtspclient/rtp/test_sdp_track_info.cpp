@@ -18,8 +18,7 @@ TEST(CSdpTrackInfo, RecordHoldsTheFieldsCutToTheirSizes)
     audio.encodingName = std::string(40, 'N');
     audio.encodingParams = "1";
     const std::vector<uint8_t> header = {'Q', 'M', 'Z', 'X', 0, 1};
-    const RTSP_MEDIA_DESC_T record =
-        CSdpTrackInfo::MakeRecord("video", header, {h264, audio, h264, h264, audio});
+    const RTSP_MEDIA_DESC_T record = CSdpTrackInfo::MakeRecord("video", header, {h264, audio, h264, h264, audio});
 
     EXPECT_STREQ(record.szMediaType, "video");
     EXPECT_EQ(record.iMediaHeaderLen, 6);
@@ -51,7 +50,8 @@ TEST(CSdpTrackInfo, HeaderLongerThanItsFieldHasLengthZero)
     EXPECT_EQ(record.iFormatCount, 0);
 }
 
-struct PackCase {
+struct PackCase
+{
     const char* name;
     std::vector<uint8_t> header;
     int defaultPack;
@@ -77,7 +77,8 @@ static std::vector<uint8_t> WithText(std::vector<uint8_t> header, size_t at, con
     return header;
 }
 
-class RtpPackingHeuristic : public testing::TestWithParam<PackCase> {};
+class RtpPackingHeuristic : public testing::TestWithParam<PackCase>
+{ };
 
 TEST_P(RtpPackingHeuristic, ChoosesWholePacketsOnlyForTheKnownHeaders)
 {
@@ -87,38 +88,36 @@ TEST_P(RtpPackingHeuristic, ChoosesWholePacketsOnlyForTheKnownHeaders)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RtpPackingHeuristic,
-    testing::Values(
-        PackCase{"no_header", {}, 0, 0},
-        PackCase{"short_header_keeps_default", With(Header("QVTX", 39), 8, {0xC3, 0x00}), 0, 0},
-        PackCase{"qvtx_c300", With(Header("QVTX"), 8, {0xC3, 0x00}), 0, 1},
-        PackCase{"qvtx_c400", With(Header("QVTX"), 8, {0xC4, 0x00}), 0, 1},
-        PackCase{"qvtx_other_kind", With(Header("QVTX"), 8, {0xC5, 0x00}), 0, 0},
-        PackCase{"qvtx_byte_34_set", With(With(Header("QVTX"), 8, {0xC3, 0x00}), 34, {1}), 0, 0},
-        PackCase{"qvtx_third_party_text", WithText(Header("QVTX"), 24, "db33_3rdp"), 0, 1},
-        PackCase{"qvtx_longer_text", WithText(Header("QVTX"), 24, "db33_3rdpX"), 0, 0},
-        PackCase{"qvtx_keeps_default_1", Header("QVTX"), 1, 1},
-        PackCase{"qmzx_kind_4_little_endian", With(Header("QMZX"), 8, {4, 0}), 0, 1},
-        PackCase{"qmzx_kind_4_big_endian", With(Header("QMZX"), 8, {0, 4}), 0, 0},
-        PackCase{"unknown_tag", With(Header("ABCD"), 8, {0xC3, 0x00}), 0, 0}),
+    testing::Values(PackCase{"no_header", {}, 0, 0},
+                    PackCase{"short_header_keeps_default", With(Header("QVTX", 39), 8, {0xC3, 0x00}), 0, 0},
+                    PackCase{"qvtx_c300", With(Header("QVTX"), 8, {0xC3, 0x00}), 0, 1},
+                    PackCase{"qvtx_c400", With(Header("QVTX"), 8, {0xC4, 0x00}), 0, 1},
+                    PackCase{"qvtx_other_kind", With(Header("QVTX"), 8, {0xC5, 0x00}), 0, 0},
+                    PackCase{"qvtx_byte_34_set", With(With(Header("QVTX"), 8, {0xC3, 0x00}), 34, {1}), 0, 0},
+                    PackCase{"qvtx_third_party_text", WithText(Header("QVTX"), 24, "db33_3rdp"), 0, 1},
+                    PackCase{"qvtx_longer_text", WithText(Header("QVTX"), 24, "db33_3rdpX"), 0, 0},
+                    PackCase{"qvtx_keeps_default_1", Header("QVTX"), 1, 1},
+                    PackCase{"qmzx_kind_4_little_endian", With(Header("QMZX"), 8, {4, 0}), 0, 1},
+                    PackCase{"qmzx_kind_4_big_endian", With(Header("QMZX"), 8, {0, 4}), 0, 0},
+                    PackCase{"unknown_tag", With(Header("ABCD"), 8, {0xC3, 0x00}), 0, 0}),
     [](const testing::TestParamInfo<PackCase>& info) { return std::string(info.param.name); });
 
 TEST(CSdpTrackInfo, FallbackSdpNamesTheRequestUrl)
 {
     const std::string sdp = CSdpTrackInfo::FallbackSdp("rtsp://10.0.0.5/stream");
-    EXPECT_EQ(sdp,
-              "v=0\r\n"
-              "o=(null) 16 0 IN IP4 0.0.0.0\r\n"
-              "s=A basic audio and video presentation\r\n"
-              "c=IN IP4 0.0.0.0\r\n"
-              "t=0 0\r\n"
-              "a=range:npt=now-\r\n"
-              "a=control:*\r\n"
-              "m=video 0 RTP/AVP 96\r\n"
-              "c=IN IP4 0.0.0.0\r\n"
-              "a=control:rtsp://10.0.0.5/stream\r\n"
-              "a=rtpmap:96 MP4V-ES/90000\r\n"
-              "a=fmtp:96 profile-level-id=8;config=000001B0F5000001B50900000100000001200886C400670C58112051\r\n"
-              "a=range:npt=now-");
+    EXPECT_EQ(sdp, "v=0\r\n"
+                   "o=(null) 16 0 IN IP4 0.0.0.0\r\n"
+                   "s=A basic audio and video presentation\r\n"
+                   "c=IN IP4 0.0.0.0\r\n"
+                   "t=0 0\r\n"
+                   "a=range:npt=now-\r\n"
+                   "a=control:*\r\n"
+                   "m=video 0 RTP/AVP 96\r\n"
+                   "c=IN IP4 0.0.0.0\r\n"
+                   "a=control:rtsp://10.0.0.5/stream\r\n"
+                   "a=rtpmap:96 MP4V-ES/90000\r\n"
+                   "a=fmtp:96 profile-level-id=8;config=000001B0F5000001B50900000100000001200886C400670C58112051\r\n"
+                   "a=range:npt=now-");
 }
 
 TEST(CSdpTrackInfo, FallbackSdpLeavesOutAUrlThatWouldReachEightKilobytes)

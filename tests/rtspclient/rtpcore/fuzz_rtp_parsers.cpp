@@ -17,7 +17,8 @@ using namespace rtpcore;
 
 namespace {
 
-struct DiscardingSender : RtpPacketSender {
+struct DiscardingSender : RtpPacketSender
+{
     bool SendRtp(const uint8_t*, size_t) override { return true; }
     bool SendRtcp(const uint8_t*, size_t) override { return true; }
 };
@@ -32,7 +33,8 @@ void Touch(const uint8_t* data, size_t size)
         g_sink = data[i];
 }
 
-class AnsweringSession : public RtpSession {
+class AnsweringSession : public RtpSession
+{
 protected:
     void OnRtpPacket(const RtpPacket& packet, const RtpSourceState&) override
     {
@@ -71,7 +73,7 @@ void ReadTyped(const RtcpPacket& packet)
         Touch(app.data, app.dataSize);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -104,8 +104,7 @@ TEST(RtcpCompoundBuilder, CnameLengthsAroundTheWordBoundaryStayAligned)
         const std::string cname(length, 'x');
         ASSERT_TRUE(builder.AddCname(1, cname));
         RtcpCompoundPacket compound;
-        ASSERT_EQ(RtcpCompoundPacket::Parse(builder.Data(), builder.Size(), compound), RtcpParseError::None)
-            << length;
+        ASSERT_EQ(RtcpCompoundPacket::Parse(builder.Data(), builder.Size(), compound), RtcpParseError::None) << length;
         uint32_t ssrc = 0;
         EXPECT_EQ(CnameOf(*++compound.begin(), &ssrc), cname);
     }

@@ -53,9 +53,9 @@ static std::vector<int> TypesOf(const RtcpCompoundPacket& compound)
 TEST(RtcpCompoundPacket, IteratesEveryKindOfPacket)
 {
     Bytes sr = SenderReportBytes(0x1234, 0xE0000000, 0x80000000, 90000, 10, 1000);
-    sr[0] |= 1;  // one report block
-    PutBe32(sr, 0x5555);  // block: SSRC
-    sr.insert(sr.end(), {64, 0xFF, 0xFF, 0xFE});  // fraction 1/4, cumulative -2
+    sr[0] |= 1;                                  // one report block
+    PutBe32(sr, 0x5555);                         // block: SSRC
+    sr.insert(sr.end(), {64, 0xFF, 0xFF, 0xFE}); // fraction 1/4, cumulative -2
     PutBe32(sr, 0x00010005);
     PutBe32(sr, 42);
     PutBe32(sr, 0xAABBCCDD);
@@ -126,16 +126,21 @@ TEST(RtcpCompoundPacket, PaddingOnTheLastPacketIsExcludedFromItsBody)
     EXPECT_EQ(packet.bodySize, 4u);
 }
 
-struct MalformedRtcp {
+struct MalformedRtcp
+{
     const char* name;
     Bytes bytes;
     RtcpParseError expected;
 };
 
 // Cases print as their names in test listings.
-static void PrintTo(const MalformedRtcp& c, std::ostream* out) { *out << c.name; }
+static void PrintTo(const MalformedRtcp& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
-class RtcpCompoundMalformed : public testing::TestWithParam<MalformedRtcp> {};
+class RtcpCompoundMalformed : public testing::TestWithParam<MalformedRtcp>
+{ };
 
 TEST_P(RtcpCompoundMalformed, IsRejectedWithItsReason)
 {
@@ -184,13 +189,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RtcpTypedPackets, RejectBodiesShorterThanTheirCounts)
 {
     Bytes sr = SenderReportBytes(1, 2, 3, 4, 5, 6);
-    sr[0] |= 2;  // claims two report blocks that are not there
+    sr[0] |= 2; // claims two report blocks that are not there
     Bytes rr = ReceiverReportBytes(1);
     rr[0] |= 1;
     Bytes bye = ByeBytes(1, "gone");
-    bye[8] = 200;  // reason length past the end
+    bye[8] = 200; // reason length past the end
     Bytes sdes = SdesBytes(1, "abc");
-    sdes[9] = 30;  // item length past the end
+    sdes[9] = 30; // item length past the end
     const Bytes bytes = Concat({sr, rr, bye, sdes, Bytes{0x80, 204, 0, 1, 0, 0, 0, 1}});
 
     RtcpCompoundPacket compound;

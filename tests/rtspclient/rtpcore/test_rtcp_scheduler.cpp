@@ -4,7 +4,8 @@
 
 using rtpcore::RtcpScheduler;
 
-struct IntervalCase {
+struct IntervalCase
+{
     const char* name;
     int members;
     int senders;
@@ -16,31 +17,34 @@ struct IntervalCase {
 };
 
 // Cases print as their names in test listings.
-static void PrintTo(const IntervalCase& c, std::ostream* out) { *out << c.name; }
+static void PrintTo(const IntervalCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
-class RtcpDeterministicInterval : public testing::TestWithParam<IntervalCase> {};
+class RtcpDeterministicInterval : public testing::TestWithParam<IntervalCase>
+{ };
 
 TEST_P(RtcpDeterministicInterval, FollowsTheBandwidthShares)
 {
     const IntervalCase& c = GetParam();
-    EXPECT_DOUBLE_EQ(RtcpScheduler::DeterministicInterval(c.members, c.senders, c.rtcpBandwidth, c.weSent,
-                                                          c.averageSize, c.initial),
-                     c.expected);
+    EXPECT_DOUBLE_EQ(
+        RtcpScheduler::DeterministicInterval(c.members, c.senders, c.rtcpBandwidth, c.weSent, c.averageSize, c.initial),
+        c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, RtcpDeterministicInterval,
-    testing::Values(
-        // Small sessions sit at the five-second floor, halved before the first report.
-        IntervalCase{"two_members_floor", 2, 1, 500, false, 128, false, 5.0},
-        IntervalCase{"first_report_half_floor", 2, 1, 500, false, 128, true, 2.5},
-        // 10 senders of 1000 members: receivers share 75 % among 990.
-        IntervalCase{"large_receiver", 1000, 10, 500, false, 100, false, 100.0 * 990 / 375},
-        // ... and senders share 25 % among 10.
-        IntervalCase{"large_sender", 1000, 10, 500, true, 100, false, 100.0 * 10 / 125},
-        // Many senders: everyone shares the whole bandwidth.
-        IntervalCase{"many_senders", 1000, 600, 500, false, 100, false, 100.0 * 1000 / 500}),
-    [](const testing::TestParamInfo<IntervalCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, RtcpDeterministicInterval,
+                         testing::Values(
+                             // Small sessions sit at the five-second floor, halved before the first report.
+                             IntervalCase{"two_members_floor", 2, 1, 500, false, 128, false, 5.0},
+                             IntervalCase{"first_report_half_floor", 2, 1, 500, false, 128, true, 2.5},
+                             // 10 senders of 1000 members: receivers share 75 % among 990.
+                             IntervalCase{"large_receiver", 1000, 10, 500, false, 100, false, 100.0 * 990 / 375},
+                             // ... and senders share 25 % among 10.
+                             IntervalCase{"large_sender", 1000, 10, 500, true, 100, false, 100.0 * 10 / 125},
+                             // Many senders: everyone shares the whole bandwidth.
+                             IntervalCase{"many_senders", 1000, 600, 500, false, 100, false, 100.0 * 1000 / 500}),
+                         [](const testing::TestParamInfo<IntervalCase>& info) { return std::string(info.param.name); });
 
 TEST(RtcpScheduler, RandomIntervalStaysWithinTheCompensatedRange)
 {
@@ -77,6 +81,6 @@ TEST(RtcpScheduler, AverageSizeMovesBySixteenthsWithHeaders)
 {
     RtcpScheduler scheduler(10000, 100);
     EXPECT_DOUBLE_EQ(scheduler.AverageRtcpSize(), 128.0);
-    scheduler.OnReportReceived(36);  // 64 with UDP and IP headers
+    scheduler.OnReportReceived(36); // 64 with UDP and IP headers
     EXPECT_DOUBLE_EQ(scheduler.AverageRtcpSize(), 128.0 + (64.0 - 128.0) / 16);
 }

@@ -16,7 +16,7 @@ TEST(RtpPacket, ParsesFixedHeaderAndPayloadInPlace)
     EXPECT_EQ(packet.sequence, 0xBEEF);
     EXPECT_EQ(packet.timestamp, 0x11223344u);
     EXPECT_EQ(packet.ssrc, 0xCAFEBABEu);
-    EXPECT_EQ(packet.payload, bytes.data() + 12);  // a view, not a copy
+    EXPECT_EQ(packet.payload, bytes.data() + 12); // a view, not a copy
     EXPECT_EQ(packet.payloadSize, 3u);
     EXPECT_EQ(packet.data, bytes.data());
     EXPECT_EQ(packet.size, bytes.size());
@@ -24,16 +24,16 @@ TEST(RtpPacket, ParsesFixedHeaderAndPayloadInPlace)
 
 TEST(RtpPacket, ParsesCsrcListExtensionAndPadding)
 {
-    Bytes b{0xB2, 96};  // version 2, padding, extension, two CSRCs
+    Bytes b{0xB2, 96}; // version 2, padding, extension, two CSRCs
     PutBe16(b, 1);
     PutBe32(b, 2);
     PutBe32(b, 3);
     PutBe32(b, 0x1111);
     PutBe32(b, 0x2222);
-    PutBe16(b, 0xBEDE);  // extension profile
-    PutBe16(b, 1);       // one word
+    PutBe16(b, 0xBEDE); // extension profile
+    PutBe16(b, 1);      // one word
     PutBe32(b, 0xAABBCCDD);
-    b.insert(b.end(), {5, 6, 7, 0, 0, 3});  // 3 payload bytes, 3 padding bytes
+    b.insert(b.end(), {5, 6, 7, 0, 0, 3}); // 3 payload bytes, 3 padding bytes
     RtpPacket packet;
     ASSERT_EQ(RtpPacket::Parse(b.data(), b.size(), packet), RtpParseError::None);
     EXPECT_EQ(packet.csrcCount, 2);
@@ -57,16 +57,21 @@ TEST(RtpPacket, PaddingMayFillTheWholePayload)
     EXPECT_EQ(packet.payloadSize, 0u);
 }
 
-struct MalformedRtp {
+struct MalformedRtp
+{
     const char* name;
     Bytes bytes;
     RtpParseError expected;
 };
 
 // Cases print as their names in test listings.
-static void PrintTo(const MalformedRtp& c, std::ostream* out) { *out << c.name; }
+static void PrintTo(const MalformedRtp& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
-class RtpPacketMalformed : public testing::TestWithParam<MalformedRtp> {};
+class RtpPacketMalformed : public testing::TestWithParam<MalformedRtp>
+{ };
 
 TEST_P(RtpPacketMalformed, IsRejectedWithItsReason)
 {
@@ -91,24 +96,25 @@ static Bytes Truncated(Bytes b, size_t size)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RtpPacketMalformed,
-    testing::Values(
-        MalformedRtp{"empty", {}, RtpParseError::TooShort},
-        MalformedRtp{"eleven_bytes", Truncated(RtpBytes(1, 2, 3), 11), RtpParseError::TooShort},
-        MalformedRtp{"version_1", WithFirstByte(RtpBytes(1, 2, 3), 0x40), RtpParseError::BadVersion},
-        MalformedRtp{"version_0", WithFirstByte(RtpBytes(1, 2, 3), 0x00), RtpParseError::BadVersion},
-        MalformedRtp{"csrc_count_past_end", WithFirstByte(RtpBytes(1, 2, 3, {1, 2, 3, 4}), 0x82),
-                     RtpParseError::CsrcPastEnd},
-        MalformedRtp{"csrc_count_15_in_header_only", WithFirstByte(RtpBytes(1, 2, 3, {}), 0x8F),
-                     RtpParseError::CsrcPastEnd},
-        MalformedRtp{"extension_head_past_end", WithFirstByte(RtpBytes(1, 2, 3, {0xBE}), 0x90),
-                     RtpParseError::ExtensionPastEnd},
-        MalformedRtp{"extension_length_past_end", WithFirstByte(RtpBytes(1, 2, 3, {0xBE, 0xDE, 0, 2, 1, 2, 3, 4}), 0x90),
-                     RtpParseError::ExtensionPastEnd},
-        MalformedRtp{"padding_count_zero", WithFirstByte(RtpBytes(1, 2, 3, {1, 2, 3, 0}), 0xA0),
-                     RtpParseError::BadPadding},
-        MalformedRtp{"padding_longer_than_payload", WithFirstByte(RtpBytes(1, 2, 3, {1, 2, 3, 5}), 0xA0),
-                     RtpParseError::BadPadding},
-        MalformedRtp{"padding_in_header_only_packet", WithFirstByte(RtpBytes(1, 2, 3, {}), 0xA0),
-                     RtpParseError::BadPadding},
-        MalformedRtp{"rtcp_sender_report_type", RtpBytes(1, 2, 3, {}, 72, true), RtpParseError::RtcpPayloadType}),
+    testing::Values(MalformedRtp{"empty", {}, RtpParseError::TooShort},
+                    MalformedRtp{"eleven_bytes", Truncated(RtpBytes(1, 2, 3), 11), RtpParseError::TooShort},
+                    MalformedRtp{"version_1", WithFirstByte(RtpBytes(1, 2, 3), 0x40), RtpParseError::BadVersion},
+                    MalformedRtp{"version_0", WithFirstByte(RtpBytes(1, 2, 3), 0x00), RtpParseError::BadVersion},
+                    MalformedRtp{"csrc_count_past_end", WithFirstByte(RtpBytes(1, 2, 3, {1, 2, 3, 4}), 0x82),
+                                 RtpParseError::CsrcPastEnd},
+                    MalformedRtp{"csrc_count_15_in_header_only", WithFirstByte(RtpBytes(1, 2, 3, {}), 0x8F),
+                                 RtpParseError::CsrcPastEnd},
+                    MalformedRtp{"extension_head_past_end", WithFirstByte(RtpBytes(1, 2, 3, {0xBE}), 0x90),
+                                 RtpParseError::ExtensionPastEnd},
+                    MalformedRtp{"extension_length_past_end",
+                                 WithFirstByte(RtpBytes(1, 2, 3, {0xBE, 0xDE, 0, 2, 1, 2, 3, 4}), 0x90),
+                                 RtpParseError::ExtensionPastEnd},
+                    MalformedRtp{"padding_count_zero", WithFirstByte(RtpBytes(1, 2, 3, {1, 2, 3, 0}), 0xA0),
+                                 RtpParseError::BadPadding},
+                    MalformedRtp{"padding_longer_than_payload", WithFirstByte(RtpBytes(1, 2, 3, {1, 2, 3, 5}), 0xA0),
+                                 RtpParseError::BadPadding},
+                    MalformedRtp{"padding_in_header_only_packet", WithFirstByte(RtpBytes(1, 2, 3, {}), 0xA0),
+                                 RtpParseError::BadPadding},
+                    MalformedRtp{"rtcp_sender_report_type", RtpBytes(1, 2, 3, {}, 72, true),
+                                 RtpParseError::RtcpPayloadType}),
     [](const testing::TestParamInfo<MalformedRtp>& info) { return std::string(info.param.name); });

@@ -14,7 +14,8 @@ using namespace rtpcore;
 
 namespace {
 
-struct RecordingSender : RtpPacketSender {
+struct RecordingSender : RtpPacketSender
+{
     std::vector<Bytes> rtp;
     std::vector<Bytes> rtcp;
     bool fail = false;
@@ -32,7 +33,8 @@ struct RecordingSender : RtpPacketSender {
 
 // Records what reaches the hooks and, like the library's transport
 // sessions, answers a sender report at once with a receiver report.
-class ObservedSession : public RtpSession {
+class ObservedSession : public RtpSession
+{
 public:
     std::vector<RtpPacket> packets;
     std::vector<uint32_t> validatedFlags;
@@ -56,7 +58,8 @@ protected:
     }
 };
 
-class RtpSessionTest : public testing::Test {
+class RtpSessionTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -68,17 +71,14 @@ protected:
     }
 
     void Inject(const Bytes& bytes) { ASSERT_EQ(session.InjectRtp(bytes.data(), bytes.size()), RtpStatus::Ok); }
-    void InjectRtcp(const Bytes& bytes)
-    {
-        ASSERT_EQ(session.InjectRtcp(bytes.data(), bytes.size()), RtpStatus::Ok);
-    }
+    void InjectRtcp(const Bytes& bytes) { ASSERT_EQ(session.InjectRtcp(bytes.data(), bytes.size()), RtpStatus::Ok); }
 
     double now = 3900000000.0;
     RecordingSender sender;
     ObservedSession session;
 };
 
-}  // namespace
+} // namespace
 
 TEST(RtpSessionLifecycle, RefusesUseBeforeCreateAndWithoutSender)
 {
@@ -181,8 +181,7 @@ TEST_F(RtpSessionTest, DelaySinceLastSenderReportCountsIn65536thsOfASecond)
     now += 0.25;
     ASSERT_EQ(session.SendReceiverReport(), RtpStatus::Ok);
     RtcpCompoundPacket compound;
-    ASSERT_EQ(RtcpCompoundPacket::Parse(sender.rtcp[0].data(), sender.rtcp[0].size(), compound),
-              RtcpParseError::None);
+    ASSERT_EQ(RtcpCompoundPacket::Parse(sender.rtcp[0].data(), sender.rtcp[0].size(), compound), RtcpParseError::None);
     RtcpReceiverReport report;
     ASSERT_TRUE(RtcpReceiverReport::Parse(*compound.begin(), report));
     EXPECT_EQ(report.Block(0).delaySinceLastSenderReport, 16384u);
@@ -194,7 +193,7 @@ TEST_F(RtpSessionTest, PollSendsTheReportOnlyWhenItIsDue)
     Inject(RtpBytes(2, 0, 0xAAAA));
     EXPECT_EQ(session.Poll(), RtpStatus::Ok);
     EXPECT_TRUE(sender.rtcp.empty()) << "the first report waits at least 1.25 s / (e - 1.5)";
-    now = session.NextReportTime() + 3.1;  // past the longest initial interval
+    now = session.NextReportTime() + 3.1; // past the longest initial interval
     EXPECT_EQ(session.Poll(), RtpStatus::Ok);
     ASSERT_EQ(sender.rtcp.size(), 1u);
     EXPECT_EQ(sender.rtcp[0][1], kRtcpReceiverReport);
@@ -224,12 +223,11 @@ TEST_F(RtpSessionTest, SentPacketsCarryTheHeaderAndTurnReportsIntoSenderReports)
     EXPECT_EQ(packet.sequence, uint16_t(firstSequence + 1));
     EXPECT_EQ(packet.timestamp, firstTimestamp + 160);
 
-    now = session.NextReportTime() + 3.1;  // still within two intervals of the last send
+    now = session.NextReportTime() + 3.1; // still within two intervals of the last send
     ASSERT_EQ(session.Poll(), RtpStatus::Ok);
     ASSERT_EQ(sender.rtcp.size(), 1u);
     RtcpCompoundPacket compound;
-    ASSERT_EQ(RtcpCompoundPacket::Parse(sender.rtcp[0].data(), sender.rtcp[0].size(), compound),
-              RtcpParseError::None);
+    ASSERT_EQ(RtcpCompoundPacket::Parse(sender.rtcp[0].data(), sender.rtcp[0].size(), compound), RtcpParseError::None);
     RtcpSenderReport report;
     ASSERT_TRUE(RtcpSenderReport::Parse(*compound.begin(), report));
     EXPECT_EQ(report.ssrc, session.LocalSsrc());
@@ -272,7 +270,7 @@ TEST_F(RtpSessionTest, SilentSourcesAreForgotten)
     Inject(RtpBytes(1, 0, 0xBBBB));
     session.Poll();
     EXPECT_NE(session.Source(0xAAAA), nullptr);
-    now += 30;  // beyond five report intervals of silence
+    now += 30; // beyond five report intervals of silence
     session.Poll();
     EXPECT_EQ(session.Source(0xAAAA), nullptr);
     EXPECT_EQ(session.Source(0xBBBB), nullptr);

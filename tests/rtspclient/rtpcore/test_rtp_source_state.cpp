@@ -68,7 +68,7 @@ TEST(RtpSourceState, LateAndDuplicatePacketsLeaveTheHighestAlone)
     for (uint16_t seq : {101, 102, 104, 103, 103})
         EXPECT_TRUE(source.OnRtpPacket(seq, 0, 0)) << seq;
     EXPECT_EQ(source.ExtendedHighestSequence(), 104u);
-    EXPECT_EQ(source.Received(), 5u);  // 101..104 and the duplicate
+    EXPECT_EQ(source.Received(), 5u); // 101..104 and the duplicate
     EXPECT_EQ(source.CumulativeLost(), -1) << "duplicates make the loss negative, as RFC 3550 6.4.1 allows";
 }
 

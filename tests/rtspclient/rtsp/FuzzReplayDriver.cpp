@@ -11,25 +11,25 @@
 #include <string>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
 using Input = std::vector<uint8_t>;
 
-std::vector<Input> loadCorpus(const std::vector<std::string> &paths)
+std::vector<Input> loadCorpus(const std::vector<std::string>& paths)
 {
     std::vector<Input> corpus;
-    for (const std::string &path : paths) {
+    for (const std::string& path : paths) {
         std::vector<std::filesystem::path> files;
         if (std::filesystem::is_directory(path)) {
-            for (const auto &entry : std::filesystem::recursive_directory_iterator(path))
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
                 if (entry.is_regular_file())
                     files.push_back(entry.path());
         } else {
             files.emplace_back(path);
         }
-        for (const auto &file : files) {
+        for (const auto& file : files) {
             std::ifstream in(file, std::ios::binary);
             corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
@@ -39,7 +39,7 @@ std::vector<Input> loadCorpus(const std::vector<std::string> &paths)
     return corpus;
 }
 
-Input mutate(const std::vector<Input> &corpus, std::mt19937 &random)
+Input mutate(const std::vector<Input>& corpus, std::mt19937& random)
 {
     Input input = corpus[random() % corpus.size()];
     const int edits = 1 + static_cast<int>(random() % 8);
@@ -52,7 +52,8 @@ Input mutate(const std::vector<Input> &corpus, std::mt19937 &random)
                 input[at] = static_cast<uint8_t>(random());
             break;
         case 1:
-            input.insert(input.begin() + static_cast<long>(at), static_cast<uint8_t>(interesting[random() % sizeof interesting]));
+            input.insert(input.begin() + static_cast<long>(at),
+                         static_cast<uint8_t>(interesting[random() % sizeof interesting]));
             break;
         case 2:
             if (at < input.size())
@@ -60,7 +61,7 @@ Input mutate(const std::vector<Input> &corpus, std::mt19937 &random)
                             input.begin() + static_cast<long>(std::min(input.size(), at + 1 + random() % 16)));
             break;
         case 3: {
-            const Input &other = corpus[random() % corpus.size()];
+            const Input& other = corpus[random() % corpus.size()];
             if (!other.empty()) {
                 const size_t from = random() % other.size();
                 const size_t length = std::min<size_t>(other.size() - from, 1 + random() % 64);
@@ -69,11 +70,10 @@ Input mutate(const std::vector<Input> &corpus, std::mt19937 &random)
             }
             break;
         }
-        case 4:
-            input.resize(at);
-            break;
+        case 4: input.resize(at); break;
         default:
-            input.insert(input.begin() + static_cast<long>(at), 1 + random() % 512, static_cast<uint8_t>('0' + random() % 10));
+            input.insert(input.begin() + static_cast<long>(at), 1 + random() % 512,
+                         static_cast<uint8_t>('0' + random() % 10));
             break;
         }
     }
@@ -83,7 +83,7 @@ Input mutate(const std::vector<Input> &corpus, std::mt19937 &random)
 } // namespace
 
 // Usage: <driver> [--mutations N] [--seed S] corpus-file-or-folder...
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     long mutations = 0;
     unsigned seed = 20261210;
@@ -98,7 +98,7 @@ int main(int argc, char **argv)
             paths.push_back(argument);
     }
     const std::vector<Input> corpus = loadCorpus(paths);
-    for (const Input &input : corpus)
+    for (const Input& input : corpus)
         LLVMFuzzerTestOneInput(input.data(), input.size());
     std::mt19937 random(seed);
     for (long i = 0; i < mutations; ++i) {

@@ -6,7 +6,7 @@
 #include <string>
 
 // Fixtures are stored with plain line feeds for reading; the wire has CRLF.
-inline std::string LoadFixture(const std::string &name, bool crlf = true)
+inline std::string LoadFixture(const std::string& name, bool crlf = true)
 {
     std::ifstream in(std::string(RTSP_FIXTURE_DIR) + "/" + name, std::ios::binary);
     std::stringstream content;

@@ -13,7 +13,7 @@ namespace {
 class OfflineUriParser : public CUriParser
 {
 protected:
-    std::string ResolveHost(const std::string &host, bool &resolved) override
+    std::string ResolveHost(const std::string& host, bool& resolved) override
     {
         in_addr address{};
         resolved = inet_pton(AF_INET, host.c_str(), &address) == 1;
@@ -23,7 +23,7 @@ protected:
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool quiet = (Wexl_SetLevel(7), true);
     (void)quiet;
@@ -32,6 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::map<std::string, std::string> query;
     std::string host, path, scheme;
     uint16_t port = 0;
-    parser.ParseUri(marker, query, std::string(reinterpret_cast<const char *>(data), size), host, port, path, scheme);
+    parser.ParseUri(marker, query, std::string(reinterpret_cast<const char*>(data), size), host, port, path, scheme);
     return 0;
 }

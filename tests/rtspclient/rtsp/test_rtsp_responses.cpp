@@ -13,7 +13,7 @@ namespace {
 
 struct CommonCase
 {
-    const char *file;
+    const char* file;
     int status;
     int cseq;
     std::string session;
@@ -22,8 +22,7 @@ struct CommonCase
 };
 
 class CommonResponseTest : public ::testing::TestWithParam<CommonCase>
-{
-};
+{ };
 
 TEST_P(CommonResponseTest, ReadsStatusCSeqSessionAndChallenge)
 {
@@ -38,22 +37,22 @@ TEST_P(CommonResponseTest, ReadsStatusCSeqSessionAndChallenge)
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, CommonResponseTest,
-    ::testing::Values(
-        CommonCase{"options-200.rtsp", kRtspStatusOk, 1, "", 60, ""},
-        CommonCase{"describe-401-digest.rtsp", kRtspStatusUnauthorized, 2, "", 60,
-                   "Digest realm=\"GStreamer RTSP Server\", nonce=\"d8e6f4a1c2b3d4e5\""},
-        CommonCase{"describe-401-basic.rtsp", kRtspStatusUnauthorized, 2, "", 60,
-                   "Basic realm=\"GStreamer RTSP Server\""},
-        CommonCase{"describe-401-sep.rtsp", kRtspStatusUnauthorized, 7, "", 60,
-                   "SEP CIPHER_SUITE=\"0\",RAND=\"AAECAwQFBgcICQoLDA0ODw==\""},
-        CommonCase{"setup-interleaved.rtsp", kRtspStatusOk, 3, "Zq3HZjzV3gmxXMuX", 30, ""},
-        CommonCase{"setup-udp.rtsp", kRtspStatusOk, 3, "9Xk2LmPq", 60, ""},
-        CommonCase{"setup-single-client-port.rtsp", kRtspStatusOk, 3, "9Xk2LmPq", 45, ""},
-        CommonCase{"teardown-454.rtsp", 28, 9, "", 60, ""}, CommonCase{"status-299.rtsp", -1, 4, "", 60, ""}),
-    [](const auto &info) {
+    ::testing::Values(CommonCase{"options-200.rtsp", kRtspStatusOk, 1, "", 60, ""},
+                      CommonCase{"describe-401-digest.rtsp", kRtspStatusUnauthorized, 2, "", 60,
+                                 "Digest realm=\"GStreamer RTSP Server\", nonce=\"d8e6f4a1c2b3d4e5\""},
+                      CommonCase{"describe-401-basic.rtsp", kRtspStatusUnauthorized, 2, "", 60,
+                                 "Basic realm=\"GStreamer RTSP Server\""},
+                      CommonCase{"describe-401-sep.rtsp", kRtspStatusUnauthorized, 7, "", 60,
+                                 "SEP CIPHER_SUITE=\"0\",RAND=\"AAECAwQFBgcICQoLDA0ODw==\""},
+                      CommonCase{"setup-interleaved.rtsp", kRtspStatusOk, 3, "Zq3HZjzV3gmxXMuX", 30, ""},
+                      CommonCase{"setup-udp.rtsp", kRtspStatusOk, 3, "9Xk2LmPq", 60, ""},
+                      CommonCase{"setup-single-client-port.rtsp", kRtspStatusOk, 3, "9Xk2LmPq", 45, ""},
+                      CommonCase{"teardown-454.rtsp", 28, 9, "", 60, ""},
+                      CommonCase{"status-299.rtsp", -1, 4, "", 60, ""}),
+    [](const auto& info) {
         std::string name = info.param.file;
         name = name.substr(0, name.find('.'));
-        for (char &c : name)
+        for (char& c : name)
             c = c == '-' ? '_' : c;
         return name;
     });
@@ -91,7 +90,8 @@ TEST(ResponseParse, DescribeBodyAndContentBase)
 TEST(ResponseParse, DescribeBodyEndsAtASecondEmptyLine)
 {
     CDescribeRsp describe;
-    ASSERT_TRUE(describe.ParseMsg(std::string("RTSP/1.0 200 OK\r\nCSeq: 2\r\n\r\nv=0\r\ns=x\r\n\r\nRTSP/1.0 200 OK\r\n")));
+    ASSERT_TRUE(
+        describe.ParseMsg(std::string("RTSP/1.0 200 OK\r\nCSeq: 2\r\n\r\nv=0\r\ns=x\r\n\r\nRTSP/1.0 200 OK\r\n")));
     EXPECT_EQ(describe.m_strBody, "v=0\r\ns=x\r\n");
 }
 
@@ -133,8 +133,8 @@ TEST(ResponseParse, SetupInterleavedWithoutChannelsFails)
 TEST(ResponseParse, SetupMulticastKeepsThePortText)
 {
     CSetupRsp setup;
-    ASSERT_TRUE(setup.ParseMsg(std::string(
-        "RTSP/1.0 200 OK\r\nCSeq: 3\r\nTransport: RTP/AVP;multicast;destination=224.2.1.1;port=7000-7001;ttl=4\r\n\r\n")));
+    ASSERT_TRUE(setup.ParseMsg(std::string("RTSP/1.0 200 OK\r\nCSeq: 3\r\nTransport: "
+                                           "RTP/AVP;multicast;destination=224.2.1.1;port=7000-7001;ttl=4\r\n\r\n")));
     EXPECT_EQ(setup.m_iMulticast, 1);
     EXPECT_EQ(setup.m_strMulticastPort, "7000-7001");
     EXPECT_EQ(setup.m_strDestination, "224.2.1.1");
@@ -154,15 +154,14 @@ TEST(ResponseParse, PlayScaleAndPtzValues)
 
 struct MalformedCase
 {
-    const char *name;
+    const char* name;
     std::string text;
     bool parses;
     int cseq;
 };
 
 class MalformedResponseTest : public ::testing::TestWithParam<MalformedCase>
-{
-};
+{ };
 
 TEST_P(MalformedResponseTest, FailsOnlyOnABadStatusLine)
 {
@@ -179,15 +178,19 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"noCrlf", "RTSP/1.0 200 OK", false, 0},
         MalformedCase{"bareLineFeeds", "RTSP/1.0 200 OK\nCSeq: 1\n\n", false, 0},
         MalformedCase{"twoWordsInStatusLine", "RTSP/1.0 200\r\nCSeq: 1\r\n\r\n", false, 0},
-        MalformedCase{"oneWord", "RTSP/1.0\r\n\r\n", false, 0},
-        MalformedCase{"empty", "", false, 0},
+        MalformedCase{"oneWord", "RTSP/1.0\r\n\r\n", false, 0}, MalformedCase{"empty", "", false, 0},
         MalformedCase{"cseqNotANumber", "RTSP/1.0 200 OK\r\nCSeq: abc\r\n\r\n", true, 0},
-        MalformedCase{"unterminatedQuotes", "RTSP/1.0 401 Unauthorized\r\nCSeq: 3\r\nWWW-Authenticate: Digest realm=\"x, nonce=\"y\r\n\r\n", true, 3},
-        MalformedCase{"hugeHeader", "RTSP/1.0 200 OK\r\nCSeq: 4\r\nX-Big: " + std::string(100 * 1024, 'x') + "\r\n\r\n", true, 4},
-        MalformedCase{"nulByteEndsTheText", std::string("RTSP/1.0 200 OK\r\nCSeq: 5\r\n\0CSeq: 6\r\n\r\n", 38), true, 5},
+        MalformedCase{"unterminatedQuotes",
+                      "RTSP/1.0 401 Unauthorized\r\nCSeq: 3\r\nWWW-Authenticate: Digest realm=\"x, nonce=\"y\r\n\r\n",
+                      true, 3},
+        MalformedCase{"hugeHeader", "RTSP/1.0 200 OK\r\nCSeq: 4\r\nX-Big: " + std::string(100 * 1024, 'x') + "\r\n\r\n",
+                      true, 4},
+        MalformedCase{"nulByteEndsTheText", std::string("RTSP/1.0 200 OK\r\nCSeq: 5\r\n\0CSeq: 6\r\n\r\n", 38), true,
+                      5},
         MalformedCase{"nulInsideStatusLine", std::string("RTSP/1.0 2\0 OK\r\n", 16), false, 0},
-        MalformedCase{"twoMessagesInOneBuffer", "RTSP/1.0 200 OK\r\nCSeq: 7\r\n\r\nRTSP/1.0 200 OK\r\nCSeq: 8\r\n\r\n", true, 7}),
-    [](const auto &info) { return std::string(info.param.name); });
+        MalformedCase{"twoMessagesInOneBuffer", "RTSP/1.0 200 OK\r\nCSeq: 7\r\n\r\nRTSP/1.0 200 OK\r\nCSeq: 8\r\n\r\n",
+                      true, 7}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StatusTable, PositionsCodesAndReasons)
 {
@@ -214,7 +217,7 @@ TEST(MethodTable, KindsAndNames)
 
 struct ClassifyCase
 {
-    const char *name;
+    const char* name;
     std::string text;
     bool request;
     int kind;
@@ -222,8 +225,7 @@ struct ClassifyCase
 };
 
 class ClassifyTest : public ::testing::TestWithParam<ClassifyCase>
-{
-};
+{ };
 
 TEST_P(ClassifyTest, TellsRequestsFromResponses)
 {
@@ -242,9 +244,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ClassifyCase{"videoQuery", "OPTIONS * RTSP/1.0\r\nGetParam: 1\r\nbri: 1\r\n\r\n", true, 13, 0},
                       ClassifyCase{"videoSet", "OPTIONS * RTSP/1.0\r\nbri: 1\r\n\r\n", true, 14, 0},
                       ClassifyCase{"plainOptions", "OPTIONS * RTSP/1.0\r\nCSeq: 1\r\n\r\n", true, 0, 0},
-                      ClassifyCase{"announce", "ANNOUNCE rtsp://x RTSP/1.0\r\nUser-Agent: tarnuvex\r\n\r\n", true, 8, 1},
+                      ClassifyCase{"announce", "ANNOUNCE rtsp://x RTSP/1.0\r\nUser-Agent: tarnuvex\r\n\r\n", true, 8,
+                                   1},
                       ClassifyCase{"response", "RTSP/1.0 200 OK\r\nCSeq: 1\r\n\r\n", false, 0, 0},
                       ClassifyCase{"noBlank", "garbage", false, 0, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -9,14 +9,13 @@ using namespace rtsp_text;
 
 struct TrimCase
 {
-    const char *name;
+    const char* name;
     std::string input;
     std::string trimmed;
 };
 
 class TrimTest : public ::testing::TestWithParam<TrimCase>
-{
-};
+{ };
 
 TEST_P(TrimTest, RemovesBlanksThenCarriageReturns)
 {
@@ -25,12 +24,13 @@ TEST_P(TrimTest, RemovesBlanksThenCarriageReturns)
     EXPECT_EQ(text, GetParam().trimmed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TrimTest,
-    ::testing::Values(TrimCase{"blankBeforeCrAfter", " a\r", "a"}, TrimCase{"singleBlankStays", " ", " "},
-                      TrimCase{"empty", "", ""}, TrimCase{"onlyBlanks", "   ", ""},
-                      TrimCase{"crBeforeBlankStaysBlank", "\r a", " a"}, TrimCase{"blanksGoBeforeCarriageReturns", " a b \r\r", "a b "}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, TrimTest,
+                         ::testing::Values(TrimCase{"blankBeforeCrAfter", " a\r", "a"},
+                                           TrimCase{"singleBlankStays", " ", " "}, TrimCase{"empty", "", ""},
+                                           TrimCase{"onlyBlanks", "   ", ""},
+                                           TrimCase{"crBeforeBlankStaysBlank", "\r a", " a"},
+                                           TrimCase{"blanksGoBeforeCarriageReturns", " a b \r\r", "a b "}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TrimQuotesTest, RemovesQuotesAtBothEnds)
 {
@@ -44,7 +44,7 @@ TEST(TrimQuotesTest, RemovesQuotesAtBothEnds)
 
 struct SplitCase
 {
-    const char *name;
+    const char* name;
     std::string text;
     std::vector<std::string> separators;
     int maxSplits;
@@ -52,8 +52,7 @@ struct SplitCase
 };
 
 class SplitTest : public ::testing::TestWithParam<SplitCase>
-{
-};
+{ };
 
 TEST_P(SplitTest, SplitsInSeparatorOrderUpToTheMaximum)
 {
@@ -65,16 +64,14 @@ TEST_P(SplitTest, SplitsInSeparatorOrderUpToTheMaximum)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SplitTest,
-    ::testing::Values(
-        SplitCase{"maximumOne", "a,b,c", {","}, 1, {"a", "b,c"}},
-        SplitCase{"negativeMeansAll", "a,b,c", {","}, -1, {"a", "b", "c"}},
-        SplitCase{"noSeparator", "abc", {","}, 0, {"abc"}},
-        SplitCase{"empty", "", {","}, 0, {""}},
-        SplitCase{"trailingSeparator", "a,", {","}, 0, {"a", ""}},
-        // The first separator in the list that occurs wins, not the nearest.
-        SplitCase{"firstListedWins", "x\nm=a\r\nm=b", {"\r\nm=", "\nm="}, 0, {"x\nm=a", "b"}},
-        SplitCase{"emptySeparatorIgnored", "a;b", {"", ";"}, 0, {"a", "b"}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(SplitCase{"maximumOne", "a,b,c", {","}, 1, {"a", "b,c"}},
+                      SplitCase{"negativeMeansAll", "a,b,c", {","}, -1, {"a", "b", "c"}},
+                      SplitCase{"noSeparator", "abc", {","}, 0, {"abc"}}, SplitCase{"empty", "", {","}, 0, {""}},
+                      SplitCase{"trailingSeparator", "a,", {","}, 0, {"a", ""}},
+                      // The first separator in the list that occurs wins, not the nearest.
+                      SplitCase{"firstListedWins", "x\nm=a\r\nm=b", {"\r\nm=", "\nm="}, 0, {"x\nm=a", "b"}},
+                      SplitCase{"emptySeparatorIgnored", "a;b", {"", ";"}, 0, {"a", "b"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SplitLimitTest, StopsAfterSixtyFourSplits)
 {

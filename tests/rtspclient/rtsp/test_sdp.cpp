@@ -9,7 +9,7 @@
 
 namespace {
 
-CSdp parsed(const std::string &file)
+CSdp parsed(const std::string& file)
 {
     CSdp sdp;
     EXPECT_TRUE(sdp.ParseSdp(LoadFixture("sdp/" + file)));
@@ -32,7 +32,7 @@ TEST(SdpParse, CameraDescriptionWithTwoMedia)
     EXPECT_EQ(sdp.m_iDirection, 0);
     ASSERT_EQ(sdp.m_iMediaCount, 2);
 
-    const CSdpMedia &video = sdp.m_media[0];
+    const CSdpMedia& video = sdp.m_media[0];
     EXPECT_EQ(video.m_strMediaType, "video");
     EXPECT_EQ(video.m_iPort, 0);
     EXPECT_EQ(video.m_iPortCount, -1);
@@ -47,9 +47,9 @@ TEST(SdpParse, CameraDescriptionWithTwoMedia)
     EXPECT_EQ(video.m_strControl, "trackID=1");
     EXPECT_DOUBLE_EQ(video.m_dFrameRate, 25.0);
     ASSERT_EQ(video.m_iMediaInfoLength, 40);
-    EXPECT_EQ(std::string(reinterpret_cast<const char *>(video.m_mediaInfo), 4), "IMKH");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(video.m_mediaInfo), 4), "IMKH");
 
-    const CSdpMedia &audio = sdp.m_media[1];
+    const CSdpMedia& audio = sdp.m_media[1];
     EXPECT_EQ(audio.m_strMediaType, "audio");
     ASSERT_EQ(audio.m_iFormatCount, 2);
     EXPECT_EQ(audio.m_rtpMaps[0].encodingName, "PCMA");
@@ -79,7 +79,7 @@ TEST(SdpParse, WithoutMediaFails)
 TEST(SdpParse, RtpmapForAnAbsentPayloadTypeAndExtraFormatsAreIgnored)
 {
     const CSdp sdp = parsed("rtpmap-absent-payload.sdp");
-    const CSdpMedia &media = sdp.m_media[0];
+    const CSdpMedia& media = sdp.m_media[0];
     ASSERT_EQ(media.m_iFormatCount, CSdpMedia::kMaxFormats);
     EXPECT_EQ(media.m_rtpMaps[0].encodingName, "") << "35 names no format of the m= line";
     EXPECT_EQ(media.m_rtpMaps[1].encodingName, "") << "four parts are refused";

@@ -25,12 +25,12 @@ struct SlowToBuild
 TEST(Singleton, ThreadsRacingForTheFirstInstanceGetTheSameObject)
 {
     std::vector<std::thread> threads;
-    std::vector<SlowToBuild *> seen(8);
+    std::vector<SlowToBuild*> seen(8);
     for (size_t i = 0; i < seen.size(); ++i)
         threads.emplace_back([&seen, i] { seen[i] = singleton<SlowToBuild>::instance(); });
-    for (auto &thread : threads)
+    for (auto& thread : threads)
         thread.join();
-    for (SlowToBuild *instance : seen)
+    for (SlowToBuild* instance : seen)
         EXPECT_EQ(instance, seen[0]);
     EXPECT_EQ(g_constructed, 1);
     singleton<SlowToBuild>::destroy();
@@ -43,15 +43,15 @@ TEST(Singleton, ThreadsRacingForTheFirstInstanceGetTheSameObject)
 
 struct Counted : shared_object
 {
-    explicit Counted(std::atomic<int> &deletions) : deletions(deletions) {}
+    explicit Counted(std::atomic<int>& deletions) : deletions(deletions) { }
     ~Counted() override { ++deletions; }
-    std::atomic<int> &deletions;
+    std::atomic<int>& deletions;
 };
 
 TEST(SharedRef, ObjectHeldByTwoIsDeletedOnceByTheLastRelease)
 {
     std::atomic<int> deletions{0};
-    auto *object = new Counted(deletions);
+    auto* object = new Counted(deletions);
     shared_ref<Counted> first(object);
     {
         shared_ref<Counted> second(first);
@@ -65,7 +65,7 @@ TEST(SharedRef, ObjectHeldByTwoIsDeletedOnceByTheLastRelease)
 TEST(SharedRef, AssigningTheSameObjectLeavesTheCount)
 {
     std::atomic<int> deletions{0};
-    auto *object = new Counted(deletions);
+    auto* object = new Counted(deletions);
     shared_ref<Counted> first(object);
     shared_ref<Counted> second(first);
     first = first;
@@ -94,7 +94,7 @@ TEST(SharedRef, CopiesAndReleasesOnManyThreadsDeleteExactlyOnce)
             }
         });
     }
-    for (auto &thread : threads)
+    for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(origin->ref_count(), 1);
     EXPECT_EQ(deletions, 0);

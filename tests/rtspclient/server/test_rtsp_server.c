@@ -29,21 +29,21 @@
 #include <stdlib.h>
 #include <string.h>
 
-static const char *kLiveFormat =
+static const char* kLiveFormat =
     "( videotestsrc is-live=true pattern=ball ! video/x-raw,width=%d,height=%d,framerate=25/1 "
     "! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 bitrate=%d "
     "! rtph264pay name=pay0 pt=96 config-interval=1 )";
 
-static const char *kBackchannel =
-    "( capsfilter caps=\"application/x-rtp, media=audio, payload=0, clock-rate=8000, "
-    "encoding-name=PCMU\" name=depay_backchannel ! fakesink async=false )";
+static const char* kBackchannel = "( capsfilter caps=\"application/x-rtp, media=audio, payload=0, clock-rate=8000, "
+                                  "encoding-name=PCMU\" name=depay_backchannel ! fakesink async=false )";
 
-typedef struct {
+typedef struct
+{
     guint timeout;
     gboolean reportTeardown;
 } Options;
 
-static void on_teardown_request(GstRTSPClient *client, GstRTSPContext *context, gpointer data)
+static void on_teardown_request(GstRTSPClient* client, GstRTSPContext* context, gpointer data)
 {
     (void)client;
     (void)data;
@@ -51,40 +51,40 @@ static void on_teardown_request(GstRTSPClient *client, GstRTSPContext *context, 
     fflush(stdout);
 }
 
-static void on_new_session(GstRTSPClient *client, GstRTSPSession *session, gpointer data)
+static void on_new_session(GstRTSPClient* client, GstRTSPSession* session, gpointer data)
 {
     (void)client;
-    const Options *options = data;
+    const Options* options = data;
     if (options->timeout > 0)
         gst_rtsp_session_set_timeout(session, options->timeout);
 }
 
-static void on_client_connected(GstRTSPServer *server, GstRTSPClient *client, gpointer data)
+static void on_client_connected(GstRTSPServer* server, GstRTSPClient* client, gpointer data)
 {
     (void)server;
     g_signal_connect(client, "new-session", G_CALLBACK(on_new_session), data);
-    if (((const Options *)data)->reportTeardown)
+    if (((const Options*)data)->reportTeardown)
         g_signal_connect(client, "teardown-request", G_CALLBACK(on_teardown_request), NULL);
 }
 
 /* The server never expires sessions by itself; the pool must be swept. */
 static gboolean sweep_sessions(gpointer data)
 {
-    GstRTSPSessionPool *pool = gst_rtsp_server_get_session_pool(GST_RTSP_SERVER(data));
+    GstRTSPSessionPool* pool = gst_rtsp_server_get_session_pool(GST_RTSP_SERVER(data));
     gst_rtsp_session_pool_cleanup(pool);
     g_object_unref(pool);
     return G_SOURCE_CONTINUE;
 }
 
-static void allow_role(GstRTSPMediaFactory *factory, const char *role)
+static void allow_role(GstRTSPMediaFactory* factory, const char* role)
 {
     gst_rtsp_media_factory_add_role(factory, role, GST_RTSP_PERM_MEDIA_FACTORY_ACCESS, G_TYPE_BOOLEAN, TRUE,
                                     GST_RTSP_PERM_MEDIA_FACTORY_CONSTRUCT, G_TYPE_BOOLEAN, TRUE, NULL);
 }
 
-static GstRTSPMediaFactory *make_factory(const char *launch, gboolean shared, const char *role)
+static GstRTSPMediaFactory* make_factory(const char* launch, gboolean shared, const char* role)
 {
-    GstRTSPMediaFactory *factory = gst_rtsp_media_factory_new();
+    GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, launch);
     gst_rtsp_media_factory_set_shared(factory, shared);
     gst_rtsp_media_factory_set_protocols(factory, GST_RTSP_LOWER_TRANS_UDP | GST_RTSP_LOWER_TRANS_TCP);
@@ -93,12 +93,12 @@ static GstRTSPMediaFactory *make_factory(const char *launch, gboolean shared, co
     return factory;
 }
 
-static void set_up_auth(GstRTSPServer *server, const char *scheme, const char *user, const char *password)
+static void set_up_auth(GstRTSPServer* server, const char* scheme, const char* user, const char* password)
 {
-    GstRTSPAuth *auth = gst_rtsp_auth_new();
-    GstRTSPToken *token = gst_rtsp_token_new(GST_RTSP_TOKEN_MEDIA_FACTORY_ROLE, G_TYPE_STRING, "user", NULL);
+    GstRTSPAuth* auth = gst_rtsp_auth_new();
+    GstRTSPToken* token = gst_rtsp_token_new(GST_RTSP_TOKEN_MEDIA_FACTORY_ROLE, G_TYPE_STRING, "user", NULL);
     if (strcmp(scheme, "basic") == 0) {
-        gchar *basic = gst_rtsp_auth_make_basic(user, password);
+        gchar* basic = gst_rtsp_auth_make_basic(user, password);
         gst_rtsp_auth_add_basic(auth, basic, token);
         g_free(basic);
         gst_rtsp_auth_set_supported_methods(auth, GST_RTSP_AUTH_BASIC);
@@ -111,13 +111,13 @@ static void set_up_auth(GstRTSPServer *server, const char *scheme, const char *u
     g_object_unref(auth);
 }
 
-int main(int argc, char *argv[])
+int main(int argc, char* argv[])
 {
-    const char *port = "0";
-    const char *scheme = "none";
-    const char *user = "admin";
-    const char *password = "admin123";
-    const char *clip = NULL;
+    const char* port = "0";
+    const char* scheme = "none";
+    const char* user = "admin";
+    const char* password = "admin123";
+    const char* clip = NULL;
     int width = 320, height = 240;
     Options options = {0};
 
@@ -132,19 +132,24 @@ int main(int argc, char *argv[])
             fprintf(stderr, "option %s needs a value\n", argv[i]);
             return 2;
         }
-        if (strcmp(argv[i], "--port") == 0) port = argv[i + 1];
-        else if (strcmp(argv[i], "--auth") == 0) scheme = argv[i + 1];
-        else if (strcmp(argv[i], "--user") == 0) user = argv[i + 1];
-        else if (strcmp(argv[i], "--password") == 0) password = argv[i + 1];
-        else if (strcmp(argv[i], "--clip") == 0) clip = argv[i + 1];
-        else if (strcmp(argv[i], "--timeout") == 0) options.timeout = (guint)atoi(argv[i + 1]);
+        if (strcmp(argv[i], "--port") == 0)
+            port = argv[i + 1];
+        else if (strcmp(argv[i], "--auth") == 0)
+            scheme = argv[i + 1];
+        else if (strcmp(argv[i], "--user") == 0)
+            user = argv[i + 1];
+        else if (strcmp(argv[i], "--password") == 0)
+            password = argv[i + 1];
+        else if (strcmp(argv[i], "--clip") == 0)
+            clip = argv[i + 1];
+        else if (strcmp(argv[i], "--timeout") == 0)
+            options.timeout = (guint)atoi(argv[i + 1]);
         else if (strcmp(argv[i], "--live-size") == 0) {
             if (sscanf(argv[i + 1], "%dx%d", &width, &height) != 2 || width < 16 || height < 16) {
                 fprintf(stderr, "bad size %s\n", argv[i + 1]);
                 return 2;
             }
-        }
-        else {
+        } else {
             fprintf(stderr, "unknown option %s\n", argv[i]);
             return 2;
         }
@@ -156,28 +161,28 @@ int main(int argc, char *argv[])
 
     /* About 512 kbit/s for 320x240, growing with the picture. */
     const int bitrate = 512 > width * height / 150 ? 512 : width * height / 150;
-    gchar *live = g_strdup_printf(kLiveFormat, width, height, bitrate);
+    gchar* live = g_strdup_printf(kLiveFormat, width, height, bitrate);
 
-    GMainLoop *loop = g_main_loop_new(NULL, FALSE);
-    GstRTSPServer *server = gst_rtsp_onvif_server_new();
+    GMainLoop* loop = g_main_loop_new(NULL, FALSE);
+    GstRTSPServer* server = gst_rtsp_onvif_server_new();
     gst_rtsp_server_set_address(server, "127.0.0.1");
     gst_rtsp_server_set_service(server, port);
-    const char *role = NULL;
+    const char* role = NULL;
     if (strcmp(scheme, "none") != 0) {
         set_up_auth(server, scheme, user, password);
         role = "user";
     }
     g_signal_connect(server, "client-connected", G_CALLBACK(on_client_connected), &options);
 
-    GstRTSPMountPoints *mounts = gst_rtsp_server_get_mount_points(server);
+    GstRTSPMountPoints* mounts = gst_rtsp_server_get_mount_points(server);
     gst_rtsp_mount_points_add_factory(mounts, "/live", make_factory(live, TRUE, role));
     if (clip) {
-        gchar *launch = g_strdup_printf(
+        gchar* launch = g_strdup_printf(
             "( filesrc location=\"%s\" ! tsdemux ! h264parse ! rtph264pay name=pay0 pt=96 config-interval=1 )", clip);
         gst_rtsp_mount_points_add_factory(mounts, "/clip", make_factory(launch, FALSE, role));
         g_free(launch);
     }
-    GstRTSPMediaFactory *onvif = gst_rtsp_onvif_media_factory_new();
+    GstRTSPMediaFactory* onvif = gst_rtsp_onvif_media_factory_new();
     gst_rtsp_media_factory_set_launch(onvif, live);
     gst_rtsp_onvif_media_factory_set_backchannel_launch(GST_RTSP_ONVIF_MEDIA_FACTORY(onvif), kBackchannel);
     gst_rtsp_media_factory_set_protocols(onvif, GST_RTSP_LOWER_TRANS_UDP | GST_RTSP_LOWER_TRANS_TCP);

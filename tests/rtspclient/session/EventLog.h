@@ -9,9 +9,10 @@
 
 #include "../../support/WaitUntil.h"
 
-class EventLog {
+class EventLog
+{
 public:
-    explicit EventLog(std::string path) : m_path(std::move(path)) {}
+    explicit EventLog(std::string path) : m_path(std::move(path)) { }
 
     const std::string& Path() const { return m_path; }
 
@@ -44,7 +45,8 @@ public:
     bool WaitFor(std::initializer_list<std::string> fragments, size_t count = 1,
                  std::chrono::milliseconds timeout = std::chrono::seconds(20)) const
     {
-        return testsupport::WaitUntil([&] { return Count(fragments) >= count; }, timeout, std::chrono::milliseconds(20));
+        return testsupport::WaitUntil([&] { return Count(fragments) >= count; }, timeout,
+                                      std::chrono::milliseconds(20));
     }
 
 private:

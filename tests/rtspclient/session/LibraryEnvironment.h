@@ -7,7 +7,8 @@
 #include "TestPortPool.h"
 #include "wexl.h"
 
-class LibraryEnvironment : public testing::Environment {
+class LibraryEnvironment : public testing::Environment
+{
 public:
     void SetUp() override
     {

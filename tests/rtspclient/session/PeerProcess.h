@@ -14,7 +14,8 @@
 
 extern char** environ;
 
-class PeerProcess {
+class PeerProcess
+{
 public:
     PeerProcess() = default;
     PeerProcess(const PeerProcess&) = delete;

@@ -15,5 +15,11 @@ inline size_t CountEntries(const char* folder)
     return count;
 }
 
-inline size_t ProcessThreads() { return CountEntries("/proc/self/task"); }
-inline size_t OpenDescriptors() { return CountEntries("/proc/self/fd"); }
+inline size_t ProcessThreads()
+{
+    return CountEntries("/proc/self/task");
+}
+inline size_t OpenDescriptors()
+{
+    return CountEntries("/proc/self/fd");
+}

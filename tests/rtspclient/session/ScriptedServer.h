@@ -9,7 +9,8 @@
 #include "EventLog.h"
 #include "PeerProcess.h"
 
-class ScriptedServer {
+class ScriptedServer
+{
 public:
     explicit ScriptedServer(const std::vector<std::string>& options) : m_events(MakeEventsPath())
     {

@@ -3,9 +3,10 @@
 // the object (which also stops it).
 #include "Pellmar.h"
 
-class SessionHandle {
+class SessionHandle
+{
 public:
-    SessionHandle() : m_handle(Pellmar_CreateSession()) {}
+    SessionHandle() : m_handle(Pellmar_CreateSession()) { }
     ~SessionHandle()
     {
         if (m_handle > 0)

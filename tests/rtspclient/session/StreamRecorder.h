@@ -11,9 +11,11 @@
 #include "Pellmar.h"
 #include "../../support/WaitUntil.h"
 
-class StreamRecorder {
+class StreamRecorder
+{
 public:
-    struct Message {
+    struct Message
+    {
         int type;
         int code;
         std::string text;
@@ -34,7 +36,8 @@ public:
             if (mediaIndex >= 0 && mediaIndex < 4)
                 self->perMedia[mediaIndex]++;
         } else {
-            self->blocks.push_back({dataType, std::string(reinterpret_cast<const char*>(data->pData), data->uiDataLen)});
+            self->blocks.push_back(
+                {dataType, std::string(reinterpret_cast<const char*>(data->pData), data->uiDataLen)});
         }
         return 0;
     }
@@ -66,8 +69,7 @@ public:
         return param;
     }
 
-    bool WaitUntil(const std::function<bool()>& condition,
-                   std::chrono::milliseconds timeout = std::chrono::seconds(20))
+    bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(20))
     {
         return testsupport::WaitUntil(condition, timeout);
     }

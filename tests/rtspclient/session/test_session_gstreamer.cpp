@@ -16,7 +16,8 @@
 
 namespace {
 
-class GstServer {
+class GstServer
+{
 public:
     explicit GstServer(std::vector<std::string> options)
     {
@@ -35,12 +36,14 @@ private:
 
 // A three-second H.264 clip in MPEG-TS, made once for the test program and
 // removed when it ends.
-class ClipFile {
+class ClipFile
+{
 public:
     ClipFile() : m_path("/tmp/corvane-session-clip-" + std::to_string(getpid()) + ".ts")
     {
         const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=duration=3:size=320x240:rate=25 "
-                                    "-c:v libx264 -g 25 -pix_fmt yuv420p -f mpegts " + m_path;
+                                    "-c:v libx264 -g 25 -pix_fmt yuv420p -f mpegts " +
+                                    m_path;
         m_made = std::system(command.c_str()) == 0;
     }
     ~ClipFile() { std::remove(m_path.c_str()); }
@@ -57,15 +60,20 @@ std::string Clip()
     return clip.Path();
 }
 
-struct GstCase {
+struct GstCase
+{
     const char* name;
     int transCode;
     const char* auth;
 };
 
-void PrintTo(const GstCase& test, std::ostream* out) { *out << test.name; }
+void PrintTo(const GstCase& test, std::ostream* out)
+{
+    *out << test.name;
+}
 
-class GstTransportAuth : public testing::TestWithParam<GstCase> {};
+class GstTransportAuth : public testing::TestWithParam<GstCase>
+{ };
 
 TEST_P(GstTransportAuth, PlaysLive)
 {
@@ -83,14 +91,14 @@ TEST_P(GstTransportAuth, PlaysLive)
     EXPECT_EQ(recorder.afterStop, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    UdpAndInterleaved, GstTransportAuth,
-    testing::Values(GstCase{"udp_none", PELLMAR_TRANS_UDP, "none"}, GstCase{"udp_basic", PELLMAR_TRANS_UDP, "basic"},
-                    GstCase{"udp_digest", PELLMAR_TRANS_UDP, "digest"},
-                    GstCase{"interleaved_none", PELLMAR_TRANS_RTSP, "none"},
-                    GstCase{"interleaved_basic", PELLMAR_TRANS_RTSP, "basic"},
-                    GstCase{"interleaved_digest", PELLMAR_TRANS_RTSP, "digest"}),
-    [](const testing::TestParamInfo<GstCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(UdpAndInterleaved, GstTransportAuth,
+                         testing::Values(GstCase{"udp_none", PELLMAR_TRANS_UDP, "none"},
+                                         GstCase{"udp_basic", PELLMAR_TRANS_UDP, "basic"},
+                                         GstCase{"udp_digest", PELLMAR_TRANS_UDP, "digest"},
+                                         GstCase{"interleaved_none", PELLMAR_TRANS_RTSP, "none"},
+                                         GstCase{"interleaved_basic", PELLMAR_TRANS_RTSP, "basic"},
+                                         GstCase{"interleaved_digest", PELLMAR_TRANS_RTSP, "digest"}),
+                         [](const testing::TestParamInfo<GstCase>& info) { return std::string(info.param.name); });
 
 TEST(GstSession, WrongPasswordGivesTheUnauthorizedPosition)
 {

@@ -23,8 +23,7 @@ bool InOwnNetworkNamespace()
     std::ifstream devices("/proc/net/dev");
     std::string line;
     std::vector<std::string> interfaces;
-    for (int header = 0; header < 2 && std::getline(devices, line); ++header) {
-    }
+    for (int header = 0; header < 2 && std::getline(devices, line); ++header) { }
     while (std::getline(devices, line)) {
         std::istringstream fields(line);
         std::string name;

@@ -10,7 +10,8 @@
 
 namespace {
 
-class TracedSession : public testing::Test {
+class TracedSession : public testing::Test
+{
 protected:
     void SetUp() override { ASSERT_EQ(CTraceLibrary::Load("127.0.0.1", TRACE_LIBRARY), 0); }
     void TearDown() override { CTraceLibrary::Unload(); }

@@ -13,7 +13,7 @@ int g_ids = 0;
 
 #define PIRLEK_EXPORT extern "C" __attribute__((visibility("default")))
 
-PIRLEK_EXPORT int pirlek_init(const char *service, const char *localIp)
+PIRLEK_EXPORT int pirlek_init(const char* service, const char* localIp)
 {
     std::snprintf(g_service, sizeof g_service, "%s", service ? service : "");
     std::snprintf(g_localIp, sizeof g_localIp, "%s", localIp ? localIp : "");
@@ -29,7 +29,7 @@ PIRLEK_EXPORT int pirlek_trace_start()
     return ++g_traceStarts;
 }
 
-PIRLEK_EXPORT int pirlek_client_convert_msgstring_to_contextintls(char *traceId, char *spanId)
+PIRLEK_EXPORT int pirlek_client_convert_msgstring_to_contextintls(char* traceId, char* spanId)
 {
     ++g_ids;
     std::snprintf(traceId, 64, "trace-%d", g_ids);
@@ -50,11 +50,11 @@ PIRLEK_EXPORT int pirlek_trace_end()
 }
 
 // What the test reads back to see how the loader drove the library.
-PIRLEK_EXPORT const char *pirlek_test_service()
+PIRLEK_EXPORT const char* pirlek_test_service()
 {
     return g_service;
 }
-PIRLEK_EXPORT const char *pirlek_test_local_ip()
+PIRLEK_EXPORT const char* pirlek_test_local_ip()
 {
     return g_localIp;
 }

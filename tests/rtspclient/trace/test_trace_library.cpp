@@ -33,8 +33,8 @@ TEST_F(TraceLibraryTest, PresentLibraryIsStartedAndGivesIds)
     EXPECT_TRUE(CTraceLibrary::IsLoaded());
     ZMR_DSO probe = ZMR_LoadDSo(file.c_str());
     ASSERT_NE(probe, nullptr);
-    auto service = reinterpret_cast<const char *(*)()>(ZMR_GetDsoSym(probe, "pirlek_test_service"));
-    auto localIp = reinterpret_cast<const char *(*)()>(ZMR_GetDsoSym(probe, "pirlek_test_local_ip"));
+    auto service = reinterpret_cast<const char* (*)()>(ZMR_GetDsoSym(probe, "pirlek_test_service"));
+    auto localIp = reinterpret_cast<const char* (*)()>(ZMR_GetDsoSym(probe, "pirlek_test_local_ip"));
     auto starts = reinterpret_cast<int (*)()>(ZMR_GetDsoSym(probe, "pirlek_test_trace_starts"));
     EXPECT_STREQ(service(), "media");
     EXPECT_STREQ(localIp(), "10.0.0.5");

@@ -36,9 +36,9 @@ TEST(CorvaneConsole, LogsIntoStoredDevicesAndPrintsTheirAlarms)
     const quint16 alarmPort = testsupport::freePort();
     const QString subnet = QString::number(testsupport::privateSubnet());
     QProcess devices;
-    devices.start(DEVSIM, {"--devices", "1", "--cameras", "2", "--first-subnet", subnet, "--port",
-                           QString::number(devicePort), "--alarm-port", QString::number(alarmPort),
-                           "--alarm-rate", "5", "--client-db", database});
+    devices.start(DEVSIM,
+                  {"--devices", "1", "--cameras", "2", "--first-subnet", subnet, "--port", QString::number(devicePort),
+                   "--alarm-port", QString::number(alarmPort), "--alarm-rate", "5", "--client-db", database});
     QByteArray simulatorOutput;
     ASSERT_TRUE(WaitForLine(devices, "alarms go to", &simulatorOutput, 30000)) << simulatorOutput.constData();
     // A name that would forge a line and clear the terminal if printed raw.

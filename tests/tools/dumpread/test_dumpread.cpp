@@ -39,8 +39,8 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         std::string id;
-        auto remember = [](const char*, const char* dumpId, void* context, const CrashContext*,
-                           const AssertionRecord*, bool succeeded) {
+        auto remember = [](const char*, const char* dumpId, void* context, const CrashContext*, const AssertionRecord*,
+                           bool succeeded) {
             *static_cast<std::string*>(context) = dumpId;
             return succeeded;
         };

@@ -105,18 +105,14 @@ void TestQCheckableModelHelper::childrenDecideParentAndHeader_data()
     QTest::addColumn<int>("p1");
     QTest::addColumn<int>("header");
 
-    QTest::newRow("one grandchild checked")
-        << QStringList{"G1"} << QStringList{} << int(Qt::PartiallyChecked) << int(Qt::PartiallyChecked)
-        << int(Qt::PartiallyChecked);
-    QTest::newRow("both grandchildren checked")
-        << QStringList{"G1", "G2"} << QStringList{} << int(Qt::Checked) << int(Qt::PartiallyChecked)
-        << int(Qt::PartiallyChecked);
-    QTest::newRow("one of three children unchecked")
-        << QStringList{"P1"} << QStringList{"C2"} << int(Qt::Checked) << int(Qt::PartiallyChecked)
-        << int(Qt::PartiallyChecked);
-    QTest::newRow("every leaf checked")
-        << QStringList{"G1", "G2", "G3", "G4", "G5", "G6", "G7"} << QStringList{} << int(Qt::Checked)
-        << int(Qt::Checked) << int(Qt::Checked);
+    QTest::newRow("one grandchild checked") << QStringList{"G1"} << QStringList{} << int(Qt::PartiallyChecked)
+                                            << int(Qt::PartiallyChecked) << int(Qt::PartiallyChecked);
+    QTest::newRow("both grandchildren checked") << QStringList{"G1", "G2"} << QStringList{} << int(Qt::Checked)
+                                                << int(Qt::PartiallyChecked) << int(Qt::PartiallyChecked);
+    QTest::newRow("one of three children unchecked") << QStringList{"P1"} << QStringList{"C2"} << int(Qt::Checked)
+                                                     << int(Qt::PartiallyChecked) << int(Qt::PartiallyChecked);
+    QTest::newRow("every leaf checked") << QStringList{"G1", "G2", "G3", "G4", "G5", "G6", "G7"} << QStringList{}
+                                        << int(Qt::Checked) << int(Qt::Checked) << int(Qt::Checked);
     QTest::newRow("checked and unchecked again")
         << QStringList{"G1"} << QStringList{"G1"} << int(Qt::Unchecked) << int(Qt::Unchecked) << int(Qt::Unchecked);
 }

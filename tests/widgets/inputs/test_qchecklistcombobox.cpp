@@ -76,7 +76,8 @@ void TestQCheckListComboBox::allItemLogic_data()
     QTest::newRow("all item unchecks all") << QVector<int>{0} << QVector<int>{0} << "" << int(Qt::Unchecked);
     QTest::newRow("two of three") << QVector<int>{1, 2} << QVector<int>{} << "east;west" << int(Qt::Unchecked);
     QTest::newRow("third one completes") << QVector<int>{1, 2, 3} << QVector<int>{} << "全部" << int(Qt::Checked);
-    QTest::newRow("one unchecked after all") << QVector<int>{0} << QVector<int>{2} << "east;north" << int(Qt::Unchecked);
+    QTest::newRow("one unchecked after all")
+        << QVector<int>{0} << QVector<int>{2} << "east;north" << int(Qt::Unchecked);
 }
 
 void TestQCheckListComboBox::allItemLogic()

@@ -194,8 +194,7 @@ void TestQCustomTableWidget::orderArrowsFlip()
     QSignalSpy headerOrder(header(*table), &QClickabledHeaderView::sectionOrderChanged);
     QSignalSpy tableOrder(table.get(), &QCustomTableWidget::HorizontalHeaderSectionOrderChanged);
 
-    const QColor highlighted = QImage(QStringLiteral(":/images/HeaderAscendingOrder.png"))
-                                   .pixelColor(4, 4);
+    const QColor highlighted = QImage(QStringLiteral(":/images/HeaderAscendingOrder.png")).pixelColor(4, 4);
     QCOMPARE(arrowTopColour(*table, 2), highlighted);
 
     clickSection(*table, 2);

@@ -61,9 +61,12 @@ void TestQDateTimeEditWithPopup::constructorsKeepTheirValue_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("date-time") << "datetime" << "2021/06/15 08:30:05";
-    QTest::newRow("date") << "date" << "2021/06/15 00:00:00";
-    QTest::newRow("time") << "time" << "08:30:05";
+    QTest::newRow("date-time") << "datetime"
+                               << "2021/06/15 08:30:05";
+    QTest::newRow("date") << "date"
+                          << "2021/06/15 00:00:00";
+    QTest::newRow("time") << "time"
+                          << "08:30:05";
 }
 
 void TestQDateTimeEditWithPopup::constructorsKeepTheirValue()

@@ -19,7 +19,10 @@ private slots:
 
 private:
     static QList<QLineEdit*> octets(QIP4LineEdit& edit) { return edit.findChildren<QLineEdit*>(); }
-    static int focusedOctet(QIP4LineEdit& edit) { return octets(edit).indexOf(qobject_cast<QLineEdit*>(QApplication::focusWidget())); }
+    static int focusedOctet(QIP4LineEdit& edit)
+    {
+        return octets(edit).indexOf(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+    }
     static void showAndFocusFirst(QIP4LineEdit& edit);
 };
 
@@ -69,20 +72,37 @@ void TestQIP4LineEdit::typing_data()
     QTest::addColumn<int>("focus");
 
     // "H" stands for the Home key.
-    QTest::newRow("three digits stay") << "192" << "192..." << 0;
-    QTest::newRow("fourth digit moves on and is dropped") << "1921" << "192..." << 1;
-    QTest::newRow("typing goes on in the next octet") << "19216" << "192.6.." << 1;
-    QTest::newRow("26 then a digit moves on") << "265" << "26..." << 1;
-    QTest::newRow("250 stays") << "250" << "250..." << 0;
-    QTest::newRow("259 is refused") << "259" << "25..." << 0;
-    QTest::newRow("dot in empty octet does nothing") << "." << "..." << 0;
-    QTest::newRow("dots move on") << "1.2.3.4" << "1.2.3.4" << 3;
-    QTest::newRow("dot in the last octet stays") << "1.2.3.4." << "1.2.3.4" << 3;
-    QTest::newRow("no digit after a leading 0") << "05" << "0..." << 0;
-    QTest::newRow("no second 0") << "00" << "0..." << 0;
-    QTest::newRow("no 0 before an octet") << "25H0" << "25..." << 0;
-    QTest::newRow("0 inside an octet") << "25H" "\x01" "0" << "205..." << 0;
-    QTest::newRow("0 at the end of an octet") << "10" "0" << "100..." << 0;
+    QTest::newRow("three digits stay") << "192"
+                                       << "192..." << 0;
+    QTest::newRow("fourth digit moves on and is dropped") << "1921"
+                                                          << "192..." << 1;
+    QTest::newRow("typing goes on in the next octet") << "19216"
+                                                      << "192.6.." << 1;
+    QTest::newRow("26 then a digit moves on") << "265"
+                                              << "26..." << 1;
+    QTest::newRow("250 stays") << "250"
+                               << "250..." << 0;
+    QTest::newRow("259 is refused") << "259"
+                                    << "25..." << 0;
+    QTest::newRow("dot in empty octet does nothing") << "."
+                                                     << "..." << 0;
+    QTest::newRow("dots move on") << "1.2.3.4"
+                                  << "1.2.3.4" << 3;
+    QTest::newRow("dot in the last octet stays") << "1.2.3.4."
+                                                 << "1.2.3.4" << 3;
+    QTest::newRow("no digit after a leading 0") << "05"
+                                                << "0..." << 0;
+    QTest::newRow("no second 0") << "00"
+                                 << "0..." << 0;
+    QTest::newRow("no 0 before an octet") << "25H0"
+                                          << "25..." << 0;
+    QTest::newRow("0 inside an octet") << "25H"
+                                          "\x01"
+                                          "0"
+                                       << "205..." << 0;
+    QTest::newRow("0 at the end of an octet") << "10"
+                                                 "0"
+                                              << "100..." << 0;
 }
 
 void TestQIP4LineEdit::typing()

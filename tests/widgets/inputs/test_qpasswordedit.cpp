@@ -186,4 +186,3 @@ void TestQPassWordEdit::barFollowsTextInAStyledWindow()
 
 QTEST_MAIN(TestQPassWordEdit)
 #include "test_qpasswordedit.moc"
-

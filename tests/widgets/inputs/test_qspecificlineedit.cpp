@@ -125,12 +125,18 @@ void TestQSpecificLineEdit::typingIsRestricted_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("port refuses a lone 0") << QSpecificLineEdit::Port << "0" << "";
-    QTest::newRow("port refuses a sixth digit") << QSpecificLineEdit::Port << "655351" << "65535";
-    QTest::newRow("phone refuses letters") << QSpecificLineEdit::PhoneNo << "13a8" << "138";
-    QTest::newRow("id refuses lower-case x") << QSpecificLineEdit::IDCard << "11010519491231002x" << "11010519491231002";
-    QTest::newRow("id refuses month 13") << QSpecificLineEdit::IDCard << "110105194913" << "11010519491";
-    QTest::newRow("none takes anything") << QSpecificLineEdit::None << "a0-|" << "a0-|";
+    QTest::newRow("port refuses a lone 0") << QSpecificLineEdit::Port << "0"
+                                           << "";
+    QTest::newRow("port refuses a sixth digit") << QSpecificLineEdit::Port << "655351"
+                                                << "65535";
+    QTest::newRow("phone refuses letters") << QSpecificLineEdit::PhoneNo << "13a8"
+                                           << "138";
+    QTest::newRow("id refuses lower-case x") << QSpecificLineEdit::IDCard << "11010519491231002x"
+                                             << "11010519491231002";
+    QTest::newRow("id refuses month 13") << QSpecificLineEdit::IDCard << "110105194913"
+                                         << "11010519491";
+    QTest::newRow("none takes anything") << QSpecificLineEdit::None << "a0-|"
+                                         << "a0-|";
 }
 
 void TestQSpecificLineEdit::typingIsRestricted()

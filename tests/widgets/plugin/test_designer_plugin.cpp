@@ -173,9 +173,9 @@ void TestDesignerPlugin::includeFilesDeclareTheirWidget()
     // Exact, case-sensitive file names: a form's generated code includes them as given.
     const QString text = headerText(widget->includeFile());
     QVERIFY2(!text.isEmpty(), qPrintable(widget->includeFile()));
-    const QRegularExpression declaration(
-        QStringLiteral("class\\s+(FERROWIX_EXPORT\\s+)?%1\\s*:").arg(widget->name()));
-    QVERIFY2(declaration.match(text).hasMatch(), qPrintable(widget->name() + " not declared in " + widget->includeFile()));
+    const QRegularExpression declaration(QStringLiteral("class\\s+(FERROWIX_EXPORT\\s+)?%1\\s*:").arg(widget->name()));
+    QVERIFY2(declaration.match(text).hasMatch(),
+             qPrintable(widget->name() + " not declared in " + widget->includeFile()));
 }
 
 void TestDesignerPlugin::formXml_data()
@@ -186,15 +186,18 @@ void TestDesignerPlugin::formXml_data()
     QTest::newRow("top slider navigation")
         << 0 << geometryForm(QStringLiteral("QTopSliderNavigation"), QStringLiteral("topSliderNavigation"), 300, 48);
     QTest::newRow("switch button") << 1
-                                   << geometryForm(QStringLiteral("QSwitchButton"), QStringLiteral("switchButton"), 64, 32);
-    QTest::newRow("picture button")
-        << 2 << geometryForm(QStringLiteral("QPictureButton"), QStringLiteral("pictureButton"), 80, 30);
+                                   << geometryForm(QStringLiteral("QSwitchButton"), QStringLiteral("switchButton"), 64,
+                                                   32);
+    QTest::newRow("picture button") << 2
+                                    << geometryForm(QStringLiteral("QPictureButton"), QStringLiteral("pictureButton"),
+                                                    80, 30);
     for (int index = kPictureIconPlugins; index < int(std::size(kEntries)); ++index) {
         QString name = QLatin1String(kEntries[index].widget);
         QString object = name;
         object[0] = object[0].toLower();
         QTest::newRow(kEntries[index].widget)
-            << index << QStringLiteral("<ui language=\"c++\"><widget class=\"%1\" name=\"%2\"/></ui>").arg(name, object);
+            << index
+            << QStringLiteral("<ui language=\"c++\"><widget class=\"%1\" name=\"%2\"/></ui>").arg(name, object);
     }
 }
 

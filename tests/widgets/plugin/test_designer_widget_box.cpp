@@ -87,13 +87,13 @@ TestDesignerWidgetBox::Run TestDesignerWidgetBox::runDesigner(bool withPlugin)
     QElapsedTimer clock;
     clock.start();
     QByteArray output;
-    while (!widgetBoxLoaded.match(QString::fromLocal8Bit(output)).hasMatch()
-           && process.state() == QProcess::Running && clock.elapsed() < 60000) {
+    while (!widgetBoxLoaded.match(QString::fromLocal8Bit(output)).hasMatch() && process.state() == QProcess::Running &&
+           clock.elapsed() < 60000) {
         process.waitForReadyRead(500);
         output += process.readAll();
     }
-    while (!screenIsDrawn(run.screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage())
-           && clock.elapsed() < 90000)
+    while (!screenIsDrawn(run.screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage()) &&
+           clock.elapsed() < 90000)
         QTest::qWait(200);
     QTest::qWait(3000);
     run.screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
@@ -119,8 +119,8 @@ void TestDesignerWidgetBox::designerShowsCollection()
     QVERIFY2(loaded.match(with.log).hasMatch(), qPrintable(with.log.right(3000)));
     for (const QString& line : with.log.split(QLatin1Char('\n'))) {
         const bool ours = line.contains(QLatin1String("Ferrowix")) || line.contains(QLatin1String("custom widget"));
-        QVERIFY2(!(ours && (line.contains(QLatin1String("Cannot")) || line.contains(QLatin1String("failed"))
-                            || line.contains(QLatin1String("mismatch")))),
+        QVERIFY2(!(ours && (line.contains(QLatin1String("Cannot")) || line.contains(QLatin1String("failed")) ||
+                            line.contains(QLatin1String("mismatch")))),
                  qPrintable(line));
     }
     // With every standard group closed, only the library's group can fill the widget box.
@@ -128,7 +128,8 @@ void TestDesignerWidgetBox::designerShowsCollection()
     // Below the closed groups, away from the filter field and its caret.
     const QRect widgetBox(0, 270, 240, 420);
     QVERIFY(screenIsDrawn(with.screen) && screenIsDrawn(plain.screen));
-    QVERIFY2(with.screen.copy(widgetBox) != plain.screen.copy(widgetBox), "the widget box looks the same without the plug-in");
+    QVERIFY2(with.screen.copy(widgetBox) != plain.screen.copy(widgetBox),
+             "the widget box looks the same without the plug-in");
 }
 
 QTEST_MAIN(TestDesignerWidgetBox)

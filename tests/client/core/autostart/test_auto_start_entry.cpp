@@ -95,10 +95,11 @@ TEST_F(AutoStartEntryTest, EnableWritesAValidEntryAndDisableRemovesIt)
 
 TEST_F(AutoStartEntryTest, ProgramPathsThatNeedQuotingComeBackUnchanged)
 {
-    for (const QString& program : {QStringLiteral("/home/op/My Programs/Corvane"), QStringLiteral("/opt/a\"quote/Corvane"),
-                                   QStringLiteral("/opt/back\\slash/Corvane"), QStringLiteral("/opt/$HOME`id`/Corvane"),
-                                   QStringLiteral("/opt/100%/Corvane %f"), QStringLiteral("/opt/tab\there;&|<>*?#()~'/Corvane"),
-                                   QStringLiteral("/opt/路况/Corvane")}) {
+    for (const QString& program :
+         {QStringLiteral("/home/op/My Programs/Corvane"), QStringLiteral("/opt/a\"quote/Corvane"),
+          QStringLiteral("/opt/back\\slash/Corvane"), QStringLiteral("/opt/$HOME`id`/Corvane"),
+          QStringLiteral("/opt/100%/Corvane %f"), QStringLiteral("/opt/tab\there;&|<>*?#()~'/Corvane"),
+          QStringLiteral("/opt/路况/Corvane")}) {
         ASSERT_TRUE(AutoStartEntry::Enable(program));
         EXPECT_EQ(ProgramStartedBy(Entry()), program);
         EXPECT_TRUE(AutoStartEntry::IsEnabledFor(program));

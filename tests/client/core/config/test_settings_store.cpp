@@ -20,13 +20,20 @@
 namespace {
 
 const QStringList kDefaultKeys{
-    "Incident/Accident",      "Incident/ChangeLane",      "Incident/CheckeAll",   "Incident/Congestion",
-    "Incident/Construction",  "Incident/Fire",            "Incident/IllegallyPark", "Incident/LinePressing",
-    "Incident/LowSpeed",      "Incident/ObjectsDroppedDown", "Incident/Pedestrian", "Incident/QueueJumping",
-    "Incident/RoadBlock",     "Incident/Smog",            "Incident/TurnRound",   "Incident/VehicleViolation",
-    "Incident/Visibility",    "Incident/WrongWayDriving", "Param/AutoStart",      "Param/IllegalRecord",
-    "Param/SaveDataPath",     "Param/SpeakText",          "Param/StreamType",     "Param/VideoTime",
-    "Rtsp/LocalPortCount",    "Rtsp/LocalPortStart",      "Rtsp/Transport",
+    "Incident/Accident",      "Incident/ChangeLane",
+    "Incident/CheckeAll",     "Incident/Congestion",
+    "Incident/Construction",  "Incident/Fire",
+    "Incident/IllegallyPark", "Incident/LinePressing",
+    "Incident/LowSpeed",      "Incident/ObjectsDroppedDown",
+    "Incident/Pedestrian",    "Incident/QueueJumping",
+    "Incident/RoadBlock",     "Incident/Smog",
+    "Incident/TurnRound",     "Incident/VehicleViolation",
+    "Incident/Visibility",    "Incident/WrongWayDriving",
+    "Param/AutoStart",        "Param/IllegalRecord",
+    "Param/SaveDataPath",     "Param/SpeakText",
+    "Param/StreamType",       "Param/VideoTime",
+    "Rtsp/LocalPortCount",    "Rtsp/LocalPortStart",
+    "Rtsp/Transport",
 };
 
 QStringList KeysInFile(const QString& path)
@@ -179,9 +186,10 @@ TEST_F(BackEnd, AnUnreadableConfigFileIsKeptAsideAndTheDefaultsWritten)
         const QStringList aside =
             QDir(folder.path()).entryList({QStringLiteral("config.ini.unreadable_*")}, QDir::Files);
         ASSERT_EQ(aside.size(), 1);
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^config\\.ini\\.unreadable_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d$"))
-                        .match(aside.first())
-                        .hasMatch())
+        EXPECT_TRUE(
+            QRegularExpression(QStringLiteral("^config\\.ini\\.unreadable_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d$"))
+                .match(aside.first())
+                .hasMatch())
             << aside.first().toStdString();
         QFile kept(folder.filePath(aside.first()));
         ASSERT_TRUE(kept.open(QIODevice::ReadOnly));

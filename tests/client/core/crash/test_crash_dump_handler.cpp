@@ -82,8 +82,7 @@ void PrintTo(const CrashCase& c, std::ostream* out)
 }
 
 class CrashInChild : public testing::TestWithParam<CrashCase>
-{
-};
+{ };
 
 TEST_P(CrashInChild, DiesWithItsSignalAndLeavesOneReadableDump)
 {
@@ -112,16 +111,14 @@ TEST_P(CrashInChild, DiesWithItsSignalAndLeavesOneReadableDump)
 #define OVERFLOW_CASE CrashCase{"StackOverflowOnMainThread", "overflow", SIGSEGV, "OverflowStack"},
 #endif
 
-INSTANTIATE_TEST_SUITE_P(Cases, CrashInChild,
-                         testing::Values(CrashCase{"NullDereference", "null", SIGSEGV, "CrashByNullDereference"},
-                                         CrashCase{"Abort", "abort", SIGABRT, "CrashByAbort"},
-                                         CrashCase{"ExceptionThroughNoexcept", "noexcept", SIGABRT,
-                                                   "PropagateThroughNoexcept"},
-                                         CrashCase{"PureVirtualCall", "pure", SIGABRT, "CallPureFromConstructor"},
-                                         OVERFLOW_CASE
-                                         CrashCase{"CrashOnWorkerThread", "worker", SIGSEGV,
-                                                   "CrashByNullDereference"}),
-                         [](const testing::TestParamInfo<CrashCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CrashInChild,
+    testing::Values(CrashCase{"NullDereference", "null", SIGSEGV, "CrashByNullDereference"},
+                    CrashCase{"Abort", "abort", SIGABRT, "CrashByAbort"},
+                    CrashCase{"ExceptionThroughNoexcept", "noexcept", SIGABRT, "PropagateThroughNoexcept"},
+                    CrashCase{"PureVirtualCall", "pure", SIGABRT, "CallPureFromConstructor"},
+                    OVERFLOW_CASE CrashCase{"CrashOnWorkerThread", "worker", SIGSEGV, "CrashByNullDereference"}),
+    [](const testing::TestParamInfo<CrashCase>& info) { return info.param.name; });
 
 TEST(CrashDumpHandler, UnwritableFolderStillDiesWithTheSignal)
 {
@@ -141,8 +138,7 @@ TEST(CrashDumpHandler, UnwritableFolderStillDiesWithTheSignal)
 #else
     EXPECT_EQ(child.deathSignal, SIGSEGV);
 #endif
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
-              QStringList{"not-a-folder"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"not-a-folder"});
 }
 
 TEST(CrashDumpHandler, AssertionRecordsReachTheDump)
@@ -198,8 +194,8 @@ TEST(CrashDumpHandler, CompletionSeesTheDumpAndDecidesTheResult)
         std::string folder, id;
         bool succeeded = false;
     } seen;
-    auto completion = [](const char* folder, const char* id, void* context, const CrashContext*,
-                         const AssertionRecord*, bool succeeded) {
+    auto completion = [](const char* folder, const char* id, void* context, const CrashContext*, const AssertionRecord*,
+                         bool succeeded) {
         auto* s = static_cast<Seen*>(context);
         s->folder = folder;
         s->id = id;

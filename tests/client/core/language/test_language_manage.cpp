@@ -32,7 +32,7 @@ protected:
     void StartIn(int language)
     {
         manager->SwitchLanguage(language == LanguageManage::Chinese ? LanguageManage::English
-                                                                     : LanguageManage::Chinese);
+                                                                    : LanguageManage::Chinese);
         manager->SwitchLanguage(language);
         ASSERT_EQ(manager->CurrentLanguage(), language);
     }
@@ -79,8 +79,7 @@ TEST_F(LanguageManageTest, SameLanguageAndUnknownCodesChangeNothing)
 }
 
 class BrokenTranslation : public LanguageManageTest, public testing::WithParamInterface<bool>
-{
-};
+{ };
 
 TEST_P(BrokenTranslation, KeepsTheWorkingTranslation)
 {
@@ -99,9 +98,7 @@ TEST_P(BrokenTranslation, KeepsTheWorkingTranslation)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, BrokenTranslation, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Corrupt" : "Missing";
-                         });
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Corrupt" : "Missing"; });
 
 TEST_F(LanguageManageTest, FileNamesFollowTheApplicationFolder)
 {
