@@ -67,9 +67,12 @@ function(corvane_add_gtest name)
   # gtest_discover_tests flattens an ENVIRONMENT list into separate
   # arguments, so the variables are set by running each test through env(1).
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")
+  # Listing the tests starts the program: on a loaded machine, and under
+  # ThreadSanitizer, that takes longer than CMake's default five seconds.
   gtest_discover_tests(${name}
     TEST_PREFIX "${ARG_PREFIX}"
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
     PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 

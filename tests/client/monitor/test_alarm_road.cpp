@@ -295,10 +295,10 @@ void AlarmRoadTest::incidentGivesRowPictureClipListRowAndPrompt()
     // One list row and the prompt window, both with this incident.
     auto* model = qobject_cast<QStandardItemModel*>(FORM_WIDGET(window, listViewIncident)->model());
     QCOMPARE(model->rowCount(), 1);
-    auto* item = qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(0, 0)));
+    IncidentItem* item = LiveRow(window);
     QVERIFY(item);
     QCOMPARE(item->picPath, expectedPicture);
-    QCOMPARE(item->typeName, window->IncidentNames().value(int(type)));
+    QCOMPARE(item->typeName, QString::fromStdString(IncidentTypeName(type)));
     QVERIFY(item->findChild<QLabel*>(QStringLiteral("labelDeviceIp"))->text().endsWith(QString::fromStdString(device)));
 
     auto* prompt = window->findChild<IncidentPromptsDialog*>();
@@ -323,16 +323,14 @@ void AlarmRoadTest::sixIncidentsLeaveFiveRowsNewestOnTop()
     // from the fifth incident on: only the sixth incident's row on top shows
     // that the list has seen all six.
     const auto topPicture = [&] {
-        auto* item =
-            qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(0, 0)));
+        IncidentItem* item = LiveRow(window);
         return item ? item->picPath : QString();
     };
     QTRY_COMPARE_WITH_TIMEOUT(topPicture(), rows.at(5).at(0), 20000);
     QCOMPARE(model->rowCount(), 5);
     // Newest on top: the stored pictures in reverse order of arrival.
     for (int i = 0; i < 5; ++i) {
-        auto* item =
-            qobject_cast<IncidentItem*>(FORM_WIDGET(window, listViewIncident)->indexWidget(model->index(i, 0)));
+        IncidentItem* item = LiveRow(window, i);
         QVERIFY(item);
         QCOMPARE(item->picPath, rows.at(5 - i).at(0));
     }
@@ -352,7 +350,7 @@ void AlarmRoadTest::liveRowsAreReusedForNewerIncidents()
     const QList<QStringList> rows =
         Rows(folder->DatabasePath(), QStringLiteral("select picPath from incidentInfo order by rowid"));
     const auto topPicture = [&] {
-        auto* item = qobject_cast<IncidentItem*>(list->indexWidget(list->model()->index(0, 0)));
+        IncidentItem* item = LiveRow(window);
         return item ? item->picPath : QString();
     };
     QTRY_COMPARE_WITH_TIMEOUT(topPicture(), rows.at(9).at(0), 20000);
@@ -361,7 +359,7 @@ void AlarmRoadTest::liveRowsAreReusedForNewerIncidents()
     QCOMPARE(list->indexWidget(list->model()->index(0, 0)), firstRow.data());
     QCOMPARE(list->findChildren<IncidentItem*>().size(), 5);
     for (int i = 0; i < 5; ++i) {
-        auto* item = qobject_cast<IncidentItem*>(list->indexWidget(list->model()->index(i, 0)));
+        IncidentItem* item = LiveRow(window, i);
         QVERIFY(item);
         QCOMPARE(item->picPath, rows.at(9 - i).at(0));
         QVERIFY(item->findChild<QLabel*>(QStringLiteral("labelTime"))->text().contains(QLatin1Char('_')));
@@ -836,8 +834,9 @@ void AlarmRoadTest::screenshots()
                     .save(dir + QStringLiteral("/incident_list_%1.png").arg(suffix)));
         QVERIFY(prompt->grab().save(dir + QStringLiteral("/incident_prompt_%1.png").arg(suffix)));
         IncidentDetailInfoDialog details;
-        details.SetInfo(QString(), window->IncidentNames().value(4), QStringLiteral("2024_05_01 13:45:02"),
-                        QStringLiteral("127.0.10.1"), QStringLiteral("127.0.10.2"), 2, picture);
+        details.SetInfo(QString(), QString::fromStdString(IncidentTypeName(WrongWayDriving)),
+                        QStringLiteral("2024_05_01 13:45:02"), QStringLiteral("127.0.10.1"),
+                        QStringLiteral("127.0.10.2"), 2, picture);
         details.show();
         QVERIFY(QTest::qWaitForWindowExposed(&details));
         QVERIFY(details.grab().save(dir + QStringLiteral("/incident_detail_%1.png").arg(suffix)));
