@@ -63,5 +63,9 @@ QVector<long> RecordingRegistry::TakeAllForStop()
 QVector<long> RecordingRegistry::Handles() const
 {
     const std::lock_guard<std::mutex> lock(mutex);
-    return handles;
+    // A copy of its own, not one sharing the list: Qt's containers tell
+    // whether they are shared with an unordered load, so once the caller let
+    // go of a shared copy, the next start could append in place while the
+    // caller's last reads of it were not yet ordered before that.
+    return QVector<long>(handles.cbegin(), handles.cend());
 }
