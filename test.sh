@@ -2,17 +2,20 @@
 # Installs what is missing, builds, and runs every test headless.
 #   ./test.sh              normal build in build/
 #   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
-#   ./test.sh --tsan       ThreadSanitizer build in build-tsan/
+#   ./test.sh --tsan       ThreadSanitizer build in build-tsan/, the tests labelled tsan
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 build_dir=$top/build
 cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+ctest_args=()
 for arg in "$@"; do
   case $arg in
     --sanitize) build_dir=$top/build-sanitize; cmake_args+=(-DCORVANE_SANITIZE=ON) ;;
     --tsan) build_dir=$top/build-tsan; cmake_args+=(-DCORVANE_TSAN=ON)
       # Qt's and glib's own races are not ours; see the file.
-      export TSAN_OPTIONS="suppressions=$top/scripts/tsan.supp second_deadlock_stack=1 ${TSAN_OPTIONS:-}" ;;
+      export TSAN_OPTIONS="suppressions=$top/scripts/tsan.supp second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
+      # Only the tests the sanitizer can judge: see docs/DEVELOPING.md.
+      ctest_args+=(-L tsan) ;;
     *) echo "unknown option: $arg" >&2; exit 2 ;;
   esac
 done
@@ -28,4 +31,4 @@ export XDG_RUNTIME_DIR=$CORVANE_APP_DIR/runtime
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
 trap 'stop_xvfb; rm -rf "$CORVANE_APP_DIR"' EXIT
 cd "$build_dir"
-ctest --output-on-failure -j "$(nproc)" --timeout 600
+ctest --output-on-failure -j "$(nproc)" --timeout 600 "${ctest_args[@]}"

@@ -48,12 +48,13 @@ if(CORVANE_TSAN)
     TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/scripts/tsan.supp:second_deadlock_stack=1)
 endif()
 
-# corvane_add_gtest(<name> SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s] [X11] [PREFIX p])
+# corvane_add_gtest(<name> SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s] [X11] [PREFIX p] [LABELS ...])
 # One GoogleTest executable, registered with ctest test by test. X11 runs it
 # on the Xvfb server that test.sh starts instead of the offscreen platform.
-# PREFIX tells apart two executables built from the same test file.
+# PREFIX tells apart two executables built from the same test file. LABELS
+# are ctest's (`tsan`: part of the ThreadSanitizer run, see docs/DEVELOPING.md).
 function(corvane_add_gtest name)
-  cmake_parse_arguments(ARG "X11" "TIMEOUT;PREFIX" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "X11" "TIMEOUT;PREFIX" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${ARG_LIBS})
   set(env ${CORVANE_TEST_ENV} ${ARG_ENV})
@@ -67,16 +68,19 @@ function(corvane_add_gtest name)
   # gtest_discover_tests flattens an ENVIRONMENT list into separate
   # arguments, so the variables are set by running each test through env(1).
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")
+  # Listing the tests starts the program: on a loaded machine, and under
+  # ThreadSanitizer, that takes longer than CMake's default five seconds.
   gtest_discover_tests(${name}
     TEST_PREFIX "${ARG_PREFIX}"
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
 endfunction()
 
-# corvane_add_qtest(<name> SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s] [X11])
+# corvane_add_qtest(<name> SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s] [X11] [LABELS ...])
 # One Qt Test executable (widgets that need an event loop), one ctest entry.
 function(corvane_add_qtest name)
-  cmake_parse_arguments(ARG "X11" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "X11" "TIMEOUT" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE Qt5::Test ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${name})
@@ -88,5 +92,5 @@ function(corvane_add_qtest name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
 endfunction()

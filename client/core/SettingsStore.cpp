@@ -1,7 +1,5 @@
 #include "SettingsStore.h"
 
-#include <QMutexLocker>
-
 #include <new>
 
 SettingsStore::SettingsStore() = default;
@@ -10,7 +8,7 @@ SettingsStore::~SettingsStore() = default;
 
 bool SettingsStore::Open(const QString& fileName, QSettings::Format format)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::recursive_mutex> lock(mutex);
     std::unique_ptr<QSettings> opened(new (std::nothrow) QSettings(fileName, format));
     if (!opened)
         return false;
@@ -24,7 +22,7 @@ bool SettingsStore::Open(const QString& fileName, QSettings::Format format)
 
 void SettingsStore::Close()
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::recursive_mutex> lock(mutex);
     if (!settings)
         return;
     settings.reset();
@@ -34,7 +32,7 @@ void SettingsStore::Close()
 
 QVariant SettingsStore::GetValue(const QString& key, bool useDefault)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::recursive_mutex> lock(mutex);
     if (!settings)
         return QVariant(-1);
     return settings->value(key, useDefault ? defaults.value(key) : QVariant());
@@ -42,7 +40,7 @@ QVariant SettingsStore::GetValue(const QString& key, bool useDefault)
 
 bool SettingsStore::SetValue(const QString& key, const QVariant& value)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::recursive_mutex> lock(mutex);
     if (!settings)
         return false;
     if (!pendingWas.contains(key))
@@ -53,13 +51,13 @@ bool SettingsStore::SetValue(const QString& key, const QVariant& value)
 
 void SettingsStore::SetDefault(const QString& key, const QVariant& value)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::recursive_mutex> lock(mutex);
     defaults.insert(key, value);
 }
 
 bool SettingsStore::WriteMissingDefaults()
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::recursive_mutex> lock(mutex);
     if (!settings)
         return false;
     const QStringList present = settings->allKeys();
@@ -72,7 +70,7 @@ bool SettingsStore::WriteMissingDefaults()
 
 bool SettingsStore::Sync()
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::recursive_mutex> lock(mutex);
     if (!settings)
         return false;
     if (WriteFile()) {

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QMap>
-#include <QRecursiveMutex>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
 
 #include <memory>
+#include <mutex>
 
 // The client's settings in one INI file, with a table of registered defaults so
 // that a reader gets the default of a key the file lacks and start-up can write
@@ -48,7 +48,7 @@ private:
     void TakeBackPending();
     void ReopenClearingStatus();
 
-    QRecursiveMutex mutex;
+    std::recursive_mutex mutex;
     std::unique_ptr<QSettings> settings;
     QString openedName;
     QSettings::Format openedFormat = QSettings::IniFormat;

@@ -1,6 +1,5 @@
 #include "ThreadConnections.h"
 
-#include <QMutexLocker>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -67,7 +66,7 @@ ThreadConnections::~ThreadConnections()
 
 void ThreadConnections::SetPath(const QString& newPath)
 {
-    QMutexLocker lock(&connectionsMutex);
+    const std::lock_guard<std::mutex> lock(connectionsMutex);
     path = newPath;
 }
 
@@ -79,7 +78,7 @@ QString ThreadConnections::OpenError() const
 QSqlDatabase ThreadConnections::ForCurrentThread()
 {
     {
-        QMutexLocker lock(&connectionsMutex);
+        const std::lock_guard<std::mutex> lock(connectionsMutex);
         const auto found = connections.constFind(QThread::currentThreadId());
         if (found != connections.constEnd())
             return *found;
@@ -92,7 +91,7 @@ QSqlDatabase ThreadConnections::OpenForCurrentThread()
 {
     QString path;
     {
-        QMutexLocker lock(&connectionsMutex);
+        const std::lock_guard<std::mutex> lock(connectionsMutex);
         path = this->path;
     }
     if (path.isEmpty()) {
@@ -111,7 +110,7 @@ QSqlDatabase ThreadConnections::OpenForCurrentThread()
             // one (with the WAL journal that is one sync of the appended pages).
             QSqlQuery(database).exec(QStringLiteral("PRAGMA synchronous=FULL"));
             {
-                QMutexLocker lock(&connectionsMutex);
+                const std::lock_guard<std::mutex> lock(connectionsMutex);
                 connections.insert(thread, database);
             }
             WatchCurrentThreadExit();
@@ -132,7 +131,7 @@ void ThreadConnections::ReleaseCurrentThread()
 {
     QSqlDatabase database;
     {
-        QMutexLocker lock(&connectionsMutex);
+        const std::lock_guard<std::mutex> lock(connectionsMutex);
         database = connections.take(QThread::currentThreadId());
     }
     if (!database.isValid())
@@ -149,7 +148,7 @@ void ThreadConnections::CloseAll()
     // exclusive lock, so no query of that thread is running or alive.
     QHash<Qt::HANDLE, QSqlDatabase> closing;
     {
-        QMutexLocker lock(&connectionsMutex);
+        const std::lock_guard<std::mutex> lock(connectionsMutex);
         closing.swap(connections);
         path.clear();
     }

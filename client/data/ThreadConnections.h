@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QHash>
-#include <QMutex>
 #include <QReadWriteLock>
 #include <QRecursiveMutex>
 #include <QSqlDatabase>
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 // One named SQLite connection per calling thread, all onto the same file.
 //
@@ -85,7 +85,7 @@ private:
     QRecursiveMutex writeMutex;
     QReadWriteLock openLock{QReadWriteLock::Recursive};
     // Guards the map and the path, which concurrent readers touch.
-    mutable QMutex connectionsMutex;
+    mutable std::mutex connectionsMutex;
     QString path;
     const QString namePrefix;
     QHash<Qt::HANDLE, QSqlDatabase> connections;

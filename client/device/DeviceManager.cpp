@@ -7,13 +7,13 @@
 #include "ShutdownSignal.h"
 
 #include "core/ApplicationDir.h"
+#include "core/SanitizerHandOver.h"
 #include "data/ImplementInstance.h"
 #include "core/Logging.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMetaMethod>
-#include <QMutexLocker>
 #include <QThread>
 
 #include <algorithm>
@@ -22,13 +22,13 @@
 #include <optional>
 
 std::atomic<DeviceManager*> DeviceManager::instance{nullptr};
-QMutex DeviceManager::linkMutex;
+std::mutex DeviceManager::linkMutex;
 
 namespace {
 
 // Exception reports arrive on the SDK's event thread; this gate lets the
 // destructor wait for one under way, so none reaches a deleted manager.
-QMutex exceptionGate;
+std::mutex exceptionGate;
 
 std::shared_ptr<spdlog::logger> Log()
 {
@@ -178,7 +178,7 @@ TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char
 
 void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t, void* user)
 {
-    QMutexLocker gate(&exceptionGate);
+    const std::lock_guard<std::mutex> gate(exceptionGate);
     auto* manager = static_cast<DeviceManager*>(user);
     if (!manager || manager != DeviceManager::instance.load())
         return;
@@ -210,7 +210,7 @@ DeviceManager* DeviceManager::GetInstance()
 {
     if (DeviceManager* existing = instance.load(std::memory_order_acquire))
         return existing;
-    QMutexLocker lock(&linkMutex);
+    const std::lock_guard<std::mutex> lock(linkMutex);
     DeviceManager* manager = instance.load(std::memory_order_relaxed);
     if (!manager) {
         manager = new DeviceManager();
@@ -239,7 +239,7 @@ DeviceManager::~DeviceManager()
     StopClipJobs(10000);
     StopRecording();
     {
-        QMutexLocker gate(&exceptionGate);
+        const std::lock_guard<std::mutex> gate(exceptionGate);
         if (instance.load() == nullptr) {
             TSR_SetMessageCallBack(nullptr, nullptr);
             TSR_SetExceptionCallBack(0, nullptr, nullptr, nullptr);
@@ -269,7 +269,7 @@ bool DeviceManager::StartListen(long* handle, quint16 port, const QString& addre
         Log()->error("{}, 报警监听端口{}打开失败，错误码：{}", "DeviceManager::StartListen", port, TSR_GetLastError());
         return false;
     }
-    QMutexLocker lock(&linkMutex);
+    const std::lock_guard<std::mutex> lock(linkMutex);
     listenHandles.append(result);
     return true;
 }
@@ -294,7 +294,7 @@ bool DeviceManager::DeviceLogin(const QString& ip, int port, const QString& user
     }
     Log()->info("{}, 服务器设备{}登录成功，ID：{}", method, ip, id);
     {
-        QMutexLocker lock(&linkMutex);
+        const std::lock_guard<std::mutex> lock(linkMutex);
         loginList.append(stu_LoginInfo{ip, port, userName, id});
     }
     ResumeClips(ip, port);
@@ -303,7 +303,7 @@ bool DeviceManager::DeviceLogin(const QString& ip, int port, const QString& user
 
 bool DeviceManager::DeviceLogout(long lUserID)
 {
-    QMutexLocker lock(&linkMutex);
+    const std::lock_guard<std::mutex> lock(linkMutex);
     for (int i = 0; i < loginList.size(); ++i) {
         if (loginList[i].lUserID == lUserID) {
             loginList.removeAt(i);
@@ -344,7 +344,7 @@ bool DeviceManager::GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
         }
         channels->append(channel);
         {
-            QMutexLocker lock(&linkMutex);
+            const std::lock_guard<std::mutex> lock(linkMutex);
             channelList.append(channel);
         }
         Log()->info("{}, 通道：{}， {}， {}， {}", method, channel.channelIp, channel.channelPort, channel.userName,
@@ -355,7 +355,7 @@ bool DeviceManager::GetDeviceChannelInfo(long* lUserID, const QString& deviceIp,
 
 bool DeviceManager::GetLoginInfoByUserId(long lUserID, stu_LoginInfo* login)
 {
-    QMutexLocker lock(&linkMutex);
+    const std::lock_guard<std::mutex> lock(linkMutex);
     for (const stu_LoginInfo& entry : qAsConst(loginList)) {
         if (entry.lUserID == lUserID) {
             if (login)
@@ -368,7 +368,7 @@ bool DeviceManager::GetLoginInfoByUserId(long lUserID, stu_LoginInfo* login)
 
 long DeviceManager::GetUserIdByIpPort(const QString& ip, int port)
 {
-    QMutexLocker lock(&linkMutex);
+    const std::lock_guard<std::mutex> lock(linkMutex);
     for (const stu_LoginInfo& entry : qAsConst(loginList))
         if (entry.deviceIp == ip && entry.port == port)
             return entry.lUserID;
@@ -377,7 +377,7 @@ long DeviceManager::GetUserIdByIpPort(const QString& ip, int port)
 
 bool DeviceManager::GetUserIdByIpPortUser(const QString& ip, int port, const QString& userName, long* lUserID)
 {
-    QMutexLocker lock(&linkMutex);
+    const std::lock_guard<std::mutex> lock(linkMutex);
     for (const stu_LoginInfo& entry : qAsConst(loginList)) {
         if (entry.deviceIp == ip && entry.port == port && entry.userName == userName) {
             if (lUserID)
@@ -392,13 +392,13 @@ bool DeviceManager::GetUserIdByIpPortUser(const QString& ip, int port, const QSt
 
 QList<stu_LoginInfo> DeviceManager::GetLoginList() const
 {
-    QMutexLocker lock(&linkMutex);
+    const std::lock_guard<std::mutex> lock(linkMutex);
     return loginList;
 }
 
 QList<stu_DeviceChannelInfo> DeviceManager::GetChannelList() const
 {
-    QMutexLocker lock(&linkMutex);
+    const std::lock_guard<std::mutex> lock(linkMutex);
     return channelList;
 }
 
@@ -411,7 +411,7 @@ bool DeviceManager::StartRealPlay(long lUserID, WId window, int channel, int str
     preview.dwLinkMode = 0;
     preview.hPlayWnd = static_cast<TSR_HWND>(window);
     preview.bBlocked = 1;
-    QMutexLocker lock(&linkMutex);
+    const std::lock_guard<std::mutex> lock(linkMutex);
     const long result = TSR_RealPlay(static_cast<int32_t>(lUserID), &preview, nullptr, nullptr);
     if (handle)
         *handle = result;
@@ -454,7 +454,7 @@ void DeviceManager::DownloadClip(const ClipRequest& request)
     if (clipShutdown->IsRaised())
         return;
     {
-        QMutexLocker lock(&clipMutex);
+        const std::lock_guard<std::mutex> lock(clipMutex);
         if (clipsUnderWay.contains(request.file))
             return;
         clipsUnderWay.insert(request.file);
@@ -462,15 +462,16 @@ void DeviceManager::DownloadClip(const ClipRequest& request)
     const QString ip = request.deviceIp;
     const int port = request.devicePort;
     const QString file = request.file;
-    clipPool.start(new SaveVideoRunnable(
-                       request, [this, ip, port] { return GetUserIdByIpPort(ip, port); }, clock, clipTiming,
-                       clipShutdown, [this, file](ClipOutcome outcome) { ClipEnded(file, outcome); }),
-                   0);
+    auto* job = new SaveVideoRunnable(
+        request, [this, ip, port] { return GetUserIdByIpPort(ip, port); }, clock, clipTiming, clipShutdown,
+        [this, file](ClipOutcome outcome) { ClipEnded(file, outcome); });
+    AnnounceHandOver(job);
+    clipPool.start(job, 0);
 }
 
 void DeviceManager::ClipEnded(const QString& file, ClipOutcome outcome)
 {
-    QMutexLocker lock(&clipMutex);
+    const std::lock_guard<std::mutex> lock(clipMutex);
     clipsUnderWay.remove(file);
     if (outcome == ClipOutcome::Fetched && clipLedger.fetched)
         clipLedger.fetched(file);
@@ -480,7 +481,7 @@ void DeviceManager::ClipEnded(const QString& file, ClipOutcome outcome)
 
 void DeviceManager::SetClipLedger(const ClipLedger& ledger)
 {
-    QMutexLocker lock(&clipMutex);
+    const std::lock_guard<std::mutex> lock(clipMutex);
     clipLedger = ledger;
 }
 
@@ -488,7 +489,7 @@ void DeviceManager::ResumeClips(const QString& deviceIp, int port)
 {
     QList<ClipRequest> requests;
     {
-        QMutexLocker lock(&clipMutex);
+        const std::lock_guard<std::mutex> lock(clipMutex);
         if (clipLedger.pending)
             requests = clipLedger.pending(deviceIp, port);
     }

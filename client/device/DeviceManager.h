@@ -12,7 +12,6 @@
 
 #include <QDateTime>
 #include <QList>
-#include <QMutex>
 #include <QSet>
 #include <QObject>
 #include <QThreadPool>
@@ -22,6 +21,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class ShutdownSignal;
 
@@ -209,13 +209,13 @@ private:
     Clock clock;
     ClipTiming clipTiming;
     ClipLedger clipLedger;
-    QMutex clipMutex; // clipLedger, clipsUnderWay
+    std::mutex clipMutex; // clipLedger, clipsUnderWay
     QSet<QString> clipsUnderWay;
     std::shared_ptr<ShutdownSignal> clipShutdown;
     QThreadPool clipPool;
 
     static std::atomic<DeviceManager*> instance;
-    static QMutex linkMutex; // singleton, login list, channel list, live-play starts
+    static std::mutex linkMutex; // singleton, login list, channel list, live-play starts
     // Whether the last alarm store failed (listener threads).
     std::atomic<bool> alarmStoreFailing{false};
 };

@@ -1,26 +1,24 @@
 #include "RecordingRegistry.h"
 
-#include <QMutexLocker>
-
 #include <utility>
 
 quint64 RecordingRegistry::BeginStarts(int count)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     pendingStarts += count;
     return generation;
 }
 
 void RecordingRegistry::FinishStart()
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     if (--pendingStarts == 0)
-        startsDone.wakeAll();
+        startsDone.notify_all();
 }
 
 RecordingRegistry::Reservation RecordingRegistry::Reserve(const QString& ip, quint64 startGeneration)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     if (startGeneration != generation)
         return Reservation::Cancelled;
     if (ips.contains(ip))
@@ -31,20 +29,20 @@ RecordingRegistry::Reservation RecordingRegistry::Reserve(const QString& ip, qui
 
 void RecordingRegistry::Release(const QString& ip)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     ips.remove(ip);
 }
 
 void RecordingRegistry::Adopt(long handle, const Target& target)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     handles.append(handle);
     targets.insert(handle, target);
 }
 
 bool RecordingRegistry::Update(long handle, const std::function<void(Target&)>& update)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     auto target = targets.find(handle);
     if (target == targets.end())
         return false;
@@ -54,10 +52,9 @@ bool RecordingRegistry::Update(long handle, const std::function<void(Target&)>& 
 
 QVector<long> RecordingRegistry::TakeAllForStop()
 {
-    QMutexLocker lock(&mutex);
+    std::unique_lock<std::mutex> lock(mutex);
     ++generation;
-    while (pendingStarts > 0)
-        startsDone.wait(&mutex);
+    startsDone.wait(lock, [this] { return pendingStarts == 0; });
     targets.clear();
     ips.clear();
     return std::exchange(handles, {});
@@ -65,6 +62,10 @@ QVector<long> RecordingRegistry::TakeAllForStop()
 
 QVector<long> RecordingRegistry::Handles() const
 {
-    QMutexLocker lock(&mutex);
-    return handles;
+    const std::lock_guard<std::mutex> lock(mutex);
+    // A copy of its own, not one sharing the list: Qt's containers tell
+    // whether they are shared with an unordered load, so once the caller let
+    // go of a shared copy, the next start could append in place while the
+    // caller's last reads of it were not yet ordered before that.
+    return QVector<long>(handles.cbegin(), handles.cend());
 }

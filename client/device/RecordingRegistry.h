@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QHash>
-#include <QMutex>
 #include <QSet>
 #include <QString>
 #include <QVector>
-#include <QWaitCondition>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 // The bookkeeping of continuous recording: which camera each real-play handle
 // records into which file, and the starts under way. One camera is never
@@ -50,8 +50,8 @@ public:
     QVector<long> Handles() const;
 
 private:
-    mutable QMutex mutex;
-    QWaitCondition startsDone;
+    mutable std::mutex mutex;
+    std::condition_variable startsDone;
     QVector<long> handles;
     QHash<long, Target> targets;
     QSet<QString> ips; // recorded or being started

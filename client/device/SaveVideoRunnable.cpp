@@ -3,6 +3,7 @@
 #include "ShutdownSignal.h"
 
 #include "core/Logging.h"
+#include "core/SanitizerHandOver.h"
 
 #include "tessoran.h"
 
@@ -96,6 +97,7 @@ SaveVideoRunnable::~SaveVideoRunnable() = default;
 
 void SaveVideoRunnable::run()
 {
+    TakeHandOver(this);
     const ClipOutcome outcome = Fetch();
     if (ended)
         ended(outcome);

@@ -49,11 +49,6 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // The alarm listener's handle (negative when it could not listen) and the
-    // incident types' names in the interface language.
-    long ListenHandle() const { return lListenHandle; }
-    const QHash<int, QString>& IncidentNames() const { return hashIncidentName; }
-
     // Builds "V2.0.0 build" followed by the compile date as yyyyMMdd; `compileDate`
     // is the compiler's date text ("Mmm dd yyyy").
     static QString BuildVersionText(const char* compileDate = __DATE__);

@@ -3,21 +3,22 @@
 #include "RequstRunables.h"
 
 #include "core/Logging.h"
+#include "core/SanitizerHandOver.h"
 #include "device/DeviceManager.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
-#include <QMutex>
 #include <QPointer>
 #include <QThreadPool>
-#include <QWaitCondition>
 
+#include <condition_variable>
+#include <mutex>
 #include <new>
 
 namespace {
 
-QMutex pendingMutex;
-QWaitCondition pendingChanged;
+std::mutex pendingMutex;
+std::condition_variable pendingChanged;
 int pendingStarts = 0;
 
 } // namespace
@@ -27,19 +28,20 @@ PreviewRunnable::PreviewRunnable(KvorPlayWindow* target, const stu_DeviceChannel
     : pane(target), channel(what), window(wnd), streamType(type), done(std::move(onDone)),
       ticket(target->BeginRealPlay(what))
 {
-    QMutexLocker lock(&pendingMutex);
+    const std::lock_guard<std::mutex> lock(pendingMutex);
     ++pendingStarts;
 }
 
 PreviewRunnable::~PreviewRunnable()
 {
-    QMutexLocker lock(&pendingMutex);
+    const std::lock_guard<std::mutex> lock(pendingMutex);
     --pendingStarts;
-    pendingChanged.wakeAll();
+    pendingChanged.notify_all();
 }
 
 void PreviewRunnable::run()
 {
+    TakeHandOver(this);
     const KvorPlayWindow::RealPlayResult result = KvorPlayWindow::OpenRealPlay(channel, window, streamType);
     if (!result.ok)
         LoggerFor("PreviewRunnable")->error("{}, 通道{}，预览失败", "PreviewRunnable::run", channel.channelIp);
@@ -73,18 +75,18 @@ void RequstRunables::RequestPreview(KvorPlayWindow* pane, const stu_DeviceChanne
         LoggerFor("RequstRunables")->error("{}, new PreviewRunnable failed", "RequstRunables::RequestPreview");
         return;
     }
+    AnnounceHandOver(runnable);
     QThreadPool::globalInstance()->start(runnable, 0);
 }
 
 void RequstRunables::WaitForPreviews()
 {
-    QMutexLocker lock(&pendingMutex);
-    while (pendingStarts > 0)
-        pendingChanged.wait(&pendingMutex);
+    std::unique_lock<std::mutex> lock(pendingMutex);
+    pendingChanged.wait(lock, [] { return pendingStarts == 0; });
 }
 
 int RequstRunables::PendingPreviews()
 {
-    QMutexLocker lock(&pendingMutex);
+    const std::lock_guard<std::mutex> lock(pendingMutex);
     return pendingStarts;
 }

@@ -2,10 +2,15 @@
 
 #include "monitor/Corvane.h"
 #include "monitor/DeviceTreeController.h"
+#include "monitor/IncidentItem.h"
 #include "monitor/PreviewController.h"
 
+#include <QCoreApplication>
+#include <QListView>
 #include <QObject>
 #include <QPointer>
+
+#include "../../support/WaitUntil.h"
 
 #include <memory>
 
@@ -63,3 +68,35 @@ Widget FormWidget(QObject* window, const QString& name)
 }
 
 #define FORM_WIDGET(window, name) (FormWidget<decltype(Ui_CorvaneClass::name)>(AsObject(window), QStringLiteral(#name)))
+
+// The live list's row `row` (0 is the newest); null while the list has no such row.
+template <class Window>
+IncidentItem* LiveRow(Window&& window, int row = 0)
+{
+    QListView* list = FORM_WIDGET(window, listViewIncident);
+    return qobject_cast<IncidentItem*>(list->indexWidget(list->model()->index(row, 0)));
+}
+
+// The name the live list gives an incident of `type` in the language now set,
+// read from the row it takes in the list; empty when the row never shows it.
+template <class Window>
+QString LiveListTypeName(Window&& window, quint32 type)
+{
+    static int handedOver = 0;
+    TrafficIncident incident;
+    incident.deviceIp = QStringLiteral("127.0.10.1");
+    incident.channelIp = QStringLiteral("127.0.10.2");
+    incident.incidentType = type;
+    // Only to know the row shows this incident and not the one before.
+    incident.picPath = QStringLiteral("live-list-%1").arg(++handedOver);
+    const QString marker = incident.picPath;
+    qobject_cast<Corvane*>(AsObject(window))->DealIncidentTableSlot(incident);
+    IncidentItem* newest = nullptr;
+    const bool shown = testsupport::WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return (newest = LiveRow(window)) && newest->picPath == marker;
+    });
+    if (!shown)
+        return QString();
+    return newest->typeName;
+}

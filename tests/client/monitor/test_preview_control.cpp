@@ -5,6 +5,7 @@
 // tip bubble.
 
 #include "ClientFolder.h"
+#include "QueuedSpy.h"
 
 #include "ControlCommands.h"
 #include "core/FontSubstitution.h"
@@ -113,7 +114,7 @@ void PreviewControlTest::init()
     // The sub stream, so that every layout may be chosen.
     QVERIFY(ImplementInstance::GetInstance()->GetConfig()->SetValue(QStringLiteral("Param/StreamType"), 1));
     window = std::make_unique<Corvane>(nullptr, alarmPort);
-    QSignalSpy passes(window.get(), &Corvane::DeviceLoginFinishedSig);
+    QueuedSpy<QString> passes(window.get(), &Corvane::DeviceLoginFinishedSig);
     window->resize(1280, 800);
     window->move(20, 20);
     window->show();

@@ -405,7 +405,7 @@ void WindowTextsTest::visiblePromptFollowsALanguageSwitch()
     QCOMPARE(channel->text(), QStringLiteral("Channel"));
     QVERIFY2(TextFaults(Prompt()).isEmpty(), qPrintable(TextFaults(Prompt()).join(QLatin1Char('\n'))));
     // The live list names the type as the prompt does.
-    QCOMPARE(window->IncidentNames().value(RoadBlock), type->text());
+    QCOMPARE(LiveListTypeName(window, RoadBlock), type->text());
 }
 
 void WindowTextsTest::promptLeavesTheMaximisedWindowsPagingBarReachable()
