@@ -19,9 +19,6 @@
 #include <QTextCodec>
 #include <QThread>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 namespace {
@@ -58,28 +55,29 @@ bool AddressesAreSafe(const QString& deviceIp, const QString& channelIp)
     return IsIpv4Text(deviceIp) && (channelIp.isEmpty() || IsIpv4Text(channelIp));
 }
 
+bool IsPathTaken(const QString& path)
+{
+    return DeviceManager::IsPictureHeld(path) || QFileInfo::exists(path);
+}
+
 // Alarms of one type, device, camera and second would share a picture name;
-// a later one gets "_1", "_2" ... so no alarm's picture replaces another's.
+// a later one gets "_1", "_2" ... so no alarm's picture replaces another's,
+// also not one of the same round that is still being written.
 QString FreePicturePath(const QString& path)
 {
-    if (!QFileInfo::exists(path))
+    if (!IsPathTaken(path))
         return path;
     const QString stem = path.left(path.size() - int(qstrlen(".jpeg")));
     for (int n = 1;; ++n) {
         const QString candidate = QStringLiteral("%1_%2.jpeg").arg(stem).arg(n);
-        if (!QFileInfo::exists(candidate))
+        if (!IsPathTaken(candidate))
             return candidate;
     }
 }
 
-bool SyncFolder(const QString& folder)
+QByteArray PictureBytes(const uint8_t* data, uint32_t length)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
+    return QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(length));
 }
 
 const quint32 kHandledViolations[] = {1039, 1301, 13451, 12301, 13453, 12303, 1018, 1044};
@@ -177,38 +175,19 @@ bool AlarmIntake::SaveToFile(const char* buf, int len, const char* path)
             ->error("{}, nullptr == pBuff || 0 == nLen || nullptr == pPath", "Corvane::SaveToFile");
         return false;
     }
+    // The alarm is acknowledged to its device once stored, so its picture
+    // must outlive a power cut: the file and its folder entry are synced.
     const QString filePath = QString::fromUtf8(path);
-    const QString folder = QFileInfo(filePath).absolutePath();
-    if (!QFileInfo(folder).isDir()) {
-        // Made here, so that the log names the folder's own fault rather than
-        // the missing file's.
-        const QString problem = FolderWriteProblem(folder);
-        if (!problem.isEmpty()) {
-            Log()->error("{}, folder {} cannot be made: {}", "Corvane::SaveToFile", folder, problem);
-            return false;
-        }
-    }
-    QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        Log()->error("{}, open {} failed: {}", "Corvane::SaveToFile", filePath, file.errorString());
+    if (!AlarmRound::WritePicture(filePath, QByteArray(buf, len)))
         return false;
-    }
-    const qint64 written = file.write(buf, len);
-    // A short write (full disk) leaves no half picture behind. The alarm is
-    // acknowledged to its device once stored, so its picture must outlive a
-    // power cut: the file and its folder entry are synced.
-    if (written != len || !file.flush() || ::fdatasync(file.handle()) != 0 ||
-        !SyncFolder(QFileInfo(filePath).absolutePath())) {
-        Log()->error("{}, write {} failed: {}", "Corvane::SaveToFile", filePath, file.errorString());
-        file.close();
-        file.remove();
-        return false;
-    }
-    file.close();
-    return true;
+    if (AlarmRound::SyncFolder(QFileInfo(filePath).absolutePath()))
+        return true;
+    QFile::remove(filePath);
+    return false;
 }
 
-std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER& alarmer, const TSR_AID_ALARM& alarm)
+std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER& alarmer, const TSR_AID_ALARM& alarm,
+                                                               std::function<void(const Incident&)> onStored)
 {
     constexpr const char* method = "Corvane::RecvAlarmAidSlot";
     if (!OnListenerThread(method))
@@ -253,13 +232,9 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
         FreePicturePath(pictureDir + QStringLiteral("incident_%1_%2_%3_%4.jpeg")
                                          .arg(QString::number(incident.incidentType), incident.deviceIp,
                                               incident.channelIp, incident.time));
+    AlarmRound::Alarm held;
     if (alarm.dwPicDataLen > 0) {
-        if (!SaveToFile(reinterpret_cast<const char*>(alarm.pImage), static_cast<int>(alarm.dwPicDataLen),
-                        picturePath.toUtf8().constData())) {
-            Log()->error("{}, save {} failed", method, pictureDir);
-            DeviceManager::ReportAlarmStored(false); // the device sends it again
-            return std::nullopt;
-        }
+        held.pictures.append({picturePath, PictureBytes(alarm.pImage, alarm.dwPicDataLen)});
         incident.picPath = picturePath;
     }
     ClipRequest clipRequest;
@@ -276,24 +251,32 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
                                   alarmTime.addSecs(clip->secondsAfter)};
     }
 
-    // The row and the alarm's number in one transaction, or the device sends it again.
     ImplementInstance* instance = ImplementInstance::GetInstance();
-    if (!instance ||
-        !instance->GetDatabase()->InsertIncidentInfo(incident, DeviceManager::CurrentAlarmOrigin(), clipRequest)) {
+    if (!instance) {
         Log()->error("{}, insert incident failed", method);
-        if (!incident.picPath.isEmpty())
-            QFile::remove(incident.picPath);
-        DeviceManager::ReportAlarmStored(false);
+        DeviceManager::ReportAlarmStored(false); // the device sends it again
         return std::nullopt;
     }
-    DeviceManager::ReportAlarmStored(true);
-
-    DeviceManager* devices = DeviceManager::GetInstance();
-    if (clipRequest.IsValid() && devices)
-        devices->DownloadClip(clipRequest);
-
     const bool speak = instance->GetConfig()->GetValue(QStringLiteral("Param/SpeakText"), true).toInt() == 0;
-    return Incident{incident, speak};
+    const Incident taken{incident, speak};
+    // The row and the alarm's number go in with its round's, or the device sends it again.
+    held.storeRows = [incident, clipRequest, origin = DeviceManager::CurrentAlarmOrigin()] {
+        ImplementInstance* instance = ImplementInstance::GetInstance();
+        const bool stored = instance && instance->GetDatabase()->InsertIncidentInfo(incident, origin, clipRequest);
+        if (!stored)
+            Log()->error("{}, insert incident failed", "Corvane::RecvAlarmAidSlot");
+        return stored;
+    };
+    held.stored = [taken, clipRequest, onStored = std::move(onStored)] {
+        DeviceManager* devices = DeviceManager::GetInstance();
+        if (clipRequest.IsValid() && devices)
+            devices->DownloadClip(clipRequest);
+        if (onStored)
+            onStored(taken);
+    };
+    if (!DeviceManager::HoldAlarm(std::move(held)))
+        return std::nullopt;
+    return taken;
 }
 
 void AlarmIntake::TakeViolation(const TSR_ALARMER& alarmer, const TSR_TFS_ALARM& alarm)
@@ -333,33 +316,27 @@ void AlarmIntake::TakeViolation(const TSR_ALARMER& alarmer, const TSR_TFS_ALARM&
     const QString pictureDir = QStringLiteral("%1/data/ForensicsImageDir/%2/%3/%4/")
                                    .arg(CurrentDataPath(), TypeFolder(ViolationTypeName(code), code),
                                         forensics.time.left(8), forensics.time.mid(8, 2));
+    AlarmRound::Alarm held;
     for (uint32_t i = 0; i < pictures; ++i) {
         const TSR_PIC_INFO& picture = alarm.struPicInfo[i];
         if (picture.dwDataLen == 0 || !picture.pBuffer)
             continue;
-        const QString picturePath = FreePicturePath(
+        forensics.picPath = FreePicturePath(
             pictureDir +
             QStringLiteral("forensics_%1_%2_%3.jpeg").arg(QString::number(code), forensics.deviceIp, forensics.time));
-        if (!SaveToFile(reinterpret_cast<const char*>(picture.pBuffer), static_cast<int>(picture.dwDataLen),
-                        picturePath.toUtf8().constData())) {
-            Log()->error("{}, save {} failed", method, pictureDir);
-            DeviceManager::ReportAlarmStored(false); // the device sends it again
-            return;
-        }
-        forensics.picPath = picturePath;
+        held.pictures.append({forensics.picPath, PictureBytes(picture.pBuffer, picture.dwDataLen)});
         break;
     }
 
-    // The row and the alarm's number in one transaction, or the device sends it again.
-    ImplementInstance* instance = ImplementInstance::GetInstance();
-    const bool stored =
-        instance && instance->GetDatabase()->InsertForensicsInfo(forensics, DeviceManager::CurrentAlarmOrigin());
-    if (!stored) {
-        Log()->error("{}, insert Forensics failed", method);
-        if (!forensics.picPath.isEmpty())
-            QFile::remove(forensics.picPath);
-    }
-    DeviceManager::ReportAlarmStored(stored);
+    // The row and the alarm's number go in with its round's, or the device sends it again.
+    held.storeRows = [forensics, origin = DeviceManager::CurrentAlarmOrigin()] {
+        ImplementInstance* instance = ImplementInstance::GetInstance();
+        const bool stored = instance && instance->GetDatabase()->InsertForensicsInfo(forensics, origin);
+        if (!stored)
+            Log()->error("{}, insert Forensics failed", "Corvane::RecvAlarmTfsSlot");
+        return stored;
+    };
+    DeviceManager::HoldAlarm(std::move(held));
 }
 
 void AlarmIntake::TakeTrafficParameters(const TSR_ALARMER& alarmer, const TSR_TPS_ALARM& alarm)
@@ -400,11 +377,14 @@ void AlarmIntake::TakeTrafficParameters(const TSR_ALARMER& alarmer, const TSR_TP
                     param.lightVehicleNum, param.midVehicleNum, param.heavyVehicleNum, param.laneSpeed);
         lanes.append(param);
     }
-    // Every lane and the alarm's number in one transaction, or the device sends it again.
-    ImplementInstance* instance = ImplementInstance::GetInstance();
-    const bool stored =
-        instance && instance->GetDatabase()->InsertTrafficParamInfos(lanes, DeviceManager::CurrentAlarmOrigin());
-    if (!stored)
-        Log()->error("{}, insert trafficParam failed", method);
-    DeviceManager::ReportAlarmStored(stored);
+    // Every lane and the alarm's number go in with its round's, or the device sends it again.
+    AlarmRound::Alarm held;
+    held.storeRows = [lanes, origin = DeviceManager::CurrentAlarmOrigin()] {
+        ImplementInstance* instance = ImplementInstance::GetInstance();
+        const bool stored = instance && instance->GetDatabase()->InsertTrafficParamInfos(lanes, origin);
+        if (!stored)
+            Log()->error("{}, insert trafficParam failed", "Corvane::RecvAlarmTpsSlot");
+        return stored;
+    };
+    DeviceManager::HoldAlarm(std::move(held));
 }
