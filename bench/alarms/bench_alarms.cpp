@@ -74,8 +74,8 @@ public:
                                         .arg(incident.deviceIp, incident.channelIp, incident.time)
                                         .arg(taken++);
         AlarmRound::Alarm held;
-        held.pictures.append({incident.picPath, QByteArray(reinterpret_cast<const char*>(alarm.pImage),
-                                                           static_cast<int>(alarm.dwPicDataLen))});
+        held.pictures.append({incident.picPath, QByteArray::fromRawData(reinterpret_cast<const char*>(alarm.pImage),
+                                                                        static_cast<int>(alarm.dwPicDataLen))});
         held.storeRows = [incident, origin = DeviceManager::CurrentAlarmOrigin()] {
             return ImplementInstance::GetInstance()->GetDatabase()->InsertIncidentInfo(incident, origin);
         };

@@ -7,68 +7,71 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRunnable>
+#include <QSet>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <future>
 #include <memory>
 
 namespace {
 
-// Pictures written at once: enough to keep a disk's queue full while one
-// waits for its sync, few enough not to crowd the machine's cores.
-constexpr int kPictureWriters = 4;
+// Syncs waiting at once: the file system joins the syncs that wait together
+// into one journal commit, so more of them at a time cost little more than one.
+constexpr int kSyncThreads = 16;
 
 std::shared_ptr<spdlog::logger> Log()
 {
     return LoggerFor("Corvane");
 }
 
+bool SyncPath(const QString& path, int flags, bool dataOnly)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = (dataOnly ? ::fdatasync(fd) : ::fsync(fd)) == 0;
+    ::close(fd);
+    if (!synced)
+        Log()->error("{}, sync of {} failed", "AlarmRound::Finish", path);
+    return synced;
+}
+
 } // namespace
 
 AlarmRound::AlarmRound()
 {
-    writers.setMaxThreadCount(kPictureWriters);
+    syncs.setMaxThreadCount(kSyncThreads);
 }
 
 AlarmRound::~AlarmRound()
 {
-    if (held.empty())
-        return;
-    PicturesWritten();
     RemovePictures();
 }
 
-void AlarmRound::Hold(Alarm alarm)
+bool AlarmRound::Hold(Alarm alarm)
 {
-    Held entry;
-    for (const Picture& picture : qAsConst(alarm.pictures)) {
-        claimed.insert(picture.path);
-        auto write = std::make_shared<std::packaged_task<bool()>>(
-            [path = picture.path, bytes = picture.bytes] { return WritePicture(path, bytes); });
-        entry.writes.push_back(write->get_future());
-        writers.start(QRunnable::create([write] { (*write)(); }));
+    for (int i = 0; i < alarm.pictures.size(); ++i) {
+        Picture& picture = alarm.pictures[i];
+        if (!WritePicture(picture.path, picture.bytes)) {
+            for (int written = 0; written < i; ++written)
+                QFile::remove(alarm.pictures[written].path);
+            return false;
+        }
+        picture.bytes = QByteArray();
     }
-    entry.alarm = std::move(alarm);
-    held.push_back(std::move(entry));
+    held.push_back(std::move(alarm));
+    return true;
 }
 
 bool AlarmRound::Finish()
 {
-    bool stored = PicturesWritten();
-    // A new file outlives a power cut only once its folder's entry is on disk:
-    // one sync per folder covers every picture of the round in it.
-    QSet<QString> folders;
-    for (const Held& entry : held)
-        for (const Picture& picture : entry.alarm.pictures)
-            folders.insert(QFileInfo(picture.path).absolutePath());
-    for (const QString& folder : qAsConst(folders))
-        stored = stored && SyncFolder(folder);
-
+    bool stored = PicturesSynced();
     ImplementInstance* instance = ImplementInstance::GetInstance();
     stored = stored && instance && instance->GetDatabase()->StoreAlarmsTogether([this] {
-        for (Held& entry : held)
-            if (entry.alarm.storeRows && !entry.alarm.storeRows())
+        for (Alarm& alarm : held)
+            if (alarm.storeRows && !alarm.storeRows())
                 return false;
         return true;
     });
@@ -77,32 +80,44 @@ bool AlarmRound::Finish()
                      held.size());
         RemovePictures();
     }
-    std::vector<Held> finished = std::move(held);
+    std::vector<Alarm> finished = std::move(held);
     held.clear();
-    claimed.clear();
     if (stored)
-        for (Held& entry : finished)
-            if (entry.alarm.stored)
-                entry.alarm.stored();
+        for (Alarm& alarm : finished)
+            if (alarm.stored)
+                alarm.stored();
     return stored;
 }
 
-bool AlarmRound::PicturesWritten()
+bool AlarmRound::PicturesSynced()
 {
-    // Every write ends before anything is judged or removed.
-    bool written = true;
-    for (Held& entry : held)
-        for (std::future<bool>& write : entry.writes)
-            written = write.get() && written;
-    for (Held& entry : held)
-        entry.writes.clear();
-    return written;
+    // A new file outlives a power cut only once its data and its folder's
+    // entry are on disk: one sync per folder covers every picture in it.
+    std::vector<std::function<bool()>> work;
+    QSet<QString> folders;
+    for (const Alarm& alarm : held)
+        for (const Picture& picture : alarm.pictures) {
+            work.push_back([path = picture.path] { return SyncFile(path); });
+            folders.insert(QFileInfo(picture.path).absolutePath());
+        }
+    for (const QString& folder : qAsConst(folders))
+        work.push_back([folder] { return SyncFolder(folder); });
+    std::vector<std::future<bool>> done;
+    for (std::function<bool()>& sync : work) {
+        auto task = std::make_shared<std::packaged_task<bool()>>(std::move(sync));
+        done.push_back(task->get_future());
+        syncs.start(QRunnable::create([task] { (*task)(); }));
+    }
+    bool synced = true;
+    for (std::future<bool>& sync : done)
+        synced = sync.get() && synced;
+    return synced;
 }
 
 void AlarmRound::RemovePictures()
 {
-    for (const Held& entry : held)
-        for (const Picture& picture : entry.alarm.pictures)
+    for (const Alarm& alarm : held)
+        for (const Picture& picture : alarm.pictures)
             QFile::remove(picture.path);
 }
 
@@ -124,7 +139,7 @@ bool AlarmRound::WritePicture(const QString& path, const QByteArray& bytes)
         return false;
     }
     // A short write (full disk) leaves no half picture behind.
-    if (file.write(bytes) != bytes.size() || !file.flush() || ::fdatasync(file.handle()) != 0) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         Log()->error("{}, write {} failed: {}", "Corvane::SaveToFile", path, file.errorString());
         file.close();
         file.remove();
@@ -134,14 +149,12 @@ bool AlarmRound::WritePicture(const QString& path, const QByteArray& bytes)
     return true;
 }
 
+bool AlarmRound::SyncFile(const QString& path)
+{
+    return SyncPath(path, O_RDONLY, true);
+}
+
 bool AlarmRound::SyncFolder(const QString& folder)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    if (!synced)
-        Log()->error("{}, sync of folder {} failed", "AlarmRound::SyncFolder", folder);
-    return synced;
+    return SyncPath(folder, O_RDONLY | O_DIRECTORY, false);
 }

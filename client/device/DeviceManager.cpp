@@ -159,21 +159,15 @@ void DeviceManager::NoteAlarmsStored(bool stored)
 bool DeviceManager::HoldAlarm(AlarmRound::Alarm alarm)
 {
     if (openRound) {
-        openRound->Hold(std::move(alarm));
-        alarmStored.reset();
-        alarmHeld = true;
-        return true;
+        const bool held = openRound->Hold(std::move(alarm));
+        alarmHeld = held;
+        alarmStored = held ? std::nullopt : std::optional<bool>(false);
+        return held;
     }
     AlarmRound now;
-    now.Hold(std::move(alarm));
-    const bool stored = now.Finish();
+    const bool stored = now.Hold(std::move(alarm)) && now.Finish();
     ReportAlarmStored(stored);
     return stored;
-}
-
-bool DeviceManager::IsPictureHeld(const QString& path)
-{
-    return openRound && openRound->IsClaimed(path);
 }
 
 AlarmOrigin DeviceManager::CurrentAlarmOrigin()

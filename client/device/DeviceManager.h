@@ -163,12 +163,12 @@ public:
     // (filtered, malformed) needs no report: it counts as handled.
     static void ReportAlarmStored(bool stored);
     // Takes the alarm to be stored with the rest of the SDK's round: its
-    // pictures are written at once, its rows committed with the round's, and
-    // `stored` runs after that commit, before the round is acknowledged. Called
-    // outside an alarm signal, the alarm is stored at once; false when that failed.
+    // pictures are written at once and synced with the round's, its rows
+    // committed with the round's, and `stored` runs after that commit, before
+    // the round is acknowledged. Called outside an alarm signal, the alarm is
+    // stored at once. False (reported as not stored) when a picture or, outside
+    // a round, the store failed.
     static bool HoldAlarm(AlarmRound::Alarm alarm);
-    // True when a picture held in this thread's round goes to `path`.
-    static bool IsPictureHeld(const QString& path);
 
     // Time source of the recording slots and the clip waits, and the clip jobs'
     // pacing. Set them before recordings or downloads start (tests do).

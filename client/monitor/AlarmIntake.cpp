@@ -55,29 +55,24 @@ bool AddressesAreSafe(const QString& deviceIp, const QString& channelIp)
     return IsIpv4Text(deviceIp) && (channelIp.isEmpty() || IsIpv4Text(channelIp));
 }
 
-bool IsPathTaken(const QString& path)
-{
-    return DeviceManager::IsPictureHeld(path) || QFileInfo::exists(path);
-}
-
 // Alarms of one type, device, camera and second would share a picture name;
-// a later one gets "_1", "_2" ... so no alarm's picture replaces another's,
-// also not one of the same round that is still being written.
+// a later one gets "_1", "_2" ... so no alarm's picture replaces another's.
 QString FreePicturePath(const QString& path)
 {
-    if (!IsPathTaken(path))
+    if (!QFileInfo::exists(path))
         return path;
     const QString stem = path.left(path.size() - int(qstrlen(".jpeg")));
     for (int n = 1;; ++n) {
         const QString candidate = QStringLiteral("%1_%2.jpeg").arg(stem).arg(n);
-        if (!IsPathTaken(candidate))
+        if (!QFileInfo::exists(candidate))
             return candidate;
     }
 }
 
+// The SDK's buffer, without a copy: the round writes it before the callback returns.
 QByteArray PictureBytes(const uint8_t* data, uint32_t length)
 {
-    return QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(length));
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<int>(length));
 }
 
 const quint32 kHandledViolations[] = {1039, 1301, 13451, 12301, 13453, 12303, 1018, 1044};
@@ -178,9 +173,9 @@ bool AlarmIntake::SaveToFile(const char* buf, int len, const char* path)
     // The alarm is acknowledged to its device once stored, so its picture
     // must outlive a power cut: the file and its folder entry are synced.
     const QString filePath = QString::fromUtf8(path);
-    if (!AlarmRound::WritePicture(filePath, QByteArray(buf, len)))
+    if (!AlarmRound::WritePicture(filePath, QByteArray::fromRawData(buf, len)))
         return false;
-    if (AlarmRound::SyncFolder(QFileInfo(filePath).absolutePath()))
+    if (AlarmRound::SyncFile(filePath) && AlarmRound::SyncFolder(QFileInfo(filePath).absolutePath()))
         return true;
     QFile::remove(filePath);
     return false;

@@ -311,7 +311,10 @@ void Listener::dispatchLoop()
                 return;
             // What queued up meanwhile goes in one round with one ledger sync, so a
             // flood pays a sync per round instead of one per alarm.
-            while (!queue_.empty() && batch.size() < kDispatchRound) {
+            size_t roundBytes = 0;
+            while (!queue_.empty() && batch.size() < kDispatchRound &&
+                   (batch.empty() || roundBytes + queue_.front().reserved <= kRoundBytes)) {
+                roundBytes += queue_.front().reserved;
                 batch.push_back(std::move(queue_.front()));
                 queue_.pop_front();
             }

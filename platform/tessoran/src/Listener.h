@@ -39,8 +39,12 @@ class Listener : public std::enable_shared_from_this<Listener>
 public:
     static constexpr size_t kQueueAlarms = 256;
     // Alarms delivered between two ledger syncs at most: one round, stored by
-    // the application together when it holds them.
-    static constexpr size_t kDispatchRound = 64;
+    // the application together when it holds them. A round's fixed costs (the
+    // application's commit and folder syncs, the ledger sync) are paid once for
+    // all of it, so a flood is taken in rounds as large as the queue; the bytes
+    // bound keeps what an application copies of one round within reason.
+    static constexpr size_t kDispatchRound = kQueueAlarms;
+    static constexpr size_t kRoundBytes = size_t(32) << 20;
     // A connection whose alarm the application refused stays open this long
     // before it is closed, so a device that reconnects at once is not served in
     // a tight loop while the application cannot store.
