@@ -5,6 +5,7 @@
 #include "ListenerFixture.h"
 
 #include <algorithm>
+#include <memory>
 
 using namespace std::chrono;
 
@@ -18,18 +19,24 @@ bool allAcknowledged(devsim::SimDevice& device, size_t alarms)
 }
 
 // While the first round's end waits, the flood queues up behind it: nothing is
-// acknowledged before its round is stored, and the rest comes in rounds of
-// many alarms, not one round each.
+// acknowledged before its round is stored, and what queued up meanwhile comes
+// in one round (up to the listener's queue of 256), not one round each.
 TEST_F(AlarmRoundTest, HeldAlarmsAreAcknowledgedOnlyOnceTheirRoundIsStored)
 {
-    constexpr size_t kAlarms = 200;
+    constexpr size_t kAlarms = 600;
     loginDeviceOrFail();
     listenHolding();
     roundGateOpen_ = false;
+    // Whatever fails below, the dispatch thread must not wait for ever.
+    std::shared_ptr<void> openAtTheEnd(nullptr, [this](void*) { roundGateOpen_ = true; });
     device().fireAlarms(devsim::AlarmKind::Incident, kAlarms);
     ASSERT_TRUE(testsupport::WaitUntil([&] { return inRoundEnd_.load(); }, seconds(30)));
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return device().alarmsSent() == kAlarms; }, seconds(30)));
-    EXPECT_EQ(device().alarmsUnacknowledged(), kAlarms);
+    // The listener's queue fills up behind the waiting round end.
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return device().alarmsSent() > 300; }, seconds(30)));
+    // The device goes on sending meanwhile: every alarm it had sent before is
+    // still unacknowledged.
+    const size_t sentWhileWaiting = device().alarmsSent();
+    EXPECT_GE(device().alarmsUnacknowledged(), sentWhileWaiting);
     EXPECT_EQ(receivedCount(), 0u);
     roundGateOpen_ = true;
     ASSERT_TRUE(testsupport::WaitUntil([&] { return allAcknowledged(device(), kAlarms); }, seconds(60)));
@@ -42,8 +49,9 @@ TEST_F(AlarmRoundTest, HeldAlarmsAreAcknowledgedOnlyOnceTheirRoundIsStored)
         largest = std::max(largest, size);
     }
     EXPECT_EQ(total, kAlarms);
-    EXPECT_EQ(largest, 64u);
-    EXPECT_LT(rounds.size(), kAlarms / 4);
+    // What queued up meanwhile (up to the queue's 256) went in one round.
+    EXPECT_GT(largest, 100u);
+    EXPECT_LT(rounds.size(), kAlarms);
 }
 
 // A round the application could not store is refused whole: the device sends
@@ -69,6 +77,7 @@ TEST_F(AlarmRoundTest, HeldAlarmWithoutRoundEndIsRefused)
     device().fireAlarms(devsim::AlarmKind::Incident, 3);
     ASSERT_TRUE(testsupport::WaitUntil([&] { return callbackCalls_ >= 1; }, seconds(30)));
     ASSERT_TRUE(testsupport::WaitUntil([&] { return log_.contains("no round-end callback"); }, seconds(30)));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return device().alarmsSent() == 3; }, seconds(30)));
     EXPECT_EQ(device().alarmsUnacknowledged(), 3u);
     EXPECT_EQ(receivedCount(), 0u);
 }
