@@ -3,6 +3,7 @@
 
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
+#include "data/DatabaseOperation.h"
 #include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/SettingsStore.h"
@@ -67,6 +68,20 @@ QString FreePicturePath(const QString& path)
         if (!QFileInfo::exists(candidate))
             return candidate;
     }
+}
+
+// Inserts an alarm's rows with its origin (read now, inside the alarm's
+// callback) when its round is stored, in the round's transaction.
+template <class Insert>
+std::function<bool()> RowsInserter(const char* method, const char* failure, Insert insert)
+{
+    return [method, failure, insert, origin = DeviceManager::CurrentAlarmOrigin()] {
+        ImplementInstance* instance = ImplementInstance::GetInstance();
+        const bool stored = instance && insert(*instance->GetDatabase(), origin);
+        if (!stored)
+            Log()->error(fmt::runtime(failure), method);
+        return stored;
+    };
 }
 
 // The SDK's buffer, without a copy: the round writes it before the callback returns.
@@ -255,13 +270,10 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
     const bool speak = instance->GetConfig()->GetValue(QStringLiteral("Param/SpeakText"), true).toInt() == 0;
     const Incident taken{incident, speak};
     // The row and the alarm's number go in with its round's, or the device sends it again.
-    held.storeRows = [incident, clipRequest, origin = DeviceManager::CurrentAlarmOrigin()] {
-        ImplementInstance* instance = ImplementInstance::GetInstance();
-        const bool stored = instance && instance->GetDatabase()->InsertIncidentInfo(incident, origin, clipRequest);
-        if (!stored)
-            Log()->error("{}, insert incident failed", "Corvane::RecvAlarmAidSlot");
-        return stored;
-    };
+    held.storeRows = RowsInserter(method, "{}, insert incident failed",
+                                  [incident, clipRequest](DatabaseOperation& database, const AlarmOrigin& origin) {
+                                      return database.InsertIncidentInfo(incident, origin, clipRequest);
+                                  });
     held.stored = [taken, clipRequest, onStored = std::move(onStored)] {
         DeviceManager* devices = DeviceManager::GetInstance();
         if (clipRequest.IsValid() && devices)
@@ -324,13 +336,10 @@ void AlarmIntake::TakeViolation(const TSR_ALARMER& alarmer, const TSR_TFS_ALARM&
     }
 
     // The row and the alarm's number go in with its round's, or the device sends it again.
-    held.storeRows = [forensics, origin = DeviceManager::CurrentAlarmOrigin()] {
-        ImplementInstance* instance = ImplementInstance::GetInstance();
-        const bool stored = instance && instance->GetDatabase()->InsertForensicsInfo(forensics, origin);
-        if (!stored)
-            Log()->error("{}, insert Forensics failed", "Corvane::RecvAlarmTfsSlot");
-        return stored;
-    };
+    held.storeRows = RowsInserter(method, "{}, insert Forensics failed",
+                                  [forensics](DatabaseOperation& database, const AlarmOrigin& origin) {
+                                      return database.InsertForensicsInfo(forensics, origin);
+                                  });
     DeviceManager::HoldAlarm(std::move(held));
 }
 
@@ -374,12 +383,9 @@ void AlarmIntake::TakeTrafficParameters(const TSR_ALARMER& alarmer, const TSR_TP
     }
     // Every lane and the alarm's number go in with its round's, or the device sends it again.
     AlarmRound::Alarm held;
-    held.storeRows = [lanes, origin = DeviceManager::CurrentAlarmOrigin()] {
-        ImplementInstance* instance = ImplementInstance::GetInstance();
-        const bool stored = instance && instance->GetDatabase()->InsertTrafficParamInfos(lanes, origin);
-        if (!stored)
-            Log()->error("{}, insert trafficParam failed", "Corvane::RecvAlarmTpsSlot");
-        return stored;
-    };
+    held.storeRows = RowsInserter(method, "{}, insert trafficParam failed",
+                                  [lanes](DatabaseOperation& database, const AlarmOrigin& origin) {
+                                      return database.InsertTrafficParamInfos(lanes, origin);
+                                  });
     DeviceManager::HoldAlarm(std::move(held));
 }

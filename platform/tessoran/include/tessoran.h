@@ -469,9 +469,9 @@ TSR_API TSR_BOOL TSR_SetListenLimits(uint32_t dwMaxConnections, uint32_t dwFrame
 TSR_API TSR_BOOL TSR_SetAlarmLedger(const char* sPath);
 /* Round-end callback of listeners started afterwards; NULL (the default) makes
  * them take no held alarms (TSR_ALARM_HELD then counts as 0). A listener's
- * dispatch thread takes the alarms that queued up together, up to 64, as one
- * round: their callbacks, then this callback, then one ledger sync and their
- * acknowledgements. An application that stores a round in one transaction pays
+ * dispatch thread takes the alarms that queued up together, up to 256 (32 MiB),
+ * as one round: their callbacks, then this callback, then one ledger sync and
+ * their acknowledgements. An application that stores a round in one transaction pays
  * one commit per round instead of one per alarm. A round cut short by
  * TSR_StopListen still ends with this callback (its alarms stay unacknowledged
  * whatever it returns), unless the stop came from a callback of that listener. */

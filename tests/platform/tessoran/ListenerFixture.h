@@ -71,6 +71,11 @@ protected:
         return sent_;
     }
 
+    static bool allAcknowledged(devsim::SimDevice& device, size_t alarms)
+    {
+        return device.alarmsSent() == alarms && device.alarmsUnacknowledged() == 0;
+    }
+
     // The identities the callback was given, in the order of its calls.
     std::vector<TSR_ALARM_IDENTITY> identities()
     {

@@ -13,11 +13,6 @@ namespace {
 
 using AlarmRoundTest = ListenerFixture;
 
-bool allAcknowledged(devsim::SimDevice& device, size_t alarms)
-{
-    return device.alarmsSent() == alarms && device.alarmsUnacknowledged() == 0;
-}
-
 // While the first round's end waits, the flood queues up behind it: nothing is
 // acknowledged before its round is stored, and what queued up meanwhile comes
 // in one round (up to the listener's queue of 256), not one round each.
