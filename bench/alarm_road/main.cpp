@@ -9,8 +9,10 @@
 // within 2 s) and the stored rate against the offered rate, beside the disk's
 // bound for the same pictures written and synced one file each in a folder
 // of their own before the run (goal: at least half of it when the offered
-// rate reaches it). Exits 1 when an alarm was lost or none arrived, 3 when a
-// goal was missed.
+// rate reaches it); then a burst queued at once, whose stored rate is the
+// highest the road sustains, beside the same bound (goal: at least half of
+// it). Exits 1 when an alarm was lost or none arrived, 3 when a goal was
+// missed.
 //   bench_alarm_road [seconds = 5; 30 for the full run] [alarms per second = 1000]
 
 #include "../BenchExit.h"
@@ -125,10 +127,11 @@ int main(int argc, char** argv)
     // before the road creates its own would slow the road's file creation.
     const double diskBound = DiskPicturesPerSecond(folder.Path() + QStringLiteral("/anchor"), kPictureBytes, 500);
 
-    qint64 idleStall = 0, busyStall = 0, rssStart = 0, rssEnd = 0;
+    qint64 idleStall = 0, busyStall = 0, burstStall = 0, rssStart = 0, rssEnd = 0;
     size_t sent = 0;
-    int stored = 0, pictures = 0;
-    double drainSeconds = 0, sendSeconds = 0;
+    int stored = 0, pictures = 0, burstStored = 0, burstPictures = 0;
+    double drainSeconds = 0, sendSeconds = 0, burstSeconds = 0;
+    const int burst = std::max(1000, 3 * perSecond);
     {
         ConsoleSilencer quiet;
         TSR_Init();
@@ -177,6 +180,17 @@ int main(int argc, char** argv)
         stored = StoredIncidents(databasePath);
         pictures = PicturesBelow(folder.Path() + QStringLiteral("/store"));
         rssEnd = ResidentKiB();
+
+        // The road's own pace: a burst queued at once keeps every hop busy, so
+        // the rate it is stored at is the highest the road sustains.
+        QElapsedTimer bursting;
+        bursting.start();
+        device->fireAlarms(devsim::AlarmKind::Incident, burst);
+        while (bursting.elapsed() < 120000 && StoredIncidents(databasePath) < stored + burst)
+            burstStall = std::max(burstStall, WorstTimerLatenessMs(20));
+        burstSeconds = bursting.elapsed() / 1000.0;
+        burstStored = StoredIncidents(databasePath) - stored;
+        burstPictures = PicturesBelow(folder.Path() + QStringLiteral("/store")) - pictures;
         window->close();
         window.reset();
         simulator.stop();
@@ -199,8 +213,14 @@ int main(int argc, char** argv)
                 storedRate / std::max(1.0, offeredRate));
     std::printf("  disk bound         %.0f pictures/s (synced files, same size); stored/disk %.2f\n", diskBound,
                 storedRate / std::max(1.0, diskBound));
+    const double highestRate = burstStored / std::max(0.001, burstSeconds);
+    std::printf("  highest sustained  %.0f/s (burst of %d: %d rows, %d pictures in %.1f s, GUI longest stall %lld "
+                "ms) beside the disk bound %.0f/s; ratio %.2f\n",
+                highestRate, burst, burstStored, burstPictures, burstSeconds, static_cast<long long>(burstStall),
+                diskBound, highestRate / std::max(1.0, diskBound));
 
-    const bool allArrived = sent > 0 && stored == int(sent) && pictures == int(sent);
+    const bool allArrived =
+        sent > 0 && stored == int(sent) && pictures == int(sent) && burstStored == burst && burstPictures == burst;
     if (!allArrived) {
         std::printf("FAILED: alarms were lost or repeated on the road\n");
         return 1;
@@ -211,6 +231,7 @@ int main(int argc, char** argv)
     const bool flat = rssRatio < 1.2;
     // Half the disk's bound is owed only when that much was offered.
     const bool keepsPace = storedRate >= 0.5 * std::min(offeredRate, diskBound);
+    const bool fastEnough = highestRate >= 0.5 * diskBound;
     if (!drained)
         std::printf("GOAL MISSED: the backlog took %.1f s to drain (goal 2 s)\n", drainSeconds);
     if (!smooth)
@@ -219,5 +240,7 @@ int main(int argc, char** argv)
         std::printf("GOAL MISSED: resident memory grew %.2fx (goal under 1.2x)\n", rssRatio);
     if (!keepsPace)
         std::printf("GOAL MISSED: stored %.0f/s, under half of %.0f/s\n", storedRate, std::min(offeredRate, diskBound));
-    return drained && smooth && flat && keepsPace ? 0 : kGoalMissed;
+    if (!fastEnough)
+        std::printf("GOAL MISSED: the road sustains %.0f/s, under half of the disk's %.0f/s\n", highestRate, diskBound);
+    return drained && smooth && flat && keepsPace && fastEnough ? 0 : kGoalMissed;
 }

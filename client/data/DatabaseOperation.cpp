@@ -371,7 +371,19 @@ bool DatabaseOperation::DeleteDeviceInfoByIp(const QString& deviceIp)
     // be left behind by a half-done delete; both go or neither does.
     SqlSavepoint transaction(connections->ForCurrentThread());
     return BeginTransaction(method, transaction) && DeleteDeviceRows(method, deviceIp) &&
-           CommitTransaction(method, transaction);
+           DropClipRequestsOf(method, deviceIp) && CommitTransaction(method, transaction);
+}
+
+bool DatabaseOperation::DropClipRequestsOf(const char* method, const QString& deviceIp)
+{
+    // Nobody will fetch the clips of a device the operator removed: their
+    // incidents keep no clip path, and the requests go.
+    return Run(method, "{}, 清除事件录像路径失败，失败原因：{}",
+               QStringLiteral("update incidentInfo set videoPath = '' where videoPath in "
+                              "(select file from ClipRequest where deviceIp = ?)"),
+               {deviceIp}) &&
+           Run(method, "{}, 删除待下载录像失败，失败原因：{}",
+               QStringLiteral("delete from ClipRequest where deviceIp = ?"), {deviceIp});
 }
 
 bool DatabaseOperation::BeginTransaction(const char* method, const SqlSavepoint& transaction)

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -46,6 +47,7 @@ public:
 
     // Devices and channels.
     bool AddDeviceInfo(const stu_DeviceInfo& device);
+    // The device, its channels and its clip requests still open.
     bool DeleteDeviceInfoByIp(const QString& deviceIp);
     // Writes a device's rows afresh after a login: deletes its device and channel
     // rows, adds the device and each channel, all in one transaction that rolls
@@ -74,6 +76,10 @@ public:
     bool InsertTrafficParamInfos(const QList<TrafficParam>& params, const AlarmOrigin& origin = {});
     // True when the origin's alarm, or a later one of its run, is stored.
     bool IsAlarmStored(const AlarmOrigin& origin);
+    // Runs `storeAlarms`, which calls the alarm inserts above on this thread,
+    // in one transaction: the alarms that arrived together cost one commit.
+    // All of them are stored or none (false when one insert failed).
+    bool StoreAlarmsTogether(const std::function<bool()>& storeAlarms);
 
     // Clip requests of the device at that address and port, oldest first.
     bool GetClipRequests(const QString& deviceIp, int devicePort, QList<ClipRequest>& requests);
@@ -115,6 +121,7 @@ private:
     AddResult AddDevice(const stu_DeviceInfo& device);
     AddResult AddChannel(const stu_DeviceChannelInfo& channel);
     bool DeleteDeviceRows(const char* method, const QString& deviceIp);
+    bool DropClipRequestsOf(const char* method, const QString& deviceIp);
     bool BeginTransaction(const char* method, const SqlSavepoint& transaction);
     // Runs `insertRows` and records the origin in one transaction, unless the
     // origin's alarm is stored already; without an origin only `insertRows`.

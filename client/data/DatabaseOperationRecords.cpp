@@ -8,6 +8,7 @@
 #include "ThreadConnections.h"
 
 #include <QMutexLocker>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -21,6 +22,18 @@ double StoredRatio(float ratio)
 }
 
 const QString kClipTimeFormat = QStringLiteral("yyyyMMddHHmmss");
+
+// Set while this thread stores alarms together: a failed insert leaves the
+// connection, and the transaction around it, to StoreAlarmsTogether.
+thread_local bool storingTogether = false;
+
+// A connection SQLite opened read-only stays so: the next write opens anew,
+// and finds the file writable once someone mended it.
+void ReleaseAfterFailure(ThreadConnections& connections)
+{
+    if (!storingTogether)
+        connections.ReleaseCurrentThread();
+}
 
 } // namespace
 
@@ -43,7 +56,7 @@ bool DatabaseOperation::InsertIncidentInfo(const TrafficIncident& incident, cons
     const bool stored = BeginTransaction(method, transaction) && InsertIncidentRow(incident) &&
                         InsertClipRequestRow(clip) && CommitTransaction(method, transaction);
     if (!stored)
-        connections->ReleaseCurrentThread();
+        ReleaseAfterFailure(*connections);
     return stored;
 }
 
@@ -134,10 +147,23 @@ bool DatabaseOperation::StoreAlarm(const char* method, const AlarmOrigin& origin
                 before && insertRows() && RecordAlarmOrigin(method, origin) && CommitTransaction(method, transaction);
         }
     }
-    // A connection SQLite opened read-only stays so: the next write opens anew,
-    // and finds the file writable once someone mended it.
     if (!stored)
-        connections->ReleaseCurrentThread();
+        ReleaseAfterFailure(*connections);
+    return stored;
+}
+
+bool DatabaseOperation::StoreAlarmsTogether(const std::function<bool()>& storeAlarms)
+{
+    constexpr const char* method = "DatabaseOperation::StoreAlarmsTogether";
+    const ThreadConnections::WriteLock lock(*connections);
+    bool stored = false;
+    {
+        SqlSavepoint transaction(connections->ForCurrentThread());
+        const QScopedValueRollback<bool> together(storingTogether, true);
+        stored = BeginTransaction(method, transaction) && storeAlarms() && CommitTransaction(method, transaction);
+    }
+    if (!stored)
+        ReleaseAfterFailure(*connections);
     return stored;
 }
 

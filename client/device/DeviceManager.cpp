@@ -12,6 +12,7 @@
 #include "core/Logging.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMetaMethod>
 #include <QThread>
@@ -48,6 +49,19 @@ quintptr CurrentThreadId()
 
 // What the receiver of the alarm being handled on this thread reported.
 thread_local std::optional<bool> alarmStored;
+// The receiver held the alarm for its round (HoldAlarm).
+thread_local bool alarmHeld = false;
+// The round of the listener whose alarm this thread is handling; null outside one.
+thread_local AlarmRound* openRound = nullptr;
+
+// Each listener's dispatch thread stores its own rounds.
+AlarmRound& RoundOfThisThread()
+{
+    thread_local std::unique_ptr<AlarmRound> round;
+    if (!round)
+        round = std::make_unique<AlarmRound>();
+    return *round;
+}
 
 // Set while ConnectAlarms connects, on its thread.
 thread_local bool connectingAlarms = false;
@@ -102,6 +116,8 @@ TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const ch
         return 1;
     }
     alarmStored.reset();
+    alarmHeld = false;
+    openRound = &RoundOfThisThread();
     switch (command) {
     case TSR_ALARM_VIOLATION:
         DispatchAlarm<TSR_TFS_ALARM>(manager, command, *alarmer, body, length, CopyViolationAlarm,
@@ -117,11 +133,41 @@ TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const ch
         break;
     default: break;
     }
+    openRound = nullptr;
+    if (std::exchange(alarmHeld, false))
+        return TSR_ALARM_HELD;
     // Unreported (dropped on purpose) counts as handled and leaves the state be.
     const std::optional<bool> reported = std::exchange(alarmStored, std::nullopt);
-    if (reported && manager->alarmStoreFailing.exchange(!*reported) != !*reported)
-        emit manager->AlarmStoreFailingSig(!*reported);
+    if (reported)
+        manager->NoteAlarmsStored(*reported);
     return reported == false ? 0 : 1;
+}
+
+TSR_BOOL AlarmRoundCallBack(uint32_t, void* user)
+{
+    const bool stored = RoundOfThisThread().Finish();
+    static_cast<DeviceManager*>(user)->NoteAlarmsStored(stored);
+    return stored ? 1 : 0;
+}
+
+void DeviceManager::NoteAlarmsStored(bool stored)
+{
+    if (alarmStoreFailing.exchange(!stored) != !stored)
+        emit AlarmStoreFailingSig(!stored);
+}
+
+bool DeviceManager::HoldAlarm(AlarmRound::Alarm alarm)
+{
+    if (openRound) {
+        const bool held = openRound->Hold(std::move(alarm));
+        alarmHeld = held;
+        alarmStored = held ? std::nullopt : std::optional<bool>(false);
+        return held;
+    }
+    AlarmRound now;
+    const bool stored = now.Hold(std::move(alarm)) && now.Finish();
+    ReportAlarmStored(stored);
+    return stored;
 }
 
 AlarmOrigin DeviceManager::CurrentAlarmOrigin()
@@ -242,6 +288,7 @@ DeviceManager::~DeviceManager()
         const std::lock_guard<std::mutex> gate(exceptionGate);
         if (instance.load() == nullptr) {
             TSR_SetMessageCallBack(nullptr, nullptr);
+            TSR_SetAlarmRoundCallBack(nullptr, nullptr);
             TSR_SetExceptionCallBack(0, nullptr, nullptr, nullptr);
             TSR_SetLogCallBack(nullptr, nullptr);
         }
@@ -260,6 +307,8 @@ bool DeviceManager::StartListen(long* handle, quint16 port, const QString& addre
     // Alarms delivered before a crash are not stored twice when their devices send
     // them again to the restarted client.
     TSR_SetAlarmLedger(QFile::encodeName(ApplicationDirPath() + QStringLiteral("/AlarmLedger.dat")).constData());
+    // The alarms of a round are stored together, with one commit.
+    TSR_SetAlarmRoundCallBack(AlarmRoundCallBack, this);
     const QByteArray localAddress = address.toUtf8();
     const long result =
         TSR_StartListen(address.isEmpty() ? nullptr : localAddress.constData(), port, ListenMsgCallBack, this);
@@ -462,11 +511,21 @@ void DeviceManager::DownloadClip(const ClipRequest& request)
     const QString ip = request.deviceIp;
     const int port = request.devicePort;
     const QString file = request.file;
-    auto* job = new SaveVideoRunnable(
-        request, [this, ip, port] { return GetUserIdByIpPort(ip, port); }, clock, clipTiming, clipShutdown,
-        [this, file](ClipOutcome outcome) { ClipEnded(file, outcome); });
-    AnnounceHandOver(job);
-    clipPool.start(job, 0);
+    // The wait for the device to store the recording keeps no pool thread.
+    const std::chrono::seconds wait(ClipWaitSeconds(request.end, clock(), clipTiming.storeDelay));
+    auto start = [this, request, ip, port, file, timing = clipTiming] {
+        auto* job = new SaveVideoRunnable(
+            request, [this, ip, port] { return GetUserIdByIpPort(ip, port); }, timing, clipShutdown,
+            [this, file](ClipOutcome outcome) { ClipEnded(file, outcome); });
+        AnnounceHandOver(job);
+        clipPool.start(job, 0);
+    };
+    auto drop = [this, file] {
+        Log()->info("{}, 录像下载在等待中取消，留待下次启动：{}", "DeviceManager::DownloadVideo", file);
+        ClipEnded(file, ClipOutcome::Kept);
+    };
+    if (!clipWaits.After(wait, std::move(start), std::move(drop)))
+        ClipEnded(file, ClipOutcome::Kept);
 }
 
 void DeviceManager::ClipEnded(const QString& file, ClipOutcome outcome)
@@ -501,12 +560,16 @@ void DeviceManager::ResumeClips(const QString& deviceIp, int port)
 
 bool DeviceManager::WaitForClipJobs(int msecs)
 {
-    return clipPool.waitForDone(msecs);
+    QElapsedTimer timer;
+    timer.start();
+    return clipWaits.WaitUntilIdle(std::chrono::milliseconds(msecs)) &&
+           clipPool.waitForDone(std::max<int>(0, msecs - static_cast<int>(timer.elapsed())));
 }
 
 bool DeviceManager::StopClipJobs(int msecs)
 {
     clipShutdown->Raise();
+    clipWaits.Stop();
     return clipPool.waitForDone(msecs);
 }
 

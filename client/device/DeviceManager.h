@@ -1,6 +1,8 @@
 #pragma once
 
+#include "AlarmRound.h"
 #include "ClipLedger.h"
+#include "ClipScheduler.h"
 #include "ClipTiming.h"
 #include "RecordingRegistry.h"
 #include "stu_LoginInfo.h"
@@ -160,6 +162,13 @@ public:
     // and the device sends it again. An alarm the receiver drops on purpose
     // (filtered, malformed) needs no report: it counts as handled.
     static void ReportAlarmStored(bool stored);
+    // Takes the alarm to be stored with the rest of the SDK's round: its
+    // pictures are written at once and synced with the round's, its rows
+    // committed with the round's, and `stored` runs after that commit, before
+    // the round is acknowledged. Called outside an alarm signal, the alarm is
+    // stored at once. False (reported as not stored) when a picture or, outside
+    // a round, the store failed.
+    static bool HoldAlarm(AlarmRound::Alarm alarm);
 
     // Time source of the recording slots and the clip waits, and the clip jobs'
     // pacing. Set them before recordings or downloads start (tests do).
@@ -193,6 +202,11 @@ private:
     friend void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);
     friend TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length,
                                       void* user);
+    friend TSR_BOOL AlarmRoundCallBack(uint32_t held, void* user);
+
+    // Tells the operator once when storing alarms starts failing and once when
+    // it works again.
+    void NoteAlarmsStored(bool stored);
 
     DeviceManager();
 
@@ -213,6 +227,8 @@ private:
     QSet<QString> clipsUnderWay;
     std::shared_ptr<ShutdownSignal> clipShutdown;
     QThreadPool clipPool;
+    // Stopped before the pool is waited for: its jobs start pool jobs.
+    ClipScheduler clipWaits;
 
     static std::atomic<DeviceManager*> instance;
     static std::mutex linkMutex; // singleton, login list, channel list, live-play starts
@@ -222,5 +238,7 @@ private:
 
 // Callbacks given to the SDK; `user` is the manager.
 TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length, void* user);
+// Stores the round of held alarms of the calling dispatch thread.
+TSR_BOOL AlarmRoundCallBack(uint32_t held, void* user);
 TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length, void* user);
 void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);

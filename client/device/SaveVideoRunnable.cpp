@@ -85,10 +85,9 @@ bool RecordingIsGone(uint32_t error)
     return error == TSR_ERR_NO_VIDEO || error == TSR_ERR_CHANNEL || error == TSR_ERR_INVALID_ARGUMENT;
 }
 
-SaveVideoRunnable::SaveVideoRunnable(const ClipRequest& request, LoginLookup login, Clock clock, ClipTiming timing,
+SaveVideoRunnable::SaveVideoRunnable(const ClipRequest& request, LoginLookup login, ClipTiming timing,
                                      std::shared_ptr<ShutdownSignal> shutdown, Ended ended)
-    : request(request), login(std::move(login)), clock(std::move(clock)), timing(timing), shutdown(std::move(shutdown)),
-      ended(std::move(ended))
+    : request(request), login(std::move(login)), timing(timing), shutdown(std::move(shutdown)), ended(std::move(ended))
 {
     setAutoDelete(true);
 }
@@ -105,7 +104,7 @@ void SaveVideoRunnable::run()
 
 ClipOutcome SaveVideoRunnable::Fetch()
 {
-    if (!WaitForRecording()) {
+    if (shutdown->IsRaised()) {
         Log()->info("{}, 录像下载在等待中取消，留待下次启动：{}", kMethod, request.file);
         return ClipOutcome::Kept;
     }
@@ -141,12 +140,6 @@ ClipOutcome SaveVideoRunnable::Failed(const char* what)
     }
     LogFailure(*shutdown, "{}, 设备{}{}, 错误码：{}，留待设备恢复：{}", kMethod, lUserID, what, error, request.file);
     return ClipOutcome::Kept;
-}
-
-bool SaveVideoRunnable::WaitForRecording()
-{
-    const qint64 seconds = ClipWaitSeconds(request.end, clock(), timing.storeDelay);
-    return shutdown->SleepFor(std::chrono::seconds(seconds));
 }
 
 int SaveVideoRunnable::WatchDownload(int handle)

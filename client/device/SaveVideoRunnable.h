@@ -12,19 +12,19 @@
 
 class ShutdownSignal;
 
-// One incident clip: waits until the device has stored the recording, then has
-// the device SDK write it into the file and watches the download to its end,
-// and reports how it ended. The device's login is looked up when the download
-// starts, so a device logged in anew meanwhile is still asked.
+// One incident clip, started once the device has stored the recording (the
+// manager's ClipScheduler waits for that): has the device SDK write it into
+// the file, watches the download to its end, and reports how it ended. The
+// device's login is looked up when the download starts, so a device logged in
+// anew meanwhile is still asked.
 // Runs on DeviceManager's clip pool, which deletes it after run().
 class SaveVideoRunnable : public QRunnable
 {
 public:
-    using Clock = std::function<QDateTime()>;
     using LoginLookup = std::function<long()>;
     using Ended = std::function<void(ClipOutcome)>;
 
-    SaveVideoRunnable(const ClipRequest& request, LoginLookup login, Clock clock, ClipTiming timing,
+    SaveVideoRunnable(const ClipRequest& request, LoginLookup login, ClipTiming timing,
                       std::shared_ptr<ShutdownSignal> shutdown, Ended ended);
     ~SaveVideoRunnable() override;
 
@@ -32,7 +32,6 @@ public:
 
 private:
     ClipOutcome Fetch();
-    bool WaitForRecording();
     // Polls the download until it ends, fails, is given up or shutdown comes;
     // the last position read.
     int WatchDownload(int handle);
@@ -43,7 +42,6 @@ private:
     ClipRequest request;
     LoginLookup login;
     long lUserID = -1;
-    Clock clock;
     ClipTiming timing;
     std::shared_ptr<ShutdownSignal> shutdown;
     Ended ended;

@@ -3,6 +3,7 @@
 
 #include "core/ApplicationDir.h"
 #include "core/DeviceTime.h"
+#include "data/DatabaseOperation.h"
 #include "data/ImplementInstance.h"
 #include "core/IncidentVocabulary.h"
 #include "core/SettingsStore.h"
@@ -18,9 +19,6 @@
 #include <QFileInfo>
 #include <QTextCodec>
 #include <QThread>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -72,14 +70,24 @@ QString FreePicturePath(const QString& path)
     }
 }
 
-bool SyncFolder(const QString& folder)
+// Inserts an alarm's rows with its origin (read now, inside the alarm's
+// callback) when its round is stored, in the round's transaction.
+template <class Insert>
+std::function<bool()> RowsInserter(const char* method, const char* failure, Insert insert)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
+    return [method, failure, insert, origin = DeviceManager::CurrentAlarmOrigin()] {
+        ImplementInstance* instance = ImplementInstance::GetInstance();
+        const bool stored = instance && insert(*instance->GetDatabase(), origin);
+        if (!stored)
+            Log()->error(fmt::runtime(failure), method);
+        return stored;
+    };
+}
+
+// The SDK's buffer, without a copy: the round writes it before the callback returns.
+QByteArray PictureBytes(const uint8_t* data, uint32_t length)
+{
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<int>(length));
 }
 
 const quint32 kHandledViolations[] = {1039, 1301, 13451, 12301, 13453, 12303, 1018, 1044};
@@ -177,38 +185,19 @@ bool AlarmIntake::SaveToFile(const char* buf, int len, const char* path)
             ->error("{}, nullptr == pBuff || 0 == nLen || nullptr == pPath", "Corvane::SaveToFile");
         return false;
     }
+    // The alarm is acknowledged to its device once stored, so its picture
+    // must outlive a power cut: the file and its folder entry are synced.
     const QString filePath = QString::fromUtf8(path);
-    const QString folder = QFileInfo(filePath).absolutePath();
-    if (!QFileInfo(folder).isDir()) {
-        // Made here, so that the log names the folder's own fault rather than
-        // the missing file's.
-        const QString problem = FolderWriteProblem(folder);
-        if (!problem.isEmpty()) {
-            Log()->error("{}, folder {} cannot be made: {}", "Corvane::SaveToFile", folder, problem);
-            return false;
-        }
-    }
-    QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        Log()->error("{}, open {} failed: {}", "Corvane::SaveToFile", filePath, file.errorString());
+    if (!AlarmRound::WritePicture(filePath, QByteArray::fromRawData(buf, len)))
         return false;
-    }
-    const qint64 written = file.write(buf, len);
-    // A short write (full disk) leaves no half picture behind. The alarm is
-    // acknowledged to its device once stored, so its picture must outlive a
-    // power cut: the file and its folder entry are synced.
-    if (written != len || !file.flush() || ::fdatasync(file.handle()) != 0 ||
-        !SyncFolder(QFileInfo(filePath).absolutePath())) {
-        Log()->error("{}, write {} failed: {}", "Corvane::SaveToFile", filePath, file.errorString());
-        file.close();
-        file.remove();
-        return false;
-    }
-    file.close();
-    return true;
+    if (AlarmRound::SyncFile(filePath) && AlarmRound::SyncFolder(QFileInfo(filePath).absolutePath()))
+        return true;
+    QFile::remove(filePath);
+    return false;
 }
 
-std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER& alarmer, const TSR_AID_ALARM& alarm)
+std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER& alarmer, const TSR_AID_ALARM& alarm,
+                                                               std::function<void(const Incident&)> onStored)
 {
     constexpr const char* method = "Corvane::RecvAlarmAidSlot";
     if (!OnListenerThread(method))
@@ -253,13 +242,9 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
         FreePicturePath(pictureDir + QStringLiteral("incident_%1_%2_%3_%4.jpeg")
                                          .arg(QString::number(incident.incidentType), incident.deviceIp,
                                               incident.channelIp, incident.time));
+    AlarmRound::Alarm held;
     if (alarm.dwPicDataLen > 0) {
-        if (!SaveToFile(reinterpret_cast<const char*>(alarm.pImage), static_cast<int>(alarm.dwPicDataLen),
-                        picturePath.toUtf8().constData())) {
-            Log()->error("{}, save {} failed", method, pictureDir);
-            DeviceManager::ReportAlarmStored(false); // the device sends it again
-            return std::nullopt;
-        }
+        held.pictures.append({picturePath, PictureBytes(alarm.pImage, alarm.dwPicDataLen)});
         incident.picPath = picturePath;
     }
     ClipRequest clipRequest;
@@ -276,24 +261,29 @@ std::optional<AlarmIntake::Incident> AlarmIntake::TakeIncident(const TSR_ALARMER
                                   alarmTime.addSecs(clip->secondsAfter)};
     }
 
-    // The row and the alarm's number in one transaction, or the device sends it again.
     ImplementInstance* instance = ImplementInstance::GetInstance();
-    if (!instance ||
-        !instance->GetDatabase()->InsertIncidentInfo(incident, DeviceManager::CurrentAlarmOrigin(), clipRequest)) {
+    if (!instance) {
         Log()->error("{}, insert incident failed", method);
-        if (!incident.picPath.isEmpty())
-            QFile::remove(incident.picPath);
-        DeviceManager::ReportAlarmStored(false);
+        DeviceManager::ReportAlarmStored(false); // the device sends it again
         return std::nullopt;
     }
-    DeviceManager::ReportAlarmStored(true);
-
-    DeviceManager* devices = DeviceManager::GetInstance();
-    if (clipRequest.IsValid() && devices)
-        devices->DownloadClip(clipRequest);
-
     const bool speak = instance->GetConfig()->GetValue(QStringLiteral("Param/SpeakText"), true).toInt() == 0;
-    return Incident{incident, speak};
+    const Incident taken{incident, speak};
+    // The row and the alarm's number go in with its round's, or the device sends it again.
+    held.storeRows = RowsInserter(method, "{}, insert incident failed",
+                                  [incident, clipRequest](DatabaseOperation& database, const AlarmOrigin& origin) {
+                                      return database.InsertIncidentInfo(incident, origin, clipRequest);
+                                  });
+    held.stored = [taken, clipRequest, onStored = std::move(onStored)] {
+        DeviceManager* devices = DeviceManager::GetInstance();
+        if (clipRequest.IsValid() && devices)
+            devices->DownloadClip(clipRequest);
+        if (onStored)
+            onStored(taken);
+    };
+    if (!DeviceManager::HoldAlarm(std::move(held)))
+        return std::nullopt;
+    return taken;
 }
 
 void AlarmIntake::TakeViolation(const TSR_ALARMER& alarmer, const TSR_TFS_ALARM& alarm)
@@ -333,33 +323,24 @@ void AlarmIntake::TakeViolation(const TSR_ALARMER& alarmer, const TSR_TFS_ALARM&
     const QString pictureDir = QStringLiteral("%1/data/ForensicsImageDir/%2/%3/%4/")
                                    .arg(CurrentDataPath(), TypeFolder(ViolationTypeName(code), code),
                                         forensics.time.left(8), forensics.time.mid(8, 2));
+    AlarmRound::Alarm held;
     for (uint32_t i = 0; i < pictures; ++i) {
         const TSR_PIC_INFO& picture = alarm.struPicInfo[i];
         if (picture.dwDataLen == 0 || !picture.pBuffer)
             continue;
-        const QString picturePath = FreePicturePath(
+        forensics.picPath = FreePicturePath(
             pictureDir +
             QStringLiteral("forensics_%1_%2_%3.jpeg").arg(QString::number(code), forensics.deviceIp, forensics.time));
-        if (!SaveToFile(reinterpret_cast<const char*>(picture.pBuffer), static_cast<int>(picture.dwDataLen),
-                        picturePath.toUtf8().constData())) {
-            Log()->error("{}, save {} failed", method, pictureDir);
-            DeviceManager::ReportAlarmStored(false); // the device sends it again
-            return;
-        }
-        forensics.picPath = picturePath;
+        held.pictures.append({forensics.picPath, PictureBytes(picture.pBuffer, picture.dwDataLen)});
         break;
     }
 
-    // The row and the alarm's number in one transaction, or the device sends it again.
-    ImplementInstance* instance = ImplementInstance::GetInstance();
-    const bool stored =
-        instance && instance->GetDatabase()->InsertForensicsInfo(forensics, DeviceManager::CurrentAlarmOrigin());
-    if (!stored) {
-        Log()->error("{}, insert Forensics failed", method);
-        if (!forensics.picPath.isEmpty())
-            QFile::remove(forensics.picPath);
-    }
-    DeviceManager::ReportAlarmStored(stored);
+    // The row and the alarm's number go in with its round's, or the device sends it again.
+    held.storeRows = RowsInserter(method, "{}, insert Forensics failed",
+                                  [forensics](DatabaseOperation& database, const AlarmOrigin& origin) {
+                                      return database.InsertForensicsInfo(forensics, origin);
+                                  });
+    DeviceManager::HoldAlarm(std::move(held));
 }
 
 void AlarmIntake::TakeTrafficParameters(const TSR_ALARMER& alarmer, const TSR_TPS_ALARM& alarm)
@@ -400,11 +381,11 @@ void AlarmIntake::TakeTrafficParameters(const TSR_ALARMER& alarmer, const TSR_TP
                     param.lightVehicleNum, param.midVehicleNum, param.heavyVehicleNum, param.laneSpeed);
         lanes.append(param);
     }
-    // Every lane and the alarm's number in one transaction, or the device sends it again.
-    ImplementInstance* instance = ImplementInstance::GetInstance();
-    const bool stored =
-        instance && instance->GetDatabase()->InsertTrafficParamInfos(lanes, DeviceManager::CurrentAlarmOrigin());
-    if (!stored)
-        Log()->error("{}, insert trafficParam failed", method);
-    DeviceManager::ReportAlarmStored(stored);
+    // Every lane and the alarm's number go in with its round's, or the device sends it again.
+    AlarmRound::Alarm held;
+    held.storeRows = RowsInserter(method, "{}, insert trafficParam failed",
+                                  [lanes](DatabaseOperation& database, const AlarmOrigin& origin) {
+                                      return database.InsertTrafficParamInfos(lanes, origin);
+                                  });
+    DeviceManager::HoldAlarm(std::move(held));
 }

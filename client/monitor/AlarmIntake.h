@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -26,9 +27,11 @@ struct ClipSettings
     static ClipSettings Read(SettingsStore& settings);
 };
 
-// The alarm listener's side of the main window: checks a device's alarm, saves
-// its pictures under the data path, stores its row, asks for the incident's
-// clip, and gives back what the GUI thread shows.
+// The alarm listener's side of the main window: checks a device's alarm and
+// holds it for the SDK's round (DeviceManager::HoldAlarm), which writes its
+// pictures under the data path and stores its rows with the round's; once the
+// round is stored it asks for the incident's clip and hands on what the GUI
+// thread shows.
 //
 // Threads: the Take* calls run on the SDK's listener thread (the window's alarm
 // slots are direct connections); the object itself lives on the GUI thread,
@@ -55,8 +58,11 @@ public:
     std::shared_ptr<const ClipSettings> CurrentClipSettings() const;
 
     // Listener thread; refused on the GUI thread. An incident of a type the
-    // operator filters out, or one that fails the checks, gives nothing.
-    std::optional<Incident> TakeIncident(const TSR_ALARMER& alarmer, const TSR_AID_ALARM& alarm);
+    // operator filters out, or one that fails the checks, gives nothing;
+    // otherwise the incident taken, and `onStored` gets it once it is stored
+    // (at its round's end, or before the return outside an alarm signal).
+    std::optional<Incident> TakeIncident(const TSR_ALARMER& alarmer, const TSR_AID_ALARM& alarm,
+                                         std::function<void(const Incident&)> onStored = {});
     void TakeViolation(const TSR_ALARMER& alarmer, const TSR_TFS_ALARM& alarm);
     void TakeTrafficParameters(const TSR_ALARMER& alarmer, const TSR_TPS_ALARM& alarm);
 

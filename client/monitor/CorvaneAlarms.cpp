@@ -38,15 +38,14 @@ void Corvane::RecvAlarmAidSlot(const TSR_ALARMER* pAlarmer, const TSR_AID_ALARM*
         DeviceManager::ReportAlarmStored(false); // the device sends it again
         return;
     }
-    const std::optional<AlarmIntake::Incident> taken = alarmIntake->TakeIncident(*pAlarmer, *pStuAlarmAid);
-    if (!taken)
-        return;
-    if (taken->speak)
-        SpeakIncidentLater(taken->incident.incidentType);
-    if (closing)
-        return;
-    emit DealIncidentPromptsSig(taken->incident);
-    emit DealIncidentTableSig(taken->incident);
+    alarmIntake->TakeIncident(*pAlarmer, *pStuAlarmAid, [this](const AlarmIntake::Incident& stored) {
+        if (stored.speak)
+            SpeakIncidentLater(stored.incident.incidentType);
+        if (closing)
+            return;
+        emit DealIncidentPromptsSig(stored.incident);
+        emit DealIncidentTableSig(stored.incident);
+    });
 }
 
 void Corvane::RecvItsPlateResultSlot(const TSR_ALARMER*, const char*)

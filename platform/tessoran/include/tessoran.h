@@ -29,7 +29,8 @@
  *
  * Threads
  *  - Listener (TSR_StartListen): one dispatch thread per listener runs its message
- *    callbacks one at a time, in arrival order. It is fed by a bounded queue (256
+ *    callbacks one at a time, in arrival order, and its round-end callback after
+ *    a round that held alarms (TSR_SetAlarmRoundCallBack). It is fed by a bounded queue (256
  *    alarms or 32 MiB); while the queue is full the SDK stops reading from the
  *    devices' connections, so TCP pushes back on the devices instead of memory
  *    growing.
@@ -377,9 +378,21 @@ TSR_STATIC_ASSERT(sizeof(TSR_PLAYCOND) == 116, "play-condition size");
  * once the alarm is stored (or deliberately not kept); return 0 when it could not
  * be stored: the SDK then neither acknowledges it nor counts it delivered, and the
  * device sends it again after its connection was closed (see
- * TSR_GetDeliveredAlarm for the alarm's identity). */
+ * TSR_GetDeliveredAlarm for the alarm's identity). Return TSR_ALARM_HELD when the
+ * alarm is taken but stored only with the rest of its round (see
+ * TSR_SetAlarmRoundCallBack). */
 typedef TSR_BOOL (*TSR_MSGCALLBACK)(int32_t lCommand, const TSR_ALARMER* pAlarmer, const char* pAlarmInfo,
                                     uint32_t dwBufLen, void* pUser);
+/* Result of an alarm callback: taken, to be stored at the end of its round. */
+#define TSR_ALARM_HELD 2
+/* End of a listener's dispatch round in which dwHeld alarms (at least 1) were
+ * answered TSR_ALARM_HELD. Runs on the dispatch thread after the round's last
+ * alarm callback and before any alarm of the round is acknowledged. Return 1
+ * once every held alarm of the round is stored, 0 when none of them is (a round
+ * is stored whole or not at all): the held alarms are then treated as refused,
+ * like a callback that returned 0, and so is every later alarm of the round from
+ * the same devices. */
+typedef TSR_BOOL (*TSR_ALARMROUNDCALLBACK)(uint32_t dwHeld, void* pUser);
 /* Device dropped or restored: dwType TSR_EXCEPTION_*, lUserID the login, lHandle -1.
  * Runs on the SDK's event thread. */
 typedef void (*TSR_EXCEPTIONCALLBACK)(uint32_t dwType, int32_t lUserID, int32_t lHandle, void* pUser);
@@ -454,6 +467,15 @@ TSR_API TSR_BOOL TSR_SetListenLimits(uint32_t dwMaxConnections, uint32_t dwFrame
  * that its previous run delivered but could not acknowledge; created when
  * missing. NULL or "" keeps the numbers in memory only (the default). */
 TSR_API TSR_BOOL TSR_SetAlarmLedger(const char* sPath);
+/* Round-end callback of listeners started afterwards; NULL (the default) makes
+ * them take no held alarms (TSR_ALARM_HELD then counts as 0). A listener's
+ * dispatch thread takes the alarms that queued up together, up to 256 (32 MiB),
+ * as one round: their callbacks, then this callback, then one ledger sync and
+ * their acknowledgements. An application that stores a round in one transaction pays
+ * one commit per round instead of one per alarm. A round cut short by
+ * TSR_StopListen still ends with this callback (its alarms stay unacknowledged
+ * whatever it returns), unless the stop came from a callback of that listener. */
+TSR_API TSR_BOOL TSR_SetAlarmRoundCallBack(TSR_ALARMROUNDCALLBACK fRoundCallBack, void* pUser);
 /* Sends the SDK's log lines to fLogCallBack (NULL: back to standard error), at
  * info level and above unless TSR_LOG_LEVEL says otherwise. Allowed before
  * TSR_Init and after TSR_Cleanup. */

@@ -122,6 +122,14 @@ TSR_BOOL TSR_SetAlarmLedger(const char* sPath)
     });
 }
 
+TSR_BOOL TSR_SetAlarmRoundCallBack(TSR_ALARMROUNDCALLBACK fRoundCallBack, void* pUser)
+{
+    return withSdk<TSR_BOOL>(0, [&](Sdk& sdk) -> TSR_BOOL {
+        sdk.setRoundCallback(fRoundCallBack, pUser);
+        return 1;
+    });
+}
+
 TSR_BOOL TSR_SetLogCallBack(TSR_LOGCALLBACK fLogCallBack, void* pUser)
 {
     setLogCallback(fLogCallBack, pUser);
@@ -227,7 +235,8 @@ int32_t TSR_StartListen(const char* sLocalIP, uint16_t wLocalPort, TSR_MSGCALLBA
             return fail(TSR_ERR_INVALID_ARGUMENT, -1);
         Listener::Limits limits{ListenLimits::maxConnections, static_cast<int>(ListenLimits::frameTimeoutMs),
                                 ListenLimits::maxBufferedBytes};
-        auto listener = std::make_shared<Listener>(sdk, fMessageCallBack, pUser, limits, ListenLimits::ledgerPath());
+        auto listener = std::make_shared<Listener>(
+            sdk, Listener::Callbacks{fMessageCallBack, pUser, sdk.roundCallback()}, limits, ListenLimits::ledgerPath());
         std::string error;
         if (!listener->start(address, wLocalPort, error)) {
             sdkLog().warn("cannot listen on {}:{}: {}", address, wLocalPort, error);

@@ -16,8 +16,8 @@ namespace tessoran {
 namespace asio = boost::asio;
 using asio::ip::tcp;
 
-Listener::Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits, std::string ledgerPath)
-    : sdk_(sdk), callback_(callback), user_(user), limits_(limits), ledgerPath_(std::move(ledgerPath))
+Listener::Listener(Sdk& sdk, Callbacks callbacks, Limits limits, std::string ledgerPath)
+    : sdk_(sdk), callbacks_(callbacks), limits_(limits), ledgerPath_(std::move(ledgerPath))
 {
 }
 
@@ -72,6 +72,7 @@ void Listener::stop()
         std::lock_guard<std::mutex> lock(queueMutex_);
         if (stopping_.exchange(true))
             return;
+        stoppedFromCallback_ = dispatchThread_.get_id() == std::this_thread::get_id();
         queue_.clear();
     }
     queueChanged_.notify_all();
@@ -310,34 +311,78 @@ void Listener::dispatchLoop()
                 return;
             // What queued up meanwhile goes in one round with one ledger sync, so a
             // flood pays a sync per round instead of one per alarm.
-            while (!queue_.empty() && batch.size() < kDispatchRound) {
+            size_t roundBytes = 0;
+            while (!queue_.empty() && batch.size() < kDispatchRound &&
+                   (batch.empty() || roundBytes + queue_.front().reserved <= kRoundBytes)) {
+                roundBytes += queue_.front().reserved;
                 batch.push_back(std::move(queue_.front()));
                 queue_.pop_front();
             }
         }
         resumeWaiting();
-        std::vector<bool> settled(batch.size(), false);
+        std::vector<Outcome> outcomes(batch.size(), Outcome::Unacknowledged);
         for (size_t i = 0; i < batch.size() && !stopping_; ++i) {
-            settled[i] = settle(batch[i]);
+            outcomes[i] = settle(batch[i]);
             batch[i].alarm = {};
             releaseBytes(std::exchange(batch[i].reserved, 0));
         }
         // Alarms of a round cut short by a stop leave the budget they held.
         for (Queued& item : batch)
             releaseBytes(std::exchange(item.reserved, 0));
-        // The round's records go to the disk at once, before its acknowledgements:
-        // an alarm stored but not yet acknowledged when the power goes is sent
-        // again by its device, and only a record on the disk keeps the restarted
-        // client from storing it twice.
-        std::string error;
-        if (!delivered_.sync(error))
-            sdkLog().error("alarm ledger {} cannot be synced ({}); alarms delivered before a power "
-                           "loss may be delivered again",
-                           ledgerPath_, error);
+        finishRound(batch, outcomes);
         if (stopping_)
-            return; // stopped from inside the callback: no acknowledgement
-        acknowledgeRound(batch, settled);
+            return; // stopped during the round: no acknowledgement
+        acknowledgeRound(batch, outcomes);
         forgetClosedRefusals();
+    }
+}
+
+void Listener::finishRound(std::vector<Queued>& batch, std::vector<Outcome>& outcomes)
+{
+    const size_t held = static_cast<size_t>(std::count(outcomes.begin(), outcomes.end(), Outcome::Held));
+    if (held > 0 && !roundStored(held))
+        refuseHeld(batch, outcomes);
+    roundLast_.clear();
+    for (size_t i = 0; i < batch.size(); ++i)
+        if (outcomes[i] == Outcome::Delivered || outcomes[i] == Outcome::Held)
+            delivered_.markDelivered(batch[i].device, batch[i].runId, batch[i].number);
+    // The round's records go to the disk at once, before its acknowledgements:
+    // an alarm stored but not yet acknowledged when the power goes is sent
+    // again by its device, and only a record on the disk keeps the restarted
+    // client from storing it twice.
+    std::string error;
+    if (!delivered_.sync(error))
+        sdkLog().error("alarm ledger {} cannot be synced ({}); alarms delivered before a power "
+                       "loss may be delivered again",
+                       ledgerPath_, error);
+}
+
+bool Listener::roundStored(size_t held)
+{
+    const auto [roundEnd, user] = callbacks_.roundEnd;
+    if (!roundEnd || stoppedFromCallback_)
+        return false;
+    if (roundEnd(static_cast<uint32_t>(held), user))
+        return true;
+    sdkLog().warn("the application did not store a round of {} held alarms", held);
+    return false;
+}
+
+void Listener::refuseHeld(const std::vector<Queued>& batch, std::vector<Outcome>& outcomes)
+{
+    // An acknowledgement covers every earlier number of its device: nothing of a
+    // device is acknowledged behind one of its alarms that was not stored, on
+    // whichever of its connections it came.
+    std::set<std::string> devices;
+    for (size_t i = 0; i < batch.size(); ++i) {
+        const Queued& item = batch[i];
+        if (outcomes[i] == Outcome::Held)
+            devices.insert(item.device);
+        if (!devices.count(item.device) || outcomes[i] == Outcome::Unacknowledged)
+            continue;
+        outcomes[i] = Outcome::Unacknowledged;
+        if (!refusedFrom(item))
+            refuseConnection(item);
     }
 }
 
@@ -355,27 +400,42 @@ void Listener::forgetClosedRefusals()
     }
 }
 
-bool Listener::settle(Queued& item)
+Listener::Outcome Listener::settle(Queued& item)
 {
     if (refusedFrom(item))
-        return false;
+        return Outcome::Unacknowledged;
     if (!item.deliver)
-        return true;
+        return Outcome::Acknowledged;
     if (item.number == 0) {
         // Numbers start at 1: a 0 can never be told apart from its own repeat.
         sdkLog().warn("alarm 0 from device {} ({}) dropped: alarms are numbered from 1", item.device, item.peer);
-        return true;
+        return Outcome::Acknowledged;
     }
-    if (!delivered_.isNew(item.device, item.runId, item.number)) {
+    if (!isNew(item)) {
         sdkLog().info("alarm {} from device {} was delivered before; acknowledged again", item.number, item.device);
-        return true;
+        return Outcome::Acknowledged;
     }
-    if (!deliver(item)) {
+    TSR_BOOL taken = deliver(item);
+    if (taken == TSR_ALARM_HELD && !callbacks_.roundEnd.first) {
+        sdkLog().error("alarm {} from device {} was held, but no round-end callback stores it", item.number,
+                       item.device);
+        taken = 0;
+    }
+    if (!taken) {
         refuseConnection(item);
-        return false;
+        return Outcome::Unacknowledged;
     }
-    delivered_.markDelivered(item.device, item.runId, item.number);
-    return true;
+    roundLast_[item.device] = {item.runId, item.number};
+    return taken == TSR_ALARM_HELD ? Outcome::Held : Outcome::Delivered;
+}
+
+bool Listener::isNew(const Queued& item) const
+{
+    if (!delivered_.isNew(item.device, item.runId, item.number))
+        return false;
+    // Sent again on a new connection while the first copy waits in this round.
+    auto inRound = roundLast_.find(item.device);
+    return inRound == roundLast_.end() || inRound->second.first != item.runId || item.number > inRound->second.second;
 }
 
 bool Listener::refusedFrom(const Queued& item)
@@ -407,10 +467,10 @@ void Listener::refuseConnection(const Queued& item)
     });
 }
 
-void Listener::acknowledgeRound(const std::vector<Queued>& batch, const std::vector<bool>& settled)
+void Listener::acknowledgeRound(const std::vector<Queued>& batch, const std::vector<Outcome>& outcomes)
 {
     for (size_t i = 0; i < batch.size(); ++i) {
-        if (!settled[i])
+        if (outcomes[i] == Outcome::Unacknowledged)
             continue;
         asio::post(io_, [from = batch[i].from, number = batch[i].number] {
             if (auto connection = from.lock())
@@ -438,7 +498,7 @@ bool Listener::deliveringNow(TSR_ALARM_IDENTITY& identity)
     return true;
 }
 
-bool Listener::deliver(Queued& item)
+TSR_BOOL Listener::deliver(Queued& item)
 {
     TSR_ALARMER& alarmer = item.alarm.alarmer;
     alarmer.bySerialValid = alarmer.byVersionValid = alarmer.byDeviceNameValid = 1;
@@ -451,20 +511,20 @@ bool Listener::deliver(Queued& item)
     // wants to hear from the device.
     if (alarmer.lUserID < 0) {
         sdkLog().info("alarm {} from device {} dropped: the client logged out of it", item.number, item.device);
-        return true;
+        return 1;
     }
 
-    TSR_MSGCALLBACK callback = callback_;
-    void* user = user_;
+    TSR_MSGCALLBACK callback = callbacks_.alarm;
+    void* user = callbacks_.alarmUser;
     if (!callback)
         std::tie(callback, user) = sdk_.messageCallback();
     // With no callback at all nobody could ever store it: it is dropped, as before.
     if (!callback)
-        return true;
+        return 1;
     tlsDelivering = &item;
     const TSR_BOOL taken = callback(item.alarm.command, &alarmer, item.alarm.bodyData(), item.alarm.bodySize(), user);
     tlsDelivering = nullptr;
-    return taken != 0;
+    return taken == TSR_ALARM_HELD ? TSR_ALARM_HELD : taken != 0;
 }
 
 } // namespace tessoran

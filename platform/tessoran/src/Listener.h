@@ -6,7 +6,8 @@
 // before they are read. A connection that finds the queue or the budget full
 // waits unread, so TCP pushes back on its device. Only devices the client has
 // logged into may send, and each alarm is acknowledged once its callback has
-// returned 1 (stored); one it refused is sent again by its device.
+// returned 1 (stored), or once the round it was held for has been stored; one
+// the application refused is sent again by its device.
 
 #include "tessoran.h"
 #include "DeliveredAlarms.h"
@@ -37,8 +38,13 @@ class Listener : public std::enable_shared_from_this<Listener>
 {
 public:
     static constexpr size_t kQueueAlarms = 256;
-    // Alarms delivered between two ledger syncs at most.
-    static constexpr size_t kDispatchRound = 64;
+    // Alarms delivered between two ledger syncs at most: one round, stored by
+    // the application together when it holds them. A round's fixed costs (the
+    // application's commit and folder syncs, the ledger sync) are paid once for
+    // all of it, so a flood is taken in rounds as large as the queue; the bytes
+    // bound keeps what an application copies of one round within reason.
+    static constexpr size_t kDispatchRound = kQueueAlarms;
+    static constexpr size_t kRoundBytes = size_t(32) << 20;
     // A connection whose alarm the application refused stays open this long
     // before it is closed, so a device that reconnects at once is not served in
     // a tight loop while the application cannot store.
@@ -68,9 +74,16 @@ public:
         std::weak_ptr<AlarmConnection> from;
     };
 
+    struct Callbacks
+    {
+        TSR_MSGCALLBACK alarm = nullptr; // null: the SDK's message callback
+        void* alarmUser = nullptr;
+        std::pair<TSR_ALARMROUNDCALLBACK, void*> roundEnd{nullptr, nullptr};
+    };
+
     // ledgerPath: where delivered alarm numbers are kept across runs; empty keeps
     // them in memory only.
-    Listener(Sdk& sdk, TSR_MSGCALLBACK callback, void* user, Limits limits, std::string ledgerPath);
+    Listener(Sdk& sdk, Callbacks callbacks, Limits limits, std::string ledgerPath);
     ~Listener();
 
     // Binds and starts the threads; false with the reason in `error`.
@@ -108,11 +121,26 @@ private:
     void unprovenGone(const std::string& peer);
     void runLoop();
     void dispatchLoop();
-    // Delivers or skips the item; false when it must not be acknowledged.
-    bool settle(Queued& item);
-    // The callback's result: true when the application took the alarm.
-    bool deliver(Queued& item);
-    void acknowledgeRound(const std::vector<Queued>& batch, const std::vector<bool>& settled);
+    // What became of an alarm of the round.
+    enum class Outcome {
+        Unacknowledged, // refused, behind a refused one, or cut short by a stop
+        Acknowledged,   // not delivered (a repeat, number 0, logged out): only acknowledged
+        Delivered,      // stored by its callback
+        Held,           // stored, or not, with the rest of the round
+    };
+    // Delivers or skips the item.
+    Outcome settle(Queued& item);
+    // The callback's result (1 taken, 0 refused, TSR_ALARM_HELD).
+    TSR_BOOL deliver(Queued& item);
+    bool isNew(const Queued& item) const;
+    // Ends the round: the held alarms are stored or refused, the delivered ones
+    // recorded, and the ledger synced; then the round is acknowledged.
+    void finishRound(std::vector<Queued>& batch, std::vector<Outcome>& outcomes);
+    bool roundStored(size_t held);
+    // The round was not stored: its held alarms, and every later alarm of the
+    // round from the same devices, stay unacknowledged.
+    void refuseHeld(const std::vector<Queued>& batch, std::vector<Outcome>& outcomes);
+    void acknowledgeRound(const std::vector<Queued>& batch, const std::vector<Outcome>& outcomes);
     // The application refused an alarm of this connection: it and the alarms
     // behind it stay unacknowledged, and the connection is closed after a pause
     // so that its device sends them again once it reconnected.
@@ -121,8 +149,7 @@ private:
     void forgetClosedRefusals();
 
     Sdk& sdk_;
-    const TSR_MSGCALLBACK callback_;
-    void* const user_;
+    const Callbacks callbacks_;
     const Limits limits_;
     const std::string ledgerPath_;
     std::atomic<bool> stopping_{false};
@@ -137,6 +164,11 @@ private:
     // The dispatch thread's own: connections whose alarms are no longer delivered.
     std::set<std::weak_ptr<AlarmConnection>, std::owner_less<std::weak_ptr<AlarmConnection>>> refused_;
     std::map<std::string, size_t> unproven_; // per source address
+    // The dispatch thread's own: the last number per device delivered or held in
+    // the round under way, recorded in delivered_ once the round stands.
+    std::map<std::string, std::pair<uint64_t, uint32_t>> roundLast_;
+    // Set when the stop came from a callback of this listener: nothing more is called.
+    std::atomic<bool> stoppedFromCallback_{false};
 
     std::mutex queueMutex_;
     std::condition_variable queueChanged_;

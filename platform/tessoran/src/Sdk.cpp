@@ -151,6 +151,19 @@ std::pair<TSR_MSGCALLBACK, void*> Sdk::messageCallback() const
     return {messageCallback_, messageUser_};
 }
 
+void Sdk::setRoundCallback(TSR_ALARMROUNDCALLBACK callback, void* user)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    roundCallback_ = callback;
+    roundUser_ = user;
+}
+
+std::pair<TSR_ALARMROUNDCALLBACK, void*> Sdk::roundCallback() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return {roundCallback_, roundUser_};
+}
+
 void Sdk::setExceptionCallback(TSR_EXCEPTIONCALLBACK callback, void* user)
 {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -86,6 +86,9 @@ public:
 
     void setMessageCallback(TSR_MSGCALLBACK callback, void* user);
     std::pair<TSR_MSGCALLBACK, void*> messageCallback() const;
+    // Round end of listeners started afterwards (TSR_SetAlarmRoundCallBack).
+    void setRoundCallback(TSR_ALARMROUNDCALLBACK callback, void* user);
+    std::pair<TSR_ALARMROUNDCALLBACK, void*> roundCallback() const;
     void setExceptionCallback(TSR_EXCEPTIONCALLBACK callback, void* user);
     // Queues an exception report for the event thread; never blocks.
     void postException(uint32_t type, int32_t loginId);
@@ -106,6 +109,8 @@ private:
     mutable std::mutex mutex_; // guards the callbacks
     TSR_MSGCALLBACK messageCallback_ = nullptr;
     void* messageUser_ = nullptr;
+    TSR_ALARMROUNDCALLBACK roundCallback_ = nullptr;
+    void* roundUser_ = nullptr;
     TSR_EXCEPTIONCALLBACK exceptionCallback_ = nullptr;
     void* exceptionUser_ = nullptr;
 

@@ -492,6 +492,63 @@ TEST_F(AlarmRows, AnIncidentAndItsClipRequestStandOrFallTogether)
     EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("incidentInfo")), 0);
 }
 
+// The alarms of one round go in with one commit: all of them with their
+// numbers, a repeat within the round once, or nothing when one fails.
+TEST_F(AlarmRows, AlarmsStoredTogetherStandOrFallTogether)
+{
+    const TrafficIncident incident =
+        MakeIncident("20261201080000", 1, QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.2"), 1, 1, "round");
+    auto storeRound = [&](quint32 first, quint32 last) {
+        return database.StoreAlarmsTogether([&] {
+            for (quint32 number = first; number <= last; ++number)
+                if (!database.InsertIncidentInfo(incident, AlarmOrigin{QStringLiteral("10.0.0.1:8000"), 4, number}))
+                    return false;
+            // Sent again within the round: stored once.
+            return database.InsertIncidentInfo(incident, AlarmOrigin{QStringLiteral("10.0.0.1:8000"), 4, last});
+        });
+    };
+    ASSERT_TRUE(storeRound(1, 3));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("incidentInfo")), 3);
+    EXPECT_TRUE(database.IsAlarmStored(AlarmOrigin{QStringLiteral("10.0.0.1:8000"), 4, 3}));
+
+    ASSERT_TRUE(Change(DatabasePath(), {QStringLiteral("create trigger refuse before insert on incidentInfo "
+                                                       "when (select count(*) from incidentInfo) >= 5 "
+                                                       "begin select raise(abort, 'full'); end")}));
+    EXPECT_FALSE(storeRound(4, 6));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("incidentInfo")), 3);
+    EXPECT_FALSE(database.IsAlarmStored(AlarmOrigin{QStringLiteral("10.0.0.1:8000"), 4, 4}));
+    // The next round finds the connection working.
+    ASSERT_TRUE(storeRound(4, 5));
+    EXPECT_EQ(RowCount(DatabasePath(), QStringLiteral("incidentInfo")), 5);
+}
+
+// Nobody fetches the clips of a deleted device: its requests go, and their
+// incidents keep no clip path; another device's stay.
+TEST_F(AlarmRows, DeletingADevicePrunesItsClipRequests)
+{
+    const QDateTime start = QDateTime::fromString(QStringLiteral("20261201075945"), QStringLiteral("yyyyMMddHHmmss"));
+    for (const QString& ip : {QStringLiteral("10.0.0.1"), QStringLiteral("10.0.0.3")}) {
+        ASSERT_TRUE(database.AddDeviceInfo(Device(ip)));
+        TrafficIncident incident = MakeIncident("20261201080000", 1, ip, QStringLiteral("10.0.0.2"), 1, 1, "clip");
+        incident.videoPath = QStringLiteral("/clips/%1.mp4").arg(ip);
+        ASSERT_TRUE(database.InsertIncidentInfo(
+            incident, {}, ClipRequest{incident.videoPath, ip, 8000, 1, start, start.addSecs(30)}));
+    }
+    ASSERT_TRUE(database.DeleteDeviceInfoByIp(QStringLiteral("10.0.0.1")));
+    QList<ClipRequest> gone, kept;
+    ASSERT_TRUE(database.GetClipRequests(QStringLiteral("10.0.0.1"), 8000, gone));
+    ASSERT_TRUE(database.GetClipRequests(QStringLiteral("10.0.0.3"), 8000, kept));
+    EXPECT_TRUE(gone.isEmpty());
+    ASSERT_EQ(kept.size(), 1);
+    QList<TrafficIncident> rows;
+    ASSERT_TRUE(database.GetIncidentInfo(0, 30, WholeRange(), rows));
+    QStringList paths;
+    for (const TrafficIncident& row : qAsConst(rows))
+        paths << row.videoPath;
+    paths.sort();
+    EXPECT_EQ(paths, (QStringList{QString(), QStringLiteral("/clips/10.0.0.3.mp4")}));
+}
+
 using SearchHistory = DatabaseTest;
 
 TEST_F(SearchHistory, HintsAreLimitedAndNewestFirst)

@@ -1,7 +1,8 @@
 #pragma once
 // A running SDK logged into the simulated device, a listener whose callback
 // keeps the alarms it gets (re-encoded, so they compare with what the device
-// sent), and the SDK's log lines.
+// sent), or holds them and keeps them when their round is stored, and the
+// SDK's log lines.
 
 #include "ListenerPeers.h"
 #include "SdkFixture.h"
@@ -39,6 +40,15 @@ protected:
         EXPECT_GE(id, 0) << TSR_GetErrorMsg(nullptr);
         return id;
     }
+    // A listener whose callback holds each alarm for its round; the round-end
+    // callback stores them (keeps them in received()) unless told otherwise.
+    int32_t listenHolding(bool withRoundEnd = true)
+    {
+        hold_ = true;
+        if (withRoundEnd)
+            TSR_SetAlarmRoundCallBack(&ListenerFixture::endRound, this);
+        return listen();
+    }
     int32_t listen(const char* address = "127.0.0.1")
     {
         int32_t handle = TSR_StartListen(address, listenPort_, &ListenerFixture::keep, this);
@@ -61,6 +71,11 @@ protected:
         return sent_;
     }
 
+    static bool allAcknowledged(devsim::SimDevice& device, size_t alarms)
+    {
+        return device.alarmsSent() == alarms && device.alarmsUnacknowledged() == 0;
+    }
+
     // The identities the callback was given, in the order of its calls.
     std::vector<TSR_ALARM_IDENTITY> identities()
     {
@@ -72,7 +87,18 @@ protected:
     // While above 0, the callback refuses (returns 0) and counts down.
     std::atomic<int> refuseNext_{0};
     std::atomic<int> callbackCalls_{0};
+    // Round ends wait while closed; while above 0 they refuse and count down.
+    std::atomic<bool> roundGateOpen_{true};
+    std::atomic<bool> inRoundEnd_{false};
+    std::atomic<int> refuseRounds_{0};
     testsupport::SdkLogLines log_;
+
+    // The number of held alarms of each round end, in order.
+    std::vector<uint32_t> roundSizes()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return roundSizes_;
+    }
 
 private:
     static TSR_BOOL keep(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t, void* user)
@@ -90,7 +116,30 @@ private:
             --self->refuseNext_;
             return 0;
         }
+        if (self->hold_) {
+            self->held_.push_back(tessoran::wire::encodeAlarm(command, *alarmer, body));
+            return TSR_ALARM_HELD;
+        }
         self->received_.push_back(tessoran::wire::encodeAlarm(command, *alarmer, body));
+        return 1;
+    }
+
+    static TSR_BOOL endRound(uint32_t held, void* user)
+    {
+        auto* self = static_cast<ListenerFixture*>(user);
+        self->inRoundEnd_ = true;
+        while (!self->roundGateOpen_)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::lock_guard<std::mutex> lock(self->mutex_);
+        self->inRoundEnd_ = false;
+        self->roundSizes_.push_back(held);
+        std::vector<std::vector<uint8_t>> round = std::move(self->held_);
+        self->held_.clear();
+        if (round.size() != held || self->refuseRounds_ > 0) {
+            --self->refuseRounds_;
+            return 0;
+        }
+        self->received_.insert(self->received_.end(), round.begin(), round.end());
         return 1;
     }
 
@@ -98,4 +147,7 @@ private:
     std::vector<TSR_ALARM_IDENTITY> identities_;
     std::vector<std::vector<uint8_t>> sent_;
     std::vector<std::vector<uint8_t>> received_;
+    std::atomic<bool> hold_{false};
+    std::vector<std::vector<uint8_t>> held_;
+    std::vector<uint32_t> roundSizes_;
 };

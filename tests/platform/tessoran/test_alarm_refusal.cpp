@@ -12,11 +12,6 @@ namespace {
 
 using AlarmRefusalTest = ListenerFixture;
 
-bool allAcknowledged(devsim::SimDevice& device, size_t alarms)
-{
-    return device.alarmsSent() == alarms && device.alarmsUnacknowledged() == 0;
-}
-
 // Refusals at the start, in the middle (after the device reconnected) and of
 // the last alarm: every alarm still arrives once, in order, and the alarms
 // behind a refused one are not delivered before it.
