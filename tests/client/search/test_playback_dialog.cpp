@@ -278,6 +278,25 @@ private slots:
         QCOMPARE(video->window(), dialog.get());
     }
 
+    // The search page runs the dialog modal, and a modal dialog blocks input
+    // to windows outside its family: the full-screen video took no key and no
+    // double-click, and the dialog came up over it with its video gone.
+    void fullScreenOfAModalDialogTakesInput()
+    {
+        dialog->hide();
+        dialog->setWindowModality(Qt::ApplicationModal);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        OpenAndWaitForPictures(recording);
+        QWidget* video = Video();
+        DoubleClick(video);
+        QTRY_VERIFY(video->window()->isFullScreen());
+        QVERIFY(QTest::qWaitForWindowExposed(video->window()));
+        // Through the window system, where modality is enforced.
+        QTest::keyClick(video->window()->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(VideoAtHome(video));
+    }
+
     void endOfFileLeavesFullScreen()
     {
         OpenAndWaitForPictures(shortClip);
