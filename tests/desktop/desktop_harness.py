@@ -2,15 +2,17 @@
 """The live-video page as an operator meets it on a real desktop.
 
 Starts a private Xvfb server with the openbox window manager, the device
-simulator and the real Corvane program in a temporary application folder,
-drives the program with real X clicks and keys (xdotool) and judges it from
-captures of the whole X screen (xwd), which show how the X server stacks the
-native video windows, as the operator sees them.
+simulator (one device of six cameras) and the real Corvane program in a
+temporary application folder, drives the program with real X clicks and keys
+(xdotool) and judges it from the server's frame buffer, which shows how the X
+server stacks the native video windows and the pop-ups, as the operator sees
+them. The cases run in Chinese, then again in English.
 
-  desktop_harness.py --bin-dir DIR --out DIR [--case NAME ...] [--keep]
+  desktop_harness.py --bin-dir DIR --out DIR [--case NAME ...] [--chinese-only] [--keep]
 
 Every case waits for what it needs (a window mapped, a region changed) with
-generous time limits; the captures are saved as PNGs in --out.
+generous time limits; the captures are saved as PNGs in --out, named by case
+and language.
 """
 
 import argparse

@@ -247,8 +247,9 @@ private slots:
         QVERIFY(video->window() != dialog.get());
         QTRY_VERIFY(video->window()->isFullScreen());
         DoubleClick(video);
+        // In its cell at once: its first picture back home is not drawn at the full-screen size.
+        QCOMPARE(video->geometry(), home);
         QTRY_VERIFY(VideoAtHome(video));
-        QTRY_COMPARE(video->geometry(), home);
         Click("tBtnPause");
         DoubleClick(video);
         QVERIFY(VideoAtHome(video));
