@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QVBoxLayout>
+#include <QWindow>
 
 FullScreenHost::FullScreenHost(QWidget* guestWidget)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), guest(guestWidget)
@@ -44,10 +45,23 @@ void FullScreenHost::Enter()
     placeholder->show();
     layout()->addWidget(guest);
     guest->show();
+    JoinWindowOf(home);
     showFullScreen();
     raise();
     activateWindow();
     setFocus(Qt::OtherFocusReason);
+}
+
+void FullScreenHost::JoinWindowOf(QWidget* widget)
+{
+    // A modal dialog (the playback dialog runs modal) blocks input to every
+    // window outside its own family; as a transient of the guest's window the
+    // host keeps its double-click and Escape, and the window manager keeps it
+    // above that window.
+    if (!windowHandle())
+        create();
+    if (QWindow* owner = widget->window()->windowHandle())
+        windowHandle()->setTransientParent(owner);
 }
 
 void FullScreenHost::Leave()

@@ -33,6 +33,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void JoinWindowOf(QWidget* widget);
     void ReturnGuest();
 
     QPointer<QWidget> guest;

@@ -2,15 +2,17 @@
 """The live-video page as an operator meets it on a real desktop.
 
 Starts a private Xvfb server with the openbox window manager, the device
-simulator and the real Corvane program in a temporary application folder,
-drives the program with real X clicks and keys (xdotool) and judges it from
-captures of the whole X screen (xwd), which show how the X server stacks the
-native video windows, as the operator sees them.
+simulator (one device of six cameras) and the real Corvane program in a
+temporary application folder, drives the program with real X clicks and keys
+(xdotool) and judges it from the server's frame buffer, which shows how the X
+server stacks the native video windows and the pop-ups, as the operator sees
+them. The cases run in Chinese, then again in English.
 
-  desktop_harness.py --bin-dir DIR --out DIR [--case NAME ...] [--keep]
+  desktop_harness.py --bin-dir DIR --out DIR [--case NAME ...] [--chinese-only] [--keep]
 
 Every case waits for what it needs (a window mapped, a region changed) with
-generous time limits; the captures are saved as PNGs in --out.
+generous time limits; the captures are saved as PNGs in --out, named by case
+and language.
 """
 
 import argparse
@@ -32,9 +34,24 @@ PANE_BACKGROUND = (47, 50, 55)
 LAYOUT_BUTTON = (26, 32)
 EXPAND_BUTTON = (81, 32)
 CAMERA_ROWS = (-119, 149, 26)
-# On the search page, from the same origin: its tab, the search button, the
-# first result row and the clip's picture.
+# From the grid's top-left: the tree's "play all" and "stop all" buttons, the two page tabs and
+# the title bar's language button.
+PLAY_ALL = (-96, 55)
+STOP_ALL = (-45, 55)
+LIVE_TAB = (177, -24)
 SEARCH_TAB = (460, -24)
+LANGUAGE_BUTTON = (805, -24)
+# From the grid's bottom-left: the paging bar's previous and next page.
+PREVIOUS_PAGE = (541, 28)
+NEXT_PAGE = (694, 28)
+# The layout chooser's place over the grid's bottom-left corner, its size and
+# the height of one entry; the entries from the top and what each leaves on
+# the screen: the idle panes met along the bottom row, the right column and the
+# top row of the grid, with the camera playing in the first pane.
+CHOOSER = (120, 160, 32)
+LAYOUTS = (("1", (0, 0, 0)), ("4", (2, 2, 1)), ("6", (3, 3, 1)), ("9", (3, 3, 2)), ("16", (4, 4, 3)))
+# On the search page, from the grid's top-left: the search button, the first
+# result row and the clip's picture.
 SEARCH_BUTTON = (1051, 78)
 FIRST_RESULT = (11, 249)
 CLIP_PICTURE = (927, 641)
@@ -152,10 +169,18 @@ class Desktop:
     def __init__(self, workdir):
         self.workdir = workdir
         self.processes = []
+        # The screen is read from the server's frame buffer, which is what the
+        # display shows: a GetImage of the root window (xwd -root) on Xvfb
+        # returns black where one client's top-level window lies wholly over
+        # another of its own (a pop-up or a dialog over the main window),
+        # although the frame buffer holds its picture. No cursor is drawn into it.
+        framebuffer_dir = os.path.join(workdir, "framebuffer")
+        os.makedirs(framebuffer_dir)
+        self.framebuffer = os.path.join(framebuffer_dir, "Xvfb_screen0")
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
-                                 "-nolisten", "tcp"], pass_fds=(write_end,),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                 "-nolisten", "tcp", "-fbdir", framebuffer_dir, "-nocursor"],
+                                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         self.processes.append(xvfb)
         with os.fdopen(read_end) as pipe:
@@ -183,13 +208,9 @@ class Desktop:
         return done.stdout
 
     def capture(self):
-        # A capture that races a window being mapped may fail; the next one does not.
-        for attempt in range(5):
-            data = self.run(["xwd", "-root", "-silent"])
-            if len(data) > 100:
-                return Capture.from_xwd(data)
-            time.sleep(0.5)
-        raise RuntimeError("xwd cannot capture the screen (X server %s)" % self.env["DISPLAY"])
+        # The server keeps its frame buffer in this file in the xwd format.
+        with open(self.framebuffer, "rb") as screen:
+            return Capture.from_xwd(screen.read())
 
     def click(self, x, y, button=1, double=False):
         self.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
@@ -226,13 +247,14 @@ class Session:
         os.makedirs(self.app_dir)
         for name in ("Corvane.db", "corvane_zh.qm", "corvane_en.qm"):
             shutil.copy(os.path.join(bin_dir, name), self.app_dir)
-        # Short incident clips, so the search page has one to play seconds after the incident.
+        # Sub-streams, which the layouts of more than four panes ask for; clips
+        # long enough to go full screen and back a few times while they play.
         with open(os.path.join(self.app_dir, "config.ini"), "w") as config:
-            config.write("[Param]\nVideoTime=4\n")
+            config.write("[Param]\nVideoTime=40\nStreamType=1\n")
         alarm_port = free_port()
         self.control_port = free_port()
         self.devsim_log = os.path.join(workdir, "devsim.log")
-        desktop.start([os.path.join(bin_dir, "corvane-devsim"), "--devices", "1", "--cameras", "4",
+        desktop.start([os.path.join(bin_dir, "corvane-devsim"), "--devices", "1", "--cameras", "6",
                        "--port", str(free_port()), "--first-subnet", str(20 + os.getpid() % 200),
                        "--alarm-port", str(alarm_port), "--alarm-rate", "0",
                        "--control-port", str(self.control_port), "--client-db",
@@ -246,6 +268,8 @@ class Session:
                                     "corvane.log", env)
         wait_for(lambda: desktop.visible_windows("^Corvane"), 120, "the main window")
         self.grid = wait_for(self.find_grid, 60, "the video grid")
+        # The incident whose clip the playback dialog plays is ready by then.
+        assert self.control("fire all incident 1").startswith("ok")
 
     def find_grid(self):
         """The bounding box of the idle panes' background: the video grid."""
@@ -264,7 +288,9 @@ class Session:
         column = left + (right - left) // 4
         on_row = [x for x in range(left - 8, right + 8) if shot.pixel(x, row) == PANE_BACKGROUND]
         on_column = [y for y in range(top - 8, bottom + 8) if shot.pixel(column, y) == PANE_BACKGROUND]
-        return (on_row[0], on_column[0], on_row[-1] + 1, on_column[-1] + 1)
+        grid = (on_row[0], on_column[0], on_row[-1] + 1, on_column[-1] + 1)
+        # Not while a toast of the log-in lies over it.
+        return grid if shot.share_of(PANE_BACKGROUND, *grid) > 0.97 else None
 
     def control(self, command):
         """One command to the simulator; its answer."""
@@ -321,9 +347,48 @@ def picture_shown(desktop, rect, timeout=30):
 
     def showing():
         shot = desktop.capture()
-        return (shot.share_of((0, 0, 0), *area) < 0.5 and shot.share_of(PANE_BACKGROUND, *area) < 0.5
-                and len(shot.colours(*area, step=8)) > 4)
+        if (shot.share_of((0, 0, 0), *area) < 0.5 and shot.share_of(PANE_BACKGROUND, *area) < 0.5
+                and len(shot.colours(*area, step=8)) > 4):
+            return shot
+        return None
     return wait_for(showing, timeout, "a picture in %s" % (rect,), interval=0.3)
+
+
+def background_runs(shot, points, shortest=16):
+    """How many stretches of idle-pane background lie along `points`."""
+    runs = length = 0
+    for x, y in points:
+        if shot.pixel(x, y) == PANE_BACKGROUND:
+            length += 1
+            if length == shortest:
+                runs += 1
+        else:
+            length = 0
+    return runs
+
+
+def layout_seen(shot, grid):
+    """The idle panes met along the grid's bottom row, right column and top row."""
+    left, top, right, bottom = grid
+    return (background_runs(shot, [(x, bottom - 12) for x in range(left, right)]),
+            background_runs(shot, [(right - 12, y) for y in range(top, bottom)]),
+            background_runs(shot, [(x, top + 12) for x in range(left, right)]))
+
+
+def entries_drawn(shot, rect):
+    """How many of the chooser's entries show their picture and a text that stands out from its ground."""
+    left, top, right, bottom = rect
+    band = CHOOSER[2]
+    drawn = 0
+    for row in range((bottom - top) // band):
+        y0 = top + row * band
+        text = [shot.pixel(x, y) for y in range(y0 + 6, y0 + band - 6) for x in range(left + 40, right - 4)]
+        ground = max(set(text), key=text.count)
+        ink = sum(1 for p in text if sum(abs(p[k] - ground[k]) for k in range(3)) > 240) / len(text)
+        icon = shot.colours(left + 6, y0 + 6, left + 34, y0 + band - 6)
+        if text.count(ground) / len(text) > 0.4 and 0.01 < ink < 0.5 and len(icon) > 1:
+            drawn += 1
+    return drawn
 
 
 class Cases:
@@ -331,9 +396,18 @@ class Cases:
         self.desktop = desktop
         self.session = session
         self.out = out
+        self.language = "zh"
 
     def save(self, shot, name):
-        shot.save_png(os.path.join(self.out, name + ".png"))
+        shot.save_png(os.path.join(self.out, "%s-%s.png" % (name, self.language)))
+
+    def at(self, offset):
+        left, top = self.session.grid[:2]
+        return (left + offset[0], top + offset[1])
+
+    def below(self, offset):
+        left, bottom = self.session.grid[0], self.session.grid[3]
+        return (left + offset[0], bottom + offset[1])
 
     def play_first_camera(self):
         """Double-clicks the first camera of the device tree; it plays in pane 0."""
@@ -341,44 +415,89 @@ class Cases:
         self.desktop.click(x, y, double=True)
         video_runs(self.desktop, self.session.pane(0), timeout=60)
 
+    def switch_language(self):
+        """The title bar's language button: Chinese to English."""
+        before = self.desktop.capture()
+        self.desktop.click(*self.at(LANGUAGE_BUTTON))
+        title = (self.session.grid[0], 0, 1920, self.session.grid[1])
+        wait_for(lambda: self.desktop.capture().differs(before, *title, step=2) > 0.01, 20,
+                 "the window's texts to change language")
+        self.language = "en"
+
     # An idle pane used to show a strip across its middle: the empty logo frame.
     def idle_panes(self):
-        shot = self.desktop.capture()
+        def uniform():
+            shot = self.desktop.capture()
+            return shot if all(shot.colours(*inner(self.session.pane(index), 0.1)) == {PANE_BACKGROUND}
+                               for index in range(4)) else None
+        try:
+            # A toast of the log-in may still cover the grid for a moment.
+            shot = wait_for(uniform, 20, "idle panes of one colour")
+        except AssertionError:
+            shot = self.desktop.capture()
+            for index in range(4):
+                colours = shot.colours(*inner(self.session.pane(index), 0.1))
+                assert colours == {PANE_BACKGROUND}, "idle pane %d shows %d colours: %s" % (
+                    index, len(colours), sorted(colours)[:6])
         self.save(shot, "idle-grid")
-        for index in range(4):
-            colours = shot.colours(*inner(self.session.pane(index), 0.1))
-            assert colours == {PANE_BACKGROUND}, "idle pane %d shows %d colours: %s" % (
-                index, len(colours), sorted(colours)[:6])
 
-    # The chooser used to be drawn under the native video windows, out of reach.
-    def chooser(self):
-        left, top, right, bottom = self.session.grid
-        region = (left, bottom - 160, left + 120, bottom)
-        before = self.desktop.capture()
+    def chooser_rect(self):
+        left, bottom = self.session.grid[0], self.session.grid[3]
+        return (left, bottom - CHOOSER[1], left + CHOOSER[0], bottom)
+
+    def open_chooser(self):
+        """Clicks the layout button; the chooser shows its five entries over the panes."""
+        rect = self.chooser_rect()
         self.desktop.click(*self.session.layout_button())
-        opened = wait_for(lambda: (lambda s: s if s.differs(before, *region, step=2) > 0.3 else None)(
-            self.desktop.capture()), 20, "the layout chooser to show")
+        return wait_for(lambda: (lambda s: s if entries_drawn(s, rect) == len(LAYOUTS) else None)(
+            self.desktop.capture()), 20, "the layout chooser's five entries to show")
+
+    def wait_chooser_closed(self, before, why):
+        wait_for(lambda: self.desktop.capture().differs(before, *self.chooser_rect(), step=2) < 0.05, 20, why)
+
+    def pick_layout(self, row):
+        name, seen = LAYOUTS[row]
+        self.open_chooser()
+        rect = self.chooser_rect()
+        self.desktop.click(rect[0] + CHOOSER[0] // 2, rect[1] + row * CHOOSER[2] + CHOOSER[2] // 2)
+
+        def shown():
+            shot = self.desktop.capture()
+            if layout_seen(shot, self.session.grid) != seen:
+                return None
+            # One pane: the playing camera fills the whole grid.
+            return row != 0 or shot.share_of(PANE_BACKGROUND, *inner(self.session.grid)) < 0.05
+        wait_for(shown, 30, "the layout of %s panes" % name)
+
+    # The chooser used to show as a black box: its entries were not drawn.
+    def chooser(self):
+        before = self.desktop.capture()
+        assert layout_seen(before, self.session.grid) == LAYOUTS[1][1], "not four panes: %s" % (
+            layout_seen(before, self.session.grid),)
+        opened = self.open_chooser()
         self.save(opened, "chooser-open")
         # Escape closes it and leaves the layout alone.
         self.desktop.key("Escape")
-        wait_for(lambda: self.desktop.capture().differs(before, *region, step=2) < 0.05, 20,
-                 "Escape to close the chooser")
-        # One pane: the playing camera fills the grid.
-        self.desktop.click(*self.session.layout_button())
-        wait_for(lambda: self.desktop.capture().differs(before, *region, step=2) > 0.3, 20, "the chooser again")
-        self.desktop.click(left + 60, bottom - 160 + 16)
-        wait_for(lambda: self.desktop.capture().share_of(PANE_BACKGROUND, *inner(self.session.grid)) < 0.2, 20,
-                 "one pane filling the grid")
-        # And back to four.
-        self.desktop.click(*self.session.layout_button())
-        wait_for(lambda: self.desktop.capture().differs(before, *region, step=2) > 0.3, 20, "the chooser again")
-        self.desktop.click(left + 60, bottom - 160 + 48)
-        wait_for(lambda: self.desktop.capture().share_of(PANE_BACKGROUND, *inner(self.session.grid)) > 0.5, 20,
-                 "four panes again")
+        self.wait_chooser_closed(before, "Escape to close the chooser")
+        # So does a press on the search page's tab (the press itself only closes
+        # it, as a press anywhere outside), and it is still closed on the way back.
+        self.open_chooser()
+        self.desktop.click(*self.at(SEARCH_TAB))
+        self.wait_chooser_closed(before, "a press outside to close the chooser")
+        self.desktop.click(*self.at(SEARCH_TAB))
+        wait_for(lambda: self.desktop.capture().share_of(PANE_BACKGROUND, *self.session.grid) < 0.1, 20,
+                 "the search page")
+        self.desktop.click(*self.at(LIVE_TAB))
+        self.wait_chooser_closed(before, "the grid without the chooser after a page switch")
+        if self.language == "zh":
+            for row in (0, 4, 2, 3):
+                self.pick_layout(row)
+        self.pick_layout(1)
 
     # Leaving full screen used to leave the grid unmapped with a frozen picture,
     # or as a window of its own at the screen's top-left.
-    def full_screen(self, cycles=6):
+    def full_screen(self):
+        cycles = 4 if self.language == "zh" else 1
         left, top, right, bottom = self.session.grid
         home = self.desktop.capture()
         beside = (0, 0, left, 1080)  # the device tree and the window's frame
@@ -399,9 +518,34 @@ class Cases:
                 self.save(back, "grid-after-full-screen")
         assert self.session.alive(), "the program ended"
 
-    def at(self, offset):
-        left, top = self.session.grid[:2]
-        return (left + offset[0], top + offset[1])
+    def panes_show(self, playing, timeout=60):
+        """Waits until exactly the panes in `playing` show a picture and the others are idle."""
+        def state():
+            shot = self.desktop.capture()
+            for index in range(4):
+                idle = shot.share_of(PANE_BACKGROUND, *inner(self.session.pane(index)))
+                if (idle < 0.5) != (index in playing):
+                    return None
+            return shot
+        return wait_for(state, timeout, "video in panes %s only" % (playing,), interval=0.5)
+
+    # The paging bar used to stay hidden, and cameras past the first page could
+    # only be played one by one.
+    def paging(self):
+        self.desktop.click(*self.at(PLAY_ALL))
+        self.panes_show((0, 1, 2, 3))
+        self.desktop.click(*self.below(NEXT_PAGE))
+        self.save(self.panes_show((0, 1)), "paging-second-page")
+        self.desktop.click(*self.below(PREVIOUS_PAGE))
+        self.panes_show((0, 1, 2, 3))
+        # Back to the first camera alone, as the other cases expect.
+        self.desktop.click(*self.at(STOP_ALL))
+        self.panes_show(())
+        # A camera plays in the selected pane.
+        left, top, right, bottom = self.session.pane(0)
+        self.desktop.click((left + right) // 2, (top + bottom) // 2)
+        self.play_first_camera()
+        self.panes_show((0,))
 
     def dialog_geometry(self):
         ids = self.desktop.visible_windows("^VideoDetailInfoDialog$")
@@ -412,12 +556,12 @@ class Cases:
         x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
         return (x, y, x + w, y + h)
 
-    # Leaving the playback dialog's full screen used to leave the video as a
-    # frameless window at the screen's top-left that outlived the dialog, and
-    # later dialogs stayed black.
-    def playback_dialog(self, cycles=3):
+    # The playback dialog used to open black, and leaving its full screen left
+    # the video as a frameless window at the screen's top-left that outlived
+    # the dialog, after which later dialogs stayed black.
+    def playback_dialog(self):
         session = self.session
-        assert session.control("fire all incident 1").startswith("ok")
+        rounds, cycles = (2, 3) if self.language == "zh" else (1, 1)
         clips = os.path.join(session.app_dir, "data", "video")
         wait_for(lambda: any(f.endswith(".mp4") for _, _, files in os.walk(clips) for f in files), 120,
                  "the incident's clip")
@@ -437,7 +581,7 @@ class Cases:
                 return False
         wait_for(clip_plays, 90, "the clip of the first result to play", interval=1)
         page = self.desktop.capture()
-        for round_ in range(2):
+        for round_ in range(rounds):
             self.desktop.click(*self.at(CLIP_PICTURE), double=True)
             dialog = wait_for(self.dialog_geometry, 30, "the playback dialog")
             picture_shown(self.desktop, dialog)
@@ -450,7 +594,7 @@ class Cases:
                 # Back in the dialog: around it, the page shows as before.
                 back = wait_for(lambda: (lambda s: s if s.differs(page, 0, 0, 1920, dialog[1]) < 0.05 else None)(
                     self.desktop.capture()), 30, "the dialog to take the clip back (cycle %d)" % cycle)
-                picture_shown(self.desktop, dialog)
+                back = picture_shown(self.desktop, dialog)
             if round_ == 0:
                 self.save(back, "playback-dialog-after-full-screen")
             self.desktop.key("Escape")
@@ -459,12 +603,15 @@ class Cases:
             # (Below the clock, left of the clip that plays on.)
             wait_for(lambda: self.desktop.capture().differs(page, 0, 160, clip_area[0] - 10, 1080) < 0.05, 30,
                      "the page to show alone again")
+        self.desktop.click(*self.at(LIVE_TAB))
+        wait_for(lambda: self.desktop.capture().share_of(PANE_BACKGROUND, *session.grid) > 0.3, 20,
+                 "the live-video page again")
 
 
-CASES = ("idle_panes", "chooser", "full_screen", "playback_dialog")
-# The playback dialog's window is not painted on this X server yet (it stays
-# black when it opens), so its case runs only when asked for by --case.
-DEFAULT_CASES = ("idle_panes", "chooser", "full_screen")
+# Each runs in Chinese, then all but the first again in English, for the
+# screenshots in both languages.
+CASES = ("idle_panes", "chooser", "full_screen", "paging", "playback_dialog")
+NEEDS_PLAY = ("chooser", "full_screen", "paging")
 
 
 def main():
@@ -472,6 +619,7 @@ def main():
     parser.add_argument("--bin-dir", required=True)
     parser.add_argument("--out", required=True, help="folder for the captures")
     parser.add_argument("--case", action="append", choices=CASES, help="run only these cases")
+    parser.add_argument("--chinese-only", action="store_true", help="leave out the English round")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
@@ -482,21 +630,26 @@ def main():
         desktop = Desktop(workdir)
         session = Session(desktop, args.bin_dir, workdir)
         cases = Cases(desktop, session, args.out)
-        selected = args.case or list(DEFAULT_CASES)
-        for name in CASES:
-            if name not in selected:
-                continue
-            if name in ("chooser", "full_screen") and not getattr(cases, "_playing", False):
-                cases.play_first_camera()
-                cases._playing = True
-            started = time.monotonic()
-            try:
-                getattr(cases, name)()
-                print("PASS %s (%.1f s)" % (name, time.monotonic() - started), flush=True)
-            except AssertionError as error:
-                failures.append(name)
-                cases.save(desktop.capture(), "failed-" + name)
-                print("FAIL %s: %s" % (name, error), flush=True)
+        selected = args.case or list(CASES)
+        playing = False
+        for language in ("zh",) if args.chinese_only else ("zh", "en"):
+            if language == "en":
+                cases.switch_language()
+            for name in CASES:
+                if name not in selected or (language == "en" and name == "idle_panes"):
+                    continue
+                if name in NEEDS_PLAY and not playing:
+                    cases.play_first_camera()
+                    playing = True
+                started = time.monotonic()
+                label = "%s (%s)" % (name, language)
+                try:
+                    getattr(cases, name)()
+                    print("PASS %s (%.1f s)" % (label, time.monotonic() - started), flush=True)
+                except AssertionError as error:
+                    failures.append(label)
+                    cases.save(desktop.capture(), "failed-" + name)
+                    print("FAIL %s: %s" % (label, error), flush=True)
     finally:
         if desktop:
             desktop.close()
