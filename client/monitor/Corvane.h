@@ -189,8 +189,6 @@ private:
     QHash<int, QString> hashIncidentIcon;
     ConfigDialog* pConfigDialog = nullptr;
     IncidentSpeaker* pIncidentSpeaker = nullptr;
-    // Set once no speech engine could be made, so the lack is logged once.
-    bool bSpeechUnavailable = false;
     LanguageManage* pLanguageManage = nullptr;
     ExternalProcessManage externalProcessManage;
 
