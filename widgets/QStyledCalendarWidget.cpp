@@ -162,6 +162,10 @@ QStyledCalendarWidget::QStyledCalendarWidget(QWidget* parent, CalendarType type)
     setAutoFillBackground(true);
     setContentsMargins(9, 8, 9, 8);
     setTextColorHover(kDefaultHover);
+    // The default locale follows the program's language; a parent made before
+    // the last switch still holds the old one, which a calendar made now must
+    // not take over.
+    setLocale(QLocale());
     updateNavigationBar();
 }
 

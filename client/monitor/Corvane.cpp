@@ -22,6 +22,7 @@
 #include "dialogs/QuickSetDialog.h"
 #include "dialogs/QPromptWidget.h"
 #include "dialogs/QSreachBox.h"
+#include "search/SearchFrame.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -105,7 +106,6 @@ Corvane::Corvane(QWidget* parent, quint16 alarmPort)
 
     pLanguageManage = LanguageManage::GetInstance();
     connect(pLanguageManage, &LanguageManage::languageChangeSig, this, &Corvane::reTranslateUI);
-    connect(pLanguageManage, &LanguageManage::languageChangeSig, ui.frameSearchParam, &SearchFrame::reTranslateUI);
 
     InitUi();
     ConnectDatabase();
@@ -188,7 +188,8 @@ Corvane::~Corvane()
     DeviceManager::DestroyInstance();
     RtspManager::DestroyInstance();
     // A search still reading would find its database closed under it.
-    ui.frameSearchParam->StopSearches();
+    if (searchPage)
+        searchPage->StopSearches();
     if (ImplementInstance* instance = ImplementInstance::GetInstance()) {
         instance->GetDatabase()->CloseDatabase();
         Log()->info("{}, CloseDatabase end..", method);
@@ -319,6 +320,19 @@ void Corvane::InitUi()
     ui.qIconPbtnRefresh->setEnabled(false);
 }
 
+SearchFrame* Corvane::SearchPage()
+{
+    if (searchPage)
+        return searchPage;
+    searchPage = new SearchFrame(ui.pageSearch);
+    searchPage->setObjectName(QStringLiteral("frameSearchParam"));
+    ui.verticalLayout_search->addWidget(searchPage);
+    connect(pLanguageManage, &LanguageManage::languageChangeSig, searchPage, &SearchFrame::reTranslateUI);
+    connect(this, &Corvane::InsertConditionSig, searchPage, &SearchFrame::InsertConditionSlot);
+    connect(this, &Corvane::UpdatePosSig, searchPage, &SearchFrame::UpdatePosSlot);
+    return searchPage;
+}
+
 void Corvane::ConnectDatabase()
 {
     constexpr const char* method = "Corvane::ConnectDatabase";
@@ -393,12 +407,10 @@ void Corvane::MakeConnections()
     connect(this, &Corvane::DealIncidentTableSig, this, &Corvane::DealIncidentTableSlot, Qt::BlockingQueuedConnection);
     ConnectDeviceTree();
     ConnectPreview();
-    connect(this, &Corvane::InsertConditionSig, ui.frameSearchParam, &SearchFrame::InsertConditionSlot);
     connect(this, &Corvane::DeviceLoginFinishedSig, this, &Corvane::DeviceLoginFinishedSlot,
             Qt::BlockingQueuedConnection);
     connect(this, &Corvane::ChannelPreviewStateSig, this, &Corvane::ChannelPreviewStateSlot,
             Qt::BlockingQueuedConnection);
-    connect(this, &Corvane::UpdatePosSig, ui.frameSearchParam, &SearchFrame::UpdatePosSlot);
     connect(&externalProcessManage, &ExternalProcessManage::ErrMsgSig, this, &Corvane::ErrMsgSlot);
 }
 
@@ -513,6 +525,8 @@ void Corvane::TopSliderNavigationItemClickedSlot(int index)
     preview->CloseLayoutChooser();
     if (HintListWidget* hints = deviceTree->HintList())
         hints->hide();
+    if (index == 1)
+        SearchPage();
     ui.stackedWidget->setCurrentIndex(index);
     if (index == 1)
         emit InsertConditionSig();

@@ -25,13 +25,14 @@ class LanguageManage;
 class PreviewController;
 class QStandardItemModel;
 class QTimer;
+class SearchFrame;
 
 // The client's one main window: a frameless window with its own title bar,
 // the preview page (device tree, live incident list, video grid) and the
-// search page. Its slots forward to the parts it owns: AlarmIntake (the alarm
-// slots' listener-thread work), DeviceTreeController (logins, the tree and the
-// worker threads) and PreviewController (the video grid). It wires the device
-// link's alarms to its alarm slots and shuts all of it down when it closes.
+// search page, which is built when the operator first opens it. Its slots forward to the parts it owns: AlarmIntake
+// (the alarm slots' listener-thread work), DeviceTreeController (logins, the tree and the worker threads) and
+// PreviewController (the video grid). It wires the device link's alarms to its alarm slots and shuts all of it down
+// when it closes.
 //
 // Threads: the alarm slots run on the device SDK's listener thread and the
 // login passes on worker threads; both hand results to the GUI thread with
@@ -128,6 +129,9 @@ protected:
 
 private:
     void InitUi();
+    // The search page, built and connected on first use; it comes up in the
+    // language of the moment and follows later switches.
+    SearchFrame* SearchPage();
     void ConnectDatabase();
     // What went wrong at start that the operator must know: the database, the
     // settings file, the alarm port, the data folder. Told once the window is up.
@@ -161,6 +165,7 @@ private:
     DeviceTreeController* deviceTree = nullptr;
     // The video grid and its pages.
     PreviewController* preview = nullptr;
+    SearchFrame* searchPage = nullptr;
     QString strVersion;
     QTimer* pTimer = nullptr;
     long lListenHandle = -1;
@@ -179,8 +184,6 @@ private:
     QHash<int, QString> hashIncidentIcon;
     ConfigDialog* pConfigDialog = nullptr;
     IncidentSpeaker* pIncidentSpeaker = nullptr;
-    // Set once no speech engine could be made, so the lack is logged once.
-    bool bSpeechUnavailable = false;
     LanguageManage* pLanguageManage = nullptr;
     ExternalProcessManage externalProcessManage;
 

@@ -204,14 +204,9 @@ void Corvane::SpeakIncidentLater(quint32 incidentType)
 void Corvane::SpeechIncident(const QString& text)
 {
     constexpr const char* method = "Corvane::SpeechIncident";
-    if (bSpeechUnavailable)
-        return;
     if (!pIncidentSpeaker) {
-        if (!IncidentSpeaker::Available()) {
-            bSpeechUnavailable = true;
-            Log()->info("{}, no speech engine, incidents are not spoken", method);
-            return;
-        }
+        // The speaker loads espeak-ng on its own thread at these first words;
+        // without it, it logs why once and stays silent.
         pIncidentSpeaker = new IncidentSpeaker(this);
         Log()->info("{}, incidents are spoken with espeak-ng", method);
     }

@@ -1,6 +1,9 @@
 #include "IncidentSpeaker.h"
 
+#include "MonitorLog.h"
+
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
 #include <espeak-ng/speak_lib.h>
 
 #include <QRegularExpression>
@@ -17,14 +20,58 @@ std::mutex& EngineMutex()
     return mutex;
 }
 
-// Started once, on first use, and kept for the process's life.
-int EngineSampleRate()
+// The espeak-ng functions speech needs, from the library opened at the first
+// speech rather than at start, where it would only slow the window down.
+struct Espeak
 {
-    static const int rate = [] {
-        const int sampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
-        return sampleRate > 0 ? sampleRate : 0;
-    }();
-    return rate;
+    decltype(&espeak_Initialize) initialize = nullptr;
+    decltype(&espeak_SetSynthCallback) setSynthCallback = nullptr;
+    decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
+    decltype(&espeak_GetCurrentVoice) getCurrentVoice = nullptr;
+    decltype(&espeak_Synth) synth = nullptr;
+    decltype(&espeak_Synchronize) synchronize = nullptr;
+    int sampleRate = 0;
+};
+
+template <typename Function>
+bool Bind(void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    if (!function)
+        CorvaneLog()->error("{}, espeak-ng has no {}, incidents are not spoken", "IncidentSpeaker", name);
+    return function != nullptr;
+}
+
+std::optional<Espeak> OpenEngine()
+{
+    constexpr const char* method = "IncidentSpeaker";
+    void* library = dlopen("libespeak-ng.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        CorvaneLog()->error("{}, espeak-ng cannot be loaded, incidents are not spoken: {}", method, dlerror());
+        return std::nullopt;
+    }
+    Espeak engine;
+    if (!Bind(library, "espeak_Initialize", engine.initialize) ||
+        !Bind(library, "espeak_SetSynthCallback", engine.setSynthCallback) ||
+        !Bind(library, "espeak_SetVoiceByName", engine.setVoiceByName) ||
+        !Bind(library, "espeak_GetCurrentVoice", engine.getCurrentVoice) ||
+        !Bind(library, "espeak_Synth", engine.synth) || !Bind(library, "espeak_Synchronize", engine.synchronize))
+        return std::nullopt;
+    engine.sampleRate = engine.initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
+    if (engine.sampleRate <= 0) {
+        CorvaneLog()->error("{}, espeak-ng finds no voice data, incidents are not spoken", method);
+        return std::nullopt;
+    }
+    CorvaneLog()->info("{}, espeak-ng loaded, {} samples a second", method, engine.sampleRate);
+    return engine;
+}
+
+// Opened once, at the first use, and kept for the process's life; null when
+// espeak-ng cannot speak. Called with EngineMutex held.
+const Espeak* Engine()
+{
+    static const std::optional<Espeak> engine = OpenEngine();
+    return engine ? &*engine : nullptr;
 }
 
 struct Synthesis
@@ -73,7 +120,7 @@ IncidentSpeaker::~IncidentSpeaker()
 bool IncidentSpeaker::Available()
 {
     std::lock_guard<std::mutex> lock(EngineMutex());
-    return EngineSampleRate() > 0;
+    return Engine() != nullptr;
 }
 
 QByteArray IncidentSpeaker::VoiceFor(const QString& text)
@@ -117,21 +164,22 @@ IncidentSpeaker::Utterance IncidentSpeaker::Speak(const QString& text)
     synthesis.stopping = &stopping;
     {
         std::lock_guard<std::mutex> lock(EngineMutex());
-        utterance.sampleRate = EngineSampleRate();
-        if (utterance.sampleRate <= 0)
+        const Espeak* engine = Engine();
+        if (!engine)
             return utterance;
-        espeak_SetSynthCallback(CollectSamples);
-        espeak_SetVoiceByName(VoiceFor(text).constData());
-        if (const espeak_VOICE* voice = espeak_GetCurrentVoice()) {
+        utterance.sampleRate = engine->sampleRate;
+        engine->setSynthCallback(CollectSamples);
+        engine->setVoiceByName(VoiceFor(text).constData());
+        if (const espeak_VOICE* voice = engine->getCurrentVoice()) {
             // The list of languages starts with a priority byte.
             utterance.voiceLanguage =
                 voice->languages && voice->languages[0] ? QString::fromUtf8(voice->languages + 1) : QString();
             utterance.voiceName = QString::fromUtf8(voice->name ? voice->name : "");
         }
         const QByteArray utf8 = text.toUtf8();
-        espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
-                     &synthesis);
-        espeak_Synchronize();
+        engine->synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
+                      &synthesis);
+        engine->synchronize();
     }
     utterance.samples = qint64(synthesis.samples.size());
     if (!stopping)

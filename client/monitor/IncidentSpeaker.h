@@ -10,8 +10,9 @@
 #include <thread>
 
 // Speaks incident names with espeak-ng's own voices: Mandarin for Chinese
-// text, English for the rest. The words are synthesised and played on a
-// thread of its own, through the sound device when there is one; no speech
+// text, English for the rest. espeak-ng's library is opened at the first
+// speech, not at start; without it nothing is spoken (logged once). The words
+// are synthesised and played on a thread of its own, through the sound device when there is one; no speech
 // service is started or waited for, so closing stops within a sound chunk.
 // Say() is called on the owner's thread and never blocks; a text said while
 // another one is spoken replaces any text still waiting.
@@ -35,7 +36,8 @@ public:
     explicit IncidentSpeaker(QObject* parent = nullptr);
     ~IncidentSpeaker() override;
 
-    // False when espeak-ng cannot start (no voice data); Say() then does nothing.
+    // False when espeak-ng cannot be loaded or finds no voice data; Say() then
+    // does nothing. Loads espeak-ng on the calling thread if not yet loaded.
     static bool Available();
     // The espeak-ng voice a text is spoken with.
     static QByteArray VoiceFor(const QString& text);

@@ -62,14 +62,6 @@ KvorSplitWndsCtrl::KvorSplitWndsCtrl(QWidget* parent) : QWidget(parent)
 {
     setContentsMargins(0, 0, 0, 0);
     pStack = new QStackedLayout(this);
-    for (int i = 0; i < kPaneCount; ++i) {
-        auto* pane = new KvorPlayWindow(this);
-        pane->hide();
-        pane->SetChanNo(static_cast<quint16>(i + 1));
-        connect(pane, &KvorPlayWindow::sendPressWndNo, this, &KvorSplitWndsCtrl::OnWndClicked);
-        connect(pane, &KvorPlayWindow::sendDoubleClickWndNo, this, &KvorSplitWndsCtrl::OnWndDoubleClicked);
-        panes[i] = pane;
-    }
     for (int i = 0; i < kModeCount; ++i) {
         pages[i] = new QWidget(this);
         grids[i] = new QGridLayout(pages[i]);
@@ -86,9 +78,23 @@ KvorSplitWndsCtrl::~KvorSplitWndsCtrl()
     fullScreen.reset();
 }
 
+KvorPlayWindow* KvorSplitWndsCtrl::Pane(int index)
+{
+    if (!panes[index]) {
+        auto* pane = new KvorPlayWindow(this);
+        pane->hide();
+        pane->SetChanNo(static_cast<quint16>(index + 1));
+        connect(pane, &KvorPlayWindow::sendPressWndNo, this, &KvorSplitWndsCtrl::OnWndClicked);
+        connect(pane, &KvorPlayWindow::sendDoubleClickWndNo, this, &KvorSplitWndsCtrl::OnWndDoubleClicked);
+        connect(pane, &KvorPlayWindow::RealPlayDisplaced, this, &KvorSplitWndsCtrl::RealPlayDisplaced);
+        panes[index] = pane;
+    }
+    return panes[index];
+}
+
 void KvorSplitWndsCtrl::Place(QGridLayout* grid, int pane, int row, int column, int rows, int columns)
 {
-    grid->addWidget(panes[pane], row, column, rows, columns);
+    grid->addWidget(Pane(pane), row, column, rows, columns);
     panes[pane]->show();
 }
 
@@ -137,12 +143,12 @@ void KvorSplitWndsCtrl::SetSplitMode(int mode)
 KvorPlayWindow* KvorSplitWndsCtrl::GetCurPlayWindow(unsigned short& index)
 {
     index = nSelected;
-    return panes[nSelected];
+    return Pane(nSelected);
 }
 
 KvorPlayWindow* KvorSplitWndsCtrl::GetPlayWindow(unsigned short i)
 {
-    return i < kPaneCount ? panes[i] : nullptr;
+    return i < kPaneCount ? Pane(i) : nullptr;
 }
 
 KvorPlayWindow* KvorSplitWndsCtrl::FindPlayWindowByIp(const QString& ip, unsigned short* index)
@@ -150,7 +156,7 @@ KvorPlayWindow* KvorSplitWndsCtrl::FindPlayWindowByIp(const QString& ip, unsigne
     if (ip.isEmpty())
         return nullptr;
     for (unsigned short i = 0; i < kPaneCount; ++i) {
-        if (panes[i]->PlayingChannelIp() == ip) {
+        if (panes[i] && panes[i]->PlayingChannelIp() == ip) {
             if (index)
                 *index = i;
             return panes[i];
@@ -162,7 +168,8 @@ KvorPlayWindow* KvorSplitWndsCtrl::FindPlayWindowByIp(const QString& ip, unsigne
 void KvorSplitWndsCtrl::StopAll()
 {
     for (KvorPlayWindow* pane : panes)
-        pane->StopPlay();
+        if (pane)
+            pane->StopPlay();
 }
 
 void KvorSplitWndsCtrl::Select(unsigned short index)
@@ -222,7 +229,7 @@ bool KvorSplitWndsCtrl::IsFullScreenShown() const
     if (fullScreen && fullScreen->IsActive())
         return true;
     for (const KvorPlayWindow* pane : panes)
-        if (pane->IsPlayFrameFull())
+        if (pane && pane->IsPlayFrameFull())
             return true;
     return false;
 }

@@ -11,7 +11,9 @@ class QGridLayout;
 class QStackedLayout;
 
 // The video wall: 48 live-video panes shown in one of twelve layouts, one
-// selected pane, an expanded view of one pane and full screen.
+// selected pane, an expanded view of one pane and full screen. A pane is made
+// when a layout first shows it or someone first asks for it: most operators
+// never see more than the first few, and each costs the start its form.
 class KvorSplitWndsCtrl : public QWidget
 {
     Q_OBJECT
@@ -27,6 +29,7 @@ public:
     void SetSplitMode(int mode);
     int SplitMode() const { return nMode; }
     KvorPlayWindow* GetCurPlayWindow(unsigned short& index);
+    // Pane `i` (0 to 47), made now if it was not yet; null past the last.
     KvorPlayWindow* GetPlayWindow(unsigned short i);
     unsigned short GetCurWndIndex() const { return nSelected; }
     void SelectNextWnd();
@@ -42,11 +45,16 @@ public:
     Q_INVOKABLE void OnWndClicked(unsigned short chanNo);
     Q_INVOKABLE void OnWndDoubleClicked(unsigned short chanNo);
 
+signals:
+    // A pane's RTSP start stopped the camera it played (KvorPlayWindow::RealPlayDisplaced).
+    void RealPlayDisplaced(const QString& channelIp);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    KvorPlayWindow* Pane(int index);
     void Select(unsigned short index);
     void Place(QGridLayout* grid, int pane, int row, int column, int rows = 1, int columns = 1);
     QGridLayout* SubGrid(QGridLayout* page, int column);

@@ -59,9 +59,8 @@ PreviewController::PreviewController(const Widgets& widgets, QStandardItemModel*
     pixSplitScreen.load(QStringLiteral(":images/preview/splitscreen.png"));
     const int band = pixSplitScreen.height() / 5;
     ui.splitScreenButton->setPixmap(pixSplitScreen.copy(0, 32, pixSplitScreen.width(), band));
-    for (unsigned short i = 0; i < KvorSplitWndsCtrl::kPaneCount; ++i)
-        connect(ui.grid->GetPlayWindow(i), &KvorPlayWindow::RealPlayDisplaced, this,
-                &PreviewController::MarkChannelIdle);
+    // From every pane, those the grid has yet to make too.
+    connect(ui.grid, &KvorSplitWndsCtrl::RealPlayDisplaced, this, &PreviewController::MarkChannelIdle);
     // The number of pages follows the cameras in the tree and the layout.
     if (pDeviceModel) {
         connect(pDeviceModel, &QAbstractItemModel::rowsInserted, this, &PreviewController::UpdatePagingBar);

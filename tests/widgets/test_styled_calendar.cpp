@@ -110,6 +110,19 @@ private slots:
         QCOMPARE(month(), chineseMonth);
     }
 
+    void madeAfterASwitchUnderAnOlderParentSpeaksTheNewLanguage()
+    {
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+        QWidget parent; // holds the locale of the time it was made
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        auto* calendar = new QStyledCalendarWidget(&parent);
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+        calendar->findChild<QYearMonthCalendarView*>()->calendarModel()->setShownYearMonth(2026, 12);
+        QCOMPARE(calendar->findChild<QClickableLabel*>(QStringLiteral("labelYear"))->text(), QStringLiteral("2026"));
+        QCOMPARE(calendar->findChild<QClickableLabel*>(QStringLiteral("labelMonth"))->text(), QStringLiteral("Dec"));
+        QCOMPARE(calendar->findChild<QYearMonthCalendarView*>()->locale().language(), QLocale::English);
+    }
+
     void monthArrows_data()
     {
         QTest::addColumn<int>("month");

@@ -52,7 +52,8 @@ enum {
     MAVRO_ERR_LIMIT = 10,          /* speed or step beyond its limit */
     MAVRO_ERR_NO_SOUND = 11,       /* no audio track or no sound device */
     MAVRO_ERR_INVALID_WINDOW = 12, /* window is not a widget of this process */
-    MAVRO_ERR_RESOURCE = 13        /* out of memory or threads */
+    MAVRO_ERR_RESOURCE = 13,       /* out of memory or threads */
+    MAVRO_ERR_NO_LIBRARY = 14      /* import library only: libvendaro.so could not be loaded */
 };
 
 /* Stream open modes of Mavro_SetStreamOpenMode. */

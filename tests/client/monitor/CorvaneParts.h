@@ -4,6 +4,7 @@
 #include "monitor/DeviceTreeController.h"
 #include "monitor/IncidentItem.h"
 #include "monitor/PreviewController.h"
+#include "search/SearchFrame.h"
 
 #include <QCoreApplication>
 #include <QListView>
@@ -48,6 +49,13 @@ template <class Window>
 PreviewController* PreviewOf(Window&& window)
 {
     return AsObject(window)->template findChild<PreviewController*>();
+}
+
+// The search page, which the window builds when it is first opened; null until then.
+template <class Window>
+SearchFrame* SearchPageOf(Window&& window)
+{
+    return AsObject(window)->template findChild<SearchFrame*>(QStringLiteral("frameSearchParam"));
 }
 
 // The widget of the window's form called `name`. The search page is a form of

@@ -96,7 +96,7 @@ private slots:
     void versionTextFromCompileDate();
     void clockShowsWeekdayAndTime();
     void navigationShowsSearchPage();
-    void rtspDialogIsBuiltWhenFirstOpened();
+    void partsOffTheFirstScreenAreBuiltWhenOpened();
     void languageSwitchRetranslatesEveryText();
     void resizesFromItsEdges_data();
     void resizesFromItsEdges();
@@ -286,7 +286,7 @@ void CorvaneWindowTest::navigationShowsSearchPage()
     QCOMPARE(conditions.count(), 1);
 }
 
-void CorvaneWindowTest::rtspDialogIsBuiltWhenFirstOpened()
+void CorvaneWindowTest::partsOffTheFirstScreenAreBuiltWhenOpened()
 {
     const auto rtspDialogs = [] {
         int count = 0;
@@ -294,12 +294,36 @@ void CorvaneWindowTest::rtspDialogIsBuiltWhenFirstOpened()
             count += qobject_cast<RtspDialog*>(top) != nullptr;
         return count;
     };
+    KvorSplitWndsCtrl* grid = FORM_WIDGET(window, widgetPreview);
+    const auto panesMade = [grid] { return grid->findChildren<KvorPlayWindow*>().size(); };
+    QVERIFY(!SearchPageOf(window));
+    QCOMPARE(panesMade(), int(grid->WindowNums()));
     QCOMPARE(rtspDialogs(), 0);
 
-    // Texts switched before the dialog exists reach it when it is built.
+    // Texts switched before the page and the dialog exist reach them when built.
     QTest::mouseClick(FORM_WIDGET(window, pBnSwitchLanguage), Qt::LeftButton);
     QCOMPARE(LanguageManage::GetInstance()->CurrentLanguage(), LanguageManage::English);
-    auto* pane = window->findChild<KvorPlayWindow*>();
+    QSignalSpy conditions(window.get(), &Corvane::InsertConditionSig);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
+    SearchFrame* page = SearchPageOf(window);
+    QVERIFY(page);
+    QCOMPARE(conditions.count(), 1);
+    auto* search = page->findChild<QPushButton*>(QStringLiteral("pBtnIncidentSearch"));
+    QVERIFY(search && search->isVisible());
+    QVERIFY2(!search->text().isEmpty() && !HasChinese(search->text()), qPrintable(search->text()));
+    // The device lists were filled from the database when the page opened.
+    auto* devicesBox = page->findChild<QComboBox*>(QStringLiteral("comIncidentDevIp"));
+    QVERIFY(devicesBox);
+    QCOMPARE(devicesBox->count(), int(devices.size()) + 1);
+    QVERIFY2(!HasChinese(devicesBox->itemText(0)), qPrintable(devicesBox->itemText(0)));
+    // Opened again, it is the same page.
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(0);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
+    QCOMPARE(SearchPageOf(window), page);
+    QCOMPARE(window->findChildren<SearchFrame*>().size(), 1);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(0);
+
+    auto* pane = grid->GetPlayWindow(0);
     QVERIFY(pane);
     RtspDialog* dialog = pane->GetRtspDialog();
     QCOMPARE(pane->GetRtspDialog(), dialog);
@@ -307,10 +331,28 @@ void CorvaneWindowTest::rtspDialogIsBuiltWhenFirstOpened()
     auto* play = dialog->findChild<QPushButton*>(QStringLiteral("pBtnPlay"));
     QVERIFY(play);
     QVERIFY2(!HasChinese(play->text()), qPrintable(play->text()));
+
+    // A larger layout makes the panes it shows, and a pane asked for by number is made then.
+    SettingsStore* settings = ImplementInstance::GetInstance()->GetConfig();
+    QVERIFY(settings->SetValue(QStringLiteral("Param/StreamType"), 1)); // sixteen panes need the sub stream
+    window->ShowSplitScreenSLot(Corvane::tr("16分屏"));
+    QVERIFY(settings->SetValue(QStringLiteral("Param/StreamType"), 0));
+    QCOMPARE(int(grid->WindowNums()), 16);
+    QCOMPARE(panesMade(), 16);
+    for (unsigned short i = 0; i < 16; ++i)
+        QVERIFY(grid->GetPlayWindow(i)->isVisible());
+    KvorPlayWindow* last = grid->GetPlayWindow(KvorSplitWndsCtrl::kPaneCount - 1);
+    QVERIFY(last && !last->isVisible());
+    QCOMPARE(grid->GetPlayWindow(KvorSplitWndsCtrl::kPaneCount - 1), last);
+    QCOMPARE(panesMade(), 17);
 }
 
 void CorvaneWindowTest::languageSwitchRetranslatesEveryText()
 {
+    // The search page is built when first opened: open it, so its texts are read too.
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
+    FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(0);
+    QVERIFY(SearchPageOf(window));
     const QMap<QString, QString> chinese = VisibleTexts(window.get());
     // A switch made on the search page brings the window back to the preview.
     FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
@@ -473,7 +515,7 @@ void CorvaneWindowTest::screenshots()
 void CorvaneWindowTest::ShowSearchPeriod(const QDateTime& begin, const QDateTime& end)
 {
     FORM_WIDGET(window, topSliderNavigation)->setCurrentIndex(1);
-    SearchFrame* page = FORM_WIDGET(window, frameSearchParam);
+    SearchFrame* page = SearchPageOf(window);
     page->findChild<QRangeDateTimeEditWithPopup*>(QStringLiteral("qIncidentDateTime"))->setDateTime(begin, end);
 }
 
@@ -482,7 +524,7 @@ void CorvaneWindowTest::searchPageSearchesTheDatabase()
     const QDateTime start(QDate(2026, 11, 2), QTime(8, 0));
     QVERIFY(SearchDatabaseFill::InsertIncidents(folder.DatabasePath(), 40, QStringLiteral("10.9.0.1"), start));
     ShowSearchPeriod(start, start.addSecs(3600));
-    SearchFrame* page = FORM_WIDGET(window, frameSearchParam);
+    SearchFrame* page = SearchPageOf(window);
     QVERIFY(page->isVisible());
     QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("pBtnIncidentSearch")), Qt::LeftButton);
     auto* table = page->findChild<QTableWidget*>(QStringLiteral("tableWidgetIncident"));
@@ -498,7 +540,7 @@ void CorvaneWindowTest::closingDuringASearchEndsPromptly()
     const QDateTime start(QDate(2026, 10, 1), QTime(0, 0));
     QVERIFY(SearchDatabaseFill::InsertIncidents(folder.DatabasePath(), 300000, QStringLiteral("10.9.0.2"), start));
     ShowSearchPeriod(start, start.addDays(5));
-    SearchFrame* page = FORM_WIDGET(window, frameSearchParam);
+    SearchFrame* page = SearchPageOf(window);
     for (int i = 0; i < 3; ++i)
         QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("pBtnIncidentSearch")), Qt::LeftButton);
     QVERIFY(page->RunningSearches() > 0);

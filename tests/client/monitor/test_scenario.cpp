@@ -194,7 +194,7 @@ private:
     void ChooseLayout(int row);
     void Screenshot(const QString& step, QWidget* widget = nullptr);
     int StoredToday(const QString& table) const;
-    SearchFrame* Page() const { return FORM_WIDGET(window, frameSearchParam); }
+    SearchFrame* Page() const { return SearchPageOf(window); }
     template <class T>
     T* PageChild(const char* name) const
     {

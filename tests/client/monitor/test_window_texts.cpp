@@ -200,6 +200,7 @@ private slots:
     void cleanupTestCase();
 
     void everyWindowAndDialogInEnglishFits();
+    void searchPageOpenedBeforeTheSwitchFitsInEnglish();
     void visiblePromptFollowsALanguageSwitch();
     void promptLeavesTheMaximisedWindowsPagingBarReachable();
     void resizeCursorGoesBackWhenThePointerMovesToAnotherWindow();
@@ -210,7 +211,8 @@ private:
     void SwitchToEnglishByTheButton();
     void ShowPrompt(quint32 type);
     IncidentPromptsDialog* Prompt() const { return window->findChild<IncidentPromptsDialog*>(); }
-    void WalkSearchPage(QStringList& faults);
+    // Saves its pictures as `shots`-search-TAB.png and `shots`-date-popup-TAB.png.
+    void WalkSearchPage(QStringList& faults, const QString& shots);
     void WalkDialog(QWidget& dialog, const QString& name, QStringList& faults);
 
     ClientFolder folder;
@@ -290,7 +292,7 @@ void WindowTextsTest::WalkDialog(QWidget& dialog, const QString& name, QStringLi
     dialog.hide();
 }
 
-void WindowTextsTest::WalkSearchPage(QStringList& faults)
+void WindowTextsTest::WalkSearchPage(QStringList& faults, const QString& shots)
 {
     window->TopSliderNavigationItemClickedSlot(1);
     auto* tabs = window->findChild<QSimpleSliderNavigation*>(QStringLiteral("qSimpleSliderNavigation"));
@@ -301,8 +303,8 @@ void WindowTextsTest::WalkSearchPage(QStringList& faults)
         QCoreApplication::processEvents();
         for (const QString& fault : TextFaults(window.get()))
             faults << QStringLiteral("search page %1: %2").arg(names.value(tab), fault);
-        QVERIFY(
-            window->grab().save(QStringLiteral(CORVANE_SCREENSHOT_DIR "/english-search-%1.png").arg(names.value(tab))));
+        QVERIFY(window->grab().save(
+            QStringLiteral(CORVANE_SCREENSHOT_DIR "/%1-search-%2.png").arg(shots, names.value(tab))));
         // The period's pop-up, opened as the operator does.
         const QList<QRangeDateTimeEditWithPopup*> periods =
             tabs->currentWidget()->findChildren<QRangeDateTimeEditWithPopup*>();
@@ -320,7 +322,7 @@ void WindowTextsTest::WalkSearchPage(QStringList& faults)
         for (const QString& fault : TextFaults(popup))
             faults << QStringLiteral("date pop-up %1: %2").arg(names.value(tab), fault);
         QVERIFY(popup->grab().save(
-            QStringLiteral(CORVANE_SCREENSHOT_DIR "/english-date-popup-%1.png").arg(names.value(tab))));
+            QStringLiteral(CORVANE_SCREENSHOT_DIR "/%1-date-popup-%2.png").arg(shots, names.value(tab))));
         popup->hide();
     }
     tabs->setCurrentIndex(0);
@@ -335,7 +337,8 @@ void WindowTextsTest::everyWindowAndDialogInEnglishFits()
     for (const QString& fault : TextFaults(window.get()))
         faults << QStringLiteral("preview page: ") + fault;
     QVERIFY(window->grab().save(QStringLiteral(CORVANE_SCREENSHOT_DIR "/english-preview.png")));
-    WalkSearchPage(faults);
+    // First opened now, so built in English.
+    WalkSearchPage(faults, QStringLiteral("english"));
 
     ShowPrompt(VehicleViolation);
     for (const QString& fault : TextFaults(Prompt()))
@@ -387,6 +390,18 @@ void WindowTextsTest::everyWindowAndDialogInEnglishFits()
         chooser.reTranslateUI();
         WalkDialog(chooser, QStringLiteral("layouts"), faults);
     }
+    QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("\n") + faults.join(QLatin1Char('\n'))));
+}
+
+void WindowTextsTest::searchPageOpenedBeforeTheSwitchFitsInEnglish()
+{
+    QVERIFY(QDir().mkpath(QStringLiteral(CORVANE_SCREENSHOT_DIR)));
+    // Built in Chinese, then the switch: the page and its date pop-ups follow it.
+    window->TopSliderNavigationItemClickedSlot(1);
+    window->TopSliderNavigationItemClickedSlot(0);
+    SwitchToEnglishByTheButton();
+    QStringList faults;
+    WalkSearchPage(faults, QStringLiteral("english-switched"));
     QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("\n") + faults.join(QLatin1Char('\n'))));
 }
 
