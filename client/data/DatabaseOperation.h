@@ -140,6 +140,9 @@ private:
     // unless it is null. The caller holds one of the connections' locks.
     std::optional<QSqlQuery> Run(const char* method, const char* failure, const QString& sql,
                                  const QVariantList& values = {});
+    // True when `clause` selects by period alone and the period holds most of
+    // the stored rows, which are then quicker counted from outside the period.
+    bool MostStoredRowsInPeriod(const SearchClause& clause);
     std::optional<QSqlQuery> RunPage(int offset, int count, const SearchClause& clause, bool fromFarEnd);
     // One page of a search, a record per row made by `readRow`, numbered from offset + 1;
     // `logRead` writes the one log line of a page that had rows.

@@ -7,9 +7,13 @@
 #include "LikePattern.h"
 #include "ThreadConnections.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QMutexLocker>
+#include <QTime>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -106,6 +110,34 @@ FarEndPage FarEndPageOf(int offset, int count, int counted)
     return page;
 }
 
+// Seconds since the epoch of a stored "yyyyMMddHHmmss" time, read as UTC:
+// only differences matter. Nothing for a text that is no such time.
+std::optional<qint64> SecondsOf(const QString& stamp)
+{
+    const QDate date = QDate::fromString(stamp.left(8), QStringLiteral("yyyyMMdd"));
+    const QTime time = QTime::fromString(stamp.mid(8, 6), QStringLiteral("HHmmss"));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
+}
+
+// Whether the period [start, end] holds more than half of the stored span
+// [first, last]. Alarms come at a fairly even pace, so this tells whether
+// most rows lie inside; false when a time cannot be read.
+bool PeriodHoldsMostOfSpan(const QString& first, const QString& last, const QString& start, const QString& end)
+{
+    const std::optional<qint64> from = SecondsOf(first);
+    const std::optional<qint64> to = SecondsOf(last);
+    const std::optional<qint64> begin = SecondsOf(start);
+    const std::optional<qint64> finish = SecondsOf(end);
+    if (!from || !to || !begin || !finish || *begin > *finish)
+        return false;
+    const qint64 inside = std::min(*to, *finish) - std::max(*from, *begin);
+    if (*to == *from)
+        return inside == 0; // one stored second, inside the period or not
+    return inside * 2 > *to - *from;
+}
+
 } // namespace
 
 SearchClause DatabaseOperation::GetSearchCondition(em_SearchType kind, const stu_SearchCondition& condition) const
@@ -118,15 +150,18 @@ SearchClause DatabaseOperation::GetSearchCondition(em_SearchType kind, const stu
     clause.columns = QLatin1String(table->columns);
     clause.filter = QStringLiteral("%1 where %2 >= ? and %2 <= ?").arg(QLatin1String(table->table), timeColumn);
     clause.values << SecondOf(condition.startTime) << SecondOf(condition.endTime);
+    clause.table = QLatin1String(table->table);
+    clause.timeColumn = timeColumn;
     AddTypeFilter(clause, table->typeColumn, condition.types);
     AddPlaceFilters(clause, condition);
-    if (condition.rowIdBound > 0) {
-        clause.filter += QStringLiteral(" and rowid <= ?");
-        clause.values << condition.rowIdBound;
-    }
     if (kind == SEARCH_FORENSICS && !condition.plateNo.empty()) {
         clause.filter += QStringLiteral(" and plateNo like ? %1").arg(QLatin1String(kLikeEscapeClause));
         clause.values << LikeContainsPattern(QString::fromStdString(condition.plateNo));
+    }
+    clause.periodOnly = clause.values.size() == 2;
+    if (condition.rowIdBound > 0) {
+        clause.filter += QStringLiteral(" and rowid <= ?");
+        clause.values << condition.rowIdBound;
     }
     // The row id breaks ties between equal times, so pages never overlap.
     clause.order = QStringLiteral("order by %1 ASC, rowid ASC").arg(timeColumn);
@@ -140,8 +175,17 @@ bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchConditio
     const ThreadConnections::ReadLock lock(*connections);
     constexpr const char* method = "DatabaseOperation::GetTotalNum";
     const SearchClause clause = GetSearchCondition(kind, condition);
-    std::optional<QSqlQuery> query =
-        Run(method, "{}, 获取总数失败，失败原因：{}", clause.CountStatement(), clause.values);
+    constexpr const char* failure = "{}, 获取总数失败，失败原因：{}";
+    std::optional<QSqlQuery> query;
+    if (MostStoredRowsInPeriod(clause)) {
+        QVariantList values;
+        if (condition.rowIdBound > 0)
+            values << condition.rowIdBound;
+        values << clause.values.at(0) << clause.values.at(1);
+        query = Run(method, failure, clause.CountOutsideStatement(condition.rowIdBound > 0), values);
+    } else {
+        query = Run(method, failure, clause.CountStatement(), clause.values);
+    }
     if (!query)
         return false;
     ColumnReader row(*query);
@@ -152,6 +196,19 @@ bool DatabaseOperation::GetTotalNum(em_SearchType kind, const stu_SearchConditio
         LogInfo(kDatabaseLogger, "{}, 获取总数成功，总数为{}", method, total);
     }
     return true;
+}
+
+bool DatabaseOperation::MostStoredRowsInPeriod(const SearchClause& clause)
+{
+    if (!clause.periodOnly)
+        return false;
+    // A failure here only costs the quicker count; the count reports its own.
+    std::optional<QSqlQuery> query =
+        Run("DatabaseOperation::MostStoredRowsInPeriod", nullptr, clause.StoredPeriodStatement());
+    if (!query || !query->next())
+        return false;
+    return PeriodHoldsMostOfSpan(query->value(0).toString(), query->value(1).toString(), clause.values.at(0).toString(),
+                                 clause.values.at(1).toString());
 }
 
 std::optional<QSqlQuery> DatabaseOperation::RunPage(int offset, int count, const SearchClause& clause, bool fromFarEnd)

@@ -241,6 +241,10 @@ std::optional<stu_SearchCondition> SearchFrame::ConditionOf(em_SearchType kind)
 {
     const TabWidgets tab = WidgetsOf(kind);
     stu_SearchCondition condition = searchCondition;
+    // The bound and count of the last search paged (maybe of another tab's
+    // table) would hide the rows stored since from the new one.
+    condition.rowIdBound = 0;
+    condition.counted = -1;
     const QString lane = tab.lane->text();
     bool laneValid = true;
     condition.laneNo = lane.isEmpty() ? -1 : lane.toInt(&laneValid);

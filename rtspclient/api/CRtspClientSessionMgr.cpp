@@ -39,6 +39,7 @@ void CRtspClientSessionMgr::Stop()
     if (!m_bInit)
         return;
     m_bRunning = false;
+    m_cWake.Post();
     ZMR_Thread_Wait(m_hThread);
     m_hThread = ZMR_INVALID_THREAD;
     m_bInit = false;
@@ -118,13 +119,12 @@ void CRtspClientSessionMgr::CheckHeartBeats()
 unsigned int CRtspClientSessionMgr::HeartBeatCheckThread(void* argument)
 {
     auto* manager = static_cast<CRtspClientSessionMgr*>(argument);
-    int sleeps = 0;
     while (manager->m_bRunning) {
-        ZMR_Sleep(manager->m_uiSleepMs);
-        if (++sleeps < kSleepsPerCheck)
+        // Woken early (0): stopping, or the round's length changed.
+        if (manager->m_cWake.TimedWait(manager->m_uiSleepMs * kSleepsPerCheck) == 0)
             continue;
-        sleeps = 0;
-        manager->CheckHeartBeats();
+        if (manager->m_bRunning)
+            manager->CheckHeartBeats();
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "ZMR_Mutex.h"
+#include "ZMR_Sema.h"
 #include "common/shared_ref.h"
 #include "zmr.h"
 
@@ -31,7 +32,7 @@ public:
 
     // Starts the heartbeat thread; a second call changes nothing.
     int Init();
-    // Stops and joins the heartbeat thread (within one sleep).
+    // Stops and joins the heartbeat thread, which ends its sleep at once.
     void Stop();
 
     int AddSession(CRtspClientSession* session);
@@ -46,8 +47,13 @@ public:
     // snapshot of the table, so a session destroyed meanwhile lives until
     // its check is done.
     void CheckHeartBeats();
-    // Tests shorten the sleep between rounds' steps instead of waiting 4 s.
-    void SetSleepMs(unsigned int milliseconds) { m_uiSleepMs = milliseconds; }
+    // Tests shorten the sleep between rounds' steps instead of waiting 4 s;
+    // the sleep under way starts again with the new length.
+    void SetSleepMs(unsigned int milliseconds)
+    {
+        m_uiSleepMs = milliseconds;
+        m_cWake.Post();
+    }
 
 private:
     static unsigned int HeartBeatCheckThread(void* manager);
@@ -61,4 +67,8 @@ private:
     ZMR_Mutex m_cHandleMutex;
     bool m_bInit = false;
     std::atomic<unsigned int> m_uiSleepMs{kSleepMs};
+    // Ends the thread's sleep early: for Stop and a new sleep length. The
+    // thread sleeps a whole round at once, since every wake-up of an idle
+    // thread costs as much as receiving a good many packets.
+    ZMR_Sema m_cWake{0, 1};
 };

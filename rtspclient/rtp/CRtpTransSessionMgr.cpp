@@ -8,8 +8,7 @@
 #include "common/singleton.h"
 
 namespace {
-constexpr int kSleepSlices = 10;
-constexpr unsigned int kSliceMs = 100;
+constexpr unsigned int kRoundMs = 1000;
 } // namespace
 
 CRtpTransSessionMgr& CRtpTransSessionMgr::Instance()
@@ -52,6 +51,7 @@ int CRtpTransSessionMgr::Fini()
         thread = m_hThread;
         m_hThread = ZMR_INVALID_THREAD;
     }
+    m_cStop.Post();
     ZMR_Thread_Wait(thread);
     ZMR_AsyncIO_DestroyQueueEx(m_hQueue);
     m_hQueue = ZMR_INVALID_ASYNCIOQUEUE;
@@ -97,9 +97,8 @@ unsigned int CRtpTransSessionMgr::RtpSessionCheckThread(void* argument)
 {
     CRtpTransSessionMgr* manager = static_cast<CRtpTransSessionMgr*>(argument);
     while (manager->m_bRun) {
-        for (int i = 0; i < kSleepSlices && manager->m_bRun; ++i)
-            ZMR_Sleep(kSliceMs);
-        if (manager->m_bRun)
+        // Posted (0) only to stop.
+        if (manager->m_cStop.TimedWait(kRoundMs) != 0 && manager->m_bRun)
             manager->StepAll();
     }
     return 0;

@@ -131,27 +131,32 @@ void CRtpUdpTransSession::HandleRecv(Socket& socket, int32_t result, uint32_t by
     if (result == 0) {
         ZMR_Guard guard(m_cSessionMutex);
         const double arrival = ReceiveTime();
-        Take(socket, socket.transmitter.RecvFromAddr(), bytes, arrival);
-        // What else already waits is read here, without a hand-off each.
-        ZMR_ADDR from{};
-        for (int drained = 0; drained < kDrainPerCompletion; ++drained) {
-            const int length = ZMR_RecvFromNoWait(socket.transmitter.Socket(), socket.buffer, kReceiveSize, &from);
-            if (length < 0)
+        Take(socket, socket.transmitter.RecvFromAddr(), socket.buffer, bytes, arrival);
+        // What else already waits is read here, without a hand-off each. A
+        // batch not filled leaves the socket (almost surely) empty: the posted
+        // receive tries once more before it waits.
+        UdpBatchReceiver& batch = socket.batch;
+        for (int drained = 0; drained < kDrainPerCompletion;) {
+            const int count = batch.Receive(socket.transmitter.Socket());
+            for (int slot = 0; slot < count; ++slot)
+                Take(socket, batch.From(slot), batch.Data(slot), batch.Length(slot), arrival);
+            drained += count;
+            if (count < batch.Slots())
                 break;
-            Take(socket, from, uint32_t(length), arrival);
         }
         PollSession(arrival);
     }
     socket.PostRecv();
 }
 
-void CRtpUdpTransSession::Take(Socket& socket, const ZMR_ADDR& from, uint32_t bytes, double arrival)
+void CRtpUdpTransSession::Take(const Socket& socket, const ZMR_ADDR& from, const uint8_t* data, uint32_t bytes,
+                               double arrival)
 {
     // An empty datagram is legal UDP and must not silence the socket.
-    if (bytes == 0 || !FromMediaSender(socket, from, bytes))
+    if (bytes == 0 || !FromMediaSender(socket, from, data, bytes))
         return;
     const rtpcore::RtpEndpoint endpoint{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
-    Inject(socket.rtcp, socket.buffer, bytes, arrival, endpoint);
+    Inject(socket.rtcp, data, bytes, arrival, endpoint);
 }
 
 // Media may leave a server from another address than its RTSP one. Accepted:
@@ -159,7 +164,8 @@ void CRtpUdpTransSession::Take(Socket& socket, const ZMR_ADDR& from, uint32_t by
 // receivers learn a source's transport address) the host the first
 // well-formed RTP packet on our port came from while the server itself had sent
 // nothing. Anything else is dropped.
-bool CRtpUdpTransSession::FromMediaSender(const Socket& socket, const ZMR_ADDR& from, uint32_t bytes)
+bool CRtpUdpTransSession::FromMediaSender(const Socket& socket, const ZMR_ADDR& from, const uint8_t* data,
+                                          uint32_t bytes)
 {
     const uint32_t sender = from.sin_addr.s_addr;
     if (sender == m_stRemoteRtpAddr.sin_addr.s_addr || (m_uiAnnouncedSource != 0 && sender == m_uiAnnouncedSource)) {
@@ -169,7 +175,7 @@ bool CRtpUdpTransSession::FromMediaSender(const Socket& socket, const ZMR_ADDR& 
     if (m_uiLearnedSource != 0)
         return sender == m_uiLearnedSource;
     // Once the server itself sends, nobody else is learned.
-    if (!m_bLearnSource || m_bHeardFromServer || socket.rtcp || !IsWellFormedRtp(socket.buffer, bytes))
+    if (!m_bLearnSource || m_bHeardFromServer || socket.rtcp || !IsWellFormedRtp(data, bytes))
         return false;
     m_uiLearnedSource = sender;
     char text[INET_ADDRSTRLEN] = {};

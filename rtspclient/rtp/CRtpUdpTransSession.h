@@ -1,6 +1,7 @@
 #pragma once
 #include "rtp/CIocpUdpTransmitter.h"
 #include "rtp/CRtpTransSession.h"
+#include "rtp/UdpBatchReceiver.h"
 #include "ZMR_Mutex.h"
 
 // RTP over a UDP socket pair: local ports P and P + 1 towards the server's
@@ -13,7 +14,10 @@ public:
     // Datagrams read in one completion before the next receive is posted:
     // each posted receive costs thread hand-offs in the queue, while a
     // bounded drain still lets Close (which waits for the completion) end.
+    // They are read a batch at a time; reports come one or two at a time.
     static constexpr int kDrainPerCompletion = 64;
+    static constexpr int kRtpBatch = 16;
+    static constexpr int kRtcpBatch = 2;
 
     using CRtpTransSession::CRtpTransSession;
     ~CRtpUdpTransSession() override;
@@ -36,7 +40,7 @@ private:
     struct Socket
     {
         Socket(CRtpUdpTransSession& owner, ZMR_ASYNCIOQUEUE queue, bool rtcp)
-            : owner(owner), transmitter(queue), rtcp(rtcp)
+            : owner(owner), transmitter(queue), batch(rtcp ? kRtcpBatch : kRtpBatch), rtcp(rtcp)
         {
         }
         int PostRecv();
@@ -44,6 +48,8 @@ private:
         CRtpUdpTransSession& owner;
         CIocpUdpTransmitter transmitter;
         uint8_t* buffer = nullptr;
+        // What waits behind the posted receive's datagram (completion thread only).
+        UdpBatchReceiver batch;
         const bool rtcp;
     };
 
@@ -51,8 +57,8 @@ private:
     void HandleRecv(Socket& socket, int32_t result, uint32_t bytes);
     // One received datagram, injected when it comes from the server (under
     // the session mutex).
-    void Take(Socket& socket, const ZMR_ADDR& from, uint32_t bytes, double arrival);
-    bool FromMediaSender(const Socket& socket, const ZMR_ADDR& from, uint32_t bytes);
+    void Take(const Socket& socket, const ZMR_ADDR& from, const uint8_t* data, uint32_t bytes, double arrival);
+    bool FromMediaSender(const Socket& socket, const ZMR_ADDR& from, const uint8_t* data, uint32_t bytes);
     static bool IsWellFormedRtp(const uint8_t* data, uint32_t bytes);
     int OpenSocket(Socket& socket, const char* localAddress, uint16_t localPort, const char* remoteAddress,
                    uint16_t remotePort, const char* joinOn = nullptr);

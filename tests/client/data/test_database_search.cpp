@@ -397,6 +397,113 @@ TEST_F(Paging, ViolationAndTrafficParameterPagesAreNumberedFromTheOffset)
     EXPECT_EQ(params.first().laneFlow, 60);
 }
 
+// Counts of period-only searches against the rows themselves: a period holding
+// most of the stored span is counted from the rows outside it, any other from
+// the rows inside; both must give the rows inside, and only those up to the
+// row bound. Rows without a time and rows stored at the bounds' very seconds
+// are among them.
+struct PeriodCountCase
+{
+    const char* name;
+    const char* start; // 17 digits, as the page writes them
+    const char* end;
+    int boundRows; // rows stored before the bound was taken; 0: no bound
+};
+
+void PrintTo(const PeriodCountCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PeriodCount : public DatabaseTest, public ::testing::WithParamInterface<PeriodCountCase>
+{
+protected:
+    // One incident a day at noon, days 1 to 20, then one at midnight on day 10,
+    // one on day 1 again (stored late, early in time) and one without a time.
+    static std::vector<QString> Times()
+    {
+        std::vector<QString> times;
+        for (int day = 1; day <= 20; ++day)
+            times.push_back(QStringLiteral("202612%1").arg(day, 2, 10, QLatin1Char('0')) + QStringLiteral("120000"));
+        times.push_back(QStringLiteral("20261210000000"));
+        times.push_back(QStringLiteral("20261201080000"));
+        times.push_back(QString());
+        return times;
+    }
+};
+
+TEST_P(PeriodCount, CountsTheStoredRowsInsideThePeriodUpToTheBound)
+{
+    const PeriodCountCase& c = GetParam();
+    const std::vector<QString> times = Times();
+    for (const QString& time : times) {
+        if (time.isNull())
+            ASSERT_TRUE(Change(DatabasePath(), {QStringLiteral("insert into incidentInfo(time) values (null)")}));
+        else
+            ASSERT_TRUE(database.InsertIncidentInfo(MakeIncident(time, Congestion, kDeviceA, kChannelA1, 1, 0, time)));
+    }
+    stu_SearchCondition condition = WholeRange();
+    condition.startTime = c.start;
+    condition.endTime = c.end;
+    condition.rowIdBound = c.boundRows; // row ids run from 1 in a fresh table
+    const QString first = QString::fromLatin1(c.start).left(14);
+    const QString last = QString::fromLatin1(c.end).left(14);
+    const int considered = c.boundRows > 0 ? c.boundRows : int(times.size());
+    const int expected = int(std::count_if(times.begin(), times.begin() + considered, [&](const QString& time) {
+        return !time.isNull() && time >= first && time <= last;
+    }));
+
+    int total = -1;
+    qint64 bound = -1;
+    ASSERT_TRUE(database.GetTotalNum(SEARCH_INCIDENT, condition, total, &bound));
+    EXPECT_EQ(total, expected);
+    if (c.boundRows > 0) {
+        EXPECT_LE(bound, c.boundRows); // never past the bound it was given
+    }
+    if (expected == 0)
+        return; // the page shows the empty result; no page is read
+    // The pages read with the count's bound hold the counted rows, and none
+    // stored after the count, although it lies inside the period.
+    ASSERT_TRUE(database.InsertIncidentInfo(MakeIncident(first, Congestion, kDeviceA, kChannelA1, 1, 0, "late")));
+    condition.rowIdBound = bound;
+    condition.counted = total;
+    QList<TrafficIncident> rows;
+    ASSERT_TRUE(database.GetIncidentInfo(0, 30, condition, rows));
+    EXPECT_EQ(rows.size(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Periods, PeriodCount,
+    ::testing::Values(PeriodCountCase{"everyRow", "20000101000000000", "20991231235959999", 0},
+                      PeriodCountCase{"exactlyTheStoredSpan", "20261201080000000", "20261220120000000", 0},
+                      PeriodCountCase{"allButTheLastDays", "20261201000000000", "20261217235959999", 0},
+                      PeriodCountCase{"allButTheFirstDays", "20261204000000000", "20261231235959999", 0},
+                      PeriodCountCase{"boundsAtStoredSeconds", "20261201120000999", "20261219120000000", 0},
+                      PeriodCountCase{"oneDay", "20261210000000000", "20261210235959999", 0},
+                      PeriodCountCase{"beforeEveryRow", "20250101000000000", "20251231235959999", 0},
+                      PeriodCountCase{"startAfterEnd", "20261220000000000", "20261201000000000", 0},
+                      PeriodCountCase{"everyRowUpToABound", "20000101000000000", "20991231235959999", 15},
+                      PeriodCountCase{"mostDaysUpToABound", "20261202000000000", "20261231235959999", 21},
+                      PeriodCountCase{"oneDayUpToABound", "20261210000000000", "20261210235959999", 5}),
+    [](const ::testing::TestParamInfo<PeriodCountCase>& info) { return info.param.name; });
+
+TEST_F(Paging, ATableOfOneStoredSecondIsCountedWhereverThePeriodLies)
+{
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(database.InsertIncidentInfo(
+            MakeIncident(QStringLiteral("20261201080000"), Congestion, kDeviceA, kChannelA1, 1, 0, "r")));
+    const std::pair<const char*, int> periods[] = {
+        {"20261201080000000", 3}, {"20261201075959000", 3}, {"20261201080001000", 0}};
+    for (const auto& [start, expected] : periods) {
+        stu_SearchCondition condition = WholeRange();
+        condition.startTime = start;
+        condition.endTime = "20261201090000000";
+        int total = -1;
+        ASSERT_TRUE(database.GetTotalNum(SEARCH_INCIDENT, condition, total));
+        EXPECT_EQ(total, expected) << start;
+    }
+}
+
 // Pages of a counted search, read with the bound the count took; rows stored
 // after the count, some of them earlier than every counted row, shift nothing.
 class CountedPaging : public DatabaseTest, public ::testing::WithParamInterface<int>

@@ -376,6 +376,28 @@ private slots:
         QCOMPARE(counts.Count("获取总数成功"), 1);
     }
 
+    void aNewSearchAfterPagingCountsTheRowsStoredSince()
+    {
+        InsertIncidents(45, QStringLiteral("10.0.0.9"));
+        Search("pBtnIncidentSearch");
+        QCOMPARE(PagerText("widgetIncidentPage", "labelTotalNum"), QStringLiteral("48"));
+        ClickPager("widgetIncidentPage", "pBtnNextPage");
+        QTRY_COMPARE_WITH_TIMEOUT(Cell("tableWidgetIncident", 0, 0), QStringLiteral("31"), 10000);
+        // Paging another tab too: its bound is of another table's rows.
+        ShowTab(1);
+        Search("pBtnViolationSearch");
+        ClickPager("widgetViolationPage", "pBtnNextPage");
+        QTRY_VERIFY_WITH_TIMEOUT(!Busy(), 10000);
+        InsertIncidents(20, QStringLiteral("10.0.0.8"));
+        ShowTab(0);
+        Search("pBtnIncidentSearch");
+        QCOMPARE(PagerText("widgetIncidentPage", "labelTotalNum"), QStringLiteral("68"));
+        QCOMPARE(PagerText("widgetIncidentPage", "labelTotalPage"), QStringLiteral("3"));
+        ClickPager("widgetIncidentPage", "pBtnLastPage");
+        QTRY_COMPARE_WITH_TIMEOUT(Cell("tableWidgetIncident", 0, 0), QStringLiteral("61"), 10000);
+        QCOMPARE(Table("tableWidgetIncident")->rowCount(), 8);
+    }
+
     void theLatestOfTwoQuickSearchesIsShown()
     {
         InsertIncidents(3000, QStringLiteral("10.0.0.9"));

@@ -1,7 +1,9 @@
 // The exported interface as a caller sees it: counted initialisation, port
 // ranges, settings, handles from 1 to 9999, and calls it must refuse.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -106,6 +108,30 @@ TEST_P(MediaSilenceTimeout, AcceptsOneSecondToTenMinutesOrOff)
 INSTANTIATE_TEST_SUITE_P(Bounds, MediaSilenceTimeout,
                          testing::Values(TimeoutCase{999, -1}, TimeoutCase{1000, 0}, TimeoutCase{600000, 0},
                                          TimeoutCase{600001, -1}, TimeoutCase{0, 0}));
+
+long VoluntarySwitches()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage); // every thread of the process
+    return usage.ru_nvcsw;
+}
+
+// The library's own threads sleep whole rounds (a second, four seconds), not
+// slices of them: each wake-up of an idle thread costs as much as receiving
+// a good many packets. Ending them still takes no round's wait.
+TEST_F(Library, IdleThreadsBarelyWakeAndStopAtOnce)
+{
+    const long before = VoluntarySwitches();
+    // A window to count wake-ups in, not a wait for something to happen.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    // Slices of 100 ms would make 40 in two seconds.
+    EXPECT_LE(VoluntarySwitches() - before, 10);
+    const auto stopping = std::chrono::steady_clock::now();
+    Pellmar_FiniLib();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::milliseconds(500));
+    const PORT_POOL_T pool = TestPortPool();
+    ASSERT_EQ(Pellmar_InitLib(&pool), 0); // for TearDown
+}
 
 TEST_F(Library, HandlesAreRecycledFirstInFirstOut)
 {
