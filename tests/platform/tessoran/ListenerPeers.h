@@ -62,6 +62,13 @@ inline size_t residentBytes()
     return resident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
 }
 
+// Memory given back since `before` counts as no growth, not as a huge one.
+inline size_t residentGrowthSince(size_t before)
+{
+    const size_t now = residentBytes();
+    return now > before ? now - before : 0;
+}
+
 inline int threadCount()
 {
     int count = 0;
