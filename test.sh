@@ -29,6 +29,9 @@ start_xvfb
 export CORVANE_APP_DIR=$(mktemp -d /tmp/corvane-tests.XXXXXX)
 export XDG_RUNTIME_DIR=$CORVANE_APP_DIR/runtime
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
+# Temporary files of tests and their peers go there too, so a killed test leaves nothing behind.
+export TMPDIR=$CORVANE_APP_DIR/tmp
+mkdir "$TMPDIR"
 trap 'stop_xvfb; rm -rf "$CORVANE_APP_DIR"' EXIT
 cd "$build_dir"
 ctest --output-on-failure -j "$(nproc)" --timeout 600 "${ctest_args[@]}"

@@ -32,6 +32,7 @@
 #include <cstdlib>
 #include <memory>
 #include <spawn.h>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -293,7 +294,8 @@ ManyResult ManySessions(const std::string& url, int count, int seconds, int tran
 
 std::string MakeClip(int seconds, int megabits)
 {
-    const std::string file = "/tmp/corvane-bench-clip-" + std::to_string(getpid()) + ".ts";
+    const std::string file =
+        (std::filesystem::temp_directory_path() / ("corvane-bench-clip-" + std::to_string(getpid()) + ".ts")).string();
     const std::string rate = std::to_string(megabits) + "M";
     const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc2=size=1280x720:rate=25 -t " +
                                 std::to_string(seconds) + " -c:v libx264 -preset ultrafast -b:v " + rate +

@@ -2,6 +2,7 @@
 // The scripted RTSP server started for one test, with its event log in a
 // temporary file.
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -33,8 +34,8 @@ public:
 private:
     static std::string MakeEventsPath()
     {
-        char path[] = "/tmp/scripted-rtsp-events-XXXXXX";
-        const int fd = mkstemp(path);
+        std::string path = (std::filesystem::temp_directory_path() / "scripted-rtsp-events-XXXXXX").string();
+        const int fd = mkstemp(path.data());
         if (fd >= 0)
             close(fd);
         return path;

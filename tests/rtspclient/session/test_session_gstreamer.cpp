@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -39,7 +40,9 @@ private:
 class ClipFile
 {
 public:
-    ClipFile() : m_path("/tmp/corvane-session-clip-" + std::to_string(getpid()) + ".ts")
+    ClipFile()
+        : m_path((std::filesystem::temp_directory_path() / ("corvane-session-clip-" + std::to_string(getpid()) + ".ts"))
+                     .string())
     {
         const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=duration=3:size=320x240:rate=25 "
                                     "-c:v libx264 -g 25 -pix_fmt yuv420p -f mpegts " +
