@@ -29,9 +29,11 @@ start_xvfb
 export CORVANE_APP_DIR=$(mktemp -d /tmp/corvane-tests.XXXXXX)
 export XDG_RUNTIME_DIR=$CORVANE_APP_DIR/runtime
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
-# Temporary files of tests and their peers go there too, so a killed test leaves nothing behind.
+# Temporary files of tests and their peers go there too, so a killed test leaves
+# nothing behind; open to all like /tmp, as some tests read them as another user.
 export TMPDIR=$CORVANE_APP_DIR/tmp
-mkdir "$TMPDIR"
+chmod 0755 "$CORVANE_APP_DIR"
+mkdir -m 1777 "$TMPDIR"
 trap 'stop_xvfb; rm -rf "$CORVANE_APP_DIR"' EXIT
 cd "$build_dir"
 ctest --output-on-failure -j "$(nproc)" --timeout 600 "${ctest_args[@]}"
