@@ -410,10 +410,22 @@ class Cases:
         return (left + offset[0], bottom + offset[1])
 
     def play_first_camera(self):
-        """Double-clicks the first camera of the device tree; it plays in pane 0."""
+        """Double-clicks the first camera of the device tree; it plays in pane 0.
+
+        On a loaded machine xdotool itself can be held up between the two
+        clicks longer than a double-click may take, so an unanswered
+        double-click is given once more (and said), as an operator would."""
         x, y = self.session.camera_row(0)
-        self.desktop.click(x, y, double=True)
-        video_runs(self.desktop, self.session.pane(0), timeout=60)
+        for attempt in (1, 2):
+            self.desktop.click(x, y, double=True)
+            try:
+                video_runs(self.desktop, self.session.pane(0), timeout=30)
+                return
+            except AssertionError:
+                self.save(self.desktop.capture(), "failed-play-first-camera-%d" % attempt)
+                if attempt == 2:
+                    raise
+                print("NOTE the first double-click started no video; double-clicking again", flush=True)
 
     def switch_language(self):
         """The title bar's language button: Chinese to English."""
