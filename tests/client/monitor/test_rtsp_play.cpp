@@ -101,9 +101,7 @@ QList<int> LocalUdpPorts()
 
 int ClosedPort()
 {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
+    return testsupport::reservePort();
 }
 
 void SetSetting(const QString& key, const QVariant& value)

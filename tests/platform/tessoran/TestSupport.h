@@ -3,6 +3,7 @@
 // loopback subnet per test process, waiting on conditions, and a main that
 // gives the simulator's picture drawing a (headless) GUI application.
 
+#include "../../support/ReservedPort.h"
 #include "../../support/WaitUntil.h"
 
 #include <QGuiApplication>
@@ -18,19 +19,11 @@
 
 namespace testsupport {
 
-// A port the kernel just handed out on loopback; tests bind it on their own
-// 127.0.x.y addresses right after.
+// A loopback port that no other test of the run is given; tests bind it on
+// their own 127.0.x.y addresses.
 inline uint16_t freePort()
 {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(fd);
-    return ntohs(addr.sin_port);
+    return reservePort();
 }
 
 // Third address byte for this process's devices, so parallel tests keep apart.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../../platform/zmr/LoopbackPeer.h"
+#include "../../support/ReservedPort.h"
 #include "Fd.h"
 #include "TcpListener.h"
 #include "UdpSocket.h"
@@ -103,23 +104,10 @@ inline std::string InterleavedFrame(int channel, const Bytes& payload)
     return InterleavedFrame(channel, std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size()));
 }
 
-// An even port P with P and P + 1 both free for UDP right now.
+// An even port P with P and P + 1 both free for UDP, given to no other test.
 inline uint16_t FreeUdpPortPair()
 {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        uint16_t port;
-        {
-            UdpSocket probe;
-            port = uint16_t(probe.Port() & ~1u);
-        }
-        if (port < 1024)
-            continue;
-        UdpSocket first(port);
-        UdpSocket second(uint16_t(port + 1));
-        if (first.Bound() && second.Bound())
-            return port;
-    }
-    return 0;
+    return testsupport::reservePortPair();
 }
 
 } // namespace loopback

@@ -19,16 +19,7 @@ namespace {
 // in each list, found on loopback right now.
 uint16_t FreeTcpPortPair()
 {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        uint16_t port;
-        {
-            loopback::TcpListener probe;
-            port = uint16_t(probe.Port() & ~1u);
-        }
-        if (port >= 1024 && CPortPool::CheckPortUsable(port, 0) && CPortPool::CheckPortUsable(uint16_t(port + 1), 0))
-            return port;
-    }
-    return 0;
+    return testsupport::reservePortPair();
 }
 
 CPortPool* FreshPool(uint16_t tcpCount, uint16_t udpCount)

@@ -14,6 +14,7 @@
 #include <thread>
 #include <tuple>
 
+#include "../../support/ReservedPort.h"
 #include "LibraryEnvironment.h"
 #include "ProcessCounts.h"
 #include "ScriptedServer.h"
@@ -865,20 +866,10 @@ private:
     std::filesystem::path m_path;
 };
 
-// A loopback port nobody listens on: bound by the kernel's choice, then freed.
+// A loopback port nobody listens on, and no other test is given.
 int ClosedPort()
 {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    close(fd);
-    return port;
+    return testsupport::reservePort();
 }
 
 TEST(SessionLog, AFailedOpenShowsTheUrlWithoutItsPassword)
