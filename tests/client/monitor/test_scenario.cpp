@@ -653,6 +653,22 @@ QStringList UnprovokedErrors(const QString& appDir, const QStringList& provoked)
     return unexpected;
 }
 
+// The last lines of the client's logs, to show where a slow close spent its time.
+std::string LogTail(const QString& appDir, int count)
+{
+    QStringList lines;
+    QDirIterator logs(appDir + QStringLiteral("/CorvaneLogs"), {QStringLiteral("*.log")}, QDir::Files);
+    while (logs.hasNext()) {
+        QFile file(logs.next());
+        if (file.open(QIODevice::ReadOnly))
+            lines << QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    // "[thread date time]": the logs of different files meet in time order.
+    const auto time = [](const QString& line) { return line.mid(line.indexOf(QLatin1Char(' ')) + 1, 23); };
+    std::stable_sort(lines.begin(), lines.end(), [&](const QString& a, const QString& b) { return time(a) < time(b); });
+    return lines.mid(std::max(0, int(lines.size()) - count)).join(QLatin1Char('\n')).toStdString();
+}
+
 class ScenarioTest : public ::testing::Test
 {
 protected:
@@ -733,7 +749,7 @@ TEST_F(ScenarioTest, AnOperatorsSession)
     EXPECT_TRUE(output.contains("@@scenario failures=0"));
     ASSERT_TRUE(watch.closed) << "the session never got to closing the window";
     EXPECT_TRUE(watch.returned) << "main never returned after the window closed";
-    EXPECT_LE(watch.shutdownMs, 2000);
+    EXPECT_LE(watch.shutdownMs, 2000) << LogTail(folder.Path(), 60);
     EXPECT_TRUE(watch.ended) << "still running long after main returned";
     // The whole session is leak-checked in the sanitizer build: its report is read, not cut off.
     EXPECT_TRUE(watch.SanitizerReports().isEmpty()) << output.right(20000).constData();
