@@ -217,20 +217,24 @@ void Corvane::StopBackgroundWork()
     // Live plays end before the SDK's logins do; a start still under way is
     // stopped when its result arrives.
     ui.widgetPreview->StopAll();
+    Log()->info("{}, live plays stopped", method);
 
     const long listenHandle = lListenHandle;
     DeviceManager* devices = DeviceManager::GetInstance();
-    RunWhileReleasingHandOvers([this, listenHandle, devices] {
+    RunWhileReleasingHandOvers([this, listenHandle, devices, method] {
         // Stopping the listener waits for the alarm being handled, and
         // cleaning up ends the logins under way, which the passes wait for.
         if (!TSR_StopListen(static_cast<int32_t>(listenHandle)))
-            Log()->error("{}, TSR_StopListen failed", "Corvane::~Corvane");
+            Log()->error("{}, TSR_StopListen failed", method);
+        Log()->info("{}, listener stopped", method);
         // alarm store: only now do the slots turn alarms away; none comes any more
         closing = true;
         // Clip downloads stop while the SDK they use is still there; one
         // stuck on a silent device is ended by the clean-up instead.
         devices->StopClipJobs(1000);
+        Log()->info("{}, clip downloads stopped", method);
         TSR_Cleanup();
+        Log()->info("{}, device links closed", method);
         // Cleaning up ends the logins and plays that starts wait for, so they
         // finish at once; none may still use the device link when it goes.
         RequstRunables::WaitForPreviews();

@@ -11,6 +11,8 @@
 #include "dialogs/QPromptWidget.h"
 #include "search/VideoManager.h"
 
+#include <utility>
+
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -147,6 +149,11 @@ void KvorPlayWindow::StopPlay()
 {
     StopRtspPlay();
     StopRealPlay();
+}
+
+long KvorPlayWindow::TakeRealHandle()
+{
+    return std::exchange(lRealHandle, -1);
 }
 
 void KvorPlayWindow::StopRealPlay()

@@ -70,6 +70,8 @@ public:
 
     // Stops whichever play runs or starts (SDK or RTSP).
     void StopPlay();
+    // The SDK play's handle, for the caller to stop; the pane no longer plays it.
+    long TakeRealHandle();
     // SDK play.
     bool IsPlaying() const { return lRealHandle != -1; }
     bool IsRtspPlaying() const { return bRtspPlaying; }

@@ -2,13 +2,21 @@
 
 #include "KvorPlayWindow.h"
 
+#include "core/Logging.h"
+#include "device/DeviceManager.h"
 #include "dialogs/FullScreenHost.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QStackedLayout>
+#include <QtConcurrent>
 
 namespace {
+
+std::shared_ptr<spdlog::logger> Log()
+{
+    return LoggerFor("KvorSplitWndsCtrl");
+}
 
 struct Cell
 {
@@ -167,6 +175,17 @@ KvorPlayWindow* KvorSplitWndsCtrl::FindPlayWindowByIp(const QString& ip, unsigne
 
 void KvorSplitWndsCtrl::StopAll()
 {
+    // Each stop waits for its stream's thread and player: side by side, a full
+    // grid stops in the time of its slowest pane. The panes show their logos
+    // only after, when no player draws any more.
+    QVector<long> handles;
+    for (KvorPlayWindow* pane : panes)
+        if (pane && pane->IsPlaying())
+            handles << pane->TakeRealHandle();
+    QtConcurrent::blockingMap(handles, [](long handle) {
+        if (!DeviceManager::StopRealPlay(handle))
+            Log()->error("{}, 停止预览{}失败", "KvorSplitWndsCtrl::StopAll", handle);
+    });
     for (KvorPlayWindow* pane : panes)
         if (pane)
             pane->StopPlay();
