@@ -1,11 +1,15 @@
-// bench_startup: time from process start to the first paint of the main
-// window, with an empty Corvane.db and with 1 M stored incidents and 3
+// bench_startup: time from process start to the main window's first frame on
+// screen, with an empty Corvane.db and with 1 M stored incidents and 3
 // simulated devices, next to bench_startup_anchor, a Qt Widgets-only program
 // showing an empty QMainWindow with the same style sheet, started the same way
-// (a child process, timed from its start to the line it prints at its first
-// paint). The client is bench_startup_client, Corvane with that line added,
-// which loads the libraries Corvane loads and not the simulator's. Goals: every case at most 1.5x the anchor and under
-// 1 s; the 1 M incidents cost at most 10% over the same start without them. Exits non-zero when a goal is missed.
+// (a child process, timed from its start to the lines FirstPaintProbe prints).
+// The client is bench_startup_client, Corvane with that probe added, which
+// loads the libraries Corvane loads and not the simulator's. Runs take turns
+// and each figure is a median. Goals: every case on screen at most 1.5x the
+// anchor and under 1 s; the 1 M incidents cost at most 10% over the same start
+// without them. Beside them, not judged: when the frame left the program for
+// the X server, and the CPU the program had used by then. Exits non-zero when
+// a goal is missed.
 //   bench_startup [runs]   (median of `runs`, default 7)
 #include "../BenchExit.h"
 #include "../db/BenchData.h"
@@ -23,8 +27,28 @@
 
 namespace {
 
-// Milliseconds from starting the child to its first-paint line; -1 when it never came.
-qint64 TimeToFirstPaint(const QString& program, const QString& appDir, quint16 alarmPort)
+// One start of a child, in milliseconds from starting it: its first frame
+// sent to the X server and on screen, and the CPU the child had used by then.
+struct Start
+{
+    qint64 sent = -1;
+    qint64 painted = -1; // -1: never came
+    qint64 cpu = -1;
+};
+
+// The number after `tag` on its line of `output`; -1 when there is none.
+qint64 NumberAfter(const QByteArray& output, const char* tag)
+{
+    const int at = output.indexOf(tag);
+    const int end = at < 0 ? -1 : output.indexOf('\n', at);
+    if (end < 0)
+        return -1;
+    bool ok = false;
+    const double value = output.mid(at + int(qstrlen(tag)), end - at - int(qstrlen(tag))).trimmed().toDouble(&ok);
+    return ok ? qRound64(value) : -1;
+}
+
+Start TimeStart(const QString& program, const QString& appDir, quint16 alarmPort)
 {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -35,18 +59,23 @@ qint64 TimeToFirstPaint(const QString& program, const QString& appDir, quint16 a
     clock.start();
     child.start(program, {QStringLiteral("--alarm-port"), QString::number(alarmPort)});
     QByteArray output;
-    qint64 painted = -1;
-    while (painted < 0 && clock.elapsed() < 30000 && child.state() != QProcess::NotRunning) {
-        child.waitForReadyRead(100); // returns as soon as the line is there
+    Start start;
+    while (start.painted < 0 && clock.elapsed() < 30000 && child.state() != QProcess::NotRunning) {
+        child.waitForReadyRead(100); // returns as soon as a line is there
         output += child.readAllStandardOutput();
-        if (output.contains(FirstPaintProbe::kPainted))
-            painted = clock.elapsed();
+        if (start.sent < 0 && output.contains(FirstPaintProbe::kSent))
+            start.sent = clock.elapsed();
+        if (output.contains(FirstPaintProbe::kPainted) &&
+            output.indexOf('\n', output.indexOf(FirstPaintProbe::kPainted)) > 0) {
+            start.painted = clock.elapsed();
+            start.cpu = NumberAfter(output, FirstPaintProbe::kPainted);
+        }
     }
     if (!child.waitForFinished(10000)) {
         child.kill();
         child.waitForFinished();
     }
-    return painted;
+    return start;
 }
 
 qint64 Median(std::vector<qint64> values)
@@ -111,23 +140,32 @@ int main(int argc, char** argv)
     };
     // Runs take turns, so a change in the machine's load falls on every case alike.
     const size_t cases = sizeof measures / sizeof measures[0];
-    std::vector<std::vector<qint64>> times(cases);
+    std::vector<std::vector<qint64>> painted(cases), sent(cases), cpu(cases);
     for (int run = 0; run < runs; ++run) {
         for (size_t i = 0; i < cases; ++i) {
-            const qint64 ms = TimeToFirstPaint(measures[i].program, measures[i].appDir, alarmPort);
-            if (ms < 0) {
+            const Start start = TimeStart(measures[i].program, measures[i].appDir, alarmPort);
+            if (start.painted < 0 || start.sent < 0 || start.cpu < 0) {
                 std::fprintf(stderr, "%s: no first paint\n", measures[i].name);
                 return 1;
             }
-            times[i].push_back(ms);
+            painted[i].push_back(start.painted);
+            sent[i].push_back(start.sent);
+            cpu[i].push_back(start.cpu);
         }
     }
     std::vector<qint64> medians;
     for (size_t i = 0; i < cases; ++i) {
-        medians.push_back(Median(times[i]));
-        std::printf("%-40s first paint after %5lld ms (median of %d)\n", measures[i].name,
-                    static_cast<long long>(medians.back()), runs);
+        medians.push_back(Median(painted[i]));
+        std::printf("%-40s first frame on screen after %5lld ms, sent after %5lld ms, CPU by then %4lld ms "
+                    "(medians of %d)\n",
+                    measures[i].name, static_cast<long long>(medians.back()), static_cast<long long>(Median(sent[i])),
+                    static_cast<long long>(Median(cpu[i])), runs);
     }
+    // Not judged, shown beside the goal: what the program itself spends, without
+    // the X server's drawing of the frame, which both wait for alike.
+    for (size_t i = 1; i < cases; ++i)
+        std::printf("%-40s ratio to the anchor: frame sent %.2f, CPU %.2f\n", measures[i].name,
+                    double(Median(sent[i])) / double(Median(sent[0])), double(Median(cpu[i])) / double(Median(cpu[0])));
     simulator.stop();
 
     const double anchorMs = static_cast<double>(medians[0]);
@@ -136,8 +174,8 @@ int main(int argc, char** argv)
         const double ratio = medians[i] / anchorMs;
         const bool ok = ratio <= kAnchorAllowance && medians[i] < kFirstPaintLimitMs;
         met = met && ok;
-        std::printf("%-40s ratio to the anchor %.2f (goal <= %.1f and < %lld ms): %s\n", measures[i].name, ratio,
-                    kAnchorAllowance, static_cast<long long>(kFirstPaintLimitMs), ok ? "met" : "MISSED");
+        std::printf("%-40s on screen: ratio to the anchor %.2f (goal <= %.1f and < %lld ms): %s\n", measures[i].name,
+                    ratio, kAnchorAllowance, static_cast<long long>(kFirstPaintLimitMs), ok ? "met" : "MISSED");
     }
     for (size_t i : {size_t(2), size_t(4)}) {
         const double ratio = double(medians[i]) / double(medians[i - 1]);
