@@ -128,7 +128,7 @@ double DialogFirstFrameMs(VideoDetailInfoDialog& dialog, const QString& path)
     Check(VideoManager::GetInstance()->GetFileTime(checked) == 5, "the dialog's port holds the 5 s clip");
     dialog.close(); // stops and gives the port back, as the operator's close does
     dialog.show();
-    QTest::qWaitForWindowExposed(&dialog);
+    Check(QTest::qWaitForWindowExposed(&dialog), "the dialog shows again for the next run");
     return ms;
 }
 

@@ -148,8 +148,9 @@ TEST_F(AlarmIntakeTest, EachAlarmSeesOneWholeSaveWhileSettingsChange)
         const bool underPlain = incident.incident.picPath.startsWith(plain.dataPath + QLatin1Char('/'));
         ASSERT_TRUE(underCut || underPlain) << incident.incident.picPath.toStdString();
         EXPECT_EQ(!incident.incident.videoPath.isEmpty(), underCut) << incident.incident.picPath.toStdString();
-        if (underCut)
+        if (underCut) {
             EXPECT_TRUE(incident.incident.videoPath.startsWith(cut.dataPath + QStringLiteral("/video/")));
+        }
     }
     EXPECT_GT(saves, 1);
 }

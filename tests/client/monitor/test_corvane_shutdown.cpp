@@ -93,8 +93,9 @@ TEST_P(CorvaneShutdownTest, ClosingEndsTheProcessWithinTwoSeconds)
     EXPECT_EQ(client.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(client.exitCode(), 0);
     EXPECT_TRUE(output.contains("@@closed workers=0")) << output.right(2000).constData();
-    if (duringLoginPass)
+    if (duringLoginPass) {
         EXPECT_TRUE(output.contains("pass=1"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Client, CorvaneShutdownTest, ::testing::Values(false, true),

@@ -282,7 +282,7 @@ void PreviewControlTest::pagesForwardAndBackThroughMoreChannelsThanPanes()
 void PreviewControlTest::mainStreamRefusesLargeLayoutsAndExpandNeedsPanes()
 {
     QVERIFY(ImplementInstance::GetInstance()->GetConfig()->SetValue(QStringLiteral("Param/StreamType"), 0));
-    const QImage fourPanes = FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap()->toImage();
+    const QImage fourPanes = FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap(Qt::ReturnByValue).toImage();
     QString message;
     QTimer::singleShot(0, this, [&] {
         QTRY_VERIFY(qobject_cast<MessageInfoDlg*>(QApplication::activeModalWidget()));
@@ -293,11 +293,11 @@ void PreviewControlTest::mainStreamRefusesLargeLayoutsAndExpandNeedsPanes()
     ChooseLayout(QStringLiteral("9分屏"));
     QCOMPARE(message, QStringLiteral("如需选择9分屏，请在 配置-码流类型 选择【子码流】！"));
     QCOMPARE(Grid()->SplitMode(), 1);
-    QCOMPARE(FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap()->toImage(), fourPanes);
+    QCOMPARE(FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap(Qt::ReturnByValue).toImage(), fourPanes);
     // The main stream still offers one pane; the expand button needs more than one.
     ChooseLayout(QStringLiteral("1分屏"));
     QCOMPARE(Grid()->SplitMode(), 0);
-    QVERIFY(FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap()->toImage() != fourPanes);
+    QVERIFY(FORM_WIDGET(window, pictureBtnSplitScreen)->pixmap(Qt::ReturnByValue).toImage() != fourPanes);
     FORM_WIDGET(window, qIconPBtnExpandScreen)->click();
     QVERIFY(!Grid()->IsFullScreenShown());
     QVERIFY(!Grid()->GetPlayWindow(0)->IsPlayFrameFull());

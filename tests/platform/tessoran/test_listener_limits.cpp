@@ -52,8 +52,9 @@ protected:
         ASSERT_TRUE(peer.connect(listenPort_));
         ASSERT_TRUE(peer.readChallenge());
         const devsim::DeviceSpec& spec = deviceSpec();
-        if (prove)
+        if (prove) {
             ASSERT_EQ(peer.prove(spec.address, spec.port, spec.user, spec.password), Kind::AlarmAccepted);
+        }
     }
 };
 
