@@ -31,7 +31,7 @@
  *  - Listener (TSR_StartListen): one dispatch thread per listener runs its message
  *    callbacks one at a time, in arrival order, and its round-end callback after
  *    a round that held alarms (TSR_SetAlarmRoundCallBack). It is fed by a bounded queue (256
- *    alarms or 32 MiB); while the queue is full the SDK stops reading from the
+ *    alarms or 4 MiB); while the queue is full the SDK stops reading from the
  *    devices' connections, so TCP pushes back on the devices instead of memory
  *    growing.
  *  - Exception callback: one event thread of the SDK, one call at a time, in the
@@ -469,7 +469,7 @@ TSR_API TSR_BOOL TSR_SetListenLimits(uint32_t dwMaxConnections, uint32_t dwFrame
 TSR_API TSR_BOOL TSR_SetAlarmLedger(const char* sPath);
 /* Round-end callback of listeners started afterwards; NULL (the default) makes
  * them take no held alarms (TSR_ALARM_HELD then counts as 0). A listener's
- * dispatch thread takes the alarms that queued up together, up to 256 (32 MiB),
+ * dispatch thread takes the alarms that queued up together, up to 256 (4 MiB),
  * as one round: their callbacks, then this callback, then one ledger sync and
  * their acknowledgements. An application that stores a round in one transaction pays
  * one commit per round instead of one per alarm. A round cut short by

@@ -74,6 +74,7 @@ void Listener::stop()
             return;
         stoppedFromCallback_ = dispatchThread_.get_id() == std::this_thread::get_id();
         queue_.clear();
+        queuedBytes_ = 0;
     }
     queueChanged_.notify_all();
     io_.stop();
@@ -286,7 +287,7 @@ void Listener::releaseBytes(size_t bytes)
 bool Listener::queueHasRoom()
 {
     std::lock_guard<std::mutex> lock(queueMutex_);
-    return queue_.size() < kQueueAlarms;
+    return queue_.size() < kQueueAlarms && (queue_.empty() || queuedBytes_ < kQueueBytes);
 }
 
 void Listener::enqueue(Queued&& item)
@@ -295,6 +296,7 @@ void Listener::enqueue(Queued&& item)
         std::lock_guard<std::mutex> lock(queueMutex_);
         if (stopping_)
             return;
+        queuedBytes_ += item.reserved;
         queue_.push_back(std::move(item));
     }
     queueChanged_.notify_all();
@@ -315,6 +317,7 @@ void Listener::dispatchLoop()
             while (!queue_.empty() && batch.size() < kDispatchRound &&
                    (batch.empty() || roundBytes + queue_.front().reserved <= kRoundBytes)) {
                 roundBytes += queue_.front().reserved;
+                queuedBytes_ -= queue_.front().reserved;
                 batch.push_back(std::move(queue_.front()));
                 queue_.pop_front();
             }
@@ -323,6 +326,7 @@ void Listener::dispatchLoop()
         std::vector<Outcome> outcomes(batch.size(), Outcome::Unacknowledged);
         for (size_t i = 0; i < batch.size() && !stopping_; ++i) {
             outcomes[i] = settle(batch[i]);
+            sdk_.alarmBuffers.give(std::move(batch[i].alarm.bytes));
             batch[i].alarm = {};
             releaseBytes(std::exchange(batch[i].reserved, 0));
         }

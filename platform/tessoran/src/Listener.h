@@ -44,7 +44,10 @@ public:
     // all of it, so a flood is taken in rounds as large as the queue; the bytes
     // bound keeps what an application copies of one round within reason.
     static constexpr size_t kDispatchRound = kQueueAlarms;
-    static constexpr size_t kRoundBytes = size_t(32) << 20;
+    static constexpr size_t kRoundBytes = size_t(4) << 20;
+    // The queue holds about one round's bytes: a backlog beyond it waits in
+    // the kernel's socket buffers and on the devices, not in this process.
+    static constexpr size_t kQueueBytes = kRoundBytes;
     // A connection whose alarm the application refused stays open this long
     // before it is closed, so a device that reconnects at once is not served in
     // a tight loop while the application cannot store.
@@ -173,6 +176,7 @@ private:
     std::mutex queueMutex_;
     std::condition_variable queueChanged_;
     std::deque<Queued> queue_;
+    size_t queuedBytes_ = 0; // reserved by the alarms in queue_
 
     std::thread ioThread_;
     std::thread dispatchThread_;
