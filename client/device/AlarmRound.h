@@ -57,7 +57,8 @@ public:
     // of it failed, with those alarms' pictures removed. Either way they are
     // no longer held.
     bool Finish(size_t count = 0);
-    // The first `count` alarms held are not stored: their pictures are removed.
+    // The first `count` alarms held (all of them when count is 0) are not
+    // stored: their pictures are removed.
     void Drop(size_t count);
 
     // Writes `bytes` to a new file at `path`, making its folder; a failed write

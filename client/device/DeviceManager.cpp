@@ -308,6 +308,9 @@ bool DeviceManager::StartListen(long* handle, quint16 port, const QString& addre
     TSR_SetAlarmLedger(QFile::encodeName(ApplicationDirPath() + QStringLiteral("/AlarmLedger.dat")).constData());
     // The alarms of a round are stored together, with one commit.
     TSR_SetAlarmRoundCallBack(AlarmRoundCallBack, this);
+    // Left by a listener stopped from its own callback, whose round never
+    // ended: the new listener's rounds must not end them.
+    alarmRound.Drop(0);
     const QByteArray localAddress = address.toUtf8();
     const long result =
         TSR_StartListen(address.isEmpty() ? nullptr : localAddress.constData(), port, ListenMsgCallBack, this);

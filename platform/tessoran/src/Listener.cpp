@@ -332,9 +332,9 @@ void Listener::dispatchLoop()
 {
     for (;;) {
         Round round;
-        round.refusalsBefore = roundsRefused_;
         if (!takeRound(round.batch))
             break;
+        round.refusalsBefore = roundsRefused_;
         resumeWaiting();
         std::vector<Queued>& batch = round.batch;
         round.outcomes.assign(batch.size(), Outcome::Unacknowledged);
