@@ -1,4 +1,5 @@
-// bench_alarm_road: the whole alarm road under load. The simulator pushes
+// bench_alarm_road: the whole alarm road under load. The simulated device, in
+// a process of its own so that only the client is measured, pushes
 // incidents with 150 KiB pictures at a fixed rate into a running main window;
 // every incident is filtered, its picture written, its row stored and handed
 // to the live list and the prompt window. Prints alarms sent, rows stored and
@@ -16,7 +17,9 @@
 //   bench_alarm_road [seconds = 5; 30 for the full run] [alarms per second = 1000]
 
 #include "../BenchExit.h"
+#include "../OneDeviceLayout.h"
 #include "ClientFolder.h"
+#include "DeviceProcess.h"
 #include "ConsoleSilencer.h"
 #include "TimerLateness.h"
 
@@ -36,10 +39,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -106,6 +108,8 @@ int PicturesBelow(const QString& folder)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], DeviceProcess::kDeviceArgument) == 0)
+        return DeviceProcess::RunChild(argc, argv);
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     const int perSecond = argc > 2 ? std::max(1, atoi(argv[2])) : 1000;
@@ -114,12 +118,11 @@ int main(int argc, char** argv)
     folder.PrepareApplication();
     const quint16 alarmPort = testsupport::freePort();
     constexpr int kPictureBytes = 150 * 1024;
-    devsim::Simulator simulator;
-    simulator.setPictureBytes(kPictureBytes);
-    const std::vector<devsim::DeviceSpec> devices = SimulatedDevices(1, 1, alarmPort);
+    const devsim::Layout layout = OneDeviceLayout(1, testsupport::freePort(), alarmPort, testsupport::privateSubnet());
+    DeviceProcess device;
     std::string error;
-    if (!simulator.start(devices, devsim::Simulator::defaultClipPath(), error) || !folder.StoreDevices(devices)) {
-        std::fprintf(stderr, "simulator or database did not start: %s\n", error.c_str());
+    if (!device.Start(layout, kPictureBytes, error) || !folder.StoreDevices(devsim::Simulator::devicesFor(layout))) {
+        std::fprintf(stderr, "simulated device or database did not start: %s\n", error.c_str());
         return 1;
     }
 
@@ -147,25 +150,13 @@ int main(int argc, char** argv)
         rssStart = ResidentKiB();
         idleStall = WorstTimerLatenessMs(2000);
 
-        // Fires the alarms in 10 ms batches from a thread of its own.
-        devsim::SimDevice* device = simulator.devices().at(0);
-        std::atomic<bool> firing{true};
+        // The device fires the alarms in 10 ms batches, paced in its own process.
         QElapsedTimer sending;
         sending.start();
-        std::thread driver([&] {
-            const int batch = std::max(1, perSecond / 100);
-            auto next = std::chrono::steady_clock::now();
-            for (int fired = 0; fired < seconds * perSecond; fired += batch) {
-                device->fireAlarms(devsim::AlarmKind::Incident, batch);
-                next += std::chrono::milliseconds(10);
-                std::this_thread::sleep_until(next);
-            }
-            firing = false;
-        });
+        device.Drive(seconds, perSecond);
         busyStall = WorstTimerLatenessMs(seconds * 1000);
-        while (firing)
+        while (device.Query().firing)
             busyStall = std::max(busyStall, WorstTimerLatenessMs(100));
-        driver.join();
         sendSeconds = sending.elapsed() / 1000.0;
 
         const QString databasePath = folder.DatabasePath();
@@ -173,10 +164,10 @@ int main(int argc, char** argv)
         drain.start();
         const size_t expected = size_t(seconds) * size_t(perSecond);
         while (drain.elapsed() < 120000 &&
-               (device->alarmsSent() < expected || StoredIncidents(databasePath) < int(device->alarmsSent())))
+               (device.Query().sent < expected || StoredIncidents(databasePath) < int(device.Query().sent)))
             busyStall = std::max(busyStall, WorstTimerLatenessMs(200));
         drainSeconds = drain.elapsed() / 1000.0;
-        sent = device->alarmsSent();
+        sent = device.Query().sent;
         stored = StoredIncidents(databasePath);
         pictures = PicturesBelow(folder.Path() + QStringLiteral("/store"));
         rssEnd = ResidentKiB();
@@ -185,7 +176,7 @@ int main(int argc, char** argv)
         // the rate it is stored at is the highest the road sustains.
         QElapsedTimer bursting;
         bursting.start();
-        device->fireAlarms(devsim::AlarmKind::Incident, burst);
+        device.Fire(burst);
         while (bursting.elapsed() < 120000 && StoredIncidents(databasePath) < stored + burst)
             burstStall = std::max(burstStall, WorstTimerLatenessMs(20));
         burstSeconds = bursting.elapsed() / 1000.0;
@@ -193,8 +184,8 @@ int main(int argc, char** argv)
         burstPictures = PicturesBelow(folder.Path() + QStringLiteral("/store")) - pictures;
         window->close();
         window.reset();
-        simulator.stop();
     }
+    device.Stop();
 
     std::printf("bench_alarm_road: %d s at %d incidents/s with 150 KiB pictures into the main window\n", seconds,
                 perSecond);

@@ -9,6 +9,7 @@
 // disk takes as new synced files.
 
 #include "../BenchExit.h"
+#include "../OneDeviceLayout.h"
 #include "ConsoleSilencer.h"
 #include "Simulator.h"
 #include "TestSupport.h"
@@ -358,13 +359,7 @@ int main(int argc, char* argv[])
 
     TSR_Init();
     const uint16_t listenPort = testsupport::freePort();
-    devsim::Layout layout;
-    layout.devices = 1;
-    layout.camerasPerDevice = 2;
-    layout.port = testsupport::freePort();
-    layout.alarmPort = listenPort;
-    layout.alarmsPerSecond = 0;
-    layout.firstSubnet = 200;
+    const devsim::Layout layout = OneDeviceLayout(2, testsupport::freePort(), listenPort, 200);
     devsim::Simulator simulator;
     simulator.setPictureBytes(pictureBytes);
     std::string error;

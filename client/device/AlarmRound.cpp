@@ -12,7 +12,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <future>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -47,7 +49,7 @@ AlarmRound::AlarmRound()
 
 AlarmRound::~AlarmRound()
 {
-    RemovePictures();
+    RemovePictures(TakeRound(0));
 }
 
 bool AlarmRound::Hold(Alarm alarm)
@@ -61,41 +63,56 @@ bool AlarmRound::Hold(Alarm alarm)
         }
         picture.bytes = QByteArray();
     }
+    const std::lock_guard<std::mutex> lock(heldMutex);
     held.push_back(std::move(alarm));
     return true;
 }
 
-bool AlarmRound::Finish()
+std::vector<AlarmRound::Alarm> AlarmRound::TakeRound(size_t count)
 {
-    bool stored = PicturesSynced();
+    const std::lock_guard<std::mutex> lock(heldMutex);
+    const size_t taken = count == 0 ? held.size() : std::min(count, held.size());
+    std::vector<Alarm> round(std::make_move_iterator(held.begin()), std::make_move_iterator(held.begin() + taken));
+    held.erase(held.begin(), held.begin() + taken);
+    return round;
+}
+
+bool AlarmRound::Finish(size_t count)
+{
+    std::vector<Alarm> round = TakeRound(count);
+    // Fewer held than the round counts: the rounds no longer match what was held.
+    bool stored = (count == 0 || round.size() == count) && PicturesSynced(round);
     ImplementInstance* instance = ImplementInstance::GetInstance();
-    stored = stored && instance && instance->GetDatabase()->StoreAlarmsTogether([this] {
-        for (Alarm& alarm : held)
+    stored = stored && instance && instance->GetDatabase()->StoreAlarmsTogether([&round] {
+        for (Alarm& alarm : round)
             if (alarm.storeRows && !alarm.storeRows())
                 return false;
         return true;
     });
     if (!stored) {
         Log()->error("{}, a round of {} alarms was not stored; their devices send them again", "AlarmRound::Finish",
-                     held.size());
-        RemovePictures();
+                     round.size());
+        RemovePictures(round);
+        return false;
     }
-    std::vector<Alarm> finished = std::move(held);
-    held.clear();
-    if (stored)
-        for (Alarm& alarm : finished)
-            if (alarm.stored)
-                alarm.stored();
-    return stored;
+    for (Alarm& alarm : round)
+        if (alarm.stored)
+            alarm.stored();
+    return true;
 }
 
-bool AlarmRound::PicturesSynced()
+void AlarmRound::Drop(size_t count)
+{
+    RemovePictures(TakeRound(count));
+}
+
+bool AlarmRound::PicturesSynced(const std::vector<Alarm>& round)
 {
     // A new file outlives a power cut only once its data and its folder's
     // entry are on disk: one sync per folder covers every picture in it.
     std::vector<std::function<bool()>> work;
     QSet<QString> folders;
-    for (const Alarm& alarm : held)
+    for (const Alarm& alarm : round)
         for (const Picture& picture : alarm.pictures) {
             work.push_back([path = picture.path] { return SyncFile(path); });
             folders.insert(QFileInfo(picture.path).absolutePath());
@@ -114,9 +131,9 @@ bool AlarmRound::PicturesSynced()
     return synced;
 }
 
-void AlarmRound::RemovePictures()
+void AlarmRound::RemovePictures(const std::vector<Alarm>& round)
 {
-    for (const Alarm& alarm : held)
+    for (const Alarm& alarm : round)
         for (const Picture& picture : alarm.pictures)
             QFile::remove(picture.path);
 }

@@ -5,7 +5,9 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <future>
 #include <vector>
 
@@ -18,8 +20,10 @@
 // not at all: one that fails leaves no picture behind, and its devices send it
 // again.
 //
-// Threads: Hold and Finish run on the SDK's dispatch thread (or on one thread
-// that stores an alarm outside a round); the pool only syncs.
+// Threads: Hold runs on the SDK's dispatch thread, Finish and Drop on its
+// round thread while the next round is held (or all on one thread that stores
+// an alarm outside a round); the pool only syncs. A round ends the alarms held
+// first: rounds end in the order they were held.
 class AlarmRound
 {
 public:
@@ -48,10 +52,14 @@ public:
     // Writes the alarm's pictures (to free paths) and keeps it for the round;
     // false, keeping nothing of it, when a picture cannot be written.
     bool Hold(Alarm alarm);
-    // Pictures and folders synced, rows committed, then each `stored`; false
-    // when any of it failed, with the round's pictures removed. Either way the
-    // next round starts empty.
-    bool Finish();
+    // Pictures and folders synced, rows committed, then each `stored`, for the
+    // first `count` alarms held (all of them when count is 0); false when any
+    // of it failed, with those alarms' pictures removed. Either way they are
+    // no longer held.
+    bool Finish(size_t count = 0);
+    // The first `count` alarms held (all of them when count is 0) are not
+    // stored: their pictures are removed.
+    void Drop(size_t count);
 
     // Writes `bytes` to a new file at `path`, making its folder; a failed write
     // leaves no file. Nothing is synced.
@@ -60,10 +68,13 @@ public:
     static bool SyncFolder(const QString& folder);
 
 private:
+    // The first `count` alarms held (all for 0), no longer held.
+    std::vector<Alarm> TakeRound(size_t count);
     // Syncs every picture and every folder of the round at once.
-    bool PicturesSynced();
-    void RemovePictures();
+    bool PicturesSynced(const std::vector<Alarm>& round);
+    static void RemovePictures(const std::vector<Alarm>& round);
 
     QThreadPool syncs;
-    std::vector<Alarm> held;
+    std::mutex heldMutex;
+    std::deque<Alarm> held;
 };

@@ -54,15 +54,6 @@ thread_local bool alarmHeld = false;
 // The round of the listener whose alarm this thread is handling; null outside one.
 thread_local AlarmRound* openRound = nullptr;
 
-// Each listener's dispatch thread stores its own rounds.
-AlarmRound& RoundOfThisThread()
-{
-    thread_local std::unique_ptr<AlarmRound> round;
-    if (!round)
-        round = std::make_unique<AlarmRound>();
-    return *round;
-}
-
 // Set while ConnectAlarms connects, on its thread.
 thread_local bool connectingAlarms = false;
 std::atomic<int> strayAlarmConnections{0};
@@ -117,7 +108,7 @@ TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const ch
     }
     alarmStored.reset();
     alarmHeld = false;
-    openRound = &RoundOfThisThread();
+    openRound = &manager->alarmRound;
     switch (command) {
     case TSR_ALARM_VIOLATION:
         DispatchAlarm<TSR_TFS_ALARM>(manager, command, *alarmer, body, length, CopyViolationAlarm,
@@ -143,10 +134,18 @@ TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const ch
     return reported == false ? 0 : 1;
 }
 
-TSR_BOOL AlarmRoundCallBack(uint32_t, void* user)
+TSR_BOOL AlarmRoundCallBack(uint32_t held, void* user)
 {
-    const bool stored = RoundOfThisThread().Finish();
-    static_cast<DeviceManager*>(user)->NoteAlarmsStored(stored);
+    auto* manager = static_cast<DeviceManager*>(user);
+    if (held & TSR_ALARM_ROUND_DROPPED) {
+        // Behind a round that was not stored, whose failure was told already.
+        manager->alarmRound.Drop(held & ~TSR_ALARM_ROUND_DROPPED);
+        return 0;
+    }
+    if (held == 0)
+        return 1;
+    const bool stored = manager->alarmRound.Finish(held);
+    manager->NoteAlarmsStored(stored);
     return stored ? 1 : 0;
 }
 
@@ -309,6 +308,9 @@ bool DeviceManager::StartListen(long* handle, quint16 port, const QString& addre
     TSR_SetAlarmLedger(QFile::encodeName(ApplicationDirPath() + QStringLiteral("/AlarmLedger.dat")).constData());
     // The alarms of a round are stored together, with one commit.
     TSR_SetAlarmRoundCallBack(AlarmRoundCallBack, this);
+    // Left by a listener stopped from its own callback, whose round never
+    // ended: the new listener's rounds must not end them.
+    alarmRound.Drop(0);
     const QByteArray localAddress = address.toUtf8();
     const long result =
         TSR_StartListen(address.isEmpty() ? nullptr : localAddress.constData(), port, ListenMsgCallBack, this);

@@ -216,6 +216,9 @@ private:
     QList<stu_LoginInfo> loginList;
     QList<stu_DeviceChannelInfo> channelList;
     QVector<long> listenHandles;
+    // The held alarms of the listener's rounds: held on its dispatch thread,
+    // stored on its round thread. One listener of the manager stores rounds at a time.
+    AlarmRound alarmRound;
     RecordingRegistry recordings;
 
     void ClipEnded(const QString& file, ClipOutcome outcome);
@@ -238,7 +241,7 @@ private:
 
 // Callbacks given to the SDK; `user` is the manager.
 TSR_BOOL ListenMsgCallBack(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length, void* user);
-// Stores the round of held alarms of the calling dispatch thread.
+// Stores, or drops, the listener's round: the alarms held first.
 TSR_BOOL AlarmRoundCallBack(uint32_t held, void* user);
 TSR_BOOL MessageCallback(int32_t command, const TSR_ALARMER* alarmer, const char* body, uint32_t length, void* user);
 void ExceptionCallBack(uint32_t type, int32_t lUserID, int32_t handle, void* user);

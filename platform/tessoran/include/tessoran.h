@@ -29,9 +29,10 @@
  *
  * Threads
  *  - Listener (TSR_StartListen): one dispatch thread per listener runs its message
- *    callbacks one at a time, in arrival order, and its round-end callback after
- *    a round that held alarms (TSR_SetAlarmRoundCallBack). It is fed by a bounded queue (256
- *    alarms or 32 MiB); while the queue is full the SDK stops reading from the
+ *    callbacks one at a time, in arrival order; its round thread runs the round-end
+ *    callback after a round that held alarms (TSR_SetAlarmRoundCallBack), while the
+ *    dispatch thread delivers the next round. It is fed by a bounded queue (256
+ *    alarms or 4 MiB); while the queue is full the SDK stops reading from the
  *    devices' connections, so TCP pushes back on the devices instead of memory
  *    growing.
  *  - Exception callback: one event thread of the SDK, one call at a time, in the
@@ -386,13 +387,22 @@ typedef TSR_BOOL (*TSR_MSGCALLBACK)(int32_t lCommand, const TSR_ALARMER* pAlarme
 /* Result of an alarm callback: taken, to be stored at the end of its round. */
 #define TSR_ALARM_HELD 2
 /* End of a listener's dispatch round in which dwHeld alarms (at least 1) were
- * answered TSR_ALARM_HELD. Runs on the dispatch thread after the round's last
- * alarm callback and before any alarm of the round is acknowledged. Return 1
- * once every held alarm of the round is stored, 0 when none of them is (a round
- * is stored whole or not at all): the held alarms are then treated as refused,
- * like a callback that returned 0, and so is every later alarm of the round from
- * the same devices. */
+ * answered TSR_ALARM_HELD. Runs on the listener's round thread, one round at a
+ * time in order, after the round's last alarm callback and before any alarm of
+ * the round is acknowledged; the dispatch thread meanwhile already runs the
+ * alarm callbacks of the next round, whose held alarms the application keeps
+ * apart: a round ends the first dwHeld alarms held since the round before it.
+ * Return 1 once every held alarm of the round is stored, 0 when none of them
+ * is (a round is stored whole or not at all): the held alarms are then treated
+ * as refused, like a callback that returned 0, and so is every later alarm of
+ * the round from the same devices. */
 typedef TSR_BOOL (*TSR_ALARMROUNDCALLBACK)(uint32_t dwHeld, void* pUser);
+/* Set in dwHeld when the round must not be stored: a round before it was not
+ * stored while this one's alarms were already being delivered, so they stand
+ * behind alarms their devices send again. The application removes the round's
+ * held alarms (dwHeld without this bit) and returns 0; the round is refused,
+ * whatever it returns, and its alarms are delivered again. */
+#define TSR_ALARM_ROUND_DROPPED 0x80000000u
 /* Device dropped or restored: dwType TSR_EXCEPTION_*, lUserID the login, lHandle -1.
  * Runs on the SDK's event thread. */
 typedef void (*TSR_EXCEPTIONCALLBACK)(uint32_t dwType, int32_t lUserID, int32_t lHandle, void* pUser);
@@ -469,9 +479,10 @@ TSR_API TSR_BOOL TSR_SetListenLimits(uint32_t dwMaxConnections, uint32_t dwFrame
 TSR_API TSR_BOOL TSR_SetAlarmLedger(const char* sPath);
 /* Round-end callback of listeners started afterwards; NULL (the default) makes
  * them take no held alarms (TSR_ALARM_HELD then counts as 0). A listener's
- * dispatch thread takes the alarms that queued up together, up to 256 (32 MiB),
- * as one round: their callbacks, then this callback, then one ledger sync and
- * their acknowledgements. An application that stores a round in one transaction pays
+ * dispatch thread takes the alarms that queued up together, up to 256 (4 MiB),
+ * as one round: their callbacks, then (on the round thread, while the next
+ * round's callbacks run) this callback, one ledger sync and their
+ * acknowledgements. An application that stores a round in one transaction pays
  * one commit per round instead of one per alarm. A round cut short by
  * TSR_StopListen still ends with this callback (its alarms stay unacknowledged
  * whatever it returns), unless the stop came from a callback of that listener. */

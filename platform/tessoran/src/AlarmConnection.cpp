@@ -144,6 +144,7 @@ void AlarmConnection::onHeader()
             return;
         }
         reserved_ = header_.length;
+        body_ = listener_.sdk().alarmBuffers.take();
     }
     body_.clear();
     bodyHave_ = 0;

@@ -120,15 +120,21 @@ void DeliveredAlarms::write(const std::string& device, Run& run)
 
 bool DeliveredAlarms::sync(std::string& error)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (ledger_ < 0 || !unsynced_)
-        return true;
-    unsynced_ = false;
-    if (::fdatasync(ledger_) != 0) {
+    int fd = -1;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (ledger_ < 0 || !unsynced_)
+            return true;
+        unsynced_ = false;
+        fd = ledger_;
+        error = std::exchange(writeError_, std::string());
+    }
+    // Outside the lock: the next round's checks of new alarms do not wait for
+    // the disk. A record written meanwhile marks the ledger unsynced again.
+    if (::fdatasync(fd) != 0) {
         error = std::strerror(errno);
         return false;
     }
-    error = std::exchange(writeError_, std::string());
     return error.empty();
 }
 

@@ -59,6 +59,7 @@ bool Listener::start(const std::string& address, uint16_t port, std::string& err
         // The callback may clean the SDK up from this very thread; the SDK it
         // releases alarm bytes to must outlive the round that called it.
         dispatchThread_ = std::thread([self, sdk = Sdk::current()] { self->dispatchLoop(); });
+        roundThread_ = std::thread([self, sdk = Sdk::current()] { self->roundLoop(); });
     } catch (...) {
         stop();
         throw;
@@ -72,10 +73,16 @@ void Listener::stop()
         std::lock_guard<std::mutex> lock(queueMutex_);
         if (stopping_.exchange(true))
             return;
-        stoppedFromCallback_ = dispatchThread_.get_id() == std::this_thread::get_id();
+        const std::thread::id caller = std::this_thread::get_id();
+        stoppedFromCallback_ = dispatchThread_.get_id() == caller || roundThread_.get_id() == caller;
         queue_.clear();
+        queuedBytes_ = 0;
     }
     queueChanged_.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(roundMutex_); // a waiter sees the stop before it sleeps
+    }
+    roundChanged_.notify_all();
     io_.stop();
     if (ioThread_.joinable())
         ioThread_.join();
@@ -98,6 +105,7 @@ void Listener::stop()
     io_.restart();
     io_.poll();
     joinOrRelease(dispatchThread_);
+    joinOrRelease(roundThread_);
 }
 
 void Listener::runLoop()
@@ -286,7 +294,7 @@ void Listener::releaseBytes(size_t bytes)
 bool Listener::queueHasRoom()
 {
     std::lock_guard<std::mutex> lock(queueMutex_);
-    return queue_.size() < kQueueAlarms;
+    return queue_.size() < kQueueAlarms && (queue_.empty() || queuedBytes_ < kQueueBytes);
 }
 
 void Listener::enqueue(Queued&& item)
@@ -295,57 +303,122 @@ void Listener::enqueue(Queued&& item)
         std::lock_guard<std::mutex> lock(queueMutex_);
         if (stopping_)
             return;
+        queuedBytes_ += item.reserved;
         queue_.push_back(std::move(item));
     }
     queueChanged_.notify_all();
 }
 
+bool Listener::takeRound(std::vector<Queued>& batch)
+{
+    std::unique_lock<std::mutex> lock(queueMutex_);
+    queueChanged_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+    if (stopping_)
+        return false;
+    // What queued up meanwhile goes in one round with one ledger sync, so a
+    // flood pays a sync per round instead of one per alarm.
+    size_t roundBytes = 0;
+    while (!queue_.empty() && batch.size() < kDispatchRound &&
+           (batch.empty() || roundBytes + queue_.front().reserved <= kRoundBytes)) {
+        roundBytes += queue_.front().reserved;
+        queuedBytes_ -= queue_.front().reserved;
+        batch.push_back(std::move(queue_.front()));
+        queue_.pop_front();
+    }
+    return true;
+}
+
 void Listener::dispatchLoop()
 {
     for (;;) {
-        std::vector<Queued> batch;
-        {
-            std::unique_lock<std::mutex> lock(queueMutex_);
-            queueChanged_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-            if (stopping_)
-                return;
-            // What queued up meanwhile goes in one round with one ledger sync, so a
-            // flood pays a sync per round instead of one per alarm.
-            size_t roundBytes = 0;
-            while (!queue_.empty() && batch.size() < kDispatchRound &&
-                   (batch.empty() || roundBytes + queue_.front().reserved <= kRoundBytes)) {
-                roundBytes += queue_.front().reserved;
-                batch.push_back(std::move(queue_.front()));
-                queue_.pop_front();
-            }
-        }
+        Round round;
+        if (!takeRound(round.batch))
+            break;
+        round.refusalsBefore = roundsRefused_;
         resumeWaiting();
-        std::vector<Outcome> outcomes(batch.size(), Outcome::Unacknowledged);
+        std::vector<Queued>& batch = round.batch;
+        round.outcomes.assign(batch.size(), Outcome::Unacknowledged);
         for (size_t i = 0; i < batch.size() && !stopping_; ++i) {
-            outcomes[i] = settle(batch[i]);
+            round.outcomes[i] = settle(batch[i]);
+            sdk_.alarmBuffers.give(std::move(batch[i].alarm.bytes));
             batch[i].alarm = {};
             releaseBytes(std::exchange(batch[i].reserved, 0));
         }
         // Alarms of a round cut short by a stop leave the budget they held.
         for (Queued& item : batch)
             releaseBytes(std::exchange(item.reserved, 0));
-        finishRound(batch, outcomes);
-        if (stopping_)
-            return; // stopped during the round: no acknowledgement
-        acknowledgeRound(batch, outcomes);
-        forgetClosedRefusals();
+        round.last = std::exchange(roundLast_, {});
+        // A round cut short by a stop is still ended, unacknowledged.
+        if (!handOver(std::move(round)) || stopping_)
+            break;
+    }
+    {
+        std::lock_guard<std::mutex> lock(roundMutex_);
+        dispatchEnded_ = true;
+    }
+    roundChanged_.notify_all();
+}
+
+bool Listener::handOver(Round&& round)
+{
+    {
+        std::unique_lock<std::mutex> lock(roundMutex_);
+        // One round ends while the next is delivered, never more: the next
+        // round's alarms wait in the queue and the sockets.
+        roundChanged_.wait(lock, [&] { return !roundBusy_ || stoppedFromCallback_; });
+        if (roundBusy_)
+            return false;
+        inFlight_ = round.last;
+        handed_ = std::move(round);
+        roundBusy_ = true;
+    }
+    roundChanged_.notify_all();
+    return true;
+}
+
+void Listener::roundLoop()
+{
+    for (;;) {
+        Round round;
+        {
+            std::unique_lock<std::mutex> lock(roundMutex_);
+            roundChanged_.wait(lock, [&] { return handed_ || dispatchEnded_ || stoppedFromCallback_; });
+            if (!handed_)
+                return;
+            round = std::move(*handed_);
+            handed_.reset();
+        }
+        finishRound(round);
+        if (!stopping_) { // stopped during the round: no acknowledgement
+            acknowledgeRound(round.batch, round.outcomes);
+            forgetClosedRefusals();
+        }
+        {
+            std::lock_guard<std::mutex> lock(roundMutex_);
+            roundBusy_ = false;
+        }
+        roundChanged_.notify_all();
     }
 }
 
-void Listener::finishRound(std::vector<Queued>& batch, std::vector<Outcome>& outcomes)
+void Listener::finishRound(Round& round)
 {
+    std::vector<Queued>& batch = round.batch;
+    std::vector<Outcome>& outcomes = round.outcomes;
     const size_t held = static_cast<size_t>(std::count(outcomes.begin(), outcomes.end(), Outcome::Held));
-    if (held > 0 && !roundStored(held))
-        refuseHeld(batch, outcomes);
-    roundLast_.clear();
+    if (round.refusalsBefore != roundsRefused_)
+        dropRound(round, held);
+    else if (held > 0 && !roundStored(held) && refuseHeld(batch, outcomes))
+        ++roundsRefused_;
     for (size_t i = 0; i < batch.size(); ++i)
         if (outcomes[i] == Outcome::Delivered || outcomes[i] == Outcome::Held)
             delivered_.markDelivered(batch[i].device, batch[i].runId, batch[i].number);
+    {
+        // The round stands or fell: repeats of its alarms are judged by the ledger now.
+        std::lock_guard<std::mutex> lock(roundMutex_);
+        inFlight_.clear();
+    }
+    roundChanged_.notify_all();
     // The round's records go to the disk at once, before its acknowledgements:
     // an alarm stored but not yet acknowledged when the power goes is sent
     // again by its device, and only a record on the disk keeps the restarted
@@ -355,6 +428,26 @@ void Listener::finishRound(std::vector<Queued>& batch, std::vector<Outcome>& out
         sdkLog().error("alarm ledger {} cannot be synced ({}); alarms delivered before a power "
                        "loss may be delivered again",
                        ledgerPath_, error);
+}
+
+void Listener::dropRound(Round& round, size_t held)
+{
+    const auto [roundEnd, user] = callbacks_.roundEnd;
+    if (held > 0 && roundEnd && !stoppedFromCallback_)
+        roundEnd(static_cast<uint32_t>(held) | TSR_ALARM_ROUND_DROPPED, user);
+    bool newlyRefused = false;
+    for (size_t i = 0; i < round.batch.size(); ++i) {
+        Outcome& outcome = round.outcomes[i];
+        if (outcome == Outcome::Held || outcome == Outcome::Delivered)
+            newlyRefused = refuseConnection(round.batch[i]) || newlyRefused;
+        outcome = Outcome::Unacknowledged;
+    }
+    if (held > 0)
+        sdkLog().warn("a round of {} held alarms was dropped: a round before it was not stored", held);
+    // Alarms of connections refused only now may wait in the round delivered
+    // meanwhile: it is dropped in turn.
+    if (newlyRefused)
+        ++roundsRefused_;
 }
 
 bool Listener::roundStored(size_t held)
@@ -368,8 +461,9 @@ bool Listener::roundStored(size_t held)
     return false;
 }
 
-void Listener::refuseHeld(const std::vector<Queued>& batch, std::vector<Outcome>& outcomes)
+bool Listener::refuseHeld(const std::vector<Queued>& batch, std::vector<Outcome>& outcomes)
 {
+    bool newlyRefused = false;
     // An acknowledgement covers every earlier number of its device: nothing of a
     // device is acknowledged behind one of its alarms that was not stored, on
     // whichever of its connections it came.
@@ -381,13 +475,14 @@ void Listener::refuseHeld(const std::vector<Queued>& batch, std::vector<Outcome>
         if (!devices.count(item.device) || outcomes[i] == Outcome::Unacknowledged)
             continue;
         outcomes[i] = Outcome::Unacknowledged;
-        if (!refusedFrom(item))
-            refuseConnection(item);
+        newlyRefused = refuseConnection(item) || newlyRefused;
     }
+    return newlyRefused;
 }
 
 void Listener::forgetClosedRefusals()
 {
+    std::lock_guard<std::mutex> refusedLock(refusedMutex_);
     if (refused_.empty())
         return;
     std::lock_guard<std::mutex> lock(queueMutex_);
@@ -429,8 +524,17 @@ Listener::Outcome Listener::settle(Queued& item)
     return taken == TSR_ALARM_HELD ? Outcome::Held : Outcome::Delivered;
 }
 
-bool Listener::isNew(const Queued& item) const
+bool Listener::isNew(const Queued& item)
 {
+    {
+        // Sent again on a new connection while the first copy's round is being
+        // ended: whether it is new depends on whether that round is stored.
+        std::unique_lock<std::mutex> lock(roundMutex_);
+        auto inFlight = inFlight_.find(item.device);
+        if (inFlight != inFlight_.end() && inFlight->second.first == item.runId &&
+            item.number <= inFlight->second.second)
+            roundChanged_.wait(lock, [&] { return inFlight_.empty() || stoppedFromCallback_; });
+    }
     if (!delivered_.isNew(item.device, item.runId, item.number))
         return false;
     // Sent again on a new connection while the first copy waits in this round.
@@ -440,12 +544,17 @@ bool Listener::isNew(const Queued& item) const
 
 bool Listener::refusedFrom(const Queued& item)
 {
+    std::lock_guard<std::mutex> lock(refusedMutex_);
     return refused_.count(item.from) != 0;
 }
 
-void Listener::refuseConnection(const Queued& item)
+bool Listener::refuseConnection(const Queued& item)
 {
-    refused_.insert(item.from);
+    {
+        std::lock_guard<std::mutex> lock(refusedMutex_);
+        if (!refused_.insert(item.from).second)
+            return false;
+    }
     sdkLog().warn("alarm {} from device {} ({}) was not stored by the application; it and the "
                   "alarms behind it stay unacknowledged, and the connection is closed in {} ms so "
                   "that the device sends them again",
@@ -465,6 +574,7 @@ void Listener::refuseConnection(const Queued& item)
                 connection->close("the application did not store an alarm");
         });
     });
+    return true;
 }
 
 void Listener::acknowledgeRound(const std::vector<Queued>& batch, const std::vector<Outcome>& outcomes)

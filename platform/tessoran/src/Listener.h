@@ -1,6 +1,8 @@
 #pragma once
 // Alarm listener: one event loop (Boost.Asio) serves every device connection,
-// and one dispatch thread runs the callback for each alarm. Nothing grows with
+// one dispatch thread runs the callback for each alarm, and one round thread
+// ends each round (the round-end callback, the ledger sync, the
+// acknowledgements) while the dispatch thread already delivers the next one. Nothing grows with
 // what a peer merely announces: connections are capped, a frame must arrive
 // within one deadline, and alarm bytes are reserved from the process's budget
 // before they are read. A connection that finds the queue or the budget full
@@ -24,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -44,7 +47,10 @@ public:
     // all of it, so a flood is taken in rounds as large as the queue; the bytes
     // bound keeps what an application copies of one round within reason.
     static constexpr size_t kDispatchRound = kQueueAlarms;
-    static constexpr size_t kRoundBytes = size_t(32) << 20;
+    static constexpr size_t kRoundBytes = size_t(4) << 20;
+    // The queue holds about one round's bytes: a backlog beyond it waits in
+    // the kernel's socket buffers and on the devices, not in this process.
+    static constexpr size_t kQueueBytes = kRoundBytes;
     // A connection whose alarm the application refused stays open this long
     // before it is closed, so a device that reconnects at once is not served in
     // a tight loop while the application cannot store.
@@ -128,23 +134,47 @@ private:
         Delivered,      // stored by its callback
         Held,           // stored, or not, with the rest of the round
     };
+    // The last number per device delivered or held in a round.
+    using RoundLast = std::map<std::string, std::pair<uint64_t, uint32_t>>;
+    // A delivered round on its way to the round thread.
+    struct Round
+    {
+        std::vector<Queued> batch;
+        std::vector<Outcome> outcomes;
+        RoundLast last;
+        // Rounds refused before this one's delivery began.
+        uint64_t refusalsBefore = 0;
+    };
+    // Waits for alarms and takes what queued up; false once stopping.
+    bool takeRound(std::vector<Queued>& batch);
+    // Waits until the round thread finished the round before and gives it this
+    // one; false when the stop came from a callback meanwhile.
+    bool handOver(Round&& round);
+    void roundLoop();
     // Delivers or skips the item.
     Outcome settle(Queued& item);
     // The callback's result (1 taken, 0 refused, TSR_ALARM_HELD).
     TSR_BOOL deliver(Queued& item);
-    bool isNew(const Queued& item) const;
+    bool isNew(const Queued& item);
     // Ends the round: the held alarms are stored or refused, the delivered ones
     // recorded, and the ledger synced; then the round is acknowledged.
-    void finishRound(std::vector<Queued>& batch, std::vector<Outcome>& outcomes);
+    void finishRound(Round& round);
     bool roundStored(size_t held);
+    // A round refused while this one was delivered: its alarms were delivered
+    // behind alarms of their devices that are sent again, so none of it is
+    // stored or acknowledged.
+    void dropRound(Round& round, size_t held);
+    void roundRefused(const Round& round);
     // The round was not stored: its held alarms, and every later alarm of the
     // round from the same devices, stay unacknowledged.
-    void refuseHeld(const std::vector<Queued>& batch, std::vector<Outcome>& outcomes);
+    // True when a connection was refused that was not before.
+    bool refuseHeld(const std::vector<Queued>& batch, std::vector<Outcome>& outcomes);
     void acknowledgeRound(const std::vector<Queued>& batch, const std::vector<Outcome>& outcomes);
     // The application refused an alarm of this connection: it and the alarms
     // behind it stay unacknowledged, and the connection is closed after a pause
     // so that its device sends them again once it reconnected.
-    void refuseConnection(const Queued& item);
+    // False when the connection was refused already.
+    bool refuseConnection(const Queued& item);
     bool refusedFrom(const Queued& item);
     void forgetClosedRefusals();
 
@@ -161,21 +191,35 @@ private:
     std::string lastAcceptError_;
     std::vector<std::shared_ptr<boost::asio::steady_timer>> refusalPauses_;
 
-    // The dispatch thread's own: connections whose alarms are no longer delivered.
+    // Connections whose alarms are no longer delivered: refused by the
+    // dispatch thread's callbacks or by the round thread's round ends.
+    std::mutex refusedMutex_;
     std::set<std::weak_ptr<AlarmConnection>, std::owner_less<std::weak_ptr<AlarmConnection>>> refused_;
     std::map<std::string, size_t> unproven_; // per source address
     // The dispatch thread's own: the last number per device delivered or held in
     // the round under way, recorded in delivered_ once the round stands.
-    std::map<std::string, std::pair<uint64_t, uint32_t>> roundLast_;
+    RoundLast roundLast_;
     // Set when the stop came from a callback of this listener: nothing more is called.
     std::atomic<bool> stoppedFromCallback_{false};
+    // Rounds whose held alarms were refused; a round delivered meanwhile is dropped.
+    std::atomic<uint64_t> roundsRefused_{0};
+
+    // The hand-over between the dispatch and the round thread.
+    std::mutex roundMutex_;
+    std::condition_variable roundChanged_;
+    std::optional<Round> handed_;
+    bool roundBusy_ = false;     // a round is handed over or being ended
+    RoundLast inFlight_;         // that round's last numbers, until it stands or falls
+    bool dispatchEnded_ = false; // nothing more is handed over
 
     std::mutex queueMutex_;
     std::condition_variable queueChanged_;
     std::deque<Queued> queue_;
+    size_t queuedBytes_ = 0; // reserved by the alarms in queue_
 
     std::thread ioThread_;
     std::thread dispatchThread_;
+    std::thread roundThread_;
     // Last, so it goes first: its handlers still see the members above.
     boost::asio::io_context io_;
     std::unique_ptr<boost::asio::ip::tcp::acceptor> acceptor_;

@@ -5,6 +5,7 @@
 
 #include "tessoran.h"
 #include "ByteBudget.h"
+#include "FramePool.h"
 #include "Registry.h"
 #include "Waker.h"
 
@@ -73,6 +74,8 @@ public:
 
     // Alarm bytes held by every listener together (ListenLimits::maxBufferedBytes).
     ByteBudget alarmBytes;
+    // Buffers of alarm frames, read into again once their alarm was delivered.
+    FramePool alarmBuffers;
     // Tells every listener that alarm bytes were released, so connections that
     // waited for room read on.
     void alarmBytesReleased();

@@ -90,7 +90,12 @@ protected:
     // Round ends wait while closed; while above 0 they refuse and count down.
     std::atomic<bool> roundGateOpen_{true};
     std::atomic<bool> inRoundEnd_{false};
+    // Held alarms of the rounds whose end began: callbacks beyond them belong
+    // to a round still being delivered.
+    std::atomic<int> heldInRoundEnds_{0};
     std::atomic<int> refuseRounds_{0};
+    // Rounds ended with TSR_ALARM_ROUND_DROPPED.
+    std::atomic<int> droppedRounds_{0};
     testsupport::SdkLogLines log_;
 
     // The number of held alarms of each round end, in order.
@@ -124,18 +129,31 @@ private:
         return 1;
     }
 
+    // A round ends the alarms held first; the next round's may be held already.
     static TSR_BOOL endRound(uint32_t held, void* user)
     {
         auto* self = static_cast<ListenerFixture*>(user);
+        self->heldInRoundEnds_ += static_cast<int>(held & ~TSR_ALARM_ROUND_DROPPED);
         self->inRoundEnd_ = true;
         while (!self->roundGateOpen_)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         std::lock_guard<std::mutex> lock(self->mutex_);
         self->inRoundEnd_ = false;
+        const bool dropped = (held & TSR_ALARM_ROUND_DROPPED) != 0;
+        held &= ~TSR_ALARM_ROUND_DROPPED;
+        if (held > self->held_.size()) {
+            ADD_FAILURE() << "a round of " << held << " ends, but only " << self->held_.size() << " alarms are held";
+            self->held_.clear();
+            return 0;
+        }
+        std::vector<std::vector<uint8_t>> round(self->held_.begin(), self->held_.begin() + held);
+        self->held_.erase(self->held_.begin(), self->held_.begin() + held);
+        if (dropped) {
+            ++self->droppedRounds_;
+            return 0;
+        }
         self->roundSizes_.push_back(held);
-        std::vector<std::vector<uint8_t>> round = std::move(self->held_);
-        self->held_.clear();
-        if (round.size() != held || self->refuseRounds_ > 0) {
+        if (self->refuseRounds_ > 0) {
             --self->refuseRounds_;
             return 0;
         }

@@ -11,7 +11,28 @@ using namespace std::chrono;
 
 namespace {
 
-using AlarmRoundTest = ListenerFixture;
+class AlarmRoundTest : public ListenerFixture
+{
+protected:
+    void TearDown() override
+    {
+        roundGateOpen_ = true; // whatever failed, the round thread must not wait for ever
+        ListenerFixture::TearDown();
+    }
+
+    // Fires the alarms with the first round's end held back, and returns once
+    // a callback of the round behind it ran meanwhile.
+    void floodBehindAWaitingRoundEnd(size_t alarms)
+    {
+        loginDeviceOrFail();
+        listenHolding();
+        roundGateOpen_ = false;
+        device().fireAlarms(devsim::AlarmKind::Incident, alarms);
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return inRoundEnd_.load(); }, seconds(30)));
+        const int firstRound = heldInRoundEnds_;
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return callbackCalls_ > firstRound; }, seconds(30)));
+    }
+};
 
 // While the first round's end waits, the flood queues up behind it: nothing is
 // acknowledged before its round is stored, and what queued up meanwhile comes
@@ -62,6 +83,38 @@ TEST_F(AlarmRoundTest, RoundNotStoredIsSentAgainWhole)
     EXPECT_EQ(received(), sent());
     EXPECT_EQ(log_.count("did not store a round"), 2u);
     EXPECT_GE(callbackCalls_.load(), int(kAlarms) + 2);
+}
+
+// A round ends on the round thread while the dispatch thread already delivers
+// the next one: the next round's callbacks run while the round end waits, and
+// nothing of either is acknowledged before its own round is stored.
+TEST_F(AlarmRoundTest, TheNextRoundIsDeliveredWhileARoundEnds)
+{
+    constexpr size_t kAlarms = 300;
+    ASSERT_NO_FATAL_FAILURE(floodBehindAWaitingRoundEnd(kAlarms));
+    EXPECT_TRUE(inRoundEnd_.load());
+    EXPECT_EQ(receivedCount(), 0u);
+    EXPECT_GE(device().alarmsUnacknowledged(), size_t(callbackCalls_.load()));
+    roundGateOpen_ = true;
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return allAcknowledged(device(), kAlarms); }, seconds(60)));
+    EXPECT_EQ(received(), sent());
+    EXPECT_EQ(droppedRounds_.load(), 0);
+}
+
+// A round is refused while the next one was delivered behind it: that one is
+// dropped whole (its alarms stand behind refused ones of their device), and
+// the device sends both again; every alarm is stored once, in order.
+TEST_F(AlarmRoundTest, TheRoundDeliveredBehindARefusedOneIsDropped)
+{
+    constexpr size_t kAlarms = 300;
+    ASSERT_NO_FATAL_FAILURE(floodBehindAWaitingRoundEnd(kAlarms));
+    refuseRounds_ = 1;
+    roundGateOpen_ = true;
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return allAcknowledged(device(), kAlarms); }, seconds(60)));
+    EXPECT_EQ(received(), sent());
+    EXPECT_EQ(log_.count("did not store a round"), 1u);
+    EXPECT_GE(droppedRounds_.load(), 1);
+    EXPECT_TRUE(log_.contains("was dropped: a round before it was not stored"));
 }
 
 // Held with no round-end callback to store it: refused, not acknowledged.
