@@ -95,8 +95,10 @@ const IncidentTypeRow kIncidentTypes[] = {
 Corvane::Corvane(QWidget* parent, quint16 alarmPort)
     : QMainWindow(parent), alarmIntake(new AlarmIntake(this)), alarmPort(alarmPort)
 {
-    ui.setupUi(this);
+    // Before the form's widgets exist: new flags on a window with children
+    // have every child re-parented and its style and font resolved again.
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    ui.setupUi(this);
     // The shadow margin round the body; the frame filter takes it away while
     // the window is maximised.
     setContentsMargins(12, 12, 12, 12);
