@@ -619,7 +619,6 @@ void Corvane::ConnectDeviceTree()
 {
     TreeViewDelegate* delegate = deviceTree->Delegate();
     HintListWidget* hints = deviceTree->HintList();
-    AddDeviceDlg* addDialog = deviceTree->AddDialog();
     connect(delegate, &TreeViewDelegate::playSig, this, &Corvane::PlaySlot);
     connect(delegate, &TreeViewDelegate::closeSig, this, &Corvane::ClosePlaySlot);
     connect(delegate, &TreeViewDelegate::editSig, this, &Corvane::EditSlot);
@@ -629,11 +628,16 @@ void Corvane::ConnectDeviceTree()
     connect(ui.lineEditSreachBox, &QLineEdit::textChanged, this, &Corvane::FlushListWidget);
     connect(hints, &QListWidget::clicked, this, &Corvane::ClickedListWidget);
     connect(hints, &HintListWidget::SelectedSig, this, &Corvane::ChangeListWidgetText);
-    connect(addDialog, &AddDeviceDlg::AddContinueSig, this, &Corvane::AddDeviceContinueSlot);
-    connect(addDialog, &AddDeviceDlg::AddDeviceSig, this, &Corvane::AddDeviceSlot);
+    connect(deviceTree, &DeviceTreeController::AddDialogMade, this, &Corvane::ConnectAddDialog);
     // The pass's thread emits; the window's signal hands the result over, blocking.
     connect(deviceTree, &DeviceTreeController::LoginPassFinished, this, &Corvane::DeviceLoginFinishedSig,
             Qt::DirectConnection);
+}
+
+void Corvane::ConnectAddDialog(AddDeviceDlg* dialog)
+{
+    connect(dialog, &AddDeviceDlg::AddContinueSig, this, &Corvane::AddDeviceContinueSlot);
+    connect(dialog, &AddDeviceDlg::AddDeviceSig, this, &Corvane::AddDeviceSlot);
 }
 
 void Corvane::on_qIconPBtnAddDevice_clicked()

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <functional>
 
+class AddDeviceDlg;
 class AlarmIntake;
 class ConfigDialog;
 class DeviceTreeController;
@@ -141,6 +142,7 @@ private:
     void ReadClipSettings();
     void MakeConnections();
     void ConnectDeviceTree();
+    void ConnectAddDialog(AddDeviceDlg* dialog);
     void ConnectPreview();
     void StartDeleteDataThread();
     void DeleteDataThread();

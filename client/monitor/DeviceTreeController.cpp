@@ -554,9 +554,8 @@ bool DeviceTreeController::RefuseBusyRow(const QStandardItem* item)
 void DeviceTreeController::ShowAddDialog()
 {
     // Without the back end the window has no dialog (nothing could be stored).
-    if (!pAddDeviceDlg)
-        return;
-    pAddDeviceDlg->ShowDialog(false, nullptr);
+    if (AddDeviceDlg* dialog = AddDialog())
+        dialog->ShowDialog(false, nullptr);
 }
 
 void DeviceTreeController::AcceptDialog()
@@ -598,11 +597,12 @@ void DeviceTreeController::Edit(const QModelIndex& index)
         QPromptWidget::ShowPrompt(QPromptWidget::Fail, Text("请选择待修改的设备！"), ui.window, 3000);
         return;
     }
-    if (!pAddDeviceDlg)
+    AddDeviceDlg* dialog = AddDialog();
+    if (!dialog)
         return;
     const stu_DeviceInfo device = DeviceOf(item);
     editingDevice = device;
-    pAddDeviceDlg->ShowDialog(true, &device);
+    dialog->ShowDialog(true, &device);
     editingDevice.reset();
 }
 
@@ -815,9 +815,18 @@ void DeviceTreeController::MakeParts()
 {
     pTreeViewDelegate = new TreeViewDelegate(ui.window);
     ui.tree->setItemDelegate(pTreeViewDelegate);
-    pAddDeviceDlg = new AddDeviceDlg(ui.window);
     pHintListWidget = new HintListWidget(ui.window);
     pHintListWidget->hide();
+    partsMade = true;
+}
+
+AddDeviceDlg* DeviceTreeController::AddDialog()
+{
+    if (pAddDeviceDlg || !partsMade)
+        return pAddDeviceDlg;
+    pAddDeviceDlg = new AddDeviceDlg(ui.window);
     connect(LanguageManage::GetInstance(), &LanguageManage::languageChangeSig, pAddDeviceDlg,
             &AddDeviceDlg::reTranslateUI);
+    emit AddDialogMade(pAddDeviceDlg);
+    return pAddDeviceDlg;
 }

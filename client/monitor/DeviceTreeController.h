@@ -55,13 +55,15 @@ public:
 
     // Sets the tree's model; the rest of the panel comes with MakeParts().
     DeviceTreeController(const Widgets& widgets, QObject* parent);
-    // The delegate, the add dialog and the hint list: made only where devices
-    // can be logged in and stored.
+    // The delegate and the hint list, and from then on the add dialog: made
+    // only where devices can be logged in and stored.
     void MakeParts();
 
     // The tree's parts that send the window's slots their requests.
     TreeViewDelegate* Delegate() const { return pTreeViewDelegate; }
-    AddDeviceDlg* AddDialog() const { return pAddDeviceDlg; }
+    // Made at its first use, not at start: the first screen does not show it.
+    // Null before MakeParts().
+    AddDeviceDlg* AddDialog();
     HintListWidget* HintList() const { return pHintListWidget; }
     QStandardItemModel* Model() const { return pDeviceModel; }
     // Every worker thread of the window: the passes' and the cleaning worker.
@@ -97,6 +99,8 @@ public:
     bool ForwardKeyToHintList(QKeyEvent* event);
 
 signals:
+    // The add dialog has just been made, for its receivers to connect to.
+    void AddDialogMade(AddDeviceDlg* dialog);
     // From the pass's thread, with its failures (empty when all logged in).
     void LoginPassFinished(QString failures);
     // The panes showing these rows stop (a device row: all its cameras).
@@ -136,6 +140,7 @@ private:
 
     Widgets ui;
     TreeViewDelegate* pTreeViewDelegate = nullptr;
+    bool partsMade = false;
     AddDeviceDlg* pAddDeviceDlg = nullptr;
     HintListWidget* pHintListWidget = nullptr;
     QStandardItemModel* pDeviceModel = nullptr;
