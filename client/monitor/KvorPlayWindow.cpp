@@ -156,6 +156,12 @@ long KvorPlayWindow::TakeRealHandle()
     return std::exchange(lRealHandle, -1);
 }
 
+void KvorPlayWindow::StopRealHandle(long handle)
+{
+    if (!DeviceManager::StopRealPlay(handle))
+        Log()->error("{}, 停止预览{}失败", "KvorPlayWindow::StopPlay", handle);
+}
+
 void KvorPlayWindow::StopRealPlay()
 {
     if (bStarting) {
@@ -163,11 +169,8 @@ void KvorPlayWindow::StopRealPlay()
         bStarting = false;
         ++nTicket;
     }
-    if (lRealHandle != -1) {
-        if (!DeviceManager::StopRealPlay(lRealHandle))
-            Log()->error("{}, 停止预览{}失败", "KvorPlayWindow::StopPlay", lRealHandle);
-        lRealHandle = -1;
-    }
+    if (lRealHandle != -1)
+        StopRealHandle(TakeRealHandle());
     channel = stu_DeviceChannelInfo();
     if (bRtspPlaying || bRtspStarting)
         return; // the stream's picture stays

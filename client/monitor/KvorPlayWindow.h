@@ -72,6 +72,9 @@ public:
     void StopPlay();
     // The SDK play's handle, for the caller to stop; the pane no longer plays it.
     long TakeRealHandle();
+    // Stops an SDK play taken from a pane; any thread. Waits for the stream's
+    // thread and player.
+    static void StopRealHandle(long handle);
     // SDK play.
     bool IsPlaying() const { return lRealHandle != -1; }
     bool IsRtspPlaying() const { return bRtspPlaying; }

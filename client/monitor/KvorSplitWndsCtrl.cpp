@@ -2,8 +2,6 @@
 
 #include "KvorPlayWindow.h"
 
-#include "core/Logging.h"
-#include "device/DeviceManager.h"
 #include "dialogs/FullScreenHost.h"
 
 #include <QGridLayout>
@@ -12,11 +10,6 @@
 #include <QtConcurrent>
 
 namespace {
-
-std::shared_ptr<spdlog::logger> Log()
-{
-    return LoggerFor("KvorSplitWndsCtrl");
-}
 
 struct Cell
 {
@@ -182,10 +175,7 @@ void KvorSplitWndsCtrl::StopAll()
     for (KvorPlayWindow* pane : panes)
         if (pane && pane->IsPlaying())
             handles << pane->TakeRealHandle();
-    QtConcurrent::blockingMap(handles, [](long handle) {
-        if (!DeviceManager::StopRealPlay(handle))
-            Log()->error("{}, 停止预览{}失败", "KvorSplitWndsCtrl::StopAll", handle);
-    });
+    QtConcurrent::blockingMap(handles, &KvorPlayWindow::StopRealHandle);
     for (KvorPlayWindow* pane : panes)
         if (pane)
             pane->StopPlay();
