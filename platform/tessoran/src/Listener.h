@@ -2,10 +2,10 @@
 // Alarm listener: one event loop (Boost.Asio) serves every device connection,
 // one dispatch thread runs the callback for each alarm, and one round thread
 // ends each round (the round-end callback, the ledger sync, the
-// acknowledgements) while the dispatch thread already delivers the next one. Nothing grows with
-// what a peer merely announces: connections are capped, a frame must arrive
-// within one deadline, and alarm bytes are reserved from the process's budget
-// before they are read. A connection that finds the queue or the budget full
+// acknowledgements) while the dispatch thread already delivers the next one.
+// Nothing grows with what a peer merely announces: connections are capped, a
+// frame must arrive within one deadline, and alarm bytes are reserved from the
+// process's budget before they are read. A connection that finds the queue or the budget full
 // waits unread, so TCP pushes back on its device. Only devices the client has
 // logged into may send, and each alarm is acknowledged once its callback has
 // returned 1 (stored), or once the round it was held for has been stored; one
