@@ -116,9 +116,10 @@ int main(int argc, char** argv)
 
     ClientFolder folder;
     folder.PrepareApplication();
-    const quint16 alarmPort = testsupport::freePort();
+    const quint16 alarmPort = testsupport::reservePort();
     constexpr int kPictureBytes = 150 * 1024;
-    const devsim::Layout layout = OneDeviceLayout(1, testsupport::freePort(), alarmPort, testsupport::privateSubnet());
+    const devsim::Layout layout =
+        OneDeviceLayout(1, testsupport::reservePort(), alarmPort, testsupport::privateSubnet());
     DeviceProcess device;
     std::string error;
     if (!device.Start(layout, kPictureBytes, error) || !folder.StoreDevices(devsim::Simulator::devicesFor(layout))) {

@@ -358,8 +358,8 @@ int main(int argc, char* argv[])
     }
 
     TSR_Init();
-    const uint16_t listenPort = testsupport::freePort();
-    const devsim::Layout layout = OneDeviceLayout(2, testsupport::freePort(), listenPort, 200);
+    const uint16_t listenPort = testsupport::reservePort();
+    const devsim::Layout layout = OneDeviceLayout(2, testsupport::reservePort(), listenPort, 200);
     devsim::Simulator simulator;
     simulator.setPictureBytes(pictureBytes);
     std::string error;

@@ -133,7 +133,7 @@ int main(int argc, char** argv)
     devsim::Layout layout;
     layout.devices = count;
     layout.camerasPerDevice = kCameras;
-    layout.port = testsupport::freePort();
+    layout.port = testsupport::reservePort();
     layout.alarmPort = 0;
     layout.alarmsPerSecond = 0;
     layout.firstSubnet = 100 + static_cast<int>(QCoreApplication::applicationPid() % (155 - count));
@@ -163,7 +163,7 @@ int main(int argc, char** argv)
         TSR_Init();
         ImplementInstance::CreateInstance();
         ImplementInstance::GetInstance()->InitImplementInstance();
-        const PassFigures figures = WindowPass(testsupport::freePort(), count, kCameras);
+        const PassFigures figures = WindowPass(testsupport::reservePort(), count, kCameras);
         if (anchor < 0 || figures.wholeMs < 0) {
             silence.reset();
             std::fprintf(stderr, "run %d: %s did not finish\n", run, anchor < 0 ? "plain logins" : "login pass");

@@ -262,7 +262,7 @@ int main(int argc, char** argv)
         ImplementInstance::GetInstance()->InitImplementInstance();
         // The sub stream, which the 16-pane layout asks for.
         ImplementInstance::GetInstance()->GetConfig()->SetValue(QStringLiteral("Param/StreamType"), 1);
-        auto window = std::make_unique<Corvane>(nullptr, testsupport::freePort());
+        auto window = std::make_unique<Corvane>(nullptr, testsupport::reservePort());
         int passes = 0;
         QObject::connect(window.get(), &Corvane::DeviceLoginFinishedSig, [&passes] { ++passes; });
         window->resize(1280, 800);

@@ -102,7 +102,7 @@ int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
-    const quint16 alarmPort = testsupport::freePort();
+    const quint16 alarmPort = testsupport::reservePort();
 
     // The two parts of the full case apart, to see which one costs.
     ClientFolder emptyFolder;

@@ -38,11 +38,11 @@ protected:
 
         ASSERT_TRUE(TSR_Init());
         ASSERT_TRUE(TSR_SetNetworkTimes(1000, replyMs, 300));
-        listenPort = testsupport::freePort();
+        listenPort = testsupport::reservePort();
         devsim::Layout layout;
         layout.devices = 1;
         layout.camerasPerDevice = cameras;
-        layout.port = testsupport::freePort();
+        layout.port = testsupport::reservePort();
         layout.alarmPort = listenPort;
         layout.alarmsPerSecond = 0;
         layout.firstSubnet = testsupport::privateSubnet();

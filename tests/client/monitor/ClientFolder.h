@@ -68,7 +68,7 @@ inline std::vector<devsim::DeviceSpec> SimulatedDevices(int devices, int cameras
     devsim::Layout layout;
     layout.devices = devices;
     layout.camerasPerDevice = cameras;
-    layout.port = testsupport::freePort();
+    layout.port = testsupport::reservePort();
     layout.alarmPort = alarmPort;
     layout.alarmsPerSecond = 0;
     layout.firstSubnet = testsupport::privateSubnet();

@@ -165,7 +165,7 @@ void AlarmRoadTest::initTestCase()
     InstallFontSubstitutions();
     RegisterSharedRecordTypes();
     qApp->setStyleSheet(ClientStyleSheet());
-    alarmPort = testsupport::freePort();
+    alarmPort = testsupport::reservePort();
     devices = SimulatedDevices(1, 1, alarmPort);
     std::string error;
     QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());

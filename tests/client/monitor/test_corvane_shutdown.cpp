@@ -60,7 +60,7 @@ TEST_P(CorvaneShutdownTest, ClosingEndsTheProcessWithinTwoSeconds)
 {
     const bool duringLoginPass = GetParam();
     ClientFolder folder;
-    const uint16_t alarmPort = testsupport::freePort();
+    const uint16_t alarmPort = testsupport::reservePort();
     std::vector<devsim::DeviceSpec> devices = SimulatedDevices(duringLoginPass ? 2 : 1, 2, alarmPort);
     devsim::Simulator simulator;
     std::string error;

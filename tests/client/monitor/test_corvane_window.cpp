@@ -129,7 +129,7 @@ void CorvaneWindowTest::initTestCase()
     // Saving the settings writes or removes the autostart entry: keep it in the test's folder.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.Path() + QStringLiteral("/xdg-config")));
     qApp->installEventFilter(new QWinNativeEventFilter(qApp));
-    alarmPort = testsupport::freePort();
+    alarmPort = testsupport::reservePort();
     devices = SimulatedDevices(2, 1, alarmPort);
     std::string error;
     QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());
@@ -216,7 +216,7 @@ void CorvaneWindowTest::failureExitWhenTheFolderIsUnusable()
     QFile blocker(folder.Path() + QStringLiteral("/not-a-folder"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const quint16 port = testsupport::freePort();
+    const quint16 port = testsupport::reservePort();
 
     QProcess client;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

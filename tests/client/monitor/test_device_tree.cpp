@@ -135,7 +135,7 @@ private:
 void DeviceTreeTest::initTestCase()
 {
     folder.PrepareApplication();
-    alarmPort = testsupport::freePort();
+    alarmPort = testsupport::reservePort();
     devices = SimulatedDevices(5, 2, alarmPort);
     std::string error;
     QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());

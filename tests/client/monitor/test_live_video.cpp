@@ -94,7 +94,7 @@ private:
 void LiveVideoTest::initTestCase()
 {
     folder.PrepareApplication();
-    devices = SimulatedDevices(2, 4, testsupport::freePort());
+    devices = SimulatedDevices(2, 4, testsupport::reservePort());
     std::string error;
     QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());
     LanguageManage::GetInstance()->SwitchLanguage(LanguageManage::Chinese);

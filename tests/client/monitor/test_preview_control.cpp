@@ -96,7 +96,7 @@ private:
 void PreviewControlTest::initTestCase()
 {
     folder.PrepareApplication();
-    alarmPort = testsupport::freePort();
+    alarmPort = testsupport::reservePort();
     devices = SimulatedDevices(kDevices, kCamerasPerDevice, alarmPort);
     std::string error;
     QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());
@@ -520,7 +520,7 @@ void PreviewControlTest::rtspStartOverACameraLeavesItsRowIdle()
     QTRY_COMPARE_WITH_TIMEOUT(Streams(), 1, 10000);
 
     // The pane's RTSP dialog starts a stream (that nobody serves): the camera makes way.
-    const quint16 port = testsupport::freePort();
+    const quint16 port = testsupport::reservePort();
     pane->StartRtspPlaySlot(QStringLiteral("rtsp://127.0.0.1:%1/live").arg(port), QStringLiteral("admin"),
                             QStringLiteral("none"));
     QVERIFY(!pane->IsPlaying());

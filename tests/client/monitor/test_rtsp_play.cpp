@@ -685,7 +685,7 @@ void RtspPlayTest::wrongPasswordsNeverReachTheLogs()
     CloseToasts();
 
     devsim::Simulator simulator;
-    const std::vector<devsim::DeviceSpec> devices = SimulatedDevices(1, 1, testsupport::freePort());
+    const std::vector<devsim::DeviceSpec> devices = SimulatedDevices(1, 1, testsupport::reservePort());
     std::string error;
     QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());
     QVERIFY(TSR_Init());

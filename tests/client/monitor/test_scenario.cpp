@@ -720,11 +720,11 @@ TEST_F(ScenarioTest, AnOperatorsSession)
         config.setValue(QStringLiteral("Param/VideoTime"), 4);
     }
     SessionPlan plan;
-    plan.controlPort = testsupport::freePort();
-    plan.rtspPort = testsupport::freePort();
-    plan.devicePort = testsupport::freePort();
+    plan.controlPort = testsupport::reservePort();
+    plan.rtspPort = testsupport::reservePort();
+    plan.devicePort = testsupport::reservePort();
     plan.firstSubnet = testsupport::privateSubnet();
-    const quint16 alarmPort = testsupport::freePort();
+    const quint16 alarmPort = testsupport::reservePort();
     ASSERT_TRUE(StartSimulator(plan, alarmPort, folder.DatabasePath())) << simulatorOutput.constData();
     EXPECT_TRUE(simulatorOutput.contains(
         QStringLiteral("RTSP rtsp://%1:%2/live").arg(plan.CameraIp(0, 0)).arg(plan.rtspPort).toUtf8()))

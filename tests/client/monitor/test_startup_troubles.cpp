@@ -163,7 +163,7 @@ void StartupTroublesTest::troubleIsShownOnce()
         ClientFolder folder;
         folder.PrepareApplication();
         QTcpServer portHolder;
-        const quint16 alarmPort = testsupport::freePort();
+        const quint16 alarmPort = testsupport::reservePort();
         QVERIFY(setup(folder, portHolder, alarmPort));
         LanguageManage::GetInstance()->SwitchLanguage(language);
 
@@ -190,7 +190,7 @@ void StartupTroublesTest::aTableOfItsOwnIsNoTrouble()
     QVERIFY(folder.StoreDevices({}));
     QVERIFY(RunSql(folder.DatabasePath(), {QStringLiteral("create table Notes(text TEXT)")}));
 
-    QVERIFY(StartWindow(testsupport::freePort()));
+    QVERIFY(StartWindow(testsupport::reservePort()));
     QVERIFY(!ShownMessage());
     QList<stu_DeviceInfo> stored;
     QVERIFY(ImplementInstance::GetInstance()->GetDatabase()->GetAllDeviceInfo(stored));

@@ -227,7 +227,7 @@ void WindowTextsTest::initTestCase()
     folder.PrepareApplication();
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.Path() + QStringLiteral("/xdg-config")));
     qApp->installEventFilter(new QWinNativeEventFilter(qApp));
-    alarmPort = testsupport::freePort();
+    alarmPort = testsupport::reservePort();
     devices = SimulatedDevices(1, 1, alarmPort);
     std::string error;
     QVERIFY2(simulator.start(devices, devsim::Simulator::defaultClipPath(), error), error.c_str());

@@ -21,11 +21,11 @@ protected:
     {
         ASSERT_TRUE(TSR_Init());
         ASSERT_TRUE(TSR_SetNetworkTimes(kConnectMs, kReplyMs, kHeartbeatMs));
-        listenPort_ = testsupport::freePort();
+        listenPort_ = testsupport::reservePort();
         devsim::Layout layout;
         layout.devices = deviceCount();
         layout.camerasPerDevice = 2;
-        layout.port = testsupport::freePort();
+        layout.port = testsupport::reservePort();
         layout.alarmPort = listenPort_;
         layout.alarmsPerSecond = 0;
         layout.firstSubnet = testsupport::privateSubnet();

@@ -19,13 +19,6 @@
 
 namespace testsupport {
 
-// A loopback port that no other test of the run is given; tests bind it on
-// their own 127.0.x.y addresses.
-inline uint16_t freePort()
-{
-    return reservePort();
-}
-
 // Third address byte for this process's devices, so parallel tests keep apart.
 inline int privateSubnet()
 {

@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SdkFixture, ConnectTimeoutIsBounded)
 {
     std::string address = "127.0." + std::to_string(testsupport::privateSubnet()) + ".200";
-    uint16_t port = testsupport::freePort();
+    uint16_t port = testsupport::reservePort();
     int server = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;

@@ -104,10 +104,4 @@ inline std::string InterleavedFrame(int channel, const Bytes& payload)
     return InterleavedFrame(channel, std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size()));
 }
 
-// An even port P with P and P + 1 both free for UDP, given to no other test.
-inline uint16_t FreeUdpPortPair()
-{
-    return testsupport::reservePortPair();
-}
-
 } // namespace loopback

@@ -63,8 +63,8 @@ TEST(FfmpegRtpPeer, UdpSessionReceivesARealH264Stream)
 {
     if (system("ffmpeg -hide_banner -loglevel quiet -version > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "ffmpeg is not installed";
-    const uint16_t ours = loopback::FreeUdpPortPair();
-    const uint16_t theirs = loopback::FreeUdpPortPair();
+    const uint16_t ours = testsupport::reservePortPair();
+    const uint16_t theirs = testsupport::reservePortPair();
     ASSERT_NE(ours, 0);
     ASSERT_NE(theirs, 0);
 

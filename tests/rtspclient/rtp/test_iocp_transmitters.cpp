@@ -191,7 +191,7 @@ TEST(CIocpTcpTransmitter, OpenWithoutSocketFails)
 
 TEST(CIocpUdpTransmitter, ReceivesWithTheSenderAndSendsToAnAddress)
 {
-    const uint16_t port = FreeUdpPortPair();
+    const uint16_t port = testsupport::reservePortPair();
     ASSERT_NE(port, 0);
     CIocpUdpTransmitter transmitter;
     ASSERT_EQ(transmitter.Open("127.0.0.1", port), 0);

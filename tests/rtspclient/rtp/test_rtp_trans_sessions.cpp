@@ -282,8 +282,8 @@ class UdpTransportTest : public testing::Test
 protected:
     void SetUp() override
     {
-        serverPort = loopback::FreeUdpPortPair();
-        clientPort = loopback::FreeUdpPortPair();
+        serverPort = testsupport::reservePortPair();
+        clientPort = testsupport::reservePortPair();
         ASSERT_NE(serverPort, 0);
         ASSERT_NE(clientPort, 0);
         serverRtp = std::make_unique<loopback::UdpSocket>(serverPort);
@@ -359,7 +359,7 @@ class MediaFromAnotherAddress : public testing::TestWithParam<MediaSenderCase>
 
 TEST_P(MediaFromAnotherAddress, IsLearnedFromTheFirstWellFormedRtp)
 {
-    const uint16_t clientPort = loopback::FreeUdpPortPair();
+    const uint16_t clientPort = testsupport::reservePortPair();
     ASSERT_NE(clientPort, 0);
     loopback::UdpSocket media(0, "127.0.0.1");
     loopback::UdpSocket third(0, "127.0.0.3");

@@ -15,19 +15,12 @@ using loopback::WaitFor;
 
 namespace {
 
-// The library's port pool, made afresh for each test with one free pair
-// in each list, found on loopback right now.
-uint16_t FreeTcpPortPair()
-{
-    return testsupport::reservePortPair();
-}
-
 CPortPool* FreshPool(uint16_t tcpCount, uint16_t udpCount)
 {
     singleton<CPortPool>::destroy();
     CPortPool* pool = singleton<CPortPool>::instance();
     if (tcpCount + udpCount > 0) {
-        EXPECT_EQ(pool->Init(FreeTcpPortPair(), tcpCount, loopback::FreeUdpPortPair(), udpCount), 0);
+        EXPECT_EQ(pool->Init(testsupport::reservePortPair(), tcpCount, testsupport::reservePortPair(), udpCount), 0);
     }
     return pool;
 }
@@ -89,7 +82,7 @@ TEST(ClientMediaWithoutPool, UdpAndTcpTracksFindNoPort)
 
 TEST_F(ClientMediaTest, UdpTrackReceivesAndGivesItsPortBack)
 {
-    const uint16_t serverPort = loopback::FreeUdpPortPair();
+    const uint16_t serverPort = testsupport::reservePortPair();
     ASSERT_NE(serverPort, 0);
     loopback::UdpSocket serverRtp(serverPort);
     ASSERT_EQ(track.Init(CRtspClientMedia::kRtpOverUdp, 1, 3), 0);
@@ -108,7 +101,7 @@ TEST_F(ClientMediaTest, UdpTrackReceivesAndGivesItsPortBack)
 
 TEST_F(ClientMediaTest, UdpTrackWithItsOwnQueue)
 {
-    const uint16_t serverPort = loopback::FreeUdpPortPair();
+    const uint16_t serverPort = testsupport::reservePortPair();
     loopback::UdpSocket serverRtp(serverPort);
     track.SetOwnQueue(1);
     ASSERT_EQ(track.Init(CRtspClientMedia::kRtpOverUdp, 1, 0), 0);

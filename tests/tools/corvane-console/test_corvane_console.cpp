@@ -32,8 +32,8 @@ TEST(CorvaneConsole, LogsIntoStoredDevicesAndPrintsTheirAlarms)
     ASSERT_TRUE(sqlite.waitForFinished(30000));
     ASSERT_EQ(sqlite.exitCode(), 0);
 
-    const quint16 devicePort = testsupport::freePort();
-    const quint16 alarmPort = testsupport::freePort();
+    const quint16 devicePort = testsupport::reservePort();
+    const quint16 alarmPort = testsupport::reservePort();
     const QString subnet = QString::number(testsupport::privateSubnet());
     QProcess devices;
     devices.start(DEVSIM,
@@ -130,7 +130,7 @@ TEST(CorvaneConsole, AFolderForDumpsThatCannotBeMadeIsReported)
     blocker.close();
     QProcess console;
     console.setProcessEnvironment(AppDirEnvironment(appDir.path()));
-    console.start(CONSOLE, {"--port", QString::number(testsupport::freePort()), "--seconds", "1"});
+    console.start(CONSOLE, {"--port", QString::number(testsupport::reservePort()), "--seconds", "1"});
     ASSERT_TRUE(console.waitForFinished(60000));
     const QByteArray output = console.readAllStandardOutput();
     EXPECT_TRUE(output.contains("cannot create the crash dump folder " + appDir.path().toUtf8() + "/ExceptionDump"))

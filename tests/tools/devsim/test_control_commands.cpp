@@ -22,7 +22,7 @@ protected:
         devsim::Layout layout;
         layout.devices = 2;
         layout.camerasPerDevice = 2;
-        layout.port = testsupport::freePort();
+        layout.port = testsupport::reservePort();
         layout.alarmPort = 0;
         layout.firstSubnet = testsupport::privateSubnet();
         specs_ = devsim::Simulator::devicesFor(layout);

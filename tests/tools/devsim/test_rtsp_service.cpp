@@ -43,14 +43,14 @@ protected:
         devsim::Layout layout;
         layout.devices = 2;
         layout.camerasPerDevice = 2;
-        layout.port = testsupport::freePort();
+        layout.port = testsupport::reservePort();
         layout.alarmPort = 0;
         layout.firstSubnet = testsupport::privateSubnet();
         specs_ = devsim::Simulator::devicesFor(layout);
         specs_[1].cameras[1].enabled = false;
         std::string error;
         ASSERT_TRUE(sim_.start(specs_, devsim::Simulator::defaultClipPath(), error)) << error;
-        rtspPort_ = testsupport::freePort();
+        rtspPort_ = testsupport::reservePort();
         ASSERT_TRUE(sim_.serveRtsp(rtspPort_, error)) << error;
     }
 
