@@ -1,7 +1,6 @@
 #include "ClientStartup.h"
 
 #include "Corvane.h"
-#include "FontconfigWarmUp.h"
 #include "QWinNativeEventFilter.h"
 
 #include "core/ApplicationDir.h"
@@ -91,9 +90,7 @@ int RunClient(int argc, char* argv[], const std::function<ClientStartOptions(con
     // siblings must not get one each.
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     UseRasterOnlyWindows();
-    FontconfigWarmUp fontconfig;
     QApplication application(argc, argv);
-    fontconfig.Finish();
     const ClientStartOptions options = makeOptions(QCoreApplication::arguments());
     InstallFontSubstitutions();
     RegisterSharedRecordTypes();
