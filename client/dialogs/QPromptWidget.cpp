@@ -2,9 +2,12 @@
 
 #include "ui_QPromptWidget.h"
 
+#include "TranslucentWindow.h"
+
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QtMath>
 #include <QTextDocument>
 
@@ -80,7 +83,7 @@ QPromptWidget::QPromptWidget(const MsgType& type, const QString& text, QWidget* 
 
     ui->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    TranslucentWindow::enable(this);
     UpdatePrompt(type, text, ms);
 }
 
@@ -123,6 +126,14 @@ void QPromptWidget::FitText(const QString& text)
         height = qMax(kHeight, qCeil(layout.size().height()) + kTextVerticalRoom);
     }
     setFixedSize(kWidth, height);
+}
+
+void QPromptWidget::paintEvent(QPaintEvent*)
+{
+    // The picture's rounded corners and soft edge are see-through; where
+    // nobody composes they would show black.
+    QPainter painter(this);
+    TranslucentWindow::fillWhereOpaque(this, painter, Qt::white);
 }
 
 bool QPromptWidget::IsDifferent(const MsgType& type, const QString& text, QWidget* parent) const

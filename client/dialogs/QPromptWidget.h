@@ -34,6 +34,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
 
 private:

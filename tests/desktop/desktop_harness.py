@@ -34,8 +34,9 @@ PANE_BACKGROUND = (47, 50, 55)
 LAYOUT_BUTTON = (26, 32)
 EXPAND_BUTTON = (81, 32)
 CAMERA_ROWS = (-119, 149, 26)
-# From the grid's top-left: the tree's "play all" and "stop all" buttons, the two page tabs and
+# From the grid's top-left: the tree's "delete", "play all" and "stop all" buttons, the two page tabs and
 # the title bar's language button.
+DELETE_DEVICE = (-147, 55)
 PLAY_ALL = (-96, 55)
 STOP_ALL = (-45, 55)
 LIVE_TAB = (177, -24)
@@ -49,6 +50,8 @@ NEXT_PAGE = (694, 28)
 # the screen: the idle panes met along the bottom row, the right column and the
 # top row of the grid, with the camera playing in the first pane.
 CHOOSER = (120, 160, 32)
+# The toast's window: its picture with the see-through margin round it.
+TOAST_SIZE = (320, 60)
 LAYOUTS = (("1", (0, 0, 0)), ("4", (2, 2, 1)), ("6", (3, 3, 1)), ("9", (3, 3, 2)), ("16", (4, 4, 3)))
 # On the search page, from the grid's top-left: the search button, the first
 # result row and the clip's picture.
@@ -619,10 +622,42 @@ class Cases:
         wait_for(lambda: self.desktop.capture().share_of(PANE_BACKGROUND, *session.grid) > 0.3, 20,
                  "the live-video page again")
 
+    def toast_geometry(self):
+        """The toast's place on the screen: the program's one visible window of its size."""
+        for window in self.desktop.run(["xdotool", "search", "--onlyvisible", "--pid",
+                                        str(self.session.client.pid)]).split():
+            out = self.desktop.run(["xdotool", "getwindowgeometry", "--shell", window.decode()]).decode()
+            values = dict(line.split("=") for line in out.split() if "=" in line)
+            x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+            if (w, h) == TOAST_SIZE:
+                return (x, y, x + w, y + h)
+        return None
+
+    # Without a compositing manager the toast's see-through margin and rounded
+    # corners used to show black round it.
+    def toast(self):
+        # A camera's row selected: deleting it is refused with a toast.
+        self.desktop.click(*self.session.camera_row(0))
+        self.desktop.click(*self.at(DELETE_DEVICE))
+        left, top, right, bottom = wait_for(self.toast_geometry, 20, "the toast")
+        corners = ((left, top), (right - 1, top), (left, bottom - 1), (right - 1, bottom - 1))
+
+        def drawn():
+            shot = self.desktop.capture()
+            # Drawn once its middle shows more than the grid's idle background.
+            if len(shot.colours(left + 40, top + 20, right - 40, bottom - 20)) < 4:
+                return None
+            return shot
+        shot = wait_for(drawn, 20, "the toast to be drawn")
+        self.save(shot, "toast")
+        dark = [(x, y, shot.pixel(x, y)) for x, y in corners if sum(shot.pixel(x, y)) < 3 * 160]
+        assert not dark, "the toast's corners show dark: %s" % (dark,)
+        wait_for(lambda: not self.toast_geometry(), 20, "the toast to close")
+
 
 # Each runs in Chinese, then all but the first again in English, for the
 # screenshots in both languages.
-CASES = ("idle_panes", "chooser", "full_screen", "paging", "playback_dialog")
+CASES = ("idle_panes", "chooser", "full_screen", "paging", "playback_dialog", "toast")
 NEEDS_PLAY = ("chooser", "full_screen", "paging")
 
 
