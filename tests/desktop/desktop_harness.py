@@ -628,6 +628,8 @@ class Cases:
                                         str(self.session.client.pid)]).split():
             out = self.desktop.run(["xdotool", "getwindowgeometry", "--shell", window.decode()]).decode()
             values = dict(line.split("=") for line in out.split() if "=" in line)
+            if not all(k in values for k in ("X", "Y", "WIDTH", "HEIGHT")):
+                continue  # gone between the search and this question: the toast closing
             x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
             if (w, h) == TOAST_SIZE:
                 return (x, y, x + w, y + h)
