@@ -2,52 +2,16 @@
 
 #include "../OneDeviceLayout.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
-
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <thread>
 
-extern char** environ;
-
 namespace {
-
-bool WriteAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-std::string ReadLine(int fd)
-{
-    std::string line;
-    char c = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd, &c, 1);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0 || c == '\n')
-            return line;
-        line.push_back(c);
-    }
-}
 
 // Paces the device's alarms from a thread of its own, so the parent's
 // questions never hold the pace back.
@@ -95,37 +59,15 @@ DeviceProcess::~DeviceProcess()
 
 bool DeviceProcess::Start(const devsim::Layout& layout, int pictureBytes, std::string& error)
 {
-    int down[2], up[2];
-    if (::pipe2(down, O_CLOEXEC) != 0 || ::pipe2(up, O_CLOEXEC) != 0) {
-        error = "no pipe";
-        return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, down[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, up[1], STDOUT_FILENO);
-    const std::vector<std::string> words = {"bench_alarm_road",
-                                            kDeviceArgument,
-                                            std::to_string(layout.port),
-                                            std::to_string(layout.alarmPort),
-                                            std::to_string(layout.firstSubnet),
-                                            std::to_string(pictureBytes)};
-    std::vector<char*> argv;
-    for (const std::string& word : words)
-        argv.push_back(const_cast<char*>(word.c_str()));
-    argv.push_back(nullptr);
-    const int spawned = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(down[0]);
-    ::close(up[1]);
-    toChild = down[1];
-    fromChild = up[0];
-    if (spawned != 0) {
-        pid = -1;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QString::fromLatin1(kDeviceArgument), QString::number(layout.port), QString::number(layout.alarmPort),
+                 QString::number(layout.firstSubnet), QString::number(pictureBytes)});
+    if (!child.waitForStarted()) {
         error = "the device process did not start";
         return false;
     }
-    const std::string ready = ReadLine(fromChild);
+    const std::string ready = ReadLine();
     if (ready != "ready") {
         error = ready.empty() ? "the device process ended before it was ready" : ready;
         return false;
@@ -133,11 +75,20 @@ bool DeviceProcess::Start(const devsim::Layout& layout, int pictureBytes, std::s
     return true;
 }
 
+std::string DeviceProcess::ReadLine()
+{
+    while (!child.canReadLine())
+        if (!child.waitForReadyRead(-1))
+            return {};
+    return child.readLine().trimmed().toStdString();
+}
+
 std::string DeviceProcess::Ask(const std::string& line)
 {
-    if (toChild < 0 || !WriteAll(toChild, line + "\n"))
+    if (child.state() != QProcess::Running)
         return {};
-    return ReadLine(fromChild);
+    child.write(QByteArray::fromStdString(line + "\n"));
+    return ReadLine();
 }
 
 void DeviceProcess::Drive(int seconds, int perSecond)
@@ -162,15 +113,11 @@ DeviceProcess::Status DeviceProcess::Query()
 
 void DeviceProcess::Stop()
 {
-    if (pid > 0) {
-        Ask("stop");
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
-        pid = -1;
-    }
-    for (int* fd : {&toChild, &fromChild})
-        if (*fd >= 0)
-            ::close(std::exchange(*fd, -1));
+    if (child.state() == QProcess::NotRunning)
+        return;
+    Ask("stop");
+    child.closeWriteChannel();
+    child.waitForFinished(-1);
 }
 
 int DeviceProcess::RunChild(int argc, char** argv)

@@ -4,11 +4,11 @@
 // device's: a device keeps up to a thousand unacknowledged 150 KiB alarms,
 // which in the same process would count as the client's growth. The child is
 // this program started again with kDeviceArgument; the two talk in lines over
-// pipes.
+// its standard input and output.
 
 #include "Simulator.h"
 
-#include <sys/types.h>
+#include <QProcess>
 
 #include <cstddef>
 #include <string>
@@ -29,7 +29,7 @@ public:
     DeviceProcess(const DeviceProcess&) = delete;
     DeviceProcess& operator=(const DeviceProcess&) = delete;
 
-    // Starts the child playing the first device of `layout` and waits until it
+    // Starts the child (the application object must exist) playing the first device of `layout` and waits until it
     // serves logins; false with the reason.
     bool Start(const devsim::Layout& layout, int pictureBytes, std::string& error);
     // The child fires `perSecond` alarms a second in 10 ms batches for `seconds`.
@@ -44,9 +44,9 @@ public:
     static int RunChild(int argc, char** argv);
 
 private:
+    // One line to the child and its answer; empty once the child is gone.
     std::string Ask(const std::string& line);
+    std::string ReadLine();
 
-    pid_t pid = -1;
-    int toChild = -1;
-    int fromChild = -1;
+    QProcess child;
 };

@@ -164,8 +164,9 @@ int main(int argc, char** argv)
         QElapsedTimer drain;
         drain.start();
         const size_t expected = size_t(seconds) * size_t(perSecond);
-        while (drain.elapsed() < 120000 &&
-               (device.Query().sent < expected || StoredIncidents(databasePath) < int(device.Query().sent)))
+        for (size_t deviceSent = device.Query().sent;
+             drain.elapsed() < 120000 && (deviceSent < expected || StoredIncidents(databasePath) < int(deviceSent));
+             deviceSent = device.Query().sent)
             busyStall = std::max(busyStall, WorstTimerLatenessMs(200));
         drainSeconds = drain.elapsed() / 1000.0;
         sent = device.Query().sent;

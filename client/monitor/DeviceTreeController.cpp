@@ -817,12 +817,12 @@ void DeviceTreeController::MakeParts()
     ui.tree->setItemDelegate(pTreeViewDelegate);
     pHintListWidget = new HintListWidget(ui.window);
     pHintListWidget->hide();
-    partsMade = true;
 }
 
 AddDeviceDlg* DeviceTreeController::AddDialog()
 {
-    if (pAddDeviceDlg || !partsMade)
+    // The delegate comes with the rest of the parts.
+    if (pAddDeviceDlg || !pTreeViewDelegate)
         return pAddDeviceDlg;
     pAddDeviceDlg = new AddDeviceDlg(ui.window);
     connect(LanguageManage::GetInstance(), &LanguageManage::languageChangeSig, pAddDeviceDlg,

@@ -140,7 +140,6 @@ private:
 
     Widgets ui;
     TreeViewDelegate* pTreeViewDelegate = nullptr;
-    bool partsMade = false;
     AddDeviceDlg* pAddDeviceDlg = nullptr;
     HintListWidget* pHintListWidget = nullptr;
     QStandardItemModel* pDeviceModel = nullptr;

@@ -159,7 +159,7 @@ long KvorPlayWindow::TakeRealHandle()
 void KvorPlayWindow::StopRealHandle(long handle)
 {
     if (!DeviceManager::StopRealPlay(handle))
-        Log()->error("{}, 停止预览{}失败", "KvorPlayWindow::StopPlay", handle);
+        Log()->error("{}, 停止预览{}失败", "KvorPlayWindow::StopRealHandle", handle);
 }
 
 void KvorPlayWindow::StopRealPlay()

@@ -5,11 +5,11 @@
 // acknowledgements) while the dispatch thread already delivers the next one.
 // Nothing grows with what a peer merely announces: connections are capped, a
 // frame must arrive within one deadline, and alarm bytes are reserved from the
-// process's budget before they are read. A connection that finds the queue or the budget full
-// waits unread, so TCP pushes back on its device. Only devices the client has
-// logged into may send, and each alarm is acknowledged once its callback has
-// returned 1 (stored), or once the round it was held for has been stored; one
-// the application refused is sent again by its device.
+// process's budget before they are read. A connection that finds the queue or
+// the budget full waits unread, so TCP pushes back on its device. Only devices
+// the client has logged into may send, and each alarm is acknowledged once its
+// callback has returned 1 (stored), or once the round it was held for has been
+// stored; one the application refused is sent again by its device.
 
 #include "tessoran.h"
 #include "DeliveredAlarms.h"
@@ -164,7 +164,6 @@ private:
     // behind alarms of their devices that are sent again, so none of it is
     // stored or acknowledged.
     void dropRound(Round& round, size_t held);
-    void roundRefused(const Round& round);
     // The round was not stored: its held alarms, and every later alarm of the
     // round from the same devices, stay unacknowledged.
     // True when a connection was refused that was not before.
