@@ -215,8 +215,16 @@ class Desktop:
         with open(self.framebuffer, "rb") as screen:
             return Capture.from_xwd(screen.read())
 
+    def pointer(self):
+        out = self.run(["xdotool", "getmouselocation", "--shell"], check=True).decode()
+        place = dict(line.split("=", 1) for line in out.split())
+        return int(place["X"]), int(place["Y"])
+
     def click(self, x, y, button=1, double=False):
-        self.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
+        # A synchronous move to where the pointer already is waits for a motion
+        # that never comes, and xdotool gives up only after 15 s.
+        if self.pointer() != (x, y):
+            self.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
         self.run(["xdotool", "click"] + (["--repeat", "2", "--delay", "80"] if double else []) + [str(button)],
                  check=True)
 
