@@ -29,8 +29,8 @@ public:
     DeviceProcess(const DeviceProcess&) = delete;
     DeviceProcess& operator=(const DeviceProcess&) = delete;
 
-    // Starts the child (the application object must exist) playing the first device of `layout` and waits until it
-    // serves logins; false with the reason.
+    // Starts the child playing the first device of `layout` and waits until it
+    // serves logins; false with the reason. The application object must exist.
     bool Start(const devsim::Layout& layout, int pictureBytes, std::string& error);
     // The child fires `perSecond` alarms a second in 10 ms batches for `seconds`.
     void Drive(int seconds, int perSecond);

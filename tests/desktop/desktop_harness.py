@@ -215,6 +215,15 @@ class Desktop:
         with open(self.framebuffer, "rb") as screen:
             return Capture.from_xwd(screen.read())
 
+    def window_rect(self, window):
+        """A window's (left, top, right, bottom) on the screen; None once it is gone."""
+        out = self.run(["xdotool", "getwindowgeometry", "--shell", str(window)]).decode()
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        if not all(k in values for k in ("X", "Y", "WIDTH", "HEIGHT")):
+            return None  # closed between the question that found it and this one
+        x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        return (x, y, x + w, y + h)
+
     def pointer(self):
         out = self.run(["xdotool", "getmouselocation", "--shell"], check=True).decode()
         place = dict(line.split("=", 1) for line in out.split())
@@ -572,12 +581,7 @@ class Cases:
 
     def dialog_geometry(self):
         ids = self.desktop.visible_windows("^VideoDetailInfoDialog$")
-        if not ids:
-            return None
-        out = self.desktop.run(["xdotool", "getwindowgeometry", "--shell", str(ids[0])]).decode()
-        values = dict(line.split("=") for line in out.split() if "=" in line)
-        x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-        return (x, y, x + w, y + h)
+        return self.desktop.window_rect(ids[0]) if ids else None
 
     # The playback dialog used to open black, and leaving its full screen left
     # the video as a frameless window at the screen's top-left that outlived
@@ -634,13 +638,9 @@ class Cases:
         """The toast's place on the screen: the program's one visible window of its size."""
         for window in self.desktop.run(["xdotool", "search", "--onlyvisible", "--pid",
                                         str(self.session.client.pid)]).split():
-            out = self.desktop.run(["xdotool", "getwindowgeometry", "--shell", window.decode()]).decode()
-            values = dict(line.split("=") for line in out.split() if "=" in line)
-            if not all(k in values for k in ("X", "Y", "WIDTH", "HEIGHT")):
-                continue  # gone between the search and this question: the toast closing
-            x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-            if (w, h) == TOAST_SIZE:
-                return (x, y, x + w, y + h)
+            rect = self.desktop.window_rect(window.decode())
+            if rect and (rect[2] - rect[0], rect[3] - rect[1]) == TOAST_SIZE:
+                return rect
         return None
 
     # Without a compositing manager the toast's see-through margin and rounded
